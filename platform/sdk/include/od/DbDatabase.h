@@ -1,0 +1,170 @@
+// The drawing database, its reactors and the id mapping of cloning.
+#pragma once
+
+#include "od/DbObject.h"
+
+#include <map>
+#include <memory>
+#include <vector>
+
+class OdDbDatabase;
+
+// Observer of one database; every notification does nothing by default.
+class OdDbDatabaseReactor : public OdRxObject
+{
+  ODRX_DECLARE_MEMBERS(OdDbDatabaseReactor);
+  virtual void objectAppended(const OdDbDatabase* database, const OdDbObject* object);
+  virtual void objectUnAppended(const OdDbDatabase* database, const OdDbObject* object);
+  virtual void objectReAppended(const OdDbDatabase* database, const OdDbObject* object);
+  virtual void objectOpenedForModify(const OdDbDatabase* database, const OdDbObject* object);
+  virtual void objectModified(const OdDbDatabase* database, const OdDbObject* object);
+  // For erasure (erased true) and for its undoing (false).
+  virtual void objectErased(const OdDbDatabase* database, const OdDbObject* object, bool erased = true);
+  virtual void headerSysVarWillChange(const OdDbDatabase* database, const OdString& name);
+  virtual void headerSysVarChanged(const OdDbDatabase* database, const OdString& name);
+  virtual void goodbye(const OdDbDatabase* database);
+
+protected:
+  OdDbDatabaseReactor() = default;
+};
+using OdDbDatabaseReactorPtr = OdSmartPtr<OdDbDatabaseReactor>;
+
+class OdDbIdPair
+{
+public:
+  OdDbIdPair() = default;
+  explicit OdDbIdPair(const OdDbObjectId& key) : m_key(key) {}
+  OdDbIdPair(const OdDbObjectId& key, const OdDbObjectId& value, bool cloned, bool primary = false)
+    : m_key(key), m_value(value), m_cloned(cloned), m_primary(primary)
+  {
+  }
+  const OdDbObjectId& key() const { return m_key; }
+  const OdDbObjectId& value() const { return m_value; }
+  void setKey(const OdDbObjectId& key) { m_key = key; }
+  void setValue(const OdDbObjectId& value) { m_value = value; }
+  bool isCloned() const { return m_cloned; }
+  bool isPrimary() const { return m_primary; }
+  void setCloned(bool cloned) { m_cloned = cloned; }
+  void setPrimary(bool primary) { m_primary = primary; }
+
+private:
+  OdDbObjectId m_key;
+  OdDbObjectId m_value;
+  bool m_cloned = false;
+  bool m_primary = false;
+};
+
+// Source id to destination id, filled by the clone operations.
+class OdDbIdMapping : public OdRxObject
+{
+  ODRX_DECLARE_MEMBERS(OdDbIdMapping);
+  OdDbIdMapping() = default;
+
+  void assoc(const OdDbIdPair& pair);
+  // Fills the pair's value from its key; false when the key is not mapped.
+  bool compute(OdDbIdPair& pair) const;
+  bool del(const OdDbObjectId& key);
+  OdArray<OdDbIdPair> pairs() const;
+
+  OdDbDatabase* destDb() const { return m_destDb; }
+  void setDestDb(OdDbDatabase* db) { m_destDb = db; }
+  OdDbDatabase* origDb() const { return m_origDb; }
+  void setOrigDb(OdDbDatabase* db) { m_origDb = db; }
+  OdDb::DuplicateRecordCloning duplicateRecordCloning() const { return m_drc; }
+  void setDuplicateRecordCloning(OdDb::DuplicateRecordCloning drc) { m_drc = drc; }
+  OdDb::DeepCloneType deepCloneContext() const { return m_context; }
+  void setDeepCloneContext(OdDb::DeepCloneType context) { m_context = context; }
+
+private:
+  std::map<OdDbObjectId, OdDbIdPair> m_pairs;
+  OdDbDatabase* m_destDb = nullptr;
+  OdDbDatabase* m_origDb = nullptr;
+  OdDb::DuplicateRecordCloning m_drc = OdDb::kDrcNotApplicable;
+  OdDb::DeepCloneType m_context = OdDb::kDcCopy;
+};
+using OdDbIdMappingPtr = OdSmartPtr<OdDbIdMapping>;
+
+class OdDbDatabase : public OdRxObject
+{
+  ODRX_DECLARE_MEMBERS(OdDbDatabase);
+  OdDbDatabase();
+  ~OdDbDatabase() override;
+
+  // Fills an empty database with the default contents: block table with
+  // model and paper space, layer table with layer "0", the named-object
+  // dictionary with the group and material dictionaries, the materials
+  // "By Layer", "By Block" and "Global", CLAYER and CMATERIAL.
+  void initialize(OdDb::MeasurementValue measurement = OdDb::kMetric);
+
+  // Makes the object part of this database, owned by ownerId. The caller's
+  // reference counts as an opening for write; reactors hear objectAppended.
+  OdDbObjectId addOdDbObject(OdDbObject* object, const OdDbObjectId& ownerId = OdDbObjectId::kNull);
+  OdDbObjectId getOdDbObjectId(const OdDbHandle& handle) const;
+  // Objects ever added, erased ones included.
+  OdUInt32 numObjects() const { return OdUInt32(m_objects.size()); }
+
+  void addReactor(OdDbDatabaseReactor* reactor);
+  void removeReactor(OdDbDatabaseReactor* reactor);
+  bool hasReactor(const OdDbDatabaseReactor* reactor) const;
+
+  OdDbObjectId getBlockTableId() const { return m_blockTableId; }
+  OdDbObjectId getLayerTableId() const { return m_layerTableId; }
+  OdDbObjectId getModelSpaceId() const { return m_modelSpaceId; }
+  OdDbObjectId getPaperSpaceId() const { return m_paperSpaceId; }
+  OdDbObjectId getLayerZeroId() const { return m_layerZeroId; }
+  OdDbObjectId getNamedObjectsDictionaryId() const { return m_namedObjectsId; }
+  // Null when missing and not to be created.
+  OdDbObjectId getMaterialDictionaryId(bool createIfNotFound = true);
+  OdDbObjectId getGroupDictionaryId(bool createIfNotFound = true);
+  // The standard materials, by their keys in the material dictionary.
+  OdDbObjectId byLayerMaterialId() const;
+  OdDbObjectId byBlockMaterialId() const;
+  OdDbObjectId globalMaterialId() const;
+
+  OdDbObjectId getCMATERIAL() const { return m_cmaterial; }
+  void setCMATERIAL(const OdDbObjectId& id);
+  OdDbObjectId getCLAYER() const { return m_clayer; }
+  void setCLAYER(const OdDbObjectId& id);
+  OdDb::MeasurementValue getMEASUREMENT() const { return m_measurement; }
+  void setMEASUREMENT(OdDb::MeasurementValue value) { m_measurement = value; }
+  const OdString& getFilename() const { return m_fileName; }
+  void setDatabaseFileName(const OdString& fileName) { m_fileName = fileName; }
+
+  // Copies the objects into this database, owned by ownerId (a dictionary,
+  // under the source object's key, or a block record). With kDrcReplace an
+  // object under the same key is erased and replaced; with kDrcIgnore the
+  // existing one is kept and mapped. The mapping receives every pair.
+  void wblockCloneObjects(const OdDbObjectIdArray& objectIds, const OdDbObjectId& ownerId, OdDbIdMapping& mapping,
+                          OdDb::DuplicateRecordCloning drc, bool deferTranslation = false);
+  // Copies objects within their own database; a dictionary key that is taken
+  // gives eDuplicateKey.
+  void deepCloneObjects(const OdDbObjectIdArray& objectIds, const OdDbObjectId& ownerId, OdDbIdMapping& mapping,
+                        bool deferTranslation = false);
+
+  // Used by objects to tell the reactors.
+  void fireAppended(const OdDbObject* object);
+  void fireModified(const OdDbObject* object);
+  void fireOpenedForModify(const OdDbObject* object);
+  void fireErased(const OdDbObject* object, bool erased);
+
+private:
+  friend struct OdDbInternal;
+  OdDbObjectId addResident(OdDbObject* object, const OdDbObjectId& ownerId);
+  void cloneInto(const OdDbObjectIdArray& objectIds, const OdDbObjectId& ownerId, OdDbIdMapping& mapping,
+                 OdDb::DuplicateRecordCloning drc);
+  template <class Fn> void notify(Fn&& fn);
+
+  std::vector<OdDbStub*> m_objects;
+  std::vector<OdDbDatabaseReactorPtr> m_reactors;
+  OdUInt64 m_nextHandle = 1;
+
+  OdDbObjectId m_blockTableId, m_layerTableId, m_modelSpaceId, m_paperSpaceId, m_layerZeroId;
+  OdDbObjectId m_namedObjectsId;
+  OdDbObjectId m_cmaterial, m_clayer;
+  OdDb::MeasurementValue m_measurement = OdDb::kMetric;
+  OdString m_fileName;
+};
+using OdDbDatabasePtr = OdSmartPtr<OdDbDatabase>;
+
+// A new database, with default contents unless told otherwise.
+OdDbDatabasePtr odCreateDatabase(bool defaultContents = true, OdDb::MeasurementValue measurement = OdDb::kMetric);

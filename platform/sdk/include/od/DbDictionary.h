@@ -1,0 +1,66 @@
+// Dictionaries: objects by key, keys sorted and compared without case.
+#pragma once
+
+#include "od/DbObject.h"
+
+#include <map>
+#include <vector>
+
+class OdDbDictionaryIterator : public OdRxObject
+{
+public:
+  bool done() const { return m_index >= m_entries.size(); }
+  bool next();
+  const OdString& name() const;
+  OdDbObjectId objectId() const;
+  OdDbObjectPtr getObject(OdDb::OpenMode mode = OdDb::kForRead) const;
+
+private:
+  friend class OdDbDictionary;
+  OdDbDictionaryIterator() = default;
+  void skipErased();
+  std::vector<std::pair<OdString, OdDbObjectId>> m_entries; // a snapshot: changes to the dictionary do not disturb a walk
+  std::size_t m_index = 0;
+};
+using OdDbDictionaryIteratorPtr = OdSmartPtr<OdDbDictionaryIterator>;
+
+class OdDbDictionary : public OdDbObject
+{
+  ODRX_DECLARE_MEMBERS(OdDbDictionary);
+  OdDbDictionary() = default;
+
+  // Erased entries count as absent.
+  OdDbObjectId getAt(const OdString& key) const;
+  OdDbObjectPtr getAt(const OdString& key, OdDb::OpenMode mode) const;
+  bool has(const OdString& key) const;
+  bool has(const OdDbObjectId& id) const;
+  // Empty when the id is not an entry.
+  OdString nameAt(const OdDbObjectId& id) const;
+  OdUInt32 numEntries() const;
+
+  // Stores the object under the key and makes it part of the database when
+  // it is not yet. A key in use throws eDuplicateKey; an empty key
+  // eInvalidInput.
+  OdDbObjectId setAt(const OdString& key, OdDbObject* object);
+  // Takes the entry out of the dictionary without erasing its object; the
+  // null id when there is none.
+  OdDbObjectId remove(const OdString& key);
+  bool remove(const OdDbObjectId& id);
+  // Gives an entry another key; false when the old key is missing, throws
+  // eDuplicateKey when the new one is taken by another entry.
+  bool setName(const OdString& oldKey, const OdString& newKey);
+
+  OdDbDictionaryIteratorPtr newIterator(OdRx::DictIterType type = OdRx::kDictSorted) const;
+
+  void copyFrom(const OdRxObject* source) override;
+
+protected:
+  // Erasing a dictionary erases its entries with it.
+  OdResult subErase(bool erasing) override;
+
+private:
+  friend struct OdDbInternal;
+  bool rename(const OdString& oldKey, const OdString& newKey);
+  std::map<OdString, OdDbObjectId, OdStringLessNoCase> m_entries;
+};
+using OdDbDictionaryPtr = OdSmartPtr<OdDbDictionary>;

@@ -1,0 +1,41 @@
+// What the database classes share behind their public interfaces.
+#pragma once
+
+#include "od/DbDatabase.h"
+
+// The record behind an object id. Stubs are never freed or reused while the
+// process runs, so an id outlives its object and its database safely.
+struct OdDbStub
+{
+  OdDbDatabase* database = nullptr; // null once the database is gone
+  OdDbObject* object = nullptr;     // the database holds one reference
+  OdUInt64 handle = 0;
+};
+
+struct OdDbInternal
+{
+  static OdDbStub* newStub();
+
+  // The object behind an id for the SDK's own reads, without opening it;
+  // null when there is none or it is erased (unless asked for).
+  static OdDbObject* peek(const OdDbObjectId& id, bool evenErased = false);
+  template <class T>
+  static T* peekAs(const OdDbObjectId& id, bool evenErased = false)
+  {
+    OdDbObject* object = peek(id, evenErased);
+    return object && object->isKindOf(T::desc()) ? static_cast<T*>(object) : nullptr;
+  }
+
+  // Makes the object resident without telling the reactors; the caller puts
+  // it into its container and then calls finishAppend.
+  static OdDbObjectId makeResident(OdDbDatabase* database, OdDbObject* object, const OdDbObjectId& ownerId);
+  static void finishAppend(OdDbDatabase* database, OdDbObject* object);
+
+  // Erases or unerases without the open check and without the object's
+  // refusal, telling the reactors; used for owners that take their contents
+  // with them.
+  static void forceErase(OdDbObject* object, bool erasing);
+  static void detachFromDatabase(OdDbObject* object);
+  // Keeps a dictionary key equal to the name of the object stored under it.
+  static void renameEntry(OdDbObject* object, const OdString& oldName, const OdString& newName);
+};
