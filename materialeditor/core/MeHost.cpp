@@ -1,0 +1,245 @@
+#include "core/MeHost.h"
+
+#include <cstdio>
+#include <vector>
+
+#ifdef _WIN32
+#include <windows.h>
+#include <commdlg.h>
+#endif
+
+namespace me
+{
+namespace
+{
+#ifdef _WIN32
+HMODULE mainLibrary()
+{
+  HMODULE exe = GetModuleHandleW(nullptr);
+  if (auto get = reinterpret_cast<GetMainDllInstanceFn>(GetProcAddress(exe, HOST_EXPORT_GET_MAIN_DLL_INSTANCE)))
+    if (void* instance = get())
+      return static_cast<HMODULE>(instance);
+  if (auto name = reinterpret_cast<GetMainDllNameWFn>(GetProcAddress(exe, HOST_EXPORT_GET_MAIN_DLL_NAME)))
+    if (const wchar_t* text = name())
+      return GetModuleHandleW(text);
+  return nullptr;
+}
+
+void* systemLookup(HostLibrary library, const char* name)
+{
+  HMODULE module = nullptr;
+  switch (library)
+  {
+  case HostLibrary::Executable: module = GetModuleHandleW(nullptr); break;
+  case HostLibrary::Main: module = mainLibrary(); break;
+  case HostLibrary::Core: module = GetModuleHandleW(L"kticore.dll"); break;
+  case HostLibrary::Events: module = GetModuleHandleW(L"events5.dll"); break;
+  case HostLibrary::Utils: module = GetModuleHandleW(L"hostutils.dll"); break;
+  }
+  return module ? reinterpret_cast<void*>(GetProcAddress(module, name)) : nullptr;
+}
+#endif
+
+HostResolver& resolver()
+{
+  static HostResolver current;
+  return current;
+}
+
+GetAppFn& cachedGetApp()
+{
+  static GetAppFn fn = nullptr;
+  return fn;
+}
+} // namespace
+
+void setHostResolver(HostResolver r)
+{
+  resolver() = std::move(r);
+  cachedGetApp() = nullptr;
+}
+
+void resetHostResolver()
+{
+  resolver() = nullptr;
+  cachedGetApp() = nullptr;
+}
+
+void* hostExport(HostLibrary library, const char* name)
+{
+  if (resolver())
+    return resolver()(library, name);
+#ifdef _WIN32
+  return systemLookup(library, name);
+#else
+  (void)library;
+  (void)name;
+  return nullptr;
+#endif
+}
+
+void* hostObject(int index)
+{
+  auto getter = hostFunction<GetHostFuncPtrFn>(HostLibrary::Main, HOST_EXPORT_GET_HOST_FUNCPTR);
+  if (!getter)
+    return nullptr;
+  HostObjectFn object = getter(index);
+  return object ? object() : nullptr;
+}
+
+HostAppServices* hostAppServices() { return static_cast<HostAppServices*>(hostObject(kHostAppServicesIndex)); }
+HostDocManager* hostDocManager() { return static_cast<HostDocManager*>(hostObject(kHostDocManagerIndex)); }
+HostPreviewNotifier* hostPreviewNotifier() { return static_cast<HostPreviewNotifier*>(hostObject(kHostPreviewNotifierIndex)); }
+HostThemeService* hostTheme() { return static_cast<HostThemeService*>(hostObject(kHostThemeIndex)); }
+
+IHostApp* hostApplication()
+{
+  GetAppFn& getApp = cachedGetApp();
+  if (!getApp)
+    getApp = hostFunction<GetAppFn>(HostLibrary::Main, HOST_EXPORT_GET_APP);
+  if (getApp)
+    return getApp();
+  if (auto create = hostFunction<CreateObjectCFn>(HostLibrary::Core, HOST_EXPORT_CREATE_OBJECT))
+    return static_cast<IHostApp*>(create("CLSID_APP"));
+  return nullptr;
+}
+
+IProfile* hostProfile()
+{
+  IHostApp* app = hostApplication();
+  return app ? static_cast<IProfile*>(app->queryInterface("IProfile")) : nullptr;
+}
+
+IHostMathParser* hostMathParser()
+{
+  IHostApp* app = hostApplication();
+  return app ? static_cast<IHostMathParser*>(app->queryInterface("IHostMathParser")) : nullptr;
+}
+
+OdString translate(const OdString& text)
+{
+  auto fn = hostFunction<SuppTranslateFn>(HostLibrary::Core, HOST_EXPORT_TRANSLATE);
+  if (!fn)
+    return text;
+  const wchar_t* translated = fn(text.c_str());
+  return translated ? OdString(translated) : text;
+}
+
+bool fileExists(const OdString& path)
+{
+  if (path.isEmpty())
+    return false;
+  auto fn = hostFunction<FioIsFileExistFn>(HostLibrary::Core, HOST_EXPORT_FILE_EXISTS);
+  return fn && fn(path.c_str());
+}
+
+OdString findFile(const OdString& fileName, OdDbDatabase* database, int kind)
+{
+  HostAppServices* services = hostAppServices();
+  if (!services || fileName.isEmpty())
+    return OdString();
+  return services->findFile(fileName, database, kind);
+}
+
+bool showHelpTopic(const OdString& topic)
+{
+  auto get = hostFunction<GetIHelpServiceFn>(HostLibrary::Events, HOST_EXPORT_HELP_SERVICE);
+  IHelpService* help = get ? get() : nullptr;
+  if (!help)
+    return false;
+  const bool shown = help->showTopic(topic.c_str());
+  help->release();
+  return shown;
+}
+
+void showEventMessage(const OdString& text)
+{
+  auto get = hostFunction<GetIEventsFn>(HostLibrary::Events, HOST_EXPORT_EVENTS);
+  if (IEvents* events = get ? get() : nullptr)
+    events->showMessage(text.c_str());
+}
+
+bool currentUCS(OdDbDatabase* database, OdGeMatrix3d& ucs)
+{
+  auto fn = hostFunction<GetCurrentUCSFn>(HostLibrary::Utils, HOST_EXPORT_CURRENT_UCS);
+  return fn && fn(database, ucs);
+}
+
+HostDocument* currentDocument()
+{
+  HostDocManager* manager = hostDocManager();
+  return manager ? manager->curDocument() : nullptr;
+}
+
+OdDbDatabase* currentDatabase()
+{
+  HostDocument* document = currentDocument();
+  return document ? document->database() : nullptr;
+}
+
+OdDbObjectIdArray currentSelection()
+{
+  HostDocument* document = currentDocument();
+  HostCommandContext* context = document ? document->commandContext() : nullptr;
+  HostSelectionSet* selection = context ? context->selectionSet() : nullptr;
+  return selection ? selection->objectIdArray() : OdDbObjectIdArray();
+}
+
+void* hostMainWindow()
+{
+  HostDocManager* manager = hostDocManager();
+  return manager ? manager->mainWindow() : nullptr;
+}
+
+HostMessageAnswer showMessage(const OdString& text, HostMessageIcon icon, HostMessageButtons buttons)
+{
+  const OdString caption = translate(L"Material editor");
+  if (auto fn = hostFunction<HostMessageBoxFn>(HostLibrary::Utils, HOST_EXPORT_MESSAGE_BOX))
+    return HostMessageAnswer(fn(hostMainWindow(), text.c_str(), caption.c_str(), icon, buttons));
+#ifdef _WIN32
+  return HostMessageAnswer(MessageBoxW(static_cast<HWND>(hostMainWindow()), text.c_str(), caption.c_str(), UINT(icon) | UINT(buttons)));
+#else
+  std::fprintf(stderr, "%s\n", text.toUtf8().c_str());
+  return buttons == kHostButtonsYesNo ? kHostAnswerNo : kHostAnswerCancel;
+#endif
+}
+
+bool selectFileToOpen(const OdString& initialName, const OdString& filter, unsigned flags, OdString& path)
+{
+  std::vector<wchar_t> buffer(32768, L'\0');
+  if (auto fn = hostFunction<HostSelectFileToOpenFn>(HostLibrary::Utils, HOST_EXPORT_SELECT_FILE))
+  {
+    if (!fn(hostMainWindow(), initialName.c_str(), filter.c_str(), flags, buffer.data(), unsigned(buffer.size())))
+      return false;
+    buffer.back() = L'\0';
+    path = OdString(buffer.data());
+    return true;
+  }
+#ifdef _WIN32
+  // The dialog wants the filter's pairs separated by NULs, not bars.
+  std::wstring filterText = filter.c_str();
+  for (auto& ch : filterText)
+    if (ch == L'|')
+      ch = L'\0';
+  filterText.push_back(L'\0');
+  const std::wstring initial = initialName.c_str();
+  initial.copy(buffer.data(), std::min(initial.size(), buffer.size() - 1));
+  OPENFILENAMEW ofn{};
+  ofn.lStructSize = sizeof ofn;
+  ofn.hwndOwner = static_cast<HWND>(hostMainWindow());
+  ofn.lpstrFilter = filterText.c_str();
+  ofn.lpstrFile = buffer.data();
+  ofn.nMaxFile = DWORD(buffer.size());
+  ofn.Flags = flags | OFN_EXPLORER;
+  if (!GetOpenFileNameW(&ofn))
+    return false;
+  path = OdString(buffer.data());
+  return true;
+#else
+  (void)initialName;
+  (void)filter;
+  (void)flags;
+  return false;
+#endif
+}
+} // namespace me

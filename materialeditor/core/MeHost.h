@@ -1,0 +1,73 @@
+// The host as the module sees it: entry points found by exported name at
+// each use, and the services behind them. A missing entry leaves its step
+// undone: the functions below then answer nothing (null, false, the text
+// unchanged) and never fail.
+#pragma once
+
+#include "host/HostApi.h"
+
+#include <functional>
+#include <string>
+
+namespace me
+{
+// The host binaries that exports are looked up in.
+enum class HostLibrary
+{
+  Executable,
+  Main,   // the host's main library
+  Core,   // kticore
+  Events, // events5
+  Utils,  // hostutils
+};
+
+// Where lookups go. In the Windows module the default is the real lookup in
+// the host's binaries; natively there is none until a host (a test) installs
+// a resolver. Installing one replaces the default in both builds.
+using HostResolver = std::function<void*(HostLibrary library, const char* name)>;
+void setHostResolver(HostResolver resolver);
+void resetHostResolver();
+
+// The export, or null.
+void* hostExport(HostLibrary library, const char* name);
+template <class Fn>
+Fn hostFunction(HostLibrary library, const char* name)
+{
+  return reinterpret_cast<Fn>(hostExport(library, name));
+}
+
+// Host objects by index of get_host_funcptr; null when unavailable.
+void* hostObject(int index);
+HostAppServices* hostAppServices();
+HostDocManager* hostDocManager();
+HostPreviewNotifier* hostPreviewNotifier();
+HostThemeService* hostTheme();
+
+// The application object: GetApp (cached after the first success), else
+// CreateObjectC("CLSID_APP").
+IHostApp* hostApplication();
+IProfile* hostProfile();
+IHostMathParser* hostMathParser();
+
+// Host translation of a user text; the text itself without a host.
+OdString translate(const OdString& text);
+bool fileExists(const OdString& path);
+// Full path of a file found by the host's search, or empty.
+OdString findFile(const OdString& fileName, OdDbDatabase* database, int kind = kHostFindTextureMap);
+bool showHelpTopic(const OdString& topic);
+void showEventMessage(const OdString& text);
+bool currentUCS(OdDbDatabase* database, OdGeMatrix3d& ucs);
+
+// The current document and what the module takes from it.
+HostDocument* currentDocument();
+OdDbDatabase* currentDatabase();
+OdDbObjectIdArray currentSelection();
+// The host main window, parent of palettes and dialogs; null without one.
+void* hostMainWindow();
+
+// The one seam for message boxes: the host's, else the system's (Windows)
+// or a refusal (No / Cancel) with the text on standard error (native).
+HostMessageAnswer showMessage(const OdString& text, HostMessageIcon icon, HostMessageButtons buttons = kHostButtonsOk);
+// The open-file dialog: the host's, else the system's; false on cancel.
+bool selectFileToOpen(const OdString& initialName, const OdString& filter, unsigned flags, OdString& path);
+} // namespace me

@@ -1,0 +1,42 @@
+// The module's string table.
+#pragma once
+
+#include "od/OdString.h"
+
+namespace me
+{
+enum StringId
+{
+  kStrImageFilter = 103,
+  kStrDefaultGeneric = 104,
+  kStrInvalidCharacters = 105,
+  kStrMaterialInUse = 106,
+  kStrMaterialExists = 107,
+  kStrScene = 110,
+  kStrMarble = 111,
+  kStrWood = 112,
+  kStrGeneric = 113,
+  kStrUnsupportedProcedural = 114,
+  kStrNoTexture = 115,
+  kStrTile = 132,
+  kStrNone = 133,
+  kStrMaterialEditorTitle = 148,
+  kStrTextureEditorTitle = 149,
+  kStrInvalidMaterial = 150,
+  kStrMaterialsBrowser = 151,
+  kStrTextureNotFound = 152,
+  kStrInheritProjection = 154,
+  kStrClamp = 159,
+  kStrMirror = 160,
+  kStrProjectionNames = 169,
+};
+
+// The text of a string id: from the module's resources when they are loaded
+// (translated by the host), else from the built-in table; empty for an
+// unknown id.
+OdString loadString(int id);
+// The built-in text alone.
+OdString builtInString(int id);
+// Every id of the built-in table, ascending.
+const int* builtInStringIds(int& count);
+} // namespace me

@@ -1,0 +1,248 @@
+// What the host application offers to run-time modules.
+//
+// The host is reached through exported functions found by name (the
+// typedefs and export names below) and through the abstract classes they
+// hand out. Host objects live as long as the host; modules never delete them.
+//
+//   HostDocManager, HostDocument, HostCommandContext, HostSelectionSet
+//   HostApDocManagerReactor     observer of the document manager
+//   HostAppServices             new databases, texture file search
+//   IHostApp, IProfile, IProfileSection
+//   IHelpService, IEvents, HostPreviewNotifier, HostThemeService
+#pragma once
+
+#include "host/HostVariant.h"
+#include "od/DbDatabase.h"
+#include "od/Ge.h"
+
+#include <cstdint>
+
+class HostDocument;
+
+class HostSelectionSet
+{
+public:
+  virtual ~HostSelectionSet() = default;
+  virtual OdDbObjectIdArray objectIdArray() const = 0;
+  virtual OdUInt32 numEntities() const = 0;
+};
+
+class HostCommandContext
+{
+public:
+  virtual ~HostCommandContext() = default;
+  virtual HostSelectionSet* selectionSet() = 0;
+};
+
+class HostDocument
+{
+public:
+  virtual ~HostDocument() = default;
+  virtual OdDbDatabase* database() = 0;
+  virtual const OdString& fileName() const = 0;
+  virtual const OdString& title() const = 0;
+  virtual void* reserved2() { return nullptr; }
+  virtual void* reserved3() { return nullptr; }
+  virtual HostCommandContext* commandContext() = 0;
+};
+
+// Fifteen notifications, all empty by default, and a flag that only the
+// base's last operation reads and sets.
+class HostApDocManagerReactor
+{
+public:
+  virtual void documentCreateStarted(HostDocument*) {}
+  virtual void documentCreated(HostDocument*) {}
+  virtual void documentToBeDestroyed(HostDocument*) {}
+  virtual void documentDestroyed(const OdString& fileName) { (void)fileName; }
+  virtual void documentCreateCanceled(HostDocument*) {}
+  virtual void documentLockModeWillChange(HostDocument*) {}
+  virtual void documentLockModeChanged(HostDocument*) {}
+  virtual void documentToBeActivated(HostDocument*) {}
+  virtual void documentBecameCurrent(HostDocument*) {}
+  virtual void documentToBeDeactivated(HostDocument*) {}
+  virtual void documentActivated(HostDocument*) {}
+  virtual void documentActivationModified(bool) {}
+  virtual void documentLockModeChangeVetoed(HostDocument*) {}
+  virtual void documentsCleared() {}
+  virtual bool checkAndSetBusy()
+  {
+    const bool was = m_busy != 0;
+    m_busy = 1;
+    return was;
+  }
+
+protected:
+  ~HostApDocManagerReactor() = default;
+
+private:
+  OdInt32 m_busy = 0;
+};
+
+class HostDocManager
+{
+public:
+  virtual ~HostDocManager() = default;
+  virtual HostDocument* curDocument() = 0;
+  virtual HostDocument* documentAt(int index) = 0;
+  virtual bool setCurDocument(HostDocument* document) = 0;
+  virtual void* reserved3() { return nullptr; }
+  virtual int documentCount() const = 0;
+  virtual void addReactor(HostApDocManagerReactor* reactor) = 0;
+  virtual void removeReactor(HostApDocManagerReactor* reactor) = 0;
+  // The host main window (a window handle), parent of palettes and dialogs.
+  virtual void* mainWindow() const = 0;
+};
+
+// Search kinds of HostAppServices::findFile.
+enum HostFindFileKind
+{
+  kHostFindDefault = 0,
+  kHostFindTextureMap = 10,
+};
+
+class HostAppServices
+{
+public:
+  virtual ~HostAppServices() = default;
+  virtual OdDbDatabasePtr createDatabase(bool defaultContents, OdDb::MeasurementValue measurement) = 0;
+  // The full path under which the file is found, or an empty text.
+  virtual OdString findFile(const OdString& fileName, OdDbDatabase* database, int kind) = 0;
+};
+
+class IProfileSection
+{
+public:
+  virtual ~IProfileSection() = default;
+  // Sections stay owned by the profile; null when missing and not created.
+  virtual IProfileSection* openSection(const char* name, bool create) = 0;
+  virtual bool readValue(const char* name, CKtVariant& value) const = 0;
+  virtual bool writeValue(const char* name, const CKtVariant& value) = 0;
+  virtual bool createValue(const char* name) = 0;
+  virtual bool deleteValue(const char* name) = 0;
+};
+
+class IProfile
+{
+public:
+  virtual ~IProfile() = default;
+  virtual IProfileSection* openSection(const char* name, bool create) = 0;
+};
+
+class IHostMathParser
+{
+public:
+  virtual ~IHostMathParser() = default;
+  // False when the text is no valid expression.
+  virtual bool evaluate(const OdString& expression, double& value) = 0;
+};
+
+class IHostApp
+{
+public:
+  virtual ~IHostApp() = default;
+  // "IProfile" and "IHostMathParser"; null for anything else.
+  virtual void* queryInterface(const char* name) = 0;
+};
+
+class IHelpService
+{
+public:
+  virtual ~IHelpService() = default;
+  virtual bool showTopic(const wchar_t* topic) = 0;
+  virtual void release() = 0;
+};
+
+class IEvents
+{
+public:
+  virtual ~IEvents() = default;
+  virtual void showMessage(const wchar_t* text) = 0;
+};
+
+class HostPreviewNotifier
+{
+public:
+  virtual ~HostPreviewNotifier() = default;
+  virtual void previewChanged(int what) = 0;
+};
+
+class HostThemeService
+{
+public:
+  virtual ~HostThemeService() = default;
+  // Screen colours, 0x00BBGGRR.
+  virtual OdUInt32 windowBackgroundColor() const = 0;
+  virtual OdUInt32 textColor() const = 0;
+  virtual bool isDark() const = 0;
+  virtual bool useAlternateIcons() const = 0;
+  // True when the host consumed the message; result then holds its answer.
+  virtual bool hookMessage(void* window, unsigned message, std::uintptr_t wParam, std::intptr_t lParam, std::intptr_t* result) = 0;
+};
+
+// Indices of get_host_funcptr.
+enum HostObjectIndex
+{
+  kHostAppServicesIndex = 0,
+  kHostDocManagerIndex = 2,
+  kHostPreviewNotifierIndex = 12,
+  kHostThemeIndex = 17,
+};
+
+// Message boxes and the open-file dialog go through the host, which shows
+// the real ones or hands out answers queued by a script.
+enum HostMessageIcon
+{
+  kHostIconNone = 0,
+  kHostIconStop = 0x10,
+  kHostIconQuestion = 0x20,
+  kHostIconExclamation = 0x30,
+  kHostIconInformation = 0x40,
+};
+enum HostMessageButtons
+{
+  kHostButtonsOk = 0,
+  kHostButtonsYesNo = 4,
+};
+enum HostMessageAnswer
+{
+  kHostAnswerOk = 1,
+  kHostAnswerCancel = 2,
+  kHostAnswerYes = 6,
+  kHostAnswerNo = 7,
+};
+
+extern "C" {
+typedef void* (*HostObjectFn)();
+typedef HostObjectFn (*GetHostFuncPtrFn)(int index);
+typedef void* (*GetMainDllInstanceFn)();
+typedef const wchar_t* (*GetMainDllNameWFn)();
+typedef IHostApp* (*GetAppFn)();
+typedef void* (*CreateObjectCFn)(const char* classId);
+typedef void (*InitResTranslationFn)(void* moduleInstance);
+// The translation stays valid as long as the host runs.
+typedef const wchar_t* (*SuppTranslateFn)(const wchar_t* text);
+typedef bool (*FioIsFileExistFn)(const wchar_t* path);
+typedef IHelpService* (*GetIHelpServiceFn)();
+typedef IEvents* (*GetIEventsFn)();
+typedef bool (*GetCurrentUCSFn)(OdDbDatabase* database, OdGeMatrix3d& ucs);
+typedef int (*HostMessageBoxFn)(void* owner, const wchar_t* text, const wchar_t* caption, int icon, int buttons);
+// Writes the chosen path into path (size in characters); false on cancel.
+typedef bool (*HostSelectFileToOpenFn)(void* owner, const wchar_t* initialName, const wchar_t* filter, unsigned flags,
+                                       wchar_t* path, unsigned pathSize);
+}
+
+#define HOST_EXPORT_GET_MAIN_DLL_INSTANCE "GetMainDllInstance"
+#define HOST_EXPORT_GET_MAIN_DLL_NAME "GetMainDllNameW"
+#define HOST_EXPORT_GET_HOST_FUNCPTR "get_host_funcptr"
+#define HOST_EXPORT_GET_APP "GetApp"
+#define HOST_EXPORT_NEW_CMD_FACTORY "new_ICmdFactory"
+#define HOST_EXPORT_CREATE_OBJECT "CreateObjectC"
+#define HOST_EXPORT_INIT_RES_TRANSLATION "_InitResTranslation"
+#define HOST_EXPORT_TRANSLATE "Supp_Translate"
+#define HOST_EXPORT_FILE_EXISTS "Fio_IsFileExist"
+#define HOST_EXPORT_HELP_SERVICE "Get_IHelpService"
+#define HOST_EXPORT_EVENTS "Get_IEvents"
+#define HOST_EXPORT_CURRENT_UCS "getCurrentUCS"
+#define HOST_EXPORT_MESSAGE_BOX "hostMessageBox"
+#define HOST_EXPORT_SELECT_FILE "hostSelectFileToOpen"

@@ -1,0 +1,66 @@
+// A host for native tests of the module's core: the portable host parts
+// (documents, profile, translation, file search) behind the same exports the
+// module looks up in the real host, plus recorded message boxes and queued
+// answers for the modal dialogs.
+//
+// Constructing it installs the lookup; destroying it removes the lookup and
+// destroys the module's service registry, so every test starts clean.
+#pragma once
+
+#include "host/HostApi.h"
+
+#include <deque>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+class TestHost
+{
+public:
+  struct Message
+  {
+    OdString text;
+    HostMessageIcon icon;
+    HostMessageButtons buttons;
+  };
+
+  TestHost();
+  ~TestHost();
+  TestHost(const TestHost&) = delete;
+  TestHost& operator=(const TestHost&) = delete;
+
+  // Documents. A new document has default contents and becomes current; the
+  // document manager's observers hear what the real host tells them.
+  HostDocument* newDocument(const OdString& title = L"Drawing");
+  void makeCurrent(HostDocument* document);
+  void closeDocument(HostDocument* document);
+  HostDocument* currentDocument();
+  OdDbDatabase* database(); // of the current document, or null
+  HostDocManager* docManager();
+  void select(const OdDbObjectIdArray& ids);
+
+  // Message boxes: every one is recorded; answers are taken from the queue,
+  // else No for a question and OK otherwise.
+  std::vector<Message> messages;
+  void queueAnswer(HostMessageAnswer answer);
+  // Open-file dialog: queued paths; an empty one means Cancel; an empty
+  // queue cancels too.
+  void queueFile(const OdString& path);
+  std::vector<OdString> fileDialogFilters; // what the dialog was asked to show
+
+  // Translation of user texts ("Global" -> "Global (de)" ...).
+  void setTranslation(const OdString& text, const OdString& translated);
+  // Folders the texture file search looks in, in order.
+  void addSearchPath(const OdString& folder);
+
+  IProfile* profile();
+  HostAppServices* appServices();
+
+  // Makes an export look missing, as a host built without it would.
+  void removeExport(const std::string& name);
+
+private:
+  struct Impl;
+  std::unique_ptr<Impl> m_impl;
+};
