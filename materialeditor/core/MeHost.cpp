@@ -35,6 +35,7 @@ void* systemLookup(HostLibrary library, const char* name)
   case HostLibrary::Core: module = GetModuleHandleW(L"kticore.dll"); break;
   case HostLibrary::Events: module = GetModuleHandleW(L"events5.dll"); break;
   case HostLibrary::Utils: module = GetModuleHandleW(L"hostutils.dll"); break;
+  case HostLibrary::Docbar: module = GetModuleHandleW(L"docbar.dll"); break;
   }
   return module ? reinterpret_cast<void*>(GetProcAddress(module, name)) : nullptr;
 }

@@ -19,6 +19,7 @@ enum class HostLibrary
   Core,   // kticore
   Events, // events5
   Utils,  // hostutils
+  Docbar, // docking panes
 };
 
 // Where lookups go. In the Windows module the default is the real lookup in

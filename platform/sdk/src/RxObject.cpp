@@ -91,3 +91,15 @@ void OdRxObject::copyFrom(const OdRxObject* source)
   if (source && !source->isKindOf(isA()))
     throw OdError_NotThatKindOfClass(source->isA(), isA());
 }
+
+#include "od/RxModule.h"
+
+OdRxClass* OdRxModule::desc()
+{
+  static OdRxClass* cls = newOdRxClass(L"OdRxModule", OdRxObject::desc(), nullptr);
+  return cls;
+}
+
+OdRxClass* OdRxModule::isA() const { return OdRxModule::desc(); }
+
+OdSmartPtr<OdRxModule> OdRxModule::createObject() { throw OdError(eNotApplicable, L"Modules are made by their libraries"); }

@@ -15,4 +15,5 @@
 #include "od/OdArray.h"
 #include "od/OdError.h"
 #include "od/OdString.h"
+#include "od/RxModule.h"
 #include "od/RxObject.h"

@@ -1,0 +1,28 @@
+// Docking: palettes are child windows of the host main window that the host
+// lays out in its dock areas (docbar). The pane draws its own caption; the
+// host places it, remembers its place and visibility, and lists it.
+#pragma once
+
+extern "C" {
+// Dock bar ids of the four sides.
+enum HostDockBar
+{
+  kHostDockLeft = 0xE81C,
+  kHostDockTop = 0xE81B,
+  kHostDockRight = 0xE81D,
+  kHostDockBottom = 0xE81E,
+};
+
+// Takes the pane into the dock layout under its window title; false when the
+// window is no child of the main window.
+typedef bool (*HostDockAddPaneFn)(void* pane, unsigned allowedSides);
+// Puts the pane where the saved layout says, else on the given bar.
+typedef bool (*HostDockRestorePaneFn)(void* pane, unsigned dockBarId);
+typedef void (*HostDockShowPaneFn)(void* pane, bool show, bool activate);
+typedef void (*HostDockRemovePaneFn)(void* pane);
+}
+
+#define HOST_EXPORT_DOCK_ADD "hostDockAddPane"
+#define HOST_EXPORT_DOCK_RESTORE "hostDockRestorePane"
+#define HOST_EXPORT_DOCK_SHOW "hostDockShowPane"
+#define HOST_EXPORT_DOCK_REMOVE "hostDockRemovePane"
