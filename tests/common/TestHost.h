@@ -15,6 +15,11 @@
 #include <string>
 #include <vector>
 
+namespace host
+{
+class ProfileStore;
+}
+
 class TestHost
 {
 public:
@@ -54,11 +59,23 @@ public:
   // Folders the texture file search looks in, in order.
   void addSearchPath(const OdString& folder);
 
+  // A section "cmddata" exists from the start, as in the real host.
   IProfile* profile();
+  host::ProfileStore& profileStore(); // its values in the order they were made
   HostAppServices* appServices();
 
-  // Makes an export look missing, as a host built without it would.
+  // What the module asked of the help service, the event service and the
+  // preview notifier.
+  std::vector<OdString> helpTopics;
+  std::vector<OdString> eventMessages;
+  std::vector<int> previewNotifications;
+
+  // Makes an export look missing, as a host built without it would. Without
+  // "GetApp" the application object still comes from "CreateObjectC".
   void removeExport(const std::string& name);
+  // Puts another function behind an export (e.g. a "GetApp" whose profile
+  // belongs to the test); null makes it look missing.
+  void replaceExport(const std::string& name, void* function);
 
 private:
   struct Impl;

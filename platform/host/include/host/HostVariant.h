@@ -44,7 +44,9 @@ inline int CKtVariant::asInt() const
   switch (m_type)
   {
   case Type::Int: return m_int;
-  case Type::Real: return int(m_real);
+  case Type::Real:
+    // Out of range (or NaN) the conversion would be undefined; read as 0 like bad text.
+    return m_real > -2147483649.0 && m_real < 2147483648.0 ? int(m_real) : 0;
   case Type::Text:
   {
     const std::wstring& s = m_text.str();

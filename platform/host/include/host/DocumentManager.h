@@ -1,0 +1,110 @@
+// The host's documents: each a drawing database with a file name, a title
+// and a command context whose selection set lists the selected object ids.
+//
+//   Document          one open drawing (HostDocument)
+//   DocumentManager   the open documents, the current one, and the observers
+//
+// What observers hear, in this order:
+//   new document   documentCreateStarted, documentCreated, then as for a switch
+//   switch         documentToBeDeactivated(old, when there is one),
+//                  documentToBeActivated, documentBecameCurrent, documentActivated
+//   close          documentToBeDestroyed(doc); the document goes;
+//                  documentDestroyed(file name); then, when others remain, the
+//                  most recently current of them is made current as by a switch
+// During documentDestroyed the closed document is no longer counted and no
+// document is current.
+//
+// Observers may attach or detach (themselves or others) while being told:
+// one detached meanwhile is not told, one attached meanwhile hears the next
+// event. Opening, switching or closing from inside a notification is refused.
+#pragma once
+
+#include "host/HostApi.h"
+
+#include <memory>
+#include <vector>
+
+namespace host
+{
+class Document final : public HostDocument
+{
+public:
+  Document(OdDbDatabasePtr database, const OdString& fileName, const OdString& title);
+  Document(const Document&) = delete;
+  Document& operator=(const Document&) = delete;
+
+  OdDbDatabase* database() override { return m_database.get(); }
+  const OdString& fileName() const override { return m_fileName; }
+  const OdString& title() const override { return m_title; }
+  HostCommandContext* commandContext() override { return &m_context; }
+
+  void setSelection(const OdDbObjectIdArray& ids) { m_selection.ids = ids; }
+
+private:
+  struct Selection final : HostSelectionSet
+  {
+    OdDbObjectIdArray objectIdArray() const override { return ids; }
+    OdUInt32 numEntities() const override { return ids.size(); }
+    OdDbObjectIdArray ids;
+  };
+  struct Context final : HostCommandContext
+  {
+    explicit Context(Selection& s) : selection(s) {}
+    HostSelectionSet* selectionSet() override { return &selection; }
+    Selection& selection;
+  };
+
+  OdDbDatabasePtr m_database;
+  OdString m_fileName;
+  OdString m_title;
+  Selection m_selection;
+  Context m_context{m_selection};
+};
+
+class DocumentManager final : public HostDocManager
+{
+public:
+  DocumentManager() = default;
+  // Documents still open go without notifications: the host is ending.
+  ~DocumentManager() override;
+  DocumentManager(const DocumentManager&) = delete;
+  DocumentManager& operator=(const DocumentManager&) = delete;
+
+  // Opens a document on the database (a new one with default contents when
+  // null) and makes it current. The database takes the file name, so the
+  // texture search finds the drawing's folder. Null when refused.
+  Document* openDocument(const OdString& title, const OdString& fileName = OdString(),
+                         OdDbDatabasePtr database = OdDbDatabasePtr());
+  // False for a document that is not open (closed already, or another
+  // manager's) and while observers are being told.
+  bool closeDocument(HostDocument* document);
+  // The open document behind a pointer, without touching the pointer.
+  Document* find(const HostDocument* document) const;
+
+  HostDocument* curDocument() override { return m_current; }
+  // In the order of opening; null outside 0 .. count - 1.
+  HostDocument* documentAt(int index) override;
+  // False for a document that is not open and while observers are being told.
+  bool setCurDocument(HostDocument* document) override;
+  int documentCount() const override { return int(m_documents.size()); }
+  // Attaching twice keeps one entry; null is ignored.
+  void addReactor(HostApDocManagerReactor* reactor) override;
+  void removeReactor(HostApDocManagerReactor* reactor) override;
+  bool hasReactor(const HostApDocManagerReactor* reactor) const;
+  void* mainWindow() const override { return m_mainWindow; }
+  void setMainWindow(void* window) { m_mainWindow = window; }
+
+private:
+  template <class Fn>
+  void notify(Fn&& fn);
+  void activate(Document* document);
+
+  std::vector<std::unique_ptr<Document>> m_documents;
+  // Most recently current last.
+  std::vector<Document*> m_history;
+  Document* m_current = nullptr;
+  std::vector<HostApDocManagerReactor*> m_reactors;
+  int m_notifying = 0;
+  void* m_mainWindow = nullptr;
+};
+} // namespace host

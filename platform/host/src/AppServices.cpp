@@ -1,0 +1,47 @@
+#include "host/AppServices.h"
+
+#include "host/FileSystem.h"
+
+namespace host
+{
+OdDbDatabasePtr AppServices::createDatabase(bool defaultContents, OdDb::MeasurementValue measurement)
+{
+  return odCreateDatabase(defaultContents, measurement);
+}
+
+OdString AppServices::findFile(const OdString& fileName, OdDbDatabase* database, int kind)
+{
+  (void)kind;
+  if (fileName.isEmpty())
+    return OdString();
+  if (isAbsolutePath(fileName) && isFile(fileName))
+    return fileName;
+
+  const OdString name = fileNamePart(fileName);
+  if (name.isEmpty() || name == L"." || name == L"..")
+    return OdString();
+  if (database && !database->getFilename().isEmpty())
+  {
+    const OdString folder = folderPart(database->getFilename());
+    if (!folder.isEmpty())
+    {
+      const OdString candidate = joinPath(folder, name);
+      if (isFile(candidate))
+        return candidate;
+    }
+  }
+  for (const OdString& folder : m_searchPaths)
+  {
+    const OdString candidate = joinPath(folder, name);
+    if (isFile(candidate))
+      return candidate;
+  }
+  return OdString();
+}
+
+void AppServices::addSearchPath(const OdString& folder)
+{
+  if (!folder.isEmpty())
+    m_searchPaths.push_back(folder);
+}
+} // namespace host

@@ -1,0 +1,116 @@
+#include "host/DocumentManager.h"
+
+#include <algorithm>
+
+namespace host
+{
+Document::Document(OdDbDatabasePtr database, const OdString& fileName, const OdString& title)
+  : m_database(std::move(database)), m_fileName(fileName), m_title(title)
+{
+}
+
+DocumentManager::~DocumentManager() = default;
+
+template <class Fn>
+void DocumentManager::notify(Fn&& fn)
+{
+  // A copy, because observers may attach or detach while being told.
+  const std::vector<HostApDocManagerReactor*> reactors = m_reactors;
+  ++m_notifying;
+  for (HostApDocManagerReactor* reactor : reactors)
+    if (hasReactor(reactor))
+      fn(reactor);
+  --m_notifying;
+}
+
+Document* DocumentManager::openDocument(const OdString& title, const OdString& fileName, OdDbDatabasePtr database)
+{
+  if (m_notifying)
+    return nullptr;
+  if (database.isNull())
+    database = odCreateDatabase(true, OdDb::kMetric);
+  if (!fileName.isEmpty())
+    database->setDatabaseFileName(fileName);
+  m_documents.push_back(std::make_unique<Document>(database, fileName.isEmpty() ? title : fileName, title));
+  Document* document = m_documents.back().get();
+  notify([&](HostApDocManagerReactor* r) { r->documentCreateStarted(document); });
+  notify([&](HostApDocManagerReactor* r) { r->documentCreated(document); });
+  activate(document);
+  return document;
+}
+
+Document* DocumentManager::find(const HostDocument* document) const
+{
+  for (const auto& open : m_documents)
+    if (open.get() == document)
+      return open.get();
+  return nullptr;
+}
+
+HostDocument* DocumentManager::documentAt(int index)
+{
+  return index >= 0 && index < documentCount() ? m_documents[std::size_t(index)].get() : nullptr;
+}
+
+bool DocumentManager::setCurDocument(HostDocument* document)
+{
+  Document* open = find(document);
+  if (!open || m_notifying)
+    return false;
+  if (open != m_current)
+    activate(open);
+  return true;
+}
+
+void DocumentManager::activate(Document* document)
+{
+  if (Document* old = m_current)
+    notify([&](HostApDocManagerReactor* r) { r->documentToBeDeactivated(old); });
+  notify([&](HostApDocManagerReactor* r) { r->documentToBeActivated(document); });
+  m_current = document;
+  m_history.erase(std::remove(m_history.begin(), m_history.end(), document), m_history.end());
+  m_history.push_back(document);
+  notify([&](HostApDocManagerReactor* r) { r->documentBecameCurrent(document); });
+  notify([&](HostApDocManagerReactor* r) { r->documentActivated(document); });
+}
+
+bool DocumentManager::closeDocument(HostDocument* document)
+{
+  Document* open = find(document);
+  if (!open || m_notifying)
+    return false;
+  notify([&](HostApDocManagerReactor* r) { r->documentToBeDestroyed(open); });
+
+  const OdString fileName = open->fileName();
+  m_history.erase(std::remove(m_history.begin(), m_history.end(), open), m_history.end());
+  if (m_current == open)
+    m_current = nullptr;
+  // Taken out of the list before it is destroyed, so that nothing reached
+  // from its destruction sees it still counted.
+  auto it = std::find_if(m_documents.begin(), m_documents.end(), [&](const auto& d) { return d.get() == open; });
+  std::unique_ptr<Document> going = std::move(*it);
+  m_documents.erase(it);
+  going.reset();
+
+  notify([&](HostApDocManagerReactor* r) { r->documentDestroyed(fileName); });
+  if (!m_current && !m_history.empty())
+    activate(m_history.back());
+  return true;
+}
+
+void DocumentManager::addReactor(HostApDocManagerReactor* reactor)
+{
+  if (reactor && !hasReactor(reactor))
+    m_reactors.push_back(reactor);
+}
+
+void DocumentManager::removeReactor(HostApDocManagerReactor* reactor)
+{
+  m_reactors.erase(std::remove(m_reactors.begin(), m_reactors.end(), reactor), m_reactors.end());
+}
+
+bool DocumentManager::hasReactor(const HostApDocManagerReactor* reactor) const
+{
+  return std::find(m_reactors.begin(), m_reactors.end(), reactor) != m_reactors.end();
+}
+} // namespace host
