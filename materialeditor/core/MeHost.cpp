@@ -13,16 +13,22 @@ namespace me
 namespace
 {
 #ifdef _WIN32
-HMODULE mainLibrary()
+HMODULE mainLibraryByName()
 {
   HMODULE exe = GetModuleHandleW(nullptr);
-  if (auto get = reinterpret_cast<GetMainDllInstanceFn>(GetProcAddress(exe, HOST_EXPORT_GET_MAIN_DLL_INSTANCE)))
-    if (void* instance = get())
-      return static_cast<HMODULE>(instance);
-  if (auto name = reinterpret_cast<GetMainDllNameWFn>(GetProcAddress(exe, HOST_EXPORT_GET_MAIN_DLL_NAME)))
+  if (auto name = reinterpret_cast<GetMainDllNameWFn>(reinterpret_cast<void*>(GetProcAddress(exe, HOST_EXPORT_GET_MAIN_DLL_NAME))))
     if (const wchar_t* text = name())
       return GetModuleHandleW(text);
   return nullptr;
+}
+
+HMODULE mainLibrary()
+{
+  HMODULE exe = GetModuleHandleW(nullptr);
+  if (auto get = reinterpret_cast<GetMainDllInstanceFn>(reinterpret_cast<void*>(GetProcAddress(exe, HOST_EXPORT_GET_MAIN_DLL_INSTANCE))))
+    if (void* instance = get())
+      return static_cast<HMODULE>(instance);
+  return mainLibraryByName();
 }
 
 void* systemLookup(HostLibrary library, const char* name)
@@ -32,6 +38,7 @@ void* systemLookup(HostLibrary library, const char* name)
   {
   case HostLibrary::Executable: module = GetModuleHandleW(nullptr); break;
   case HostLibrary::Main: module = mainLibrary(); break;
+  case HostLibrary::MainByName: module = mainLibraryByName(); break;
   case HostLibrary::Core: module = GetModuleHandleW(L"kticore.dll"); break;
   case HostLibrary::Events: module = GetModuleHandleW(L"events5.dll"); break;
   case HostLibrary::Utils: module = GetModuleHandleW(L"hostutils.dll"); break;

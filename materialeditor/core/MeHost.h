@@ -15,7 +15,8 @@ namespace me
 enum class HostLibrary
 {
   Executable,
-  Main,   // the host's main library
+  Main,   // the host's main library, by GetMainDllInstance
+  MainByName, // the same library found by GetMainDllNameW
   Core,   // kticore
   Events, // events5
   Utils,  // hostutils

@@ -1,0 +1,100 @@
+// What runs because the library is loaded: the module object, the command
+// MATBROWSEROPEN and its object, the "Startup" profile entry, and the
+// module-wide state the palettes share.
+#pragma once
+
+#include "host/HostCommands.h"
+#include "od/RxModule.h"
+
+#include <atomic>
+
+class HostApDocManagerReactor;
+
+namespace me
+{
+class MeDocumentManagerReactor;
+
+class MeMaterialEditorModule : public OdRxModule
+{
+public:
+  ~MeMaterialEditorModule() override;
+
+  // The module's own count: it lives until the host deletes it.
+  void addRef() const override { m_refs.fetch_add(1); }
+  void release() const override { m_refs.fetch_sub(1); }
+  long numRefs() const override { return m_refs.load(); }
+
+  void deleteModule() override;
+  // Registers the class "MeManager", creates the registry with its services
+  // and the document observer (not yet attached).
+  void initApp() override;
+  // Removes the class, detaches and destroys the document observer. The
+  // registry stays until the library's static objects go.
+  void uninitApp() override;
+  OdString moduleName() const override;
+
+private:
+  mutable std::atomic<long> m_refs{0};
+};
+
+// The module object, created on the first call bound to the instance.
+OdRxModule* moduleObject(void* instance);
+// The module object if it exists.
+OdRxModule* existingModuleObject();
+
+// The document observer created by initApp; null outside initApp..uninitApp.
+MeDocumentManagerReactor* documentObserver();
+void attachDocumentObserver();
+void detachDocumentObserver();
+
+// Whether the Materials Browser is shown (set by the palette).
+bool browserShown();
+void setBrowserShown(bool shown);
+
+// Adds (add) or deletes the value named by the command in the host profile
+// section "Startup"; nothing without a profile.
+void setStartupCommand(bool add, const OdString& command);
+
+// The command object of MATBROWSEROPEN.
+class MeMaterialBrowserCmd : public ICmdProcess
+{
+public:
+  MeMaterialBrowserCmd() = default;
+  virtual ~MeMaterialBrowserCmd();
+
+  long AddRef() override { return internalAddRef(); }
+  long Release() override { return internalRelease(); }
+  int QueryInterface(const char* interfaceName, void** out) override;
+  int run() override;
+  int beginHook() override { return 0; }
+  int endHook() override { return 0; }
+  // 0 without a current document, else 1, plus 2 while the browser is shown.
+  int state() override;
+  int getContext(IKtUnknown** context) override;
+  int setContext(IKtUnknown* context) override;
+
+  long internalAddRef() { return ++m_refs; }
+  long internalRelease();
+  int internalQuery(const char* interfaceName, void** out);
+
+  // The factory handed to the host: one object with count 1.
+  static int create(ICmdProcess** command);
+
+private:
+  long m_refs = 0; // not atomic: commands run on the user-interface thread
+  IKtUnknown* m_context = nullptr;
+};
+
+constexpr const char* kBrowserCommand = "MATBROWSEROPEN";
+constexpr const wchar_t* kBrowserCommandGroup = L"HOST";
+
+// Registers MATBROWSEROPEN with the host's command factory; false (and
+// nothing registered) when the host has no "new_ICmdFactory".
+bool registerBrowserCommand();
+
+// The command's action; the user interface installs it (the palette lives
+// there). Without one the command does nothing.
+using BrowserToggle = void (*)();
+void setBrowserToggle(BrowserToggle toggle);
+void toggleMaterialsBrowser();
+} // namespace me

@@ -1,0 +1,42 @@
+// The library's entry: attach, the command registration at load, and the
+// two exports.
+#include "core/MeHost.h"
+#include "core/MeModule.h"
+#include "core/MeModuleInstance.h"
+#include "framework/ModuleState.h"
+#include "ui/MeUiMaterialBrowserPalette.h"
+
+#include <windows.h>
+
+namespace
+{
+// Static initialisation registers MATBROWSEROPEN with the host.
+[[maybe_unused]] const bool g_commandRegistered = me::registerBrowserCommand();
+} // namespace
+
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
+{
+  if (reason == DLL_PROCESS_ATTACH)
+  {
+    me::setModuleInstance(instance);
+    fw::setModuleInstance(instance);
+    DisableThreadLibraryCalls(instance);
+    if (auto translate = me::hostFunction<InitResTranslationFn>(me::HostLibrary::Core, HOST_EXPORT_INIT_RES_TRANSLATION))
+      translate(instance);
+    me::setBrowserToggle(&meui::toggleMaterialsBrowser);
+  }
+  return TRUE;
+}
+
+extern "C" __declspec(dllexport) OdRxModule* odrxCreateModuleObject()
+{
+  return me::moduleObject(me::moduleInstance());
+}
+
+extern "C" __declspec(dllexport) void odrxGetAPIVersion(int& major, int& minor, int& majorBuild, int& minorBuild)
+{
+  major = 4;
+  minor = 3;
+  majorBuild = 1;
+  minorBuild = 0;
+}

@@ -1,0 +1,140 @@
+#include "common/TestHost.h"
+#include "common/od_print.h"
+#include "core/MeDocumentManagerReactor.h"
+#include "core/MeModule.h"
+#include "core/MeServices.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+namespace
+{
+// A host context object that counts its references.
+class CountedContext : public IKtUnknown
+{
+public:
+  long refs = 1;
+  long AddRef() override { return ++refs; }
+  long Release() override { return --refs; }
+  int QueryInterface(const char*, void**) override { return 0; }
+};
+
+class ModuleTest : public ::testing::Test
+{
+protected:
+  void TearDown() override { me::setBrowserShown(false); }
+  TestHost host;
+};
+
+bool hasValue(IProfile* profile, const char* section, const char* name)
+{
+  IProfileSection* s = profile->openSection(section, false);
+  CKtVariant value;
+  return s && s->readValue(name, value);
+}
+} // namespace
+
+TEST_F(ModuleTest, CommandStateFollowsDocumentAndBrowser)
+{
+  ICmdProcess* command = nullptr;
+  ASSERT_EQ(me::MeMaterialBrowserCmd::create(&command), 1);
+  EXPECT_EQ(command->state(), 0) << "no document: unavailable";
+  host.newDocument();
+  EXPECT_EQ(command->state(), 1);
+  me::setBrowserShown(true);
+  EXPECT_EQ(command->state(), 3);
+  host.closeDocument(host.currentDocument());
+  EXPECT_EQ(command->state(), 0);
+  EXPECT_EQ(command->Release(), 0);
+}
+
+TEST_F(ModuleTest, CommandReferenceCountingAndInterfaces)
+{
+  ICmdProcess* command = nullptr;
+  ASSERT_EQ(me::MeMaterialBrowserCmd::create(&command), 1);
+  void* out = nullptr;
+  EXPECT_EQ(command->QueryInterface("ISomethingElse", &out), 0);
+  EXPECT_EQ(out, nullptr);
+  ASSERT_EQ(command->QueryInterface(KT_IID_ICMDPROCESS, &out), 1);
+  EXPECT_EQ(out, static_cast<void*>(command));
+  ASSERT_EQ(command->QueryInterface(KT_IID_IKTUNKNOWN, &out), 1);
+  EXPECT_EQ(command->QueryInterface(KT_IID_IKTUNKNOWN, nullptr), 0);
+  // Three references now: the first, and one per successful query.
+  EXPECT_EQ(command->Release(), 2);
+  EXPECT_EQ(command->Release(), 1);
+  EXPECT_EQ(command->Release(), 0); // the object is gone; ASan would see a second free
+  EXPECT_EQ(command->beginHook(), 0);
+}
+
+TEST_F(ModuleTest, ContextIsReferencedWhileHeld)
+{
+  CountedContext first, second;
+  ICmdProcess* command = nullptr;
+  me::MeMaterialBrowserCmd::create(&command);
+  IKtUnknown* got = nullptr;
+  EXPECT_EQ(command->getContext(&got), 0);
+  EXPECT_EQ(command->setContext(&first), 1);
+  EXPECT_EQ(first.refs, 2);
+  ASSERT_EQ(command->getContext(&got), 1);
+  EXPECT_EQ(got, &first);
+  EXPECT_EQ(first.refs, 3);
+  got->Release();
+  command->setContext(&second);
+  EXPECT_EQ(first.refs, 1) << "the old context is released";
+  EXPECT_EQ(second.refs, 2);
+  command->Release();
+  EXPECT_EQ(second.refs, 1) << "destruction releases the context";
+}
+
+TEST_F(ModuleTest, StartupSectionHoldsTheCommandOnlyWhenAdded)
+{
+  me::setStartupCommand(true, me::kBrowserCommand);
+  EXPECT_TRUE(hasValue(host.profile(), "Startup", "MATBROWSEROPEN"));
+  me::setStartupCommand(true, me::kBrowserCommand);
+  me::setStartupCommand(false, me::kBrowserCommand);
+  EXPECT_FALSE(hasValue(host.profile(), "Startup", "MATBROWSEROPEN"));
+  // Deleting what is not there is harmless.
+  me::setStartupCommand(false, me::kBrowserCommand);
+}
+
+TEST_F(ModuleTest, StartupCommandWithoutProfileDoesNothing)
+{
+  host.removeExport(HOST_EXPORT_GET_APP);
+  host.removeExport(HOST_EXPORT_CREATE_OBJECT);
+  me::setStartupCommand(true, me::kBrowserCommand); // must not crash
+  EXPECT_FALSE(hasValue(host.profile(), "Startup", "MATBROWSEROPEN"));
+}
+
+TEST_F(ModuleTest, StartAndShutDownInOrder)
+{
+  OdRxModule* module = me::moduleObject(nullptr);
+  EXPECT_EQ(me::moduleObject(nullptr), module) << "one module object";
+  module->initApp();
+  ASSERT_NE(odrxFindClass(L"MeManager"), nullptr);
+  EXPECT_TRUE(odrxFindClass(L"MeManager")->isDerivedFrom(OdDbDatabaseReactor::desc()));
+  EXPECT_TRUE(me::hasAppServices());
+  ASSERT_NE(me::documentObserver(), nullptr);
+
+  // The observer is attached only on request, and follows the current document.
+  host.newDocument(L"A");
+  EXPECT_EQ(me::managerService()->database(), nullptr);
+  me::attachDocumentObserver();
+  HostDocument* b = host.newDocument(L"B");
+  EXPECT_EQ(me::managerService()->database(), b->database());
+
+  module->uninitApp();
+  EXPECT_EQ(odrxFindClass(L"MeManager"), nullptr);
+  EXPECT_EQ(me::documentObserver(), nullptr);
+  EXPECT_TRUE(me::hasAppServices()) << "the registry outlives shut-down";
+  host.newDocument(L"C"); // a detached, destroyed observer must not be told
+  EXPECT_EQ(me::managerService()->database(), b->database());
+  module->deleteModule();
+  EXPECT_EQ(me::existingModuleObject(), nullptr);
+}
+
+TEST_F(ModuleTest, CommandRegistrationNeedsTheHostFactory)
+{
+  host.removeExport(HOST_EXPORT_NEW_CMD_FACTORY);
+  EXPECT_FALSE(me::registerBrowserCommand());
+}
