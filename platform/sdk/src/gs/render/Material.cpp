@@ -1,0 +1,164 @@
+#include "Material.h"
+
+namespace OdGsRender
+{
+namespace
+{
+constexpr float kPi = 3.14159265358979f;
+constexpr float kTwoPi = 6.28318530717959f;
+
+// Fraction of a turn about the z axis, 0 at -X (the seam), growing
+// counter-clockwise seen from +Z.
+inline float turnFraction(float dx, float dy) { return (std::atan2(dy, dx) + kPi) * (1.f / kTwoPi); }
+
+inline float safeDiv(float a, float b) { return std::fabs(b) > 1e-20f ? a / b : 0.f; }
+} // namespace
+
+void glossToSpecular(double gloss, float& exponent, float& scale)
+{
+  const float g = clamp01(float(gloss));
+  exponent = std::exp2(1.f + 9.f * g); // 2 (matte) .. 1024 (mirror-like)
+  scale = 0.15f + 0.85f * g;
+}
+
+void projectPoint(const DiffuseMap& map, const ObjectFrame& frame, const Vec3& position, const Vec3& normal, float& u,
+                  float& v)
+{
+  const Vec3 p = position - frame.min; // drawing units from the box corner
+  const Vec3 e = frame.max - frame.min;
+  const bool fit = map.fitToObject;
+  switch (map.projection)
+  {
+  case Projection::Planar:
+    u = fit ? safeDiv(p.x, e.x) : p.x;
+    v = fit ? safeDiv(p.y, e.y) : p.y;
+    return;
+  case Projection::Box:
+  {
+    // The side the surface faces; on each side the picture reads upright
+    // (z up on the walls) and unmirrored when looked at from outside.
+    const float ax = std::fabs(normal.x), ay = std::fabs(normal.y), az = std::fabs(normal.z);
+    float su, sv, eu, ev;
+    if (az >= ax && az >= ay)
+    {
+      su = normal.z >= 0 ? p.x : e.x - p.x;
+      sv = p.y;
+      eu = e.x;
+      ev = e.y;
+    }
+    else if (ax >= ay)
+    {
+      su = normal.x >= 0 ? p.y : e.y - p.y;
+      sv = p.z;
+      eu = e.y;
+      ev = e.z;
+    }
+    else
+    {
+      su = normal.y >= 0 ? e.x - p.x : p.x;
+      sv = p.z;
+      eu = e.x;
+      ev = e.z;
+    }
+    u = fit ? safeDiv(su, eu) : su;
+    v = fit ? safeDiv(sv, ev) : sv;
+    return;
+  }
+  case Projection::Cylinder:
+  {
+    // Around the axis; in drawing units u is the arc length on the
+    // object's bounding radius, so one scale serves every projection.
+    const float turn = turnFraction(position.x - frame.centre.x, position.y - frame.centre.y);
+    const float radius = 0.5f * std::max(e.x, e.y);
+    u = fit ? turn : turn * kTwoPi * radius;
+    v = fit ? safeDiv(p.z, e.z) : p.z;
+    return;
+  }
+  case Projection::Sphere:
+  {
+    const Vec3 d = position - frame.centre;
+    const float r = length(d);
+    const float turn = turnFraction(d.x, d.y);
+    // Latitude fraction: 0 at the bottom pole, 1 at the top.
+    const float lat = r > 0.f ? 1.f - std::acos(std::max(-1.f, std::min(1.f, d.z / r))) * (1.f / kPi) : 0.5f;
+    const float radius = 0.5f * std::max(e.x, std::max(e.y, e.z));
+    u = fit ? turn : turn * kTwoPi * radius;
+    v = fit ? lat : lat * kPi * radius;
+    return;
+  }
+  }
+  u = v = 0.f;
+}
+
+Vec3 baseColor(const SurfaceMaterial& material, const ObjectFrame& frame, const ShadePoint& point)
+{
+  const DiffuseMap& map = material.map;
+  if (map.kind == MapKind::None)
+    return material.diffuse;
+
+  Vec3 texel;
+  float coverage = 1.f;
+  if (map.kind == MapKind::Image)
+  {
+    float u, v;
+    projectPoint(map, frame, point.position, point.normal, u, v);
+    const Vec3 uv = map.transform.point(Vec3(u, v, 0.f));
+    float tu = uv.x, tv = uv.y;
+    if (!applyTiling(tu, map.uTiling) || !applyTiling(tv, map.vTiling))
+      return material.diffuse;
+    // Mip level from the texels one pixel covers; grazing angles stretch it.
+    const float facing = std::max(std::fabs(dot(point.normal, point.toEye)), 0.25f);
+    const float perUnit = map.uvPerUnit * (map.fitToObject ? 1.f / frame.size : 1.f);
+    const float texels = point.pixelSize * perUnit * float(std::max(map.image->width(), map.image->height())) / facing;
+    const float lod = texels > 1.f ? std::log2(texels) : 0.f;
+    float rgba[4];
+    map.image->sample(tu, tv, lod, map.uTiling, map.vTiling, rgba);
+    texel = Vec3(rgba[0], rgba[1], rgba[2]);
+    coverage = rgba[3];
+  }
+  else
+  {
+    // Solid textures: the point in the object's own proportions.
+    const Vec3 local = (point.position - frame.centre) * (1.f / frame.size);
+    const Vec3 q = map.transform.point(local);
+    texel = map.kind == MapKind::Marble ? marbleColor(map.marble, q) : woodColor(map.wood, q);
+  }
+  const float mix = clamp01(map.blend) * coverage;
+  Vec3 color = lerp(material.diffuse, texel, mix);
+  if (map.blend > 1.f)
+    color *= map.blend;
+  return color;
+}
+
+Vec3 shade(const SurfaceMaterial& material, const ObjectFrame& frame, const Lighting& lighting, const ShadePoint& point)
+{
+  const Vec3 base = baseColor(material, frame, point);
+  Vec3 diffuseLight(lighting.ambient, lighting.ambient, lighting.ambient);
+  float highlight = 0.f;
+  for (int i = 0; i < 2; ++i)
+  {
+    const float nl = dot(point.normal, lighting.direction[i]);
+    if (nl <= 0.f)
+      continue;
+    const float d = nl * lighting.intensity[i];
+    diffuseLight += Vec3(d, d, d);
+    // Blinn-Phong from the key light only (a fill light gives no glint);
+    // skip the power where it cannot show (below 1/512).
+    if (i != 0)
+      continue;
+    const Vec3 h = normalize(lighting.direction[i] + point.toEye);
+    const float nh = dot(point.normal, h);
+    if (nh > 0.f)
+    {
+      const float s = std::pow(nh, material.exponent);
+      if (s > 1.f / 512.f)
+        highlight += s * lighting.intensity[i];
+    }
+  }
+  // The ambient colour takes the ambient light, the base colour the rest;
+  // a map shows in the shade too, so it stands in for the ambient colour.
+  const Vec3 ambientPart = (material.map.kind == MapKind::None ? material.ambient : base) * lighting.ambient;
+  const Vec3 diffusePart = base * (diffuseLight - Vec3(lighting.ambient, lighting.ambient, lighting.ambient));
+  return ambientPart + diffusePart + material.specular * (highlight * material.specularScale);
+}
+} // namespace OdGsRender

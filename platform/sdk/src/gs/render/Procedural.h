@@ -1,0 +1,35 @@
+// Solid (3-D) procedural textures: gradient noise, marble and wood.
+//
+// Coordinates are the texture space of the map: the object's point relative
+// to its centre, divided by its largest size (so the object spans about
+// -0.5..0.5), then through the map's transform.
+#pragma once
+
+#include "RenderMath.h"
+
+namespace OdGsRender
+{
+// Gradient (Perlin) noise, about -1..1, smooth, period 256.
+float gradientNoise(float x, float y, float z);
+// Sum of octaves of |noise|, each twice the frequency and half the weight.
+float turbulence(const Vec3& p, int octaves);
+
+struct MarbleParams
+{
+  Vec3 stone;
+  Vec3 vein;
+  float spacing = 1.f; // larger: fewer veins
+  float width = 1.f;   // larger: wider veins
+};
+Vec3 marbleColor(const MarbleParams& params, const Vec3& p);
+
+struct WoodParams
+{
+  Vec3 color1; // early wood, between the rings
+  Vec3 color2; // the rings
+  float radialNoise = 0.3f; // wobble of the rings across the grain
+  float axialNoise = 0.3f;  // wobble along the trunk axis (z)
+  float grain = 0.1f;       // ring spacing
+};
+Vec3 woodColor(const WoodParams& params, const Vec3& p);
+} // namespace OdGsRender

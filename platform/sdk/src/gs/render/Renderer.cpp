@@ -1,0 +1,420 @@
+#include "Renderer.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace OdGsRender
+{
+namespace
+{
+constexpr OdUInt32 kEmpty = 0xFFFFFFFFu;
+
+// A corner on an edge belongs to the triangle whose inward gradient of that
+// edge's barycentric points right (or straight down): of two triangles
+// sharing the edge exactly one takes the sample.
+inline bool ownsTie(float a, float b) { return a > 0.f || (a == 0.f && b > 0.f); }
+inline bool inside(float l, bool tie) { return tie ? l >= 0.f : l > 0.f; }
+} // namespace
+
+void Renderer::project(Vertex& v, const ViewSetup& view) const
+{
+  const float scale = float(view.scale);
+  if (view.perspective)
+  {
+    const float f = float(view.distance) / v.t;
+    v.sx = float(view.centerX) + scale * v.eye.x * f;
+    v.sy = float(view.centerY) - scale * v.eye.y * f;
+    v.invT = 1.f / v.t;
+    // 1/t is linear in screen space, so this depth is too.
+    v.depth = (1.f / m_near - v.invT) / (1.f / m_near - 1.f / m_far);
+  }
+  else
+  {
+    v.sx = float(view.centerX) + scale * v.eye.x;
+    v.sy = float(view.centerY) - scale * v.eye.y;
+    v.invT = 1.f;
+    v.depth = (v.t - m_near) / (m_far - m_near);
+  }
+}
+
+void Renderer::transform(const Scene& scene, const ViewSetup& view)
+{
+  m_vertices.clear();
+  m_meshBase.clear();
+  float tMin = std::numeric_limits<float>::max(), tMax = -std::numeric_limits<float>::max();
+  const double D = view.distance;
+  for (const SceneMesh& mesh : scene.meshes)
+  {
+    m_meshBase.push_back(OdUInt32(m_vertices.size()));
+    for (std::size_t i = 0; i < mesh.positions.size(); ++i)
+    {
+      Vertex v;
+      v.world = mesh.positions[i];
+      v.normal = mesh.normals[i];
+      // In double: drawings may sit far from the origin.
+      const OdGePoint3d e = view.viewing * OdGePoint3d(v.world.x, v.world.y, v.world.z);
+      v.eye = Vec3(e);
+      v.t = float(view.perspective ? D - e.z : -e.z);
+      tMin = std::min(tMin, v.t);
+      tMax = std::max(tMax, v.t);
+      m_vertices.push_back(v);
+    }
+  }
+  if (m_vertices.empty())
+    return;
+  if (view.perspective)
+  {
+    // Whatever is nearer than this is clipped away.
+    const float nearLimit = std::max(float(D) * 1e-3f, tMax * 1e-5f);
+    m_near = std::max(tMin, nearLimit) * 0.999f;
+    m_far = std::max(tMax * 1.001f, m_near * 1.01f);
+  }
+  else
+  {
+    const float margin = std::max((tMax - tMin) * 1e-3f, 1e-6f * std::max(std::fabs(tMax), 1.f));
+    m_near = tMin - margin;
+    m_far = tMax + margin;
+  }
+  for (Vertex& v : m_vertices)
+    if (v.t >= m_near)
+      project(v, view);
+}
+
+OdUInt32 Renderer::clipVertex(OdUInt32 in, OdUInt32 out)
+{
+  // The point on the edge where t reaches the near plane.
+  const Vertex a = m_vertices[in], b = m_vertices[out];
+  const float s = (a.t - m_near) / (a.t - b.t);
+  Vertex v;
+  v.world = lerp(a.world, b.world, s);
+  v.normal = normalize(lerp(a.normal, b.normal, s));
+  v.eye = lerp(a.eye, b.eye, s);
+  v.t = m_near;
+  m_vertices.push_back(v);
+  return OdUInt32(m_vertices.size() - 1);
+}
+
+void Renderer::setupTriangles(const Scene& scene, const ViewSetup& view, const RenderOptions& options)
+{
+  m_opaque.clear();
+  m_transparent.clear();
+  for (OdUInt32 m = 0; m < scene.meshes.size(); ++m)
+  {
+    const SceneMesh& mesh = scene.meshes[m];
+    const OdUInt32 base = m_meshBase[m];
+    for (std::size_t i = 0; i + 2 < mesh.indices.size(); i += 3)
+    {
+      const OdUInt32 idx[3] = {base + mesh.indices[i], base + mesh.indices[i + 1], base + mesh.indices[i + 2]};
+      int behind = 0;
+      for (OdUInt32 k : idx)
+        behind += m_vertices[k].t < m_near ? 1 : 0;
+      if (behind == 0)
+      {
+        addTriangle(scene, m, idx[0], idx[1], idx[2], options);
+        continue;
+      }
+      if (behind == 3)
+        continue;
+      // Sutherland-Hodgman against the near plane; the polygon keeps the
+      // corners' order, so the winding survives.
+      OdUInt32 poly[4];
+      int n = 0;
+      for (int k = 0; k < 3; ++k)
+      {
+        const OdUInt32 cur = idx[k], next = idx[(k + 1) % 3];
+        const bool curIn = m_vertices[cur].t >= m_near, nextIn = m_vertices[next].t >= m_near;
+        if (curIn)
+          poly[n++] = cur;
+        if (curIn != nextIn)
+        {
+          const OdUInt32 made = curIn ? clipVertex(cur, next) : clipVertex(next, cur);
+          project(m_vertices[made], view);
+          poly[n++] = made;
+        }
+      }
+      for (int k = 1; k + 1 < n; ++k)
+        addTriangle(scene, m, poly[0], poly[k], poly[k + 1], options);
+    }
+  }
+}
+
+void Renderer::addTriangle(const Scene& scene, OdUInt32 mesh, OdUInt32 i0, OdUInt32 i1, OdUInt32 i2, const RenderOptions& options)
+{
+  const Vertex& v0 = m_vertices[i0];
+  const Vertex& v1 = m_vertices[i1];
+  const Vertex& v2 = m_vertices[i2];
+  // Wholly beside the viewport: nothing to do.
+  const float left = float(m_viewLeft), top = float(m_viewTop);
+  const float right = left + float(m_width), bottom = top + float(m_height);
+  if ((v0.sx < left && v1.sx < left && v2.sx < left) || (v0.sx > right && v1.sx > right && v2.sx > right) ||
+      (v0.sy < top && v1.sy < top && v2.sy < top) || (v0.sy > bottom && v1.sy > bottom && v2.sy > bottom))
+    return;
+  // Twice the signed area, y down: a face seen counter-clockwise (its front)
+  // comes out negative.
+  const float area = (v1.sx - v0.sx) * (v2.sy - v0.sy) - (v2.sx - v0.sx) * (v1.sy - v0.sy);
+  if (!(std::fabs(area) > 1e-12f))
+    return;
+  const bool back = area > 0.f;
+  if (back && options.discardBackFaces)
+    return;
+  Triangle t;
+  t.x0 = v0.sx;
+  t.y0 = v0.sy;
+  const float inv = 1.f / area;
+  t.a1 = (v2.sy - v0.sy) * inv;
+  t.b1 = -(v2.sx - v0.sx) * inv;
+  t.a2 = -(v1.sy - v0.sy) * inv;
+  t.b2 = (v1.sx - v0.sx) * inv;
+  const float d1 = v1.depth - v0.depth, d2 = v2.depth - v0.depth;
+  t.z0 = v0.depth;
+  t.dzdx = t.a1 * d1 + t.a2 * d2;
+  t.dzdy = t.b1 * d1 + t.b2 * d2;
+  t.v[0] = i0;
+  t.v[1] = i1;
+  t.v[2] = i2;
+  t.mesh = mesh;
+  t.back = back;
+  t.farT = std::max(v0.t, std::max(v1.t, v2.t));
+  if (scene.materials[scene.meshes[mesh].material].opacity < 1.f)
+    m_transparent.push_back(t);
+  else
+    m_opaque.push_back(t);
+}
+
+void Renderer::rasterize(const Triangle& tri, OdUInt32 id)
+{
+  const Vertex& v0 = m_vertices[tri.v[0]];
+  const Vertex& v1 = m_vertices[tri.v[1]];
+  const Vertex& v2 = m_vertices[tri.v[2]];
+  const int x0 = std::max(m_viewLeft, int(std::floor(std::min(v0.sx, std::min(v1.sx, v2.sx)))));
+  const int x1 = std::min(m_viewLeft + m_width - 1, int(std::ceil(std::max(v0.sx, std::max(v1.sx, v2.sx)))));
+  const int y0 = std::max(m_viewTop, int(std::floor(std::min(v0.sy, std::min(v1.sy, v2.sy)))));
+  const int y1 = std::min(m_viewTop + m_height - 1, int(std::ceil(std::max(v0.sy, std::max(v1.sy, v2.sy)))));
+  if (x0 > x1 || y0 > y1)
+    return;
+  const float a0 = -(tri.a1 + tri.a2), b0 = -(tri.b1 + tri.b2);
+  const bool tie0 = ownsTie(a0, b0), tie1 = ownsTie(tri.a1, tri.b1), tie2 = ownsTie(tri.a2, tri.b2);
+  const int S = m_samples;
+  float off1[4], off2[4], offz[4];
+  for (int s = 0; s < S; ++s)
+  {
+    off1[s] = tri.a1 * m_sampleX[s] + tri.b1 * m_sampleY[s];
+    off2[s] = tri.a2 * m_sampleX[s] + tri.b2 * m_sampleY[s];
+    offz[s] = tri.dzdx * m_sampleX[s] + tri.dzdy * m_sampleY[s];
+  }
+  for (int y = y0; y <= y1; ++y)
+  {
+    const float dy = float(y) - tri.y0;
+    float dx = float(x0) - tri.x0;
+    float l1 = tri.a1 * dx + tri.b1 * dy;
+    float l2 = tri.a2 * dx + tri.b2 * dy;
+    float z = tri.z0 + tri.dzdx * dx + tri.dzdy * dy;
+    std::size_t cell = (std::size_t(y - m_viewTop) * std::size_t(m_width) + std::size_t(x0 - m_viewLeft)) * std::size_t(S);
+    for (int x = x0; x <= x1; ++x, l1 += tri.a1, l2 += tri.a2, z += tri.dzdx, cell += std::size_t(S))
+    {
+      for (int s = 0; s < S; ++s)
+      {
+        const float s1 = l1 + off1[s], s2 = l2 + off2[s], s0 = 1.f - s1 - s2;
+        if (!inside(s1, tie1) || !inside(s2, tie2) || !inside(s0, tie0))
+          continue;
+        const float sz = z + offz[s];
+        float& depth = m_depth[cell + std::size_t(s)];
+        if (sz < depth)
+        {
+          depth = sz;
+          m_ids[cell + std::size_t(s)] = id;
+        }
+      }
+    }
+  }
+}
+
+Vec3 Renderer::shadeAt(const Scene& scene, const ViewSetup& view, const Triangle& tri, float px, float py) const
+{
+  // Barycentrics at the pixel centre, pulled onto the triangle when the
+  // centre lies outside the covered samples, then corrected for perspective.
+  const float dx = px - tri.x0, dy = py - tri.y0;
+  float l1 = std::max(tri.a1 * dx + tri.b1 * dy, 0.f);
+  float l2 = std::max(tri.a2 * dx + tri.b2 * dy, 0.f);
+  float l0 = std::max(1.f - (tri.a1 * dx + tri.b1 * dy) - (tri.a2 * dx + tri.b2 * dy), 0.f);
+  const Vertex& v0 = m_vertices[tri.v[0]];
+  const Vertex& v1 = m_vertices[tri.v[1]];
+  const Vertex& v2 = m_vertices[tri.v[2]];
+  l0 *= v0.invT;
+  l1 *= v1.invT;
+  l2 *= v2.invT;
+  const float sum = l0 + l1 + l2;
+  if (!(sum > 0.f))
+    l0 = 1.f, l1 = l2 = 0.f;
+  else
+    l0 /= sum, l1 /= sum, l2 /= sum;
+
+  ShadePoint point;
+  point.position = v0.world * l0 + v1.world * l1 + v2.world * l2;
+  Vec3 n = normalize(v0.normal * l0 + v1.normal * l1 + v2.normal * l2);
+  point.normal = tri.back ? -n : n; // a back face seen is lit from its own side
+  if (view.perspective)
+  {
+    point.toEye = normalize(m_cameraWorld - point.position);
+    const float t = v0.t * l0 + v1.t * l1 + v2.t * l2;
+    point.pixelSize = t / float(view.scale * view.distance);
+  }
+  else
+  {
+    point.toEye = -m_viewDirWorld;
+    point.pixelSize = 1.f / float(view.scale);
+  }
+  const SceneMesh& mesh = scene.meshes[tri.mesh];
+  return shade(scene.materials[mesh.material], mesh.frame, m_lighting, point);
+}
+
+void Renderer::resolve(const Scene& scene, const ViewSetup& view, const RenderOptions& options)
+{
+  const int S = m_samples;
+  const float weight = 1.f / float(S);
+  for (int y = 0; y < m_height; ++y)
+    for (int x = 0; x < m_width; ++x)
+    {
+      const std::size_t cell = (std::size_t(y) * std::size_t(m_width) + std::size_t(x)) * std::size_t(S);
+      const OdUInt32* ids = &m_ids[cell];
+      Vec3& out = m_color[std::size_t(y) * std::size_t(m_width) + std::size_t(x)];
+      const float px = float(m_viewLeft + x) + 0.5f, py = float(m_viewTop + y) + 0.5f;
+      bool same = true;
+      for (int s = 1; s < S; ++s)
+        same = same && ids[s] == ids[0];
+      if (same)
+      {
+        out = ids[0] == kEmpty ? options.background : shadeAt(scene, view, m_opaque[ids[0]], px, py);
+        continue;
+      }
+      // Edge pixel: each distinct surface once, weighted by its samples.
+      Vec3 sum;
+      for (int s = 0; s < S; ++s)
+      {
+        bool seen = false;
+        for (int r = 0; r < s; ++r)
+          seen = seen || ids[r] == ids[s];
+        if (seen)
+          continue;
+        int count = 0;
+        for (int r = s; r < S; ++r)
+          count += ids[r] == ids[s] ? 1 : 0;
+        const Vec3 c = ids[s] == kEmpty ? options.background : shadeAt(scene, view, m_opaque[ids[s]], px, py);
+        sum += c * (float(count) * weight);
+      }
+      out = sum;
+    }
+}
+
+void Renderer::blendTransparent(const Scene& scene, const ViewSetup& view)
+{
+  if (m_transparent.empty())
+    return;
+  // Far to near, each over what lies behind it; they do not hide each other.
+  std::stable_sort(m_transparent.begin(), m_transparent.end(),
+                   [](const Triangle& a, const Triangle& b) { return a.farT > b.farT; });
+  const int S = m_samples;
+  for (const Triangle& tri : m_transparent)
+  {
+    const Vertex& v0 = m_vertices[tri.v[0]];
+    const Vertex& v1 = m_vertices[tri.v[1]];
+    const Vertex& v2 = m_vertices[tri.v[2]];
+    const int x0 = std::max(m_viewLeft, int(std::floor(std::min(v0.sx, std::min(v1.sx, v2.sx)))));
+    const int x1 = std::min(m_viewLeft + m_width - 1, int(std::ceil(std::max(v0.sx, std::max(v1.sx, v2.sx)))));
+    const int y0 = std::max(m_viewTop, int(std::floor(std::min(v0.sy, std::min(v1.sy, v2.sy)))));
+    const int y1 = std::min(m_viewTop + m_height - 1, int(std::ceil(std::max(v0.sy, std::max(v1.sy, v2.sy)))));
+    const float a0 = -(tri.a1 + tri.a2), b0 = -(tri.b1 + tri.b2);
+    const bool tie0 = ownsTie(a0, b0), tie1 = ownsTie(tri.a1, tri.b1), tie2 = ownsTie(tri.a2, tri.b2);
+    const float opacity = scene.materials[scene.meshes[tri.mesh].material].opacity;
+    for (int y = y0; y <= y1; ++y)
+      for (int x = x0; x <= x1; ++x)
+      {
+        const std::size_t cell = (std::size_t(y - m_viewTop) * std::size_t(m_width) + std::size_t(x - m_viewLeft)) * std::size_t(S);
+        int covered = 0;
+        for (int s = 0; s < S; ++s)
+        {
+          const float dx = float(x) + m_sampleX[s] - tri.x0, dy = float(y) + m_sampleY[s] - tri.y0;
+          const float s1 = tri.a1 * dx + tri.b1 * dy, s2 = tri.a2 * dx + tri.b2 * dy, s0 = 1.f - s1 - s2;
+          if (inside(s1, tie1) && inside(s2, tie2) && inside(s0, tie0) &&
+              tri.z0 + tri.dzdx * dx + tri.dzdy * dy < m_depth[cell + std::size_t(s)])
+            ++covered;
+        }
+        if (covered == 0)
+          continue;
+        const float a = opacity * float(covered) / float(S);
+        Vec3& out = m_color[std::size_t(y - m_viewTop) * std::size_t(m_width) + std::size_t(x - m_viewLeft)];
+        out = out * (1.f - a) + shadeAt(scene, view, tri, float(x) + 0.5f, float(y) + 0.5f) * a;
+      }
+  }
+}
+
+void Renderer::write(const ViewSetup& view, OdGiRasterImageRGBA& target) const
+{
+  const std::size_t stride = std::size_t(target.pixelWidth()) * 4;
+  for (int y = 0; y < m_height; ++y)
+  {
+    OdUInt8* row = target.data() + std::size_t(view.top + y) * stride + std::size_t(view.left) * 4;
+    const Vec3* src = &m_color[std::size_t(y) * std::size_t(m_width)];
+    for (int x = 0; x < m_width; ++x, row += 4)
+    {
+      row[0] = OdUInt8(clamp01(src[x].x) * 255.f + 0.5f);
+      row[1] = OdUInt8(clamp01(src[x].y) * 255.f + 0.5f);
+      row[2] = OdUInt8(clamp01(src[x].z) * 255.f + 0.5f);
+      row[3] = 255;
+    }
+  }
+}
+
+OdUInt32 Renderer::render(const Scene& scene, const ViewSetup& view, const RenderOptions& options, OdGiRasterImageRGBA& target)
+{
+  m_viewLeft = std::max(view.left, 0);
+  m_viewTop = std::max(view.top, 0);
+  m_width = std::min(view.right, int(target.pixelWidth())) - m_viewLeft;
+  m_height = std::min(view.bottom, int(target.pixelHeight())) - m_viewTop;
+  if (m_width <= 0 || m_height <= 0)
+    return 0;
+  ViewSetup clipped = view;
+  clipped.left = m_viewLeft;
+  clipped.top = m_viewTop;
+
+  if (options.antialias)
+  {
+    // Rotated grid: four distinct rows and columns.
+    const float sx[4] = {0.375f, 0.875f, 0.125f, 0.625f}, sy[4] = {0.125f, 0.375f, 0.625f, 0.875f};
+    m_samples = 4;
+    std::copy(sx, sx + 4, m_sampleX);
+    std::copy(sy, sy + 4, m_sampleY);
+  }
+  else
+  {
+    m_samples = 1;
+    m_sampleX[0] = m_sampleY[0] = 0.5f;
+  }
+
+  // Lights fixed to the camera: a key light from the upper left in front
+  // and a dim fill from the lower right.
+  const OdGeMatrix3d eyeToWorld = view.viewing.inverse();
+  const OdGeVector3d key = OdGeVector3d(-0.45, 0.55, 0.70).normal(), fill = OdGeVector3d(0.6, -0.35, 0.45).normal();
+  m_lighting.direction[0] = normalize(Vec3(eyeToWorld * key));
+  m_lighting.direction[1] = normalize(Vec3(eyeToWorld * fill));
+  m_lighting.intensity[0] = 0.85f;
+  m_lighting.intensity[1] = 0.25f;
+  m_lighting.ambient = 0.15f;
+  m_cameraWorld = Vec3(eyeToWorld * OdGePoint3d(0.0, 0.0, view.distance));
+  m_viewDirWorld = normalize(Vec3(eyeToWorld * OdGeVector3d(0.0, 0.0, -1.0)));
+
+  transform(scene, clipped);
+  setupTriangles(scene, clipped, options);
+
+  const std::size_t cells = std::size_t(m_width) * std::size_t(m_height);
+  m_depth.assign(cells * std::size_t(m_samples), std::numeric_limits<float>::max());
+  m_ids.assign(cells * std::size_t(m_samples), kEmpty);
+  m_color.resize(cells);
+  for (OdUInt32 i = 0; i < m_opaque.size(); ++i)
+    rasterize(m_opaque[i], i);
+  resolve(scene, clipped, options);
+  blendTransparent(scene, clipped);
+  write(clipped, target);
+  return OdUInt32(m_opaque.size() + m_transparent.size());
+}
+} // namespace OdGsRender

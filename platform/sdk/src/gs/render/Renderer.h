@@ -1,0 +1,85 @@
+// The pipeline: transform, clip, rasterize into a visibility buffer (depth
+// and triangle per sample), then shade each pixel once per visible triangle
+// and average the samples; transparent surfaces are blended on top, far to
+// near. All state lives in the renderer object, one per device.
+#pragma once
+
+#include "Scene.h"
+
+#include "od/Gs.h"
+
+namespace OdGsRender
+{
+// Where the camera is and how eye coordinates become pixels.
+struct ViewSetup
+{
+  OdGeMatrix3d viewing; // world to eye (rigid)
+  bool perspective = false;
+  double distance = 1.0; // camera to target
+  double scale = 1.0;    // pixels per drawing unit on the target plane
+  double centerX = 0.0;  // device pixel of the target
+  double centerY = 0.0;
+  int left = 0, top = 0, right = 0, bottom = 0; // viewport pixels [left, right) x [top, bottom)
+};
+
+struct RenderOptions
+{
+  bool discardBackFaces = false;
+  bool antialias = true;
+  Vec3 background;
+};
+
+class Renderer
+{
+public:
+  // Draws the scene into the viewport part of the picture (the rest is
+  // left alone); returns the number of triangles drawn.
+  OdUInt32 render(const Scene& scene, const ViewSetup& view, const RenderOptions& options, OdGiRasterImageRGBA& target);
+
+private:
+  struct Vertex
+  {
+    Vec3 world;
+    Vec3 normal;
+    Vec3 eye;
+    float t = 0.f;    // distance along the view direction
+    float sx = 0.f, sy = 0.f, depth = 0.f, invT = 1.f;
+  };
+  struct Triangle
+  {
+    float x0, y0;          // screen position of corner 0
+    float a1, b1, a2, b2;  // barycentrics 1 and 2: a * (x - x0) + b * (y - y0)
+    float z0, dzdx, dzdy;  // depth plane
+    OdUInt32 v[3];
+    OdUInt32 mesh;
+    bool back;
+    float farT;            // for sorting transparent triangles
+  };
+
+  void transform(const Scene& scene, const ViewSetup& view);
+  void setupTriangles(const Scene& scene, const ViewSetup& view, const RenderOptions& options);
+  void addTriangle(const Scene& scene, OdUInt32 mesh, OdUInt32 i0, OdUInt32 i1, OdUInt32 i2, const RenderOptions& options);
+  OdUInt32 clipVertex(OdUInt32 inside, OdUInt32 outside);
+  void project(Vertex& v, const ViewSetup& view) const;
+  void rasterize(const Triangle& tri, OdUInt32 id);
+  void resolve(const Scene& scene, const ViewSetup& view, const RenderOptions& options);
+  void blendTransparent(const Scene& scene, const ViewSetup& view);
+  Vec3 shadeAt(const Scene& scene, const ViewSetup& view, const Triangle& tri, float px, float py) const;
+  void write(const ViewSetup& view, OdGiRasterImageRGBA& target) const;
+
+  // Frame state, kept between frames to reuse the memory.
+  std::vector<Vertex> m_vertices;
+  std::vector<OdUInt32> m_meshBase;
+  std::vector<Triangle> m_opaque;
+  std::vector<Triangle> m_transparent;
+  std::vector<float> m_depth;        // per sample
+  std::vector<OdUInt32> m_ids;       // per sample: opaque triangle or kEmpty
+  std::vector<Vec3> m_color;         // per pixel of the viewport
+  int m_viewLeft = 0, m_viewTop = 0, m_width = 0, m_height = 0, m_samples = 4;
+  float m_sampleX[4] = {}, m_sampleY[4] = {};
+  float m_near = 1.f, m_far = 2.f;
+  Lighting m_lighting;
+  Vec3 m_cameraWorld; // perspective: camera position
+  Vec3 m_viewDirWorld; // toward the scene
+};
+} // namespace OdGsRender

@@ -1,0 +1,465 @@
+#include "Scene.h"
+
+#include "od/DbDatabase.h"
+#include "od/DbEntity.h"
+#include "od/DbMaterial.h"
+#include "od/DbSymbolTable.h"
+
+#include <filesystem>
+#include <algorithm>
+#include <map>
+#include <tuple>
+
+namespace OdGsRender
+{
+namespace
+{
+// Newell's normal: twice the polygon's area along its normal, robust for
+// slightly non-planar quads.
+Vec3 newell(const std::vector<Vec3>& points, const OdInt32* idx, int n)
+{
+  Vec3 sum;
+  for (int i = 0; i < n; ++i)
+  {
+    const Vec3& a = points[std::size_t(idx[i])];
+    const Vec3& b = points[std::size_t(idx[(i + 1) % n])];
+    sum.x += (a.y - b.y) * (a.z + b.z);
+    sum.y += (a.z - b.z) * (a.x + b.x);
+    sum.z += (a.x - b.x) * (a.y + b.y);
+  }
+  return sum;
+}
+} // namespace
+
+bool buildMesh(const std::vector<Vec3>& points, const std::vector<OdInt32>& faces, SceneMesh& mesh)
+{
+  mesh.positions.clear();
+  mesh.normals.clear();
+  mesh.indices.clear();
+  const OdInt32 numPoints = OdInt32(points.size());
+
+  // Clean polygons: distinct consecutive corners, all in range.
+  std::vector<OdInt32> polys; // count, then corners
+  std::vector<Vec3> faceNormals; // area-weighted
+  std::vector<Vec3> faceUnits;
+  for (std::size_t i = 0; i < faces.size();)
+  {
+    const OdInt32 n = faces[i];
+    if (n <= 0 || std::size_t(n) > faces.size() - i - 1)
+      break;
+    std::vector<OdInt32> corners;
+    bool valid = true;
+    for (OdInt32 k = 1; k <= n; ++k)
+    {
+      const OdInt32 v = faces[i + std::size_t(k)];
+      if (v < 0 || v >= numPoints)
+        valid = false;
+      else if (corners.empty() || corners.back() != v)
+        corners.push_back(v);
+    }
+    i += std::size_t(n) + 1;
+    while (corners.size() > 1 && corners.front() == corners.back())
+      corners.pop_back();
+    if (!valid || corners.size() < 3)
+      continue;
+    const Vec3 normal = newell(points, corners.data(), int(corners.size()));
+    if (dot(normal, normal) <= 1e-24f)
+      continue;
+    polys.push_back(OdInt32(corners.size()));
+    polys.insert(polys.end(), corners.begin(), corners.end());
+    faceNormals.push_back(normal);
+    faceUnits.push_back(normalize(normal));
+  }
+  if (faceNormals.empty())
+    return false;
+
+  // Faces around each point (compressed rows).
+  std::vector<OdUInt32> start(std::size_t(numPoints) + 1, 0);
+  for (std::size_t i = 0; i < polys.size(); i += std::size_t(polys[i]) + 1)
+    for (OdInt32 k = 1; k <= polys[i]; ++k)
+      ++start[std::size_t(polys[i + std::size_t(k)]) + 1];
+  for (std::size_t p = 0; p < std::size_t(numPoints); ++p)
+    start[p + 1] += start[p];
+  std::vector<OdUInt32> around(start.back());
+  std::vector<OdUInt32> fill(start.begin(), start.end() - 1);
+  OdUInt32 faceIndex = 0;
+  for (std::size_t i = 0; i < polys.size(); i += std::size_t(polys[i]) + 1, ++faceIndex)
+    for (OdInt32 k = 1; k <= polys[i]; ++k)
+      around[fill[std::size_t(polys[i + std::size_t(k)])]++] = faceIndex;
+
+  // A corner's normal sums the neighbouring faces within the crease angle;
+  // corners of one point with the same normal share one output vertex.
+  const float creaseCos = 0.766f; // cos 40 degrees
+  std::vector<std::vector<std::pair<Vec3, OdUInt32>>> shared(static_cast<std::size_t>(numPoints));
+  auto vertexFor = [&](OdInt32 point, OdUInt32 face) -> OdUInt32 {
+    Vec3 sum;
+    for (OdUInt32 j = start[std::size_t(point)]; j < start[std::size_t(point) + 1]; ++j)
+      if (dot(faceUnits[around[j]], faceUnits[face]) >= creaseCos)
+        sum += faceNormals[around[j]];
+    const Vec3 n = normalize(sum);
+    for (const auto& existing : shared[std::size_t(point)])
+      if (dot(existing.first, n) > 0.99999f)
+        return existing.second;
+    const OdUInt32 index = OdUInt32(mesh.positions.size());
+    mesh.positions.push_back(points[std::size_t(point)]);
+    mesh.normals.push_back(n);
+    shared[std::size_t(point)].emplace_back(n, index);
+    return index;
+  };
+
+  faceIndex = 0;
+  std::vector<OdUInt32> corner;
+  for (std::size_t i = 0; i < polys.size(); i += std::size_t(polys[i]) + 1, ++faceIndex)
+  {
+    corner.clear();
+    for (OdInt32 k = 1; k <= polys[i]; ++k)
+      corner.push_back(vertexFor(polys[i + std::size_t(k)], faceIndex));
+    // A fan; skip slivers of no area (a quad with three points in a line).
+    for (std::size_t k = 1; k + 1 < corner.size(); ++k)
+    {
+      const Vec3& a = mesh.positions[corner[0]];
+      const Vec3 c = cross(mesh.positions[corner[k]] - a, mesh.positions[corner[k + 1]] - a);
+      if (dot(c, c) <= 1e-24f)
+        continue;
+      mesh.indices.push_back(corner[0]);
+      mesh.indices.push_back(corner[k]);
+      mesh.indices.push_back(corner[k + 1]);
+    }
+  }
+
+  ObjectFrame& frame = mesh.frame;
+  frame.min = frame.max = mesh.positions.empty() ? Vec3() : mesh.positions[0];
+  for (const Vec3& p : mesh.positions)
+  {
+    frame.min = Vec3(std::min(frame.min.x, p.x), std::min(frame.min.y, p.y), std::min(frame.min.z, p.z));
+    frame.max = Vec3(std::max(frame.max.x, p.x), std::max(frame.max.y, p.y), std::max(frame.max.z, p.z));
+  }
+  frame.centre = (frame.min + frame.max) * 0.5f;
+  const Vec3 e = frame.max - frame.min;
+  frame.size = std::max(std::max(e.x, e.y), std::max(e.z, 1e-6f));
+  return !mesh.indices.empty();
+}
+
+namespace
+{
+struct Inherited
+{
+  Vec3 color{1.f, 1.f, 1.f}; // by-block colour
+  OdDbObjectId material;     // by-block material
+};
+
+class Collector
+{
+public:
+  Collector(const SceneSource& source, Scene& scene) : m_source(source), m_scene(scene) {}
+
+  void drawable(const OdDbObjectId& id)
+  {
+    OdDbObjectPtr object = id.openObject(OdDb::kForRead);
+    if (object.isNull())
+      return;
+    if (object->isKindOf(OdDbBlockTableRecord::desc()))
+      block(id, OdGeMatrix3d(), Inherited(), 0);
+    else if (OdDbEntityPtr ent = OdDbEntity::cast(object))
+      entity(ent, OdGeMatrix3d(), Inherited(), 0);
+  }
+
+private:
+  static constexpr int kMaxNesting = 32; // also stops a block that contains itself
+
+  void block(const OdDbObjectId& blockId, const OdGeMatrix3d& xform, const Inherited& inherited, int depth)
+  {
+    if (depth > kMaxNesting)
+      return;
+    OdDbBlockTableRecordPtr record = OdDbBlockTableRecord::cast(blockId.openObject(OdDb::kForRead));
+    if (record.isNull())
+      return;
+    const std::vector<OdDbObjectId> ids = record->entityIds();
+    for (const OdDbObjectId& id : ids)
+      if (OdDbEntityPtr ent = OdDbEntity::cast(id.openObject(OdDb::kForRead)))
+        entity(ent, xform, inherited, depth);
+  }
+
+  void entity(const OdDbEntity* ent, const OdGeMatrix3d& xform, const Inherited& inherited, int depth)
+  {
+    OdDbLayerTableRecordPtr layer = OdDbLayerTableRecord::cast(ent->layerId().openObject(OdDb::kForRead));
+    if (layer && layer->isOff())
+      return;
+    if (const auto* ref = OdDbBlockReference::cast(ent).get())
+    {
+      Inherited next;
+      next.color = entityColor(ent, layer, inherited);
+      next.material = entityMaterial(ent, layer, inherited);
+      block(ref->blockTableRecord(), xform * ref->blockTransform(), next, depth + 1);
+      return;
+    }
+
+    std::vector<Vec3> points;
+    std::vector<OdInt32> faces;
+    if (const auto* sub = OdDbSubDMesh::cast(ent).get())
+    {
+      for (const OdGePoint3d& p : sub->vertices())
+        points.emplace_back(xform * p);
+      faces.assign(sub->faceArray().begin(), sub->faceArray().end());
+    }
+    else if (const auto* pface = OdDbPolyFaceMesh::cast(ent).get())
+    {
+      for (OdInt32 i = 0; i < pface->numVertices(); ++i)
+        points.emplace_back(xform * pface->vertexAt(i)->position());
+      for (OdInt32 i = 0; i < pface->numFaces(); ++i)
+      {
+        const OdDbFaceRecord* face = pface->faceAt(i);
+        faces.push_back(0);
+        const std::size_t countAt = faces.size() - 1;
+        for (OdUInt16 k = 0; k < 4; ++k)
+        {
+          // Numbers count from 1; 0 is no vertex; a negative one hides an edge.
+          const OdInt32 number = std::abs(OdInt32(face->getVertexAt(k)));
+          if (number != 0)
+          {
+            faces.push_back(number - 1);
+            ++faces[countAt];
+          }
+        }
+      }
+    }
+    else
+      return;
+
+    if (xform.det() < 0.0)
+      reverseFaces(faces); // a mirroring transform turns the faces inside out
+
+    SceneMesh mesh;
+    if (!buildMesh(points, faces, mesh))
+      return;
+    mesh.material = material(entityMaterial(ent, layer, inherited), entityColor(ent, layer, inherited));
+    for (const Vec3& p : {mesh.frame.min, mesh.frame.max})
+      m_scene.extents.addPoint(OdGePoint3d(p.x, p.y, p.z));
+    m_scene.meshes.push_back(std::move(mesh));
+  }
+
+  static void reverseFaces(std::vector<OdInt32>& faces)
+  {
+    for (std::size_t i = 0; i < faces.size(); i += std::size_t(std::max(faces[i], 0)) + 1)
+    {
+      const std::size_t n = std::size_t(std::max(faces[i], 0));
+      if (i + n >= faces.size())
+        break;
+      std::reverse(faces.begin() + std::ptrdiff_t(i) + 1, faces.begin() + std::ptrdiff_t(i + n) + 1);
+    }
+  }
+
+  Vec3 colorValue(const OdCmEntityColor& color, const Vec3& byBlock) const
+  {
+    switch (color.colorMethod())
+    {
+    case OdCmEntityColor::kByColor: return Vec3(color.red() / 255.f, color.green() / 255.f, color.blue() / 255.f);
+    case OdCmEntityColor::kByACI:
+    {
+      const int index = color.colorIndex();
+      return colorOf(m_source.palette[index >= 0 && index < 256 ? index : 7]);
+    }
+    case OdCmEntityColor::kByBlock: return byBlock;
+    default: return colorOf(m_source.palette[7]);
+    }
+  }
+
+  Vec3 entityColor(const OdDbEntity* ent, const OdDbLayerTableRecord* layer, const Inherited& inherited) const
+  {
+    const OdCmColor color = ent->color();
+    if (color.isByLayer())
+      return layer ? colorValue(layer->color().entityColor(), inherited.color) : colorOf(m_source.palette[7]);
+    return colorValue(color.entityColor(), inherited.color);
+  }
+
+  static OdDbObjectId entityMaterial(const OdDbEntity* ent, const OdDbLayerTableRecord* layer, const Inherited& inherited)
+  {
+    OdDbObjectId id = ent->materialId();
+    OdDbDatabase* db = ent->database();
+    if (db && id == db->byLayerMaterialId())
+      id = layer ? layer->materialId() : OdDbObjectId();
+    else if (db && id == db->byBlockMaterialId())
+      id = inherited.material;
+    return id;
+  }
+
+  OdUInt32 material(const OdDbObjectId& id, const Vec3& entityColour)
+  {
+    const auto key = std::make_tuple(id.stub(), entityColour.x, entityColour.y, entityColour.z);
+    auto found = m_materials.find(key);
+    if (found != m_materials.end())
+      return found->second;
+    OdDbMaterialPtr material = OdDbMaterial::cast(id.openObject(OdDb::kForRead));
+    if (material.isNull())
+    {
+      if (m_default.isNull())
+        m_default = OdDbMaterial::createObject();
+      material = m_default;
+    }
+    const OdUInt32 index = OdUInt32(m_scene.materials.size());
+    m_scene.materials.push_back(resolve(*material, entityColour));
+    m_materials.emplace(key, index);
+    return index;
+  }
+
+  Vec3 channelColor(const MaterialColor& color, const Vec3& entityColour) const
+  {
+    const Vec3 base = color.method() == MaterialColor::kOverride ? colorValue(color.color(), entityColour) : entityColour;
+    return base * float(std::max(color.factor(), 0.0));
+  }
+
+  static Tiling tiling(MapMapper::Tiling t)
+  {
+    switch (t)
+    {
+    case MapMapper::kCrop: return Tiling::None;
+    case MapMapper::kClamp: return Tiling::Clamp;
+    case MapMapper::kMirror: return Tiling::Mirror;
+    default: return Tiling::Tile;
+    }
+  }
+
+  static Projection projection(MapMapper::Projection p)
+  {
+    switch (p)
+    {
+    case MapMapper::kBox: return Projection::Box;
+    case MapMapper::kCylinder: return Projection::Cylinder;
+    case MapMapper::kSphere: return Projection::Sphere;
+    default: return Projection::Planar;
+    }
+  }
+
+  // A relative path is looked for beside the drawing first.
+  static OdString resolvePath(const OdString& name, const OdDbDatabase* db)
+  {
+    namespace fs = std::filesystem;
+#ifdef _WIN32
+    const fs::path path(name.str());
+#else
+    const fs::path path = fs::u8path(name.toUtf8());
+#endif
+    std::error_code ec;
+    if (path.is_relative() && db && !db->getFilename().isEmpty())
+    {
+#ifdef _WIN32
+      const fs::path drawing(db->getFilename().str());
+#else
+      const fs::path drawing = fs::u8path(db->getFilename().toUtf8());
+#endif
+      const fs::path beside = drawing.parent_path() / path;
+      if (fs::is_regular_file(beside, ec))
+#ifdef _WIN32
+        return OdString(beside.wstring());
+#else
+        return OdString(beside.u8string().c_str());
+#endif
+    }
+    return name;
+  }
+
+  void resolveMap(const OdDbMaterial& material, const MaterialMap& source, const Vec3& entityColour, DiffuseMap& map)
+  {
+    const OdGiMaterialTexture* texture = source.texture().get();
+    OdString file;
+    if (source.source() == kFile)
+    {
+      file = source.sourceFileName();
+      if (file.isEmpty())
+        if (const auto* image = OdGiImageFileTexture::cast(texture).get())
+          file = image->sourceFileName();
+      if (file.isEmpty())
+        return;
+      map.kind = MapKind::Image;
+    }
+    else if (source.source() == kProcedural)
+    {
+      if (const auto* marble = OdGiMarbleTexture::cast(texture).get())
+      {
+        map.kind = MapKind::Marble;
+        map.marble.stone = channelColor(marble->stoneColor(), entityColour);
+        map.marble.vein = channelColor(marble->veinColor(), entityColour);
+        map.marble.spacing = float(marble->veinSpacing());
+        map.marble.width = float(marble->veinWidth());
+      }
+      else if (const auto* wood = OdGiWoodTexture::cast(texture).get())
+      {
+        map.kind = MapKind::Wood;
+        map.wood.color1 = channelColor(wood->color1(), entityColour);
+        map.wood.color2 = channelColor(wood->color2(), entityColour);
+        map.wood.radialNoise = float(wood->radialNoise());
+        map.wood.axialNoise = float(wood->axialNoise());
+        map.wood.grain = float(wood->grainThickness());
+      }
+      else if (const auto* image = OdGiImageFileTexture::cast(texture).get())
+      {
+        file = image->sourceFileName();
+        map.kind = file.isEmpty() ? MapKind::None : MapKind::Image;
+      }
+      if (map.kind == MapKind::None)
+        return;
+    }
+    else
+      return;
+
+    const MapMapper& mapper = source.mapper();
+    map.projection = projection(mapper.projection());
+    map.uTiling = tiling(mapper.uTiling());
+    map.vTiling = tiling(mapper.vTiling());
+    map.transform = Affine(mapper.transform());
+    map.fitToObject = (mapper.autoTransform() & MapMapper::kObject) != 0;
+    map.blend = float(std::max(source.blendFactor(), 0.0));
+    const OdGeMatrix3d& m = mapper.transform();
+    map.uvPerUnit = float(std::max(std::hypot(m.entry[0][0], m.entry[0][1]), std::hypot(m.entry[1][0], m.entry[1][1])));
+
+    if (map.kind == MapKind::Image)
+    {
+      const OdString path = resolvePath(file, material.database());
+      TextureLookup found = m_source.textures ? m_source.textures->lookup(path) : TextureLookup{nullptr, L"no texture cache"};
+      if (!found.image)
+      {
+        map.kind = MapKind::None;
+        ++m_scene.textureFailures;
+        m_scene.messages.append(found.error);
+        return;
+      }
+      map.image = found.image;
+    }
+  }
+
+  SurfaceMaterial resolve(const OdDbMaterial& material, const Vec3& entityColour)
+  {
+    SurfaceMaterial out;
+    MaterialColor ambient, diffuse, specular;
+    MaterialMap diffuseMap, specularMap, opacityMap;
+    double gloss = 0.5, opacity = 1.0;
+    material.ambient(ambient);
+    material.diffuse(diffuse, diffuseMap);
+    material.specular(specular, specularMap, gloss);
+    material.opacity(opacity, opacityMap);
+    const OdUInt32 flags = material.channelFlags();
+    out.ambient = channelColor(ambient, entityColour);
+    out.diffuse = channelColor(diffuse, entityColour);
+    out.specular = channelColor(specular, entityColour);
+    glossToSpecular(gloss, out.exponent, out.specularScale);
+    out.opacity = (flags & kUseOpacity) ? clamp01(float(opacity)) : 1.f;
+    if (flags & kUseDiffuse)
+      resolveMap(material, diffuseMap, entityColour, out.map);
+    return out;
+  }
+
+  const SceneSource& m_source;
+  Scene& m_scene;
+  std::map<std::tuple<OdDbStub*, float, float, float>, OdUInt32> m_materials;
+  OdDbMaterialPtr m_default;
+};
+} // namespace
+
+void collectScene(const OdDbObjectIdArray& drawables, const SceneSource& source, Scene& scene)
+{
+  scene = Scene();
+  Collector collector(source, scene);
+  for (const OdDbObjectId& id : drawables)
+    collector.drawable(id);
+}
+} // namespace OdGsRender

@@ -1,0 +1,48 @@
+// What the renderer draws: triangle meshes with smooth normals and resolved
+// materials, taken from the entities of a database.
+#pragma once
+
+#include "Material.h"
+
+#include "od/DbObjectId.h"
+
+#include <vector>
+
+namespace OdGsRender
+{
+struct SceneMesh
+{
+  std::vector<Vec3> positions; // world
+  std::vector<Vec3> normals;   // unit, one per position
+  std::vector<OdUInt32> indices; // three per triangle, counter-clockwise seen from the front
+  OdUInt32 material = 0;
+  ObjectFrame frame;
+};
+
+struct Scene
+{
+  std::vector<SceneMesh> meshes;
+  std::vector<SurfaceMaterial> materials;
+  OdGeExtents3d extents;
+  OdUInt32 textureFailures = 0;
+  OdArray<OdString> messages;
+};
+
+// Builds a mesh from polygons given as a count followed by that many indices
+// into points (a subdivision mesh's face list). Normals are averaged over
+// the faces around a vertex that meet at less than 40 degrees, so curved
+// surfaces come out smooth and box edges stay sharp. Polygons with fewer
+// than three distinct corners, indices out of range and faces of no area are
+// left out. False when nothing is left.
+bool buildMesh(const std::vector<Vec3>& points, const std::vector<OdInt32>& faces, SceneMesh& mesh);
+
+struct SceneSource
+{
+  const ODCOLORREF* palette = nullptr; // 256 screen colours
+  TextureCache* textures = nullptr;
+};
+
+// The meshes of the drawables (block records or entities), block references
+// followed into their blocks. Replaces the scene's contents.
+void collectScene(const OdDbObjectIdArray& drawables, const SceneSource& source, Scene& scene);
+} // namespace OdGsRender

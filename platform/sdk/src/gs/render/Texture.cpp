@@ -1,0 +1,257 @@
+#include "Texture.h"
+
+#include <filesystem>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace OdGsRender
+{
+bool applyTiling(float& t, Tiling tiling)
+{
+  switch (tiling)
+  {
+  case Tiling::Tile:
+    t -= std::floor(t);
+    return true;
+  case Tiling::None:
+    return t >= 0.f && t <= 1.f;
+  case Tiling::Clamp:
+    t = clamp01(t);
+    return true;
+  case Tiling::Mirror:
+  {
+    // Period 2: 0..1 forward, 1..2 backward.
+    float p = t - 2.f * std::floor(t * 0.5f);
+    t = p > 1.f ? 2.f - p : p;
+    return true;
+  }
+  }
+  return true;
+}
+
+namespace
+{
+// Texel index at the edge of a level, by the tiling.
+inline int foldIndex(int i, int n, Tiling tiling)
+{
+  if (i >= 0 && i < n)
+    return i;
+  switch (tiling)
+  {
+  case Tiling::Tile: return ((i % n) + n) % n;
+  case Tiling::Mirror: return i < 0 ? std::min(-i - 1, n - 1) : std::max(2 * n - i - 1, 0);
+  default: return i < 0 ? 0 : n - 1;
+  }
+}
+} // namespace
+
+TextureImage::TextureImage(OdUInt32 width, OdUInt32 height, const std::vector<OdUInt8>& rgba)
+{
+  Level base;
+  base.w = int(width);
+  base.h = int(height);
+  base.rgba = rgba;
+  m_bytes = base.rgba.size();
+  m_levels.push_back(std::move(base));
+  // Each level halves the one before by a 2 x 2 box (an odd edge repeats).
+  while (m_levels.back().w > 1 || m_levels.back().h > 1)
+  {
+    const Level& src = m_levels.back();
+    Level next;
+    next.w = std::max(1, src.w / 2);
+    next.h = std::max(1, src.h / 2);
+    next.rgba.resize(std::size_t(next.w) * next.h * 4);
+    for (int y = 0; y < next.h; ++y)
+      for (int x = 0; x < next.w; ++x)
+      {
+        const int x0 = std::min(2 * x, src.w - 1), x1 = std::min(2 * x + 1, src.w - 1);
+        const int y0 = std::min(2 * y, src.h - 1), y1 = std::min(2 * y + 1, src.h - 1);
+        for (int c = 0; c < 4; ++c)
+        {
+          const int sum = src.rgba[(std::size_t(y0) * src.w + x0) * 4 + c] + src.rgba[(std::size_t(y0) * src.w + x1) * 4 + c] +
+                          src.rgba[(std::size_t(y1) * src.w + x0) * 4 + c] + src.rgba[(std::size_t(y1) * src.w + x1) * 4 + c];
+          next.rgba[(std::size_t(y) * next.w + x) * 4 + c] = OdUInt8((sum + 2) / 4);
+        }
+      }
+    m_bytes += next.rgba.size();
+    m_levels.push_back(std::move(next));
+  }
+}
+
+void TextureImage::sampleLevel(const Level& level, float u, float v, Tiling tu, Tiling tv, float out[4]) const
+{
+  // Texel centres sit at half-integers; row 0 is the top, v = 0 the bottom.
+  const float fx = u * float(level.w) - 0.5f;
+  const float fy = (1.f - v) * float(level.h) - 0.5f;
+  const float flx = std::floor(fx), fly = std::floor(fy);
+  const int ix = int(flx), iy = int(fly);
+  const float ax = fx - flx, ay = fy - fly;
+  const int x0 = foldIndex(ix, level.w, tu), x1 = foldIndex(ix + 1, level.w, tu);
+  const int y0 = foldIndex(iy, level.h, tv), y1 = foldIndex(iy + 1, level.h, tv);
+  const OdUInt8* p00 = &level.rgba[(std::size_t(y0) * level.w + x0) * 4];
+  const OdUInt8* p10 = &level.rgba[(std::size_t(y0) * level.w + x1) * 4];
+  const OdUInt8* p01 = &level.rgba[(std::size_t(y1) * level.w + x0) * 4];
+  const OdUInt8* p11 = &level.rgba[(std::size_t(y1) * level.w + x1) * 4];
+  const float w00 = (1 - ax) * (1 - ay), w10 = ax * (1 - ay), w01 = (1 - ax) * ay, w11 = ax * ay;
+  for (int c = 0; c < 4; ++c)
+    out[c] = (p00[c] * w00 + p10[c] * w10 + p01[c] * w01 + p11[c] * w11) * (1.f / 255.f);
+}
+
+void TextureImage::sample(float u, float v, float lod, Tiling tu, Tiling tv, float out[4]) const
+{
+  const float maxLevel = float(m_levels.size() - 1);
+  lod = std::min(std::max(lod, 0.f), maxLevel);
+  const int l0 = int(lod);
+  const float t = lod - float(l0);
+  sampleLevel(m_levels[std::size_t(l0)], u, v, tu, tv, out);
+  if (t > 0.01f && l0 + 1 < int(m_levels.size()))
+  {
+    float second[4];
+    sampleLevel(m_levels[std::size_t(l0 + 1)], u, v, tu, tv, second);
+    for (int c = 0; c < 4; ++c)
+      out[c] += (second[c] - out[c]) * t;
+  }
+}
+
+namespace
+{
+fs::path fsPath(const OdString& path)
+{
+#ifdef _WIN32
+  return fs::path(path.str());
+#else
+  return fs::u8path(path.toUtf8());
+#endif
+}
+} // namespace
+
+TextureLookup TextureCache::lookup(const OdString& path)
+{
+  TextureLookup result;
+  if (path.isEmpty())
+  {
+    result.error = L"no file name";
+    return result;
+  }
+  std::error_code ec;
+  const fs::path file = fsPath(path);
+  if (!fs::is_regular_file(file, ec))
+  {
+    result.error = OdString::format(L"texture file '%s' not found", path);
+    return result;
+  }
+  const OdUInt64 size = OdUInt64(fs::file_size(file, ec));
+  const OdInt64 stamp = ec ? 0 : OdInt64(fs::last_write_time(file, ec).time_since_epoch().count());
+
+  std::lock_guard<std::mutex> lock(m_mutex);
+  auto found = m_index.find(path);
+  if (found != m_index.end())
+  {
+    Entry& entry = *found->second;
+    if (entry.size == size && entry.stamp == stamp)
+    {
+      m_lru.splice(m_lru.begin(), m_lru, found->second);
+      result.image = entry.image;
+      result.error = entry.error;
+      return result;
+    }
+    // The file changed: forget the old picture.
+    m_bytes -= entry.image ? entry.image->bytes() : 0;
+    m_lru.erase(found->second);
+    m_index.erase(found);
+  }
+
+  Entry entry;
+  entry.path = path;
+  entry.size = size;
+  entry.stamp = stamp;
+  OdGsDecodedImage decoded;
+  OdString reason;
+  ++m_decodes;
+  const bool ok = m_loader && m_loader(path, decoded, reason);
+  if (ok && decoded.width > 0 && decoded.height > 0 && decoded.rgba.size() == std::size_t(decoded.width) * decoded.height * 4)
+    entry.image = std::make_shared<TextureImage>(decoded.width, decoded.height, decoded.rgba);
+  else
+    entry.error = OdString::format(L"texture file '%s' cannot be read: %s", path,
+                                   reason.isEmpty() ? OdString(L"the decoder gave no picture") : reason);
+  result.image = entry.image;
+  result.error = entry.error;
+
+  const std::size_t bytes = entry.image ? entry.image->bytes() : 0;
+  if (bytes <= m_limit)
+  {
+    m_lru.push_front(std::move(entry));
+    m_index[path] = m_lru.begin();
+    m_bytes += bytes;
+    evict();
+  }
+  return result;
+}
+
+void TextureCache::evict()
+{
+  // Never the newest entry: it is what the caller is about to use.
+  while (m_bytes > m_limit && m_lru.size() > 1)
+  {
+    Entry& last = m_lru.back();
+    m_bytes -= last.image ? last.image->bytes() : 0;
+    m_index.erase(last.path);
+    m_lru.pop_back();
+  }
+}
+
+void TextureCache::setLoader(OdGsImageLoader loader)
+{
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_loader = loader;
+  }
+  clear();
+}
+
+OdGsImageLoader TextureCache::loader() const
+{
+  std::lock_guard<std::mutex> lock(m_mutex);
+  return m_loader;
+}
+
+void TextureCache::setLimit(std::size_t bytes)
+{
+  std::lock_guard<std::mutex> lock(m_mutex);
+  m_limit = bytes;
+  while (m_bytes > m_limit && !m_lru.empty())
+  {
+    Entry& last = m_lru.back();
+    m_bytes -= last.image ? last.image->bytes() : 0;
+    m_index.erase(last.path);
+    m_lru.pop_back();
+  }
+}
+
+std::size_t TextureCache::limit() const
+{
+  std::lock_guard<std::mutex> lock(m_mutex);
+  return m_limit;
+}
+
+std::size_t TextureCache::bytes() const
+{
+  std::lock_guard<std::mutex> lock(m_mutex);
+  return m_bytes;
+}
+
+OdUInt64 TextureCache::decodeCount() const
+{
+  std::lock_guard<std::mutex> lock(m_mutex);
+  return m_decodes;
+}
+
+void TextureCache::clear()
+{
+  std::lock_guard<std::mutex> lock(m_mutex);
+  m_lru.clear();
+  m_index.clear();
+  m_bytes = 0;
+}
+} // namespace OdGsRender
