@@ -212,8 +212,14 @@ TestHost::TestHost() : m_impl(std::make_unique<Impl>(*this))
   m_impl->application.setInterface("IProfile", static_cast<IProfile*>(&m_impl->profile));
   m_impl->profile.openSection("cmddata", true);
 
+  installResolver();
+}
+
+void TestHost::installResolver()
+{
   Impl* impl = m_impl.get();
   // Looked up in the binary the real host exports it from, or not found.
+  // Installing it again also drops what the module cached of earlier lookups.
   me::setHostResolver([impl](me::HostLibrary library, const char* name) -> void* {
     if (!name)
       return nullptr;
@@ -281,4 +287,5 @@ void TestHost::replaceExport(const std::string& name, void* function)
     it->second.function = function;
   else if (function)
     m_impl->exports.emplace(name, Export{libraryOf(name), function});
+  installResolver();
 }

@@ -78,6 +78,7 @@ public:
   void replaceExport(const std::string& name, void* function);
 
 private:
+  void installResolver();
   struct Impl;
   std::unique_ptr<Impl> m_impl;
 };

@@ -1,0 +1,122 @@
+#include "TempDir.h"
+#include "host/AppServices.h"
+#include "host/Application.h"
+#include "host/FileSystem.h"
+#include "host/Translations.h"
+#include "od_print.h"
+
+#include <gtest/gtest.h>
+
+TEST(Translations, TranslatesKnownTextsAndKeepsEveryAnswerValid)
+{
+  host::Translations translations;
+  translations.set(L"Global", L"Global (de)");
+
+  const wchar_t* global = translations.translate(L"Global");
+  EXPECT_STREQ(global, L"Global (de)");
+  EXPECT_STREQ(translations.translate(L"global"), L"global"); // exact texts only
+
+  // An unknown text comes back unchanged, in storage of its own: the
+  // caller's buffer may go away.
+  std::wstring buffer = L"Sphere";
+  const wchar_t* sphere = translations.translate(buffer.c_str());
+  buffer.assign(100, L'x');
+  EXPECT_STREQ(sphere, L"Sphere");
+  EXPECT_STREQ(translations.translate(nullptr), L"");
+
+  // Replacing a translation, and many more texts, leave earlier answers intact.
+  translations.set(L"Global", L"Global (fr)");
+  for (int i = 0; i < 2000; ++i)
+    translations.translate(OdString::format(L"text %d", i).c_str());
+  EXPECT_STREQ(global, L"Global (de)");
+  EXPECT_STREQ(sphere, L"Sphere");
+  EXPECT_STREQ(translations.translate(L"Global"), L"Global (fr)");
+}
+
+TEST(Application, HandsOutInterfacesByName)
+{
+  host::Application app;
+  int profile = 0;
+  app.setInterface("IProfile", &profile);
+  EXPECT_EQ(app.queryInterface("IProfile"), &profile);
+  EXPECT_EQ(app.queryInterface("IHostMathParser"), nullptr);
+  EXPECT_EQ(app.queryInterface(nullptr), nullptr);
+  app.setInterface("IProfile", nullptr);
+  EXPECT_EQ(app.queryInterface("IProfile"), nullptr);
+}
+
+TEST(FilePaths, SplitAtEitherSeparator)
+{
+  EXPECT_EQ(host::fileNamePart(L"C:\\maps\\wood.jpg"), L"wood.jpg");
+  EXPECT_EQ(host::fileNamePart(L"/maps/wood.jpg"), L"wood.jpg");
+  EXPECT_EQ(host::fileNamePart(L"wood.jpg"), L"wood.jpg");
+  EXPECT_EQ(host::fileNamePart(L"maps/"), L"");
+  EXPECT_EQ(host::folderPart(L"C:\\maps\\wood.jpg"), L"C:\\maps");
+  EXPECT_EQ(host::folderPart(L"/wood.jpg"), L"/");
+  EXPECT_EQ(host::folderPart(L"wood.jpg"), L"");
+  EXPECT_TRUE(host::isAbsolutePath(L"C:/x"));
+  EXPECT_TRUE(host::isAbsolutePath(L"\\\\server\\x"));
+  EXPECT_FALSE(host::isAbsolutePath(L"C:x"));
+  EXPECT_FALSE(host::isAbsolutePath(L"maps/x"));
+  EXPECT_EQ(host::fileNamePart(host::joinPath(L"/maps//", L"/wood.jpg")), L"wood.jpg");
+  EXPECT_EQ(host::folderPart(host::joinPath(L"/maps//", L"/wood.jpg")), L"/maps");
+}
+
+class TextureSearch : public ::testing::Test
+{
+protected:
+  void SetUp() override
+  {
+    for (const char* file : {"drawing/wood.jpg", "first/wood.jpg", "first/only_first.png", "second/wood.jpg",
+                             "second/only_second.png", "second/both.bmp", "third/both.bmp"})
+      TempDir::write(dir / file, "image");
+    std::filesystem::create_directories(dir / "first" / "folder.jpg");
+    database = odCreateDatabase();
+    database->setDatabaseFileName(dir.od("drawing/house.dwg"));
+    services.addSearchPath(dir.od("first"));
+    services.addSearchPath(dir.od("second"));
+    services.addSearchPath(dir.od("third"));
+  }
+
+  OdString find(const OdString& name, OdDbDatabase* db) { return services.findFile(name, db, kHostFindTextureMap); }
+
+  TempDir dir;
+  OdDbDatabasePtr database;
+  host::AppServices services;
+};
+
+TEST_F(TextureSearch, LooksInTheDrawingsFolderThenTheSearchPathsInOrder)
+{
+  EXPECT_EQ(find(L"wood.jpg", database.get()), dir.od("drawing/wood.jpg"));
+  EXPECT_EQ(find(L"wood.jpg", nullptr), dir.od("first/wood.jpg"));
+  EXPECT_EQ(find(L"only_second.png", database.get()), dir.od("second/only_second.png"));
+  EXPECT_EQ(find(L"both.bmp", database.get()), dir.od("second/both.bmp"));
+  EXPECT_EQ(find(L"absent.png", database.get()), L"");
+  EXPECT_EQ(find(L"", database.get()), L"");
+  EXPECT_EQ(find(L"folder.jpg", database.get()), L""); // a folder is no image
+  EXPECT_EQ(find(L"first", database.get()), L"");
+}
+
+TEST_F(TextureSearch, TakesAnExistingFullPathAsGivenElseItsFileName)
+{
+  const OdString full = dir.od("third/both.bmp");
+  EXPECT_EQ(find(full, database.get()), full);
+  // Moved since the drawing was saved, perhaps on another system.
+  EXPECT_EQ(find(L"C:\\old maps\\only_first.png", database.get()), dir.od("first/only_first.png"));
+  EXPECT_EQ(find(dir.od("gone/only_second.png"), database.get()), dir.od("second/only_second.png"));
+  EXPECT_EQ(find(L"maps/../only_first.png", nullptr), dir.od("first/only_first.png"));
+  EXPECT_EQ(find(L"maps/..", nullptr), L"");
+  // A NUL would cut the name short at the system call.
+  EXPECT_EQ(find(OdString(std::wstring(L"wood.jpg\0.exe", 13)), database.get()), L"");
+}
+
+TEST(AppServices, CreatesDatabasesWithOrWithoutDefaultContents)
+{
+  host::AppServices services;
+  OdDbDatabasePtr full = services.createDatabase(true, OdDb::kMetric);
+  OdDbDatabasePtr empty = services.createDatabase(false, OdDb::kEnglish);
+  ASSERT_FALSE(full.isNull());
+  EXPECT_FALSE(full->getModelSpaceId().isNull());
+  EXPECT_EQ(full->getMEASUREMENT(), OdDb::kMetric);
+  EXPECT_TRUE(empty->getModelSpaceId().isNull());
+}
