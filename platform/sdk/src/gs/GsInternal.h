@@ -66,6 +66,7 @@ private:
   bool m_valid = false;
 
   Scene m_scene;
+  MeshCache m_meshes;
   bool m_sceneKept = false;
   OdUInt64 m_sceneStamp = 0;
   OdUInt64 m_scenePalette = 0;

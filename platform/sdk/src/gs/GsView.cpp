@@ -213,7 +213,7 @@ const Scene& SoftwareView::scene(const SceneSource& source, const OdGiContext* c
   const OdUInt64 stamp = context ? context->changeCount() : 0;
   if (!(keep && m_sceneKept && m_sceneContext == context && m_sceneStamp == stamp && m_scenePalette == paletteStamp))
   {
-    collectScene(m_drawables, source, m_scene);
+    collectScene(m_drawables, source, m_scene, &m_meshes);
     m_sceneKept = keep;
     m_sceneContext = context;
     m_sceneStamp = stamp;

@@ -150,7 +150,7 @@ Vec3 shade(const SurfaceMaterial& material, const ObjectFrame& frame, const Ligh
     const float nh = dot(point.normal, h);
     if (nh > 0.f)
     {
-      const float s = std::pow(nh, material.exponent);
+      const float s = fastPow(nh, material.exponent);
       if (s > 1.f / 512.f)
         highlight += s * lighting.intensity[i];
     }

@@ -82,10 +82,10 @@ Vec3 marbleColor(const MarbleParams& params, const Vec3& p)
   // crest is raised to a power: wider veins, lower power.
   const float bands = 3.f / std::max(params.spacing, 0.05f);
   const Vec3 q = p * 2.5f + Vec3(17.3f, 5.1f, 9.7f); // away from the lattice origin
-  const float f = (p.x + 0.35f * p.y + 0.6f * p.z) * bands + 1.8f * turbulence(q, 3);
+  const float f = (p.x + 0.35f * p.y + 0.6f * p.z) * bands + 1.8f * turbulence(q, 2);
   const float crest = 0.5f + 0.5f * std::sin(6.2831853f * f);
   const float sharpness = 8.f / std::max(params.width, 0.05f);
-  const float vein = std::pow(crest, sharpness);
+  const float vein = fastPow(crest, sharpness);
   // The stone itself is clouded a little.
   const float cloud = 0.92f + 0.08f * gradientNoise(q.x * 2.f, q.y * 2.f, q.z * 2.f);
   return lerp(params.stone * cloud, params.vein, vein);

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 
 namespace OdGsRender
 {
@@ -41,6 +43,34 @@ inline float smoothstep(float e0, float e1, float x)
   const float t = clamp01((x - e0) / (e1 - e0));
   return t * t * (3.f - 2.f * t);
 }
+
+// 2^x and log2(x) to about 1e-4 relative, for highlights and vein profiles
+// where std::pow costs more than the rest of the shading.
+inline float fastExp2(float x)
+{
+  if (x < -126.f)
+    return 0.f;
+  const float fl = std::floor(x);
+  const float f = x - fl;
+  // Minimax cubic for 2^f on [0, 1).
+  const float p = 1.f + f * (0.6951786f + f * (0.2261590f + f * 0.0786762f));
+  // Scale by 2^fl through the exponent bits.
+  const std::int32_t bits = (std::int32_t(fl) + 127) << 23;
+  float scale;
+  std::memcpy(&scale, &bits, sizeof scale);
+  return p * scale;
+}
+inline float fastLog2(float x)
+{
+  int e;
+  const float m = std::frexp(x, &e); // x = m * 2^e, m in [0.5, 1)
+  const float t = m * 2.f - 1.f;      // [0, 1)
+  // Polynomial for log2(1 + t).
+  const float p = t * (1.4425449f + t * (-0.7181452f + t * (0.4575485f + t * (-0.2779042f + t * (0.1217970f - t * 0.0258411f)))));
+  return float(e - 1) + p;
+}
+// x^e for x in (0, 1].
+inline float fastPow(float x, float e) { return x > 0.f ? fastExp2(e * fastLog2(x)) : 0.f; }
 
 // An affine map (3 x 4, row-major, translation in column 3).
 struct Affine

@@ -14,7 +14,25 @@ constexpr OdUInt32 kEmpty = 0xFFFFFFFFu;
 // sharing the edge exactly one takes the sample.
 inline bool ownsTie(float a, float b) { return a > 0.f || (a == 0.f && b > 0.f); }
 inline bool inside(float l, bool tie) { return tie ? l >= 0.f : l > 0.f; }
+// The lowest value that counts as inside: 0 where the edge owns its ties,
+// else the smallest positive float (so exactly 0 is outside).
+inline float insideBound(bool tie) { return tie ? 0.f : std::numeric_limits<float>::denorm_min(); }
 } // namespace
+
+void Renderer::pixelRange(const Triangle& tri, int& x0, int& x1, int& y0, int& y1) const
+{
+  // Only pixels with a sample inside the triangle's box: samples sit between
+  // lo and hi within their pixel.
+  const Vertex& v0 = m_vertices[tri.v[0]];
+  const Vertex& v1 = m_vertices[tri.v[1]];
+  const Vertex& v2 = m_vertices[tri.v[2]];
+  const float minX = std::min(v0.sx, std::min(v1.sx, v2.sx)), maxX = std::max(v0.sx, std::max(v1.sx, v2.sx));
+  const float minY = std::min(v0.sy, std::min(v1.sy, v2.sy)), maxY = std::max(v0.sy, std::max(v1.sy, v2.sy));
+  x0 = std::max(m_viewLeft, int(std::ceil(minX - m_sampleHi)));
+  x1 = std::min(m_viewLeft + m_width - 1, int(std::floor(maxX - m_sampleLo)));
+  y0 = std::max(m_viewTop, int(std::ceil(minY - m_sampleHi)));
+  y1 = std::min(m_viewTop + m_height - 1, int(std::floor(maxY - m_sampleLo)));
+}
 
 void Renderer::project(Vertex& v, const ViewSetup& view) const
 {
@@ -183,17 +201,13 @@ void Renderer::addTriangle(const Scene& scene, OdUInt32 mesh, OdUInt32 i0, OdUIn
 
 void Renderer::rasterize(const Triangle& tri, OdUInt32 id)
 {
-  const Vertex& v0 = m_vertices[tri.v[0]];
-  const Vertex& v1 = m_vertices[tri.v[1]];
-  const Vertex& v2 = m_vertices[tri.v[2]];
-  const int x0 = std::max(m_viewLeft, int(std::floor(std::min(v0.sx, std::min(v1.sx, v2.sx)))));
-  const int x1 = std::min(m_viewLeft + m_width - 1, int(std::ceil(std::max(v0.sx, std::max(v1.sx, v2.sx)))));
-  const int y0 = std::max(m_viewTop, int(std::floor(std::min(v0.sy, std::min(v1.sy, v2.sy)))));
-  const int y1 = std::min(m_viewTop + m_height - 1, int(std::ceil(std::max(v0.sy, std::max(v1.sy, v2.sy)))));
+  int x0, x1, y0, y1;
+  pixelRange(tri, x0, x1, y0, y1);
   if (x0 > x1 || y0 > y1)
     return;
   const float a0 = -(tri.a1 + tri.a2), b0 = -(tri.b1 + tri.b2);
-  const bool tie0 = ownsTie(a0, b0), tie1 = ownsTie(tri.a1, tri.b1), tie2 = ownsTie(tri.a2, tri.b2);
+  const float lo0 = insideBound(ownsTie(a0, b0)), lo1 = insideBound(ownsTie(tri.a1, tri.b1)),
+              lo2 = insideBound(ownsTie(tri.a2, tri.b2));
   const int S = m_samples;
   float off1[4], off2[4], offz[4];
   for (int s = 0; s < S; ++s)
@@ -202,24 +216,60 @@ void Renderer::rasterize(const Triangle& tri, OdUInt32 id)
     off2[s] = tri.a2 * m_sampleX[s] + tri.b2 * m_sampleY[s];
     offz[s] = tri.dzdx * m_sampleX[s] + tri.dzdy * m_sampleY[s];
   }
+  // The most any sample adds to each barycentric within its pixel: a pixel
+  // whose corner value is below minus this has no sample inside.
+  float reach1 = off1[0], reach2 = off2[0], reach0 = -(off1[0] + off2[0]);
+  for (int s = 1; s < S; ++s)
+  {
+    reach1 = std::max(reach1, off1[s]);
+    reach2 = std::max(reach2, off2[s]);
+    reach0 = std::max(reach0, -(off1[s] + off2[s]));
+  }
+  // Reciprocals, slightly shrunk toward zero so rounding never narrows a
+  // row past a covered pixel.
+  const float inv1 = tri.a1 != 0.f ? 0.99999f / tri.a1 : 0.f, inv2 = tri.a2 != 0.f ? 0.99999f / tri.a2 : 0.f;
+  const float inv0 = a0 != 0.f ? 0.99999f / a0 : 0.f;
   for (int y = y0; y <= y1; ++y)
   {
     const float dy = float(y) - tri.y0;
-    float dx = float(x0) - tri.x0;
+    // Narrow the row to the pixels each edge lets through: l(x) = a x + c.
+    const float c1 = tri.b1 * dy - tri.a1 * tri.x0, c2 = tri.b2 * dy - tri.a2 * tri.x0;
+    const float c0 = 1.f - c1 - c2;
+    float lo = float(x0), hi = float(x1);
+    auto narrow = [&](float a, float inv, float c, float reach) {
+      // a x + c + reach >= 0
+      if (a > 0.f)
+        lo = std::max(lo, std::floor((-reach - c) * inv));
+      else if (a < 0.f)
+        hi = std::min(hi, std::ceil((-reach - c) * inv));
+      else if (c + reach < 0.f)
+        hi = lo - 1.f;
+    };
+    if (x1 - x0 > 2)
+    {
+      narrow(tri.a1, inv1, c1, reach1);
+      narrow(tri.a2, inv2, c2, reach2);
+      narrow(a0, inv0, c0, reach0);
+    }
+    if (lo > hi)
+      continue;
+    const int xs = int(lo), xe = int(hi);
+    const float dx = float(xs) - tri.x0;
     float l1 = tri.a1 * dx + tri.b1 * dy;
     float l2 = tri.a2 * dx + tri.b2 * dy;
     float z = tri.z0 + tri.dzdx * dx + tri.dzdy * dy;
-    std::size_t cell = (std::size_t(y - m_viewTop) * std::size_t(m_width) + std::size_t(x0 - m_viewLeft)) * std::size_t(S);
-    for (int x = x0; x <= x1; ++x, l1 += tri.a1, l2 += tri.a2, z += tri.dzdx, cell += std::size_t(S))
+    std::size_t cell = (std::size_t(y - m_viewTop) * std::size_t(m_width) + std::size_t(xs - m_viewLeft)) * std::size_t(S);
+    for (int x = xs; x <= xe; ++x, l1 += tri.a1, l2 += tri.a2, z += tri.dzdx, cell += std::size_t(S))
     {
+      // Small triangles leave most pixels of their box untouched.
+      if ((l1 + reach1 < 0.f) | (l2 + reach2 < 0.f) | (1.f - l1 - l2 + reach0 < 0.f))
+        continue;
       for (int s = 0; s < S; ++s)
       {
         const float s1 = l1 + off1[s], s2 = l2 + off2[s], s0 = 1.f - s1 - s2;
-        if (!inside(s1, tie1) || !inside(s2, tie2) || !inside(s0, tie0))
-          continue;
         const float sz = z + offz[s];
         float& depth = m_depth[cell + std::size_t(s)];
-        if (sz < depth)
+        if ((s1 >= lo1) & (s2 >= lo2) & (s0 >= lo0) & (sz < depth))
         {
           depth = sz;
           m_ids[cell + std::size_t(s)] = id;
@@ -268,6 +318,18 @@ Vec3 Renderer::shadeAt(const Scene& scene, const ViewSetup& view, const Triangle
   return shade(scene.materials[mesh.material], mesh.frame, m_lighting, point);
 }
 
+bool Renderer::sameSurface(OdUInt32 a, OdUInt32 b) const
+{
+  if (a == b)
+    return true;
+  if (a == kEmpty || b == kEmpty)
+    return false;
+  const Triangle& ta = m_opaque[a];
+  const Triangle& tb = m_opaque[b];
+  return ta.mesh == tb.mesh && ta.back == tb.back &&
+         dot(m_vertices[ta.v[0]].normal, m_vertices[tb.v[0]].normal) > 0.9f;
+}
+
 void Renderer::resolve(const Scene& scene, const ViewSetup& view, const RenderOptions& options)
 {
   const int S = m_samples;
@@ -287,19 +349,30 @@ void Renderer::resolve(const Scene& scene, const ViewSetup& view, const RenderOp
         out = ids[0] == kEmpty ? options.background : shadeAt(scene, view, m_opaque[ids[0]], px, py);
         continue;
       }
-      // Edge pixel: each distinct surface once, weighted by its samples.
+      // Edge pixel: each surface once, weighted by its samples. Triangles
+      // of one mesh whose normals agree are one smooth surface: shading it
+      // once with the triangle that has most samples looks the same.
       Vec3 sum;
+      bool done[4] = {false, false, false, false};
       for (int s = 0; s < S; ++s)
       {
-        bool seen = false;
-        for (int r = 0; r < s; ++r)
-          seen = seen || ids[r] == ids[s];
-        if (seen)
+        if (done[s])
           continue;
-        int count = 0;
+        const OdUInt32 id = ids[s];
+        int count = 0, best = s, bestCount = 0;
         for (int r = s; r < S; ++r)
-          count += ids[r] == ids[s] ? 1 : 0;
-        const Vec3 c = ids[s] == kEmpty ? options.background : shadeAt(scene, view, m_opaque[ids[s]], px, py);
+        {
+          if (done[r] || !sameSurface(id, ids[r]))
+            continue;
+          done[r] = true;
+          ++count;
+          int mine = 0;
+          for (int q = s; q < S; ++q)
+            mine += ids[q] == ids[r] ? 1 : 0;
+          if (mine > bestCount)
+            bestCount = mine, best = r;
+        }
+        const Vec3 c = id == kEmpty ? options.background : shadeAt(scene, view, m_opaque[ids[best]], px, py);
         sum += c * (float(count) * weight);
       }
       out = sum;
@@ -316,13 +389,8 @@ void Renderer::blendTransparent(const Scene& scene, const ViewSetup& view)
   const int S = m_samples;
   for (const Triangle& tri : m_transparent)
   {
-    const Vertex& v0 = m_vertices[tri.v[0]];
-    const Vertex& v1 = m_vertices[tri.v[1]];
-    const Vertex& v2 = m_vertices[tri.v[2]];
-    const int x0 = std::max(m_viewLeft, int(std::floor(std::min(v0.sx, std::min(v1.sx, v2.sx)))));
-    const int x1 = std::min(m_viewLeft + m_width - 1, int(std::ceil(std::max(v0.sx, std::max(v1.sx, v2.sx)))));
-    const int y0 = std::max(m_viewTop, int(std::floor(std::min(v0.sy, std::min(v1.sy, v2.sy)))));
-    const int y1 = std::min(m_viewTop + m_height - 1, int(std::ceil(std::max(v0.sy, std::max(v1.sy, v2.sy)))));
+    int x0, x1, y0, y1;
+    pixelRange(tri, x0, x1, y0, y1);
     const float a0 = -(tri.a1 + tri.a2), b0 = -(tri.b1 + tri.b2);
     const bool tie0 = ownsTie(a0, b0), tie1 = ownsTie(tri.a1, tri.b1), tie2 = ownsTie(tri.a2, tri.b2);
     const float opacity = scene.materials[scene.meshes[tri.mesh].material].opacity;
@@ -384,11 +452,14 @@ OdUInt32 Renderer::render(const Scene& scene, const ViewSetup& view, const Rende
     m_samples = 4;
     std::copy(sx, sx + 4, m_sampleX);
     std::copy(sy, sy + 4, m_sampleY);
+    m_sampleLo = 0.125f;
+    m_sampleHi = 0.875f;
   }
   else
   {
     m_samples = 1;
     m_sampleX[0] = m_sampleY[0] = 0.5f;
+    m_sampleLo = m_sampleHi = 0.5f;
   }
 
   // Lights fixed to the camera: a key light from the upper left in front

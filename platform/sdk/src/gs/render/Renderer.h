@@ -61,7 +61,9 @@ private:
   void addTriangle(const Scene& scene, OdUInt32 mesh, OdUInt32 i0, OdUInt32 i1, OdUInt32 i2, const RenderOptions& options);
   OdUInt32 clipVertex(OdUInt32 inside, OdUInt32 outside);
   void project(Vertex& v, const ViewSetup& view) const;
+  void pixelRange(const Triangle& tri, int& x0, int& x1, int& y0, int& y1) const;
   void rasterize(const Triangle& tri, OdUInt32 id);
+  bool sameSurface(OdUInt32 a, OdUInt32 b) const;
   void resolve(const Scene& scene, const ViewSetup& view, const RenderOptions& options);
   void blendTransparent(const Scene& scene, const ViewSetup& view);
   Vec3 shadeAt(const Scene& scene, const ViewSetup& view, const Triangle& tri, float px, float py) const;
@@ -77,6 +79,7 @@ private:
   std::vector<Vec3> m_color;         // per pixel of the viewport
   int m_viewLeft = 0, m_viewTop = 0, m_width = 0, m_height = 0, m_samples = 4;
   float m_sampleX[4] = {}, m_sampleY[4] = {};
+  float m_sampleLo = 0.f, m_sampleHi = 1.f; // sample offsets' range within a pixel
   float m_near = 1.f, m_far = 2.f;
   Lighting m_lighting;
   Vec3 m_cameraWorld; // perspective: camera position

@@ -38,82 +38,93 @@ bool buildMesh(const std::vector<Vec3>& points, const std::vector<OdInt32>& face
   mesh.indices.clear();
   const OdInt32 numPoints = OdInt32(points.size());
 
-  // Clean polygons: distinct consecutive corners, all in range.
-  std::vector<OdInt32> polys; // count, then corners
+  // Clean polygons, flat: distinct consecutive corners, all in range.
+  std::vector<OdUInt32> polyStart; // polygon i is polyIdx[polyStart[i] .. polyStart[i + 1])
+  std::vector<OdInt32> polyIdx;
   std::vector<Vec3> faceNormals; // area-weighted
   std::vector<Vec3> faceUnits;
+  polyIdx.reserve(faces.size());
   for (std::size_t i = 0; i < faces.size();)
   {
     const OdInt32 n = faces[i];
     if (n <= 0 || std::size_t(n) > faces.size() - i - 1)
       break;
-    std::vector<OdInt32> corners;
+    const std::size_t first = polyIdx.size();
     bool valid = true;
     for (OdInt32 k = 1; k <= n; ++k)
     {
       const OdInt32 v = faces[i + std::size_t(k)];
       if (v < 0 || v >= numPoints)
         valid = false;
-      else if (corners.empty() || corners.back() != v)
-        corners.push_back(v);
+      else if (polyIdx.size() == first || polyIdx.back() != v)
+        polyIdx.push_back(v);
     }
     i += std::size_t(n) + 1;
-    while (corners.size() > 1 && corners.front() == corners.back())
-      corners.pop_back();
-    if (!valid || corners.size() < 3)
+    while (polyIdx.size() > first + 1 && polyIdx[first] == polyIdx.back())
+      polyIdx.pop_back();
+    const int count = int(polyIdx.size() - first);
+    Vec3 normal;
+    if (valid && count >= 3)
+      normal = newell(points, &polyIdx[first], count);
+    if (!valid || count < 3 || dot(normal, normal) <= 1e-24f)
+    {
+      polyIdx.resize(first);
       continue;
-    const Vec3 normal = newell(points, corners.data(), int(corners.size()));
-    if (dot(normal, normal) <= 1e-24f)
-      continue;
-    polys.push_back(OdInt32(corners.size()));
-    polys.insert(polys.end(), corners.begin(), corners.end());
+    }
+    polyStart.push_back(OdUInt32(first));
     faceNormals.push_back(normal);
     faceUnits.push_back(normalize(normal));
   }
   if (faceNormals.empty())
     return false;
+  const std::size_t numFaces = faceNormals.size();
+  polyStart.push_back(OdUInt32(polyIdx.size()));
 
   // Faces around each point (compressed rows).
   std::vector<OdUInt32> start(std::size_t(numPoints) + 1, 0);
-  for (std::size_t i = 0; i < polys.size(); i += std::size_t(polys[i]) + 1)
-    for (OdInt32 k = 1; k <= polys[i]; ++k)
-      ++start[std::size_t(polys[i + std::size_t(k)]) + 1];
+  for (OdInt32 v : polyIdx)
+    ++start[std::size_t(v) + 1];
   for (std::size_t p = 0; p < std::size_t(numPoints); ++p)
     start[p + 1] += start[p];
   std::vector<OdUInt32> around(start.back());
   std::vector<OdUInt32> fill(start.begin(), start.end() - 1);
-  OdUInt32 faceIndex = 0;
-  for (std::size_t i = 0; i < polys.size(); i += std::size_t(polys[i]) + 1, ++faceIndex)
-    for (OdInt32 k = 1; k <= polys[i]; ++k)
-      around[fill[std::size_t(polys[i + std::size_t(k)])]++] = faceIndex;
+  for (std::size_t f = 0; f < numFaces; ++f)
+    for (OdUInt32 c = polyStart[f]; c < polyStart[f + 1]; ++c)
+      around[fill[std::size_t(polyIdx[c])]++] = OdUInt32(f);
 
   // A corner's normal sums the neighbouring faces within the crease angle;
-  // corners of one point with the same normal share one output vertex.
+  // corners of one point with the same normal share one output vertex
+  // (chained from the point's first).
   const float creaseCos = 0.766f; // cos 40 degrees
-  std::vector<std::vector<std::pair<Vec3, OdUInt32>>> shared(static_cast<std::size_t>(numPoints));
-  auto vertexFor = [&](OdInt32 point, OdUInt32 face) -> OdUInt32 {
+  std::vector<OdInt32> firstOut(std::size_t(numPoints), -1);
+  std::vector<OdInt32> nextOut;
+  mesh.positions.reserve(std::size_t(numPoints));
+  mesh.normals.reserve(std::size_t(numPoints));
+  nextOut.reserve(std::size_t(numPoints));
+  auto vertexFor = [&](OdInt32 point, std::size_t face) -> OdUInt32 {
     Vec3 sum;
     for (OdUInt32 j = start[std::size_t(point)]; j < start[std::size_t(point) + 1]; ++j)
       if (dot(faceUnits[around[j]], faceUnits[face]) >= creaseCos)
         sum += faceNormals[around[j]];
     const Vec3 n = normalize(sum);
-    for (const auto& existing : shared[std::size_t(point)])
-      if (dot(existing.first, n) > 0.99999f)
-        return existing.second;
+    for (OdInt32 o = firstOut[std::size_t(point)]; o >= 0; o = nextOut[std::size_t(o)])
+      if (dot(mesh.normals[std::size_t(o)], n) > 0.99999f)
+        return OdUInt32(o);
     const OdUInt32 index = OdUInt32(mesh.positions.size());
     mesh.positions.push_back(points[std::size_t(point)]);
     mesh.normals.push_back(n);
-    shared[std::size_t(point)].emplace_back(n, index);
+    nextOut.push_back(firstOut[std::size_t(point)]);
+    firstOut[std::size_t(point)] = OdInt32(index);
     return index;
   };
 
-  faceIndex = 0;
   std::vector<OdUInt32> corner;
-  for (std::size_t i = 0; i < polys.size(); i += std::size_t(polys[i]) + 1, ++faceIndex)
+  mesh.indices.reserve(polyIdx.size() * 3);
+  for (std::size_t f = 0; f < numFaces; ++f)
   {
     corner.clear();
-    for (OdInt32 k = 1; k <= polys[i]; ++k)
-      corner.push_back(vertexFor(polys[i + std::size_t(k)], faceIndex));
+    for (OdUInt32 c = polyStart[f]; c < polyStart[f + 1]; ++c)
+      corner.push_back(vertexFor(polyIdx[c], f));
     // A fan; skip slivers of no area (a quad with three points in a line).
     for (std::size_t k = 1; k + 1 < corner.size(); ++k)
     {
@@ -140,6 +151,34 @@ bool buildMesh(const std::vector<Vec3>& points, const std::vector<OdInt32>& face
   return !mesh.indices.empty();
 }
 
+const SceneMesh* MeshCache::find(const void* key, const std::vector<Vec3>& points, const std::vector<OdInt32>& faces)
+{
+  auto found = m_entries.find(key);
+  if (found == m_entries.end() || found->second.faces != faces || found->second.points.size() != points.size())
+    return nullptr;
+  const std::vector<Vec3>& mine = found->second.points;
+  for (std::size_t i = 0; i < points.size(); ++i)
+    if (mine[i].x != points[i].x || mine[i].y != points[i].y || mine[i].z != points[i].z)
+      return nullptr;
+  found->second.seen = m_generation;
+  return &found->second.mesh;
+}
+
+void MeshCache::store(const void* key, std::vector<Vec3> points, std::vector<OdInt32> faces, const SceneMesh& mesh)
+{
+  Entry& entry = m_entries[key];
+  entry.points = std::move(points);
+  entry.faces = std::move(faces);
+  entry.mesh = mesh;
+  entry.seen = m_generation;
+}
+
+void MeshCache::endCollection()
+{
+  for (auto it = m_entries.begin(); it != m_entries.end();)
+    it = it->second.seen == m_generation ? std::next(it) : m_entries.erase(it);
+}
+
 namespace
 {
 struct Inherited
@@ -151,7 +190,7 @@ struct Inherited
 class Collector
 {
 public:
-  Collector(const SceneSource& source, Scene& scene) : m_source(source), m_scene(scene) {}
+  Collector(const SceneSource& source, Scene& scene, MeshCache* cache) : m_source(source), m_scene(scene), m_cache(cache) {}
 
   void drawable(const OdDbObjectId& id)
   {
@@ -230,8 +269,18 @@ private:
       reverseFaces(faces); // a mirroring transform turns the faces inside out
 
     SceneMesh mesh;
-    if (!buildMesh(points, faces, mesh))
-      return;
+    // The key is the entity and where it sits: one block inserted twice
+    // gives two meshes.
+    const void* key = depth == 0 ? static_cast<const void*>(ent) : nullptr;
+    if (const SceneMesh* known = key && m_cache ? m_cache->find(key, points, faces) : nullptr)
+      mesh = *known;
+    else
+    {
+      if (!buildMesh(points, faces, mesh))
+        return;
+      if (key && m_cache)
+        m_cache->store(key, points, faces, mesh);
+    }
     mesh.material = material(entityMaterial(ent, layer, inherited), entityColor(ent, layer, inherited));
     for (const Vec3& p : {mesh.frame.min, mesh.frame.max})
       m_scene.extents.addPoint(OdGePoint3d(p.x, p.y, p.z));
@@ -450,16 +499,21 @@ private:
 
   const SceneSource& m_source;
   Scene& m_scene;
+  MeshCache* m_cache;
   std::map<std::tuple<OdDbStub*, float, float, float>, OdUInt32> m_materials;
   OdDbMaterialPtr m_default;
 };
 } // namespace
 
-void collectScene(const OdDbObjectIdArray& drawables, const SceneSource& source, Scene& scene)
+void collectScene(const OdDbObjectIdArray& drawables, const SceneSource& source, Scene& scene, MeshCache* cache)
 {
   scene = Scene();
-  Collector collector(source, scene);
+  if (cache)
+    cache->beginCollection();
+  Collector collector(source, scene, cache);
   for (const OdDbObjectId& id : drawables)
     collector.drawable(id);
+  if (cache)
+    cache->endCollection();
 }
 } // namespace OdGsRender

@@ -6,6 +6,7 @@
 
 #include "od/DbObjectId.h"
 
+#include <map>
 #include <vector>
 
 namespace OdGsRender
@@ -42,7 +43,31 @@ struct SceneSource
   TextureCache* textures = nullptr;
 };
 
+// Meshes built before, by the entity they came from. A mesh is used again
+// only when its entity's points and faces are the same as when it was built;
+// entities not met in the last collection are forgotten.
+class MeshCache
+{
+public:
+  // The cached mesh for these points and faces, or null.
+  const SceneMesh* find(const void* key, const std::vector<Vec3>& points, const std::vector<OdInt32>& faces);
+  void store(const void* key, std::vector<Vec3> points, std::vector<OdInt32> faces, const SceneMesh& mesh);
+  void beginCollection() { ++m_generation; }
+  void endCollection();
+
+private:
+  struct Entry
+  {
+    std::vector<Vec3> points;
+    std::vector<OdInt32> faces;
+    SceneMesh mesh;
+    OdUInt64 seen = 0;
+  };
+  std::map<const void*, Entry> m_entries;
+  OdUInt64 m_generation = 0;
+};
+
 // The meshes of the drawables (block records or entities), block references
 // followed into their blocks. Replaces the scene's contents.
-void collectScene(const OdDbObjectIdArray& drawables, const SceneSource& source, Scene& scene);
+void collectScene(const OdDbObjectIdArray& drawables, const SceneSource& source, Scene& scene, MeshCache* cache = nullptr);
 } // namespace OdGsRender

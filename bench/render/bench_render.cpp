@@ -1,0 +1,142 @@
+// Speed of the preview renderer: thumbnails of the sample sphere, an orbit
+// frame, and a browser's worth of thumbnails in a row.
+#include "RenderHarness.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+
+using namespace rendertest;
+
+namespace
+{
+const std::string& photoLikeImage()
+{
+  static const std::string path = [] {
+    const std::string p = tempPath("bench_photo.bmp");
+    writeBmp(p, 256, 256, [](int x, int y) {
+      const double v = 0.5 + 0.25 * std::sin(x * 0.11) + 0.25 * std::cos(y * 0.07 + x * 0.03);
+      return ODRGB(unsigned(200 * v), unsigned(150 * v + 40), unsigned(90 + 60 * v));
+    });
+    return p;
+  }();
+  return path;
+}
+
+enum class Map { Plain, Marble, Image };
+
+void setMaterial(OdDbMaterial& m, Map kind, int seed)
+{
+  MaterialMap map;
+  map.setSource(kScene);
+  if (kind == Map::Marble)
+  {
+    OdGiMarbleTexturePtr marble = OdGiMarbleTexture::createObject();
+    marble->setStoneColor(rgb(230, 225, 210 - seed % 40));
+    marble->setVeinColor(rgb(60, 70, 90 + seed % 60));
+    map.setSource(kProcedural);
+    map.setTexture(OdGiMaterialTexturePtr(marble.get()));
+  }
+  else if (kind == Map::Image)
+  {
+    map.setSource(kFile);
+    map.setSourceFileName(OdString(photoLikeImage().c_str()));
+    map.mapper().setAutoTransform(MapMapper::kObject);
+  }
+  m.setDiffuse(rgb(40 + seed % 200, 120, 200 - seed % 150), map);
+  m.setSpecular(rgb(255, 255, 255), MaterialMap(), 0.2 + (seed % 7) * 0.1);
+}
+
+// The preview's thumbnail: the sample sphere, back faces discarded, zoomed
+// to its extents with the margin 1.02, from the preview's plan view.
+struct Thumbnail
+{
+  Harness h;
+  OdDbObjectId sphere;
+
+  Thumbnail()
+  {
+    h.device()->properties()->putAt(L"DiscardBackFaces", OdRxVariantValue(true));
+    sphere = h.add(h.sphere());
+    h.view()->zoomExtentsWorld(OdGeExtents3d(OdGePoint3d(-50, -50, -50), OdGePoint3d(50, 50, 50)), 1.02);
+  }
+  void show(Map kind, int seed)
+  {
+    const OdString name = OdString::format(L"M%d", seed);
+    const OdDbObjectId mat = h.addMaterial(name, [&](OdDbMaterial& m) { setMaterial(m, kind, seed); });
+    OdDbEntityPtr e = sphere.safeOpenObject(OdDb::kForWrite);
+    e->setMaterial(mat);
+  }
+};
+
+void thumbnail(benchmark::State& state, Map kind)
+{
+  Thumbnail t;
+  t.show(kind, 1);
+  t.h.device()->onSize(OdGsDCRect(0, 96, 96, 0));
+  for (auto _ : state)
+  {
+    t.h.device()->update();
+    benchmark::DoNotOptimize(t.h.device()->lastUpdateReport().numTriangles);
+  }
+}
+
+void BM_ThumbnailMarble(benchmark::State& state) { thumbnail(state, Map::Marble); }
+void BM_ThumbnailImage(benchmark::State& state) { thumbnail(state, Map::Image); }
+void BM_ThumbnailPlain(benchmark::State& state) { thumbnail(state, Map::Plain); }
+
+// One step of a mouse orbit: the camera turns, the drawing stays, so the
+// drawing context keeps the scene between frames.
+void frame400(benchmark::State& state, Map kind)
+{
+  Thumbnail t;
+  t.show(kind, 3);
+  static_cast<OdGiContextForDbDatabase*>(t.h.device()->userGiContext())->enableGsModel(true);
+  t.h.device()->onSize(OdGsDCRect(0, 400, 400, 0));
+  double angle = 0.0;
+  for (auto _ : state)
+  {
+    angle += 0.05;
+    OdGsView* view = t.h.view();
+    const OdGePoint3d eye(300 * std::cos(angle), 300 * std::sin(angle), 150);
+    view->setView(eye, OdGePoint3d(0, 0, 0), OdGeVector3d::kZAxis, view->fieldWidth(), view->fieldHeight(),
+                  OdGsView::kPerspective);
+    t.h.device()->update();
+    benchmark::DoNotOptimize(t.h.device()->lastUpdateReport().numTriangles);
+  }
+}
+
+void BM_Frame400Plain(benchmark::State& state) { frame400(state, Map::Plain); }
+void BM_Frame400Marble(benchmark::State& state) { frame400(state, Map::Marble); }
+
+// The browser: 1,000 materials, each shown on the sphere and taken as a
+// 96 x 96 snapshot.
+void BM_ThousandThumbnails(benchmark::State& state)
+{
+  Thumbnail t;
+  t.h.device()->onSize(OdGsDCRect(0, 96, 96, 0));
+  std::vector<OdDbObjectId> materials;
+  for (int i = 0; i < 1000; ++i)
+    materials.push_back(t.h.addMaterial(OdString::format(L"T%d", i), [&](OdDbMaterial& m) {
+      setMaterial(m, i % 3 == 0 ? Map::Marble : (i % 3 == 1 ? Map::Image : Map::Plain), i);
+    }));
+  for (auto _ : state)
+    for (const OdDbObjectId& id : materials)
+    {
+      {
+        OdDbEntityPtr e = t.sphere.safeOpenObject(OdDb::kForWrite);
+        e->setMaterial(id);
+      }
+      OdGiRasterImagePtr snapshot;
+      t.h.device()->getSnapShot(snapshot, OdGsDCRect(0, 96, 96, 0));
+      benchmark::DoNotOptimize(snapshot.get());
+    }
+}
+} // namespace
+
+BENCHMARK(BM_ThumbnailMarble)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ThumbnailImage)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ThumbnailPlain)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Frame400Plain)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Frame400Marble)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ThousandThumbnails)->Unit(benchmark::kMillisecond)->Iterations(3);
