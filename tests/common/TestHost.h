@@ -3,8 +3,10 @@
 // module looks up in the real host, plus recorded message boxes and queued
 // answers for the modal dialogs.
 //
-// Constructing it installs the lookup; destroying it removes the lookup and
-// destroys the module's service registry, so every test starts clean.
+// Constructing it installs the lookup; destroying it destroys the module's
+// service registry while the host still answers (the settings are written
+// into its profile), then removes the lookup, so every test starts clean.
+// One at a time: the exports reach the host through a global.
 #pragma once
 
 #include "host/HostApi.h"
