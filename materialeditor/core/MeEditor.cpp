@@ -1,0 +1,356 @@
+#include "core/MeEditor.h"
+
+#include "core/MeHost.h"
+#include "core/MeStrings.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace me
+{
+OdString mapDisplayText(const MaterialMap& map)
+{
+  switch (map.source())
+  {
+  case kScene: return loadString(kStrScene);
+  case kFile: return map.sourceFileName();
+  case kProcedural:
+  {
+    // A generic texture is no procedural one, and a map may hold none:
+    // both show as "Generic", like any kind without an editor.
+    OdGiProceduralTexturePtr procedural = OdGiProceduralTexture::cast(map.texture().get());
+    const int type = procedural.isNull() ? OdGiProceduralTexture::kGeneric : procedural->type();
+    if (type == OdGiProceduralTexture::kWood)
+      return loadString(kStrWood);
+    if (type == OdGiProceduralTexture::kMarble)
+      return loadString(kStrMarble);
+    return loadString(kStrGeneric);
+  }
+  }
+  return loadString(kStrUnsupportedProcedural);
+}
+
+bool isMapAvailable(const MaterialMap& map, OdDbDatabase* database)
+{
+  switch (map.source())
+  {
+  case kFile: return !findFile(map.sourceFileName(), database, kHostFindTextureMap).isEmpty();
+  case kProcedural: return !map.texture().isNull();
+  case kScene: break;
+  }
+  return false;
+}
+
+namespace
+{
+// Checked before the material is opened, so a refused value changes nothing.
+void requireFinite(double value)
+{
+  if (!std::isfinite(value))
+    throw OdError(eInvalidInput, L"The value is not a finite number");
+}
+
+OdString byObjectName() { return translate(L"by object"); }
+
+// An unnamed colour never counts as "by object", even if the host should
+// translate the text to nothing.
+bool namesByObject(const OdCmColor& color)
+{
+  return !color.colorName().isEmpty() && color.colorName().iCompare(byObjectName()) == 0;
+}
+
+void toRecord(const OdCmColor& color, MaterialColor& record)
+{
+  record.setMethod(namesByObject(color) ? MaterialColor::kInherit : MaterialColor::kOverride);
+  record.setColor(color.entityColor());
+}
+
+// By object shows as white carrying the by-object name, which is what the
+// colour selector lists for that entry; feeding it back keeps the method.
+void fromRecord(const MaterialColor& record, OdCmColor& color)
+{
+  if (record.method() == MaterialColor::kInherit)
+  {
+    color = OdCmColor();
+    color.setRGB(255, 255, 255);
+    const OdString name = byObjectName();
+    color.setNames(name, name);
+    return;
+  }
+  color = OdCmColor(record.color());
+}
+} // namespace
+
+void MeEditor::onServiceEvent(int event, void* /*argument*/)
+{
+  if (event == kEventCommitEditedMap)
+    commitEditedMap();
+  else if (event == kEventEndMapEditing)
+    endMapEditing();
+}
+
+void MeEditor::addReactor(MeEditorReactor* reactor)
+{
+  if (reactor && std::find(m_reactors.begin(), m_reactors.end(), reactor) == m_reactors.end())
+    m_reactors.push_back(reactor);
+}
+
+void MeEditor::removeReactor(MeEditorReactor* reactor)
+{
+  auto it = std::find(m_reactors.begin(), m_reactors.end(), reactor);
+  if (it != m_reactors.end())
+    m_reactors.erase(it);
+}
+
+void MeEditor::notify(OdDbMaterial* material)
+{
+  // A reactor may remove itself or another one while it is told: walk a
+  // copy, and skip whoever has left the list meanwhile.
+  const std::vector<MeEditorReactor*> reactors = m_reactors;
+  for (MeEditorReactor* reactor : reactors)
+    if (std::find(m_reactors.begin(), m_reactors.end(), reactor) != m_reactors.end())
+      reactor->materialModified(material);
+}
+
+OdDbMaterialPtr MeEditor::openMaterial(OdDb::OpenMode mode) const
+{
+  // Throws the SDK's errors: no id, no database, erased, not a material.
+  return OdDbMaterialPtr(m_materialId.safeOpenObject(mode));
+}
+
+template <class Change>
+void MeEditor::write(Change change)
+{
+  OdDbMaterialPtr material = openMaterial(OdDb::kForWrite);
+  change(*material);
+  notify(material.get());
+} // closed here, after the reactors
+
+void MeEditor::open(const OdDbObjectId& materialId)
+{
+  if (!materialId.isValid())
+    throw OdError(eInvalidObjectId);
+  m_materialId = materialId;
+  OdDbMaterialPtr material = openMaterial(OdDb::kForRead);
+
+  material->bump(m_bumpMap);
+  material->diffuse(m_diffuseColor, m_diffuseMap);
+  material->ambient(m_ambientColor);
+  material->specular(m_specularColor, m_specularMap, m_glossiness);
+  material->opacity(m_opacity, m_opacityMap);
+  OdInt32 normalMethod = 0;
+  material->normalMap(m_normalMap, normalMethod, m_normalMapStrength);
+  material->refraction(m_refractionIndex, m_refractionMap);
+
+  notify(material.get());
+}
+
+void MeEditor::setDiffuseColor(const OdCmColor& color)
+{
+  toRecord(color, m_diffuseColor);
+  write([&](OdDbMaterial& m) { m.setDiffuse(m_diffuseColor, m_diffuseMap); });
+}
+
+void MeEditor::setAmbientColor(const OdCmColor& color)
+{
+  toRecord(color, m_ambientColor);
+  write([&](OdDbMaterial& m) { m.setAmbient(m_ambientColor); });
+}
+
+void MeEditor::setSpecularColor(const OdCmColor& color)
+{
+  toRecord(color, m_specularColor);
+  write([&](OdDbMaterial& m) { m.setSpecular(m_specularColor, m_specularMap, m_glossiness); });
+}
+
+void MeEditor::setGlossiness(double glossiness)
+{
+  requireFinite(glossiness);
+  m_glossiness = glossiness;
+  write([&](OdDbMaterial& m) { m.setSpecular(m_specularColor, m_specularMap, m_glossiness); });
+}
+
+void MeEditor::setDiffuseMapFile(const OdString& fileName)
+{
+  OdDbMaterialPtr material = openMaterial(OdDb::kForWrite);
+  m_diffuseMap.setSource(kFile);
+  m_diffuseMap.setSourceFileName(fileName);
+  material->setDiffuse(m_diffuseColor, m_diffuseMap);
+
+  // The flags are changed on the object already open: a second open for
+  // write would be refused. Any channel bit set means all seven go, so an
+  // image for the diffuse channel leaves that channel alone switched on.
+  OdUInt32 flags = material->channelFlags();
+  if (flags & kUseAll)
+    flags &= ~OdUInt32(kUseAll);
+  if (fileName.isEmpty())
+    flags &= ~OdUInt32(kUseDiffuse);
+  else
+    flags |= kUseDiffuse;
+  material->setChannelFlags(flags);
+
+  notify(material.get());
+}
+
+void MeEditor::setBumpMapFile(const OdString& fileName)
+{
+  m_bumpMap.setSource(kFile);
+  m_bumpMap.setSourceFileName(fileName);
+  write([&](OdDbMaterial& m) { m.setBump(m_bumpMap); });
+}
+
+void MeEditor::setOpacity(double opacity)
+{
+  requireFinite(opacity);
+  write([&](OdDbMaterial& m) { m.setOpacity(opacity, m_opacityMap); });
+  m_opacity = opacity;
+}
+
+void MeEditor::setNormalMapStrength(double strength)
+{
+  requireFinite(strength);
+  write([&](OdDbMaterial& m) {
+    OdInt32 method = 0;
+    double oldStrength = 0.0;
+    m.normalMap(m_normalMap, method, oldStrength);
+    m.setNormalMap(m_normalMap, method, strength);
+  });
+  m_normalMapStrength = strength;
+}
+
+void MeEditor::setNormalMapMethod(int method)
+{
+  write([&](OdDbMaterial& m) {
+    OdInt32 oldMethod = 0;
+    m.normalMap(m_normalMap, oldMethod, m_normalMapStrength);
+    m.setNormalMap(m_normalMap, method, m_normalMapStrength);
+  });
+}
+
+void MeEditor::setReflectivity(double reflectivity)
+{
+  requireFinite(reflectivity);
+  write([&](OdDbMaterial& m) { m.setReflectivity(reflectivity); });
+}
+
+void MeEditor::setRefractionIndex(double index)
+{
+  requireFinite(index);
+  write([&](OdDbMaterial& m) { m.setRefraction(index, m_refractionMap); });
+  m_refractionIndex = index;
+}
+
+// Value A and value B are the material's two further doubles, in the order
+// it declares them: self-illumination, then translucence.
+void MeEditor::setMaterialValueB(double value)
+{
+  requireFinite(value);
+  write([&](OdDbMaterial& m) { m.setTranslucence(value); });
+}
+
+void MeEditor::setIlluminationModel(int model)
+{
+  write([&](OdDbMaterial& m) { m.setIlluminationModel(model); });
+}
+
+void MeEditor::setMaterialValueA(double value)
+{
+  requireFinite(value);
+  write([&](OdDbMaterial& m) { m.setSelfIllumination(value); });
+}
+
+void MeEditor::diffuseColor(OdCmColor& color) { fromRecord(m_diffuseColor, color); }
+void MeEditor::ambientColor(OdCmColor& color) { fromRecord(m_ambientColor, color); }
+void MeEditor::specularColor(OdCmColor& color) { fromRecord(m_specularColor, color); }
+
+double MeEditor::glossiness() { return m_glossiness; }
+
+double MeEditor::opacity()
+{
+  openMaterial(OdDb::kForRead)->opacity(m_opacity, m_opacityMap);
+  return m_opacity;
+}
+
+double MeEditor::normalMapStrength()
+{
+  OdInt32 method = 0;
+  openMaterial(OdDb::kForRead)->normalMap(m_normalMap, method, m_normalMapStrength);
+  return m_normalMapStrength;
+}
+
+double MeEditor::reflectivity() { return openMaterial(OdDb::kForRead)->reflectivity(); }
+
+double MeEditor::refractionIndex()
+{
+  openMaterial(OdDb::kForRead)->refraction(m_refractionIndex, m_refractionMap);
+  return m_refractionIndex;
+}
+
+double MeEditor::materialValueB() { return openMaterial(OdDb::kForRead)->translucence(); }
+double MeEditor::materialValueA() { return openMaterial(OdDb::kForRead)->selfIllumination(); }
+
+int MeEditor::normalMapMethod()
+{
+  OdInt32 method = 0;
+  openMaterial(OdDb::kForRead)->normalMap(m_normalMap, method, m_normalMapStrength);
+  return method;
+}
+
+int MeEditor::illuminationModel() { return openMaterial(OdDb::kForRead)->illuminationModel(); }
+OdString MeEditor::materialName() { return openMaterial(OdDb::kForRead)->name(); }
+
+OdString MeEditor::diffuseMapText() { return mapDisplayText(m_diffuseMap); }
+OdString MeEditor::bumpMapText() { return mapDisplayText(m_bumpMap); }
+OdString MeEditor::opacityMapText() { return mapDisplayText(m_opacityMap); }
+OdString MeEditor::specularMapText() { return mapDisplayText(m_specularMap); }
+
+MaterialMap& MeEditor::editDiffuseMap()
+{
+  m_editedMap = kEditedMapDiffuse;
+  return m_diffuseMap;
+}
+
+MaterialMap& MeEditor::editBumpMap()
+{
+  m_editedMap = kEditedMapBump;
+  return m_bumpMap;
+}
+
+MaterialMap& MeEditor::specularMap() { return m_specularMap; }
+MaterialMap& MeEditor::opacityMap() { return m_opacityMap; }
+
+bool MeEditor::isDiffuseMapFile() { return m_diffuseMap.source() == kFile; }
+bool MeEditor::isDiffuseMapAvailable() { return isMapAvailable(m_diffuseMap, m_materialId.database()); }
+bool MeEditor::isBumpMapAvailable() { return isMapAvailable(m_bumpMap, m_materialId.database()); }
+bool MeEditor::isSpecularMapAvailable() { return isMapAvailable(m_specularMap, m_materialId.database()); }
+bool MeEditor::isOpacityMapAvailable() { return isMapAvailable(m_opacityMap, m_materialId.database()); }
+
+bool MeEditor::hasChannelFlag(unsigned mask) { return (openMaterial(OdDb::kForRead)->channelFlags() & mask) != 0; }
+
+bool MeEditor::isSpecularColorByColor() { return m_specularColor.method() == MaterialColor::kOverride; }
+
+void MeEditor::setChannelFlag(unsigned mask, bool on)
+{
+  // The reactors are not told: the caller changes flags as one step of a
+  // larger change that tells them itself.
+  OdDbMaterialPtr material = openMaterial(OdDb::kForWrite);
+  const OdUInt32 flags = material->channelFlags();
+  material->setChannelFlags(on ? (flags | mask) : (flags & ~OdUInt32(mask)));
+}
+
+OdDbObjectId MeEditor::materialId() { return m_materialId; }
+
+void MeEditor::commitEditedMap()
+{
+  // Without an edited map nothing is opened at all, so the database does not
+  // report a modification that did not happen either.
+  if (m_editedMap == kEditedMapDiffuse)
+    write([&](OdDbMaterial& m) { m.setDiffuse(m_diffuseColor, m_diffuseMap); });
+  else if (m_editedMap == kEditedMapBump)
+    write([&](OdDbMaterial& m) { m.setBump(m_bumpMap); });
+}
+
+void MeEditor::endMapEditing() { m_editedMap = kEditedMapNone; }
+
+IMeServiceItem* createEditor() { return new MeEditor; }
+} // namespace me
