@@ -1,0 +1,276 @@
+#include "EditorFixture.h"
+
+#include "core/MeEditor.h"
+#include "od/DbSymbolTable.h"
+
+#include <limits>
+
+namespace
+{
+// A material whose every cached channel differs from a new record's.
+void furnish(OdDbMaterial& m)
+{
+  m.setDiffuse(byColor(10, 20, 30), fileMap(L"diffuse.png"));
+  m.setSpecular(byColor(40, 50, 60), fileMap(L"specular.png"), 0.7);
+  m.setOpacity(0.4, fileMap(L"opacity.png"));
+  m.setBump(fileMap(L"bump.png"));
+  m.setRefraction(1.3, fileMap(L"refraction.png"));
+  m.setNormalMap(fileMap(L"normal.png"), 2, 2.5);
+}
+} // namespace
+
+TEST_F(EditorTest, OpenFillsTheCacheAndTellsReactorsWhileOpenForRead)
+{
+  const OdDbObjectId id = addMaterial(L"Brick", furnish);
+  RecordingReactor reactor;
+  editor->addReactor(&reactor);
+  editor->open(id);
+  editor->removeReactor(&reactor);
+
+  OdCmColor color;
+  editor->specularColor(color);
+  EXPECT_EQ(color.entityColor(), OdCmEntityColor(40, 50, 60));
+  EXPECT_EQ(editor->glossiness(), 0.7);
+  EXPECT_EQ(editor->diffuseMapText(), OdString(L"diffuse.png"));
+  EXPECT_EQ(editor->bumpMapText(), OdString(L"bump.png"));
+  EXPECT_EQ(editor->opacityMapText(), OdString(L"opacity.png"));
+  EXPECT_EQ(editor->specularMapText(), OdString(L"specular.png"));
+  EXPECT_EQ(reactor.modes, std::vector<OdDb::OpenMode>{OdDb::kForRead});
+}
+
+TEST_F(EditorTest, BadIdsAndBadValuesGiveSdkErrorsNotCrashes)
+{
+  const OdDbObjectId brick = addMaterial(L"Brick", furnish);
+  editor->open(brick);
+  RecordingReactor reactor;
+  editor->addReactor(&reactor);
+
+  // A null id: 398, and the editor stays on the material it had.
+  EXPECT_EQ(errorCode([&] { editor->open(OdDbObjectId()); }), eInvalidObjectId);
+  EXPECT_EQ(editor->materialId(), brick);
+  EXPECT_EQ(editor->diffuseMapText(), OdString(L"diffuse.png"));
+
+  // Values that are no numbers are refused before the material opens.
+  EXPECT_EQ(errorCode([&] { editor->setOpacity(std::numeric_limits<double>::quiet_NaN()); }), eInvalidInput);
+  EXPECT_EQ(errorCode([&] { editor->setGlossiness(std::numeric_limits<double>::infinity()); }), eInvalidInput);
+  EXPECT_EQ(editor->opacity(), 0.4);
+
+  // Not a material: the wrong-class error names both classes, and the id is
+  // already replaced, so later writes fail the same way.
+  const OdDbObjectId layer = db->getLayerZeroId();
+  expectWrongClass([&] { editor->open(layer); }, OdDbLayerTableRecord::desc(), OdDbMaterial::desc());
+  EXPECT_EQ(editor->materialId(), layer);
+  EXPECT_EQ(errorCode([&] { editor->setOpacity(0.5); }), eNotThatKindOfClass);
+
+  // Erased under the editor, then the whole drawing closed.
+  editor->open(brick);
+  OdDbObjectPtr(brick.safeOpenObject(OdDb::kForWrite))->erase();
+  EXPECT_EQ(errorCode([&] { editor->setDiffuseMapFile(L"x.png"); }), eWasErased);
+  EXPECT_EQ(errorCode([&] { editor->open(brick); }), eWasErased);
+  editor->open(addMaterial(L"Other"));
+  host.closeDocument(host.currentDocument());
+  EXPECT_NE(errorCode([&] { editor->setReflectivity(0.5); }), eOk);
+  EXPECT_NE(errorCode([&] { editor->materialName(); }), eOk);
+  EXPECT_EQ(reactor.count(), 2u); // the two successful opens only
+  editor->removeReactor(&reactor);
+}
+
+TEST_F(EditorTest, ReactorsAreToldOncePerWriteInRegistrationOrder)
+{
+  editor->open(addMaterial(L"Brick", furnish));
+  std::vector<const RecordingReactor*> order;
+  RecordingReactor first, second, stranger;
+  first.log = second.log = &order;
+  editor->addReactor(&first);
+  editor->addReactor(&second);
+  editor->addReactor(&first);       // no second entry
+  editor->removeReactor(&stranger); // not registered: nothing changes
+
+  editor->setOpacity(0.25);
+  EXPECT_EQ(order, (std::vector<const RecordingReactor*>{&first, &second}));
+  EXPECT_EQ(first.modes, std::vector<OdDb::OpenMode>{OdDb::kForWrite});
+  EXPECT_EQ(editor->opacity(), 0.25);
+
+  // Channel flags change silently.
+  editor->setChannelFlag(kUseNormalMap, true);
+  EXPECT_TRUE(editor->hasChannelFlag(kUseNormalMap));
+  editor->setChannelFlag(kUseNormalMap | kUseBump, false);
+  EXPECT_FALSE(editor->hasChannelFlag(kUseNormalMap | kUseBump));
+  EXPECT_EQ(order.size(), 2u);
+
+  editor->removeReactor(&first);
+  editor->setReflectivity(0.5);
+  EXPECT_EQ(order, (std::vector<const RecordingReactor*>{&first, &second, &second}));
+  editor->removeReactor(&second);
+}
+
+TEST_F(EditorTest, EachWriteKeepsTheOtherValuesOfItsChannel)
+{
+  const OdDbObjectId id = addMaterial(L"Brick", furnish);
+  editor->open(id);
+  MaterialColor color;
+  MaterialMap map;
+  double gloss = 0.0;
+  editor->setGlossiness(0.2);
+  read(id)->specular(color, map, gloss);
+  EXPECT_EQ(color, byColor(40, 50, 60));
+  EXPECT_EQ(map.sourceFileName(), OdString(L"specular.png"));
+  OdCmColor red;
+  red.setRGB(255, 0, 0);
+  editor->setSpecularColor(red);
+  read(id)->specular(color, map, gloss);
+  EXPECT_EQ(gloss, 0.2);
+  EXPECT_EQ(map.sourceFileName(), OdString(L"specular.png"));
+
+  editor->setDiffuseColor(red);
+  EXPECT_EQ(diffuseMapOf(id).sourceFileName(), OdString(L"diffuse.png"));
+
+  // Method and strength of the normal map are each written with the other
+  // as the material has it.
+  editor->setNormalMapStrength(4.0);
+  EXPECT_EQ(editor->normalMapMethod(), 2);
+  editor->setNormalMapMethod(1);
+  EXPECT_EQ(editor->normalMapStrength(), 4.0);
+
+  editor->setMaterialValueA(0.3);
+  editor->setMaterialValueB(0.6);
+  EXPECT_EQ(editor->materialValueA(), 0.3);
+  EXPECT_EQ(editor->materialValueB(), 0.6);
+}
+
+TEST_F(EditorTest, ByObjectColoursTravelAsWhiteNamedByObject)
+{
+  host.setTranslation(L"by object", L"vom Objekt");
+  const OdDbObjectId id = addMaterial(L"Plain", [](OdDbMaterial& m) {
+    MaterialColor inherit;
+    inherit.setFactor(0.5);
+    m.setDiffuse(inherit, MaterialMap());
+  });
+  editor->open(id);
+
+  OdCmColor color;
+  editor->diffuseColor(color);
+  EXPECT_EQ(color.entityColor(), OdCmEntityColor(255, 255, 255));
+  EXPECT_EQ(color.colorName(), OdString(L"vom Objekt"));
+  EXPECT_EQ(color.bookName(), OdString(L"vom Objekt"));
+
+  // Fed back it stays by object, and the factor is kept.
+  editor->setDiffuseColor(color);
+  MaterialColor stored;
+  MaterialMap map;
+  read(id)->diffuse(stored, map);
+  EXPECT_EQ(stored.method(), MaterialColor::kInherit);
+  EXPECT_EQ(stored.factor(), 0.5);
+
+  // The name is compared without regard to case; other colours are by colour.
+  OdCmColor shouting;
+  shouting.setNames(L"VOM OBJEKT");
+  editor->setAmbientColor(shouting);
+  read(id)->ambient(stored);
+  EXPECT_EQ(stored.method(), MaterialColor::kInherit);
+  OdCmColor green;
+  green.setRGB(0, 200, 0);
+  editor->setAmbientColor(green);
+  read(id)->ambient(stored);
+  EXPECT_EQ(stored, byColor(0, 200, 0));
+  editor->ambientColor(color);
+  EXPECT_EQ(color, green);
+}
+
+TEST_F(EditorTest, ADiffuseImageLeavesOnlyTheDiffuseChannelOn)
+{
+  struct Case
+  {
+    OdUInt32 flags;
+    OdString file;
+  };
+  for (const Case& c : {Case{kUseBump, L"bricks.png"}, Case{kUseBump, L""}, Case{kNoChannels, L"bricks.png"},
+                        Case{kUseAll, L"bricks.png"}, Case{kUseDiffuse, L""}})
+  {
+    const OdString name = OdString::format(L"M%d%s", int(c.flags), c.file);
+    SCOPED_TRACE(name.toUtf8());
+    const OdDbObjectId id = addMaterial(name, [&](OdDbMaterial& m) {
+      m.setChannelFlags(c.flags);
+      m.setDiffuse(byColor(1, 1, 1), proceduralMap(OdGiWoodTexture::createObject()));
+    });
+    editor->open(id);
+    RecordingReactor reactor;
+    editor->addReactor(&reactor);
+    editor->setDiffuseMapFile(c.file);
+    editor->removeReactor(&reactor);
+
+    EXPECT_EQ(read(id)->channelFlags(), c.file.isEmpty() ? 0u : OdUInt32(kUseDiffuse));
+    EXPECT_EQ(diffuseMapOf(id).source(), kFile);
+    EXPECT_EQ(diffuseMapOf(id).sourceFileName(), c.file);
+    EXPECT_EQ(reactor.count(), 1u);
+  }
+}
+
+TEST_F(EditorTest, TheEditedMapIsWrittenOnlyWhileItIsBeingEdited)
+{
+  const OdDbObjectId id = addMaterial(L"Brick", furnish);
+  editor->open(id);
+  RecordingReactor reactor;
+  editor->addReactor(&reactor);
+  auto send = [](int event) { me::appServices()->sendServiceEvent(me::kEditorService, event, nullptr); };
+
+  // Only the edited map goes in, never the specular record handed out.
+  MaterialMap& diffuse = editor->editDiffuseMap();
+  diffuse.setSourceFileName(L"edited.png");
+  editor->specularMap().setSourceFileName(L"never.png");
+  send(me::kEventCommitEditedMap);
+  EXPECT_EQ(diffuseMapOf(id).sourceFileName(), OdString(L"edited.png"));
+  EXPECT_EQ(editor->specularMapText(), OdString(L"never.png"));
+  MaterialColor color;
+  MaterialMap specular;
+  double gloss = 0.0;
+  read(id)->specular(color, specular, gloss);
+  EXPECT_EQ(specular.sourceFileName(), OdString(L"specular.png"));
+
+  // After the end of editing nothing is written and nobody is told.
+  send(me::kEventEndMapEditing);
+  diffuse.setSourceFileName(L"late.png");
+  send(me::kEventCommitEditedMap);
+  editor->commitEditedMap();
+  EXPECT_EQ(diffuseMapOf(id).sourceFileName(), OdString(L"edited.png"));
+  EXPECT_EQ(reactor.count(), 1u);
+
+  // The bump map goes into the bump channel.
+  editor->editBumpMap().setBlendFactor(0.5);
+  send(me::kEventCommitEditedMap);
+  MaterialMap bump;
+  read(id)->bump(bump);
+  EXPECT_EQ(bump.blendFactor(), 0.5);
+  EXPECT_EQ(diffuseMapOf(id).blendFactor(), 1.0);
+  EXPECT_EQ(reactor.count(), 2u);
+  editor->removeReactor(&reactor);
+}
+
+TEST_F(EditorTest, MapsAreNamedAndFoundByKind)
+{
+  MaterialMap scene;
+  scene.setSource(kScene);
+  MaterialMap strange;
+  strange.setSource(MapSource(7));
+  EXPECT_EQ(me::mapDisplayText(fileMap(L"C:\\maps\\wood.jpg")), OdString(L"C:\\maps\\wood.jpg"));
+  EXPECT_EQ(me::mapDisplayText(scene), OdString(L"Scene"));
+  EXPECT_EQ(me::mapDisplayText(proceduralMap(OdGiMarbleTexture::createObject())), OdString(L"Marble"));
+  EXPECT_EQ(me::mapDisplayText(proceduralMap(OdGiWoodTexture::createObject())), OdString(L"Wood"));
+  EXPECT_EQ(me::mapDisplayText(proceduralMap(OdGiGenericTexture::createObject())), OdString(L"Generic"));
+  EXPECT_EQ(me::mapDisplayText(proceduralMap(nullptr)), OdString(L"Generic"));
+  EXPECT_EQ(me::mapDisplayText(strange), OdString(L"Unsupported procedural texture"));
+
+  TempDir folder;
+  TempDir::write(folder / "found.png", "image");
+  host.addSearchPath(TempDir::toOd(folder.path()));
+  EXPECT_TRUE(me::isMapAvailable(proceduralMap(OdGiMarbleTexture::createObject()), db));
+  EXPECT_FALSE(me::isMapAvailable(proceduralMap(nullptr), db));
+  EXPECT_FALSE(me::isMapAvailable(scene, db));
+  EXPECT_FALSE(me::isMapAvailable(fileMap(L""), db));
+  editor->open(addMaterial(L"Brick", [](OdDbMaterial& m) {
+    m.setDiffuse(byColor(1, 1, 1), fileMap(L"found.png"));
+    m.setBump(fileMap(L"missing.png"));
+  }));
+  EXPECT_TRUE(editor->isDiffuseMapAvailable());
+  EXPECT_FALSE(editor->isBumpMapAvailable());
+}
