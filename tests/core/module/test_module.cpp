@@ -1,5 +1,6 @@
 #include "common/TestHost.h"
 #include "common/od_print.h"
+#include "core/IMeManager.h"
 #include "core/MeDocumentManagerReactor.h"
 #include "core/MeModule.h"
 #include "core/MeServices.h"
