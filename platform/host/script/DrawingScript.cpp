@@ -1,0 +1,385 @@
+#include "DrawingScript.h"
+
+#include <cstdlib>
+#include <set>
+
+namespace host
+{
+struct DrawingScript::EntityOptions
+{
+  OdString material;
+  OdString layer;
+  OdString block; // empty: model space
+  OdString label;
+  double at[3] = {0.0, 0.0, 0.0};
+  double size = 1.0;
+};
+
+namespace
+{
+OdDbObjectId layerByName(OdDbDatabase* db, const OdString& name)
+{
+  OdDbLayerTablePtr layers = db->getLayerTableId().safeOpenObject();
+  const OdDbObjectId id = layers->getAt(name);
+  if (id.isNull())
+    throw ScriptError(OdString::format(L"no layer \"%s\"", name));
+  return id;
+}
+
+// Model space and paper space are no blocks that a script may name.
+OdDbObjectId blockByName(OdDbDatabase* db, const OdString& name)
+{
+  OdDbBlockTablePtr blocks = db->getBlockTableId().safeOpenObject();
+  const OdDbObjectId id = name.getAt(0) == L'*' ? OdDbObjectId() : blocks->getAt(name);
+  if (id.isNull())
+    throw ScriptError(OdString::format(L"no block \"%s\"", name));
+  return id;
+}
+
+MaterialColor rgbColor(const double rgb[3], const OdString& what)
+{
+  for (int i = 0; i < 3; ++i)
+    if (rgb[i] < 0 || rgb[i] > 255 || rgb[i] != double(int(rgb[i])))
+      throw ScriptError(what + L" takes three whole numbers from 0 to 255");
+  MaterialColor color;
+  color.setMethod(MaterialColor::kOverride);
+  color.setFactor(1.0);
+  color.setColor(OdCmEntityColor(OdUInt8(rgb[0]), OdUInt8(rgb[1]), OdUInt8(rgb[2])));
+  return color;
+}
+
+// True when the block holds, directly or through its inserts, a reference
+// to the target block.
+bool reaches(const OdDbObjectId& block, const OdDbObjectId& target, std::set<OdDbObjectId>& seen)
+{
+  if (block == target)
+    return true;
+  if (!seen.insert(block).second)
+    return false;
+  OdDbBlockTableRecordPtr record = block.safeOpenObject();
+  for (const OdDbObjectId& id : record->entityIds())
+  {
+    OdDbBlockReferencePtr reference = OdDbBlockReference::cast(id.openObject().get());
+    if (reference && reaches(reference->blockTableRecord(), target, seen))
+      return true;
+  }
+  return false;
+}
+} // namespace
+
+OdDbObjectId materialByName(OdDbDatabase* db, const OdString& name)
+{
+  OdDbDictionaryPtr materials = db->getMaterialDictionaryId().safeOpenObject();
+  const OdDbObjectId id = materials->getAt(name);
+  if (id.isNull())
+    throw ScriptError(OdString::format(L"no material \"%s\"", name));
+  return id;
+}
+
+void DrawingScript::addCommands(ScriptInterpreter& interpreter)
+{
+  interpreter.add(L"MATERIAL", [this](ScriptArgs& a) { material(a); });
+  interpreter.add(L"LAYER", [this](ScriptArgs& a) { layer(a); });
+  interpreter.add(L"MESH", [this](ScriptArgs& a) { mesh(a, false); });
+  interpreter.add(L"BOX", [this](ScriptArgs& a) { mesh(a, true); });
+  interpreter.add(L"BLOCK", [this](ScriptArgs& a) { block(a); });
+  interpreter.add(L"INSERT", [this](ScriptArgs& a) { insert(a); });
+  interpreter.add(L"GROUP", [this](ScriptArgs& a) { group(a); });
+  interpreter.add(L"CMATERIAL", [this](ScriptArgs& a) { currentMaterial(a); });
+}
+
+OdDbDatabase* DrawingScript::database() const
+{
+  OdDbDatabase* db = m_current ? m_current() : nullptr;
+  if (!db)
+    throw ScriptError(L"no current document");
+  return db;
+}
+
+OdDbObjectId DrawingScript::resolve(OdDbDatabase* db, const OdString& word) const
+{
+  OdDbObjectId id;
+  if (word.getAt(0) == L'$')
+  {
+    auto it = m_labels.find(word);
+    if (it == m_labels.end())
+      throw ScriptError(OdString::format(L"no object labelled \"%s\"", word));
+    id = it->second;
+    if (id.database() != db)
+      throw ScriptError(OdString::format(L"\"%s\" is an object of another document", word));
+  }
+  else
+  {
+    const std::string text = word.toUtf8();
+    char* end = nullptr;
+    const unsigned long long handle = std::strtoull(text.c_str(), &end, 16);
+    if (text.empty() || *end != '\0' || handle == 0)
+      throw ScriptError(OdString::format(L"\"%s\" is neither a handle nor a $label", word));
+    id = db->getOdDbObjectId(OdDbHandle(handle));
+    if (id.isNull())
+      throw ScriptError(OdString::format(L"no object with handle %s", word));
+  }
+  if (id.isErased())
+    throw ScriptError(OdString::format(L"the object \"%s\" is erased", word));
+  return id;
+}
+
+void DrawingScript::remember(const OdString& label, const OdDbObjectId& id)
+{
+  if (!label.isEmpty())
+    m_labels[label] = id;
+}
+
+// MATERIAL name [DIFFUSE r,g,b] [MAP FILE path | MAP MARBLE | MAP WOOD] [AS $label]
+void DrawingScript::material(ScriptArgs& args)
+{
+  OdDbDatabase* db = database();
+  const OdString name = args.next(L"material name");
+  MaterialColor diffuse;
+  MaterialMap map;
+  bool hasDiffuse = false;
+  bool hasMap = false;
+  OdString label;
+  while (!args.done())
+  {
+    if (args.nextIs(L"DIFFUSE"))
+    {
+      double rgb[3];
+      ScriptArgs::toTriple(args.next(L"diffuse colour r,g,b"), L"the diffuse colour", rgb);
+      diffuse = rgbColor(rgb, L"DIFFUSE");
+      hasDiffuse = true;
+    }
+    else if (args.nextIs(L"MAP"))
+    {
+      hasMap = true;
+      if (args.nextIs(L"FILE"))
+      {
+        const OdString path = args.next(L"image file of the map");
+        OdGiImageFileTexturePtr texture = OdGiImageFileTexture::createObject();
+        texture->setSourceFileName(path);
+        map.setSource(kFile);
+        map.setSourceFileName(path);
+        map.setTexture(texture);
+      }
+      else if (args.nextIs(L"MARBLE"))
+      {
+        map.setSource(kProcedural);
+        map.setTexture(OdGiMarbleTexture::createObject());
+      }
+      else if (args.nextIs(L"WOOD"))
+      {
+        map.setSource(kProcedural);
+        map.setTexture(OdGiWoodTexture::createObject());
+      }
+      else
+        throw ScriptError(L"MAP takes FILE path, MARBLE or WOOD");
+    }
+    else if (args.nextIs(L"AS"))
+      label = args.next(L"label");
+    else
+      args.expectEnd();
+  }
+  OdDbDictionaryPtr materials = db->getMaterialDictionaryId().safeOpenObject(OdDb::kForWrite);
+  if (materials->has(name))
+    throw ScriptError(OdString::format(L"the material \"%s\" exists already", name));
+  OdDbMaterialPtr object = OdDbMaterial::createObject();
+  object->setName(name);
+  if (hasDiffuse || hasMap)
+  {
+    MaterialColor color;
+    MaterialMap oldMap;
+    object->diffuse(color, oldMap);
+    object->setDiffuse(hasDiffuse ? diffuse : color, hasMap ? map : oldMap);
+  }
+  remember(label, materials->setAt(name, object));
+}
+
+// LAYER name [MATERIAL name] [AS $label]: makes the layer, or gives an
+// existing one the material.
+void DrawingScript::layer(ScriptArgs& args)
+{
+  OdDbDatabase* db = database();
+  const OdString name = args.next(L"layer name");
+  OdDbObjectId materialId;
+  OdString label;
+  while (!args.done())
+  {
+    if (args.nextIs(L"MATERIAL"))
+      materialId = materialByName(db, args.next(L"material name"));
+    else if (args.nextIs(L"AS"))
+      label = args.next(L"label");
+    else
+      args.expectEnd();
+  }
+  OdDbLayerTablePtr layers = db->getLayerTableId().safeOpenObject(OdDb::kForWrite);
+  OdDbObjectId id = layers->getAt(name);
+  if (id.isNull())
+  {
+    OdDbLayerTableRecordPtr record = OdDbLayerTableRecord::createObject();
+    record->setName(name);
+    id = layers->add(record);
+    if (!materialId.isNull())
+      record->setMaterialId(materialId);
+  }
+  else if (!materialId.isNull())
+    OdDbLayerTableRecordPtr(id.safeOpenObject(OdDb::kForWrite))->setMaterialId(materialId);
+  remember(label, id);
+}
+
+void DrawingScript::readEntityOption(ScriptArgs& args, EntityOptions& options)
+{
+  if (args.nextIs(L"MATERIAL"))
+    options.material = args.next(L"material name");
+  else if (args.nextIs(L"LAYER"))
+    options.layer = args.next(L"layer name");
+  else if (args.nextIs(L"IN"))
+    options.block = args.next(L"block name");
+  else if (args.nextIs(L"AT"))
+    ScriptArgs::toTriple(args.next(L"position x,y,z"), L"the position", options.at);
+  else if (args.nextIs(L"SIZE"))
+  {
+    options.size = ScriptArgs::toReal(args.next(L"size"), L"the size");
+    if (options.size <= 0)
+      throw ScriptError(L"the size must be above 0");
+  }
+  else if (args.nextIs(L"AS"))
+    options.label = args.next(L"label");
+  else
+    args.expectEnd();
+}
+
+OdDbObjectId DrawingScript::place(OdDbDatabase* db, OdDbEntity* entity, const EntityOptions& options)
+{
+  // Names are checked before anything is added, so a refused line adds nothing.
+  const OdDbObjectId materialId = options.material.isEmpty() ? OdDbObjectId() : materialByName(db, options.material);
+  const OdDbObjectId layerId = options.layer.isEmpty() ? OdDbObjectId() : layerByName(db, options.layer);
+  const OdDbObjectId owner = options.block.isEmpty() ? db->getModelSpaceId() : blockByName(db, options.block);
+  entity->setDatabaseDefaults(db);
+  if (!materialId.isNull())
+    entity->setMaterial(materialId);
+  if (!layerId.isNull())
+    entity->setLayer(layerId);
+  OdDbBlockTableRecordPtr record = owner.safeOpenObject(OdDb::kForWrite);
+  const OdDbObjectId id = record->appendOdDbEntity(entity);
+  remember(options.label, id);
+  return id;
+}
+
+// MESH|BOX [MATERIAL name] [LAYER name] [IN block] [AT x,y,z] [SIZE s] [AS $label]:
+// a cube as a subdivision mesh (MESH) or a polyface mesh (BOX).
+void DrawingScript::mesh(ScriptArgs& args, bool polyface)
+{
+  OdDbDatabase* db = database();
+  EntityOptions options;
+  while (!args.done())
+    readEntityOption(args, options);
+  const double s = options.size;
+  OdGePoint3dArray corners;
+  for (int i = 0; i < 8; ++i)
+    corners.append(OdGePoint3d(options.at[0] + ((i & 1) ? s : 0), options.at[1] + ((i & 2) ? s : 0),
+                               options.at[2] + ((i & 4) ? s : 0)));
+  // Quads with outward normals: bottom, top, front, back, left, right.
+  static const int kFaces[6][4] = {{0, 2, 3, 1}, {4, 5, 7, 6}, {0, 1, 5, 4}, {2, 6, 7, 3}, {0, 4, 6, 2}, {1, 3, 7, 5}};
+  if (polyface)
+  {
+    OdDbPolyFaceMeshPtr mesh = OdDbPolyFaceMesh::createObject();
+    for (const OdGePoint3d& corner : corners)
+    {
+      OdDbPolyFaceMeshVertexPtr vertex = OdDbPolyFaceMeshVertex::createObject();
+      vertex->setPosition(corner);
+      mesh->appendVertex(vertex);
+    }
+    for (const auto& face : kFaces)
+    {
+      OdDbFaceRecordPtr record = OdDbFaceRecord::createObject();
+      for (int k = 0; k < 4; ++k)
+        record->setVertexAt(OdUInt16(k), OdInt16(face[k] + 1));
+      mesh->appendFaceRecord(record);
+    }
+    place(db, mesh, options);
+  }
+  else
+  {
+    OdInt32Array faces;
+    for (const auto& face : kFaces)
+    {
+      faces.append(4);
+      for (int k = 0; k < 4; ++k)
+        faces.append(face[k]);
+    }
+    OdDbSubDMeshPtr mesh = OdDbSubDMesh::createObject();
+    if (mesh->setSubDMesh(corners, faces, 0) != eOk)
+      throw ScriptError(L"the mesh was refused");
+    place(db, mesh, options);
+  }
+}
+
+// BLOCK name [AS $label]: an empty block definition.
+void DrawingScript::block(ScriptArgs& args)
+{
+  OdDbDatabase* db = database();
+  const OdString name = args.next(L"block name");
+  OdString label;
+  if (args.nextIs(L"AS"))
+    label = args.next(L"label");
+  args.expectEnd();
+  if (name.getAt(0) == L'*')
+    throw ScriptError(L"block names starting with * are the drawing's own");
+  OdDbBlockTablePtr blocks = db->getBlockTableId().safeOpenObject(OdDb::kForWrite);
+  if (blocks->has(name))
+    throw ScriptError(OdString::format(L"the block \"%s\" exists already", name));
+  OdDbBlockTableRecordPtr record = OdDbBlockTableRecord::createObject();
+  record->setName(name);
+  remember(label, blocks->add(record));
+}
+
+// INSERT block [MATERIAL name] [LAYER name] [IN block] [AT x,y,z] [AS $label]
+void DrawingScript::insert(ScriptArgs& args)
+{
+  OdDbDatabase* db = database();
+  const OdDbObjectId blockId = blockByName(db, args.next(L"block name"));
+  EntityOptions options;
+  while (!args.done())
+  {
+    if (args.nextIs(L"SIZE"))
+      throw ScriptError(L"INSERT takes no SIZE");
+    readEntityOption(args, options);
+  }
+  if (!options.block.isEmpty())
+  {
+    std::set<OdDbObjectId> seen;
+    if (reaches(blockId, blockByName(db, options.block), seen))
+      throw ScriptError(L"the insert would make the block contain itself");
+  }
+  OdDbBlockReferencePtr reference = OdDbBlockReference::createObject();
+  reference->setBlockTableRecord(blockId);
+  reference->setPosition(OdGePoint3d(options.at[0], options.at[1], options.at[2]));
+  place(db, reference, options);
+}
+
+// GROUP name objects...: a group of the named objects.
+void DrawingScript::group(ScriptArgs& args)
+{
+  OdDbDatabase* db = database();
+  const OdString name = args.next(L"group name");
+  OdDbObjectIdArray members;
+  for (const OdString& word : args.rest())
+    members.append(resolve(db, word));
+  OdDbDictionaryPtr groups = db->getGroupDictionaryId().safeOpenObject(OdDb::kForWrite);
+  if (groups->has(name))
+    throw ScriptError(OdString::format(L"the group \"%s\" exists already", name));
+  OdDbGroupPtr group = OdDbGroup::createObject();
+  groups->setAt(name, group);
+  for (const OdDbObjectId& id : members)
+    group->append(id);
+}
+
+// CMATERIAL name
+void DrawingScript::currentMaterial(ScriptArgs& args)
+{
+  OdDbDatabase* db = database();
+  const OdDbObjectId id = materialByName(db, args.next(L"material name"));
+  args.expectEnd();
+  db->setCMATERIAL(id);
+}
+} // namespace host

@@ -1,0 +1,145 @@
+// The commands that build test drawings, checked through the SDK.
+#include "DrawingScript.h"
+
+#include "od_print.h"
+
+#include <gtest/gtest.h>
+
+using namespace host;
+
+namespace
+{
+class DrawingScriptTest : public ::testing::Test
+{
+protected:
+  DrawingScriptTest() : m_script([this] { return m_db.get(); }) { m_script.addCommands(m_interpreter); }
+
+  void run(const wchar_t* line)
+  {
+    OdString error;
+    ASSERT_TRUE(m_interpreter.tryRun(line, error)) << OdString(line).toUtf8() << ": " << error.toUtf8();
+  }
+  OdString refused(const wchar_t* line)
+  {
+    OdString error;
+    EXPECT_FALSE(m_interpreter.tryRun(line, error)) << OdString(line).toUtf8();
+    return error;
+  }
+  OdDbEntityPtr entity(const wchar_t* label) { return m_script.resolve(m_db, label).safeOpenObject(); }
+  OdUInt32 objectCount() const { return m_db->numObjects(); }
+
+  OdDbDatabasePtr m_db = odCreateDatabase();
+  DrawingScript m_script;
+  ScriptInterpreter m_interpreter;
+};
+} // namespace
+
+TEST_F(DrawingScriptTest, MaterialsWithColoursAndMaps)
+{
+  run(L"MATERIAL \"Red paint\" DIFFUSE 255,0,10");
+  run(L"material Tiles map file 'C:\\maps\\tiles.png'");
+  run(L"MATERIAL Stone MAP MARBLE");
+  OdDbMaterialPtr red = materialByName(m_db, L"red PAINT").safeOpenObject();
+  MaterialColor color;
+  MaterialMap map;
+  red->diffuse(color, map);
+  EXPECT_EQ(color.method(), MaterialColor::kOverride);
+  EXPECT_EQ(color.color(), OdCmEntityColor(255, 0, 10));
+
+  OdDbMaterialPtr(materialByName(m_db, L"Tiles").safeOpenObject())->diffuse(color, map);
+  EXPECT_EQ(map.source(), kFile);
+  auto image = OdGiImageFileTexture::cast(map.texture().get());
+  ASSERT_FALSE(image.isNull());
+  EXPECT_EQ(image->sourceFileName(), L"C:\\maps\\tiles.png");
+
+  OdDbMaterialPtr(materialByName(m_db, L"Stone").safeOpenObject())->diffuse(color, map);
+  EXPECT_EQ(map.source(), kProcedural);
+  EXPECT_FALSE(OdGiMarbleTexture::cast(map.texture().get()).isNull());
+
+  EXPECT_NE(refused(L"MATERIAL Stone").find(L"exists already"), -1);
+  EXPECT_NE(refused(L"MATERIAL X DIFFUSE 256,0,0").find(L"0 to 255"), -1);
+  EXPECT_NE(refused(L"MATERIAL X MAP BRICK").find(L"MAP takes"), -1);
+  EXPECT_THROW(materialByName(m_db, L"X"), ScriptError) << "a refused line adds nothing";
+}
+
+TEST_F(DrawingScriptTest, EntitiesGetMaterialLayerAndPlace)
+{
+  run(L"MATERIAL Oak");
+  run(L"LAYER Walls MATERIAL Oak");
+  run(L"CMATERIAL Oak");
+  run(L"BOX LAYER Walls AT 1,2,3 SIZE 2 AS $box");
+  run(L"MESH MATERIAL Global AS $mesh");
+  OdDbEntityPtr box = entity(L"$box");
+  EXPECT_EQ(box->material(), L"Oak") << "CMATERIAL applies to new entities";
+  EXPECT_EQ(box->layer(), L"Walls");
+  OdGeExtents3d extents;
+  ASSERT_EQ(box->getGeomExtents(extents), eOk);
+  EXPECT_EQ(extents.minPoint(), OdGePoint3d(1, 2, 3));
+  EXPECT_EQ(extents.maxPoint(), OdGePoint3d(3, 4, 5));
+  EXPECT_EQ(entity(L"$mesh")->material(), L"Global");
+  EXPECT_EQ(OdDbSubDMeshPtr(entity(L"$mesh"))->numOfFaces(), 6);
+  OdDbLayerTableRecordPtr walls = box->layerId().safeOpenObject();
+  EXPECT_EQ(walls->materialId(), materialByName(m_db, L"Oak"));
+
+  // Entities are looked up by handle as DUMP shows it, too.
+  EXPECT_EQ(m_script.resolve(m_db, box->objectId().getHandle().ascii()), box->objectId());
+
+  const OdUInt32 before = objectCount();
+  EXPECT_NE(refused(L"BOX MATERIAL Nothing").find(L"no material"), -1);
+  EXPECT_NE(refused(L"MESH LAYER Nothing").find(L"no layer"), -1);
+  EXPECT_NE(refused(L"MESH SIZE 0").find(L"above 0"), -1);
+  EXPECT_NE(refused(L"MESH IN *model_space").find(L"no block"), -1);
+  EXPECT_EQ(objectCount(), before) << "refused lines add no objects";
+  EXPECT_NE(refused(L"SELECTME").find(L"unknown"), -1);
+}
+
+TEST_F(DrawingScriptTest, BlocksNestButNeverContainThemselves)
+{
+  run(L"BLOCK Lamp");
+  run(L"BLOCK Table");
+  run(L"MESH IN Lamp");
+  run(L"INSERT Lamp IN Table AS $lampInTable");
+  run(L"INSERT Table AT 5,0,0 AS $table");
+  OdDbBlockReferencePtr table = entity(L"$table");
+  OdDbBlockTableRecordPtr record = table->blockTableRecord().safeOpenObject();
+  EXPECT_EQ(record->getName(), L"Table");
+  EXPECT_EQ(table->position(), OdGePoint3d(5, 0, 0));
+  EXPECT_EQ(entity(L"$lampInTable")->ownerId(), record->objectId());
+
+  EXPECT_NE(refused(L"INSERT Table IN Table").find(L"contain itself"), -1);
+  EXPECT_NE(refused(L"INSERT Table IN Lamp").find(L"contain itself"), -1) << "through the nested insert";
+  EXPECT_NE(refused(L"BLOCK Lamp").find(L"exists already"), -1);
+  EXPECT_NE(refused(L"BLOCK *X").find(L"drawing's own"), -1);
+}
+
+TEST_F(DrawingScriptTest, GroupsAndNamesOfObjects)
+{
+  run(L"MESH AS $a");
+  run(L"MESH AS $b");
+  run(L"GROUP Pair $a $b");
+  OdDbDictionaryPtr groups = m_db->getGroupDictionaryId().safeOpenObject();
+  OdDbGroupPtr pair = groups->getAt(L"Pair", OdDb::kForRead);
+  ASSERT_FALSE(pair.isNull());
+  EXPECT_EQ(pair->numEntities(), 2u);
+
+  EXPECT_NE(refused(L"GROUP Bad $nobody").find(L"no object labelled"), -1);
+  EXPECT_NE(refused(L"GROUP Bad FFFFFF").find(L"no object with handle"), -1);
+  EXPECT_NE(refused(L"GROUP Bad xyz").find(L"neither a handle"), -1);
+  EXPECT_FALSE(groups->has(L"Bad"));
+
+  // A label names an object of the database it was made in only.
+  OdDbDatabasePtr other = odCreateDatabase();
+  EXPECT_THROW(m_script.resolve(other, L"$a"), ScriptError);
+  m_script.resolve(m_db, L"$a").safeOpenObject(OdDb::kForWrite)->erase();
+  EXPECT_THROW(m_script.resolve(m_db, L"$a"), ScriptError);
+}
+
+TEST(DrawingScriptWithoutDocument, CommandsAreRefused)
+{
+  DrawingScript script([] { return static_cast<OdDbDatabase*>(nullptr); });
+  ScriptInterpreter interpreter;
+  script.addCommands(interpreter);
+  OdString error;
+  EXPECT_FALSE(interpreter.tryRun(L"MATERIAL A", error));
+  EXPECT_EQ(error, L"no current document");
+}
