@@ -1,0 +1,570 @@
+#include "HostSession.h"
+
+#include "Dump.h"
+#include "MainLibrary.h"
+
+#include "host/FileSystem.h"
+
+#include <commctrl.h>
+#include <climits>
+#include <shlobj.h>
+
+namespace host
+{
+namespace
+{
+constexpr std::size_t kMaxScriptSize = 16u << 20;
+
+OdString exeFolder()
+{
+  wchar_t path[MAX_PATH] = L"";
+  const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+  return folderPart(OdString(path, length));
+}
+
+// %APPDATA%\MeHost\profile.txt, the folder made when missing.
+OdString defaultProfilePath()
+{
+  wchar_t appData[MAX_PATH] = L"";
+  if (FAILED(SHGetFolderPathW(nullptr, CSIDL_APPDATA | CSIDL_FLAG_CREATE, nullptr, 0, appData)))
+    return OdString();
+  const OdString folder = joinPath(OdString(appData), L"MeHost");
+  CreateDirectoryW(folder.c_str(), nullptr);
+  return joinPath(folder, L"profile.txt");
+}
+
+OdString readProblem(ReadResult result, const OdString& what, const OdString& path)
+{
+  switch (result)
+  {
+  case ReadResult::Missing: return OdString::format(L"no %s file \"%s\"", what, path);
+  case ReadResult::TooLarge: return OdString::format(L"the %s file \"%s\" is too large", what, path);
+  default: return OdString::format(L"cannot read the %s file \"%s\"", what, path);
+  }
+}
+
+// "C:\x\sample.mescript" -> "sample"
+OdString stem(const OdString& path)
+{
+  const OdString name = fileNamePart(path);
+  const int dot = name.reverseFind(L'.');
+  return dot > 0 ? name.left(dot) : name;
+}
+
+DialogAnswer parseAnswer(ScriptArgs& args)
+{
+  DialogAnswer answer;
+  const OdString kind = args.next(L"answer (YES, NO, OK, CANCEL, FILE path, COLOR r,g,b or MENU id)");
+  if (kind.iCompare(L"YES") == 0 || kind.iCompare(L"NO") == 0 || kind.iCompare(L"OK") == 0)
+  {
+    answer.kind = DialogAnswer::Kind::Button;
+    answer.button = kind.iCompare(L"YES") == 0 ? IDYES : kind.iCompare(L"NO") == 0 ? IDNO : IDOK;
+  }
+  else if (kind.iCompare(L"CANCEL") == 0)
+    answer.kind = DialogAnswer::Kind::Cancel;
+  else if (kind.iCompare(L"FILE") == 0)
+  {
+    answer.kind = DialogAnswer::Kind::File;
+    answer.path = args.next(L"file path");
+    if (answer.path.isEmpty())
+      throw ScriptError(L"ANSWER FILE needs a path; use ANSWER CANCEL to cancel");
+  }
+  else if (kind.iCompare(L"COLOR") == 0)
+  {
+    double rgb[3];
+    ScriptArgs::toTriple(args.next(L"colour r,g,b"), L"the colour", rgb);
+    for (double c : rgb)
+      if (c < 0 || c > 255 || c != double(int(c)))
+        throw ScriptError(L"COLOR takes three whole numbers from 0 to 255");
+    answer.kind = DialogAnswer::Kind::Color;
+    answer.color = OdUInt32(rgb[0]) << 16 | OdUInt32(rgb[1]) << 8 | OdUInt32(rgb[2]);
+  }
+  else if (kind.iCompare(L"MENU") == 0)
+  {
+    answer.kind = DialogAnswer::Kind::Menu;
+    answer.menuId = ScriptArgs::toInt(args.next(L"menu command id"), L"the menu command id", 0, 0xFFFF);
+  }
+  else
+    throw ScriptError(OdString::format(L"unknown answer \"%s\"", kind));
+  args.expectEnd();
+  return answer;
+}
+} // namespace
+
+void writeError(const OdString& line)
+{
+  HANDLE handle = GetStdHandle(STD_ERROR_HANDLE);
+  if (!handle || handle == INVALID_HANDLE_VALUE)
+    return;
+  const std::string text = line.toUtf8() + "\n";
+  DWORD written = 0;
+  WriteFile(handle, text.data(), DWORD(text.size()), &written, nullptr);
+}
+
+// Keeps the view up to date with the documents.
+class HostSession::DocumentObserver final : public HostApDocManagerReactor
+{
+public:
+  explicit DocumentObserver(HostSession& session) : m_session(session) {}
+  void documentBecameCurrent(HostDocument*) override { m_session.refresh(); }
+  void documentDestroyed(const OdString&) override { m_session.refresh(); }
+
+private:
+  HostSession& m_session;
+};
+
+HostSession::HostSession(HostOptions options)
+  : m_options(std::move(options)),
+    m_runtime(hostRuntime()),
+    m_drawing([this]() -> OdDbDatabase* {
+      HostDocument* document = m_runtime.documents().curDocument();
+      return document ? document->database() : nullptr;
+    }),
+    m_observer(std::make_unique<DocumentObserver>(*this))
+{
+  addCommands();
+}
+
+HostSession::~HostSession() { m_runtime.documents().removeReactor(m_observer.get()); }
+
+int HostSession::run(HINSTANCE instance)
+{
+  m_runtime.setScripted(!m_options.script.isEmpty());
+  loadProfile();
+  prepareProfile();
+  if (!loadHostLibraries())
+    return 1;
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_BAR_CLASSES};
+  InitCommonControlsEx(&controls);
+
+  m_window.onCommandLine = [this](const OdString& line) { runCommandLine(line); };
+  m_window.onCloseRequest = [this]() { quit(); };
+  m_window.onStep = [this]() { step(); };
+  m_window.onWaitOver = [this]() {
+    m_waiting = false;
+    if (m_scriptRunning)
+      m_window.postStep();
+  };
+  if (!m_window.create(instance, L"Material editor host"))
+  {
+    writeError(L"host: cannot create the main window");
+    return 1;
+  }
+  m_runtime.documents().setMainWindow(m_window.hwnd());
+  m_runtime.documents().addReactor(m_observer.get());
+  ShowWindow(m_window.hwnd(), SW_SHOW);
+  UpdateWindow(m_window.hwnd());
+
+  loadModule();
+  if (!m_options.drawing.isEmpty())
+  {
+    try
+    {
+      openDrawing(m_options.drawing);
+    }
+    catch (const ScriptError& e)
+    {
+      fail(e.message());
+    }
+  }
+  runStartup();
+  refresh();
+  if (!m_options.script.isEmpty())
+  {
+    if (!loadScript())
+      quit();
+    else
+    {
+      m_scriptRunning = true;
+      m_window.postStep();
+    }
+  }
+
+  MSG message;
+  int exitCode = m_failures ? 1 : 0;
+  while (true)
+  {
+    const BOOL got = GetMessageW(&message, nullptr, 0, 0);
+    if (got == 0)
+    {
+      exitCode = int(message.wParam);
+      break;
+    }
+    if (got < 0)
+      break;
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+  return exitCode;
+}
+
+void HostSession::loadProfile()
+{
+  const OdString path = m_options.profile.isEmpty() ? defaultProfilePath() : m_options.profile;
+  m_runtime.setProfilePath(path);
+  if (path.isEmpty())
+  {
+    warn(L"host: no folder for the profile; settings will not be kept");
+    return;
+  }
+  const ProfileStore::LoadResult result = m_runtime.profile().load(path);
+  if (!result.fileRead && isFile(path))
+    warn(OdString::format(L"host: cannot read the profile \"%s\"; starting with an empty one", path));
+  if (result.linesSkipped > 0)
+    warn(OdString::format(L"host: the profile \"%s\" has %d unreadable line(s); they were skipped", path,
+                          result.linesSkipped));
+}
+
+void HostSession::prepareProfile()
+{
+  // The real host always has this section; modules open it without creating it.
+  m_runtime.profile().openSection("cmddata", true);
+}
+
+bool HostSession::loadHostLibraries()
+{
+  const OdString folder = exeFolder();
+  for (const wchar_t* name : {L"hostmain.dll", L"events5.dll", L"hostutils.dll"})
+  {
+    const OdString path = joinPath(folder, name);
+    UniqueLibrary library(LoadLibraryW(path.c_str()));
+    if (!library)
+    {
+      writeError(OdString::format(L"host: cannot load the host library \"%s\" (error %u)", path, unsigned(GetLastError())));
+      return false;
+    }
+    if (m_libraries.empty())
+      setMainLibrary(library.get());
+    m_libraries.push_back(std::move(library));
+  }
+  return true;
+}
+
+void HostSession::loadModule()
+{
+  if (m_options.noModule)
+    return;
+  const OdString path = m_options.module.isEmpty() ? joinPath(exeFolder(), L"materialeditor.dll") : m_options.module;
+  OdString error;
+  if (!m_modules.load(path, error))
+    fail(L"host: " + error);
+}
+
+void HostSession::runStartup()
+{
+  const ProfileSection* startup = m_runtime.profile().root().section("Startup");
+  if (!startup)
+    return;
+  for (const std::string& name : startup->valueNames())
+  {
+    const OdString word(name.c_str());
+    ScriptArgs none({});
+    try
+    {
+      if (!runRegistered(word, none))
+        warn(OdString::format(L"host: Startup names \"%s\", which no module registered", word));
+    }
+    catch (const ScriptError& e)
+    {
+      fail(L"host: Startup: " + e.message());
+    }
+  }
+}
+
+bool HostSession::loadScript()
+{
+  std::string bytes;
+  const ReadResult result = readFile(m_options.script, bytes, kMaxScriptSize);
+  if (result != ReadResult::Ok)
+  {
+    fail(L"host: " + readProblem(result, L"script", m_options.script));
+    return false;
+  }
+  m_scriptName = m_options.script;
+  m_script = scriptLines(bytes);
+  m_nextLine = 0;
+  return true;
+}
+
+void HostSession::addCommands()
+{
+  m_drawing.addCommands(m_interpreter);
+  m_drawing.addCommands(m_drawingInterpreter);
+  addDocumentCommands();
+  addSessionCommands();
+  m_interpreter.setFallback([this](const OdString& word, ScriptArgs& args) { return runRegistered(word, args); });
+}
+
+bool HostSession::runRegistered(const OdString& word, ScriptArgs& args)
+{
+  const std::string name = word.toUtf8();
+  CommandRegistry& commands = m_runtime.commands();
+  if (!commands.find(name))
+    return false;
+  args.expectEnd();
+  switch (commands.run(name))
+  {
+  case CommandRegistry::RunResult::Ran:
+  case CommandRegistry::RunResult::Unknown: break;
+  case CommandRegistry::RunResult::NotCreated:
+    throw ScriptError(OdString::format(L"the command %s made no command object", word));
+  case CommandRegistry::RunResult::Failed: throw ScriptError(OdString::format(L"the command %s failed", word));
+  }
+  return true;
+}
+
+void HostSession::openDrawing(const OdString& path)
+{
+  std::string bytes;
+  const ReadResult result = readFile(path, bytes, kMaxScriptSize);
+  if (result != ReadResult::Ok)
+    throw ScriptError(readProblem(result, L"drawing", path));
+  if (!m_runtime.documents().openDocument(stem(path), path))
+    throw ScriptError(L"the document could not be opened now");
+  for (const ScriptLine& line : scriptLines(bytes))
+  {
+    OdString error;
+    if (!m_drawingInterpreter.tryRun(line.text, error))
+      fail(OdString::format(L"%s:%d: %s", path, line.number, error));
+  }
+  refresh();
+}
+
+void HostSession::addDocumentCommands()
+{
+  // NEW [title]
+  m_interpreter.add(L"NEW", [this](ScriptArgs& args) {
+    OdString title = args.done() ? OdString::format(L"Drawing%d", ++m_untitled) : args.next(L"title");
+    args.expectEnd();
+    if (!m_runtime.documents().openDocument(title))
+      throw ScriptError(L"no new document can be made now");
+  });
+  // OPEN drawing.mescript
+  m_interpreter.add(L"OPEN", [this](ScriptArgs& args) {
+    const OdString path = args.next(L"drawing file");
+    args.expectEnd();
+    openDrawing(path);
+  });
+  // DOC n: the n-th open document (from 1) becomes current.
+  m_interpreter.add(L"DOC", [this](ScriptArgs& args) {
+    DocumentManager& documents = m_runtime.documents();
+    if (documents.documentCount() == 0)
+      throw ScriptError(L"no document is open");
+    const int n = ScriptArgs::toInt(args.next(L"document number"), L"the document number", 1, documents.documentCount());
+    args.expectEnd();
+    if (!documents.setCurDocument(documents.documentAt(n - 1)))
+      throw ScriptError(L"the document cannot be made current now");
+  });
+  // CLOSE: the current document.
+  m_interpreter.add(L"CLOSE", [this](ScriptArgs& args) {
+    args.expectEnd();
+    HostDocument* current = m_runtime.documents().curDocument();
+    if (!current)
+      throw ScriptError(L"no current document to close");
+    if (!m_runtime.documents().closeDocument(current))
+      throw ScriptError(L"the document cannot be closed now");
+  });
+  // SELECT ALL | NONE | object...
+  m_interpreter.add(L"SELECT", [this](ScriptArgs& args) {
+    Document* document = m_runtime.documents().find(m_runtime.documents().curDocument());
+    if (!document)
+      throw ScriptError(L"no current document");
+    OdDbDatabase* db = document->database();
+    OdDbObjectIdArray ids;
+    if (args.nextIs(L"ALL"))
+    {
+      OdDbBlockTableRecordPtr model = db->getModelSpaceId().safeOpenObject();
+      for (auto it = model->newIterator(); !it->done(); it->step())
+        ids.append(it->objectId());
+    }
+    else if (!args.nextIs(L"NONE"))
+    {
+      if (args.done())
+        throw ScriptError(L"SELECT takes ALL, NONE or objects");
+      for (const OdString& word : args.rest())
+      {
+        const OdDbObjectId id = m_drawing.resolve(db, word);
+        if (!ids.contains(id))
+          ids.append(id);
+      }
+    }
+    args.expectEnd();
+    document->setSelection(ids);
+  });
+}
+
+void HostSession::addSessionCommands()
+{
+  // TRANSLATE "text" "translated"
+  m_interpreter.add(L"TRANSLATE", [this](ScriptArgs& args) {
+    const OdString text = args.next(L"text");
+    const OdString translated = args.next(L"translation");
+    args.expectEnd();
+    m_runtime.translations().set(text, translated);
+  });
+  // PROFILE SET section/sub name value | PROFILE DELETE section/sub name
+  m_interpreter.add(L"PROFILE", [this](ScriptArgs& args) {
+    const bool set = args.nextIs(L"SET");
+    if (!set && !args.nextIs(L"DELETE"))
+      throw ScriptError(L"PROFILE takes SET or DELETE");
+    const OdString path = args.next(L"section");
+    const std::string name = args.next(L"value name").toUtf8();
+    IProfileSection* section = nullptr;
+    for (const OdString& part : path.split(L'/'))
+    {
+      const std::string key = part.toUtf8();
+      section = section ? section->openSection(key.c_str(), set) : m_runtime.profile().openSection(key.c_str(), set);
+      if (!section)
+        throw ScriptError(OdString::format(L"no profile section \"%s\"", path));
+    }
+    if (!set)
+    {
+      args.expectEnd();
+      if (!section->deleteValue(name.c_str()))
+        throw ScriptError(OdString::format(L"no value \"%s\" in \"%s\"", OdString(name.c_str()), path));
+      return;
+    }
+    const OdString text = args.next(L"value");
+    args.expectEnd();
+    CKtVariant value(text);
+    try
+    {
+      value = CKtVariant(ScriptArgs::toInt(text, L"", INT_MIN, INT_MAX));
+    }
+    catch (const ScriptError&)
+    {
+      // not a whole number: kept as text
+    }
+    if (!section->writeValue(name.c_str(), value))
+      throw ScriptError(OdString::format(L"the profile refused the value \"%s\"", OdString(name.c_str())));
+  });
+  m_interpreter.add(L"ANSWER", [this](ScriptArgs& args) { m_runtime.queueAnswer(parseAnswer(args)); });
+  m_interpreter.add(L"DUMP", [this](ScriptArgs& args) {
+    const OdString path = args.next(L"file");
+    args.expectEnd();
+    if (!writeFileAtomically(path, dumpJson(m_runtime, m_modules)))
+      throw ScriptError(OdString::format(L"cannot write \"%s\"", path));
+  });
+  m_interpreter.add(L"SCREENSHOT", [this](ScriptArgs& args) {
+    const OdString path = args.next(L"file");
+    args.expectEnd();
+    if (!m_gdiplus.ok())
+      throw ScriptError(L"GDI+ did not start");
+    OdString error;
+    if (!saveWindowPng(m_window.hwnd(), path, error))
+      throw ScriptError(error);
+  });
+  // WAIT ms: the message loop runs on meanwhile.
+  m_interpreter.add(L"WAIT", [this](ScriptArgs& args) {
+    const int ms = ScriptArgs::toInt(args.next(L"milliseconds"), L"the time", 0, 600000);
+    args.expectEnd();
+    m_waiting = true;
+    m_window.startWait(UINT(ms));
+  });
+  m_interpreter.add(L"QUIT", [this](ScriptArgs& args) {
+    args.expectEnd();
+    m_quitRequested = true;
+  });
+}
+
+void HostSession::step()
+{
+  if (!m_scriptRunning || m_waiting || m_ended)
+    return;
+  if (m_nextLine >= m_script.size())
+  {
+    // Without QUIT the host stays open, and dialogs wait for the user again.
+    m_scriptRunning = false;
+    m_runtime.setScripted(false);
+    m_window.setStatus(L"Script finished");
+    return;
+  }
+  const ScriptLine& line = m_script[m_nextLine++];
+  OdString error;
+  if (!m_interpreter.tryRun(line.text, error))
+    fail(OdString::format(L"%s:%d: %s", m_scriptName, line.number, error));
+  refresh();
+  if (m_quitRequested)
+    quit();
+  else if (!m_waiting)
+    m_window.postStep();
+}
+
+void HostSession::runCommandLine(const OdString& line)
+{
+  OdString error;
+  if (!m_interpreter.tryRun(line, error))
+  {
+    MessageBeep(MB_ICONWARNING);
+    refresh();
+    m_window.setStatus(L"Error: " + error);
+    return;
+  }
+  refresh();
+  if (m_quitRequested)
+    quit();
+}
+
+void HostSession::quit()
+{
+  if (m_ended)
+    return;
+  m_ended = true;
+  m_scriptRunning = false;
+  m_runtime.documents().removeReactor(m_observer.get());
+  std::vector<OdString> warnings;
+  m_modules.unloadAll(&warnings);
+  for (const OdString& warning : warnings)
+    warn(L"host: " + warning);
+  const OdString& profilePath = m_runtime.profilePath();
+  if (!profilePath.isEmpty() && !m_runtime.profile().save(profilePath))
+    fail(OdString::format(L"host: cannot write the profile \"%s\"", profilePath));
+  DocumentManager& documents = m_runtime.documents();
+  while (documents.documentCount() > 0)
+    if (!documents.closeDocument(documents.documentAt(documents.documentCount() - 1)))
+      break;
+  m_window.destroy(m_failures ? 1 : 0);
+}
+
+void HostSession::refresh()
+{
+  if (m_ended)
+    return;
+  DocumentManager& documents = m_runtime.documents();
+  std::vector<OdString> lines;
+  HostDocument* current = documents.curDocument();
+  lines.push_back(OdString::format(L"Open documents: %d", documents.documentCount()));
+  for (int i = 0; i < documents.documentCount(); ++i)
+  {
+    HostDocument* document = documents.documentAt(i);
+    lines.push_back(OdString::format(L"  %d  %s%s", i + 1, document->title(), document == current ? L"   (current)" : L""));
+  }
+  if (current)
+  {
+    OdDbDatabase* db = current->database();
+    lines.push_back(L"");
+    lines.push_back(OdString::format(L"Materials of %s:", current->title()));
+    OdDbDictionaryPtr materials = db->getMaterialDictionaryId().safeOpenObject();
+    for (auto it = materials->newIterator(); !it->done(); it->next())
+      lines.push_back(OdString::format(L"  %s   [%s]%s", it->name(), it->objectId().getHandle().ascii(),
+                                       it->objectId() == db->getCMATERIAL() ? L"   (current material)" : L""));
+  }
+  m_window.setViewLines(lines);
+
+  OdString status = current ? OdString::format(L"Current: %s", current->title()) : OdString(L"No document");
+  status += OdString::format(L"   |   %d command(s)", int(m_runtime.commands().commands().size()));
+  for (const ModuleManager::Module& module : m_modules.modules())
+    status += L"   |   " + fileNamePart(module.path);
+  if (!m_runtime.eventMessages.empty())
+    status += L"   |   " + m_runtime.eventMessages.back();
+  m_window.setStatus(status);
+}
+
+void HostSession::fail(const OdString& message)
+{
+  ++m_failures;
+  writeError(message);
+}
+
+void HostSession::warn(const OdString& message) { writeError(message); }
+} // namespace host

@@ -1,0 +1,81 @@
+// HostSession: one run of host.exe, from the options to the exit code.
+//
+// Start: the profile, the host libraries, the main window, the module, the
+// drawing, the commands of the profile section "Startup", then the script,
+// one line per trip through the message loop so that windows get their
+// messages between lines. End (QUIT, or the window closed): the module is
+// unloaded, the profile written, and the exit code is 1 when anything failed.
+#pragma once
+
+#include "DrawingScript.h"
+#include "HostOptions.h"
+#include "MainWindow.h"
+#include "ModuleManager.h"
+#include "Screenshot.h"
+#include "Script.h"
+
+#include "../core/HostRuntime.h"
+
+#include <memory>
+
+namespace host
+{
+class HostSession
+{
+public:
+  explicit HostSession(HostOptions options);
+  ~HostSession();
+  HostSession(const HostSession&) = delete;
+  HostSession& operator=(const HostSession&) = delete;
+
+  int run(HINSTANCE instance);
+
+private:
+  class DocumentObserver;
+
+  bool loadHostLibraries();
+  void loadProfile();
+  void prepareProfile();
+  void loadModule();
+  void runStartup();
+  bool loadScript();
+
+  void addCommands();
+  void addDocumentCommands();
+  void addSessionCommands();
+  bool runRegistered(const OdString& word, ScriptArgs& args);
+  // Makes a document from a drawing script; throws ScriptError.
+  void openDrawing(const OdString& path);
+
+  void step();
+  void runCommandLine(const OdString& line);
+  void quit();
+  void refresh();
+  void fail(const OdString& message);
+  void warn(const OdString& message);
+
+  HostOptions m_options;
+  HostRuntime& m_runtime;
+  GdiplusSession m_gdiplus;
+  MainWindow m_window;
+  ModuleManager m_modules;
+  std::vector<UniqueLibrary> m_libraries;
+  DrawingScript m_drawing;
+  ScriptInterpreter m_interpreter;        // everything
+  ScriptInterpreter m_drawingInterpreter; // what a drawing file may say
+  std::unique_ptr<DocumentObserver> m_observer;
+
+  OdString m_scriptName;
+  std::vector<ScriptLine> m_script;
+  std::size_t m_nextLine = 0;
+  bool m_scriptRunning = false;
+  bool m_waiting = false;
+  bool m_quitRequested = false;
+  bool m_ended = false;
+  int m_failures = 0;
+  int m_untitled = 0;
+};
+
+// Writes a line to standard error as UTF-8.
+void writeError(const OdString& line);
+} // namespace host

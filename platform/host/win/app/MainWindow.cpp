@@ -1,0 +1,232 @@
+#include "MainWindow.h"
+
+#include "../docbar/DockLayout.h"
+
+#include <commctrl.h>
+
+namespace host
+{
+namespace
+{
+const wchar_t kClassName[] = L"MeHostMainWindow";
+constexpr UINT kStepMessage = WM_APP + 1;
+constexpr UINT_PTR kWaitTimer = 1;
+constexpr int kViewId = 100, kCommandLineId = 101, kStatusId = 102;
+constexpr int kCommandLineHeight = 24, kPromptWidth = 72;
+
+HFONT uiFont() { return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)); }
+
+HWND makeChild(HWND parent, const wchar_t* className, const wchar_t* text, DWORD style, DWORD exStyle, int id)
+{
+  HWND child = CreateWindowExW(exStyle, className, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, parent,
+                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
+  if (child)
+    SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(uiFont()), FALSE);
+  return child;
+}
+} // namespace
+
+MainWindow::~MainWindow()
+{
+  if (m_hwnd)
+    DestroyWindow(m_hwnd);
+}
+
+bool MainWindow::create(HINSTANCE instance, const OdString& title)
+{
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = windowProc;
+  wc.hInstance = instance;
+  wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512)); // IDC_ARROW
+  wc.hIcon = LoadIconW(nullptr, MAKEINTRESOURCEW(32512));     // IDI_APPLICATION
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  wc.lpszClassName = kClassName;
+  if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+    return false;
+  // WS_CLIPCHILDREN: the frame must not paint over the docked panes.
+  m_hwnd = CreateWindowExW(0, kClassName, title.c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 40, 40, 1100, 700,
+                           nullptr, nullptr, instance, this);
+  return m_hwnd != nullptr;
+}
+
+LRESULT CALLBACK MainWindow::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+  auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (message == WM_NCCREATE)
+  {
+    self = static_cast<MainWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+    self->m_hwnd = window;
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  }
+  if (!self)
+    return DefWindowProcW(window, message, wParam, lParam);
+  const LRESULT result = self->handle(message, wParam, lParam);
+  if (message == WM_NCDESTROY)
+  {
+    SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+    self->m_hwnd = nullptr;
+  }
+  return result;
+}
+
+LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
+{
+  switch (message)
+  {
+  case WM_CREATE:
+    onCreate();
+    return 0;
+  case WM_SIZE:
+    if (m_status)
+      SendMessageW(m_status, WM_SIZE, 0, 0); // the status bar places itself
+    layout();
+    return 0;
+  case WM_SETFOCUS:
+    if (m_commandLine)
+      SetFocus(m_commandLine);
+    return 0;
+  case WM_CLOSE:
+    if (onCloseRequest)
+      onCloseRequest();
+    else
+      destroy(0);
+    return 0;
+  case WM_TIMER:
+    if (wParam == kWaitTimer)
+    {
+      KillTimer(m_hwnd, kWaitTimer);
+      if (onWaitOver)
+        onWaitOver();
+      return 0;
+    }
+    break;
+  case WM_DESTROY:
+    KillTimer(m_hwnd, kWaitTimer);
+    PostQuitMessage(m_exitCode);
+    return 0;
+  case kStepMessage:
+    if (onStep)
+      onStep();
+    return 0;
+  default:
+    if (message == dockLayoutChangedMessage())
+    {
+      layout();
+      return 0;
+    }
+    break;
+  }
+  return DefWindowProcW(m_hwnd, message, wParam, lParam);
+}
+
+void MainWindow::onCreate()
+{
+  m_view = makeChild(m_hwnd, L"LISTBOX", L"", WS_VSCROLL | LBS_NOINTEGRALHEIGHT | LBS_NOSEL, WS_EX_CLIENTEDGE, kViewId);
+  m_prompt = makeChild(m_hwnd, L"STATIC", L"Command:", SS_CENTERIMAGE | SS_RIGHT, 0, 0);
+  m_commandLine = makeChild(m_hwnd, L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, kCommandLineId);
+  m_status = makeChild(m_hwnd, STATUSCLASSNAMEW, L"", SBARS_SIZEGRIP, 0, kStatusId);
+  SetWindowSubclass(m_commandLine, commandLineProc, 1, reinterpret_cast<DWORD_PTR>(this));
+}
+
+void MainWindow::layout()
+{
+  if (!m_hwnd || !m_view)
+    return;
+  RECT client;
+  GetClientRect(m_hwnd, &client);
+  RECT statusRect{};
+  GetWindowRect(m_status, &statusRect);
+  const int statusHeight = statusRect.bottom - statusRect.top;
+  const int commandTop = client.bottom - statusHeight - kCommandLineHeight;
+  MoveWindow(m_prompt, 0, commandTop, kPromptWidth - 4, kCommandLineHeight, TRUE);
+  MoveWindow(m_commandLine, kPromptWidth, commandTop + 1, client.right - kPromptWidth - 2, kCommandLineHeight - 2, TRUE);
+  DockRect area{0, 0, int(client.right), commandTop};
+  dockArrange(area);
+  MoveWindow(m_view, area.left, area.top, area.right - area.left, area.bottom - area.top, TRUE);
+}
+
+void MainWindow::setViewLines(const std::vector<OdString>& lines)
+{
+  if (!m_view)
+    return;
+  SendMessageW(m_view, WM_SETREDRAW, FALSE, 0);
+  SendMessageW(m_view, LB_RESETCONTENT, 0, 0);
+  for (const OdString& line : lines)
+    SendMessageW(m_view, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
+  SendMessageW(m_view, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(m_view, nullptr, TRUE);
+}
+
+void MainWindow::setStatus(const OdString& text)
+{
+  if (m_status)
+    SendMessageW(m_status, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void MainWindow::postStep() { PostMessageW(m_hwnd, kStepMessage, 0, 0); }
+
+void MainWindow::startWait(UINT milliseconds) { SetTimer(m_hwnd, kWaitTimer, milliseconds, nullptr); }
+
+void MainWindow::destroy(int exitCode)
+{
+  m_exitCode = exitCode;
+  if (m_hwnd)
+    DestroyWindow(m_hwnd);
+}
+
+LRESULT CALLBACK MainWindow::commandLineProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                             DWORD_PTR self)
+{
+  auto* main = reinterpret_cast<MainWindow*>(self);
+  switch (message)
+  {
+  case WM_KEYDOWN:
+    if (main->onCommandLineKey(wParam))
+      return 0;
+    break;
+  case WM_CHAR:
+    if (wParam == L'\r' || wParam == L'\n')
+      return 0; // handled on key down; the edit would beep
+    break;
+  case WM_GETDLGCODE:
+    return DLGC_WANTALLKEYS | DefSubclassProc(window, message, wParam, lParam);
+  case WM_NCDESTROY:
+    RemoveWindowSubclass(window, commandLineProc, 1);
+    break;
+  }
+  return DefSubclassProc(window, message, wParam, lParam);
+}
+
+bool MainWindow::onCommandLineKey(WPARAM key)
+{
+  if (key == VK_RETURN)
+  {
+    const int length = GetWindowTextLengthW(m_commandLine);
+    std::wstring text(std::size_t(length) + 1, L'\0');
+    GetWindowTextW(m_commandLine, &text[0], length + 1);
+    text.resize(std::size_t(length));
+    SetWindowTextW(m_commandLine, L"");
+    if (!text.empty())
+    {
+      m_history.push_back(OdString(text));
+      m_historyPos = m_history.size();
+      if (onCommandLine)
+        onCommandLine(OdString(text));
+    }
+    return true;
+  }
+  if ((key == VK_UP || key == VK_DOWN) && !m_history.empty())
+  {
+    if (key == VK_UP && m_historyPos > 0)
+      --m_historyPos;
+    else if (key == VK_DOWN && m_historyPos < m_history.size())
+      ++m_historyPos;
+    const OdString text = m_historyPos < m_history.size() ? m_history[m_historyPos] : OdString();
+    SetWindowTextW(m_commandLine, text.c_str());
+    SendMessageW(m_commandLine, EM_SETSEL, WPARAM(text.getLength()), LPARAM(text.getLength()));
+    return true;
+  }
+  return false;
+}
+} // namespace host

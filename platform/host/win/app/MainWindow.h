@@ -1,0 +1,66 @@
+// MainWindow: the host's frame. Dock columns (docbar) at the left and right,
+// the view of the open documents in the middle, the command line and the
+// status line at the bottom.
+//
+//   WM_CREATE            onCreate()        builds the children
+//   WM_SIZE              layout()
+//   WM_CLOSE             onCloseRequest    the host decides how to end
+//   WM_DESTROY           PostQuitMessage(exit code)
+//   WM_TIMER             onWaitOver        a script's WAIT has elapsed
+//   kStepMessage         onStep            run the next script line
+//   dock layout changed  layout()
+#pragma once
+
+#include "od/OdString.h"
+
+#include <windows.h>
+
+#include <functional>
+#include <vector>
+
+namespace host
+{
+class MainWindow
+{
+public:
+  MainWindow() = default;
+  ~MainWindow();
+  MainWindow(const MainWindow&) = delete;
+  MainWindow& operator=(const MainWindow&) = delete;
+
+  // Callbacks set by the owner before create().
+  std::function<void(const OdString& line)> onCommandLine;
+  std::function<void()> onCloseRequest;
+  std::function<void()> onStep;
+  std::function<void()> onWaitOver;
+
+  bool create(HINSTANCE instance, const OdString& title);
+  HWND hwnd() const { return m_hwnd; }
+
+  void setViewLines(const std::vector<OdString>& lines);
+  void setStatus(const OdString& text);
+  void postStep();
+  void startWait(UINT milliseconds);
+  // Ends the message loop with the exit code once the window is gone.
+  void destroy(int exitCode);
+  void layout();
+
+private:
+  static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  static LRESULT CALLBACK commandLineProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                          DWORD_PTR self);
+  LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
+  void onCreate();
+  // True when the key was the command line's own (Enter, Up, Down).
+  bool onCommandLineKey(WPARAM key);
+
+  HWND m_hwnd = nullptr;
+  HWND m_view = nullptr;
+  HWND m_prompt = nullptr;
+  HWND m_commandLine = nullptr;
+  HWND m_status = nullptr;
+  std::vector<OdString> m_history;
+  std::size_t m_historyPos = 0;
+  int m_exitCode = 0;
+};
+} // namespace host

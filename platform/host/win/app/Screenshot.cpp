@@ -1,0 +1,101 @@
+#include "Screenshot.h"
+
+#include "WinHandles.h"
+
+#include <gdiplus.h>
+
+namespace host
+{
+namespace
+{
+// The PNG encoder of GDI+ ("image/png").
+const CLSID kPngEncoder = {0x557CF406, 0x1A04, 0x11D3, {0x9A, 0x73, 0x00, 0x00, 0xF8, 0x1E, 0xF3, 0x2E}};
+
+// Owns a GDI+ bitmap.
+class GdiplusBitmap
+{
+public:
+  explicit GdiplusBitmap(HBITMAP source)
+  {
+    if (Gdiplus::DllExports::GdipCreateBitmapFromHBITMAP(source, nullptr, &m_bitmap) != Gdiplus::Ok)
+      m_bitmap = nullptr;
+  }
+  ~GdiplusBitmap()
+  {
+    if (m_bitmap)
+      Gdiplus::DllExports::GdipDisposeImage(m_bitmap);
+  }
+  GdiplusBitmap(const GdiplusBitmap&) = delete;
+  GdiplusBitmap& operator=(const GdiplusBitmap&) = delete;
+  Gdiplus::GpBitmap* get() const { return m_bitmap; }
+
+private:
+  Gdiplus::GpBitmap* m_bitmap = nullptr;
+};
+} // namespace
+
+GdiplusSession::GdiplusSession()
+{
+  Gdiplus::GdiplusStartupInput input;
+  if (Gdiplus::GdiplusStartup(&m_token, &input, nullptr) != Gdiplus::Ok)
+    m_token = 0;
+}
+
+GdiplusSession::~GdiplusSession()
+{
+  if (m_token)
+    Gdiplus::GdiplusShutdown(m_token);
+}
+
+bool saveWindowPng(HWND window, const OdString& path, OdString& error)
+{
+  if (!IsWindow(window) || !IsWindowVisible(window))
+  {
+    error = L"the window is not shown";
+    return false;
+  }
+  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  RECT rect;
+  GetWindowRect(window, &rect);
+  const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+  if (width <= 0 || height <= 0)
+  {
+    error = L"the window has no size";
+    return false;
+  }
+  WindowDc screen(nullptr);
+  UniqueMemoryDc memory(CreateCompatibleDC(screen.get()));
+  UniqueBitmap bitmap(CreateCompatibleBitmap(screen.get(), width, height));
+  if (!memory || !bitmap)
+  {
+    error = L"no memory for the image";
+    return false;
+  }
+  {
+    SelectedObject selected(memory.get(), bitmap.get());
+    // The window's own surface, children included, even where another
+    // window covers it; PrintWindow would leave out controls that ignore
+    // WM_PRINT.
+    HDC windowDc = GetWindowDC(window);
+    const BOOL copied = BitBlt(memory.get(), 0, 0, width, height, windowDc, 0, 0, SRCCOPY);
+    ReleaseDC(window, windowDc);
+    if (!copied && !PrintWindow(window, memory.get(), 0))
+    {
+      error = L"the window could not be captured";
+      return false;
+    }
+  }
+  GdiplusBitmap image(bitmap.get());
+  if (!image.get())
+  {
+    error = L"GDI+ could not take the image (is it started?)";
+    return false;
+  }
+  if (Gdiplus::DllExports::GdipSaveImageToFile(image.get(), path.c_str(), &kPngEncoder, nullptr) != Gdiplus::Ok)
+  {
+    error = OdString::format(L"cannot write \"%s\"", path);
+    return false;
+  }
+  return true;
+}
+} // namespace host

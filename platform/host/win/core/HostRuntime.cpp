@@ -1,0 +1,200 @@
+#include "HostRuntime.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cctype>
+
+namespace host
+{
+namespace
+{
+bool sameName(const std::string& a, const std::string& b)
+{
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+         });
+}
+
+class PreviewNotifier final : public HostPreviewNotifier
+{
+public:
+  void previewChanged(int what) override { hostRuntime().previewNotifications.push_back(what); }
+};
+
+// The system's colours; the host draws no theme of its own.
+class ThemeService final : public HostThemeService
+{
+public:
+  OdUInt32 windowBackgroundColor() const override { return GetSysColor(COLOR_WINDOW); }
+  OdUInt32 textColor() const override { return GetSysColor(COLOR_WINDOWTEXT); }
+  bool isDark() const override
+  {
+    const COLORREF c = GetSysColor(COLOR_WINDOW);
+    return GetRValue(c) * 299 + GetGValue(c) * 587 + GetBValue(c) * 114 < 128000;
+  }
+  bool useAlternateIcons() const override { return false; }
+  bool hookMessage(void*, unsigned, std::uintptr_t, std::intptr_t, std::intptr_t*) override { return false; }
+};
+} // namespace
+
+bool CommandRegistry::registerCommand(const char* name, CmdCreateFn factory, const wchar_t* group, int flags, void*,
+                                      int)
+{
+  if (!name || !*name || !factory)
+    return false;
+  const std::string text(name);
+  if (text.size() > 256 || std::any_of(text.begin(), text.end(), [](char c) { return unsigned(c) <= ' '; }))
+    return false;
+  if (find(text))
+    return false;
+  m_commands.push_back({text, factory, OdString(group ? group : L""), flags});
+  return true;
+}
+
+const CommandRegistry::Command* CommandRegistry::find(const std::string& name) const
+{
+  for (const Command& command : m_commands)
+    if (sameName(command.name, name))
+      return &command;
+  return nullptr;
+}
+
+CommandRegistry::RunResult CommandRegistry::run(const std::string& name)
+{
+  const Command* command = find(name);
+  if (!command)
+    return RunResult::Unknown;
+  ICmdProcess* object = nullptr;
+  try
+  {
+    if (command->factory(&object) != 1 || !object)
+      return RunResult::NotCreated;
+    object->run();
+  }
+  catch (...)
+  {
+    if (object)
+      object->Release();
+    return RunResult::Failed;
+  }
+  object->Release();
+  return RunResult::Ran;
+}
+
+int CommandRegistry::state(const std::string& name)
+{
+  const Command* command = find(name);
+  ICmdProcess* object = nullptr;
+  if (!command)
+    return -1;
+  int state = -1;
+  try
+  {
+    if (command->factory(&object) != 1 || !object)
+      return -1;
+    state = object->state();
+  }
+  catch (...)
+  {
+    state = -1;
+  }
+  if (object)
+    object->Release();
+  return state;
+}
+
+int CommandRegistry::removeInRange(const void* begin, const void* end)
+{
+  const auto inside = [&](const Command& c) {
+    const auto* p = reinterpret_cast<const char*>(c.factory);
+    return p >= static_cast<const char*>(begin) && p < static_cast<const char*>(end);
+  };
+  const auto old = m_commands.size();
+  m_commands.erase(std::remove_if(m_commands.begin(), m_commands.end(), inside), m_commands.end());
+  return int(old - m_commands.size());
+}
+
+bool DialogAnswer::fits(DialogKind dialog) const
+{
+  switch (kind)
+  {
+  case Kind::Cancel: return true;
+  case Kind::Button: return dialog == DialogKind::Message;
+  case Kind::File: return dialog == DialogKind::File;
+  case Kind::Color: return dialog == DialogKind::Color;
+  case Kind::Menu: return dialog == DialogKind::Menu;
+  }
+  return false;
+}
+
+OdString DialogAnswer::describe() const
+{
+  switch (kind)
+  {
+  case Kind::Cancel: return L"CANCEL";
+  case Kind::Button: return messageAnswerName(button);
+  case Kind::File: return L"FILE " + path;
+  case Kind::Color:
+    return OdString::format(L"COLOR %d,%d,%d", int(color >> 16) & 0xFF, int(color >> 8) & 0xFF, int(color) & 0xFF);
+  case Kind::Menu: return OdString::format(L"MENU %d", menuId);
+  }
+  return OdString();
+}
+
+HostRuntime::HostRuntime()
+{
+  m_application.setInterface("IProfile", static_cast<IProfile*>(&m_profile));
+}
+
+HostPreviewNotifier& HostRuntime::previewNotifier()
+{
+  static PreviewNotifier notifier;
+  return notifier;
+}
+
+HostThemeService& HostRuntime::theme()
+{
+  static ThemeService service;
+  return service;
+}
+
+bool HostRuntime::takeAnswer(DialogKind dialog, DialogAnswer& answer)
+{
+  if (m_answers.empty() || !m_answers.front().fits(dialog))
+    return false;
+  answer = m_answers.front();
+  m_answers.pop_front();
+  return true;
+}
+
+HostRuntime& hostRuntime()
+{
+  static HostRuntime runtime;
+  return runtime;
+}
+
+const wchar_t* messageIconName(int icon)
+{
+  switch (icon & 0xF0)
+  {
+  case kHostIconStop: return L"stop";
+  case kHostIconQuestion: return L"question";
+  case kHostIconExclamation: return L"exclamation";
+  case kHostIconInformation: return L"information";
+  default: return L"none";
+  }
+}
+
+const wchar_t* messageAnswerName(int answer)
+{
+  switch (answer)
+  {
+  case IDOK: return L"OK";
+  case IDCANCEL: return L"CANCEL";
+  case IDYES: return L"YES";
+  case IDNO: return L"NO";
+  default: return L"NONE";
+  }
+}
+} // namespace host

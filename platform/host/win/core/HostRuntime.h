@@ -1,0 +1,164 @@
+// The state of the running host, shared by host.exe and its libraries: one
+// instance, living in kticore.dll, reached through hostRuntime().
+//
+//   CommandRegistry    commands registered by modules (ICmdFactory)
+//   DialogAnswer       an answer queued by a script for the next dialog
+//   HostRuntime        documents, profile, translation, application object,
+//                      the host objects handed out by index, what modules
+//                      asked of the host (for DUMP), queued dialog answers
+#pragma once
+
+#include "host/AppServices.h"
+#include "host/Application.h"
+#include "host/DocumentManager.h"
+#include "host/HostApi.h"
+#include "host/HostCommands.h"
+#include "host/ProfileStore.h"
+#include "host/Translations.h"
+
+#include <deque>
+#include <string>
+#include <vector>
+
+namespace host
+{
+class CommandRegistry final : public ICmdFactory
+{
+public:
+  struct Command
+  {
+    std::string name;
+    CmdCreateFn factory;
+    OdString group;
+    int flags;
+  };
+  enum class RunResult
+  {
+    Ran,
+    Unknown,
+    NotCreated, // the factory made no command object
+    Failed,     // the command threw
+  };
+
+  // Names are 8-bit text without blanks, unique without regard to case.
+  bool registerCommand(const char* name, CmdCreateFn factory, const wchar_t* group, int flags, void* extra,
+                       int reserved) override;
+  // In registration order.
+  const std::vector<Command>& commands() const { return m_commands; }
+  const Command* find(const std::string& name) const;
+  // Makes a command object, runs it and releases it.
+  RunResult run(const std::string& name);
+  // The state a fresh command object reports; -1 when none could be made.
+  int state(const std::string& name);
+  // Forgets the commands whose factories lie in [begin, end): the code of an
+  // unloaded module.
+  int removeInRange(const void* begin, const void* end);
+
+private:
+  std::vector<Command> m_commands;
+};
+
+enum class DialogKind
+{
+  Message, // a message box
+  File,
+  Color,
+  Menu,
+};
+
+struct DialogAnswer
+{
+  enum class Kind
+  {
+    Button, // a message box button (HostMessageAnswer)
+    File,
+    Color,
+    Menu,
+    Cancel, // cancels any dialog; for a message box it is the Cancel button
+  };
+  Kind kind = Kind::Cancel;
+  int button = 0;
+  OdString path;
+  OdUInt32 color = 0; // 0x00RRGGBB
+  int menuId = 0;
+
+  bool fits(DialogKind dialog) const;
+  OdString describe() const;
+};
+
+struct MessageRecord
+{
+  OdString text;
+  OdString caption;
+  int icon;
+  int buttons;
+  int answer;
+  bool queued; // the answer came from the queue, not from the user or the default
+};
+
+struct FileDialogRecord
+{
+  OdString filter;
+  OdString initialName;
+  OdString answer; // empty when cancelled
+};
+
+class HostRuntime
+{
+public:
+  HostRuntime();
+  HostRuntime(const HostRuntime&) = delete;
+  HostRuntime& operator=(const HostRuntime&) = delete;
+
+  DocumentManager& documents() { return m_documents; }
+  AppServices& appServices() { return m_appServices; }
+  Application& application() { return m_application; }
+  ProfileStore& profile() { return m_profile; }
+  Translations& translations() { return m_translations; }
+  CommandRegistry& commands() { return m_commands; }
+  HostPreviewNotifier& previewNotifier();
+  HostThemeService& theme();
+
+  // The file the profile is kept in.
+  const OdString& profilePath() const { return m_profilePath; }
+  void setProfilePath(const OdString& path) { m_profilePath = path; }
+
+  // In a scripted run no dialog waits for the user: queued answers or the
+  // defaults answer them.
+  bool scripted() const { return m_scripted; }
+  void setScripted(bool scripted) { m_scripted = scripted; }
+
+  void* mainWindow() const { return m_documents.mainWindow(); }
+
+  // Dialog answers queued by scripts, first in first out. A dialog takes
+  // the first one when it fits its kind and otherwise leaves the queue alone.
+  void queueAnswer(const DialogAnswer& answer) { m_answers.push_back(answer); }
+  bool takeAnswer(DialogKind dialog, DialogAnswer& answer);
+  const std::deque<DialogAnswer>& pendingAnswers() const { return m_answers; }
+
+  // What modules asked of the host, in order.
+  std::vector<MessageRecord> messages;
+  std::vector<FileDialogRecord> fileDialogs;
+  std::vector<OdString> helpTopics;
+  std::vector<OdString> eventMessages;
+  std::vector<int> previewNotifications;
+  std::vector<OdString> resourceTranslations; // file names of the modules that asked
+
+private:
+  DocumentManager m_documents;
+  AppServices m_appServices;
+  Application m_application;
+  ProfileStore m_profile;
+  Translations m_translations;
+  CommandRegistry m_commands;
+  OdString m_profilePath;
+  bool m_scripted = false;
+  std::deque<DialogAnswer> m_answers;
+};
+
+HostRuntime& hostRuntime();
+
+// The names DUMP uses for message box icons and buttons.
+const wchar_t* messageIconName(int icon);
+const wchar_t* messageAnswerName(int answer);
+} // namespace host

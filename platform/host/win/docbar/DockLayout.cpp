@@ -1,0 +1,172 @@
+#include "DockLayout.h"
+
+#include "../core/HostRuntime.h"
+#include "host/HostDocking.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <map>
+
+namespace host
+{
+namespace
+{
+struct Pane
+{
+  HWND window;
+  unsigned allowed;
+  unsigned bar;
+};
+
+struct Docking
+{
+  std::vector<Pane> panes;
+  // Side by title, kept after a pane goes.
+  std::map<OdString, unsigned> places;
+};
+
+Docking& docking()
+{
+  static Docking state;
+  return state;
+}
+
+OdString titleOf(HWND window)
+{
+  const int length = GetWindowTextLengthW(window);
+  std::wstring text(std::size_t(length) + 1, L'\0');
+  GetWindowTextW(window, &text[0], length + 1);
+  text.resize(std::size_t(length));
+  return OdString(text);
+}
+
+// Panes whose windows are gone are forgotten; their places are kept.
+void dropDeadPanes()
+{
+  auto& panes = docking().panes;
+  panes.erase(std::remove_if(panes.begin(), panes.end(), [](const Pane& p) { return !IsWindow(p.window); }),
+              panes.end());
+}
+
+Pane* findPane(HWND window)
+{
+  for (Pane& pane : docking().panes)
+    if (pane.window == window)
+      return &pane;
+  return nullptr;
+}
+
+// Only the left and right columns exist; top and bottom dock left.
+// FIXME: horizontal dock rows, when a module asks for them.
+unsigned column(unsigned bar) { return bar == kHostDockRight ? unsigned(kHostDockRight) : unsigned(kHostDockLeft); }
+
+bool isShown(HWND window) { return (GetWindowLongPtrW(window, GWL_STYLE) & WS_VISIBLE) != 0; }
+
+void layoutChanged()
+{
+  if (HWND main = static_cast<HWND>(hostRuntime().mainWindow()))
+    SendMessageW(main, dockLayoutChangedMessage(), 0, 0);
+}
+} // namespace
+
+std::vector<DockPaneInfo> dockPanes()
+{
+  dropDeadPanes();
+  std::vector<DockPaneInfo> list;
+  for (const Pane& pane : docking().panes)
+    list.push_back({pane.window, titleOf(pane.window), isShown(pane.window), pane.bar});
+  return list;
+}
+
+void dockArrange(DockRect& area)
+{
+  dropDeadPanes();
+  for (unsigned side : {unsigned(kHostDockLeft), unsigned(kHostDockRight)})
+  {
+    std::vector<HWND> shown;
+    for (const Pane& pane : docking().panes)
+      if (pane.bar == side && isShown(pane.window))
+        shown.push_back(pane.window);
+    if (shown.empty())
+      continue;
+    const int width = std::min(kDockColumnWidth, std::max(0, (area.right - area.left) / 2));
+    const int left = side == kHostDockLeft ? area.left : area.right - width;
+    const int height = area.bottom - area.top;
+    for (std::size_t i = 0; i < shown.size(); ++i)
+    {
+      // Integer shares that add up to the whole column.
+      const int top = area.top + int(height * i / shown.size());
+      const int bottom = area.top + int(height * (i + 1) / shown.size());
+      SetWindowPos(shown[i], nullptr, left, top, width, bottom - top, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    if (side == kHostDockLeft)
+      area.left += width;
+    else
+      area.right -= width;
+  }
+}
+
+unsigned dockLayoutChangedMessage()
+{
+  static const UINT message = RegisterWindowMessageW(L"HostDockLayoutChanged");
+  return message;
+}
+} // namespace host
+
+using namespace host;
+
+extern "C" {
+__declspec(dllexport) bool hostDockAddPane(void* pane, unsigned allowedSides)
+{
+  HWND window = static_cast<HWND>(pane);
+  HWND main = static_cast<HWND>(hostRuntime().mainWindow());
+  if (!window || !IsWindow(window) || !main || GetAncestor(window, GA_PARENT) != main)
+    return false;
+  dropDeadPanes();
+  if (Pane* known = findPane(window))
+    known->allowed = allowedSides;
+  else
+  {
+    auto place = docking().places.find(titleOf(window));
+    const unsigned bar = place != docking().places.end() ? place->second : unsigned(kHostDockLeft);
+    docking().panes.push_back({window, allowedSides, bar});
+  }
+  layoutChanged();
+  return true;
+}
+
+__declspec(dllexport) bool hostDockRestorePane(void* pane, unsigned dockBarId)
+{
+  Pane* known = findPane(static_cast<HWND>(pane));
+  if (!known)
+    return false;
+  const OdString title = titleOf(known->window);
+  auto place = docking().places.find(title);
+  known->bar = place != docking().places.end() ? place->second : column(dockBarId);
+  docking().places[title] = known->bar;
+  layoutChanged();
+  return true;
+}
+
+__declspec(dllexport) void hostDockShowPane(void* pane, bool show, bool activate)
+{
+  Pane* known = findPane(static_cast<HWND>(pane));
+  if (!known)
+    return;
+  ShowWindow(known->window, show ? (activate ? SW_SHOW : SW_SHOWNA) : SW_HIDE);
+  layoutChanged();
+  if (show && activate)
+  {
+    SetWindowPos(known->window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    SetFocus(known->window);
+  }
+}
+
+__declspec(dllexport) void hostDockRemovePane(void* pane)
+{
+  auto& panes = docking().panes;
+  panes.erase(std::remove_if(panes.begin(), panes.end(), [&](const Pane& p) { return p.window == pane; }), panes.end());
+  layoutChanged();
+}
+}
