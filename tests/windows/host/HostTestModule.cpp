@@ -1,0 +1,245 @@
+// hosttestmodule.dll: a small run-time module that uses the host the way the
+// material editor does, so the host's side is tested on its own: resource
+// translation at attach, commands registered by static initialisation, a
+// docked pane, the message box and file dialog seams, the help service, the
+// profile, and work left for static destruction at unload.
+//
+// Commands: TESTPANE (toggles the pane "Test pane"; state 0 without a
+// document, 1 with one, 3 while the pane is shown), TESTASK (a Yes/No
+// question; the answer goes to the profile), TESTFILE (the open-file
+// dialog; the path goes to the profile), TESTHELP (help topic "IDH_Test"),
+// TESTTHROW (throws), TESTSTRAY (a window it never destroys).
+// Profile section "TestModule": "loads" counts initApp calls, "unloaded" is
+// written by a static destructor, "answer" and "file" by the commands.
+#include "host/HostApi.h"
+#include "host/HostCommands.h"
+#include "host/HostDocking.h"
+#include "od/RxModule.h"
+
+#include <windows.h>
+
+#include <stdexcept>
+#include <string>
+
+namespace
+{
+HMODULE g_instance = nullptr;
+HWND g_pane = nullptr;
+HWND g_stray = nullptr;
+class TestModule;
+TestModule* g_module = nullptr;
+
+template <class Fn>
+Fn lookUp(const wchar_t* library, const char* name)
+{
+  HMODULE module = library ? GetModuleHandleW(library) : nullptr;
+  if (!library)
+  {
+    HMODULE exe = GetModuleHandleW(nullptr);
+    auto instance = reinterpret_cast<GetMainDllInstanceFn>(reinterpret_cast<void*>(
+      GetProcAddress(exe, HOST_EXPORT_GET_MAIN_DLL_INSTANCE)));
+    module = instance ? static_cast<HMODULE>(instance()) : nullptr;
+  }
+  return module ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
+}
+
+HostDocManager* docManager()
+{
+  auto get = lookUp<GetHostFuncPtrFn>(nullptr, HOST_EXPORT_GET_HOST_FUNCPTR);
+  HostObjectFn object = get ? get(kHostDocManagerIndex) : nullptr;
+  return object ? static_cast<HostDocManager*>(object()) : nullptr;
+}
+
+IProfileSection* section()
+{
+  auto getApp = lookUp<GetAppFn>(nullptr, HOST_EXPORT_GET_APP);
+  IHostApp* app = getApp ? getApp() : nullptr;
+  auto* profile = app ? static_cast<IProfile*>(app->queryInterface("IProfile")) : nullptr;
+  return profile ? profile->openSection("TestModule", true) : nullptr;
+}
+
+void writeProfile(const char* name, const CKtVariant& value)
+{
+  if (IProfileSection* s = section())
+    s->writeValue(name, value);
+}
+
+LRESULT CALLBACK paneProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+const wchar_t kPaneClass[] = L"HostTestPane";
+
+void togglePane()
+{
+  HostDocManager* manager = docManager();
+  auto add = lookUp<HostDockAddPaneFn>(L"docbar.dll", HOST_EXPORT_DOCK_ADD);
+  auto restore = lookUp<HostDockRestorePaneFn>(L"docbar.dll", HOST_EXPORT_DOCK_RESTORE);
+  auto show = lookUp<HostDockShowPaneFn>(L"docbar.dll", HOST_EXPORT_DOCK_SHOW);
+  if (!manager || !add || !restore || !show)
+    throw std::runtime_error("no host");
+  if (!g_pane)
+  {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = paneProc;
+    wc.hInstance = g_instance;
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    wc.lpszClassName = kPaneClass;
+    RegisterClassW(&wc);
+    g_pane = CreateWindowExW(WS_EX_CLIENTEDGE, kPaneClass, L"Test pane", WS_CHILD, 0, 0, 0, 0,
+                             static_cast<HWND>(manager->mainWindow()), nullptr, g_instance, nullptr);
+    add(g_pane, 0xF000);
+    restore(g_pane, kHostDockLeft);
+  }
+  show(g_pane, !IsWindowVisible(g_pane), true);
+}
+
+class TestCommand final : public ICmdProcess
+{
+public:
+  enum class Kind { Pane, Ask, File, Help, Throw, Stray };
+  explicit TestCommand(Kind kind) : m_kind(kind) {}
+
+  long AddRef() override { return ++m_refs; }
+  long Release() override
+  {
+    const long refs = --m_refs;
+    if (refs == 0)
+      delete this;
+    return refs;
+  }
+  int QueryInterface(const char*, void**) override { return 0; }
+  int run() override;
+  int beginHook() override { return 0; }
+  int endHook() override { return 0; }
+  int state() override
+  {
+    HostDocManager* manager = docManager();
+    if (!manager || !manager->curDocument())
+      return kCmdUnavailable;
+    return kCmdAvailable | (m_kind == Kind::Pane && g_pane && IsWindowVisible(g_pane) ? kCmdChecked : 0);
+  }
+  int getContext(IKtUnknown**) override { return 0; }
+  int setContext(IKtUnknown*) override { return 1; }
+
+private:
+  Kind m_kind;
+  long m_refs = 1;
+};
+
+int TestCommand::run()
+{
+  switch (m_kind)
+  {
+  case Kind::Pane: togglePane(); break;
+  case Kind::Ask:
+    if (auto box = lookUp<HostMessageBoxFn>(L"hostutils.dll", HOST_EXPORT_MESSAGE_BOX))
+      writeProfile("answer", box(docManager()->mainWindow(), L"Remove \"it\"?", L"Test", kHostIconQuestion, kHostButtonsYesNo));
+    break;
+  case Kind::File:
+    if (auto select = lookUp<HostSelectFileToOpenFn>(L"hostutils.dll", HOST_EXPORT_SELECT_FILE))
+    {
+      wchar_t path[MAX_PATH] = L"";
+      writeProfile("file", select(nullptr, L"a.png", L"Image (*.png)|*.png|", 6, path, MAX_PATH) ? path : L"(cancelled)");
+    }
+    break;
+  case Kind::Help:
+    if (auto get = lookUp<GetIHelpServiceFn>(L"events5.dll", HOST_EXPORT_HELP_SERVICE))
+    {
+      IHelpService* help = get();
+      help->showTopic(L"IDH_Test");
+      help->release();
+    }
+    break;
+  case Kind::Throw: throw std::runtime_error("TESTTHROW");
+  case Kind::Stray:
+    g_stray = CreateWindowExW(0, L"STATIC", L"stray", WS_CHILD, 0, 0, 1, 1,
+                              static_cast<HWND>(docManager()->mainWindow()), nullptr, g_instance, nullptr);
+    SetWindowLongPtrW(g_stray, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(paneProc));
+    break;
+  }
+  return 0;
+}
+
+template <TestCommand::Kind K>
+int create(ICmdProcess** command)
+{
+  *command = new TestCommand(K);
+  return 1;
+}
+
+// Registers the commands when the library is loaded, and writes to the
+// profile when its static objects are destroyed at unload.
+struct StaticLife
+{
+  StaticLife()
+  {
+    auto factory = lookUp<NewICmdFactoryFn>(nullptr, HOST_EXPORT_NEW_CMD_FACTORY);
+    ICmdFactory* commands = factory ? factory() : nullptr;
+    if (!commands)
+      return;
+    commands->registerCommand("TESTPANE", create<TestCommand::Kind::Pane>, L"HOST", 0, nullptr, 0);
+    commands->registerCommand("TESTASK", create<TestCommand::Kind::Ask>, L"HOST", 0, nullptr, 0);
+    commands->registerCommand("TESTFILE", create<TestCommand::Kind::File>, L"HOST", 0, nullptr, 0);
+    commands->registerCommand("TESTHELP", create<TestCommand::Kind::Help>, L"HOST", 0, nullptr, 0);
+    commands->registerCommand("TESTTHROW", create<TestCommand::Kind::Throw>, L"HOST", 0, nullptr, 0);
+    commands->registerCommand("TESTSTRAY", create<TestCommand::Kind::Stray>, L"HOST", 0, nullptr, 0);
+  }
+  ~StaticLife()
+  {
+    if (g_pane)
+      DestroyWindow(g_pane);
+    writeProfile("unloaded", 1);
+  }
+} g_staticLife;
+
+class TestModule final : public OdRxWin32Module<OdRxModule>
+{
+public:
+  using OdRxWin32Module::OdRxWin32Module;
+  void addRef() const override {}
+  void release() const override {}
+  void deleteModule() override
+  {
+    g_module = nullptr;
+    delete this;
+  }
+  void initApp() override
+  {
+    CKtVariant loads;
+    if (IProfileSection* s = section())
+      s->readValue("loads", loads);
+    writeProfile("loads", loads.asInt() + 1);
+  }
+  void uninitApp() override {}
+};
+} // namespace
+
+extern "C" {
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
+{
+  if (reason == DLL_PROCESS_ATTACH)
+  {
+    g_instance = instance;
+    if (auto translate = lookUp<InitResTranslationFn>(L"kticore.dll", HOST_EXPORT_INIT_RES_TRANSLATION))
+      translate(instance);
+  }
+  return TRUE;
+}
+
+__declspec(dllexport) OdRxModule* odrxCreateModuleObject()
+{
+  if (!g_module)
+    g_module = new TestModule(g_instance);
+  return g_module;
+}
+
+__declspec(dllexport) void odrxGetAPIVersion(int& major, int& minor, int& majorBuild, int& minorBuild)
+{
+  major = 4;
+  minor = 3;
+  majorBuild = 1;
+  minorBuild = 0;
+}
+}
