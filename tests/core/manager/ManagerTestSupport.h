@@ -35,7 +35,7 @@ inline OdDbObjectId append(const OdDbObjectId& owner, OdDbEntity* entity)
   return record->appendOdDbEntity(entity);
 }
 
-// A small mesh with the material (the drawing's default when null).
+// A mesh with the material (the drawing's default when null).
 inline OdDbObjectId addMesh(const OdDbObjectId& owner, const OdDbObjectId& material = OdDbObjectId())
 {
   OdDbSubDMeshPtr mesh = OdDbSubDMesh::createObject();
@@ -61,37 +61,29 @@ inline OdDbObjectId addLayer(OdDbDatabase* db, const OdString& name, const OdDbO
   return layers->add(layer);
 }
 
-inline OdDbObjectId addGroup(OdDbDatabase* db, const OdString& name, const OdDbObjectIdArray& members)
+inline void addGroup(OdDbDatabase* db, const OdString& name, const OdDbObjectIdArray& members)
 {
   OdDbDictionaryPtr groups = db->getGroupDictionaryId().safeOpenObject(OdDb::kForWrite);
   OdDbGroupPtr group = OdDbGroup::createObject();
-  const OdDbObjectId id = groups->setAt(name, group);
+  groups->setAt(name, group);
   for (const auto& member : members)
     group->append(member);
-  return id;
 }
 
-inline OdDbObjectId materialOfEntity(const OdDbObjectId& id)
-{
-  return OdDbEntityPtr(id.safeOpenObject())->materialId();
-}
+inline OdDbObjectId materialOfEntity(const OdDbObjectId& id) { return OdDbEntityPtr(id.safeOpenObject())->materialId(); }
+inline OdDbObjectId materialOfLayer(const OdDbObjectId& id) { return OdDbLayerTableRecordPtr(id.safeOpenObject())->materialId(); }
+inline int countOf(const OdDbObjectIdArray& ids, const OdDbObjectId& id) { return int(std::count(ids.begin(), ids.end(), id)); }
 
-inline OdDbObjectId materialOfLayer(const OdDbObjectId& id)
-{
-  return OdDbLayerTableRecordPtr(id.safeOpenObject())->materialId();
-}
+using Lines = std::vector<std::string>;
 
-inline int countOf(const OdDbObjectIdArray& ids, const OdDbObjectId& id)
-{
-  return int(std::count(ids.begin(), ids.end(), id));
-}
-
-// Records what the manager tells, as readable lines ("added Steel").
+// Records what the manager tells, as lines ("added Steel"), here and in a
+// journal that several recorders may share.
 class Recorder : public me::IMeManagerReactor
 {
 public:
   explicit Recorder(std::string tag = "", bool detachable = true) : m_tag(std::move(tag)), m_detachable(detachable) {}
-  std::vector<std::string> events;
+  Lines events;
+  Lines* journal = nullptr;
 
   void databaseChanged(OdDbDatabase*) override { log("database"); }
   void materialAdded(const OdDbObjectId& id) override { log("added " + name(id)); }
@@ -100,9 +92,6 @@ public:
   void managerClosing() override { log("closing"); }
   void detached(me::IMeManager*) override { log("detached"); }
   bool canDetach(me::IMeManager*) override { return m_detachable; }
-
-  // Shared by several recorders, to see the order across them.
-  std::vector<std::string>* journal = nullptr;
 
 private:
   static std::string name(const OdDbObjectId& id)

@@ -12,9 +12,8 @@ namespace
 // Notes whether the manager is bound while the host says a document went.
 struct BindingProbe : HostApDocManagerReactor
 {
-  me::IMeManager* manager = nullptr;
   std::vector<OdDbDatabase*> boundWhenDestroyed;
-  void documentDestroyed(const OdString&) override { boundWhenDestroyed.push_back(manager->database()); }
+  void documentDestroyed(const OdString&) override { boundWhenDestroyed.push_back(me::managerService()->database()); }
 };
 
 class DocumentTracking : public ::testing::Test
@@ -24,7 +23,7 @@ protected:
   HostDocument* first = host.newDocument(L"A");
   me::IMeManager* manager = me::managerService();
   me::MeDocumentManagerReactor tracker;
-  Recorder browser{"browser", false};
+  Recorder browser{"browser", false}; // shown: refuses to be detached
 
   void SetUp() override
   {
@@ -32,58 +31,49 @@ protected:
     manager->addReactor(&browser);
     manager->setDatabase(first->database());
     ASSERT_TRUE(tracker.attach());
-    ASSERT_TRUE(tracker.attach()); // once is enough; twice must not double the calls
+    ASSERT_TRUE(tracker.attach()); // must not make the host call twice
     browser.events.clear();
   }
   void TearDown() override { tracker.detach(); }
 };
 } // namespace
 
-TEST_F(DocumentTracking, FollowsTheCurrentDocumentWhileAttached)
+TEST_F(DocumentTracking, FollowsTheCurrentDocumentOnlyWhileAttached)
 {
   HostDocument* second = host.newDocument(L"B");
   EXPECT_EQ(manager->database(), second->database());
   host.makeCurrent(first);
   EXPECT_EQ(manager->database(), first->database());
-  EXPECT_EQ(browser.events, (std::vector<std::string>{"database", "database"}));
-}
+  EXPECT_EQ(browser.events, (Lines{"database", "database"}));
 
-TEST_F(DocumentTracking, HiddenBrowserDoesNotRebind)
-{
+  // The browser hidden: switching does not rebind.
   ASSERT_TRUE(tracker.detach());
-  HostDocument* second = host.newDocument(L"B");
   host.makeCurrent(second);
   EXPECT_EQ(manager->database(), first->database());
-  EXPECT_TRUE(browser.events.empty());
+  EXPECT_EQ(browser.events.size(), 2u);
 }
 
-TEST_F(DocumentTracking, ClosingTheCurrentDocumentUnbindsUntilAnotherBecomesCurrent)
+TEST_F(DocumentTracking, ClosingADocumentThatIsNotTheLast)
 {
   HostDocument* second = host.newDocument(L"B");
-  OdDbDatabase* remaining = second->database();
   host.makeCurrent(first);
   browser.events.clear();
   BindingProbe probe;
-  probe.manager = manager;
   host.docManager()->addReactor(&probe);
-
+  // The current one: unbound, silently, until the host makes another current.
   host.closeDocument(first);
-  host.docManager()->removeReactor(&probe);
   EXPECT_EQ(probe.boundWhenDestroyed, std::vector<OdDbDatabase*>{nullptr});
-  // Unbinding told nobody; the next current document did.
-  EXPECT_EQ(browser.events, std::vector<std::string>{"database"});
-  EXPECT_EQ(manager->database(), remaining);
-}
+  EXPECT_EQ(browser.events, Lines{"database"});
+  EXPECT_EQ(manager->database(), second->database());
 
-TEST_F(DocumentTracking, ClosingABackgroundDocumentKeepsTheBinding)
-{
-  HostDocument* second = host.newDocument(L"B");
-  OdDbDatabase* current = second->database();
-  host.closeDocument(first);
-  EXPECT_EQ(manager->database(), current);
+  // One in the background: the current drawing stays watched.
+  HostDocument* third = host.newDocument(L"C");
+  host.closeDocument(second);
+  host.docManager()->removeReactor(&probe);
+  EXPECT_EQ(manager->database(), third->database());
   browser.events.clear();
-  addMaterial(current, L"Steel");
-  EXPECT_EQ(browser.events, std::vector<std::string>{"added Steel"});
+  addMaterial(third->database(), L"Steel");
+  EXPECT_EQ(browser.events, Lines{"added Steel"});
 }
 
 TEST_F(DocumentTracking, ClosingTheLastDocumentClosesTheManager)
@@ -92,13 +82,12 @@ TEST_F(DocumentTracking, ClosingTheLastDocumentClosesTheManager)
   manager->addReactor(&editor);
   host.closeDocument(first);
   EXPECT_EQ(manager->database(), nullptr);
-  EXPECT_EQ(browser.events, std::vector<std::string>{"closing"});
-  EXPECT_EQ(editor.events, (std::vector<std::string>{"closing", "detached"}));
+  EXPECT_EQ(browser.events, Lines{"closing"});
+  EXPECT_EQ(editor.events, (Lines{"closing", "detached"}));
 
-  // The shown browser stays and hears of the next drawing.
-  browser.events.clear();
-  HostDocument* next = host.newDocument(L"C");
+  // The shown browser stays and hears of the next drawing; the editor does not.
+  HostDocument* next = host.newDocument(L"D");
   EXPECT_EQ(manager->database(), next->database());
-  EXPECT_EQ(browser.events, std::vector<std::string>{"database"});
-  EXPECT_TRUE(editor.events.size() == 2u);
+  EXPECT_EQ(browser.events, (Lines{"closing", "database"}));
+  EXPECT_EQ(editor.events.size(), 2u);
 }

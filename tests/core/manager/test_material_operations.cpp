@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 using namespace mt;
+using me::NewNameOutcome;
+using me::RemoveOutcome;
 
 namespace
 {
@@ -15,19 +17,14 @@ class Operations : public ::testing::Test
 protected:
   TestHost host;
   OdDbDatabase* db = host.newDocument(L"A")->database();
-  me::IMeManager* manager = me::managerService();
   OdDbObjectId model = db->getModelSpaceId();
   OdDbObjectId steel = addMaterial(db, L"Steel");
 
-  void SetUp() override
-  {
-    ASSERT_NE(manager, nullptr);
-    manager->setDatabase(db);
-  }
+  void SetUp() override { me::managerService()->setDatabase(db); }
   OdString nameOf(const OdDbObjectId& id) { return OdDbMaterialPtr(id.safeOpenObject(OdDb::kForRead, true))->name(); }
 };
 
-// Stands in for the Material editor palette: counts the events it gets.
+// Stands in for the Material editor palette.
 struct PaletteService : me::IMeServiceItem
 {
   std::vector<int>* events;
@@ -35,20 +32,19 @@ struct PaletteService : me::IMeServiceItem
   void onServiceEvent(int event, void*) override { events->push_back(event); }
 };
 
-// Counts modifications per object.
 struct ModificationCounter : OdDbDatabaseReactor
 {
   OdDbObjectIdArray modified;
-  void objectModified(const OdDbDatabase*, const OdDbObject* object) override { modified.push_back(object->objectId()); }
+  void objectModified(const OdDbDatabase*, const OdDbObject* object) override { modified.append(object->objectId()); }
 };
 } // namespace
 
 TEST(NameRules, InvalidCharactersAndReservedNames)
 {
   TestHost host;
+  EXPECT_EQ(OdString(me::kInvalidNameCharacters).getLength(), 14);
   for (const wchar_t* c = me::kInvalidNameCharacters; *c; ++c)
     EXPECT_TRUE(me::hasInvalidCharacters(OdString(L"Steel") + OdString(*c, 1))) << int(*c);
-  EXPECT_EQ(OdString(me::kInvalidNameCharacters).getLength(), 14);
   EXPECT_FALSE(me::hasInvalidCharacters(L"Steel (brushed) - 2.5% #1"));
 
   host.setTranslation(L"Global", L"Allgemein");
@@ -64,38 +60,29 @@ TEST(NameRules, InvalidCharactersAndReservedNames)
 TEST_F(Operations, NewNameIsCheckedBeforeItIsGiven)
 {
   const OdDbObjectId copper = addMaterial(db, L"Copper");
-  EXPECT_EQ(me::applyNewMaterialName(copper, nullptr), me::NewNameOutcome::Cancelled);
-  EXPECT_EQ(me::applyNewMaterialName(copper, L""), me::NewNameOutcome::RefusedSilently);
+  EXPECT_EQ(me::applyNewMaterialName(copper, nullptr), NewNameOutcome::Cancelled);
+  EXPECT_EQ(me::applyNewMaterialName(copper, L""), NewNameOutcome::RefusedSilently);
   EXPECT_TRUE(host.messages.empty());
 
-  EXPECT_EQ(me::applyNewMaterialName(copper, L"Bronze`"), me::NewNameOutcome::RefusedInvalidCharacters);
-  ASSERT_EQ(host.messages.size(), 1u);
+  EXPECT_EQ(me::applyNewMaterialName(copper, L"Bronze`"), NewNameOutcome::RefusedInvalidCharacters);
+  EXPECT_EQ(me::applyNewMaterialName(copper, L"steel"), NewNameOutcome::RefusedNameExists);
+  EXPECT_EQ(me::applyNewMaterialName(copper, L"GLOBAL"), NewNameOutcome::RefusedNameExists);
+  ASSERT_EQ(host.messages.size(), 3u);
   EXPECT_EQ(host.messages[0].text, me::loadString(me::kStrInvalidCharacters));
-  EXPECT_EQ(host.messages[0].icon, kHostIconExclamation);
+  EXPECT_NE(host.messages[1].text.find(L"\"steel\""), -1);
+  for (const auto& message : host.messages)
+    EXPECT_EQ(message.icon, kHostIconExclamation);
 
-  host.messages.clear();
-  EXPECT_EQ(me::applyNewMaterialName(copper, L"steel"), me::NewNameOutcome::RefusedNameExists);
-  EXPECT_EQ(me::applyNewMaterialName(copper, L"GLOBAL"), me::NewNameOutcome::RefusedNameExists);
-  ASSERT_EQ(host.messages.size(), 2u);
-  EXPECT_NE(host.messages[0].text.find(L"\"steel\""), -1);
-  EXPECT_EQ(host.messages[1].icon, kHostIconExclamation);
-  EXPECT_EQ(nameOf(copper), OdString(L"Copper"));
-}
-
-TEST_F(Operations, HostileNamesGoIntoTheMessageAsPlainText)
-{
-  const OdDbObjectId copper = addMaterial(db, L"Copper");
-  const OdString hostile[] = {L"%s%s%s%n%d", OdString(L'x', 10000) + L"%n"};
-  for (const OdString& name : hostile)
+  // Names are data, never formats, however long or strange.
+  const OdString format = me::loadString(me::kStrMaterialExists);
+  const int at = format.find(L"%s");
+  for (const OdString& hostile : {OdString(L"%s%s%n%d"), OdString(L'x', 10000) + L"%n"})
   {
-    addMaterial(db, name);
-    host.messages.clear();
-    EXPECT_EQ(me::applyNewMaterialName(copper, name), me::NewNameOutcome::RefusedNameExists);
-    ASSERT_EQ(host.messages.size(), 1u);
-    const OdString& text = host.messages[0].text;
-    const OdString format = me::loadString(me::kStrMaterialExists);
-    EXPECT_EQ(text.getLength(), format.getLength() - 2 + name.getLength());
-    EXPECT_EQ(text.left(format.find(L"%s")) + name, text.left(format.find(L"%s") + name.getLength()));
+    addMaterial(db, hostile);
+    EXPECT_EQ(me::applyNewMaterialName(copper, hostile), NewNameOutcome::RefusedNameExists);
+    const OdString& text = host.messages.back().text;
+    EXPECT_EQ(text.getLength(), format.getLength() - 2 + hostile.getLength());
+    EXPECT_EQ(text.mid(at, hostile.getLength()), hostile);
   }
   EXPECT_EQ(nameOf(copper), OdString(L"Copper"));
 }
@@ -104,23 +91,21 @@ TEST_F(Operations, AcceptedNameRenamesAndTellsTheEditorPalette)
 {
   std::vector<int> events;
   me::appServices()->registerService(me::kMaterialEditorPaletteService, new PaletteService(&events));
-  EXPECT_EQ(me::applyNewMaterialName(steel, L"Brushed steel"), me::NewNameOutcome::Accepted);
-  EXPECT_EQ(nameOf(steel), OdString(L"Brushed steel"));
+  EXPECT_EQ(me::applyNewMaterialName(steel, L"Brushed steel"), NewNameOutcome::Accepted);
   EXPECT_TRUE(me::materialNameExists(db, L"BRUSHED STEEL"));
   EXPECT_FALSE(me::materialNameExists(db, L"Steel"));
   EXPECT_EQ(events, std::vector<int>{me::kEventMaterialRenamed});
-  // A standard material keeps its name even if asked directly.
-  EXPECT_EQ(me::applyNewMaterialName(db->globalMaterialId(), L"Other"), me::NewNameOutcome::RefusedSilently);
+  // A standard material keeps its name even when asked directly.
+  EXPECT_EQ(me::applyNewMaterialName(db->globalMaterialId(), L"Other"), NewNameOutcome::RefusedSilently);
   EXPECT_EQ(events.size(), 1u);
 }
 
-TEST_F(Operations, FindsUsersThroughNestedAndRepeatedInserts)
+TEST_F(Operations, FindsUsersThroughNestedAndRepeatedInsertsAndResetsThemOnce)
 {
-  // Inner is inserted twice by Outer, Outer once by model space; the entity
-  // is also in a group.
+  // Outer inserts Inner twice, model space inserts Outer; the bolt is also in a group.
   const OdDbObjectId inner = addBlock(db, L"Inner"), outer = addBlock(db, L"Outer");
   const OdDbObjectId bolt = addMesh(inner, steel);
-  addMesh(inner); // uses another material
+  addMesh(inner);
   addInsert(outer, inner);
   addInsert(outer, inner);
   addInsert(model, outer);
@@ -130,23 +115,20 @@ TEST_F(Operations, FindsUsersThroughNestedAndRepeatedInserts)
 
   OdDbObjectIdArray users;
   me::findMaterialUsers(db, L"STEEL", users);
-  // Inner's own walk, twice through Outer's walk, twice more through model
-  // space, and the group.
+  // Inner's own walk, two inserts in Outer's walk, two more through model space, the group.
   EXPECT_EQ(countOf(users, bolt), 1 + 2 + 2 + 1);
   EXPECT_EQ(countOf(users, plate), 1);
   EXPECT_EQ(countOf(users, walls), 1);
-  EXPECT_EQ(int(users.size()), 6 + 1 + 1);
+  EXPECT_EQ(users.size(), 8u);
 
-  // Yes: every user is reset once to the by-layer material.
   OdSmartPtr<ModificationCounter> counter(new ModificationCounter);
   db->addReactor(counter);
   host.queueAnswer(kHostAnswerYes);
-  const me::RemoveResult result = me::removeMaterialWithUsers(steel);
+  EXPECT_EQ(me::removeMaterialWithUsers(steel).outcome, RemoveOutcome::Removed);
   db->removeReactor(counter);
-  EXPECT_EQ(result.outcome, me::RemoveOutcome::Removed);
   EXPECT_EQ(countOf(counter->modified, bolt), 1);
-  for (const auto& id : {bolt, plate})
-    EXPECT_EQ(materialOfEntity(id), db->byLayerMaterialId());
+  EXPECT_EQ(materialOfEntity(bolt), db->byLayerMaterialId());
+  EXPECT_EQ(materialOfEntity(plate), db->byLayerMaterialId());
   EXPECT_EQ(materialOfLayer(walls), db->byLayerMaterialId());
   EXPECT_TRUE(steel.isErased());
   EXPECT_FALSE(me::materialNameExists(db, L"Steel"));
@@ -162,8 +144,7 @@ TEST_F(Operations, SelfInsertingBlocksCannotHangTheSearch)
   addInsert(model, a);
   OdDbObjectIdArray users;
   me::findMaterialUsers(db, L"Steel", users);
-  // Walks of A start at A (table), at B (table) and in model space; each
-  // walk enters A once and stops where A would insert itself again.
+  // Walks from model space, A and B each enter A once and stop where it would recur.
   EXPECT_EQ(countOf(users, inA), 3);
 }
 
@@ -173,17 +154,16 @@ TEST_F(Operations, WithoutTheDictionaryEntryOnlyLayersAndGroupsAreSearched)
   addGroup(db, L"G", {grouped});
   const OdDbObjectId walls = addLayer(db, L"Walls", steel);
   OdDbDictionaryPtr(db->getMaterialDictionaryId().safeOpenObject(OdDb::kForWrite))->remove(L"Steel");
-
   OdDbObjectIdArray users;
   me::findMaterialUsers(db, L"Steel", users);
   EXPECT_EQ(users, (OdDbObjectIdArray{walls, grouped}));
   EXPECT_EQ(countOf(users, loose), 0);
 }
 
-TEST_F(Operations, RemovingAMaterialUsedOnlyByALayer)
+TEST_F(Operations, RemovalAsksOnlyWhenTheMaterialIsUsedOrCurrent)
 {
   const OdDbObjectId walls = addLayer(db, L"Walls", steel);
-  EXPECT_EQ(me::removeMaterialWithUsers(steel).outcome, me::RemoveOutcome::Declined);
+  EXPECT_EQ(me::removeMaterialWithUsers(steel).outcome, RemoveOutcome::Declined);
   ASSERT_EQ(host.messages.size(), 1u);
   EXPECT_EQ(host.messages[0].text, me::loadString(me::kStrMaterialInUse));
   EXPECT_EQ(host.messages[0].icon, kHostIconQuestion);
@@ -192,46 +172,37 @@ TEST_F(Operations, RemovingAMaterialUsedOnlyByALayer)
   EXPECT_FALSE(steel.isErased());
 
   host.queueAnswer(kHostAnswerYes);
-  EXPECT_EQ(me::removeMaterialWithUsers(steel).outcome, me::RemoveOutcome::Removed);
+  EXPECT_EQ(me::removeMaterialWithUsers(steel).outcome, RemoveOutcome::Removed);
   EXPECT_EQ(materialOfLayer(walls), db->byLayerMaterialId());
   EXPECT_TRUE(steel.isErased());
-}
 
-TEST_F(Operations, UnusedMaterialGoesWithoutAQuestionAndCurrentOneIsReset)
-{
-  EXPECT_EQ(me::removeMaterialWithUsers(steel).outcome, me::RemoveOutcome::Removed);
-  EXPECT_TRUE(host.messages.empty());
-  EXPECT_TRUE(steel.isErased());
-
-  const OdDbObjectId wood = addMaterial(db, L"Wood");
+  const OdDbObjectId wood = addMaterial(db, L"Wood"), glass = addMaterial(db, L"Glass");
+  EXPECT_EQ(me::removeMaterialWithUsers(glass).outcome, RemoveOutcome::Removed);
+  EXPECT_EQ(host.messages.size(), 2u); // no question for an unused one
   db->setCMATERIAL(wood);
   EXPECT_TRUE(me::isCurrentMaterial(db, L"WOOD"));
   host.queueAnswer(kHostAnswerYes);
-  EXPECT_EQ(me::removeMaterialWithUsers(wood).outcome, me::RemoveOutcome::Removed);
-  EXPECT_EQ(host.messages.size(), 1u);
+  EXPECT_EQ(me::removeMaterialWithUsers(wood).outcome, RemoveOutcome::Removed);
+  EXPECT_EQ(host.messages.size(), 3u);
   EXPECT_EQ(db->getCMATERIAL(), db->byLayerMaterialId());
 }
 
 TEST_F(Operations, RemovalThatCannotFinishChangesNothing)
 {
-  const OdDbObjectId walls = addLayer(db, L"Walls", steel);
-  const OdDbObjectId plate = addMesh(model, steel);
+  const OdDbObjectId walls = addLayer(db, L"Walls", steel), plate = addMesh(model, steel);
   {
     OdDbObjectPtr busy = plate.safeOpenObject(OdDb::kForWrite);
     host.queueAnswer(kHostAnswerYes);
-    const me::RemoveResult result = me::removeMaterialWithUsers(steel);
-    EXPECT_EQ(result.outcome, me::RemoveOutcome::Refused);
-    EXPECT_EQ(result.code, eWasOpenedForWrite);
+    EXPECT_EQ(me::removeMaterialWithUsers(steel).code, eWasOpenedForWrite);
   }
   EXPECT_EQ(materialOfLayer(walls), steel);
   EXPECT_EQ(materialOfEntity(plate), steel);
-  EXPECT_FALSE(steel.isErased());
 
-  // Standard materials and materials of an unbound drawing are refused unasked.
+  // Standard materials, and materials of a drawing the manager is not on, unasked.
   host.messages.clear();
   EXPECT_EQ(me::removeMaterialWithUsers(db->globalMaterialId()).code, eCannotBeErasedByCaller);
-  manager->detachDatabase();
-  EXPECT_EQ(me::removeMaterialWithUsers(steel).outcome, me::RemoveOutcome::Refused);
+  me::managerService()->detachDatabase();
+  EXPECT_EQ(me::removeMaterialWithUsers(steel).outcome, RemoveOutcome::Refused);
   EXPECT_TRUE(host.messages.empty());
   EXPECT_FALSE(steel.isErased());
 }
@@ -247,9 +218,9 @@ TEST_F(Operations, ApplyToSelection)
   host.select({db->getLayerZeroId(), erased, plate});
   EXPECT_EQ(me::applyMaterialToSelection(steel), 1u);
   EXPECT_EQ(materialOfEntity(plate), steel);
-  // An id that is no live material changes nothing.
-  EXPECT_EQ(me::applyMaterialToSelection(db->getLayerZeroId()), 0u);
+  // An id that is no material of this drawing changes nothing.
   OdDbDatabasePtr other = odCreateDatabase();
+  EXPECT_EQ(me::applyMaterialToSelection(db->getLayerZeroId()), 0u);
   EXPECT_EQ(me::applyMaterialToSelection(addMaterial(other, L"Foreign")), 0u);
   EXPECT_EQ(materialOfEntity(plate), steel);
 }
