@@ -50,27 +50,32 @@ inline float fastExp2(float x)
 {
   if (x < -126.f)
     return 0.f;
-  const float fl = std::floor(x);
-  const float f = x - fl;
+  const int whole = int(x) - (x < float(int(x)) ? 1 : 0); // floor
+  const float f = x - float(whole);
   // Minimax cubic for 2^f on [0, 1).
   const float p = 1.f + f * (0.6951786f + f * (0.2261590f + f * 0.0786762f));
-  // Scale by 2^fl through the exponent bits.
-  const std::int32_t bits = (std::int32_t(fl) + 127) << 23;
+  // Scale by 2^whole through the exponent bits.
+  const std::int32_t bits = (std::int32_t(whole) + 127) << 23;
   float scale;
   std::memcpy(&scale, &bits, sizeof scale);
   return p * scale;
 }
+// For normal positive x.
 inline float fastLog2(float x)
 {
-  int e;
-  const float m = std::frexp(x, &e); // x = m * 2^e, m in [0.5, 1)
-  const float t = m * 2.f - 1.f;      // [0, 1)
+  std::int32_t bits;
+  std::memcpy(&bits, &x, sizeof bits);
+  const int e = ((bits >> 23) & 255) - 127;
+  bits = (bits & 0x007FFFFF) | 0x3F800000; // mantissa as 1.m
+  float m;
+  std::memcpy(&m, &bits, sizeof m);
+  const float t = m - 1.f; // [0, 1)
   // Polynomial for log2(1 + t).
   const float p = t * (1.4425449f + t * (-0.7181452f + t * (0.4575485f + t * (-0.2779042f + t * (0.1217970f - t * 0.0258411f)))));
-  return float(e - 1) + p;
+  return float(e) + p;
 }
 // x^e for x in (0, 1].
-inline float fastPow(float x, float e) { return x > 0.f ? fastExp2(e * fastLog2(x)) : 0.f; }
+inline float fastPow(float x, float e) { return x > 1e-30f ? fastExp2(e * fastLog2(x)) : 0.f; }
 
 // An affine map (3 x 4, row-major, translation in column 3).
 struct Affine

@@ -16,6 +16,20 @@ inline bool ownsTie(float a, float b) { return a > 0.f || (a == 0.f && b > 0.f);
 inline bool inside(float l, bool tie) { return tie ? l >= 0.f : l > 0.f; }
 // The lowest value that counts as inside: 0 where the edge owns its ties,
 // else the smallest positive float (so exactly 0 is outside).
+// floor and ceil without the library call (no SSE4.1 assumed); exact for
+// the magnitudes of pixel coordinates.
+inline int floorInt(float x)
+{
+  const int i = int(x);
+  return i - (x < float(i) ? 1 : 0);
+}
+inline int ceilInt(float x)
+{
+  const int i = int(x);
+  return i + (x > float(i) ? 1 : 0);
+}
+inline float clampCoord(float x) { return std::max(-1e8f, std::min(x, 1e8f)); }
+
 inline float insideBound(bool tie) { return tie ? 0.f : std::numeric_limits<float>::denorm_min(); }
 } // namespace
 
@@ -28,10 +42,10 @@ void Renderer::pixelRange(const Triangle& tri, int& x0, int& x1, int& y0, int& y
   const Vertex& v2 = m_vertices[tri.v[2]];
   const float minX = std::min(v0.sx, std::min(v1.sx, v2.sx)), maxX = std::max(v0.sx, std::max(v1.sx, v2.sx));
   const float minY = std::min(v0.sy, std::min(v1.sy, v2.sy)), maxY = std::max(v0.sy, std::max(v1.sy, v2.sy));
-  x0 = std::max(m_viewLeft, int(std::ceil(minX - m_sampleHi)));
-  x1 = std::min(m_viewLeft + m_width - 1, int(std::floor(maxX - m_sampleLo)));
-  y0 = std::max(m_viewTop, int(std::ceil(minY - m_sampleHi)));
-  y1 = std::min(m_viewTop + m_height - 1, int(std::floor(maxY - m_sampleLo)));
+  x0 = std::max(m_viewLeft, ceilInt(clampCoord(minX - m_sampleHi)));
+  x1 = std::min(m_viewLeft + m_width - 1, floorInt(clampCoord(maxX - m_sampleLo)));
+  y0 = std::max(m_viewTop, ceilInt(clampCoord(minY - m_sampleHi)));
+  y1 = std::min(m_viewTop + m_height - 1, floorInt(clampCoord(maxY - m_sampleLo)));
 }
 
 void Renderer::project(Vertex& v, const ViewSetup& view) const
@@ -239,9 +253,9 @@ void Renderer::rasterize(const Triangle& tri, OdUInt32 id)
     auto narrow = [&](float a, float inv, float c, float reach) {
       // a x + c + reach >= 0
       if (a > 0.f)
-        lo = std::max(lo, std::floor((-reach - c) * inv));
+        lo = std::max(lo, float(floorInt(clampCoord((-reach - c) * inv))));
       else if (a < 0.f)
-        hi = std::min(hi, std::ceil((-reach - c) * inv));
+        hi = std::min(hi, float(ceilInt(clampCoord((-reach - c) * inv))));
       else if (c + reach < 0.f)
         hi = lo - 1.f;
     };
@@ -351,7 +365,7 @@ void Renderer::resolve(const Scene& scene, const ViewSetup& view, const RenderOp
       }
       // Edge pixel: each surface once, weighted by its samples. Triangles
       // of one mesh whose normals agree are one smooth surface: shading it
-      // once with the triangle that has most samples looks the same.
+      // once, with the first of its triangles, looks the same.
       Vec3 sum;
       bool done[4] = {false, false, false, false};
       for (int s = 0; s < S; ++s)
@@ -359,20 +373,14 @@ void Renderer::resolve(const Scene& scene, const ViewSetup& view, const RenderOp
         if (done[s])
           continue;
         const OdUInt32 id = ids[s];
-        int count = 0, best = s, bestCount = 0;
+        int count = 0;
         for (int r = s; r < S; ++r)
-        {
-          if (done[r] || !sameSurface(id, ids[r]))
-            continue;
-          done[r] = true;
-          ++count;
-          int mine = 0;
-          for (int q = s; q < S; ++q)
-            mine += ids[q] == ids[r] ? 1 : 0;
-          if (mine > bestCount)
-            bestCount = mine, best = r;
-        }
-        const Vec3 c = id == kEmpty ? options.background : shadeAt(scene, view, m_opaque[ids[best]], px, py);
+          if (!done[r] && sameSurface(id, ids[r]))
+          {
+            done[r] = true;
+            ++count;
+          }
+        const Vec3 c = id == kEmpty ? options.background : shadeAt(scene, view, m_opaque[id], px, py);
         sum += c * (float(count) * weight);
       }
       out = sum;
