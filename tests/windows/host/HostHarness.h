@@ -33,6 +33,7 @@ public:
   void useVariant(const std::wstring& library, const std::wstring& variant);
 
   // host.exe [arguments...] /profile {dir}/profile.txt /script {dir}/script.mescript
+  // Without module arguments the host loads materialeditor.dll beside it.
   HostRun run(const std::vector<std::string>& script, const std::vector<std::wstring>& arguments = {});
 
   // Arguments for the test module, and for no module at all.
