@@ -1,7 +1,5 @@
 #include "TempDir.h"
 #include "host/AppServices.h"
-#include "host/Application.h"
-#include "host/FileSystem.h"
 #include "host/Translations.h"
 #include "od_print.h"
 
@@ -31,35 +29,6 @@ TEST(Translations, TranslatesKnownTextsAndKeepsEveryAnswerValid)
   EXPECT_STREQ(global, L"Global (de)");
   EXPECT_STREQ(sphere, L"Sphere");
   EXPECT_STREQ(translations.translate(L"Global"), L"Global (fr)");
-}
-
-TEST(Application, HandsOutInterfacesByName)
-{
-  host::Application app;
-  int profile = 0;
-  app.setInterface("IProfile", &profile);
-  EXPECT_EQ(app.queryInterface("IProfile"), &profile);
-  EXPECT_EQ(app.queryInterface("IHostMathParser"), nullptr);
-  EXPECT_EQ(app.queryInterface(nullptr), nullptr);
-  app.setInterface("IProfile", nullptr);
-  EXPECT_EQ(app.queryInterface("IProfile"), nullptr);
-}
-
-TEST(FilePaths, SplitAtEitherSeparator)
-{
-  EXPECT_EQ(host::fileNamePart(L"C:\\maps\\wood.jpg"), L"wood.jpg");
-  EXPECT_EQ(host::fileNamePart(L"/maps/wood.jpg"), L"wood.jpg");
-  EXPECT_EQ(host::fileNamePart(L"wood.jpg"), L"wood.jpg");
-  EXPECT_EQ(host::fileNamePart(L"maps/"), L"");
-  EXPECT_EQ(host::folderPart(L"C:\\maps\\wood.jpg"), L"C:\\maps");
-  EXPECT_EQ(host::folderPart(L"/wood.jpg"), L"/");
-  EXPECT_EQ(host::folderPart(L"wood.jpg"), L"");
-  EXPECT_TRUE(host::isAbsolutePath(L"C:/x"));
-  EXPECT_TRUE(host::isAbsolutePath(L"\\\\server\\x"));
-  EXPECT_FALSE(host::isAbsolutePath(L"C:x"));
-  EXPECT_FALSE(host::isAbsolutePath(L"maps/x"));
-  EXPECT_EQ(host::fileNamePart(host::joinPath(L"/maps//", L"/wood.jpg")), L"wood.jpg");
-  EXPECT_EQ(host::folderPart(host::joinPath(L"/maps//", L"/wood.jpg")), L"/maps");
 }
 
 class TextureSearch : public ::testing::Test
@@ -108,15 +77,4 @@ TEST_F(TextureSearch, TakesAnExistingFullPathAsGivenElseItsFileName)
   EXPECT_EQ(find(L"maps/..", nullptr), L"");
   // A NUL would cut the name short at the system call.
   EXPECT_EQ(find(OdString(std::wstring(L"wood.jpg\0.exe", 13)), database.get()), L"");
-}
-
-TEST(AppServices, CreatesDatabasesWithOrWithoutDefaultContents)
-{
-  host::AppServices services;
-  OdDbDatabasePtr full = services.createDatabase(true, OdDb::kMetric);
-  OdDbDatabasePtr empty = services.createDatabase(false, OdDb::kEnglish);
-  ASSERT_FALSE(full.isNull());
-  EXPECT_FALSE(full->getModelSpaceId().isNull());
-  EXPECT_EQ(full->getMEASUREMENT(), OdDb::kMetric);
-  EXPECT_TRUE(empty->getModelSpaceId().isNull());
 }

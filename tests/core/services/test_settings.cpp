@@ -24,20 +24,6 @@ me::IMeSettingsStorage& settings()
 }
 } // namespace
 
-TEST(Settings, WithNothingSavedTheDefaultsHold)
-{
-  TestHost host;
-  EXPECT_EQ(settings().browserImageSize(), 96);
-  EXPECT_EQ(settings().browserView(), 0);
-  EXPECT_EQ(settings().sampleObject(), me::kSampleSphere);
-  EXPECT_FALSE(settings().lockPositionAxis());
-  EXPECT_TRUE(settings().lockSampleSize());
-  EXPECT_FALSE(settings().extendedRegime());
-  EXPECT_EQ(settings().fixedValue(), 80.0f);
-  EXPECT_TRUE(settings().diffuseMapPath().isEmpty());
-  EXPECT_TRUE(settings().bumpMapPath().isEmpty());
-}
-
 TEST(Settings, TakesStoredValuesAsTheyAreAndBoolsOnlyForExactlyOne)
 {
   TestHost host;
@@ -115,6 +101,12 @@ TEST(Settings, WithoutProfileOrSectionReadsDefaultsAndWritesNothing)
   host.removeExport(HOST_EXPORT_GET_APP);
   host.removeExport(HOST_EXPORT_CREATE_OBJECT);
   EXPECT_EQ(settings().browserImageSize(), 96);
+  EXPECT_EQ(settings().browserView(), 0);
+  EXPECT_EQ(settings().sampleObject(), me::kSampleSphere);
+  EXPECT_FALSE(settings().lockPositionAxis());
+  EXPECT_TRUE(settings().lockSampleSize());
+  EXPECT_FALSE(settings().extendedRegime());
+  EXPECT_EQ(settings().fixedValue(), 80.0f);
   settings().setBrowserImageSize(64);
   me::destroyAppServices();
 
@@ -136,35 +128,22 @@ TEST(Settings, WithoutProfileOrSectionReadsDefaultsAndWritesNothing)
   EXPECT_EQ(host.profileStore().root().section("cmddata")->section("MaterialEditor")->valueNames().size(), 1u);
 }
 
-TEST(Settings, NameTablesComeFromTheStringTableAndTheHostTranslation)
-{
-  TestHost host;
-  host.setTranslation(L"Cube", L"W\u00fcrfel");
-  OdArray<OdString> names;
-  names.append(L"kept");
-  settings().sampleObjectNames(names);
-  EXPECT_EQ(names, (OdArray<OdString>{L"kept", L"Sphere", L"W\u00fcrfel", L"Torus"}));
-
-  const auto& tiling = settings().tilingNames();
-  ASSERT_EQ(tiling.size(), 4u);
-  EXPECT_EQ(tiling.at(1), me::loadString(132));
-  EXPECT_EQ(tiling.at(4), me::loadString(160));
-  const auto& projection = settings().projectionNames();
-  ASSERT_EQ(projection.size(), 5u);
-  EXPECT_EQ(projection.at(0), me::loadString(154));
-  const std::vector<OdString> parts = me::loadString(169).split(L'\t');
-  for (int code = 1; code <= 4; ++code)
-    EXPECT_EQ(settings().projectionName(code), parts[std::size_t(code - 1)]);
-  EXPECT_EQ(settings().projectionName(5), L"");
-  EXPECT_EQ(settings().tilingName(0), L"");
-  EXPECT_EQ(settings().tilingName(3), me::loadString(159));
-}
-
-TEST(Settings, FindsCodesByNameIgnoringCaseWithFallbacks)
+TEST(Settings, BuildsTheNameTablesAndFindsCodesIgnoringCase)
 {
   TestHost host;
   host.setTranslation(L"Cube", L"W\u00fcrfel");
   me::IMeSettingsStorage& s = settings();
+  OdArray<OdString> names;
+  names.append(L"kept");
+  s.sampleObjectNames(names);
+  EXPECT_EQ(names, (OdArray<OdString>{L"kept", L"Sphere", L"W\u00fcrfel", L"Torus"}));
+  EXPECT_EQ(s.tilingNames().size(), 4u);
+  EXPECT_EQ(s.tilingName(3), me::loadString(159));
+  EXPECT_EQ(s.tilingName(0), L"");
+  EXPECT_EQ(s.projectionNames().size(), 5u);
+  EXPECT_EQ(s.projectionName(1), me::loadString(169).split(L'\t').front());
+  EXPECT_EQ(s.projectionName(5), L"");
+
   EXPECT_EQ(s.tilingFromName(L"mIRROR"), 4);
   EXPECT_EQ(s.tilingFromName(L"clamp"), 3);
   EXPECT_EQ(s.tilingFromName(L"Wrap"), 1);
