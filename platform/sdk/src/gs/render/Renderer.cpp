@@ -441,6 +441,12 @@ void Renderer::write(const ViewSetup& view, OdGiRasterImageRGBA& target) const
   }
 }
 
+bool Renderer::FrameKey::operator==(const FrameKey& o) const
+{
+  return std::equal(viewing, viewing + 16, o.viewing) && std::equal(numbers, numbers + 5, o.numbers) &&
+         std::equal(rect, rect + 4, o.rect) && std::equal(flags, flags + 2, o.flags) && meshes == o.meshes;
+}
+
 OdUInt32 Renderer::render(const Scene& scene, const ViewSetup& view, const RenderOptions& options, OdGiRasterImageRGBA& target)
 {
   m_viewLeft = std::max(view.left, 0);
@@ -473,8 +479,8 @@ OdUInt32 Renderer::render(const Scene& scene, const ViewSetup& view, const Rende
   // Lights fixed to the camera: a key light from the upper left in front
   // and a dim fill from the lower right.
   const OdGeMatrix3d eyeToWorld = view.viewing.inverse();
-  const OdGeVector3d key = OdGeVector3d(-0.45, 0.55, 0.70).normal(), fill = OdGeVector3d(0.6, -0.35, 0.45).normal();
-  m_lighting.direction[0] = normalize(Vec3(eyeToWorld * key));
+  const OdGeVector3d keyLight = OdGeVector3d(-0.45, 0.55, 0.70).normal(), fill = OdGeVector3d(0.6, -0.35, 0.45).normal();
+  m_lighting.direction[0] = normalize(Vec3(eyeToWorld * keyLight));
   m_lighting.direction[1] = normalize(Vec3(eyeToWorld * fill));
   m_lighting.intensity[0] = 0.85f;
   m_lighting.intensity[1] = 0.25f;
@@ -482,15 +488,35 @@ OdUInt32 Renderer::render(const Scene& scene, const ViewSetup& view, const Rende
   m_cameraWorld = Vec3(eyeToWorld * OdGePoint3d(0.0, 0.0, view.distance));
   m_viewDirWorld = normalize(Vec3(eyeToWorld * OdGeVector3d(0.0, 0.0, -1.0)));
 
-  transform(scene, clipped);
-  setupTriangles(scene, clipped, options);
-
+  FrameKey key;
+  for (int r = 0; r < 4; ++r)
+    for (int c = 0; c < 4; ++c)
+      key.viewing[r * 4 + c] = view.viewing.entry[r][c];
+  const double numbers[5] = {view.distance, view.scale, view.centerX, view.centerY, view.perspective ? 1.0 : 0.0};
+  std::copy(numbers, numbers + 5, key.numbers);
+  const int rect[4] = {m_viewLeft, m_viewTop, m_width, m_height};
+  std::copy(rect, rect + 4, key.rect);
+  key.flags[0] = options.discardBackFaces;
+  key.flags[1] = options.antialias;
+  bool known = true;
+  for (const SceneMesh& mesh : scene.meshes)
+  {
+    key.meshes.emplace_back(mesh.geometryId, !(scene.materials[mesh.material].opacity < 1.f));
+    known = known && mesh.geometryId != 0;
+  }
   const std::size_t cells = std::size_t(m_width) * std::size_t(m_height);
-  m_depth.assign(cells * std::size_t(m_samples), std::numeric_limits<float>::max());
-  m_ids.assign(cells * std::size_t(m_samples), kEmpty);
+  if (!(known && m_haveKey && key == m_lastKey))
+  {
+    transform(scene, clipped);
+    setupTriangles(scene, clipped, options);
+    m_depth.assign(cells * std::size_t(m_samples), std::numeric_limits<float>::max());
+    m_ids.assign(cells * std::size_t(m_samples), kEmpty);
+    for (OdUInt32 i = 0; i < m_opaque.size(); ++i)
+      rasterize(m_opaque[i], i);
+    m_lastKey = std::move(key);
+    m_haveKey = known;
+  }
   m_color.resize(cells);
-  for (OdUInt32 i = 0; i < m_opaque.size(); ++i)
-    rasterize(m_opaque[i], i);
   resolve(scene, clipped, options);
   blendTransparent(scene, clipped);
   write(clipped, target);

@@ -69,6 +69,21 @@ private:
   Vec3 shadeAt(const Scene& scene, const ViewSetup& view, const Triangle& tri, float px, float py) const;
   void write(const ViewSetup& view, OdGiRasterImageRGBA& target) const;
 
+  // What decides the visibility buffer: when the next frame has the same
+  // geometry, view and options, only shading is done again (a browser
+  // showing one material after another on the same sample).
+  struct FrameKey
+  {
+    double viewing[16] = {};
+    double numbers[5] = {};
+    int rect[4] = {};
+    bool flags[2] = {};
+    std::vector<std::pair<OdUInt64, bool>> meshes; // geometry, opaque
+    bool operator==(const FrameKey& o) const;
+  };
+  FrameKey m_lastKey;
+  bool m_haveKey = false;
+
   // Frame state, kept between frames to reuse the memory.
   std::vector<Vertex> m_vertices;
   std::vector<OdUInt32> m_meshBase;

@@ -5,6 +5,7 @@
 #include "od/DbMaterial.h"
 #include "od/DbSymbolTable.h"
 
+#include <atomic>
 #include <filesystem>
 #include <algorithm>
 #include <map>
@@ -164,8 +165,10 @@ const SceneMesh* MeshCache::find(const void* key, const std::vector<Vec3>& point
   return &found->second.mesh;
 }
 
-void MeshCache::store(const void* key, std::vector<Vec3> points, std::vector<OdInt32> faces, const SceneMesh& mesh)
+void MeshCache::store(const void* key, std::vector<Vec3> points, std::vector<OdInt32> faces, SceneMesh& mesh)
 {
+  static std::atomic<OdUInt64> nextId{1}; // unique across caches, so renderers can compare
+  mesh.geometryId = nextId.fetch_add(1, std::memory_order_relaxed);
   Entry& entry = m_entries[key];
   entry.points = std::move(points);
   entry.faces = std::move(faces);

@@ -18,6 +18,9 @@ struct SceneMesh
   std::vector<OdUInt32> indices; // three per triangle, counter-clockwise seen from the front
   OdUInt32 material = 0;
   ObjectFrame frame;
+  // Names the geometry: copies of one built mesh share it; 0 for a mesh
+  // that was not kept (its geometry cannot be recognised again).
+  OdUInt64 geometryId = 0;
 };
 
 struct Scene
@@ -51,7 +54,8 @@ class MeshCache
 public:
   // The cached mesh for these points and faces, or null.
   const SceneMesh* find(const void* key, const std::vector<Vec3>& points, const std::vector<OdInt32>& faces);
-  void store(const void* key, std::vector<Vec3> points, std::vector<OdInt32> faces, const SceneMesh& mesh);
+  // Gives the mesh its geometry id and keeps a copy.
+  void store(const void* key, std::vector<Vec3> points, std::vector<OdInt32> faces, SceneMesh& mesh);
   void beginCollection() { ++m_generation; }
   void endCollection();
 
