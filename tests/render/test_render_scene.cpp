@@ -226,3 +226,39 @@ TEST(RenderBounds, ChangesToTheDrawingShowWhenTheSceneIsKept)
   EXPECT_GT(blue(c), 100);
   EXPECT_GT(blue(c), 2 * red(c));
 }
+
+TEST(RenderBounds, ShowingAnotherMaterialLooksAsIfDrawnAfresh)
+{
+  // One device shows material after material on the same sample and view
+  // (as the browser does); each picture must match a device that draws only
+  // that material.
+  auto setRed = [](OdDbMaterial& m) { m.setDiffuse(rgb(255, 0, 0), MaterialMap()); };
+  auto setGlass = [](OdDbMaterial& m) {
+    m.setDiffuse(rgb(0, 0, 255), MaterialMap());
+    m.setOpacity(0.4, MaterialMap());
+  };
+  auto fresh = [](const std::function<void(OdDbMaterial&)>& setup) {
+    Harness h;
+    h.add(h.sphere(), h.addMaterial(L"M", setup));
+    h.view()->setView(OdGePoint3d(0, -400, 0), OdGePoint3d(0, 0, 0), OdGeVector3d::kZAxis, 110, 110);
+    const OdGiRasterImageRGBA& image = h.render(48, 48);
+    return std::vector<OdUInt8>(image.data(), image.data() + image.sizeInBytes());
+  };
+  Harness h;
+  const OdDbObjectId red = h.addMaterial(L"Red", setRed), glass = h.addMaterial(L"Glass", setGlass);
+  const OdDbObjectId sphere = h.add(h.sphere(), red);
+  h.view()->setView(OdGePoint3d(0, -400, 0), OdGePoint3d(0, 0, 0), OdGeVector3d::kZAxis, 110, 110);
+  auto shown = [&](const OdDbObjectId& material) {
+    {
+      OdDbEntityPtr e = sphere.safeOpenObject(OdDb::kForWrite);
+      e->setMaterial(material);
+    }
+    const OdGiRasterImageRGBA& image = h.render(48, 48);
+    return std::vector<OdUInt8>(image.data(), image.data() + image.sizeInBytes());
+  };
+  const std::vector<OdUInt8> redPicture = fresh(setRed), glassPicture = fresh(setGlass);
+  EXPECT_NE(redPicture, glassPicture);
+  EXPECT_EQ(shown(red), redPicture);
+  EXPECT_EQ(shown(glass), glassPicture);
+  EXPECT_EQ(shown(red), redPicture);
+}
