@@ -228,3 +228,25 @@ TEST(RenderSolidTexture, MarbleAndWoodShowBothTheirColoursAndFollowTheirParamete
   wood->setGrainThickness(0.3);
   EXPECT_NE(render(OdGiMaterialTexturePtr(wood.get())), w1);
 }
+
+TEST(RenderImageMap, ExtremeMapTransformsDrawTheBaseColourRatherThanFail)
+{
+  // A scale of almost nothing sends texture coordinates past float's whole
+  // numbers; a singular transform collapses them.
+  MappedSquare tiny(halvesImage(), MapMapper::kTile, 1e-30, 0.0);
+  EXPECT_EQ(tiny.colourAt(50, 50), 'B') << "the base colour";
+  MappedSquare huge(halvesImage(), MapMapper::kClamp, 1e30, 0.0);
+  EXPECT_EQ(huge.colourAt(50, 50), 'R') << "everything maps to the image's corner";
+  Harness h;
+  const OdDbObjectId mat = h.addMaterial(L"Far", [](OdDbMaterial& m) {
+    MaterialMap map;
+    map.setSource(kProcedural);
+    map.setTexture(OdGiMaterialTexturePtr(OdGiMarbleTexture::createObject().get()));
+    map.mapper().setTransform(OdGeMatrix3d::scaling(1e30));
+    m.setDiffuse(rgb(0, 0, 255), map);
+  });
+  h.add(h.square(50, 50, 50, 0), mat);
+  h.lookDown(0, 0, 100, 100);
+  const ODCOLORREF c = h.at(h.render(16, 16), OdGePoint3d(50, 50, 0));
+  EXPECT_NE(c, Harness::kBackground);
+}

@@ -104,13 +104,15 @@ Vec3 baseColor(const SurfaceMaterial& material, const ObjectFrame& frame, const 
     projectPoint(map, frame, point.position, point.normal, u, v);
     const Vec3 uv = map.transform.point(Vec3(u, v, 0.f));
     float tu = uv.x, tv = uv.y;
-    if (!applyTiling(tu, map.uTiling) || !applyTiling(tv, map.vTiling))
+    // Coordinates beyond float's whole numbers (a scale near 0) show no map.
+    if (!(std::fabs(tu) < 8e6f) || !(std::fabs(tv) < 8e6f) || !applyTiling(tu, map.uTiling) ||
+        !applyTiling(tv, map.vTiling))
       return material.diffuse;
     // Mip level from the texels one pixel covers; grazing angles stretch it.
     const float facing = std::max(std::fabs(dot(point.normal, point.toEye)), 0.25f);
     const float perUnit = map.uvPerUnit * (map.fitToObject ? 1.f / frame.size : 1.f);
     const float texels = point.pixelSize * perUnit * float(std::max(map.image->width(), map.image->height())) / facing;
-    const float lod = texels > 1.f ? std::log2(texels) : 0.f;
+    const float lod = texels > 1.f ? fastLog2(texels) : 0.f;
     float rgba[4];
     map.image->sample(tu, tv, lod, map.uTiling, map.vTiling, rgba);
     texel = Vec3(rgba[0], rgba[1], rgba[2]);
@@ -120,7 +122,11 @@ Vec3 baseColor(const SurfaceMaterial& material, const ObjectFrame& frame, const 
   {
     // Solid textures: the point in the object's own proportions.
     const Vec3 local = (point.position - frame.centre) * (1.f / frame.size);
-    const Vec3 q = map.transform.point(local);
+    Vec3 q = map.transform.point(local);
+    // The noise lattice wraps every 256 units; keep far points finite and in
+    // integer range (NaN becomes 0).
+    auto tame = [](float v) { return v > -1e6f && v < 1e6f ? v : (v >= 1e6f ? 1e6f : (v <= -1e6f ? -1e6f : 0.f)); };
+    q = Vec3(tame(q.x), tame(q.y), tame(q.z));
     texel = map.kind == MapKind::Marble ? marbleColor(map.marble, q) : woodColor(map.wood, q);
   }
   const float mix = clamp01(map.blend) * coverage;

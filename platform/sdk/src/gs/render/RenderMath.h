@@ -44,6 +44,16 @@ inline float smoothstep(float e0, float e1, float x)
   return t * t * (3.f - 2.f * t);
 }
 
+// floor without the library call (no SSE4.1 assumed). From 2^23 on every
+// float is whole; NaN comes back as NaN.
+inline float fastFloor(float x)
+{
+  if (!(std::fabs(x) < 8388608.f))
+    return x;
+  const float t = float(std::int32_t(x));
+  return t > x ? t - 1.f : t;
+}
+
 // 2^x and log2(x) to about 1e-4 relative, for highlights and vein profiles
 // where std::pow costs more than the rest of the shading.
 inline float fastExp2(float x)

@@ -1,6 +1,8 @@
 #include "Renderer.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <limits>
 
 namespace OdGsRender
@@ -29,6 +31,52 @@ inline int ceilInt(float x)
   return i + (x > float(i) ? 1 : 0);
 }
 inline float clampCoord(float x) { return std::max(-1e8f, std::min(x, 1e8f)); }
+
+// Four floats at once (GCC vector extensions: SSE on x86-64, whatever the
+// target has elsewhere).
+typedef float f4 __attribute__((vector_size(16)));
+typedef std::int32_t i4 __attribute__((vector_size(16)));
+
+inline f4 splat(float v) { return f4{v, v, v, v}; }
+inline f4 load4(const float* p)
+{
+  f4 v;
+  std::memcpy(&v, p, sizeof v);
+  return v;
+}
+inline void store4(float* p, f4 v) { std::memcpy(p, &v, sizeof v); }
+inline f4 max4(f4 a, f4 b) { return a > b ? a : b; }
+inline f4 select4(i4 mask, f4 a, f4 b) { return mask ? a : b; }
+
+// 1 / sqrt(x): the bit-level first guess refined by two Newton steps
+// (relative error about 5e-6); x = 0 gives a large finite value, not NaN.
+inline f4 rsqrt4(f4 x)
+{
+  const f4 half = x * 0.5f;
+  f4 y = (f4)(i4{0x5f375a86, 0x5f375a86, 0x5f375a86, 0x5f375a86} - ((i4)x >> 1));
+  y = y * (1.5f - half * y * y);
+  y = y * (1.5f - half * y * y);
+  return y;
+}
+
+// x^e for x in (0, 1], as fastPow, four at a time.
+inline f4 pow4(f4 x, f4 e)
+{
+  const i4 bits = (i4)x;
+  const i4 exponent = ((bits >> 23) & 255) - 127;
+  const f4 t = (f4)((bits & 0x007FFFFF) | 0x3F800000) - 1.f;
+  const f4 log2x = __builtin_convertvector(exponent, f4) +
+                   t * (1.4425449f + t * (-0.7181452f + t * (0.4575485f + t * (-0.2779042f + t * (0.1217970f - t * 0.0258411f)))));
+  f4 y = e * log2x;
+  const i4 tiny = (y < -126.f) | (x <= 1e-30f);
+  y = max4(y, splat(-126.f));
+  i4 whole = __builtin_convertvector(y, i4);
+  whole += (i4)(y < __builtin_convertvector(whole, f4)); // truncation to floor: minus one where it rounded up
+  const f4 f = y - __builtin_convertvector(whole, f4);
+  const f4 p = 1.f + f * (0.6951786f + f * (0.2261590f + f * 0.0786762f));
+  const f4 r = p * (f4)((whole + 127) << 23);
+  return select4(tiny, splat(0.f), r);
+}
 
 inline float insideBound(bool tie) { return tie ? 0.f : std::numeric_limits<float>::denorm_min(); }
 } // namespace
@@ -223,7 +271,7 @@ void Renderer::rasterize(const Triangle& tri, OdUInt32 id)
   const float lo0 = insideBound(ownsTie(a0, b0)), lo1 = insideBound(ownsTie(tri.a1, tri.b1)),
               lo2 = insideBound(ownsTie(tri.a2, tri.b2));
   const int S = m_samples;
-  float off1[4], off2[4], offz[4];
+  float off1[4] = {}, off2[4] = {}, offz[4] = {};
   for (int s = 0; s < S; ++s)
   {
     off1[s] = tri.a1 * m_sampleX[s] + tri.b1 * m_sampleY[s];
@@ -239,6 +287,9 @@ void Renderer::rasterize(const Triangle& tri, OdUInt32 id)
     reach2 = std::max(reach2, off2[s]);
     reach0 = std::max(reach0, -(off1[s] + off2[s]));
   }
+  const f4 o1 = load4(off1), o2 = load4(off2), oz = load4(offz);
+  const f4 bound0 = splat(lo0), bound1 = splat(lo1), bound2 = splat(lo2);
+  const i4 idv = {std::int32_t(id), std::int32_t(id), std::int32_t(id), std::int32_t(id)};
   // Reciprocals, slightly shrunk toward zero so rounding never narrows a
   // row past a covered pixel.
   const float inv1 = tri.a1 != 0.f ? 0.99999f / tri.a1 : 0.f, inv2 = tri.a2 != 0.f ? 0.99999f / tri.a2 : 0.f;
@@ -278,6 +329,21 @@ void Renderer::rasterize(const Triangle& tri, OdUInt32 id)
       // Small triangles leave most pixels of their box untouched.
       if ((l1 + reach1 < 0.f) | (l2 + reach2 < 0.f) | (1.f - l1 - l2 + reach0 < 0.f))
         continue;
+      if (S == 4)
+      {
+        // The four samples side by side.
+        const f4 s1 = l1 + o1, s2 = l2 + o2, s0 = 1.f - s1 - s2, sz = z + oz;
+        float* depthAt = &m_depth[cell];
+        OdUInt32* idAt = &m_ids[cell];
+        const f4 depth = load4(depthAt);
+        const i4 hit = (s1 >= bound1) & (s2 >= bound2) & (s0 >= bound0) & (sz < depth);
+        store4(depthAt, select4(hit, sz, depth));
+        i4 ids;
+        std::memcpy(&ids, idAt, sizeof ids);
+        ids = hit ? idv : ids;
+        std::memcpy(idAt, &ids, sizeof ids);
+        continue;
+      }
       for (int s = 0; s < S; ++s)
       {
         const float s1 = l1 + off1[s], s2 = l2 + off2[s], s0 = 1.f - s1 - s2;
@@ -344,29 +410,154 @@ bool Renderer::sameSurface(OdUInt32 a, OdUInt32 b) const
          dot(m_vertices[ta.v[0]].normal, m_vertices[tb.v[0]].normal) > 0.9f;
 }
 
+void Renderer::queueShade(OdUInt32 tri, float px, float py, OdUInt32 pixel, float weight)
+{
+  m_queue.jobs.push_back(ShadeJob{tri, pixel, px, py, weight});
+}
+
+void Renderer::shadeQueued(const Scene& scene, const ViewSetup& view)
+{
+  ShadeQueue& q = m_queue;
+  const std::size_t n = q.jobs.size();
+  if (n == 0)
+    return;
+  const std::size_t padded = (n + 3) & ~std::size_t(3);
+  for (auto* v : {&q.P[0], &q.P[1], &q.P[2], &q.N[0], &q.N[1], &q.N[2], &q.V[0], &q.V[1], &q.V[2], &q.t, &q.exponent,
+                  &q.diffuse, &q.specular})
+    v->resize(padded);
+
+  // The point under each pixel centre: barycentrics pulled onto the
+  // triangle, corrected for perspective, then the attributes interpolated.
+  for (std::size_t i = 0; i < padded; ++i)
+  {
+    const std::size_t j = std::min(i, n - 1); // padding repeats the last
+    const ShadeJob& job = q.jobs[j];
+    const Triangle& tri = m_opaque[job.tri];
+    const float dx = job.px - tri.x0, dy = job.py - tri.y0;
+    const float r1 = tri.a1 * dx + tri.b1 * dy, r2 = tri.a2 * dx + tri.b2 * dy;
+    const Vertex& v0 = m_vertices[tri.v[0]];
+    const Vertex& v1 = m_vertices[tri.v[1]];
+    const Vertex& v2 = m_vertices[tri.v[2]];
+    float l0 = std::max(1.f - r1 - r2, 0.f) * v0.invT, l1 = std::max(r1, 0.f) * v1.invT, l2 = std::max(r2, 0.f) * v2.invT;
+    const float sum = l0 + l1 + l2;
+    if (!(sum > 0.f))
+      l0 = 1.f, l1 = l2 = 0.f;
+    else
+    {
+      const float inv = 1.f / sum;
+      l0 *= inv, l1 *= inv, l2 *= inv;
+    }
+    const float flip = tri.back ? -1.f : 1.f; // a back face seen is lit from its own side
+    for (int c = 0; c < 3; ++c)
+    {
+      const float* w0 = &v0.world.x;
+      const float* w1 = &v1.world.x;
+      const float* w2 = &v2.world.x;
+      const float* n0 = &v0.normal.x;
+      const float* n1 = &v1.normal.x;
+      const float* n2 = &v2.normal.x;
+      q.P[c][i] = w0[c] * l0 + w1[c] * l1 + w2[c] * l2;
+      q.N[c][i] = (n0[c] * l0 + n1[c] * l1 + n2[c] * l2) * flip;
+    }
+    q.t[i] = v0.t * l0 + v1.t * l1 + v2.t * l2;
+    q.exponent[i] = scene.materials[scene.meshes[tri.mesh].material].exponent;
+  }
+
+  // Lighting, four pixels at a time.
+  const Lighting& L = m_lighting;
+  const f4 l0x = splat(L.direction[0].x), l0y = splat(L.direction[0].y), l0z = splat(L.direction[0].z);
+  const f4 l1x = splat(L.direction[1].x), l1y = splat(L.direction[1].y), l1z = splat(L.direction[1].z);
+  const f4 i0 = splat(L.intensity[0]), i1 = splat(L.intensity[1]);
+  const f4 zero = splat(0.f);
+  for (std::size_t i = 0; i < padded; i += 4)
+  {
+    f4 nx = load4(&q.N[0][i]), ny = load4(&q.N[1][i]), nz = load4(&q.N[2][i]);
+    const f4 ni = rsqrt4(max4(nx * nx + ny * ny + nz * nz, splat(1e-30f)));
+    nx *= ni, ny *= ni, nz *= ni;
+    f4 vx, vy, vz;
+    if (view.perspective)
+    {
+      vx = m_cameraWorld.x - load4(&q.P[0][i]);
+      vy = m_cameraWorld.y - load4(&q.P[1][i]);
+      vz = m_cameraWorld.z - load4(&q.P[2][i]);
+      const f4 vi = rsqrt4(max4(vx * vx + vy * vy + vz * vz, splat(1e-30f)));
+      vx *= vi, vy *= vi, vz *= vi;
+    }
+    else
+    {
+      vx = splat(-m_viewDirWorld.x);
+      vy = splat(-m_viewDirWorld.y);
+      vz = splat(-m_viewDirWorld.z);
+    }
+    const f4 nl0 = nx * l0x + ny * l0y + nz * l0z, nl1 = nx * l1x + ny * l1y + nz * l1z;
+    const f4 diffuse = i0 * max4(nl0, zero) + i1 * max4(nl1, zero);
+    // Blinn-Phong from the key light only; below 1/512 it cannot show.
+    f4 hx = l0x + vx, hy = l0y + vy, hz = l0z + vz;
+    const f4 hi = rsqrt4(max4(hx * hx + hy * hy + hz * hz, splat(1e-30f)));
+    const f4 nh = (nx * hx + ny * hy + nz * hz) * hi;
+    const f4 power = pow4(max4(nh, splat(1e-30f)), load4(&q.exponent[i]));
+    const f4 specular = select4((nl0 > 0.f) & (nh > 0.f) & (power > 1.f / 512.f), i0 * power, zero);
+    store4(&q.N[0][i], nx);
+    store4(&q.N[1][i], ny);
+    store4(&q.N[2][i], nz);
+    store4(&q.V[0][i], vx);
+    store4(&q.V[1][i], vy);
+    store4(&q.V[2][i], vz);
+    store4(&q.diffuse[i], diffuse);
+    store4(&q.specular[i], specular);
+  }
+
+  // Colours: the base colour (with its map), ambient, diffuse, highlight.
+  const float pixelScale = float(view.perspective ? 1.0 / (view.scale * view.distance) : 1.0 / view.scale);
+  for (std::size_t i = 0; i < n; ++i)
+  {
+    const ShadeJob& job = q.jobs[i];
+    const SceneMesh& mesh = scene.meshes[m_opaque[job.tri].mesh];
+    const SurfaceMaterial& material = scene.materials[mesh.material];
+    Vec3 base = material.diffuse;
+    if (material.map.kind != MapKind::None)
+    {
+      ShadePoint point;
+      point.position = Vec3(q.P[0][i], q.P[1][i], q.P[2][i]);
+      point.normal = Vec3(q.N[0][i], q.N[1][i], q.N[2][i]);
+      point.toEye = Vec3(q.V[0][i], q.V[1][i], q.V[2][i]);
+      point.pixelSize = view.perspective ? q.t[i] * pixelScale : pixelScale;
+      base = baseColor(material, mesh.frame, point);
+    }
+    const Vec3& ambientSource = material.map.kind == MapKind::None ? material.ambient : base;
+    const Vec3 color = ambientSource * L.ambient + base * q.diffuse[i] + material.specular * (q.specular[i] * material.specularScale);
+    m_color[job.pixel] += color * job.weight;
+  }
+  q.jobs.clear();
+}
+
 void Renderer::resolve(const Scene& scene, const ViewSetup& view, const RenderOptions& options)
 {
   const int S = m_samples;
   const float weight = 1.f / float(S);
   for (int y = 0; y < m_height; ++y)
+  {
     for (int x = 0; x < m_width; ++x)
     {
       const std::size_t cell = (std::size_t(y) * std::size_t(m_width) + std::size_t(x)) * std::size_t(S);
       const OdUInt32* ids = &m_ids[cell];
-      Vec3& out = m_color[std::size_t(y) * std::size_t(m_width) + std::size_t(x)];
+      const OdUInt32 pixel = OdUInt32(std::size_t(y) * std::size_t(m_width) + std::size_t(x));
+      Vec3& out = m_color[pixel];
       const float px = float(m_viewLeft + x) + 0.5f, py = float(m_viewTop + y) + 0.5f;
       bool same = true;
       for (int s = 1; s < S; ++s)
         same = same && ids[s] == ids[0];
       if (same)
       {
-        out = ids[0] == kEmpty ? options.background : shadeAt(scene, view, m_opaque[ids[0]], px, py);
+        out = ids[0] == kEmpty ? options.background : Vec3();
+        if (ids[0] != kEmpty)
+          queueShade(ids[0], px, py, pixel, 1.f);
         continue;
       }
       // Edge pixel: each surface once, weighted by its samples. Triangles
       // of one mesh whose normals agree are one smooth surface: shading it
       // once, with the first of its triangles, looks the same.
-      Vec3 sum;
+      out = Vec3();
       bool done[4] = {false, false, false, false};
       for (int s = 0; s < S; ++s)
       {
@@ -380,11 +571,14 @@ void Renderer::resolve(const Scene& scene, const ViewSetup& view, const RenderOp
             done[r] = true;
             ++count;
           }
-        const Vec3 c = id == kEmpty ? options.background : shadeAt(scene, view, m_opaque[id], px, py);
-        sum += c * (float(count) * weight);
+        if (id == kEmpty)
+          out += options.background * (float(count) * weight);
+        else
+          queueShade(id, px, py, pixel, float(count) * weight);
       }
-      out = sum;
     }
+    shadeQueued(scene, view); // a row at a time keeps the queue in cache
+  }
 }
 
 void Renderer::blendTransparent(const Scene& scene, const ViewSetup& view)
@@ -427,15 +621,21 @@ void Renderer::blendTransparent(const Scene& scene, const ViewSetup& view)
 void Renderer::write(const ViewSetup& view, OdGiRasterImageRGBA& target) const
 {
   const std::size_t stride = std::size_t(target.pixelWidth()) * 4;
+  const f4 zero = splat(0.f), one = splat(1.f);
   for (int y = 0; y < m_height; ++y)
   {
     OdUInt8* row = target.data() + std::size_t(view.top + y) * stride + std::size_t(view.left) * 4;
     const Vec3* src = &m_color[std::size_t(y) * std::size_t(m_width)];
     for (int x = 0; x < m_width; ++x, row += 4)
     {
-      row[0] = OdUInt8(clamp01(src[x].x) * 255.f + 0.5f);
-      row[1] = OdUInt8(clamp01(src[x].y) * 255.f + 0.5f);
-      row[2] = OdUInt8(clamp01(src[x].z) * 255.f + 0.5f);
+      // Clamp to 0..1, round to 8 bits; alpha opaque.
+      f4 c = {src[x].x, src[x].y, src[x].z, 1.f};
+      c = c < zero ? zero : c;
+      c = c > one ? one : c;
+      const i4 v = __builtin_convertvector(c * 255.f + 0.5f, i4);
+      row[0] = OdUInt8(v[0]);
+      row[1] = OdUInt8(v[1]);
+      row[2] = OdUInt8(v[2]);
       row[3] = 255;
     }
   }

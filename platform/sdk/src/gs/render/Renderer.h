@@ -65,6 +65,9 @@ private:
   void rasterize(const Triangle& tri, OdUInt32 id);
   bool sameSurface(OdUInt32 a, OdUInt32 b) const;
   void resolve(const Scene& scene, const ViewSetup& view, const RenderOptions& options);
+  // Pixel shading in batches: the lighting of four pixels at a time.
+  void queueShade(OdUInt32 tri, float px, float py, OdUInt32 pixel, float weight);
+  void shadeQueued(const Scene& scene, const ViewSetup& view);
   void blendTransparent(const Scene& scene, const ViewSetup& view);
   Vec3 shadeAt(const Scene& scene, const ViewSetup& view, const Triangle& tri, float px, float py) const;
   void write(const ViewSetup& view, OdGiRasterImageRGBA& target) const;
@@ -81,6 +84,18 @@ private:
     std::vector<std::pair<OdUInt64, bool>> meshes; // geometry, opaque
     bool operator==(const FrameKey& o) const;
   };
+  struct ShadeJob
+  {
+    OdUInt32 tri, pixel;
+    float px, py, weight;
+  };
+  struct ShadeQueue
+  {
+    std::vector<ShadeJob> jobs;
+    // Filled while shading: the point, its normal, toward the eye, distance.
+    std::vector<float> P[3], N[3], V[3], t, exponent, diffuse, specular;
+  };
+  ShadeQueue m_queue;
   FrameKey m_lastKey;
   bool m_haveKey = false;
 

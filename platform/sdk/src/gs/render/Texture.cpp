@@ -12,7 +12,7 @@ bool applyTiling(float& t, Tiling tiling)
   switch (tiling)
   {
   case Tiling::Tile:
-    t -= std::floor(t);
+    t -= fastFloor(t);
     return true;
   case Tiling::None:
     return t >= 0.f && t <= 1.f;
@@ -22,7 +22,7 @@ bool applyTiling(float& t, Tiling tiling)
   case Tiling::Mirror:
   {
     // Period 2: 0..1 forward, 1..2 backward.
-    float p = t - 2.f * std::floor(t * 0.5f);
+    float p = t - 2.f * fastFloor(t * 0.5f);
     t = p > 1.f ? 2.f - p : p;
     return true;
   }
@@ -84,7 +84,7 @@ void TextureImage::sampleLevel(const Level& level, float u, float v, Tiling tu, 
   // Texel centres sit at half-integers; row 0 is the top, v = 0 the bottom.
   const float fx = u * float(level.w) - 0.5f;
   const float fy = (1.f - v) * float(level.h) - 0.5f;
-  const float flx = std::floor(fx), fly = std::floor(fy);
+  const float flx = fastFloor(fx), fly = fastFloor(fy);
   const int ix = int(flx), iy = int(fly);
   const float ax = fx - flx, ay = fy - fly;
   const int x0 = foldIndex(ix, level.w, tu), x1 = foldIndex(ix + 1, level.w, tu);
