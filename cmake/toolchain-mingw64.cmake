@@ -20,8 +20,11 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static-libgcc -static-libstdc++ -static")
 # A DLL must not export the runtime linked into it (a DLL built with
 # --export-all-symbols would, and its users would then see _Unwind_Resume twice).
+# Only the runtime is excluded: kticore.dll exports the host's own static
+# library on purpose.
 foreach(kind SHARED MODULE)
-  set(CMAKE_${kind}_LINKER_FLAGS_INIT "${CMAKE_EXE_LINKER_FLAGS_INIT} -Wl,--exclude-libs,ALL")
+  set(CMAKE_${kind}_LINKER_FLAGS_INIT
+      "${CMAKE_EXE_LINKER_FLAGS_INIT} -Wl,--exclude-libs=libgcc.a:libgcc_eh.a:libstdc++.a:libwinpthread.a:libssp.a")
 endforeach()
 
 # ctest and add_test run the .exe files through Wine.

@@ -16,6 +16,8 @@ MeAppServices::MeAppServices()
     registerService(kSystemDialogsService, createSystemDialogs());
     registerService(kManagerService, createManager());
     registerService(kEditorService, createEditor());
+    for (auto& item : m_items)
+      item.second->initialize();
   }
   catch (...)
   {
@@ -24,8 +26,6 @@ MeAppServices::MeAppServices()
     m_items.clear();
     throw;
   }
-  for (auto& item : m_items)
-    item.second->initialize();
 }
 
 MeAppServices::~MeAppServices()

@@ -140,7 +140,8 @@ void MeUiMaterialBrowserPalette::addItem(OdDbObjectId& id)
   item.iItem = ListView_GetItemCount(m_list);
   item.pszText = const_cast<wchar_t*>(text.c_str());
   item.lParam = reinterpret_cast<LPARAM>(&id);
-  ListView_InsertItem(m_list, &item);
+  // The wide messages by name: this code does not depend on UNICODE being defined.
+  SendMessageW(m_list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
 }
 
 void MeUiMaterialBrowserPalette::databaseChanged(OdDbDatabase*)
@@ -171,7 +172,7 @@ void MeUiMaterialBrowserPalette::materialErased(const OdDbObjectId& id)
       LVFINDINFOW find{};
       find.flags = LVFI_PARAM;
       find.lParam = reinterpret_cast<LPARAM>(&*it);
-      const int index = ListView_FindItem(m_list, -1, &find);
+      const int index = int(SendMessageW(m_list, LVM_FINDITEMW, WPARAM(-1), reinterpret_cast<LPARAM>(&find)));
       if (index < 0)
         return;
       ListView_DeleteItem(m_list, index);

@@ -61,11 +61,12 @@ TEST_F(ModuleTest, CommandReferenceCountingAndInterfaces)
   EXPECT_EQ(out, static_cast<void*>(command));
   ASSERT_EQ(command->QueryInterface(KT_IID_IKTUNKNOWN, &out), 1);
   EXPECT_EQ(command->QueryInterface(KT_IID_IKTUNKNOWN, nullptr), 0);
+  EXPECT_EQ(command->beginHook(), 0);
+  EXPECT_EQ(command->endHook(), 0);
   // Three references now: the first, and one per successful query.
   EXPECT_EQ(command->Release(), 2);
   EXPECT_EQ(command->Release(), 1);
   EXPECT_EQ(command->Release(), 0); // the object is gone; ASan would see a second free
-  EXPECT_EQ(command->beginHook(), 0);
 }
 
 TEST_F(ModuleTest, ContextIsReferencedWhileHeld)

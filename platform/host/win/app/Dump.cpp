@@ -8,10 +8,37 @@
 #include "host/HostDocking.h"
 #include "od/OdSdk.h"
 
+#include <commctrl.h>
+
 #include <map>
+#include <vector>
 
 namespace host
 {
+namespace
+{
+// The item texts of the first list-view among a pane's children, in order.
+std::vector<OdString> listItems(HWND pane)
+{
+  std::vector<OdString> items;
+  HWND list = FindWindowExW(pane, nullptr, WC_LISTVIEWW, nullptr);
+  if (!list)
+    return items;
+  const int count = int(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+  for (int i = 0; i < count; ++i)
+  {
+    wchar_t text[1024] = {};
+    LVITEMW item{};
+    item.iSubItem = 0;
+    item.pszText = text;
+    item.cchTextMax = int(std::size(text));
+    SendMessageW(list, LVM_GETITEMTEXTW, WPARAM(i), reinterpret_cast<LPARAM>(&item));
+    items.emplace_back(text);
+  }
+  return items;
+}
+} // namespace
+
 namespace
 {
 OdString handleText(const OdDbObjectId& id) { return id.getHandle().ascii(); }
@@ -118,6 +145,11 @@ std::string dumpJson(HostRuntime& runtime, const ModuleManager& modules)
     json.key(n == 1 ? pane.title : OdString::format(L"%s (%d)", pane.title, n)).beginObject();
     json.key(L"shown").value(pane.shown);
     json.key(L"dock").value(pane.bar == kHostDockRight ? L"right" : L"left");
+    // What a user reads in the pane's list, if it has one.
+    json.key(L"items").beginArray();
+    for (const OdString& item : listItems(static_cast<HWND>(pane.window)))
+      json.value(item);
+    json.endArray();
     json.endObject();
   }
   json.endObject();
