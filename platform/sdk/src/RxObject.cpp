@@ -102,4 +102,4 @@ OdRxClass* OdRxModule::desc()
 
 OdRxClass* OdRxModule::isA() const { return OdRxModule::desc(); }
 
-OdSmartPtr<OdRxModule> OdRxModule::createObject() { throw OdError(eNotApplicable, L"Modules are made by their libraries"); }
+OdSmartPtr<OdRxModule> OdRxModule::createObject() { throw OdError(eNotApplicable, L"Modules are made by their libraries or the linker"); }
