@@ -43,6 +43,7 @@ void* systemLookup(HostLibrary library, const char* name)
   case HostLibrary::Events: module = GetModuleHandleW(L"events5.dll"); break;
   case HostLibrary::Utils: module = GetModuleHandleW(L"hostutils.dll"); break;
   case HostLibrary::Docbar: module = GetModuleHandleW(L"docbar.dll"); break;
+  case HostLibrary::VectorizerUtils: module = GetModuleHandleW(L"hostvectorizerutils.dll"); break;
   }
   return module ? reinterpret_cast<void*>(GetProcAddress(module, name)) : nullptr;
 }
@@ -171,6 +172,13 @@ bool currentUCS(OdDbDatabase* database, OdGeMatrix3d& ucs)
 {
   auto fn = hostFunction<GetCurrentUCSFn>(HostLibrary::Utils, HOST_EXPORT_CURRENT_UCS);
   return fn && fn(database, ucs);
+}
+
+OdString currentVectorizerModuleName()
+{
+  auto fn = hostFunction<GetCurrentVectorizerModuleNameFn>(HostLibrary::VectorizerUtils, HOST_EXPORT_CURRENT_VECTORIZER);
+  const wchar_t* name = fn ? fn(false, false) : nullptr;
+  return name ? OdString(name) : OdString();
 }
 
 HostDocument* currentDocument()

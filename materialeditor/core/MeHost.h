@@ -21,6 +21,7 @@ enum class HostLibrary
   Events, // events5
   Utils,  // hostutils
   Docbar, // docking panes
+  VectorizerUtils, // hostvectorizerutils
 };
 
 // Where lookups go. In the Windows module the default is the real lookup in
@@ -59,6 +60,8 @@ OdString findFile(const OdString& fileName, OdDbDatabase* database, int kind = k
 bool showHelpTopic(const OdString& topic);
 void showEventMessage(const OdString& text);
 bool currentUCS(OdDbDatabase* database, OdGeMatrix3d& ucs);
+// The graphics module the host draws with, or empty when it names none.
+OdString currentVectorizerModuleName();
 
 // The current document and what the module takes from it.
 HostDocument* currentDocument();

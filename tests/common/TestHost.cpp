@@ -55,11 +55,12 @@ private:
   std::vector<int>& m_calls;
 };
 
-// A light theme that consumes no message.
+// A light theme that consumes no message; its background can be changed.
 class TestTheme final : public HostThemeService
 {
 public:
-  OdUInt32 windowBackgroundColor() const override { return ODRGB(255, 255, 255); }
+  OdUInt32 background = ODRGB(255, 255, 255);
+  OdUInt32 windowBackgroundColor() const override { return background; }
   OdUInt32 textColor() const override { return ODRGB(0, 0, 0); }
   bool isDark() const override { return false; }
   bool useAlternateIcons() const override { return false; }
@@ -175,7 +176,8 @@ bool sameLibrary(me::HostLibrary exported, me::HostLibrary asked)
   if (exported == asked)
     return true;
   const bool other = asked == HostLibrary::Executable || asked == HostLibrary::Core || asked == HostLibrary::Events ||
-                     asked == HostLibrary::Utils || asked == HostLibrary::Docbar;
+                     asked == HostLibrary::Utils || asked == HostLibrary::Docbar ||
+                     asked == HostLibrary::VectorizerUtils;
   return exported == HostLibrary::Main && !other;
 }
 
@@ -186,6 +188,8 @@ me::HostLibrary libraryOf(const std::string& name)
     return me::HostLibrary::Executable;
   if (name == HOST_EXPORT_INIT_RES_TRANSLATION)
     return me::HostLibrary::Core;
+  if (name == HOST_EXPORT_CURRENT_VECTORIZER)
+    return me::HostLibrary::VectorizerUtils;
   return me::HostLibrary::Main;
 }
 } // namespace
@@ -277,6 +281,8 @@ IProfile* TestHost::profile() { return &m_impl->profile; }
 host::ProfileStore& TestHost::profileStore() { return m_impl->profile; }
 
 HostAppServices* TestHost::appServices() { return &m_impl->services; }
+
+void TestHost::setWindowBackground(OdUInt32 color) { m_impl->theme.background = color; }
 
 void TestHost::removeExport(const std::string& name) { replaceExport(name, nullptr); }
 

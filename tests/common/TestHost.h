@@ -65,6 +65,8 @@ public:
   IProfile* profile();
   host::ProfileStore& profileStore(); // its values in the order they were made
   HostAppServices* appServices();
+  // The theme's window background (white unless changed), 0x00BBGGRR.
+  void setWindowBackground(OdUInt32 color);
 
   // What the module asked of the help service, the event service and the
   // preview notifier.

@@ -226,6 +226,8 @@ typedef bool (*FioIsFileExistFn)(const wchar_t* path);
 typedef IHelpService* (*GetIHelpServiceFn)();
 typedef IEvents* (*GetIEventsFn)();
 typedef bool (*GetCurrentUCSFn)(OdDbDatabase* database, OdGeMatrix3d& ucs);
+// The name of the graphics module the host draws with; null or empty for none.
+typedef const wchar_t* (*GetCurrentVectorizerModuleNameFn)(bool forPrinting, bool forRendering);
 typedef int (*HostMessageBoxFn)(void* owner, const wchar_t* text, const wchar_t* caption, int icon, int buttons);
 // Writes the chosen path into path (size in characters); false on cancel.
 typedef bool (*HostSelectFileToOpenFn)(void* owner, const wchar_t* initialName, const wchar_t* filter, unsigned flags,
@@ -244,5 +246,6 @@ typedef bool (*HostSelectFileToOpenFn)(void* owner, const wchar_t* initialName, 
 #define HOST_EXPORT_HELP_SERVICE "Get_IHelpService"
 #define HOST_EXPORT_EVENTS "Get_IEvents"
 #define HOST_EXPORT_CURRENT_UCS "getCurrentUCS"
+#define HOST_EXPORT_CURRENT_VECTORIZER "getCurrentVectorizerModuleName"
 #define HOST_EXPORT_MESSAGE_BOX "hostMessageBox"
 #define HOST_EXPORT_SELECT_FILE "hostSelectFileToOpen"
