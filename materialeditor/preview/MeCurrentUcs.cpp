@@ -1,10 +1,14 @@
 #include "MeSampleGeometry.h"
 
+#include "core/MeHost.h"
+
 namespace meui
 {
-// FIXME: the host's getCurrentUCS is not wired in yet; the world axes stand in.
-bool currentUcs(OdDbDatabase*, OdGeMatrix3d& ucs)
+bool currentUcs(OdDbDatabase* database, OdGeMatrix3d& ucs)
 {
+  if (me::currentUCS(database, ucs))
+    return true;
+  // No host, or a host without the function: the world axes.
   ucs.setToIdentity();
   return false;
 }
