@@ -1,0 +1,87 @@
+// The material preview window: draws a database's model space through the
+// graphics system, turns the camera with the left mouse button, zooms with
+// the wheel, and hands its picture out as a bitmap.
+//
+//   message            handler
+//   WM_PAINT           onPaint(HDC, const RECT&)   draws the picture
+//   WM_PRINTCLIENT     printClient(HDC)            the picture into another DC
+//   WM_ERASEBKGND      (nothing once attached: the picture covers the window)
+//   WM_SIZE            onSize(int, int)            resizes the device
+//   WM_LBUTTONDOWN/UP  beginDrag(POINT) / endDrag()
+//   WM_CAPTURECHANGED  endDrag() when another window took the mouse
+//   WM_MOUSEMOVE       orbit(POINT)
+//   WM_MOUSEWHEEL      wheel(int delta)
+//   WM_SETCURSOR       takes the focus over the client area
+//   KTM_THEMECHAGED    themeChanged()              the host's new background
+//   WM_DESTROY         onDestroy()                 releases the graphics objects
+#pragma once
+
+#include "MeGsPreview.h"
+#include "MeViewOrbit.h"
+
+#include "framework/Wnd.h"
+
+namespace meui
+{
+class MeGsViewer : public fw::CWnd, public MePreviewView
+{
+public:
+  // Wheel steps: toward the user the field grows (zoom out), away it shrinks.
+  static constexpr double kWheelTowardUser = 0.95;
+  static constexpr double kWheelAwayFromUser = 1.05;
+  static const wchar_t* const kClassName;
+  static constexpr UINT kClassStyle = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS | CS_OWNDC;
+  static constexpr DWORD kStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
+
+  MeGsViewer() = default;
+  ~MeGsViewer() override;
+
+  // The viewer as a visible child window of its own class.
+  bool createChild(HWND parent, const RECT& rect, UINT id);
+
+  // Builds the graphics objects for the database, once the window exists.
+  // False (nothing changed) without a window or a database, or when no
+  // graphics module loads; a module that is no graphics module raises the
+  // SDK's wrong-class error.
+  bool attach(OdDbDatabase* database);
+  bool isAttached() const { return m_gs.isAttached(); }
+
+  // A bitmap of the client area (owned by the caller), or null for a window
+  // of no size. The size argument is not used: the window has the size.
+  HBITMAP renderToBitmap(int size);
+
+  OdGsView* view() const { return m_gs.view(); }
+  OdGsDevice* device() const { return m_gs.device(); }
+  OdDbDatabase* database() const { return m_database; }
+  bool isDragging() const { return m_dragging; }
+
+  // MePreviewView
+  OdGsView* previewView() override { return view(); }
+  void previewChanged() override;
+
+protected:
+  LRESULT windowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+  bool hasOwnPaint() const override { return true; }
+  void onPaint(HDC dc, const RECT& area) override;
+  void onSize(int width, int height) override;
+  void onDestroy() override;
+
+private:
+  void printClient(HDC dc);
+  void beginDrag(POINT point);
+  void endDrag();
+  bool orbit(POINT point);
+  bool wheel(int delta);
+  void themeChanged();
+  void releaseGraphics();
+
+  MeGsPreview m_gs;
+  OdDbDatabase* m_database = nullptr;
+  HDC m_dc = nullptr;              // the window's own DC, from attach to destroy
+  HCURSOR m_dragCursor = nullptr;  // owned: loaded from the module's resources
+  HCURSOR m_arrow = nullptr;       // shared system cursor
+  bool m_dragging = false;
+  POINT m_last{};
+  MeViewOrbit m_orbit;
+};
+} // namespace meui
