@@ -1,0 +1,269 @@
+// The preview window on real Win32 windows: it paints the sample in the
+// material's shade on the host's background, turns with a drag, zooms with
+// the wheel, hands out its picture, follows the theme, and without attach
+// ignores what it is sent.
+#include "MeGsViewer.h"
+#include "MeGsWindowDevice.h"
+#include "MePreviewScene.h"
+#include "TestHost.h"
+
+#include "framework/ModuleState.h"
+#include "od/DbDictionary.h"
+#include "od/DbMaterial.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace
+{
+constexpr int kSize = 300;
+constexpr COLORREF kWhite = RGB(255, 255, 255);
+
+void pump()
+{
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+  {
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+}
+
+LPARAM at(int x, int y) { return MAKELPARAM(x, y); }
+
+// Red clearly above green and blue.
+bool isRedShade(COLORREF c) { return GetRValue(c) > GetGValue(c) + 60 && GetRValue(c) > GetBValue(c) + 60; }
+
+class Viewer : public ::testing::Test
+{
+protected:
+  void SetUp() override
+  {
+    // This program carries the module's resources, drag cursor included.
+    fw::setResourceHandle(GetModuleHandleW(nullptr));
+    m_host.newDocument(L"Shown");
+    OdDbMaterialPtr material = OdDbMaterial::createObject();
+    material->setName(L"Brick");
+    MaterialColor red;
+    red.setMethod(MaterialColor::kOverride);
+    red.setColor(OdCmEntityColor(220, 40, 30));
+    material->setDiffuse(red, MaterialMap());
+    material->setAmbient(red);
+    OdDbDictionaryPtr dictionary = m_host.database()->getMaterialDictionaryId(true).safeOpenObject(OdDb::kForWrite);
+    m_material = dictionary->setAt(L"Brick", material);
+
+    m_parent = CreateWindowExW(0, L"STATIC", L"preview", WS_POPUP | WS_VISIBLE, 0, 0, kSize, kSize, nullptr, nullptr,
+                               GetModuleHandleW(nullptr), nullptr);
+    ASSERT_TRUE(m_viewer.createChild(m_parent, RECT{0, 0, kSize, kSize}, 1));
+  }
+
+  void TearDown() override
+  {
+    m_scene.reset();
+    m_viewer.destroy();
+    DestroyWindow(m_parent);
+  }
+
+  // As the properties dialog does it: scene over the viewer, attach, sample, material.
+  void show()
+  {
+    m_scene = std::make_unique<meui::MePreviewScene>(m_viewer);
+    ASSERT_TRUE(m_viewer.attach(m_scene->database()));
+    ASSERT_TRUE(m_scene->setSampleType(0));
+    ASSERT_TRUE(m_scene->setMaterial(m_material));
+    UpdateWindow(m_viewer);
+    pump();
+  }
+
+  COLORREF windowPixel(int x, int y)
+  {
+    HDC dc = GetDC(m_viewer);
+    const COLORREF c = GetPixel(dc, x, y);
+    ReleaseDC(m_viewer, dc);
+    return c;
+  }
+
+  // One pixel of a bitmap, as a COLORREF.
+  static COLORREF bitmapPixel(HBITMAP bitmap, int x, int y)
+  {
+    DIBSECTION dib{};
+    if (GetObjectW(bitmap, sizeof dib, &dib) != sizeof dib || !dib.dsBm.bmBits)
+      return CLR_INVALID;
+    const auto* row = static_cast<const BYTE*>(dib.dsBm.bmBits) + std::size_t(y) * std::size_t(dib.dsBm.bmWidthBytes);
+    const BYTE* p = row + x * 4; // top-down, B G R X
+    return RGB(p[2], p[1], p[0]);
+  }
+
+  // Looks at the origin from +Z with a field as large as the window: one
+  // pixel is one eye unit.
+  void pixelPerUnitView()
+  {
+    m_viewer.view()->setView(OdGePoint3d(0, 0, 400), OdGePoint3d::kOrigin, OdGeVector3d::kYAxis, kSize, kSize);
+  }
+
+  void drag(int x0, int y0, int x1, int y1)
+  {
+    SendMessageW(m_viewer, WM_LBUTTONDOWN, MK_LBUTTON, at(x0, y0));
+    SendMessageW(m_viewer, WM_MOUSEMOVE, MK_LBUTTON, at(x1, y1));
+    SendMessageW(m_viewer, WM_LBUTTONUP, 0, at(x1, y1));
+  }
+
+  TestHost m_host;
+  OdDbObjectId m_material;
+  HWND m_parent = nullptr;
+  meui::MeGsViewer m_viewer;
+  std::unique_ptr<meui::MePreviewScene> m_scene; // goes before the viewer it frames through
+};
+
+TEST_F(Viewer, AttachedItPaintsTheSphereInTheMaterialsShadeOnTheHostBackground)
+{
+  show();
+  auto* device = dynamic_cast<meui::MeGsWindowDevice*>(m_viewer.device());
+  ASSERT_NE(device, nullptr) << "the window renderer is the default";
+  EXPECT_EQ(device->windowHandle(), reinterpret_cast<OdIntPtr>(m_viewer.hwnd()));
+  EXPECT_NE(device->windowDC(), 0);
+  EXPECT_TRUE(device->discardBackFaces());
+
+  const COLORREF centre = windowPixel(kSize / 2, kSize / 2);
+  EXPECT_TRUE(isRedShade(centre)) << std::hex << centre;
+  EXPECT_EQ(centre, device->image().pixelAt(kSize / 2, kSize / 2)) << "presented as rendered";
+  EXPECT_EQ(windowPixel(1, 1), kWhite);
+  EXPECT_EQ(windowPixel(kSize - 2, kSize - 2), kWhite);
+
+  // Resized, the device follows the client area; to nothing, it keeps its size.
+  SetWindowPos(m_viewer, nullptr, 0, 0, 200, 120, SWP_NOZORDER | SWP_NOMOVE);
+  EXPECT_EQ(device->outputRect().width(), 200);
+  EXPECT_EQ(device->outputRect().height(), 120);
+  SetWindowPos(m_viewer, nullptr, 0, 0, 0, 0, SWP_NOZORDER | SWP_NOMOVE);
+  EXPECT_EQ(device->outputRect().width(), 200);
+  EXPECT_EQ(m_viewer.renderToBitmap(96), nullptr) << "a window of no size has no picture";
+}
+
+TEST_F(Viewer, ADragOf200EyeUnitsTurnsHalfAroundAndNoLengthNothing)
+{
+  show();
+  pixelPerUnitView();
+  drag(150, 150, 150, 150);
+  EXPECT_EQ(m_viewer.view()->position(), OdGePoint3d(0, 0, 400));
+  SendMessageW(m_viewer, WM_MOUSEMOVE, 0, at(20, 20)); // no button: no turn
+  EXPECT_EQ(m_viewer.view()->position(), OdGePoint3d(0, 0, 400));
+
+  SendMessageW(m_viewer, WM_LBUTTONDOWN, MK_LBUTTON, at(50, 150));
+  EXPECT_TRUE(m_viewer.isDragging());
+  const HCURSOR arrow = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+  EXPECT_NE(GetCursor(), arrow);
+  EXPECT_NE(GetCursor(), nullptr) << "the drag cursor comes from the resources";
+  EXPECT_EQ(GetCapture(), m_viewer.hwnd());
+  SendMessageW(m_viewer, WM_MOUSEMOVE, MK_LBUTTON, at(250, 150));
+  SendMessageW(m_viewer, WM_LBUTTONUP, 0, at(250, 150));
+  EXPECT_FALSE(m_viewer.isDragging());
+  EXPECT_EQ(GetCursor(), arrow);
+  EXPECT_EQ(GetCapture(), nullptr);
+  EXPECT_TRUE(m_viewer.view()->position().isEqualTo(OdGePoint3d(0, 0, -400), OdGeTol(1e-6)));
+  EXPECT_TRUE(m_viewer.view()->upVector().isEqualTo(OdGeVector3d::kYAxis, OdGeTol(1e-9)));
+}
+
+TEST_F(Viewer, AWheelNotchAwayZoomsInBy105AndTowardOutBy095)
+{
+  show();
+  // The view divides its field by the factor: 1.05 shrinks it (closer),
+  // 0.95 widens it.
+  const double field = m_viewer.view()->fieldWidth();
+  SendMessageW(m_viewer, WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), at(150, 150));
+  EXPECT_NEAR(m_viewer.view()->fieldWidth(), field / 1.05, 1e-9);
+  SendMessageW(m_viewer, WM_MOUSEWHEEL, MAKEWPARAM(0, WORD(-WHEEL_DELTA)), at(150, 150));
+  EXPECT_NEAR(m_viewer.view()->fieldWidth(), field / 1.05 / 0.95, 1e-9);
+}
+
+TEST_F(Viewer, RenderToBitmapIsTheClientAreaInTheMaterialsShade)
+{
+  show();
+  HBITMAP bitmap = m_viewer.renderToBitmap(96);
+  ASSERT_NE(bitmap, nullptr);
+  BITMAP info{};
+  ASSERT_TRUE(GetObjectW(bitmap, sizeof info, &info));
+  EXPECT_EQ(info.bmWidth, kSize);
+  EXPECT_EQ(info.bmHeight, kSize);
+  const COLORREF centre = bitmapPixel(bitmap, kSize / 2, kSize / 2);
+  EXPECT_TRUE(isRedShade(centre)) << std::hex << centre;
+  EXPECT_EQ(centre, windowPixel(kSize / 2, kSize / 2));
+  EXPECT_EQ(bitmapPixel(bitmap, 0, 0), kWhite);
+  DeleteObject(bitmap);
+
+  // Thumbnails are drawn on a hidden window: its picture is the same.
+  ShowWindow(m_parent, SW_HIDE);
+  bitmap = m_viewer.renderToBitmap(96);
+  EXPECT_EQ(bitmapPixel(bitmap, kSize / 2, kSize / 2), centre);
+  DeleteObject(bitmap);
+}
+
+TEST_F(Viewer, ThemeChangeRepaintsTheBackgroundInTheNewColour)
+{
+  show();
+  m_host.setWindowBackground(RGB(20, 40, 120));
+  SendMessageW(m_viewer, RegisterWindowMessageW(L"KTM_THEMECHAGED"), 0, 0);
+  UpdateWindow(m_viewer);
+  EXPECT_EQ(windowPixel(1, 1), RGB(20, 40, 120));
+  EXPECT_TRUE(isRedShade(windowPixel(kSize / 2, kSize / 2)));
+}
+
+TEST_F(Viewer, SetCursorOverTheClientAreaTakesTheFocus)
+{
+  SetFocus(m_parent);
+  SendMessageW(m_viewer, WM_SETCURSOR, WPARAM(m_viewer.hwnd()), MAKELPARAM(HTBORDER, WM_MOUSEMOVE));
+  EXPECT_EQ(GetFocus(), m_parent);
+  SendMessageW(m_viewer, WM_SETCURSOR, WPARAM(m_viewer.hwnd()), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+  EXPECT_EQ(GetFocus(), m_viewer.hwnd());
+}
+
+TEST_F(Viewer, NeverAttachedItIgnoresWhatItIsSentAndRefusesNoDatabase)
+{
+  EXPECT_FALSE(m_viewer.attach(nullptr));
+  SendMessageW(m_viewer, WM_SIZE, 0, at(120, 80));
+  SendMessageW(m_viewer, WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), at(10, 10));
+  drag(10, 10, 200, 40);
+  InvalidateRect(m_viewer, nullptr, TRUE);
+  UpdateWindow(m_viewer);
+  pump();
+  EXPECT_FALSE(m_viewer.isAttached());
+  EXPECT_EQ(m_viewer.view(), nullptr);
+  HBITMAP bitmap = m_viewer.renderToBitmap(0);
+  EXPECT_NE(bitmap, nullptr) << "the window prints itself instead";
+  DeleteObject(bitmap);
+
+  meui::MeGsViewer windowless;
+  OdDbDatabasePtr db = odCreateDatabase();
+  EXPECT_FALSE(windowless.attach(db));
+  EXPECT_EQ(windowless.renderToBitmap(96), nullptr);
+}
+
+TEST_F(Viewer, TheHostsGraphicsModuleIsTakenWhenItNamesOneThatLoads)
+{
+  static const wchar_t* name = nullptr;
+  static const auto vectorizer = [](bool, bool) -> const wchar_t* { return name; };
+  m_host.replaceExport(HOST_EXPORT_CURRENT_VECTORIZER, reinterpret_cast<void*>(+vectorizer));
+  m_scene = std::make_unique<meui::MePreviewScene>(m_viewer);
+
+  name = OdGsSoftwareModuleName;
+  ASSERT_TRUE(m_viewer.attach(m_scene->database()));
+  EXPECT_TRUE(m_viewer.device()->isKindOf(OdGsSoftwareDevice::desc()));
+  EXPECT_EQ(dynamic_cast<meui::MeGsWindowDevice*>(m_viewer.device()), nullptr);
+
+  name = L"NoSuchRenderer.txv";
+  ASSERT_TRUE(m_viewer.attach(m_scene->database()));
+  EXPECT_NE(dynamic_cast<meui::MeGsWindowDevice*>(m_viewer.device()), nullptr);
+  name = nullptr;
+}
+
+TEST_F(Viewer, DestroyReleasesTheGraphicsObjects)
+{
+  show();
+  OdGsDevicePtr device = m_viewer.device();
+  m_viewer.destroy();
+  EXPECT_FALSE(m_viewer.isAttached());
+  EXPECT_EQ(m_viewer.device(), nullptr);
+  EXPECT_EQ(device->numViews(), 0);
+  EXPECT_EQ(device->numRefs(), 1) << "nothing but this test holds the device";
+}
+} // namespace
