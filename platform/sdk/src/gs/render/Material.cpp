@@ -136,6 +136,64 @@ Vec3 baseColor(const SurfaceMaterial& material, const ObjectFrame& frame, const 
   return color;
 }
 
+namespace
+{
+// baseColor's taming of solid texture coordinates, four at a time.
+inline f4 tame4(f4 v)
+{
+  const f4 limited = select4(v >= 1e6f, splat(1e6f), select4(v <= -1e6f, splat(-1e6f), splat(0.f)));
+  return select4((v > -1e6f) & (v < 1e6f), v, limited);
+}
+} // namespace
+
+void baseColors(const SurfaceMaterial& material, const ObjectFrame& frame, const ShadeArrays& points, std::size_t begin,
+                std::size_t end, SolidNoise& noise, float* const out[3])
+{
+  const DiffuseMap& map = material.map;
+  if (map.kind == MapKind::None || map.kind == MapKind::Image)
+  {
+    for (std::size_t i = begin; i < end; ++i)
+    {
+      Vec3 color = material.diffuse;
+      if (map.kind == MapKind::Image)
+      {
+        ShadePoint point;
+        point.position = Vec3(points.position[0][i], points.position[1][i], points.position[2][i]);
+        point.normal = Vec3(points.normal[0][i], points.normal[1][i], points.normal[2][i]);
+        point.toEye = Vec3(points.toEye[0][i], points.toEye[1][i], points.toEye[2][i]);
+        point.pixelSize = points.pixelSize[i];
+        color = baseColor(material, frame, point);
+      }
+      out[0][i] = color.x;
+      out[1][i] = color.y;
+      out[2][i] = color.z;
+    }
+    return;
+  }
+  // Solid textures as baseColor lays them on, four points at a time.
+  const float inverseSize = 1.f / frame.size;
+  const Affine& m = map.transform;
+  const float mix = clamp01(map.blend);
+  const Vec3& d = material.diffuse;
+  for (std::size_t i = begin; i < end; i += 4)
+  {
+    const f4 lx = (load4(points.position[0] + i) - frame.centre.x) * inverseSize;
+    const f4 ly = (load4(points.position[1] + i) - frame.centre.y) * inverseSize;
+    const f4 lz = (load4(points.position[2] + i) - frame.centre.z) * inverseSize;
+    const f4 qx = tame4(m.m[0][0] * lx + m.m[0][1] * ly + m.m[0][2] * lz + m.m[0][3]);
+    const f4 qy = tame4(m.m[1][0] * lx + m.m[1][1] * ly + m.m[1][2] * lz + m.m[1][3]);
+    const f4 qz = tame4(m.m[2][0] * lx + m.m[2][1] * ly + m.m[2][2] * lz + m.m[2][3]);
+    const Rgb4 texel = map.kind == MapKind::Marble ? marbleColor4(map.marble, qx, qy, qz, noise)
+                                                   : woodColor4(map.wood, qx, qy, qz, noise);
+    f4 r = d.x + (texel.r - d.x) * mix, g = d.y + (texel.g - d.y) * mix, b = d.z + (texel.b - d.z) * mix;
+    if (map.blend > 1.f)
+      r *= map.blend, g *= map.blend, b *= map.blend;
+    store4(out[0] + i, r);
+    store4(out[1] + i, g);
+    store4(out[2] + i, b);
+  }
+}
+
 Vec3 shade(const SurfaceMaterial& material, const ObjectFrame& frame, const Lighting& lighting, const ShadePoint& point)
 {
   const Vec3 base = baseColor(material, frame, point);

@@ -87,6 +87,22 @@ void projectPoint(const DiffuseMap& map, const ObjectFrame& frame, const Vec3& p
 // laid on when there is one and it reaches the point.
 Vec3 baseColor(const SurfaceMaterial& material, const ObjectFrame& frame, const ShadePoint& point);
 
+// Points to shade as arrays, one entry per point.
+struct ShadeArrays
+{
+  const float* position[3];
+  const float* normal[3];
+  const float* toEye[3];
+  const float* pixelSize;
+};
+
+// baseColor of the entries [begin, end), four at a time from begin: the
+// arrays (in and out) need room for three entries past end, which may be
+// read and overwritten. noise carries lattice cells from one call to the
+// next.
+void baseColors(const SurfaceMaterial& material, const ObjectFrame& frame, const ShadeArrays& points, std::size_t begin,
+                std::size_t end, SolidNoise& noise, float* const out[3]);
+
 // Lit colour (0..1 per channel, not clamped).
 Vec3 shade(const SurfaceMaterial& material, const ObjectFrame& frame, const Lighting& lighting, const ShadePoint& point);
 } // namespace OdGsRender

@@ -40,6 +40,32 @@ inline float grad(int hash, float x, float y, float z)
   const float v = h < 4 ? y : (h == 12 || h == 14 ? x : z);
   return ((h & 1) ? -u : u) + ((h & 2) ? -v : v);
 }
+
+// The same 16 gradients as vectors: grad(h, x, y, z) = g . (x, y, z). The
+// components are 0 and +-1, so the products are exact and the sum rounds as
+// grad's does.
+constexpr float kGradient[16][3] = {{1, 1, 0},  {-1, 1, 0},  {1, -1, 0}, {-1, -1, 0}, {1, 0, 1},  {-1, 0, 1},
+                                    {1, 0, -1}, {-1, 0, -1}, {0, 1, 1},  {0, -1, 1},  {0, 1, -1}, {0, -1, -1},
+                                    {1, 1, 0},  {0, -1, 1},  {-1, 1, 0}, {0, -1, -1}};
+
+inline f4 fade4(f4 t) { return t * t * t * (t * (t * 6.f - 15.f) + 10.f); }
+
+inline f4 dot4(const float g[3], f4 x, f4 y, f4 z) { return g[0] * x + g[1] * y + g[2] * z; }
+
+void fillCell(NoiseCell& cell, int X, int Y, int Z)
+{
+  cell.x = X;
+  cell.y = Y;
+  cell.z = Z;
+  auto P = [](int i) { return int(kPerm[std::size_t(i)]); };
+  const int A = P(X) + Y, AA = P(A) + Z, AB = P(A + 1) + Z;
+  const int B = P(X + 1) + Y, BA = P(B) + Z, BB = P(B + 1) + Z;
+  // Corners in the order (x, y, z) = 000, 100, 010, 110, 001, 101, 011, 111.
+  const int hash[8] = {P(AA), P(BA), P(AB), P(BB), P(AA + 1), P(BA + 1), P(AB + 1), P(BB + 1)};
+  for (int c = 0; c < 8; ++c)
+    for (int k = 0; k < 3; ++k)
+      cell.gradient[c][k] = kGradient[hash[c] & 15][k];
+}
 } // namespace
 
 float gradientNoise(float x, float y, float z)
@@ -61,6 +87,38 @@ float gradientNoise(float x, float y, float z)
   const float y1 = x1 + v * (x2 - x1);
   const float y2 = x3 + v * (x4 - x3);
   return y1 + w * (y2 - y1);
+}
+
+f4 gradientNoise4(f4 x, f4 y, f4 z, NoiseCell& cell)
+{
+  const f4 fx = floor4(x), fy = floor4(y), fz = floor4(z);
+  const i4 X = __builtin_convertvector(fx, i4) & 255, Y = __builtin_convertvector(fy, i4) & 255,
+           Z = __builtin_convertvector(fz, i4) & 255;
+  if (!allTrue((X == X[0]) & (Y == Y[0]) & (Z == Z[0])))
+  {
+    // The four points straddle a cell wall: one at a time.
+    return f4{gradientNoise(x[0], y[0], z[0]), gradientNoise(x[1], y[1], z[1]), gradientNoise(x[2], y[2], z[2]),
+              gradientNoise(x[3], y[3], z[3])};
+  }
+  if (X[0] != cell.x || Y[0] != cell.y || Z[0] != cell.z)
+    fillCell(cell, X[0], Y[0], Z[0]);
+  x -= fx;
+  y -= fy;
+  z -= fz;
+  const f4 u = fade4(x), v = fade4(y), w = fade4(z);
+  const f4 x1 = x - 1.f, y1 = y - 1.f, z1 = z - 1.f;
+  const float(*g)[3] = cell.gradient;
+  // Trilinear blend of the corners' ramps, in gradientNoise's order.
+  const f4 g000 = dot4(g[0], x, y, z), g100 = dot4(g[1], x1, y, z), g010 = dot4(g[2], x, y1, z), g110 = dot4(g[3], x1, y1, z);
+  const f4 g001 = dot4(g[4], x, y, z1), g101 = dot4(g[5], x1, y, z1), g011 = dot4(g[6], x, y1, z1),
+           g111 = dot4(g[7], x1, y1, z1);
+  const f4 a = g000 + u * (g100 - g000);
+  const f4 b = g010 + u * (g110 - g010);
+  const f4 c = g001 + u * (g101 - g001);
+  const f4 d = g011 + u * (g111 - g011);
+  const f4 e = a + v * (b - a);
+  const f4 f = c + v * (d - c);
+  return e + w * (f - e);
 }
 
 float turbulence(const Vec3& p, int octaves)
@@ -95,6 +153,46 @@ Vec3 marbleColor(const MarbleParams& params, const Vec3& p)
   // The stone itself is clouded a little by the same turbulence.
   const float cloud = 0.9f + 0.12f * std::min(turb, 1.f);
   return lerp(params.stone * cloud, params.vein, vein);
+}
+
+Rgb4 marbleColor4(const MarbleParams& params, f4 x, f4 y, f4 z, SolidNoise& noise)
+{
+  // marbleColor, four at a time; turbulence's two octaves written out.
+  const float bands = 3.f / std::max(params.spacing, 0.05f);
+  const f4 qx = x * 2.5f + 17.3f, qy = y * 2.5f + 5.1f, qz = z * 2.5f + 9.7f;
+  const f4 turb = abs4(gradientNoise4(qx, qy, qz, noise.cells[0])) +
+                  0.5f * abs4(gradientNoise4(qx * 2.f, qy * 2.f, qz * 2.f, noise.cells[1]));
+  const f4 f = (x + 0.35f * y + 0.6f * z) * bands + 1.8f * turb;
+  const f4 phase = f - floor4(f);
+  const i4 rising = phase < 0.5f;
+  const f4 half = select4(rising, phase * 2.f, phase * 2.f - 1.f);
+  const f4 bump = 4.f * half * (1.f - half);
+  const f4 crest = select4(rising, 0.5f + 0.5f * bump, 0.5f - 0.5f * bump);
+  const f4 vein = pow4(crest, splat(8.f / std::max(params.width, 0.05f)));
+  const f4 cloud = 0.9f + 0.12f * min4(turb, splat(1.f));
+  const f4 sr = params.stone.x * cloud, sg = params.stone.y * cloud, sb = params.stone.z * cloud;
+  return {sr + (params.vein.x - sr) * vein, sg + (params.vein.y - sg) * vein, sb + (params.vein.z - sb) * vein};
+}
+
+namespace
+{
+f4 sqrt4(f4 v) { return f4{std::sqrt(v[0]), std::sqrt(v[1]), std::sqrt(v[2]), std::sqrt(v[3])}; }
+} // namespace
+
+Rgb4 woodColor4(const WoodParams& params, f4 x, f4 y, f4 z, SolidNoise& noise)
+{
+  // woodColor, four at a time.
+  const f4 qx = x * 4.f + 3.7f, qy = y * 4.f + 11.2f, qz = z * 4.f + 7.9f;
+  f4 r = sqrt4(x * x + y * y);
+  r += 0.06f * params.radialNoise * gradientNoise4(qx, qy, qz * 0.5f, noise.cells[0]);
+  r += 0.04f * params.axialNoise * gradientNoise4(qx * 0.3f, qy * 0.3f, qz * 2.f, noise.cells[1]);
+  const float period = std::max(params.grain, 0.005f) * 0.6f;
+  const f4 ring = r / period - floor4(r / period);
+  const f4 late = smoothstep4(0.45f, 0.85f, ring) * (1.f - smoothstep4(0.93f, 1.f, ring));
+  const f4 streak = 0.95f + 0.05f * gradientNoise4(qx * 6.f, qy * 6.f, qz * 0.4f, noise.cells[2]);
+  const Vec3& a = params.color1;
+  const Vec3& b = params.color2;
+  return {(a.x + (b.x - a.x) * late) * streak, (a.y + (b.y - a.y) * late) * streak, (a.z + (b.z - a.z) * late) * streak};
 }
 
 Vec3 woodColor(const WoodParams& params, const Vec3& p)

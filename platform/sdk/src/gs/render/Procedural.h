@@ -6,6 +6,7 @@
 #pragma once
 
 #include "RenderMath.h"
+#include "Simd.h"
 
 namespace OdGsRender
 {
@@ -32,4 +33,23 @@ struct WoodParams
   float grain = 0.1f;       // ring spacing
 };
 Vec3 woodColor(const WoodParams& params, const Vec3& p);
+
+// The lattice cell last met by a four-wide noise and its eight corner
+// gradients. Neighbouring pixels nearly always share a cell, so the
+// permutation lookups are done once per cell rather than per pixel.
+struct NoiseCell
+{
+  std::int32_t x = -1, y = -1, z = -1;
+  float gradient[8][3] = {};
+};
+// One cell per noise a texture evaluates, kept across the pixels of a span.
+struct SolidNoise
+{
+  NoiseCell cells[3];
+};
+
+// Four points at once; per lane the value of the scalar function.
+f4 gradientNoise4(f4 x, f4 y, f4 z, NoiseCell& cell);
+Rgb4 marbleColor4(const MarbleParams& params, f4 x, f4 y, f4 z, SolidNoise& noise);
+Rgb4 woodColor4(const WoodParams& params, f4 x, f4 y, f4 z, SolidNoise& noise);
 } // namespace OdGsRender

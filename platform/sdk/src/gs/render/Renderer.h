@@ -65,9 +65,11 @@ private:
   void rasterize(const Triangle& tri, OdUInt32 id);
   bool sameSurface(OdUInt32 a, OdUInt32 b) const;
   void resolve(const Scene& scene, const ViewSetup& view, const RenderOptions& options);
-  // Pixel shading in batches: the lighting of four pixels at a time.
-  void queueShade(OdUInt32 tri, float px, float py, OdUInt32 pixel, float weight);
-  void shadeQueued(const Scene& scene, const ViewSetup& view);
+  // Shading a row's queued pixels: the point under each (four at a time
+  // along runs of one triangle), the lighting, the base colour per run of
+  // one mesh.
+  void queueShade(OdUInt32 tri, float px, OdUInt32 pixel, float weight);
+  void shadeRow(const Scene& scene, const ViewSetup& view, float py);
   void blendTransparent(const Scene& scene, const ViewSetup& view);
   Vec3 shadeAt(const Scene& scene, const ViewSetup& view, const Triangle& tri, float px, float py) const;
   void write(const ViewSetup& view, OdGiRasterImageRGBA& target) const;
@@ -84,18 +86,26 @@ private:
     std::vector<std::pair<OdUInt64, bool>> meshes; // geometry, opaque
     bool operator==(const FrameKey& o) const;
   };
-  struct ShadeJob
-  {
-    OdUInt32 tri, pixel;
-    float px, py, weight;
-  };
+  // A row's pixels to shade, as arrays (four-wide code reads them in
+  // groups, so each keeps room for three entries past the last).
   struct ShadeQueue
   {
-    std::vector<ShadeJob> jobs;
-    // Filled while shading: the point, its normal, toward the eye, distance.
-    std::vector<float> P[3], N[3], V[3], t, exponent, diffuse, specular;
+    std::size_t count = 0;
+    std::vector<OdUInt32> tri, pixel;
+    std::vector<float> px, weight;
+    // Filled while shading: the point, its normal, toward the eye, the
+    // world size of a pixel there, the highlight's exponent, the light.
+    std::vector<float> P[3], N[3], V[3], pixelSize, exponent, diffuse, specular, base[3];
+    // Consecutive entries of one triangle.
+    struct Run
+    {
+      std::size_t begin, end;
+      OdUInt32 mesh;
+    };
+    std::vector<Run> runs;
   };
   ShadeQueue m_queue;
+  SolidNoise m_noise;
   FrameKey m_lastKey;
   bool m_haveKey = false;
 
@@ -106,7 +116,7 @@ private:
   std::vector<Triangle> m_transparent;
   std::vector<float> m_depth;        // per sample
   std::vector<OdUInt32> m_ids;       // per sample: opaque triangle or kEmpty
-  std::vector<Vec3> m_color;         // per pixel of the viewport
+  std::vector<float> m_color;        // per pixel of the viewport: red, green, blue, unused
   int m_viewLeft = 0, m_viewTop = 0, m_width = 0, m_height = 0, m_samples = 4;
   float m_sampleX[4] = {}, m_sampleY[4] = {};
   float m_sampleLo = 0.f, m_sampleHi = 1.f; // sample offsets' range within a pixel
