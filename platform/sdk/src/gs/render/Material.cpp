@@ -21,8 +21,10 @@ void glossToSpecular(double gloss, float& exponent, float& scale)
   scale = 0.15f + 0.85f * g;
 }
 
-void projectPoint(const DiffuseMap& map, const ObjectFrame& frame, const Vec3& position, const Vec3& normal, float& u,
-                  float& v)
+namespace
+{
+inline void project(const DiffuseMap& map, const ObjectFrame& frame, const Vec3& position, const Vec3& normal, float& u,
+                    float& v)
 {
   const Vec3 p = position - frame.min; // drawing units from the box corner
   const Vec3 e = frame.max - frame.min;
@@ -90,47 +92,73 @@ void projectPoint(const DiffuseMap& map, const ObjectFrame& frame, const Vec3& p
   u = v = 0.f;
 }
 
+// The image map's colour at points of one object (the base colour where the
+// map does not reach), with what all points share worked out once.
+class ImageLookup
+{
+public:
+  ImageLookup(const SurfaceMaterial& material, const ObjectFrame& frame)
+    : m_material(material), m_map(material.map), m_frame(frame),
+      m_perUnit(m_map.uvPerUnit * (m_map.fitToObject ? 1.f / frame.size : 1.f)),
+      m_size(float(std::max(m_map.image->width(), m_map.image->height()))), m_mix(clamp01(m_map.blend))
+  {
+  }
+
+  Vec3 color(const Vec3& position, const Vec3& normal, const Vec3& toEye, float pixelSize) const
+  {
+    float u, v;
+    project(m_map, m_frame, position, normal, u, v);
+    const Vec3 uv = m_map.transform.point(Vec3(u, v, 0.f));
+    float tu = uv.x, tv = uv.y;
+    // Coordinates beyond float's whole numbers (a scale near 0) show no map.
+    if (!(std::fabs(tu) < 8e6f) || !(std::fabs(tv) < 8e6f) || !applyTiling(tu, m_map.uTiling) ||
+        !applyTiling(tv, m_map.vTiling))
+      return m_material.diffuse;
+    // Mip level from the texels one pixel covers; grazing angles stretch it.
+    const float facing = std::max(std::fabs(dot(normal, toEye)), 0.25f);
+    const float texels = pixelSize * m_perUnit * m_size / facing;
+    const float lod = texels > 1.f ? fastLog2(texels) : 0.f;
+    const f4 rgba = m_map.image->sample4(tu, tv, lod, m_map.uTiling, m_map.vTiling);
+    Vec3 color = lerp(m_material.diffuse, Vec3(rgba[0], rgba[1], rgba[2]), m_mix * rgba[3]);
+    if (m_map.blend > 1.f)
+      color *= m_map.blend;
+    return color;
+  }
+
+private:
+  const SurfaceMaterial& m_material;
+  const DiffuseMap& m_map;
+  const ObjectFrame& m_frame;
+  const float m_perUnit; // map units per drawing unit
+  const float m_size;    // texels across the picture's longer side
+  const float m_mix;     // how much of the map shows
+};
+} // namespace
+
+void projectPoint(const DiffuseMap& map, const ObjectFrame& frame, const Vec3& position, const Vec3& normal, float& u,
+                  float& v)
+{
+  project(map, frame, position, normal, u, v);
+}
+
 Vec3 baseColor(const SurfaceMaterial& material, const ObjectFrame& frame, const ShadePoint& point)
 {
   const DiffuseMap& map = material.map;
   if (map.kind == MapKind::None)
     return material.diffuse;
 
-  Vec3 texel;
-  float coverage = 1.f;
   if (map.kind == MapKind::Image)
-  {
-    float u, v;
-    projectPoint(map, frame, point.position, point.normal, u, v);
-    const Vec3 uv = map.transform.point(Vec3(u, v, 0.f));
-    float tu = uv.x, tv = uv.y;
-    // Coordinates beyond float's whole numbers (a scale near 0) show no map.
-    if (!(std::fabs(tu) < 8e6f) || !(std::fabs(tv) < 8e6f) || !applyTiling(tu, map.uTiling) ||
-        !applyTiling(tv, map.vTiling))
-      return material.diffuse;
-    // Mip level from the texels one pixel covers; grazing angles stretch it.
-    const float facing = std::max(std::fabs(dot(point.normal, point.toEye)), 0.25f);
-    const float perUnit = map.uvPerUnit * (map.fitToObject ? 1.f / frame.size : 1.f);
-    const float texels = point.pixelSize * perUnit * float(std::max(map.image->width(), map.image->height())) / facing;
-    const float lod = texels > 1.f ? fastLog2(texels) : 0.f;
-    float rgba[4];
-    map.image->sample(tu, tv, lod, map.uTiling, map.vTiling, rgba);
-    texel = Vec3(rgba[0], rgba[1], rgba[2]);
-    coverage = rgba[3];
-  }
-  else
-  {
-    // Solid textures: the point in the object's own proportions.
-    const Vec3 local = (point.position - frame.centre) * (1.f / frame.size);
-    Vec3 q = map.transform.point(local);
-    // The noise lattice wraps every 256 units; keep far points finite and in
-    // integer range (NaN becomes 0).
-    auto tame = [](float v) { return v > -1e6f && v < 1e6f ? v : (v >= 1e6f ? 1e6f : (v <= -1e6f ? -1e6f : 0.f)); };
-    q = Vec3(tame(q.x), tame(q.y), tame(q.z));
-    texel = map.kind == MapKind::Marble ? marbleColor(map.marble, q) : woodColor(map.wood, q);
-  }
-  const float mix = clamp01(map.blend) * coverage;
-  Vec3 color = lerp(material.diffuse, texel, mix);
+    return ImageLookup(material, frame).color(point.position, point.normal, point.toEye, point.pixelSize);
+
+  // Solid textures: the point in the object's own proportions.
+  const Vec3 local = (point.position - frame.centre) * (1.f / frame.size);
+  Vec3 q = map.transform.point(local);
+  // The noise lattice wraps every 256 units; keep far points finite and in
+  // integer range (NaN becomes 0).
+  auto tame = [](float v) { return v > -1e6f && v < 1e6f ? v : (v >= 1e6f ? 1e6f : (v <= -1e6f ? -1e6f : 0.f)); };
+  q = Vec3(tame(q.x), tame(q.y), tame(q.z));
+  const Vec3 texel = map.kind == MapKind::Marble ? marbleColor(map.marble, q) : woodColor(map.wood, q);
+  Vec3 color = lerp(material.diffuse, texel, clamp01(map.blend));
   if (map.blend > 1.f)
     color *= map.blend;
   return color;
@@ -150,20 +178,20 @@ void baseColors(const SurfaceMaterial& material, const ObjectFrame& frame, const
                 std::size_t end, SolidNoise& noise, float* const out[3])
 {
   const DiffuseMap& map = material.map;
-  if (map.kind == MapKind::None || map.kind == MapKind::Image)
+  if (map.kind == MapKind::None)
   {
     for (std::size_t i = begin; i < end; ++i)
+      out[0][i] = material.diffuse.x, out[1][i] = material.diffuse.y, out[2][i] = material.diffuse.z;
+    return;
+  }
+  if (map.kind == MapKind::Image)
+  {
+    const ImageLookup lookup(material, frame);
+    for (std::size_t i = begin; i < end; ++i)
     {
-      Vec3 color = material.diffuse;
-      if (map.kind == MapKind::Image)
-      {
-        ShadePoint point;
-        point.position = Vec3(points.position[0][i], points.position[1][i], points.position[2][i]);
-        point.normal = Vec3(points.normal[0][i], points.normal[1][i], points.normal[2][i]);
-        point.toEye = Vec3(points.toEye[0][i], points.toEye[1][i], points.toEye[2][i]);
-        point.pixelSize = points.pixelSize[i];
-        color = baseColor(material, frame, point);
-      }
+      const Vec3 color = lookup.color(Vec3(points.position[0][i], points.position[1][i], points.position[2][i]),
+                                      Vec3(points.normal[0][i], points.normal[1][i], points.normal[2][i]),
+                                      Vec3(points.toEye[0][i], points.toEye[1][i], points.toEye[2][i]), points.pixelSize[i]);
       out[0][i] = color.x;
       out[1][i] = color.y;
       out[2][i] = color.z;

@@ -3,33 +3,14 @@
 #include <filesystem>
 #include <system_error>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 namespace fs = std::filesystem;
 
 namespace OdGsRender
 {
-bool applyTiling(float& t, Tiling tiling)
-{
-  switch (tiling)
-  {
-  case Tiling::Tile:
-    t -= fastFloor(t);
-    return true;
-  case Tiling::None:
-    return t >= 0.f && t <= 1.f;
-  case Tiling::Clamp:
-    t = clamp01(t);
-    return true;
-  case Tiling::Mirror:
-  {
-    // Period 2: 0..1 forward, 1..2 backward.
-    float p = t - 2.f * fastFloor(t * 0.5f);
-    t = p > 1.f ? 2.f - p : p;
-    return true;
-  }
-  }
-  return true;
-}
-
 namespace
 {
 // Texel index at the edge of a level, by the tiling.
@@ -79,7 +60,7 @@ TextureImage::TextureImage(OdUInt32 width, OdUInt32 height, const std::vector<Od
   }
 }
 
-void TextureImage::sampleLevel(const Level& level, float u, float v, Tiling tu, Tiling tv, float out[4]) const
+f4 TextureImage::sampleLevel(const Level& level, float u, float v, Tiling tu, Tiling tv) const
 {
   // Texel centres sit at half-integers; row 0 is the top, v = 0 the bottom.
   const float fx = u * float(level.w) - 0.5f;
@@ -87,31 +68,47 @@ void TextureImage::sampleLevel(const Level& level, float u, float v, Tiling tu, 
   const float flx = fastFloor(fx), fly = fastFloor(fy);
   const int ix = int(flx), iy = int(fly);
   const float ax = fx - flx, ay = fy - fly;
-  const int x0 = foldIndex(ix, level.w, tu), x1 = foldIndex(ix + 1, level.w, tu);
-  const int y0 = foldIndex(iy, level.h, tv), y1 = foldIndex(iy + 1, level.h, tv);
-  const OdUInt8* p00 = &level.rgba[(std::size_t(y0) * level.w + x0) * 4];
-  const OdUInt8* p10 = &level.rgba[(std::size_t(y0) * level.w + x1) * 4];
-  const OdUInt8* p01 = &level.rgba[(std::size_t(y1) * level.w + x0) * 4];
-  const OdUInt8* p11 = &level.rgba[(std::size_t(y1) * level.w + x1) * 4];
+  int x0 = ix, x1 = ix + 1, y0 = iy, y1 = iy + 1;
+  if (ix < 0 || x1 >= level.w)
+    x0 = foldIndex(ix, level.w, tu), x1 = foldIndex(ix + 1, level.w, tu);
+  if (iy < 0 || y1 >= level.h)
+    y0 = foldIndex(iy, level.h, tv), y1 = foldIndex(iy + 1, level.h, tv);
+  // The four texels' channels as floats, weighted and summed per channel.
+  auto texel = [&](int x, int y) {
+    const OdUInt8* p = &level.rgba[(std::size_t(y) * std::size_t(level.w) + std::size_t(x)) * 4];
+#ifdef __SSE2__
+    // Bytes widened to 32-bit lanes by interleaving with zeros.
+    std::int32_t bits;
+    std::memcpy(&bits, p, sizeof bits);
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i wide = _mm_unpacklo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(bits), zero), zero);
+    return (f4)_mm_cvtepi32_ps(wide);
+#else
+    return f4{float(p[0]), float(p[1]), float(p[2]), float(p[3])};
+#endif
+  };
   const float w00 = (1 - ax) * (1 - ay), w10 = ax * (1 - ay), w01 = (1 - ax) * ay, w11 = ax * ay;
-  for (int c = 0; c < 4; ++c)
-    out[c] = (p00[c] * w00 + p10[c] * w10 + p01[c] * w01 + p11[c] * w11) * (1.f / 255.f);
+  return (texel(x0, y0) * w00 + texel(x1, y0) * w10 + texel(x0, y1) * w01 + texel(x1, y1) * w11) * (1.f / 255.f);
 }
 
-void TextureImage::sample(float u, float v, float lod, Tiling tu, Tiling tv, float out[4]) const
+f4 TextureImage::sample4(float u, float v, float lod, Tiling tu, Tiling tv) const
 {
   const float maxLevel = float(m_levels.size() - 1);
   lod = std::min(std::max(lod, 0.f), maxLevel);
   const int l0 = int(lod);
   const float t = lod - float(l0);
-  sampleLevel(m_levels[std::size_t(l0)], u, v, tu, tv, out);
+  f4 out = sampleLevel(m_levels[std::size_t(l0)], u, v, tu, tv);
   if (t > 0.01f && l0 + 1 < int(m_levels.size()))
   {
-    float second[4];
-    sampleLevel(m_levels[std::size_t(l0 + 1)], u, v, tu, tv, second);
-    for (int c = 0; c < 4; ++c)
-      out[c] += (second[c] - out[c]) * t;
+    const f4 second = sampleLevel(m_levels[std::size_t(l0 + 1)], u, v, tu, tv);
+    out += (second - out) * t;
   }
+  return out;
+}
+
+void TextureImage::sample(float u, float v, float lod, Tiling tu, Tiling tv, float out[4]) const
+{
+  store4(out, sample4(u, v, lod, tu, tv));
 }
 
 namespace

@@ -4,6 +4,7 @@
 
 #include "od/GsSoftware.h"
 #include "RenderMath.h"
+#include "Simd.h"
 
 #include <list>
 #include <map>
@@ -22,7 +23,28 @@ enum class Tiling
 
 // Folds a texture coordinate into [0, 1] by the tiling; false for None
 // outside the tile.
-bool applyTiling(float& t, Tiling tiling);
+inline bool applyTiling(float& t, Tiling tiling)
+{
+  switch (tiling)
+  {
+  case Tiling::Tile:
+    t -= fastFloor(t);
+    return true;
+  case Tiling::None:
+    return t >= 0.f && t <= 1.f;
+  case Tiling::Clamp:
+    t = clamp01(t);
+    return true;
+  case Tiling::Mirror:
+  {
+    // Period 2: 0..1 forward, 1..2 backward.
+    float p = t - 2.f * fastFloor(t * 0.5f);
+    t = p > 1.f ? 2.f - p : p;
+    return true;
+  }
+  }
+  return true;
+}
 
 class TextureImage
 {
@@ -38,6 +60,8 @@ public:
   // level lod (0 the full picture, fractional levels blend two). The tilings
   // decide which texels neighbour the edges. Result in 0..1, alpha in [3].
   void sample(float u, float v, float lod, Tiling tu, Tiling tv, float out[4]) const;
+  // The same as red, green, blue, alpha lanes.
+  f4 sample4(float u, float v, float lod, Tiling tu, Tiling tv) const;
 
 private:
   struct Level
@@ -45,7 +69,7 @@ private:
     int w = 0, h = 0;
     std::vector<OdUInt8> rgba;
   };
-  void sampleLevel(const Level& level, float u, float v, Tiling tu, Tiling tv, float out[4]) const;
+  f4 sampleLevel(const Level& level, float u, float v, Tiling tu, Tiling tv) const;
   std::vector<Level> m_levels;
   std::size_t m_bytes = 0;
 };
