@@ -36,9 +36,6 @@ inline int ceilInt(float x)
 }
 inline float clampCoord(float x) { return std::max(-1e8f, std::min(x, 1e8f)); }
 
-// std::max(a, b) four at a time: a unless a < b (so NaN stays).
-inline f4 maxOf(f4 a, f4 b) { return select4(a < b, b, a); }
-
 inline float insideBound(bool tie) { return tie ? 0.f : std::numeric_limits<float>::denorm_min(); }
 } // namespace
 
@@ -84,16 +81,25 @@ void Renderer::transform(const Scene& scene, const ViewSetup& view)
   m_meshBase.clear();
   float tMin = std::numeric_limits<float>::max(), tMax = -std::numeric_limits<float>::max();
   const double D = view.distance;
+  // A viewing matrix is rigid: its last row leaves w at 1, so the point
+  // transform reduces to the three rows written out here.
+  const double(*m)[4] = view.viewing.entry;
+  const bool affine = m[3][0] == 0.0 && m[3][1] == 0.0 && m[3][2] == 0.0 && m[3][3] == 1.0;
   for (const SceneMesh& mesh : scene.meshes)
   {
     m_meshBase.push_back(OdUInt32(m_vertices.size()));
-    for (std::size_t i = 0; i < mesh.positions.size(); ++i)
+    const MeshGeometry& geometry = *mesh.geometry;
+    for (std::size_t i = 0; i < geometry.positions.size(); ++i)
     {
       Vertex v;
-      v.world = mesh.positions[i];
-      v.normal = mesh.normals[i];
+      v.world = geometry.positions[i];
+      v.normal = geometry.normals[i];
       // In double: drawings may sit far from the origin.
-      const OdGePoint3d e = view.viewing * OdGePoint3d(v.world.x, v.world.y, v.world.z);
+      const double x = v.world.x, y = v.world.y, z = v.world.z;
+      const OdGePoint3d e = affine ? OdGePoint3d(m[0][0] * x + m[0][1] * y + m[0][2] * z + m[0][3],
+                                                 m[1][0] * x + m[1][1] * y + m[1][2] * z + m[1][3],
+                                                 m[2][0] * x + m[2][1] * y + m[2][2] * z + m[2][3])
+                                   : view.viewing * OdGePoint3d(x, y, z);
       v.eye = Vec3(e);
       v.t = float(view.perspective ? D - e.z : -e.z);
       tMin = std::min(tMin, v.t);
@@ -141,11 +147,11 @@ void Renderer::setupTriangles(const Scene& scene, const ViewSetup& view, const R
   m_transparent.clear();
   for (OdUInt32 m = 0; m < scene.meshes.size(); ++m)
   {
-    const SceneMesh& mesh = scene.meshes[m];
+    const std::vector<OdUInt32>& indices = scene.meshes[m].geometry->indices;
     const OdUInt32 base = m_meshBase[m];
-    for (std::size_t i = 0; i + 2 < mesh.indices.size(); i += 3)
+    for (std::size_t i = 0; i + 2 < indices.size(); i += 3)
     {
-      const OdUInt32 idx[3] = {base + mesh.indices[i], base + mesh.indices[i + 1], base + mesh.indices[i + 2]};
+      const OdUInt32 idx[3] = {base + indices[i], base + indices[i + 1], base + indices[i + 2]};
       int behind = 0;
       for (OdUInt32 k : idx)
         behind += m_vertices[k].t < m_near ? 1 : 0;
@@ -228,16 +234,23 @@ void Renderer::rasterize(const Triangle& tri, OdUInt32 id)
   pixelRange(tri, x0, x1, y0, y1);
   if (x0 > x1 || y0 > y1)
     return;
-  const float a0 = -(tri.a1 + tri.a2), b0 = -(tri.b1 + tri.b2);
-  const float lo0 = insideBound(ownsTie(a0, b0)), lo1 = insideBound(ownsTie(tri.a1, tri.b1)),
-              lo2 = insideBound(ownsTie(tri.a2, tri.b2));
+  // Everything the loops read, in locals: the depth and id stores below
+  // could otherwise alias them, and each would be loaded again per pixel.
+  const float tx0 = tri.x0, ty0 = tri.y0, a1 = tri.a1, b1 = tri.b1, a2 = tri.a2, b2 = tri.b2;
+  const float z0 = tri.z0, dzdx = tri.dzdx, dzdy = tri.dzdy;
+  const float a0 = -(a1 + a2), b0 = -(b1 + b2);
+  const float lo0 = insideBound(ownsTie(a0, b0)), lo1 = insideBound(ownsTie(a1, b1)), lo2 = insideBound(ownsTie(a2, b2));
   const int S = m_samples;
+  const std::size_t width = std::size_t(m_width);
+  const int viewLeft = m_viewLeft, viewTop = m_viewTop;
+  float* const depthBuffer = m_depth.data();
+  OdUInt32* const idBuffer = m_ids.data();
   float off1[4] = {}, off2[4] = {}, offz[4] = {};
   for (int s = 0; s < S; ++s)
   {
-    off1[s] = tri.a1 * m_sampleX[s] + tri.b1 * m_sampleY[s];
-    off2[s] = tri.a2 * m_sampleX[s] + tri.b2 * m_sampleY[s];
-    offz[s] = tri.dzdx * m_sampleX[s] + tri.dzdy * m_sampleY[s];
+    off1[s] = a1 * m_sampleX[s] + b1 * m_sampleY[s];
+    off2[s] = a2 * m_sampleX[s] + b2 * m_sampleY[s];
+    offz[s] = dzdx * m_sampleX[s] + dzdy * m_sampleY[s];
   }
   // The most any sample adds to each barycentric within its pixel: a pixel
   // whose corner value is below minus this has no sample inside.
@@ -250,42 +263,49 @@ void Renderer::rasterize(const Triangle& tri, OdUInt32 id)
   }
   const f4 o1 = load4(off1), o2 = load4(off2), oz = load4(offz);
   const f4 bound0 = splat(lo0), bound1 = splat(lo1), bound2 = splat(lo2);
-  const i4 idv = {std::int32_t(id), std::int32_t(id), std::int32_t(id), std::int32_t(id)};
+  const i4 idv = splatInt(std::int32_t(id));
+  // Rows are narrowed only for triangles more than three pixels wide.
+  const bool narrowRows = x1 - x0 > 2;
   // Reciprocals, slightly shrunk toward zero so rounding never narrows a
   // row past a covered pixel.
-  const float inv1 = tri.a1 != 0.f ? 0.99999f / tri.a1 : 0.f, inv2 = tri.a2 != 0.f ? 0.99999f / tri.a2 : 0.f;
-  const float inv0 = a0 != 0.f ? 0.99999f / a0 : 0.f;
+  float inv1 = 0.f, inv2 = 0.f, inv0 = 0.f;
+  if (narrowRows)
+  {
+    inv1 = a1 != 0.f ? 0.99999f / a1 : 0.f;
+    inv2 = a2 != 0.f ? 0.99999f / a2 : 0.f;
+    inv0 = a0 != 0.f ? 0.99999f / a0 : 0.f;
+  }
   for (int y = y0; y <= y1; ++y)
   {
-    const float dy = float(y) - tri.y0;
-    // Narrow the row to the pixels each edge lets through: l(x) = a x + c.
-    const float c1 = tri.b1 * dy - tri.a1 * tri.x0, c2 = tri.b2 * dy - tri.a2 * tri.x0;
-    const float c0 = 1.f - c1 - c2;
+    const float dy = float(y) - ty0;
     float lo = float(x0), hi = float(x1);
-    auto narrow = [&](float a, float inv, float c, float reach) {
-      // a x + c + reach >= 0
-      if (a > 0.f)
-        lo = std::max(lo, float(floorInt(clampCoord((-reach - c) * inv))));
-      else if (a < 0.f)
-        hi = std::min(hi, float(ceilInt(clampCoord((-reach - c) * inv))));
-      else if (c + reach < 0.f)
-        hi = lo - 1.f;
-    };
-    if (x1 - x0 > 2)
+    if (narrowRows)
     {
-      narrow(tri.a1, inv1, c1, reach1);
-      narrow(tri.a2, inv2, c2, reach2);
+      // Narrow the row to the pixels each edge lets through: l(x) = a x + c.
+      const float c1 = b1 * dy - a1 * tx0, c2 = b2 * dy - a2 * tx0;
+      const float c0 = 1.f - c1 - c2;
+      auto narrow = [&](float a, float inv, float c, float reach) {
+        // a x + c + reach >= 0
+        if (a > 0.f)
+          lo = std::max(lo, float(floorInt(clampCoord((-reach - c) * inv))));
+        else if (a < 0.f)
+          hi = std::min(hi, float(ceilInt(clampCoord((-reach - c) * inv))));
+        else if (c + reach < 0.f)
+          hi = lo - 1.f;
+      };
+      narrow(a1, inv1, c1, reach1);
+      narrow(a2, inv2, c2, reach2);
       narrow(a0, inv0, c0, reach0);
+      if (lo > hi)
+        continue;
     }
-    if (lo > hi)
-      continue;
     const int xs = int(lo), xe = int(hi);
-    const float dx = float(xs) - tri.x0;
-    float l1 = tri.a1 * dx + tri.b1 * dy;
-    float l2 = tri.a2 * dx + tri.b2 * dy;
-    float z = tri.z0 + tri.dzdx * dx + tri.dzdy * dy;
-    std::size_t cell = (std::size_t(y - m_viewTop) * std::size_t(m_width) + std::size_t(xs - m_viewLeft)) * std::size_t(S);
-    for (int x = xs; x <= xe; ++x, l1 += tri.a1, l2 += tri.a2, z += tri.dzdx, cell += std::size_t(S))
+    const float dx = float(xs) - tx0;
+    float l1 = a1 * dx + b1 * dy;
+    float l2 = a2 * dx + b2 * dy;
+    float z = z0 + dzdx * dx + dzdy * dy;
+    std::size_t cell = (std::size_t(y - viewTop) * width + std::size_t(xs - viewLeft)) * std::size_t(S);
+    for (int x = xs; x <= xe; ++x, l1 += a1, l2 += a2, z += dzdx, cell += std::size_t(S))
     {
       // Small triangles leave most pixels of their box untouched.
       if ((l1 + reach1 < 0.f) | (l2 + reach2 < 0.f) | (1.f - l1 - l2 + reach0 < 0.f))
@@ -294,8 +314,8 @@ void Renderer::rasterize(const Triangle& tri, OdUInt32 id)
       {
         // The four samples side by side.
         const f4 s1 = l1 + o1, s2 = l2 + o2, s0 = 1.f - s1 - s2, sz = z + oz;
-        float* depthAt = &m_depth[cell];
-        OdUInt32* idAt = &m_ids[cell];
+        float* depthAt = depthBuffer + cell;
+        OdUInt32* idAt = idBuffer + cell;
         const f4 depth = load4(depthAt);
         const i4 hit = (s1 >= bound1) & (s2 >= bound2) & (s0 >= bound0) & (sz < depth);
         store4(depthAt, select4(hit, sz, depth));
@@ -309,11 +329,11 @@ void Renderer::rasterize(const Triangle& tri, OdUInt32 id)
       {
         const float s1 = l1 + off1[s], s2 = l2 + off2[s], s0 = 1.f - s1 - s2;
         const float sz = z + offz[s];
-        float& depth = m_depth[cell + std::size_t(s)];
+        float& depth = depthBuffer[cell + std::size_t(s)];
         if ((s1 >= lo1) & (s2 >= lo2) & (s0 >= lo0) & (sz < depth))
         {
           depth = sz;
-          m_ids[cell + std::size_t(s)] = id;
+          idBuffer[cell + std::size_t(s)] = id;
         }
       }
     }
@@ -356,7 +376,7 @@ Vec3 Renderer::shadeAt(const Scene& scene, const ViewSetup& view, const Triangle
     point.pixelSize = 1.f / float(view.scale);
   }
   const SceneMesh& mesh = scene.meshes[tri.mesh];
-  return shade(scene.materials[mesh.material], mesh.frame, m_lighting, point);
+  return shade(scene.materials[mesh.material], mesh.geometry->frame, m_lighting, point);
 }
 
 bool Renderer::sameSurface(OdUInt32 a, OdUInt32 b) const
@@ -497,7 +517,7 @@ void Renderer::shadeRow(const Scene& scene, const ViewSetup& view, float py)
     const SurfaceMaterial& material = scene.materials[mesh.material];
     const bool mapped = material.map.kind != MapKind::None;
     if (mapped)
-      baseColors(material, mesh.frame, points, begin, end, m_noise, base);
+      baseColors(material, mesh.geometry->frame, points, begin, end, m_noise, base);
     const f4 ambient = splat(L.ambient);
     const Vec3& d = material.diffuse;
     const Vec3& s = material.specular;

@@ -32,7 +32,7 @@ Vec3 newell(const std::vector<Vec3>& points, const OdInt32* idx, int n)
 }
 } // namespace
 
-bool buildMesh(const std::vector<Vec3>& points, const std::vector<OdInt32>& faces, SceneMesh& mesh)
+bool buildMesh(const std::vector<Vec3>& points, const std::vector<OdInt32>& faces, MeshGeometry& mesh)
 {
   mesh.positions.clear();
   mesh.normals.clear();
@@ -238,16 +238,19 @@ private:
 
     std::vector<Vec3> points;
     std::vector<OdInt32> faces;
+    // Most entities sit directly in the drawing: no transform to apply.
+    const bool moved = !xform.isIdentity();
     if (const auto* sub = OdDbSubDMesh::cast(ent).get())
     {
+      points.reserve(sub->vertices().size());
       for (const OdGePoint3d& p : sub->vertices())
-        points.emplace_back(xform * p);
+        points.emplace_back(moved ? xform * p : p);
       faces.assign(sub->faceArray().begin(), sub->faceArray().end());
     }
     else if (const auto* pface = OdDbPolyFaceMesh::cast(ent).get())
     {
       for (OdInt32 i = 0; i < pface->numVertices(); ++i)
-        points.emplace_back(xform * pface->vertexAt(i)->position());
+        points.emplace_back(moved ? xform * pface->vertexAt(i)->position() : pface->vertexAt(i)->position());
       for (OdInt32 i = 0; i < pface->numFaces(); ++i)
       {
         const OdDbFaceRecord* face = pface->faceAt(i);
@@ -279,13 +282,15 @@ private:
       mesh = *known;
     else
     {
-      if (!buildMesh(points, faces, mesh))
+      auto geometry = std::make_shared<MeshGeometry>();
+      if (!buildMesh(points, faces, *geometry))
         return;
+      mesh.geometry = std::move(geometry);
       if (key && m_cache)
         m_cache->store(key, points, faces, mesh);
     }
     mesh.material = material(entityMaterial(ent, layer, inherited), entityColor(ent, layer, inherited));
-    for (const Vec3& p : {mesh.frame.min, mesh.frame.max})
+    for (const Vec3& p : {mesh.geometry->frame.min, mesh.geometry->frame.max})
       m_scene.extents.addPoint(OdGePoint3d(p.x, p.y, p.z));
     m_scene.meshes.push_back(std::move(mesh));
   }

@@ -7,17 +7,24 @@
 #include "od/DbObjectId.h"
 
 #include <map>
+#include <memory>
 #include <vector>
 
 namespace OdGsRender
 {
-struct SceneMesh
+// The shape of a mesh; a kept mesh's copies share it rather than copy it.
+struct MeshGeometry
 {
   std::vector<Vec3> positions; // world
   std::vector<Vec3> normals;   // unit, one per position
   std::vector<OdUInt32> indices; // three per triangle, counter-clockwise seen from the front
-  OdUInt32 material = 0;
   ObjectFrame frame;
+};
+
+struct SceneMesh
+{
+  std::shared_ptr<const MeshGeometry> geometry; // never null in a scene
+  OdUInt32 material = 0;
   // Names the geometry: copies of one built mesh share it; 0 for a mesh
   // that was not kept (its geometry cannot be recognised again).
   OdUInt64 geometryId = 0;
@@ -38,7 +45,7 @@ struct Scene
 // surfaces come out smooth and box edges stay sharp. Polygons with fewer
 // than three distinct corners, indices out of range and faces of no area are
 // left out. False when nothing is left.
-bool buildMesh(const std::vector<Vec3>& points, const std::vector<OdInt32>& faces, SceneMesh& mesh);
+bool buildMesh(const std::vector<Vec3>& points, const std::vector<OdInt32>& faces, MeshGeometry& mesh);
 
 struct SceneSource
 {

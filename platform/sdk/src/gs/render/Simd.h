@@ -24,6 +24,8 @@ inline void store4(float* p, f4 v) { std::memcpy(p, &v, sizeof v); }
 inline f4 max4(f4 a, f4 b) { return a > b ? a : b; }
 inline f4 min4(f4 a, f4 b) { return a < b ? a : b; }
 inline f4 select4(i4 mask, f4 a, f4 b) { return mask ? a : b; }
+// std::max(a, b): a unless a < b (so a NaN in a stays).
+inline f4 maxOf(f4 a, f4 b) { return select4(a < b, b, a); }
 inline f4 abs4(f4 v) { return (f4)((i4)v & 0x7FFFFFFF); }
 // As clamp01, NaN included.
 inline f4 clamp01x4(f4 v)
@@ -52,15 +54,21 @@ inline f4 rsqrt4(f4 x)
   return y;
 }
 
-// fastPow: x^e for x in (0, 1] through log2 and exp2 polynomials.
-inline f4 pow4(f4 x, f4 e)
+// fastLog2, for normal positive x: the exponent plus a polynomial in the
+// mantissa.
+inline f4 log2x4(f4 x)
 {
   const i4 bits = (i4)x;
   const i4 exponent = ((bits >> 23) & 255) - 127;
   const f4 t = (f4)((bits & 0x007FFFFF) | 0x3F800000) - 1.f;
-  const f4 log2x = __builtin_convertvector(exponent, f4) +
-                   t * (1.4425449f + t * (-0.7181452f + t * (0.4575485f + t * (-0.2779042f + t * (0.1217970f - t * 0.0258411f)))));
-  f4 y = e * log2x;
+  return __builtin_convertvector(exponent, f4) +
+         t * (1.4425449f + t * (-0.7181452f + t * (0.4575485f + t * (-0.2779042f + t * (0.1217970f - t * 0.0258411f)))));
+}
+
+// fastPow: x^e for x in (0, 1] through log2 and exp2 polynomials.
+inline f4 pow4(f4 x, f4 e)
+{
+  f4 y = e * log2x4(x);
   const i4 tiny = (y < -126.f) | (x <= 1e-30f);
   y = max4(y, splat(-126.f));
   i4 whole = __builtin_convertvector(y, i4);
