@@ -125,7 +125,111 @@ public:
     return color;
   }
 
+  // color for four points; lanes from count on are left at the base colour.
+  Rgb4 color4(const ShadeArrays& points, std::size_t i, std::size_t count) const
+  {
+    const f4 px = load4(points.position[0] + i), py = load4(points.position[1] + i), pz = load4(points.position[2] + i);
+    const f4 nx = load4(points.normal[0] + i), ny = load4(points.normal[1] + i), nz = load4(points.normal[2] + i);
+    f4 u, v;
+    project4(px, py, pz, nx, ny, nz, points, i, count, u, v);
+    // The map's transform of (u, v, 0), as Affine::point does it.
+    const float(*m)[4] = m_map.transform.m;
+    const f4 zero = splat(0.f);
+    f4 tu = m[0][0] * u + m[0][1] * v + m[0][2] * zero + m[0][3];
+    f4 tv = m[1][0] * u + m[1][1] * v + m[1][2] * zero + m[1][3];
+    // Coordinates beyond float's whole numbers (a scale near 0) show no map.
+    i4 valid = (abs4(tu) < 8e6f) & (abs4(tv) < 8e6f);
+    valid &= tile4(tu, m_map.uTiling) & tile4(tv, m_map.vTiling);
+    // Mip level from the texels one pixel covers; grazing angles stretch it.
+    const f4 facing = maxOf(abs4(nx * load4(points.toEye[0] + i) + ny * load4(points.toEye[1] + i) +
+                                 nz * load4(points.toEye[2] + i)),
+                            splat(0.25f));
+    const f4 texels = load4(points.pixelSize + i) * m_perUnit * m_size / facing;
+    const f4 lod = select4(texels > 1.f, log2x4(texels), zero);
+    for (std::size_t k = count; k < 4; ++k)
+      valid[k] = 0;
+    f4 texel[4] = {zero, zero, zero, zero};
+    m_map.image->sample4x4(tu, tv, lod, m_map.uTiling, m_map.vTiling, valid, texel);
+    // Texels to channels: lane k of each is point k.
+    const f4 rg01 = __builtin_shuffle(texel[0], texel[1], i4{0, 4, 1, 5}), ba01 = __builtin_shuffle(texel[0], texel[1], i4{2, 6, 3, 7});
+    const f4 rg23 = __builtin_shuffle(texel[2], texel[3], i4{0, 4, 1, 5}), ba23 = __builtin_shuffle(texel[2], texel[3], i4{2, 6, 3, 7});
+    const f4 r = __builtin_shuffle(rg01, rg23, i4{0, 1, 4, 5}), g = __builtin_shuffle(rg01, rg23, i4{2, 3, 6, 7});
+    const f4 b = __builtin_shuffle(ba01, ba23, i4{0, 1, 4, 5}), a = __builtin_shuffle(ba01, ba23, i4{2, 3, 6, 7});
+    const Vec3& d = m_material.diffuse;
+    const f4 mix = m_mix * a;
+    f4 cr = d.x + (r - d.x) * mix, cg = d.y + (g - d.y) * mix, cb = d.z + (b - d.z) * mix;
+    if (m_map.blend > 1.f)
+      cr *= m_map.blend, cg *= m_map.blend, cb *= m_map.blend;
+    return {select4(valid, cr, splat(d.x)), select4(valid, cg, splat(d.y)), select4(valid, cb, splat(d.z))};
+  }
+
 private:
+  // applyTiling, four at a time: the lanes it leaves valid.
+  static i4 tile4(f4& t, Tiling tiling)
+  {
+    switch (tiling)
+    {
+    case Tiling::Tile:
+      t -= floor4(t);
+      break;
+    case Tiling::None:
+      return (t >= 0.f) & (t <= 1.f);
+    case Tiling::Clamp:
+      t = clamp01x4(t);
+      break;
+    case Tiling::Mirror:
+    {
+      const f4 p = t - 2.f * floor4(t * 0.5f);
+      t = select4(p > 1.f, 2.f - p, p);
+      break;
+    }
+    }
+    return splatInt(-1);
+  }
+
+  static f4 safeDiv4(f4 a, f4 b) { return select4(abs4(b) > 1e-20f, a / b, splat(0.f)); }
+
+  // project, four at a time; the round projections a point at a time.
+  void project4(f4 px, f4 py, f4 pz, f4 nx, f4 ny, f4 nz, const ShadeArrays& points, std::size_t i, std::size_t count, f4& u,
+                f4& v) const
+  {
+    const Vec3& lo = m_frame.min;
+    const Vec3 e = m_frame.max - m_frame.min;
+    const bool fit = m_map.fitToObject;
+    px -= lo.x, py -= lo.y, pz -= lo.z; // drawing units from the box corner
+    switch (m_map.projection)
+    {
+    case Projection::Planar:
+      u = fit ? safeDiv4(px, splat(e.x)) : px;
+      v = fit ? safeDiv4(py, splat(e.y)) : py;
+      return;
+    case Projection::Box:
+    {
+      const f4 ax = abs4(nx), ay = abs4(ny), az = abs4(nz);
+      const i4 zSide = (az >= ax) & (az >= ay), xSide = ~zSide & (ax >= ay);
+      const f4 su = select4(zSide, select4(nz >= 0.f, px, e.x - px),
+                            select4(xSide, select4(nx >= 0.f, py, e.y - py), select4(ny >= 0.f, e.x - px, px)));
+      const f4 sv = select4(zSide, py, pz);
+      const f4 eu = select4(xSide, splat(e.y), splat(e.x)), ev = select4(zSide, splat(e.y), splat(e.z));
+      u = fit ? safeDiv4(su, eu) : su;
+      v = fit ? safeDiv4(sv, ev) : sv;
+      return;
+    }
+    default:
+      u = v = splat(0.f);
+      for (std::size_t k = 0; k < count; ++k)
+      {
+        const std::size_t j = i + k;
+        float uk, vk;
+        project(m_map, m_frame, Vec3(points.position[0][j], points.position[1][j], points.position[2][j]),
+                Vec3(points.normal[0][j], points.normal[1][j], points.normal[2][j]), uk, vk);
+        u[k] = uk;
+        v[k] = vk;
+      }
+      return;
+    }
+  }
+
   const SurfaceMaterial& m_material;
   const DiffuseMap& m_map;
   const ObjectFrame& m_frame;
@@ -187,14 +291,12 @@ void baseColors(const SurfaceMaterial& material, const ObjectFrame& frame, const
   if (map.kind == MapKind::Image)
   {
     const ImageLookup lookup(material, frame);
-    for (std::size_t i = begin; i < end; ++i)
+    for (std::size_t i = begin; i < end; i += 4)
     {
-      const Vec3 color = lookup.color(Vec3(points.position[0][i], points.position[1][i], points.position[2][i]),
-                                      Vec3(points.normal[0][i], points.normal[1][i], points.normal[2][i]),
-                                      Vec3(points.toEye[0][i], points.toEye[1][i], points.toEye[2][i]), points.pixelSize[i]);
-      out[0][i] = color.x;
-      out[1][i] = color.y;
-      out[2][i] = color.z;
+      const Rgb4 color = lookup.color4(points, i, std::min<std::size_t>(4, end - i));
+      store4(out[0] + i, color.r);
+      store4(out[1] + i, color.g);
+      store4(out[2] + i, color.b);
     }
     return;
   }

@@ -60,6 +60,23 @@ TextureImage::TextureImage(OdUInt32 width, OdUInt32 height, const std::vector<Od
   }
 }
 
+namespace
+{
+// A texel's four channels as floats.
+inline f4 texelAt(const OdUInt8* p)
+{
+#ifdef __SSE2__
+  // Bytes widened to 32-bit lanes by interleaving with zeros.
+  std::int32_t bits;
+  std::memcpy(&bits, p, sizeof bits);
+  const __m128i zero = _mm_setzero_si128();
+  return (f4)_mm_cvtepi32_ps(_mm_unpacklo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(bits), zero), zero));
+#else
+  return f4{float(p[0]), float(p[1]), float(p[2]), float(p[3])};
+#endif
+}
+} // namespace
+
 f4 TextureImage::sampleLevel(const Level& level, float u, float v, Tiling tu, Tiling tv) const
 {
   // Texel centres sit at half-integers; row 0 is the top, v = 0 the bottom.
@@ -73,22 +90,61 @@ f4 TextureImage::sampleLevel(const Level& level, float u, float v, Tiling tu, Ti
     x0 = foldIndex(ix, level.w, tu), x1 = foldIndex(ix + 1, level.w, tu);
   if (iy < 0 || y1 >= level.h)
     y0 = foldIndex(iy, level.h, tv), y1 = foldIndex(iy + 1, level.h, tv);
-  // The four texels' channels as floats, weighted and summed per channel.
-  auto texel = [&](int x, int y) {
-    const OdUInt8* p = &level.rgba[(std::size_t(y) * std::size_t(level.w) + std::size_t(x)) * 4];
-#ifdef __SSE2__
-    // Bytes widened to 32-bit lanes by interleaving with zeros.
-    std::int32_t bits;
-    std::memcpy(&bits, p, sizeof bits);
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i wide = _mm_unpacklo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(bits), zero), zero);
-    return (f4)_mm_cvtepi32_ps(wide);
-#else
-    return f4{float(p[0]), float(p[1]), float(p[2]), float(p[3])};
-#endif
-  };
+  // The four texels weighted and summed per channel.
+  auto texel = [&](int x, int y) { return texelAt(&level.rgba[(std::size_t(y) * std::size_t(level.w) + std::size_t(x)) * 4]); };
   const float w00 = (1 - ax) * (1 - ay), w10 = ax * (1 - ay), w01 = (1 - ax) * ay, w11 = ax * ay;
   return (texel(x0, y0) * w00 + texel(x1, y0) * w10 + texel(x0, y1) * w01 + texel(x1, y1) * w11) * (1.f / 255.f);
+}
+
+void TextureImage::sampleLevel4(const Level& level, f4 u, f4 v, Tiling tu, Tiling tv, i4 lanes, f4 out[4]) const
+{
+  // sampleLevel with the coordinates and weights four lanes at once.
+  const f4 fx = u * float(level.w) - 0.5f;
+  const f4 fy = (1.f - v) * float(level.h) - 0.5f;
+  const f4 flx = floor4(fx), fly = floor4(fy);
+  const i4 ix = __builtin_convertvector(flx, i4), iy = __builtin_convertvector(fly, i4);
+  const f4 ax = fx - flx, ay = fy - fly;
+  const f4 w00 = (1 - ax) * (1 - ay), w10 = ax * (1 - ay), w01 = (1 - ax) * ay, w11 = ax * ay;
+  for (int k = 0; k < 4; ++k)
+  {
+    if (!lanes[k])
+      continue;
+    int x0 = ix[k], x1 = ix[k] + 1, y0 = iy[k], y1 = iy[k] + 1;
+    if (x0 < 0 || x1 >= level.w)
+      x0 = foldIndex(ix[k], level.w, tu), x1 = foldIndex(ix[k] + 1, level.w, tu);
+    if (y0 < 0 || y1 >= level.h)
+      y0 = foldIndex(iy[k], level.h, tv), y1 = foldIndex(iy[k] + 1, level.h, tv);
+    const OdUInt8* data = level.rgba.data();
+    const std::size_t row0 = std::size_t(y0) * std::size_t(level.w), row1 = std::size_t(y1) * std::size_t(level.w);
+    out[k] = (texelAt(data + (row0 + std::size_t(x0)) * 4) * w00[k] + texelAt(data + (row0 + std::size_t(x1)) * 4) * w10[k] +
+              texelAt(data + (row1 + std::size_t(x0)) * 4) * w01[k] + texelAt(data + (row1 + std::size_t(x1)) * 4) * w11[k]) *
+             (1.f / 255.f);
+  }
+}
+
+void TextureImage::sample4x4(f4 u, f4 v, f4 lod, Tiling tu, Tiling tv, i4 valid, f4 out[4]) const
+{
+  // sample4's level choice per lane; each level used is then sampled for
+  // all lanes that use it at once.
+  const int levels = int(m_levels.size());
+  lod = select4(lod < 0.f, splat(0.f), lod);
+  lod = select4(float(levels - 1) < lod, splat(float(levels - 1)), lod);
+  const i4 l0 = __builtin_convertvector(lod, i4);
+  const f4 t = lod - __builtin_convertvector(l0, f4);
+  const i4 blend = valid & (t > 0.01f) & (l0 + 1 < levels);
+  f4 second[4];
+  for (i4 left = valid; left[0] | left[1] | left[2] | left[3];)
+  {
+    const int level = left[0] ? l0[0] : left[1] ? l0[1] : left[2] ? l0[2] : l0[3];
+    const i4 lanes = left & (l0 == level);
+    sampleLevel4(m_levels[std::size_t(level)], u, v, tu, tv, lanes, out);
+    if (blend[0] | blend[1] | blend[2] | blend[3])
+      sampleLevel4(m_levels[std::size_t(std::min(level + 1, levels - 1))], u, v, tu, tv, lanes & blend, second);
+    left &= ~lanes;
+  }
+  for (int k = 0; k < 4; ++k)
+    if (blend[k])
+      out[k] += (second[k] - out[k]) * t[k];
 }
 
 f4 TextureImage::sample4(float u, float v, float lod, Tiling tu, Tiling tv) const

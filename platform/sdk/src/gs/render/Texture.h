@@ -62,6 +62,9 @@ public:
   void sample(float u, float v, float lod, Tiling tu, Tiling tv, float out[4]) const;
   // The same as red, green, blue, alpha lanes.
   f4 sample4(float u, float v, float lod, Tiling tu, Tiling tv) const;
+  // sample4 for four points (lanes of u, v, lod); out[k] for point k, left
+  // alone where valid is false.
+  void sample4x4(f4 u, f4 v, f4 lod, Tiling tu, Tiling tv, i4 valid, f4 out[4]) const;
 
 private:
   struct Level
@@ -70,6 +73,7 @@ private:
     std::vector<OdUInt8> rgba;
   };
   f4 sampleLevel(const Level& level, float u, float v, Tiling tu, Tiling tv) const;
+  void sampleLevel4(const Level& level, f4 u, f4 v, Tiling tu, Tiling tv, i4 lanes, f4 out[4]) const;
   std::vector<Level> m_levels;
   std::size_t m_bytes = 0;
 };
