@@ -50,13 +50,15 @@ constexpr float kGradient[16][3] = {{1, 1, 0},  {-1, 1, 0},  {1, -1, 0}, {-1, -1
 
 inline f4 fade4(f4 t) { return t * t * t * (t * (t * 6.f - 15.f) + 10.f); }
 
-inline f4 dot4(const float g[3], f4 x, f4 y, f4 z) { return g[0] * x + g[1] * y + g[2] * z; }
-
-void fillCell(NoiseCell& cell, int X, int Y, int Z)
+// The corner gradients of a cell (key x + 256 (y + 256 z)), from the cache
+// or worked out into it.
+const f4 (*cellGradients(NoiseCells& cells, std::int32_t key))[3]
 {
-  cell.x = X;
-  cell.y = Y;
-  cell.z = Z;
+  const int slot = (key ^ (key >> 7) ^ (key >> 13)) & (NoiseCells::kCells - 1);
+  if (cells.key[slot] == key)
+    return cells.gradient[slot];
+  cells.key[slot] = key;
+  const int X = key & 255, Y = (key >> 8) & 255, Z = key >> 16;
   auto P = [](int i) { return int(kPerm[std::size_t(i)]); };
   const int A = P(X) + Y, AA = P(A) + Z, AB = P(A + 1) + Z;
   const int B = P(X + 1) + Y, BA = P(B) + Z, BB = P(B + 1) + Z;
@@ -64,7 +66,25 @@ void fillCell(NoiseCell& cell, int X, int Y, int Z)
   const int hash[8] = {P(AA), P(BA), P(AB), P(BB), P(AA + 1), P(BA + 1), P(AB + 1), P(BB + 1)};
   for (int c = 0; c < 8; ++c)
     for (int k = 0; k < 3; ++k)
-      cell.gradient[c][k] = kGradient[hash[c] & 15][k];
+      cells.gradient[slot][c][k] = splat(kGradient[hash[c] & 15][k]);
+  return cells.gradient[slot];
+}
+
+// Trilinear blend of the corners' ramps, in gradientNoise's order, from the
+// offsets within the cell (x, y, z and less one) and the fade curves.
+inline f4 blendCorners(const f4 (*g)[3], f4 x, f4 y, f4 z, f4 x1, f4 y1, f4 z1, f4 u, f4 v, f4 w)
+{
+  auto ramp = [](const f4* gc, f4 px, f4 py, f4 pz) { return gc[0] * px + gc[1] * py + gc[2] * pz; };
+  const f4 g000 = ramp(g[0], x, y, z), g100 = ramp(g[1], x1, y, z), g010 = ramp(g[2], x, y1, z), g110 = ramp(g[3], x1, y1, z);
+  const f4 g001 = ramp(g[4], x, y, z1), g101 = ramp(g[5], x1, y, z1), g011 = ramp(g[6], x, y1, z1),
+           g111 = ramp(g[7], x1, y1, z1);
+  const f4 a = g000 + u * (g100 - g000);
+  const f4 b = g010 + u * (g110 - g010);
+  const f4 c = g001 + u * (g101 - g001);
+  const f4 d = g011 + u * (g111 - g011);
+  const f4 e = a + v * (b - a);
+  const f4 f = c + v * (d - c);
+  return e + w * (f - e);
 }
 } // namespace
 
@@ -89,36 +109,28 @@ float gradientNoise(float x, float y, float z)
   return y1 + w * (y2 - y1);
 }
 
-f4 gradientNoise4(f4 x, f4 y, f4 z, NoiseCell& cell)
+f4 gradientNoise4(f4 x, f4 y, f4 z, NoiseCells& cells)
 {
   const f4 fx = floor4(x), fy = floor4(y), fz = floor4(z);
-  const i4 X = __builtin_convertvector(fx, i4) & 255, Y = __builtin_convertvector(fy, i4) & 255,
-           Z = __builtin_convertvector(fz, i4) & 255;
-  if (!allTrue((X == X[0]) & (Y == Y[0]) & (Z == Z[0])))
-  {
-    // The four points straddle a cell wall: one at a time.
-    return f4{gradientNoise(x[0], y[0], z[0]), gradientNoise(x[1], y[1], z[1]), gradientNoise(x[2], y[2], z[2]),
-              gradientNoise(x[3], y[3], z[3])};
-  }
-  if (X[0] != cell.x || Y[0] != cell.y || Z[0] != cell.z)
-    fillCell(cell, X[0], Y[0], Z[0]);
+  const i4 key = (__builtin_convertvector(fx, i4) & 255) | (__builtin_convertvector(fy, i4) & 255) << 8 |
+                 (__builtin_convertvector(fz, i4) & 255) << 16;
   x -= fx;
   y -= fy;
   z -= fz;
   const f4 u = fade4(x), v = fade4(y), w = fade4(z);
   const f4 x1 = x - 1.f, y1 = y - 1.f, z1 = z - 1.f;
-  const float(*g)[3] = cell.gradient;
-  // Trilinear blend of the corners' ramps, in gradientNoise's order.
-  const f4 g000 = dot4(g[0], x, y, z), g100 = dot4(g[1], x1, y, z), g010 = dot4(g[2], x, y1, z), g110 = dot4(g[3], x1, y1, z);
-  const f4 g001 = dot4(g[4], x, y, z1), g101 = dot4(g[5], x1, y, z1), g011 = dot4(g[6], x, y1, z1),
-           g111 = dot4(g[7], x1, y1, z1);
-  const f4 a = g000 + u * (g100 - g000);
-  const f4 b = g010 + u * (g110 - g010);
-  const f4 c = g001 + u * (g101 - g001);
-  const f4 d = g011 + u * (g111 - g011);
-  const f4 e = a + v * (b - a);
-  const f4 f = c + v * (d - c);
-  return e + w * (f - e);
+  if (allTrue(key == key[0]))
+    return blendCorners(cellGradients(cells, key[0]), x, y, z, x1, y1, z1, u, v, w);
+  // The points straddle a cell wall: once per cell among them.
+  f4 result = splat(0.f);
+  for (i4 left = splatInt(-1); left[0] | left[1] | left[2] | left[3];)
+  {
+    const std::int32_t cell = left[0] ? key[0] : left[1] ? key[1] : left[2] ? key[2] : key[3];
+    const i4 lanes = left & (key == cell);
+    result = select4(lanes, blendCorners(cellGradients(cells, cell), x, y, z, x1, y1, z1, u, v, w), result);
+    left &= ~lanes;
+  }
+  return result;
 }
 
 float turbulence(const Vec3& p, int octaves)

@@ -34,22 +34,25 @@ struct WoodParams
 };
 Vec3 woodColor(const WoodParams& params, const Vec3& p);
 
-// The lattice cell last met by a four-wide noise and its eight corner
-// gradients. Neighbouring pixels nearly always share a cell, so the
-// permutation lookups are done once per cell rather than per pixel.
-struct NoiseCell
+// Lattice cells met by a four-wide noise with their eight corner gradients
+// (each component in all four lanes), by a hash of the cell. Neighbouring
+// pixels nearly always share a cell, so the permutation lookups are done
+// once per cell rather than per pixel.
+struct NoiseCells
 {
-  std::int32_t x = -1, y = -1, z = -1;
-  float gradient[8][3] = {};
+  static constexpr int kCells = 16;
+  std::int32_t key[kCells] = {-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1}; // -1: unused
+  f4 gradient[kCells][8][3];
 };
-// One cell per noise a texture evaluates, kept across the pixels of a span.
+// The cells of each noise a texture evaluates, kept across the pixels of a
+// frame.
 struct SolidNoise
 {
-  NoiseCell cells[3];
+  NoiseCells cells[3];
 };
 
 // Four points at once; per lane the value of the scalar function.
-f4 gradientNoise4(f4 x, f4 y, f4 z, NoiseCell& cell);
+f4 gradientNoise4(f4 x, f4 y, f4 z, NoiseCells& cells);
 Rgb4 marbleColor4(const MarbleParams& params, f4 x, f4 y, f4 z, SolidNoise& noise);
 Rgb4 woodColor4(const WoodParams& params, f4 x, f4 y, f4 z, SolidNoise& noise);
 } // namespace OdGsRender
