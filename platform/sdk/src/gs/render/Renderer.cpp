@@ -379,6 +379,56 @@ Vec3 Renderer::shadeAt(const Scene& scene, const ViewSetup& view, const Triangle
   return shade(scene.materials[mesh.material], mesh.geometry->frame, m_lighting, point);
 }
 
+namespace
+{
+// The 32 floats of an opaque triangle's shading record.
+enum ShadeRecord
+{
+  kX0, kY0, kA1, kB1,    // screen position of corner 0, barycentric gradients
+  kA2, kB2, kFlip, kMesh, // -1 for a back face; the mesh number's bits
+  kW0, kW1, kW2, kT0,    // 1 / t at the corners; t at corner 0
+  kT1, kT2, kP0 = 14,    // then the corners' positions (3 x 3) and normals (3 x 3)
+  kN0 = kP0 + 9,
+  kShadeRecord = kN0 + 9
+};
+static_assert(kShadeRecord == 32, "eight groups of four");
+
+// Four vectors, each one lane from each of a, b, c, d: out[m] = {a[m], b[m], c[m], d[m]}.
+inline void transpose(f4 a, f4 b, f4 c, f4 d, f4* out)
+{
+  const f4 ab01 = __builtin_shuffle(a, b, i4{0, 4, 1, 5}), ab23 = __builtin_shuffle(a, b, i4{2, 6, 3, 7});
+  const f4 cd01 = __builtin_shuffle(c, d, i4{0, 4, 1, 5}), cd23 = __builtin_shuffle(c, d, i4{2, 6, 3, 7});
+  out[0] = __builtin_shuffle(ab01, cd01, i4{0, 1, 4, 5});
+  out[1] = __builtin_shuffle(ab01, cd01, i4{2, 3, 6, 7});
+  out[2] = __builtin_shuffle(ab23, cd23, i4{0, 1, 4, 5});
+  out[3] = __builtin_shuffle(ab23, cd23, i4{2, 3, 6, 7});
+}
+} // namespace
+
+void Renderer::prepareShading()
+{
+  m_shadeRecords.resize(m_opaque.size() * kShadeRecord);
+  for (std::size_t i = 0; i < m_opaque.size(); ++i)
+  {
+    const Triangle& tri = m_opaque[i];
+    float* r = &m_shadeRecords[i * kShadeRecord];
+    r[kX0] = tri.x0, r[kY0] = tri.y0, r[kA1] = tri.a1, r[kB1] = tri.b1, r[kA2] = tri.a2, r[kB2] = tri.b2;
+    r[kFlip] = tri.back ? -1.f : 1.f; // a back face seen is lit from its own side
+    std::memcpy(&r[kMesh], &tri.mesh, sizeof tri.mesh);
+    for (int k = 0; k < 3; ++k)
+    {
+      const Vertex& v = m_vertices[tri.v[k]];
+      r[kW0 + k] = v.invT;
+      r[kT0 + k] = v.t;
+      for (int c = 0; c < 3; ++c)
+      {
+        r[kP0 + 3 * k + c] = (&v.world.x)[c];
+        r[kN0 + 3 * k + c] = (&v.normal.x)[c];
+      }
+    }
+  }
+}
+
 bool Renderer::sameSurface(OdUInt32 a, OdUInt32 b) const
 {
   if (a == b)
@@ -407,143 +457,158 @@ void Renderer::shadeRow(const Scene& scene, const ViewSetup& view, float py)
   const std::size_t n = q.count;
   if (n == 0)
     return;
-  // The padding: whole groups of four may start at any entry.
+  // The padding: groups of four may reach three entries past the last.
   for (std::size_t i = n; i < n + 3; ++i)
-    q.px[i] = q.px[n - 1];
+    q.px[i] = q.px[n - 1], q.tri[i] = q.tri[n - 1];
 
-  // The point under each pixel centre, four pixels of one triangle at a
-  // time: barycentrics pulled onto the triangle (where the centre of an
-  // edge pixel lies outside it), corrected for perspective, then the
-  // attributes interpolated.
-  q.runs.clear();
-  for (std::size_t begin = 0, end; begin < n; begin = end)
+  // The point under each pixel centre, four pixels at a time from their
+  // triangles' records: barycentrics pulled onto the triangle (where the
+  // centre of an edge pixel lies outside it), corrected for perspective,
+  // then the attributes interpolated.
+  const float* records = m_shadeRecords.data();
+  const float pixelScale = float(view.perspective ? 1.0 / (view.scale * view.distance) : 1.0 / view.scale);
+  const bool perspective = view.perspective;
+  for (std::size_t i = 0; i < n; i += 4)
   {
-    const OdUInt32 id = q.tri[begin];
-    for (end = begin + 1; end < n && q.tri[end] == id;)
-      ++end;
-    const Triangle& tri = m_opaque[id];
-    q.runs.push_back({begin, end, tri.mesh});
-    const Vertex& v0 = m_vertices[tri.v[0]];
-    const Vertex& v1 = m_vertices[tri.v[1]];
-    const Vertex& v2 = m_vertices[tri.v[2]];
-    const float dy = py - tri.y0;
-    const float flip = tri.back ? -1.f : 1.f; // a back face seen is lit from its own side
-    const float exponent = scene.materials[scene.meshes[tri.mesh].material].exponent;
-    const float* w[3] = {&v0.world.x, &v1.world.x, &v2.world.x};
-    const float* nv[3] = {&v0.normal.x, &v1.normal.x, &v2.normal.x};
-    for (std::size_t i = begin; i < end; i += 4)
-    {
-      const f4 dx = load4(&q.px[i]) - tri.x0;
-      const f4 r1 = tri.a1 * dx + tri.b1 * dy, r2 = tri.a2 * dx + tri.b2 * dy;
-      f4 l0 = maxOf(1.f - r1 - r2, splat(0.f)) * v0.invT, l1 = maxOf(r1, splat(0.f)) * v1.invT,
-         l2 = maxOf(r2, splat(0.f)) * v2.invT;
-      const f4 sum = l0 + l1 + l2;
-      const i4 none = !(sum > 0.f);
-      const f4 inv = 1.f / select4(none, splat(1.f), sum);
-      l0 = select4(none, splat(1.f), l0 * inv);
-      l1 = select4(none, splat(0.f), l1 * inv);
-      l2 = select4(none, splat(0.f), l2 * inv);
-      for (int c = 0; c < 3; ++c)
-      {
-        store4(&q.P[c][i], w[0][c] * l0 + w[1][c] * l1 + w[2][c] * l2);
-        store4(&q.N[c][i], (nv[0][c] * l0 + nv[1][c] * l1 + nv[2][c] * l2) * flip);
-      }
-      store4(&q.pixelSize[i], v0.t * l0 + v1.t * l1 + v2.t * l2); // t for now
-      store4(&q.exponent[i], splat(exponent));
-    }
+    const float* rec[4] = {records + std::size_t(q.tri[i]) * kShadeRecord, records + std::size_t(q.tri[i + 1]) * kShadeRecord,
+                           records + std::size_t(q.tri[i + 2]) * kShadeRecord,
+                           records + std::size_t(q.tri[i + 3]) * kShadeRecord};
+    // Each quarter of the four records, lane k from pixel k's, is used up
+    // before the next is read (the terms summed in the scalar order).
+    f4 f[4];
+    auto quarter = [&](int g) { transpose(load4(rec[0] + g), load4(rec[1] + g), load4(rec[2] + g), load4(rec[3] + g), f); };
+    quarter(kX0);
+    const f4 dx = load4(&q.px[i]) - f[0], dy = py - f[1];
+    const f4 r1 = f[2] * dx + f[3] * dy;
+    quarter(kA2);
+    const f4 r2 = f[0] * dx + f[1] * dy;
+    const f4 flip = f[2];
+    const i4 mesh = (i4)f[3];
+    quarter(kW0);
+    f4 l0 = maxOf(1.f - r1 - r2, splat(0.f)) * f[0], l1 = maxOf(r1, splat(0.f)) * f[1], l2 = maxOf(r2, splat(0.f)) * f[2];
+    const f4 sum = l0 + l1 + l2;
+    const i4 none = !(sum > 0.f);
+    const f4 inv = 1.f / select4(none, splat(1.f), sum);
+    l0 = select4(none, splat(1.f), l0 * inv);
+    l1 = select4(none, splat(0.f), l1 * inv);
+    l2 = select4(none, splat(0.f), l2 * inv);
+    f4 t = f[3] * l0;
+    quarter(kT1); // t1 t2 p0x p0y
+    // The world size of a pixel there: in perspective it grows with t.
+    store4(&q.pixelSize[i], perspective ? (t + f[0] * l1 + f[1] * l2) * pixelScale : splat(pixelScale));
+    f4 px = f[2] * l0, py0 = f[3] * l0;
+    quarter(kP0 + 2); // p0z p1x p1y p1z
+    f4 pz = f[0] * l0;
+    px = px + f[1] * l1, py0 = py0 + f[2] * l1, pz = pz + f[3] * l1;
+    quarter(kP0 + 6); // p2x p2y p2z n0x
+    store4(&q.P[0][i], px + f[0] * l2);
+    store4(&q.P[1][i], py0 + f[1] * l2);
+    store4(&q.P[2][i], pz + f[2] * l2);
+    f4 nx = f[3] * l0;
+    quarter(kN0 + 1); // n0y n0z n1x n1y
+    f4 ny = f[0] * l0, nz = f[1] * l0;
+    nx = nx + f[2] * l1, ny = ny + f[3] * l1;
+    quarter(kN0 + 5); // n1z n2x n2y n2z
+    nz = nz + f[0] * l1;
+    store4(&q.N[0][i], (nx + f[1] * l2) * flip);
+    store4(&q.N[1][i], (ny + f[2] * l2) * flip);
+    store4(&q.N[2][i], (nz + f[3] * l2) * flip);
+    std::memcpy(&q.mesh[i], &mesh, sizeof mesh);
   }
 
-  // Lighting, four pixels at a time.
+  // Per run of one mesh: the lighting, the base colour (with its map), and
+  // the colour (ambient, diffuse, highlight), four pixels at a time. Groups
+  // that reach past a run write only scratch entries the next run rewrites.
   const Lighting& L = m_lighting;
   const f4 l0x = splat(L.direction[0].x), l0y = splat(L.direction[0].y), l0z = splat(L.direction[0].z);
   const f4 l1x = splat(L.direction[1].x), l1y = splat(L.direction[1].y), l1z = splat(L.direction[1].z);
   const f4 i0 = splat(L.intensity[0]), i1 = splat(L.intensity[1]);
-  const f4 zero = splat(0.f);
-  const float pixelScale = float(view.perspective ? 1.0 / (view.scale * view.distance) : 1.0 / view.scale);
-  for (std::size_t i = 0; i < n; i += 4)
+  const f4 zero = splat(0.f), ambient = splat(L.ambient);
+  struct Light
   {
+    f4 nx, ny, nz, vx, vy, vz, diffuse, specular;
+  };
+  auto light = [&](std::size_t i, f4 exponent) {
+    Light o;
     f4 nx = load4(&q.N[0][i]), ny = load4(&q.N[1][i]), nz = load4(&q.N[2][i]);
     const f4 ni = rsqrt4(max4(nx * nx + ny * ny + nz * nz, splat(1e-30f)));
-    nx *= ni, ny *= ni, nz *= ni;
-    f4 vx, vy, vz;
-    if (view.perspective)
+    o.nx = nx * ni, o.ny = ny * ni, o.nz = nz * ni;
+    if (perspective)
     {
-      vx = m_cameraWorld.x - load4(&q.P[0][i]);
-      vy = m_cameraWorld.y - load4(&q.P[1][i]);
-      vz = m_cameraWorld.z - load4(&q.P[2][i]);
+      const f4 vx = m_cameraWorld.x - load4(&q.P[0][i]), vy = m_cameraWorld.y - load4(&q.P[1][i]),
+               vz = m_cameraWorld.z - load4(&q.P[2][i]);
       const f4 vi = rsqrt4(max4(vx * vx + vy * vy + vz * vz, splat(1e-30f)));
-      vx *= vi, vy *= vi, vz *= vi;
-      store4(&q.pixelSize[i], load4(&q.pixelSize[i]) * pixelScale);
+      o.vx = vx * vi, o.vy = vy * vi, o.vz = vz * vi;
     }
     else
-    {
-      vx = splat(-m_viewDirWorld.x);
-      vy = splat(-m_viewDirWorld.y);
-      vz = splat(-m_viewDirWorld.z);
-      store4(&q.pixelSize[i], splat(pixelScale));
-    }
-    const f4 nl0 = nx * l0x + ny * l0y + nz * l0z, nl1 = nx * l1x + ny * l1y + nz * l1z;
-    const f4 diffuse = i0 * max4(nl0, zero) + i1 * max4(nl1, zero);
+      o.vx = splat(-m_viewDirWorld.x), o.vy = splat(-m_viewDirWorld.y), o.vz = splat(-m_viewDirWorld.z);
+    const f4 nl0 = o.nx * l0x + o.ny * l0y + o.nz * l0z, nl1 = o.nx * l1x + o.ny * l1y + o.nz * l1z;
+    o.diffuse = i0 * max4(nl0, zero) + i1 * max4(nl1, zero);
     // Blinn-Phong from the key light only; below 1/512 it cannot show.
-    f4 hx = l0x + vx, hy = l0y + vy, hz = l0z + vz;
+    const f4 hx = l0x + o.vx, hy = l0y + o.vy, hz = l0z + o.vz;
     const f4 hi = rsqrt4(max4(hx * hx + hy * hy + hz * hz, splat(1e-30f)));
-    const f4 nh = (nx * hx + ny * hy + nz * hz) * hi;
-    const f4 power = pow4(max4(nh, splat(1e-30f)), load4(&q.exponent[i]));
-    const f4 specular = select4((nl0 > 0.f) & (nh > 0.f) & (power > 1.f / 512.f), i0 * power, zero);
-    store4(&q.N[0][i], nx);
-    store4(&q.N[1][i], ny);
-    store4(&q.N[2][i], nz);
-    store4(&q.V[0][i], vx);
-    store4(&q.V[1][i], vy);
-    store4(&q.V[2][i], vz);
-    store4(&q.diffuse[i], diffuse);
-    store4(&q.specular[i], specular);
-  }
-
-  // Colours per run of one mesh: the base colour (with its map), ambient,
-  // diffuse, highlight.
+    const f4 nh = (o.nx * hx + o.ny * hy + o.nz * hz) * hi;
+    const f4 power = pow4(max4(nh, splat(1e-30f)), exponent);
+    o.specular = select4((nl0 > 0.f) & (nh > 0.f) & (power > 1.f / 512.f), i0 * power, zero);
+    return o;
+  };
+  // Adds four pixels' (red, green, blue, 0), each by its weight.
+  auto add = [&](std::size_t i, std::size_t end, f4 r, f4 g, f4 b) {
+    const f4 rg01 = __builtin_shuffle(r, g, i4{0, 4, 1, 5}), b01 = __builtin_shuffle(b, zero, i4{0, 4, 1, 5});
+    const f4 rg23 = __builtin_shuffle(r, g, i4{2, 6, 3, 7}), b23 = __builtin_shuffle(b, zero, i4{2, 6, 3, 7});
+    const f4 colour[4] = {__builtin_shuffle(rg01, b01, i4{0, 1, 4, 5}), __builtin_shuffle(rg01, b01, i4{2, 3, 6, 7}),
+                          __builtin_shuffle(rg23, b23, i4{0, 1, 4, 5}), __builtin_shuffle(rg23, b23, i4{2, 3, 6, 7})};
+    const std::size_t count = std::min<std::size_t>(4, end - i);
+    for (std::size_t k = 0; k < count; ++k)
+    {
+      float* out = &m_color[std::size_t(q.pixel[i + k]) * 4];
+      store4(out, load4(out) + colour[k] * q.weight[i + k]);
+    }
+  };
   const ShadeArrays points = {{q.P[0].data(), q.P[1].data(), q.P[2].data()},
-                              {q.N[0].data(), q.N[1].data(), q.N[2].data()},
+                              {q.Nn[0].data(), q.Nn[1].data(), q.Nn[2].data()},
                               {q.V[0].data(), q.V[1].data(), q.V[2].data()},
                               q.pixelSize.data()};
   float* const base[3] = {q.base[0].data(), q.base[1].data(), q.base[2].data()};
-  for (std::size_t run = 0, nextRun; run < q.runs.size(); run = nextRun)
+  for (std::size_t begin = 0, end; begin < n; begin = end)
   {
-    const OdUInt32 meshIndex = q.runs[run].mesh;
-    for (nextRun = run + 1; nextRun < q.runs.size() && q.runs[nextRun].mesh == meshIndex;)
-      ++nextRun;
-    const std::size_t begin = q.runs[run].begin, end = q.runs[nextRun - 1].end;
+    const OdUInt32 meshIndex = q.mesh[begin];
+    for (end = begin + 1; end < n && q.mesh[end] == meshIndex;)
+      ++end;
     const SceneMesh& mesh = scene.meshes[meshIndex];
     const SurfaceMaterial& material = scene.materials[mesh.material];
-    const bool mapped = material.map.kind != MapKind::None;
-    if (mapped)
-      baseColors(material, mesh.geometry->frame, points, begin, end, m_noise, base);
-    const f4 ambient = splat(L.ambient);
-    const Vec3& d = material.diffuse;
+    const f4 exponent = splat(material.exponent);
     const Vec3& s = material.specular;
+    if (material.map.kind == MapKind::None)
+    {
+      // The ambient colour takes the ambient light.
+      const Vec3& a = material.ambient;
+      const Vec3& d = material.diffuse;
+      for (std::size_t i = begin; i < end; i += 4)
+      {
+        const Light o = light(i, exponent);
+        const f4 highlight = o.specular * material.specularScale;
+        add(i, end, a.x * ambient + d.x * o.diffuse + s.x * highlight, a.y * ambient + d.y * o.diffuse + s.y * highlight,
+            a.z * ambient + d.z * o.diffuse + s.z * highlight);
+      }
+      continue;
+    }
     for (std::size_t i = begin; i < end; i += 4)
     {
-      // The ambient colour takes the ambient light; a map stands in for it.
-      const f4 br = mapped ? load4(&base[0][i]) : splat(d.x), bg = mapped ? load4(&base[1][i]) : splat(d.y),
-               bb = mapped ? load4(&base[2][i]) : splat(d.z);
-      const f4 ar = mapped ? br : splat(material.ambient.x), ag = mapped ? bg : splat(material.ambient.y),
-               ab = mapped ? bb : splat(material.ambient.z);
+      const Light o = light(i, exponent);
+      store4(&q.Nn[0][i], o.nx), store4(&q.Nn[1][i], o.ny), store4(&q.Nn[2][i], o.nz);
+      store4(&q.V[0][i], o.vx), store4(&q.V[1][i], o.vy), store4(&q.V[2][i], o.vz);
+      store4(&q.diffuse[i], o.diffuse);
+      store4(&q.specular[i], o.specular);
+    }
+    baseColors(material, mesh.geometry->frame, points, begin, end, m_noise, base);
+    for (std::size_t i = begin; i < end; i += 4)
+    {
+      // A map shows in the shade too: it stands in for the ambient colour.
+      const f4 br = load4(&base[0][i]), bg = load4(&base[1][i]), bb = load4(&base[2][i]);
       const f4 diffuse = load4(&q.diffuse[i]), highlight = load4(&q.specular[i]) * material.specularScale;
-      const f4 r = ar * ambient + br * diffuse + s.x * highlight;
-      const f4 g = ag * ambient + bg * diffuse + s.y * highlight;
-      const f4 b = ab * ambient + bb * diffuse + s.z * highlight;
-      // Four pixels' (red, green, blue, 0), each added to its pixel by its weight.
-      const f4 zero4 = splat(0.f);
-      const f4 rg01 = __builtin_shuffle(r, g, i4{0, 4, 1, 5}), b01 = __builtin_shuffle(b, zero4, i4{0, 4, 1, 5});
-      const f4 rg23 = __builtin_shuffle(r, g, i4{2, 6, 3, 7}), b23 = __builtin_shuffle(b, zero4, i4{2, 6, 3, 7});
-      const f4 colour[4] = {__builtin_shuffle(rg01, b01, i4{0, 1, 4, 5}), __builtin_shuffle(rg01, b01, i4{2, 3, 6, 7}),
-                            __builtin_shuffle(rg23, b23, i4{0, 1, 4, 5}), __builtin_shuffle(rg23, b23, i4{2, 3, 6, 7})};
-      const std::size_t count = std::min<std::size_t>(4, end - i);
-      for (std::size_t k = 0; k < count; ++k)
-      {
-        float* out = &m_color[std::size_t(q.pixel[i + k]) * 4];
-        store4(out, load4(out) + colour[k] * q.weight[i + k]);
-      }
+      add(i, end, br * ambient + br * diffuse + s.x * highlight, bg * ambient + bg * diffuse + s.y * highlight,
+          bb * ambient + bb * diffuse + s.z * highlight);
     }
   }
   q.count = 0;
@@ -558,10 +623,10 @@ void Renderer::resolve(const Scene& scene, const ViewSetup& view, const RenderOp
   const std::size_t room = std::size_t(m_width) * std::size_t(S) + 4;
   if (q.tri.size() < room)
   {
-    for (auto* v : {&q.tri, &q.pixel})
+    for (auto* v : {&q.tri, &q.pixel, &q.mesh})
       v->resize(room);
-    for (auto* v : {&q.px, &q.weight, &q.P[0], &q.P[1], &q.P[2], &q.N[0], &q.N[1], &q.N[2], &q.V[0], &q.V[1], &q.V[2],
-                    &q.pixelSize, &q.exponent, &q.diffuse, &q.specular, &q.base[0], &q.base[1], &q.base[2]})
+    for (auto* v : {&q.px, &q.weight, &q.P[0], &q.P[1], &q.P[2], &q.N[0], &q.N[1], &q.N[2], &q.Nn[0], &q.Nn[1], &q.Nn[2],
+                    &q.V[0], &q.V[1], &q.V[2], &q.pixelSize, &q.diffuse, &q.specular, &q.base[0], &q.base[1], &q.base[2]})
       v->resize(room);
   }
   q.count = 0;
@@ -594,6 +659,25 @@ void Renderer::resolve(const Scene& scene, const ViewSetup& view, const RenderOp
       // Edge pixel: each surface once, weighted by its samples. Triangles
       // of one mesh whose normals agree are one smooth surface: shading it
       // once, with the first of its triangles, looks the same.
+      if (S == 4 && ids[0] != kEmpty)
+      {
+        // Mostly all four samples are of the first one's surface (inside a
+        // mesh every pixel on a triangle edge is an edge pixel).
+        bool one = true;
+        OdUInt32 tested = ids[0];
+        for (int r = 1; r < 4 && one; ++r)
+          if (ids[r] != ids[0] && ids[r] != tested)
+          {
+            tested = ids[r];
+            one = sameSurface(ids[0], tested);
+          }
+        if (one)
+        {
+          store4(out, splat(0.f));
+          queueShade(ids[0], px, pixel, 1.f);
+          continue;
+        }
+      }
       f4 sum = splat(0.f);
       bool done[4] = {false, false, false, false};
       for (int s = 0; s < S; ++s)
@@ -771,6 +855,7 @@ OdUInt32 Renderer::render(const Scene& scene, const ViewSetup& view, const Rende
     m_ids.assign(cells * std::size_t(m_samples), kEmpty);
     for (OdUInt32 i = 0; i < m_opaque.size(); ++i)
       rasterize(m_opaque[i], i);
+    prepareShading();
     m_lastKey = std::move(key);
     m_haveKey = known;
   }

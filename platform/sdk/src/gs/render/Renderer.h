@@ -63,11 +63,11 @@ private:
   void project(Vertex& v, const ViewSetup& view) const;
   void pixelRange(const Triangle& tri, int& x0, int& x1, int& y0, int& y1) const;
   void rasterize(const Triangle& tri, OdUInt32 id);
+  void prepareShading();
   bool sameSurface(OdUInt32 a, OdUInt32 b) const;
   void resolve(const Scene& scene, const ViewSetup& view, const RenderOptions& options);
-  // Shading a row's queued pixels: the point under each (four at a time
-  // along runs of one triangle), the lighting, the base colour per run of
-  // one mesh.
+  // Shading a row's queued pixels, four at a time: the point under each,
+  // the lighting, the base colour per run of one mesh.
   void queueShade(OdUInt32 tri, float px, OdUInt32 pixel, float weight);
   void shadeRow(const Scene& scene, const ViewSetup& view, float py);
   void blendTransparent(const Scene& scene, const ViewSetup& view);
@@ -91,18 +91,12 @@ private:
   struct ShadeQueue
   {
     std::size_t count = 0;
-    std::vector<OdUInt32> tri, pixel;
+    std::vector<OdUInt32> tri, pixel, mesh;
     std::vector<float> px, weight;
-    // Filled while shading: the point, its normal, toward the eye, the
-    // world size of a pixel there, the highlight's exponent, the light.
-    std::vector<float> P[3], N[3], V[3], pixelSize, exponent, diffuse, specular, base[3];
-    // Consecutive entries of one triangle.
-    struct Run
-    {
-      std::size_t begin, end;
-      OdUInt32 mesh;
-    };
-    std::vector<Run> runs;
+    // Filled while shading: the point, its normal (as interpolated, then
+    // of unit length), toward the eye, the world size of a pixel there, the
+    // light, the base colour.
+    std::vector<float> P[3], N[3], Nn[3], V[3], pixelSize, diffuse, specular, base[3];
   };
   ShadeQueue m_queue;
   SolidNoise m_noise;
@@ -113,6 +107,10 @@ private:
   std::vector<Vertex> m_vertices;
   std::vector<OdUInt32> m_meshBase;
   std::vector<Triangle> m_opaque;
+  // Per opaque triangle, what shading reads of it, in the order of
+  // Renderer.cpp's ShadeRecord: 32 floats, four groups of which four
+  // pixels' records turn into four-lane vectors.
+  std::vector<float> m_shadeRecords;
   std::vector<Triangle> m_transparent;
   std::vector<float> m_depth;        // per sample
   std::vector<OdUInt32> m_ids;       // per sample: opaque triangle or kEmpty
