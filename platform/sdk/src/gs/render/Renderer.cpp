@@ -305,13 +305,16 @@ void Renderer::rasterize(const Triangle& tri, OdUInt32 id)
     float l2 = a2 * dx + b2 * dy;
     float z = z0 + dzdx * dx + dzdy * dy;
     std::size_t cell = (std::size_t(y - viewTop) * width + std::size_t(xs - viewLeft)) * std::size_t(S);
-    for (int x = xs; x <= xe; ++x, l1 += a1, l2 += a2, z += dzdx, cell += std::size_t(S))
+    // Small triangles leave most pixels of their box untouched.
+    auto untouched = [&](float l1, float l2) {
+      return (l1 + reach1 < 0.f) | (l2 + reach2 < 0.f) | (1.f - l1 - l2 + reach0 < 0.f);
+    };
+    if (S == 4)
     {
-      // Small triangles leave most pixels of their box untouched.
-      if ((l1 + reach1 < 0.f) | (l2 + reach2 < 0.f) | (1.f - l1 - l2 + reach0 < 0.f))
-        continue;
-      if (S == 4)
+      for (int x = xs; x <= xe; ++x, l1 += a1, l2 += a2, z += dzdx, cell += 4)
       {
+        if (untouched(l1, l2))
+          continue;
         // The four samples side by side.
         const f4 s1 = l1 + o1, s2 = l2 + o2, s0 = 1.f - s1 - s2, sz = z + oz;
         float* depthAt = depthBuffer + cell;
@@ -323,8 +326,13 @@ void Renderer::rasterize(const Triangle& tri, OdUInt32 id)
         std::memcpy(&ids, idAt, sizeof ids);
         ids = hit ? idv : ids;
         std::memcpy(idAt, &ids, sizeof ids);
-        continue;
       }
+      continue;
+    }
+    for (int x = xs; x <= xe; ++x, l1 += a1, l2 += a2, z += dzdx, cell += std::size_t(S))
+    {
+      if (untouched(l1, l2))
+        continue;
       for (int s = 0; s < S; ++s)
       {
         const float s1 = l1 + off1[s], s2 = l2 + off2[s], s0 = 1.f - s1 - s2;
@@ -474,9 +482,16 @@ void Renderer::shadeRow(const Scene& scene, const ViewSetup& view, float py)
                            records + std::size_t(q.tri[i + 2]) * kShadeRecord,
                            records + std::size_t(q.tri[i + 3]) * kShadeRecord};
     // Each quarter of the four records, lane k from pixel k's, is used up
-    // before the next is read (the terms summed in the scalar order).
+    // before the next is read (the terms summed in the scalar order). Four
+    // pixels of one triangle (most, in a large picture) need no transpose.
+    const bool oneTriangle = q.tri[i + 1] == q.tri[i] && q.tri[i + 2] == q.tri[i] && q.tri[i + 3] == q.tri[i];
     f4 f[4];
-    auto quarter = [&](int g) { transpose(load4(rec[0] + g), load4(rec[1] + g), load4(rec[2] + g), load4(rec[3] + g), f); };
+    auto quarter = [&](int g) {
+      if (oneTriangle)
+        f[0] = splat(rec[0][g]), f[1] = splat(rec[0][g + 1]), f[2] = splat(rec[0][g + 2]), f[3] = splat(rec[0][g + 3]);
+      else
+        transpose(load4(rec[0] + g), load4(rec[1] + g), load4(rec[2] + g), load4(rec[3] + g), f);
+    };
     quarter(kX0);
     const f4 dx = load4(&q.px[i]) - f[0], dy = py - f[1];
     const f4 r1 = f[2] * dx + f[3] * dy;
@@ -548,8 +563,19 @@ void Renderer::shadeRow(const Scene& scene, const ViewSetup& view, float py)
     const f4 hx = l0x + o.vx, hy = l0y + o.vy, hz = l0z + o.vz;
     const f4 hi = rsqrt4(max4(hx * hx + hy * hy + hz * hz, splat(1e-30f)));
     const f4 nh = (o.nx * hx + o.ny * hy + o.nz * hz) * hi;
-    const f4 power = pow4(max4(nh, splat(1e-30f)), exponent);
-    o.specular = select4((nl0 > 0.f) & (nh > 0.f) & (power > 1.f / 512.f), i0 * power, zero);
+    // nh^exponent as 2^(exponent log2 nh). Below 2^-10 the power stays under
+    // 1/512 (the polynomial for 2^f is below 2.00002): most pixels of a
+    // glossy surface need no exponential at all.
+    const f4 x = max4(nh, splat(1e-30f)), y = exponent * log2x4(x);
+    const i4 lit = (nl0 > 0.f) & (nh > 0.f);
+    const i4 bright = lit & (y >= -10.f);
+    if (!(bright[0] | bright[1] | bright[2] | bright[3]))
+      o.specular = zero;
+    else
+    {
+      const f4 power = select4(x <= 1e-30f, zero, exp2x4(y));
+      o.specular = select4(lit & (power > 1.f / 512.f), i0 * power, zero);
+    }
     return o;
   };
   // Adds four pixels' (red, green, blue, 0), each by its weight.

@@ -65,11 +65,10 @@ inline f4 log2x4(f4 x)
          t * (1.4425449f + t * (-0.7181452f + t * (0.4575485f + t * (-0.2779042f + t * (0.1217970f - t * 0.0258411f)))));
 }
 
-// fastPow: x^e for x in (0, 1] through log2 and exp2 polynomials.
-inline f4 pow4(f4 x, f4 e)
+// fastExp2; below -126 it gives 0.
+inline f4 exp2x4(f4 y)
 {
-  f4 y = e * log2x4(x);
-  const i4 tiny = (y < -126.f) | (x <= 1e-30f);
+  const i4 tiny = y < -126.f;
   y = max4(y, splat(-126.f));
   i4 whole = __builtin_convertvector(y, i4);
   whole += (i4)(y < __builtin_convertvector(whole, f4)); // truncation to floor: minus one where it rounded up
@@ -78,6 +77,9 @@ inline f4 pow4(f4 x, f4 e)
   const f4 r = p * (f4)((whole + 127) << 23);
   return select4(tiny, splat(0.f), r);
 }
+
+// fastPow: x^e for x in (0, 1] through log2 and exp2 polynomials.
+inline f4 pow4(f4 x, f4 e) { return select4(x <= 1e-30f, splat(0.f), exp2x4(e * log2x4(x))); }
 
 // smoothstep with the same division as the scalar one.
 inline f4 smoothstep4(float e0, float e1, f4 x)
