@@ -416,9 +416,12 @@ inline void transpose(f4 a, f4 b, f4 c, f4 d, f4* out)
 void Renderer::prepareShading()
 {
   m_shadeRecords.resize(m_opaque.size() * kShadeRecord);
+  m_surfaces.resize(m_opaque.size());
   for (std::size_t i = 0; i < m_opaque.size(); ++i)
   {
     const Triangle& tri = m_opaque[i];
+    m_surfaces[i].normal = m_vertices[tri.v[0]].normal;
+    m_surfaces[i].side = tri.mesh * 2 + (tri.back ? 1 : 0);
     float* r = &m_shadeRecords[i * kShadeRecord];
     r[kX0] = tri.x0, r[kY0] = tri.y0, r[kA1] = tri.a1, r[kB1] = tri.b1, r[kA2] = tri.a2, r[kB2] = tri.b2;
     r[kFlip] = tri.back ? -1.f : 1.f; // a back face seen is lit from its own side
@@ -443,10 +446,9 @@ bool Renderer::sameSurface(OdUInt32 a, OdUInt32 b) const
     return true;
   if (a == kEmpty || b == kEmpty)
     return false;
-  const Triangle& ta = m_opaque[a];
-  const Triangle& tb = m_opaque[b];
-  return ta.mesh == tb.mesh && ta.back == tb.back &&
-         dot(m_vertices[ta.v[0]].normal, m_vertices[tb.v[0]].normal) > 0.9f;
+  const Surface& sa = m_surfaces[a];
+  const Surface& sb = m_surfaces[b];
+  return sa.side == sb.side && dot(sa.normal, sb.normal) > 0.9f;
 }
 
 void Renderer::queueShade(OdUInt32 tri, float px, OdUInt32 pixel, float weight)

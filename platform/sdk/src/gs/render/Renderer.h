@@ -111,6 +111,14 @@ private:
   // Renderer.cpp's ShadeRecord: 32 floats, four groups of which four
   // pixels' records turn into four-lane vectors.
   std::vector<float> m_shadeRecords;
+  // Per opaque triangle, what tells its smooth surface: the normal at its
+  // first corner, its mesh and which side of it is seen (2 mesh + back).
+  struct Surface
+  {
+    Vec3 normal;
+    OdUInt32 side;
+  };
+  std::vector<Surface> m_surfaces;
   std::vector<Triangle> m_transparent;
   std::vector<float> m_depth;        // per sample
   std::vector<OdUInt32> m_ids;       // per sample: opaque triangle or kEmpty
