@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cmath>
 #include <cstring>
 #include <limits>
 
@@ -35,6 +36,24 @@ inline int ceilInt(float x)
   return i + (x > float(i) ? 1 : 0);
 }
 inline float clampCoord(float x) { return std::max(-1e8f, std::min(x, 1e8f)); }
+
+inline bool any(i4 mask) { return (mask[0] | mask[1] | mask[2] | mask[3]) != 0; }
+
+// Where nh^e is sure to stay below the highlight's cut-off: if nh is less
+// than 2^(-10 / e - 1e-5), e times the log2 polynomial (never more than
+// 2.4e-6 above log2) is below -10 even after rounding, and 2^y for y < -10
+// is below 1/512 (see the lighting). 0 (no cut) for an exponent that is not
+// positive.
+inline float highlightCut(float exponent)
+{
+  if (!(exponent > 0.f))
+    return 0.f;
+  const double cut = std::exp2(-10.0 / double(exponent) - 1e-5);
+  float f = float(cut);
+  if (double(f) > cut)
+    f = std::nextafter(f, 0.f);
+  return f;
+}
 
 inline float insideBound(bool tie) { return tie ? 0.f : std::numeric_limits<float>::denorm_min(); }
 } // namespace
@@ -545,7 +564,7 @@ void Renderer::shadeRow(const Scene& scene, const ViewSetup& view, float py)
   {
     f4 nx, ny, nz, vx, vy, vz, diffuse, specular;
   };
-  auto light = [&](std::size_t i, f4 exponent) {
+  auto light = [&](std::size_t i, f4 exponent, f4 cut) {
     Light o;
     f4 nx = load4(&q.N[0][i]), ny = load4(&q.N[1][i]), nz = load4(&q.N[2][i]);
     const f4 ni = rsqrt4(max4(nx * nx + ny * ny + nz * nz, splat(1e-30f)));
@@ -566,17 +585,22 @@ void Renderer::shadeRow(const Scene& scene, const ViewSetup& view, float py)
     const f4 hi = rsqrt4(max4(hx * hx + hy * hy + hz * hz, splat(1e-30f)));
     const f4 nh = (o.nx * hx + o.ny * hy + o.nz * hz) * hi;
     // nh^exponent as 2^(exponent log2 nh). Below 2^-10 the power stays under
-    // 1/512 (the polynomial for 2^f is below 2.00002): most pixels of a
-    // glossy surface need no exponential at all.
-    const f4 x = max4(nh, splat(1e-30f)), y = exponent * log2x4(x);
+    // 1/512 (the polynomial for 2^f is below 2.00002), and below the cut nh
+    // is sure to give that: most pixels of a glossy surface need neither
+    // logarithm nor exponential.
     const i4 lit = (nl0 > 0.f) & (nh > 0.f);
-    const i4 bright = lit & (y >= -10.f);
-    if (!(bright[0] | bright[1] | bright[2] | bright[3]))
+    if (!any(lit & (nh >= cut)))
       o.specular = zero;
     else
     {
-      const f4 power = select4(x <= 1e-30f, zero, exp2x4(y));
-      o.specular = select4(lit & (power > 1.f / 512.f), i0 * power, zero);
+      const f4 x = max4(nh, splat(1e-30f)), y = exponent * log2x4(x);
+      if (!any(lit & (y >= -10.f)))
+        o.specular = zero;
+      else
+      {
+        const f4 power = select4(x <= 1e-30f, zero, exp2x4(y));
+        o.specular = select4(lit & (power > 1.f / 512.f), i0 * power, zero);
+      }
     }
     return o;
   };
@@ -605,7 +629,7 @@ void Renderer::shadeRow(const Scene& scene, const ViewSetup& view, float py)
       ++end;
     const SceneMesh& mesh = scene.meshes[meshIndex];
     const SurfaceMaterial& material = scene.materials[mesh.material];
-    const f4 exponent = splat(material.exponent);
+    const f4 exponent = splat(material.exponent), cut = splat(highlightCut(material.exponent));
     const Vec3& s = material.specular;
     if (material.map.kind == MapKind::None)
     {
@@ -614,7 +638,7 @@ void Renderer::shadeRow(const Scene& scene, const ViewSetup& view, float py)
       const Vec3& d = material.diffuse;
       for (std::size_t i = begin; i < end; i += 4)
       {
-        const Light o = light(i, exponent);
+        const Light o = light(i, exponent, cut);
         const f4 highlight = o.specular * material.specularScale;
         add(i, end, a.x * ambient + d.x * o.diffuse + s.x * highlight, a.y * ambient + d.y * o.diffuse + s.y * highlight,
             a.z * ambient + d.z * o.diffuse + s.z * highlight);
@@ -623,7 +647,7 @@ void Renderer::shadeRow(const Scene& scene, const ViewSetup& view, float py)
     }
     for (std::size_t i = begin; i < end; i += 4)
     {
-      const Light o = light(i, exponent);
+      const Light o = light(i, exponent, cut);
       store4(&q.Nn[0][i], o.nx), store4(&q.Nn[1][i], o.ny), store4(&q.Nn[2][i], o.nz);
       store4(&q.V[0][i], o.vx), store4(&q.V[1][i], o.vy), store4(&q.V[2][i], o.vz);
       store4(&q.diffuse[i], o.diffuse);
