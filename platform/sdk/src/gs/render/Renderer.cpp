@@ -332,14 +332,13 @@ void Renderer::rasterize(const Triangle& tri, OdUInt32 id)
     {
       for (int x = xs; x <= xe; ++x, l1 += a1, l2 += a2, z += dzdx, cell += 4)
       {
-        if (untouched(l1, l2))
-          continue;
-        // The four samples side by side.
+        // The four samples side by side; a pixel with none inside is left as
+        // it was without a branch (it would mostly go one way).
         const f4 s1 = l1 + o1, s2 = l2 + o2, s0 = 1.f - s1 - s2, sz = z + oz;
         float* depthAt = depthBuffer + cell;
         OdUInt32* idAt = idBuffer + cell;
         const f4 depth = load4(depthAt);
-        const i4 hit = (s1 >= bound1) & (s2 >= bound2) & (s0 >= bound0) & (sz < depth);
+        const i4 hit = (s1 >= bound1) & (s2 >= bound2) & (s0 >= bound0) & (sz < depth) & splatInt(untouched(l1, l2) ? 0 : -1);
         store4(depthAt, select4(hit, sz, depth));
         i4 ids;
         std::memcpy(&ids, idAt, sizeof ids);
