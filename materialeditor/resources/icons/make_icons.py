@@ -45,9 +45,9 @@ class Canvas:
                     continue
                 dz = math.sqrt(1.0 - d2)
                 lam = max(0.0, dx * lx + dy * ly + dz * lz)
-                spec = max(0.0, lam) ** 12
+                highlight = max(0.0, lam) ** 12
                 shade = 0.25 + 0.75 * lam
-                rgb = tuple(min(255, int(c * shade + 255 * spec * 0.8)) for c in base)
+                rgb = tuple(min(255, int(c * shade + 255 * highlight * 0.8)) for c in base)
                 self.put(x, y, rgb + (255,))
 
     def line(self, x0, y0, x1, y1, rgba):

@@ -291,25 +291,25 @@ namespace
 // here from known-safe pieces only.
 std::wstring formatNumber(const std::string& flags, char conversion, long long intValue, double realValue, bool isReal)
 {
-  char spec[48];
+  char directive[48];
   char buffer[512];
   int n = 0;
   switch (conversion)
   {
   case 'd':
   case 'i':
-    std::snprintf(spec, sizeof spec, "%%%slld", flags.c_str());
-    n = std::snprintf(buffer, sizeof buffer, spec, isReal ? static_cast<long long>(realValue) : intValue);
+    std::snprintf(directive, sizeof directive, "%%%slld", flags.c_str());
+    n = std::snprintf(buffer, sizeof buffer, directive, isReal ? static_cast<long long>(realValue) : intValue);
     break;
   case 'u':
   case 'x':
   case 'X':
-    std::snprintf(spec, sizeof spec, "%%%sll%c", flags.c_str(), conversion);
-    n = std::snprintf(buffer, sizeof buffer, spec, static_cast<unsigned long long>(isReal ? static_cast<long long>(realValue) : intValue));
+    std::snprintf(directive, sizeof directive, "%%%sll%c", flags.c_str(), conversion);
+    n = std::snprintf(buffer, sizeof buffer, directive, static_cast<unsigned long long>(isReal ? static_cast<long long>(realValue) : intValue));
     break;
   default: // f g e
-    std::snprintf(spec, sizeof spec, "%%%s%c", flags.c_str(), conversion);
-    n = std::snprintf(buffer, sizeof buffer, spec, isReal ? realValue : double(intValue));
+    std::snprintf(directive, sizeof directive, "%%%s%c", flags.c_str(), conversion);
+    n = std::snprintf(buffer, sizeof buffer, directive, isReal ? realValue : double(intValue));
     break;
   }
   if (n < 0)
@@ -340,7 +340,7 @@ OdString OdString::formatArgs(const OdString& format, std::initializer_list<Arg>
       continue;
     }
     // Flags, width and precision: only digits and a few flag characters, and
-    // never more than a handful, so the built spec stays small and safe.
+    // never more than a handful, so the built directive stays small and safe.
     std::size_t j = i + 1;
     std::string flags;
     while (j < f.size() && flags.size() < 12 && (std::wcschr(L"-+ #0.", f[j]) || (f[j] >= L'0' && f[j] <= L'9')))
