@@ -151,8 +151,17 @@ void MeUiMaterialBrowserPalette::databaseChanged(OdDbDatabase*)
   if (!manager)
     return;
   manager->collectMaterials(m_shown);
+  // A shown icon view arranges and repaints itself at every insert, which
+  // made 1,000 items take seconds; with redraw off it is one paint at the end.
+  if (m_list)
+    SendMessageW(m_list, WM_SETREDRAW, FALSE, 0);
   for (OdDbObjectId& id : m_shown)
     addItem(id);
+  if (m_list)
+  {
+    SendMessageW(m_list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(m_list, nullptr, TRUE);
+  }
 }
 
 void MeUiMaterialBrowserPalette::materialAdded(const OdDbObjectId& id)
