@@ -8,6 +8,7 @@
 //   OdGsSoftwareDevice  draws model space shaded with each entity's material
 #pragma once
 
+#include "od/GiImageFile.h"
 #include "od/Gs.h"
 
 #include <memory>
@@ -15,18 +16,9 @@
 // The name the software renderer is registered under in odrxDynamicLinker().
 extern const wchar_t* const OdGsSoftwareModuleName;
 
-// A decoded picture: 8-bit RGBA, rows top first.
-struct OdGsDecodedImage
-{
-  OdUInt32 width = 0;
-  OdUInt32 height = 0;
-  std::vector<OdUInt8> rgba;
-};
-
-// Decodes one image file; false with a short reason when it cannot. The
-// Windows build may install a decoder of its own (GDI+).
+// Decodes one image file; false with a short reason when it cannot.
 using OdGsImageLoader = bool (*)(const OdString& path, OdGsDecodedImage& image, OdString& reason);
-// The built-in decoder (PNG, JPEG, BMP, TGA, GIF; no TIFF).
+// Loads through odgiLoadImageFile (od/GiImageFile.h): PNG, JPEG, BMP, TIFF.
 bool odgsDefaultImageLoader(const OdString& path, OdGsDecodedImage& image, OdString& reason);
 
 namespace OdGsRender

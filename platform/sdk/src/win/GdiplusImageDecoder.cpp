@@ -1,0 +1,121 @@
+// The Windows build's decoder: GDI+, as the platform's own image loader,
+// for every format of the browse filter (PNG, JPEG, BMP, TIFF).
+//
+// GDI+ decodes the whole picture when it opens a file, so it is only ever
+// given files whose header has passed the limits (odgiLoadImageFile).
+#include "od/GiImageFile.h"
+
+#include <windows.h>
+#include <gdiplus.h>
+
+namespace
+{
+// GDI+ for one decode. Starting it again while the host holds its own
+// session only counts a reference.
+class GdiplusScope
+{
+public:
+  GdiplusScope()
+  {
+    Gdiplus::GdiplusStartupInput input;
+    if (Gdiplus::GdiplusStartup(&m_token, &input, nullptr) != Gdiplus::Ok)
+      m_token = 0;
+  }
+  ~GdiplusScope()
+  {
+    if (m_token)
+      Gdiplus::GdiplusShutdown(m_token);
+  }
+  GdiplusScope(const GdiplusScope&) = delete;
+  GdiplusScope& operator=(const GdiplusScope&) = delete;
+  bool ok() const { return m_token != 0; }
+
+private:
+  ULONG_PTR m_token = 0;
+};
+
+class GdiplusBitmap
+{
+public:
+  explicit GdiplusBitmap(const OdString& path)
+  {
+    m_status = Gdiplus::DllExports::GdipCreateBitmapFromFile(path.c_str(), &m_bitmap);
+    if (m_status != Gdiplus::Ok)
+      m_bitmap = nullptr;
+  }
+  ~GdiplusBitmap()
+  {
+    if (m_bitmap)
+      Gdiplus::DllExports::GdipDisposeImage(m_bitmap);
+  }
+  GdiplusBitmap(const GdiplusBitmap&) = delete;
+  GdiplusBitmap& operator=(const GdiplusBitmap&) = delete;
+  Gdiplus::GpBitmap* get() const { return m_bitmap; }
+  Gdiplus::Status status() const { return m_status; }
+
+private:
+  Gdiplus::GpBitmap* m_bitmap = nullptr;
+  Gdiplus::Status m_status = Gdiplus::GenericError;
+};
+
+class GdiplusImageDecoder final : public OdGiImageDecoder
+{
+public:
+  bool decode(const OdString& path, const OdGiImageFileInfo& info, OdGsDecodedImage& image, OdString& reason) override
+  {
+    GdiplusScope gdiplus;
+    if (!gdiplus.ok())
+    {
+      reason = L"GDI+ did not start";
+      return false;
+    }
+    GdiplusBitmap bitmap(path);
+    if (!bitmap.get())
+    {
+      reason = bitmap.status() == Gdiplus::OutOfMemory ? OdString(L"the picture is too large for the memory left")
+                                                       : OdString(L"the picture is damaged or of an unknown kind");
+      return false;
+    }
+    UINT width = 0, height = 0;
+    Gdiplus::DllExports::GdipGetImageWidth(bitmap.get(), &width);
+    Gdiplus::DllExports::GdipGetImageHeight(bitmap.get(), &height);
+    if (width != info.width || height != info.height)
+    {
+      reason = L"the file changed while it was read";
+      return false;
+    }
+    Gdiplus::Rect all(0, 0, INT(width), INT(height));
+    Gdiplus::BitmapData data{};
+    if (Gdiplus::DllExports::GdipBitmapLockBits(bitmap.get(), &all, Gdiplus::ImageLockModeRead, PixelFormat32bppARGB,
+                                                &data) != Gdiplus::Ok)
+    {
+      reason = L"the picture is damaged";
+      return false;
+    }
+    // 32bppARGB lies in memory as blue, green, red, alpha.
+    image.rgba.resize(std::size_t(width) * height * 4);
+    for (UINT y = 0; y < height; ++y)
+    {
+      const BYTE* in = static_cast<const BYTE*>(data.Scan0) + std::ptrdiff_t(y) * data.Stride;
+      OdUInt8* out = &image.rgba[std::size_t(y) * width * 4];
+      for (UINT x = 0; x < width; ++x, in += 4, out += 4)
+      {
+        out[0] = in[2];
+        out[1] = in[1];
+        out[2] = in[0];
+        out[3] = in[3];
+      }
+    }
+    Gdiplus::DllExports::GdipBitmapUnlockBits(bitmap.get(), &data);
+    image.width = width;
+    image.height = height;
+    return true;
+  }
+};
+} // namespace
+
+std::shared_ptr<OdGiImageDecoder> odgiBuiltInImageDecoder()
+{
+  static const std::shared_ptr<OdGiImageDecoder> decoder = std::make_shared<GdiplusImageDecoder>();
+  return decoder;
+}
