@@ -143,3 +143,54 @@ TEST(DrawingScriptWithoutDocument, CommandsAreRefused)
   EXPECT_FALSE(interpreter.tryRun(L"MATERIAL A", error));
   EXPECT_EQ(error, L"no current document");
 }
+
+namespace
+{
+// Counts the modifications the drawing reports, as the material manager hears them.
+class ModifiedCounter final : public OdDbDatabaseReactor
+{
+public:
+  void objectModified(const OdDbDatabase*, const OdDbObject*) override { ++count; }
+  int count = 0;
+};
+} // namespace
+
+TEST_F(DrawingScriptTest, MateditChangesAnExistingMaterialAsAnEditWould)
+{
+  run(L"MATERIAL Steel DIFFUSE 100,100,110 MAP MARBLE");
+  OdSmartPtr<ModifiedCounter> counter(new ModifiedCounter);
+  m_db->addReactor(counter.get());
+  run(L"MATEDIT steel DIFFUSE 200,10,20 SPECULAR 255,255,255 GLOSS 0.25");
+  EXPECT_EQ(counter->count, 1) << "one write, heard by the drawing's observers";
+
+  const auto read = [this] {
+    OdDbMaterialPtr material = materialByName(m_db, L"Steel").safeOpenObject();
+    MaterialColor diffuse, specular;
+    MaterialMap diffuseMap, specularMap;
+    double gloss = 0;
+    material->diffuse(diffuse, diffuseMap);
+    material->specular(specular, specularMap, gloss);
+    return std::make_tuple(diffuse.color(), diffuseMap.texture().isNull(), specular.color(), gloss);
+  };
+  auto [diffuse, noMap, specular, gloss] = read();
+  EXPECT_EQ(diffuse, OdCmEntityColor(200, 10, 20));
+  EXPECT_FALSE(noMap) << "the map was not named, so it stays";
+  EXPECT_EQ(specular, OdCmEntityColor(255, 255, 255));
+  EXPECT_DOUBLE_EQ(gloss, 0.25);
+
+  run(L"MATEDIT Steel MAP NONE");
+  std::tie(diffuse, noMap, specular, gloss) = read();
+  EXPECT_TRUE(noMap) << "no map any more";
+  EXPECT_EQ(diffuse, OdCmEntityColor(200, 10, 20)) << "the colour was not named, so it stays";
+
+  // Refused lines change nothing, not even half of what they name.
+  counter->count = 0;
+  EXPECT_NE(refused(L"MATEDIT Copper DIFFUSE 1,2,3").find(L"no material"), -1);
+  EXPECT_NE(refused(L"MATEDIT Steel DIFFUSE 1,2,3 GLOSS 2").find(L"0 to 1"), -1);
+  EXPECT_NE(refused(L"MATEDIT Steel MAP STONE").find(L"MAP takes"), -1);
+  EXPECT_NE(refused(L"MATEDIT Steel AS $s").find(L"no AS"), -1);
+  EXPECT_EQ(counter->count, 0);
+  EXPECT_EQ(std::get<0>(read()), OdCmEntityColor(200, 10, 20));
+  EXPECT_NE(refused(L"MATERIAL Steel").find(L"MATEDIT"), -1) << "MATERIAL points to MATEDIT for an existing name";
+  m_db->removeReactor(counter.get());
+}

@@ -1,6 +1,7 @@
 #include "DrawingScript.h"
 
 #include <cstdlib>
+#include <optional>
 #include <set>
 
 namespace host
@@ -79,6 +80,7 @@ OdDbObjectId materialByName(OdDbDatabase* db, const OdString& name)
 void DrawingScript::addCommands(ScriptInterpreter& interpreter)
 {
   interpreter.add(L"MATERIAL", [this](ScriptArgs& a) { material(a); });
+  interpreter.add(L"MATEDIT", [this](ScriptArgs& a) { editMaterial(a); });
   interpreter.add(L"LAYER", [this](ScriptArgs& a) { layer(a); });
   interpreter.add(L"MESH", [this](ScriptArgs& a) { mesh(a, false); });
   interpreter.add(L"BOX", [this](ScriptArgs& a) { mesh(a, true); });
@@ -130,28 +132,43 @@ void DrawingScript::remember(const OdString& label, const OdDbObjectId& id)
     m_labels[label] = id;
 }
 
-// MATERIAL name [DIFFUSE r,g,b] [MAP FILE path | MAP MARBLE | MAP WOOD] [AS $label]
-void DrawingScript::material(ScriptArgs& args)
+// The channel options of MATERIAL and MATEDIT, as given; unset ones leave
+// the material's own value.
+struct DrawingScript::MaterialOptions
 {
-  OdDbDatabase* db = database();
-  const OdString name = args.next(L"material name");
-  MaterialColor diffuse;
-  MaterialMap map;
-  bool hasDiffuse = false;
-  bool hasMap = false;
+  std::optional<MaterialColor> diffuse, ambient, specular;
+  std::optional<double> gloss;
+  std::optional<MaterialMap> map; // an empty map for MAP NONE
   OdString label;
+};
+
+// [DIFFUSE r,g,b] [AMBIENT r,g,b] [SPECULAR r,g,b] [GLOSS 0..1]
+// [MAP FILE path | MAP MARBLE | MAP WOOD | MAP NONE] [AS $label]
+void DrawingScript::readMaterialOptions(ScriptArgs& args, MaterialOptions& options)
+{
+  const auto colour = [&args](const wchar_t* what) {
+    double rgb[3];
+    ScriptArgs::toTriple(args.next(L"colour r,g,b"), what, rgb);
+    return rgbColor(rgb, what);
+  };
   while (!args.done())
   {
     if (args.nextIs(L"DIFFUSE"))
+      options.diffuse = colour(L"DIFFUSE");
+    else if (args.nextIs(L"AMBIENT"))
+      options.ambient = colour(L"AMBIENT");
+    else if (args.nextIs(L"SPECULAR"))
+      options.specular = colour(L"SPECULAR");
+    else if (args.nextIs(L"GLOSS"))
     {
-      double rgb[3];
-      ScriptArgs::toTriple(args.next(L"diffuse colour r,g,b"), L"the diffuse colour", rgb);
-      diffuse = rgbColor(rgb, L"DIFFUSE");
-      hasDiffuse = true;
+      const double gloss = ScriptArgs::toReal(args.next(L"glossiness"), L"the glossiness");
+      if (gloss < 0 || gloss > 1)
+        throw ScriptError(L"GLOSS takes a number from 0 to 1");
+      options.gloss = gloss;
     }
     else if (args.nextIs(L"MAP"))
     {
-      hasMap = true;
+      MaterialMap map;
       if (args.nextIs(L"FILE"))
       {
         const OdString path = args.next(L"image file of the map");
@@ -171,27 +188,67 @@ void DrawingScript::material(ScriptArgs& args)
         map.setSource(kProcedural);
         map.setTexture(OdGiWoodTexture::createObject());
       }
-      else
-        throw ScriptError(L"MAP takes FILE path, MARBLE or WOOD");
+      else if (!args.nextIs(L"NONE"))
+        throw ScriptError(L"MAP takes FILE path, MARBLE, WOOD or NONE");
+      options.map = map;
     }
     else if (args.nextIs(L"AS"))
-      label = args.next(L"label");
+      options.label = args.next(L"label");
     else
       args.expectEnd();
   }
-  OdDbDictionaryPtr materials = db->getMaterialDictionaryId().safeOpenObject(OdDb::kForWrite);
-  if (materials->has(name))
-    throw ScriptError(OdString::format(L"the material \"%s\" exists already", name));
-  OdDbMaterialPtr object = OdDbMaterial::createObject();
-  object->setName(name);
-  if (hasDiffuse || hasMap)
+}
+
+void DrawingScript::applyMaterialOptions(OdDbMaterial& material, const MaterialOptions& options)
+{
+  if (options.diffuse || options.map)
   {
     MaterialColor color;
-    MaterialMap oldMap;
-    object->diffuse(color, oldMap);
-    object->setDiffuse(hasDiffuse ? diffuse : color, hasMap ? map : oldMap);
+    MaterialMap map;
+    material.diffuse(color, map);
+    material.setDiffuse(options.diffuse.value_or(color), options.map.value_or(map));
   }
-  remember(label, materials->setAt(name, object));
+  if (options.ambient)
+    material.setAmbient(*options.ambient);
+  if (options.specular || options.gloss)
+  {
+    MaterialColor color;
+    MaterialMap map;
+    double gloss = 0;
+    material.specular(color, map, gloss);
+    material.setSpecular(options.specular.value_or(color), map, options.gloss.value_or(gloss));
+  }
+}
+
+// MATERIAL name [options] [AS $label]: a new material.
+void DrawingScript::material(ScriptArgs& args)
+{
+  OdDbDatabase* db = database();
+  const OdString name = args.next(L"material name");
+  MaterialOptions options;
+  readMaterialOptions(args, options);
+  OdDbDictionaryPtr materials = db->getMaterialDictionaryId().safeOpenObject(OdDb::kForWrite);
+  if (materials->has(name))
+    throw ScriptError(OdString::format(L"the material \"%s\" exists already; MATEDIT changes it", name));
+  OdDbMaterialPtr object = OdDbMaterial::createObject();
+  object->setName(name);
+  applyMaterialOptions(*object, options);
+  remember(options.label, materials->setAt(name, object));
+}
+
+// MATEDIT name [options]: changes an existing material, as an edit in the
+// drawing would: the material is opened for write, so the drawing's
+// observers hear of the change.
+void DrawingScript::editMaterial(ScriptArgs& args)
+{
+  OdDbDatabase* db = database();
+  const OdDbObjectId id = materialByName(db, args.next(L"material name"));
+  MaterialOptions options;
+  readMaterialOptions(args, options);
+  if (!options.label.isEmpty())
+    throw ScriptError(L"MATEDIT takes no AS");
+  OdDbMaterialPtr material = id.safeOpenObject(OdDb::kForWrite);
+  applyMaterialOptions(*material, options);
 }
 
 // LAYER name [MATERIAL name] [AS $label]: makes the layer, or gives an
