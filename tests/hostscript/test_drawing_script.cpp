@@ -1,5 +1,6 @@
 // The commands that build test drawings, checked through the SDK.
 #include "DrawingScript.h"
+#include "DrawingSummary.h"
 
 #include "od_print.h"
 
@@ -193,4 +194,27 @@ TEST_F(DrawingScriptTest, MateditChangesAnExistingMaterialAsAnEditWould)
   EXPECT_EQ(std::get<0>(read()), OdCmEntityColor(200, 10, 20));
   EXPECT_NE(refused(L"MATERIAL Steel").find(L"MATEDIT"), -1) << "MATERIAL points to MATEDIT for an existing name";
   m_db->removeReactor(counter.get());
+}
+
+TEST_F(DrawingScriptTest, TheSummaryNamesWhatAUserCanSelect)
+{
+  run(L"MATERIAL Oak");
+  run(L"BOX MATERIAL Oak AS $box");
+  run(L"MESH AS $mesh");
+  const OdDbObjectId box = m_script.resolve(m_db, L"$box"), mesh = m_script.resolve(m_db, L"$mesh");
+  OdDbObjectIdArray selection;
+  selection.append(box);
+  const std::vector<OdString> lines = describeDrawing(m_db, L"Plan", selection);
+  const auto line = [&](const OdDbObjectId& id) {
+    for (const OdString& text : lines)
+      if (text.find(L"  " + OdString(id.getHandle().ascii()) + L"   ") == 0)
+        return text;
+    return OdString();
+  };
+  EXPECT_NE(line(box).find(L"Oak"), -1) << line(box).toUtf8();
+  EXPECT_NE(line(box).find(L"(selected)"), -1);
+  EXPECT_NE(line(mesh).find(L"By Layer"), -1) << line(mesh).toUtf8();
+  EXPECT_EQ(line(mesh).find(L"(selected)"), -1);
+  EXPECT_EQ(lines.back(), OdString(L"Selected: 1 object(s): ") + box.getHandle().ascii());
+  EXPECT_EQ(describeDrawing(m_db, L"Plan", OdDbObjectIdArray()).back().find(L"Nothing is selected"), 0);
 }

@@ -220,6 +220,13 @@ void ScriptInterpreter::run(const OdString& line)
   std::vector<OdString> words = splitScriptWords(line);
   if (words.empty() || words.front().getAt(0) == L'#')
     return;
+  runWords(std::move(words));
+}
+
+void ScriptInterpreter::runWords(std::vector<OdString> words)
+{
+  if (words.empty())
+    throw ScriptError(L"missing command");
   const OdString word = words.front();
   words.erase(words.begin());
   ScriptArgs args(std::move(words));

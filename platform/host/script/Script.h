@@ -83,6 +83,8 @@ public:
   // Runs one line; throws ScriptError for the user. Blank and comment lines
   // do nothing.
   void run(const OdString& line);
+  // A command already split into words (the first is the command).
+  void runWords(std::vector<OdString> words);
   // The same, with every failure (SDK errors and allocation failures too)
   // turned into a message; true when the line ran.
   bool tryRun(const OdString& line, OdString& error);

@@ -8,9 +8,12 @@
 // document, 1 with one, 3 while the pane is shown), TESTASK (a Yes/No
 // question; the answer goes to the profile), TESTFILE (the open-file
 // dialog; the path goes to the profile), TESTHELP (help topic "IDH_Test"),
-// TESTTHROW (throws), TESTSTRAY (a window it never destroys).
+// TESTTHROW (throws), TESTSTRAY (a window it never destroys), TESTMENU (a
+// pop-up menu for the pane through the host's seam: 10 "&Open", 11 "Greyed"
+// greyed, a separator, 12 "Checked" checked).
 // Profile section "TestModule": "loads" counts initApp calls, "unloaded" is
-// written by a static destructor, "answer" and "file" by the commands.
+// written by a static destructor, "answer", "file" and "menu" by the
+// commands; "input" lists what the pane received.
 #include "host/HostApi.h"
 #include "host/HostCommands.h"
 #include "host/HostDocking.h"
@@ -103,6 +106,7 @@ LRESULT CALLBACK paneProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
   case WM_KEYDOWN: logInput(L"k" + std::to_wstring(unsigned(wParam))); return 0;
   case WM_CHAR: logInput(L"c" + std::to_wstring(unsigned(wParam))); return 0;
   case WM_SIZE: logInput(L"size@" + at(lParam)); return 0;
+  case WM_COMMAND: logInput(L"cmd" + std::to_wstring(LOWORD(wParam))); return 0;
   default: return DefWindowProcW(window, message, wParam, lParam);
   }
 }
@@ -137,7 +141,7 @@ void togglePane()
 class TestCommand final : public ICmdProcess
 {
 public:
-  enum class Kind { Pane, Ask, File, Help, Throw, Stray };
+  enum class Kind { Pane, Ask, File, Help, Throw, Stray, Menu };
   explicit TestCommand(Kind kind) : m_kind(kind) {}
 
   long AddRef() override { return ++m_refs; }
@@ -191,6 +195,22 @@ int TestCommand::run()
       help->release();
     }
     break;
+  case Kind::Menu:
+    // A menu for the pane through the host's seam: its command comes to the
+    // pane as WM_COMMAND, which the pane logs.
+    if (auto track = lookUp<HostTrackPopupMenuFn>(L"hostutils.dll", HOST_EXPORT_TRACK_POPUP_MENU))
+    {
+      HMENU menu = CreatePopupMenu();
+      AppendMenuW(menu, MF_STRING, 10, L"&Open");
+      AppendMenuW(menu, MF_STRING | MF_GRAYED, 11, L"Greyed");
+      AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+      AppendMenuW(menu, MF_STRING | MF_CHECKED, 12, L"Checked");
+      POINT at{};
+      GetCursorPos(&at);
+      writeProfile("menu", int(track(menu, TPM_LEFTALIGN | TPM_RIGHTBUTTON, at.x, at.y, g_pane)));
+      DestroyMenu(menu);
+    }
+    break;
   case Kind::Throw: throw std::runtime_error("TESTTHROW");
   case Kind::Stray:
     g_stray = CreateWindowExW(0, L"STATIC", L"stray", WS_CHILD, 0, 0, 1, 1,
@@ -224,6 +244,7 @@ struct StaticLife
     commands->registerCommand("TESTHELP", create<TestCommand::Kind::Help>, L"HOST", 0, nullptr, 0);
     commands->registerCommand("TESTTHROW", create<TestCommand::Kind::Throw>, L"HOST", 0, nullptr, 0);
     commands->registerCommand("TESTSTRAY", create<TestCommand::Kind::Stray>, L"HOST", 0, nullptr, 0);
+    commands->registerCommand("TESTMENU", create<TestCommand::Kind::Menu>, L"HOST", 0, nullptr, 0);
   }
   ~StaticLife()
   {

@@ -29,8 +29,8 @@ std::vector<std::string> browserItems(const JsonValue& dump)
   std::vector<std::string> items;
   const JsonValue& palettes = dump["palettes"];
   if (palettes.has(kBrowser))
-    for (const JsonValue& item : palettes[kBrowser]["items"].items())
-      items.push_back(item.asString());
+    for (const JsonValue& item : palettes[kBrowser]["list"]["items"].items())
+      items.push_back(item["text"].asString());
   return items;
 }
 

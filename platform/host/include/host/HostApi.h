@@ -232,6 +232,11 @@ typedef int (*HostMessageBoxFn)(void* owner, const wchar_t* text, const wchar_t*
 // Writes the chosen path into path (size in characters); false on cancel.
 typedef bool (*HostSelectFileToOpenFn)(void* owner, const wchar_t* initialName, const wchar_t* filter, unsigned flags,
                                        wchar_t* path, unsigned pathSize);
+// Shows a pop-up menu (an HMENU) at a screen point, as TrackPopupMenuEx does
+// with the same flags: with TPM_RETURNCMD it answers the chosen command,
+// otherwise it posts WM_COMMAND to the owner and answers whether one was
+// chosen. 0 when the menu was cancelled.
+typedef unsigned (*HostTrackPopupMenuFn)(void* menu, unsigned flags, int x, int y, void* owner);
 }
 
 #define HOST_EXPORT_GET_MAIN_DLL_INSTANCE "GetMainDllInstance"
@@ -249,3 +254,4 @@ typedef bool (*HostSelectFileToOpenFn)(void* owner, const wchar_t* initialName, 
 #define HOST_EXPORT_CURRENT_VECTORIZER "getCurrentVectorizerModuleName"
 #define HOST_EXPORT_MESSAGE_BOX "hostMessageBox"
 #define HOST_EXPORT_SELECT_FILE "hostSelectFileToOpen"
+#define HOST_EXPORT_TRACK_POPUP_MENU "hostTrackPopupMenu"

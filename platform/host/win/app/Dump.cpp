@@ -2,6 +2,7 @@
 
 #include "JsonWriter.h"
 #include "ModuleManager.h"
+#include "PaneControls.h"
 
 #include "../core/HostRuntime.h"
 #include "../docbar/DockLayout.h"
@@ -15,30 +16,6 @@
 
 namespace host
 {
-namespace
-{
-// The item texts of the first list-view among a pane's children, in order.
-std::vector<OdString> listItems(HWND pane)
-{
-  std::vector<OdString> items;
-  HWND list = FindWindowExW(pane, nullptr, WC_LISTVIEWW, nullptr);
-  if (!list)
-    return items;
-  const int count = int(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
-  for (int i = 0; i < count; ++i)
-  {
-    wchar_t text[1024] = {};
-    LVITEMW item{};
-    item.iSubItem = 0;
-    item.pszText = text;
-    item.cchTextMax = int(std::size(text));
-    SendMessageW(list, LVM_GETITEMTEXTW, WPARAM(i), reinterpret_cast<LPARAM>(&item));
-    items.emplace_back(text);
-  }
-  return items;
-}
-} // namespace
-
 namespace
 {
 OdString handleText(const OdDbObjectId& id) { return id.getHandle().ascii(); }
@@ -149,11 +126,7 @@ std::string dumpJson(HostRuntime& runtime, const ModuleManager& modules)
     GetClientRect(static_cast<HWND>(pane.window), &client);
     json.key(L"client").beginArray().value(int(client.right)).value(int(client.bottom)).endArray();
     json.key(L"dock").value(pane.bar == kHostDockRight ? L"right" : L"left");
-    // What a user reads in the pane's list, if it has one.
-    json.key(L"items").beginArray();
-    for (const OdString& item : listItems(static_cast<HWND>(pane.window)))
-      json.value(item);
-    json.endArray();
+    writePaneControls(json, static_cast<HWND>(pane.window));
     json.endObject();
   }
   json.endObject();
@@ -170,6 +143,9 @@ std::string dumpJson(HostRuntime& runtime, const ModuleManager& modules)
     json.endObject();
   }
   json.endArray();
+
+  writeMenus(json, runtime.menus);
+  writeTimings(json, runtime.timings);
 
   json.key(L"fileDialogs").beginArray();
   for (const FileDialogRecord& dialog : runtime.fileDialogs)

@@ -2,6 +2,8 @@
 
 #include "Dump.h"
 #include "MainLibrary.h"
+#include "PaneControls.h"
+#include "DrawingSummary.h"
 
 #include "host/FileSystem.h"
 
@@ -85,6 +87,10 @@ DialogAnswer parseAnswer(ScriptArgs& args)
   {
     answer.kind = DialogAnswer::Kind::Menu;
     answer.menuId = ScriptArgs::toInt(args.next(L"menu command id"), L"the menu command id", 0, 0xFFFF);
+    // A picture of the display while the menu is open (the menu is a window
+    // of its own, outside the host's).
+    if (args.nextIs(L"SCREENSHOT"))
+      answer.screenshot = args.next(L"file for the picture");
   }
   else
     throw ScriptError(OdString::format(L"unknown answer \"%s\"", kind));
@@ -132,6 +138,12 @@ HostSession::~HostSession() { m_runtime.documents().removeReactor(m_observer.get
 int HostSession::run(HINSTANCE instance)
 {
   m_runtime.setScripted(!m_options.script.isEmpty());
+  m_runtime.captureScreen = [this](const OdString& path, OdString& error) {
+    if (m_gdiplus.ok())
+      return saveScreenPng(path, error);
+    error = L"GDI+ did not start";
+    return false;
+  };
   loadProfile();
   prepareProfile();
   if (!loadHostLibraries())
@@ -295,6 +307,12 @@ void HostSession::addCommands()
   addDocumentCommands();
   addSessionCommands();
   m_gestures.addCommands(m_interpreter);
+  addPaneControlPlaces();
+  // Painting belongs to the time of a command: a list is not shown until it is drawn.
+  addTimeCommand(m_interpreter, [this] {
+    if (m_window.hwnd())
+      RedrawWindow(m_window.hwnd(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+  });
   m_interpreter.setFallback([this](const OdString& word, ScriptArgs& args) { return runRegistered(word, args); });
 }
 
@@ -448,13 +466,16 @@ void HostSession::addSessionCommands()
     if (!writeFileAtomically(path, dumpJson(m_runtime, m_modules)))
       throw ScriptError(OdString::format(L"cannot write \"%s\"", path));
   });
+  // SCREENSHOT file [SCREEN]: the host window, or the whole display (with
+  // windows of their own such as pop-up menus and tool tips).
   m_interpreter.add(L"SCREENSHOT", [this](ScriptArgs& args) {
     const OdString path = args.next(L"file");
+    const bool screen = args.nextIs(L"SCREEN");
     args.expectEnd();
     if (!m_gdiplus.ok())
       throw ScriptError(L"GDI+ did not start");
     OdString error;
-    if (!saveWindowPng(m_window.hwnd(), path, error))
+    if (!(screen ? saveScreenPng(path, error) : saveWindowPng(m_window.hwnd(), path, error)))
       throw ScriptError(error);
   });
   // WAIT ms: the message loop runs on meanwhile.
@@ -599,13 +620,11 @@ void HostSession::refresh()
   }
   if (current)
   {
-    OdDbDatabase* db = current->database();
     lines.push_back(L"");
-    lines.push_back(OdString::format(L"Materials of %s:", current->title()));
-    OdDbDictionaryPtr materials = db->getMaterialDictionaryId().safeOpenObject();
-    for (auto it = materials->newIterator(); !it->done(); it->next())
-      lines.push_back(OdString::format(L"  %s   [%s]%s", it->name(), it->objectId().getHandle().ascii(),
-                                       it->objectId() == db->getCMATERIAL() ? L"   (current material)" : L""));
+    HostSelectionSet* selection = current->commandContext() ? current->commandContext()->selectionSet() : nullptr;
+    for (const OdString& line : describeDrawing(current->database(), current->title(),
+                                                selection ? selection->objectIdArray() : OdDbObjectIdArray()))
+      lines.push_back(line);
   }
   m_window.setViewLines(lines);
 

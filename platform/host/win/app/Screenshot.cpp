@@ -4,6 +4,8 @@
 
 #include <gdiplus.h>
 
+#include <functional>
+
 namespace host
 {
 namespace
@@ -47,20 +49,15 @@ GdiplusSession::~GdiplusSession()
     Gdiplus::GdiplusShutdown(m_token);
 }
 
-bool saveWindowPng(HWND window, const OdString& path, OdString& error)
+namespace
 {
-  if (!IsWindow(window) || !IsWindowVisible(window))
-  {
-    error = L"the window is not shown";
-    return false;
-  }
-  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
-  RECT rect;
-  GetWindowRect(window, &rect);
-  const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+// Copies a rectangle of a device context and writes it as a PNG.
+bool savePng(HDC source, int x, int y, int width, int height, const OdString& path, OdString& error,
+             const std::function<bool(HDC)>& fallback = nullptr)
+{
   if (width <= 0 || height <= 0)
   {
-    error = L"the window has no size";
+    error = L"nothing to capture: no size";
     return false;
   }
   WindowDc screen(nullptr);
@@ -73,15 +70,9 @@ bool saveWindowPng(HWND window, const OdString& path, OdString& error)
   }
   {
     SelectedObject selected(memory.get(), bitmap.get());
-    // The window's own surface, children included, even where another
-    // window covers it; PrintWindow would leave out controls that ignore
-    // WM_PRINT.
-    HDC windowDc = GetWindowDC(window);
-    const BOOL copied = BitBlt(memory.get(), 0, 0, width, height, windowDc, 0, 0, SRCCOPY);
-    ReleaseDC(window, windowDc);
-    if (!copied && !PrintWindow(window, memory.get(), 0))
+    if (!BitBlt(memory.get(), 0, 0, width, height, source, x, y, SRCCOPY) && !(fallback && fallback(memory.get())))
     {
-      error = L"the window could not be captured";
+      error = L"the picture could not be taken";
       return false;
     }
   }
@@ -97,5 +88,32 @@ bool saveWindowPng(HWND window, const OdString& path, OdString& error)
     return false;
   }
   return true;
+}
+} // namespace
+
+bool saveWindowPng(HWND window, const OdString& path, OdString& error)
+{
+  if (!IsWindow(window) || !IsWindowVisible(window))
+  {
+    error = L"the window is not shown";
+    return false;
+  }
+  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  RECT rect;
+  GetWindowRect(window, &rect);
+  // The window's own surface, children included, even where another window
+  // covers it; PrintWindow would leave out controls that ignore WM_PRINT.
+  HDC windowDc = GetWindowDC(window);
+  const bool saved = savePng(windowDc, 0, 0, rect.right - rect.left, rect.bottom - rect.top, path, error,
+                             [window](HDC target) { return PrintWindow(window, target, 0) != 0; });
+  ReleaseDC(window, windowDc);
+  return saved;
+}
+
+bool saveScreenPng(const OdString& path, OdString& error)
+{
+  WindowDc screen(nullptr);
+  return savePng(screen.get(), GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
+                 GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN), path, error);
 }
 } // namespace host

@@ -24,4 +24,6 @@ private:
 // The window as it is on the screen, frame included, after it has painted
 // everything pending. False with a message when nothing was written.
 bool saveWindowPng(HWND window, const OdString& path, OdString& error);
+// The whole display as it is now, every window on it included.
+bool saveScreenPng(const OdString& path, OdString& error);
 } // namespace host

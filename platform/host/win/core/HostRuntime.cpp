@@ -137,7 +137,8 @@ OdString DialogAnswer::describe() const
   case Kind::File: return L"FILE " + path;
   case Kind::Color:
     return OdString::format(L"COLOR %d,%d,%d", int(color >> 16) & 0xFF, int(color >> 8) & 0xFF, int(color) & 0xFF);
-  case Kind::Menu: return OdString::format(L"MENU %d", menuId);
+  case Kind::Menu:
+    return OdString::format(L"MENU %d", menuId) + (screenshot.isEmpty() ? OdString() : L" SCREENSHOT " + screenshot);
   }
   return OdString();
 }

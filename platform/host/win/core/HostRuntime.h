@@ -17,6 +17,7 @@
 #include "host/Translations.h"
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -81,6 +82,7 @@ struct DialogAnswer
   OdString path;
   OdUInt32 color = 0; // 0x00RRGGBB
   int menuId = 0;
+  OdString screenshot; // a picture of the whole display, taken while the dialog or menu is open
 
   bool fits(DialogKind dialog) const;
   OdString describe() const;
@@ -94,6 +96,29 @@ struct MessageRecord
   int buttons;
   int answer;
   bool queued; // the answer came from the queue, not from the user or the default
+};
+
+// A pop-up menu as it was shown, and what closed it.
+struct MenuRecord
+{
+  struct Item
+  {
+    bool separator = false;
+    unsigned id = 0;
+    OdString text;
+    bool enabled = true;
+    bool checked = false;
+  };
+  std::vector<Item> items;
+  int answer = 0; // the command chosen; 0 when the menu was cancelled
+  OdString problem; // why a queued answer could not be given
+};
+
+// A command timed by TIME: from the command to its last paint.
+struct TimingRecord
+{
+  OdString command;
+  double milliseconds = 0;
 };
 
 struct FileDialogRecord
@@ -140,12 +165,18 @@ public:
   // colour dialog, a pop-up menu). A script goes on only when none is: input
   // meant for the palette must not land in a dialog.
   int modalDepth() const { return m_modalDepth; }
+  // Saves a PNG of the whole display (host.exe installs it): the seams take
+  // the pictures that ANSWER ... SCREENSHOT asks for while their dialog or
+  // menu is open.
+  std::function<bool(const OdString& path, OdString& error)> captureScreen;
   void enterModal() { ++m_modalDepth; }
   void leaveModal() { --m_modalDepth; }
 
   // What modules asked of the host, in order.
   std::vector<MessageRecord> messages;
   std::vector<FileDialogRecord> fileDialogs;
+  std::vector<MenuRecord> menus;
+  std::vector<TimingRecord> timings;
   std::vector<OdString> helpTopics;
   std::vector<OdString> eventMessages;
   std::vector<int> previewNotifications;

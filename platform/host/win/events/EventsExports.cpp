@@ -1,11 +1,33 @@
-// The exports of events5.dll: the help service and the event service. This
-// host has no help viewer: it records the topics asked for.
+// The exports of events5.dll: the help service and the event service. Every
+// topic asked for is recorded; a user (not a script) also sees the topic's
+// page in a help box.
 #include "../core/HostRuntime.h"
+
+#include <windows.h>
 
 using host::hostRuntime;
 
 namespace
 {
+struct HelpPage
+{
+  const wchar_t* topic;
+  const wchar_t* title;
+  const wchar_t* text;
+};
+
+// The pages of the help this host has installed.
+const HelpPage kPages[] = {
+  {L"IDH_MaterialBrowser", L"Materials Browser",
+   L"The Materials Browser shows every material of the current drawing.\n\n"
+   L"New Generic Material adds a material; right-click an item to edit, apply, clone, remove or rename it. "
+   L"Apply to selection gives the material to the selected objects (SELECT on the command line). "
+   L"Change view style switches between icons and a list of names."},
+  {L"IDH_MaterialEditor", L"Material editor",
+   L"The Material editor shows the open material on a sample object above its properties."},
+  {L"IDH_TextureEditor", L"Texture editor", L"The Texture editor shows the image or procedural texture of a map."},
+};
+
 class HelpService final : public IHelpService
 {
 public:
@@ -13,8 +35,20 @@ public:
   {
     if (!topic || !*topic)
       return false;
-    hostRuntime().helpTopics.push_back(topic);
-    return true;
+    auto& runtime = hostRuntime();
+    runtime.helpTopics.push_back(topic);
+    if (runtime.scripted())
+      return true;
+    const HelpPage* page = nullptr;
+    for (const HelpPage& p : kPages)
+      if (OdString(p.topic) == topic)
+        page = &p;
+    const OdString text = page ? OdString(page->text)
+                               : OdString::format(L"No help is installed for the topic \"%s\".", OdString(topic));
+    const OdString caption = OdString(L"Help - ") + (page ? page->title : L"Material editor host");
+    host::ModalScope modal;
+    MessageBoxW(static_cast<HWND>(runtime.mainWindow()), text.c_str(), caption.c_str(), MB_OK | MB_ICONINFORMATION);
+    return page != nullptr;
   }
   // One service for the whole run; callers release what they were given.
   void release() override {}

@@ -1,0 +1,338 @@
+#include "PaneControls.h"
+
+#include "Gestures.h"
+#include "WinHandles.h"
+
+#include <commctrl.h>
+
+#include <chrono>
+#include <vector>
+
+namespace host
+{
+namespace
+{
+// Texts longer than this are cut in DUMP (names may be 10,000 characters).
+constexpr int kMaxItemText = 1 << 16;
+
+HWND childOfClass(HWND pane, const wchar_t* className)
+{
+  return pane ? FindWindowExW(pane, nullptr, className, nullptr) : nullptr;
+}
+
+OdString colourText(COLORREF c)
+{
+  wchar_t text[8];
+  swprintf(text, 8, L"#%02x%02x%02x", GetRValue(c), GetGValue(c), GetBValue(c));
+  return OdString(text);
+}
+
+const wchar_t* viewName(DWORD style)
+{
+  switch (style & LVS_TYPEMASK)
+  {
+  case LVS_ICON: return L"icon";
+  case LVS_REPORT: return L"report";
+  case LVS_SMALLICON: return L"smallIcon";
+  default: return L"list";
+  }
+}
+
+// The image as the list shows it: drawn over the list's background, then
+// its size, its centre pixel and its mean colour.
+void writeThumbnail(JsonWriter& json, HWND list, int image)
+{
+  HIMAGELIST images = ListView_GetImageList(list, LVSIL_NORMAL);
+  int width = 0, height = 0;
+  if (!images || image < 0 || image >= ImageList_GetImageCount(images) || !ImageList_GetIconSize(images, &width, &height) ||
+      width <= 0 || height <= 0)
+  {
+    json.null();
+    return;
+  }
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height; // rows top first
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  WindowDc screen(nullptr);
+  UniqueBitmap bitmap(CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  UniqueMemoryDc memory(CreateCompatibleDC(screen.get()));
+  if (!bitmap || !memory || !bits)
+  {
+    json.null();
+    return;
+  }
+  {
+    SelectedObject selected(memory.get(), bitmap.get());
+    COLORREF background = ListView_GetBkColor(list);
+    if (background == CLR_NONE)
+      background = GetSysColor(COLOR_WINDOW);
+    UniqueHandle<HBRUSH, GdiObjectTraits> brush(CreateSolidBrush(background));
+    const RECT all{0, 0, width, height};
+    FillRect(memory.get(), &all, brush.get());
+    ImageList_Draw(images, image, memory.get(), 0, 0, ILD_NORMAL);
+    GdiFlush();
+  }
+  // A 32-bit DIB holds blue, green, red, unused.
+  const auto* pixels = static_cast<const BYTE*>(bits);
+  const auto at = [&](int x, int y) {
+    const BYTE* p = pixels + (std::size_t(y) * width + x) * 4;
+    return RGB(p[2], p[1], p[0]);
+  };
+  unsigned long long sum[3] = {0, 0, 0};
+  for (int i = 0; i < width * height; ++i)
+  {
+    sum[0] += pixels[i * 4 + 2];
+    sum[1] += pixels[i * 4 + 1];
+    sum[2] += pixels[i * 4];
+  }
+  const auto n = static_cast<unsigned long long>(width) * height;
+  json.beginObject();
+  json.key(L"size").beginArray().value(width).value(height).endArray();
+  json.key(L"centre").value(colourText(at(width / 2, height / 2)));
+  json.key(L"mean").value(colourText(RGB(BYTE((sum[0] + n / 2) / n), BYTE((sum[1] + n / 2) / n), BYTE((sum[2] + n / 2) / n))));
+  json.endObject();
+}
+
+void writeList(JsonWriter& json, HWND list)
+{
+  json.key(L"list").beginObject();
+  json.key(L"view").value(viewName(DWORD(GetWindowLongPtrW(list, GWL_STYLE))));
+  json.key(L"items").beginArray();
+  const int count = ListView_GetItemCount(list);
+  for (int i = 0; i < count; ++i)
+  {
+    LVITEMW item{};
+    item.mask = LVIF_IMAGE | LVIF_STATE;
+    item.iItem = i;
+    item.stateMask = LVIS_SELECTED;
+    SendMessageW(list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    json.beginObject();
+    json.key(L"text").value(listItemText(list, i));
+    json.key(L"image").value(item.iImage);
+    json.key(L"selected").value((item.state & LVIS_SELECTED) != 0);
+    json.key(L"thumbnail");
+    writeThumbnail(json, list, item.iImage);
+    json.endObject();
+  }
+  json.endArray();
+  json.endObject();
+}
+
+void writeToolbar(JsonWriter& json, HWND toolbar)
+{
+  json.key(L"toolbar").beginArray();
+  const int count = int(SendMessageW(toolbar, TB_BUTTONCOUNT, 0, 0));
+  for (int i = 0; i < count; ++i)
+  {
+    TBBUTTON button{};
+    if (!SendMessageW(toolbar, TB_GETBUTTON, WPARAM(i), reinterpret_cast<LPARAM>(&button)) || (button.fsStyle & BTNS_SEP))
+      continue;
+    json.beginObject();
+    json.key(L"command").value(button.idCommand);
+    json.key(L"enabled").value((button.fsState & TBSTATE_ENABLED) != 0);
+    json.key(L"checked").value((button.fsState & TBSTATE_CHECKED) != 0);
+    json.endObject();
+  }
+  json.endArray();
+  // The tip the toolbar shows now, as a user reads it.
+  json.key(L"toolTip");
+  HWND tips = reinterpret_cast<HWND>(SendMessageW(toolbar, TB_GETTOOLTIPS, 0, 0));
+  if (tips && IsWindowVisible(tips))
+  {
+    wchar_t text[256] = {};
+    GetWindowTextW(tips, text, int(std::size(text)));
+    json.value(OdString(text));
+  }
+  else
+    json.null();
+}
+
+// The list item whose whole text is the word; throws listing some that exist.
+int findItem(HWND list, const OdString& text)
+{
+  const int count = ListView_GetItemCount(list);
+  OdString known;
+  for (int i = 0; i < count; ++i)
+  {
+    const OdString itemText = listItemText(list, i);
+    if (itemText == text)
+      return i;
+    if (i < 12)
+      known += OdString::format(L"%s\"%s\"", known.isEmpty() ? L"" : L", ", itemText.left(40));
+  }
+  throw ScriptError(OdString::format(L"no list item \"%s\" (items: %s%s)", text, known.isEmpty() ? OdString(L"none") : known,
+                                     count > 12 ? L", ..." : L""));
+}
+
+HWND requireList(HWND pane)
+{
+  HWND list = paneList(pane);
+  if (!list)
+    throw ScriptError(L"the pane has no list");
+  return list;
+}
+} // namespace
+
+HWND paneList(HWND pane) { return childOfClass(pane, WC_LISTVIEWW); }
+HWND paneToolbar(HWND pane) { return childOfClass(pane, TOOLBARCLASSNAMEW); }
+
+OdString listItemText(HWND list, int index)
+{
+  std::vector<wchar_t> buffer(256);
+  while (true)
+  {
+    LVITEMW item{};
+    item.iSubItem = 0;
+    item.pszText = buffer.data();
+    item.cchTextMax = int(buffer.size());
+    const int length = int(SendMessageW(list, LVM_GETITEMTEXTW, WPARAM(index), reinterpret_cast<LPARAM>(&item)));
+    // A full buffer may mean a cut text: try a larger one.
+    if (length < int(buffer.size()) - 1 || int(buffer.size()) >= kMaxItemText)
+      return OdString(buffer.data(), std::size_t(std::max(0, std::min(length, int(buffer.size()) - 1))));
+    buffer.resize(buffer.size() * 4);
+  }
+}
+
+void addPaneControlPlaces()
+{
+  // ITEM "text": the label of the list item with that whole text, scrolled
+  // into sight first as a user would.
+  registerGesturePlace(L"ITEM", [](HWND pane, ScriptArgs& args) {
+    HWND list = requireList(pane);
+    const int index = findItem(list, args.next(L"item text"));
+    ListView_EnsureVisible(list, index, FALSE);
+    RECT label{};
+    if (!ListView_GetItemRect(list, index, &label, LVIR_LABEL))
+      throw ScriptError(L"the item has no place on the screen");
+    RECT client{};
+    GetClientRect(list, &client);
+    RECT shown{};
+    if (!IntersectRect(&shown, &label, &client))
+      throw ScriptError(L"the item is not in sight");
+    return GesturePlace{list, shown};
+  });
+  // EMPTY: a point of the list that no item covers, from the bottom right.
+  registerGesturePlace(L"EMPTY", [](HWND pane, ScriptArgs&) {
+    HWND list = requireList(pane);
+    RECT client{};
+    GetClientRect(list, &client);
+    for (int y = client.bottom - 6; y > client.top; y -= 8)
+      for (int x = client.right - 6; x > client.left; x -= 8)
+      {
+        LVHITTESTINFO hit{};
+        hit.pt = POINT{x, y};
+        if (ListView_HitTest(list, &hit) < 0)
+          return GesturePlace{list, RECT{x, y, x + 1, y + 1}};
+      }
+    throw ScriptError(L"the list has no empty space in sight");
+  });
+  // BUTTON id: the toolbar button of that command.
+  registerGesturePlace(L"BUTTON", [](HWND pane, ScriptArgs& args) {
+    HWND toolbar = paneToolbar(pane);
+    if (!toolbar)
+      throw ScriptError(L"the pane has no toolbar");
+    const int command = ScriptArgs::toInt(args.next(L"command id"), L"the command id", 0, 0xFFFF);
+    const int index = int(SendMessageW(toolbar, TB_COMMANDTOINDEX, WPARAM(command), 0));
+    RECT rect{};
+    if (index < 0 || !SendMessageW(toolbar, TB_GETITEMRECT, WPARAM(index), reinterpret_cast<LPARAM>(&rect)))
+      throw ScriptError(OdString::format(L"the toolbar has no button %d", command));
+    return GesturePlace{toolbar, rect};
+  });
+  // EDITOR: the list's label edit box while a label is edited; otherwise
+  // the window of the pane that has the keyboard focus (an in-place editor).
+  registerGesturePlace(L"EDITOR", [](HWND pane, ScriptArgs&) {
+    HWND editor = nullptr;
+    if (HWND list = paneList(pane))
+      editor = ListView_GetEditControl(list);
+    if (!editor)
+    {
+      HWND focus = GetFocus();
+      if (focus && IsChild(pane, focus) && focus != paneList(pane) && focus != paneToolbar(pane))
+        editor = focus;
+    }
+    if (!editor || !IsWindowVisible(editor))
+      throw ScriptError(L"no editor is open in the pane");
+    RECT client{};
+    GetClientRect(editor, &client);
+    return GesturePlace{editor, client};
+  });
+}
+
+void writePaneControls(JsonWriter& json, HWND pane)
+{
+  if (HWND toolbar = paneToolbar(pane))
+    writeToolbar(json, toolbar);
+  if (HWND list = paneList(pane))
+    writeList(json, list);
+}
+
+void writeMenus(JsonWriter& json, const std::vector<MenuRecord>& menus)
+{
+  json.key(L"menus").beginArray();
+  for (const MenuRecord& menu : menus)
+  {
+    json.beginObject();
+    json.key(L"items").beginArray();
+    for (const MenuRecord::Item& item : menu.items)
+    {
+      json.beginObject();
+      if (item.separator)
+        json.key(L"separator").value(true);
+      else
+      {
+        json.key(L"id").value(int(item.id));
+        json.key(L"text").value(item.text);
+        json.key(L"enabled").value(item.enabled);
+        json.key(L"checked").value(item.checked);
+      }
+      json.endObject();
+    }
+    json.endArray();
+    json.key(L"answer");
+    if (menu.answer)
+      json.value(menu.answer);
+    else
+      json.null();
+    if (!menu.problem.isEmpty())
+      json.key(L"problem").value(menu.problem);
+    json.endObject();
+  }
+  json.endArray();
+}
+
+void writeTimings(JsonWriter& json, const std::vector<TimingRecord>& timings)
+{
+  json.key(L"timings").beginArray();
+  for (const TimingRecord& timing : timings)
+  {
+    json.beginObject();
+    json.key(L"command").value(timing.command);
+    json.key(L"ms").value(timing.milliseconds);
+    json.endObject();
+  }
+  json.endArray();
+}
+
+void addTimeCommand(ScriptInterpreter& interpreter, std::function<void()> paintPending)
+{
+  interpreter.add(L"TIME", [&interpreter, paintPending](ScriptArgs& args) {
+    std::vector<OdString> words = args.rest();
+    if (words.empty())
+      throw ScriptError(L"TIME takes a command");
+    OdString text;
+    for (const OdString& word : words)
+      text += (text.isEmpty() ? L"" : L" ") + word;
+    const auto start = std::chrono::steady_clock::now();
+    interpreter.runWords(std::move(words));
+    if (paintPending)
+      paintPending();
+    const std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;
+    hostRuntime().timings.push_back(TimingRecord{text, took.count()});
+  });
+}
+} // namespace host

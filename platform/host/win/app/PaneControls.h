@@ -1,0 +1,41 @@
+// The common controls inside a docked pane as a user sees them: its list
+// view and its toolbar. Scripts find places in them (ITEM, EMPTY, BUTTON,
+// EDITOR) and DUMP describes them; both read the controls only through
+// their own messages, as any program could.
+//
+//   paneList, paneToolbar   the pane's list view / toolbar, or null
+//   listItemText            an item's whole text, however long
+//   addPaneControlPlaces    registers ITEM, EMPTY, BUTTON and EDITOR
+//   writePaneControls       DUMP of a pane's toolbar, tool tip and list
+//   writeMenus, writeTimings  DUMP of the pop-up menus shown and of TIME
+//   addTimeCommand          TIME command...: how long a command takes
+#pragma once
+
+#include "JsonWriter.h"
+#include "Script.h"
+
+#include "../core/HostRuntime.h"
+
+#include <windows.h>
+
+#include <functional>
+
+namespace host
+{
+HWND paneList(HWND pane);
+HWND paneToolbar(HWND pane);
+OdString listItemText(HWND list, int index);
+
+void addPaneControlPlaces();
+
+// Adds "toolbar", "toolTip" and "list" to the pane's open JSON object, each
+// only when the pane has that control.
+void writePaneControls(JsonWriter& json, HWND pane);
+void writeMenus(JsonWriter& json, const std::vector<MenuRecord>& menus);
+void writeTimings(JsonWriter& json, const std::vector<TimingRecord>& timings);
+
+// TIME command...: runs the command through the interpreter, then lets every
+// window paint what the command left to paint (paintPending), and records
+// the time from start to the last paint.
+void addTimeCommand(ScriptInterpreter& interpreter, std::function<void()> paintPending);
+} // namespace host
