@@ -33,8 +33,55 @@ public:
     const COLORREF c = GetSysColor(COLOR_WINDOW);
     return GetRValue(c) * 299 + GetGValue(c) * 587 + GetBValue(c) * 114 < 128000;
   }
-  bool useAlternateIcons() const override { return false; }
-  bool hookMessage(void*, unsigned, std::uintptr_t, std::intptr_t, std::intptr_t*) override { return false; }
+  // The alternate icons are drawn light, for dark backgrounds.
+  bool useAlternateIcons() const override { return isDark(); }
+  // Palettes offer every message here first. The host paints their
+  // background and the backgrounds of their plain controls in its colours;
+  // everything else is theirs.
+  bool hookMessage(void* window, unsigned message, std::uintptr_t wParam, std::intptr_t, std::intptr_t* result) override
+  {
+    switch (message)
+    {
+    case WM_ERASEBKGND:
+    {
+      RECT client{};
+      GetClientRect(static_cast<HWND>(window), &client);
+      FillRect(reinterpret_cast<HDC>(wParam), &client, backgroundBrush());
+      if (result)
+        *result = 1;
+      return true;
+    }
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    {
+      HDC dc = reinterpret_cast<HDC>(wParam);
+      SetTextColor(dc, textColor());
+      SetBkColor(dc, windowBackgroundColor());
+      if (result)
+        *result = reinterpret_cast<std::intptr_t>(backgroundBrush());
+      return true;
+    }
+    default: return false;
+    }
+  }
+
+private:
+  // One brush for the current background colour, made again when it changes.
+  HBRUSH backgroundBrush()
+  {
+    const COLORREF colour = windowBackgroundColor();
+    if (!m_brush || colour != m_brushColour)
+    {
+      if (m_brush)
+        DeleteObject(m_brush);
+      m_brush = CreateSolidBrush(colour);
+      m_brushColour = colour;
+    }
+    return m_brush;
+  }
+  HBRUSH m_brush = nullptr;
+  COLORREF m_brushColour = 0;
 };
 } // namespace
 
