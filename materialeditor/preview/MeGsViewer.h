@@ -20,6 +20,8 @@
 #include "MeViewOrbit.h"
 
 #include "framework/Wnd.h"
+#include "win32/Dc.h"
+#include "win32/Handles.h"
 
 namespace meui
 {
@@ -77,9 +79,9 @@ private:
 
   MeGsPreview m_gs;
   OdDbDatabase* m_database = nullptr;
-  HDC m_dc = nullptr;              // the window's own DC, from attach to destroy
-  HCURSOR m_dragCursor = nullptr;  // owned: loaded from the module's resources
-  HCURSOR m_arrow = nullptr;       // shared system cursor
+  win::ClientDc m_dc;             // the window's own DC, from attach to destroy
+  win::Cursor m_dragCursor;       // loaded from the module's resources
+  HCURSOR m_arrow = nullptr;      // shared system cursor: not ours to destroy
   bool m_dragging = false;
   POINT m_last{};
   MeViewOrbit m_orbit;

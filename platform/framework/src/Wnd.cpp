@@ -2,6 +2,8 @@
 
 #include "framework/ModuleState.h"
 
+#include "win32/Dc.h"
+
 namespace fw
 {
 CWnd::~CWnd() { destroy(); }
@@ -78,10 +80,8 @@ LRESULT CWnd::windowProc(UINT message, WPARAM wParam, LPARAM lParam)
   case WM_PAINT:
     if (hasOwnPaint())
     {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(m_hWnd, &ps);
-      onPaint(dc, ps.rcPaint);
-      EndPaint(m_hWnd, &ps);
+      win::PaintDc paint(m_hWnd);
+      onPaint(paint.get(), paint.area());
       return 0;
     }
     break;
