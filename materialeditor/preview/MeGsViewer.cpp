@@ -36,7 +36,7 @@ const wchar_t* const MeGsViewer::kClassName = L"MeGsViewer";
 
 MeGsViewer::~MeGsViewer()
 {
-  // Here, not in the base: only now does WM_DESTROY still reach onDestroy.
+  // The window goes before the object, while WM_DESTROY still reaches onDestroy.
   destroy();
   releaseGraphics();
 }

@@ -45,12 +45,13 @@ MeUiMaterialBrowserPalette* browserPalette(bool create)
 
 MeUiMaterialBrowserPalette::~MeUiMaterialBrowserPalette()
 {
+  // The window goes first, while its destroy handler still runs (the pane
+  // leaves the host's dock) and before m_shown, which the list items point into.
+  destroy();
   if (me::IMeManager* manager = me::managerService())
     manager->removeReactor(this);
   if (g_palette == this)
     g_palette = nullptr;
-  // The list items hold references into m_shown: the window goes first.
-  destroy();
 }
 
 bool MeUiMaterialBrowserPalette::onCreate()

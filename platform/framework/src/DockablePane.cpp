@@ -136,13 +136,6 @@ LRESULT CDockablePane::windowProc(UINT message, WPARAM wParam, LPARAM lParam)
   return CWnd::windowProc(message, wParam, lParam);
 }
 
-hostUiPaletteSet::~hostUiPaletteSet()
-{
-  if (m_docked && hwnd())
-    if (auto remove = docbar<HostDockRemovePaneFn>(HOST_EXPORT_DOCK_REMOVE))
-      remove(hwnd());
-}
-
 void hostUiPaletteSet::EnableDocking(DWORD sides)
 {
   if (!hwnd() || m_docked)

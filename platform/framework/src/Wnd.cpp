@@ -4,9 +4,23 @@
 
 #include "win32/Dc.h"
 
+#include <cassert>
+
 namespace fw
 {
-CWnd::~CWnd() { destroy(); }
+CWnd::~CWnd()
+{
+  // Here the derived parts are gone, and WM_DESTROY would reach only the
+  // base's handlers: the class that owns the window destroys it first.
+  assert(!exists() && "a window must be destroyed before its CWnd object");
+  if (exists())
+  {
+    // Release builds: the window goes without calling into this object.
+    SetWindowLongPtrW(m_hWnd, GWLP_USERDATA, 0);
+    DestroyWindow(m_hWnd);
+  }
+  m_hWnd = nullptr;
+}
 
 bool CWnd::create(const wchar_t* className, const wchar_t* title, DWORD style, DWORD exStyle, const RECT& rect, HWND parent,
                   UINT id, UINT classStyle)

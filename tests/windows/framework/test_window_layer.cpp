@@ -1,6 +1,9 @@
-// The Win32 layer: owning handles free what they own exactly once and never
-// what they were only lent; a subclassed control gets its own procedure back
-// however the subclass ends.
+// The Win32 layer and the window base: owning handles free what they own
+// exactly once and never what they were only lent; a subclassed control
+// gets its own procedure back however the subclass ends; a window of ours
+// is destroyed while its derived handlers still run, and an object that
+// outlives the rule traps.
+#include "framework/Wnd.h"
 #include "win32/Dc.h"
 #include "win32/Handles.h"
 #include "win32/TWnd.h"
@@ -8,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace
 {
@@ -164,4 +168,70 @@ TEST(Subclassing, ADestroyedControlEndsTheSubclassAndAForeignProcedureStaysOnTop
   edit.reset(); // ends with no object to call
 }
 
+// A window of ours whose destroy handler must run.
+class Logged : public fw::CWnd
+{
+public:
+  explicit Logged(std::vector<std::string>& log) : m_log(log) {}
+  ~Logged() override { destroy(); }
+  bool make(HWND parent = nullptr)
+  {
+    const DWORD style = parent ? WS_CHILD : WS_POPUP;
+    return create(L"WindowLayerTest.Logged", L"", style, 0, RECT{0, 0, 50, 50}, parent, 7);
+  }
+
+protected:
+  bool hasOwnPaint() const override { return true; }
+  void onPaint(HDC dc, const RECT&) override { m_log.push_back(dc ? "paint" : "paint without a DC"); }
+  void onDestroy() override { m_log.push_back("destroy"); }
+
+private:
+  std::vector<std::string>& m_log;
+};
+
+TEST(WindowBase, TheOwnerDestroysTheWindowWhileItsHandlersStillRun)
+{
+  std::vector<std::string> log;
+  {
+    Logged window(log);
+    ASSERT_TRUE(window.make());
+    ShowWindow(window.hwnd(), SW_SHOWNOACTIVATE);
+    InvalidateRect(window.hwnd(), nullptr, FALSE);
+    UpdateWindow(window.hwnd());
+    RECT pending{};
+    EXPECT_FALSE(GetUpdateRect(window.hwnd(), &pending, FALSE)) << "painting validated the window";
+  }
+  EXPECT_EQ(log, (std::vector<std::string>{"paint", "destroy"}));
+
+  // Taken along by its parent: the object learns that its window is gone.
+  log.clear();
+  win::Window parent = makeTopLevel();
+  Logged child(log);
+  ASSERT_TRUE(child.make(parent.get()));
+  parent.reset();
+  EXPECT_FALSE(child.exists());
+  EXPECT_EQ(child.hwnd(), nullptr);
+  EXPECT_EQ(log, (std::vector<std::string>{"destroy"}));
+}
+
+// A class that forgets the rule.
+class Forgetful : public fw::CWnd
+{
+public:
+  bool make() { return create(L"WindowLayerTest.Forgetful", L"", WS_POPUP, 0, RECT{0, 0, 10, 10}, nullptr, 0); }
+};
+
+#ifndef NDEBUG
+TEST(WindowBaseDeathTest, AnObjectThatOutlivesTheRuleTrapsInDebugBuilds)
+{
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_DEATH(
+    {
+      auto* forgetful = new Forgetful;
+      forgetful->make();
+      delete forgetful;
+    },
+    "destroyed before its CWnd object");
+}
+#endif
 } // namespace

@@ -3,8 +3,11 @@
 //   fw::CWnd  a window of ours: one window procedure, typed handlers as
 //             virtual functions, the rest to the default procedure
 //
-// Owning handles and the subclassing wrapper win::TWnd are in the Win32
-// layer (win32/Handles.h, win32/Dc.h, win32/TWnd.h).
+// The rule: a window is destroyed before its object. The class that makes a
+// window destroys it in its own destructor or close handler, while its
+// WM_DESTROY handler can still run; ~CWnd only checks (a trap in debug
+// builds). Owning handles and the subclassing wrapper win::TWnd are in the
+// Win32 layer (win32/Handles.h, win32/Dc.h, win32/TWnd.h).
 #pragma once
 
 #include <windows.h>
@@ -17,6 +20,7 @@ class CWnd
 {
 public:
   CWnd() = default;
+  // Traps in debug builds when the window still exists: see the rule above.
   virtual ~CWnd();
   CWnd(const CWnd&) = delete;
   CWnd& operator=(const CWnd&) = delete;
