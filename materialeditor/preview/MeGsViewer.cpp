@@ -2,6 +2,8 @@
 
 #include "MeGsWindowDevice.h"
 
+#include "resources/MeResources.h"
+
 #include "core/MeHost.h"
 #include "framework/ModuleState.h"
 
@@ -11,11 +13,9 @@ namespace meui
 {
 namespace
 {
-constexpr WORD kDragCursorId = 104;
-
 UINT themeChangedMessage()
 {
-  static const UINT message = RegisterWindowMessageW(L"KTM_THEMECHAGED");
+  static const UINT message = RegisterWindowMessageW(HOST_MESSAGE_THEME_CHANGED);
   return message;
 }
 
@@ -84,7 +84,7 @@ bool MeGsViewer::attach(OdDbDatabase* database)
   m_database = database;
   if (!m_dragCursor)
     m_dragCursor.attach(static_cast<HCURSOR>(
-      LoadImageW(fw::resourceHandle(), MAKEINTRESOURCEW(kDragCursorId), IMAGE_CURSOR, 0, 0, LR_DEFAULTSIZE)));
+      LoadImageW(fw::resourceHandle(), MAKEINTRESOURCEW(IDC_ORBIT), IMAGE_CURSOR, 0, 0, LR_DEFAULTSIZE)));
   m_arrow = systemArrow();
 
   const RECT client = clientRect();

@@ -19,6 +19,7 @@
 #include "MeGsPreview.h"
 #include "MeViewOrbit.h"
 
+#include "resources/MeResources.h"
 #include "framework/Wnd.h"
 #include "win32/Dc.h"
 #include "win32/Handles.h"
@@ -32,8 +33,8 @@ public:
   static constexpr double kWheelTowardUser = 0.95;
   static constexpr double kWheelAwayFromUser = 1.05;
   static const wchar_t* const kClassName;
-  static constexpr UINT kClassStyle = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS | CS_OWNDC;
-  static constexpr DWORD kStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
+  static constexpr UINT kClassStyle = ME_VIEWER_CLASS_STYLE;
+  static constexpr DWORD kStyle = ME_VIEWER_STYLE;
 
   MeGsViewer() = default;
   ~MeGsViewer() override;

@@ -90,7 +90,7 @@ void togglePane()
     RegisterClassW(&wc);
     g_pane.attach(CreateWindowExW(WS_EX_CLIENTEDGE, kPaneClass, L"Test pane", WS_CHILD, 0, 0, 0, 0,
                                   static_cast<HWND>(manager->mainWindow()), nullptr, g_instance, nullptr));
-    add(g_pane.get(), 0xF000);
+    add(g_pane.get(), kHostDockAnySide);
     restore(g_pane.get(), kHostDockLeft);
   }
   show(g_pane.get(), !IsWindowVisible(g_pane.get()), true);

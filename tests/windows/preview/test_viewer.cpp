@@ -199,7 +199,7 @@ TEST_F(Viewer, ThemeChangeRepaintsTheBackgroundInTheNewColour)
 {
   show();
   m_host.setWindowBackground(RGB(20, 40, 120));
-  SendMessageW(m_viewer, RegisterWindowMessageW(L"KTM_THEMECHAGED"), 0, 0);
+  SendMessageW(m_viewer, RegisterWindowMessageW(HOST_MESSAGE_THEME_CHANGED), 0, 0);
   UpdateWindow(m_viewer);
   EXPECT_EQ(windowPixel(1, 1), RGB(20, 40, 120));
   EXPECT_TRUE(isRedShade(windowPixel(kSize / 2, kSize / 2)));

@@ -38,7 +38,7 @@ private:
 class hostUiPaletteSet : public CDockablePane
 {
 public:
-  // Sides the pane may dock on (0xF000 for all); hands the pane to the host.
+  // Sides the pane may dock on (kHostDockAnySide for all); hands the pane to the host.
   void EnableDocking(DWORD sides);
   // Puts the pane where the host's saved layout says, else on the dock bar.
   bool RestoreControlBar(UINT dockBarId);
