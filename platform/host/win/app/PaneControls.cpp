@@ -1,7 +1,8 @@
 #include "PaneControls.h"
 
 #include "Gestures.h"
-#include "WinHandles.h"
+#include "win32/Dc.h"
+#include "win32/Handles.h"
 
 #include <commctrl.h>
 
@@ -58,20 +59,20 @@ void writeThumbnail(JsonWriter& json, HWND list, int image)
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  WindowDc screen(nullptr);
-  UniqueBitmap bitmap(CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-  UniqueMemoryDc memory(CreateCompatibleDC(screen.get()));
+  const win::ClientDc screen(nullptr);
+  win::Bitmap bitmap(CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  win::MemoryDc memory(CreateCompatibleDC(screen.get()));
   if (!bitmap || !memory || !bits)
   {
     json.null();
     return;
   }
   {
-    SelectedObject selected(memory.get(), bitmap.get());
+    const win::SelectedObject selected(memory.get(), bitmap.get());
     COLORREF background = ListView_GetBkColor(list);
     if (background == CLR_NONE)
       background = GetSysColor(COLOR_WINDOW);
-    UniqueHandle<HBRUSH, GdiObjectTraits> brush(CreateSolidBrush(background));
+    const win::Brush brush(CreateSolidBrush(background));
     const RECT all{0, 0, width, height};
     FillRect(memory.get(), &all, brush.get());
     ImageList_Draw(images, image, memory.get(), 0, 0, ILD_NORMAL);

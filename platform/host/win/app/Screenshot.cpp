@@ -1,6 +1,7 @@
 #include "Screenshot.h"
 
-#include "WinHandles.h"
+#include "win32/Dc.h"
+#include "win32/Handles.h"
 
 #include <gdiplus.h>
 
@@ -60,16 +61,16 @@ bool savePng(HDC source, int x, int y, int width, int height, const OdString& pa
     error = L"nothing to capture: no size";
     return false;
   }
-  WindowDc screen(nullptr);
-  UniqueMemoryDc memory(CreateCompatibleDC(screen.get()));
-  UniqueBitmap bitmap(CreateCompatibleBitmap(screen.get(), width, height));
+  const win::ClientDc screen(nullptr);
+  win::MemoryDc memory(CreateCompatibleDC(screen.get()));
+  win::Bitmap bitmap(CreateCompatibleBitmap(screen.get(), width, height));
   if (!memory || !bitmap)
   {
     error = L"no memory for the image";
     return false;
   }
   {
-    SelectedObject selected(memory.get(), bitmap.get());
+    const win::SelectedObject selected(memory.get(), bitmap.get());
     if (!BitBlt(memory.get(), 0, 0, width, height, source, x, y, SRCCOPY) && !(fallback && fallback(memory.get())))
     {
       error = L"the picture could not be taken";
@@ -103,16 +104,13 @@ bool saveWindowPng(HWND window, const OdString& path, OdString& error)
   GetWindowRect(window, &rect);
   // The window's own surface, children included, even where another window
   // covers it; PrintWindow would leave out controls that ignore WM_PRINT.
-  HDC windowDc = GetWindowDC(window);
-  const bool saved = savePng(windowDc, 0, 0, rect.right - rect.left, rect.bottom - rect.top, path, error,
-                             [window](HDC target) { return PrintWindow(window, target, 0) != 0; });
-  ReleaseDC(window, windowDc);
-  return saved;
+  return savePng(win::WindowDc(window).get(), 0, 0, rect.right - rect.left, rect.bottom - rect.top, path, error,
+                 [window](HDC target) { return PrintWindow(window, target, 0) != 0; });
 }
 
 bool saveScreenPng(const OdString& path, OdString& error)
 {
-  WindowDc screen(nullptr);
+  const win::ClientDc screen(nullptr);
   return savePng(screen.get(), GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
                  GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN), path, error);
 }

@@ -1,5 +1,7 @@
 #include "HostRuntime.h"
 
+#include "win32/Handles.h"
+
 #include <windows.h>
 
 #include <algorithm>
@@ -73,14 +75,12 @@ private:
     const COLORREF colour = windowBackgroundColor();
     if (!m_brush || colour != m_brushColour)
     {
-      if (m_brush)
-        DeleteObject(m_brush);
-      m_brush = CreateSolidBrush(colour);
+      m_brush.attach(CreateSolidBrush(colour));
       m_brushColour = colour;
     }
-    return m_brush;
+    return m_brush.get();
   }
-  HBRUSH m_brush = nullptr;
+  win::Brush m_brush;
   COLORREF m_brushColour = 0;
 };
 } // namespace
