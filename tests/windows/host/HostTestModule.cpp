@@ -201,15 +201,14 @@ int TestCommand::run()
     // pane as WM_COMMAND, which the pane logs.
     if (auto track = lookUp<HostTrackPopupMenuFn>(L"hostutils.dll", HOST_EXPORT_TRACK_POPUP_MENU))
     {
-      HMENU menu = CreatePopupMenu();
-      AppendMenuW(menu, MF_STRING, 10, L"&Open");
-      AppendMenuW(menu, MF_STRING | MF_GRAYED, 11, L"Greyed");
-      AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-      AppendMenuW(menu, MF_STRING | MF_CHECKED, 12, L"Checked");
+      const win::Menu menu(CreatePopupMenu());
+      AppendMenuW(menu.get(), MF_STRING, 10, L"&Open");
+      AppendMenuW(menu.get(), MF_STRING | MF_GRAYED, 11, L"Greyed");
+      AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
+      AppendMenuW(menu.get(), MF_STRING | MF_CHECKED, 12, L"Checked");
       POINT at{};
       GetCursorPos(&at);
-      writeProfile("menu", int(track(menu, TPM_LEFTALIGN | TPM_RIGHTBUTTON, at.x, at.y, g_pane)));
-      DestroyMenu(menu);
+      writeProfile("menu", int(track(menu.get(), TPM_LEFTALIGN | TPM_RIGHTBUTTON, at.x, at.y, g_pane.get())));
     }
     break;
   case Kind::Throw: throw std::runtime_error("TESTTHROW");
