@@ -1,15 +1,21 @@
 #include "ui/MeUiMaterialBrowserPalette.h"
 
+#include "core/IMeEditor.h"
 #include "core/IMeSettingsStorage.h"
 #include "core/MeHost.h"
+#include "core/MeMaterialNaming.h"
+#include "core/MeMaterialOperations.h"
 #include "core/MeModule.h"
 #include "core/MeStrings.h"
+#include "framework/ImageList.h"
 #include "framework/ModuleState.h"
+#include "framework/WaitCursor.h"
 #include "host/HostDocking.h"
 #include "od/DbMaterial.h"
+#include "ui/MeEditorEntries.h"
+#include "ui/MeUiThumbnailBatch.h"
 
-#include <commctrl.h>
-
+#include <algorithm>
 #include <memory>
 
 namespace meui
@@ -20,11 +26,40 @@ namespace
 std::unique_ptr<MeUiMaterialBrowserPalette> g_unowned;
 MeUiMaterialBrowserPalette* g_palette = nullptr;
 
+// Toolbar: its window style (bar bits included) and the pane style bits
+// that change after it is made.
+constexpr DWORD kToolbarStyle =
+  WS_CHILD | WS_VISIBLE | fw::kBarGripper | fw::kBarAlignTop | fw::kBarBorderBottom | fw::kBarHideInPlace;
+static_assert(kToolbarStyle == 0x50402808, "browser toolbar style");
+constexpr DWORD kToolbarTipStyles = fw::kBarToolTips | fw::kBarFlyBy;
+constexpr DWORD kToolbarFrameStyles = fw::kBarGripper | fw::kBarBorderAny | fw::kBarSizeDynamic;
+static_assert(kToolbarTipStyles == 0x30 && kToolbarFrameStyles == 0x400F04, "bar style bits");
+constexpr int kViewMenuImage = 1;
+
+// The view types the view-style menu chooses between (the low two bits of
+// the list's style).
+constexpr int kIconView = LVS_ICON;
+constexpr int kListView = LVS_LIST;
+
+// Thumbnails are this size whatever the profile holds ("BrowserImageSize"
+// is taken as read): a stored 0 or 100000 must not leave the list without
+// pictures or render a picture larger than the memory.
+constexpr int kMinThumbnail = 16, kMaxThumbnail = 512;
+constexpr COLORREF kTransparent = RGB(255, 255, 255);
+constexpr int kImageListGrowth = 100;
+
+const wchar_t* const kHelpTopic = L"IDH_MaterialBrowser";
+
 // The name a list item shows: reserved names in their translated form.
 OdString displayName(const OdString& name)
 {
   me::IMeSettingsStorage* settings = me::settingsService();
   return settings && settings->isReservedMaterialName(name) ? me::translate(name) : name;
+}
+
+OdDbMaterialPtr openMaterial(const OdDbObjectId& id, OdDb::OpenMode mode = OdDb::kForRead)
+{
+  return OdDbMaterial::cast(id.openObject(mode).get());
 }
 } // namespace
 
@@ -51,26 +86,54 @@ MeUiMaterialBrowserPalette::~MeUiMaterialBrowserPalette()
 
 bool MeUiMaterialBrowserPalette::onCreate()
 {
-  const RECT area{0, 0, 10, 10};
-  m_list = CreateWindowExW(0, WC_LISTVIEWW, L"", ME_MATERIALS_LIST_STYLE, area.left, area.top, area.right, area.bottom, hwnd(),
-                           reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kListId)), fw::moduleInstance(), nullptr);
-  if (!m_list)
+  if (!m_list.create(ME_MATERIALS_LIST_STYLE, RECT{0, 0, 10, 10}, hwnd(), IDC_MATERIALS_LIST))
     return false;
   if (HostThemeService* theme = me::hostTheme())
-  {
-    const COLORREF background = theme->windowBackgroundColor();
-    ListView_SetBkColor(m_list, background);
-    ListView_SetTextBkColor(m_list, background);
-  }
+    m_list.setBackground(theme->windowBackgroundColor());
+
+  // The toolbar: its parent is the palette, so its commands and its tips'
+  // questions come here.
+  if (!m_toolbar.create(hwnd(), kToolbarStyle, fw::kToolBarId))
+    return false;
+  m_toolbar.setPaneStyle((m_toolbar.paneStyle() | kToolbarTipStyles) & ~kToolbarFrameStyles);
+  m_toolbar.fill();
+
+  m_viewMenu.createPopup();
+  m_viewMenu.appendItem(ID_VIEW_ICONS, me::translate(L"Icon").c_str());
+  m_viewMenu.appendItem(ID_VIEW_LIST, me::translate(L"List").c_str());
+  m_toolbar.setMenuButton(ID_VIEW_STYLE_MENU, m_viewMenu.handle(), kViewMenuImage);
+
+  makeImages();
+  me::IMeSettingsStorage* settings = me::settingsService();
+  setViewStyle(settings ? settings->browserView() : kIconView);
   return true;
+}
+
+void MeUiMaterialBrowserPalette::onDestroy()
+{
+  // The list's items point into m_shown; the list goes with the window.
+  m_toolbar.destroy();
+  m_list.destroy();
+  m_images = nullptr;
+  fw::hostUiPaletteSet::onDestroy();
 }
 
 void MeUiMaterialBrowserPalette::onSize(int, int)
 {
-  if (!m_list)
+  if (!m_toolbar.hwnd() || !m_list)
     return;
+  // The pane's size below its caption is what counts, as the framework's
+  // panes measure it.
   const RECT content = contentRect();
-  MoveWindow(m_list, content.left, content.top, content.right - content.left, content.bottom - content.top, TRUE);
+  const int width = content.right - content.left, height = content.bottom - content.top;
+  const int toolbarHeight = m_toolbar.fixedHeight();
+  SetWindowPos(m_toolbar.hwnd(), nullptr, content.left, content.top, width, toolbarHeight, SWP_NOACTIVATE | SWP_NOZORDER);
+  if (width < kMinListSide || height < kMinListSide)
+    return;
+  // Below the toolbar down to the pane's bottom edge, so that the last row
+  // and the end of the scroll bar stay in sight.
+  const int top = content.top + toolbarHeight;
+  SetWindowPos(m_list.hwnd(), nullptr, content.left, top, width, std::max(0, int(content.bottom) - top), SWP_NOZORDER);
 }
 
 LRESULT MeUiMaterialBrowserPalette::windowProc(UINT message, WPARAM wParam, LPARAM lParam)
@@ -82,8 +145,343 @@ LRESULT MeUiMaterialBrowserPalette::windowProc(UINT message, WPARAM wParam, LPAR
     if (theme->hookMessage(hwnd(), message, wParam, lParam, &result))
       return result;
   }
-  return fw::hostUiPaletteSet::windowProc(message, wParam, lParam);
+  // A command that meets an SDK error (an object of the wrong class) ends
+  // there; the error must not cross the window procedure.
+  try
+  {
+    return fw::hostUiPaletteSet::windowProc(message, wParam, lParam);
+  }
+  catch (const OdError&)
+  {
+    MessageBeep(MB_ICONWARNING);
+  }
+  catch (const std::exception&)
+  {
+    MessageBeep(MB_ICONWARNING);
+  }
+  return 0;
 }
+
+bool MeUiMaterialBrowserPalette::onCommand(UINT id, UINT, HWND)
+{
+  switch (id)
+  {
+  case ID_NEW_MATERIAL:
+  case ID_NEW_MATERIAL_HERE: newMaterial(); return true;
+  case ID_BROWSER_HELP: me::showHelpTopic(kHelpTopic); return true;
+  case ID_EDIT_MATERIAL: edit(); return true;
+  case ID_APPLY_TO_SELECTION: applyToSelection(); return true;
+  case ID_CLONE_MATERIAL: cloneMaterial(); return true;
+  case ID_REMOVE_MATERIAL: removeMaterial(); return true;
+  case ID_RENAME_MATERIAL: rename(); return true;
+  case ID_VIEW_ICONS: setViewStyle(kIconView); return true;
+  case ID_VIEW_LIST: setViewStyle(kListView); return true;
+  default: return false;
+  }
+}
+
+bool MeUiMaterialBrowserPalette::onNotify(NMHDR* header, LRESULT& result)
+{
+  if (m_toolbar.handleNotify(header, result))
+    return true;
+  if (header->code == UINT(TTN_NEEDTEXTW) && header->hwndFrom != m_list.hwnd() &&
+      GetWindow(header->hwndFrom, GW_OWNER) == m_toolbar.hwnd())
+  {
+    toolTipText(reinterpret_cast<NMTTDISPINFOW*>(header));
+    return true;
+  }
+  if (header->hwndFrom != m_list.hwnd())
+    return false;
+  switch (header->code)
+  {
+  case NM_RCLICK: showContextMenu(reinterpret_cast<NMITEMACTIVATE*>(header)); return true;
+  case NM_DBLCLK: edit(); return true;
+  case LVN_BEGINLABELEDITW:
+    result = beginLabelEdit(reinterpret_cast<NMLVDISPINFOW*>(header)) ? FALSE : TRUE;
+    return true;
+  case LVN_ENDLABELEDITW:
+    result = endLabelEdit(reinterpret_cast<NMLVDISPINFOW*>(header)) ? TRUE : FALSE;
+    return true;
+  default: return false;
+  }
+}
+
+void MeUiMaterialBrowserPalette::toolTipText(NMTTDISPINFOW* info) const
+{
+  // The tool's id minus 1 is the button's position.
+  const OdString text = m_toolbar.tipText(int(info->hdr.idFrom) - 1);
+  const std::size_t length = std::min<std::size_t>(text.getLength(), std::size(info->szText) - 1);
+  std::copy_n(text.c_str(), length, info->szText);
+  info->szText[length] = L'\0';
+  info->lpszText = info->szText;
+}
+
+void MeUiMaterialBrowserPalette::setViewStyle(int value)
+{
+  m_list.setViewType(DWORD(value));
+  if (me::IMeSettingsStorage* settings = me::settingsService())
+    settings->setBrowserView(value);
+  m_viewMenu.uncheckAll();
+  if (value == kIconView)
+    m_viewMenu.check(ID_VIEW_ICONS, true);
+  else if (value == kListView)
+    m_viewMenu.check(ID_VIEW_LIST, true);
+}
+
+// ---- the list
+
+int MeUiMaterialBrowserPalette::thumbnailSize() const
+{
+  me::IMeSettingsStorage* settings = me::settingsService();
+  return std::clamp(settings ? settings->browserImageSize() : 96, kMinThumbnail, kMaxThumbnail);
+}
+
+void MeUiMaterialBrowserPalette::makeImages()
+{
+  fw::CImageList images;
+  const int size = thumbnailSize();
+  if (!images.create(size, size, ILC_COLOR32 | ILC_MASK, 0, kImageListGrowth))
+    return;
+  m_images = images.handle();
+  m_list.setNormalImages(images.detach());
+}
+
+void MeUiMaterialBrowserPalette::clearItems()
+{
+  if (m_list)
+    m_list.deleteAllItems();
+  m_shown.clear();
+}
+
+bool MeUiMaterialBrowserPalette::addItem(OdDbObjectId& id, MeUiThumbnailBatch& batch)
+{
+  OdDbMaterialPtr material = openMaterial(id);
+  if (material.isNull() || !m_list)
+    return false;
+  const OdString text = displayName(material->name());
+  material = nullptr; // closed again before the preview copies it
+  const win::Bitmap picture = batch.render(id, true);
+  const int image = fw::addMaskedImage(m_images, picture.get(), kTransparent);
+  return m_list.insertItem(m_list.itemCount(), text.c_str(), image, reinterpret_cast<LPARAM>(&id)) >= 0;
+}
+
+void MeUiMaterialBrowserPalette::databaseChanged(OdDbDatabase*)
+{
+  m_toolbar.enableButtons(true);
+  clearItems();
+  makeImages();
+  me::IMeManager* manager = me::managerService();
+  if (!manager || !m_list)
+    return;
+  manager->collectMaterials(m_shown);
+  const fw::CWaitCursor wait;
+  // A shown icon view arranges and repaints itself at every insert, which
+  // made 1,000 items take seconds; with redraw off it is one paint at the end.
+  m_list.setRedraw(false);
+  {
+    MeUiThumbnailBatch batch(hwnd(), thumbnailSize());
+    for (auto it = m_shown.begin(); it != m_shown.end();)
+      it = addItem(*it, batch) ? std::next(it) : m_shown.erase(it);
+  }
+  m_list.setRedraw(true);
+}
+
+void MeUiMaterialBrowserPalette::materialAdded(const OdDbObjectId& id)
+{
+  m_shown.push_back(id);
+  MeUiThumbnailBatch batch(hwnd(), thumbnailSize());
+  if (!addItem(m_shown.back(), batch))
+  {
+    m_shown.pop_back();
+    return;
+  }
+  if (m_revealAdded)
+  {
+    const int index = m_list.itemCount() - 1;
+    m_list.select(index);
+    m_list.ensureVisible(index);
+  }
+}
+
+void MeUiMaterialBrowserPalette::materialErased(const OdDbObjectId& id)
+{
+  for (auto it = m_shown.begin(); it != m_shown.end(); ++it)
+  {
+    if (*it != id)
+      continue;
+    // The item goes before the id it points to; its thumbnail stays in the
+    // image list.
+    const int index = m_list ? m_list.findItemByData(reinterpret_cast<LPARAM>(&*it)) : -1;
+    if (index < 0)
+      return;
+    m_list.deleteItem(index);
+    m_shown.erase(it);
+    return;
+  }
+}
+
+void MeUiMaterialBrowserPalette::managerClosing()
+{
+  clearItems();
+  m_toolbar.enableButtons(false);
+}
+
+bool MeUiMaterialBrowserPalette::canDetach(me::IMeManager*) { return !me::browserShown(); }
+
+void MeUiMaterialBrowserPalette::onServiceEvent(int event, void*)
+{
+  if (event != 5 || !m_list)
+    return;
+  me::IMeEditor* editor = me::editorService();
+  if (!editor)
+    return;
+  const OdDbObjectId edited = editor->materialId();
+  auto shown = std::find(m_shown.begin(), m_shown.end(), edited);
+  if (shown == m_shown.end() || openMaterial(edited).isNull())
+    return;
+  const int index = m_list.findItemByData(reinterpret_cast<LPARAM>(&*shown));
+  if (index < 0)
+    return;
+  MeUiThumbnailBatch batch(hwnd(), thumbnailSize());
+  const win::Bitmap picture = batch.render(edited, false);
+  const int image = m_list.itemImage(index);
+  if (!fw::replaceImage(m_images, image, picture.get()))
+    return;
+  m_list.setItem(index, nullptr, image);
+  m_list.redrawItem(index);
+}
+
+OdDbObjectId* MeUiMaterialBrowserPalette::currentId() const
+{
+  const int index = m_list ? m_list.selectionMark() : -1;
+  return index < 0 ? nullptr : reinterpret_cast<OdDbObjectId*>(m_list.itemData(index));
+}
+
+std::vector<OdString> MeUiMaterialBrowserPalette::shownNames() const
+{
+  std::vector<OdString> names;
+  for (const OdDbObjectId& id : m_shown)
+    if (OdDbMaterialPtr material = openMaterial(id))
+      names.push_back(material->name());
+  return names;
+}
+
+// ---- commands
+
+void MeUiMaterialBrowserPalette::newMaterial()
+{
+  me::IMeManager* manager = me::managerService();
+  if (!manager)
+    return;
+  OdDbMaterialPtr material = OdDbMaterial::createObject();
+  material->setName(me::newMaterialName(me::loadString(me::kStrDefaultGeneric), shownNames()));
+  m_revealAdded = true;
+  manager->addMaterial(material);
+  m_revealAdded = false;
+}
+
+void MeUiMaterialBrowserPalette::cloneMaterial()
+{
+  OdDbObjectId* id = currentId();
+  me::IMeManager* manager = me::managerService();
+  OdDbMaterialPtr source = id ? openMaterial(*id) : OdDbMaterialPtr();
+  if (source.isNull() || !manager)
+    return;
+  OdDbMaterialPtr copy = OdDbMaterial::cast(source->clone().get());
+  if (copy.isNull())
+    return;
+  const OdString sourceName = displayName(source->name());
+  source = nullptr;
+  copy->setName(me::cloneMaterialName(sourceName, shownNames()));
+  m_revealAdded = true;
+  manager->addMaterial(copy);
+  m_revealAdded = false;
+}
+
+void MeUiMaterialBrowserPalette::edit()
+{
+  OdDbObjectId* id = currentId();
+  if (!id)
+    return;
+  const OdDbObjectId material = *id; // the item may go while the editor opens
+  closeTextureEditor();
+  // The material that was being edited gets its thumbnail rendered again.
+  me::appServices()->sendServiceEvent(me::kMaterialsBrowserService, 5, nullptr);
+  openMaterialEditor(material);
+}
+
+void MeUiMaterialBrowserPalette::applyToSelection()
+{
+  if (OdDbObjectId* id = currentId())
+    me::applyMaterialToSelection(*id);
+}
+
+void MeUiMaterialBrowserPalette::removeMaterial()
+{
+  if (OdDbObjectId* id = currentId())
+    me::removeMaterialWithUsers(OdDbObjectId(*id));
+}
+
+void MeUiMaterialBrowserPalette::rename()
+{
+  const int index = m_list ? m_list.selectionMark() : -1;
+  if (index < 0)
+    return;
+  SetFocus(m_list.hwnd());
+  m_list.editLabel(index);
+}
+
+void MeUiMaterialBrowserPalette::showContextMenu(const NMITEMACTIVATE* click)
+{
+  if (!m_contextMenu.createPopup())
+    return;
+  if (click->iItem < 0)
+    m_contextMenu.appendItem(ID_NEW_MATERIAL_HERE, me::loadString(me::kStrNewGenericMaterial).c_str());
+  else
+  {
+    OdDbObjectId* id = currentId();
+    OdDbMaterialPtr material = id ? openMaterial(*id) : OdDbMaterialPtr();
+    if (material.isNull())
+      return;
+    me::IMeSettingsStorage* settings = me::settingsService();
+    const bool reserved = settings && settings->isReservedMaterialName(material->name());
+    m_contextMenu.appendItem(ID_EDIT_MATERIAL, me::loadString(me::kStrEdit).c_str());
+    m_contextMenu.appendItem(ID_APPLY_TO_SELECTION, me::translate(L"Apply to selection").c_str(),
+                             !me::currentSelection().isEmpty());
+    m_contextMenu.appendItem(ID_CLONE_MATERIAL, me::translate(L"Clone").c_str());
+    m_contextMenu.appendSeparator();
+    m_contextMenu.appendItem(ID_REMOVE_MATERIAL, me::loadString(me::kStrRemove).c_str(), !reserved);
+    m_contextMenu.appendItem(ID_RENAME_MATERIAL, me::translate(L"Rename").c_str(), !reserved);
+  }
+  // At the pointer, left-aligned; the command comes to the palette.
+  POINT at{};
+  GetCursorPos(&at);
+  fw::trackPopupMenu(m_contextMenu.handle(), TPM_LEFTALIGN | TPM_RIGHTBUTTON, at.x, at.y, hwnd());
+  m_contextMenu.destroy();
+}
+
+bool MeUiMaterialBrowserPalette::beginLabelEdit(const NMLVDISPINFOW* info)
+{
+  auto* id = reinterpret_cast<OdDbObjectId*>(info->item.lParam);
+  OdDbMaterialPtr material = id ? openMaterial(*id) : OdDbMaterialPtr();
+  me::IMeSettingsStorage* settings = me::settingsService();
+  if (material.isNull() || (settings && settings->isReservedMaterialName(material->name())))
+    return false;
+  // The stored name, not the shown (possibly translated) one.
+  if (HWND editor = ListView_GetEditControl(m_list.hwnd()))
+    SetWindowTextW(editor, material->name().c_str());
+  return true;
+}
+
+bool MeUiMaterialBrowserPalette::endLabelEdit(const NMLVDISPINFOW* info)
+{
+  auto* id = reinterpret_cast<OdDbObjectId*>(info->item.lParam);
+  if (!id)
+    return false;
+  return me::applyNewMaterialName(*id, info->item.pszText) == me::NewNameOutcome::Accepted;
+}
+
+// ---- showing and hiding
 
 void MeUiMaterialBrowserPalette::ShowPane(bool show, bool delay, bool activate)
 {
@@ -117,80 +515,6 @@ void MeUiMaterialBrowserPalette::OnPressCloseButton()
   fw::hostUiPaletteSet::OnPressCloseButton();
 }
 
-void MeUiMaterialBrowserPalette::clearItems()
-{
-  if (m_list)
-    ListView_DeleteAllItems(m_list);
-  m_shown.clear();
-}
-
-void MeUiMaterialBrowserPalette::addItem(OdDbObjectId& id)
-{
-  OdDbObjectPtr object = id.openObject(OdDb::kForRead);
-  OdDbMaterialPtr material = OdDbMaterial::cast(object.get());
-  if (material.isNull() || !m_list)
-    return;
-  const OdString text = displayName(material->name());
-  LVITEMW item{};
-  item.mask = LVIF_TEXT | LVIF_PARAM;
-  item.iItem = ListView_GetItemCount(m_list);
-  item.pszText = const_cast<wchar_t*>(text.c_str());
-  item.lParam = reinterpret_cast<LPARAM>(&id);
-  // The wide messages by name: this code does not depend on UNICODE being defined.
-  SendMessageW(m_list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
-}
-
-void MeUiMaterialBrowserPalette::databaseChanged(OdDbDatabase*)
-{
-  clearItems();
-  me::IMeManager* manager = me::managerService();
-  if (!manager)
-    return;
-  manager->collectMaterials(m_shown);
-  // A shown icon view arranges and repaints itself at every insert, which
-  // made 1,000 items take seconds; with redraw off it is one paint at the end.
-  if (m_list)
-    SendMessageW(m_list, WM_SETREDRAW, FALSE, 0);
-  for (OdDbObjectId& id : m_shown)
-    addItem(id);
-  if (m_list)
-  {
-    SendMessageW(m_list, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(m_list, nullptr, TRUE);
-  }
-}
-
-void MeUiMaterialBrowserPalette::materialAdded(const OdDbObjectId& id)
-{
-  m_shown.push_back(id);
-  addItem(m_shown.back());
-}
-
-void MeUiMaterialBrowserPalette::materialErased(const OdDbObjectId& id)
-{
-  for (auto it = m_shown.begin(); it != m_shown.end(); ++it)
-  {
-    if (*it != id)
-      continue;
-    if (m_list)
-    {
-      LVFINDINFOW find{};
-      find.flags = LVFI_PARAM;
-      find.lParam = reinterpret_cast<LPARAM>(&*it);
-      const int index = int(SendMessageW(m_list, LVM_FINDITEMW, WPARAM(-1), reinterpret_cast<LPARAM>(&find)));
-      if (index < 0)
-        return;
-      ListView_DeleteItem(m_list, index);
-    }
-    m_shown.erase(it);
-    return;
-  }
-}
-
-void MeUiMaterialBrowserPalette::managerClosing() { clearItems(); }
-
-bool MeUiMaterialBrowserPalette::canDetach(me::IMeManager*) { return !me::browserShown(); }
-
 void toggleMaterialsBrowser()
 {
   fw::ResourceScope scope(fw::moduleInstance());
@@ -200,7 +524,7 @@ void toggleMaterialsBrowser()
     const OdString title = me::loadString(me::kStrMaterialsBrowser);
     const RECT empty{0, 0, 0, 0};
     if (palette->createPane(title.c_str(), static_cast<HWND>(me::hostMainWindow()), ME_PALETTE_STYLE, empty,
-                          IDC_PALETTE_PANE))
+                            IDC_PALETTE_PANE))
     {
       palette->EnableDocking(kHostDockAnySide);
       palette->RestoreControlBar(kHostDockLeft);

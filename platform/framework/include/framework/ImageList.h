@@ -1,0 +1,50 @@
+// Image lists.
+//
+//   fw::CImageList  an owned image list; detach() hands it to a control
+//                   that destroys its image lists itself (a list view
+//                   without LVS_SHAREIMAGELISTS)
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+namespace fw
+{
+class CImageList
+{
+public:
+  CImageList() = default;
+  ~CImageList() { reset(); }
+  CImageList(CImageList&& other) noexcept : m_list(other.detach()) {}
+  CImageList& operator=(CImageList&& other) noexcept
+  {
+    if (this != &other)
+    {
+      reset();
+      m_list = other.detach();
+    }
+    return *this;
+  }
+  CImageList(const CImageList&) = delete;
+  CImageList& operator=(const CImageList&) = delete;
+
+  // Images of cx x cy pixels; flags as ImageList_Create (ILC_COLOR32 | ILC_MASK).
+  bool create(int cx, int cy, UINT flags, int initial, int grow);
+  HIMAGELIST handle() const { return m_list; }
+  HIMAGELIST detach();
+  void reset();
+
+  // The index of the new image, or -1.
+  int addIcon(HICON icon) const { return m_list ? ImageList_AddIcon(m_list, icon) : -1; }
+  int count() const { return m_list ? ImageList_GetImageCount(m_list) : 0; }
+
+private:
+  HIMAGELIST m_list = nullptr;
+};
+
+// On an image list a control owns: a bitmap with one colour transparent;
+// the index of the new image, or -1.
+int addMaskedImage(HIMAGELIST list, HBITMAP image, COLORREF transparent);
+// Replaces an image, taking the bitmap as it is (no transparent colour).
+bool replaceImage(HIMAGELIST list, int index, HBITMAP image);
+} // namespace fw

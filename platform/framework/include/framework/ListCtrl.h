@@ -1,0 +1,61 @@
+// List views.
+//
+//   fw::CListCtrl  a list-view control made and owned by its holder (its
+//                  window goes with the object), with the operations the
+//                  palettes use; the items' texts are wide
+#pragma once
+
+#include "win32/Handles.h"
+
+#include <windows.h>
+#include <commctrl.h>
+
+namespace fw
+{
+class CListCtrl
+{
+public:
+  CListCtrl() = default;
+  virtual ~CListCtrl() = default;
+  CListCtrl(const CListCtrl&) = delete;
+  CListCtrl& operator=(const CListCtrl&) = delete;
+
+  bool create(DWORD style, const RECT& rect, HWND parent, UINT id);
+  void destroy() { m_window.reset(); }
+  HWND hwnd() const { return m_window.get(); }
+  explicit operator bool() const { return bool(m_window); }
+
+  int itemCount() const { return ListView_GetItemCount(hwnd()); }
+  // Inserts before the index (the count appends); the new item's index or -1.
+  int insertItem(int index, const wchar_t* text, int image, LPARAM data);
+  bool deleteItem(int index) { return ListView_DeleteItem(hwnd(), index) != FALSE; }
+  void deleteAllItems() { ListView_DeleteAllItems(hwnd()); }
+  // The item whose data is the value, or -1.
+  int findItemByData(LPARAM data) const;
+  LPARAM itemData(int index) const;
+  int itemImage(int index) const;
+  void setItem(int index, const wchar_t* text, int image);
+  // The item that last received the selection, or -1.
+  int selectionMark() const { return ListView_GetSelectionMark(hwnd()); }
+  // Selects and focuses one item (the only one in a single-selection list).
+  void select(int index);
+  void ensureVisible(int index) { ListView_EnsureVisible(hwnd(), index, FALSE); }
+  void redrawItem(int index) { ListView_RedrawItems(hwnd(), index, index); UpdateWindow(hwnd()); }
+  // Starts in-place editing of the label; the edit box, or null.
+  HWND editLabel(int index) { return ListView_EditLabel(hwnd(), index); }
+
+  void setBackground(COLORREF colour);
+  // The normal (large-icon) image list; the list destroys it with itself.
+  // The one it held before is destroyed here.
+  void setNormalImages(HIMAGELIST images);
+  HIMAGELIST normalImages() const { return ListView_GetImageList(hwnd(), LVSIL_NORMAL); }
+  // The view type in the low two bits of the style (LVS_ICON, LVS_LIST...).
+  void setViewType(DWORD type);
+  DWORD viewType() const { return DWORD(GetWindowLongPtrW(hwnd(), GWL_STYLE)) & LVS_TYPEMASK; }
+  // Redraw off for a batch of changes; on again paints once.
+  void setRedraw(bool on);
+
+private:
+  win::Window m_window;
+};
+} // namespace fw
