@@ -184,8 +184,7 @@ bool MeUiMaterialBrowserPalette::onNotify(NMHDR* header, LRESULT& result)
 {
   if (m_toolbar.handleNotify(header, result))
     return true;
-  if (header->code == UINT(TTN_NEEDTEXTW) && header->hwndFrom != m_list.hwnd() &&
-      GetWindow(header->hwndFrom, GW_OWNER) == m_toolbar.hwnd())
+  if (header->code == UINT(TTN_NEEDTEXTW) && header->hwndFrom && header->hwndFrom == m_toolbar.tipsWindow())
   {
     toolTipText(reinterpret_cast<NMTTDISPINFOW*>(header));
     return true;

@@ -8,6 +8,16 @@ namespace
 constexpr int kMaxObjectLines = 500;
 
 OdString handleOf(const OdDbObjectId& id) { return id.getHandle().ascii(); }
+
+// The name of the material an id leads to, or null.
+void writeMaterialName(JsonWriter& json, const OdDbObjectId& id)
+{
+  OdDbMaterialPtr material = id.isNull() ? OdDbMaterialPtr() : OdDbMaterial::cast(id.openObject().get());
+  if (material.isNull())
+    json.null();
+  else
+    json.value(material->name());
+}
 } // namespace
 
 std::vector<OdString> describeDrawing(OdDbDatabase* db, const OdString& title, const OdDbObjectIdArray& selection)
@@ -50,5 +60,39 @@ std::vector<OdString> describeDrawing(OdDbDatabase* db, const OdString& title, c
     lines.push_back(OdString::format(L"Selected: %d object(s): %s", int(selection.size()), handles));
   }
   return lines;
+}
+void writeDrawingObjects(JsonWriter& json, OdDbDatabase* db)
+{
+  json.key(L"layers").beginArray();
+  OdDbLayerTablePtr layers = db->getLayerTableId().safeOpenObject();
+  for (auto it = layers->newIterator(); !it->done(); it->step())
+  {
+    OdDbLayerTableRecordPtr layer = OdDbLayerTableRecord::cast(it->getRecordId().openObject().get());
+    if (layer.isNull())
+      continue;
+    json.beginObject();
+    json.key(L"name").value(layer->getName());
+    json.key(L"material");
+    writeMaterialName(json, layer->materialId());
+    json.endObject();
+  }
+  json.endArray();
+
+  json.key(L"entities").beginArray();
+  OdDbBlockTableRecordPtr model = db->getModelSpaceId().safeOpenObject();
+  for (auto it = model->newIterator(); !it->done(); it->step())
+  {
+    OdDbEntityPtr entity = OdDbEntity::cast(it->objectId().openObject().get());
+    if (entity.isNull())
+      continue;
+    json.beginObject();
+    json.key(L"handle").value(handleOf(it->objectId()));
+    json.key(L"kind").value(entity->isA()->name());
+    json.key(L"material");
+    writeMaterialName(json, entity->materialId());
+    json.key(L"layer").value(entity->layer());
+    json.endObject();
+  }
+  json.endArray();
 }
 } // namespace host

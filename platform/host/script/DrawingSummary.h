@@ -5,6 +5,8 @@
 // selection.
 #pragma once
 
+#include "JsonWriter.h"
+
 #include "od/OdSdk.h"
 
 #include <vector>
@@ -12,4 +14,9 @@
 namespace host
 {
 std::vector<OdString> describeDrawing(OdDbDatabase* database, const OdString& title, const OdDbObjectIdArray& selection);
+
+// For DUMP, into the open object of a document: "layers" (name and material
+// of each layer) and "entities" (handle, kind, material and layer of each
+// object of model space). A material that is no longer there is null.
+void writeDrawingObjects(JsonWriter& json, OdDbDatabase* database);
 } // namespace host

@@ -71,6 +71,8 @@ public:
   void setButtonStyle(int index, UINT style);
   // Height of the bar laid out horizontally: the buttons and a small margin.
   int fixedHeight() const;
+  // The tool tip window whose questions come to the parent; null without tips.
+  HWND tipsWindow() const { return m_tips.get(); }
 
   // Notifications of the control that reach its parent and that the
   // toolbar answers itself (TBN_DROPDOWN of a menu button); the parent

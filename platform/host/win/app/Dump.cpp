@@ -1,6 +1,7 @@
 #include "Dump.h"
 
 #include "JsonWriter.h"
+#include "DrawingSummary.h"
 #include "ModuleManager.h"
 #include "PaneControls.h"
 
@@ -72,6 +73,7 @@ void writeDocument(JsonWriter& json, HostDocument* document, bool current)
     json.null();
   else
     json.value(materials->nameAt(cmaterial));
+  writeDrawingObjects(json, db);
   json.key(L"selection").beginArray();
   HostCommandContext* context = document->commandContext();
   HostSelectionSet* selection = context ? context->selectionSet() : nullptr;

@@ -99,10 +99,29 @@ void writeThumbnail(JsonWriter& json, HWND list, int image)
   json.endObject();
 }
 
-void writeList(JsonWriter& json, HWND list)
+void writeList(JsonWriter& json, HWND pane, HWND list)
 {
   json.key(L"list").beginObject();
   json.key(L"view").value(viewName(DWORD(GetWindowLongPtrW(list, GWL_STYLE))));
+  // Where the list lies in the pane: x, y, width, height.
+  RECT place{};
+  GetWindowRect(list, &place);
+  MapWindowPoints(nullptr, pane, reinterpret_cast<POINT*>(&place), 2);
+  json.key(L"rect").beginArray().value(int(place.left)).value(int(place.top));
+  json.value(int(place.right - place.left)).value(int(place.bottom - place.top)).endArray();
+  // The text in the label edit box while a label is edited, else null.
+  json.key(L"editing");
+  HWND editor = ListView_GetEditControl(list);
+  if (editor && IsWindowVisible(editor))
+  {
+    std::vector<wchar_t> text(std::size_t(GetWindowTextLengthW(editor)) + 1);
+    GetWindowTextW(editor, text.data(), int(text.size()));
+    json.value(OdString(text.data()));
+  }
+  else
+    json.null();
+  RECT client{};
+  GetClientRect(list, &client);
   json.key(L"items").beginArray();
   const int count = ListView_GetItemCount(list);
   for (int i = 0; i < count; ++i)
@@ -116,12 +135,45 @@ void writeList(JsonWriter& json, HWND list)
     json.key(L"text").value(listItemText(list, i));
     json.key(L"image").value(item.iImage);
     json.key(L"selected").value((item.state & LVIS_SELECTED) != 0);
+    RECT bounds{}, shown{};
+    json.key(L"inSight").value(ListView_GetItemRect(list, i, &bounds, LVIR_BOUNDS) &&
+                               IntersectRect(&shown, &bounds, &client) != FALSE);
     json.key(L"thumbnail");
     writeThumbnail(json, list, item.iImage);
     json.endObject();
   }
   json.endArray();
   json.endObject();
+}
+
+// A tool tip window on the screen whose tip is for one of the control's
+// tools: the control's own (TB_GETTOOLTIPS), or any other tip window.
+HWND shownToolTip(HWND control)
+{
+  struct Search
+  {
+    HWND control;
+    HWND found;
+  } search{control, nullptr};
+  EnumThreadWindows(
+    GetCurrentThreadId(),
+    [](HWND window, LPARAM data) -> BOOL {
+      auto* s = reinterpret_cast<Search*>(data);
+      wchar_t name[64] = {};
+      GetClassNameW(window, name, int(std::size(name)));
+      if (OdString(name).iCompare(TOOLTIPS_CLASSW) != 0 || !IsWindowVisible(window))
+        return TRUE;
+      TTTOOLINFOW tool{};
+      tool.cbSize = sizeof tool;
+      if (SendMessageW(window, TTM_GETCURRENTTOOLW, 0, reinterpret_cast<LPARAM>(&tool)) && tool.hwnd == s->control)
+      {
+        s->found = window;
+        return FALSE;
+      }
+      return TRUE;
+    },
+    reinterpret_cast<LPARAM>(&search));
+  return search.found;
 }
 
 void writeToolbar(JsonWriter& json, HWND toolbar)
@@ -142,8 +194,8 @@ void writeToolbar(JsonWriter& json, HWND toolbar)
   json.endArray();
   // The tip the toolbar shows now, as a user reads it.
   json.key(L"toolTip");
-  HWND tips = reinterpret_cast<HWND>(SendMessageW(toolbar, TB_GETTOOLTIPS, 0, 0));
-  if (tips && IsWindowVisible(tips))
+  HWND tips = shownToolTip(toolbar);
+  if (tips)
   {
     wchar_t text[256] = {};
     GetWindowTextW(tips, text, int(std::size(text)));
@@ -269,7 +321,7 @@ void writePaneControls(JsonWriter& json, HWND pane)
   if (HWND toolbar = paneToolbar(pane))
     writeToolbar(json, toolbar);
   if (HWND list = paneList(pane))
-    writeList(json, list);
+    writeList(json, pane, list);
 }
 
 void writeMenus(JsonWriter& json, const std::vector<MenuRecord>& menus)

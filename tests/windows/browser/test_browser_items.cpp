@@ -1,0 +1,126 @@
+// The browser's items as a user meets them: standard materials protected and
+// translated, names for new and cloned materials, thumbnails in the
+// material's shade that change only when the editor is done with a material.
+#include "BrowserRun.h"
+
+using namespace browsertest;
+
+TEST(BrowserItems, StandardMaterialsShowTranslatedNamesAndRefuseRemoveAndRename)
+{
+  HostHarness host;
+  const std::string global = std::string("ITEM \"Global (de)\"");
+  const HostRun run = host.run({"TRANSLATE \"Global\" \"Global (de)\"", "NEW", "MATBROWSEROPEN",
+                                std::string("CLICK ") + kPane + " " + global + " RIGHT",
+                                // Later than a double click: the same place again.
+                                "WAIT 700", "ANSWER MENU 1002", std::string("CLICK ") + kPane + " " + global + " RIGHT",
+                                // A click on the label of the selected item starts editing, which is refused.
+                                "WAIT 700", std::string("CLICK ") + kPane + " " + global, "WAIT 900",
+                                "DUMP {dir}/edit.json",
+                                // Empty space: only New, which makes a material.
+                                "ANSWER MENU 1004", std::string("CLICK ") + kPane + " EMPTY RIGHT", "DUMP {dump}", "QUIT"});
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  const JsonValue editing = JsonValue::parse(host.readFile(L"edit.json"));
+  EXPECT_EQ(itemTexts(editing), (std::vector<std::string>{"Global (de)"})) << "the list leaves out ByBlock and ByLayer";
+  EXPECT_TRUE(pane(editing)["list"]["editing"].isNull()) << "no label edit for a standard material";
+
+  const JsonValue dump = run.dump();
+  const JsonValue& menus = dump["menus"];
+  ASSERT_EQ(menus.size(), 3u);
+  const JsonValue& menu = menus[0];
+  EXPECT_TRUE(menu["answer"].isNull()) << "no answer queued: cancelled";
+  ASSERT_EQ(menu["items"].size(), 6u);
+  EXPECT_EQ(menuItem(menu, 1005)["text"].asString(), "&Edit...");
+  EXPECT_TRUE(menuItem(menu, 1005)["enabled"].asBool());
+  EXPECT_EQ(menuItem(menu, 1003)["text"].asString(), "Apply to selection");
+  EXPECT_FALSE(menuItem(menu, 1003)["enabled"].asBool()) << "nothing is selected";
+  EXPECT_TRUE(menuItem(menu, 1000)["enabled"].asBool());
+  EXPECT_TRUE(menu["items"][3]["separator"].asBool());
+  EXPECT_EQ(menuItem(menu, 1001)["text"].asString(), "&Remove");
+  EXPECT_FALSE(menuItem(menu, 1001)["enabled"].asBool());
+  EXPECT_EQ(menuItem(menu, 1002)["text"].asString(), "Rename");
+  EXPECT_FALSE(menuItem(menu, 1002)["enabled"].asBool());
+  EXPECT_EQ(menus[1]["problem"].asString(), "the command 1002 is greyed in this menu");
+
+  ASSERT_EQ(menus[2]["items"].size(), 1u);
+  EXPECT_EQ(menuItem(menus[2], 1004)["text"].asString(), "New Generic Material");
+  EXPECT_EQ(menus[2]["answer"].asNumber(), 1004);
+  EXPECT_EQ(itemTexts(dump), (std::vector<std::string>{"Global (de)", "Default Generic"}));
+  EXPECT_TRUE(hasMaterial(dump, "Global")) << "the drawing keeps the stored name";
+}
+
+TEST(BrowserItems, NewNamesCountPastTakenNamesAndTheNewItemIsSelectedInSight)
+{
+  HostHarness host;
+  std::string lines = "MATERIAL \"Default Generic\"\nMATERIAL \"default generic (1)\"\n";
+  // Enough items that the end of the list is out of sight at first.
+  for (int i = 0; i < 40; ++i)
+    lines += "MATERIAL \"Filler " + std::to_string(10 + i) + "\"\n";
+  const std::wstring file = drawing(host, lines);
+  const HostRun run = host.run({"MATBROWSEROPEN", "DUMP {dir}/before.json",
+                                std::string("CLICK ") + kPane + " BUTTON 70", "DUMP {dump}", "QUIT"},
+                               {file});
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  const JsonValue before = JsonValue::parse(host.readFile(L"before.json"));
+  EXPECT_FALSE(items(before)[items(before).size() - 1]["inSight"].asBool()) << "the test needs a list longer than the pane";
+
+  const JsonValue dump = run.dump();
+  EXPECT_TRUE(hasMaterial(dump, "Default Generic (2)"));
+  const JsonValue& added = items(dump)[items(dump).size() - 1];
+  EXPECT_EQ(added["text"].asString(), "Default Generic (2)") << "appended at the end, never sorted";
+  EXPECT_TRUE(added["selected"].asBool());
+  EXPECT_TRUE(added["inSight"].asBool());
+}
+
+TEST(BrowserItems, ClonesAreNumberedFromTheNameAndKeepTheMaterial)
+{
+  HostHarness host;
+  // Two drawings: "Steel(12)" alone, and "Steel" (the browser follows the current one).
+  const HostRun run = host.run({"NEW Plain", "MATERIAL Steel DIFFUSE 40,60,200", "NEW Numbered",
+                                "MATERIAL \"Steel(12)\"", "MATBROWSEROPEN",
+                                "ANSWER MENU 1000", std::string("CLICK ") + kPane + " ITEM \"Steel(12)\" RIGHT",
+                                "DUMP {dir}/numbered.json", "DOC 1",
+                                "ANSWER MENU 1000", std::string("CLICK ") + kPane + " ITEM Steel RIGHT",
+                                "ANSWER MENU 1000", std::string("CLICK ") + kPane + " ITEM Steel(1) RIGHT",
+                                "DUMP {dump}", "QUIT"});
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  const JsonValue numbered = JsonValue::parse(host.readFile(L"numbered.json"));
+  EXPECT_TRUE(hasMaterial(numbered, "Steel(1)")) << "from the one digit after the last '('";
+
+  const JsonValue dump = run.dump();
+  EXPECT_EQ(itemTexts(dump), (std::vector<std::string>{"Global", "Steel", "Steel(1)", "Steel(2)"}));
+  // A clone is the material again: the same blue on its thumbnail.
+  const Rgb steel = centre(item(dump, "Steel")), copy = centre(item(dump, "Steel(2)"));
+  EXPECT_NEAR(copy.r, steel.r, 4);
+  EXPECT_NEAR(copy.b, steel.b, 4);
+  EXPECT_GT(steel.b, steel.r + 60);
+}
+
+TEST(BrowserItems, ThumbnailsShowTheShadeAndChangeOnlyWhenTheEditorLetsGo)
+{
+  HostHarness host;
+  const std::wstring file = drawing(host, "MATERIAL \"Pure red\" DIFFUSE 230,20,20\nMATERIAL Teal DIFFUSE 20,160,160\n");
+  const HostRun run = host.run({"MATBROWSEROPEN", "DUMP {dir}/first.json",
+                                // Changed in the drawing: the thumbnail stays as it was.
+                                "MATEDIT \"Pure red\" DIFFUSE 20,200,20", "DUMP {dir}/changed.json",
+                                // Opened in the editor, then another: the first is rendered again.
+                                std::string("CLICK ") + kPane + " ITEM \"Pure red\" DOUBLE", "WAIT 600",
+                                std::string("CLICK ") + kPane + " ITEM Teal DOUBLE", "DUMP {dump}", "QUIT"},
+                               {file});
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  const JsonValue first = JsonValue::parse(host.readFile(L"first.json"));
+  const JsonValue& red = item(first, "Pure red");
+  EXPECT_EQ(red["thumbnail"]["size"][0].asNumber(), 96);
+  const Rgb shade = centre(red);
+  EXPECT_GT(shade.r, shade.g + 80) << red["thumbnail"]["centre"].asString();
+  EXPECT_GT(shade.r, shade.b + 80);
+  const Rgb teal = centre(item(first, "Teal"));
+  EXPECT_GT(teal.g, teal.r + 60);
+
+  const JsonValue changed = JsonValue::parse(host.readFile(L"changed.json"));
+  EXPECT_EQ(item(changed, "Pure red")["thumbnail"]["centre"].asString(), red["thumbnail"]["centre"].asString());
+
+  const JsonValue dump = run.dump();
+  const Rgb now = centre(item(dump, "Pure red"));
+  EXPECT_GT(now.g, now.r + 80) << "rendered again after the editor moved on";
+  EXPECT_EQ(item(dump, "Pure red")["image"].asNumber(), red["image"].asNumber()) << "in place of the old picture";
+}

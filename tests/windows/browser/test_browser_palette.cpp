@@ -1,0 +1,153 @@
+// The browser as a palette: its toolbar (tips by button, help, the view-style
+// menu and its check mark, remembered for the next run), its layout, its
+// close button, the last document going away, and drawings with bad maps and
+// strange names.
+#include "BrowserRun.h"
+
+#include <fstream>
+
+using namespace browsertest;
+
+namespace
+{
+std::string button(int command, const char* verb = "CLICK")
+{
+  return std::string(verb) + " " + kPane + " BUTTON " + std::to_string(command);
+}
+
+std::vector<int> rect(const JsonValue& dump)
+{
+  std::vector<int> r;
+  for (const JsonValue& v : pane(dump)["list"]["rect"].items())
+    r.push_back(int(v.asNumber()));
+  return r;
+}
+} // namespace
+
+TEST(BrowserPalette, ToolTipsNameEachButtonAndHelpAsksForTheBrowsersTopic)
+{
+  HostHarness host;
+  const HostRun run = host.run({"NEW", "MATBROWSEROPEN", "DUMP {dir}/none.json",
+                                button(70, "HOVER"), "DUMP {dir}/new.json",
+                                button(74, "HOVER"), "DUMP {dir}/view.json",
+                                button(72, "HOVER"), "DUMP {dir}/help.json",
+                                button(72), "DUMP {dump}", "QUIT"});
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  const auto tip = [&](const wchar_t* name) { return pane(JsonValue::parse(host.readFile(name)))["toolTip"]; };
+  EXPECT_TRUE(tip(L"none.json").isNull());
+  EXPECT_EQ(tip(L"new.json").asString(), "New Generic Material");
+  EXPECT_EQ(tip(L"view.json").asString(), "Change view style");
+  EXPECT_EQ(tip(L"help.json").asString(), "Help Contents and Index");
+
+  const JsonValue dump = run.dump();
+  const JsonValue& toolbar = pane(dump)["toolbar"];
+  ASSERT_EQ(toolbar.size(), 3u);
+  EXPECT_EQ(toolbar[0]["command"].asNumber(), 70);
+  EXPECT_EQ(toolbar[1]["command"].asNumber(), 74);
+  EXPECT_EQ(toolbar[2]["command"].asNumber(), 72);
+  ASSERT_EQ(dump["helpTopics"].size(), 1u);
+  EXPECT_EQ(dump["helpTopics"][0].asString(), "IDH_MaterialBrowser");
+}
+
+TEST(BrowserPalette, TheViewStyleMovesTheCheckMarkAndIsThereAtTheNextRun)
+{
+  HostHarness host;
+  const HostRun run = host.run({"NEW", "MATBROWSEROPEN", "ANSWER MENU 2001", button(74), "DUMP {dir}/list.json",
+                                button(74), "QUIT"});
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  const JsonValue list = JsonValue::parse(host.readFile(L"list.json"));
+  EXPECT_EQ(pane(list)["list"]["view"].asString(), "list");
+  const JsonValue& first = list["menus"][0];
+  EXPECT_EQ(menuItem(first, 2000)["text"].asString(), "Icon");
+  EXPECT_TRUE(menuItem(first, 2000)["checked"].asBool()) << "the icon view at first";
+  EXPECT_FALSE(menuItem(first, 2001)["checked"].asBool());
+
+  // The same profile: the browser comes back (Startup) in list view.
+  const HostRun next = host.run({"NEW", "ANSWER MENU 2000", button(74), "DUMP {dir}/icon.json", "DUMP {dump}", "QUIT"});
+  ASSERT_EQ(next.exitCode, 0) << next.errors;
+  const JsonValue icon = JsonValue::parse(host.readFile(L"icon.json"));
+  const JsonValue& again = icon["menus"][0];
+  EXPECT_TRUE(menuItem(again, 2001)["checked"].asBool()) << "remembered";
+  EXPECT_FALSE(menuItem(again, 2000)["checked"].asBool());
+  EXPECT_EQ(pane(icon)["list"]["view"].asString(), "icon");
+  EXPECT_EQ(icon["profile"]["cmddata"]["MaterialEditor"]["BrowserView"].asNumber(), 3) << "written at unload";
+}
+
+TEST(BrowserPalette, BelowFiftyOnePixelsEitherWayTheListKeepsItsPlace)
+{
+  HostHarness host;
+  const std::string resize = std::string("RESIZE ") + kPane + " ";
+  const HostRun run = host.run({"NEW", "MATBROWSEROPEN", resize + "300,500", "DUMP {dir}/a.json", resize + "40,500",
+                                "DUMP {dir}/narrow.json", resize + "300,60", "DUMP {dir}/low.json", resize + "260,400",
+                                "DUMP {dump}", "QUIT"});
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  const auto at = [&](const wchar_t* name) { return rect(JsonValue::parse(host.readFile(name))); };
+  const std::vector<int> start = at(L"a.json");
+  ASSERT_EQ(start.size(), 4u);
+  EXPECT_GT(start[1], 22) << "below the caption and the toolbar";
+  EXPECT_EQ(at(L"narrow.json"), start);
+  EXPECT_EQ(at(L"low.json"), start) << "22 + 26 pixels of caption and toolbar leave less than 51";
+  const std::vector<int> after = rect(run.dump());
+  EXPECT_NE(after, start);
+  EXPECT_EQ(after[0], start[0]);
+  EXPECT_EQ(after[1], start[1]);
+}
+
+TEST(BrowserPalette, TheCloseButtonAndTheLastDocumentGoingAway)
+{
+  HostHarness host;
+  const HostRun run = host.run({"NEW", "MATBROWSEROPEN", "CLOSE", "DUMP {dir}/closed.json", "NEW", "MATERIAL Oak",
+                                "DUMP {dir}/again.json", std::string("CLICK ") + kPane + " CLOSE", "DUMP {dump}", "QUIT"});
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  const JsonValue closed = JsonValue::parse(host.readFile(L"closed.json"));
+  EXPECT_TRUE(pane(closed)["shown"].asBool());
+  EXPECT_TRUE(itemTexts(closed).empty());
+  for (const JsonValue& b : pane(closed)["toolbar"].items())
+    EXPECT_FALSE(b["enabled"].asBool());
+
+  const JsonValue again = JsonValue::parse(host.readFile(L"again.json"));
+  EXPECT_EQ(itemTexts(again), (std::vector<std::string>{"Global", "Oak"}));
+  for (const JsonValue& b : pane(again)["toolbar"].items())
+    EXPECT_TRUE(b["enabled"].asBool());
+
+  const JsonValue dump = run.dump();
+  EXPECT_FALSE(pane(dump)["shown"].asBool());
+  EXPECT_FALSE(dump["profile"].has("Startup") && dump["profile"]["Startup"].has("MATBROWSEROPEN"));
+}
+
+TEST(BrowserPalette, BadMapsAndStrangeNamesGivePlainThumbnailsAndNothingBreaks)
+{
+  HostHarness host;
+  const auto write = [&](const wchar_t* name, const std::string& bytes) {
+    host.writeFile(name, bytes);
+    return scriptPath(host.file(name));
+  };
+  std::string huge = std::string("\x89PNG\r\n\x1a\n", 8) + std::string("\0\0\0\x0dIHDR", 8) +
+                     std::string("\0\0\x4e\x20\0\0\x4e\x20\x08\x02\0\0\0", 13) + std::string(64, '\0');
+  const std::string corrupt = write(L"corrupt.png", std::string("\x89PNG\r\n\x1a\n", 8) + "no picture here");
+  const std::string truncated = write(L"truncated.jpg", std::string("\xFF\xD8\xFF\xE0\x00\x10JFIF", 10));
+  const std::string hugePath = write(L"huge.png", huge);
+  const std::string missing = scriptPath(host.file(L"missing.png"));
+  const std::string longName(10000, 'n');
+  const std::wstring file = drawing(host, "MATERIAL Corrupt DIFFUSE 200,40,40 MAP FILE '" + corrupt + "'\n" +
+                                             "MATERIAL Truncated DIFFUSE 200,40,40 MAP FILE '" + truncated + "'\n" +
+                                             "MATERIAL Huge DIFFUSE 200,40,40 MAP FILE '" + hugePath + "'\n" +
+                                             "MATERIAL Missing DIFFUSE 200,40,40 MAP FILE '" + missing + "'\n" +
+                                             "MATERIAL " + longName + "\n");
+  const HostRun run = host.run({"MATBROWSEROPEN", "ANSWER MENU 1000",
+                                std::string("CLICK ") + kPane + " ITEM " + longName + " RIGHT", "DUMP {dump}", "QUIT"},
+                               {file});
+  ASSERT_FALSE(run.timedOut);
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  const JsonValue dump = run.dump();
+  EXPECT_EQ(items(dump).size(), 7u);
+  for (const char* name : {"Corrupt", "Truncated", "Huge", "Missing"})
+  {
+    // The base colour on the sphere, as without a map.
+    const Rgb shade = centre(item(dump, name));
+    EXPECT_GT(shade.r, shade.g + 60) << name;
+  }
+  EXPECT_TRUE(hasMaterial(dump, longName + "(1)")) << "a 10,000-character name clones like any other";
+  EXPECT_EQ(item(dump, longName + "(1)")["text"].asString().size(), 10003u);
+  EXPECT_EQ(dump["messages"].size(), 0u);
+}
