@@ -10,6 +10,8 @@
 #include "od/DbSymbolTable.h"
 #include "od/Gs.h"
 
+#include <vector>
+
 namespace meui
 {
 namespace
@@ -175,17 +177,22 @@ void MePreviewScene::keepOnlyMaterial(const OdString& name)
 {
   OdDbDictionaryPtr dictionary;
   openMaterialDictionary(m_database, dictionary);
+  std::vector<OdString> others;
   for (OdDbDictionaryIteratorPtr it = dictionary->newIterator(); !it->done(); it->next())
   {
     OdDbMaterialPtr material = OdDbMaterial::cast(it->getObject(OdDb::kForRead));
     if (material.isNull())
       continue;
     const OdString other = material->name();
-    if (other.iCompare(name) == 0 || me::isReservedName(other))
-      continue;
-    material->upgradeOpen();
-    material->erase();
+    if (other.iCompare(name) != 0 && !me::isReservedName(other))
+      others.push_back(it->name());
   }
+  // The entries go with their materials: an erased material's entry would
+  // stay in the dictionary, and a browser that shows a thousand materials on
+  // one scene would walk a thousand dead entries for every one of them.
+  for (const OdString& key : others)
+    if (OdDbObjectPtr material = dictionary->remove(key).openObject(OdDb::kForWrite))
+      material->erase();
 }
 
 void MePreviewScene::giveSampleMaterial()

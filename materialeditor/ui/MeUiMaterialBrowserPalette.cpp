@@ -239,7 +239,8 @@ void MeUiMaterialBrowserPalette::makeImages()
 {
   fw::CImageList images;
   const int size = thumbnailSize();
-  if (!images.create(size, size, ILC_COLOR32 | ILC_MASK, 0, kImageListGrowth))
+  // Transparency by alpha: fw::addMaskedImage needs no mask in a 32-bit list.
+  if (!images.create(size, size, ILC_COLOR32, 0, kImageListGrowth))
     return;
   m_images = images.handle();
   m_list.setNormalImages(images.detach());
@@ -279,6 +280,7 @@ void MeUiMaterialBrowserPalette::databaseChanged(OdDbDatabase*)
   m_list.setRedraw(false);
   {
     MeUiThumbnailBatch batch(hwnd(), thumbnailSize());
+
     for (auto it = m_shown.begin(); it != m_shown.end();)
       it = addItem(*it, batch) ? std::next(it) : m_shown.erase(it);
   }

@@ -23,13 +23,54 @@ void CImageList::reset()
   m_list = nullptr;
 }
 
+namespace
+{
+// The pixels of a top-down or bottom-up 32-bit DIB section, or null.
+DWORD* pixels32(HBITMAP image, int& count)
+{
+  DIBSECTION dib{};
+  if (GetObjectW(image, sizeof dib, &dib) != int(sizeof dib) || dib.dsBm.bmBitsPixel != 32 || !dib.dsBm.bmBits)
+    return nullptr;
+  GdiFlush();
+  count = dib.dsBm.bmWidth * dib.dsBm.bmHeight;
+  return static_cast<DWORD*>(dib.dsBm.bmBits);
+}
+
+bool is32Bit(HIMAGELIST list)
+{
+  IMAGEINFO info{};
+  BITMAP bitmap{};
+  return ImageList_GetImageCount(list) == 0 || (ImageList_GetImageInfo(list, 0, &info) &&
+                                                GetObjectW(info.hbmImage, sizeof bitmap, &bitmap) &&
+                                                bitmap.bmBitsPixel == 32);
+}
+} // namespace
+
 int addMaskedImage(HIMAGELIST list, HBITMAP image, COLORREF transparent)
 {
-  return list && image ? ImageList_AddMasked(list, image, transparent) : -1;
+  if (!list || !image)
+    return -1;
+  int count = 0;
+  DWORD* pixels = pixels32(image, count);
+  if (!pixels || !is32Bit(list))
+    return ImageList_AddMasked(list, image, transparent);
+  // The alpha channel does what a mask would, without the mask's bitmaps
+  // and blits at every add (three times as fast under Wine). A DIB holds
+  // 0x00RRGGBB, a COLORREF 0x00BBGGRR.
+  const DWORD key = DWORD(GetRValue(transparent)) << 16 | DWORD(GetGValue(transparent)) << 8 | GetBValue(transparent);
+  for (int i = 0; i < count; ++i)
+    pixels[i] = (pixels[i] & 0x00FFFFFF) == key ? 0 : (pixels[i] | 0xFF000000);
+  return ImageList_Add(list, image, nullptr);
 }
 
 bool replaceImage(HIMAGELIST list, int index, HBITMAP image)
 {
-  return list && image && ImageList_Replace(list, index, image, nullptr);
+  if (!list || !image)
+    return false;
+  int count = 0;
+  if (DWORD* pixels = pixels32(image, count))
+    for (int i = 0; i < count; ++i)
+      pixels[i] |= 0xFF000000; // all of it shows
+  return ImageList_Replace(list, index, image, nullptr);
 }
 } // namespace fw

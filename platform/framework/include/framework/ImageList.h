@@ -43,7 +43,10 @@ private:
 };
 
 // On an image list a control owns: a bitmap with one colour transparent;
-// the index of the new image, or -1.
+// the index of the new image, or -1. A 32-bit DIB section goes into a
+// 32-bit list as it is, with the pixels of that colour made transparent in
+// its alpha channel (the bitmap's alpha bytes are written); anything else
+// goes through the list's mask.
 int addMaskedImage(HIMAGELIST list, HBITMAP image, COLORREF transparent);
 // Replaces an image, taking the bitmap as it is (no transparent colour).
 bool replaceImage(HIMAGELIST list, int index, HBITMAP image);
