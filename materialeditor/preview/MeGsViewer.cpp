@@ -1,11 +1,11 @@
 #include "MeGsViewer.h"
 
-#include "MeGsWindowDevice.h"
 
 #include "resources/MeResources.h"
 
 #include "core/MeHost.h"
 #include "framework/ModuleState.h"
+#include "od/GsWin32.h"
 
 #include <windowsx.h>
 
@@ -67,13 +67,12 @@ bool MeGsViewer::attach(OdDbDatabase* database)
   };
   setup.background = windowBackground();
   // The host's graphics module when it names one that loads, else the
-  // software renderer that presents into windows.
+  // SDK's renderer that presents into windows.
   setup.moduleName = me::currentVectorizerModuleName();
   bool attached = !setup.moduleName.isEmpty() && m_gs.attach(database, setup);
   if (!attached)
   {
-    registerWindowRenderer();
-    setup.moduleName = kMeGsWindowModuleName;
+    setup.moduleName = OdGsWin32ModuleName;
     attached = m_gs.attach(database, setup);
   }
   if (!attached)
@@ -148,9 +147,9 @@ void MeGsViewer::onPaint(HDC dc, const RECT&)
 {
   if (!isAttached())
     return;
-  auto* own = dynamic_cast<MeGsWindowDevice*>(m_gs.device());
+  const OdSmartPtr<OdGsWin32Device> own = OdGsWin32Device::cast(m_gs.device());
   // An unchanged picture is copied again rather than drawn again.
-  if (own && m_gs.helper()->isValid())
+  if (!own.isNull() && m_gs.helper()->isValid())
     own->presentTo(dc);
   else
     m_gs.update();
@@ -158,8 +157,8 @@ void MeGsViewer::onPaint(HDC dc, const RECT&)
 
 void MeGsViewer::printClient(HDC dc)
 {
-  auto* own = dynamic_cast<MeGsWindowDevice*>(m_gs.device());
-  if (!own || !dc)
+  const OdSmartPtr<OdGsWin32Device> own = OdGsWin32Device::cast(m_gs.device());
+  if (own.isNull() || !dc)
     return;
   if (!m_gs.helper()->isValid())
     m_gs.update();
@@ -262,7 +261,7 @@ HBITMAP MeGsViewer::renderToBitmap(int)
     {
       OdGiRasterImagePtr snapshot;
       m_gs.helper()->getSnapShot(snapshot, OdGsDCRect(0, width, height, 0));
-      drawn = !snapshot.isNull() && drawImage(memory.get(), *snapshot, RECT{0, 0, width, height});
+      drawn = !snapshot.isNull() && odgsDrawImage(memory.get(), *snapshot, RECT{0, 0, width, height});
     }
     if (!drawn)
       PrintWindow(hwnd(), memory.get(), PW_CLIENTONLY);

@@ -120,6 +120,7 @@ TEST(BrowserItems, ThumbnailsShowTheShadeAndChangeOnlyWhenTheEditorLetsGo)
   EXPECT_EQ(item(changed, "Pure red")["thumbnail"]["centre"].asString(), red["thumbnail"]["centre"].asString());
 
   const JsonValue dump = run.dump();
+  EXPECT_GT(dump["vectorizerQueries"].asNumber(), 0) << "thumbnails are drawn by the host's graphics module";
   const Rgb now = centre(item(dump, "Pure red"));
   EXPECT_GT(now.g, now.r + 80) << "rendered again after the editor moved on";
   EXPECT_EQ(item(dump, "Pure red")["image"].asNumber(), red["image"].asNumber()) << "in place of the old picture";

@@ -3,7 +3,7 @@
 // the wheel, hands out its picture, follows the theme, and without attach
 // ignores what it is sent.
 #include "MeGsViewer.h"
-#include "MeGsWindowDevice.h"
+#include "od/GsWin32.h"
 #include "MePreviewScene.h"
 #include "TestHost.h"
 
@@ -118,8 +118,8 @@ protected:
 TEST_F(Viewer, AttachedItPaintsTheSphereInTheMaterialsShadeOnTheHostBackground)
 {
   show();
-  auto* device = dynamic_cast<meui::MeGsWindowDevice*>(m_viewer.device());
-  ASSERT_NE(device, nullptr) << "the window renderer is the default";
+  const OdSmartPtr<OdGsWin32Device> device = OdGsWin32Device::cast(m_viewer.device());
+  ASSERT_FALSE(device.isNull()) << "the window renderer is the default";
   EXPECT_EQ(device->windowHandle(), reinterpret_cast<OdIntPtr>(m_viewer.hwnd()));
   EXPECT_NE(device->windowDC(), 0);
   EXPECT_TRUE(device->discardBackFaces());
@@ -244,11 +244,11 @@ TEST_F(Viewer, TheHostsGraphicsModuleIsTakenWhenItNamesOneThatLoads)
   name = OdGsSoftwareModuleName;
   ASSERT_TRUE(m_viewer.attach(m_scene->database()));
   EXPECT_TRUE(m_viewer.device()->isKindOf(OdGsSoftwareDevice::desc()));
-  EXPECT_EQ(dynamic_cast<meui::MeGsWindowDevice*>(m_viewer.device()), nullptr);
+  EXPECT_TRUE(OdGsWin32Device::cast(m_viewer.device()).isNull());
 
   name = L"NoSuchRenderer.txv";
   ASSERT_TRUE(m_viewer.attach(m_scene->database()));
-  EXPECT_NE(dynamic_cast<meui::MeGsWindowDevice*>(m_viewer.device()), nullptr);
+  EXPECT_FALSE(OdGsWin32Device::cast(m_viewer.device()).isNull()) << "the SDK's renderer for windows";
   name = nullptr;
 }
 

@@ -165,6 +165,7 @@ std::string dumpJson(HostRuntime& runtime, const ModuleManager& modules)
   json.endArray();
 
   writeTexts(json, L"resourceTranslation", runtime.resourceTranslations);
+  json.key(L"vectorizerQueries").value(runtime.vectorizerQueries);
   writeTexts(json, L"helpTopics", runtime.helpTopics);
   writeTexts(json, L"eventMessages", runtime.eventMessages);
 

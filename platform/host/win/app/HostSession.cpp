@@ -238,7 +238,7 @@ void HostSession::prepareProfile()
 bool HostSession::loadHostLibraries()
 {
   const OdString folder = exeFolder();
-  for (const wchar_t* name : {L"hostmain.dll", L"events5.dll", L"hostutils.dll"})
+  for (const wchar_t* name : {L"hostmain.dll", L"events5.dll", L"hostutils.dll", L"hostvectorizerutils.dll"})
   {
     const OdString path = joinPath(folder, name);
     win::Library library(LoadLibraryW(path.c_str()));

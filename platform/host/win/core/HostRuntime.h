@@ -181,6 +181,7 @@ public:
   std::vector<OdString> eventMessages;
   std::vector<int> previewNotifications;
   std::vector<OdString> resourceTranslations; // file names of the modules that asked
+  int vectorizerQueries = 0;                  // getCurrentVectorizerModuleName calls
 
 private:
   DocumentManager m_documents;

@@ -1,9 +1,16 @@
 #include "od/GsSoftware.h"
+#ifdef _WIN32
+#include "od/GsWin32.h"
+#endif
 
 
 OdRxDynamicLinker::OdRxDynamicLinker()
 {
   m_factories[OdGsSoftwareModuleName] = [] { return OdRxModulePtr(OdGsSoftwareModule::createObject()); };
+#ifdef _WIN32
+  // The graphics module that draws into windows, which hosts name.
+  m_factories[OdGsWin32ModuleName] = [] { return OdRxModulePtr(OdGsWin32Module::createObject()); };
+#endif
 }
 
 OdRxDynamicLinker* odrxDynamicLinker()

@@ -1,23 +1,15 @@
-#include "MeGsWindowDevice.h"
+#include "od/GsWin32.h"
 
 #include "win32/Dc.h"
 
 #include <vector>
 
-namespace meui
-{
-const wchar_t* const kMeGsWindowModuleName = L"MeGsWindow.txv";
+const wchar_t* const OdGsWin32ModuleName = L"WinGDI.txv";
 
-void registerWindowRenderer()
-{
-  static const bool registered = [] {
-    odrxDynamicLinker()->registerModule(kMeGsWindowModuleName, [] { return OdRxModulePtr(new MeGsWindowModule()); });
-    return true;
-  }();
-  (void)registered;
-}
+ODRX_DEFINE_MEMBERS(OdGsWin32Device, OdGsSoftwareDevice, nullptr)
+ODRX_DEFINE_MEMBERS(OdGsWin32Module, OdGsSoftwareModule, ODRX_CONSTRUCTOR(OdGsWin32Module))
 
-bool drawImage(HDC dc, const OdGiRasterImage& image, const RECT& target)
+bool odgsDrawImage(HDC dc, const OdGiRasterImage& image, const RECT& target)
 {
   const OdUInt32 w = image.pixelWidth(), h = image.pixelHeight();
   const int tw = target.right - target.left, th = target.bottom - target.top;
@@ -56,16 +48,16 @@ bool drawImage(HDC dc, const OdGiRasterImage& image, const RECT& target)
                        SRCCOPY) != 0;
 }
 
-bool MeGsWindowDevice::presentTo(HDC dc) const
+bool OdGsWin32Device::presentTo(HDC dc) const
 {
   const OdGsDCRect output = outputRect();
   const RECT target{output.left(), output.top(), output.left() + output.width(), output.top() + output.height()};
-  return drawImage(dc, image(), target);
+  return odgsDrawImage(dc, image(), target);
 }
 
 // The picture is drawn off screen and copied in one go, so the window never
 // shows half a frame: that is the double buffering the device offers.
-void MeGsWindowDevice::present()
+void OdGsWin32Device::present()
 {
   if (HDC dc = reinterpret_cast<HDC>(windowDC()))
   {
@@ -79,5 +71,4 @@ void MeGsWindowDevice::present()
   presentTo(dc.get());
 }
 
-OdGsDevicePtr MeGsWindowModule::createDevice() { return OdGsDevicePtr(new MeGsWindowDevice(this)); }
-} // namespace meui
+OdGsDevicePtr OdGsWin32Module::createDevice() { return OdGsDevicePtr(new OdGsWin32Device(this)); }
