@@ -118,7 +118,8 @@ struct MenuRecord
 struct TimingRecord
 {
   OdString command;
-  double milliseconds = 0;
+  double milliseconds = 0;    // as the clock on the wall
+  double cpuMilliseconds = 0; // that the host's thread ran
 };
 
 struct FileDialogRecord
