@@ -133,8 +133,9 @@ class IHostMathParser
 {
 public:
   virtual ~IHostMathParser() = default;
-  // False when the text is no valid expression.
-  virtual bool evaluate(const OdString& expression, double& value) = 0;
+  // False when the text is no valid expression; message then says why.
+  // No flags are defined: callers pass 0.
+  virtual bool evaluate(const wchar_t* expression, double& value, OdString& message, int flags) = 0;
 };
 
 class IHostApp
@@ -153,11 +154,22 @@ public:
   virtual void release() = 0;
 };
 
+// Event codes of IEvents::showMessage.
+enum HostEventCode
+{
+  kHostEventRowMessage = 12, // a property row refused what the user entered
+};
+// The style property rows pass with their messages.
+constexpr int kHostEventStyleRow = 7;
+
 class IEvents
 {
 public:
   virtual ~IEvents() = default;
-  virtual void showMessage(const wchar_t* text) = 0;
+  // Shows the text to the user (code 12: as a message box the user closes)
+  // and answers the box's button; param and style are the caller's, kept
+  // with the event.
+  virtual int showMessage(int code, const wchar_t* text, int param, int style) = 0;
 };
 
 class HostPreviewNotifier
