@@ -12,6 +12,7 @@
 #pragma once
 
 #include "host/HostVariant.h"
+#include "od/CmColor.h"
 #include "od/DbDatabase.h"
 #include "od/Ge.h"
 
@@ -244,6 +245,18 @@ typedef int (*HostMessageBoxFn)(void* owner, const wchar_t* text, const wchar_t*
 // Writes the chosen path into path (size in characters); false on cancel.
 typedef bool (*HostSelectFileToOpenFn)(void* owner, const wchar_t* initialName, const wchar_t* filter, unsigned flags,
                                        wchar_t* path, unsigned pathSize);
+// A real as text in a unit mode (2 decimal) with a number of decimals (-1:
+// the default); writes at most size characters with the terminating zero.
+typedef bool (*HostDbRToSFn)(double value, int unitMode, int precision, wchar_t* text, unsigned size);
+// A distance typed in a unit mode to a real; false when it is none.
+typedef bool (*HostDbDisToFFn)(const wchar_t* text, int unitMode, double* value);
+// The colour dialog opened on color; on OK color is the chosen true colour.
+// flag and second (a sample colour) are kept for the host's own use; tabs
+// names the dialog's pages (7: all).
+typedef bool (*HostSetColorDialogTrueColorFn)(OdCmColor& color, bool flag, const OdCmColor& second, int tabs, void* parent);
+// The custom colours of the colour dialog, newest first; gives their count.
+typedef int (*HostGetCustomColorsFn)(OdCmColor* colors, int capacity);
+typedef void (*HostAddCustomColorFn)(const OdCmColor& color);
 }
 
 #define HOST_EXPORT_GET_MAIN_DLL_INSTANCE "GetMainDllInstance"
@@ -261,3 +274,8 @@ typedef bool (*HostSelectFileToOpenFn)(void* owner, const wchar_t* initialName, 
 #define HOST_EXPORT_CURRENT_VECTORIZER "getCurrentVectorizerModuleName"
 #define HOST_EXPORT_MESSAGE_BOX "hostMessageBox"
 #define HOST_EXPORT_SELECT_FILE "hostSelectFileToOpen"
+#define HOST_EXPORT_RTOS "hostdbRToS"
+#define HOST_EXPORT_DISTOF "hostdbDisToF"
+#define HOST_EXPORT_COLOR_DIALOG "hostSetColorDialogTrueColor"
+#define HOST_EXPORT_GET_CUSTOM_COLORS "hostGetCustomColors"
+#define HOST_EXPORT_ADD_CUSTOM_COLOR "hostAddCustomColor"

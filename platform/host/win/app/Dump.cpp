@@ -1,5 +1,6 @@
 #include "Dump.h"
 
+#include "GridDump.h"
 #include "JsonWriter.h"
 #include "ModuleManager.h"
 
@@ -185,6 +186,7 @@ std::string dumpJson(HostRuntime& runtime, const ModuleManager& modules)
   writeTexts(json, L"resourceTranslation", runtime.resourceTranslations);
   writeTexts(json, L"helpTopics", runtime.helpTopics);
   writeTexts(json, L"eventMessages", runtime.eventMessages);
+  dumpGridServices(json, runtime);
 
   json.key(L"previewNotifications").beginArray();
   for (int what : runtime.previewNotifications)

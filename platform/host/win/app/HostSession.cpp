@@ -1,6 +1,7 @@
 #include "HostSession.h"
 
 #include "Dump.h"
+#include "GridDump.h"
 #include "MainLibrary.h"
 
 #include "host/FileSystem.h"
@@ -292,6 +293,7 @@ void HostSession::addCommands()
   m_drawing.addCommands(m_drawingInterpreter);
   addDocumentCommands();
   addSessionCommands();
+  addGridCommands(m_interpreter, m_runtime);
   m_interpreter.setFallback([this](const OdString& word, ScriptArgs& args) { return runRegistered(word, args); });
 }
 
