@@ -51,6 +51,7 @@ LRESULT CALLBACK closeBoxWhenActivated(int code, WPARAM wParam, LPARAM lParam)
 
 int scriptedMessageBox(HWND owner, const OdString& text, const OdString& caption, UINT type, int answer)
 {
+  ModalScope modal;
   t_closeWith = answer;
   t_hook = SetWindowsHookExW(WH_CBT, closeBoxWhenActivated, nullptr, GetCurrentThreadId());
   const int shown = MessageBoxW(owner, text.c_str(), caption.c_str(), type);
@@ -120,7 +121,10 @@ int showMessageBox(void* owner, const wchar_t* text, const wchar_t* caption, int
   else if (runtime.scripted())
     record.answer = scriptedMessageBox(static_cast<HWND>(owner), record.text, record.caption, type, defaultAnswer(buttons));
   else
+  {
+    ModalScope modal;
     record.answer = MessageBoxW(static_cast<HWND>(owner), record.text.c_str(), record.caption.c_str(), type);
+  }
   runtime.messages.push_back(record);
   return record.answer;
 }
@@ -150,7 +154,11 @@ bool showColorDialog(void* owner, ODCOLORREF initial, ODCOLORREF& chosen)
   cc.Flags = CC_RGBINIT | CC_FULLOPEN | CC_ENABLEHOOK;
   cc.lCustData = reinterpret_cast<LPARAM>(&state);
   cc.lpfnHook = colorDialogHook;
-  const bool ok = ChooseColorW(&cc) != 0;
+  bool ok = false;
+  {
+    ModalScope modal;
+    ok = ChooseColorW(&cc) != 0;
+  }
   // The user may have added custom colours in the dialog; they are the host's from now on.
   if (!state.scripted)
     for (int i = 15; i >= 0; --i)

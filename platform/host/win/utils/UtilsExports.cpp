@@ -62,6 +62,7 @@ __declspec(dllexport) bool hostSelectFileToOpen(void* owner, const wchar_t* init
     ofn.lpstrFile = &buffer[0];
     ofn.nMaxFile = DWORD(buffer.size());
     ofn.Flags = flags | OFN_EXPLORER;
+    host::ModalScope modal;
     chosen = GetOpenFileNameW(&ofn) != 0;
     if (chosen)
       record.answer = OdString(buffer.c_str());
