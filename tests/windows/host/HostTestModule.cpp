@@ -140,15 +140,15 @@ public:
   enum class Kind { Pane, Ask, File, Help, Throw, Stray };
   explicit TestCommand(Kind kind) : m_kind(kind) {}
 
-  long AddRef() override { return ++m_refs; }
-  long Release() override
+  unsigned AddRef() override { return ++m_refs; }
+  unsigned Release() override
   {
-    const long refs = --m_refs;
+    const unsigned refs = --m_refs;
     if (refs == 0)
       delete this;
     return refs;
   }
-  int QueryInterface(const char*, void**) override { return 0; }
+  bool QueryInterface(const std::type_info&, void**) override { return false; }
   int run() override;
   int beginHook() override { return 0; }
   int endHook() override { return 0; }
@@ -164,7 +164,7 @@ public:
 
 private:
   Kind m_kind;
-  long m_refs = 1;
+  unsigned m_refs = 1;
 };
 
 int TestCommand::run()

@@ -155,6 +155,7 @@ std::string dumpJson(HostRuntime& runtime, const ModuleManager& modules)
     for (const OdString& item : listItems(static_cast<HWND>(pane.window)))
       json.value(item);
     json.endArray();
+    dumpPaneGrids(json, static_cast<HWND>(pane.window));
     json.endObject();
   }
   json.endObject();

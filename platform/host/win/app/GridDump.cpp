@@ -21,8 +21,9 @@ const wchar_t* themeName(ThemeVariant variant)
 }
 } // namespace
 
-void addGridCommands(ScriptInterpreter& interpreter, HostRuntime& runtime)
+void addGridCommands(ScriptInterpreter& interpreter, HostRuntime& runtime, Gestures& gestures)
 {
+  addGridPlaces(interpreter, gestures);
   interpreter.add(L"THEME", [&runtime](ScriptArgs& args) {
     ThemeVariant variant;
     if (args.nextIs(L"LIGHT"))

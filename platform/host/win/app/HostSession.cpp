@@ -227,7 +227,7 @@ void HostSession::prepareProfile()
 bool HostSession::loadHostLibraries()
 {
   const OdString folder = exeFolder();
-  for (const wchar_t* name : {L"hostmain.dll", L"events5.dll", L"hostutils.dll"})
+  for (const wchar_t* name : {L"hostmain.dll", L"events5.dll", L"hostutils.dll", L"inspctl.dll"})
   {
     const OdString path = joinPath(folder, name);
     UniqueLibrary library(LoadLibraryW(path.c_str()));
@@ -295,8 +295,8 @@ void HostSession::addCommands()
   m_drawing.addCommands(m_drawingInterpreter);
   addDocumentCommands();
   addSessionCommands();
-  addGridCommands(m_interpreter, m_runtime);
   m_gestures.addCommands(m_interpreter);
+  addGridCommands(m_interpreter, m_runtime, m_gestures);
   m_interpreter.setFallback([this](const OdString& word, ScriptArgs& args) { return runRegistered(word, args); });
 }
 
