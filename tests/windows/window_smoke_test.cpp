@@ -1,6 +1,9 @@
 // Proves that the Wine harness gives tests real Win32 windows: a top-level window
 // is painted through the message loop, GDI output reaches the display, and the
 // common controls work.
+#include "win32/Dc.h"
+#include "win32/Handles.h"
+
 #include <windows.h>
 #include <commctrl.h>
 
@@ -25,14 +28,11 @@ LRESULT CALLBACK SmokeWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       break;
     }
     case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(hwnd, &ps);
+      const win::PaintDc dc(hwnd);
       RECT rc;
       GetClientRect(hwnd, &rc);
-      HBRUSH brush = CreateSolidBrush(kPaintColour);
-      FillRect(dc, &rc, brush);
-      DeleteObject(brush);
-      EndPaint(hwnd, &ps);
+      const win::Brush brush(CreateSolidBrush(kPaintColour));
+      FillRect(dc.get(), &rc, brush.get());
       if (auto* log = reinterpret_cast<PaintLog*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA)))
         ++log->paints;
       return 0;
@@ -54,14 +54,14 @@ class WindowTest : public ::testing::Test {
   }
 
   void TearDown() override {
-    if (m_hwnd) DestroyWindow(m_hwnd);
+    m_hwnd.reset();
     UnregisterClassW(kClassName, GetModuleHandleW(nullptr));
   }
 
   HWND CreateTopLevel(PaintLog* log) {
-    m_hwnd = CreateWindowExW(0, kClassName, L"smoke", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                             40, 40, 320, 240, nullptr, nullptr, GetModuleHandleW(nullptr), log);
-    return m_hwnd;
+    m_hwnd.attach(CreateWindowExW(0, kClassName, L"smoke", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                                  40, 40, 320, 240, nullptr, nullptr, GetModuleHandleW(nullptr), log));
+    return m_hwnd.get();
   }
 
   // Dispatches messages until done() holds or the time runs out; a hung display
@@ -82,7 +82,7 @@ class WindowTest : public ::testing::Test {
     return true;
   }
 
-  HWND m_hwnd = nullptr;
+  win::Window m_hwnd;
 };
 
 TEST_F(WindowTest, PaintArrivesThroughMessageLoopAndReachesTheScreen) {
@@ -100,11 +100,9 @@ TEST_F(WindowTest, PaintArrivesThroughMessageLoopAndReachesTheScreen) {
   ASSERT_TRUE(PumpUntil([&] { return log.paints > before; })) << "invalidation not repainted";
 
   // Read the pixel back from the window: fails if drawing never reaches the X server.
-  HDC dc = GetDC(hwnd);
-  ASSERT_NE(dc, nullptr);
-  const COLORREF centre = GetPixel(dc, 160, 100);
-  ReleaseDC(hwnd, dc);
-  EXPECT_EQ(centre, kPaintColour);
+  const win::ClientDc dc(hwnd);
+  ASSERT_TRUE(dc);
+  EXPECT_EQ(GetPixel(dc.get(), 160, 100), kPaintColour);
 }
 
 TEST_F(WindowTest, PostedMessagesArriveInOrder) {

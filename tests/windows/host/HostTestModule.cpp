@@ -15,6 +15,7 @@
 #include "host/HostCommands.h"
 #include "host/HostDocking.h"
 #include "od/RxModule.h"
+#include "win32/Handles.h"
 
 #include <windows.h>
 
@@ -24,7 +25,7 @@
 namespace
 {
 HMODULE g_instance = nullptr;
-HWND g_pane = nullptr;
+win::Window g_pane; // destroyed by a static destructor at unload
 HWND g_stray = nullptr;
 class TestModule;
 TestModule* g_module = nullptr;
@@ -126,12 +127,12 @@ void togglePane()
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
     wc.lpszClassName = kPaneClass;
     RegisterClassW(&wc);
-    g_pane = CreateWindowExW(WS_EX_CLIENTEDGE, kPaneClass, L"Test pane", WS_CHILD, 0, 0, 0, 0,
-                             static_cast<HWND>(manager->mainWindow()), nullptr, g_instance, nullptr);
-    add(g_pane, 0xF000);
-    restore(g_pane, kHostDockLeft);
+    g_pane.attach(CreateWindowExW(WS_EX_CLIENTEDGE, kPaneClass, L"Test pane", WS_CHILD, 0, 0, 0, 0,
+                                  static_cast<HWND>(manager->mainWindow()), nullptr, g_instance, nullptr));
+    add(g_pane.get(), kHostDockAnySide);
+    restore(g_pane.get(), kHostDockLeft);
   }
-  show(g_pane, !IsWindowVisible(g_pane), true);
+  show(g_pane.get(), !IsWindowVisible(g_pane.get()), true);
 }
 
 class TestCommand final : public ICmdProcess
@@ -157,7 +158,7 @@ public:
     HostDocManager* manager = docManager();
     if (!manager || !manager->curDocument())
       return kCmdUnavailable;
-    return kCmdAvailable | (m_kind == Kind::Pane && g_pane && IsWindowVisible(g_pane) ? kCmdChecked : 0);
+    return kCmdAvailable | (m_kind == Kind::Pane && g_pane && IsWindowVisible(g_pane.get()) ? kCmdChecked : 0);
   }
   int getContext(IKtUnknown**) override { return 0; }
   int setContext(IKtUnknown*) override { return 1; }
@@ -227,8 +228,7 @@ struct StaticLife
   }
   ~StaticLife()
   {
-    if (g_pane)
-      DestroyWindow(g_pane);
+    g_pane.reset();
     writeProfile("unloaded", 1);
   }
 } g_staticLife;

@@ -3,7 +3,8 @@
 //   fw::CDockablePane     a pane with its own caption and close button; the
 //                         area below the caption is for the derived class
 //   fw::hostUiPaletteSet  a pane docked by the host (docbar): the host places
-//                         it, remembers its place and shows or hides it
+//                         it, remembers its place and shows or hides it; the
+//                         pane leaves the host when its window is destroyed
 #pragma once
 
 #include "framework/Wnd.h"
@@ -38,8 +39,7 @@ private:
 class hostUiPaletteSet : public CDockablePane
 {
 public:
-  ~hostUiPaletteSet() override;
-  // Sides the pane may dock on (0xF000 for all); hands the pane to the host.
+  // Sides the pane may dock on (kHostDockAnySide for all); hands the pane to the host.
   void EnableDocking(DWORD sides);
   // Puts the pane where the host's saved layout says, else on the dock bar.
   bool RestoreControlBar(UINT dockBarId);

@@ -17,6 +17,12 @@ enum HostDockBar
   kHostDockBottom = 0xE81E,
 };
 
+// Sides a pane may dock on (hostDockAddPane's allowedSides).
+enum HostDockSides
+{
+  kHostDockAnySide = 0xF000,
+};
+
 // Takes the pane into the dock layout under its window title; false when the
 // window is no child of the main window.
 typedef bool (*HostDockAddPaneFn)(void* pane, unsigned allowedSides);

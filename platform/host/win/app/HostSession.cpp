@@ -230,7 +230,7 @@ bool HostSession::loadHostLibraries()
   for (const wchar_t* name : {L"hostmain.dll", L"events5.dll", L"hostutils.dll", L"inspctl.dll"})
   {
     const OdString path = joinPath(folder, name);
-    UniqueLibrary library(LoadLibraryW(path.c_str()));
+    win::Library library(LoadLibraryW(path.c_str()));
     if (!library)
     {
       writeError(OdString::format(L"host: cannot load the host library \"%s\" (error %u)", path, unsigned(GetLastError())));

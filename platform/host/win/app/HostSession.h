@@ -63,7 +63,7 @@ private:
   GdiplusSession m_gdiplus;
   MainWindow m_window;
   ModuleManager m_modules;
-  std::vector<UniqueLibrary> m_libraries;
+  std::vector<win::Library> m_libraries;
   DrawingScript m_drawing;
   ScriptInterpreter m_interpreter;        // everything
   ScriptInterpreter m_drawingInterpreter; // what a drawing file may say

@@ -190,7 +190,7 @@ BOOL CALLBACK tellThemeChangedToAll(HWND window, LPARAM message)
 void HostRuntime::setThemeVariant(ThemeVariant variant)
 {
   m_themeVariant = variant;
-  EnumThreadWindows(GetCurrentThreadId(), tellThemeChangedToAll, LPARAM(RegisterWindowMessageW(L"KTM_THEMECHAGED")));
+  EnumThreadWindows(GetCurrentThreadId(), tellThemeChangedToAll, LPARAM(RegisterWindowMessageW(HOST_MESSAGE_THEME_CHANGED)));
 }
 
 void HostRuntime::addCustomColor(ODCOLORREF color)

@@ -246,7 +246,7 @@ protected:
 private:
   static UINT themeChangedMessage()
   {
-    static const UINT message = RegisterWindowMessageW(L"KTM_THEMECHAGED");
+    static const UINT message = RegisterWindowMessageW(HOST_MESSAGE_THEME_CHANGED);
     return message;
   }
 
