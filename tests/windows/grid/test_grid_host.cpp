@@ -254,3 +254,26 @@ TEST(GridHost, TheTextRowsButtonRunsTheOwnersAction)
   EXPECT_TRUE(row(open, "Image.Saved at")["editing"].asBool());
   EXPECT_EQ(held(run.dump(), "actions"), "pressed");
 }
+
+TEST(GridHost, StrangeTextsAreRefusedOrKeptAsTheyAre)
+{
+  HostHarness host;
+  const std::string longText = "0." + std::string(2000, '7');
+  const HostRun run = host.run(script({"ANSWER OK", on("CLICK", "ROW \"Scale.Width\""), "TYPE \"nan\"", "KEY ENTER",
+                                       "KEY ESC", "ANSWER OK", on("CLICK", "ROW \"Scale.Width\""), "TYPE \"1e400\"",
+                                       "KEY ENTER", "KEY ESC", on("CLICK", "ROW \"Scale.Width\""),
+                                       "TYPE \"" + longText + "\"", "KEY ENTER",
+                                       on("CLICK", "ROW \"Image.File name\""), "TYPE \"%s%n\\t\"", "KEY ENTER"}),
+                               gridModule());
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  const JsonValue dump = run.dump();
+  std::string shown;
+  for (const JsonValue& message : dump["messages"].items())
+    shown += message["text"].asString().substr(0, 60) + " / ";
+  ASSERT_EQ(dump["messages"].size(), 2u) << shown;
+  EXPECT_EQ(dump["messages"][0]["text"].asString(), "Invalid expression: nan");
+  EXPECT_EQ(dump["messages"][1]["text"].asString(), "Invalid expression: 1e400");
+  EXPECT_EQ(held(dump, "Scale.Width"), "0.777778") << "the edit box's first 260 characters";
+  EXPECT_EQ(writes(dump, "Scale.Width"), 1);
+  EXPECT_EQ(held(dump, "Image.File name"), "%s%n") << "a tab is no character of an edit box";
+}
