@@ -1,7 +1,5 @@
 #include "ui/controls/CKtColorSelector.h"
 
-#include "win32/Dc.h"
-
 namespace meui
 {
 namespace
@@ -48,17 +46,8 @@ LRESULT CKtColorSelector::windowProc(UINT message, WPARAM wParam, LPARAM lParam)
   switch (message)
   {
   case WM_PAINT:
-  {
-    win::PaintDc paint(window);
-    RECT client{};
-    GetClientRect(window, &client);
-    if (std::unique_ptr<IKtCanvas> canvas = ktHostServices().openCanvas(paint.get()))
-    {
-      win::SelectedObject useFont(paint.get(), reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0)));
-      drawColour(*canvas, ktRect(client).inflated(-2, -2));
-    }
+    ktPaint(window, [this](IKtCanvas& canvas, const KtRect& client) { drawColour(canvas, client.inflated(-2, -2)); });
     return 0;
-  }
   case WM_LBUTTONDOWN:
   {
     OdUInt32 colour = 0;

@@ -18,7 +18,6 @@
 
 #include "host/win/KtControls.h"
 #include "ui/controls/MeUiSliderModel.h"
-#include "win32/Dc.h"
 
 #include <windows.h>
 #include <windowsx.h>
@@ -75,21 +74,13 @@ protected:
     switch (message)
     {
     case WM_PAINT:
-    {
-      win::PaintDc paint(window);
-      RECT client{};
-      GetClientRect(window, &client);
-      if (std::unique_ptr<IKtCanvas> canvas = ktHostServices().openCanvas(paint.get()))
-      {
-        HFONT font = reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0));
-        win::SelectedObject useFont(paint.get(), font);
+      ktPaint(window, [this](IKtCanvas& canvas, const KtRect& client) {
         CXStringW text;
         if (!getText(text))
           text = CXStringW::format(L"%d", m_slider.value);
-        drawSlider(*canvas, ktRect(client), m_slider.position, text, m_markers);
-      }
+        drawSlider(canvas, client, m_slider.position, text, m_markers);
+      });
       return 0;
-    }
     case WM_ERASEBKGND: return TRUE;
     case WM_LBUTTONDOWN:
       SetFocus(window);

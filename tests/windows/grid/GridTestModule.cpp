@@ -19,6 +19,7 @@
 //   Generic.Diffuse         colour list
 //   Generic.Glossiness      slider 0 to 100, "%d%%"
 //   Appearance.Stone colour RGB colour selector
+#include "TestModuleHost.h"
 #include "host/HostApi.h"
 #include "host/HostCommands.h"
 #include "host/HostDocking.h"
@@ -41,34 +42,10 @@ HWND g_pane = nullptr;
 HWND g_list = nullptr;
 CInspectorCtrl* g_grid = nullptr;
 
-template <class Fn>
-Fn lookUp(const wchar_t* library, const char* name)
-{
-  HMODULE module = library ? GetModuleHandleW(library) : nullptr;
-  if (!library)
-  {
-    HMODULE exe = GetModuleHandleW(nullptr);
-    auto instance = reinterpret_cast<GetMainDllInstanceFn>(
-      reinterpret_cast<void*>(GetProcAddress(exe, HOST_EXPORT_GET_MAIN_DLL_INSTANCE)));
-    module = instance ? static_cast<HMODULE>(instance()) : nullptr;
-  }
-  return module ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
-}
+using testmodule::docManager;
+using testmodule::lookUp;
 
-HostDocManager* docManager()
-{
-  auto get = lookUp<GetHostFuncPtrFn>(nullptr, HOST_EXPORT_GET_HOST_FUNCPTR);
-  HostObjectFn object = get ? get(kHostDocManagerIndex) : nullptr;
-  return object ? static_cast<HostDocManager*>(object()) : nullptr;
-}
-
-IProfileSection* section()
-{
-  auto getApp = lookUp<GetAppFn>(nullptr, HOST_EXPORT_GET_APP);
-  IHostApp* app = getApp ? getApp() : nullptr;
-  auto* profile = app ? static_cast<IProfile*>(app->queryInterface("IProfile")) : nullptr;
-  return profile ? profile->openSection("GridTest", true) : nullptr;
-}
+IProfileSection* section() { return testmodule::profileSection("GridTest"); }
 
 // The values behind the rows; every write is recorded in the profile.
 class GridOwner final : public IKtUnknown

@@ -11,6 +11,7 @@
 // TESTTHROW (throws), TESTSTRAY (a window it never destroys).
 // Profile section "TestModule": "loads" counts initApp calls, "unloaded" is
 // written by a static destructor, "answer" and "file" by the commands.
+#include "TestModuleHost.h"
 #include "host/HostApi.h"
 #include "host/HostCommands.h"
 #include "host/HostDocking.h"
@@ -30,34 +31,10 @@ HWND g_stray = nullptr;
 class TestModule;
 TestModule* g_module = nullptr;
 
-template <class Fn>
-Fn lookUp(const wchar_t* library, const char* name)
-{
-  HMODULE module = library ? GetModuleHandleW(library) : nullptr;
-  if (!library)
-  {
-    HMODULE exe = GetModuleHandleW(nullptr);
-    auto instance = reinterpret_cast<GetMainDllInstanceFn>(reinterpret_cast<void*>(
-      GetProcAddress(exe, HOST_EXPORT_GET_MAIN_DLL_INSTANCE)));
-    module = instance ? static_cast<HMODULE>(instance()) : nullptr;
-  }
-  return module ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
-}
+using testmodule::docManager;
+using testmodule::lookUp;
 
-HostDocManager* docManager()
-{
-  auto get = lookUp<GetHostFuncPtrFn>(nullptr, HOST_EXPORT_GET_HOST_FUNCPTR);
-  HostObjectFn object = get ? get(kHostDocManagerIndex) : nullptr;
-  return object ? static_cast<HostDocManager*>(object()) : nullptr;
-}
-
-IProfileSection* section()
-{
-  auto getApp = lookUp<GetAppFn>(nullptr, HOST_EXPORT_GET_APP);
-  IHostApp* app = getApp ? getApp() : nullptr;
-  auto* profile = app ? static_cast<IProfile*>(app->queryInterface("IProfile")) : nullptr;
-  return profile ? profile->openSection("TestModule", true) : nullptr;
-}
+IProfileSection* section() { return testmodule::profileSection("TestModule"); }
 
 void writeProfile(const char* name, const CKtVariant& value)
 {

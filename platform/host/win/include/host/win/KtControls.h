@@ -17,6 +17,7 @@
 
 #include "host/KtProperty.h"
 #include "host/win/InspectorCtrl.h"
+#include "win32/Dc.h"
 #include "win32/Handles.h"
 #include "win32/TWnd.h"
 
@@ -31,6 +32,21 @@ void ktRequestClose(HWND editor, bool cancelled);
 
 RECT ktRect(const KtRect& rect);
 KtRect ktRect(const RECT& rect);
+
+// WM_PAINT of a control drawn through a canvas: draw(canvas, client rect)
+// inside BeginPaint/EndPaint, in the window's font.
+template <class Draw>
+void ktPaint(HWND window, Draw&& draw)
+{
+  win::PaintDc paint(window);
+  RECT client{};
+  GetClientRect(window, &client);
+  if (std::unique_ptr<IKtCanvas> canvas = ktHostServices().openCanvas(paint.get()))
+  {
+    win::SelectedObject useFont(paint.get(), reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0)));
+    draw(*canvas, ktRect(client));
+  }
+}
 
 // The control identifier of the edit and combo editors.
 constexpr UINT kKtEditorId = 1001;
