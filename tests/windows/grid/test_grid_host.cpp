@@ -109,6 +109,7 @@ TEST(GridHost, ARefusedValueShowsItsMessageOnceAndTheFocusLossDoesNotCommitAgain
   EXPECT_EQ(during["messages"][0]["text"].asString(), "Value must be between 0.0000 and 100.0000");
   EXPECT_EQ(during["messages"][0]["icon"].asString(), "exclamation");
   EXPECT_EQ(during["messages"][0]["answer"].asString(), "OK");
+  EXPECT_TRUE(during["messages"][0]["tookFocus"].asBool()) << "the edit box really lost the focus to the box";
   ASSERT_EQ(during["events"].size(), 1u);
   EXPECT_EQ(during["events"][0]["code"].asNumber(), 12);
   EXPECT_EQ(during["events"][0]["style"].asNumber(), 7);

@@ -169,6 +169,7 @@ std::string dumpJson(HostRuntime& runtime, const ModuleManager& modules)
     json.key(L"icon").value(messageIconName(message.icon));
     json.key(L"buttons").value(message.buttons == kHostButtonsYesNo ? L"yesno" : L"ok");
     json.key(L"answer").value(messageAnswerName(message.answer));
+    json.key(L"tookFocus").value(message.tookFocus);
     json.endObject();
   }
   json.endArray();

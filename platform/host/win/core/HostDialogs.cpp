@@ -27,12 +27,24 @@ int defaultAnswer(int buttons)
   }
 }
 
-// The button that closes the next message box of this thread, 0 for none.
+// The button that closes the next message box of this thread, 0 for none,
+// and whether the box held the focus when it was closed.
 thread_local int t_closeWith = 0;
+thread_local bool t_tookFocus = false;
 thread_local HHOOK t_hook = nullptr;
+constexpr UINT_PTR kAnswerTimer = 0x4D45;
 
-// Presses the queued button once the box is being activated. Posted, so
-// that the box is up and holds the focus before it goes.
+// Runs in the box's own loop once nothing else is queued: the box is up,
+// active and focused, as a user would find it, and the answer presses its button.
+void CALLBACK pressQueuedButton(HWND box, UINT, UINT_PTR id, DWORD)
+{
+  KillTimer(box, id);
+  const HWND focus = GetFocus();
+  t_tookFocus = focus && (focus == box || IsChild(box, focus));
+  PostMessageW(box, WM_COMMAND, MAKEWPARAM(t_closeWith, BN_CLICKED), 0);
+  t_closeWith = 0;
+}
+
 LRESULT CALLBACK closeBoxWhenActivated(int code, WPARAM wParam, LPARAM lParam)
 {
   if (code == HCBT_ACTIVATE && t_closeWith)
@@ -41,24 +53,23 @@ LRESULT CALLBACK closeBoxWhenActivated(int code, WPARAM wParam, LPARAM lParam)
     wchar_t className[16] = L"";
     GetClassNameW(box, className, 16);
     if (std::wcscmp(className, L"#32770") == 0)
-    {
-      PostMessageW(box, WM_COMMAND, MAKEWPARAM(t_closeWith, BN_CLICKED), 0);
-      t_closeWith = 0;
-    }
+      SetTimer(box, kAnswerTimer, 0, pressQueuedButton);
   }
   return CallNextHookEx(t_hook, code, wParam, lParam);
 }
 
-int scriptedMessageBox(HWND owner, const OdString& text, const OdString& caption, UINT type, int answer)
+int scriptedMessageBox(HWND owner, const OdString& text, const OdString& caption, UINT type, int answer, bool& tookFocus)
 {
   ModalScope modal;
   t_closeWith = answer;
+  t_tookFocus = false;
   t_hook = SetWindowsHookExW(WH_CBT, closeBoxWhenActivated, nullptr, GetCurrentThreadId());
   const int shown = MessageBoxW(owner, text.c_str(), caption.c_str(), type);
   if (t_hook)
     UnhookWindowsHookEx(t_hook);
   t_hook = nullptr;
   t_closeWith = 0;
+  tookFocus = t_tookFocus;
   // A box that could not open still gives the script its answer.
   return shown ? shown : answer;
 }
@@ -116,10 +127,12 @@ int showMessageBox(void* owner, const wchar_t* text, const wchar_t* caption, int
   {
     record.queued = true;
     record.answer = scriptedMessageBox(static_cast<HWND>(owner), record.text, record.caption, type,
-                                       answer.kind == DialogAnswer::Kind::Cancel ? IDCANCEL : answer.button);
+                                       answer.kind == DialogAnswer::Kind::Cancel ? IDCANCEL : answer.button,
+                                       record.tookFocus);
   }
   else if (runtime.scripted())
-    record.answer = scriptedMessageBox(static_cast<HWND>(owner), record.text, record.caption, type, defaultAnswer(buttons));
+    record.answer =
+      scriptedMessageBox(static_cast<HWND>(owner), record.text, record.caption, type, defaultAnswer(buttons), record.tookFocus);
   else
   {
     ModalScope modal;

@@ -95,6 +95,7 @@ struct MessageRecord
   int buttons;
   int answer;
   bool queued; // the answer came from the queue, not from the user or the default
+  bool tookFocus = false; // a scripted box held the focus when its answer closed it
 };
 
 struct FileDialogRecord
