@@ -21,7 +21,9 @@ TEST(MeUiProperty, CountsFromOneAndAnswersOnlyIKtUnknown)
   ASSERT_TRUE(source->QueryInterface(typeid(IKtUnknown), &out));
   EXPECT_EQ(out, static_cast<IKtUnknown*>(source));
   EXPECT_EQ(source->Release(), 1u);
-  EXPECT_EQ(source->createEditableProperty(), nullptr);
+  IKtEditableProperty* row = reinterpret_cast<IKtEditableProperty*>(1);
+  source->createEditableProperty(row);
+  EXPECT_EQ(row, nullptr);
   EXPECT_FALSE(source->isEditable());
   EXPECT_TRUE(source->isShown());
   EXPECT_EQ(source->label(), L"Generic.Diffuse");

@@ -26,8 +26,9 @@ public:
   bool QueryInterface(const std::type_info& type, void** out) override;
 
   virtual ~MeUiProperty() = default;
-  // The grid row for this source with its count at 1, or null (the base).
-  virtual IKtEditableProperty* createEditableProperty() { return nullptr; }
+  // The grid row for this source with its count at 1 (the caller's
+  // reference), or null (the base).
+  virtual void createEditableProperty(IKtEditableProperty*& out) { out = nullptr; }
   virtual bool isShown() { return true; }
   // Whether the map slot rows' text can be typed into.
   virtual bool isEditable() { return false; }
