@@ -278,3 +278,22 @@ TEST(GridHost, StrangeTextsAreRefusedOrKeptAsTheyAre)
   EXPECT_EQ(writes(dump, "Scale.Width"), 1);
   EXPECT_EQ(held(dump, "Image.File name"), "%s%n") << "a tab is no character of an edit box";
 }
+
+TEST(GridHost, AClickElsewhereWithARefusedValueShowsTheMessageOnceAndKeepsTheEditor)
+{
+  HostHarness host;
+  const HostRun run = host.run(script({on("CLICK", "ROW \"Position.Offset\""), "TYPE \"-5\"",
+                                       on("CLICK", "ROW \"Scale.Width\""), "DUMP {dir}/kept.json", "KEY ESC",
+                                       on("CLICK", "ROW \"Scale.Width\"")}),
+                               gridModule());
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  const JsonValue kept = JsonValue::parse(host.readFile(L"kept.json"));
+  ASSERT_EQ(kept["messages"].size(), 1u) << "the click's focus change commits once";
+  EXPECT_TRUE(kept["messages"][0]["tookFocus"].asBool());
+  EXPECT_TRUE(row(kept, "Position.Offset")["editing"].asBool());
+  EXPECT_FALSE(row(kept, "Scale.Width")["editing"].asBool()) << "the other row's editor did not open";
+  const JsonValue dump = run.dump();
+  EXPECT_TRUE(row(dump, "Scale.Width")["editing"].asBool()) << "after Esc the click opens it";
+  EXPECT_EQ(dump["messages"].size(), 1u);
+  EXPECT_EQ(writes(dump, "Position.Offset"), 0);
+}

@@ -360,9 +360,12 @@ private:
 
   void onPress(int x, int y)
   {
+    // A refused value keeps its editor and the focus: the click does nothing else.
+    if (!CloseEditor())
+      return;
     const LRESULT hit = SendMessageW(hwnd(), LB_ITEMFROMPOINT, 0, MAKELPARAM(x, y));
     const int item = LOWORD(hit);
-    if (HIWORD(hit) || !CloseEditor())
+    if (HIWORD(hit))
     {
       SetFocus(hwnd());
       return;
