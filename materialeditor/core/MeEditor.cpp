@@ -1,10 +1,10 @@
 #include "core/MeEditor.h"
 
+#include "core/MeChecks.h"
 #include "core/MeHost.h"
 #include "core/MeStrings.h"
 
 #include <algorithm>
-#include <cmath>
 
 namespace me
 {
@@ -43,13 +43,6 @@ bool isMapAvailable(const MaterialMap& map, OdDbDatabase* database)
 
 namespace
 {
-// Checked before the material is opened, so a refused value changes nothing.
-void requireFinite(double value)
-{
-  if (!std::isfinite(value))
-    throw OdError(eInvalidInput, L"The value is not a finite number");
-}
-
 OdString byObjectName() { return translate(L"by object"); }
 
 // An unnamed colour never counts as "by object", even if the host should
