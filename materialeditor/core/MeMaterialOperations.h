@@ -1,7 +1,8 @@
 // Operations on the materials of one drawing by name: the material
-// dictionary, the messages of the naming rules (the rules are in MeNames.h), the search for the
-// objects that use a material, removal of a used material, and applying a
-// material to the selection. Objects are opened only for the length of a call.
+// dictionary, the messages of the naming rules (the rules themselves are in
+// MeNames.h), the search for the objects that use a material, removal of a
+// used material, and applying a material to the selection. Objects are
+// opened only for the length of a call.
 #pragma once
 
 #include "core/MeNames.h"
