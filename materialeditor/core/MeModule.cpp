@@ -5,13 +5,10 @@
 #include "core/MeManager.h"
 #include "core/MeModuleInstance.h"
 #include "core/MeServices.h"
+#include "core/MeSystem.h"
 
 #include <cstring>
 #include <memory>
-
-#ifdef _WIN32
-#include <windows.h>
-#endif
 
 namespace me
 {
@@ -59,13 +56,8 @@ void MeMaterialEditorModule::uninitApp()
 
 OdString MeMaterialEditorModule::moduleName() const
 {
-#ifdef _WIN32
-  wchar_t path[MAX_PATH + 1] = {};
-  const DWORD length = GetModuleFileNameW(static_cast<HMODULE>(const_cast<MeMaterialEditorModule*>(this)->sysData()), path, MAX_PATH);
-  return OdString(path, length);
-#else
-  return OdString();
-#endif
+  void* instance = const_cast<MeMaterialEditorModule*>(this)->sysData();
+  return system().moduleFileName ? system().moduleFileName(instance) : OdString();
 }
 
 MeDocumentManagerReactor* documentObserver() { return g_observer.get(); }
@@ -110,17 +102,17 @@ MeMaterialBrowserCmd::~MeMaterialBrowserCmd()
     m_context->Release();
 }
 
-int MeMaterialBrowserCmd::QueryInterface(const char* interfaceName, void** out)
+bool MeMaterialBrowserCmd::QueryInterface(const std::type_info& type, void** out)
 {
-  if (internalQuery(interfaceName, out))
-    return 1;
-  if (interfaceName && out && std::strcmp(interfaceName, KT_IID_ICMDPROCESS) == 0)
+  if (internalQuery(type, out))
+    return true;
+  if (out && type == typeid(ICmdProcess))
   {
     AddRef();
     *out = static_cast<ICmdProcess*>(this);
-    return 1;
+    return true;
   }
-  return 0;
+  return false;
 }
 
 int MeMaterialBrowserCmd::run()
@@ -155,25 +147,26 @@ int MeMaterialBrowserCmd::setContext(IKtUnknown* context)
   return 1;
 }
 
-long MeMaterialBrowserCmd::internalRelease()
+unsigned MeMaterialBrowserCmd::internalRelease()
 {
-  const long left = --m_refs;
+  const unsigned left = --m_refs;
   if (left == 0)
     delete this;
   return left;
 }
 
-int MeMaterialBrowserCmd::internalQuery(const char* interfaceName, void** out)
+bool MeMaterialBrowserCmd::internalQuery(const std::type_info& type, void** out)
 {
-  if (!interfaceName || !out)
-    return 0;
-  if (std::strcmp(interfaceName, KT_IID_IKTUNKNOWN) == 0 || std::strcmp(interfaceName, KT_IID_ICMDPROCESS) == 0)
+  if (!out)
+    return false;
+  if (type == typeid(IKtUnknown) || type == typeid(ICmdProcess))
   {
     internalAddRef();
     *out = static_cast<ICmdProcess*>(this);
-    return 1;
+    return true;
   }
-  return 0;
+  *out = nullptr;
+  return false;
 }
 
 int MeMaterialBrowserCmd::create(ICmdProcess** command)

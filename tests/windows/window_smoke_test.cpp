@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include "common/MessagePump.h"
+
 #include <string>
 
 namespace {
@@ -64,24 +66,6 @@ class WindowTest : public ::testing::Test {
     return m_hwnd.get();
   }
 
-  // Dispatches messages until done() holds or the time runs out; a hung display
-  // must fail the test, not the ctest timeout.
-  template <typename Done>
-  static bool PumpUntil(Done done, DWORD timeout_ms = 10000) {
-    const ULONGLONG deadline = GetTickCount64() + timeout_ms;
-    while (!done()) {
-      if (GetTickCount64() > deadline) return false;
-      MSG msg;
-      while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-      }
-      if (done()) break;
-      MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
-    }
-    return true;
-  }
-
   win::Window m_hwnd;
 };
 
@@ -91,13 +75,13 @@ TEST_F(WindowTest, PaintArrivesThroughMessageLoopAndReachesTheScreen) {
   ASSERT_NE(hwnd, nullptr) << "CreateWindowExW failed: " << GetLastError();
   EXPECT_TRUE(IsWindowVisible(hwnd));
 
-  ASSERT_TRUE(PumpUntil([&] { return log.paints > 0; })) << "no WM_PAINT arrived";
+  ASSERT_TRUE(pumpUntil([&] { return log.paints > 0; })) << "no WM_PAINT arrived";
 
   // A second invalidation must paint again, through the queue, not synchronously.
   const int before = log.paints;
   InvalidateRect(hwnd, nullptr, TRUE);
   EXPECT_EQ(log.paints, before);
-  ASSERT_TRUE(PumpUntil([&] { return log.paints > before; })) << "invalidation not repainted";
+  ASSERT_TRUE(pumpUntil([&] { return log.paints > before; })) << "invalidation not repainted";
 
   // Read the pixel back from the window: fails if drawing never reaches the X server.
   const win::ClientDc dc(hwnd);
@@ -163,7 +147,7 @@ TEST_F(WindowTest, ListViewChildHoldsItemsAndColumns) {
   ASSERT_TRUE(SendMessageW(list, LVM_DELETEITEM, 0, 0));
   EXPECT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 2);
 
-  EXPECT_TRUE(PumpUntil([&] { return log.paints > 0; }));
+  EXPECT_TRUE(pumpUntil([&] { return log.paints > 0; }));
 }
 
 }  // namespace

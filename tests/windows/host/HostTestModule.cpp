@@ -14,6 +14,7 @@
 // Profile section "TestModule": "loads" counts initApp calls, "unloaded" is
 // written by a static destructor, "answer", "file" and "menu" by the
 // commands; "input" lists what the pane received.
+#include "TestModuleHost.h"
 #include "host/HostApi.h"
 #include "host/HostCommands.h"
 #include "host/HostDocking.h"
@@ -33,34 +34,10 @@ HWND g_stray = nullptr;
 class TestModule;
 TestModule* g_module = nullptr;
 
-template <class Fn>
-Fn lookUp(const wchar_t* library, const char* name)
-{
-  HMODULE module = library ? GetModuleHandleW(library) : nullptr;
-  if (!library)
-  {
-    HMODULE exe = GetModuleHandleW(nullptr);
-    auto instance = reinterpret_cast<GetMainDllInstanceFn>(reinterpret_cast<void*>(
-      GetProcAddress(exe, HOST_EXPORT_GET_MAIN_DLL_INSTANCE)));
-    module = instance ? static_cast<HMODULE>(instance()) : nullptr;
-  }
-  return module ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
-}
+using testmodule::docManager;
+using testmodule::lookUp;
 
-HostDocManager* docManager()
-{
-  auto get = lookUp<GetHostFuncPtrFn>(nullptr, HOST_EXPORT_GET_HOST_FUNCPTR);
-  HostObjectFn object = get ? get(kHostDocManagerIndex) : nullptr;
-  return object ? static_cast<HostDocManager*>(object()) : nullptr;
-}
-
-IProfileSection* section()
-{
-  auto getApp = lookUp<GetAppFn>(nullptr, HOST_EXPORT_GET_APP);
-  IHostApp* app = getApp ? getApp() : nullptr;
-  auto* profile = app ? static_cast<IProfile*>(app->queryInterface("IProfile")) : nullptr;
-  return profile ? profile->openSection("TestModule", true) : nullptr;
-}
+IProfileSection* section() { return testmodule::profileSection("TestModule"); }
 
 void writeProfile(const char* name, const CKtVariant& value)
 {
@@ -145,15 +122,15 @@ public:
   enum class Kind { Pane, Ask, File, Help, Throw, Stray, Menu };
   explicit TestCommand(Kind kind) : m_kind(kind) {}
 
-  long AddRef() override { return ++m_refs; }
-  long Release() override
+  unsigned AddRef() override { return ++m_refs; }
+  unsigned Release() override
   {
-    const long refs = --m_refs;
+    const unsigned refs = --m_refs;
     if (refs == 0)
       delete this;
     return refs;
   }
-  int QueryInterface(const char*, void**) override { return 0; }
+  bool QueryInterface(const std::type_info&, void**) override { return false; }
   int run() override;
   int beginHook() override { return 0; }
   int endHook() override { return 0; }
@@ -169,7 +146,7 @@ public:
 
 private:
   Kind m_kind;
-  long m_refs = 1;
+  unsigned m_refs = 1;
 };
 
 int TestCommand::run()

@@ -7,6 +7,8 @@
 #include "MePreviewScene.h"
 #include "TestHost.h"
 
+#include "common/MessagePump.h"
+
 #include "framework/ModuleState.h"
 #include "od/DbDictionary.h"
 #include "od/DbMaterial.h"
@@ -21,16 +23,6 @@ namespace
 {
 constexpr int kSize = 300;
 constexpr COLORREF kWhite = RGB(255, 255, 255);
-
-void pump()
-{
-  MSG msg;
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
-  {
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
-}
 
 LPARAM at(int x, int y) { return MAKELPARAM(x, y); }
 
@@ -75,7 +67,7 @@ protected:
     ASSERT_TRUE(m_scene->setSampleType(0));
     ASSERT_TRUE(m_scene->setMaterial(m_material));
     UpdateWindow(m_viewer);
-    pump();
+    pumpMessages();
   }
 
   COLORREF windowPixel(int x, int y)
@@ -222,7 +214,7 @@ TEST_F(Viewer, NeverAttachedItIgnoresWhatItIsSentAndRefusesNoDatabase)
   drag(10, 10, 200, 40);
   InvalidateRect(m_viewer, nullptr, TRUE);
   UpdateWindow(m_viewer);
-  pump();
+  pumpMessages();
   EXPECT_FALSE(m_viewer.isAttached());
   EXPECT_EQ(m_viewer.view(), nullptr);
   const win::Bitmap bitmap(m_viewer.renderToBitmap(0));

@@ -1,5 +1,6 @@
 #include "Dump.h"
 
+#include "GridDump.h"
 #include "JsonWriter.h"
 #include "DrawingSummary.h"
 #include "ModuleManager.h"
@@ -129,6 +130,7 @@ std::string dumpJson(HostRuntime& runtime, const ModuleManager& modules)
     json.key(L"client").beginArray().value(int(client.right)).value(int(client.bottom)).endArray();
     json.key(L"dock").value(pane.bar == kHostDockRight ? L"right" : L"left");
     writePaneControls(json, static_cast<HWND>(pane.window));
+    dumpPaneGrids(json, static_cast<HWND>(pane.window));
     json.endObject();
   }
   json.endObject();
@@ -142,6 +144,7 @@ std::string dumpJson(HostRuntime& runtime, const ModuleManager& modules)
     json.key(L"icon").value(messageIconName(message.icon));
     json.key(L"buttons").value(message.buttons == kHostButtonsYesNo ? L"yesno" : L"ok");
     json.key(L"answer").value(messageAnswerName(message.answer));
+    json.key(L"tookFocus").value(message.tookFocus);
     json.endObject();
   }
   json.endArray();
@@ -168,6 +171,7 @@ std::string dumpJson(HostRuntime& runtime, const ModuleManager& modules)
   json.key(L"vectorizerQueries").value(runtime.vectorizerQueries);
   writeTexts(json, L"helpTopics", runtime.helpTopics);
   writeTexts(json, L"eventMessages", runtime.eventMessages);
+  dumpGridServices(json, runtime);
 
   json.key(L"previewNotifications").beginArray();
   for (int what : runtime.previewNotifications)

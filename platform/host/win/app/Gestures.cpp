@@ -65,6 +65,12 @@ void registerGesturePlace(const OdString& keyword, GesturePlaceResolver resolver
   places()[keyword] = std::move(resolver);
 }
 
+GesturePlaceResolver gesturePlace(const OdString& keyword)
+{
+  auto found = places().find(keyword);
+  return found == places().end() ? GesturePlaceResolver() : found->second;
+}
+
 HWND findPane(const OdString& title)
 {
   for (const DockPaneInfo& pane : dockPanes())

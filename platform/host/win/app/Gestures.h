@@ -34,6 +34,9 @@ struct GesturePlace
 // the pane; throws ScriptError when there is no such place.
 using GesturePlaceResolver = std::function<GesturePlace(HWND pane, ScriptArgs& args)>;
 void registerGesturePlace(const OdString& keyword, GesturePlaceResolver resolver);
+// The resolver registered for the keyword, or null: a kind of control that
+// shares a keyword with another (EDITOR) registers one that falls back to it.
+GesturePlaceResolver gesturePlace(const OdString& keyword);
 
 // The shown or hidden pane with that window title; throws ScriptError.
 HWND findPane(const OdString& title);

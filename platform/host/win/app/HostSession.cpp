@@ -1,6 +1,7 @@
 #include "HostSession.h"
 
 #include "Dump.h"
+#include "GridDump.h"
 #include "MainLibrary.h"
 #include "PaneControls.h"
 #include "DrawingSummary.h"
@@ -238,7 +239,7 @@ void HostSession::prepareProfile()
 bool HostSession::loadHostLibraries()
 {
   const OdString folder = exeFolder();
-  for (const wchar_t* name : {L"hostmain.dll", L"events5.dll", L"hostutils.dll", L"hostvectorizerutils.dll"})
+  for (const wchar_t* name : {L"hostmain.dll", L"events5.dll", L"hostutils.dll", L"hostvectorizerutils.dll", L"inspctl.dll"})
   {
     const OdString path = joinPath(folder, name);
     win::Library library(LoadLibraryW(path.c_str()));
@@ -307,6 +308,8 @@ void HostSession::addCommands()
   addDocumentCommands();
   addSessionCommands();
   m_gestures.addCommands(m_interpreter);
+  addGridCommands(m_interpreter, m_runtime, m_gestures);
+  // After the grid's places: the list's EDITOR falls back to the grid's.
   addPaneControlPlaces();
   // Painting belongs to the time of a command: a list is not shown until it is drawn.
   addTimeCommand(m_interpreter, [this] {

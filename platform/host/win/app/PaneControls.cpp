@@ -297,22 +297,19 @@ void addPaneControlPlaces()
     return GesturePlace{toolbar, rect};
   });
   // EDITOR: the list's label edit box while a label is edited; otherwise
-  // the window of the pane that has the keyboard focus (an in-place editor).
-  registerGesturePlace(L"EDITOR", [](HWND pane, ScriptArgs&) {
-    HWND editor = nullptr;
-    if (HWND list = paneList(pane))
-      editor = ListView_GetEditControl(list);
-    if (!editor)
+  // whatever else EDITOR names (the grid's in-place editor).
+  registerGesturePlace(L"EDITOR", [other = gesturePlace(L"EDITOR")](HWND pane, ScriptArgs& args) {
+    HWND list = paneList(pane);
+    HWND editor = list ? ListView_GetEditControl(list) : nullptr;
+    if (editor && IsWindowVisible(editor))
     {
-      HWND focus = GetFocus();
-      if (focus && IsChild(pane, focus) && focus != paneList(pane) && focus != paneToolbar(pane))
-        editor = focus;
+      GesturePlace place{editor, {}};
+      GetClientRect(editor, &place.rect);
+      return place;
     }
-    if (!editor || !IsWindowVisible(editor))
-      throw ScriptError(L"no editor is open in the pane");
-    RECT client{};
-    GetClientRect(editor, &client);
-    return GesturePlace{editor, client};
+    if (other)
+      return other(pane, args);
+    throw ScriptError(L"no editor is open in the pane");
   });
 }
 

@@ -13,6 +13,7 @@
 #include "host/DocumentManager.h"
 #include "host/HostApi.h"
 #include "host/HostCommands.h"
+#include "host/MathParser.h"
 #include "host/ProfileStore.h"
 #include "host/Translations.h"
 
@@ -96,6 +97,7 @@ struct MessageRecord
   int buttons;
   int answer;
   bool queued; // the answer came from the queue, not from the user or the default
+  bool tookFocus = false; // a scripted box held the focus when its answer closed it
 };
 
 // A pop-up menu as it was shown, and what closed it.
@@ -129,6 +131,30 @@ struct FileDialogRecord
   OdString answer; // empty when cancelled
 };
 
+struct ColorDialogRecord
+{
+  ODCOLORREF initial;
+  bool chosen;
+  ODCOLORREF answer; // when chosen
+};
+
+struct EventRecord
+{
+  int code;
+  OdString text;
+  int param;
+  int style;
+};
+
+// The theme the host draws its palettes in: the system's colours, or one of
+// its own light and dark variants (a script switches with THEME).
+enum class ThemeVariant
+{
+  System,
+  Light,
+  Dark,
+};
+
 class HostRuntime
 {
 public:
@@ -144,6 +170,15 @@ public:
   CommandRegistry& commands() { return m_commands; }
   HostPreviewNotifier& previewNotifier();
   HostThemeService& theme();
+  ThemeVariant themeVariant() const { return m_themeVariant; }
+  // Tells every window of the host's thread that the theme changed (the
+  // registered message "KTM_THEMECHAGED"), so they redraw in it.
+  void setThemeVariant(ThemeVariant variant);
+
+  // The colour dialog's custom colours (0x00BBGGRR), newest first, at most 16.
+  static constexpr std::size_t kMaxCustomColors = 16;
+  const std::vector<ODCOLORREF>& customColors() const { return m_customColors; }
+  void addCustomColor(ODCOLORREF color);
 
   // The file the profile is kept in.
   const OdString& profilePath() const { return m_profilePath; }
@@ -180,6 +215,8 @@ public:
   std::vector<TimingRecord> timings;
   std::vector<OdString> helpTopics;
   std::vector<OdString> eventMessages;
+  std::vector<EventRecord> events;
+  std::vector<ColorDialogRecord> colorDialogs;
   std::vector<int> previewNotifications;
   std::vector<OdString> resourceTranslations; // file names of the modules that asked
   int vectorizerQueries = 0;                  // getCurrentVectorizerModuleName calls
@@ -195,7 +232,19 @@ private:
   bool m_scripted = false;
   std::deque<DialogAnswer> m_answers;
   int m_modalDepth = 0;
+  MathParser m_mathParser;
+  ThemeVariant m_themeVariant = ThemeVariant::System;
+  std::vector<ODCOLORREF> m_customColors;
 };
+
+// The host's modal dialogs. Interactively the real ones; in a scripted run
+// the real window still opens, takes the focus and is recorded, and the
+// first queued answer that fits closes it (else the default: OK for an OK
+// box, No for a question, Cancel for the rest).
+int showMessageBox(void* owner, const wchar_t* text, const wchar_t* caption, int icon, int buttons);
+// The system colour dialog over the host's custom colours; true and the
+// chosen colour (0x00BBGGRR) on OK.
+bool showColorDialog(void* owner, ODCOLORREF initial, ODCOLORREF& chosen);
 
 HostRuntime& hostRuntime();
 
