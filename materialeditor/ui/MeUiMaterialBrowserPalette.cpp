@@ -45,7 +45,6 @@ constexpr int kListView = LVS_LIST;
 // is taken as read): a stored 0 or 100000 must not leave the list without
 // pictures or render a picture larger than the memory.
 constexpr int kMinThumbnail = 16, kMaxThumbnail = 512;
-constexpr COLORREF kTransparent = RGB(255, 255, 255);
 constexpr int kImageListGrowth = 100;
 
 const wchar_t* const kHelpTopic = L"IDH_MaterialBrowser";
@@ -60,6 +59,22 @@ OdString displayName(const OdString& name)
 OdDbMaterialPtr openMaterial(const OdDbObjectId& id, OdDb::OpenMode mode = OdDb::kForRead)
 {
   return OdDbMaterial::cast(id.openObject(mode).get());
+}
+
+// The colour of a thumbnail that is left out, so the list shows through:
+// the background the preview renders on, the host's window background.
+// That is white in a light theme; on a dark one, white would punch holes in
+// the spheres' highlights, and the background itself is what must go.
+COLORREF thumbnailTransparent()
+{
+  HostThemeService* theme = me::hostTheme();
+  return theme ? COLORREF(theme->windowBackgroundColor() & 0x00FFFFFF) : RGB(255, 255, 255);
+}
+
+UINT themeChangedMessage()
+{
+  static const UINT message = RegisterWindowMessageW(HOST_MESSAGE_THEME_CHANGED);
+  return message;
 }
 } // namespace
 
@@ -88,20 +103,16 @@ bool MeUiMaterialBrowserPalette::onCreate()
 {
   if (!m_list.create(ME_MATERIALS_LIST_STYLE, RECT{0, 0, 10, 10}, hwnd(), IDC_MATERIALS_LIST))
     return false;
-  if (HostThemeService* theme = me::hostTheme())
-    m_list.setBackground(theme->windowBackgroundColor());
 
   // The toolbar: its parent is the palette, so its commands and its tips'
   // questions come here.
   if (!m_toolbar.create(hwnd(), kToolbarStyle, fw::kToolBarId))
     return false;
   m_toolbar.setPaneStyle((m_toolbar.paneStyle() | kToolbarTipStyles) & ~kToolbarFrameStyles);
-  m_toolbar.fill();
-
   m_viewMenu.createPopup();
   m_viewMenu.appendItem(ID_VIEW_ICONS, me::translate(L"Icon").c_str());
   m_viewMenu.appendItem(ID_VIEW_LIST, me::translate(L"List").c_str());
-  m_toolbar.setMenuButton(ID_VIEW_STYLE_MENU, m_viewMenu.handle(), kViewMenuImage);
+  applyTheme();
 
   makeImages();
   me::IMeSettingsStorage* settings = me::settingsService();
@@ -145,6 +156,14 @@ LRESULT MeUiMaterialBrowserPalette::windowProc(UINT message, WPARAM wParam, LPAR
     if (theme->hookMessage(hwnd(), message, wParam, lParam, &result))
       return result;
   }
+  // Thumbnails are drawn on the theme's background: a new theme draws them again.
+  if (message == themeChangedMessage() && message != 0)
+  {
+    applyTheme();
+    if (me::browserShown() && m_buttonsEnabled)
+      reloadItems();
+    InvalidateRect(hwnd(), nullptr, TRUE);
+  }
   // A command that meets an SDK error (an object of the wrong class) ends
   // there; the error must not cross the window procedure.
   try
@@ -160,6 +179,20 @@ LRESULT MeUiMaterialBrowserPalette::windowProc(UINT message, WPARAM wParam, LPAR
     MessageBeep(MB_ICONWARNING);
   }
   return 0;
+}
+
+// The list's colours and the toolbar's icon set follow the host's theme.
+void MeUiMaterialBrowserPalette::applyTheme()
+{
+  if (HostThemeService* theme = me::hostTheme())
+  {
+    m_list.setBackground(theme->windowBackgroundColor());
+    // Not in the list's default black: the names must read on a dark background too.
+    ListView_SetTextColor(m_list.hwnd(), theme->textColor());
+  }
+  m_toolbar.fill();
+  m_toolbar.setMenuButton(ID_VIEW_STYLE_MENU, m_viewMenu.handle(), kViewMenuImage);
+  m_toolbar.enableButtons(m_buttonsEnabled);
 }
 
 bool MeUiMaterialBrowserPalette::onCommand(UINT id, UINT, HWND)
@@ -261,13 +294,19 @@ bool MeUiMaterialBrowserPalette::addItem(OdDbObjectId& id, MeUiThumbnailBatch& b
   const OdString text = displayName(material->name());
   material = nullptr; // closed again before the preview copies it
   const win::Bitmap picture = batch.render(id, true);
-  const int image = fw::addMaskedImage(m_images, picture.get(), kTransparent);
+  const int image = fw::addMaskedImage(m_images, picture.get(), thumbnailTransparent());
   return m_list.insertItem(m_list.itemCount(), text.c_str(), image, reinterpret_cast<LPARAM>(&id)) >= 0;
 }
 
 void MeUiMaterialBrowserPalette::databaseChanged(OdDbDatabase*)
 {
+  m_buttonsEnabled = true;
   m_toolbar.enableButtons(true);
+  reloadItems();
+}
+
+void MeUiMaterialBrowserPalette::reloadItems()
+{
   clearItems();
   makeImages();
   me::IMeManager* manager = me::managerService();
@@ -324,6 +363,7 @@ void MeUiMaterialBrowserPalette::materialErased(const OdDbObjectId& id)
 void MeUiMaterialBrowserPalette::managerClosing()
 {
   clearItems();
+  m_buttonsEnabled = false;
   m_toolbar.enableButtons(false);
 }
 

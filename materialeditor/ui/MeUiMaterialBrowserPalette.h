@@ -4,6 +4,7 @@
 //
 //   message                        handler
 //   (every message)                first to the host's theme hook
+//   KTM_THEMECHAGED                applyTheme(), then the thumbnails again on the new background
 //   WM_CREATE                      onCreate()        list, toolbar, view-style menu, images
 //   WM_SIZE                        onSize(w, h)      toolbar on top, list below it
 //   WM_COMMAND                     onCommand(id)     70 and 1004 New, 72 Help, 1000 Clone,
@@ -92,8 +93,12 @@ private:
   bool beginLabelEdit(const NMLVDISPINFOW* info);
   bool endLabelEdit(const NMLVDISPINFOW* info);
 
+  void applyTheme();
+
   // The list.
   void clearItems();
+  // Every material of the manager's drawing again, with new thumbnails.
+  void reloadItems();
   void makeImages();
   int thumbnailSize() const;
   // Appends the item of the material; false when it does not open as one.
@@ -111,6 +116,8 @@ private:
   // Set while New and Clone add their material: its item is selected and
   // scrolled into sight.
   bool m_revealAdded = false;
+  // The toolbar's buttons are enabled while the manager has a drawing.
+  bool m_buttonsEnabled = true;
 };
 
 // The one palette: created on demand; owned by the registry once it is

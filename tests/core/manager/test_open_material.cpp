@@ -13,14 +13,14 @@ TEST(OpenMaterial, AMaterialOpensInTheEditorAndBadIdsGiveMessage150OrTheSdkError
   TestHost host;
   host.newDocument();
   OdDbDatabase* db = host.database();
-  const OdDbObjectId steel = mt::addMaterial(db, L"Steel");
+  const OdDbObjectId steel = addMaterial(db, L"Steel");
 
   EXPECT_TRUE(me::openMaterialForEditor(steel));
   EXPECT_EQ(me::editorService()->materialId(), steel);
   EXPECT_TRUE(host.messages.empty());
 
   // Null, and erased: message 150 with the stop icon, the editor stays where it was.
-  const OdDbObjectId gone = mt::addMaterial(db, L"Gone");
+  const OdDbObjectId gone = addMaterial(db, L"Gone");
   OdDbObjectPtr(gone.safeOpenObject(OdDb::kForWrite))->erase();
   for (const OdDbObjectId& id : {OdDbObjectId(), gone})
   {

@@ -4,6 +4,7 @@
 // strange names.
 #include "BrowserRun.h"
 
+#include <algorithm>
 #include <fstream>
 
 using namespace browsertest;
@@ -150,4 +151,24 @@ TEST(BrowserPalette, BadMapsAndStrangeNamesGivePlainThumbnailsAndNothingBreaks)
   EXPECT_TRUE(hasMaterial(dump, longName + "(1)")) << "a 10,000-character name clones like any other";
   EXPECT_EQ(item(dump, longName + "(1)")["text"].asString().size(), 10003u);
   EXPECT_EQ(dump["messages"].size(), 0u);
+}
+
+TEST(BrowserPalette, OnADarkThemeThumbnailsKeepTheirWhiteAndFollowASwitch)
+{
+  HostHarness host;
+  // Its highlight is pure white: were white the transparent colour on a
+  // dark theme, the list's background would show through it.
+  const std::wstring file = drawing(host, "MATERIAL Snow DIFFUSE 255,255,255 SPECULAR 255,255,255 GLOSS 0.1\n");
+  const HostRun run = host.run({"THEME DARK", "MATBROWSEROPEN", "DUMP {dir}/dark.json", "THEME LIGHT", "DUMP {dump}",
+                                "QUIT"},
+                               {file});
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  const JsonValue dark = JsonValue::parse(host.readFile(L"dark.json"));
+  const Rgb snow = centre(item(dark, "Snow"));
+  EXPECT_GT(std::min({snow.r, snow.g, snow.b}), 240) << item(dark, "Snow")["thumbnail"]["centre"].asString();
+  const Rgb darkMean = colour(item(dark, "Snow")["thumbnail"]["mean"]);
+
+  // Drawn again on the light background: the corners are light now.
+  const Rgb lightMean = colour(item(run.dump(), "Snow")["thumbnail"]["mean"]);
+  EXPECT_GT(lightMean.r, darkMean.r + 40);
 }
