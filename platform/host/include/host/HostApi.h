@@ -233,6 +233,10 @@ typedef bool (*GetCurrentUCSFn)(OdDbDatabase* database, OdGeMatrix3d& ucs);
 // The name of the graphics module the host draws with; null or empty for none.
 typedef const wchar_t* (*GetCurrentVectorizerModuleNameFn)(bool forPrinting, bool forRendering);
 typedef int (*HostMessageBoxFn)(void* owner, const wchar_t* text, const wchar_t* caption, int icon, int buttons);
+// Sets the render mode of the current layout's active viewport of the
+// database: smooth shaded (OdDb::kGouraudShaded, 4) or flat shaded
+// (OdDb::kFlatShaded, 3). False for no database.
+typedef bool (*HostSetRenderModeFn)(OdDbDatabase* database, bool smoothShaded);
 // Writes the chosen path into path (size in characters); false on cancel.
 typedef bool (*HostSelectFileToOpenFn)(void* owner, const wchar_t* initialName, const wchar_t* filter, unsigned flags,
                                        wchar_t* path, unsigned pathSize);
@@ -253,3 +257,4 @@ typedef bool (*HostSelectFileToOpenFn)(void* owner, const wchar_t* initialName, 
 #define HOST_EXPORT_CURRENT_VECTORIZER "getCurrentVectorizerModuleName"
 #define HOST_EXPORT_MESSAGE_BOX "hostMessageBox"
 #define HOST_EXPORT_SELECT_FILE "hostSelectFileToOpen"
+#define HOST_EXPORT_SET_RENDER_MODE "setRenderMode"

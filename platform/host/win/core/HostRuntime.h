@@ -103,6 +103,14 @@ struct FileDialogRecord
   OdString answer; // empty when cancelled
 };
 
+// A module's setRenderMode call.
+struct RenderModeRecord
+{
+  OdString document; // the title of the document whose drawing it was; empty for another drawing or none
+  int mode;
+  bool applied;      // false without a drawing
+};
+
 class HostRuntime
 {
 public:
@@ -142,6 +150,7 @@ public:
   std::vector<OdString> helpTopics;
   std::vector<OdString> eventMessages;
   std::vector<int> previewNotifications;
+  std::vector<RenderModeRecord> renderModes;
   std::vector<OdString> resourceTranslations; // file names of the modules that asked
 
 private:

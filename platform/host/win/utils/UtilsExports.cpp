@@ -1,4 +1,5 @@
-// The exports of hostutils.dll: the current UCS and the seams for modal
+// The exports of hostutils.dll: the current UCS, the render mode of a
+// drawing's active viewport (each call recorded) and the seams for modal
 // dialogs. Every message box and open-file dialog is recorded; a queued
 // script answer takes the place of the user; in a scripted run with no
 // answer queued the default answers, so nothing waits for a user.
@@ -37,6 +38,23 @@ __declspec(dllexport) bool getCurrentUCS(OdDbDatabase* database, OdGeMatrix3d& u
   if (!database)
     return false;
   ucs = OdGeMatrix3d();
+  return true;
+}
+
+__declspec(dllexport) bool setRenderMode(OdDbDatabase* database, bool smoothShaded)
+{
+  auto& runtime = hostRuntime();
+  const OdDb::RenderMode mode = smoothShaded ? OdDb::kGouraudShaded : OdDb::kFlatShaded;
+  host::RenderModeRecord record{OdString(), int(mode), database != nullptr};
+  host::DocumentManager& documents = runtime.documents();
+  for (int i = 0; database && i < documents.documentCount(); ++i)
+    if (HostDocument* document = documents.documentAt(i); document->database() == database)
+      record.document = document->title();
+  runtime.renderModes.push_back(record);
+  if (!database)
+    return false;
+  // This host's drawings have one layout, model space, with one viewport.
+  database->setActiveViewportRenderMode(mode);
   return true;
 }
 
