@@ -68,9 +68,47 @@ void writeProfile(const char* name, const CKtVariant& value)
     s->writeValue(name, value);
 }
 
+// The pane writes the input it gets into the profile value "input", so that
+// tests of the host's gestures can read what really arrived.
+void logInput(const std::wstring& event)
+{
+  CKtVariant old;
+  IProfileSection* s = section();
+  std::wstring text = s && s->readValue("input", old) && old.type() == CKtVariant::Type::Text ? old.asText().c_str() : L"";
+  writeProfile("input", CKtVariant(OdString((text.empty() ? text : text + L" ") + event)));
+}
+
+std::wstring at(LPARAM lParam)
+{
+  return std::to_wstring(short(LOWORD(lParam))) + L"," + std::to_wstring(short(HIWORD(lParam)));
+}
+
 LRESULT CALLBACK paneProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-  return DefWindowProcW(window, message, wParam, lParam);
+  switch (message)
+  {
+  case WM_LBUTTONDOWN:
+    SetFocus(window);
+    SetCapture(window);
+    logInput(L"ld@" + at(lParam));
+    return 0;
+  case WM_LBUTTONUP:
+    ReleaseCapture();
+    logInput(L"lu@" + at(lParam));
+    return 0;
+  case WM_LBUTTONDBLCLK: logInput(L"ldbl@" + at(lParam)); return 0;
+  case WM_RBUTTONDOWN: logInput(L"rd@" + at(lParam)); return 0;
+  case WM_RBUTTONUP: logInput(L"ru@" + at(lParam)); return 0;
+  case WM_MOUSEMOVE:
+    if (GetCapture() == window)
+      logInput(L"m@" + at(lParam));
+    return 0;
+  case WM_MOUSEWHEEL: logInput(L"w" + std::to_wstring(short(HIWORD(wParam)))); return 0;
+  case WM_KEYDOWN: logInput(L"k" + std::to_wstring(unsigned(wParam))); return 0;
+  case WM_CHAR: logInput(L"c" + std::to_wstring(unsigned(wParam))); return 0;
+  case WM_SIZE: logInput(L"size@" + at(lParam)); return 0;
+  default: return DefWindowProcW(window, message, wParam, lParam);
+  }
 }
 
 const wchar_t kPaneClass[] = L"HostTestPane";
@@ -86,6 +124,7 @@ void togglePane()
   if (!g_pane)
   {
     WNDCLASSW wc{};
+    wc.style = CS_DBLCLKS;
     wc.lpfnWndProc = paneProc;
     wc.hInstance = g_instance;
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);

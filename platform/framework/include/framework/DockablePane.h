@@ -8,13 +8,14 @@
 #pragma once
 
 #include "framework/Wnd.h"
+#include "host/HostDocking.h"
 
 namespace fw
 {
 class CDockablePane : public CWnd
 {
 public:
-  static constexpr int kCaptionHeight = 22;
+  static constexpr int kCaptionHeight = kHostPaneCaptionHeight;
 
   // Creates the pane as a child of parent with the title as window text.
   bool createPane(const wchar_t* title, HWND parent, DWORD style, const RECT& rect, UINT id);

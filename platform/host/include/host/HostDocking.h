@@ -3,6 +3,10 @@
 // host places it, remembers its place and visibility, and lists it.
 #pragma once
 
+// Height of the caption a pane draws at its top, with the close button as a
+// square at its right end.
+constexpr int kHostPaneCaptionHeight = 22;
+
 extern "C" {
 // Dock bar ids of the four sides.
 enum HostDockBar
