@@ -463,12 +463,13 @@ void Renderer::prepareShading()
     for (int k = 0; k < 3; ++k)
     {
       const Vertex& v = m_vertices[tri.v[k]];
+      const Vec3& normal = m_flat ? flat : v.normal;
       r[kW0 + k] = v.invT;
       r[kT0 + k] = v.t;
       for (int c = 0; c < 3; ++c)
       {
         r[kP0 + 3 * k + c] = (&v.world.x)[c];
-        r[kN0 + 3 * k + c] = m_flat ? (&flat.x)[c] : (&v.normal.x)[c];
+        r[kN0 + 3 * k + c] = (&normal.x)[c];
       }
     }
   }
