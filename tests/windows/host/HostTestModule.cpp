@@ -8,13 +8,16 @@
 // document, 1 with one, 3 while the pane is shown), TESTASK (a Yes/No
 // question; the answer goes to the profile), TESTFILE (the open-file
 // dialog; the path goes to the profile), TESTHELP (help topic "IDH_Test"),
-// TESTTHROW (throws), TESTSTRAY (a window it never destroys).
+// TESTTHROW (throws), TESTSTRAY (a window it never destroys), TESTRENDERMODE
+// (setRenderMode: smooth for the current drawing, flat for a drawing of its
+// own, then smooth for no drawing).
 // Profile section "TestModule": "loads" counts initApp calls, "unloaded" is
 // written by a static destructor, "answer" and "file" by the commands.
 #include "TestModuleHost.h"
 #include "host/HostApi.h"
 #include "host/HostCommands.h"
 #include "host/HostDocking.h"
+#include "od/DbDatabase.h"
 #include "od/RxModule.h"
 #include "win32/Handles.h"
 
@@ -115,7 +118,7 @@ void togglePane()
 class TestCommand final : public ICmdProcess
 {
 public:
-  enum class Kind { Pane, Ask, File, Help, Throw, Stray };
+  enum class Kind { Pane, Ask, File, Help, Throw, Stray, RenderMode };
   explicit TestCommand(Kind kind) : m_kind(kind) {}
 
   unsigned AddRef() override { return ++m_refs; }
@@ -169,6 +172,20 @@ int TestCommand::run()
       help->release();
     }
     break;
+  case Kind::RenderMode:
+    if (auto setRenderMode = lookUp<HostSetRenderModeFn>(L"hostutils.dll", HOST_EXPORT_SET_RENDER_MODE))
+    {
+      HostDocument* document = docManager()->curDocument();
+      if (!document)
+        throw std::runtime_error("no document");
+      setRenderMode(document->database(), true);
+      OdDbDatabasePtr own = odCreateDatabase();
+      setRenderMode(own.get(), false);
+      if (own->activeViewportRenderMode() != OdDb::kFlatShaded)
+        throw std::runtime_error("setRenderMode left the drawing's mode alone");
+      setRenderMode(nullptr, true);
+    }
+    break;
   case Kind::Throw: throw std::runtime_error("TESTTHROW");
   case Kind::Stray:
     g_stray = CreateWindowExW(0, L"STATIC", L"stray", WS_CHILD, 0, 0, 1, 1,
@@ -202,6 +219,7 @@ struct StaticLife
     commands->registerCommand("TESTHELP", create<TestCommand::Kind::Help>, L"HOST", 0, nullptr, 0);
     commands->registerCommand("TESTTHROW", create<TestCommand::Kind::Throw>, L"HOST", 0, nullptr, 0);
     commands->registerCommand("TESTSTRAY", create<TestCommand::Kind::Stray>, L"HOST", 0, nullptr, 0);
+    commands->registerCommand("TESTRENDERMODE", create<TestCommand::Kind::RenderMode>, L"HOST", 0, nullptr, 0);
   }
   ~StaticLife()
   {

@@ -204,6 +204,27 @@ TEST(HostModule, DialogSeamsAnswerFromTheQueueOrTheDefault)
   EXPECT_EQ(dump["pendingAnswers"][0].asString(), "CANCEL");
 }
 
+TEST(HostModule, SetRenderModeSetsTheDrawingsActiveViewportAndIsRecorded)
+{
+  HostHarness host;
+  const HostRun run = host.run({"NEW", "NEW Plans", "DOC 1", "TESTRENDERMODE", "DUMP {dump}", "QUIT"},
+                               host.withTestModule());
+  EXPECT_EQ(run.exitCode, 0) << run.errors;
+  const JsonValue dump = run.dump();
+  EXPECT_EQ(dump["documents"][0]["renderMode"].asNumber(), 4) << "smooth shaded";
+  EXPECT_EQ(dump["documents"][1]["renderMode"].asNumber(), 0) << "untouched";
+  const JsonValue& calls = dump["renderModes"];
+  ASSERT_EQ(calls.size(), 3u);
+  EXPECT_EQ(calls[0]["document"].asString(), "Drawing1");
+  EXPECT_EQ(calls[0]["mode"].asNumber(), 4);
+  EXPECT_TRUE(calls[0]["applied"].asBool());
+  EXPECT_TRUE(calls[1]["document"].isNull()) << "a drawing that is no document";
+  EXPECT_EQ(calls[1]["mode"].asNumber(), 3);
+  EXPECT_TRUE(calls[1]["applied"].asBool());
+  EXPECT_EQ(calls[2]["mode"].asNumber(), 4);
+  EXPECT_FALSE(calls[2]["applied"].asBool()) << "no drawing given";
+}
+
 TEST(HostModule, FaultsOfTheModuleAreContained)
 {
   HostHarness host;

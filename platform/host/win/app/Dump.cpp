@@ -90,6 +90,7 @@ void writeDocument(JsonWriter& json, HostDocument* document, bool current)
     json.endObject();
   }
   json.endArray();
+  json.key(L"renderMode").value(int(db->activeViewportRenderMode()));
   json.key(L"cmaterial");
   const OdDbObjectId cmaterial = db->getCMATERIAL();
   if (cmaterial.isNull() || cmaterial.isErased())
@@ -197,6 +198,21 @@ std::string dumpJson(HostRuntime& runtime, const ModuleManager& modules)
   json.key(L"previewNotifications").beginArray();
   for (int what : runtime.previewNotifications)
     json.value(what);
+  json.endArray();
+
+  json.key(L"renderModes").beginArray();
+  for (const RenderModeRecord& call : runtime.renderModes)
+  {
+    json.beginObject();
+    json.key(L"document");
+    if (call.document.isEmpty())
+      json.null();
+    else
+      json.value(call.document);
+    json.key(L"mode").value(call.mode);
+    json.key(L"applied").value(call.applied);
+    json.endObject();
+  }
   json.endArray();
 
   json.key(L"modules").beginArray();

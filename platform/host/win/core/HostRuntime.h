@@ -129,6 +129,14 @@ enum class ThemeVariant
   Dark,
 };
 
+// A module's setRenderMode call.
+struct RenderModeRecord
+{
+  OdString document; // the title of the document whose drawing it was; empty for another drawing or none
+  int mode;
+  bool applied;      // false without a drawing
+};
+
 class HostRuntime
 {
 public:
@@ -186,6 +194,7 @@ public:
   std::vector<EventRecord> events;
   std::vector<ColorDialogRecord> colorDialogs;
   std::vector<int> previewNotifications;
+  std::vector<RenderModeRecord> renderModes;
   std::vector<OdString> resourceTranslations; // file names of the modules that asked
 
 private:
