@@ -121,12 +121,17 @@ void writeProfileFile(JsonWriter& json, const HostRuntime& runtime)
   json.endObject();
 }
 
-void writeDocument(JsonWriter& json, HostDocument* document, bool current)
+void writeDocument(JsonWriter& json, HostDocument* document, const Document* record, bool current)
 {
   OdDbDatabase* db = document->database();
   json.beginObject();
   json.key(L"title").value(document->title());
   json.key(L"fileName").value(document->fileName());
+  json.key(L"loadSeconds");
+  if (record && record->loadSeconds() >= 0)
+    json.value(record->loadSeconds());
+  else
+    json.null();
   json.key(L"current").value(current);
   json.key(L"materials").beginArray();
   OdDbDictionaryPtr materials = db->getMaterialDictionaryId().safeOpenObject();
@@ -173,7 +178,7 @@ std::string dumpJson(HostRuntime& runtime, const ModuleManager& modules)
   for (int i = 0; i < documents.documentCount(); ++i)
   {
     HostDocument* document = documents.documentAt(i);
-    writeDocument(json, document, document == documents.curDocument());
+    writeDocument(json, document, documents.find(document), document == documents.curDocument());
   }
   json.endArray();
 

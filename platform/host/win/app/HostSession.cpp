@@ -331,7 +331,10 @@ void HostSession::openDrawing(const OdString& path)
   const ReadResult result = readFile(path, bytes, kMaxScriptSize);
   if (result != ReadResult::Ok)
     throw ScriptError(readProblem(result, L"drawing", path));
-  if (!m_runtime.documents().openDocument(stem(path), path))
+  LARGE_INTEGER start{}, end{}, frequency{};
+  QueryPerformanceCounter(&start);
+  Document* document = m_runtime.documents().openDocument(stem(path), path);
+  if (!document)
     throw ScriptError(L"the document could not be opened now");
   for (const ScriptLine& line : scriptLines(bytes))
   {
@@ -339,6 +342,9 @@ void HostSession::openDrawing(const OdString& path)
     if (!m_drawingInterpreter.tryRun(line.text, error))
       fail(OdString::format(L"%s:%d: %s", path, line.number, error));
   }
+  QueryPerformanceCounter(&end);
+  QueryPerformanceFrequency(&frequency);
+  document->setLoadSeconds(double(end.QuadPart - start.QuadPart) / double(frequency.QuadPart));
   refresh();
 }
 
