@@ -7,6 +7,7 @@
 
 #include <commctrl.h>
 #include <climits>
+#include <unordered_set>
 #include <shlobj.h>
 
 namespace host
@@ -399,10 +400,11 @@ void HostSession::addDocumentCommands()
     {
       if (args.done())
         throw ScriptError(L"SELECT takes ALL, NONE or objects");
+      std::unordered_set<const OdDbStub*> seen; // a set: selections can be of any size
       for (const OdString& word : args.rest())
       {
         const OdDbObjectId id = m_drawing.resolve(db, word);
-        if (!ids.contains(id))
+        if (seen.insert(id.stub()).second)
           ids.append(id);
       }
     }
