@@ -314,8 +314,8 @@ bool exists(const OdString& path)
   if (path.isEmpty() || hasNul(path))
     return false;
 #ifdef _WIN32
-  struct _stat64 info;
-  return _wstat64(path.c_str(), &info) == 0;
+  // Unlike _wstat, this takes a folder named with a separator at its end.
+  return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 #else
   struct stat info;
   return ::stat(path.toUtf8().c_str(), &info) == 0;
