@@ -221,6 +221,31 @@ TEST(HostDocuments, ADrawingWithOldMacintoshLineEndsLoadsItsMaterials)
   EXPECT_GE(document["loadSeconds"].asNumber(), 0.0);
 }
 
+TEST(HostDocuments, ADeepChainOfBlocksLoadsAndItsClosingCycleIsRefused)
+{
+  // The host's stack is 1 MB: a check that recursed once per level took it
+  // down at 15,000.
+  constexpr int kDepth = 100000;
+  std::string drawing;
+  for (int i = 0; i < kDepth; ++i)
+    drawing += "BLOCK B" + std::to_string(i) + "\n";
+  for (int i = 1; i < kDepth; ++i)
+    drawing += "INSERT B" + std::to_string(i) + " IN B" + std::to_string(i - 1) + "\n";
+  drawing += "MATERIAL Deep\nMESH MATERIAL Deep IN B" + std::to_string(kDepth - 1) + "\nINSERT B0\n";
+  drawing += "INSERT B0 IN B" + std::to_string(kDepth - 1) + "\n";
+  HostHarness host;
+  host.writeFile(L"chain.mescript", drawing);
+  const HostRun run = host.run({"DUMP {dump}", "QUIT"}, {host.file(L"chain.mescript"), L"/nomodule"});
+  ASSERT_FALSE(run.timedOut);
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_TRUE(contains(run.errors, "chain.mescript:" + std::to_string(2 * kDepth + 3) +
+                                     ": the insert would make the block \"B99999\" contain itself"))
+    << run.errors;
+  const JsonValue document = run.dump()["documents"][0];
+  EXPECT_EQ(materialNames(document).size(), 4u);
+  EXPECT_TRUE(contains(host.readFile(L"profile.txt"), "[cmddata]")) << "the run ended as runs do";
+}
+
 TEST(HostFiles, FailedWritesSayWhyAndLeaveWhatWasThere)
 {
   HostHarness host;
