@@ -52,7 +52,7 @@ std::string drawingText(const Sizes& sizes)
     text += "INSERT B" + number(i) + "\n";
   for (int i = 0; i < sizes.entities; ++i)
   {
-    text += "BOX AT " + number(i % 1000) + "," + number(i / 1000) + ",0 AS $e" + number(i);
+    text += "MESH AT " + number(i % 1000) + "," + number(i / 1000) + ",0 AS $e" + number(i);
     if (sizes.layers > 0)
       text += " LAYER \"Layer " + number(i % sizes.layers) + "\"";
     text += "\n";
