@@ -165,6 +165,15 @@ public:
   // The file the profile is kept in.
   const OdString& profilePath() const { return m_profilePath; }
   void setProfilePath(const OdString& path) { m_profilePath = path; }
+  // What reading it found, and the problem the user was told of (empty
+  // when there is none).
+  const ProfileStore::LoadResult& profileLoad() const { return m_profileLoad; }
+  const OdString& profileProblem() const { return m_profileProblem; }
+  void setProfileLoad(const ProfileStore::LoadResult& result, const OdString& problem)
+  {
+    m_profileLoad = result;
+    m_profileProblem = problem;
+  }
 
   // In a scripted run no dialog waits for the user: queued answers or the
   // defaults answer them.
@@ -205,6 +214,8 @@ private:
   Translations m_translations;
   CommandRegistry m_commands;
   OdString m_profilePath;
+  ProfileStore::LoadResult m_profileLoad;
+  OdString m_profileProblem;
   bool m_scripted = false;
   std::deque<DialogAnswer> m_answers;
   int m_modalDepth = 0;
