@@ -281,7 +281,7 @@ TEST(SymbolTables, RenamedAndErasedRecordsAreFoundUnderTheirNamesOnly)
   OdDbLayerTableRecordPtr(walls.safeOpenObject(OdDb::kForWrite))->setName(L"Outer walls");
   EXPECT_TRUE(layers->getAt(L"walls").isNull());
   EXPECT_EQ(layers->getAt(L"OUTER WALLS"), walls);
-  EXPECT_EQ(codeOf([&] { OdDbLayerTableRecordPtr(doors.safeOpenObject(OdDb::kForWrite))->setName(L"outer Walls"); }),
+  EXPECT_EQ(errorCode([&] { OdDbLayerTableRecordPtr(doors.safeOpenObject(OdDb::kForWrite))->setName(L"outer Walls"); }),
             eDuplicateKey);
   OdDbLayerTableRecordPtr(doors.safeOpenObject(OdDb::kForWrite))->setName(L"DOORS"); // its own name in other case
   EXPECT_EQ(layers->getAt(L"doors"), doors);
