@@ -194,6 +194,8 @@ me::HostLibrary libraryOf(const std::string& name)
     return me::HostLibrary::Core;
   if (name == HOST_EXPORT_CURRENT_VECTORIZER)
     return me::HostLibrary::VectorizerUtils;
+  if (name == HOST_EXPORT_SET_RENDER_MODE)
+    return me::HostLibrary::Utils;
   return me::HostLibrary::Main;
 }
 } // namespace

@@ -8,9 +8,11 @@
 // document, 1 with one, 3 while the pane is shown), TESTASK (a Yes/No
 // question; the answer goes to the profile), TESTFILE (the open-file
 // dialog; the path goes to the profile), TESTHELP (help topic "IDH_Test"),
-// TESTTHROW (throws), TESTSTRAY (a window it never destroys), TESTMENU (a
-// pop-up menu for the pane through the host's seam: 10 "&Open", 11 "Greyed"
-// greyed, a separator, 12 "Checked" checked).
+// TESTTHROW (throws), TESTSTRAY (a window it never destroys), TESTRENDERMODE
+// (setRenderMode: smooth for the current drawing, flat for a drawing of its
+// own, then smooth for no drawing), TESTMENU (a pop-up menu for the pane
+// through the host's seam: 10 "&Open", 11 "Greyed" greyed, a separator,
+// 12 "Checked" checked).
 // Profile section "TestModule": "loads" counts initApp calls, "unloaded" is
 // written by a static destructor, "answer", "file" and "menu" by the
 // commands; "input" lists what the pane received.
@@ -18,6 +20,7 @@
 #include "host/HostApi.h"
 #include "host/HostCommands.h"
 #include "host/HostDocking.h"
+#include "od/DbDatabase.h"
 #include "od/RxModule.h"
 #include "win32/Handles.h"
 
@@ -119,7 +122,7 @@ void togglePane()
 class TestCommand final : public ICmdProcess
 {
 public:
-  enum class Kind { Pane, Ask, File, Help, Throw, Stray, Menu };
+  enum class Kind { Pane, Ask, File, Help, Throw, Stray, RenderMode, Menu };
   explicit TestCommand(Kind kind) : m_kind(kind) {}
 
   unsigned AddRef() override { return ++m_refs; }
@@ -188,6 +191,20 @@ int TestCommand::run()
       writeProfile("menu", int(track(menu.get(), TPM_LEFTALIGN | TPM_RIGHTBUTTON, at.x, at.y, g_pane.get())));
     }
     break;
+  case Kind::RenderMode:
+    if (auto setRenderMode = lookUp<HostSetRenderModeFn>(L"hostutils.dll", HOST_EXPORT_SET_RENDER_MODE))
+    {
+      HostDocument* document = docManager()->curDocument();
+      if (!document)
+        throw std::runtime_error("no document");
+      setRenderMode(document->database(), true);
+      OdDbDatabasePtr own = odCreateDatabase();
+      setRenderMode(own.get(), false);
+      if (own->activeViewportRenderMode() != OdDb::kFlatShaded)
+        throw std::runtime_error("setRenderMode left the drawing's mode alone");
+      setRenderMode(nullptr, true);
+    }
+    break;
   case Kind::Throw: throw std::runtime_error("TESTTHROW");
   case Kind::Stray:
     g_stray = CreateWindowExW(0, L"STATIC", L"stray", WS_CHILD, 0, 0, 1, 1,
@@ -221,6 +238,7 @@ struct StaticLife
     commands->registerCommand("TESTHELP", create<TestCommand::Kind::Help>, L"HOST", 0, nullptr, 0);
     commands->registerCommand("TESTTHROW", create<TestCommand::Kind::Throw>, L"HOST", 0, nullptr, 0);
     commands->registerCommand("TESTSTRAY", create<TestCommand::Kind::Stray>, L"HOST", 0, nullptr, 0);
+    commands->registerCommand("TESTRENDERMODE", create<TestCommand::Kind::RenderMode>, L"HOST", 0, nullptr, 0);
     commands->registerCommand("TESTMENU", create<TestCommand::Kind::Menu>, L"HOST", 0, nullptr, 0);
   }
   ~StaticLife()

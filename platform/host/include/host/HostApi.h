@@ -246,6 +246,10 @@ typedef bool (*GetCurrentUCSFn)(OdDbDatabase* database, OdGeMatrix3d& ucs);
 // The name of the graphics module the host draws with; null or empty for none.
 typedef const wchar_t* (*GetCurrentVectorizerModuleNameFn)(bool forPrinting, bool forRendering);
 typedef int (*HostMessageBoxFn)(void* owner, const wchar_t* text, const wchar_t* caption, int icon, int buttons);
+// Sets the render mode of the current layout's active viewport of the
+// database: smooth shaded (OdDb::kGouraudShaded, 4) or flat shaded
+// (OdDb::kFlatShaded, 3). False for no database.
+typedef bool (*HostSetRenderModeFn)(OdDbDatabase* database, bool smoothShaded);
 // Writes the chosen path into path (size in characters); false on cancel.
 typedef bool (*HostSelectFileToOpenFn)(void* owner, const wchar_t* initialName, const wchar_t* filter, unsigned flags,
                                        wchar_t* path, unsigned pathSize);
@@ -289,3 +293,4 @@ typedef void (*HostAddCustomColorFn)(const OdCmColor& color);
 #define HOST_EXPORT_COLOR_DIALOG "hostSetColorDialogTrueColor"
 #define HOST_EXPORT_GET_CUSTOM_COLORS "hostGetCustomColors"
 #define HOST_EXPORT_ADD_CUSTOM_COLOR "hostAddCustomColor"
+#define HOST_EXPORT_SET_RENDER_MODE "setRenderMode"

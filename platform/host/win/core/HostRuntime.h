@@ -155,6 +155,14 @@ enum class ThemeVariant
   Dark,
 };
 
+// A module's setRenderMode call.
+struct RenderModeRecord
+{
+  OdString document; // the title of the document whose drawing it was; empty for another drawing or none
+  int mode;
+  bool applied;      // false without a drawing
+};
+
 class HostRuntime
 {
 public:
@@ -183,6 +191,15 @@ public:
   // The file the profile is kept in.
   const OdString& profilePath() const { return m_profilePath; }
   void setProfilePath(const OdString& path) { m_profilePath = path; }
+  // What reading it found, and the problem the user was told of (empty
+  // when there is none).
+  const ProfileStore::LoadResult& profileLoad() const { return m_profileLoad; }
+  const OdString& profileProblem() const { return m_profileProblem; }
+  void setProfileLoad(const ProfileStore::LoadResult& result, const OdString& problem)
+  {
+    m_profileLoad = result;
+    m_profileProblem = problem;
+  }
 
   // In a scripted run no dialog waits for the user: queued answers or the
   // defaults answer them.
@@ -218,6 +235,7 @@ public:
   std::vector<EventRecord> events;
   std::vector<ColorDialogRecord> colorDialogs;
   std::vector<int> previewNotifications;
+  std::vector<RenderModeRecord> renderModes;
   std::vector<OdString> resourceTranslations; // file names of the modules that asked
   int vectorizerQueries = 0;                  // getCurrentVectorizerModuleName calls
 
@@ -229,6 +247,8 @@ private:
   Translations m_translations;
   CommandRegistry m_commands;
   OdString m_profilePath;
+  ProfileStore::LoadResult m_profileLoad;
+  OdString m_profileProblem;
   bool m_scripted = false;
   std::deque<DialogAnswer> m_answers;
   int m_modalDepth = 0;

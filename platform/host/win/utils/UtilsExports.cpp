@@ -1,4 +1,5 @@
-// The exports of hostutils.dll: the current UCS, the real-number
+// The exports of hostutils.dll: the current UCS, the render mode of a
+// drawing's active viewport (each call recorded), the real-number
 // conversions, and the seams for modal dialogs (message boxes, the
 // open-file dialog, the colour dialog with its custom colours). Every
 // dialog is recorded; in a scripted run a queued answer takes the place of
@@ -24,6 +25,23 @@ __declspec(dllexport) bool getCurrentUCS(OdDbDatabase* database, OdGeMatrix3d& u
   if (!database)
     return false;
   ucs = OdGeMatrix3d();
+  return true;
+}
+
+__declspec(dllexport) bool setRenderMode(OdDbDatabase* database, bool smoothShaded)
+{
+  auto& runtime = hostRuntime();
+  const OdDb::RenderMode mode = smoothShaded ? OdDb::kGouraudShaded : OdDb::kFlatShaded;
+  host::RenderModeRecord record{OdString(), int(mode), database != nullptr};
+  host::DocumentManager& documents = runtime.documents();
+  for (int i = 0; database && i < documents.documentCount(); ++i)
+    if (HostDocument* document = documents.documentAt(i); document->database() == database)
+      record.document = document->title();
+  runtime.renderModes.push_back(record);
+  if (!database)
+    return false;
+  // This host's drawings have one layout, model space, with one viewport.
+  database->setActiveViewportRenderMode(mode);
   return true;
 }
 

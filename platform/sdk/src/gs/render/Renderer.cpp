@@ -388,7 +388,7 @@ Vec3 Renderer::shadeAt(const Scene& scene, const ViewSetup& view, const Triangle
 
   ShadePoint point;
   point.position = v0.world * l0 + v1.world * l1 + v2.world * l2;
-  Vec3 n = normalize(v0.normal * l0 + v1.normal * l1 + v2.normal * l2);
+  Vec3 n = m_flat ? faceNormal(tri) : normalize(v0.normal * l0 + v1.normal * l1 + v2.normal * l2);
   point.normal = tri.back ? -n : n; // a back face seen is lit from its own side
   if (view.perspective)
   {
@@ -431,6 +431,19 @@ inline void transpose(f4 a, f4 b, f4 c, f4 d, f4* out)
 }
 } // namespace
 
+Vec3 Renderer::faceNormal(const Triangle& tri) const
+{
+  const Vertex& v0 = m_vertices[tri.v[0]];
+  const Vertex& v1 = m_vertices[tri.v[1]];
+  const Vertex& v2 = m_vertices[tri.v[2]];
+  const Vec3 n = cross(v1.world - v0.world, v2.world - v0.world);
+  const Vec3 smooth = v0.normal + v1.normal + v2.normal;
+  // A face too small to give a direction in float keeps the smooth normal.
+  if (!(dot(n, n) > 0.f))
+    return normalize(smooth);
+  return normalize(dot(n, smooth) < 0.f ? -n : n);
+}
+
 void Renderer::prepareShading()
 {
   m_shadeRecords.resize(m_opaque.size() * kShadeRecord);
@@ -438,7 +451,10 @@ void Renderer::prepareShading()
   for (std::size_t i = 0; i < m_opaque.size(); ++i)
   {
     const Triangle& tri = m_opaque[i];
-    m_surfaces[i].normal = m_vertices[tri.v[0]].normal;
+    // Flat shading: every corner carries the face's normal, so the shading
+    // code that interpolates normals gives the face one.
+    const Vec3 flat = m_flat ? faceNormal(tri) : Vec3();
+    m_surfaces[i].normal = m_flat ? flat : m_vertices[tri.v[0]].normal;
     m_surfaces[i].side = tri.mesh * 2 + (tri.back ? 1 : 0);
     float* r = &m_shadeRecords[i * kShadeRecord];
     r[kX0] = tri.x0, r[kY0] = tri.y0, r[kA1] = tri.a1, r[kB1] = tri.b1, r[kA2] = tri.a2, r[kB2] = tri.b2;
@@ -447,12 +463,13 @@ void Renderer::prepareShading()
     for (int k = 0; k < 3; ++k)
     {
       const Vertex& v = m_vertices[tri.v[k]];
+      const Vec3& normal = m_flat ? flat : v.normal;
       r[kW0 + k] = v.invT;
       r[kT0 + k] = v.t;
       for (int c = 0; c < 3; ++c)
       {
         r[kP0 + 3 * k + c] = (&v.world.x)[c];
-        r[kN0 + 3 * k + c] = (&v.normal.x)[c];
+        r[kN0 + 3 * k + c] = (&normal.x)[c];
       }
     }
   }
@@ -837,7 +854,7 @@ void Renderer::write(const ViewSetup& view, OdGiRasterImageRGBA& target) const
 bool Renderer::FrameKey::operator==(const FrameKey& o) const
 {
   return std::equal(viewing, viewing + 16, o.viewing) && std::equal(numbers, numbers + 5, o.numbers) &&
-         std::equal(rect, rect + 4, o.rect) && std::equal(flags, flags + 2, o.flags) && meshes == o.meshes;
+         std::equal(rect, rect + 4, o.rect) && std::equal(flags, flags + 3, o.flags) && meshes == o.meshes;
 }
 
 OdUInt32 Renderer::render(const Scene& scene, const ViewSetup& view, const RenderOptions& options, OdGiRasterImageRGBA& target)
@@ -891,6 +908,8 @@ OdUInt32 Renderer::render(const Scene& scene, const ViewSetup& view, const Rende
   std::copy(rect, rect + 4, key.rect);
   key.flags[0] = options.discardBackFaces;
   key.flags[1] = options.antialias;
+  key.flags[2] = options.flatShading;
+  m_flat = options.flatShading;
   bool known = true;
   for (const SceneMesh& mesh : scene.meshes)
   {

@@ -26,6 +26,8 @@ struct RenderOptions
 {
   bool discardBackFaces = false;
   bool antialias = true;
+  // One normal per face, the face's own, instead of the mesh's smooth ones.
+  bool flatShading = false;
   Vec3 background;
 };
 
@@ -72,6 +74,8 @@ private:
   void shadeRow(const Scene& scene, const ViewSetup& view, float py);
   void blendTransparent(const Scene& scene, const ViewSetup& view);
   Vec3 shadeAt(const Scene& scene, const ViewSetup& view, const Triangle& tri, float px, float py) const;
+  // The triangle's own normal, turned to the side its corners' normals face.
+  Vec3 faceNormal(const Triangle& tri) const;
   void write(const ViewSetup& view, OdGiRasterImageRGBA& target) const;
 
   // What decides the visibility buffer: when the next frame has the same
@@ -82,7 +86,7 @@ private:
     double viewing[16] = {};
     double numbers[5] = {};
     int rect[4] = {};
-    bool flags[2] = {};
+    bool flags[3] = {};
     std::vector<std::pair<OdUInt64, bool>> meshes; // geometry, opaque
     bool operator==(const FrameKey& o) const;
   };
@@ -130,5 +134,6 @@ private:
   Lighting m_lighting;
   Vec3 m_cameraWorld; // perspective: camera position
   Vec3 m_viewDirWorld; // toward the scene
+  bool m_flat = false;  // RenderOptions::flatShading of this frame
 };
 } // namespace OdGsRender
