@@ -12,10 +12,16 @@ namespace
 static_assert(Renderer::kSamples == 4, "the rasterizer's sample masks are four wide");
 constexpr OdUInt32 kNone = 0xFFFFFFFFu;
 // One value per sample of a pixel.
-typedef std::int64_t SampleEdges __attribute__((vector_size(8 * Renderer::kSamples)));
 typedef float SampleFloats __attribute__((vector_size(4 * Renderer::kSamples)));
 typedef std::int32_t SampleMask __attribute__((vector_size(4 * Renderer::kSamples)));
 constexpr unsigned kAllSamples = (1u << Renderer::kSamples) - 1;
+constexpr unsigned kWhole = 1u << Renderer::kSamples; // a pixel of one opaque piece over all samples
+// Edge functions at the samples: 32 bits hold them for small triangles, 64
+// for any.
+template <class Int> struct SampleEdges
+{
+  typedef Int type __attribute__((vector_size(sizeof(Int) * Renderer::kSamples)));
+};
 
 // Triangles are clipped this far outside the viewport: every pixel position
 // then stays within 2^15 of the origin (a device is at most 16384 wide),
@@ -23,7 +29,15 @@ constexpr unsigned kAllSamples = (1u << Renderer::kSamples) - 1;
 constexpr double kGuard = 8192.0;
 
 // The samples whose value is not negative, as bits.
-inline unsigned notNegative(const SampleEdges& v)
+inline unsigned notNegative(const SampleEdges<std::int32_t>::type& v)
+{
+#ifdef __SSE__
+  return ~unsigned(_mm_movemask_ps((__m128)v)) & kAllSamples;
+#else
+  return unsigned(v[0] >= 0) | unsigned(v[1] >= 0) << 1 | unsigned(v[2] >= 0) << 2 | unsigned(v[3] >= 0) << 3;
+#endif
+}
+inline unsigned notNegative(const SampleEdges<std::int64_t>::type& v)
 {
 #if defined(__AVX__)
   return ~unsigned(_mm256_movemask_pd((__m256d)v)) & kAllSamples;
@@ -56,7 +70,7 @@ inline int ceilInt(double v) { return -floorInt(-v); }
 void Renderer::project(Vertex& v, const ViewSetup& view) const
 {
   // Positions are snapped to 1/256 pixel: see setupTriangle.
-  auto snap = [](double p) { return std::nearbyint(p * 256.0) / 256.0; };
+  auto snap = [](double p) { return std::int32_t(floorInt(std::min(std::max(p * 256.0, -1e9), 1e9) + 0.5)); };
   const double f = view.perspective ? view.distance / v.t : 1.0;
   v.sx = snap(view.centerX + view.scale * v.x * f);
   v.sy = snap(view.centerY - view.scale * v.y * f);
@@ -214,25 +228,27 @@ void Renderer::setupTriangle(OdUInt32 mesh, const Vertex* const v[3], bool disca
   // (the guard band), so the edge functions are integers below 2^50. Two
   // triangles sharing an edge get edge functions that are exactly each
   // other's negation, and a sample on the edge goes to exactly one of them
-  // (the tie rule): no gaps, and no sample blended twice.
-  std::int64_t x[3], y[3];
-  for (int k = 0; k < 3; ++k)
-    x[k] = std::int64_t(v[k]->sx * 256.0), y[k] = std::int64_t(v[k]->sy * 256.0);
+  // (the tie rule): no gaps, and no sample blended twice. Within a pixel of
+  // a triangle at most 96 pixels across, (p - a) x (b - a) stays below
+  // 2 (98 * 256)^2 < 2^31: 32 bits hold it.
+  const std::int64_t x[3] = {v[0]->sx, v[1]->sx, v[2]->sx}, y[3] = {v[0]->sy, v[1]->sy, v[2]->sy};
   // Twice the signed area, y down: a face seen counter-clockwise (its
   // front) comes out negative.
   const std::int64_t area = (x[1] - x[0]) * (y[2] - y[0]) - (x[2] - x[0]) * (y[1] - y[0]);
   if (area == 0 || (area > 0 && discardBackFaces))
     return;
   Coverage c;
-  // Pixels whose samples (within 1/8 and 7/8 of the pixel) may be inside.
-  const double minX = std::min({v[0]->sx, v[1]->sx, v[2]->sx}), maxX = std::max({v[0]->sx, v[1]->sx, v[2]->sx});
-  const double minY = std::min({v[0]->sy, v[1]->sy, v[2]->sy}), maxY = std::max({v[0]->sy, v[1]->sy, v[2]->sy});
-  c.x0 = std::max(m_viewLeft, ceilInt(minX - 0.875));
-  c.x1 = std::min(m_viewLeft + m_width - 1, floorInt(maxX - 0.125));
-  c.y0 = std::max(m_viewTop, ceilInt(minY - 0.875));
-  c.y1 = std::min(m_viewTop + m_height - 1, floorInt(maxY - 0.125));
+  // Pixels whose samples (within 1/8 and 7/8 of the pixel) may be inside;
+  // >> 8 divides by 256 rounding down.
+  const std::int32_t minX = std::min({v[0]->sx, v[1]->sx, v[2]->sx}), maxX = std::max({v[0]->sx, v[1]->sx, v[2]->sx});
+  const std::int32_t minY = std::min({v[0]->sy, v[1]->sy, v[2]->sy}), maxY = std::max({v[0]->sy, v[1]->sy, v[2]->sy});
+  c.x0 = std::max(m_viewLeft, -((224 - minX) >> 8));
+  c.x1 = std::min(m_viewLeft + m_width - 1, (maxX - 32) >> 8);
+  c.y0 = std::max(m_viewTop, -((224 - minY) >> 8));
+  c.y1 = std::min(m_viewTop + m_height - 1, (maxY - 32) >> 8);
   if (c.x0 > c.x1 || c.y0 > c.y1)
     return;
+  c.small = maxX - minX <= 96 * 256 && maxY - minY <= 96 * 256;
   const std::int64_t inward = area < 0 ? 1 : -1;
   for (int k = 0; k < 3; ++k)
   {
@@ -247,40 +263,34 @@ void Renderer::setupTriangle(OdUInt32 mesh, const Vertex* const v[3], bool disca
       c.c[k] -= 1;
   }
   // The planes: each value's change per pixel right and down, from its
-  // differences along two edges (Cramer's rule).
-  const float e1x = float(v[1]->sx - v[0]->sx), e1y = float(v[1]->sy - v[0]->sy);
-  const float e2x = float(v[2]->sx - v[0]->sx), e2y = float(v[2]->sy - v[0]->sy);
+  // differences along two edges (Cramer's rule). Attributes divided by t at
+  // the corners: the position and 1 / t, the normal (a back face seen is
+  // lit from its own side) and the depth.
+  const float e1x = float(x[1] - x[0]) / 256.f, e1y = float(y[1] - y[0]) / 256.f;
+  const float e2x = float(x[2] - x[0]) / 256.f, e2y = float(y[2] - y[0]) / 256.f;
   const float inverse = float(65536.0 / double(area));
   const float xFrom1 = e2y * inverse, xFrom2 = -e1y * inverse, yFrom1 = -e2x * inverse, yFrom2 = e1x * inverse;
-  auto plane = [&](const float f[3], float out[3]) {
-    const float d1 = f[1] - f[0], d2 = f[2] - f[0];
-    out[0] = f[0], out[1] = d1 * xFrom1 + d2 * xFrom2, out[2] = d1 * yFrom1 + d2 * yFrom2;
-  };
-  c.ox = float(v[0]->sx);
-  c.oy = float(v[0]->sy);
-  const float depth[3] = {v[0]->depth, v[1]->depth, v[2]->depth};
-  float depthPlane[3];
-  plane(depth, depthPlane);
-  c.z = depthPlane[0], c.zx = depthPlane[1], c.zy = depthPlane[2];
-
-  Surface s;
-  s.ox = c.ox;
-  s.oy = c.oy;
   const bool back = area > 0;
-  // Attributes divided by t at the corners: the position, the normal (a
-  // back face seen is lit from its own side) and 1 / t itself.
-  float corner[Surface::kPlanes][3];
+  Surface s;
+  rgba corner[3][2];
   for (int k = 0; k < 3; ++k)
   {
-    const float w = v[k]->w, side = back ? -w : w;
-    corner[Surface::kPosition][k] = v[k]->world.x * w, corner[Surface::kPosition + 1][k] = v[k]->world.y * w;
-    corner[Surface::kPosition + 2][k] = v[k]->world.z * w;
-    corner[Surface::kNormal][k] = v[k]->normal.x * side, corner[Surface::kNormal + 1][k] = v[k]->normal.y * side;
-    corner[Surface::kNormal + 2][k] = v[k]->normal.z * side;
-    corner[Surface::kW][k] = w;
+    const Vertex& u = *v[k];
+    const float side = back ? -u.w : u.w;
+    corner[k][0] = rgba{u.world.x, u.world.y, u.world.z, 1.f} * u.w;
+    corner[k][1] = rgba{u.normal.x * side, u.normal.y * side, u.normal.z * side, u.depth};
   }
-  for (int j = 0; j < Surface::kPlanes; ++j)
-    plane(corner[j], s.plane[j]);
+  for (int g = 0; g < 2; ++g)
+  {
+    const rgba d1 = corner[1][g] - corner[0][g], d2 = corner[2][g] - corner[0][g];
+    s.plane[Surface::kAt + g] = corner[0][g];
+    s.plane[Surface::kAlongX + g] = d1 * xFrom1 + d2 * xFrom2;
+    s.plane[Surface::kAlongY + g] = d1 * yFrom1 + d2 * yFrom2;
+  }
+  c.ox = float(x[0]) / 256.f;
+  c.oy = float(y[0]) / 256.f;
+  s.plane[Surface::kOrigin] = rgba{c.ox, c.oy, 0.f, 0.f};
+  c.z = s.plane[Surface::kAt + 1][3], c.zx = s.plane[Surface::kAlongX + 1][3], c.zy = s.plane[Surface::kAlongY + 1][3];
   s.faceNormal = normalize(cross(v[1]->world - v[0]->world, v[2]->world - v[0]->world));
   s.mesh = mesh;
   s.back = back;
@@ -290,16 +300,31 @@ void Renderer::setupTriangle(OdUInt32 mesh, const Vertex* const v[3], bool disca
 
 template <class Write> void Renderer::rasterize(const Coverage& triangle, Write write) const
 {
+  if (triangle.small)
+    rasterizeIn<std::int32_t>(triangle, write);
+  else
+    rasterizeIn<std::int64_t>(triangle, write);
+}
+
+template <class Int, class Write> void Renderer::rasterizeIn(const Coverage& triangle, Write write) const
+{
+  typedef typename SampleEdges<Int>::type Edges;
   const Coverage t = triangle; // a copy: the writes cannot change it, so it stays in registers
   // Each edge function at the samples differs from its value at the pixel
   // corner by fixed offsets; along a row it grows by a per 1/256 pixel.
-  SampleEdges offset[3];
+  const Edges gridX = {Int(m_sampleGrid[0][0]), Int(m_sampleGrid[0][1]), Int(m_sampleGrid[0][2]), Int(m_sampleGrid[0][3])};
+  const Edges gridY = {Int(m_sampleGrid[1][0]), Int(m_sampleGrid[1][1]), Int(m_sampleGrid[1][2]), Int(m_sampleGrid[1][3])};
+  Edges offset[3];
   SampleFloats zOffset;
-  std::int64_t reach[3]; // the most any sample adds
+  Int step[3], reach[3]; // the most any sample adds
   double inverse[3];     // 1 / (256 a), to find where a row enters and leaves
+  std::int64_t row[3];   // at the first pixel of the row
   for (int k = 0; k < 3; ++k)
-    for (int s = 0; s < kSamples; ++s)
-      offset[k][s] = t.a[k] * m_sampleGrid[0][s] + t.b[k] * m_sampleGrid[1][s];
+  {
+    offset[k] = Int(t.a[k]) * gridX + Int(t.b[k]) * gridY;
+    step[k] = Int(256 * t.a[k]);
+    row[k] = t.a[k] * (256 * t.x0) + t.b[k] * (256 * t.y0) + t.c[k];
+  }
   for (int s = 0; s < kSamples; ++s)
     zOffset[s] = t.zx * m_sampleX[s] + t.zy * m_sampleY[s];
   // Rows are narrowed only where there is much to skip.
@@ -310,14 +335,14 @@ template <class Write> void Renderer::rasterize(const Coverage& triangle, Write 
       reach[k] = std::max({offset[k][0], offset[k][1], offset[k][2], offset[k][3]});
       inverse[k] = t.a[k] ? 1.0 / (256.0 * double(t.a[k])) : 0.0;
     }
-  for (int y = t.y0; y <= t.y1; ++y)
+  for (int y = t.y0; y <= t.y1; ++y, row[0] += 256 * t.b[0], row[1] += 256 * t.b[1], row[2] += 256 * t.b[2])
   {
     // The row's pixels that may have a sample inside every edge: where
     // e + reach + 256 a (x - x0) >= 0, a pixel wider for rounding.
     int x0 = t.x0, x1 = t.x1;
     for (int k = 0; k < 3 && narrow; ++k)
     {
-      const double start = double(t.a[k] * (256 * t.x0) + t.b[k] * (256 * y) + t.c[k] + reach[k]);
+      const double start = double(row[k] + reach[k]);
       const double cross = std::min(std::max(-start * inverse[k], -1e6), 1e6);
       if (t.a[k] > 0)
         x0 = std::max(x0, t.x0 + ceilInt(cross) - 1);
@@ -326,17 +351,17 @@ template <class Write> void Renderer::rasterize(const Coverage& triangle, Write 
       else if (start < 0)
         x1 = x0 - 1;
     }
-    std::int64_t e[3];
+    Edges e[3];
     for (int k = 0; k < 3; ++k)
-      e[k] = t.a[k] * (256 * x0) + t.b[k] * (256 * y) + t.c[k];
+      e[k] = Int(row[k] + (x0 - t.x0) * std::int64_t(step[k])) + offset[k];
     const float z = t.z + t.zx * (float(x0) - t.ox) + t.zy * (float(y) - t.oy);
     std::size_t pixel = std::size_t(y - m_viewTop) * std::size_t(m_width) + std::size_t(x0 - m_viewLeft);
     for (int x = x0; x <= x1; ++x, ++pixel)
     {
       // Inside where no edge function is negative: the sign bits of the
       // three, or-ed.
-      const unsigned inside = notNegative((e[0] + offset[0]) | (e[1] + offset[1]) | (e[2] + offset[2]));
-      e[0] += 256 * t.a[0], e[1] += 256 * t.a[1], e[2] += 256 * t.a[2];
+      const unsigned inside = notNegative(e[0] | e[1] | e[2]);
+      e[0] += step[0], e[1] += step[1], e[2] += step[2];
       if (inside)
         write(pixel, kLanesOf[inside], z + t.zx * float(x - x0) + zOffset);
     }
@@ -363,85 +388,98 @@ void Renderer::resolveBand(int y0, int y1, const Scene& scene, const ViewSetup& 
   const std::size_t pixels = std::size_t(y1 - y0) * std::size_t(m_width);
   const std::size_t room = pixels * kSamples + (m_fragments.empty() ? 0 : m_fragmentStart[std::size_t(y1) * std::size_t(m_width)] -
                                                                                m_fragmentStart[std::size_t(y0) * std::size_t(m_width)]);
-  if (p.triangle.size() < room + kLanes)
-    for (auto* v : {&p.x, &p.y, &p.color[0], &p.color[1], &p.color[2]})
-      v->resize(room + kLanes), p.triangle.resize(room + kLanes), p.mask.resize(room + kLanes);
-  p.pixelEnd.resize(pixels);
-  p.background.resize(pixels);
+  // The arrays only grow: no band pays for filling them again.
+  auto atLeast = [](auto& v, std::size_t size) {
+    if (v.size() < size)
+      v.resize(size);
+  };
+  for (auto* v : {&p.x, &p.y, &p.color[0], &p.color[1], &p.color[2]})
+    atLeast(*v, room + kLanes);
+  atLeast(p.triangle, room + kLanes);
+  atLeast(p.mask, room + kLanes);
+  atLeast(p.pixelEnd, pixels);
+  atLeast(p.flags, pixels);
+  atLeast(m_band, pixels * 4 + kLanes);
   std::size_t count = 0;
-  auto add = [&](OdUInt32 triangle, unsigned mask, int x, int y) {
+  auto add = [&](OdUInt32 triangle, unsigned mask, float x, float y) {
     p.triangle[count] = triangle;
     p.mask[count] = OdUInt8(mask);
-    p.x[count] = float(m_viewLeft + x) + m_centroidX[mask];
-    p.y[count] = float(m_viewTop + y) + m_centroidY[mask];
+    p.x[count] = x + m_centroidX[mask];
+    p.y[count] = y + m_centroidY[mask];
     ++count;
   };
   auto reach = [this](OdUInt32 triangle) { return std::fabs(m_coverage[triangle].zx) + std::fabs(m_coverage[triangle].zy); };
-  for (int y = y0; y < y1; ++y)
-    for (int x = 0; x < m_width; ++x)
+  const bool clear = !m_fragments.empty();
+  const std::size_t first = std::size_t(y0) * std::size_t(m_width);
+  const OdUInt32* ids = &m_ids[first * kSamples];
+  const float* depth = &m_depth[first * kSamples];
+  const float rowEnd = float(m_viewLeft + m_width);
+  float x = float(m_viewLeft), y = float(m_viewTop + y0);
+  for (std::size_t at = 0; at < pixels; ++at, ids += kSamples, depth += kSamples, x = x + 1.f < rowEnd ? x + 1.f : (++y, float(m_viewLeft)))
+  {
+    unsigned flags = 0; // the samples of no opaque surface, or kWhole
+    if (ids[0] == ids[1] && ids[0] == ids[2] && ids[0] == ids[3])
     {
-      const std::size_t pixel = std::size_t(y) * std::size_t(m_width) + std::size_t(x), at = pixel - std::size_t(y0) * std::size_t(m_width);
-      const OdUInt32* ids = &m_ids[pixel * kSamples];
-      const float* depth = &m_depth[pixel * kSamples];
-      unsigned uncovered = 0;
-      if (ids[0] == ids[1] && ids[0] == ids[2] && ids[0] == ids[3])
-      {
-        if (ids[0] == kNone)
-          uncovered = kAllSamples;
-        else
-          add(ids[0], kAllSamples, x, y);
-      }
+      if (ids[0] == kNone)
+        flags = kAllSamples;
       else
-        for (unsigned left = kAllSamples; left;)
-        {
-          // Samples of the same surface lie within a pixel's step in depth.
-          const int first = __builtin_ctz(left);
-          const OdUInt32 id = ids[first];
-          unsigned mask = 0;
-          for (int s = first; s < kSamples; ++s)
-            if ((left >> s & 1) && (ids[s] == id || (sameSurface(id, ids[s]) && std::fabs(depth[s] - depth[first]) <= reach(id))))
-              mask |= 1u << s;
-          left &= ~mask;
-          if (id == kNone)
-            uncovered = mask;
-          else
-            add(id, mask, x, y);
-        }
-      const std::size_t opaque = count;
-      float lastDepth = 0.f;
-      for (OdUInt32 f = m_fragments.empty() ? 0 : m_fragmentStart[pixel], end = m_fragments.empty() ? 0 : m_fragmentStart[pixel + 1];
-           f < end; ++f)
-      {
-        const Fragment& fragment = m_fragments[f];
-        const std::size_t last = count - 1;
-        if (count > opaque && !(p.mask[last] & fragment.mask) && sameSurface(p.triangle[last], fragment.triangle) &&
-            std::fabs(lastDepth - fragment.depth) <= reach(p.triangle[last]))
-          --count, add(p.triangle[last], p.mask[last] | fragment.mask, x, y);
-        else
-          add(fragment.triangle, fragment.mask, x, y), lastDepth = fragment.depth;
-      }
-      p.pixelEnd[at] = OdUInt32(count);
-      p.background[at] = OdUInt8(uncovered);
+        add(ids[0], kAllSamples, x, y), flags = kWhole;
     }
+    else
+      for (unsigned left = kAllSamples; left;)
+      {
+        // Samples of the same surface lie within a pixel's step in depth.
+        const int lead = __builtin_ctz(left);
+        const OdUInt32 id = ids[lead];
+        unsigned mask = 1u << lead;
+        OdUInt32 other = id;
+        bool same = true;
+        for (int s = lead + 1; s < kSamples; ++s)
+        {
+          if (!(left >> s & 1))
+            continue;
+          if (ids[s] != other)
+            other = ids[s], same = sameSurface(id, other);
+          if (ids[s] == id || (same && std::fabs(depth[s] - depth[lead]) <= reach(id)))
+            mask |= 1u << s;
+        }
+        left &= ~mask;
+        if (id == kNone)
+          flags = mask;
+        else
+          add(id, mask, x, y);
+      }
+    const std::size_t opaque = count;
+    float lastDepth = 0.f;
+    for (OdUInt32 f = clear ? m_fragmentStart[first + at] : 0, end = clear ? m_fragmentStart[first + at + 1] : 0; f < end; ++f)
+    {
+      const Fragment& fragment = m_fragments[f];
+      const std::size_t last = count - 1;
+      flags &= ~kWhole;
+      if (count > opaque && !(p.mask[last] & fragment.mask) && sameSurface(p.triangle[last], fragment.triangle) &&
+          std::fabs(lastDepth - fragment.depth) <= reach(p.triangle[last]))
+        --count, add(p.triangle[last], p.mask[last] | fragment.mask, x, y);
+      else
+        add(fragment.triangle, fragment.mask, x, y), lastDepth = fragment.depth;
+    }
+    p.pixelEnd[at] = OdUInt32(count);
+    p.flags[at] = OdUInt8(flags);
+  }
   shadePieces(count, scene, view);
 
   // Each sample takes its opaque surface's colour (or the background), then
   // each transparent one's over it; the pixel is their mean.
-  m_band.resize(pixels * 4 + kLanes);
   const rgba background{m_background.x, m_background.y, m_background.z, 0.f};
   auto color = [&p](std::size_t i) { return rgba{p.color[0][i], p.color[1][i], p.color[2][i], 0.f}; };
   for (std::size_t pixel = 0, begin = 0; pixel < pixels; begin = p.pixelEnd[pixel], ++pixel)
   {
-    const std::size_t end = p.pixelEnd[pixel];
-    rgba out;
-    if (end - begin == 1 && p.mask[begin] == kAllSamples && p.triangle[begin] < m_opaqueCount)
-      out = color(begin);
-    else
+    rgba out = color(begin);
+    if (p.flags[pixel] != kWhole)
     {
       rgba sample[kSamples];
       for (int s = 0; s < kSamples; ++s)
         sample[s] = background;
-      for (std::size_t i = begin; i < end; ++i)
+      for (std::size_t i = begin; i < p.pixelEnd[pixel]; ++i)
       {
         const bool transparent = p.triangle[i] >= m_opaqueCount;
         const float opacity = transparent ? scene.materials[scene.meshes[m_surfaces[p.triangle[i]].mesh].material].opacity : 1.f;
@@ -457,51 +495,41 @@ void Renderer::resolveBand(int y0, int y1, const Scene& scene, const ViewSetup& 
 
 void Renderer::shadePieces(std::size_t count, const Scene& scene, const ViewSetup& view)
 {
-  // kLanes pieces at a time, all of one mesh (one material's shader). Each
-  // run of lanes on one triangle takes that triangle's planes at once.
-  static const vint lane = [] {
-    vint l;
-    for (int k = 0; k < kLanes; ++k)
-      l[k] = k;
-    return l;
-  }();
+  // kLanes pieces at a time, all of one mesh (one material's shader).
   const Pieces& p = m_pieces;
+  const bool oneMesh = scene.meshes.size() == 1;
   for (std::size_t begin = 0, end; begin < count; begin = end)
   {
     const OdUInt32 mesh = m_surfaces[p.triangle[begin]].mesh;
     for (end = begin + 1; end < count && end - begin < std::size_t(kLanes) &&
-                          (p.triangle[end] == p.triangle[end - 1] || m_surfaces[p.triangle[end]].mesh == mesh);)
+                          (oneMesh || p.triangle[end] == p.triangle[end - 1] || m_surfaces[p.triangle[end]].mesh == mesh);)
       ++end;
     // The planes at each piece's point (the centre of its samples, which
-    // lies on its triangle); lanes past the end repeat the last piece's.
-    vfloat plane[Surface::kPlanes][3], ox, oy;
-    for (std::size_t k = 0, run = 0; k < std::size_t(kLanes); ++k)
+    // lies on its triangle): each lane's triangle's, side by side. Lanes
+    // past the end repeat the last piece.
+    vfloat plane[Surface::kGroups][4];
+    for (int g = 0; g < Surface::kGroups; ++g)
     {
-      const OdUInt32 triangle = p.triangle[std::min(begin + k, end - 1)];
-      if (k + 1 < std::size_t(kLanes) && p.triangle[std::min(begin + k + 1, end - 1)] == triangle)
-        continue;
-      const Surface& s = m_surfaces[triangle];
-      const vint inRun = (lane >= int(run)) & (lane <= int(k));
-      for (int j = 0; j < Surface::kPlanes; ++j)
-        for (int c = 0; c < 3; ++c)
-          plane[j][c] = run == 0 ? splat(s.plane[j][c]) : select(inRun, splat(s.plane[j][c]), plane[j][c]);
-      ox = run == 0 ? splat(s.ox) : select(inRun, splat(s.ox), ox);
-      oy = run == 0 ? splat(s.oy) : select(inRun, splat(s.oy), oy);
-      run = k + 1;
+      const rgba* rows[kLanes];
+      for (int k = 0; k < kLanes; ++k)
+        rows[k] = &m_surfaces[p.triangle[std::min(begin + std::size_t(k), end - 1)]].plane[g];
+      transpose(rows, plane[g]);
     }
-    const vfloat dx = load(&p.x[begin]) - ox, dy = load(&p.y[begin]) - oy;
-    vfloat value[Surface::kPlanes];
-    for (int j = 0; j < Surface::kPlanes; ++j)
-      value[j] = plane[j][0] + plane[j][1] * dx + plane[j][2] * dy;
+    const vfloat dx = load(&p.x[begin]) - plane[Surface::kOrigin][0], dy = load(&p.y[begin]) - plane[Surface::kOrigin][1];
+    auto attribute = [&plane](int group, int k) -> vfloat& { return plane[group + k / 4][k % 4]; };
+    vfloat value[Surface::kAttributes];
+    for (int j = 0; j < Surface::kAttributes; ++j)
+      value[j] = attribute(Surface::kAt, j) + attribute(Surface::kAlongX, j) * dx + attribute(Surface::kAlongY, j) * dy;
     // Back to the attributes: divided by 1/t. A pixel step moves the point
     // by d(P w) / w - P dw / w.
     const vfloat inverse = 1.f / max(value[Surface::kW], splat(1e-30f));
     SurfacePoints points;
     points.position = vec3{value[0], value[1], value[2]} * inverse;
-    points.normal = normalize(vec3{value[3], value[4], value[5]});
-    const vfloat(&w)[3] = plane[Surface::kW];
-    points.dx = (vec3{plane[0][1], plane[1][1], plane[2][1]} - points.position * w[1]) * inverse;
-    points.dy = (vec3{plane[0][2], plane[1][2], plane[2][2]} - points.position * w[2]) * inverse;
+    points.normal = normalize(vec3{value[4], value[5], value[6]});
+    const vfloat* alongX = plane[Surface::kAlongX];
+    const vfloat* alongY = plane[Surface::kAlongY];
+    points.dx = (vec3{alongX[0], alongX[1], alongX[2]} - points.position * alongX[Surface::kW]) * inverse;
+    points.dy = (vec3{alongY[0], alongY[1], alongY[2]} - points.position * alongY[Surface::kW]) * inverse;
     points.toEye = view.perspective ? normalize(splat(m_cameraWorld) - points.position) : splat(-m_viewDirWorld);
     const SceneMesh& sceneMesh = scene.meshes[mesh];
     const vec3 color = Shader(scene.materials[sceneMesh.material], sceneMesh.geometry->frame, m_lighting).shade(points);
@@ -630,8 +658,7 @@ OdUInt32 Renderer::render(const Scene& scene, const ViewSetup& view, const Rende
       for (int x = 0; x < m_width; ++x)
       {
         const std::size_t pixel = std::size_t(y - y0) * std::size_t(m_width) + std::size_t(x);
-        const std::size_t begin = pixel ? m_pieces.pixelEnd[pixel - 1] : 0;
-        if (m_pieces.pixelEnd[pixel] == begin)
+        if (m_pieces.flags[pixel] == kAllSamples && (pixel ? m_pieces.pixelEnd[pixel - 1] : 0) == m_pieces.pixelEnd[pixel])
           std::memcpy(out + std::size_t(x) * 4, background, 4);
         out[std::size_t(x) * 4 + 3] = 255;
       }

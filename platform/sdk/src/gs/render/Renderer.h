@@ -45,7 +45,7 @@ private:
   {
     Vec3 world, normal;
     float x = 0.f, y = 0.f, t = 0.f; // eye x and y; distance along the view direction
-    double sx = 0.0, sy = 0.0;       // pixel position, on a grid of 1/256 pixel
+    std::int32_t sx = 0, sy = 0;     // pixel position in 1/256 pixel (far outside the viewport: clamped)
     float w = 1.f;                   // 1 / t in perspective, else 1
     float depth = 0.f;
   };
@@ -56,16 +56,20 @@ private:
   {
     std::int64_t a[3], b[3], c[3];
     int x0, x1, y0, y1;
+    bool small; // at most 96 pixels across: 32 bits hold its edge functions
     float ox, oy, z, zx, zy; // depth at (ox, oy) and its change per pixel
   };
   // What shading reads of a triangle: attributes divided by t are linear
   // across the screen, so each is a plane: its value at (ox, oy) and its
-  // change per pixel right and down.
+  // change per pixel right and down. Two groups of four: the position and
+  // 1 / t, then the normal and the depth.
   struct Surface
   {
-    enum { kPosition = 0, kNormal = 3, kW = 6, kPlanes = 7 };
-    float ox, oy;
-    float plane[kPlanes][3];
+    enum { kPosition = 0, kW = 3, kNormal = 4, kDepth = 7, kAttributes = 7 }; // the depth is not shaded
+    // Attribute k in element k % 4 of group k / 4: at (ox, oy), along x,
+    // along y; then (ox, oy, 0, 0).
+    enum { kAt = 0, kAlongX = 2, kAlongY = 4, kOrigin = 6, kGroups = 7 };
+    rgba plane[kGroups];
     Vec3 faceNormal; // unit; tells one smooth surface from another
     OdUInt32 mesh;
     bool back; // seen from behind (lit from that side)
@@ -87,7 +91,7 @@ private:
     std::vector<float> x, y;        // where it is shaded: the centre of its samples, in device pixels
     std::vector<float> color[3];    // linear, once shaded
     std::vector<OdUInt32> pixelEnd; // per pixel of the band: the end of its pieces
-    std::vector<OdUInt8> background; // per pixel: its samples of no opaque surface
+    std::vector<OdUInt8> flags;     // per pixel: its samples of no opaque surface, or that one opaque piece covers it
   };
 
   void transform(const Scene& scene, const ViewSetup& view);
@@ -95,6 +99,7 @@ private:
   void setupTriangles(const Scene& scene, const ViewSetup& view, const RenderOptions& options);
   void setupTriangle(OdUInt32 mesh, const Vertex* const v[3], bool discardBackFaces);
   template <class Write> void rasterize(const Coverage& tri, Write write) const;
+  template <class Int, class Write> void rasterizeIn(const Coverage& tri, Write write) const;
   bool sameSurface(OdUInt32 a, OdUInt32 b) const;
   void resolveBand(int y0, int y1, const Scene& scene, const ViewSetup& view);
   void shadePieces(std::size_t count, const Scene& scene, const ViewSetup& view);

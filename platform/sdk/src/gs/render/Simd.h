@@ -107,6 +107,29 @@ inline vfloat atan2(vfloat y, vfloat x)
   return select(y < 0.f, -r, r);
 }
 
+// Four-vectors of kLanes things to four vectors of their components: lane k
+// of column c is row k's component c.
+inline void transpose(const rgba* const rows[kLanes], vfloat columns[4])
+{
+  auto four = [](rgba a, rgba b, rgba c, rgba d, rgba out[4]) {
+    const rgba ab01 = __builtin_shufflevector(a, b, 0, 4, 1, 5), ab23 = __builtin_shufflevector(a, b, 2, 6, 3, 7);
+    const rgba cd01 = __builtin_shufflevector(c, d, 0, 4, 1, 5), cd23 = __builtin_shufflevector(c, d, 2, 6, 3, 7);
+    out[0] = __builtin_shufflevector(ab01, cd01, 0, 1, 4, 5), out[1] = __builtin_shufflevector(ab01, cd01, 2, 3, 6, 7);
+    out[2] = __builtin_shufflevector(ab23, cd23, 0, 1, 4, 5), out[3] = __builtin_shufflevector(ab23, cd23, 2, 3, 6, 7);
+  };
+  rgba low[4];
+  four(*rows[0], *rows[1], *rows[2], *rows[3], low);
+#if defined(__AVX__)
+  rgba high[4];
+  four(*rows[4], *rows[5], *rows[6], *rows[7], high);
+  for (int c = 0; c < 4; ++c)
+    columns[c] = __builtin_shufflevector(low[c], high[c], 0, 1, 2, 3, 4, 5, 6, 7);
+#else
+  for (int c = 0; c < 4; ++c)
+    columns[c] = low[c];
+#endif
+}
+
 // Three channels or coordinates of kLanes points.
 struct vec3
 {
