@@ -58,8 +58,11 @@ function(me_add_gtest)
 endfunction()
 
 # Makes a test that runs a Windows program use the Wine session of the ctest run.
+# One at a time: they share one display, and a window that another program
+# brings to the front takes the keyboard from the one a test is typing into.
 function(me_wine_test test)
   set_tests_properties(${test} PROPERTIES
     FIXTURES_REQUIRED me_wine_session
+    RESOURCE_LOCK me_wine_desktop
     ENVIRONMENT "ME_WINE_SESSION=${ME_WINE_SESSION_DIR}")
 endfunction()

@@ -1,4 +1,5 @@
 // The material-user search on a large nested drawing, and the material list.
+#include "common/TestDrawing.h"
 #include "core/MeManager.h"
 #include "core/MeMaterialOperations.h"
 #include "od/OdSdk.h"
@@ -22,14 +23,6 @@ constexpr int kNesting = 3;
 {
   std::fprintf(stderr, "benchmark check failed: %s\n", what);
   std::abort();
-}
-
-OdDbObjectId addMaterial(OdDbDatabase* db, const OdString& name)
-{
-  OdDbDictionaryPtr dictionary = db->getMaterialDictionaryId().safeOpenObject(OdDb::kForWrite);
-  OdDbMaterialPtr material = OdDbMaterial::createObject();
-  material->setName(name);
-  return dictionary->setAt(name, material);
 }
 
 // Definitions in chains of three: model space inserts the first of each

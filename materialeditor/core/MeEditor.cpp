@@ -1,10 +1,10 @@
 #include "core/MeEditor.h"
 
+#include "core/MeChecks.h"
 #include "core/MeHost.h"
 #include "core/MeStrings.h"
 
 #include <algorithm>
-#include <cmath>
 
 namespace me
 {
@@ -43,13 +43,6 @@ bool isMapAvailable(const MaterialMap& map, OdDbDatabase* database)
 
 namespace
 {
-// Checked before the material is opened, so a refused value changes nothing.
-void requireFinite(double value)
-{
-  if (!std::isfinite(value))
-    throw OdError(eInvalidInput, L"The value is not a finite number");
-}
-
 OdString byObjectName() { return translate(L"by object"); }
 
 // An unnamed colour never counts as "by object", even if the host should
@@ -145,37 +138,56 @@ void MeEditor::open(const OdDbObjectId& materialId)
   notify(material.get());
 }
 
+// Each setter changes its cached value only once the material has taken it,
+// and before the reactors look: a refused write leaves the cache as the
+// drawing holds it, so that no later write of the channel stores it after all.
 void MeEditor::setDiffuseColor(const OdCmColor& color)
 {
-  toRecord(color, m_diffuseColor);
-  write([&](OdDbMaterial& m) { m.setDiffuse(m_diffuseColor, m_diffuseMap); });
+  MaterialColor record = m_diffuseColor;
+  toRecord(color, record);
+  write([&](OdDbMaterial& m) {
+    m.setDiffuse(record, m_diffuseMap);
+    m_diffuseColor = record;
+  });
 }
 
 void MeEditor::setAmbientColor(const OdCmColor& color)
 {
-  toRecord(color, m_ambientColor);
-  write([&](OdDbMaterial& m) { m.setAmbient(m_ambientColor); });
+  MaterialColor record = m_ambientColor;
+  toRecord(color, record);
+  write([&](OdDbMaterial& m) {
+    m.setAmbient(record);
+    m_ambientColor = record;
+  });
 }
 
 void MeEditor::setSpecularColor(const OdCmColor& color)
 {
-  toRecord(color, m_specularColor);
-  write([&](OdDbMaterial& m) { m.setSpecular(m_specularColor, m_specularMap, m_glossiness); });
+  MaterialColor record = m_specularColor;
+  toRecord(color, record);
+  write([&](OdDbMaterial& m) {
+    m.setSpecular(record, m_specularMap, m_glossiness);
+    m_specularColor = record;
+  });
 }
 
 void MeEditor::setGlossiness(double glossiness)
 {
   requireFinite(glossiness);
-  m_glossiness = glossiness;
-  write([&](OdDbMaterial& m) { m.setSpecular(m_specularColor, m_specularMap, m_glossiness); });
+  write([&](OdDbMaterial& m) {
+    m.setSpecular(m_specularColor, m_specularMap, glossiness);
+    m_glossiness = glossiness;
+  });
 }
 
 void MeEditor::setDiffuseMapFile(const OdString& fileName)
 {
   OdDbMaterialPtr material = openMaterial(OdDb::kForWrite);
-  m_diffuseMap.setSource(kFile);
-  m_diffuseMap.setSourceFileName(fileName);
-  material->setDiffuse(m_diffuseColor, m_diffuseMap);
+  MaterialMap map = m_diffuseMap;
+  map.setSource(kFile);
+  map.setSourceFileName(fileName);
+  material->setDiffuse(m_diffuseColor, map);
+  m_diffuseMap = map;
 
   // The flags are changed on the object already open: a second open for
   // write would be refused. Any channel bit set means all seven go, so an
@@ -194,9 +206,13 @@ void MeEditor::setDiffuseMapFile(const OdString& fileName)
 
 void MeEditor::setBumpMapFile(const OdString& fileName)
 {
-  m_bumpMap.setSource(kFile);
-  m_bumpMap.setSourceFileName(fileName);
-  write([&](OdDbMaterial& m) { m.setBump(m_bumpMap); });
+  MaterialMap map = m_bumpMap;
+  map.setSource(kFile);
+  map.setSourceFileName(fileName);
+  write([&](OdDbMaterial& m) {
+    m.setBump(map);
+    m_bumpMap = map;
+  });
 }
 
 void MeEditor::setOpacity(double opacity)
@@ -342,12 +358,60 @@ OdDbObjectId MeEditor::materialId() { return m_materialId; }
 
 void MeEditor::commitEditedMap()
 {
-  // Without an edited map nothing is opened at all, so the database does not
-  // report a modification that did not happen either.
-  if (m_editedMap == kEditedMapDiffuse)
-    write([&](OdDbMaterial& m) { m.setDiffuse(m_diffuseColor, m_diffuseMap); });
-  else if (m_editedMap == kEditedMapBump)
-    write([&](OdDbMaterial& m) { m.setBump(m_bumpMap); });
+  // Opened for write whatever the kind, so that a material erased or held
+  // elsewhere is reported without an edited map too.
+  OdDbMaterialPtr material;
+  try
+  {
+    material = openMaterial(OdDb::kForWrite);
+    if (m_editedMap == kEditedMapDiffuse)
+      material->setDiffuse(m_diffuseColor, m_diffuseMap);
+    else if (m_editedMap == kEditedMapBump)
+      material->setBump(m_bumpMap);
+  }
+  catch (const OdError&)
+  {
+    material = nullptr;
+    restoreEditedMap();
+    throw;
+  }
+  if (m_editedMap != kEditedMapNone)
+    notify(material.get());
+}
+
+void MeEditor::restoreEditedMap()
+{
+  MaterialMap* cached = m_editedMap == kEditedMapDiffuse ? &m_diffuseMap
+                        : m_editedMap == kEditedMapBump  ? &m_bumpMap
+                                                         : nullptr;
+  if (!cached)
+    return;
+  // Read as the drawing holds it, erased or not; without a drawing there is
+  // nothing to go back to.
+  OdDbObjectPtr object = m_materialId.openObject(OdDb::kForRead, true);
+  OdDbMaterial* material = OdDbMaterial::cast(object.get()).get();
+  if (!material)
+    return;
+  MaterialMap held;
+  if (cached == &m_diffuseMap)
+  {
+    MaterialColor color;
+    material->diffuse(color, held);
+  }
+  else
+    material->bump(held);
+  object = nullptr;
+
+  // The texture editors hold the record and the very texture object in it:
+  // the texture takes the held values in place, so they stay on it.
+  const OdGiMaterialTexturePtr texture = cached->texture();
+  const OdGiMaterialTexture* heldTexture = held.texture().get();
+  const bool keepObject = texture && heldTexture && texture->isA() == heldTexture->isA();
+  if (keepObject)
+    texture->copyFrom(heldTexture);
+  *cached = held;
+  if (keepObject)
+    cached->setTexture(texture);
 }
 
 void MeEditor::endMapEditing() { m_editedMap = kEditedMapNone; }

@@ -85,6 +85,8 @@ private:
   template <class Change>
   void write(Change change);
   void notify(OdDbMaterial* material);
+  // After a refused commit: the edited map as the drawing holds it.
+  void restoreEditedMap();
 
   OdDbObjectId m_materialId;
   MaterialMap m_diffuseMap;

@@ -1,54 +1,14 @@
 #include "core/MeHost.h"
 
+#include "core/MeSystem.h"
+
 #include <cstdio>
 #include <vector>
-
-#ifdef _WIN32
-#include <windows.h>
-#include <commdlg.h>
-#endif
 
 namespace me
 {
 namespace
 {
-#ifdef _WIN32
-HMODULE mainLibraryByName()
-{
-  HMODULE exe = GetModuleHandleW(nullptr);
-  if (auto name = reinterpret_cast<GetMainDllNameWFn>(reinterpret_cast<void*>(GetProcAddress(exe, HOST_EXPORT_GET_MAIN_DLL_NAME))))
-    if (const wchar_t* text = name())
-      return GetModuleHandleW(text);
-  return nullptr;
-}
-
-HMODULE mainLibrary()
-{
-  HMODULE exe = GetModuleHandleW(nullptr);
-  if (auto get = reinterpret_cast<GetMainDllInstanceFn>(reinterpret_cast<void*>(GetProcAddress(exe, HOST_EXPORT_GET_MAIN_DLL_INSTANCE))))
-    if (void* instance = get())
-      return static_cast<HMODULE>(instance);
-  return mainLibraryByName();
-}
-
-void* systemLookup(HostLibrary library, const char* name)
-{
-  HMODULE module = nullptr;
-  switch (library)
-  {
-  case HostLibrary::Executable: module = GetModuleHandleW(nullptr); break;
-  case HostLibrary::Main: module = mainLibrary(); break;
-  case HostLibrary::MainByName: module = mainLibraryByName(); break;
-  case HostLibrary::Core: module = GetModuleHandleW(L"kticore.dll"); break;
-  case HostLibrary::Events: module = GetModuleHandleW(L"events5.dll"); break;
-  case HostLibrary::Utils: module = GetModuleHandleW(L"hostutils.dll"); break;
-  case HostLibrary::Docbar: module = GetModuleHandleW(L"docbar.dll"); break;
-  case HostLibrary::VectorizerUtils: module = GetModuleHandleW(L"hostvectorizerutils.dll"); break;
-  }
-  return module ? reinterpret_cast<void*>(GetProcAddress(module, name)) : nullptr;
-}
-#endif
-
 HostResolver& resolver()
 {
   static HostResolver current;
@@ -78,13 +38,7 @@ void* hostExport(HostLibrary library, const char* name)
 {
   if (resolver())
     return resolver()(library, name);
-#ifdef _WIN32
-  return systemLookup(library, name);
-#else
-  (void)library;
-  (void)name;
-  return nullptr;
-#endif
+  return system().hostExport ? system().hostExport(library, name) : nullptr;
 }
 
 void* hostObject(int index)
@@ -212,50 +166,23 @@ HostMessageAnswer showMessage(const OdString& text, HostMessageIcon icon, HostMe
   const OdString caption = translate(L"Material editor");
   if (auto fn = hostFunction<HostMessageBoxFn>(HostLibrary::Utils, HOST_EXPORT_MESSAGE_BOX))
     return HostMessageAnswer(fn(hostMainWindow(), text.c_str(), caption.c_str(), icon, buttons));
-#ifdef _WIN32
-  return HostMessageAnswer(MessageBoxW(static_cast<HWND>(hostMainWindow()), text.c_str(), caption.c_str(), UINT(icon) | UINT(buttons)));
-#else
+  if (system().messageBox)
+    return system().messageBox(hostMainWindow(), text, caption, icon, buttons);
   std::fprintf(stderr, "%s\n", text.toUtf8().c_str());
   return buttons == kHostButtonsYesNo ? kHostAnswerNo : kHostAnswerCancel;
-#endif
 }
 
 bool selectFileToOpen(const OdString& initialName, const OdString& filter, unsigned flags, OdString& path)
 {
-  std::vector<wchar_t> buffer(32768, L'\0');
   if (auto fn = hostFunction<HostSelectFileToOpenFn>(HostLibrary::Utils, HOST_EXPORT_SELECT_FILE))
   {
+    std::vector<wchar_t> buffer(32768, L'\0');
     if (!fn(hostMainWindow(), initialName.c_str(), filter.c_str(), flags, buffer.data(), unsigned(buffer.size())))
       return false;
     buffer.back() = L'\0';
     path = OdString(buffer.data());
     return true;
   }
-#ifdef _WIN32
-  // The dialog wants the filter's pairs separated by NULs, not bars.
-  std::wstring filterText = filter.c_str();
-  for (auto& ch : filterText)
-    if (ch == L'|')
-      ch = L'\0';
-  filterText.push_back(L'\0');
-  const std::wstring initial = initialName.c_str();
-  initial.copy(buffer.data(), std::min(initial.size(), buffer.size() - 1));
-  OPENFILENAMEW ofn{};
-  ofn.lStructSize = sizeof ofn;
-  ofn.hwndOwner = static_cast<HWND>(hostMainWindow());
-  ofn.lpstrFilter = filterText.c_str();
-  ofn.lpstrFile = buffer.data();
-  ofn.nMaxFile = DWORD(buffer.size());
-  ofn.Flags = flags | OFN_EXPLORER;
-  if (!GetOpenFileNameW(&ofn))
-    return false;
-  path = OdString(buffer.data());
-  return true;
-#else
-  (void)initialName;
-  (void)filter;
-  (void)flags;
-  return false;
-#endif
+  return system().selectFileToOpen && system().selectFileToOpen(hostMainWindow(), initialName, filter, flags, path);
 }
 } // namespace me

@@ -24,9 +24,10 @@ enum class HostLibrary
   VectorizerUtils, // hostvectorizerutils
 };
 
-// Where lookups go. In the Windows module the default is the real lookup in
-// the host's binaries; natively there is none until a host (a test) installs
-// a resolver. Installing one replaces the default in both builds.
+// Where lookups go. By default to the system's lookup (MeSystem.h): in the
+// Windows module the real one in the host's binaries, natively none. A host
+// of its own (a test) installs a resolver, which replaces the default until
+// it is reset.
 using HostResolver = std::function<void*(HostLibrary library, const char* name)>;
 void setHostResolver(HostResolver resolver);
 void resetHostResolver();
@@ -70,9 +71,10 @@ OdDbObjectIdArray currentSelection();
 // The host main window, parent of palettes and dialogs; null without one.
 void* hostMainWindow();
 
-// The one seam for message boxes: the host's, else the system's (Windows)
-// or a refusal (No / Cancel) with the text on standard error (native).
+// The one seam for message boxes: the host's, else the system's (MeSystem.h),
+// else a refusal (No / Cancel) with the text on standard error.
 HostMessageAnswer showMessage(const OdString& text, HostMessageIcon icon, HostMessageButtons buttons = kHostButtonsOk);
-// The open-file dialog: the host's, else the system's; false on cancel.
+// The open-file dialog: the host's, else the system's; false on cancel and
+// without either.
 bool selectFileToOpen(const OdString& initialName, const OdString& filter, unsigned flags, OdString& path);
 } // namespace me

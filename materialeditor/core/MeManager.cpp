@@ -1,6 +1,7 @@
 #include "core/MeManager.h"
 
 #include "core/MeMaterialOperations.h"
+#include "core/MeNames.h"
 #include "od/DbMaterial.h"
 
 #include <algorithm>
@@ -134,7 +135,7 @@ bool MeManager::collect(Append&& append)
   OdDbDictionaryPtr dictionary = openMaterialDictionary(m_database, OdDb::kForRead);
   if (!dictionary)
     return false;
-  const ByBlockOrByLayerNames hidden;
+  const StandardMaterialNames hidden(StandardMaterialNames::Global::Excluded);
   for (OdDbDictionaryIteratorPtr it = dictionary->newIterator(OdRx::kDictSorted); !it->done(); it->next())
   {
     OdDbObjectPtr object = it->getObject(OdDb::kForRead);

@@ -2,7 +2,6 @@
 
 #include "core/IMeManager.h"
 #include "core/MeHost.h"
-#include "core/MeNames.h"
 #include "core/MeServices.h"
 #include "core/MeStrings.h"
 #include "od/DbEntity.h"
@@ -16,8 +15,6 @@
 
 namespace me
 {
-const wchar_t* const kInvalidNameCharacters = L"<>/\\\"':;?*|,=`";
-
 OdDbDictionaryPtr openMaterialDictionary(OdDbDatabase* database, OdDb::OpenMode mode)
 {
   if (!database)
@@ -32,25 +29,6 @@ bool materialNameExists(OdDbDatabase* database, const OdString& name)
   OdDbDictionaryPtr dictionary = openMaterialDictionary(database, OdDb::kForRead);
   return dictionary && dictionary->has(name);
 }
-
-bool hasInvalidCharacters(const OdString& name) { return name.findOneOf(kInvalidNameCharacters) >= 0; }
-
-ByBlockOrByLayerNames::ByBlockOrByLayerNames()
-  : m_names{L"byblock", L"bylayer", L"by block", L"by layer", translate(L"ByBlock"), translate(L"ByLayer")}
-{
-}
-
-bool ByBlockOrByLayerNames::matches(const OdString& name) const
-{
-  for (const OdString& candidate : m_names)
-    if (name.iCompare(candidate) == 0)
-      return true;
-  return false;
-}
-
-bool isByBlockOrByLayerName(const OdString& name) { return ByBlockOrByLayerNames().matches(name); }
-
-bool isReservedMaterialName(const OdString& name) { return isReservedName(name); }
 
 NewNameOutcome applyNewMaterialName(const OdDbObjectId& materialId, const wchar_t* text)
 {

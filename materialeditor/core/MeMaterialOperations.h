@@ -1,9 +1,11 @@
 // Operations on the materials of one drawing by name: the material
-// dictionary, the naming rules and their messages, the search for the
-// objects that use a material, removal of a used material, and applying a
-// material to the selection. Objects are opened only for the length of a call.
+// dictionary, the messages of the naming rules (the rules themselves are in
+// MeNames.h), the search for the objects that use a material, removal of a
+// used material, and applying a material to the selection. Objects are
+// opened only for the length of a call.
 #pragma once
 
+#include "core/MeNames.h"
 #include "od/DbDatabase.h"
 #include "od/DbDictionary.h"
 
@@ -15,27 +17,6 @@ OdDbDictionaryPtr openMaterialDictionary(OdDbDatabase* database, OdDb::OpenMode 
 
 // The dictionary has an entry of that name (compared without case).
 bool materialNameExists(OdDbDatabase* database, const OdString& name);
-
-// The 14 characters a material name must not contain.
-extern const wchar_t* const kInvalidNameCharacters;
-bool hasInvalidCharacters(const OdString& name);
-
-// "byblock", "bylayer", "by block", "by layer" and the host translations of
-// "ByBlock" and "ByLayer", ignoring case.
-bool isByBlockOrByLayerName(const OdString& name);
-// The same rule with the translations taken once, for walks over many names.
-class ByBlockOrByLayerNames
-{
-public:
-  ByBlockOrByLayerNames();
-  bool matches(const OdString& name) const;
-
-private:
-  OdString m_names[6];
-};
-
-// The three standard names ("Global" too) in any spelling of the rule.
-bool isReservedMaterialName(const OdString& name);
 
 // Checking a name typed for a material (in-place edit of a browser item).
 enum class NewNameOutcome

@@ -5,13 +5,10 @@
 #include "core/MeManager.h"
 #include "core/MeModuleInstance.h"
 #include "core/MeServices.h"
+#include "core/MeSystem.h"
 
 #include <cstring>
 #include <memory>
-
-#ifdef _WIN32
-#include <windows.h>
-#endif
 
 namespace me
 {
@@ -59,13 +56,8 @@ void MeMaterialEditorModule::uninitApp()
 
 OdString MeMaterialEditorModule::moduleName() const
 {
-#ifdef _WIN32
-  wchar_t path[MAX_PATH + 1] = {};
-  const DWORD length = GetModuleFileNameW(static_cast<HMODULE>(const_cast<MeMaterialEditorModule*>(this)->sysData()), path, MAX_PATH);
-  return OdString(path, length);
-#else
-  return OdString();
-#endif
+  void* instance = const_cast<MeMaterialEditorModule*>(this)->sysData();
+  return system().moduleFileName ? system().moduleFileName(instance) : OdString();
 }
 
 MeDocumentManagerReactor* documentObserver() { return g_observer.get(); }

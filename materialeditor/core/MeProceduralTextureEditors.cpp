@@ -1,6 +1,6 @@
 #include "core/MeProceduralTextureEditors.h"
 
-#include <cmath>
+#include "core/MeChecks.h"
 
 namespace me
 {
@@ -15,12 +15,6 @@ MaterialMap& requireTexture(MaterialMap& map)
   if (texture && !texture->isKindOf(Texture::desc()))
     throw OdError_NotThatKindOfClass(texture->isA(), Texture::desc());
   return map;
-}
-
-void requireFinite(double value)
-{
-  if (!std::isfinite(value))
-    throw OdError(eInvalidInput, L"The value is not a finite number");
 }
 } // namespace
 

@@ -64,17 +64,6 @@ OdString nameOf(const IMeSettingsStorage::NameTable& table, int code)
 }
 } // namespace
 
-bool isReservedName(const OdString& name)
-{
-  for (const wchar_t* fixed : {L"byblock", L"bylayer", L"global", L"by block", L"by layer"})
-    if (name.iCompare(fixed) == 0)
-      return true;
-  for (const wchar_t* standard : {L"ByBlock", L"ByLayer", L"Global"})
-    if (name.iCompare(translate(standard)) == 0)
-      return true;
-  return false;
-}
-
 MeSettingsStorage::MeSettingsStorage()
 {
   IProfileSection* section = settingsSection();
@@ -142,7 +131,7 @@ void MeSettingsStorage::sampleObjectNames(OdArray<OdString>& names) const
     names.append(entry.second);
 }
 
-bool MeSettingsStorage::isReservedMaterialName(const OdString& name) const { return isReservedName(name); }
+bool MeSettingsStorage::isReservedMaterialName(const OdString& name) const { return me::isReservedMaterialName(name); }
 
 int MeSettingsStorage::projectionFromName(const wchar_t* name) const { return codeFromName(m_projectionNames, name, 4); }
 

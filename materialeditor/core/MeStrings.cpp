@@ -1,12 +1,9 @@
 #include "core/MeStrings.h"
 
 #include "core/MeModuleInstance.h"
+#include "core/MeSystem.h"
 
 #include <iterator>
-
-#ifdef _WIN32
-#include <windows.h>
-#endif
 
 namespace me
 {
@@ -47,16 +44,13 @@ const int* builtInStringIds(int& count)
 
 OdString loadString(int id)
 {
-#ifdef _WIN32
-  if (void* instance = moduleInstance())
+  void* instance = moduleInstance();
+  if (instance && system().loadString)
   {
-    // A zero length asks for a read-only pointer to the resource itself.
-    const wchar_t* text = nullptr;
-    const int length = LoadStringW(static_cast<HINSTANCE>(instance), UINT(id), reinterpret_cast<LPWSTR>(&text), 0);
-    if (length > 0 && text)
-      return OdString(text, std::size_t(length));
+    const OdString text = system().loadString(instance, id);
+    if (!text.isEmpty())
+      return text;
   }
-#endif
   return builtInString(id);
 }
 } // namespace me

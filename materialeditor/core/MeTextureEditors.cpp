@@ -1,6 +1,7 @@
 #include "core/MeTextureEditors.h"
 
 #include "core/IMeSettingsStorage.h"
+#include "core/MeChecks.h"
 #include "core/MeEditor.h"
 #include "core/MeHost.h"
 #include "core/MeServices.h"
@@ -23,12 +24,6 @@ double inverseRowLength(const OdGeMatrix3d& m, int row)
   const double x = m(row, 0), y = m(row, 1), z = m(row, 2);
   const double s = 1.0 / std::sqrt(x * x + y * y + z * z);
   return (s == 0.0 || std::isnan(s)) ? 1.0 : s;
-}
-
-void requireFinite(double value)
-{
-  if (!std::isfinite(value))
-    throw OdError(eInvalidInput, L"The value is not a finite number");
 }
 
 // The defaults of the settings when there is no settings service.

@@ -2,6 +2,8 @@
 
 #include "MeGsWindowDevice.h"
 
+#include "resources/MeResources.h"
+
 #include "core/MeHost.h"
 #include "framework/ModuleState.h"
 
@@ -11,11 +13,9 @@ namespace meui
 {
 namespace
 {
-constexpr WORD kDragCursorId = 104;
-
 UINT themeChangedMessage()
 {
-  static const UINT message = RegisterWindowMessageW(L"KTM_THEMECHAGED");
+  static const UINT message = RegisterWindowMessageW(HOST_MESSAGE_THEME_CHANGED);
   return message;
 }
 
@@ -36,7 +36,7 @@ const wchar_t* const MeGsViewer::kClassName = L"MeGsViewer";
 
 MeGsViewer::~MeGsViewer()
 {
-  // Here, not in the base: only now does WM_DESTROY still reach onDestroy.
+  // The window goes before the object, while WM_DESTROY still reaches onDestroy.
   destroy();
   releaseGraphics();
 }
@@ -50,8 +50,10 @@ bool MeGsViewer::attach(OdDbDatabase* database)
 {
   if (!database || !exists())
     return false;
-  const bool ownDc = m_dc == nullptr;
-  HDC dc = ownDc ? GetDC(hwnd()) : m_dc;
+  // A second attach keeps the DC of the first; a new one is kept only
+  // when the graphics objects are made.
+  win::ClientDc newDc = m_dc ? win::ClientDc() : win::ClientDc(hwnd());
+  HDC dc = m_dc ? m_dc.get() : newDc.get();
   if (!dc)
     return false;
 
@@ -64,38 +66,25 @@ bool MeGsViewer::attach(OdDbDatabase* database)
     {L"DiscardBackFaces", OdRxVariantValue(true)},
   };
   setup.background = windowBackground();
-  bool attached = false;
-  try
-  {
-    // The host's graphics module when it names one that loads, else the
-    // software renderer that presents into windows.
-    setup.moduleName = me::currentVectorizerModuleName();
-    attached = !setup.moduleName.isEmpty() && m_gs.attach(database, setup);
-    if (!attached)
-    {
-      registerWindowRenderer();
-      setup.moduleName = kMeGsWindowModuleName;
-      attached = m_gs.attach(database, setup);
-    }
-  }
-  catch (...)
-  {
-    if (ownDc)
-      ReleaseDC(hwnd(), dc);
-    throw;
-  }
+  // The host's graphics module when it names one that loads, else the
+  // software renderer that presents into windows.
+  setup.moduleName = me::currentVectorizerModuleName();
+  bool attached = !setup.moduleName.isEmpty() && m_gs.attach(database, setup);
   if (!attached)
   {
-    if (ownDc)
-      ReleaseDC(hwnd(), dc);
-    return false;
+    registerWindowRenderer();
+    setup.moduleName = kMeGsWindowModuleName;
+    attached = m_gs.attach(database, setup);
   }
+  if (!attached)
+    return false;
 
-  m_dc = dc;
+  if (newDc)
+    m_dc = std::move(newDc);
   m_database = database;
   if (!m_dragCursor)
-    m_dragCursor = static_cast<HCURSOR>(LoadImageW(fw::resourceHandle(), MAKEINTRESOURCEW(kDragCursorId), IMAGE_CURSOR, 0, 0,
-                                                   LR_DEFAULTSIZE));
+    m_dragCursor.attach(static_cast<HCURSOR>(
+      LoadImageW(fw::resourceHandle(), MAKEINTRESOURCEW(IDC_ORBIT), IMAGE_CURSOR, 0, 0, LR_DEFAULTSIZE)));
   m_arrow = systemArrow();
 
   const RECT client = clientRect();
@@ -189,7 +178,7 @@ void MeGsViewer::beginDrag(POINT point)
   m_last = point;
   SetCapture(hwnd());
   // Before attach neither cursor is loaded: the arrow stays.
-  SetCursor(m_dragCursor ? m_dragCursor : systemArrow());
+  SetCursor(m_dragCursor ? m_dragCursor.get() : systemArrow());
 }
 
 void MeGsViewer::endDrag()
@@ -236,13 +225,9 @@ void MeGsViewer::releaseGraphics()
 {
   m_dragging = false;
   m_gs.releaseViews();
-  if (m_dragCursor)
-    DestroyCursor(m_dragCursor);
-  m_dragCursor = nullptr;
+  m_dragCursor.reset();
   m_gs.releaseContext();
-  if (m_dc)
-    ReleaseDC(hwnd(), m_dc);
-  m_dc = nullptr;
+  m_dc.reset();
   m_gs.releaseDevice();
   m_database = nullptr;
 }
@@ -253,8 +238,12 @@ HBITMAP MeGsViewer::renderToBitmap(int)
   const int width = client.right - client.left, height = client.bottom - client.top;
   if (!exists() || width < 1 || height < 1)
     return nullptr;
-  HDC windowDc = m_dc ? m_dc : GetDC(hwnd());
-  HDC memory = CreateCompatibleDC(windowDc);
+  // The window's own DC once attached, else one borrowed for the call.
+  const win::ClientDc borrowed = m_dc ? win::ClientDc() : win::ClientDc(hwnd());
+  HDC windowDc = m_dc ? m_dc.get() : borrowed.get();
+  const win::MemoryDc memory(CreateCompatibleDC(windowDc));
+  if (!memory)
+    return nullptr;
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof info.bmiHeader;
   info.bmiHeader.biWidth = width;
@@ -263,26 +252,22 @@ HBITMAP MeGsViewer::renderToBitmap(int)
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  HBITMAP bitmap = memory ? CreateDIBSection(windowDc, &info, DIB_RGB_COLORS, &bits, nullptr, 0) : nullptr;
-  if (bitmap)
+  win::Bitmap bitmap(CreateDIBSection(windowDc, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  if (!bitmap)
+    return nullptr;
   {
-    HGDIOBJ previous = SelectObject(memory, bitmap);
+    const win::SelectedObject selected(memory.get(), bitmap.get());
     bool drawn = false;
     if (isAttached())
     {
       OdGiRasterImagePtr snapshot;
       m_gs.helper()->getSnapShot(snapshot, OdGsDCRect(0, width, height, 0));
-      drawn = !snapshot.isNull() && drawImage(memory, *snapshot, RECT{0, 0, width, height});
+      drawn = !snapshot.isNull() && drawImage(memory.get(), *snapshot, RECT{0, 0, width, height});
     }
     if (!drawn)
-      PrintWindow(hwnd(), memory, PW_CLIENTONLY);
+      PrintWindow(hwnd(), memory.get(), PW_CLIENTONLY);
     GdiFlush();
-    SelectObject(memory, previous);
   }
-  if (memory)
-    DeleteDC(memory);
-  if (windowDc != m_dc)
-    ReleaseDC(hwnd(), windowDc);
-  return bitmap;
+  return bitmap.detach();
 }
 } // namespace meui

@@ -19,7 +19,10 @@
 #include "MeGsPreview.h"
 #include "MeViewOrbit.h"
 
+#include "resources/MeResources.h"
 #include "framework/Wnd.h"
+#include "win32/Dc.h"
+#include "win32/Handles.h"
 
 namespace meui
 {
@@ -30,8 +33,8 @@ public:
   static constexpr double kWheelTowardUser = 0.95;
   static constexpr double kWheelAwayFromUser = 1.05;
   static const wchar_t* const kClassName;
-  static constexpr UINT kClassStyle = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS | CS_OWNDC;
-  static constexpr DWORD kStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
+  static constexpr UINT kClassStyle = ME_VIEWER_CLASS_STYLE;
+  static constexpr DWORD kStyle = ME_VIEWER_STYLE;
 
   MeGsViewer() = default;
   ~MeGsViewer() override;
@@ -77,9 +80,9 @@ private:
 
   MeGsPreview m_gs;
   OdDbDatabase* m_database = nullptr;
-  HDC m_dc = nullptr;              // the window's own DC, from attach to destroy
-  HCURSOR m_dragCursor = nullptr;  // owned: loaded from the module's resources
-  HCURSOR m_arrow = nullptr;       // shared system cursor
+  win::ClientDc m_dc;             // the window's own DC, from attach to destroy
+  win::Cursor m_dragCursor;       // loaded from the module's resources
+  HCURSOR m_arrow = nullptr;      // shared system cursor: not ours to destroy
   bool m_dragging = false;
   POINT m_last{};
   MeViewOrbit m_orbit;

@@ -1,5 +1,7 @@
 #include "MeGsWindowDevice.h"
 
+#include "win32/Dc.h"
+
 #include <vector>
 
 namespace meui
@@ -73,9 +75,8 @@ void MeGsWindowDevice::present()
   HWND window = reinterpret_cast<HWND>(windowHandle());
   if (!window || !IsWindow(window))
     return;
-  HDC dc = GetDC(window);
-  presentTo(dc);
-  ReleaseDC(window, dc);
+  const win::ClientDc dc(window);
+  presentTo(dc.get());
 }
 
 OdGsDevicePtr MeGsWindowModule::createDevice() { return OdGsDevicePtr(new MeGsWindowDevice(this)); }

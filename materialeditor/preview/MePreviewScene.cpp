@@ -152,7 +152,7 @@ OdDbObjectId MePreviewScene::copyMaterial(const OdDbObjectId& source)
     existing = nullptr;
     // The standard materials refuse to go; the whole dictionary goes
     // instead, and they with it.
-    if (erased == eCannotBeErasedByCaller && me::isReservedName(name))
+    if (erased == eCannotBeErasedByCaller && me::isReservedMaterialName(name))
     {
       dictionary->erase();
       dictionary = nullptr;
@@ -181,7 +181,7 @@ void MePreviewScene::keepOnlyMaterial(const OdString& name)
     if (material.isNull())
       continue;
     const OdString other = material->name();
-    if (other.iCompare(name) == 0 || me::isReservedName(other))
+    if (other.iCompare(name) == 0 || me::isReservedMaterialName(other))
       continue;
     material->upgradeOpen();
     material->erase();

@@ -20,11 +20,6 @@ namespace
 std::unique_ptr<MeUiMaterialBrowserPalette> g_unowned;
 MeUiMaterialBrowserPalette* g_palette = nullptr;
 
-constexpr DWORD kPaneStyle = 0x50400000;
-constexpr UINT kPaneId = 46;
-constexpr DWORD kAllSides = 0xF000;
-constexpr DWORD kListStyle = 0x50010304;
-
 // The name a list item shows: reserved names in their translated form.
 OdString displayName(const OdString& name)
 {
@@ -45,18 +40,19 @@ MeUiMaterialBrowserPalette* browserPalette(bool create)
 
 MeUiMaterialBrowserPalette::~MeUiMaterialBrowserPalette()
 {
+  // The window goes first, while its destroy handler still runs (the pane
+  // leaves the host's dock) and before m_shown, which the list items point into.
+  destroy();
   if (me::IMeManager* manager = me::managerService())
     manager->removeReactor(this);
   if (g_palette == this)
     g_palette = nullptr;
-  // The list items hold references into m_shown: the window goes first.
-  destroy();
 }
 
 bool MeUiMaterialBrowserPalette::onCreate()
 {
   const RECT area{0, 0, 10, 10};
-  m_list = CreateWindowExW(0, WC_LISTVIEWW, L"", kListStyle, area.left, area.top, area.right, area.bottom, hwnd(),
+  m_list = CreateWindowExW(0, WC_LISTVIEWW, L"", ME_MATERIALS_LIST_STYLE, area.left, area.top, area.right, area.bottom, hwnd(),
                            reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kListId)), fw::moduleInstance(), nullptr);
   if (!m_list)
     return false;
@@ -194,9 +190,10 @@ void toggleMaterialsBrowser()
   {
     const OdString title = me::loadString(me::kStrMaterialsBrowser);
     const RECT empty{0, 0, 0, 0};
-    if (palette->createPane(title.c_str(), static_cast<HWND>(me::hostMainWindow()), kPaneStyle, empty, kPaneId))
+    if (palette->createPane(title.c_str(), static_cast<HWND>(me::hostMainWindow()), ME_PALETTE_STYLE, empty,
+                          IDC_PALETTE_PANE))
     {
-      palette->EnableDocking(kAllSides);
+      palette->EnableDocking(kHostDockAnySide);
       palette->RestoreControlBar(kHostDockLeft);
       if (me::appServices()->registerService(me::kMaterialsBrowserService, palette) && g_unowned.get() == palette)
         g_unowned.release();

@@ -4,6 +4,7 @@
 #include "core/IMeManager.h"
 #include "core/MeServices.h"
 #include "framework/DockablePane.h"
+#include "resources/MeResources.h"
 
 #include <list>
 
@@ -12,7 +13,7 @@ namespace meui
 class MeUiMaterialBrowserPalette : public fw::hostUiPaletteSet, public me::IMeManagerReactor, public me::IMeServiceItem
 {
 public:
-  static constexpr UINT kListId = 1001;
+  static constexpr UINT kListId = IDC_MATERIALS_LIST;
 
   MeUiMaterialBrowserPalette() = default;
   ~MeUiMaterialBrowserPalette() override;

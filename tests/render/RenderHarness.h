@@ -3,6 +3,8 @@
 
 #include "MeSampleGeometry.h"
 
+#include "common/TestDrawing.h"
+
 #include "od/DbDatabase.h"
 #include "od/DbDictionary.h"
 #include "od/DbGsManager.h"
@@ -93,11 +95,7 @@ public:
 
   OdDbObjectId addMaterial(const OdString& name, const std::function<void(OdDbMaterial&)>& setup)
   {
-    OdDbMaterialPtr material = OdDbMaterial::createObject();
-    material->setName(name);
-    setup(*material);
-    OdDbDictionaryPtr dict = m_db->getMaterialDictionaryId(true).safeOpenObject(OdDb::kForWrite);
-    return dict->setAt(name, material);
+    return ::addMaterial(m_db.get(), name, setup);
   }
 
   OdDbObjectId add(OdDbEntity* entity, const OdDbObjectId& material = OdDbObjectId())

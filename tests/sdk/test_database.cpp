@@ -1,10 +1,10 @@
 #include "od/OdSdk.h"
 
+#include "common/TestDrawing.h"
 #include "common/od_print.h"
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -31,27 +31,6 @@ private:
       events.push_back(std::string(what) + " " + material->name().toUtf8());
   }
 };
-
-OdDbObjectId addMaterial(OdDbDatabase* db, const OdString& name)
-{
-  OdDbDictionaryPtr dictionary = db->getMaterialDictionaryId().safeOpenObject(OdDb::kForWrite);
-  OdDbMaterialPtr material = OdDbMaterial::createObject();
-  material->setName(name);
-  return dictionary->setAt(name, material);
-}
-
-OdResult codeOf(const std::function<void()>& action)
-{
-  try
-  {
-    action();
-  }
-  catch (const OdError& e)
-  {
-    return e.code();
-  }
-  return eOk;
-}
 } // namespace
 
 TEST(Database, DefaultContents)
@@ -131,12 +110,12 @@ TEST(Database, ReactorMayRemoveItselfWhileTold)
 TEST(Database, BadIdsGiveDefinedErrors)
 {
   OdDbDatabasePtr db = odCreateDatabase();
-  EXPECT_EQ(codeOf([] { OdDbObjectId().safeOpenObject(); }), eNullObjectId);
+  EXPECT_EQ(errorCode([] { OdDbObjectId().safeOpenObject(); }), eNullObjectId);
   EXPECT_TRUE(OdDbObjectId().openObject().isNull());
 
   const OdDbObjectId id = addMaterial(db, L"Gone");
   id.safeOpenObject(OdDb::kForWrite)->erase();
-  EXPECT_EQ(codeOf([&] { id.safeOpenObject(); }), eWasErased);
+  EXPECT_EQ(errorCode([&] { id.safeOpenObject(); }), eWasErased);
   EXPECT_TRUE(id.openObject().isNull());
   EXPECT_FALSE(id.openObject(OdDb::kForRead, true).isNull());
 
@@ -145,7 +124,7 @@ TEST(Database, BadIdsGiveDefinedErrors)
   db = nullptr;
   EXPECT_FALSE(model.isValid());
   EXPECT_EQ(model.database(), nullptr);
-  EXPECT_EQ(codeOf([&] { model.safeOpenObject(); }), eNoDatabase);
+  EXPECT_EQ(errorCode([&] { model.safeOpenObject(); }), eNoDatabase);
 }
 
 TEST(Database, SecondOpenForWriteIsRefusedUntilTheFirstCloses)
@@ -154,10 +133,10 @@ TEST(Database, SecondOpenForWriteIsRefusedUntilTheFirstCloses)
   const OdDbObjectId id = addMaterial(db, L"Busy");
   {
     OdDbObjectPtr writer = id.safeOpenObject(OdDb::kForWrite);
-    EXPECT_EQ(codeOf([&] { id.safeOpenObject(OdDb::kForWrite); }), eWasOpenedForWrite);
+    EXPECT_EQ(errorCode([&] { id.safeOpenObject(OdDb::kForWrite); }), eWasOpenedForWrite);
     // Reading while it is open for write is fine.
     EXPECT_FALSE(id.openObject(OdDb::kForRead).isNull());
-    EXPECT_EQ(codeOf([&] { id.safeOpenObject(OdDb::kForWrite); }), eWasOpenedForWrite);
+    EXPECT_EQ(errorCode([&] { id.safeOpenObject(OdDb::kForWrite); }), eWasOpenedForWrite);
   }
   EXPECT_FALSE(id.openObject(OdDb::kForWrite).isNull());
 }
@@ -167,12 +146,12 @@ TEST(Database, WritesNeedAnOpenForWrite)
   OdDbDatabasePtr db = odCreateDatabase();
   const OdDbObjectId id = addMaterial(db, L"ReadOnly");
   OdDbMaterialPtr material = id.safeOpenObject(OdDb::kForRead);
-  EXPECT_EQ(codeOf([&] { material->setReflectivity(1.0); }), eNotOpenForWrite);
-  EXPECT_EQ(codeOf([&] { material->erase(); }), eNotOpenForWrite);
+  EXPECT_EQ(errorCode([&] { material->setReflectivity(1.0); }), eNotOpenForWrite);
+  EXPECT_EQ(errorCode([&] { material->erase(); }), eNotOpenForWrite);
   material->upgradeOpen();
   material->setReflectivity(1.0);
   material->downgradeOpen();
-  EXPECT_EQ(codeOf([&] { material->setReflectivity(2.0); }), eNotOpenForWrite);
+  EXPECT_EQ(errorCode([&] { material->setReflectivity(2.0); }), eNotOpenForWrite);
   EXPECT_EQ(material->reflectivity(), 1.0);
 }
 
@@ -213,10 +192,10 @@ TEST(Dictionary, SortedCaseInsensitiveKeysAndRefusedDuplicates)
 
   OdDbMaterialPtr duplicate = OdDbMaterial::createObject();
   duplicate->setName(L"BRASS");
-  EXPECT_EQ(codeOf([&] { dictionary->setAt(L"BRASS", duplicate); }), eDuplicateKey);
+  EXPECT_EQ(errorCode([&] { dictionary->setAt(L"BRASS", duplicate); }), eDuplicateKey);
   EXPECT_FALSE(duplicate->isDBRO()) << "a refused object must stay out of the database";
   EXPECT_EQ(dictionary->numEntries(), 7u);
-  EXPECT_EQ(codeOf([&] { dictionary->setAt(L"", duplicate); }), eInvalidInput);
+  EXPECT_EQ(errorCode([&] { dictionary->setAt(L"", duplicate); }), eInvalidInput);
 }
 
 TEST(Dictionary, ErasedEntriesAreSkippedAndTheirKeysFreed)
@@ -240,7 +219,7 @@ TEST(Dictionary, RenamingAMaterialRenamesItsKey)
   addMaterial(db, L"Iron");
   OdDbMaterialPtr material = steel.safeOpenObject(OdDb::kForWrite);
   material->setName(L"Stainless");
-  EXPECT_EQ(codeOf([&] { material->setName(L"IRON"); }), eDuplicateKey);
+  EXPECT_EQ(errorCode([&] { material->setName(L"IRON"); }), eDuplicateKey);
   EXPECT_EQ(material->name(), OdString(L"Stainless"));
   material = nullptr;
   OdDbDictionaryPtr dictionary = db->getMaterialDictionaryId().safeOpenObject();
@@ -275,9 +254,9 @@ TEST(SymbolTables, NamesAreUniqueWithoutCaseAndIteratorsSkipErased)
   walls = nullptr;
   OdDbLayerTableRecordPtr again = OdDbLayerTableRecord::createObject();
   again->setName(L"WALLS");
-  EXPECT_EQ(codeOf([&] { layers->add(again); }), eDuplicateKey);
-  EXPECT_EQ(codeOf([&] { layers->add(OdDbLayerTableRecord::createObject()); }), eInvalidInput);
-  EXPECT_EQ(codeOf([&] { layers->add(OdDbBlockTableRecord::createObject()); }), eNotThatKindOfClass);
+  EXPECT_EQ(errorCode([&] { layers->add(again); }), eDuplicateKey);
+  EXPECT_EQ(errorCode([&] { layers->add(OdDbLayerTableRecord::createObject()); }), eInvalidInput);
+  EXPECT_EQ(errorCode([&] { layers->add(OdDbBlockTableRecord::createObject()); }), eNotThatKindOfClass);
 
   wallsId.safeOpenObject(OdDb::kForWrite)->erase();
   int live = 0, all = 0;
@@ -393,8 +372,8 @@ TEST(RunTimeClasses, RegistrationByNameAndRemoval)
   EXPECT_EQ(odrxFindClass(L"TestReactorClass"), cls);
   EXPECT_TRUE(cls->isDerivedFrom(OdRxObject::desc()));
   EXPECT_FALSE(cls->isDerivedFrom(OdDbObject::desc()));
-  EXPECT_EQ(codeOf([] { newOdRxClass(L"TestReactorClass", nullptr); }), eDuplicateKey);
-  EXPECT_EQ(codeOf([&] { cls->create(); }), eNotApplicable);
+  EXPECT_EQ(errorCode([] { newOdRxClass(L"TestReactorClass", nullptr); }), eDuplicateKey);
+  EXPECT_EQ(errorCode([&] { cls->create(); }), eNotApplicable);
   deleteOdRxClass(cls);
   EXPECT_EQ(odrxFindClass(L"TestReactorClass"), nullptr);
   EXPECT_EQ(odrxFindClass(L"OdDbMaterial"), OdDbMaterial::desc());

@@ -1,5 +1,6 @@
 #include "od/OdSdk.h"
 
+#include "common/TestDrawing.h"
 #include "common/od_print.h"
 
 #include <gtest/gtest.h>
@@ -31,13 +32,9 @@ MaterialMap marbleMap(double spacing)
   return map;
 }
 
-OdDbObjectId addMaterial(OdDbDatabase* db, const OdString& name, const MaterialMap& diffuse = MaterialMap())
+OdDbObjectId addColouredMaterial(OdDbDatabase* db, const OdString& name, const MaterialMap& diffuse = MaterialMap())
 {
-  OdDbDictionaryPtr dictionary = db->getMaterialDictionaryId().safeOpenObject(OdDb::kForWrite);
-  OdDbMaterialPtr material = OdDbMaterial::createObject();
-  material->setName(name);
-  material->setDiffuse(byColor(10, 20, 30), diffuse);
-  return dictionary->setAt(name, material);
+  return addMaterial(db, name, [&](OdDbMaterial& m) { m.setDiffuse(byColor(10, 20, 30), diffuse); });
 }
 } // namespace
 
@@ -147,7 +144,7 @@ TEST(Textures, KindsAndWrongClassConversion)
 TEST(Cloning, ObjectCloneIsAnUnattachedCopy)
 {
   OdDbDatabasePtr db = odCreateDatabase();
-  const OdDbObjectId steel = addMaterial(db, L"Steel", marbleMap(2.0));
+  const OdDbObjectId steel = addColouredMaterial(db, L"Steel", marbleMap(2.0));
   OdDbMaterialPtr copy = steel.safeOpenObject()->clone();
   EXPECT_FALSE(copy->isDBRO());
   EXPECT_EQ(copy->name(), OdString(L"Steel"));
@@ -163,7 +160,7 @@ TEST(Cloning, MarbleMaterialKeepsItsValuesInAnotherDatabase)
   OdDbDatabasePtr source = odCreateDatabase();
   OdDbDatabasePtr target = odCreateDatabase();
   const MaterialMap original = marbleMap(0.5);
-  const OdDbObjectId id = addMaterial(source, L"Carrara", original);
+  const OdDbObjectId id = addColouredMaterial(source, L"Carrara", original);
 
   OdDbIdMappingPtr mapping = OdDbIdMapping::createObject();
   target->wblockCloneObjects({id}, target->getMaterialDictionaryId(), *mapping, OdDb::kDrcReplace);
@@ -195,8 +192,8 @@ TEST(Cloning, ReplaceAndIgnoreOfADuplicateKey)
 {
   OdDbDatabasePtr source = odCreateDatabase();
   OdDbDatabasePtr target = odCreateDatabase();
-  const OdDbObjectId src = addMaterial(source, L"Paint", marbleMap(3.0));
-  const OdDbObjectId old = addMaterial(target, L"PAINT");
+  const OdDbObjectId src = addColouredMaterial(source, L"Paint", marbleMap(3.0));
+  const OdDbObjectId old = addColouredMaterial(target, L"PAINT");
 
   OdDbIdMappingPtr keep = OdDbIdMapping::createObject();
   target->wblockCloneObjects({src}, target->getMaterialDictionaryId(), *keep, OdDb::kDrcIgnore);
@@ -234,9 +231,9 @@ TEST(Cloning, EntitiesIntoAnotherDatabaseFindTheirMaterialByName)
 {
   OdDbDatabasePtr source = odCreateDatabase();
   OdDbDatabasePtr target = odCreateDatabase();
-  const OdDbObjectId srcSteel = addMaterial(source, L"Steel");
-  const OdDbObjectId dstSteel = addMaterial(target, L"steel");
-  const OdDbObjectId srcOnly = addMaterial(source, L"Rare");
+  const OdDbObjectId srcSteel = addColouredMaterial(source, L"Steel");
+  const OdDbObjectId dstSteel = addColouredMaterial(target, L"steel");
+  const OdDbObjectId srcOnly = addColouredMaterial(source, L"Rare");
 
   OdDbBlockTableRecordPtr model = source->getModelSpaceId().safeOpenObject(OdDb::kForWrite);
   OdDbObjectIdArray ids;
@@ -261,7 +258,7 @@ TEST(Cloning, EntitiesIntoAnotherDatabaseFindTheirMaterialByName)
 TEST(Cloning, DeepCloneWithinTheDatabaseRefusesATakenKey)
 {
   OdDbDatabasePtr db = odCreateDatabase();
-  const OdDbObjectId steel = addMaterial(db, L"Steel");
+  const OdDbObjectId steel = addColouredMaterial(db, L"Steel");
   OdDbIdMappingPtr mapping = OdDbIdMapping::createObject();
   try
   {

@@ -3,21 +3,20 @@
 #include <windows.h>
 
 #include "smoke_app.h"
+#include "win32/Dc.h"
 
 namespace {
 
 LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(hwnd, &ps);
+      const win::PaintDc dc(hwnd);
       wchar_t text[256];
       if (LoadStringW(GetModuleHandleW(nullptr), IDS_SMOKE_TEXT, text, 256) == 0)
         lstrcpyW(text, L"(string resource missing)");
       RECT rc;
       GetClientRect(hwnd, &rc);
-      DrawTextW(dc, text, -1, &rc, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-      EndPaint(hwnd, &ps);
+      DrawTextW(dc.get(), text, -1, &rc, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
       return 0;
     }
     case WM_DESTROY:

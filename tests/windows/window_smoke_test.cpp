@@ -1,10 +1,15 @@
 // Proves that the Wine harness gives tests real Win32 windows: a top-level window
 // is painted through the message loop, GDI output reaches the display, and the
 // common controls work.
+#include "win32/Dc.h"
+#include "win32/Handles.h"
+
 #include <windows.h>
 #include <commctrl.h>
 
 #include <gtest/gtest.h>
+
+#include "common/MessagePump.h"
 
 #include <string>
 
@@ -25,14 +30,11 @@ LRESULT CALLBACK SmokeWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       break;
     }
     case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(hwnd, &ps);
+      const win::PaintDc dc(hwnd);
       RECT rc;
       GetClientRect(hwnd, &rc);
-      HBRUSH brush = CreateSolidBrush(kPaintColour);
-      FillRect(dc, &rc, brush);
-      DeleteObject(brush);
-      EndPaint(hwnd, &ps);
+      const win::Brush brush(CreateSolidBrush(kPaintColour));
+      FillRect(dc.get(), &rc, brush.get());
       if (auto* log = reinterpret_cast<PaintLog*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA)))
         ++log->paints;
       return 0;
@@ -54,35 +56,17 @@ class WindowTest : public ::testing::Test {
   }
 
   void TearDown() override {
-    if (m_hwnd) DestroyWindow(m_hwnd);
+    m_hwnd.reset();
     UnregisterClassW(kClassName, GetModuleHandleW(nullptr));
   }
 
   HWND CreateTopLevel(PaintLog* log) {
-    m_hwnd = CreateWindowExW(0, kClassName, L"smoke", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                             40, 40, 320, 240, nullptr, nullptr, GetModuleHandleW(nullptr), log);
-    return m_hwnd;
+    m_hwnd.attach(CreateWindowExW(0, kClassName, L"smoke", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                                  40, 40, 320, 240, nullptr, nullptr, GetModuleHandleW(nullptr), log));
+    return m_hwnd.get();
   }
 
-  // Dispatches messages until done() holds or the time runs out; a hung display
-  // must fail the test, not the ctest timeout.
-  template <typename Done>
-  static bool PumpUntil(Done done, DWORD timeout_ms = 10000) {
-    const ULONGLONG deadline = GetTickCount64() + timeout_ms;
-    while (!done()) {
-      if (GetTickCount64() > deadline) return false;
-      MSG msg;
-      while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-      }
-      if (done()) break;
-      MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
-    }
-    return true;
-  }
-
-  HWND m_hwnd = nullptr;
+  win::Window m_hwnd;
 };
 
 TEST_F(WindowTest, PaintArrivesThroughMessageLoopAndReachesTheScreen) {
@@ -91,20 +75,18 @@ TEST_F(WindowTest, PaintArrivesThroughMessageLoopAndReachesTheScreen) {
   ASSERT_NE(hwnd, nullptr) << "CreateWindowExW failed: " << GetLastError();
   EXPECT_TRUE(IsWindowVisible(hwnd));
 
-  ASSERT_TRUE(PumpUntil([&] { return log.paints > 0; })) << "no WM_PAINT arrived";
+  ASSERT_TRUE(pumpUntil([&] { return log.paints > 0; })) << "no WM_PAINT arrived";
 
   // A second invalidation must paint again, through the queue, not synchronously.
   const int before = log.paints;
   InvalidateRect(hwnd, nullptr, TRUE);
   EXPECT_EQ(log.paints, before);
-  ASSERT_TRUE(PumpUntil([&] { return log.paints > before; })) << "invalidation not repainted";
+  ASSERT_TRUE(pumpUntil([&] { return log.paints > before; })) << "invalidation not repainted";
 
   // Read the pixel back from the window: fails if drawing never reaches the X server.
-  HDC dc = GetDC(hwnd);
-  ASSERT_NE(dc, nullptr);
-  const COLORREF centre = GetPixel(dc, 160, 100);
-  ReleaseDC(hwnd, dc);
-  EXPECT_EQ(centre, kPaintColour);
+  const win::ClientDc dc(hwnd);
+  ASSERT_TRUE(dc);
+  EXPECT_EQ(GetPixel(dc.get(), 160, 100), kPaintColour);
 }
 
 TEST_F(WindowTest, PostedMessagesArriveInOrder) {
@@ -165,7 +147,7 @@ TEST_F(WindowTest, ListViewChildHoldsItemsAndColumns) {
   ASSERT_TRUE(SendMessageW(list, LVM_DELETEITEM, 0, 0));
   EXPECT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 2);
 
-  EXPECT_TRUE(PumpUntil([&] { return log.paints > 0; }));
+  EXPECT_TRUE(pumpUntil([&] { return log.paints > 0; }));
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 #include "framework/DockablePane.h"
 
 #include "host/HostDocking.h"
+#include "win32/Dc.h"
+#include "win32/Handles.h"
 
 namespace fw
 {
@@ -67,15 +69,15 @@ void CDockablePane::onPaint(HDC dc, const RECT&)
   const RECT button = closeButtonRect();
   if (m_closeHot)
     FillRect(dc, &button, GetSysColorBrush(COLOR_BTNSHADOW));
-  HPEN pen = CreatePen(PS_SOLID, 2, GetSysColor(COLOR_INACTIVECAPTIONTEXT));
-  HGDIOBJ old = SelectObject(dc, pen);
-  const int m = 7;
-  MoveToEx(dc, button.left + m, button.top + m, nullptr);
-  LineTo(dc, button.right - m, button.bottom - m);
-  MoveToEx(dc, button.right - m, button.top + m, nullptr);
-  LineTo(dc, button.left + m, button.bottom - m);
-  SelectObject(dc, old);
-  DeleteObject(pen);
+  const win::Pen pen(CreatePen(PS_SOLID, 2, GetSysColor(COLOR_INACTIVECAPTIONTEXT)));
+  {
+    const win::SelectedObject selected(dc, pen.get());
+    const int m = 7;
+    MoveToEx(dc, button.left + m, button.top + m, nullptr);
+    LineTo(dc, button.right - m, button.bottom - m);
+    MoveToEx(dc, button.right - m, button.top + m, nullptr);
+    LineTo(dc, button.left + m, button.bottom - m);
+  }
   RestoreDC(dc, saved);
 }
 
@@ -132,13 +134,6 @@ LRESULT CDockablePane::windowProc(UINT message, WPARAM wParam, LPARAM lParam)
     break;
   }
   return CWnd::windowProc(message, wParam, lParam);
-}
-
-hostUiPaletteSet::~hostUiPaletteSet()
-{
-  if (m_docked && hwnd())
-    if (auto remove = docbar<HostDockRemovePaneFn>(HOST_EXPORT_DOCK_REMOVE))
-      remove(hwnd());
 }
 
 void hostUiPaletteSet::EnableDocking(DWORD sides)

@@ -2,9 +2,25 @@
 
 #include "framework/ModuleState.h"
 
+#include "win32/Dc.h"
+
+#include <cassert>
+
 namespace fw
 {
-CWnd::~CWnd() { destroy(); }
+CWnd::~CWnd()
+{
+  // Here the derived parts are gone, and WM_DESTROY would reach only the
+  // base's handlers: the class that owns the window destroys it first.
+  assert(!exists() && "a window must be destroyed before its CWnd object");
+  if (exists())
+  {
+    // Release builds: the window goes without calling into this object.
+    SetWindowLongPtrW(m_hWnd, GWLP_USERDATA, 0);
+    DestroyWindow(m_hWnd);
+  }
+  m_hWnd = nullptr;
+}
 
 bool CWnd::create(const wchar_t* className, const wchar_t* title, DWORD style, DWORD exStyle, const RECT& rect, HWND parent,
                   UINT id, UINT classStyle)
@@ -78,10 +94,8 @@ LRESULT CWnd::windowProc(UINT message, WPARAM wParam, LPARAM lParam)
   case WM_PAINT:
     if (hasOwnPaint())
     {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(m_hWnd, &ps);
-      onPaint(dc, ps.rcPaint);
-      EndPaint(m_hWnd, &ps);
+      win::PaintDc paint(m_hWnd);
+      onPaint(paint.get(), paint.area());
       return 0;
     }
     break;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "common/TempDir.h"
+#include "common/TestDrawing.h"
 #include "common/TestHost.h"
 #include "common/od_print.h"
 #include "core/IMeEditor.h"
@@ -54,20 +55,6 @@ inline MaterialMap proceduralMap(const OdGiMaterialTexturePtr& texture)
   return map;
 }
 
-// The result code of the SDK error the call raises, or eOk.
-inline int errorCode(const std::function<void()>& call)
-{
-  try
-  {
-    call();
-  }
-  catch (const OdError& error)
-  {
-    return error.code();
-  }
-  return eOk;
-}
-
 inline void expectWrongClass(const std::function<void()>& call, const OdRxClass* found, const OdRxClass* expected)
 {
   try
@@ -96,12 +83,7 @@ protected:
   // A material of the current drawing, set up while still open for write.
   OdDbObjectId addMaterial(const OdString& name, const std::function<void(OdDbMaterial&)>& setUp = nullptr)
   {
-    OdDbDictionaryPtr dictionary = db->getMaterialDictionaryId().safeOpenObject(OdDb::kForWrite);
-    OdDbMaterialPtr material = OdDbMaterial::createObject();
-    material->setName(name);
-    if (setUp)
-      setUp(*material);
-    return dictionary->setAt(name, material);
+    return ::addMaterial(db, name, setUp);
   }
   OdDbMaterialPtr read(const OdDbObjectId& id) { return OdDbMaterialPtr(id.safeOpenObject()); }
   MaterialMap diffuseMapOf(const OdDbObjectId& id)

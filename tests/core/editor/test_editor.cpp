@@ -246,6 +246,126 @@ TEST_F(EditorTest, TheEditedMapIsWrittenOnlyWhileItIsBeingEdited)
   editor->removeReactor(&reactor);
 }
 
+// Someone else holds the material open for write: each write is refused,
+// and the editor keeps reporting what the drawing holds, so that the next
+// write of the same channel does not store the refused value after all.
+TEST_F(EditorTest, ARefusedWriteLeavesTheCacheAsTheDrawingHoldsIt)
+{
+  const OdDbObjectId id = addMaterial(L"Brick", furnish);
+  editor->open(id);
+  RecordingReactor reactor;
+  editor->addReactor(&reactor);
+  OdCmColor ambientBefore;
+  editor->ambientColor(ambientBefore);
+  OdCmColor red, green;
+  red.setRGB(255, 0, 0);
+  green.setRGB(0, 255, 0);
+  {
+    OdDbObjectPtr held = id.safeOpenObject(OdDb::kForWrite);
+    EXPECT_EQ(errorCode([&] { editor->setDiffuseColor(red); }), eWasOpenedForWrite);
+    EXPECT_EQ(errorCode([&] { editor->setAmbientColor(red); }), eWasOpenedForWrite);
+    EXPECT_EQ(errorCode([&] { editor->setSpecularColor(red); }), eWasOpenedForWrite);
+    EXPECT_EQ(errorCode([&] { editor->setGlossiness(0.1); }), eWasOpenedForWrite);
+    EXPECT_EQ(errorCode([&] { editor->setBumpMapFile(L"refused.png"); }), eWasOpenedForWrite);
+  }
+  EXPECT_EQ(reactor.count(), 0u);
+
+  OdCmColor color;
+  editor->diffuseColor(color);
+  EXPECT_EQ(color.entityColor(), OdCmEntityColor(10, 20, 30));
+  editor->ambientColor(color);
+  EXPECT_EQ(color, ambientBefore);
+  editor->specularColor(color);
+  EXPECT_EQ(color.entityColor(), OdCmEntityColor(40, 50, 60));
+  EXPECT_TRUE(editor->isSpecularColorByColor());
+  EXPECT_EQ(editor->glossiness(), 0.7);
+  EXPECT_EQ(editor->bumpMapText(), OdString(L"bump.png"));
+
+  // The writes that carry those cached values along store the drawing's.
+  editor->setDiffuseMapFile(L"new.png");
+  MaterialColor stored;
+  MaterialMap map;
+  read(id)->diffuse(stored, map);
+  EXPECT_EQ(stored, byColor(10, 20, 30));
+  editor->setSpecularColor(green);
+  double gloss = 0.0;
+  read(id)->specular(stored, map, gloss);
+  EXPECT_EQ(gloss, 0.7);
+  editor->editBumpMap();
+  editor->commitEditedMap();
+  editor->endMapEditing();
+  read(id)->bump(map);
+  EXPECT_EQ(map.sourceFileName(), OdString(L"bump.png"));
+
+  // And a refused specular colour is not carried by the next glossiness.
+  {
+    OdDbObjectPtr held = id.safeOpenObject(OdDb::kForWrite);
+    EXPECT_EQ(errorCode([&] { editor->setSpecularColor(red); }), eWasOpenedForWrite);
+  }
+  editor->setGlossiness(0.3);
+  read(id)->specular(stored, map, gloss);
+  EXPECT_EQ(stored, byColor(0, 255, 0));
+  EXPECT_EQ(gloss, 0.3);
+  editor->removeReactor(&reactor);
+}
+
+// A map changed in place and then refused at its commit goes back to what the
+// drawing holds, in the very record that was handed out.
+TEST_F(EditorTest, ARefusedCommitPutsTheEditedMapBack)
+{
+  const OdDbObjectId id = addMaterial(L"Brick", furnish);
+  editor->open(id);
+  for (bool diffuse : {true, false})
+  {
+    SCOPED_TRACE(diffuse ? "diffuse" : "bump");
+    MaterialMap& map = diffuse ? editor->editDiffuseMap() : editor->editBumpMap();
+    const OdString original = map.sourceFileName();
+    map.setSourceFileName(L"edited.png");
+    map.setBlendFactor(0.25);
+    {
+      OdDbObjectPtr held = id.safeOpenObject(OdDb::kForWrite);
+      EXPECT_EQ(errorCode([&] { editor->commitEditedMap(); }), eWasOpenedForWrite);
+    }
+    EXPECT_EQ(map.sourceFileName(), original);
+    EXPECT_EQ(map.blendFactor(), 1.0);
+    EXPECT_EQ(diffuse ? editor->diffuseMapText() : editor->bumpMapText(), original);
+
+    // Nothing refused comes back with the next write of the channel.
+    OdCmColor red;
+    red.setRGB(255, 0, 0);
+    editor->setDiffuseColor(red);
+    editor->commitEditedMap();
+    MaterialMap stored;
+    if (diffuse)
+      stored = diffuseMapOf(id);
+    else
+      read(id)->bump(stored);
+    EXPECT_EQ(stored.sourceFileName(), original);
+    EXPECT_EQ(stored.blendFactor(), 1.0);
+    editor->endMapEditing();
+  }
+}
+
+// Without an edited map the commit still opens the material, so that a
+// material erased meanwhile is reported as for the other kinds.
+TEST_F(EditorTest, ACommitWithoutAnEditedMapStillReportsAnErasedMaterial)
+{
+  const OdDbObjectId id = addMaterial(L"Brick", furnish);
+  editor->open(id);
+  RecordingReactor reactor;
+  editor->addReactor(&reactor);
+  editor->commitEditedMap();
+  EXPECT_EQ(reactor.count(), 0u);
+  {
+    OdDbObjectPtr held = id.safeOpenObject(OdDb::kForWrite);
+    EXPECT_EQ(errorCode([&] { editor->commitEditedMap(); }), eWasOpenedForWrite);
+  }
+  OdDbObjectPtr(id.safeOpenObject(OdDb::kForWrite))->erase();
+  EXPECT_EQ(errorCode([&] { editor->commitEditedMap(); }), eWasErased);
+  EXPECT_EQ(reactor.count(), 0u);
+  editor->removeReactor(&reactor);
+}
+
 TEST_F(EditorTest, MapsAreNamedAndFoundByKind)
 {
   MaterialMap scene;

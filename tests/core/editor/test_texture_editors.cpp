@@ -270,3 +270,25 @@ TEST_F(ProceduralTextureTest, ScreenColoursBecomeTrueColoursByColour)
   EXPECT_EQ(stone.color(), OdCmEntityColor(255, 0, 0));
   EXPECT_EQ(OdGiMarbleTexturePtr(storedTexture())->veinColor().color(), OdCmEntityColor(0x10, 0x20, 0x30));
 }
+
+// The material is held open for write elsewhere when a setter applies: the
+// texture goes back to what the drawing holds, and the editor, still on the
+// map's own texture object, writes its next change through.
+TEST_F(ProceduralTextureTest, ARefusedApplyPutsTheTextureBackAndTheEditorStaysOnIt)
+{
+  OdGiMarbleTexturePtr original = OdGiMarbleTexture::createObject();
+  original->setVeinSpacing(2.0);
+  MaterialMap& map = editMapWith(original);
+  me::MeMarbleProceduralTextureEditor marble(map);
+  {
+    OdDbObjectPtr held = id.safeOpenObject(OdDb::kForWrite);
+    EXPECT_EQ(errorCode([&] { marble.setVeinSpacing(5.0); }), eWasOpenedForWrite);
+  }
+  EXPECT_EQ(marble.veinSpacing(), 2.0);
+  EXPECT_EQ(map.texture().get(), marble.texture().get());
+
+  marble.setVeinWidth(0.5);
+  const OdGiMarbleTexturePtr stored = storedTexture();
+  EXPECT_EQ(stored->veinSpacing(), 2.0);
+  EXPECT_EQ(stored->veinWidth(), 0.5);
+}

@@ -1,6 +1,7 @@
 // Small drawings and a recording manager observer for the manager tests.
 #pragma once
 
+#include "common/TestDrawing.h"
 #include "common/TestHost.h"
 #include "common/od_print.h"
 #include "core/IMeManager.h"
@@ -12,14 +13,6 @@
 
 namespace mt
 {
-inline OdDbObjectId addMaterial(OdDbDatabase* db, const OdString& name)
-{
-  OdDbDictionaryPtr dictionary = db->getMaterialDictionaryId().safeOpenObject(OdDb::kForWrite);
-  OdDbMaterialPtr material = OdDbMaterial::createObject();
-  material->setName(name);
-  return dictionary->setAt(name, material);
-}
-
 inline OdDbObjectId addBlock(OdDbDatabase* db, const OdString& name)
 {
   OdDbBlockTablePtr blocks = db->getBlockTableId().safeOpenObject(OdDb::kForWrite);

@@ -3,11 +3,16 @@
 #include "core/IMeManager.h"
 #include "core/MeDocumentManagerReactor.h"
 #include "core/MeModule.h"
+#include "core/MeModuleInstance.h"
 #include "core/MeServices.h"
+#include "core/MeStrings.h"
+#include "core/MeSystem.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
+#include <vector>
 
 namespace
 {
@@ -139,4 +144,99 @@ TEST_F(ModuleTest, CommandRegistrationNeedsTheHostFactory)
 {
   host.removeExport(HOST_EXPORT_NEW_CMD_FACTORY);
   EXPECT_FALSE(me::registerBrowserCommand());
+}
+
+namespace
+{
+// A system beneath the module, as the Windows module installs one, that
+// records what it is asked.
+struct RecordingSystem
+{
+  static inline std::vector<std::string> calls;
+  static inline void* instance = nullptr;
+
+  static void* hostExport(me::HostLibrary, const char* name)
+  {
+    calls.push_back(std::string("export ") + name);
+    return nullptr;
+  }
+  static OdString loadString(void* from, int id)
+  {
+    instance = from;
+    return id == me::kStrMaterialsBrowser ? OdString(L"Materialien") : OdString();
+  }
+  static OdString moduleFileName(void* from)
+  {
+    instance = from;
+    return L"C:\\modules\\materialeditor.dll";
+  }
+  static HostMessageAnswer messageBox(void*, const OdString& text, const OdString&, HostMessageIcon, HostMessageButtons)
+  {
+    calls.push_back("message " + text.toUtf8());
+    return kHostAnswerYes;
+  }
+  static bool selectFileToOpen(void*, const OdString&, const OdString&, unsigned, OdString& path)
+  {
+    path = L"C:\\maps\\chosen.png";
+    return true;
+  }
+};
+
+class SystemTest : public ModuleTest
+{
+protected:
+  void SetUp() override
+  {
+    RecordingSystem::calls.clear();
+    me::setSystem(me::MeSystem{&RecordingSystem::hostExport, &RecordingSystem::loadString,
+                               &RecordingSystem::moduleFileName, &RecordingSystem::messageBox,
+                               &RecordingSystem::selectFileToOpen});
+  }
+  void TearDown() override
+  {
+    me::setSystem(me::MeSystem());
+    me::setModuleInstance(nullptr);
+    ModuleTest::TearDown();
+  }
+};
+} // namespace
+
+TEST_F(SystemTest, TheModulesResourcesComeFromTheSystemWithTheBuiltInTableBehind)
+{
+  EXPECT_EQ(me::loadString(me::kStrMaterialsBrowser), me::builtInString(me::kStrMaterialsBrowser)) << "no instance yet";
+  int instance = 0;
+  me::setModuleInstance(&instance);
+  EXPECT_EQ(me::loadString(me::kStrMaterialsBrowser), OdString(L"Materialien"));
+  EXPECT_EQ(RecordingSystem::instance, &instance);
+  EXPECT_EQ(me::loadString(me::kStrInvalidMaterial), me::builtInString(me::kStrInvalidMaterial)) << "missing resource";
+
+  OdRxModule* module = me::moduleObject(&instance);
+  EXPECT_EQ(module->moduleName(), OdString(L"C:\\modules\\materialeditor.dll"));
+  module->deleteModule();
+}
+
+TEST_F(SystemTest, TheSystemAnswersOnlyWhereTheHostGivesNothing)
+{
+  // The host's lookup and dialogs win while it has them.
+  EXPECT_EQ(me::showMessage(L"asked", kHostIconQuestion, kHostButtonsYesNo), kHostAnswerNo);
+  EXPECT_EQ(host.messages.size(), 1u);
+  EXPECT_TRUE(RecordingSystem::calls.empty());
+
+  host.removeExport(HOST_EXPORT_MESSAGE_BOX);
+  host.removeExport(HOST_EXPORT_SELECT_FILE);
+  EXPECT_EQ(me::showMessage(L"to the system", kHostIconQuestion, kHostButtonsYesNo), kHostAnswerYes);
+  OdString path;
+  EXPECT_TRUE(me::selectFileToOpen(L"", L"Image|*.png|", 6, path));
+  EXPECT_EQ(path, OdString(L"C:\\maps\\chosen.png"));
+  EXPECT_EQ(RecordingSystem::calls, std::vector<std::string>{"message to the system"});
+
+  // Without a host of its own the module looks its exports up in the system.
+  me::resetHostResolver();
+  EXPECT_EQ(me::hostExport(me::HostLibrary::Utils, HOST_EXPORT_MESSAGE_BOX), nullptr);
+  EXPECT_EQ(RecordingSystem::calls.back(), "export " HOST_EXPORT_MESSAGE_BOX);
+
+  // Without either, a question is refused and a file is not chosen.
+  me::setSystem(me::MeSystem());
+  EXPECT_EQ(me::showMessage(L"nobody", kHostIconQuestion, kHostButtonsYesNo), kHostAnswerNo);
+  EXPECT_FALSE(me::selectFileToOpen(L"", L"Image|*.png|", 6, path));
 }

@@ -15,6 +15,7 @@
 #include "host/HostCommands.h"
 #include "host/HostDocking.h"
 #include "od/RxModule.h"
+#include "win32/Handles.h"
 
 #include <windows.h>
 
@@ -24,7 +25,7 @@
 namespace
 {
 HMODULE g_instance = nullptr;
-HWND g_pane = nullptr;
+win::Window g_pane; // destroyed by a static destructor at unload
 HWND g_stray = nullptr;
 class TestModule;
 TestModule* g_module = nullptr;
@@ -64,9 +65,47 @@ void writeProfile(const char* name, const CKtVariant& value)
     s->writeValue(name, value);
 }
 
+// The pane writes the input it gets into the profile value "input", so that
+// tests of the host's gestures can read what really arrived.
+void logInput(const std::wstring& event)
+{
+  CKtVariant old;
+  IProfileSection* s = section();
+  std::wstring text = s && s->readValue("input", old) && old.type() == CKtVariant::Type::Text ? old.asText().c_str() : L"";
+  writeProfile("input", CKtVariant(OdString((text.empty() ? text : text + L" ") + event)));
+}
+
+std::wstring at(LPARAM lParam)
+{
+  return std::to_wstring(short(LOWORD(lParam))) + L"," + std::to_wstring(short(HIWORD(lParam)));
+}
+
 LRESULT CALLBACK paneProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-  return DefWindowProcW(window, message, wParam, lParam);
+  switch (message)
+  {
+  case WM_LBUTTONDOWN:
+    SetFocus(window);
+    SetCapture(window);
+    logInput(L"ld@" + at(lParam));
+    return 0;
+  case WM_LBUTTONUP:
+    ReleaseCapture();
+    logInput(L"lu@" + at(lParam));
+    return 0;
+  case WM_LBUTTONDBLCLK: logInput(L"ldbl@" + at(lParam)); return 0;
+  case WM_RBUTTONDOWN: logInput(L"rd@" + at(lParam)); return 0;
+  case WM_RBUTTONUP: logInput(L"ru@" + at(lParam)); return 0;
+  case WM_MOUSEMOVE:
+    if (GetCapture() == window)
+      logInput(L"m@" + at(lParam));
+    return 0;
+  case WM_MOUSEWHEEL: logInput(L"w" + std::to_wstring(short(HIWORD(wParam)))); return 0;
+  case WM_KEYDOWN: logInput(L"k" + std::to_wstring(unsigned(wParam))); return 0;
+  case WM_CHAR: logInput(L"c" + std::to_wstring(unsigned(wParam))); return 0;
+  case WM_SIZE: logInput(L"size@" + at(lParam)); return 0;
+  default: return DefWindowProcW(window, message, wParam, lParam);
+  }
 }
 
 const wchar_t kPaneClass[] = L"HostTestPane";
@@ -82,17 +121,18 @@ void togglePane()
   if (!g_pane)
   {
     WNDCLASSW wc{};
+    wc.style = CS_DBLCLKS;
     wc.lpfnWndProc = paneProc;
     wc.hInstance = g_instance;
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
     wc.lpszClassName = kPaneClass;
     RegisterClassW(&wc);
-    g_pane = CreateWindowExW(WS_EX_CLIENTEDGE, kPaneClass, L"Test pane", WS_CHILD, 0, 0, 0, 0,
-                             static_cast<HWND>(manager->mainWindow()), nullptr, g_instance, nullptr);
-    add(g_pane, 0xF000);
-    restore(g_pane, kHostDockLeft);
+    g_pane.attach(CreateWindowExW(WS_EX_CLIENTEDGE, kPaneClass, L"Test pane", WS_CHILD, 0, 0, 0, 0,
+                                  static_cast<HWND>(manager->mainWindow()), nullptr, g_instance, nullptr));
+    add(g_pane.get(), kHostDockAnySide);
+    restore(g_pane.get(), kHostDockLeft);
   }
-  show(g_pane, !IsWindowVisible(g_pane), true);
+  show(g_pane.get(), !IsWindowVisible(g_pane.get()), true);
 }
 
 class TestCommand final : public ICmdProcess
@@ -118,7 +158,7 @@ public:
     HostDocManager* manager = docManager();
     if (!manager || !manager->curDocument())
       return kCmdUnavailable;
-    return kCmdAvailable | (m_kind == Kind::Pane && g_pane && IsWindowVisible(g_pane) ? kCmdChecked : 0);
+    return kCmdAvailable | (m_kind == Kind::Pane && g_pane && IsWindowVisible(g_pane.get()) ? kCmdChecked : 0);
   }
   int getContext(IKtUnknown**) override { return 0; }
   int setContext(IKtUnknown*) override { return 1; }
@@ -188,8 +228,7 @@ struct StaticLife
   }
   ~StaticLife()
   {
-    if (g_pane)
-      DestroyWindow(g_pane);
+    g_pane.reset();
     writeProfile("unloaded", 1);
   }
 } g_staticLife;

@@ -2,6 +2,7 @@
 // resources, loaded the way a host loads it.
 #include "core/MeStrings.h"
 #include "od/RxModule.h"
+#include "resources/MeResources.h"
 
 #include <gtest/gtest.h>
 
@@ -71,10 +72,11 @@ TEST_F(ModuleDll, ResourceStringsEqualTheBuiltInTable)
 
 TEST_F(ModuleDll, DialogTemplatesAndCursorArePresent)
 {
-  EXPECT_NE(FindResourceW(m_module, MAKEINTRESOURCEW(104), reinterpret_cast<LPCWSTR>(RT_DIALOG)), nullptr);
-  EXPECT_NE(FindResourceW(m_module, MAKEINTRESOURCEW(105), reinterpret_cast<LPCWSTR>(RT_DIALOG)), nullptr);
-  EXPECT_NE(FindResourceW(m_module, MAKEINTRESOURCEW(104), reinterpret_cast<LPCWSTR>(RT_GROUP_CURSOR)), nullptr);
-  for (int icon : {115, 116, 117, 118, 119, 166, 167, 168, 169, 170})
+  EXPECT_NE(FindResourceW(m_module, MAKEINTRESOURCEW(IDD_MATERIAL_PROPERTIES), reinterpret_cast<LPCWSTR>(RT_DIALOG)), nullptr);
+  EXPECT_NE(FindResourceW(m_module, MAKEINTRESOURCEW(IDD_TEXTURE_PROPERTIES), reinterpret_cast<LPCWSTR>(RT_DIALOG)), nullptr);
+  EXPECT_NE(FindResourceW(m_module, MAKEINTRESOURCEW(IDC_ORBIT), reinterpret_cast<LPCWSTR>(RT_GROUP_CURSOR)), nullptr);
+  for (int icon : {IDI_NEW_MATERIAL, IDI_SAMPLE, IDI_NEW_MATERIAL_ALT, IDI_HELP, IDI_HELP_ALT, IDI_VIEW_STYLE,
+                   IDI_VIEW_STYLE_ALT, IDI_SAMPLE_ALT, IDI_EXTENDED, IDI_EXTENDED_ALT})
     EXPECT_NE(FindResourceW(m_module, MAKEINTRESOURCEW(icon), reinterpret_cast<LPCWSTR>(RT_GROUP_ICON)), nullptr) << icon;
 }
 

@@ -7,9 +7,13 @@
 #include "MePreviewScene.h"
 #include "TestHost.h"
 
+#include "common/MessagePump.h"
+
 #include "framework/ModuleState.h"
 #include "od/DbDictionary.h"
 #include "od/DbMaterial.h"
+#include "win32/Dc.h"
+#include "win32/Handles.h"
 
 #include <gtest/gtest.h>
 
@@ -19,16 +23,6 @@ namespace
 {
 constexpr int kSize = 300;
 constexpr COLORREF kWhite = RGB(255, 255, 255);
-
-void pump()
-{
-  MSG msg;
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
-  {
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
-}
 
 LPARAM at(int x, int y) { return MAKELPARAM(x, y); }
 
@@ -53,16 +47,16 @@ protected:
     OdDbDictionaryPtr dictionary = m_host.database()->getMaterialDictionaryId(true).safeOpenObject(OdDb::kForWrite);
     m_material = dictionary->setAt(L"Brick", material);
 
-    m_parent = CreateWindowExW(0, L"STATIC", L"preview", WS_POPUP | WS_VISIBLE, 0, 0, kSize, kSize, nullptr, nullptr,
-                               GetModuleHandleW(nullptr), nullptr);
-    ASSERT_TRUE(m_viewer.createChild(m_parent, RECT{0, 0, kSize, kSize}, 1));
+    m_parent.attach(CreateWindowExW(0, L"STATIC", L"preview", WS_POPUP | WS_VISIBLE, 0, 0, kSize, kSize, nullptr,
+                                    nullptr, GetModuleHandleW(nullptr), nullptr));
+    ASSERT_TRUE(m_viewer.createChild(m_parent.get(), RECT{0, 0, kSize, kSize}, 1));
   }
 
   void TearDown() override
   {
     m_scene.reset();
     m_viewer.destroy();
-    DestroyWindow(m_parent);
+    m_parent.reset();
   }
 
   // As the properties dialog does it: scene over the viewer, attach, sample, material.
@@ -73,22 +67,19 @@ protected:
     ASSERT_TRUE(m_scene->setSampleType(0));
     ASSERT_TRUE(m_scene->setMaterial(m_material));
     UpdateWindow(m_viewer);
-    pump();
+    pumpMessages();
   }
 
   COLORREF windowPixel(int x, int y)
   {
-    HDC dc = GetDC(m_viewer);
-    const COLORREF c = GetPixel(dc, x, y);
-    ReleaseDC(m_viewer, dc);
-    return c;
+    return GetPixel(win::ClientDc(m_viewer).get(), x, y);
   }
 
   // One pixel of a bitmap, as a COLORREF.
-  static COLORREF bitmapPixel(HBITMAP bitmap, int x, int y)
+  static COLORREF bitmapPixel(const win::Bitmap& bitmap, int x, int y)
   {
     DIBSECTION dib{};
-    if (GetObjectW(bitmap, sizeof dib, &dib) != sizeof dib || !dib.dsBm.bmBits)
+    if (GetObjectW(bitmap.get(), sizeof dib, &dib) != sizeof dib || !dib.dsBm.bmBits)
       return CLR_INVALID;
     const auto* row = static_cast<const BYTE*>(dib.dsBm.bmBits) + std::size_t(y) * std::size_t(dib.dsBm.bmWidthBytes);
     const BYTE* p = row + x * 4; // top-down, B G R X
@@ -111,7 +102,7 @@ protected:
 
   TestHost m_host;
   OdDbObjectId m_material;
-  HWND m_parent = nullptr;
+  win::Window m_parent;
   meui::MeGsViewer m_viewer;
   std::unique_ptr<meui::MePreviewScene> m_scene; // goes before the viewer it frames through
 };
@@ -179,30 +170,28 @@ TEST_F(Viewer, AWheelNotchAwayZoomsInBy105AndTowardOutBy095)
 TEST_F(Viewer, RenderToBitmapIsTheClientAreaInTheMaterialsShade)
 {
   show();
-  HBITMAP bitmap = m_viewer.renderToBitmap(96);
-  ASSERT_NE(bitmap, nullptr);
+  win::Bitmap bitmap(m_viewer.renderToBitmap(96));
+  ASSERT_TRUE(bitmap);
   BITMAP info{};
-  ASSERT_TRUE(GetObjectW(bitmap, sizeof info, &info));
+  ASSERT_TRUE(GetObjectW(bitmap.get(), sizeof info, &info));
   EXPECT_EQ(info.bmWidth, kSize);
   EXPECT_EQ(info.bmHeight, kSize);
   const COLORREF centre = bitmapPixel(bitmap, kSize / 2, kSize / 2);
   EXPECT_TRUE(isRedShade(centre)) << std::hex << centre;
   EXPECT_EQ(centre, windowPixel(kSize / 2, kSize / 2));
   EXPECT_EQ(bitmapPixel(bitmap, 0, 0), kWhite);
-  DeleteObject(bitmap);
 
   // Thumbnails are drawn on a hidden window: its picture is the same.
-  ShowWindow(m_parent, SW_HIDE);
-  bitmap = m_viewer.renderToBitmap(96);
+  ShowWindow(m_parent.get(), SW_HIDE);
+  bitmap.attach(m_viewer.renderToBitmap(96));
   EXPECT_EQ(bitmapPixel(bitmap, kSize / 2, kSize / 2), centre);
-  DeleteObject(bitmap);
 }
 
 TEST_F(Viewer, ThemeChangeRepaintsTheBackgroundInTheNewColour)
 {
   show();
   m_host.setWindowBackground(RGB(20, 40, 120));
-  SendMessageW(m_viewer, RegisterWindowMessageW(L"KTM_THEMECHAGED"), 0, 0);
+  SendMessageW(m_viewer, RegisterWindowMessageW(HOST_MESSAGE_THEME_CHANGED), 0, 0);
   UpdateWindow(m_viewer);
   EXPECT_EQ(windowPixel(1, 1), RGB(20, 40, 120));
   EXPECT_TRUE(isRedShade(windowPixel(kSize / 2, kSize / 2)));
@@ -210,9 +199,9 @@ TEST_F(Viewer, ThemeChangeRepaintsTheBackgroundInTheNewColour)
 
 TEST_F(Viewer, SetCursorOverTheClientAreaTakesTheFocus)
 {
-  SetFocus(m_parent);
+  SetFocus(m_parent.get());
   SendMessageW(m_viewer, WM_SETCURSOR, WPARAM(m_viewer.hwnd()), MAKELPARAM(HTBORDER, WM_MOUSEMOVE));
-  EXPECT_EQ(GetFocus(), m_parent);
+  EXPECT_EQ(GetFocus(), m_parent.get());
   SendMessageW(m_viewer, WM_SETCURSOR, WPARAM(m_viewer.hwnd()), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
   EXPECT_EQ(GetFocus(), m_viewer.hwnd());
 }
@@ -225,12 +214,11 @@ TEST_F(Viewer, NeverAttachedItIgnoresWhatItIsSentAndRefusesNoDatabase)
   drag(10, 10, 200, 40);
   InvalidateRect(m_viewer, nullptr, TRUE);
   UpdateWindow(m_viewer);
-  pump();
+  pumpMessages();
   EXPECT_FALSE(m_viewer.isAttached());
   EXPECT_EQ(m_viewer.view(), nullptr);
-  HBITMAP bitmap = m_viewer.renderToBitmap(0);
-  EXPECT_NE(bitmap, nullptr) << "the window prints itself instead";
-  DeleteObject(bitmap);
+  const win::Bitmap bitmap(m_viewer.renderToBitmap(0));
+  EXPECT_TRUE(bitmap) << "the window prints itself instead";
 
   meui::MeGsViewer windowless;
   OdDbDatabasePtr db = odCreateDatabase();

@@ -3,17 +3,19 @@
 //   fw::CDockablePane     a pane with its own caption and close button; the
 //                         area below the caption is for the derived class
 //   fw::hostUiPaletteSet  a pane docked by the host (docbar): the host places
-//                         it, remembers its place and shows or hides it
+//                         it, remembers its place and shows or hides it; the
+//                         pane leaves the host when its window is destroyed
 #pragma once
 
 #include "framework/Wnd.h"
+#include "host/HostDocking.h"
 
 namespace fw
 {
 class CDockablePane : public CWnd
 {
 public:
-  static constexpr int kCaptionHeight = 22;
+  static constexpr int kCaptionHeight = kHostPaneCaptionHeight;
 
   // Creates the pane as a child of parent with the title as window text.
   bool createPane(const wchar_t* title, HWND parent, DWORD style, const RECT& rect, UINT id);
@@ -37,8 +39,7 @@ private:
 class hostUiPaletteSet : public CDockablePane
 {
 public:
-  ~hostUiPaletteSet() override;
-  // Sides the pane may dock on (0xF000 for all); hands the pane to the host.
+  // Sides the pane may dock on (kHostDockAnySide for all); hands the pane to the host.
   void EnableDocking(DWORD sides);
   // Puts the pane where the host's saved layout says, else on the dock bar.
   bool RestoreControlBar(UINT dockBarId);

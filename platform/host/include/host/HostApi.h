@@ -180,6 +180,10 @@ public:
   virtual bool hookMessage(void* window, unsigned message, std::uintptr_t wParam, std::intptr_t lParam, std::intptr_t* result) = 0;
 };
 
+// The window message the host sends when its theme changes, registered by
+// this name (RegisterWindowMessage); the spelling is the host's own.
+#define HOST_MESSAGE_THEME_CHANGED L"KTM_THEMECHAGED"
+
 // Indices of get_host_funcptr.
 enum HostObjectIndex
 {

@@ -3,6 +3,10 @@
 // host places it, remembers its place and visibility, and lists it.
 #pragma once
 
+// Height of the caption a pane draws at its top, with the close button as a
+// square at its right end.
+constexpr int kHostPaneCaptionHeight = 22;
+
 extern "C" {
 // Dock bar ids of the four sides.
 enum HostDockBar
@@ -11,6 +15,12 @@ enum HostDockBar
   kHostDockTop = 0xE81B,
   kHostDockRight = 0xE81D,
   kHostDockBottom = 0xE81E,
+};
+
+// Sides a pane may dock on (hostDockAddPane's allowedSides).
+enum HostDockSides
+{
+  kHostDockAnySide = 0xF000,
 };
 
 // Takes the pane into the dock layout under its window title; false when the

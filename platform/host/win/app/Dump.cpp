@@ -143,7 +143,11 @@ std::string dumpJson(HostRuntime& runtime, const ModuleManager& modules)
   {
     const int n = ++seen[pane.title];
     json.key(n == 1 ? pane.title : OdString::format(L"%s (%d)", pane.title, n)).beginObject();
+    json.key(L"title").value(pane.title);
     json.key(L"shown").value(pane.shown);
+    RECT client{};
+    GetClientRect(static_cast<HWND>(pane.window), &client);
+    json.key(L"client").beginArray().value(int(client.right)).value(int(client.bottom)).endArray();
     json.key(L"dock").value(pane.bar == kHostDockRight ? L"right" : L"left");
     // What a user reads in the pane's list, if it has one.
     json.key(L"items").beginArray();

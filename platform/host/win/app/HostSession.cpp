@@ -14,6 +14,8 @@ namespace host
 namespace
 {
 constexpr std::size_t kMaxScriptSize = 16u << 20;
+// How often a waiting script looks again while a dialog is open.
+constexpr UINT kBusyPollMs = 20;
 
 OdString exeFolder()
 {
@@ -142,9 +144,9 @@ int HostSession::run(HINSTANCE instance)
   m_window.onStep = [this]() { step(); };
   m_window.onWaitOver = [this]() {
     m_waiting = false;
-    if (m_scriptRunning)
-      m_window.postStep();
+    m_window.startSettle();
   };
+  m_window.onSettled = [this]() { settled(); };
   if (!m_window.create(instance, L"Material editor host"))
   {
     writeError(L"host: cannot create the main window");
@@ -227,7 +229,7 @@ bool HostSession::loadHostLibraries()
   for (const wchar_t* name : {L"hostmain.dll", L"events5.dll", L"hostutils.dll"})
   {
     const OdString path = joinPath(folder, name);
-    UniqueLibrary library(LoadLibraryW(path.c_str()));
+    win::Library library(LoadLibraryW(path.c_str()));
     if (!library)
     {
       writeError(OdString::format(L"host: cannot load the host library \"%s\" (error %u)", path, unsigned(GetLastError())));
@@ -292,6 +294,7 @@ void HostSession::addCommands()
   m_drawing.addCommands(m_drawingInterpreter);
   addDocumentCommands();
   addSessionCommands();
+  m_gestures.addCommands(m_interpreter);
   m_interpreter.setFallback([this](const OdString& word, ScriptArgs& args) { return runRegistered(word, args); });
 }
 
@@ -471,6 +474,13 @@ void HostSession::step()
 {
   if (!m_scriptRunning || m_waiting || m_ended)
     return;
+  if (m_inLine || m_gestures.pending() || m_runtime.modalDepth() > 0)
+  {
+    // Not now: a dialog of a seam is open, input is still on its way, or a
+    // line runs a loop of its own. Look again when the queue is quiet.
+    m_window.startSettle(kBusyPollMs);
+    return;
+  }
   if (m_nextLine >= m_script.size())
   {
     // Without QUIT the host stays open, and dialogs wait for the user again.
@@ -481,13 +491,58 @@ void HostSession::step()
   }
   const ScriptLine& line = m_script[m_nextLine++];
   OdString error;
-  if (!m_interpreter.tryRun(line.text, error))
+  m_inLine = true;
+  const bool ran = m_interpreter.tryRun(line.text, error);
+  m_inLine = false;
+  if (!ran)
+  {
+    // A verb that failed half-way must not leave input behind.
+    m_gestures.clear();
     fail(OdString::format(L"%s:%d: %s", m_scriptName, line.number, error));
+  }
   refresh();
   if (m_quitRequested)
     quit();
+  else if (m_gestures.pending())
+    m_window.startSettle();
   else if (!m_waiting)
     m_window.postStep();
+}
+
+void HostSession::settled()
+{
+  if (m_ended || m_waiting)
+    return;
+  if (m_runtime.modalDepth() > 0 || m_inLine)
+  {
+    m_window.startSettle(kBusyPollMs);
+    return;
+  }
+  if (m_gestures.pending())
+  {
+    UINT wait = 0;
+    try
+    {
+      wait = m_gestures.sendNext();
+    }
+    catch (const ScriptError& e)
+    {
+      if (m_scriptRunning && m_nextLine > 0)
+        fail(OdString::format(L"%s:%d: %s", m_scriptName, m_script[m_nextLine - 1].number, e.message()));
+      else
+        m_window.setStatus(L"Error: " + e.message());
+    }
+    if (wait > 0)
+    {
+      m_waiting = true;
+      m_window.startWait(wait);
+    }
+    else
+      m_window.startSettle();
+    return;
+  }
+  if (m_scriptRunning)
+    step();
 }
 
 void HostSession::runCommandLine(const OdString& line)
@@ -503,6 +558,8 @@ void HostSession::runCommandLine(const OdString& line)
   refresh();
   if (m_quitRequested)
     quit();
+  else if (m_gestures.pending())
+    m_window.startSettle();
 }
 
 void HostSession::quit()
@@ -511,6 +568,7 @@ void HostSession::quit()
     return;
   m_ended = true;
   m_scriptRunning = false;
+  m_gestures.clear();
   m_runtime.documents().removeReactor(m_observer.get());
   std::vector<OdString> warnings;
   m_modules.unloadAll(&warnings);

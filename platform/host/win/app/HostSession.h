@@ -8,6 +8,7 @@
 #pragma once
 
 #include "DrawingScript.h"
+#include "Gestures.h"
 #include "HostOptions.h"
 #include "MainWindow.h"
 #include "ModuleManager.h"
@@ -48,6 +49,9 @@ private:
   void openDrawing(const OdString& path);
 
   void step();
+  // Sends the next queued input once the last has been handled, else goes on
+  // with the script.
+  void settled();
   void runCommandLine(const OdString& line);
   void quit();
   void refresh();
@@ -59,10 +63,11 @@ private:
   GdiplusSession m_gdiplus;
   MainWindow m_window;
   ModuleManager m_modules;
-  std::vector<UniqueLibrary> m_libraries;
+  std::vector<win::Library> m_libraries;
   DrawingScript m_drawing;
   ScriptInterpreter m_interpreter;        // everything
   ScriptInterpreter m_drawingInterpreter; // what a drawing file may say
+  Gestures m_gestures;
   std::unique_ptr<DocumentObserver> m_observer;
 
   OdString m_scriptName;
@@ -70,6 +75,7 @@ private:
   std::size_t m_nextLine = 0;
   bool m_scriptRunning = false;
   bool m_waiting = false;
+  bool m_inLine = false; // a line is running; a nested loop must not start the next
   bool m_quitRequested = false;
   bool m_ended = false;
   int m_failures = 0;

@@ -11,6 +11,7 @@ namespace
 const wchar_t kClassName[] = L"MeHostMainWindow";
 constexpr UINT kStepMessage = WM_APP + 1;
 constexpr UINT_PTR kWaitTimer = 1;
+constexpr UINT_PTR kSettleTimer = 2;
 constexpr int kViewId = 100, kCommandLineId = 101, kStatusId = 102;
 constexpr int kCommandLineHeight = 24, kPromptWidth = 72;
 
@@ -100,9 +101,17 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
         onWaitOver();
       return 0;
     }
+    if (wParam == kSettleTimer)
+    {
+      KillTimer(m_hwnd, kSettleTimer);
+      if (onSettled)
+        onSettled();
+      return 0;
+    }
     break;
   case WM_DESTROY:
     KillTimer(m_hwnd, kWaitTimer);
+    KillTimer(m_hwnd, kSettleTimer);
     PostQuitMessage(m_exitCode);
     return 0;
   case kStepMessage:
@@ -167,6 +176,8 @@ void MainWindow::setStatus(const OdString& text)
 void MainWindow::postStep() { PostMessageW(m_hwnd, kStepMessage, 0, 0); }
 
 void MainWindow::startWait(UINT milliseconds) { SetTimer(m_hwnd, kWaitTimer, milliseconds, nullptr); }
+
+void MainWindow::startSettle(UINT milliseconds) { SetTimer(m_hwnd, kSettleTimer, milliseconds, nullptr); }
 
 void MainWindow::destroy(int exitCode)
 {

@@ -7,6 +7,7 @@
 //   WM_CLOSE             onCloseRequest    the host decides how to end
 //   WM_DESTROY           PostQuitMessage(exit code)
 //   WM_TIMER             onWaitOver        a script's WAIT has elapsed
+//                        onSettled         everything queued before has been handled
 //   kStepMessage         onStep            run the next script line
 //   dock layout changed  layout()
 #pragma once
@@ -33,6 +34,7 @@ public:
   std::function<void()> onCloseRequest;
   std::function<void()> onStep;
   std::function<void()> onWaitOver;
+  std::function<void()> onSettled;
 
   bool create(HINSTANCE instance, const OdString& title);
   HWND hwnd() const { return m_hwnd; }
@@ -41,6 +43,9 @@ public:
   void setStatus(const OdString& text);
   void postStep();
   void startWait(UINT milliseconds);
+  // onSettled runs once the queue holds nothing but timers: the system
+  // delivers a timer only when no input, posted message or paint waits.
+  void startSettle(UINT milliseconds = 0);
   // Ends the message loop with the exit code once the window is gone.
   void destroy(int exitCode);
   void layout();

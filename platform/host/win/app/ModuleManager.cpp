@@ -58,7 +58,7 @@ bool ModuleManager::load(const OdString& path, OdString& error)
 {
   // Without the flag a missing file would bring up a system message box.
   const UINT oldMode = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
-  UniqueLibrary library(LoadLibraryW(path.c_str()));
+  win::Library library(LoadLibraryW(path.c_str()));
   const DWORD loadError = GetLastError();
   SetErrorMode(oldMode);
   if (!library)

@@ -8,7 +8,7 @@
 // are taken away, so nothing calls into freed code.
 #pragma once
 
-#include "WinHandles.h"
+#include "win32/Handles.h"
 
 #include "od/OdString.h"
 #include "od/RxModule.h"

@@ -1,6 +1,7 @@
 #include "Screenshot.h"
 
-#include "WinHandles.h"
+#include "win32/Dc.h"
+#include "win32/Handles.h"
 
 #include <gdiplus.h>
 
@@ -63,22 +64,20 @@ bool saveWindowPng(HWND window, const OdString& path, OdString& error)
     error = L"the window has no size";
     return false;
   }
-  WindowDc screen(nullptr);
-  UniqueMemoryDc memory(CreateCompatibleDC(screen.get()));
-  UniqueBitmap bitmap(CreateCompatibleBitmap(screen.get(), width, height));
+  const win::ClientDc screen(nullptr);
+  win::MemoryDc memory(CreateCompatibleDC(screen.get()));
+  win::Bitmap bitmap(CreateCompatibleBitmap(screen.get(), width, height));
   if (!memory || !bitmap)
   {
     error = L"no memory for the image";
     return false;
   }
   {
-    SelectedObject selected(memory.get(), bitmap.get());
+    const win::SelectedObject selected(memory.get(), bitmap.get());
     // The window's own surface, children included, even where another
     // window covers it; PrintWindow would leave out controls that ignore
     // WM_PRINT.
-    HDC windowDc = GetWindowDC(window);
-    const BOOL copied = BitBlt(memory.get(), 0, 0, width, height, windowDc, 0, 0, SRCCOPY);
-    ReleaseDC(window, windowDc);
+    const BOOL copied = BitBlt(memory.get(), 0, 0, width, height, win::WindowDc(window).get(), 0, 0, SRCCOPY);
     if (!copied && !PrintWindow(window, memory.get(), 0))
     {
       error = L"the window could not be captured";

@@ -136,6 +136,13 @@ public:
   bool takeAnswer(DialogKind dialog, DialogAnswer& answer);
   const std::deque<DialogAnswer>& pendingAnswers() const { return m_answers; }
 
+  // Modal loops that the host's seams are running (a message box, a file or
+  // colour dialog, a pop-up menu). A script goes on only when none is: input
+  // meant for the palette must not land in a dialog.
+  int modalDepth() const { return m_modalDepth; }
+  void enterModal() { ++m_modalDepth; }
+  void leaveModal() { --m_modalDepth; }
+
   // What modules asked of the host, in order.
   std::vector<MessageRecord> messages;
   std::vector<FileDialogRecord> fileDialogs;
@@ -154,9 +161,20 @@ private:
   OdString m_profilePath;
   bool m_scripted = false;
   std::deque<DialogAnswer> m_answers;
+  int m_modalDepth = 0;
 };
 
 HostRuntime& hostRuntime();
+
+// Counts a modal loop of a seam for its scope.
+class ModalScope
+{
+public:
+  ModalScope() { hostRuntime().enterModal(); }
+  ~ModalScope() { hostRuntime().leaveModal(); }
+  ModalScope(const ModalScope&) = delete;
+  ModalScope& operator=(const ModalScope&) = delete;
+};
 
 // The names DUMP uses for message box icons and buttons.
 const wchar_t* messageIconName(int icon);

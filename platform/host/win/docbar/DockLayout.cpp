@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <map>
 
 namespace host
@@ -17,6 +18,7 @@ struct Pane
   HWND window;
   unsigned allowed;
   unsigned bar;
+  int width = 0, height = 0; // asked for by dockSetPaneSize; 0: the layout's choice
 };
 
 struct Docking
@@ -84,27 +86,53 @@ void dockArrange(DockRect& area)
   dropDeadPanes();
   for (unsigned side : {unsigned(kHostDockLeft), unsigned(kHostDockRight)})
   {
-    std::vector<HWND> shown;
+    std::vector<const Pane*> shown;
+    int asked = 0, askedHeight = 0, sharing = 0;
     for (const Pane& pane : docking().panes)
       if (pane.bar == side && isShown(pane.window))
-        shown.push_back(pane.window);
+      {
+        shown.push_back(&pane);
+        asked = std::max(asked, pane.width);
+        askedHeight += pane.height;
+        sharing += pane.height == 0;
+      }
     if (shown.empty())
       continue;
-    const int width = std::min(kDockColumnWidth, std::max(0, (area.right - area.left) / 2));
+    const int areaWidth = std::max(0, area.right - area.left);
+    const int width = asked > 0 ? std::min(asked, areaWidth) : std::min(kDockColumnWidth, areaWidth / 2);
     const int left = side == kHostDockLeft ? area.left : area.right - width;
     const int height = area.bottom - area.top;
-    for (std::size_t i = 0; i < shown.size(); ++i)
+    // Panes with a height of their own get it while it lasts; the others
+    // share the rest in integer parts that add up to it.
+    const int shared = std::max(0, height - askedHeight);
+    int top = area.top, share = 0;
+    for (const Pane* pane : shown)
     {
-      // Integer shares that add up to the whole column.
-      const int top = area.top + int(height * i / shown.size());
-      const int bottom = area.top + int(height * (i + 1) / shown.size());
-      SetWindowPos(shown[i], nullptr, left, top, width, bottom - top, SWP_NOZORDER | SWP_NOACTIVATE);
+      int paneHeight = pane->height;
+      if (paneHeight == 0)
+      {
+        paneHeight = int(shared * std::int64_t(share + 1) / sharing) - int(shared * std::int64_t(share) / sharing);
+        ++share;
+      }
+      paneHeight = std::max(0, std::min(paneHeight, area.bottom - top));
+      SetWindowPos(pane->window, nullptr, left, top, width, paneHeight, SWP_NOZORDER | SWP_NOACTIVATE);
+      top += paneHeight;
     }
     if (side == kHostDockLeft)
       area.left += width;
     else
       area.right -= width;
   }
+}
+
+void dockSetPaneSize(void* window, int width, int height)
+{
+  Pane* pane = findPane(static_cast<HWND>(window));
+  if (!pane)
+    return;
+  pane->width = std::max(0, width);
+  pane->height = std::max(0, height);
+  layoutChanged();
 }
 
 unsigned dockLayoutChangedMessage()

@@ -37,6 +37,10 @@ struct DockPaneInfo
 HOST_DOCBAR_API std::vector<DockPaneInfo> dockPanes();
 // Places the shown panes inside the area and shrinks it to what they leave.
 HOST_DOCBAR_API void dockArrange(DockRect& area);
+// Gives the pane a size of its own in its column (the column takes the
+// widest such width; the other panes of the column share what height is
+// left); 0 for either lets the layout choose again.
+HOST_DOCBAR_API void dockSetPaneSize(void* pane, int width, int height);
 // The registered message the main window receives when it has to lay out
 // again (a pane was docked, shown, hidden or removed).
 HOST_DOCBAR_API unsigned dockLayoutChangedMessage();

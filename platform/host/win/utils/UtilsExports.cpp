@@ -54,8 +54,11 @@ __declspec(dllexport) int hostMessageBox(void* owner, const wchar_t* text, const
   else if (runtime.scripted())
     record.answer = defaultAnswer(buttons);
   else
+  {
+    host::ModalScope modal;
     record.answer = MessageBoxW(static_cast<HWND>(owner), record.text.c_str(), record.caption.c_str(),
                                 UINT(icon) | UINT(buttons));
+  }
   runtime.messages.push_back(record);
   return record.answer;
 }
@@ -89,6 +92,7 @@ __declspec(dllexport) bool hostSelectFileToOpen(void* owner, const wchar_t* init
     ofn.lpstrFile = &buffer[0];
     ofn.nMaxFile = DWORD(buffer.size());
     ofn.Flags = flags | OFN_EXPLORER;
+    host::ModalScope modal;
     chosen = GetOpenFileNameW(&ofn) != 0;
     if (chosen)
       record.answer = OdString(buffer.c_str());

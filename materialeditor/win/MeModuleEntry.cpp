@@ -1,17 +1,25 @@
-// The library's entry: attach, the command registration at load, and the
-// two exports.
+// The library's entry: the Win32 system services, attach, the command
+// registration at load, and the two exports.
 #include "core/MeHost.h"
 #include "core/MeModule.h"
 #include "core/MeModuleInstance.h"
 #include "framework/ModuleState.h"
 #include "ui/MeUiMaterialBrowserPalette.h"
+#include "win/MeWin32System.h"
 
 #include <windows.h>
 
 namespace
 {
-// Static initialisation registers MATBROWSEROPEN with the host.
-[[maybe_unused]] const bool g_commandRegistered = me::registerBrowserCommand();
+// Static initialisation, which runs before DllMain, registers MATBROWSEROPEN
+// with the host; the command factory is found through the system services,
+// so they come first.
+bool registerAtLoad()
+{
+  me::setSystem(me::win32System());
+  return me::registerBrowserCommand();
+}
+[[maybe_unused]] const bool g_commandRegistered = registerAtLoad();
 } // namespace
 
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)

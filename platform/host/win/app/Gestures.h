@@ -1,0 +1,82 @@
+// Gestures: script verbs that work the palettes as a user does, with real
+// input (Input.h), never by calling a palette's handlers.
+//
+//   GesturePlace          a window and a rectangle of its client area
+//   registerGesturePlace  a place keyword (ITEM, BUTTON, ROW...) and how to
+//                         find it in a pane; each kind of control adds its own
+//   findPane              a docked pane by its window title
+//   Gestures              the verbs, and the queue of input steps they make
+//
+// A verb does not send its input at once: it queues steps, and the session
+// sends one step at a time, each only when everything the previous one
+// caused has been handled (nothing but timers left in the queue, no modal
+// loop of a seam running). So a drag is a press, moves and a release that
+// each reach the control on their own, as a hand makes them.
+#pragma once
+
+#include "Input.h"
+#include "Script.h"
+
+#include <windows.h>
+
+#include <deque>
+#include <functional>
+
+namespace host
+{
+struct GesturePlace
+{
+  HWND window = nullptr;
+  RECT rect{}; // client coordinates of window
+};
+
+// Reads the place's own words from args (after the keyword) and finds it in
+// the pane; throws ScriptError when there is no such place.
+using GesturePlaceResolver = std::function<GesturePlace(HWND pane, ScriptArgs& args)>;
+void registerGesturePlace(const OdString& keyword, GesturePlaceResolver resolver);
+
+// The shown or hidden pane with that window title; throws ScriptError.
+HWND findPane(const OdString& title);
+// A pane word and a place: "pane" KEYWORD words...
+GesturePlace readPlace(ScriptArgs& args);
+// A point of the place in screen coordinates: its centre, or the offset from
+// its top left corner (a missing y: the vertical centre).
+POINT placePoint(const GesturePlace& place, const int* x = nullptr, const int* y = nullptr);
+
+class Gestures
+{
+public:
+  // A step makes its input when it is sent, so that it can look at what the
+  // steps before it did (a list that has dropped down); it throws
+  // ScriptError when what it looks for is not there.
+  using Step = std::function<InputBatch()>;
+
+  // The verbs CLICK, DRAG, WHEEL, HOVER, KEY, TYPE, RESIZE and the shared
+  // places AT and CLOSE.
+  void addCommands(ScriptInterpreter& interpreter);
+
+  void queue(Step step) { m_steps.push_back({std::move(step), 0}); }
+  void queue(InputBatch batch)
+  {
+    queue(Step([batch = std::move(batch)] { return batch; }));
+  }
+  // Lets the message loop run for that long before the next step.
+  void queueWait(UINT milliseconds) { m_steps.push_back({nullptr, milliseconds}); }
+
+  bool pending() const { return !m_steps.empty(); }
+  void clear() { m_steps.clear(); }
+
+  // The next step: its input is sent and 0 returned, or it is a wait and its
+  // time returned. A step that fails is dropped with the rest of the queue
+  // (they belonged to the same gesture) and its ScriptError thrown.
+  UINT sendNext();
+
+private:
+  struct Queued
+  {
+    Step step;
+    UINT wait;
+  };
+  std::deque<Queued> m_steps;
+};
+} // namespace host
