@@ -23,7 +23,12 @@ inline const std::string& photoLikeImage()
   return path;
 }
 
-enum class Map { Plain, Marble, Image };
+enum class Map
+{
+  Plain,
+  Marble,
+  Image
+};
 
 inline void setMaterial(OdDbMaterial& m, Map kind, int seed)
 {

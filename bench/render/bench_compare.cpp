@@ -15,9 +15,9 @@
 // With ME_COMPARE_PICTURES=folder each side's first frame of each case is
 // written there as a PNG, to see that both draw the same picture.
 #define GL_GLEXT_PROTOTYPES
-#include <GL/osmesa.h>
 #include <GL/gl.h>
 #include <GL/glext.h>
+#include <GL/osmesa.h>
 
 #include "BenchMaterials.h"
 #include "Scene.h"
@@ -35,7 +35,12 @@ using namespace renderbench;
 
 namespace
 {
-enum class Sample { Sphere, Torus, Cube };
+enum class Sample
+{
+  Sphere,
+  Torus,
+  Cube
+};
 const char* const kSampleNames[] = {"sphere", "torus", "cube"};
 const char* const kMapNames[] = {"plain", "marble", "image"}; // by Map
 constexpr ODCOLORREF kBackground = ODRGB(48, 52, 58);
@@ -238,8 +243,17 @@ struct Context
 
   Context()
   {
-    const int attributes[] = {OSMESA_FORMAT, OSMESA_RGBA, OSMESA_DEPTH_BITS, 0, OSMESA_PROFILE, OSMESA_CORE_PROFILE,
-                              OSMESA_CONTEXT_MAJOR_VERSION, 3, OSMESA_CONTEXT_MINOR_VERSION, 3, 0};
+    const int attributes[] = {OSMESA_FORMAT,
+                              OSMESA_RGBA,
+                              OSMESA_DEPTH_BITS,
+                              0,
+                              OSMESA_PROFILE,
+                              OSMESA_CORE_PROFILE,
+                              OSMESA_CONTEXT_MAJOR_VERSION,
+                              3,
+                              OSMESA_CONTEXT_MINOR_VERSION,
+                              3,
+                              0};
     context = OSMesaCreateContextAttribs(attributes, nullptr);
   }
   static Context& get()
@@ -290,7 +304,8 @@ struct Llvmpipe
     glEnableVertexAttribArray(0);
     glEnableVertexAttribArray(1);
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, buffers[1]);
-    glBufferData(GL_ELEMENT_ARRAY_BUFFER, GLsizeiptr(mesh.indices.size() * sizeof(OdUInt32)), mesh.indices.data(), GL_STATIC_DRAW);
+    glBufferData(GL_ELEMENT_ARRAY_BUFFER, GLsizeiptr(mesh.indices.size() * sizeof(OdUInt32)), mesh.indices.data(),
+                 GL_STATIC_DRAW);
     indexCount = GLsizei(mesh.indices.size());
 
     // Targets: four samples of linear light and depth, resolved into one.
@@ -328,8 +343,8 @@ struct Llvmpipe
       odgsDefaultImageLoader(OdString(photoLikeImage().c_str()), image, reason);
       glActiveTexture(GL_TEXTURE1);
       glBindTexture(GL_TEXTURE_2D, textures[1]);
-      glTexImage2D(GL_TEXTURE_2D, 0, GL_SRGB8_ALPHA8, GLsizei(image.width), GLsizei(image.height), 0, GL_RGBA, GL_UNSIGNED_BYTE,
-                   image.rgba.data());
+      glTexImage2D(GL_TEXTURE_2D, 0, GL_SRGB8_ALPHA8, GLsizei(image.width), GLsizei(image.height), 0, GL_RGBA,
+                   GL_UNSIGNED_BYTE, image.rgba.data());
       glGenerateMipmap(GL_TEXTURE_2D);
       glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
       glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
@@ -358,7 +373,9 @@ struct Llvmpipe
       glUniform3f(at("stone"), map.marble.stone.x, map.marble.stone.y, map.marble.stone.z);
       glUniform3f(at("vein"), map.marble.vein.x, map.marble.vein.y, map.marble.vein.z);
     }
-    glUniform1i(at("look"), map.kind == OdGsRender::MapKind::Marble ? 1 : map.kind == OdGsRender::MapKind::Image ? 2 : 0);
+    glUniform1i(at("look"), map.kind == OdGsRender::MapKind::Marble  ? 1
+                            : map.kind == OdGsRender::MapKind::Image ? 2
+                                                                     : 0);
     auto vec3 = [&](const char* name, const OdGsRender::Vec3& v) { glUniform3f(at(name), v.x, v.y, v.z); };
     vec3("ambientColor", material.ambient);
     vec3("diffuseColor", material.diffuse);
@@ -430,8 +447,8 @@ void writePicture(const std::string& name, const OdUInt8* rgba, int size, bool b
   if (!folder)
     return;
   const int stride = size * 4;
-  stbi_write_png((std::string(folder) + "/" + name + ".png").c_str(), size, size, 4, bottomUp ? rgba + stride * (size - 1) : rgba,
-                 bottomUp ? -stride : stride);
+  stbi_write_png((std::string(folder) + "/" + name + ".png").c_str(), size, size, 4,
+                 bottomUp ? rgba + stride * (size - 1) : rgba, bottomUp ? -stride : stride);
 }
 
 std::string caseName(Sample sample, Map map, int size, char separator = '/')
@@ -505,7 +522,8 @@ int main(int argc, char** argv)
       {
         const std::string name = caseName(sample, map, size);
         benchmark::RegisterBenchmark(("ours/" + name).c_str(), ours, sample, map, size)->Unit(benchmark::kMicrosecond);
-        benchmark::RegisterBenchmark(("llvmpipe/" + name).c_str(), llvmpipe, sample, map, size)->Unit(benchmark::kMicrosecond);
+        benchmark::RegisterBenchmark(("llvmpipe/" + name).c_str(), llvmpipe, sample, map, size)
+          ->Unit(benchmark::kMicrosecond);
       }
   benchmark::Initialize(&argc, argv);
   Collector collector;
@@ -519,8 +537,8 @@ int main(int argc, char** argv)
         const auto a = collector.results.find("ours/" + name), b = collector.results.find("llvmpipe/" + name);
         if (a == collector.results.end() || b == collector.results.end())
           continue;
-        std::printf("%-22s %10.3f %12.3f %7.2f %8.0f / %-8.0f\n", name.c_str(), a->second.ms, b->second.ms, b->second.ms / a->second.ms,
-                    a->second.samples, b->second.samples);
+        std::printf("%-22s %10.3f %12.3f %7.2f %8.0f / %-8.0f\n", name.c_str(), a->second.ms, b->second.ms,
+                    b->second.ms / a->second.ms, a->second.samples, b->second.samples);
       }
   benchmark::Shutdown();
   return 0;

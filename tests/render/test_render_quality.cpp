@@ -64,8 +64,8 @@ TEST(RenderOrientation, TheCubeSeenFromBelowShowsALitBottomFace)
   {
     Preview h;
     h.add(sample(h.db(), 1), h.addMaterial(L"Grey", plain(160, 160, 160)));
-    h.view()->setView(OdGePoint3d(0, 0, 50) + from.normal() * 400, OdGePoint3d(0, 0, 50), OdGeVector3d::kYAxis, 180, 180,
-                      OdGsView::kPerspective);
+    h.view()->setView(OdGePoint3d(0, 0, 50) + from.normal() * 400, OdGePoint3d(0, 0, 50), OdGeVector3d::kYAxis, 180,
+                      180, OdGsView::kPerspective);
     const ODCOLORREF c = h.at(h.render(64, 64), OdGePoint3d(0, 0, 0));
     EXPECT_NE(c, Harness::kBackground) << "from " << from.x << "," << from.y;
     EXPECT_GT(green(c), 120) << "lit, from " << from.x << "," << from.y;
@@ -146,21 +146,25 @@ TEST(RenderTransparency, CrossingSurfacesBlendFarBeforeNearOnEitherSideOfTheirCr
     {
       Harness h;
       auto tilted = [&](double slope) {
-        const OdGePoint3dArray pts = {{-40, -40, -40 * slope}, {40, -40, 40 * slope}, {40, 40, 40 * slope}, {-40, 40, -40 * slope}};
+        const OdGePoint3dArray pts = {
+          {-40, -40, -40 * slope}, {40, -40, 40 * slope}, {40, 40, 40 * slope}, {-40, 40, -40 * slope}};
         OdDbEntityPtr e;
         meui::buildPolyFaceMesh(h.db(), pts, OdArray<OdInt16>{1, 2, 3, 4}, nullptr, e);
         return e;
       };
-      const OdDbObjectId redGlass = h.addMaterial(L"Red", plain(255, 0, 0, 0.6)), greenGlass = h.addMaterial(L"Green", plain(0, 255, 0, 0.6));
+      const OdDbObjectId redGlass = h.addMaterial(L"Red", plain(255, 0, 0, 0.6)),
+                         greenGlass = h.addMaterial(L"Green", plain(0, 255, 0, 0.6));
       if (redFirst)
         h.add(tilted(0.5), redGlass), h.add(tilted(-0.5), greenGlass);
       else
         h.add(tilted(-0.5), greenGlass), h.add(tilted(0.5), redGlass);
       const double z = fromAbove ? 300 : -300;
-      h.view()->setView(OdGePoint3d(0, 0, z), OdGePoint3d(0, 0, 0), OdGeVector3d::kYAxis, 100, 100, OdGsView::kPerspective);
+      h.view()->setView(OdGePoint3d(0, 0, z), OdGePoint3d(0, 0, 0), OdGeVector3d::kYAxis, 100, 100,
+                        OdGsView::kPerspective);
       const OdGiRasterImageRGBA& image = h.render(64, 64);
       const ODCOLORREF right = h.at(image, OdGePoint3d(25, 0, 0)), left = h.at(image, OdGePoint3d(-25, 0, 0));
-      const std::string what = std::string(redFirst ? "red first" : "green first") + (fromAbove ? ", from above" : ", from below");
+      const std::string what =
+        std::string(redFirst ? "red first" : "green first") + (fromAbove ? ", from above" : ", from below");
       EXPECT_EQ(red(right) > green(right), fromAbove) << what;
       EXPECT_EQ(green(left) > red(left), fromAbove) << what;
     }
@@ -225,7 +229,8 @@ TEST(RenderLight, AMapOfUniformGreyRendersLikeTheSameDiffuseGrey)
       m.setDiffuse(rgb(128, 128, 128), map);
       m.setAmbient(rgb(128, 128, 128));
     }));
-    h.view()->setView(OdGePoint3d(300, -300, 200), OdGePoint3d(0, 0, 0), OdGeVector3d::kZAxis, 110, 110, OdGsView::kPerspective);
+    h.view()->setView(OdGePoint3d(300, -300, 200), OdGePoint3d(0, 0, 0), OdGeVector3d::kZAxis, 110, 110,
+                      OdGsView::kPerspective);
     return pixels(h.render(96, 96));
   };
   const std::vector<ODCOLORREF> mapped = render(true), plainGrey = render(false);
@@ -271,7 +276,8 @@ TEST(RenderFiltering, AFineCheckerAtAGrazingAngleAveragesToItsMeanColour)
       m.setAmbient(rgb(188, 188, 188));
       m.setSpecular(rgb(0, 0, 0), MaterialMap(), 0.5);
     }));
-    h.view()->setView(OdGePoint3d(50, -70, 14), OdGePoint3d(50, 50, 0), OdGeVector3d::kZAxis, 100, 75, OdGsView::kPerspective);
+    h.view()->setView(OdGePoint3d(50, -70, 14), OdGePoint3d(50, 50, 0), OdGeVector3d::kZAxis, 100, 75,
+                      OdGsView::kPerspective);
     return pixels(h.render(128, 96));
   };
   const std::vector<ODCOLORREF> mapped = render(true), grey = render(false);

@@ -46,9 +46,7 @@ Shader::MapPoint Shader::project(const SurfacePoints& s) const
   vfloat su = fit ? fraction(splat(e.x)) : splat(1.f), sv = fit ? fraction(splat(e.y)) : splat(1.f);
   switch (m_map.projection)
   {
-  case Projection::Planar:
-    m = {p.x, p.y, s.dx.x, s.dy.x, s.dx.y, s.dy.y};
-    break;
+  case Projection::Planar: m = {p.x, p.y, s.dx.x, s.dy.x, s.dx.y, s.dy.y}; break;
   case Projection::Box:
   {
     // The side the surface faces; on each side the picture reads upright
@@ -60,7 +58,12 @@ Shader::MapPoint Shader::project(const SurfacePoints& s) const
     auto up = [&](const vec3& a) { return select(zSide, a.y, a.z); };     // v's axis
     const vint mirrored = select(zSide, n.z, select(xSide, n.x, -n.y)) < 0.f;
     const vfloat sign = select(mirrored, splat(-1.f), splat(1.f)), width = across(splat(e));
-    m = {select(mirrored, width - across(p), across(p)), up(p), sign * across(s.dx), sign * across(s.dy), up(s.dx), up(s.dy)};
+    m = {select(mirrored, width - across(p), across(p)),
+         up(p),
+         sign * across(s.dx),
+         sign * across(s.dy),
+         up(s.dx),
+         up(s.dy)};
     if (fit)
       su = fraction(width), sv = fraction(up(splat(e)));
     break;
@@ -88,8 +91,8 @@ Shader::MapPoint Shader::project(const SurfacePoints& s) const
     const vfloat r = sqrt(max(dot(d, d), splat(1e-30f))), c = min(max(d.z / r, splat(-1.f)), splat(1.f));
     const vfloat meridian = 1.f / (kPi * sqrt(r2));
     const vec3 radial = d * (1.f / r);
-    m = {u, 1.f - atan2(sqrt(1.f - c * c), c) * (1.f / kPi), ux, uy, (s.dx.z - c * dot(radial, s.dx)) * meridian,
-         (s.dy.z - c * dot(radial, s.dy)) * meridian};
+    m = {u,  1.f - atan2(sqrt(1.f - c * c), c) * (1.f / kPi), ux,
+         uy, (s.dx.z - c * dot(radial, s.dx)) * meridian,     (s.dy.z - c * dot(radial, s.dy)) * meridian};
     const float round = kPi * std::max(e.x, std::max(e.y, e.z));
     su = splat(fit ? 1.f : round);
     sv = splat(fit ? 1.f : 0.5f * round);
@@ -128,11 +131,8 @@ vec3 Shader::baseColor(const SurfacePoints& s) const
   vec3 color;
   switch (m_map.kind)
   {
-  case MapKind::None:
-    return splat(m_material.diffuse);
-  case MapKind::Image:
-    color = imageColor(s);
-    break;
+  case MapKind::None: return splat(m_material.diffuse);
+  case MapKind::Image: color = imageColor(s); break;
   case MapKind::Marble:
   case MapKind::Wood:
   {
@@ -158,7 +158,8 @@ vec3 Shader::shade(const SurfacePoints& s) const
   const vfloat diffuse = L.intensity[0] * max(nl0, splat(0.f)) + L.intensity[1] * max(nl1, splat(0.f));
   // Blinn-Phong from the key light only (a fill light gives no glint).
   const vfloat nh = dot(s.normal, normalize(splat(L.direction[0]) + s.toEye));
-  const vfloat highlight = select(nl0 > 0.f, pow(nh, splat(m_material.exponent)), splat(0.f)) * (L.intensity[0] * m_material.specularScale);
+  const vfloat highlight =
+    select(nl0 > 0.f, pow(nh, splat(m_material.exponent)), splat(0.f)) * (L.intensity[0] * m_material.specularScale);
   // The ambient colour takes the ambient light; a map shows in the shade
   // too, so it stands in for the ambient colour.
   const vec3 ambient = m_map.kind == MapKind::None ? splat(m_material.ambient) : base;

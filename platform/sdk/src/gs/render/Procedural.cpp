@@ -34,7 +34,8 @@ Noise gradientNoise(const vec3& p)
   // ramps g . (p - corner), blended by 6t^5 - 15t^4 + 10t^3 along x, y, z.
   const vec3 cell{floor(p.x), floor(p.y), floor(p.z)};
   const vec3 f = p - cell;
-  const vuint base[3] = {(vuint)toInt(cell.x) * kHash[0], (vuint)toInt(cell.y) * kHash[1], (vuint)toInt(cell.z) * kHash[2]};
+  const vuint base[3] = {(vuint)toInt(cell.x) * kHash[0], (vuint)toInt(cell.y) * kHash[1],
+                         (vuint)toInt(cell.z) * kHash[2]};
   auto fade = [](vfloat t) { return t * t * t * (t * (t * 6.f - 15.f) + 10.f); };
   auto slope = [](vfloat t) { return 30.f * t * t * (t - 1.f) * (t - 1.f); };
   const vfloat zero = splat(0.f);
@@ -131,7 +132,8 @@ vec3 woodColor(const WoodParams& params, const SolidPoint& point)
   const float a = 0.06f * params.radialNoise, b = 0.04f * params.axialNoise;
   const vfloat r = centre + a * radial.value + b * axial.value;
   // r's gradient, through q's scale per axis, gives the footprint in rings.
-  const vec3 dr = vec3{p.x * inverse, p.y * inverse, splat(0.f)} + radial.gradient * vec3{splat(4.f * a), splat(4.f * a), splat(2.f * a)} +
+  const vec3 dr = vec3{p.x * inverse, p.y * inverse, splat(0.f)} +
+                  radial.gradient * vec3{splat(4.f * a), splat(4.f * a), splat(2.f * a)} +
                   axial.gradient * vec3{splat(1.2f * b), splat(1.2f * b), splat(8.f * b)};
   const float period = std::max(params.grain, 0.005f) * 0.6f;
   // Light early wood grows into a dark late-wood band that ends sharply.

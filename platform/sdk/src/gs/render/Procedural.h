@@ -49,8 +49,8 @@ struct MarbleParams
 {
   Vec3 stone; // linear colours
   Vec3 vein;
-  float spacing = 1.f; // larger: fewer veins
-  float width = 1.f;   // larger: wider veins
+  float spacing = 1.f;                          // larger: fewer veins
+  float width = 1.f;                            // larger: wider veins
   std::shared_ptr<const PeriodicProfile> veins; // set by setMarbleProfile
 };
 // The vein profile across one period for the params' width.
@@ -59,8 +59,8 @@ vec3 marbleColor(const MarbleParams& params, const SolidPoint& point);
 
 struct WoodParams
 {
-  Vec3 color1; // early wood, between the rings (linear)
-  Vec3 color2; // the rings
+  Vec3 color1;              // early wood, between the rings (linear)
+  Vec3 color2;              // the rings
   float radialNoise = 0.3f; // wobble of the rings across the grain
   float axialNoise = 0.3f;  // wobble along the trunk axis (z)
   float grain = 0.1f;       // ring spacing

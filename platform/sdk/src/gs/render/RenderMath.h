@@ -21,11 +21,20 @@ struct Vec3
   Vec3 operator-(const Vec3& o) const { return {x - o.x, y - o.y, z - o.z}; }
   Vec3 operator-() const { return {-x, -y, -z}; }
   Vec3 operator*(float s) const { return {x * s, y * s, z * s}; }
-  Vec3& operator+=(const Vec3& o) { x += o.x; y += o.y; z += o.z; return *this; }
+  Vec3& operator+=(const Vec3& o)
+  {
+    x += o.x;
+    y += o.y;
+    z += o.z;
+    return *this;
+  }
 };
 
 inline float dot(const Vec3& a, const Vec3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
-inline Vec3 cross(const Vec3& a, const Vec3& b) { return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x}; }
+inline Vec3 cross(const Vec3& a, const Vec3& b)
+{
+  return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
+}
 // A zero vector stays zero rather than becoming NaN.
 inline Vec3 normalize(const Vec3& a)
 {
@@ -92,7 +101,8 @@ inline const OdUInt8* encodeTable()
     for (int i = 0; i < kEncodeSteps; ++i)
     {
       const double s = double(i) / (kEncodeSteps - 1) * std::sqrt(double(kWhite)), x = s * s;
-      const double over = std::min(std::max(x - knee, 0.0), span), toned = std::min(x, knee) + over - over * over / (2.0 * span);
+      const double over = std::min(std::max(x - knee, 0.0), span),
+                   toned = std::min(x, knee) + over - over * over / (2.0 * span);
       const double code = toned <= 0.0031308 ? 12.92 * toned : 1.055 * std::pow(toned, 1.0 / 2.4) - 0.055;
       t[i] = OdUInt8(std::min(255.0, code * 255.0 + 0.5));
     }

@@ -18,7 +18,8 @@ constexpr unsigned kAllSamples = (1u << Renderer::kSamples) - 1;
 constexpr unsigned kWhole = 1u << Renderer::kSamples; // a pixel of one opaque piece over all samples
 // Edge functions at the samples: 32 bits hold them for small triangles, 64
 // for any.
-template <class Int> struct SampleEdges
+template <class Int>
+struct SampleEdges
 {
   typedef Int type __attribute__((vector_size(sizeof(Int) * Renderer::kSamples)));
 };
@@ -52,8 +53,8 @@ inline unsigned notNegative(const SampleEdges<std::int64_t>::type& v)
 
 // The lanes of each mask of samples.
 constexpr SampleMask kLanesOf[1 << Renderer::kSamples] = {
-  {0, 0, 0, 0},   {-1, 0, 0, 0},   {0, -1, 0, 0},   {-1, -1, 0, 0},   {0, 0, -1, 0},   {-1, 0, -1, 0},
-  {0, -1, -1, 0}, {-1, -1, -1, 0}, {0, 0, 0, -1},   {-1, 0, 0, -1},   {0, -1, 0, -1},  {-1, -1, 0, -1},
+  {0, 0, 0, 0},   {-1, 0, 0, 0},   {0, -1, 0, 0},   {-1, -1, 0, 0},  {0, 0, -1, 0},  {-1, 0, -1, 0},
+  {0, -1, -1, 0}, {-1, -1, -1, 0}, {0, 0, 0, -1},   {-1, 0, 0, -1},  {0, -1, 0, -1}, {-1, -1, 0, -1},
   {0, 0, -1, -1}, {-1, 0, -1, -1}, {0, -1, -1, -1}, {-1, -1, -1, -1}};
 
 // floor and ceil without the library call (no SSE4.1 assumed), for
@@ -164,7 +165,8 @@ void Renderer::setupTriangles(const Scene& scene, const ViewSetup& view, const R
       m_coverage.swap(clearCoverage), m_surfaces.swap(clearSurfaces);
     for (std::size_t i = 0; i + 2 < indices.size(); i += 3)
     {
-      const OdUInt32 idx[3] = {m_meshBase[mesh] + indices[i], m_meshBase[mesh] + indices[i + 1], m_meshBase[mesh] + indices[i + 2]};
+      const OdUInt32 idx[3] = {m_meshBase[mesh] + indices[i], m_meshBase[mesh] + indices[i + 1],
+                               m_meshBase[mesh] + indices[i + 2]};
       const unsigned any = codes[idx[0]] | codes[idx[1]] | codes[idx[2]];
       if (codes[idx[0]] & codes[idx[1]] & codes[idx[2]])
         continue; // wholly outside one plane
@@ -298,7 +300,8 @@ void Renderer::setupTriangle(OdUInt32 mesh, const Vertex* const v[3], bool disca
   m_surfaces.push_back(s);
 }
 
-template <class Write> void Renderer::rasterize(const Coverage& triangle, Write write) const
+template <class Write>
+void Renderer::rasterize(const Coverage& triangle, Write write) const
 {
   if (triangle.small)
     rasterizeIn<std::int32_t>(triangle, write);
@@ -306,14 +309,17 @@ template <class Write> void Renderer::rasterize(const Coverage& triangle, Write 
     rasterizeIn<std::int64_t>(triangle, write);
 }
 
-template <class Int, class Write> void Renderer::rasterizeIn(const Coverage& triangle, Write write) const
+template <class Int, class Write>
+void Renderer::rasterizeIn(const Coverage& triangle, Write write) const
 {
   typedef typename SampleEdges<Int>::type Edges;
   const Coverage t = triangle; // a copy: the writes cannot change it, so it stays in registers
   // Each edge function at the samples differs from its value at the pixel
   // corner by fixed offsets; along a row it grows by a per 1/256 pixel.
-  const Edges gridX = {Int(m_sampleGrid[0][0]), Int(m_sampleGrid[0][1]), Int(m_sampleGrid[0][2]), Int(m_sampleGrid[0][3])};
-  const Edges gridY = {Int(m_sampleGrid[1][0]), Int(m_sampleGrid[1][1]), Int(m_sampleGrid[1][2]), Int(m_sampleGrid[1][3])};
+  const Edges gridX = {Int(m_sampleGrid[0][0]), Int(m_sampleGrid[0][1]), Int(m_sampleGrid[0][2]),
+                       Int(m_sampleGrid[0][3])};
+  const Edges gridY = {Int(m_sampleGrid[1][0]), Int(m_sampleGrid[1][1]), Int(m_sampleGrid[1][2]),
+                       Int(m_sampleGrid[1][3])};
   Edges offset[3];
   SampleFloats zOffset;
   Int step[3], reach[3]; // the most any sample adds
@@ -386,8 +392,10 @@ void Renderer::resolveBand(int y0, int y1, const Scene& scene, const ViewSetup& 
   // background.
   Pieces& p = m_pieces;
   const std::size_t pixels = std::size_t(y1 - y0) * std::size_t(m_width);
-  const std::size_t room = pixels * kSamples + (m_fragments.empty() ? 0 : m_fragmentStart[std::size_t(y1) * std::size_t(m_width)] -
-                                                                               m_fragmentStart[std::size_t(y0) * std::size_t(m_width)]);
+  const std::size_t room =
+    pixels * kSamples + (m_fragments.empty() ? 0
+                                             : m_fragmentStart[std::size_t(y1) * std::size_t(m_width)] -
+                                                 m_fragmentStart[std::size_t(y0) * std::size_t(m_width)]);
   // The arrays only grow: no band pays for filling them again.
   auto atLeast = [](auto& v, std::size_t size) {
     if (v.size() < size)
@@ -408,14 +416,17 @@ void Renderer::resolveBand(int y0, int y1, const Scene& scene, const ViewSetup& 
     p.y[count] = y + m_centroidY[mask];
     ++count;
   };
-  auto reach = [this](OdUInt32 triangle) { return std::fabs(m_coverage[triangle].zx) + std::fabs(m_coverage[triangle].zy); };
+  auto reach = [this](OdUInt32 triangle) {
+    return std::fabs(m_coverage[triangle].zx) + std::fabs(m_coverage[triangle].zy);
+  };
   const bool clear = !m_fragments.empty();
   const std::size_t first = std::size_t(y0) * std::size_t(m_width);
   const OdUInt32* ids = &m_ids[first * kSamples];
   const float* depth = &m_depth[first * kSamples];
   const float rowEnd = float(m_viewLeft + m_width);
   float x = float(m_viewLeft), y = float(m_viewTop + y0);
-  for (std::size_t at = 0; at < pixels; ++at, ids += kSamples, depth += kSamples, x = x + 1.f < rowEnd ? x + 1.f : (++y, float(m_viewLeft)))
+  for (std::size_t at = 0; at < pixels;
+       ++at, ids += kSamples, depth += kSamples, x = x + 1.f < rowEnd ? x + 1.f : (++y, float(m_viewLeft)))
   {
     unsigned flags = 0; // the samples of no opaque surface, or kWhole
     if (ids[0] == ids[1] && ids[0] == ids[2] && ids[0] == ids[3])
@@ -451,7 +462,8 @@ void Renderer::resolveBand(int y0, int y1, const Scene& scene, const ViewSetup& 
       }
     const std::size_t opaque = count;
     float lastDepth = 0.f;
-    for (OdUInt32 f = clear ? m_fragmentStart[first + at] : 0, end = clear ? m_fragmentStart[first + at + 1] : 0; f < end; ++f)
+    for (OdUInt32 f = clear ? m_fragmentStart[first + at] : 0, end = clear ? m_fragmentStart[first + at + 1] : 0;
+         f < end; ++f)
     {
       const Fragment& fragment = m_fragments[f];
       const std::size_t last = count - 1;
@@ -482,7 +494,8 @@ void Renderer::resolveBand(int y0, int y1, const Scene& scene, const ViewSetup& 
       for (std::size_t i = begin; i < p.pixelEnd[pixel]; ++i)
       {
         const bool transparent = p.triangle[i] >= m_opaqueCount;
-        const float opacity = transparent ? scene.materials[scene.meshes[m_surfaces[p.triangle[i]].mesh].material].opacity : 1.f;
+        const float opacity =
+          transparent ? scene.materials[scene.meshes[m_surfaces[p.triangle[i]].mesh].material].opacity : 1.f;
         for (int s = 0; s < kSamples; ++s)
           if (p.mask[i] >> s & 1)
             sample[s] += (color(i) - sample[s]) * opacity;
@@ -501,8 +514,9 @@ void Renderer::shadePieces(std::size_t count, const Scene& scene, const ViewSetu
   for (std::size_t begin = 0, end; begin < count; begin = end)
   {
     const OdUInt32 mesh = m_surfaces[p.triangle[begin]].mesh;
-    for (end = begin + 1; end < count && end - begin < std::size_t(kLanes) &&
-                          (oneMesh || p.triangle[end] == p.triangle[end - 1] || m_surfaces[p.triangle[end]].mesh == mesh);)
+    for (end = begin + 1;
+         end < count && end - begin < std::size_t(kLanes) &&
+         (oneMesh || p.triangle[end] == p.triangle[end - 1] || m_surfaces[p.triangle[end]].mesh == mesh);)
       ++end;
     // The planes at each piece's point (the centre of its samples, which
     // lies on its triangle): each lane's triangle's, side by side. Lanes
@@ -515,7 +529,8 @@ void Renderer::shadePieces(std::size_t count, const Scene& scene, const ViewSetu
         rows[k] = &m_surfaces[p.triangle[std::min(begin + std::size_t(k), end - 1)]].plane[g];
       transpose(rows, plane[g]);
     }
-    const vfloat dx = load(&p.x[begin]) - plane[Surface::kOrigin][0], dy = load(&p.y[begin]) - plane[Surface::kOrigin][1];
+    const vfloat dx = load(&p.x[begin]) - plane[Surface::kOrigin][0],
+                 dy = load(&p.y[begin]) - plane[Surface::kOrigin][1];
     auto attribute = [&plane](int group, int k) -> vfloat& { return plane[group + k / 4][k % 4]; };
     vfloat value[Surface::kAttributes];
     for (int j = 0; j < Surface::kAttributes; ++j)
@@ -540,7 +555,8 @@ void Renderer::shadePieces(std::size_t count, const Scene& scene, const ViewSetu
   }
 }
 
-OdUInt32 Renderer::render(const Scene& scene, const ViewSetup& view, const RenderOptions& options, OdGiRasterImageRGBA& target)
+OdUInt32 Renderer::render(const Scene& scene, const ViewSetup& view, const RenderOptions& options,
+                          OdGiRasterImageRGBA& target)
 {
   m_viewLeft = std::max(view.left, 0);
   m_viewTop = std::max(view.top, 0);
@@ -658,7 +674,8 @@ OdUInt32 Renderer::render(const Scene& scene, const ViewSetup& view, const Rende
       for (int x = 0; x < m_width; ++x)
       {
         const std::size_t pixel = std::size_t(y - y0) * std::size_t(m_width) + std::size_t(x);
-        if (m_pieces.flags[pixel] == kAllSamples && (pixel ? m_pieces.pixelEnd[pixel - 1] : 0) == m_pieces.pixelEnd[pixel])
+        if (m_pieces.flags[pixel] == kAllSamples &&
+            (pixel ? m_pieces.pixelEnd[pixel - 1] : 0) == m_pieces.pixelEnd[pixel])
           std::memcpy(out + std::size_t(x) * 4, background, 4);
         out[std::size_t(x) * 4 + 3] = 255;
       }

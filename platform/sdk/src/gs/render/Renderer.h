@@ -56,7 +56,7 @@ private:
   {
     std::int64_t a[3], b[3], c[3];
     int x0, x1, y0, y1;
-    bool small; // at most 96 pixels across: 32 bits hold its edge functions
+    bool small;              // at most 96 pixels across: 32 bits hold its edge functions
     float ox, oy, z, zx, zy; // depth at (ox, oy) and its change per pixel
   };
   // What shading reads of a triangle: attributes divided by t are linear
@@ -65,10 +65,10 @@ private:
   // 1 / t, then the normal and the depth.
   struct Surface
   {
-    enum { kPosition = 0, kW = 3, kNormal = 4, kDepth = 7, kAttributes = 7 }; // the depth is not shaded
-    // Attribute k in element k % 4 of group k / 4: at (ox, oy), along x,
-    // along y; then (ox, oy, 0, 0).
-    enum { kAt = 0, kAlongX = 2, kAlongY = 4, kOrigin = 6, kGroups = 7 };
+    // Attribute k in element k % 4 of group k / 4 (the depth is not
+    // shaded): at (ox, oy), along x, along y; then (ox, oy, 0, 0).
+    static constexpr int kPosition = 0, kW = 3, kNormal = 4, kDepth = 7, kAttributes = 7;
+    static constexpr int kAt = 0, kAlongX = 2, kAlongY = 4, kOrigin = 6, kGroups = 7;
     rgba plane[kGroups];
     Vec3 faceNormal; // unit; tells one smooth surface from another
     OdUInt32 mesh;
@@ -98,8 +98,10 @@ private:
   void project(Vertex& v, const ViewSetup& view) const;
   void setupTriangles(const Scene& scene, const ViewSetup& view, const RenderOptions& options);
   void setupTriangle(OdUInt32 mesh, const Vertex* const v[3], bool discardBackFaces);
-  template <class Write> void rasterize(const Coverage& tri, Write write) const;
-  template <class Int, class Write> void rasterizeIn(const Coverage& tri, Write write) const;
+  template <class Write>
+  void rasterize(const Coverage& tri, Write write) const;
+  template <class Int, class Write>
+  void rasterizeIn(const Coverage& tri, Write write) const;
   bool sameSurface(OdUInt32 a, OdUInt32 b) const;
   void resolveBand(int y0, int y1, const Scene& scene, const ViewSetup& view);
   void shadePieces(std::size_t count, const Scene& scene, const ViewSetup& view);
@@ -110,18 +112,18 @@ private:
   std::vector<Coverage> m_coverage; // opaque triangles, then transparent ones
   std::vector<Surface> m_surfaces;  // the same triangles
   std::size_t m_opaqueCount = 0;
-  std::vector<float> m_depth;     // per sample
-  std::vector<OdUInt32> m_ids;    // per sample: opaque triangle or kNone
+  std::vector<float> m_depth;            // per sample
+  std::vector<OdUInt32> m_ids;           // per sample: opaque triangle or kNone
   std::vector<Fragment> m_sorting;       // transparent, as rasterized
   std::vector<Fragment> m_fragments;     // the same by pixel, each pixel's far to near
   std::vector<OdUInt32> m_fragmentStart; // per pixel and one more: where its fragments start
   Pieces m_pieces;
-  std::vector<float> m_band;             // the band's pixels, linear red, green, blue, unused
+  std::vector<float> m_band; // the band's pixels, linear red, green, blue, unused
   int m_viewLeft = 0, m_viewTop = 0, m_width = 0, m_height = 0;
   float m_sampleX[kSamples] = {}, m_sampleY[kSamples] = {};
-  std::int64_t m_sampleGrid[2][kSamples] = {}; // the same in 1/256 pixel
+  std::int64_t m_sampleGrid[2][kSamples] = {};                            // the same in 1/256 pixel
   float m_centroidX[1 << kSamples] = {}, m_centroidY[1 << kSamples] = {}; // of the samples in a mask
-  Vec3 m_background; // linear
+  Vec3 m_background;                                                      // linear
   float m_near = 1.f, m_far = 2.f;
   Lighting m_lighting;
   Vec3 m_cameraWorld;  // perspective: camera position

@@ -5,9 +5,9 @@
 #include "od/DbMaterial.h"
 #include "od/DbSymbolTable.h"
 
+#include <algorithm>
 #include <atomic>
 #include <filesystem>
-#include <algorithm>
 #include <map>
 #include <tuple>
 
@@ -279,7 +279,10 @@ struct Inherited
 class Collector
 {
 public:
-  Collector(const SceneSource& source, Scene& scene, MeshCache* cache) : m_source(source), m_scene(scene), m_cache(cache) {}
+  Collector(const SceneSource& source, Scene& scene, MeshCache* cache)
+    : m_source(source), m_scene(scene), m_cache(cache)
+  {
+  }
 
   void drawable(const OdDbObjectId& id)
   {
@@ -416,7 +419,8 @@ private:
     return colorValue(color.entityColor(), inherited.color);
   }
 
-  static OdDbObjectId entityMaterial(const OdDbEntity* ent, const OdDbLayerTableRecord* layer, const Inherited& inherited)
+  static OdDbObjectId entityMaterial(const OdDbEntity* ent, const OdDbLayerTableRecord* layer,
+                                     const Inherited& inherited)
   {
     OdDbObjectId id = ent->materialId();
     OdDbDatabase* db = ent->database();
@@ -448,7 +452,8 @@ private:
 
   Vec3 channelColor(const MaterialColor& color, const Vec3& entityColour) const
   {
-    const Vec3 base = color.method() == MaterialColor::kOverride ? colorValue(color.color(), entityColour) : entityColour;
+    const Vec3 base =
+      color.method() == MaterialColor::kOverride ? colorValue(color.color(), entityColour) : entityColour;
     return base * float(std::max(color.factor(), 0.0));
   }
 
@@ -558,7 +563,8 @@ private:
     if (map.kind == MapKind::Image)
     {
       const OdString path = resolvePath(file, material.database());
-      TextureLookup found = m_source.textures ? m_source.textures->lookup(path) : TextureLookup{nullptr, L"no texture cache"};
+      TextureLookup found =
+        m_source.textures ? m_source.textures->lookup(path) : TextureLookup{nullptr, L"no texture cache"};
       if (!found.image)
       {
         map.kind = MapKind::None;

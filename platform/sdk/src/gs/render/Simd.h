@@ -39,7 +39,7 @@ inline vfloat min(vfloat a, vfloat b) { return a < b ? a : b; }
 inline vfloat max(vfloat a, vfloat b) { return a > b ? a : b; }
 inline vfloat abs(vfloat v) { return (vfloat)((vint)v & 0x7FFFFFFF); }
 inline vfloat clamp01(vfloat v) { return min(max(v, splat(0.f)), splat(1.f)); } // NaN becomes 0
-inline vint toInt(vfloat v) { return __builtin_convertvector(v, vint); } // toward zero, for |v| < 2^31
+inline vint toInt(vfloat v) { return __builtin_convertvector(v, vint); }        // toward zero, for |v| < 2^31
 inline vfloat toFloat(vint v) { return __builtin_convertvector(v, vfloat); }
 inline vfloat floor(vfloat x) // for |x| < 2^31
 {
@@ -86,8 +86,10 @@ inline vfloat log2(vfloat x)
 {
   const vint bits = (vint)x;
   const vfloat t = (vfloat)((bits & 0x007FFFFF) | 0x3F800000) - 1.f;
-  const vfloat p = 2.12374089e-06f +
-                   t * (1.44247531f + t * (-0.717557872f + t * (0.455527088f + t * (-0.274623258f + t * (0.119298238f - t * 0.0251232033f)))));
+  const vfloat p =
+    2.12374089e-06f +
+    t * (1.44247531f +
+         t * (-0.717557872f + t * (0.455527088f + t * (-0.274623258f + t * (0.119298238f - t * 0.0251232033f)))));
   return toFloat(((bits >> 23) & 255) - 127) + p;
 }
 
@@ -101,7 +103,9 @@ inline vfloat atan2(vfloat y, vfloat x)
   const vfloat ax = abs(x), ay = abs(y);
   const vfloat big = max(ax, ay);
   const vfloat a = min(ax, ay) / select(big > 0.f, big, splat(1.f)), s = a * a;
-  vfloat r = a * (0.999995507f + s * (-0.332988631f + s * (0.195589051f + s * (-0.121109461f + s * (0.0573305516f - s * 0.0134221804f)))));
+  vfloat r =
+    a * (0.999995507f +
+         s * (-0.332988631f + s * (0.195589051f + s * (-0.121109461f + s * (0.0573305516f - s * 0.0134221804f)))));
   r = select(ay > ax, 1.57079633f - r, r);
   r = select(x < 0.f, 3.14159265f - r, r);
   return select(y < 0.f, -r, r);
@@ -142,5 +146,8 @@ struct vec3
 };
 inline vfloat dot(const vec3& a, const vec3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
 inline vec3 normalize(const vec3& v) { return v * (1.f / sqrt(max(dot(v, v), splat(1e-30f)))); }
-inline vec3 select(vint mask, const vec3& a, const vec3& b) { return {select(mask, a.x, b.x), select(mask, a.y, b.y), select(mask, a.z, b.z)}; }
+inline vec3 select(vint mask, const vec3& a, const vec3& b)
+{
+  return {select(mask, a.x, b.x), select(mask, a.y, b.y), select(mask, a.z, b.z)};
+}
 } // namespace OdGsRender

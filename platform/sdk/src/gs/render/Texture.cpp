@@ -11,14 +11,9 @@ vint applyTiling(vfloat& t, Tiling tiling)
 {
   switch (tiling)
   {
-  case Tiling::Tile:
-    t -= floor(t);
-    break;
-  case Tiling::None:
-    return (t >= 0.f) & (t <= 1.f);
-  case Tiling::Clamp:
-    t = clamp01(t);
-    break;
+  case Tiling::Tile: t -= floor(t); break;
+  case Tiling::None: return (t >= 0.f) & (t <= 1.f);
+  case Tiling::Clamp: t = clamp01(t); break;
   case Tiling::Mirror:
   {
     // Period 2: 0..1 forward, 1..2 backward.
@@ -56,13 +51,18 @@ TextureImage::TextureImage(OdUInt32 width, OdUInt32 height, const std::vector<Od
     next.h = std::max(1, src.h / 2);
     next.texels.resize(std::size_t(next.w) * std::size_t(next.h) * 4);
     auto at = [&src](int x, int y, int c) {
-      return int(src.texels[(std::size_t(std::min(y, src.h - 1)) * std::size_t(src.w) + std::size_t(std::min(x, src.w - 1))) * 4 + std::size_t(c)]);
+      return int(
+        src
+          .texels[(std::size_t(std::min(y, src.h - 1)) * std::size_t(src.w) + std::size_t(std::min(x, src.w - 1))) * 4 +
+                  std::size_t(c)]);
     };
     for (int y = 0; y < next.h; ++y)
       for (int x = 0; x < next.w; ++x)
         for (int c = 0; c < 4; ++c)
           next.texels[(std::size_t(y) * std::size_t(next.w) + std::size_t(x)) * 4 + std::size_t(c)] =
-            OdUInt16((at(2 * x, 2 * y, c) + at(2 * x + 1, 2 * y, c) + at(2 * x, 2 * y + 1, c) + at(2 * x + 1, 2 * y + 1, c) + 2) / 4);
+            OdUInt16((at(2 * x, 2 * y, c) + at(2 * x + 1, 2 * y, c) + at(2 * x, 2 * y + 1, c) +
+                      at(2 * x + 1, 2 * y + 1, c) + 2) /
+                     4);
     m_levels.push_back(std::move(next));
   }
   for (const Level& level : m_levels)
@@ -179,7 +179,8 @@ TextureLookup TextureCache::lookup(const OdString& path)
   OdString reason;
   ++m_decodes;
   const bool ok = m_loader && m_loader(path, decoded, reason);
-  if (ok && decoded.width > 0 && decoded.height > 0 && decoded.rgba.size() == std::size_t(decoded.width) * decoded.height * 4)
+  if (ok && decoded.width > 0 && decoded.height > 0 &&
+      decoded.rgba.size() == std::size_t(decoded.width) * decoded.height * 4)
     entry.image = std::make_shared<TextureImage>(decoded.width, decoded.height, decoded.rgba);
   else
     entry.error = OdString::format(L"texture file '%s' cannot be read: %s", path,

@@ -3,8 +3,8 @@
 // decoded files.
 #pragma once
 
-#include "od/GsSoftware.h"
 #include "RenderMath.h"
+#include "od/GsSoftware.h"
 
 #include <list>
 #include <map>
