@@ -153,16 +153,20 @@ void Renderer::setupTriangles(const Scene& scene, const ViewSetup& view, const R
   for (std::size_t i = 0; i < m_vertices.size(); ++i)
     codes[i] = outside(m_vertices[i]);
 
+  // Opaque meshes first, then transparent ones.
   m_coverage.clear();
   m_surfaces.clear();
-  std::vector<Coverage> clearCoverage;
-  std::vector<Surface> clearSurfaces;
-  for (OdUInt32 mesh = 0; mesh < scene.meshes.size(); ++mesh)
+  m_sides.clear();
+  m_opaqueCount = 0;
+  for (OdUInt32 k = 0, count = OdUInt32(scene.meshes.size()); k < 2 * count; ++k)
   {
-    const std::vector<OdUInt32>& indices = scene.meshes[mesh].geometry->indices;
+    const OdUInt32 mesh = k % count;
     const bool transparent = scene.materials[scene.meshes[mesh].material].opacity < 1.f;
-    if (transparent)
-      m_coverage.swap(clearCoverage), m_surfaces.swap(clearSurfaces);
+    if (k == count)
+      m_opaqueCount = m_coverage.size();
+    if (transparent != (k >= count))
+      continue;
+    const std::vector<OdUInt32>& indices = scene.meshes[mesh].geometry->indices;
     for (std::size_t i = 0; i + 2 < indices.size(); i += 3)
     {
       const OdUInt32 idx[3] = {m_meshBase[mesh] + indices[i], m_meshBase[mesh] + indices[i + 1],
@@ -216,12 +220,7 @@ void Renderer::setupTriangles(const Scene& scene, const ViewSetup& view, const R
         setupTriangle(mesh, fan, options.discardBackFaces);
       }
     }
-    if (transparent)
-      m_coverage.swap(clearCoverage), m_surfaces.swap(clearSurfaces);
   }
-  m_opaqueCount = m_coverage.size();
-  m_coverage.insert(m_coverage.end(), clearCoverage.begin(), clearCoverage.end());
-  m_surfaces.insert(m_surfaces.end(), clearSurfaces.begin(), clearSurfaces.end());
 }
 
 void Renderer::setupTriangle(OdUInt32 mesh, const Vertex* const v[3], bool discardBackFaces)
@@ -293,11 +292,11 @@ void Renderer::setupTriangle(OdUInt32 mesh, const Vertex* const v[3], bool disca
   c.oy = float(y[0]) / 256.f;
   s.plane[Surface::kOrigin] = rgba{c.ox, c.oy, 0.f, 0.f};
   c.z = s.plane[Surface::kAt + 1][3], c.zx = s.plane[Surface::kAlongX + 1][3], c.zy = s.plane[Surface::kAlongY + 1][3];
-  s.faceNormal = normalize(cross(v[1]->world - v[0]->world, v[2]->world - v[0]->world));
   s.mesh = mesh;
-  s.back = back;
   m_coverage.push_back(c);
   m_surfaces.push_back(s);
+  m_sides.push_back({normalize(cross(v[1]->world - v[0]->world, v[2]->world - v[0]->world)), mesh * 2 + (back ? 1 : 0),
+                     std::fabs(c.zx) + std::fabs(c.zy)});
 }
 
 template <class Write>
@@ -380,8 +379,8 @@ bool Renderer::sameSurface(OdUInt32 a, OdUInt32 b) const
     return true;
   if (a == kNone || b == kNone)
     return false;
-  const Surface &sa = m_surfaces[a], &sb = m_surfaces[b];
-  return sa.mesh == sb.mesh && sa.back == sb.back && dot(sa.faceNormal, sb.faceNormal) > 0.9f;
+  const Side &sa = m_sides[a], &sb = m_sides[b];
+  return sa.side == sb.side && dot(sa.normal, sb.normal) > 0.9f;
 }
 
 void Renderer::resolveBand(int y0, int y1, const Scene& scene, const ViewSetup& view)
@@ -416,9 +415,7 @@ void Renderer::resolveBand(int y0, int y1, const Scene& scene, const ViewSetup& 
     p.y[count] = y + m_centroidY[mask];
     ++count;
   };
-  auto reach = [this](OdUInt32 triangle) {
-    return std::fabs(m_coverage[triangle].zx) + std::fabs(m_coverage[triangle].zy);
-  };
+  auto reach = [this](OdUInt32 triangle) { return m_sides[triangle].reach; };
   const bool clear = !m_fragments.empty();
   const std::size_t first = std::size_t(y0) * std::size_t(m_width);
   const OdUInt32* ids = &m_ids[first * kSamples];

@@ -70,9 +70,15 @@ private:
     static constexpr int kPosition = 0, kW = 3, kNormal = 4, kDepth = 7, kAttributes = 7;
     static constexpr int kAt = 0, kAlongX = 2, kAlongY = 4, kOrigin = 6, kGroups = 7;
     rgba plane[kGroups];
-    Vec3 faceNormal; // unit; tells one smooth surface from another
     OdUInt32 mesh;
-    bool back; // seen from behind (lit from that side)
+  };
+  // What tells a triangle's smooth surface (resolving reads it for many
+  // pixels, so it is kept small).
+  struct Side
+  {
+    Vec3 normal;   // of the face, unit
+    OdUInt32 side; // 2 mesh, + 1 where seen from behind
+    float reach;   // the most its depth changes over a pixel
   };
   // A transparent triangle's part of one pixel.
   struct Fragment
@@ -111,6 +117,7 @@ private:
   std::vector<OdUInt32> m_meshBase;
   std::vector<Coverage> m_coverage; // opaque triangles, then transparent ones
   std::vector<Surface> m_surfaces;  // the same triangles
+  std::vector<Side> m_sides;        // and again
   std::size_t m_opaqueCount = 0;
   std::vector<float> m_depth;            // per sample
   std::vector<OdUInt32> m_ids;           // per sample: opaque triangle or kNone
