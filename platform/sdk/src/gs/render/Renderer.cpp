@@ -29,33 +29,20 @@ struct SampleEdges
 // which the exact edge functions rely on.
 constexpr double kGuard = 8192.0;
 
-// The samples whose value is not negative, as bits.
-inline unsigned notNegative(const SampleEdges<std::int32_t>::type& v)
+// The lanes of the samples whose value is not negative.
+inline SampleMask notNegative(const SampleEdges<std::int32_t>::type& v) { return ~(v >> 31); }
+inline SampleMask notNegative(const SampleEdges<std::int64_t>::type& v)
+{
+  return __builtin_convertvector(v >= 0, SampleMask);
+}
+inline bool anySample(SampleMask mask)
 {
 #ifdef __SSE__
-  return ~unsigned(_mm_movemask_ps((__m128)v)) & kAllSamples;
+  return _mm_movemask_ps((__m128)mask) != 0;
 #else
-  return unsigned(v[0] >= 0) | unsigned(v[1] >= 0) << 1 | unsigned(v[2] >= 0) << 2 | unsigned(v[3] >= 0) << 3;
+  return (mask[0] | mask[1] | mask[2] | mask[3]) != 0;
 #endif
 }
-inline unsigned notNegative(const SampleEdges<std::int64_t>::type& v)
-{
-#if defined(__AVX__)
-  return ~unsigned(_mm256_movemask_pd((__m256d)v)) & kAllSamples;
-#elif defined(__SSE2__)
-  typedef std::int64_t Half __attribute__((vector_size(16)));
-  const Half low = __builtin_shufflevector(v, v, 0, 1), high = __builtin_shufflevector(v, v, 2, 3);
-  return ~unsigned(_mm_movemask_pd((__m128d)low) | _mm_movemask_pd((__m128d)high) << 2) & kAllSamples;
-#else
-  return unsigned(v[0] >= 0) | unsigned(v[1] >= 0) << 1 | unsigned(v[2] >= 0) << 2 | unsigned(v[3] >= 0) << 3;
-#endif
-}
-
-// The lanes of each mask of samples.
-constexpr SampleMask kLanesOf[1 << Renderer::kSamples] = {
-  {0, 0, 0, 0},   {-1, 0, 0, 0},   {0, -1, 0, 0},   {-1, -1, 0, 0},  {0, 0, -1, 0},  {-1, 0, -1, 0},
-  {0, -1, -1, 0}, {-1, -1, -1, 0}, {0, 0, 0, -1},   {-1, 0, 0, -1},  {0, -1, 0, -1}, {-1, -1, 0, -1},
-  {0, 0, -1, -1}, {-1, 0, -1, -1}, {0, -1, -1, -1}, {-1, -1, -1, -1}};
 
 // floor and ceil without the library call (no SSE4.1 assumed), for
 // values kept within int's range.
@@ -365,10 +352,10 @@ void Renderer::rasterizeIn(const Coverage& triangle, Write write) const
     {
       // Inside where no edge function is negative: the sign bits of the
       // three, or-ed.
-      const unsigned inside = notNegative(e[0] | e[1] | e[2]);
+      const SampleMask inside = notNegative(e[0] | e[1] | e[2]);
       e[0] += step[0], e[1] += step[1], e[2] += step[2];
-      if (inside)
-        write(pixel, kLanesOf[inside], z + t.zx * float(x - x0) + zOffset);
+      if (anySample(inside))
+        write(pixel, inside, z + t.zx * float(x - x0) + zOffset);
     }
   }
 }
