@@ -119,7 +119,7 @@ void showEventMessage(const OdString& text)
 {
   auto get = hostFunction<GetIEventsFn>(HostLibrary::Events, HOST_EXPORT_EVENTS);
   if (IEvents* events = get ? get() : nullptr)
-    events->showMessage(text.c_str());
+    events->showMessage(kHostEventRowMessage, text.c_str(), 0, kHostEventStyleRow);
 }
 
 bool currentUCS(OdDbDatabase* database, OdGeMatrix3d& ucs)

@@ -125,26 +125,32 @@ public:
   }
 
   // Group members; a member group is walked the same way, once per path.
+  // Iterative, like walkBlock: groups may hold groups to any depth.
   void walkGroup(const OdDbGroup* group)
   {
-    if (!m_groupsOnPath.insert(group->objectId()).second)
-      return;
-    OdDbObjectIdArray members;
-    group->allEntityIds(members);
-    for (const OdDbObjectId& id : members)
+    std::vector<GroupFrame> stack;
+    enterGroup(stack, group);
+    while (!stack.empty())
     {
+      GroupFrame& top = stack.back();
+      if (top.next == top.members.size())
+      {
+        m_groupsOnPath.erase(top.group);
+        stack.pop_back();
+        continue;
+      }
+      const OdDbObjectId id = top.members[top.next++];
       OdDbObjectPtr object = id.openObject(OdDb::kForRead);
       if (!object)
         continue;
       if (object->isKindOf(OdDbBlockReference::desc()))
         walkBlock(static_cast<OdDbBlockReference*>(object.get())->blockTableRecord());
       else if (object->isKindOf(OdDbGroup::desc()))
-        walkGroup(static_cast<OdDbGroup*>(object.get()));
+        enterGroup(stack, static_cast<OdDbGroup*>(object.get()));
       else if (object->isKindOf(OdDbEntity::desc()))
         check(static_cast<OdDbEntity*>(object.get()), id);
       // Anything else in a group uses no material.
     }
-    m_groupsOnPath.erase(group->objectId());
   }
 
 private:
@@ -153,6 +159,21 @@ private:
     OdDbObjectIteratorPtr entities;
     OdDbObjectId record;
   };
+
+  struct GroupFrame
+  {
+    OdDbObjectId group;
+    OdDbObjectIdArray members;
+    OdUInt32 next;
+  };
+
+  void enterGroup(std::vector<GroupFrame>& stack, const OdDbGroup* group)
+  {
+    if (!m_groupsOnPath.insert(group->objectId()).second)
+      return;
+    stack.push_back(GroupFrame{group->objectId(), OdDbObjectIdArray(), 0});
+    group->allEntityIds(stack.back().members);
+  }
 
   void enter(std::vector<Frame>& stack, const OdDbObjectId& recordId)
   {

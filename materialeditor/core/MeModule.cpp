@@ -102,17 +102,17 @@ MeMaterialBrowserCmd::~MeMaterialBrowserCmd()
     m_context->Release();
 }
 
-int MeMaterialBrowserCmd::QueryInterface(const char* interfaceName, void** out)
+bool MeMaterialBrowserCmd::QueryInterface(const std::type_info& type, void** out)
 {
-  if (internalQuery(interfaceName, out))
-    return 1;
-  if (interfaceName && out && std::strcmp(interfaceName, KT_IID_ICMDPROCESS) == 0)
+  if (internalQuery(type, out))
+    return true;
+  if (out && type == typeid(ICmdProcess))
   {
     AddRef();
     *out = static_cast<ICmdProcess*>(this);
-    return 1;
+    return true;
   }
-  return 0;
+  return false;
 }
 
 int MeMaterialBrowserCmd::run()
@@ -147,25 +147,26 @@ int MeMaterialBrowserCmd::setContext(IKtUnknown* context)
   return 1;
 }
 
-long MeMaterialBrowserCmd::internalRelease()
+unsigned MeMaterialBrowserCmd::internalRelease()
 {
-  const long left = --m_refs;
+  const unsigned left = --m_refs;
   if (left == 0)
     delete this;
   return left;
 }
 
-int MeMaterialBrowserCmd::internalQuery(const char* interfaceName, void** out)
+bool MeMaterialBrowserCmd::internalQuery(const std::type_info& type, void** out)
 {
-  if (!interfaceName || !out)
-    return 0;
-  if (std::strcmp(interfaceName, KT_IID_IKTUNKNOWN) == 0 || std::strcmp(interfaceName, KT_IID_ICMDPROCESS) == 0)
+  if (!out)
+    return false;
+  if (type == typeid(IKtUnknown) || type == typeid(ICmdProcess))
   {
     internalAddRef();
     *out = static_cast<ICmdProcess*>(this);
-    return 1;
+    return true;
   }
-  return 0;
+  *out = nullptr;
+  return false;
 }
 
 int MeMaterialBrowserCmd::create(ICmdProcess** command)

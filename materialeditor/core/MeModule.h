@@ -62,9 +62,9 @@ public:
   MeMaterialBrowserCmd() = default;
   virtual ~MeMaterialBrowserCmd();
 
-  long AddRef() override { return internalAddRef(); }
-  long Release() override { return internalRelease(); }
-  int QueryInterface(const char* interfaceName, void** out) override;
+  unsigned AddRef() override { return internalAddRef(); }
+  unsigned Release() override { return internalRelease(); }
+  bool QueryInterface(const std::type_info& type, void** out) override;
   int run() override;
   int beginHook() override { return 0; }
   int endHook() override { return 0; }
@@ -73,15 +73,15 @@ public:
   int getContext(IKtUnknown** context) override;
   int setContext(IKtUnknown* context) override;
 
-  long internalAddRef() { return ++m_refs; }
-  long internalRelease();
-  int internalQuery(const char* interfaceName, void** out);
+  unsigned internalAddRef() { return ++m_refs; }
+  unsigned internalRelease();
+  bool internalQuery(const std::type_info& type, void** out);
 
   // The factory handed to the host: one object with count 1.
   static int create(ICmdProcess** command);
 
 private:
-  long m_refs = 0; // not atomic: commands run on the user-interface thread
+  unsigned m_refs = 0; // not atomic: commands run on the user-interface thread
   IKtUnknown* m_context = nullptr;
 };
 

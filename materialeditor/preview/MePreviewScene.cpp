@@ -33,9 +33,11 @@ OdDbDatabasePtr createPrivateDatabase()
   // Relative texture paths then resolve as they do in the shown drawing.
   if (OdDbDatabase* current = me::currentDatabase())
     database->setDatabaseFileName(current->getFilename());
-  // FIXME: the host would set the active viewport's render mode to smooth
-  // shaded here (setRenderMode). This SDK's databases have no layouts or
-  // viewports and its renderer always shades smoothly: nothing to set.
+  // Smooth shading: the host sets the render mode of the current layout's
+  // active viewport, which the viewer's view takes when it is attached.
+  // Without the host's function the drawing keeps its own mode.
+  if (auto setRenderMode = me::hostFunction<HostSetRenderModeFn>(me::HostLibrary::Utils, HOST_EXPORT_SET_RENDER_MODE))
+    setRenderMode(database.get(), true);
   return database;
 }
 

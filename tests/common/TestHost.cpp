@@ -39,7 +39,11 @@ class TestEvents final : public IEvents
 {
 public:
   explicit TestEvents(std::vector<OdString>& messages) : m_messages(messages) {}
-  void showMessage(const wchar_t* text) override { m_messages.push_back(text ? text : L""); }
+  int showMessage(int, const wchar_t* text, int, int) override
+  {
+    m_messages.push_back(text ? text : L"");
+    return kHostAnswerOk;
+  }
 
 private:
   std::vector<OdString>& m_messages;
@@ -190,6 +194,8 @@ me::HostLibrary libraryOf(const std::string& name)
     return me::HostLibrary::Core;
   if (name == HOST_EXPORT_CURRENT_VECTORIZER)
     return me::HostLibrary::VectorizerUtils;
+  if (name == HOST_EXPORT_SET_RENDER_MODE)
+    return me::HostLibrary::Utils;
   return me::HostLibrary::Main;
 }
 } // namespace

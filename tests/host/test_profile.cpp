@@ -44,8 +44,8 @@ TEST(ProfileStore, RoundTripsEveryKindOfValueThroughTheFile)
 
   ProfileStore loaded;
   const auto result = loaded.load(dir.od("profile.txt"));
-  EXPECT_TRUE(result.fileRead);
-  EXPECT_EQ(result.linesSkipped, 0);
+  EXPECT_EQ(result.status, ProfileStore::LoadResult::Status::Read);
+  EXPECT_EQ(result.linesKept, 0);
   EXPECT_EQ(loaded.serialize(), saved.serialize());
 
   IProfileSection* editor = loaded.openSection("cmddata", false)->openSection("MaterialEditor", false);
@@ -111,82 +111,197 @@ TEST(ProfileStore, RefusesNamesItCannotKeep)
   EXPECT_LT(depth, 100);
 }
 
-TEST(ProfileStore, LoadsWhatItCanFromACorruptFile)
+TEST(ProfileStore, ReadsWhatItCanAndKeepsEveryOtherLineInItsPlace)
 {
+  // Every kind of line the reader cannot use, between lines it can.
+  const std::string tooLongName(ProfileSection::kMaxNameLength + 1, 'n');
+  std::string deep = "[d";
+  for (int i = 0; i < 40; ++i)
+    deep += "/d";
+  deep += "]";
+  const std::string file = "\xEF\xBB\xBF"
+                           "# materialeditor host profile 1\n"
+                           "value before any section=i:1\n"
+                           "\n"
+                           "[good]\n"
+                           "a=i:1\n"
+                           "b=i:99999999999\n"   // beyond 32 bits
+                           "c=i:12x\n"           // trailing junk
+                           "d=r:inf\n"           // not finite
+                           "e=q:1\n"             // unknown kind
+                           "f=s:ends in \\\n"    // bad escape
+                           "=i:1\n"              // no name
+                           "g\n"                 // no value
+                           "h=e:x\n"             // empty with data
+                           "i=r:-2.5e3\n"
+                           "  # indented comment-like line\n" +
+                           tooLongName + "=i:3\n"
+                           "a=i:5\n"             // the same name again: this one counts
+                           "[bad\n"              // unclosed header
+                           "lost=i:1\n"          // under the bad header
+                           "[a//b]\n"            // empty part
+                           "lost=i:2\n" +
+                           deep + "\n"           // nested too deeply
+                           "x=i:1\n"
+                           "[good/sub]\n"
+                           "j=s:caf\xC3\xA9\n"
+                           "k=i:4";              // no line end: perhaps cut off
   ProfileStore store;
-  const int skipped = store.parse("\xEF\xBB\xBF"
-                                  "garbage before any section\n"
-                                  "[good]\r\n"
-                                  "a=i:1\r\n"
-                                  "b=i:99999999999\n"   // out of range
-                                  "c=i:12x\n"           // trailing junk
-                                  "d=r:nan\n"           // not finite
-                                  "e=q:1\n"             // unknown kind
-                                  "f=s:ends in \\\n"    // lone backslash
-                                  "=i:1\n"              // no name
-                                  "g\n"                 // no value
-                                  "h=e:x\n"             // empty with data
-                                  "i=r:-2.5e3\n"
-                                  "[bad\n"              // unclosed header
-                                  "lost=i:1\n"          // under the bad header
-                                  "[a//b]\n"            // empty part
-                                  "lost=i:2\n"
-                                  "[good/sub]\n"
-                                  "j=s:\xFF\xFE text\n" // bytes that are no UTF-8
-                                  "k=i:4");              // cut off: no newline
-  EXPECT_EQ(skipped, 14);
+  const auto result = store.parse(file);
+  EXPECT_EQ(result.status, ProfileStore::LoadResult::Status::Read);
+  EXPECT_EQ(result.linesKept, 19);
+
   const ProfileSection* good = store.root().section("good");
   ASSERT_NE(good, nullptr);
   EXPECT_EQ(good->valueNames(), (std::vector<std::string>{"a", "i"}));
   CKtVariant value;
+  EXPECT_TRUE(good->readValue("a", value));
+  EXPECT_EQ(value, CKtVariant(5));
   EXPECT_TRUE(good->readValue("i", value));
   EXPECT_EQ(value.asReal(), -2500.0);
   EXPECT_EQ(store.root().sectionNames(), (std::vector<std::string>{"good"}));
   const ProfileSection* sub = good->section("sub");
   ASSERT_NE(sub, nullptr);
   EXPECT_TRUE(sub->readValue("j", value));
-  EXPECT_EQ(value.asText().right(5), L" text");
+  EXPECT_EQ(value.asText(), L"caf\u00e9");
   EXPECT_FALSE(sub->readValue("k", value));
+
+  // Written back unchanged: every line as it was, the last one ended.
+  EXPECT_EQ(store.serialize(), file + "\n");
 }
 
-TEST(ProfileStore, SurvivesArbitraryBytes)
+TEST(ProfileStore, WrittenValuesTakeThePlaceOfLinesOfTheirName)
 {
-  // Every byte value, in lines of every shape: nothing may crash or hang.
-  std::string noise;
+  ProfileStore store;
+  store.parse("# mine\n"
+              "[cmddata/MaterialEditor]\n"
+              "SampleObject=i:99999999999\n" // unreadable: the module will write it
+              "BrowserView=i:1\n"
+              "junk line\n"
+              "\n"
+              "# about the next section\n"
+              "[Startup]\n"
+              "MATBROWSEROPEN=e:\n"
+              "[cmddata/MaterialEditor]\n"
+              "Later=i:007\n");
+  IProfileSection* editor = store.openSection("cmddata", false)->openSection("MaterialEditor", false);
+  ASSERT_NE(editor, nullptr);
+  CKtVariant value;
+  EXPECT_FALSE(editor->readValue("SampleObject", value));
+  EXPECT_TRUE(editor->readValue("Later", value));
+  EXPECT_EQ(value, CKtVariant(7));
+
+  editor->writeValue("sampleobject", CKtVariant(4)); // takes the unreadable line's place
+  editor->writeValue("BrowserView", CKtVariant(1));  // unchanged: its line stays as it is
+  editor->writeValue("Later", CKtVariant(7));        // the same: "007" stays
+  editor->writeValue("ExtendedRegime", CKtVariant(1)); // new: after the section's entries
+  store.openSection("Startup", false)->deleteValue("MATBROWSEROPEN");
+  store.openSection("New", true)->writeValue("v", CKtVariant(L"x"));
+  store.openSection("Empty", true);
+
+  EXPECT_EQ(store.serialize(), "# mine\n"
+                               "[cmddata/MaterialEditor]\n"
+                               "sampleobject=i:4\n"
+                               "BrowserView=i:1\n"
+                               "junk line\n"
+                               "ExtendedRegime=i:1\n"
+                               "\n"
+                               "# about the next section\n"
+                               "[Startup]\n"
+                               "[cmddata/MaterialEditor]\n"
+                               "Later=i:007\n"
+                               "[New]\n"
+                               "v=s:x\n"
+                               "[Empty]\n");
+}
+
+TEST(ProfileStore, LinesEndWithLfCrlfOrCr)
+{
+  for (const char* end : {"\n", "\r\n", "\r"})
+  {
+    const std::string e = end;
+    ProfileStore store;
+    const auto result = store.parse("[s]" + e + "a=i:1" + e + "b=s:x" + e + e + "[t]" + e + "c=i:3" + e);
+    EXPECT_EQ(result.status, ProfileStore::LoadResult::Status::Read);
+    EXPECT_EQ(result.linesKept, 0);
+    CKtVariant value;
+    EXPECT_TRUE(store.root().section("s")->readValue("b", value)) << "line end " << int(end[0]);
+    EXPECT_EQ(value.asText(), L"x");
+    EXPECT_TRUE(store.root().section("t")->readValue("c", value));
+    EXPECT_EQ(store.serialize(), "[s]\na=i:1\nb=s:x\n\n[t]\nc=i:3\n");
+  }
+}
+
+TEST(ProfileStore, AFileThatIsNoProfileIsNotRead)
+{
+  using Status = ProfileStore::LoadResult::Status;
+  const std::string drawing = "# a drawing\nMATERIAL Steel DIFFUSE 10,20,30\nBOX MATERIAL Steel\n";
+  const std::string binary("MZ\x90\0\x03\0\0\0[s]\na=i:1\n", 18);
+  const std::string latin1 = "[s]\na=s:M\xFC" "ller\n";
+  const std::string overlong = "[s]\na=s:\xC0\xAF\n";
+  for (const std::string& text : {drawing, binary, latin1, overlong})
+  {
+    ProfileStore store;
+    store.openSection("kept", true)->writeValue("x", CKtVariant(1));
+    const auto result = store.parse(text);
+    EXPECT_EQ(result.status, Status::NotAProfile) << text;
+    EXPECT_FALSE(result.reason.isEmpty());
+    EXPECT_FALSE(result.mayWrite());
+    EXPECT_EQ(store.root().section("s"), nullptr);
+    CKtVariant value;
+    EXPECT_FALSE(store.root().section("kept")->readValue("x", value)) << "nothing of before is left either";
+  }
+  // Comments and blank lines alone are an empty profile, as is nothing.
+  for (const std::string& text : {std::string("# materialeditor host profile 1\n\n"), std::string()})
+  {
+    ProfileStore store;
+    EXPECT_EQ(store.parse(text).status, Status::Read);
+  }
+}
+
+TEST(ProfileStore, SurvivesArbitraryLines)
+{
+  // Text of every printable shape in lines of every length: nothing may
+  // crash or hang, and a second round changes nothing.
+  std::string noise = "[s]\n";
   unsigned seed = 12345;
   for (int i = 0; i < 200000; ++i)
   {
     seed = seed * 1103515245u + 12345u;
-    const char pick = char((seed >> 16) & 0xFF);
-    noise += (seed >> 8) % 7 == 0 ? "\n["[(seed >> 4) & 1] : pick;
+    const char pick = char(0x20 + (seed >> 16) % 0x5F);
+    noise += (seed >> 8) % 7 == 0 ? "\n[\r"[(seed >> 4) % 3] : pick;
   }
   ProfileStore store;
-  store.parse(noise);
+  EXPECT_EQ(store.parse(noise).status, ProfileStore::LoadResult::Status::Read);
   ProfileStore again;
   again.parse(store.serialize());
   EXPECT_EQ(again.serialize(), store.serialize());
 }
 
-TEST(ProfileStore, MissingOrOversizedFilesStartEmptyAndKeepSectionsValid)
+TEST(ProfileStore, MissingOversizedAndUnreadableFilesStartEmptyAndKeepSectionsValid)
 {
+  using Status = ProfileStore::LoadResult::Status;
   TempDir dir;
   ProfileStore store;
   IProfileSection* section = store.openSection("cmddata", true);
   section->writeValue("x", CKtVariant(1));
 
   auto result = store.load(dir.od("missing.txt"));
-  EXPECT_FALSE(result.fileRead);
+  EXPECT_EQ(result.status, Status::Missing);
+  EXPECT_TRUE(result.mayWrite());
   CKtVariant value;
   EXPECT_FALSE(section->readValue("x", value)); // the pointer is still good
 
   TempDir::write(dir / "big.txt", "[s]\n" + std::string(ProfileStore::kMaxFileSize, '#') + "\n");
   result = store.load(dir.od("big.txt"));
-  EXPECT_FALSE(result.fileRead);
+  EXPECT_EQ(result.status, Status::NotAProfile);
+  EXPECT_FALSE(result.mayWrite());
   EXPECT_EQ(store.root().section("s"), nullptr);
 
-  // A folder under the profile's name is no profile either.
+  // A folder under the profile's name is not read, nor later written over.
   result = store.load(dir.od(""));
-  EXPECT_FALSE(result.fileRead);
+  EXPECT_EQ(result.status, Status::Unreadable);
+  EXPECT_FALSE(result.mayWrite());
 }
 
 TEST(ProfileStore, SaveReplacesTheFileWholeOrNotAtAll)
@@ -198,15 +313,17 @@ TEST(ProfileStore, SaveReplacesTheFileWholeOrNotAtAll)
   ASSERT_TRUE(first.save(path));
   ProfileStore second;
   second.openSection("s", true)->writeValue("v", CKtVariant(2));
+  // A file of the user's under the name a naive writer would use for its
+  // temporary file is not touched.
+  TempDir::write(dir / "profile.txt.tmp", "mine");
   ASSERT_TRUE(second.save(path)); // over an existing file
   EXPECT_EQ(TempDir::read(dir / "profile.txt"), second.serialize());
-  EXPECT_FALSE(std::filesystem::exists(dir / "profile.txt.tmp"));
+  EXPECT_EQ(TempDir::read(dir / "profile.txt.tmp"), "mine");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), std::filesystem::directory_iterator()), 2)
+    << "no temporary file is left behind";
 
-  // A folder where the temporary file would go makes the save fail; the
-  // old file stays as it was.
-  std::filesystem::create_directories(dir / "profile.txt.tmp");
-  EXPECT_FALSE(first.save(path));
-  EXPECT_EQ(TempDir::read(dir / "profile.txt"), second.serialize());
-  EXPECT_FALSE(first.save(dir.od("no such folder/profile.txt")));
+  OdString error;
+  EXPECT_FALSE(first.save(dir.od("no such folder/profile.txt"), &error));
+  EXPECT_NE(error.find(L"no such folder"), -1) << error;
   EXPECT_FALSE(first.save(OdString()));
 }

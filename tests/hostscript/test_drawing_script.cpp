@@ -112,6 +112,70 @@ TEST_F(DrawingScriptTest, BlocksNestButNeverContainThemselves)
   EXPECT_NE(refused(L"BLOCK *X").find(L"drawing's own"), -1);
 }
 
+TEST_F(DrawingScriptTest, ChainsOfAnyDepthLoadAndOnlyACycleIsRefused)
+{
+  // As a drawing file would say it: 100,000 blocks, each inserted one unit
+  // along in the block before it, the deepest holding a cube. The first
+  // half is nested bottom up, the second top down.
+  constexpr int kDepth = 100000;
+  auto name = [](int i) { return "B" + std::to_string(i); };
+  std::string drawing;
+  for (int i = 0; i < kDepth; ++i)
+    drawing += "BLOCK " + name(i) + "\n";
+  drawing += "MESH SIZE 2 IN " + name(kDepth - 1) + "\n";
+  for (int i = kDepth / 2; i > 0; --i)
+    drawing += "INSERT " + name(i) + " IN " + name(i - 1) + " AT 1,0,0\n";
+  for (int i = kDepth / 2 + 1; i < kDepth; ++i)
+    drawing += "INSERT " + name(i) + " IN " + name(i - 1) + " AT 1,0,0\n";
+  drawing += "INSERT B0 AS $top\n";
+  for (const ScriptLine& line : scriptLines(drawing))
+  {
+    OdString error;
+    ASSERT_TRUE(m_interpreter.tryRun(line.text, error)) << line.number << ": " << error.toUtf8();
+  }
+
+  // Every level counts in the extents of the outermost insert.
+  OdGeExtents3d box;
+  ASSERT_EQ(entity(L"$top")->getGeomExtents(box), eOk);
+  EXPECT_EQ(box.minPoint(), OdGePoint3d(kDepth - 1, 0, 0));
+  EXPECT_EQ(box.maxPoint(), OdGePoint3d(kDepth + 1, 2, 2));
+
+  // Closing the chain into a ring is refused with a message, at either end
+  // and in the middle, and adds nothing.
+  const OdUInt32 before = objectCount();
+  EXPECT_NE(refused(L"INSERT B0 IN B99999").find(L"\"B99999\" contain itself"), -1);
+  EXPECT_NE(refused(L"INSERT B1 IN B99999").find(L"contain itself"), -1);
+  EXPECT_NE(refused(L"INSERT B40000 IN B60000").find(L"contain itself"), -1);
+  EXPECT_EQ(objectCount(), before);
+  // Inserting again in the same direction is no cycle, however deep.
+  run(L"INSERT B99999 IN B0");
+  run(L"INSERT B60000 IN B40000");
+}
+
+TEST_F(DrawingScriptTest, SharedBlocksAreNoCycles)
+{
+  // A diamond: Top holds Left and Right, both hold Leaf.
+  for (const wchar_t* line : {L"BLOCK Top", L"BLOCK Left", L"BLOCK Right", L"BLOCK Leaf", L"INSERT Leaf IN Left",
+                              L"INSERT Leaf IN Right", L"INSERT Left IN Top", L"INSERT Right IN Top",
+                              L"INSERT Leaf IN Top", L"INSERT Top AS $top"})
+    run(line);
+  EXPECT_NE(refused(L"INSERT Top IN Leaf").find(L"contain itself"), -1);
+  EXPECT_NE(refused(L"INSERT Left IN Leaf").find(L"contain itself"), -1);
+
+  // An erased reference no longer ties its blocks together.
+  OdDbObjectId leftInTop;
+  {
+    OdDbBlockTablePtr blocks = m_db->getBlockTableId().safeOpenObject();
+    OdDbBlockTableRecordPtr left = blocks->getAt(L"Left", OdDb::kForRead);
+    OdDbObjectIdArray references;
+    left->getBlockReferenceIds(references);
+    ASSERT_EQ(references.size(), 1u);
+    leftInTop = references[0];
+  }
+  leftInTop.safeOpenObject(OdDb::kForWrite)->erase();
+  run(L"INSERT Top IN Left");
+}
+
 TEST_F(DrawingScriptTest, GroupsAndNamesOfObjects)
 {
   run(L"MESH AS $a");

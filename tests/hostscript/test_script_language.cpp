@@ -69,6 +69,24 @@ TEST(ScriptLines, NumbersCountEveryLineOfTheFile)
   EXPECT_TRUE(scriptLines("").empty());
 }
 
+TEST(ScriptLines, OldMacintoshLineEndsAndMixedOnesSplitLines)
+{
+  // A file saved with CR alone is not one long comment line.
+  const auto cr = scriptLines("# materials\rMATERIAL A\rMATERIAL B\r\rQUIT\r");
+  ASSERT_EQ(cr.size(), 3u);
+  EXPECT_EQ(cr[0].text, L"MATERIAL A");
+  EXPECT_EQ(cr[1].number, 3);
+  EXPECT_EQ(cr[2].number, 5) << "an empty line between two CRs counts";
+  const auto mixed = scriptLines("A\r\nB\rC\nD\n\rE");
+  ASSERT_EQ(mixed.size(), 5u);
+  EXPECT_EQ(mixed[4].text, L"E");
+  EXPECT_EQ(mixed[4].number, 6) << "LF then CR are two line ends";
+  // A NUL byte neither ends the line nor hides the rest of it.
+  const auto nul = scriptLines(std::string("MATERIAL A\0B C\n", 15));
+  ASSERT_EQ(nul.size(), 1u);
+  EXPECT_EQ(nul[0].text, L"MATERIAL A\uFFFDB C");
+}
+
 TEST(ScriptArgs, NumbersAreCheckedAndNamed)
 {
   EXPECT_EQ(ScriptArgs::toInt(L"-12", L"n", -100, 100), -12);

@@ -14,6 +14,8 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <utility>
+#include <vector>
 
 namespace
 {
@@ -218,5 +220,39 @@ TEST_F(PreviewScene, TheThumbnailCentreFollowsTheDiffuseColour)
     EXPECT_EQ(image->pixelAt(0, 0), kBackground);
     EXPECT_EQ(image->pixelAt(47, 47), kBackground);
   }
+}
+
+// The preview asks the host for smooth shading of its private drawing's
+// active viewport, and the view it is shown through takes that mode.
+TEST(PreviewRenderMode, TheSceneAsksTheHostForSmoothShadingAndTheViewTakesIt)
+{
+  TestHost host;
+  host.newDocument(L"Shown");
+  static std::vector<std::pair<OdDbDatabase*, bool>> calls;
+  calls.clear();
+  static const auto setRenderMode = [](OdDbDatabase* database, bool smooth) {
+    calls.emplace_back(database, smooth);
+    database->setActiveViewportRenderMode(smooth ? OdDb::kGouraudShaded : OdDb::kFlatShaded);
+    return true;
+  };
+  host.replaceExport(HOST_EXPORT_SET_RENDER_MODE, reinterpret_cast<void*>(+setRenderMode));
+
+  meui::MeGsPreview gs;
+  meui::MePreviewScene scene(gs);
+  ASSERT_EQ(calls.size(), 1u);
+  EXPECT_EQ(calls[0].first, scene.database()) << "the private drawing, not the shown one";
+  EXPECT_TRUE(calls[0].second);
+  meui::MeGsPreview::Setup setup;
+  setup.moduleName = OdGsSoftwareModuleName;
+  ASSERT_TRUE(gs.attach(scene.database(), setup));
+  EXPECT_EQ(gs.view()->mode(), OdDb::kGouraudShaded);
+
+  // A host without the function: the preview is made all the same.
+  host.removeExport(HOST_EXPORT_SET_RENDER_MODE);
+  meui::MeGsPreview other;
+  meui::MePreviewScene plain(other);
+  ASSERT_TRUE(other.attach(plain.database(), setup));
+  EXPECT_TRUE(plain.setSampleType(0));
+  EXPECT_EQ(calls.size(), 1u);
 }
 } // namespace

@@ -268,6 +268,158 @@ TEST(SymbolTables, NamesAreUniqueWithoutCaseAndIteratorsSkipErased)
   EXPECT_EQ(all, 2);
 }
 
+TEST(SymbolTables, RenamedAndErasedRecordsAreFoundUnderTheirNamesOnly)
+{
+  OdDbDatabasePtr db = odCreateDatabase();
+  OdDbLayerTablePtr layers = db->getLayerTableId().safeOpenObject(OdDb::kForWrite);
+  auto add = [&](const wchar_t* name) {
+    OdDbLayerTableRecordPtr layer = OdDbLayerTableRecord::createObject();
+    layer->setName(name);
+    return layers->add(layer);
+  };
+  const OdDbObjectId walls = add(L"Walls"), doors = add(L"Doors");
+  OdDbLayerTableRecordPtr(walls.safeOpenObject(OdDb::kForWrite))->setName(L"Outer walls");
+  EXPECT_TRUE(layers->getAt(L"walls").isNull());
+  EXPECT_EQ(layers->getAt(L"OUTER WALLS"), walls);
+  EXPECT_EQ(errorCode([&] { OdDbLayerTableRecordPtr(doors.safeOpenObject(OdDb::kForWrite))->setName(L"outer Walls"); }),
+            eDuplicateKey);
+  OdDbLayerTableRecordPtr(doors.safeOpenObject(OdDb::kForWrite))->setName(L"DOORS"); // its own name in other case
+  EXPECT_EQ(layers->getAt(L"doors"), doors);
+
+  // An erased record gives its name to a new one, and is still found when asked for.
+  doors.safeOpenObject(OdDb::kForWrite)->erase();
+  EXPECT_TRUE(layers->getAt(L"Doors").isNull());
+  EXPECT_FALSE(layers->has(doors));
+  const OdDbObjectId newDoors = add(L"Doors");
+  EXPECT_EQ(layers->getAt(L"Doors"), newDoors);
+  EXPECT_EQ(layers->getAt(L"Doors", true), doors) << "the first of that name, erased or not";
+  EXPECT_TRUE(layers->has(newDoors));
+  EXPECT_FALSE(layers->has(db->getModelSpaceId())) << "a record of another table";
+}
+
+TEST(Dictionary, KeysOfIdsFollowRenamesAndRemovals)
+{
+  OdDbDatabasePtr db = odCreateDatabase();
+  const OdDbObjectId steel = addMaterial(db, L"Steel");
+  OdDbDictionaryPtr materials = db->getMaterialDictionaryId().safeOpenObject(OdDb::kForWrite);
+  EXPECT_EQ(materials->nameAt(steel), OdString(L"Steel"));
+  ASSERT_TRUE(materials->setName(L"STEEL", L"Iron"));
+  EXPECT_EQ(materials->nameAt(steel), OdString(L"Iron"));
+  EXPECT_TRUE(materials->getAt(L"Steel").isNull());
+  EXPECT_EQ(materials->remove(L"iron"), steel);
+  EXPECT_TRUE(materials->nameAt(steel).isEmpty());
+  EXPECT_FALSE(materials->has(steel));
+  // Back under another key: the object was never erased.
+  OdDbObjectPtr object = steel.safeOpenObject();
+  EXPECT_EQ(materials->setAt(L"Kept", object), steel);
+  EXPECT_EQ(materials->nameAt(steel), OdString(L"Kept"));
+}
+
+TEST(Groups, ManyMembersEachOnce)
+{
+  OdDbDatabasePtr db = odCreateDatabase();
+  OdDbBlockTableRecordPtr model = db->getModelSpaceId().safeOpenObject(OdDb::kForWrite);
+  OdDbDictionaryPtr groups = db->getGroupDictionaryId().safeOpenObject(OdDb::kForWrite);
+  OdDbGroupPtr group = OdDbGroup::createObject();
+  groups->setAt(L"All", group);
+  OdDbObjectIdArray ids;
+  for (int i = 0; i < 1000; ++i)
+  {
+    OdDbSubDMeshPtr mesh = OdDbSubDMesh::createObject();
+    mesh->setDatabaseDefaults(db);
+    ids.append(model->appendOdDbEntity(mesh));
+  }
+  for (const OdDbObjectId& id : ids)
+    group->append(id);
+  for (const OdDbObjectId& id : ids)
+    group->append(id);
+  EXPECT_EQ(group->numEntities(), 1000u);
+  group->remove(ids[10]);
+  EXPECT_FALSE(group->has(ids[10]));
+  EXPECT_TRUE(group->has(ids[11]));
+  group->append(ids[10]);
+  OdDbObjectIdArray members;
+  group->allEntityIds(members);
+  EXPECT_EQ(members.last(), ids[10]) << "added again at the end";
+  EXPECT_FALSE(group->has(OdDbObjectId()));
+}
+
+TEST(Entities, BlockRecordsKnowTheReferencesToThem)
+{
+  OdDbDatabasePtr db = odCreateDatabase();
+  OdDbBlockTablePtr blocks = db->getBlockTableId().safeOpenObject(OdDb::kForWrite);
+  auto addBlock = [&](const wchar_t* name) {
+    OdDbBlockTableRecordPtr block = OdDbBlockTableRecord::createObject();
+    block->setName(name);
+    return blocks->add(block);
+  };
+  const OdDbObjectId bolt = addBlock(L"Bolt"), nut = addBlock(L"Nut");
+  auto insert = [&](const OdDbObjectId& into, const OdDbObjectId& block) {
+    OdDbBlockTableRecordPtr owner = into.safeOpenObject(OdDb::kForWrite);
+    OdDbBlockReferencePtr reference = OdDbBlockReference::createObject();
+    reference->setDatabaseDefaults(db);
+    reference->setBlockTableRecord(block);
+    return owner->appendOdDbEntity(reference);
+  };
+  auto referencesTo = [](const OdDbObjectId& block) {
+    OdDbObjectIdArray ids;
+    OdDbBlockTableRecordPtr(block.safeOpenObject())->getBlockReferenceIds(ids);
+    return ids;
+  };
+  const OdDbObjectId first = insert(db->getModelSpaceId(), bolt), second = insert(nut, bolt);
+  EXPECT_EQ(referencesTo(bolt), (OdDbObjectIdArray{first, second}));
+  EXPECT_TRUE(referencesTo(nut).isEmpty());
+
+  OdDbBlockReferencePtr(second.safeOpenObject(OdDb::kForWrite))->setBlockTableRecord(nut);
+  OdDbBlockReferencePtr(second.safeOpenObject(OdDb::kForWrite))->setBlockTableRecord(nut); // twice: listed once
+  EXPECT_EQ(referencesTo(bolt), OdDbObjectIdArray{first});
+  EXPECT_EQ(referencesTo(nut), OdDbObjectIdArray{second});
+  first.safeOpenObject(OdDb::kForWrite)->erase();
+  EXPECT_TRUE(referencesTo(bolt).isEmpty());
+  first.safeOpenObject(OdDb::kForWrite, true)->erase(false);
+  EXPECT_EQ(referencesTo(bolt), OdDbObjectIdArray{first}) << "an unerased reference counts again";
+}
+
+TEST(Entities, ExtentsReachThroughDeepNestingAndStopAtCycles)
+{
+  // 20,000 blocks, each inserting the next one unit along; the last holds
+  // a unit triangle and inserts the first again.
+  OdDbDatabasePtr db = odCreateDatabase();
+  OdDbBlockTablePtr blocks = db->getBlockTableId().safeOpenObject(OdDb::kForWrite);
+  constexpr int kDepth = 20000;
+  std::vector<OdDbObjectId> chain;
+  for (int i = 0; i < kDepth; ++i)
+  {
+    OdDbBlockTableRecordPtr block = OdDbBlockTableRecord::createObject();
+    block->setName(OdString::format(L"B%d", i));
+    chain.push_back(blocks->add(block));
+  }
+  auto insert = [&](const OdDbObjectId& into, const OdDbObjectId& block) {
+    OdDbBlockTableRecordPtr owner = into.safeOpenObject(OdDb::kForWrite);
+    OdDbBlockReferencePtr reference = OdDbBlockReference::createObject();
+    reference->setDatabaseDefaults(db);
+    reference->setBlockTableRecord(block);
+    reference->setPosition(OdGePoint3d(1, 0, 0));
+    return owner->appendOdDbEntity(reference);
+  };
+  for (int i = 0; i + 1 < kDepth; ++i)
+    insert(chain[std::size_t(i)], chain[std::size_t(i) + 1]);
+  {
+    OdDbBlockTableRecordPtr last = chain.back().safeOpenObject(OdDb::kForWrite);
+    OdDbSubDMeshPtr mesh = OdDbSubDMesh::createObject();
+    mesh->setDatabaseDefaults(db);
+    ASSERT_EQ(mesh->setSubDMesh({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {3, 0, 1, 2}, 0), eOk);
+    last->appendOdDbEntity(mesh);
+  }
+  insert(chain.back(), chain.front());
+  const OdDbObjectId top = insert(db->getModelSpaceId(), chain.front());
+
+  OdGeExtents3d extents;
+  ASSERT_EQ(OdDbEntityPtr(top.safeOpenObject())->getGeomExtents(extents), eOk);
+  EXPECT_EQ(extents.minPoint(), OdGePoint3d(kDepth, 0, 0));
+  EXPECT_EQ(extents.maxPoint(), OdGePoint3d(kDepth + 1, 1, 0));
+}
+
 TEST(Entities, DefaultsBlockReferencesAndExtents)
 {
   OdDbDatabasePtr db = odCreateDatabase();

@@ -3,8 +3,11 @@
 //   material-render --sample sphere --map marble --out marble.png
 //
 // A bad argument prints one line on stderr and exits with status 2; a map
-// file that cannot be read is drawn in the base colour with a warning.
+// file that cannot be read is drawn in the base colour with a warning; a
+// PNG that cannot be written exits with status 1 and leaves the old file.
 #include "MeSampleGeometry.h"
+
+#include "host/FileSystem.h"
 
 #include "od/CmColor.h"
 #include "od/DbDatabase.h"
@@ -37,6 +40,29 @@ const char* const kUsage =
   "         [--offset X,Y] [--scale W,H] [--rotation DEG] [--orbit AZ,EL] [--parallel] --out FILE.png\n"
   "Without --scale the map is fitted to the object. --orbit turns the camera AZ degrees around the\n"
   "object and EL degrees above (or, negative, below) its default place, the lights with it.\n";
+
+// Encoded in memory and written whole beside the target, then renamed: a
+// full disk leaves the old file as it was, and says so.
+bool writePng(const std::string& path, const OdGiRasterImageRGBA& image)
+{
+  std::string png;
+  auto append = [](void* context, void* data, int size) {
+    static_cast<std::string*>(context)->append(static_cast<const char*>(data), std::size_t(size));
+  };
+  if (!stbi_write_png_to_func(append, &png, int(image.pixelWidth()), int(image.pixelHeight()), 4, image.data(),
+                              int(image.pixelWidth()) * 4))
+  {
+    std::fprintf(stderr, "material-render: the image could not be encoded\n");
+    return false;
+  }
+  OdString error;
+  if (!host::writeFileAtomically(OdString(path.c_str()), png, &error))
+  {
+    std::fprintf(stderr, "material-render: %s\n", error.toUtf8().c_str());
+    return false;
+  }
+  return true;
+}
 
 struct BadArgument : std::runtime_error
 {
@@ -304,14 +330,7 @@ int run(const Options& o)
 
   const OdGsSoftwareDevice* soft = OdGsSoftwareDevice::cast(device).get();
   const OdGiRasterImageRGBA& image = soft->image();
-  const std::string out = o.get("--out");
-  if (!stbi_write_png(out.c_str(), int(image.pixelWidth()), int(image.pixelHeight()), 4, image.data(),
-                      int(image.pixelWidth()) * 4))
-  {
-    std::fprintf(stderr, "material-render: cannot write '%s'\n", out.c_str());
-    return 1;
-  }
-  return 0;
+  return writePng(o.get("--out"), image) ? 0 : 1;
 }
 } // namespace
 

@@ -1,7 +1,8 @@
 #include "DrawingScript.h"
 
 #include <cstdlib>
-#include <set>
+#include <unordered_set>
+#include <vector>
 
 namespace host
 {
@@ -48,20 +49,55 @@ MaterialColor rgbColor(const double rgb[3], const OdString& what)
   return color;
 }
 
-// True when the block holds, directly or through its inserts, a reference
-// to the target block.
-bool reaches(const OdDbObjectId& block, const OdDbObjectId& target, std::set<OdDbObjectId>& seen)
+// Whether a reference to `inserted` put into `container` would make a block
+// contain itself: true when `inserted` leads, through the references it
+// holds, back to `container`. The search runs from both ends at once, a
+// block at a time each, and stops as soon as either end has nothing left to
+// visit: building a chain of any depth, top down or bottom up, costs a step
+// or two per insert, and only closing a cycle walks the chain. Explicit
+// lists, no recursion.
+bool wouldContainItself(const OdDbObjectId& container, const OdDbObjectId& inserted)
 {
-  if (block == target)
+  if (container == inserted)
     return true;
-  if (!seen.insert(block).second)
-    return false;
-  OdDbBlockTableRecordPtr record = block.safeOpenObject();
-  for (const OdDbObjectId& id : record->entityIds())
+  std::unordered_set<const OdDbStub*> below{inserted.stub()}, above{container.stub()};
+  std::vector<OdDbObjectId> down{inserted}, up{container};
+  while (!down.empty() && !up.empty())
   {
-    OdDbBlockReferencePtr reference = OdDbBlockReference::cast(id.openObject().get());
-    if (reference && reaches(reference->blockTableRecord(), target, seen))
-      return true;
+    // Down: the blocks that the references in this one insert.
+    OdDbBlockTableRecordPtr record = OdDbBlockTableRecord::cast(down.back().openObject());
+    down.pop_back();
+    static const std::vector<OdDbObjectId> kNone;
+    for (const OdDbObjectId& id : record.isNull() ? kNone : record->entityIds())
+    {
+      OdDbBlockReferencePtr reference = OdDbBlockReference::cast(id.openObject());
+      if (reference.isNull())
+        continue;
+      const OdDbObjectId next = reference->blockTableRecord();
+      if (above.count(next.stub()))
+        return true;
+      if (below.insert(next.stub()).second)
+        down.push_back(next);
+    }
+    if (down.empty())
+      break;
+    // Up: the blocks that hold references to this one.
+    record = OdDbBlockTableRecord::cast(up.back().openObject());
+    up.pop_back();
+    OdDbObjectIdArray references;
+    if (!record.isNull())
+      record->getBlockReferenceIds(references);
+    for (const OdDbObjectId& id : references)
+    {
+      OdDbObjectPtr reference = id.openObject();
+      const OdDbObjectId owner = reference.isNull() ? OdDbObjectId() : reference->ownerId();
+      if (owner.isNull())
+        continue;
+      if (below.count(owner.stub()))
+        return true;
+      if (above.insert(owner.stub()).second)
+        up.push_back(owner);
+    }
   }
   return false;
 }
@@ -345,12 +381,8 @@ void DrawingScript::insert(ScriptArgs& args)
       throw ScriptError(L"INSERT takes no SIZE");
     readEntityOption(args, options);
   }
-  if (!options.block.isEmpty())
-  {
-    std::set<OdDbObjectId> seen;
-    if (reaches(blockId, blockByName(db, options.block), seen))
-      throw ScriptError(L"the insert would make the block contain itself");
-  }
+  if (!options.block.isEmpty() && wouldContainItself(blockByName(db, options.block), blockId))
+    throw ScriptError(OdString::format(L"the insert would make the block \"%s\" contain itself", options.block));
   OdDbBlockReferencePtr reference = OdDbBlockReference::createObject();
   reference->setBlockTableRecord(blockId);
   reference->setPosition(OdGePoint3d(options.at[0], options.at[1], options.at[2]));

@@ -1,5 +1,6 @@
 #include "Script.h"
 
+#include "host/TextLines.h"
 #include "od/OdError.h"
 
 #include <cerrno>
@@ -135,25 +136,20 @@ std::vector<OdString> splitScriptWords(const OdString& line)
 
 std::vector<ScriptLine> scriptLines(const std::string& bytes)
 {
-  std::size_t pos = 0;
-  if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0)
-    pos = 3;
   std::vector<ScriptLine> lines;
   int number = 0;
-  while (pos < bytes.size())
-  {
-    std::size_t end = bytes.find('\n', pos);
-    if (end == std::string::npos)
-      end = bytes.size();
+  forEachLine(bytes, [&](std::string_view text, bool) {
     ++number;
-    std::string text = bytes.substr(pos, end - pos);
-    if (!text.empty() && text.back() == '\r')
-      text.pop_back();
-    pos = end + 1;
-    OdString line(text.c_str());
+    // A NUL would end the text early: it becomes U+FFFD, as bytes that are
+    // no UTF-8 do.
+    std::string copy;
+    copy.reserve(text.size());
+    for (char ch : text)
+      copy += ch ? std::string_view(&ch, 1) : std::string_view("\xEF\xBF\xBD");
+    OdString line(copy.c_str());
     if (isCommandLine(line))
       lines.push_back({number, line});
-  }
+  });
   return lines;
 }
 

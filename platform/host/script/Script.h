@@ -40,7 +40,8 @@ struct ScriptLine
   OdString text;
 };
 // The command lines of a script file's bytes (UTF-8, with or without a byte
-// order mark, LF or CRLF): blank and comment lines left out.
+// order mark, lines ended by LF, CRLF or CR): blank and comment lines left
+// out.
 std::vector<ScriptLine> scriptLines(const std::string& bytes);
 
 class ScriptArgs

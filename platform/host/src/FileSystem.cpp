@@ -1,12 +1,15 @@
 #include "host/FileSystem.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <sys/stat.h>
 
 #ifdef _WIN32
-#include <io.h>
 #include <windows.h>
 #else
+#include <fcntl.h>
 #include <unistd.h>
 #endif
 
@@ -27,43 +30,235 @@ int lastSeparator(const std::wstring& text)
 bool hasNul(const OdString& path) { return path.str().find(L'\0') != std::wstring::npos; }
 
 #ifdef _WIN32
-std::FILE* openFile(const OdString& path, const wchar_t* mode) { return _wfopen(path.c_str(), mode); }
+std::FILE* openForReading(const OdString& path) { return _wfopen(path.c_str(), L"rb"); }
 #else
-std::FILE* openFile(const OdString& path, const wchar_t* mode)
-{
-  return std::fopen(path.toUtf8().c_str(), mode[0] == L'r' ? "rb" : "wb");
-}
+std::FILE* openForReading(const OdString& path) { return std::fopen(path.toUtf8().c_str(), "rb"); }
 #endif
 
-bool removeFile(const OdString& path)
+// Temporary files of this process get names no other writer uses: the
+// process id and a count, and they are created only where nothing is.
+unsigned nextTemporaryNumber()
 {
+  static unsigned count = 0;
+  return ++count;
+}
+
 #ifdef _WIN32
-  return _wremove(path.c_str()) == 0;
-#else
-  return std::remove(path.toUtf8().c_str()) == 0;
-#endif
+OdString systemMessage(DWORD code)
+{
+  wchar_t* text = nullptr;
+  const DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                      nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  OdString message = length && text ? OdString(text, length) : OdString::format(L"error %u", unsigned(code));
+  if (text)
+    LocalFree(text);
+  message.trimRight();
+  while (!message.isEmpty() && message.getAt(message.getLength() - 1) == L'.')
+    message = message.left(message.getLength() - 1);
+  return message;
 }
 
-bool replaceFile(const OdString& from, const OdString& to)
+// The final file behind the path, links followed. exists false: nothing is
+// there yet, and the file is made under the path as given.
+bool resolveTarget(std::wstring& path, bool& exists, OdString& problem)
 {
-#ifdef _WIN32
-  return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
-#else
-  return std::rename(from.toUtf8().c_str(), to.toUtf8().c_str()) == 0;
-#endif
-}
-
-// Pushes the data to the disk before the rename makes it the real file.
-bool flushToDisk(std::FILE* file)
-{
-  if (std::fflush(file) != 0)
+  exists = false;
+  HANDLE handle = CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (handle == INVALID_HANDLE_VALUE)
+  {
+    const DWORD code = GetLastError();
+    if (code == ERROR_FILE_NOT_FOUND)
+      return true;
+    problem = systemMessage(code);
     return false;
-#ifdef _WIN32
-  return _commit(_fileno(file)) == 0;
-#else
-  return fsync(fileno(file)) == 0;
-#endif
+  }
+  BY_HANDLE_FILE_INFORMATION info{};
+  const bool disk = GetFileType(handle) == FILE_TYPE_DISK && GetFileInformationByHandle(handle, &info) &&
+                    !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+  std::wstring final(32768, L'\0');
+  const DWORD length =
+    disk ? GetFinalPathNameByHandleW(handle, &final[0], DWORD(final.size()), FILE_NAME_NORMALIZED | VOLUME_NAME_DOS) : 0;
+  CloseHandle(handle);
+  if (!disk)
+  {
+    problem = L"it is not a regular file";
+    return false;
+  }
+  exists = true;
+  if (length > 0 && length < final.size())
+  {
+    final.resize(length);
+    path = final;
+  }
+  return true;
 }
+
+bool writeTemporary(const std::wstring& target, const std::string& bytes, std::wstring& temporary, OdString& problem)
+{
+  HANDLE file = INVALID_HANDLE_VALUE;
+  for (int attempt = 0; attempt < 100 && file == INVALID_HANDLE_VALUE; ++attempt)
+  {
+    temporary = target + OdString::format(L".%u-%u.tmp", unsigned(GetCurrentProcessId()), nextTemporaryNumber()).str();
+    file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS)
+      break;
+  }
+  if (file == INVALID_HANDLE_VALUE)
+  {
+    problem = systemMessage(GetLastError());
+    temporary.clear();
+    return false;
+  }
+  bool ok = true;
+  for (std::size_t done = 0; ok && done < bytes.size();)
+  {
+    DWORD written = 0;
+    const DWORD chunk = DWORD(std::min<std::size_t>(bytes.size() - done, 1u << 24));
+    ok = WriteFile(file, bytes.data() + done, chunk, &written, nullptr) && written > 0;
+    done += written;
+  }
+  // The data is on the disk before the rename makes it the real file.
+  ok = ok && FlushFileBuffers(file);
+  if (!ok)
+    problem = systemMessage(GetLastError());
+  if (!CloseHandle(file) && ok)
+  {
+    problem = systemMessage(GetLastError());
+    ok = false;
+  }
+  return ok;
+}
+
+bool replaceWith(const std::wstring& temporary, const std::wstring& target, OdString& problem)
+{
+  if (MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    return true;
+  problem = systemMessage(GetLastError());
+  return false;
+}
+
+void removeTemporary(const std::wstring& temporary) { DeleteFileW(temporary.c_str()); }
+#else
+OdString systemMessage(int code) { return OdString(std::strerror(code)); }
+
+std::string folderOf(const std::string& path)
+{
+  const std::size_t slash = path.rfind('/');
+  return slash == std::string::npos ? std::string(".") : slash == 0 ? std::string("/") : path.substr(0, slash);
+}
+
+// Follows symbolic links one at a time, as the system would.
+bool followLinks(std::string& path, OdString& problem)
+{
+  for (int hops = 0; hops < 40; ++hops)
+  {
+    struct stat info;
+    if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
+      return true;
+    std::string target(std::size_t(info.st_size > 0 ? info.st_size : 4096) + 1, '\0');
+    const ssize_t length = ::readlink(path.c_str(), &target[0], target.size());
+    if (length < 0)
+    {
+      problem = systemMessage(errno);
+      return false;
+    }
+    if (std::size_t(length) >= target.size())
+    {
+      problem = L"the symbolic link changed while it was read";
+      return false;
+    }
+    target.resize(std::size_t(length));
+    path = !target.empty() && target[0] == '/' ? target : folderOf(path) + "/" + target;
+  }
+  problem = systemMessage(ELOOP);
+  return false;
+}
+
+bool resolveTarget(std::string& path, bool& exists, mode_t& mode, OdString& problem)
+{
+  exists = false;
+  if (!followLinks(path, problem))
+    return false;
+  struct stat info;
+  if (::stat(path.c_str(), &info) != 0)
+  {
+    if (errno == ENOENT)
+      return true;
+    problem = systemMessage(errno);
+    return false;
+  }
+  if (!S_ISREG(info.st_mode))
+  {
+    problem = L"it is not a regular file";
+    return false;
+  }
+  exists = true;
+  mode = info.st_mode & 07777;
+  return true;
+}
+
+bool writeTemporary(const std::string& target, const std::string& bytes, bool keepMode, mode_t mode,
+                    std::string& temporary, OdString& problem)
+{
+  int fd = -1;
+  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt)
+  {
+    temporary = target + "." + std::to_string(::getpid()) + "-" + std::to_string(nextTemporaryNumber()) + ".tmp";
+    fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0 && errno != EEXIST)
+      break;
+  }
+  if (fd < 0)
+  {
+    problem = systemMessage(errno);
+    temporary.clear();
+    return false;
+  }
+  bool ok = true;
+  int code = 0;
+  // The replacement keeps the permissions of the file it replaces.
+  if (keepMode && ::fchmod(fd, mode) != 0)
+    ok = false, code = errno;
+  for (std::size_t done = 0; ok && done < bytes.size();)
+  {
+    const ssize_t written = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (written < 0 && errno == EINTR)
+      continue;
+    if (written <= 0)
+      ok = false, code = written < 0 ? errno : ENOSPC;
+    else
+      done += std::size_t(written);
+  }
+  // The data is on the disk before the rename makes it the real file.
+  if (ok && ::fsync(fd) != 0)
+    ok = false, code = errno;
+  if (::close(fd) != 0 && ok)
+    ok = false, code = errno;
+  if (!ok)
+    problem = systemMessage(code);
+  return ok;
+}
+
+bool replaceWith(const std::string& temporary, const std::string& target, OdString& problem)
+{
+  if (std::rename(temporary.c_str(), target.c_str()) != 0)
+  {
+    problem = systemMessage(errno);
+    return false;
+  }
+  // The rename itself is on the disk once its folder is.
+  const int folder = ::open(folderOf(target).c_str(), O_RDONLY | O_CLOEXEC);
+  if (folder >= 0)
+  {
+    ::fsync(folder);
+    ::close(folder);
+  }
+  return true;
+}
+
+void removeTemporary(const std::string& temporary) { ::unlink(temporary.c_str()); }
+#endif
 } // namespace
 
 OdString fileNamePart(const OdString& path)
@@ -112,6 +307,22 @@ OdString joinPath(const OdString& folder, const OdString& name)
   return OdString(std::move(joined));
 }
 
+namespace
+{
+bool exists(const OdString& path)
+{
+  if (path.isEmpty() || hasNul(path))
+    return false;
+#ifdef _WIN32
+  // Unlike _wstat, this takes a folder named with a separator at its end.
+  return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+#else
+  struct stat info;
+  return ::stat(path.toUtf8().c_str(), &info) == 0;
+#endif
+}
+} // namespace
+
 bool isFile(const OdString& path)
 {
   if (path.isEmpty() || hasNul(path))
@@ -129,8 +340,8 @@ ReadResult readFile(const OdString& path, std::string& bytes, std::size_t maxByt
 {
   bytes.clear();
   if (!isFile(path))
-    return ReadResult::Missing;
-  std::FILE* file = openFile(path, L"rb");
+    return exists(path) ? ReadResult::NotAFile : ReadResult::Missing;
+  std::FILE* file = openForReading(path);
   if (!file)
     return ReadResult::Failed;
   // Read in pieces rather than trusting a size taken before the read: the
@@ -159,21 +370,28 @@ ReadResult readFile(const OdString& path, std::string& bytes, std::size_t maxByt
   return result;
 }
 
-bool writeFileAtomically(const OdString& path, const std::string& bytes)
+bool writeFileAtomically(const OdString& path, const std::string& bytes, OdString* error)
 {
-  if (path.isEmpty() || hasNul(path) || fileNamePart(path).isEmpty())
-    return false;
-  const OdString temporary = path + L".tmp";
-  std::FILE* file = openFile(temporary, L"wb");
-  if (!file)
-    return false;
-  bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-  ok = flushToDisk(file) && ok;
-  ok = std::fclose(file) == 0 && ok;
-  if (ok)
-    ok = replaceFile(temporary, path);
+  OdString problem;
+  bool ok = !path.isEmpty() && !hasNul(path) && !fileNamePart(path).isEmpty();
   if (!ok)
-    removeFile(temporary);
+    problem = L"that is no file name";
+  bool exists = false;
+#ifdef _WIN32
+  std::wstring target = path.str(), temporary;
+  ok = ok && resolveTarget(target, exists, problem);
+  ok = ok && writeTemporary(target, bytes, temporary, problem);
+#else
+  std::string target = path.toUtf8(), temporary;
+  mode_t mode = 0;
+  ok = ok && resolveTarget(target, exists, mode, problem);
+  ok = ok && writeTemporary(target, bytes, exists, mode, temporary, problem);
+#endif
+  ok = ok && replaceWith(temporary, target, problem);
+  if (!ok && !temporary.empty())
+    removeTemporary(temporary);
+  if (!ok && error)
+    *error = OdString::format(L"cannot write \"%s\": %s", path, problem);
   return ok;
 }
 } // namespace host

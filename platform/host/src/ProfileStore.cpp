@@ -1,6 +1,7 @@
 #include "host/ProfileStore.h"
 
 #include "host/FileSystem.h"
+#include "host/TextLines.h"
 
 #include <algorithm>
 #include <charconv>
@@ -11,7 +12,8 @@ namespace host
 {
 namespace
 {
-// Deeper nesting is refused: the section tree is walked recursively.
+// Deeper nesting is refused: no profile needs more, and a header of a
+// thousand parts should not make a thousand sections.
 constexpr int kMaxDepth = 32;
 const char kFileHeader[] = "# materialeditor host profile 1";
 
@@ -22,6 +24,40 @@ std::string foldCase(const std::string& name)
     if (ch >= 'A' && ch <= 'Z')
       ch = char(ch - 'A' + 'a');
   return folded;
+}
+
+// Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
+bool isUtf8(const std::string& text)
+{
+  const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+  const auto* end = p + text.size();
+  while (p < end)
+  {
+    const unsigned char c = *p++;
+    if (c < 0x80)
+      continue;
+    int extra = 0;
+    unsigned cp = 0;
+    if (c >= 0xC2 && c <= 0xDF)
+      extra = 1, cp = c & 0x1Fu;
+    else if (c >= 0xE0 && c <= 0xEF)
+      extra = 2, cp = c & 0x0Fu;
+    else if (c >= 0xF0 && c <= 0xF4)
+      extra = 3, cp = c & 0x07u;
+    else
+      return false;
+    if (end - p < extra)
+      return false;
+    for (int i = 0; i < extra; ++i, ++p)
+    {
+      if ((*p & 0xC0) != 0x80)
+        return false;
+      cp = cp << 6 | (*p & 0x3Fu);
+    }
+    if ((extra == 2 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))) || (extra == 3 && (cp < 0x10000 || cp > 0x10FFFF)))
+      return false;
+  }
+  return true;
 }
 
 bool isValidName(const std::string& name)
@@ -281,16 +317,37 @@ void ProfileSection::put(const std::string& name, const CKtVariant& value)
   const std::string key = foldCase(name);
   auto it = m_values.find(key);
   if (it != m_values.end())
-    it->second.value = value;
-  else
-    m_values.emplace(key, Value{name, value, m_nextOrder++});
+  {
+    if (!(it->second.value == value))
+    {
+      it->second.value = value;
+      it->second.changed = true;
+    }
+    return;
+  }
+  Value made{name, value, m_nextOrder++, LinePlace(), true};
+  // A line of the file under that name that holds no value (one that was
+  // not understood, or whose value was deleted) gives the value its place.
+  auto lines = m_namedLines.find(key);
+  if (lines != m_namedLines.end() && !lines->second.empty())
+    made.place = lines->second.front();
+  m_values.emplace(key, std::move(made));
 }
 
-void ProfileSection::clearValues()
+void ProfileSection::forget()
 {
-  m_values.clear();
-  for (auto& entry : m_sections)
-    entry.second.section->clearValues();
+  // Explicit stack: no recursion over a tree that a file shapes.
+  std::vector<ProfileSection*> pending{this};
+  while (!pending.empty())
+  {
+    ProfileSection* section = pending.back();
+    pending.pop_back();
+    section->m_values.clear();
+    section->m_namedLines.clear();
+    section->m_firstBlock = SIZE_MAX;
+    for (auto& entry : section->m_sections)
+      pending.push_back(entry.second.section.get());
+  }
 }
 
 std::vector<std::string> ProfileSection::sectionNames() const
@@ -303,99 +360,207 @@ std::vector<std::string> ProfileSection::valueNames() const
   return namesInOrder(m_values, +[](const Value& v) { return v.name; });
 }
 
-namespace
+void ProfileStore::reset()
 {
-void serializeSection(const ProfileSection& section, const std::string& path, std::string& out)
-{
-  for (const std::string& childName : section.sectionNames())
-  {
-    const ProfileSection* child = section.section(childName);
-    const std::string childPath = path.empty() ? escape(childName) : path + "/" + escape(childName);
-    out += "[" + childPath + "]\n";
-    for (const std::string& valueName : child->valueNames())
-    {
-      CKtVariant value;
-      child->readValue(valueName.c_str(), value);
-      out += escape(valueName) + "=" + formatValue(value) + "\n";
-    }
-    serializeSection(*child, childPath, out);
-  }
+  m_root.forget();
+  m_blocks.clear();
+  m_byteOrderMark = false;
 }
-} // namespace
+
+ProfileStore::LoadResult ProfileStore::parse(const std::string& text)
+{
+  reset();
+  LoadResult result;
+  result.status = LoadResult::Status::NotAProfile;
+  if (text.find('\0') != std::string::npos)
+  {
+    result.reason = L"it holds NUL bytes";
+    return result;
+  }
+  if (!isUtf8(text))
+  {
+    result.reason = L"it is no UTF-8 text";
+    return result;
+  }
+  result.status = LoadResult::Status::Read;
+  m_byteOrderMark = hasUtf8Bom(text);
+  m_blocks.emplace_back(); // the lines before the first header
+  int entries = 0;         // headers and values read
+  int others = 0;          // lines that are neither blank nor comments
+  std::vector<std::string> path;
+  std::string name;
+  forEachLine(text, [&](std::string_view view, bool ended) {
+    Line line{std::string(view), std::string(), false};
+    const bool comment = line.text.empty() || line.text[0] == '#';
+    others += comment ? 0 : 1;
+    const std::size_t blockIndex = m_blocks.size() - 1;
+    Block& block = m_blocks.back();
+    ProfileSection* section = block.section;
+    const ProfileSection::LinePlace place{blockIndex, block.lines.size()};
+
+    if (comment)
+    {
+      line.understood = true; // nothing to understand
+      block.lines.push_back(std::move(line));
+      return;
+    }
+    // A line without its end may have been cut off when it was written.
+    if (ended && line.text[0] == '[')
+    {
+      ProfileSection* headed = nullptr;
+      if (parseHeader(line.text, path))
+      {
+        ++entries;
+        // Nested too deeply: refused before any of its sections is made.
+        headed = path.size() <= std::size_t(kMaxDepth) ? &m_root : nullptr;
+        for (std::size_t i = 0; headed && i < path.size(); ++i)
+          headed = headed->child(path[i], true);
+      }
+      Block next;
+      next.section = headed;
+      line.understood = headed != nullptr;
+      result.linesKept += headed ? 0 : 1;
+      next.lines.push_back(std::move(line));
+      m_blocks.push_back(std::move(next));
+      if (headed && headed->m_firstBlock == SIZE_MAX)
+        headed->m_firstBlock = m_blocks.size() - 1;
+      return;
+    }
+
+    const std::size_t assignment = findAssignment(line.text);
+    const bool named = section && assignment != std::string::npos && unescape(line.text, 0, assignment, name) &&
+                       isValidName(name);
+    CKtVariant value;
+    if (section)
+      block.lastEntry = place.line;
+    if (named)
+    {
+      line.key = foldCase(name);
+      section->m_namedLines[line.key].push_back(place);
+    }
+    if (named && ended && parseValue(line.text, assignment + 1, value))
+    {
+      ++entries;
+      line.understood = true;
+      auto it = section->m_values.find(line.key);
+      if (it != section->m_values.end())
+      {
+        // The same name again: the later line counts, and the earlier one
+        // is kept as it is.
+        m_blocks[it->second.place.block].lines[it->second.place.line].understood = false;
+        ++result.linesKept;
+        it->second.value = value;
+        it->second.place = place;
+      }
+      else
+        section->m_values.emplace(line.key, ProfileSection::Value{name, value, section->m_nextOrder++, place, false});
+    }
+    else
+      ++result.linesKept;
+    m_blocks[blockIndex].lines.push_back(std::move(line));
+  });
+  if (entries == 0 && others > 0)
+  {
+    // A drawing, an image, a letter: nothing of it is a profile.
+    reset();
+    result.status = LoadResult::Status::NotAProfile;
+    result.linesKept = 0;
+    result.reason = L"not one line of it is a section header or a value";
+  }
+  return result;
+}
 
 std::string ProfileStore::serialize() const
 {
-  std::string out = std::string(kFileHeader) + "\n";
-  serializeSection(m_root, std::string(), out);
-  return out;
-}
+  using Value = ProfileSection::Value;
+  auto valueLine = [](const Value& value) { return escape(value.name) + "=" + formatValue(value.value) + "\n"; };
+  // Values with no line of their own go after the entries of their section.
+  auto newValues = [&](const ProfileSection& section, std::string& out) {
+    std::vector<const Value*> values;
+    for (const auto& entry : section.m_values)
+      if (!entry.second.place.isSet())
+        values.push_back(&entry.second);
+    std::sort(values.begin(), values.end(), [](const Value* a, const Value* b) { return a->order < b->order; });
+    for (const Value* value : values)
+      out += valueLine(*value);
+  };
 
-int ProfileStore::parse(const std::string& text)
-{
-  int skipped = 0;
-  ProfileSection* current = nullptr;
-  std::size_t begin = 0;
-  if (text.compare(0, 3, "\xEF\xBB\xBF") == 0)
-    begin = 3;
-  std::vector<std::string> path;
-  std::string name;
-  while (begin < text.size())
+  std::string out = m_byteOrderMark ? "\xEF\xBB\xBF" : "";
+  if (m_blocks.empty())
+    out += std::string(kFileHeader) + "\n";
+  for (std::size_t b = 0; b < m_blocks.size(); ++b)
   {
-    const std::size_t end = text.find('\n', begin);
-    if (end == std::string::npos)
+    const Block& block = m_blocks[b];
+    for (std::size_t l = 0; l < block.lines.size(); ++l)
     {
-      ++skipped; // cut off before its newline
-      break;
-    }
-    std::string line = text.substr(begin, end - begin);
-    begin = end + 1;
-    if (!line.empty() && line.back() == '\r') // written on Windows by hand
-      line.pop_back();
-    if (line.empty() || line[0] == '#')
-      continue;
-
-    if (line[0] == '[')
-    {
-      current = nullptr;
-      if (!parseHeader(line, path))
+      const Line& line = block.lines[l];
+      const Value* value = nullptr;
+      if (block.section && !line.key.empty())
       {
-        ++skipped;
-        continue;
+        auto it = block.section->m_values.find(line.key);
+        if (it != block.section->m_values.end() && it->second.place == ProfileSection::LinePlace{b, l})
+          value = &it->second;
       }
-      ProfileSection* section = &m_root;
-      for (const std::string& part : path)
-        if (!(section = section ? section->child(part, true) : nullptr))
-          break;
-      current = section;
-      if (!current)
-        ++skipped;
-      continue;
+      if (value)
+        out += line.understood && !value->changed ? line.text + "\n" : valueLine(*value);
+      else if (!line.understood || line.key.empty())
+        out += line.text + "\n";
+      // else: a value line whose value was deleted
+      if (block.section && block.section->m_firstBlock == b && l == block.lastEntry)
+        newValues(*block.section, out);
     }
-
-    const std::size_t assignment = findAssignment(line);
-    CKtVariant value;
-    if (!current || assignment == std::string::npos || !unescape(line, 0, assignment, name) || !isValidName(name) ||
-        !parseValue(line, assignment + 1, value))
-    {
-      ++skipped;
-      continue;
-    }
-    current->put(name, value);
   }
-  return skipped;
+
+  // Sections the file did not have, in the order they were made, each
+  // after its parent; a section that only holds others gets no header.
+  std::vector<std::pair<const ProfileSection*, std::string>> pending;
+  auto pushChildren = [&](const ProfileSection& section, const std::string& path) {
+    const std::vector<std::string> names = section.sectionNames();
+    for (auto it = names.rbegin(); it != names.rend(); ++it)
+      pending.emplace_back(section.section(*it), path.empty() ? escape(*it) : path + "/" + escape(*it));
+  };
+  pushChildren(m_root, std::string());
+  while (!pending.empty())
+  {
+    const auto [section, path] = pending.back();
+    pending.pop_back();
+    if (section->m_firstBlock == SIZE_MAX && (!section->m_values.empty() || section->m_sections.empty()))
+    {
+      out += "[" + path + "]\n";
+      newValues(*section, out);
+    }
+    pushChildren(*section, path);
+  }
+  return out;
 }
 
 ProfileStore::LoadResult ProfileStore::load(const OdString& path)
 {
+  reset();
   LoadResult result;
-  m_root.clearValues();
   std::string bytes;
-  if (readFile(path, bytes, kMaxFileSize) != ReadResult::Ok)
-    return result;
-  result.fileRead = true;
-  result.linesSkipped = parse(bytes);
+  switch (readFile(path, bytes, kMaxFileSize))
+  {
+  case ReadResult::Ok: return parse(bytes);
+  case ReadResult::Missing: break;
+  case ReadResult::TooLarge:
+    result.status = LoadResult::Status::NotAProfile;
+    result.reason = OdString::format(L"it is larger than %d MB", int(kMaxFileSize >> 20));
+    break;
+  case ReadResult::NotAFile:
+    result.status = LoadResult::Status::Unreadable;
+    result.reason = L"it is no regular file";
+    break;
+  case ReadResult::Failed:
+    result.status = LoadResult::Status::Unreadable;
+    result.reason = L"it could not be read";
+    break;
+  }
   return result;
 }
 
-bool ProfileStore::save(const OdString& path) const { return writeFileAtomically(path, serialize()); }
+bool ProfileStore::save(const OdString& path, OdString* error) const
+{
+  return writeFileAtomically(path, serialize(), error);
+}
 } // namespace host

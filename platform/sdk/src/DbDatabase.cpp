@@ -225,6 +225,13 @@ void OdDbDatabase::setCLAYER(const OdDbObjectId& id)
   notify([&](OdDbDatabaseReactor* r) { r->headerSysVarChanged(this, L"CLAYER"); });
 }
 
+void OdDbDatabase::setActiveViewportRenderMode(OdDb::RenderMode mode)
+{
+  if (mode < OdDb::k2DOptimized || mode > OdDb::kGouraudShadedWithWireframe)
+    throw OdError(eInvalidInput, L"No such render mode");
+  m_renderMode = mode;
+}
+
 void OdDbDatabase::addReactor(OdDbDatabaseReactor* reactor)
 {
   if (reactor && !hasReactor(reactor))

@@ -49,12 +49,24 @@ bool OdDbDictionary::has(const OdDbObjectId& id) const { return !nameAt(id).isEm
 
 OdString OdDbDictionary::nameAt(const OdDbObjectId& id) const
 {
-  if (id.isNull())
-    return OdString();
-  for (const auto& entry : m_entries)
-    if (entry.second == id)
-      return entry.first;
-  return OdString();
+  auto it = id.isNull() ? m_keys.end() : m_keys.find(id);
+  return it == m_keys.end() ? OdString() : it->second;
+}
+
+void OdDbDictionary::putEntry(const OdString& key, const OdDbObjectId& id)
+{
+  dropEntry(key); // an erased entry under that key gives way
+  m_entries.emplace(key, id);
+  m_keys[id] = key;
+}
+
+void OdDbDictionary::dropEntry(const OdString& key)
+{
+  auto it = m_entries.find(key);
+  if (it == m_entries.end())
+    return;
+  m_keys.erase(it->second);
+  m_entries.erase(it);
 }
 
 OdUInt32 OdDbDictionary::numEntries() const
@@ -81,8 +93,7 @@ OdDbObjectId OdDbDictionary::setAt(const OdString& key, OdDbObject* object)
       throw OdError(eWrongDatabase);
     if (has(object->objectId()))
       throw OdError(eDuplicateKey, L"The object is already an entry of this dictionary");
-    m_entries.erase(key); // an erased entry under that key gives way
-    m_entries.emplace(key, object->objectId());
+    putEntry(key, object->objectId());
     object->setOwnerId(objectId());
     return object->objectId();
   }
@@ -90,8 +101,7 @@ OdDbObjectId OdDbDictionary::setAt(const OdString& key, OdDbObject* object)
   if (!db)
     throw OdError(eNotInDatabase, L"Only a dictionary in a database takes new objects");
   const OdDbObjectId id = OdDbInternal::makeResident(db, object, objectId());
-  m_entries.erase(key);
-  m_entries.emplace(key, id);
+  putEntry(key, id);
   OdDbInternal::finishAppend(db, object);
   return id;
 }
@@ -103,7 +113,7 @@ OdDbObjectId OdDbDictionary::remove(const OdString& key)
   if (it == m_entries.end())
     return OdDbObjectId();
   const OdDbObjectId id = it->second;
-  m_entries.erase(it);
+  dropEntry(key);
   return id;
 }
 
@@ -130,9 +140,8 @@ bool OdDbDictionary::rename(const OdString& oldKey, const OdString& newKey)
   const OdDbObjectId other = getAt(newKey);
   if (!other.isNull() && other != id)
     throw OdError(eDuplicateKey, OdString::format(L"The key \"%s\" is taken", newKey));
-  m_entries.erase(it);
-  m_entries.erase(newKey);
-  m_entries.emplace(newKey, id);
+  dropEntry(oldKey);
+  putEntry(newKey, id);
   return true;
 }
 

@@ -144,6 +144,7 @@ void OdDbBlockReference::setBlockTableRecord(const OdDbObjectId& blockId)
 {
   assertWriteEnabled();
   m_blockId = blockId;
+  OdDbInternal::noteBlockReference(this);
 }
 
 OdGePoint3d OdDbBlockReference::position() const
@@ -172,13 +173,7 @@ OdResult OdDbBlockReference::getGeomExtents(OdGeExtents3d& extents) const
   auto* block = OdDbInternal::peekAs<OdDbBlockTableRecord>(m_blockId);
   if (!block)
     return eInvalidObjectId;
-  // A block that (through others) inserts itself would never end.
-  static thread_local int depth = 0;
-  if (depth > 64)
-    return eInvalidInput;
-  ++depth;
   OdGeExtents3d inner = block->geomExtents();
-  --depth;
   if (!inner.isValidExtents())
     return eNotApplicable;
   extents = inner.transformBy(m_transform);
@@ -208,6 +203,7 @@ void OdDbBlockReference::translateReferences(OdDbDatabase* destination, const Od
     m_blockId = block.value();
   else if (m_blockId.database() != destination)
     m_blockId = OdDbObjectId();
+  OdDbInternal::noteBlockReference(this);
 }
 
 OdGePoint3d OdDbPolyFaceMeshVertex::position() const { return m_position; }

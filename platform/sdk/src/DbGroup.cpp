@@ -22,22 +22,31 @@ void OdDbGroup::setDescription(const OdString& text)
 void OdDbGroup::append(const OdDbObjectId& id)
 {
   assertWriteEnabled();
-  if (!id.isNull() && !m_ids.contains(id))
+  if (!id.isNull() && m_members.insert(id.stub()).second)
     m_ids.append(id);
 }
 
 void OdDbGroup::remove(const OdDbObjectId& id)
 {
   assertWriteEnabled();
-  m_ids.remove(id);
+  if (m_members.erase(id.stub()))
+    m_ids.remove(id);
 }
 
-bool OdDbGroup::has(const OdDbObjectId& id) const { return m_ids.contains(id); }
+bool OdDbGroup::has(const OdDbObjectId& id) const { return !id.isNull() && m_members.count(id.stub()) != 0; }
 
 void OdDbGroup::clear()
 {
   assertWriteEnabled();
   m_ids.clear();
+  m_members.clear();
+}
+
+void OdDbGroup::indexMembers()
+{
+  m_members.clear();
+  for (const OdDbObjectId& id : m_ids)
+    m_members.insert(id.stub());
 }
 
 OdUInt32 OdDbGroup::allEntityIds(OdDbObjectIdArray& ids) const
@@ -64,6 +73,7 @@ void OdDbGroup::copyFrom(const OdRxObject* source)
   const auto* other = static_cast<const OdDbGroup*>(source);
   m_description = other->m_description;
   m_ids = other->m_ids;
+  indexMembers();
 }
 
 void OdDbGroup::translateReferences(OdDbDatabase* destination, const OdDbIdMapping& mapping)
@@ -79,4 +89,5 @@ void OdDbGroup::translateReferences(OdDbDatabase* destination, const OdDbIdMappi
       kept.append(id);
   }
   m_ids = kept;
+  indexMembers();
 }

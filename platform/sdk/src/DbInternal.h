@@ -36,6 +36,9 @@ struct OdDbInternal
   // with them.
   static void forceErase(OdDbObject* object, bool erasing);
   static void detachFromDatabase(OdDbObject* object);
+  // Tells the block record a block reference points to of the reference
+  // (made, or pointed elsewhere); anything else is ignored.
+  static void noteBlockReference(const OdDbObject* object);
   // Keeps a dictionary key equal to the name of the object stored under it.
   static void renameEntry(OdDbObject* object, const OdString& oldName, const OdString& newName);
 };

@@ -36,6 +36,7 @@ OdDbObjectId OdDbInternal::makeResident(OdDbDatabase* database, OdDbObject* obje
 
 void OdDbInternal::finishAppend(OdDbDatabase* database, OdDbObject* object)
 {
+  noteBlockReference(object);
   database->fireAppended(object);
   // Nobody but the database holds it: the appending open ends here.
   if (object->numRefs() == 1)

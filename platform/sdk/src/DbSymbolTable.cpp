@@ -2,6 +2,10 @@
 
 #include "od/DbSymbolTable.h"
 
+#include <algorithm>
+#include <unordered_map>
+#include <unordered_set>
+
 ODRX_DEFINE_MEMBERS(OdDbSymbolTableRecord, OdDbObject, nullptr)
 ODRX_DEFINE_MEMBERS(OdDbSymbolTable, OdDbObject, nullptr)
 ODRX_DEFINE_MEMBERS(OdDbBlockTableRecord, OdDbSymbolTableRecord, ODRX_CONSTRUCTOR(OdDbBlockTableRecord))
@@ -53,11 +57,13 @@ void OdDbSymbolTableRecord::setName(const OdString& name)
   assertWriteEnabled();
   if (name.isEmpty())
     throw OdError(eInvalidInput, L"A record needs a name");
-  if (auto* table = OdDbInternal::peekAs<OdDbSymbolTable>(ownerId()))
+  auto* table = OdDbInternal::peekAs<OdDbSymbolTable>(ownerId(), true);
+  if (table && table->indexes(objectId(), m_name))
   {
     const OdDbObjectId other = table->getAt(name);
     if (!other.isNull() && other != objectId())
       throw OdError(eDuplicateKey, OdString::format(L"The name \"%s\" is taken", name));
+    table->rename(objectId(), m_name, name);
   }
   m_name = name;
 }
@@ -70,13 +76,26 @@ void OdDbSymbolTableRecord::copyFrom(const OdRxObject* source)
 
 OdDbObjectId OdDbSymbolTable::getAt(const OdString& name, bool getErased) const
 {
-  for (const OdDbObjectId& id : m_records)
-  {
-    auto* record = OdDbInternal::peekAs<OdDbSymbolTableRecord>(id, getErased);
-    if (record && record->getName().iCompare(name) == 0)
+  auto it = m_byName.find(name);
+  if (it == m_byName.end())
+    return OdDbObjectId();
+  for (const OdDbObjectId& id : it->second)
+    if (OdDbInternal::peekAs<OdDbSymbolTableRecord>(id, getErased))
       return id;
-  }
   return OdDbObjectId();
+}
+
+void OdDbSymbolTable::rename(const OdDbObjectId& id, const OdString& oldName, const OdString& newName)
+{
+  auto it = m_byName.find(oldName);
+  if (it != m_byName.end())
+  {
+    auto& ids = it->second;
+    ids.erase(std::remove(ids.begin(), ids.end(), id), ids.end());
+    if (ids.empty())
+      m_byName.erase(it);
+  }
+  m_byName[newName].push_back(id);
 }
 
 OdDbObjectPtr OdDbSymbolTable::getAt(const OdString& name, OdDb::OpenMode mode, bool getErased) const
@@ -88,10 +107,15 @@ bool OdDbSymbolTable::has(const OdString& name) const { return !getAt(name).isNu
 
 bool OdDbSymbolTable::has(const OdDbObjectId& id) const
 {
-  for (const OdDbObjectId& record : m_records)
-    if (record == id)
-      return OdDbInternal::peek(id) != nullptr;
-  return false;
+  auto* record = OdDbInternal::peekAs<OdDbSymbolTableRecord>(id);
+  return record && indexes(id, record->getName());
+}
+
+bool OdDbSymbolTable::indexes(const OdDbObjectId& id, const OdString& name) const
+{
+  // Every record of the table is in the index under its own name.
+  auto it = m_byName.find(name);
+  return it != m_byName.end() && std::find(it->second.begin(), it->second.end(), id) != it->second.end();
 }
 
 OdDbObjectId OdDbSymbolTable::add(OdDbSymbolTableRecord* record)
@@ -110,6 +134,7 @@ OdDbObjectId OdDbSymbolTable::add(OdDbSymbolTableRecord* record)
   OdDbDatabase* db = database();
   const OdDbObjectId id = OdDbInternal::makeResident(db, record, objectId());
   m_records.push_back(id);
+  m_byName[record->getName()].push_back(id);
   OdDbInternal::finishAppend(db, record);
   return id;
 }
@@ -160,15 +185,91 @@ const std::vector<OdDbObjectId>& OdDbBlockTableRecord::entityIds() const { retur
 
 OdGeExtents3d OdDbBlockTableRecord::geomExtents() const
 {
-  OdGeExtents3d extents;
-  for (const OdDbObjectId& id : m_entities)
-    if (auto* entity = OdDbInternal::peekAs<OdDbEntity>(id))
+  // Depth first with an explicit stack: nesting can be as deep as the
+  // drawing makes it. Each block's box is worked out once, then reused by
+  // every further reference to it.
+  struct Open
+  {
+    const OdDbBlockTableRecord* block;
+    OdGeMatrix3d transform; // of the reference that led here
+    std::size_t next;
+    OdGeExtents3d extents;
+  };
+  std::unordered_map<const OdDbBlockTableRecord*, OdGeExtents3d> done;
+  std::unordered_set<const OdDbBlockTableRecord*> onPath{this};
+  std::vector<Open> open{Open{this, OdGeMatrix3d(), 0, OdGeExtents3d()}};
+  OdGeExtents3d result;
+  while (!open.empty())
+  {
+    const std::size_t top = open.size() - 1;
+    const OdDbBlockTableRecord* block = open[top].block;
+    if (open[top].next == block->m_entities.size())
+    {
+      Open finished = open.back();
+      open.pop_back();
+      onPath.erase(block);
+      done[block] = finished.extents;
+      if (open.empty())
+        result = finished.extents;
+      else if (finished.extents.isValidExtents())
+        open.back().extents.addExt(finished.extents.transformBy(finished.transform));
+      continue;
+    }
+    auto* entity = OdDbInternal::peekAs<OdDbEntity>(block->m_entities[open[top].next++]);
+    if (!entity)
+      continue;
+    auto* reference = OdDbBlockReference::cast(entity).get();
+    if (!reference)
     {
       OdGeExtents3d own;
       if (entity->getGeomExtents(own) == eOk)
-        extents.addExt(own);
+        open[top].extents.addExt(own);
+      continue;
     }
-  return extents;
+    auto* inserted = OdDbInternal::peekAs<OdDbBlockTableRecord>(reference->blockTableRecord());
+    if (!inserted || onPath.count(inserted))
+      continue;
+    auto known = done.find(inserted);
+    if (known == done.end())
+    {
+      onPath.insert(inserted);
+      open.push_back(Open{inserted, reference->blockTransform(), 0, OdGeExtents3d()});
+    }
+    else if (known->second.isValidExtents())
+    {
+      OdGeExtents3d box = known->second;
+      open[top].extents.addExt(box.transformBy(reference->blockTransform()));
+    }
+  }
+  return result;
+}
+
+OdResult OdDbBlockTableRecord::getBlockReferenceIds(OdDbObjectIdArray& ids) const
+{
+  // Drop what no longer points here (or is gone) and repeats; an erased
+  // reference stays listed inside, as it may be unerased.
+  std::unordered_set<OdDbStub*> seen;
+  std::size_t kept = 0;
+  for (const OdDbObjectId& id : m_references)
+  {
+    auto* reference = OdDbInternal::peekAs<OdDbBlockReference>(id, true);
+    if (reference && reference->blockTableRecord() == objectId() && seen.insert(id.stub()).second)
+      m_references[kept++] = id;
+  }
+  m_references.resize(kept);
+  for (const OdDbObjectId& id : m_references)
+    if (!id.isErased())
+      ids.append(id);
+  return eOk;
+}
+
+void OdDbInternal::noteBlockReference(const OdDbObject* object)
+{
+  auto* reference = OdDbBlockReference::cast(object).get();
+  if (!reference || !reference->isDBRO())
+    return;
+  if (auto* block = peekAs<OdDbBlockTableRecord>(reference->blockTableRecord(), true))
+    block->m_references.push_back(reference->objectId());
 }
 
 OdCmColor OdDbLayerTableRecord::color() const { return m_color; }

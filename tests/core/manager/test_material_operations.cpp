@@ -148,6 +148,37 @@ TEST_F(Operations, SelfInsertingBlocksCannotHangTheSearch)
   EXPECT_EQ(countOf(users, inA), 3);
 }
 
+TEST_F(Operations, GroupsNestedAsDeepAsTheDrawingGoesAreSearchedWithoutRecursion)
+{
+  // One group in the group dictionary holding a chain of 100,000 groups
+  // (kept in a dictionary of their own, so that the search walks the chain
+  // once), the last holding a mesh; the chain ends where it began.
+  const OdDbObjectId mesh = addMesh(model, steel);
+  OdDbDictionaryPtr named = db->getNamedObjectsDictionaryId().safeOpenObject(OdDb::kForWrite);
+  OdDbDictionaryPtr chain = OdDbDictionary::createObject();
+  named->setAt(L"CHAIN", chain);
+  addGroup(db, L"Outer", {});
+  OdDbObjectId previous = OdDbDictionaryPtr(db->getGroupDictionaryId().safeOpenObject())->getAt(L"Outer");
+  const OdDbObjectId outer = previous;
+  for (int i = 0; i < 100000; ++i)
+  {
+    OdDbGroupPtr group = OdDbGroup::createObject();
+    const OdDbObjectId id = chain->setAt(OdString::format(L"G%d", i), group);
+    OdDbGroupPtr(previous.safeOpenObject(OdDb::kForWrite))->append(id);
+    previous = id;
+  }
+  OdDbGroupPtr last = previous.safeOpenObject(OdDb::kForWrite);
+  last->append(mesh);
+  last->append(outer);
+  last = nullptr;
+  chain = nullptr;
+  named = nullptr;
+
+  OdDbObjectIdArray users;
+  me::findMaterialUsers(db, L"Steel", users);
+  EXPECT_EQ(countOf(users, mesh), 1 + 1) << "model space, and once through the chain";
+}
+
 TEST_F(Operations, WithoutTheDictionaryEntryOnlyLayersAndGroupsAreSearched)
 {
   const OdDbObjectId loose = addMesh(model, steel), grouped = addMesh(model, steel);

@@ -14,16 +14,18 @@
 #include <string>
 #include <vector>
 
+#include "host/KtEditableProperty.h"
+
 namespace
 {
 // A host context object that counts its references.
 class CountedContext : public IKtUnknown
 {
 public:
-  long refs = 1;
-  long AddRef() override { return ++refs; }
-  long Release() override { return --refs; }
-  int QueryInterface(const char*, void**) override { return 0; }
+  unsigned refs = 1;
+  unsigned AddRef() override { return ++refs; }
+  unsigned Release() override { return --refs; }
+  bool QueryInterface(const std::type_info&, void**) override { return false; }
 };
 
 class ModuleTest : public ::testing::Test
@@ -52,7 +54,7 @@ TEST_F(ModuleTest, CommandStateFollowsDocumentAndBrowser)
   EXPECT_EQ(command->state(), 3);
   host.closeDocument(host.currentDocument());
   EXPECT_EQ(command->state(), 0);
-  EXPECT_EQ(command->Release(), 0);
+  EXPECT_EQ(command->Release(), 0u);
 }
 
 TEST_F(ModuleTest, CommandReferenceCountingAndInterfaces)
@@ -60,18 +62,18 @@ TEST_F(ModuleTest, CommandReferenceCountingAndInterfaces)
   ICmdProcess* command = nullptr;
   ASSERT_EQ(me::MeMaterialBrowserCmd::create(&command), 1);
   void* out = nullptr;
-  EXPECT_EQ(command->QueryInterface("ISomethingElse", &out), 0);
+  EXPECT_FALSE(command->QueryInterface(typeid(IKtEditableProperty), &out));
   EXPECT_EQ(out, nullptr);
-  ASSERT_EQ(command->QueryInterface(KT_IID_ICMDPROCESS, &out), 1);
+  ASSERT_TRUE(command->QueryInterface(typeid(ICmdProcess), &out));
   EXPECT_EQ(out, static_cast<void*>(command));
-  ASSERT_EQ(command->QueryInterface(KT_IID_IKTUNKNOWN, &out), 1);
-  EXPECT_EQ(command->QueryInterface(KT_IID_IKTUNKNOWN, nullptr), 0);
+  ASSERT_TRUE(command->QueryInterface(typeid(IKtUnknown), &out));
+  EXPECT_FALSE(command->QueryInterface(typeid(IKtUnknown), nullptr));
   EXPECT_EQ(command->beginHook(), 0);
   EXPECT_EQ(command->endHook(), 0);
   // Three references now: the first, and one per successful query.
-  EXPECT_EQ(command->Release(), 2);
-  EXPECT_EQ(command->Release(), 1);
-  EXPECT_EQ(command->Release(), 0); // the object is gone; ASan would see a second free
+  EXPECT_EQ(command->Release(), 2u);
+  EXPECT_EQ(command->Release(), 1u);
+  EXPECT_EQ(command->Release(), 0u); // the object is gone; ASan would see a second free
 }
 
 TEST_F(ModuleTest, ContextIsReferencedWhileHeld)
@@ -82,16 +84,16 @@ TEST_F(ModuleTest, ContextIsReferencedWhileHeld)
   IKtUnknown* got = nullptr;
   EXPECT_EQ(command->getContext(&got), 0);
   EXPECT_EQ(command->setContext(&first), 1);
-  EXPECT_EQ(first.refs, 2);
+  EXPECT_EQ(first.refs, 2u);
   ASSERT_EQ(command->getContext(&got), 1);
   EXPECT_EQ(got, &first);
-  EXPECT_EQ(first.refs, 3);
+  EXPECT_EQ(first.refs, 3u);
   got->Release();
   command->setContext(&second);
-  EXPECT_EQ(first.refs, 1) << "the old context is released";
-  EXPECT_EQ(second.refs, 2);
+  EXPECT_EQ(first.refs, 1u) << "the old context is released";
+  EXPECT_EQ(second.refs, 2u);
   command->Release();
-  EXPECT_EQ(second.refs, 1) << "destruction releases the context";
+  EXPECT_EQ(second.refs, 1u) << "destruction releases the context";
 }
 
 TEST_F(ModuleTest, StartupSectionHoldsTheCommandOnlyWhenAdded)

@@ -8,12 +8,16 @@
 // document, 1 with one, 3 while the pane is shown), TESTASK (a Yes/No
 // question; the answer goes to the profile), TESTFILE (the open-file
 // dialog; the path goes to the profile), TESTHELP (help topic "IDH_Test"),
-// TESTTHROW (throws), TESTSTRAY (a window it never destroys).
+// TESTTHROW (throws), TESTSTRAY (a window it never destroys), TESTRENDERMODE
+// (setRenderMode: smooth for the current drawing, flat for a drawing of its
+// own, then smooth for no drawing).
 // Profile section "TestModule": "loads" counts initApp calls, "unloaded" is
 // written by a static destructor, "answer" and "file" by the commands.
+#include "TestModuleHost.h"
 #include "host/HostApi.h"
 #include "host/HostCommands.h"
 #include "host/HostDocking.h"
+#include "od/DbDatabase.h"
 #include "od/RxModule.h"
 #include "win32/Handles.h"
 
@@ -30,34 +34,10 @@ HWND g_stray = nullptr;
 class TestModule;
 TestModule* g_module = nullptr;
 
-template <class Fn>
-Fn lookUp(const wchar_t* library, const char* name)
-{
-  HMODULE module = library ? GetModuleHandleW(library) : nullptr;
-  if (!library)
-  {
-    HMODULE exe = GetModuleHandleW(nullptr);
-    auto instance = reinterpret_cast<GetMainDllInstanceFn>(reinterpret_cast<void*>(
-      GetProcAddress(exe, HOST_EXPORT_GET_MAIN_DLL_INSTANCE)));
-    module = instance ? static_cast<HMODULE>(instance()) : nullptr;
-  }
-  return module ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
-}
+using testmodule::docManager;
+using testmodule::lookUp;
 
-HostDocManager* docManager()
-{
-  auto get = lookUp<GetHostFuncPtrFn>(nullptr, HOST_EXPORT_GET_HOST_FUNCPTR);
-  HostObjectFn object = get ? get(kHostDocManagerIndex) : nullptr;
-  return object ? static_cast<HostDocManager*>(object()) : nullptr;
-}
-
-IProfileSection* section()
-{
-  auto getApp = lookUp<GetAppFn>(nullptr, HOST_EXPORT_GET_APP);
-  IHostApp* app = getApp ? getApp() : nullptr;
-  auto* profile = app ? static_cast<IProfile*>(app->queryInterface("IProfile")) : nullptr;
-  return profile ? profile->openSection("TestModule", true) : nullptr;
-}
+IProfileSection* section() { return testmodule::profileSection("TestModule"); }
 
 void writeProfile(const char* name, const CKtVariant& value)
 {
@@ -138,18 +118,18 @@ void togglePane()
 class TestCommand final : public ICmdProcess
 {
 public:
-  enum class Kind { Pane, Ask, File, Help, Throw, Stray };
+  enum class Kind { Pane, Ask, File, Help, Throw, Stray, RenderMode };
   explicit TestCommand(Kind kind) : m_kind(kind) {}
 
-  long AddRef() override { return ++m_refs; }
-  long Release() override
+  unsigned AddRef() override { return ++m_refs; }
+  unsigned Release() override
   {
-    const long refs = --m_refs;
+    const unsigned refs = --m_refs;
     if (refs == 0)
       delete this;
     return refs;
   }
-  int QueryInterface(const char*, void**) override { return 0; }
+  bool QueryInterface(const std::type_info&, void**) override { return false; }
   int run() override;
   int beginHook() override { return 0; }
   int endHook() override { return 0; }
@@ -165,7 +145,7 @@ public:
 
 private:
   Kind m_kind;
-  long m_refs = 1;
+  unsigned m_refs = 1;
 };
 
 int TestCommand::run()
@@ -190,6 +170,20 @@ int TestCommand::run()
       IHelpService* help = get();
       help->showTopic(L"IDH_Test");
       help->release();
+    }
+    break;
+  case Kind::RenderMode:
+    if (auto setRenderMode = lookUp<HostSetRenderModeFn>(L"hostutils.dll", HOST_EXPORT_SET_RENDER_MODE))
+    {
+      HostDocument* document = docManager()->curDocument();
+      if (!document)
+        throw std::runtime_error("no document");
+      setRenderMode(document->database(), true);
+      OdDbDatabasePtr own = odCreateDatabase();
+      setRenderMode(own.get(), false);
+      if (own->activeViewportRenderMode() != OdDb::kFlatShaded)
+        throw std::runtime_error("setRenderMode left the drawing's mode alone");
+      setRenderMode(nullptr, true);
     }
     break;
   case Kind::Throw: throw std::runtime_error("TESTTHROW");
@@ -225,6 +219,7 @@ struct StaticLife
     commands->registerCommand("TESTHELP", create<TestCommand::Kind::Help>, L"HOST", 0, nullptr, 0);
     commands->registerCommand("TESTTHROW", create<TestCommand::Kind::Throw>, L"HOST", 0, nullptr, 0);
     commands->registerCommand("TESTSTRAY", create<TestCommand::Kind::Stray>, L"HOST", 0, nullptr, 0);
+    commands->registerCommand("TESTRENDERMODE", create<TestCommand::Kind::RenderMode>, L"HOST", 0, nullptr, 0);
   }
   ~StaticLife()
   {

@@ -6,6 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -126,14 +129,145 @@ TEST(HostProfile, ValuesSurviveBetweenRunsAndACorruptFileIsSurvived)
   EXPECT_EQ(profile["cmddata"]["MaterialEditor"]["SampleObject"].asNumber(), 7);
   EXPECT_EQ(profile["Startup"].size(), 0u);
 
-  host.writeFile(L"profile.txt", std::string("\x01garbage\n[Startup\nno equals sign\n", 33));
+  const std::string corrupt = "\x01garbage\n[Startup\nno equals sign\n[Kept]\nv=i:1\n";
+  host.writeFile(L"profile.txt", corrupt);
   run = host.run({"DUMP {dump}", "QUIT"}, HostHarness::withoutModule());
-  EXPECT_EQ(run.exitCode, 0) << "a bad profile is no failure of the run";
-  EXPECT_TRUE(contains(run.errors, "unreadable line")) << run.errors;
-  // Only the section that the host always has, as modules expect.
+  EXPECT_EQ(run.exitCode, 0) << "a profile with bad lines is no failure of the run";
+  EXPECT_TRUE(contains(run.errors, "3 line(s) that cannot be read; they are kept")) << run.errors;
+  // What could be read, and the section that the host always has, as modules expect.
   const JsonValue fresh = run.dump()["profile"];
-  EXPECT_EQ(fresh.size(), 1u);
+  EXPECT_EQ(fresh.size(), 2u);
   EXPECT_EQ(fresh["cmddata"].size(), 0u);
+  EXPECT_EQ(fresh["Kept"]["v"].asNumber(), 1);
+  EXPECT_EQ(run.dump()["profileFile"]["status"].asString(), "read");
+  EXPECT_EQ(run.dump()["profileFile"]["keptLines"].asNumber(), 3);
+  EXPECT_EQ(host.readFile(L"profile.txt"), corrupt + "[cmddata]\n") << "every line kept, the new section after them";
+}
+
+TEST(HostProfile, AFileThatIsNoProfileIsLeftAsItIs)
+{
+  HostHarness host;
+  const std::wstring sample = L"" HOST_TEST_SAMPLE;
+  std::vector<std::pair<std::string, std::string>> files;
+  auto slurp = [](const std::wstring& path) {
+    std::ifstream in(std::filesystem::path(path), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  };
+  files.emplace_back("a drawing", slurp(sample));
+  files.emplace_back("a DLL", slurp(HostHarness::buildFolder() + L"\\hostutils.dll"));
+  files.emplace_back("an image", slurp(sample.substr(0, sample.rfind(L'/')) + L"/textures/bricks.png"));
+  files.emplace_back("Latin-1 text", "[cmddata/MaterialEditor]\nOwner=s:M\xFCller\n");
+  files.emplace_back("a file over the size limit", "[Big]\n" + std::string(17u << 20, '#'));
+  for (const auto& [what, bytes] : files)
+  {
+    ASSERT_GT(bytes.size(), 20u) << what;
+    host.writeFile(L"profile.txt", bytes);
+    const HostRun run = host.run({"PROFILE SET cmddata/MaterialEditor SampleObject 4", "DUMP {dump}", "QUIT"},
+                                 HostHarness::withoutModule());
+    ASSERT_FALSE(run.timedOut);
+    EXPECT_EQ(run.exitCode, 1) << what << ": the settings were not kept";
+    EXPECT_TRUE(host.readFile(L"profile.txt") == bytes) << what << " was changed";
+    EXPECT_TRUE(contains(run.errors, "is no profile")) << what << ": " << run.errors;
+    EXPECT_TRUE(contains(run.errors, "was left as it is")) << what << ": " << run.errors;
+    const JsonValue file = run.dump()["profileFile"];
+    EXPECT_EQ(file["status"].asString(), "not a profile") << what;
+    EXPECT_FALSE(file["written"].asBool());
+    EXPECT_TRUE(contains(file["problem"].asString(), "left as it is")) << what;
+    EXPECT_EQ(run.dump()["profile"]["cmddata"]["MaterialEditor"]["SampleObject"].asNumber(), 4)
+      << "the run itself goes on with the values it is given";
+  }
+}
+
+TEST(HostProfile, LinesTheModuleDoesNotKnowSurviveItsWrites)
+{
+  HostHarness host;
+  host.writeFile(L"profile.txt", "# notes of mine\r\n"
+                                 "[cmddata/MaterialEditor]\r\n"
+                                 "SampleObject=i:99999999999\r\n"
+                                 "BrowserView=r:inf\r\n"
+                                 "Mystery=x:1\r\n"
+                                 "[Unknown/Deep]\r\n"
+                                 "stuff=i:1\r\n"
+                                 "a line of garbage\r\n"
+                                 "Tail=i:4");
+  const HostRun run = host.run({"QUIT"}); // the material editor writes its six settings at unload
+  EXPECT_EQ(run.exitCode, 0) << run.errors;
+  EXPECT_TRUE(contains(run.errors, "5 line(s) that cannot be read")) << run.errors;
+  EXPECT_EQ(host.readFile(L"profile.txt"), "# notes of mine\n"
+                                           "[cmddata/MaterialEditor]\n"
+                                           "SampleObject=i:0\n"
+                                           "BrowserView=i:0\n"
+                                           "Mystery=x:1\n"
+                                           "BrowserImageSize=i:96\n"
+                                           "ExtendedRegime=i:0\n"
+                                           "LockPositionAxis=i:0\n"
+                                           "LockSampleSize=i:1\n"
+                                           "[Unknown/Deep]\n"
+                                           "stuff=i:1\n"
+                                           "a line of garbage\n"
+                                           "Tail=i:4\n");
+}
+
+TEST(HostDocuments, ADrawingWithOldMacintoshLineEndsLoadsItsMaterials)
+{
+  HostHarness host;
+  host.writeFile(L"cr.mescript", "# saved with CR line ends\rMATERIAL Steel DIFFUSE 10,20,30\rMATERIAL Oak MAP WOOD\r"
+                                 "BOX MATERIAL Oak\rCMATERIAL Steel\r");
+  const HostRun run = host.run({"DUMP {dump}", "QUIT"}, {host.file(L"cr.mescript"), L"/nomodule"});
+  EXPECT_EQ(run.exitCode, 0) << run.errors;
+  const JsonValue document = run.dump()["documents"][0];
+  EXPECT_EQ(materialNames(document), (std::vector<std::string>{"By Block", "By Layer", "Global", "Oak", "Steel"}));
+  EXPECT_EQ(document["cmaterial"].asString(), "Steel");
+  EXPECT_GE(document["loadSeconds"].asNumber(), 0.0);
+}
+
+TEST(HostDocuments, ADeepChainOfBlocksLoadsAndItsClosingCycleIsRefused)
+{
+  // The host's stack is 1 MB: a check that recursed once per level took it
+  // down at 15,000.
+  constexpr int kDepth = 100000;
+  std::string drawing;
+  for (int i = 0; i < kDepth; ++i)
+    drawing += "BLOCK B" + std::to_string(i) + "\n";
+  for (int i = 1; i < kDepth; ++i)
+    drawing += "INSERT B" + std::to_string(i) + " IN B" + std::to_string(i - 1) + "\n";
+  drawing += "MATERIAL Deep\nMESH MATERIAL Deep IN B" + std::to_string(kDepth - 1) + "\nINSERT B0\n";
+  drawing += "INSERT B0 IN B" + std::to_string(kDepth - 1) + "\n";
+  HostHarness host;
+  host.writeFile(L"chain.mescript", drawing);
+  const HostRun run = host.run({"DUMP {dump}", "QUIT"}, {host.file(L"chain.mescript"), L"/nomodule"});
+  ASSERT_FALSE(run.timedOut);
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_TRUE(contains(run.errors, "chain.mescript:" + std::to_string(2 * kDepth + 3) +
+                                     ": the insert would make the block \"B99999\" contain itself"))
+    << run.errors;
+  const JsonValue document = run.dump()["documents"][0];
+  EXPECT_EQ(materialNames(document).size(), 4u);
+  EXPECT_TRUE(contains(host.readFile(L"profile.txt"), "[cmddata]")) << "the run ended as runs do";
+}
+
+TEST(HostFiles, FailedWritesSayWhyAndLeaveWhatWasThere)
+{
+  HostHarness host;
+  std::filesystem::create_directories(host.file(L"folder"));
+  host.writeFile(L"old.json", "old");
+  const HostRun run = host.run({"DUMP {dir}/folder", "SCREENSHOT {dir}/folder", "DUMP {dir}/missing/dump.json",
+                                "SCREENSHOT {dir}/missing/shot.png", "DUMP {dir}/old.json", "QUIT"},
+                               HostHarness::withoutModule());
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_TRUE(contains(run.errors, "script.mescript:1: cannot write")) << run.errors;
+  EXPECT_TRUE(contains(run.errors, "script.mescript:2: cannot write")) << run.errors;
+  EXPECT_TRUE(contains(run.errors, "not a regular file")) << run.errors;
+  EXPECT_TRUE(contains(run.errors, "script.mescript:3: cannot write")) << run.errors;
+  EXPECT_TRUE(contains(run.errors, "script.mescript:4: cannot write")) << run.errors;
+  EXPECT_TRUE(std::filesystem::is_directory(host.file(L"folder")));
+  EXPECT_TRUE(std::filesystem::is_empty(host.file(L"folder")));
+  EXPECT_FALSE(std::filesystem::exists(host.file(L"missing")));
+  EXPECT_EQ(host.readFile(L"old.json").substr(0, 1), "{") << "a good write replaces the old file";
+  std::size_t files = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(host.file(L"")))
+    files += entry.path().extension() == ".tmp" ? 1 : 0;
+  EXPECT_EQ(files, 0u) << "no temporary file is left behind";
 }
 
 TEST(HostDump, StrangeNamesAreEscaped)
@@ -202,6 +336,27 @@ TEST(HostModule, DialogSeamsAnswerFromTheQueueOrTheDefault)
   EXPECT_EQ(dump["profile"]["TestModule"]["answer"].asNumber(), 7) << "the second question got No (7)";
   EXPECT_EQ(dump["helpTopics"][0].asString(), "IDH_Test");
   EXPECT_EQ(dump["pendingAnswers"][0].asString(), "CANCEL");
+}
+
+TEST(HostModule, SetRenderModeSetsTheDrawingsActiveViewportAndIsRecorded)
+{
+  HostHarness host;
+  const HostRun run = host.run({"NEW", "NEW Plans", "DOC 1", "TESTRENDERMODE", "DUMP {dump}", "QUIT"},
+                               host.withTestModule());
+  EXPECT_EQ(run.exitCode, 0) << run.errors;
+  const JsonValue dump = run.dump();
+  EXPECT_EQ(dump["documents"][0]["renderMode"].asNumber(), 4) << "smooth shaded";
+  EXPECT_EQ(dump["documents"][1]["renderMode"].asNumber(), 0) << "untouched";
+  const JsonValue& calls = dump["renderModes"];
+  ASSERT_EQ(calls.size(), 3u);
+  EXPECT_EQ(calls[0]["document"].asString(), "Drawing1");
+  EXPECT_EQ(calls[0]["mode"].asNumber(), 4);
+  EXPECT_TRUE(calls[0]["applied"].asBool());
+  EXPECT_TRUE(calls[1]["document"].isNull()) << "a drawing that is no document";
+  EXPECT_EQ(calls[1]["mode"].asNumber(), 3);
+  EXPECT_TRUE(calls[1]["applied"].asBool());
+  EXPECT_EQ(calls[2]["mode"].asNumber(), 4);
+  EXPECT_FALSE(calls[2]["applied"].asBool()) << "no drawing given";
 }
 
 TEST(HostModule, FaultsOfTheModuleAreContained)

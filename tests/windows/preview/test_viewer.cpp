@@ -244,6 +244,23 @@ TEST_F(Viewer, TheHostsGraphicsModuleIsTakenWhenItNamesOneThatLoads)
   name = nullptr;
 }
 
+TEST_F(Viewer, ThePreviewIsSmoothShadedByTheHostsSetRenderMode)
+{
+  // The real host's function, from its hostutils.dll.
+  const win::Library utils(LoadLibraryW(L"hostutils.dll"));
+  ASSERT_TRUE(utils);
+  void* setRenderMode = reinterpret_cast<void*>(GetProcAddress(utils.get(), HOST_EXPORT_SET_RENDER_MODE));
+  ASSERT_NE(setRenderMode, nullptr);
+  m_host.replaceExport(HOST_EXPORT_SET_RENDER_MODE, setRenderMode);
+  show();
+  EXPECT_EQ(m_scene->database()->activeViewportRenderMode(), OdDb::kGouraudShaded);
+  EXPECT_EQ(m_viewer.view()->mode(), OdDb::kGouraudShaded);
+  EXPECT_TRUE(isRedShade(windowPixel(kSize / 2, kSize / 2)));
+  m_scene.reset();
+  m_viewer.destroy();
+  m_host.removeExport(HOST_EXPORT_SET_RENDER_MODE); // before the library goes
+}
+
 TEST_F(Viewer, DestroyReleasesTheGraphicsObjects)
 {
   show();

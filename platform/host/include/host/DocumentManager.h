@@ -39,6 +39,9 @@ public:
   HostCommandContext* commandContext() override { return &m_context; }
 
   void setSelection(const OdDbObjectIdArray& ids) { m_selection.ids = ids; }
+  // How long reading its drawing file took; negative when it was read from none.
+  double loadSeconds() const { return m_loadSeconds; }
+  void setLoadSeconds(double seconds) { m_loadSeconds = seconds; }
 
 private:
   struct Selection final : HostSelectionSet
@@ -59,6 +62,7 @@ private:
   OdString m_title;
   Selection m_selection;
   Context m_context{m_selection};
+  double m_loadSeconds = -1.0;
 };
 
 class DocumentManager final : public HostDocManager

@@ -29,6 +29,7 @@ enum class ReadResult
 {
   Ok,
   Missing,
+  NotAFile, // a folder, a device
   TooLarge,
   Failed,
 };
@@ -36,7 +37,10 @@ enum class ReadResult
 ReadResult readFile(const OdString& path, std::string& bytes, std::size_t maxBytes);
 
 // Writes a temporary file beside the target and renames it over the target,
-// so a reader sees the old file or the new one, never half of one. On
-// failure the target is untouched and the temporary file removed.
-bool writeFileAtomically(const OdString& path, const std::string& bytes);
+// so a reader sees the old file or the new one, never half of one. A
+// symbolic link is followed to the file it names, which is replaced and the
+// link kept; a target that exists but is no regular file (a folder, a
+// device) is refused. On failure the target is untouched, the temporary
+// file removed, and error (when given) says why.
+bool writeFileAtomically(const OdString& path, const std::string& bytes, OdString* error = nullptr);
 } // namespace host

@@ -12,6 +12,7 @@
 #pragma once
 
 #include "host/HostVariant.h"
+#include "od/CmColor.h"
 #include "od/DbDatabase.h"
 #include "od/Ge.h"
 
@@ -133,8 +134,9 @@ class IHostMathParser
 {
 public:
   virtual ~IHostMathParser() = default;
-  // False when the text is no valid expression.
-  virtual bool evaluate(const OdString& expression, double& value) = 0;
+  // False when the text is no valid expression; message then says why.
+  // No flags are defined: callers pass 0.
+  virtual bool evaluate(const wchar_t* expression, double& value, OdString& message, int flags) = 0;
 };
 
 class IHostApp
@@ -153,11 +155,22 @@ public:
   virtual void release() = 0;
 };
 
+// Event codes of IEvents::showMessage.
+enum HostEventCode
+{
+  kHostEventRowMessage = 12, // a property row refused what the user entered
+};
+// The style property rows pass with their messages.
+constexpr int kHostEventStyleRow = 7;
+
 class IEvents
 {
 public:
   virtual ~IEvents() = default;
-  virtual void showMessage(const wchar_t* text) = 0;
+  // Shows the text to the user (code 12: as a message box the user closes)
+  // and answers the box's button; param and style are the caller's, kept
+  // with the event.
+  virtual int showMessage(int code, const wchar_t* text, int param, int style) = 0;
 };
 
 class HostPreviewNotifier
@@ -233,9 +246,25 @@ typedef bool (*GetCurrentUCSFn)(OdDbDatabase* database, OdGeMatrix3d& ucs);
 // The name of the graphics module the host draws with; null or empty for none.
 typedef const wchar_t* (*GetCurrentVectorizerModuleNameFn)(bool forPrinting, bool forRendering);
 typedef int (*HostMessageBoxFn)(void* owner, const wchar_t* text, const wchar_t* caption, int icon, int buttons);
+// Sets the render mode of the current layout's active viewport of the
+// database: smooth shaded (OdDb::kGouraudShaded, 4) or flat shaded
+// (OdDb::kFlatShaded, 3). False for no database.
+typedef bool (*HostSetRenderModeFn)(OdDbDatabase* database, bool smoothShaded);
 // Writes the chosen path into path (size in characters); false on cancel.
 typedef bool (*HostSelectFileToOpenFn)(void* owner, const wchar_t* initialName, const wchar_t* filter, unsigned flags,
                                        wchar_t* path, unsigned pathSize);
+// A real as text in a unit mode (2 decimal) with a number of decimals (-1:
+// the default); writes at most size characters with the terminating zero.
+typedef bool (*HostDbRToSFn)(double value, int unitMode, int precision, wchar_t* text, unsigned size);
+// A distance typed in a unit mode to a real; false when it is none.
+typedef bool (*HostDbDisToFFn)(const wchar_t* text, int unitMode, double* value);
+// The colour dialog opened on color; on OK color is the chosen true colour.
+// flag and second (a sample colour) are kept for the host's own use; tabs
+// names the dialog's pages (7: all).
+typedef bool (*HostSetColorDialogTrueColorFn)(OdCmColor& color, bool flag, const OdCmColor& second, int tabs, void* parent);
+// The custom colours of the colour dialog, newest first; gives their count.
+typedef int (*HostGetCustomColorsFn)(OdCmColor* colors, int capacity);
+typedef void (*HostAddCustomColorFn)(const OdCmColor& color);
 }
 
 #define HOST_EXPORT_GET_MAIN_DLL_INSTANCE "GetMainDllInstance"
@@ -253,3 +282,9 @@ typedef bool (*HostSelectFileToOpenFn)(void* owner, const wchar_t* initialName, 
 #define HOST_EXPORT_CURRENT_VECTORIZER "getCurrentVectorizerModuleName"
 #define HOST_EXPORT_MESSAGE_BOX "hostMessageBox"
 #define HOST_EXPORT_SELECT_FILE "hostSelectFileToOpen"
+#define HOST_EXPORT_RTOS "hostdbRToS"
+#define HOST_EXPORT_DISTOF "hostdbDisToF"
+#define HOST_EXPORT_COLOR_DIALOG "hostSetColorDialogTrueColor"
+#define HOST_EXPORT_GET_CUSTOM_COLORS "hostGetCustomColors"
+#define HOST_EXPORT_ADD_CUSTOM_COLOR "hostAddCustomColor"
+#define HOST_EXPORT_SET_RENDER_MODE "setRenderMode"

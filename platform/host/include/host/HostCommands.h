@@ -1,28 +1,14 @@
 // Commands: the host's reference-counted interfaces and its command factory.
 //
-//   IKtUnknown     AddRef, Release, QueryInterface by interface name
+//   IKtUnknown     AddRef, Release, QueryInterface by type (KtUnknown.h)
 //   ICmdRun        a command: run, two hooks, state, context
 //   ICmdProcess    what a module's command object is
 //   ICmdFactory    registers a command name with a factory of command objects
 #pragma once
 
+#include "host/KtUnknown.h"
+
 #include <cstdint>
-
-class IKtUnknown
-{
-public:
-  virtual long AddRef() = 0;
-  virtual long Release() = 0;
-  // 1 with *out set (and a reference added) when the object offers the
-  // interface, 0 otherwise.
-  virtual int QueryInterface(const char* interfaceName, void** out) = 0;
-
-protected:
-  ~IKtUnknown() = default;
-};
-
-#define KT_IID_IKTUNKNOWN "IKtUnknown"
-#define KT_IID_ICMDPROCESS "ICmdProcess"
 
 // Command states: available, and checked (shown as pressed).
 enum CmdState

@@ -1,7 +1,10 @@
-// CKtVariant: the host's small value type for profile entries.
+// CKtVariant: the host's small value type for profile entries; CXStringW:
+// the host's wide string, which is the SDK's string in this host.
 #pragma once
 
 #include "od/OdString.h"
+
+using CXStringW = OdString;
 
 class CKtVariant
 {

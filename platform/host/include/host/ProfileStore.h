@@ -9,7 +9,7 @@
 // a section pointer handed out stays valid as long as the store, across
 // load() too.
 //
-// File format (UTF-8, one entry a line, every line ends with a newline):
+// File format (UTF-8, one entry a line):
 //
 //   # materialeditor host profile 1
 //   [cmddata/MaterialEditor]
@@ -22,9 +22,16 @@
 // '/'. A value line is name '=' kind ':' data, the kinds being i (32-bit
 // integer), r (finite real), s (text) and e (empty). In names and texts a
 // backslash escapes the next character; \n, \r and \0 stand for line feed,
-// carriage return and NUL. Lines starting with '#' are comments. Reading
-// skips every line that does not fit, and the values under a bad header; a
-// last line without its newline was cut off and is skipped too.
+// carriage return and NUL. Lines starting with '#' are comments. Lines end
+// with LF, CRLF or CR.
+//
+// Nothing of a file is lost: a line that does not fit (a bad value, a
+// header that cannot be read and the lines under it, a last line without
+// its line end, which may have been cut off) is kept as it is, in its
+// place, and written back so. A value written later under the name of such
+// a line takes that line's place. Lines of values that did not change are
+// written back as they were read. A file that is no profile at all is not
+// read, and the host does not write over it (see LoadResult).
 #pragma once
 
 #include "host/HostApi.h"
@@ -33,6 +40,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace host
@@ -65,11 +73,21 @@ public:
 
 private:
   friend class ProfileStore;
+  // Where in the file a line is: block and line within it.
+  struct LinePlace
+  {
+    std::size_t block = SIZE_MAX;
+    std::size_t line = 0;
+    bool isSet() const { return block != SIZE_MAX; }
+    bool operator==(const LinePlace& o) const { return block == o.block && line == o.line; }
+  };
   struct Value
   {
     std::string name;
     CKtVariant value;
     std::uint64_t order;
+    LinePlace place;      // the line it is written on; unset: after the section's entries
+    bool changed = false; // since it was read
   };
   struct Child
   {
@@ -78,13 +96,17 @@ private:
   };
 
   ProfileSection* child(const std::string& name, bool create);
-  void clearValues();
+  void forget();
   void put(const std::string& name, const CKtVariant& value);
 
   std::string m_name;
   // Keyed by the case-folded name.
   std::map<std::string, Value> m_values;
   std::map<std::string, Child> m_sections;
+  // The named lines of this section in the file, in file order, by key:
+  // where a value made later under that name is written.
+  std::map<std::string, std::vector<LinePlace>> m_namedLines;
+  std::size_t m_firstBlock = SIZE_MAX; // the first block of the file under this section's header
   std::uint64_t m_nextOrder = 0;
   int m_depth = 0;
 };
@@ -97,8 +119,17 @@ public:
 
   struct LoadResult
   {
-    bool fileRead = false; // false: missing, too large or unreadable
-    int linesSkipped = 0;  // lines that did not fit the format
+    enum class Status
+    {
+      Missing,     // no file: the profile starts empty and the file is made at the end
+      Read,        // read; linesKept lines were not understood and are kept as they are
+      NotAProfile, // NUL bytes, no UTF-8, too large, or not one header or value line: never written over
+      Unreadable,  // there, but it could not be read (a folder, no permission): not written over either
+    };
+    Status status = Status::Missing;
+    int linesKept = 0;
+    OdString reason; // why the file is no profile or could not be read
+    bool mayWrite() const { return status == Status::Missing || status == Status::Read; }
   };
 
   ProfileStore() = default;
@@ -107,16 +138,38 @@ public:
   const ProfileSection& root() const { return m_root; }
 
   // Replaces every value with those of the file; a file that cannot be
-  // read leaves no values. Sections already handed out stay valid.
+  // read, or is no profile, leaves no values. Sections already handed out
+  // stay valid.
   LoadResult load(const OdString& path);
-  // False when the file could not be written; the old file is then intact.
-  bool save(const OdString& path) const;
+  // False with a message when the file could not be written; the old file
+  // is then intact.
+  bool save(const OdString& path, OdString* error = nullptr) const;
 
-  // The text that save() writes and load() reads.
+  // The text that save() writes, and the reading of a file's bytes (which
+  // load() does; a text that is no profile leaves the store empty).
   std::string serialize() const;
-  int parse(const std::string& text);
+  LoadResult parse(const std::string& text);
 
 private:
+  struct Line
+  {
+    std::string text; // as read, without its line end
+    std::string key;  // the case-folded value name, for value lines and kept lines that have one
+    bool understood = false;
+  };
+  // A header with the lines under it; the lines before the first header
+  // make the first block, without a section.
+  struct Block
+  {
+    ProfileSection* section = nullptr; // null: no header, or one that could not be read
+    std::vector<Line> lines;
+    std::size_t lastEntry = 0; // new values of the section go after this line
+  };
+
+  void reset();
+
   ProfileSection m_root;
+  std::vector<Block> m_blocks; // the file as read; empty for a new file
+  bool m_byteOrderMark = false;
 };
 } // namespace host

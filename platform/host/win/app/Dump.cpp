@@ -1,5 +1,6 @@
 #include "Dump.h"
 
+#include "GridDump.h"
 #include "JsonWriter.h"
 #include "ModuleManager.h"
 
@@ -54,30 +55,84 @@ void writeVariant(JsonWriter& json, const CKtVariant& value)
   }
 }
 
-void writeSection(JsonWriter& json, const ProfileSection& section)
+// Every section as an object of its values and sub-sections; an explicit
+// stack, as the nesting comes from the profile file.
+void writeProfile(JsonWriter& json, const ProfileSection& root)
 {
+  struct Open
+  {
+    const ProfileSection* section;
+    std::vector<std::string> children;
+    std::size_t next;
+  };
+  std::vector<Open> open;
+  auto enter = [&](const ProfileSection& section) {
+    json.beginObject();
+    for (const std::string& name : section.valueNames())
+    {
+      CKtVariant value;
+      section.readValue(name.c_str(), value);
+      json.key(OdString(name.c_str()));
+      writeVariant(json, value);
+    }
+    open.push_back(Open{&section, section.sectionNames(), 0});
+  };
+  enter(root);
+  while (!open.empty())
+  {
+    Open& top = open.back();
+    if (top.next == top.children.size())
+    {
+      json.endObject();
+      open.pop_back();
+      continue;
+    }
+    const std::string name = top.children[top.next++];
+    const ProfileSection* child = top.section->section(name);
+    json.key(OdString(name.c_str()));
+    enter(*child);
+  }
+}
+
+const wchar_t* profileStatusName(ProfileStore::LoadResult::Status status)
+{
+  switch (status)
+  {
+  case ProfileStore::LoadResult::Status::Missing: return L"new";
+  case ProfileStore::LoadResult::Status::Read: return L"read";
+  case ProfileStore::LoadResult::Status::NotAProfile: return L"not a profile";
+  case ProfileStore::LoadResult::Status::Unreadable: return L"unreadable";
+  }
+  return L"";
+}
+
+void writeProfileFile(JsonWriter& json, const HostRuntime& runtime)
+{
+  const ProfileStore::LoadResult& load = runtime.profileLoad();
   json.beginObject();
-  for (const std::string& name : section.valueNames())
-  {
-    CKtVariant value;
-    section.readValue(name.c_str(), value);
-    json.key(OdString(name.c_str()));
-    writeVariant(json, value);
-  }
-  for (const std::string& name : section.sectionNames())
-  {
-    json.key(OdString(name.c_str()));
-    writeSection(json, *section.section(name));
-  }
+  json.key(L"path").value(runtime.profilePath());
+  json.key(L"status").value(profileStatusName(load.status));
+  json.key(L"keptLines").value(load.linesKept);
+  json.key(L"written").value(load.mayWrite() && !runtime.profilePath().isEmpty());
+  json.key(L"problem");
+  if (runtime.profileProblem().isEmpty())
+    json.null();
+  else
+    json.value(runtime.profileProblem());
   json.endObject();
 }
 
-void writeDocument(JsonWriter& json, HostDocument* document, bool current)
+void writeDocument(JsonWriter& json, HostDocument* document, const Document* record, bool current)
 {
   OdDbDatabase* db = document->database();
   json.beginObject();
   json.key(L"title").value(document->title());
   json.key(L"fileName").value(document->fileName());
+  json.key(L"loadSeconds");
+  if (record && record->loadSeconds() >= 0)
+    json.value(record->loadSeconds());
+  else
+    json.null();
   json.key(L"current").value(current);
   json.key(L"materials").beginArray();
   OdDbDictionaryPtr materials = db->getMaterialDictionaryId().safeOpenObject();
@@ -89,6 +144,7 @@ void writeDocument(JsonWriter& json, HostDocument* document, bool current)
     json.endObject();
   }
   json.endArray();
+  json.key(L"renderMode").value(int(db->activeViewportRenderMode()));
   json.key(L"cmaterial");
   const OdDbObjectId cmaterial = db->getCMATERIAL();
   if (cmaterial.isNull() || cmaterial.isErased())
@@ -124,7 +180,7 @@ std::string dumpJson(HostRuntime& runtime, const ModuleManager& modules)
   for (int i = 0; i < documents.documentCount(); ++i)
   {
     HostDocument* document = documents.documentAt(i);
-    writeDocument(json, document, document == documents.curDocument());
+    writeDocument(json, document, documents.find(document), document == documents.curDocument());
   }
   json.endArray();
 
@@ -134,7 +190,9 @@ std::string dumpJson(HostRuntime& runtime, const ModuleManager& modules)
   json.endObject();
 
   json.key(L"profile");
-  writeSection(json, runtime.profile().root());
+  writeProfile(json, runtime.profile().root());
+  json.key(L"profileFile");
+  writeProfileFile(json, runtime);
 
   // Keyed by title; a second pane of the same title gets " (2)" added.
   json.key(L"palettes").beginObject();
@@ -154,6 +212,7 @@ std::string dumpJson(HostRuntime& runtime, const ModuleManager& modules)
     for (const OdString& item : listItems(static_cast<HWND>(pane.window)))
       json.value(item);
     json.endArray();
+    dumpPaneGrids(json, static_cast<HWND>(pane.window));
     json.endObject();
   }
   json.endObject();
@@ -167,6 +226,7 @@ std::string dumpJson(HostRuntime& runtime, const ModuleManager& modules)
     json.key(L"icon").value(messageIconName(message.icon));
     json.key(L"buttons").value(message.buttons == kHostButtonsYesNo ? L"yesno" : L"ok");
     json.key(L"answer").value(messageAnswerName(message.answer));
+    json.key(L"tookFocus").value(message.tookFocus);
     json.endObject();
   }
   json.endArray();
@@ -189,10 +249,26 @@ std::string dumpJson(HostRuntime& runtime, const ModuleManager& modules)
   writeTexts(json, L"resourceTranslation", runtime.resourceTranslations);
   writeTexts(json, L"helpTopics", runtime.helpTopics);
   writeTexts(json, L"eventMessages", runtime.eventMessages);
+  dumpGridServices(json, runtime);
 
   json.key(L"previewNotifications").beginArray();
   for (int what : runtime.previewNotifications)
     json.value(what);
+  json.endArray();
+
+  json.key(L"renderModes").beginArray();
+  for (const RenderModeRecord& call : runtime.renderModes)
+  {
+    json.beginObject();
+    json.key(L"document");
+    if (call.document.isEmpty())
+      json.null();
+    else
+      json.value(call.document);
+    json.key(L"mode").value(call.mode);
+    json.key(L"applied").value(call.applied);
+    json.endObject();
+  }
   json.endArray();
 
   json.key(L"modules").beginArray();

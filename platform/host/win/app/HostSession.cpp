@@ -1,12 +1,14 @@
 #include "HostSession.h"
 
 #include "Dump.h"
+#include "GridDump.h"
 #include "MainLibrary.h"
 
 #include "host/FileSystem.h"
 
 #include <commctrl.h>
 #include <climits>
+#include <unordered_set>
 #include <shlobj.h>
 
 namespace host
@@ -41,6 +43,7 @@ OdString readProblem(ReadResult result, const OdString& what, const OdString& pa
   {
   case ReadResult::Missing: return OdString::format(L"no %s file \"%s\"", what, path);
   case ReadResult::TooLarge: return OdString::format(L"the %s file \"%s\" is too large", what, path);
+  case ReadResult::NotAFile: return OdString::format(L"the %s file \"%s\" is no file", what, path);
   default: return OdString::format(L"cannot read the %s file \"%s\"", what, path);
   }
 }
@@ -209,12 +212,23 @@ void HostSession::loadProfile()
     warn(L"host: no folder for the profile; settings will not be kept");
     return;
   }
+  using Status = ProfileStore::LoadResult::Status;
   const ProfileStore::LoadResult result = m_runtime.profile().load(path);
-  if (!result.fileRead && isFile(path))
-    warn(OdString::format(L"host: cannot read the profile \"%s\"; starting with an empty one", path));
-  if (result.linesSkipped > 0)
-    warn(OdString::format(L"host: the profile \"%s\" has %d unreadable line(s); they were skipped", path,
-                          result.linesSkipped));
+  OdString problem;
+  if (result.status == Status::NotAProfile)
+    problem = OdString::format(L"the profile \"%s\" is no profile: %s", path, result.reason);
+  else if (result.status == Status::Unreadable)
+    problem = OdString::format(L"the profile \"%s\" cannot be read: %s", path, result.reason);
+  if (!problem.isEmpty())
+  {
+    // A drawing or a DLL named by mistake must not be replaced by settings.
+    problem += L"; it is left as it is and the settings of this run are not kept";
+    warn(L"host: " + problem);
+  }
+  else if (result.linesKept > 0)
+    warn(OdString::format(L"host: the profile \"%s\" has %d line(s) that cannot be read; they are kept as they are",
+                          path, result.linesKept));
+  m_runtime.setProfileLoad(result, problem);
 }
 
 void HostSession::prepareProfile()
@@ -226,7 +240,7 @@ void HostSession::prepareProfile()
 bool HostSession::loadHostLibraries()
 {
   const OdString folder = exeFolder();
-  for (const wchar_t* name : {L"hostmain.dll", L"events5.dll", L"hostutils.dll"})
+  for (const wchar_t* name : {L"hostmain.dll", L"events5.dll", L"hostutils.dll", L"inspctl.dll"})
   {
     const OdString path = joinPath(folder, name);
     win::Library library(LoadLibraryW(path.c_str()));
@@ -295,6 +309,7 @@ void HostSession::addCommands()
   addDocumentCommands();
   addSessionCommands();
   m_gestures.addCommands(m_interpreter);
+  addGridCommands(m_interpreter, m_runtime, m_gestures);
   m_interpreter.setFallback([this](const OdString& word, ScriptArgs& args) { return runRegistered(word, args); });
 }
 
@@ -322,7 +337,10 @@ void HostSession::openDrawing(const OdString& path)
   const ReadResult result = readFile(path, bytes, kMaxScriptSize);
   if (result != ReadResult::Ok)
     throw ScriptError(readProblem(result, L"drawing", path));
-  if (!m_runtime.documents().openDocument(stem(path), path))
+  LARGE_INTEGER start{}, end{}, frequency{};
+  QueryPerformanceCounter(&start);
+  Document* document = m_runtime.documents().openDocument(stem(path), path);
+  if (!document)
     throw ScriptError(L"the document could not be opened now");
   for (const ScriptLine& line : scriptLines(bytes))
   {
@@ -330,6 +348,9 @@ void HostSession::openDrawing(const OdString& path)
     if (!m_drawingInterpreter.tryRun(line.text, error))
       fail(OdString::format(L"%s:%d: %s", path, line.number, error));
   }
+  QueryPerformanceCounter(&end);
+  QueryPerformanceFrequency(&frequency);
+  document->setLoadSeconds(double(end.QuadPart - start.QuadPart) / double(frequency.QuadPart));
   refresh();
 }
 
@@ -384,10 +405,11 @@ void HostSession::addDocumentCommands()
     {
       if (args.done())
         throw ScriptError(L"SELECT takes ALL, NONE or objects");
+      std::unordered_set<const OdDbStub*> seen; // a set: selections can be of any size
       for (const OdString& word : args.rest())
       {
         const OdDbObjectId id = m_drawing.resolve(db, word);
-        if (!ids.contains(id))
+        if (seen.insert(id.stub()).second)
           ids.append(id);
       }
     }
@@ -445,8 +467,9 @@ void HostSession::addSessionCommands()
   m_interpreter.add(L"DUMP", [this](ScriptArgs& args) {
     const OdString path = args.next(L"file");
     args.expectEnd();
-    if (!writeFileAtomically(path, dumpJson(m_runtime, m_modules)))
-      throw ScriptError(OdString::format(L"cannot write \"%s\"", path));
+    OdString error;
+    if (!writeFileAtomically(path, dumpJson(m_runtime, m_modules), &error))
+      throw ScriptError(error);
   });
   m_interpreter.add(L"SCREENSHOT", [this](ScriptArgs& args) {
     const OdString path = args.next(L"file");
@@ -574,14 +597,27 @@ void HostSession::quit()
   m_modules.unloadAll(&warnings);
   for (const OdString& warning : warnings)
     warn(L"host: " + warning);
-  const OdString& profilePath = m_runtime.profilePath();
-  if (!profilePath.isEmpty() && !m_runtime.profile().save(profilePath))
-    fail(OdString::format(L"host: cannot write the profile \"%s\"", profilePath));
+  saveProfile();
   DocumentManager& documents = m_runtime.documents();
   while (documents.documentCount() > 0)
     if (!documents.closeDocument(documents.documentAt(documents.documentCount() - 1)))
       break;
   m_window.destroy(m_failures ? 1 : 0);
+}
+
+void HostSession::saveProfile()
+{
+  const OdString& path = m_runtime.profilePath();
+  if (path.isEmpty())
+    return;
+  if (!m_runtime.profileLoad().mayWrite())
+  {
+    fail(OdString::format(L"host: the profile \"%s\" was left as it is; the settings of this run were not kept", path));
+    return;
+  }
+  OdString error;
+  if (!m_runtime.profile().save(path, &error))
+    fail(L"host: the profile was not saved: " + error);
 }
 
 void HostSession::refresh()
@@ -610,6 +646,9 @@ void HostSession::refresh()
   m_window.setViewLines(lines);
 
   OdString status = current ? OdString::format(L"Current: %s", current->title()) : OdString(L"No document");
+  if (!m_runtime.profileProblem().isEmpty())
+    status += OdString::format(L"   |   Profile \"%s\" left as it is: %s", fileNamePart(m_runtime.profilePath()),
+                               m_runtime.profileLoad().reason);
   status += OdString::format(L"   |   %d command(s)", int(m_runtime.commands().commands().size()));
   for (const ModuleManager::Module& module : m_modules.modules())
     status += L"   |   " + fileNamePart(module.path);

@@ -36,6 +36,9 @@ private:
 
   bool loadHostLibraries();
   void loadProfile();
+  // At the end; a profile that was no profile, or could not be read, is
+  // left as it is.
+  void saveProfile();
   void prepareProfile();
   void loadModule();
   void runStartup();

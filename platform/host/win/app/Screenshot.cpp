@@ -3,7 +3,12 @@
 #include "win32/Dc.h"
 #include "win32/Handles.h"
 
+#include "host/FileSystem.h"
+
 #include <gdiplus.h>
+#include <objidl.h>
+
+#include <string>
 
 namespace host
 {
@@ -33,6 +38,26 @@ public:
 private:
   Gdiplus::GpBitmap* m_bitmap = nullptr;
 };
+
+// The PNG file's bytes, through a stream in memory.
+bool encodePng(Gdiplus::GpBitmap* image, std::string& bytes)
+{
+  IStream* stream = nullptr;
+  if (FAILED(CreateStreamOnHGlobal(nullptr, TRUE, &stream)))
+    return false;
+  bool ok = Gdiplus::DllExports::GdipSaveImageToStream(image, stream, &kPngEncoder, nullptr) == Gdiplus::Ok;
+  ULARGE_INTEGER size{};
+  const LARGE_INTEGER zero{};
+  ok = ok && SUCCEEDED(stream->Seek(zero, STREAM_SEEK_END, &size)) && SUCCEEDED(stream->Seek(zero, STREAM_SEEK_SET, nullptr));
+  if (ok)
+  {
+    bytes.resize(std::size_t(size.QuadPart));
+    ULONG read = 0;
+    ok = bytes.empty() || (SUCCEEDED(stream->Read(&bytes[0], ULONG(bytes.size()), &read)) && read == bytes.size());
+  }
+  stream->Release();
+  return ok && !bytes.empty();
+}
 } // namespace
 
 GdiplusSession::GdiplusSession()
@@ -90,11 +115,13 @@ bool saveWindowPng(HWND window, const OdString& path, OdString& error)
     error = L"GDI+ could not take the image (is it started?)";
     return false;
   }
-  if (Gdiplus::DllExports::GdipSaveImageToFile(image.get(), path.c_str(), &kPngEncoder, nullptr) != Gdiplus::Ok)
+  // Encoded in memory and written whole: a failed write leaves the old file.
+  std::string png;
+  if (!encodePng(image.get(), png))
   {
-    error = OdString::format(L"cannot write \"%s\"", path);
+    error = L"GDI+ could not encode the image as PNG";
     return false;
   }
-  return true;
+  return writeFileAtomically(path, png, &error);
 }
 } // namespace host

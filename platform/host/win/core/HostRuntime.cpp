@@ -22,15 +22,37 @@ public:
   void previewChanged(int what) override { hostRuntime().previewNotifications.push_back(what); }
 };
 
-// The system's colours; the host draws no theme of its own.
+// The host's light and dark variants; the system variant takes the
+// system's window colours.
+constexpr COLORREF kLightBackground = RGB(255, 255, 255);
+constexpr COLORREF kLightText = RGB(0, 0, 0);
+constexpr COLORREF kDarkBackground = RGB(45, 45, 48);
+constexpr COLORREF kDarkText = RGB(232, 232, 232);
+
 class ThemeService final : public HostThemeService
 {
 public:
-  OdUInt32 windowBackgroundColor() const override { return GetSysColor(COLOR_WINDOW); }
-  OdUInt32 textColor() const override { return GetSysColor(COLOR_WINDOWTEXT); }
+  OdUInt32 windowBackgroundColor() const override
+  {
+    switch (hostRuntime().themeVariant())
+    {
+    case ThemeVariant::Light: return kLightBackground;
+    case ThemeVariant::Dark: return kDarkBackground;
+    default: return GetSysColor(COLOR_WINDOW);
+    }
+  }
+  OdUInt32 textColor() const override
+  {
+    switch (hostRuntime().themeVariant())
+    {
+    case ThemeVariant::Light: return kLightText;
+    case ThemeVariant::Dark: return kDarkText;
+    default: return GetSysColor(COLOR_WINDOWTEXT);
+    }
+  }
   bool isDark() const override
   {
-    const COLORREF c = GetSysColor(COLOR_WINDOW);
+    const COLORREF c = windowBackgroundColor();
     return GetRValue(c) * 299 + GetGValue(c) * 587 + GetBValue(c) * 114 < 128000;
   }
   bool useAlternateIcons() const override { return false; }
@@ -145,6 +167,38 @@ OdString DialogAnswer::describe() const
 HostRuntime::HostRuntime()
 {
   m_application.setInterface("IProfile", static_cast<IProfile*>(&m_profile));
+  m_application.setInterface("IHostMathParser", static_cast<IHostMathParser*>(&m_mathParser));
+}
+
+namespace
+{
+BOOL CALLBACK tellThemeChanged(HWND window, LPARAM message)
+{
+  SendMessageW(window, UINT(message), 0, 0);
+  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+  return TRUE;
+}
+
+BOOL CALLBACK tellThemeChangedToAll(HWND window, LPARAM message)
+{
+  tellThemeChanged(window, message);
+  EnumChildWindows(window, tellThemeChanged, message);
+  return TRUE;
+}
+} // namespace
+
+void HostRuntime::setThemeVariant(ThemeVariant variant)
+{
+  m_themeVariant = variant;
+  EnumThreadWindows(GetCurrentThreadId(), tellThemeChangedToAll, LPARAM(RegisterWindowMessageW(HOST_MESSAGE_THEME_CHANGED)));
+}
+
+void HostRuntime::addCustomColor(ODCOLORREF color)
+{
+  m_customColors.erase(std::remove(m_customColors.begin(), m_customColors.end(), color), m_customColors.end());
+  m_customColors.insert(m_customColors.begin(), color);
+  if (m_customColors.size() > kMaxCustomColors)
+    m_customColors.resize(kMaxCustomColors);
 }
 
 HostPreviewNotifier& HostRuntime::previewNotifier()

@@ -13,6 +13,7 @@
 #include "host/DocumentManager.h"
 #include "host/HostApi.h"
 #include "host/HostCommands.h"
+#include "host/MathParser.h"
 #include "host/ProfileStore.h"
 #include "host/Translations.h"
 
@@ -94,6 +95,7 @@ struct MessageRecord
   int buttons;
   int answer;
   bool queued; // the answer came from the queue, not from the user or the default
+  bool tookFocus = false; // a scripted box held the focus when its answer closed it
 };
 
 struct FileDialogRecord
@@ -101,6 +103,38 @@ struct FileDialogRecord
   OdString filter;
   OdString initialName;
   OdString answer; // empty when cancelled
+};
+
+struct ColorDialogRecord
+{
+  ODCOLORREF initial;
+  bool chosen;
+  ODCOLORREF answer; // when chosen
+};
+
+struct EventRecord
+{
+  int code;
+  OdString text;
+  int param;
+  int style;
+};
+
+// The theme the host draws its palettes in: the system's colours, or one of
+// its own light and dark variants (a script switches with THEME).
+enum class ThemeVariant
+{
+  System,
+  Light,
+  Dark,
+};
+
+// A module's setRenderMode call.
+struct RenderModeRecord
+{
+  OdString document; // the title of the document whose drawing it was; empty for another drawing or none
+  int mode;
+  bool applied;      // false without a drawing
 };
 
 class HostRuntime
@@ -118,10 +152,28 @@ public:
   CommandRegistry& commands() { return m_commands; }
   HostPreviewNotifier& previewNotifier();
   HostThemeService& theme();
+  ThemeVariant themeVariant() const { return m_themeVariant; }
+  // Tells every window of the host's thread that the theme changed (the
+  // registered message "KTM_THEMECHAGED"), so they redraw in it.
+  void setThemeVariant(ThemeVariant variant);
+
+  // The colour dialog's custom colours (0x00BBGGRR), newest first, at most 16.
+  static constexpr std::size_t kMaxCustomColors = 16;
+  const std::vector<ODCOLORREF>& customColors() const { return m_customColors; }
+  void addCustomColor(ODCOLORREF color);
 
   // The file the profile is kept in.
   const OdString& profilePath() const { return m_profilePath; }
   void setProfilePath(const OdString& path) { m_profilePath = path; }
+  // What reading it found, and the problem the user was told of (empty
+  // when there is none).
+  const ProfileStore::LoadResult& profileLoad() const { return m_profileLoad; }
+  const OdString& profileProblem() const { return m_profileProblem; }
+  void setProfileLoad(const ProfileStore::LoadResult& result, const OdString& problem)
+  {
+    m_profileLoad = result;
+    m_profileProblem = problem;
+  }
 
   // In a scripted run no dialog waits for the user: queued answers or the
   // defaults answer them.
@@ -148,7 +200,10 @@ public:
   std::vector<FileDialogRecord> fileDialogs;
   std::vector<OdString> helpTopics;
   std::vector<OdString> eventMessages;
+  std::vector<EventRecord> events;
+  std::vector<ColorDialogRecord> colorDialogs;
   std::vector<int> previewNotifications;
+  std::vector<RenderModeRecord> renderModes;
   std::vector<OdString> resourceTranslations; // file names of the modules that asked
 
 private:
@@ -159,10 +214,24 @@ private:
   Translations m_translations;
   CommandRegistry m_commands;
   OdString m_profilePath;
+  ProfileStore::LoadResult m_profileLoad;
+  OdString m_profileProblem;
   bool m_scripted = false;
   std::deque<DialogAnswer> m_answers;
   int m_modalDepth = 0;
+  MathParser m_mathParser;
+  ThemeVariant m_themeVariant = ThemeVariant::System;
+  std::vector<ODCOLORREF> m_customColors;
 };
+
+// The host's modal dialogs. Interactively the real ones; in a scripted run
+// the real window still opens, takes the focus and is recorded, and the
+// first queued answer that fits closes it (else the default: OK for an OK
+// box, No for a question, Cancel for the rest).
+int showMessageBox(void* owner, const wchar_t* text, const wchar_t* caption, int icon, int buttons);
+// The system colour dialog over the host's custom colours; true and the
+// chosen colour (0x00BBGGRR) on OK.
+bool showColorDialog(void* owner, ODCOLORREF initial, ODCOLORREF& chosen);
 
 HostRuntime& hostRuntime();
 

@@ -1,5 +1,7 @@
 // The exports of events5.dll: the help service and the event service. This
-// host has no help viewer: it records the topics asked for.
+// host has no help viewer: it records the topics asked for. Events are
+// recorded; a property row's message (code 12) reaches the user as a
+// message box through the host's message box seam.
 #include "../core/HostRuntime.h"
 
 using host::hostRuntime;
@@ -23,7 +25,17 @@ public:
 class Events final : public IEvents
 {
 public:
-  void showMessage(const wchar_t* text) override { hostRuntime().eventMessages.push_back(text ? text : L""); }
+  int showMessage(int code, const wchar_t* text, int param, int style) override
+  {
+    auto& runtime = hostRuntime();
+    const OdString message(text ? text : L"");
+    runtime.eventMessages.push_back(message);
+    runtime.events.push_back({code, message, param, style});
+    if (code != kHostEventRowMessage)
+      return kHostAnswerOk;
+    return host::showMessageBox(runtime.mainWindow(), message.c_str(), runtime.translations().translate(L"Material editor host"),
+                                kHostIconExclamation, kHostButtonsOk);
+  }
 };
 } // namespace
 

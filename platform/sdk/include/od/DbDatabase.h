@@ -125,6 +125,12 @@ class OdDbDatabase : public OdRxObject
   void setCMATERIAL(const OdDbObjectId& id);
   OdDbObjectId getCLAYER() const { return m_clayer; }
   void setCLAYER(const OdDbObjectId& id);
+  // The render mode of the current layout's active viewport. This database
+  // has one layout, model space, seen through one viewport; views set up
+  // for it (OdDbGsManager::setupActiveLayoutViews) take this mode. A value
+  // outside OdDb::RenderMode throws eInvalidInput and changes nothing.
+  OdDb::RenderMode activeViewportRenderMode() const { return m_renderMode; }
+  void setActiveViewportRenderMode(OdDb::RenderMode mode);
   OdDb::MeasurementValue getMEASUREMENT() const { return m_measurement; }
   void setMEASUREMENT(OdDb::MeasurementValue value) { m_measurement = value; }
   const OdString& getFilename() const { return m_fileName; }
@@ -162,6 +168,7 @@ private:
   OdDbObjectId m_namedObjectsId;
   OdDbObjectId m_cmaterial, m_clayer;
   OdDb::MeasurementValue m_measurement = OdDb::kMetric;
+  OdDb::RenderMode m_renderMode = OdDb::k2DOptimized;
   OdString m_fileName;
 };
 using OdDbDatabasePtr = OdSmartPtr<OdDbDatabase>;

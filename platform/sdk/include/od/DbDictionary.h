@@ -61,6 +61,11 @@ protected:
 private:
   friend struct OdDbInternal;
   bool rename(const OdString& oldKey, const OdString& newKey);
+  // Every change of the entries goes through these two, which keep the
+  // keys by id in step.
+  void putEntry(const OdString& key, const OdDbObjectId& id);
+  void dropEntry(const OdString& key);
   std::map<OdString, OdDbObjectId, OdStringLessNoCase> m_entries;
+  std::map<OdDbObjectId, OdString> m_keys;
 };
 using OdDbDictionaryPtr = OdSmartPtr<OdDbDictionary>;

@@ -3,6 +3,8 @@
 
 #include "od/DbObject.h"
 
+#include <unordered_set>
+
 class OdDbGroup : public OdDbObject
 {
   ODRX_DECLARE_MEMBERS(OdDbGroup);
@@ -24,7 +26,9 @@ class OdDbGroup : public OdDbObject
   void translateReferences(OdDbDatabase* destination, const OdDbIdMapping& mapping) override;
 
 private:
+  void indexMembers();
   OdString m_description;
   OdDbObjectIdArray m_ids;
+  std::unordered_set<const OdDbStub*> m_members; // the same ids, for has() and append()
 };
 using OdDbGroupPtr = OdSmartPtr<OdDbGroup>;

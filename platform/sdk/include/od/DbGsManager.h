@@ -27,7 +27,8 @@ public:
   // the device's views are replaced by one view over model space, the
   // context becomes the device's drawing context, and the view looks down
   // the world Z axis at the model's extents (the whole device, border shown,
-  // parallel projection). A null device, a context without a database or a
+  // parallel projection) in the render mode of the database's active
+  // viewport. A null device, a context without a database or a
   // database without model space throws (eNullPtr, eNoDatabase).
   static OdGsLayoutHelperPtr setupActiveLayoutViews(OdGsDevice* device, OdGiContextForDbDatabase* context);
 };

@@ -40,6 +40,18 @@ enum MeasurementValue
   kEnglish = 0,
   kMetric = 1,
 };
+
+// How a viewport, and a view of it (OdGsView::RenderMode), draws.
+enum RenderMode
+{
+  k2DOptimized = 0,
+  kWireframe = 1,
+  kHiddenLine = 2,
+  kFlatShaded = 3,
+  kGouraudShaded = 4,
+  kFlatShadedWithWireframe = 5,
+  kGouraudShadedWithWireframe = 6,
+};
 } // namespace OdDb
 
 namespace OdRx

@@ -1,11 +1,13 @@
 // Symbol tables and their records: block table and block records, layer
 // table and layers. Record names are unique within a table, compared
-// without case; records keep the order in which they were added.
+// without case, and found through an index; records keep the order in
+// which they were added.
 #pragma once
 
 #include "od/CmColor.h"
 #include "od/DbEntity.h"
 
+#include <map>
 #include <vector>
 
 // A walk over a snapshot of ids, skipping erased objects when asked.
@@ -72,7 +74,11 @@ protected:
 
 private:
   friend class OdDbSymbolTableRecord;
+  bool indexes(const OdDbObjectId& id, const OdString& name) const;
+  void rename(const OdDbObjectId& id, const OdString& oldName, const OdString& newName);
   std::vector<OdDbObjectId> m_records;
+  // Ids by record name, erased records too, in the order they were added.
+  std::map<OdString, std::vector<OdDbObjectId>, OdStringLessNoCase> m_byName;
 };
 using OdDbSymbolTablePtr = OdSmartPtr<OdDbSymbolTable>;
 
@@ -89,10 +95,19 @@ class OdDbBlockTableRecord : public OdDbSymbolTableRecord
   bool isLayout() const;
   // Ids of the entities, erased ones included.
   const std::vector<OdDbObjectId>& entityIds() const;
+  // The box around the entities, with what nested blocks insert; a block
+  // that inserts itself, directly or not, adds nothing the second time.
   OdGeExtents3d geomExtents() const;
+  // The block references of the database that insert this record, erased
+  // ones left out, in the order they were made.
+  OdResult getBlockReferenceIds(OdDbObjectIdArray& ids) const;
 
 private:
+  friend struct OdDbInternal;
   std::vector<OdDbObjectId> m_entities;
+  // Kept up to date as references are made or pointed elsewhere; entries
+  // that no longer fit are dropped when the list is read.
+  mutable std::vector<OdDbObjectId> m_references;
 };
 using OdDbBlockTableRecordPtr = OdSmartPtr<OdDbBlockTableRecord>;
 

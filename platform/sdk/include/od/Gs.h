@@ -97,6 +97,10 @@ class OdGsView : public OdRxObject
     kParallel = 0,
     kPerspective = 1,
   };
+  // The modes of a viewport (od/DbObjectId.h). The software renderer shades
+  // in every mode: the flat modes with one normal per face, so that the
+  // facets show, the others smoothly. FIXME: no mode draws edges or wires yet.
+  using RenderMode = OdDb::RenderMode;
 
   virtual OdGsDevice* device() const = 0;
 
@@ -108,6 +112,10 @@ class OdGsView : public OdRxObject
   virtual OdGsDCRect viewportRect() const = 0;
   virtual void setViewportBorderVisibility(bool visible) = 0;
   virtual bool isViewportBorderVisible() const = 0;
+
+  // A mode outside RenderMode throws eInvalidInput and leaves the view as it was.
+  virtual void setMode(RenderMode mode) = 0;
+  virtual RenderMode mode() const = 0;
 
   // The camera. The field is the size of the visible area on the target
   // plane, in drawing units; it is fitted into the viewport keeping its

@@ -69,6 +69,7 @@ OdGsLayoutHelperPtr OdDbGsManager::setupActiveLayoutViews(OdGsDevice* device, Od
   device->setUserGiContext(context);
   OdGsViewPtr view = device->createView();
   view->add(modelSpace);
+  view->setMode(db->activeViewportRenderMode());
   device->addView(view);
 
   // Plan view of the model: looking down Z at its extents.

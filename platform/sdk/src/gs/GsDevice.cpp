@@ -213,6 +213,7 @@ void OdGsSoftwareDevice::update(OdGsDCRect*)
       SoftwareView* view = softwareView(viewPtr.get());
       const Scene& scene = view->scene(source, s.context.get(), s.paletteStamp);
       const ViewSetup setup = view->setup();
+      options.flatShading = view->flatShading();
       s.report.numTriangles += s.renderer.render(scene, setup, options, *s.image);
       s.report.numTextureFailures += scene.textureFailures;
       s.report.messages.append(scene.messages);

@@ -19,6 +19,8 @@ public:
   OdGsDCRect viewportRect() const override;
   void setViewportBorderVisibility(bool visible) override;
   bool isViewportBorderVisible() const override { return m_border; }
+  void setMode(RenderMode mode) override;
+  RenderMode mode() const override { return m_mode; }
 
   void setView(const OdGePoint3d& position, const OdGePoint3d& target, const OdGeVector3d& upVector, double fieldWidth,
                double fieldHeight, Projection projection = kParallel) override;
@@ -45,6 +47,7 @@ public:
 
   // For the device.
   ViewSetup setup() const;
+  bool flatShading() const { return m_mode == OdDb::kFlatShaded || m_mode == OdDb::kFlatShadedWithWireframe; }
   void detachDevice() { m_device = nullptr; }
   void markValid() { m_valid = true; }
   // The scene of the drawables, taken again unless the context allows
@@ -56,6 +59,7 @@ private:
   OdGePoint2d m_lowerLeft{0.0, 0.0};
   OdGePoint2d m_upperRight{1.0, 1.0};
   bool m_border = true;
+  RenderMode m_mode = OdDb::k2DOptimized;
   OdGePoint3d m_position{0.0, 0.0, 1.0};
   OdGePoint3d m_target;
   OdGeVector3d m_up{0.0, 1.0, 0.0};

@@ -46,6 +46,17 @@ void SoftwareView::setViewportBorderVisibility(bool visible)
   invalidate();
 }
 
+void SoftwareView::setMode(RenderMode mode)
+{
+  if (mode < OdDb::k2DOptimized || mode > OdDb::kGouraudShadedWithWireframe)
+    throw OdError(eInvalidInput, L"No such render mode");
+  if (mode != m_mode)
+  {
+    m_mode = mode;
+    invalidate();
+  }
+}
+
 void SoftwareView::setView(const OdGePoint3d& position, const OdGePoint3d& target, const OdGeVector3d& upVector,
                            double fieldWidth, double fieldHeight, Projection projection)
 {

@@ -164,7 +164,7 @@ void Renderer::setupTriangles(const Scene& scene, const ViewSetup& view, const R
       const Vertex* corners[3] = {&m_vertices[idx[0]], &m_vertices[idx[1]], &m_vertices[idx[2]]};
       if (!any)
       {
-        setupTriangle(mesh, corners, options.discardBackFaces);
+        setupTriangle(mesh, corners, options);
         continue;
       }
       // Sutherland-Hodgman against the planes crossed; the polygon keeps
@@ -204,13 +204,13 @@ void Renderer::setupTriangles(const Scene& scene, const ViewSetup& view, const R
       for (int k = 1; k + 1 < n; ++k)
       {
         const Vertex* fan[3] = {&polygon[0], &polygon[k], &polygon[k + 1]};
-        setupTriangle(mesh, fan, options.discardBackFaces);
+        setupTriangle(mesh, fan, options);
       }
     }
   }
 }
 
-void Renderer::setupTriangle(OdUInt32 mesh, const Vertex* const v[3], bool discardBackFaces)
+void Renderer::setupTriangle(OdUInt32 mesh, const Vertex* const v[3], const RenderOptions& options)
 {
   // Exact coverage: positions are whole 1/256 pixels below 2^23 of them
   // (the guard band), so the edge functions are integers below 2^50. Two
@@ -223,7 +223,7 @@ void Renderer::setupTriangle(OdUInt32 mesh, const Vertex* const v[3], bool disca
   // Twice the signed area, y down: a face seen counter-clockwise (its
   // front) comes out negative.
   const std::int64_t area = (x[1] - x[0]) * (y[2] - y[0]) - (x[2] - x[0]) * (y[1] - y[0]);
-  if (area == 0 || (area > 0 && discardBackFaces))
+  if (area == 0 || (area > 0 && options.discardBackFaces))
     return;
   Coverage c;
   // Pixels whose samples (within 1/8 and 7/8 of the pixel) may be inside;
@@ -259,14 +259,21 @@ void Renderer::setupTriangle(OdUInt32 mesh, const Vertex* const v[3], bool disca
   const float inverse = float(65536.0 / double(area));
   const float xFrom1 = e2y * inverse, xFrom2 = -e1y * inverse, yFrom1 = -e2x * inverse, yFrom2 = e1x * inverse;
   const bool back = area > 0;
+  // Flat shading gives every corner the face's normal, turned to the side
+  // its corners' normals face (a face too small for a direction in float
+  // keeps them).
+  const Vec3 face = normalize(cross(v[1]->world - v[0]->world, v[2]->world - v[0]->world));
+  const bool flat = options.flatShading && dot(face, face) > 0.f;
+  const Vec3 flatNormal = dot(face, v[0]->normal + v[1]->normal + v[2]->normal) < 0.f ? -face : face;
   Surface s;
   rgba corner[3][2];
   for (int k = 0; k < 3; ++k)
   {
     const Vertex& u = *v[k];
+    const Vec3& n = flat ? flatNormal : u.normal;
     const float side = back ? -u.w : u.w;
     corner[k][0] = rgba{u.world.x, u.world.y, u.world.z, 1.f} * u.w;
-    corner[k][1] = rgba{u.normal.x * side, u.normal.y * side, u.normal.z * side, u.depth};
+    corner[k][1] = rgba{n.x * side, n.y * side, n.z * side, u.depth};
   }
   for (int g = 0; g < 2; ++g)
   {
@@ -282,8 +289,7 @@ void Renderer::setupTriangle(OdUInt32 mesh, const Vertex* const v[3], bool disca
   s.mesh = mesh;
   m_coverage.push_back(c);
   m_surfaces.push_back(s);
-  m_sides.push_back({normalize(cross(v[1]->world - v[0]->world, v[2]->world - v[0]->world)), mesh * 2 + (back ? 1 : 0),
-                     std::fabs(c.zx) + std::fabs(c.zy)});
+  m_sides.push_back({face, mesh * 2 + (back ? 1 : 0), std::fabs(c.zx) + std::fabs(c.zy)});
 }
 
 template <class Write>

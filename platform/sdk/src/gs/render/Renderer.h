@@ -27,7 +27,8 @@ struct ViewSetup
 struct RenderOptions
 {
   bool discardBackFaces = false;
-  bool antialias = true; // four samples a pixel; else one at its centre
+  bool antialias = true;    // four samples a pixel; else one at its centre
+  bool flatShading = false; // one normal per face, the face's own, instead of the mesh's smooth ones
   ODCOLORREF background = 0;
 };
 
@@ -103,7 +104,7 @@ private:
   void transform(const Scene& scene, const ViewSetup& view);
   void project(Vertex& v, const ViewSetup& view) const;
   void setupTriangles(const Scene& scene, const ViewSetup& view, const RenderOptions& options);
-  void setupTriangle(OdUInt32 mesh, const Vertex* const v[3], bool discardBackFaces);
+  void setupTriangle(OdUInt32 mesh, const Vertex* const v[3], const RenderOptions& options);
   template <class Write>
   void rasterize(const Coverage& tri, Write write) const;
   template <class Int, class Write>

@@ -1,0 +1,191 @@
+// Building a large drawing: 100,000 entities, 20,000 layers, 20,000 blocks
+// in two chains nested 10,000 deep, one group of all 100,000 entities.
+// Once through the SDK, once as a drawing file read by the host's drawing
+// commands (what opening a drawing does); and each part alone at two sizes,
+// so that a cost growing faster than the drawing shows as a ratio above 2.
+#include "DrawingScript.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace
+{
+constexpr int kEntities = 100000;
+constexpr int kLayers = 20000;
+constexpr int kBlocks = 20000;
+constexpr int kChainDepth = 10000;
+
+[[noreturn]] void fail(const char* what)
+{
+  std::fprintf(stderr, "benchmark check failed: %s\n", what);
+  std::abort();
+}
+
+struct Sizes
+{
+  int entities = 0;
+  int layers = 0;
+  int blocks = 0; // in chains of kChainDepth (or fewer, when there are fewer blocks)
+  bool group = false;
+};
+
+std::string number(int i) { return std::to_string(i); }
+
+// The drawing as a drawing file says it.
+std::string drawingText(const Sizes& sizes)
+{
+  std::string text;
+  text.reserve(std::size_t(sizes.entities) * 40 + std::size_t(sizes.layers + sizes.blocks) * 30);
+  for (int i = 0; i < sizes.layers; ++i)
+    text += "LAYER \"Layer " + number(i) + "\"\n";
+  for (int i = 0; i < sizes.blocks; ++i)
+    text += "BLOCK B" + number(i) + "\n";
+  // Each block inserted in the one before it within its chain.
+  const int depth = std::min(sizes.blocks, kChainDepth);
+  for (int i = 0; i < sizes.blocks; ++i)
+    if (i % depth != 0)
+      text += "INSERT B" + number(i) + " IN B" + number(i - 1) + " AT 1,0,0\n";
+  for (int i = 0; i < sizes.blocks; i += depth)
+    text += "INSERT B" + number(i) + "\n";
+  for (int i = 0; i < sizes.entities; ++i)
+  {
+    text += "MESH AT " + number(i % 1000) + "," + number(i / 1000) + ",0 AS $e" + number(i);
+    if (sizes.layers > 0)
+      text += " LAYER \"Layer " + number(i % sizes.layers) + "\"";
+    text += "\n";
+  }
+  if (sizes.group)
+  {
+    text += "GROUP Everything";
+    for (int i = 0; i < sizes.entities; ++i)
+      text += " $e" + number(i);
+    text += "\n";
+  }
+  return text;
+}
+
+void loadDrawing(const std::vector<host::ScriptLine>& lines)
+{
+  OdDbDatabasePtr db = odCreateDatabase();
+  host::DrawingScript drawing([&] { return db.get(); });
+  host::ScriptInterpreter interpreter;
+  drawing.addCommands(interpreter);
+  for (const host::ScriptLine& line : lines)
+  {
+    OdString error;
+    if (!interpreter.tryRun(line.text, error))
+    {
+      std::fprintf(stderr, "line %d: %s\n", line.number, error.toUtf8().c_str());
+      fail("a line of the drawing was refused");
+    }
+  }
+  benchmark::DoNotOptimize(db.get());
+}
+
+// The same drawing straight through the SDK.
+void buildDrawing(const Sizes& sizes)
+{
+  OdDbDatabasePtr db = odCreateDatabase();
+  std::vector<OdDbObjectId> layerIds;
+  {
+    OdDbLayerTablePtr layers = db->getLayerTableId().safeOpenObject(OdDb::kForWrite);
+    for (int i = 0; i < sizes.layers; ++i)
+    {
+      const OdString name = OdString::format(L"Layer %d", i);
+      if (layers->has(name))
+        fail("a new layer name is taken");
+      OdDbLayerTableRecordPtr layer = OdDbLayerTableRecord::createObject();
+      layer->setName(name);
+      layerIds.push_back(layers->add(layer));
+    }
+  }
+  std::vector<OdDbObjectId> blockIds;
+  {
+    OdDbBlockTablePtr blocks = db->getBlockTableId().safeOpenObject(OdDb::kForWrite);
+    for (int i = 0; i < sizes.blocks; ++i)
+    {
+      OdDbBlockTableRecordPtr block = OdDbBlockTableRecord::createObject();
+      block->setName(OdString::format(L"B%d", i));
+      blockIds.push_back(blocks->add(block));
+    }
+  }
+  auto insert = [&](const OdDbObjectId& into, const OdDbObjectId& block) {
+    OdDbBlockTableRecordPtr owner = into.safeOpenObject(OdDb::kForWrite);
+    OdDbBlockReferencePtr reference = OdDbBlockReference::createObject();
+    reference->setDatabaseDefaults(db);
+    reference->setBlockTableRecord(block);
+    owner->appendOdDbEntity(reference);
+  };
+  const int depth = std::min(sizes.blocks, kChainDepth);
+  for (int i = 0; i < sizes.blocks; ++i)
+    insert(i % depth ? blockIds[std::size_t(i - 1)] : db->getModelSpaceId(), blockIds[std::size_t(i)]);
+
+  OdDbObjectIdArray entities;
+  {
+    OdDbBlockTableRecordPtr model = db->getModelSpaceId().safeOpenObject(OdDb::kForWrite);
+    OdGePoint3dArray corners{{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}};
+    OdInt32Array faces{4, 0, 1, 2, 3};
+    for (int i = 0; i < sizes.entities; ++i)
+    {
+      OdDbSubDMeshPtr mesh = OdDbSubDMesh::createObject();
+      mesh->setDatabaseDefaults(db);
+      mesh->setSubDMesh(corners, faces, 0);
+      if (!layerIds.empty())
+        mesh->setLayer(layerIds[std::size_t(i % sizes.layers)]);
+      entities.append(model->appendOdDbEntity(mesh));
+    }
+  }
+  if (sizes.group)
+  {
+    OdDbDictionaryPtr groups = db->getGroupDictionaryId().safeOpenObject(OdDb::kForWrite);
+    OdDbGroupPtr group = OdDbGroup::createObject();
+    groups->setAt(L"Everything", group);
+    for (const OdDbObjectId& id : entities)
+      group->append(id);
+    if (group->numEntities() != OdUInt32(sizes.entities))
+      fail("the group lost members");
+  }
+  benchmark::DoNotOptimize(db.get());
+}
+
+const Sizes kWhole{kEntities, kLayers, kBlocks, true};
+
+void BM_BuildThroughTheSdk(benchmark::State& state)
+{
+  for (auto _ : state)
+    buildDrawing(kWhole);
+}
+BENCHMARK(BM_BuildThroughTheSdk)->Unit(benchmark::kMillisecond);
+
+void BM_LoadDrawingFile(benchmark::State& state)
+{
+  const std::string text = drawingText(kWhole);
+  for (auto _ : state)
+    loadDrawing(host::scriptLines(text));
+  state.counters["lines"] = double(host::scriptLines(text).size());
+}
+BENCHMARK(BM_LoadDrawingFile)->Unit(benchmark::kMillisecond);
+
+// Each part alone, from a drawing file, at half and at full size.
+void loadPart(benchmark::State& state, const Sizes& sizes)
+{
+  const std::vector<host::ScriptLine> lines = host::scriptLines(drawingText(sizes));
+  for (auto _ : state)
+    loadDrawing(lines);
+}
+
+void BM_Layers(benchmark::State& state) { loadPart(state, Sizes{0, int(state.range(0)), 0, false}); }
+BENCHMARK(BM_Layers)->Arg(kLayers / 2)->Arg(kLayers)->Unit(benchmark::kMillisecond);
+
+void BM_NestedBlocks(benchmark::State& state) { loadPart(state, Sizes{0, 0, int(state.range(0)), false}); }
+BENCHMARK(BM_NestedBlocks)->Arg(kBlocks / 2)->Arg(kBlocks)->Unit(benchmark::kMillisecond);
+
+void BM_Entities(benchmark::State& state) { loadPart(state, Sizes{int(state.range(0)), 0, 0, false}); }
+BENCHMARK(BM_Entities)->Arg(kEntities / 2)->Arg(kEntities)->Unit(benchmark::kMillisecond);
+
+void BM_EntitiesInOneGroup(benchmark::State& state) { loadPart(state, Sizes{int(state.range(0)), 0, 0, true}); }
+BENCHMARK(BM_EntitiesInOneGroup)->Arg(kEntities / 2)->Arg(kEntities)->Unit(benchmark::kMillisecond);
+} // namespace

@@ -1,0 +1,70 @@
+#include "ui/controls/CKtColorSelector.h"
+
+namespace meui
+{
+namespace
+{
+// The colour dialog's tab set: every page.
+constexpr int kAllColorTabs = 7;
+} // namespace
+
+HWND CKtColorSelector::CreateSelector(HWND parent, const RECT& rect, UINT id)
+{
+  HWND window = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | SS_NOTIFY, rect.left, rect.top,
+                                rect.right - rect.left, rect.bottom - rect.top, parent,
+                                reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
+  if (!window)
+    return nullptr;
+  SendMessageW(window, WM_SETFONT, SendMessageW(parent, WM_GETFONT, 0, 0), FALSE);
+  if (!subclass(window))
+  {
+    DestroyWindow(window);
+    return nullptr;
+  }
+  return window;
+}
+
+void CKtColorSelector::drawColour(IKtCanvas& canvas, const KtRect& rect)
+{
+  canvas.fill(rect, ODRGB(m_colour & 255, (m_colour >> 8) & 255, (m_colour >> 16) & 255));
+  canvas.text(rect, kt::rgbText(m_colour), ktThemeText(), KtAlign::Centre);
+}
+
+bool CKtColorSelector::chooseColour(OdUInt32& colour)
+{
+  OdCmColor chosen;
+  const OdCmColor second;
+  if (!ktHostServices().colorDialog(chosen, false, second, kAllColorTabs, nullptr))
+    return false;
+  colour = OdUInt32(chosen.red()) | OdUInt32(chosen.green()) << 8 | OdUInt32(chosen.blue()) << 16;
+  return true;
+}
+
+LRESULT CKtColorSelector::windowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+  HWND window = hwnd();
+  switch (message)
+  {
+  case WM_PAINT:
+    ktPaint(window, [this](IKtCanvas& canvas, const KtRect& client) { drawColour(canvas, client.inflated(-2, -2)); });
+    return 0;
+  case WM_LBUTTONDOWN:
+  {
+    OdUInt32 colour = 0;
+    if (!chooseColour(colour))
+      return 0;
+    m_colour = colour;
+    colourChanged();
+    if (IsWindow(window) && GetParent(window))
+      PostMessageW(GetParent(window), WM_COMMAND,
+                   MAKEWPARAM(GetDlgCtrlID(window), kColorSelectorChanged), reinterpret_cast<LPARAM>(window));
+    InvalidateRect(window, nullptr, FALSE);
+    return 0;
+  }
+  case WM_GETDLGCODE: return previousProc(message, wParam, lParam) | DLGC_WANTALLKEYS;
+  case WM_DESTROY: selectorDestroyed(); break;
+  default: break;
+  }
+  return previousProc(message, wParam, lParam);
+}
+} // namespace meui

@@ -1,0 +1,139 @@
+#include "ui/properties/MeUiColorList.h"
+
+#include "host/KtServices.h"
+
+namespace meui
+{
+namespace
+{
+CXStringW tr(const wchar_t* text) { return ktHostServices().translate(text); }
+
+// The square's place in an item: 2 pixels in from the left, centred vertically.
+KtRect swatchRect(const KtRect& item)
+{
+  const int top = item.top + (item.height() - kSwatchSize) / 2;
+  return {item.left + 2, top, item.left + 2 + kSwatchSize, top + kSwatchSize};
+}
+
+void swatch(IKtCanvas& canvas, const KtRect& square, ODCOLORREF fill)
+{
+  canvas.fill(square, fill);
+  canvas.frame(square, ODRGB(0, 0, 0));
+}
+
+// White, with the triangle of the lower-right, upper-right and upper-left corners black.
+void splitSwatch(IKtCanvas& canvas, const KtRect& square)
+{
+  canvas.fill(square, ODRGB(255, 255, 255));
+  const KtPoint triangle[] = {{square.right, square.bottom}, {square.right, square.top}, {square.left, square.top}};
+  canvas.polygon(triangle, 3, ODRGB(0, 0, 0));
+  canvas.frame(square, ODRGB(0, 0, 0));
+}
+
+ODCOLORREF screen(const OdCmColor& color) { return ODRGB(color.red(), color.green(), color.blue()); }
+} // namespace
+
+CXStringW colorText(const OdCmColor& color)
+{
+  switch (color.colorMethod())
+  {
+  case OdCmEntityColor::kByLayer: return tr(L"By Layer");
+  case OdCmEntityColor::kByBlock: return tr(L"By Block");
+  case OdCmEntityColor::kForeground: return tr(L"Foreground");
+  case OdCmEntityColor::kNone: return tr(L"None");
+  default: break;
+  }
+  static const struct
+  {
+    const wchar_t* rgb;
+    const wchar_t* name;
+  } pure[] = {{L"255,0,0", L"red"},     {L"255,255,0", L"yellow"}, {L"0,255,0", L"green"},
+              {L"0,255,255", L"cyan"},  {L"0,0,255", L"blue"},     {L"255,0,255", L"magenta"}};
+  CXStringW name = color.colorNameForDisplay();
+  for (const auto& p : pure)
+    if (name == p.rgb)
+    {
+      name = p.name;
+      break;
+    }
+  return ktHostServices().translate(name);
+}
+
+OdCmColor byObjectColor()
+{
+  OdCmColor color;
+  color.setRGB(255, 255, 255);
+  const CXStringW name = tr(L"by object");
+  color.setNames(name, name);
+  return color;
+}
+
+bool isByObject(const OdCmColor& color) { return color.colorName().iCompare(tr(L"by object")) == 0; }
+
+int ColorList::moreColors() const
+{
+  for (std::size_t i = 0; i < items.size(); ++i)
+    if (!items[i].hasColor)
+      return int(i);
+  return -1;
+}
+
+ColorList colorList(const OdCmColor& current, const std::vector<OdCmColor>& customColors)
+{
+  ColorList list;
+  const auto add = [&](const OdCmColor& color) {
+    if (color == current && list.selected < 0)
+      list.selected = int(list.items.size());
+    list.items.push_back({true, color, colorText(color)});
+  };
+  for (int index = 1; index <= 7; ++index)
+  {
+    OdCmColor color;
+    color.setColorIndex(OdInt16(index));
+    add(color);
+  }
+  for (const OdCmColor& color : customColors)
+    add(color);
+  list.items.push_back({false, OdCmColor(), tr(L"More Colors...")});
+  const OdCmColor byObject = byObjectColor();
+  if (isByObject(current))
+    list.selected = int(list.items.size());
+  list.items.push_back({true, byObject, CXStringW()});
+  return list;
+}
+
+void drawColor(IKtCanvas& canvas, const KtRect& item, const OdCmColor* color, ODCOLORREF textColor)
+{
+  const KtRect square = swatchRect(item);
+  const KtRect text{square.right + 2, item.top, item.right, item.bottom};
+  if (!color)
+  {
+    canvas.text(text, tr(L"More Colors..."), textColor, KtAlign::Left);
+    return;
+  }
+  if (isByObject(*color))
+  {
+    swatch(canvas, square, screen(*color));
+    canvas.text(text, tr(L"by object"), textColor, KtAlign::Left);
+    return;
+  }
+  switch (color->colorMethod())
+  {
+  case OdCmEntityColor::kByColor: swatch(canvas, square, screen(*color)); break;
+  case OdCmEntityColor::kByACI:
+    if (color->colorIndex() == 7)
+      splitSwatch(canvas, square);
+    else
+    {
+      const OdUInt32 rgb = OdCmEntityColor::lookUpRGB(color->colorIndex());
+      swatch(canvas, square, ODRGB(rgb >> 16, rgb >> 8, rgb));
+    }
+    break;
+  case OdCmEntityColor::kForeground: splitSwatch(canvas, square); break;
+  case OdCmEntityColor::kByPen:
+  case OdCmEntityColor::kNone: break; // the swatch's space stays empty
+  default: return;                    // nothing for other methods
+  }
+  canvas.text(text, colorText(*color), textColor, KtAlign::Left);
+}
+} // namespace meui

@@ -1,0 +1,46 @@
+// The colour list of the material colour rows: the texts of drawing
+// colours, the list's items, and how a colour is drawn in a cell or an item.
+// Every user text passes through the host's translation.
+#pragma once
+
+#include "host/KtCanvas.h"
+#include "od/CmColor.h"
+
+#include <vector>
+
+namespace meui
+{
+// "By Layer", "By Block", "Foreground", "None"; else the colour's display
+// name with the six pure colours called by their names ("255,0,0" is "red").
+CXStringW colorText(const OdCmColor& color);
+
+// The by-object colour: white by RGB, named "by object" (translated) in both
+// its colour name and its book name.
+OdCmColor byObjectColor();
+bool isByObject(const OdCmColor& color);
+
+struct ColorListItem
+{
+  bool hasColor = false; // false: "More Colors..."
+  OdCmColor color;
+  CXStringW text;
+};
+
+struct ColorList
+{
+  std::vector<ColorListItem> items;
+  int selected = -1;
+  // The index of "More Colors...".
+  int moreColors() const;
+};
+
+// Index colours 1 to 7, the host's custom colours, "More Colors...", and
+// the by-object item (no text: its drawing shows the name); the item equal
+// to current is selected, the by-object one when current is by object.
+ColorList colorList(const OdCmColor& current, const std::vector<OdCmColor>& customColors);
+
+// A swatch and the text, as in the cells and the list (null: "More Colors...").
+void drawColor(IKtCanvas& canvas, const KtRect& item, const OdCmColor* color, ODCOLORREF textColor);
+
+constexpr int kSwatchSize = 10;
+} // namespace meui

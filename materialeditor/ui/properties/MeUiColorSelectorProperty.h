@@ -1,0 +1,66 @@
+// meui::MeUiColorSelectorProperty<Owner>: a grid row of a plain RGB colour
+// (the marble and wood colours). The cell is filled with the colour under
+// its "RGB(r,g,b)" text; activating the row opens the host's colour dialog
+// at once, on a default colour, and writes the chosen colour unless it is
+// the one the owner holds. The selector window lives only for the dialog.
+#pragma once
+
+#include "ui/controls/CKtColorSelector.h"
+
+namespace meui
+{
+// The control identifier of the selector window in the grid.
+constexpr UINT kColorSelectorControlId = 3232;
+
+template <class Owner>
+class MeUiColorSelectorProperty : public CTEditableProperty<Owner, OdUInt32, OdUInt32>, public CKtColorSelector
+{
+public:
+  using CTEditableProperty<Owner, OdUInt32, OdUInt32>::CTEditableProperty;
+  ~MeUiColorSelectorProperty() override
+  {
+    if (HWND window = hwnd())
+      DestroyWindow(window);
+  }
+
+  CXStringW TextFromValue(const OdUInt32& value) override { return kt::rgbText(value); }
+  bool ValueFromText(const CXStringW&, OdUInt32&, CXStringW&) override { return false; }
+  bool IsEqual(const OdUInt32& a, const OdUInt32& b) override { return a == b; }
+  void DrawValue(IKtCanvas& canvas, const KtRect& rect, const OdUInt32& value) override
+  {
+    const KtRect cell = rect.inflated(2, 2);
+    canvas.fill(cell, ODRGB(value & 255, (value >> 8) & 255, (value >> 16) & 255));
+    canvas.text(cell, kt::rgbText(value), ktThemeText(), KtAlign::Centre);
+  }
+  bool GetEditorValue(OdUInt32& value) override
+  {
+    if (!hwnd())
+      return false;
+    value = m_colour;
+    return true;
+  }
+  void FillList() override {}
+
+  // Slot 6: the dialog, with the selector over the cell while it is open;
+  // never leaves an editor open.
+  KtHwnd CreateEditor(KtHwnd parent, const KtRect& cell) override
+  {
+    if (hwnd() || this->m_editWindow)
+      return nullptr;
+    HWND window = CreateSelector(static_cast<HWND>(parent), ktRect(cell), kColorSelectorControlId);
+    if (!window)
+      return nullptr;
+    this->GetValue(m_colour);
+    SetFocus(window);
+    OdUInt32 colour = 0;
+    if (chooseColour(colour))
+    {
+      m_colour = colour;
+      this->WriteValue(colour);
+    }
+    if (IsWindow(window))
+      DestroyWindow(window);
+    return nullptr;
+  }
+};
+} // namespace meui

@@ -1,0 +1,186 @@
+// The host's modal dialogs: message boxes and the colour dialog.
+//
+// In a scripted run they still open as real windows, so that what a user
+// would meet really happens (the box takes the activation and the focus
+// from the window that asked); the answer queued by the script then closes
+// them. A private message posted once the dialog is up does it: the box's
+// own modal loop runs until then.
+#include "HostRuntime.h"
+
+#include <windows.h>
+#include <commdlg.h>
+
+#include <cwchar>
+
+namespace host
+{
+namespace
+{
+// What a scripted run answers when no answer is queued: the harmless choice.
+int defaultAnswer(int buttons)
+{
+  switch (buttons & 0x0F)
+  {
+  case MB_OK: return IDOK;
+  case MB_YESNO: return IDNO;
+  default: return IDCANCEL;
+  }
+}
+
+// The button that closes the next message box of this thread, 0 for none,
+// and whether the box held the focus when it was closed.
+thread_local int t_closeWith = 0;
+thread_local bool t_tookFocus = false;
+thread_local HHOOK t_hook = nullptr;
+constexpr UINT_PTR kAnswerTimer = 0x4D45;
+
+// Runs in the box's own loop once nothing else is queued: the box is up,
+// active and focused, as a user would find it, and the answer presses its button.
+void CALLBACK pressQueuedButton(HWND box, UINT, UINT_PTR id, DWORD)
+{
+  KillTimer(box, id);
+  const HWND focus = GetFocus();
+  t_tookFocus = focus && (focus == box || IsChild(box, focus));
+  PostMessageW(box, WM_COMMAND, MAKEWPARAM(t_closeWith, BN_CLICKED), 0);
+  t_closeWith = 0;
+}
+
+LRESULT CALLBACK closeBoxWhenActivated(int code, WPARAM wParam, LPARAM lParam)
+{
+  if (code == HCBT_ACTIVATE && t_closeWith)
+  {
+    const HWND box = reinterpret_cast<HWND>(wParam);
+    wchar_t className[16] = L"";
+    GetClassNameW(box, className, 16);
+    if (std::wcscmp(className, L"#32770") == 0)
+      SetTimer(box, kAnswerTimer, 0, pressQueuedButton);
+  }
+  return CallNextHookEx(t_hook, code, wParam, lParam);
+}
+
+int scriptedMessageBox(HWND owner, const OdString& text, const OdString& caption, UINT type, int answer, bool& tookFocus)
+{
+  ModalScope modal;
+  t_closeWith = answer;
+  t_tookFocus = false;
+  t_hook = SetWindowsHookExW(WH_CBT, closeBoxWhenActivated, nullptr, GetCurrentThreadId());
+  const int shown = MessageBoxW(owner, text.c_str(), caption.c_str(), type);
+  if (t_hook)
+    UnhookWindowsHookEx(t_hook);
+  t_hook = nullptr;
+  t_closeWith = 0;
+  tookFocus = t_tookFocus;
+  // A box that could not open still gives the script its answer.
+  return shown ? shown : answer;
+}
+
+struct ColorDialogState
+{
+  bool scripted = false;
+  bool choose = false;
+  COLORREF answer = 0;
+};
+
+UINT answerMessage() { return RegisterWindowMessageW(L"MeHostDialogAnswer"); }
+
+UINT_PTR CALLBACK colorDialogHook(HWND dialog, UINT message, WPARAM, LPARAM lParam)
+{
+  if (message == WM_INITDIALOG)
+  {
+    auto* cc = reinterpret_cast<CHOOSECOLORW*>(lParam);
+    SetPropW(dialog, L"MeHost.cc", cc);
+    if (reinterpret_cast<ColorDialogState*>(cc->lCustData)->scripted)
+      PostMessageW(dialog, answerMessage(), 0, 0);
+    return FALSE;
+  }
+  if (message == answerMessage())
+  {
+    auto* cc = static_cast<CHOOSECOLORW*>(GetPropW(dialog, L"MeHost.cc"));
+    auto* state = cc ? reinterpret_cast<ColorDialogState*>(cc->lCustData) : nullptr;
+    if (state && state->choose)
+    {
+      // As a user would: the colour becomes the dialog's current one, then OK.
+      SendMessageW(dialog, RegisterWindowMessageW(SETRGBSTRINGW), 0, LPARAM(state->answer));
+      cc->rgbResult = state->answer;
+      PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    }
+    else
+      PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    return TRUE;
+  }
+  if (message == WM_DESTROY)
+    RemovePropW(dialog, L"MeHost.cc");
+  return FALSE;
+}
+
+// 0x00RRGGBB of a queued answer to the screen colour 0x00BBGGRR.
+COLORREF screenColor(OdUInt32 rgb) { return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF); }
+} // namespace
+
+int showMessageBox(void* owner, const wchar_t* text, const wchar_t* caption, int icon, int buttons)
+{
+  auto& runtime = hostRuntime();
+  MessageRecord record{OdString(text ? text : L""), OdString(caption ? caption : L""), icon, buttons, 0, false};
+  const UINT type = UINT(icon) | UINT(buttons);
+  DialogAnswer answer;
+  if (runtime.takeAnswer(DialogKind::Message, answer))
+  {
+    record.queued = true;
+    record.answer = scriptedMessageBox(static_cast<HWND>(owner), record.text, record.caption, type,
+                                       answer.kind == DialogAnswer::Kind::Cancel ? IDCANCEL : answer.button,
+                                       record.tookFocus);
+  }
+  else if (runtime.scripted())
+    record.answer =
+      scriptedMessageBox(static_cast<HWND>(owner), record.text, record.caption, type, defaultAnswer(buttons), record.tookFocus);
+  else
+  {
+    ModalScope modal;
+    record.answer = MessageBoxW(static_cast<HWND>(owner), record.text.c_str(), record.caption.c_str(), type);
+  }
+  runtime.messages.push_back(record);
+  return record.answer;
+}
+
+bool showColorDialog(void* owner, ODCOLORREF initial, ODCOLORREF& chosen)
+{
+  auto& runtime = hostRuntime();
+  ColorDialogState state;
+  DialogAnswer answer;
+  if (runtime.takeAnswer(DialogKind::Color, answer))
+  {
+    state.scripted = true;
+    state.choose = answer.kind == DialogAnswer::Kind::Color;
+    state.answer = screenColor(answer.color);
+  }
+  else if (runtime.scripted())
+    state.scripted = true; // cancels
+
+  COLORREF custom[16];
+  for (std::size_t i = 0; i < 16; ++i)
+    custom[i] = i < runtime.customColors().size() ? runtime.customColors()[i] : RGB(255, 255, 255);
+  CHOOSECOLORW cc{};
+  cc.lStructSize = sizeof cc;
+  cc.hwndOwner = static_cast<HWND>(owner);
+  cc.rgbResult = initial & 0x00FFFFFF;
+  cc.lpCustColors = custom;
+  cc.Flags = CC_RGBINIT | CC_FULLOPEN | CC_ENABLEHOOK;
+  cc.lCustData = reinterpret_cast<LPARAM>(&state);
+  cc.lpfnHook = colorDialogHook;
+  bool ok = false;
+  {
+    ModalScope modal;
+    ok = ChooseColorW(&cc) != 0;
+  }
+  // The user may have added custom colours in the dialog; they are the host's from now on.
+  if (!state.scripted)
+    for (int i = 15; i >= 0; --i)
+      if (custom[i] != RGB(255, 255, 255))
+        runtime.addCustomColor(custom[i]);
+  ColorDialogRecord record{initial & 0x00FFFFFF, ok, ok ? cc.rgbResult & 0x00FFFFFF : 0};
+  runtime.colorDialogs.push_back(record);
+  if (ok)
+    chosen = record.answer;
+  return ok;
+}
+} // namespace host

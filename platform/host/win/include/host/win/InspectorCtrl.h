@@ -1,0 +1,78 @@
+// CInspectorCtrl: the host's property grid (inspctl.dll), over an
+// owner-drawn list box of a dialog (style 0x50210123: child, visible,
+// vertical scroll bar, tab stop, no integral height, owner-drawn rows of
+// their own height, sorted, notify).
+//
+// A module finds it by name: inspctl.dll's "inspCreateInspectorCtrl" makes
+// a grid over a list box and "inspDestroyInspectorCtrl" ends it (the list
+// box stays). The list box's parent reflects the owner-draw messages to it
+// (OCM_MEASUREITEM, OCM_DRAWITEM, OCM_COMPAREITEM: WM_x + OCM__BASE), as
+// MFC dialogs do; inspReflectMessage does that for a parent's procedure.
+//
+// Rows stand under a header line of their label's category ("Generic" of
+// "Generic.Diffuse"), categories in the order their first row was added,
+// rows in the order added. A click in a row's value cell opens its editor
+// (slot 6); the editor closes when its row loses the focus. With no editor
+// open the arrow keys move between rows, Enter or F2 opens the editor;
+// Enter commits an edit box and Esc cancels it.
+#pragma once
+
+#include "host/KtEditableProperty.h"
+
+#include <windows.h>
+
+// Reflected messages, as MFC and ATL number them.
+#ifndef OCM__BASE
+#define OCM__BASE (WM_USER + 0x1c00)
+#endif
+constexpr UINT kOcmCommand = OCM__BASE + WM_COMMAND;
+constexpr UINT kOcmDrawItem = OCM__BASE + WM_DRAWITEM;
+constexpr UINT kOcmMeasureItem = OCM__BASE + WM_MEASUREITEM;
+constexpr UINT kOcmCompareItem = OCM__BASE + WM_COMPAREITEM;
+
+// Posted by an editor to its grid (its parent): close me. wParam 1 when the
+// editor was cancelled (Esc).
+constexpr UINT kInspectorCloseEditor = WM_APP + 0x3A0;
+
+// The list box style of the dialog templates the grid is made over.
+constexpr DWORD kInspectorListStyle = 0x50210123;
+
+class CInspectorCtrl
+{
+public:
+  // Adds a row (the grid keeps a reference of its own); its index, or -1.
+  virtual int AddProperty(IKtEditableProperty* row) = 0;
+  // Closes any editor and lets go of every row.
+  virtual void RemoveAll() = 0;
+  // Repaints every row from its owner's values.
+  virtual void Refresh() = 0;
+  // Closes the open editor, if any; false when it kept the focus (a
+  // refused value's message was shown).
+  virtual bool CloseEditor() = 0;
+  virtual HWND GetWindow() = 0;
+  // The rows in display order (headers left out).
+  virtual int GetRowCount() = 0;
+  virtual IKtEditableProperty* GetRow(int index) = 0;
+  // The value cell of a shown row, in the list box's client coordinates.
+  virtual bool GetValueRect(int index, RECT& rect) = 0;
+  virtual IKtEditableProperty* GetActiveRow() = 0;
+
+protected:
+  ~CInspectorCtrl() = default; // inspDestroyInspectorCtrl ends a grid
+};
+
+extern "C" {
+typedef CInspectorCtrl* (*InspCreateInspectorCtrlFn)(HWND listBox);
+typedef void (*InspDestroyInspectorCtrlFn)(CInspectorCtrl* grid);
+// Sends a parent's WM_MEASUREITEM, WM_DRAWITEM and WM_COMPAREITEM on to a
+// grid's list box; true (and the answer) when the message was a grid's.
+typedef BOOL (*InspReflectMessageFn)(HWND parent, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
+// Every live grid, for the host's DUMP and gestures.
+typedef int (*InspGetGridsFn)(CInspectorCtrl** grids, int capacity);
+}
+
+#define INSPCTL_LIBRARY L"inspctl.dll"
+#define INSPCTL_EXPORT_CREATE "inspCreateInspectorCtrl"
+#define INSPCTL_EXPORT_DESTROY "inspDestroyInspectorCtrl"
+#define INSPCTL_EXPORT_REFLECT "inspReflectMessage"
+#define INSPCTL_EXPORT_GRIDS "inspGetGrids"

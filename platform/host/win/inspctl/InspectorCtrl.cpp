@@ -1,0 +1,506 @@
+// inspctl.dll: the host's property grid, CInspectorCtrl, over an owner-drawn
+// list box. Each list item is a category's header line or a row; its item
+// data is the key (category + 1) << 16 | (row + 1), the header's row part
+// 0, so the list box's sort (through the reflected compare message) puts a
+// category's header first and its rows after it in the order added, and
+// categories in the order their first row came.
+#include "host/win/InspectorCtrl.h"
+
+#include "host/KtServices.h"
+#include "win32/Dc.h"
+#include "win32/Handles.h"
+#include "win32/TWnd.h"
+
+#include <windowsx.h>
+
+#include <algorithm>
+#include <vector>
+
+namespace
+{
+constexpr int kNamePercent = 40;
+constexpr int kMinNameWidth = 60;
+
+LPARAM keyOf(int category, int row) { return LPARAM((category + 1) << 16 | (row + 1)); }
+int categoryOf(LPARAM key) { return int(key >> 16) - 1; }
+int rowOf(LPARAM key) { return int(key & 0xFFFF) - 1; }
+bool isHeader(LPARAM key) { return (key & 0xFFFF) == 0; }
+
+// "Generic.Diffuse": the group is "Generic", the name "Diffuse"; a label
+// without a point is its own group and name.
+CXStringW categoryOfLabel(const CXStringW& label)
+{
+  const int point = label.find(L'.');
+  return point < 0 ? label : label.left(point);
+}
+CXStringW nameOfLabel(const CXStringW& label)
+{
+  const int point = label.find(L'.');
+  return point < 0 ? label : label.mid(point + 1);
+}
+
+class InspectorGrid;
+std::vector<InspectorGrid*>& grids()
+{
+  static std::vector<InspectorGrid*> all;
+  return all;
+}
+
+class InspectorGrid final : public CInspectorCtrl, public win::TWnd<InspectorGrid>
+{
+public:
+  explicit InspectorGrid(HWND list)
+  {
+    subclass(list);
+    measureRows();
+    grids().push_back(this);
+  }
+  ~InspectorGrid()
+  {
+    releaseAll();
+    unsubclass();
+    grids().erase(std::remove(grids().begin(), grids().end(), this), grids().end());
+  }
+  bool attached() const { return hwnd() != nullptr; }
+
+  // --- CInspectorCtrl
+  int AddProperty(IKtEditableProperty* row) override
+  {
+    if (!row || !hwnd() || m_rows.size() >= 0xFFFE)
+      return -1;
+    const CXStringW category = categoryOfLabel(row->GetName());
+    auto found = std::find(m_categories.begin(), m_categories.end(), category);
+    const int categoryIndex = int(found - m_categories.begin());
+    if (found == m_categories.end())
+    {
+      m_categories.push_back(category);
+      SendMessageW(hwnd(), LB_ADDSTRING, 0, keyOf(categoryIndex, -1));
+    }
+    m_rows.push_back(KtRef<IKtEditableProperty>(row));
+    const int index = int(m_rows.size()) - 1;
+    SendMessageW(hwnd(), LB_ADDSTRING, 0, keyOf(categoryIndex, index));
+    return index;
+  }
+  void RemoveAll() override
+  {
+    CloseEditor();
+    releaseAll();
+  }
+  void Refresh() override
+  {
+    if (hwnd())
+      InvalidateRect(hwnd(), nullptr, TRUE);
+  }
+  bool CloseEditor() override
+  {
+    if (!m_editor || !IsWindow(m_editor))
+    {
+      m_editor = nullptr;
+      m_activeRow = nullptr;
+      return true;
+    }
+    // Taking the focus away commits a modified edit box; a refused value
+    // gives the focus back to it, and then it stays open.
+    HWND focus = GetFocus();
+    if (focus == m_editor || IsChild(m_editor, focus))
+    {
+      SetFocus(hwnd());
+      focus = GetFocus();
+      if (focus == m_editor || IsChild(m_editor, focus))
+        return false;
+    }
+    HWND editor = m_editor;
+    m_editor = nullptr;
+    m_activeRow = nullptr;
+    if (IsWindow(editor))
+      DestroyWindow(editor);
+    Refresh();
+    return true;
+  }
+  HWND GetWindow() override { return hwnd(); }
+  int GetRowCount() override
+  {
+    int count = 0;
+    forEachShownRow([&](int, int) { ++count; });
+    return count;
+  }
+  IKtEditableProperty* GetRow(int index) override
+  {
+    IKtEditableProperty* found = nullptr;
+    int n = 0;
+    forEachShownRow([&](int, int row) {
+      if (n++ == index)
+        found = m_rows[std::size_t(row)].get();
+    });
+    return found;
+  }
+  bool GetValueRect(int index, RECT& rect) override
+  {
+    int n = 0, item = -1;
+    forEachShownRow([&](int listIndex, int) {
+      if (n++ == index)
+        item = listIndex;
+    });
+    return item >= 0 && valueRect(item, rect);
+  }
+  IKtEditableProperty* GetActiveRow() override { return m_editor && IsWindow(m_editor) ? m_activeRow : nullptr; }
+
+protected:
+  LRESULT windowProc(UINT message, WPARAM wParam, LPARAM lParam) override
+  {
+    switch (message)
+    {
+    case kOcmCompareItem:
+    {
+      const auto* compare = reinterpret_cast<const COMPAREITEMSTRUCT*>(lParam);
+      return compare->itemData1 < compare->itemData2 ? -1 : compare->itemData1 > compare->itemData2 ? 1 : 0;
+    }
+    case kOcmMeasureItem: reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)->itemHeight = UINT(m_rowHeight); return TRUE;
+    case kOcmDrawItem: drawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)); return TRUE;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK: onPress(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)); return 0;
+    case WM_KEYDOWN:
+      if (onKey(UINT(wParam)))
+        return 0;
+      break;
+    case WM_GETDLGCODE:
+    {
+      LRESULT code = previousProc(message, wParam, lParam) | DLGC_WANTARROWS;
+      const auto* msg = reinterpret_cast<const MSG*>(lParam);
+      if (msg && msg->message == WM_KEYDOWN && (msg->wParam == VK_RETURN || msg->wParam == VK_F2))
+        code |= DLGC_WANTMESSAGE;
+      return code;
+    }
+    case WM_MOUSEWHEEL:
+    case WM_VSCROLL:
+      // An editor stays over its cell; the cells move when the list scrolls.
+      if (!CloseEditor())
+        return 0;
+      break;
+    case WM_SIZE:
+      CloseEditor();
+      Refresh();
+      break;
+    case kInspectorCloseEditor:
+      if (reinterpret_cast<HWND>(lParam) == m_editor)
+      {
+        if (CloseEditor())
+          SetFocus(hwnd());
+      }
+      return 0;
+    case WM_COMMAND:
+      // The editor's notifications go back to it (a list's choice, a button's press).
+      if (m_editor && reinterpret_cast<HWND>(lParam) == m_editor)
+      {
+        SendMessageW(m_editor, kOcmCommand, wParam, lParam);
+        invalidateActive();
+        return 0;
+      }
+      invalidateActive();
+      break;
+    case WM_DRAWITEM:
+      if (m_editor && reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)->hwndItem == m_editor)
+        return SendMessageW(m_editor, kOcmDrawItem, wParam, lParam);
+      break;
+    case WM_MEASUREITEM:
+      // An editor asks while it is being made, before it can answer itself.
+      if (wParam != 0)
+      {
+        reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)->itemHeight = UINT(std::max(m_rowHeight - 6, 8));
+        return TRUE;
+      }
+      break;
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORSTATIC:
+    {
+      HDC dc = reinterpret_cast<HDC>(wParam);
+      SetTextColor(dc, ktThemeText());
+      SetBkColor(dc, ktThemeBackground());
+      return reinterpret_cast<LRESULT>(backgroundBrush());
+    }
+    case WM_ERASEBKGND:
+    {
+      RECT client{};
+      GetClientRect(hwnd(), &client);
+      FillRect(reinterpret_cast<HDC>(wParam), &client, backgroundBrush());
+      return TRUE;
+    }
+    case WM_DESTROY:
+      m_editor = nullptr;
+      m_activeRow = nullptr;
+      releaseAll();
+      break;
+    default:
+      if (message == themeChangedMessage())
+      {
+        m_brush.reset();
+        Refresh();
+        return 0;
+      }
+      break;
+    }
+    return previousProc(message, wParam, lParam);
+  }
+
+private:
+  static UINT themeChangedMessage()
+  {
+    static const UINT message = RegisterWindowMessageW(HOST_MESSAGE_THEME_CHANGED);
+    return message;
+  }
+
+  HBRUSH backgroundBrush()
+  {
+    if (!m_brush || m_brushColor != ktThemeBackground())
+    {
+      m_brushColor = ktThemeBackground();
+      m_brush.attach(CreateSolidBrush(m_brushColor));
+    }
+    return m_brush.get();
+  }
+
+  void measureRows()
+  {
+    win::ClientDc dc(hwnd());
+    HFONT font = reinterpret_cast<HFONT>(SendMessageW(hwnd(), WM_GETFONT, 0, 0));
+    win::SelectedObject useFont(dc.get(), font ? font : GetStockObject(DEFAULT_GUI_FONT));
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc.get(), &metrics);
+    m_rowHeight = std::max(int(metrics.tmHeight) + 8, 18);
+    SendMessageW(hwnd(), LB_SETITEMHEIGHT, 0, m_rowHeight);
+  }
+
+  void releaseAll()
+  {
+    if (hwnd())
+      SendMessageW(hwnd(), LB_RESETCONTENT, 0, 0);
+    m_rows.clear();
+    m_categories.clear();
+  }
+
+  // fn(list index, row index) for each row line, in display order.
+  template <class Fn>
+  void forEachShownRow(Fn&& fn)
+  {
+    if (!hwnd())
+      return;
+    const int count = int(SendMessageW(hwnd(), LB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i)
+    {
+      const LPARAM key = SendMessageW(hwnd(), LB_GETITEMDATA, WPARAM(i), 0);
+      if (key != LB_ERR && !isHeader(key) && rowOf(key) < int(m_rows.size()))
+        fn(i, rowOf(key));
+    }
+  }
+
+  int nameWidth() const
+  {
+    RECT client{};
+    GetClientRect(hwnd(), &client);
+    return std::max(kMinNameWidth, int(client.right) * kNamePercent / 100);
+  }
+
+  bool valueRect(int item, RECT& rect)
+  {
+    if (SendMessageW(hwnd(), LB_GETITEMRECT, WPARAM(item), reinterpret_cast<LPARAM>(&rect)) == LB_ERR)
+      return false;
+    rect.left += nameWidth() + 1;
+    rect.bottom -= 1;
+    return rect.right > rect.left;
+  }
+
+  IKtEditableProperty* rowAt(int item, LPARAM* keyOut = nullptr)
+  {
+    const LPARAM key = SendMessageW(hwnd(), LB_GETITEMDATA, WPARAM(item), 0);
+    if (keyOut)
+      *keyOut = key;
+    if (key == LB_ERR || isHeader(key) || rowOf(key) >= int(m_rows.size()))
+      return nullptr;
+    return m_rows[std::size_t(rowOf(key))].get();
+  }
+
+  void invalidateActive() { Refresh(); }
+
+  void drawItem(const DRAWITEMSTRUCT& item)
+  {
+    if (int(item.itemID) < 0)
+      return;
+    std::unique_ptr<IKtCanvas> canvas = ktHostServices().openCanvas(item.hDC);
+    if (!canvas)
+      return;
+    const KtRect rect{item.rcItem.left, item.rcItem.top, item.rcItem.right, item.rcItem.bottom};
+    const ODCOLORREF background = ktThemeBackground();
+    const ODCOLORREF text = ktThemeText();
+    const ODCOLORREF line = ktScaleColor(background, ktThemeIsDark() ? 160 : 85);
+    const LPARAM key = LPARAM(item.itemData);
+    if (isHeader(key))
+    {
+      canvas->fill(rect, line);
+      const int category = categoryOf(key);
+      if (category >= 0 && category < int(m_categories.size()))
+        canvas->text(rect.inflated(-4, 0), m_categories[std::size_t(category)], text, KtAlign::Left);
+      return;
+    }
+    IKtEditableProperty* row = rowOf(key) < int(m_rows.size()) ? m_rows[std::size_t(rowOf(key))].get() : nullptr;
+    const int split = rect.left + nameWidth();
+    const bool selected = (item.itemState & ODS_SELECTED) != 0;
+    const KtRect name{rect.left, rect.top, split, rect.bottom};
+    canvas->fill(name, selected ? GetSysColor(COLOR_HIGHLIGHT) : background);
+    if (row)
+      canvas->text({name.left + 12, name.top, name.right - 2, name.bottom}, nameOfLabel(row->GetName()),
+                   selected ? GetSysColor(COLOR_HIGHLIGHTTEXT) : text, KtAlign::Left);
+    const KtRect value{split + 1, rect.top, rect.right, rect.bottom - 1};
+    canvas->fill({split, rect.top, split + 1, rect.bottom}, line);
+    canvas->fill({rect.left, rect.bottom - 1, rect.right, rect.bottom}, line);
+    canvas->fill(value, background);
+    if (row)
+      row->Draw(item.hDC, value);
+  }
+
+  void onPress(int x, int y)
+  {
+    // A refused value keeps its editor and the focus: the click does nothing else.
+    if (!CloseEditor())
+      return;
+    const LRESULT hit = SendMessageW(hwnd(), LB_ITEMFROMPOINT, 0, MAKELPARAM(x, y));
+    const int item = LOWORD(hit);
+    if (HIWORD(hit))
+    {
+      SetFocus(hwnd());
+      return;
+    }
+    LPARAM key = 0;
+    IKtEditableProperty* row = rowAt(item, &key);
+    SetFocus(hwnd());
+    if (!row)
+      return;
+    SendMessageW(hwnd(), LB_SETCURSEL, WPARAM(item), 0);
+    if (x > nameWidth())
+      openEditor(item);
+  }
+
+  void openEditor(int item)
+  {
+    IKtEditableProperty* row = rowAt(item);
+    RECT cell{};
+    if (!row || !row->CanChange() || !valueRect(item, cell))
+      return;
+    // The row's cell is the editor's; a row without an editor window (the
+    // colour swatch's dialog) has done its work when this returns.
+    KtRef<IKtEditableProperty> hold(row);
+    m_activeRow = row;
+    m_editor = static_cast<HWND>(row->CreateEditor(hwnd(), {cell.left, cell.top, cell.right, cell.bottom}));
+    if (!m_editor)
+      m_activeRow = nullptr;
+    Refresh();
+  }
+
+  bool onKey(UINT key)
+  {
+    const int count = int(SendMessageW(hwnd(), LB_GETCOUNT, 0, 0));
+    int current = int(SendMessageW(hwnd(), LB_GETCURSEL, 0, 0));
+    const int page = std::max(1, clientRows() - 1);
+    int target = current;
+    int direction = 1;
+    switch (key)
+    {
+    case VK_UP: target = current - 1, direction = -1; break;
+    case VK_DOWN: target = current + 1; break;
+    case VK_HOME: target = 0; break;
+    case VK_END: target = count - 1, direction = -1; break;
+    case VK_PRIOR: target = std::max(current - page, 0), direction = -1; break;
+    case VK_NEXT: target = std::min(current + page, count - 1); break;
+    case VK_RETURN:
+    case VK_F2:
+      if (current >= 0)
+        openEditor(current);
+      return true;
+    default: return false;
+    }
+    // Header lines are skipped; past the ends the selection stays.
+    target = std::clamp(target, 0, std::max(count - 1, 0));
+    while (target >= 0 && target < count && !rowAt(target))
+      target += direction;
+    if (target < 0 || target >= count)
+      return true;
+    SendMessageW(hwnd(), LB_SETCURSEL, WPARAM(target), 0);
+    return true;
+  }
+
+  int clientRows() const
+  {
+    RECT client{};
+    GetClientRect(hwnd(), &client);
+    return std::max(1, int(client.bottom) / std::max(m_rowHeight, 1));
+  }
+
+  std::vector<KtRef<IKtEditableProperty>> m_rows;
+  std::vector<CXStringW> m_categories;
+  HWND m_editor = nullptr;
+  IKtEditableProperty* m_activeRow = nullptr;
+  int m_rowHeight = 20;
+  win::Brush m_brush;
+  ODCOLORREF m_brushColor = 0;
+};
+
+InspectorGrid* gridOf(HWND window)
+{
+  for (InspectorGrid* grid : grids())
+    if (grid->GetWindow() == window)
+      return grid;
+  return nullptr;
+}
+} // namespace
+
+extern "C" {
+__declspec(dllexport) CInspectorCtrl* inspCreateInspectorCtrl(HWND listBox)
+{
+  if (!listBox || !IsWindow(listBox) || gridOf(listBox))
+    return nullptr;
+  auto* grid = new InspectorGrid(listBox);
+  if (!grid->attached())
+  {
+    delete grid;
+    return nullptr;
+  }
+  return grid;
+}
+
+__declspec(dllexport) void inspDestroyInspectorCtrl(CInspectorCtrl* grid)
+{
+  auto& all = grids();
+  auto found = std::find(all.begin(), all.end(), static_cast<InspectorGrid*>(grid));
+  if (found == all.end())
+    return;
+  (*found)->CloseEditor();
+  delete *found;
+}
+
+__declspec(dllexport) BOOL inspReflectMessage(HWND parent, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result)
+{
+  UINT id = 0;
+  switch (message)
+  {
+  case WM_MEASUREITEM: id = reinterpret_cast<const MEASUREITEMSTRUCT*>(lParam)->CtlID; break;
+  case WM_DRAWITEM: id = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)->CtlID; break;
+  case WM_COMPAREITEM: id = reinterpret_cast<const COMPAREITEMSTRUCT*>(lParam)->CtlID; break;
+  default: return FALSE;
+  }
+  HWND control = GetDlgItem(parent, int(id));
+  if (!control || !gridOf(control))
+    return FALSE;
+  const LRESULT answer = SendMessageW(control, OCM__BASE + message, wParam, lParam);
+  if (result)
+    *result = answer;
+  return TRUE;
+}
+
+__declspec(dllexport) int inspGetGrids(CInspectorCtrl** out, int capacity)
+{
+  const auto& all = grids();
+  for (int i = 0; out && i < capacity && i < int(all.size()); ++i)
+    out[i] = all[std::size_t(i)];
+  return int(all.size());
+}
+}

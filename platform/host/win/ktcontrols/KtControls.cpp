@@ -1,0 +1,323 @@
+#include "host/win/KtControls.h"
+
+#include "win32/Dc.h"
+
+#include <commctrl.h>
+#include <windowsx.h>
+
+namespace
+{
+const wchar_t kLockProperty[] = L"KTKILLFOCUSLOCKED";
+
+int lockCount(HWND editor) { return int(reinterpret_cast<INT_PTR>(GetPropW(editor, kLockProperty))); }
+
+HFONT fontOf(HWND window) { return reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0)); }
+
+HWND createChild(const wchar_t* className, DWORD style, HWND parent, const RECT& rect, UINT id, const CXStringW& text = CXStringW())
+{
+  HWND window = CreateWindowExW(0, className, text.c_str(), style, rect.left, rect.top, rect.right - rect.left,
+                                rect.bottom - rect.top, parent, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)),
+                                GetModuleHandleW(nullptr), nullptr);
+  if (window)
+    SendMessageW(window, WM_SETFONT, WPARAM(fontOf(parent)), FALSE);
+  return window;
+}
+} // namespace
+
+void ktLockFocus(HWND editor)
+{
+  if (!editor || !IsWindow(editor))
+    return;
+  SetPropW(editor, kLockProperty, reinterpret_cast<HANDLE>(INT_PTR(lockCount(editor) + 1)));
+  SetFocus(editor);
+}
+
+void ktUnlockFocus(HWND editor)
+{
+  if (!editor || !IsWindow(editor))
+    return;
+  const int count = lockCount(editor) - 1;
+  if (count < 1)
+  {
+    RemovePropW(editor, kLockProperty);
+    SetFocus(editor);
+  }
+  else
+    SetPropW(editor, kLockProperty, reinterpret_cast<HANDLE>(INT_PTR(count)));
+}
+
+bool ktFocusLocked(HWND editor) { return editor && GetPropW(editor, kLockProperty) != nullptr; }
+
+void ktRequestClose(HWND editor, bool cancelled)
+{
+  if (editor && IsWindow(editor))
+    PostMessageW(GetParent(editor), kInspectorCloseEditor, cancelled ? 1 : 0, reinterpret_cast<LPARAM>(editor));
+}
+
+RECT ktRect(const KtRect& r) { return {r.left, r.top, r.right, r.bottom}; }
+KtRect ktRect(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
+
+// --- CKtEditCtrl
+
+HWND CKtEditCtrl::CreateEdit(HWND parent, const RECT& cell, const CXStringW& text, UINT id)
+{
+  HWND edit = createChild(L"EDIT", WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, parent, cell, id, text);
+  if (!edit)
+    return nullptr;
+  if (!subclass(edit))
+  {
+    DestroyWindow(edit);
+    return nullptr;
+  }
+  SendMessageW(edit, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(2, 2));
+  SendMessageW(edit, EM_SETSEL, 0, -1);
+  SendMessageW(edit, EM_SETMODIFY, FALSE, 0);
+  return edit;
+}
+
+bool CKtEditCtrl::IsModified() const { return hwnd() && SendMessageW(hwnd(), EM_GETMODIFY, 0, 0) != 0; }
+
+CXStringW CKtEditCtrl::text(int maxCharacters)
+{
+  if (!hwnd() || maxCharacters <= 0)
+    return CXStringW();
+  std::wstring buffer(std::size_t(maxCharacters) + 1, L'\0');
+  const int length = GetWindowTextW(hwnd(), &buffer[0], maxCharacters + 1);
+  buffer.resize(std::size_t(std::max(length, 0)));
+  return CXStringW(buffer);
+}
+
+void CKtEditCtrl::setModified(bool modified)
+{
+  if (hwnd())
+    SendMessageW(hwnd(), EM_SETMODIFY, modified ? TRUE : FALSE, 0);
+}
+
+void CKtEditCtrl::focus()
+{
+  if (hwnd())
+    SetFocus(hwnd());
+}
+
+LRESULT CKtEditCtrl::windowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+  switch (message)
+  {
+  case WM_GETDLGCODE: // Enter and Esc are the edit box's, not the dialog's
+    return previousProc(message, wParam, lParam) | DLGC_WANTALLKEYS;
+  case WM_KEYDOWN:
+    if (wParam == VK_RETURN)
+    {
+      OnEditCommit();
+      return 0;
+    }
+    if (wParam == VK_ESCAPE)
+    {
+      OnEditCancel();
+      return 0;
+    }
+    break;
+  case WM_CHAR: // no beep for the keys handled above
+    if (wParam == L'\r' || wParam == 27)
+      return 0;
+    break;
+  case WM_KILLFOCUS:
+  {
+    const LRESULT result = previousProc(message, wParam, lParam);
+    OnEditKillFocus(reinterpret_cast<HWND>(wParam));
+    return result;
+  }
+  case WM_DESTROY:
+    OnEditDestroyed();
+    break;
+  default: break;
+  }
+  return previousProc(message, wParam, lParam);
+}
+
+// --- CKtComboBoxCtrl
+
+HWND CKtComboBoxCtrl::CreateCombo(HWND parent, const RECT& cell, UINT id)
+{
+  // The height is the dropped-down list's; the field takes the cell's.
+  RECT rect = cell;
+  rect.bottom = rect.top + 200;
+  HWND combo = createChild(WC_COMBOBOXW,
+                           WS_CHILD | WS_VISIBLE | WS_VSCROLL | CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS,
+                           parent, rect, id);
+  if (!combo)
+    return nullptr;
+  if (!subclass(combo))
+  {
+    DestroyWindow(combo);
+    return nullptr;
+  }
+  SendMessageW(combo, CB_SETEXTENDEDUI, TRUE, 0);
+  const int field = std::max(int(cell.bottom - cell.top) - 6, 8);
+  SendMessageW(combo, CB_SETITEMHEIGHT, WPARAM(-1), field);
+  SendMessageW(combo, CB_SETITEMHEIGHT, 0, field + 2);
+  return combo;
+}
+
+void CKtComboBoxCtrl::ResetItems()
+{
+  if (hwnd())
+    SendMessageW(hwnd(), CB_RESETCONTENT, 0, 0);
+}
+
+int CKtComboBoxCtrl::AddItem(const CXStringW& text)
+{
+  return hwnd() ? int(SendMessageW(hwnd(), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()))) : -1;
+}
+
+int CKtComboBoxCtrl::ItemCount() const { return hwnd() ? int(SendMessageW(hwnd(), CB_GETCOUNT, 0, 0)) : 0; }
+int CKtComboBoxCtrl::Selection() const { return hwnd() ? int(SendMessageW(hwnd(), CB_GETCURSEL, 0, 0)) : -1; }
+
+void CKtComboBoxCtrl::SetSelection(int index)
+{
+  if (hwnd())
+    SendMessageW(hwnd(), CB_SETCURSEL, WPARAM(index), 0);
+}
+
+namespace
+{
+// Not during the notification that wrote: the list is still closing then.
+const UINT kRefillMessage = WM_APP + 0x3A1;
+} // namespace
+
+void CKtComboBoxCtrl::RefillLater()
+{
+  if (hwnd())
+    PostMessageW(hwnd(), kRefillMessage, 0, 0);
+}
+
+bool CKtComboBoxCtrl::IsDropped() const { return hwnd() && SendMessageW(hwnd(), CB_GETDROPPEDSTATE, 0, 0) != 0; }
+
+CXStringW CKtComboBoxCtrl::ItemText(int index) const
+{
+  if (!hwnd() || index < 0)
+    return CXStringW();
+  const LRESULT length = SendMessageW(hwnd(), CB_GETLBTEXTLEN, WPARAM(index), 0);
+  if (length == CB_ERR)
+    return CXStringW();
+  std::wstring text(std::size_t(length) + 1, L'\0');
+  SendMessageW(hwnd(), CB_GETLBTEXT, WPARAM(index), reinterpret_cast<LPARAM>(&text[0]));
+  text.resize(std::size_t(length));
+  return CXStringW(text);
+}
+
+void CKtComboBoxCtrl::drawItem(const DRAWITEMSTRUCT& item)
+{
+  const bool selected = (item.itemState & ODS_SELECTED) != 0;
+  const ODCOLORREF background = selected ? GetSysColor(COLOR_HIGHLIGHT) : ktThemeBackground();
+  std::unique_ptr<IKtCanvas> canvas = ktHostServices().openCanvas(item.hDC);
+  if (!canvas)
+    return;
+  const KtRect rect = ktRect(item.rcItem);
+  canvas->fill(rect, background);
+  if (int(item.itemID) >= 0)
+    OnComboDrawItem(*canvas, rect, int(item.itemID), selected);
+  if (item.itemState & ODS_FOCUS)
+    DrawFocusRect(item.hDC, &item.rcItem);
+}
+
+LRESULT CKtComboBoxCtrl::windowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+  switch (message)
+  {
+  case kOcmCommand:
+    if (HIWORD(wParam) == CBN_SELENDOK)
+      OnComboChosen(Selection());
+    return 0;
+  case kOcmDrawItem:
+    drawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+    return TRUE;
+  case kOcmMeasureItem:
+    return TRUE; // the heights were set when the list was made
+  case WM_MOUSEWHEEL:
+  {
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    RECT bounds{};
+    GetWindowRect(hwnd(), &bounds);
+    if (IsDropped())
+      break;
+    if (!PtInRect(&bounds, cursor))
+      return SendMessageW(GetParent(hwnd()), message, wParam, lParam); // the grid scrolls
+    const int notches = GET_WHEEL_DELTA_WPARAM(wParam) / WHEEL_DELTA;
+    const int count = ItemCount();
+    int index = Selection();
+    // Away from the user goes up the list, towards the user down, one item a notch.
+    for (int i = 0; i < std::abs(notches); ++i)
+    {
+      const int next = notches > 0 ? index - 1 : index + 1;
+      if (next < 0 || next >= count || (index < 0 && notches > 0))
+        break;
+      index = next;
+      SetSelection(index);
+      OnComboWheel(index);
+    }
+    return 0;
+  }
+  case WM_KILLFOCUS:
+  {
+    const LRESULT result = previousProc(message, wParam, lParam);
+    OnComboKillFocus(reinterpret_cast<HWND>(wParam));
+    return result;
+  }
+  case kRefillMessage:
+    if (!IsDropped())
+      OnComboRefill();
+    return 0;
+  case WM_DESTROY: OnComboDestroyed(); break;
+  default: break;
+  }
+  return previousProc(message, wParam, lParam);
+}
+
+// --- CKtButtonCtrl
+
+HWND CKtButtonCtrl::CreateButton(HWND parent, const RECT& cell, UINT id)
+{
+  const int side = cell.bottom - cell.top;
+  const RECT rect{std::max(cell.left, cell.right - side), cell.top, cell.right, cell.bottom};
+  HWND button = createChild(WC_BUTTONW, WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, parent, rect, id, L"...");
+  if (!button)
+    return nullptr;
+  if (!subclass(button))
+  {
+    DestroyWindow(button);
+    return nullptr;
+  }
+  if (HMODULE host = GetModuleHandleW(INSPCTL_LIBRARY))
+  {
+    m_bitmap.attach(static_cast<HBITMAP>(LoadImageW(host, MAKEINTRESOURCEW(ktThemeIsDark() ? 173 : 171), IMAGE_BITMAP, 0, 0,
+                                                    LR_DEFAULTCOLOR)));
+    if (m_bitmap)
+    {
+      SetWindowLongPtrW(button, GWL_STYLE, GetWindowLongPtrW(button, GWL_STYLE) | BS_BITMAP);
+      SendMessageW(button, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(m_bitmap.get()));
+    }
+  }
+  return button;
+}
+
+LRESULT CKtButtonCtrl::windowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+  switch (message)
+  {
+  case kOcmCommand:
+    if (HIWORD(wParam) == BN_CLICKED)
+      OnButtonPressed();
+    return 0;
+  case WM_KILLFOCUS:
+  {
+    const LRESULT result = previousProc(message, wParam, lParam);
+    OnButtonKillFocus(reinterpret_cast<HWND>(wParam));
+    return result;
+  }
+  case WM_DESTROY: OnButtonDestroyed(); break;
+  default: break;
+  }
+  return previousProc(message, wParam, lParam);
+}

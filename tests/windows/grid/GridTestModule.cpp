@@ -1,0 +1,373 @@
+// gridtestmodule.dll: a run-time module that holds a property grid with a
+// row of every family, so that the host's grid and the row families are
+// tested on their own, driven by scripts through real input.
+//
+// Command TESTGRID shows (or hides) the docked pane "Grid test": a list box
+// of the grid's style at the pane's client area under its caption, made
+// into a CInspectorCtrl found in inspctl.dll by name. Every write of a row
+// goes to the profile section "GridTest": "<label>" holds the value as the
+// row's owner keeps it and "<label>.writes" counts the writes.
+//
+// Rows (label: family):
+//   Image.Saved at          read-only text with a button ("actions" counts presses)
+//   Image.File name         text edit box
+//   Scale.Width             real, 0 and no upper bound
+//   Position.Offset         real, 0 to 100
+//   Position.Lock           yes/no
+//   Position.Rotation       slider 0 to 360, "%d°"
+//   Projection.Type         text combo: Planar, Box, Cylindrical, Spherical
+//   Generic.Diffuse         colour list
+//   Generic.Glossiness      slider 0 to 100, "%d%%"
+//   Appearance.Stone colour RGB colour selector
+#include "TestModuleHost.h"
+#include "host/HostApi.h"
+#include "host/HostCommands.h"
+#include "host/HostDocking.h"
+#include "host/win/InspectorCtrl.h"
+#include "host/win/KtFamilies.h"
+#include "od/RxModule.h"
+#include "ui/properties/MeUiColorPropertyEx.h"
+#include "ui/properties/MeUiColorSelectorProperty.h"
+#include "ui/properties/MeUiSliderProperty.h"
+
+#include <windows.h>
+
+#include <stdexcept>
+#include <string>
+
+namespace
+{
+HMODULE g_instance = nullptr;
+HWND g_pane = nullptr;
+HWND g_list = nullptr;
+CInspectorCtrl* g_grid = nullptr;
+
+using testmodule::docManager;
+using testmodule::lookUp;
+
+IProfileSection* section() { return testmodule::profileSection("GridTest"); }
+
+// The values behind the rows; every write is recorded in the profile.
+class GridOwner final : public IKtUnknown
+{
+public:
+  unsigned AddRef() override { return ++m_refs; }
+  unsigned Release() override
+  {
+    if (--m_refs > 0)
+      return m_refs;
+    delete this;
+    return 0;
+  }
+  bool QueryInterface(const std::type_info& type, void** out) override
+  {
+    const bool known = type == typeid(IKtUnknown);
+    if (out)
+      *out = known ? static_cast<IKtUnknown*>(this) : nullptr;
+    if (known)
+      AddRef();
+    return known;
+  }
+
+  bool getSavedAt(CXStringW& v) { return (v = L"C:/maps/marble.png", true); }
+  bool browse()
+  {
+    record("actions", CXStringW(L"pressed"));
+    return true;
+  }
+  bool getFileName(CXStringW& v) { return (v = fileName, true); }
+  bool setFileName(CXStringW v) { return write("Image.File name", fileName, v, v); }
+  bool getWidth(double& v) { return (v = width, true); }
+  bool setWidth(double v) { return write("Scale.Width", width, v, CXStringW::format(L"%g", v)); }
+  bool getOffset(double& v) { return (v = offset, true); }
+  bool setOffset(double v) { return write("Position.Offset", offset, v, CXStringW::format(L"%g", v)); }
+  bool getLock(int& v) { return (v = locked, true); }
+  bool setLock(int v) { return write("Position.Lock", locked, v, CXStringW::format(L"%d", v)); }
+  bool getRotation(int& v) { return (v = rotation, true); }
+  bool setRotation(int v) { return write("Position.Rotation", rotation, v, CXStringW::format(L"%d", v)); }
+  bool degrees(int v, CXStringW& text) { return (text = CXStringW::format(L"%d\u00b0", v), true); }
+  bool getProjection(CXStringW& v) { return (v = projection, true); }
+  bool setProjection(CXStringW v) { return write("Projection.Type", projection, v, v); }
+  bool projections(std::vector<CXStringW>& texts)
+  {
+    texts = {L"Planar", L"Box", L"Cylindrical", L"Spherical"};
+    return true;
+  }
+  bool getDiffuse(OdCmColor& v) { return (v = diffuse, true); }
+  bool setDiffuse(OdCmColor v)
+  {
+    return write("Generic.Diffuse", diffuse, v,
+                 CXStringW::format(L"%d,%d,%d", int(v.red()), int(v.green()), int(v.blue())));
+  }
+  bool getGlossiness(int& v) { return (v = glossiness, true); }
+  bool setGlossiness(int v) { return write("Generic.Glossiness", glossiness, v, CXStringW::format(L"%d", v)); }
+  bool percent(int v, CXStringW& text) { return (text = CXStringW::format(L"%d%%", v), true); }
+  bool getStone(OdUInt32& v) { return (v = stone, true); }
+  bool setStone(OdUInt32 v) { return write("Appearance.Stone colour", stone, v, kt::rgbText(v)); }
+
+  CXStringW fileName = L"marble.png";
+  double width = 1.0;
+  double offset = 10.0;
+  int locked = 0;
+  int rotation = 90;
+  CXStringW projection = L"Planar";
+  OdCmColor diffuse = [] {
+    OdCmColor c;
+    c.setColorIndex(1);
+    return c;
+  }();
+  int glossiness = 0;
+  OdUInt32 stone = 0x00FF8000; // RGB(0,128,255)
+
+private:
+  template <class T>
+  bool write(const char* label, T& field, const T& value, const CXStringW& text)
+  {
+    field = value;
+    record(label, text);
+    return true;
+  }
+  void record(const char* label, const CXStringW& text)
+  {
+    IProfileSection* s = section();
+    if (!s)
+      return;
+    s->writeValue(label, CKtVariant(text));
+    const std::string counter = std::string(label) + ".writes";
+    CKtVariant writes;
+    s->readValue(counter.c_str(), writes);
+    s->writeValue(counter.c_str(), CKtVariant(writes.asInt() + 1));
+  }
+
+  unsigned m_refs = 1;
+};
+
+GridOwner* g_owner = nullptr;
+
+template <class Row>
+void add(Row* row)
+{
+  g_grid->AddProperty(row);
+  row->Release(); // the grid holds its own reference
+}
+
+void fillGrid()
+{
+  GridOwner* o = g_owner;
+  auto* savedAt = new CTTextProperty<GridOwner, CXStringW>(L"Image.Saved at", o);
+  savedAt->SetGetter(&GridOwner::getSavedAt);
+  savedAt->SetAction(&GridOwner::browse);
+  add(savedAt);
+
+  auto* fileName = new CTTextEditProperty<GridOwner, CXStringW>(L"Image.File name", o);
+  fileName->SetGetter(&GridOwner::getFileName);
+  fileName->SetSetter(&GridOwner::setFileName);
+  add(fileName);
+
+  auto* width = new CTRealProperty<GridOwner, double>(L"Scale.Width", o);
+  width->SetGetter(&GridOwner::getWidth);
+  width->SetSetter(&GridOwner::setWidth);
+  width->SetRange(0.0, 2147483647.0);
+  add(width);
+
+  auto* offset = new CTRealProperty<GridOwner, double>(L"Position.Offset", o);
+  offset->SetGetter(&GridOwner::getOffset);
+  offset->SetSetter(&GridOwner::setOffset);
+  offset->SetRange(0.0, 100.0);
+  add(offset);
+
+  auto* lock = new CTBoolProperty<GridOwner>(L"Position.Lock", o);
+  lock->SetGetter(&GridOwner::getLock);
+  lock->SetSetter(&GridOwner::setLock);
+  add(lock);
+
+  auto* rotation = new meui::MeUiSliderProperty<GridOwner, int>(L"Position.Rotation", o);
+  rotation->SetGetter(&GridOwner::getRotation);
+  rotation->SetSetter(&GridOwner::setRotation);
+  rotation->SetFormat(&GridOwner::degrees);
+  rotation->SetSliderRange(0, 360);
+  add(rotation);
+
+  auto* projection = new CTTextComboProperty<GridOwner>(L"Projection.Type", o);
+  projection->SetGetter(&GridOwner::getProjection);
+  projection->SetSetter(&GridOwner::setProjection);
+  projection->SetChoices(&GridOwner::projections);
+  add(projection);
+
+  auto* diffuse = new meui::MeUiColorPropertyEx<GridOwner>(L"Generic.Diffuse", o);
+  diffuse->SetGetter(&GridOwner::getDiffuse);
+  diffuse->SetSetter(&GridOwner::setDiffuse);
+  add(diffuse);
+
+  auto* glossiness = new meui::MeUiSliderProperty<GridOwner, int>(L"Generic.Glossiness", o);
+  glossiness->SetGetter(&GridOwner::getGlossiness);
+  glossiness->SetSetter(&GridOwner::setGlossiness);
+  glossiness->SetFormat(&GridOwner::percent);
+  add(glossiness);
+
+  auto* stone = new meui::MeUiColorSelectorProperty<GridOwner>(L"Appearance.Stone colour", o);
+  stone->SetGetter(&GridOwner::getStone);
+  stone->SetSetter(&GridOwner::setStone);
+  add(stone);
+}
+
+void layout()
+{
+  RECT client{};
+  GetClientRect(g_pane, &client);
+  if (g_list)
+    MoveWindow(g_list, 0, kHostPaneCaptionHeight, client.right, std::max<LONG>(client.bottom - kHostPaneCaptionHeight, 0),
+               TRUE);
+}
+
+LRESULT CALLBACK paneProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+  static auto reflect = lookUp<InspReflectMessageFn>(INSPCTL_LIBRARY, INSPCTL_EXPORT_REFLECT);
+  LRESULT result = 0;
+  if (reflect && reflect(window, message, wParam, lParam, &result))
+    return result;
+  switch (message)
+  {
+  case WM_SIZE: layout(); return 0;
+  case WM_PAINT:
+  {
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(window, &paint);
+    RECT caption{0, 0, 0, kHostPaneCaptionHeight};
+    GetClientRect(window, &caption);
+    caption.bottom = kHostPaneCaptionHeight;
+    FillRect(dc, &caption, GetSysColorBrush(COLOR_ACTIVECAPTION));
+    SetBkMode(dc, TRANSPARENT);
+    caption.left += 6;
+    DrawTextW(dc, L"Grid test", -1, &caption, DT_SINGLELINE | DT_VCENTER);
+    EndPaint(window, &paint);
+    return 0;
+  }
+  default: return DefWindowProcW(window, message, wParam, lParam);
+  }
+}
+
+const wchar_t kPaneClass[] = L"GridTestPane";
+constexpr int kListId = 1000;
+
+void togglePane()
+{
+  HostDocManager* manager = docManager();
+  auto add = lookUp<HostDockAddPaneFn>(L"docbar.dll", HOST_EXPORT_DOCK_ADD);
+  auto restore = lookUp<HostDockRestorePaneFn>(L"docbar.dll", HOST_EXPORT_DOCK_RESTORE);
+  auto show = lookUp<HostDockShowPaneFn>(L"docbar.dll", HOST_EXPORT_DOCK_SHOW);
+  auto create = lookUp<InspCreateInspectorCtrlFn>(INSPCTL_LIBRARY, INSPCTL_EXPORT_CREATE);
+  if (!manager || !add || !restore || !show || !create)
+    throw std::runtime_error("no host");
+  if (!g_pane)
+  {
+    WNDCLASSW wc{};
+    wc.style = CS_DBLCLKS;
+    wc.lpfnWndProc = paneProc;
+    wc.hInstance = g_instance;
+    wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    wc.lpszClassName = kPaneClass;
+    RegisterClassW(&wc);
+    g_pane = CreateWindowExW(0, kPaneClass, L"Grid test", WS_CHILD | WS_CLIPCHILDREN, 0, 0, 0, 0,
+                             static_cast<HWND>(manager->mainWindow()), nullptr, g_instance, nullptr);
+    g_list = CreateWindowExW(WS_EX_CLIENTEDGE, L"LISTBOX", L"", kInspectorListStyle, 0, 0, 10, 10, g_pane,
+                             reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kListId)), g_instance, nullptr);
+    SendMessageW(g_list, WM_SETFONT, WPARAM(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
+    g_grid = create(g_list);
+    g_owner = new GridOwner;
+    fillGrid();
+    add(g_pane, 0xF000);
+    restore(g_pane, kHostDockLeft);
+    layout();
+  }
+  show(g_pane, !IsWindowVisible(g_pane), true);
+}
+
+void closePane()
+{
+  if (auto destroy = lookUp<InspDestroyInspectorCtrlFn>(INSPCTL_LIBRARY, INSPCTL_EXPORT_DESTROY))
+    if (g_grid)
+      destroy(g_grid);
+  g_grid = nullptr;
+  if (g_pane)
+  {
+    if (auto remove = lookUp<HostDockRemovePaneFn>(L"docbar.dll", HOST_EXPORT_DOCK_REMOVE))
+      remove(g_pane);
+    DestroyWindow(g_pane);
+  }
+  g_pane = g_list = nullptr;
+  if (g_owner)
+    g_owner->Release();
+  g_owner = nullptr;
+}
+
+class GridCommand final : public ICmdProcess
+{
+public:
+  unsigned AddRef() override { return ++m_refs; }
+  unsigned Release() override
+  {
+    const unsigned refs = --m_refs;
+    if (refs == 0)
+      delete this;
+    return refs;
+  }
+  bool QueryInterface(const std::type_info&, void**) override { return false; }
+  int run() override
+  {
+    togglePane();
+    return 0;
+  }
+  int beginHook() override { return 0; }
+  int endHook() override { return 0; }
+  int state() override { return kCmdAvailable | (g_pane && IsWindowVisible(g_pane) ? kCmdChecked : 0); }
+  int getContext(IKtUnknown**) override { return 0; }
+  int setContext(IKtUnknown*) override { return 1; }
+
+private:
+  unsigned m_refs = 1;
+};
+
+int createGridCommand(ICmdProcess** command)
+{
+  *command = new GridCommand;
+  return 1;
+}
+
+class GridTestModule final : public OdRxWin32Module<OdRxModule>
+{
+public:
+  using OdRxWin32Module::OdRxWin32Module;
+  void addRef() const override {}
+  void release() const override {}
+  void deleteModule() override { delete this; }
+  void initApp() override
+  {
+    auto factory = lookUp<NewICmdFactoryFn>(nullptr, HOST_EXPORT_NEW_CMD_FACTORY);
+    if (ICmdFactory* commands = factory ? factory() : nullptr)
+      commands->registerCommand("TESTGRID", createGridCommand, L"HOST", 0, nullptr, 0);
+  }
+  // Windows and rows go while the module's code is still there.
+  void uninitApp() override { closePane(); }
+};
+} // namespace
+
+extern "C" {
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
+{
+  if (reason == DLL_PROCESS_ATTACH)
+    g_instance = instance;
+  return TRUE;
+}
+
+__declspec(dllexport) void odrxGetAPIVersion(int& major, int& minor, int& build, int& revision)
+{
+  major = 4;
+  minor = 3;
+  build = 1;
+  revision = 0;
+}
+
+__declspec(dllexport) OdRxModule* odrxCreateModuleObject() { return new GridTestModule(g_instance); }
+}

@@ -1,0 +1,299 @@
+// The host's property grid with a row of every family (gridtestmodule.dll),
+// worked through the script verbs by real input: clicks, keys, typed text,
+// wheel notches and drags, and the message box and colour dialog that open
+// as real windows and are closed by the queued answers.
+#include "HostHarness.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+namespace
+{
+const char kPane[] = "\"Grid test\"";
+
+std::vector<std::wstring> gridModule()
+{
+  return {L"/module", HostHarness::buildFolder() + L"\\gridtestmodule.dll"};
+}
+
+// NEW, the pane at a known size, the given lines, DUMP, QUIT.
+std::vector<std::string> script(std::vector<std::string> lines, int width = 360)
+{
+  std::vector<std::string> all{"NEW", "TESTGRID", "RESIZE " + std::string(kPane) + " " + std::to_string(width) + ",460"};
+  all.insert(all.end(), lines.begin(), lines.end());
+  all.push_back("DUMP {dump}");
+  all.push_back("QUIT");
+  return all;
+}
+
+std::string on(const std::string& verb, const std::string& rest) { return verb + " " + kPane + " " + rest; }
+
+const JsonValue& gridRows(const JsonValue& dump) { return dump["palettes"]["Grid test"]["grids"][0]["rows"]; }
+
+const JsonValue& row(const JsonValue& dump, const std::string& label)
+{
+  for (const JsonValue& r : gridRows(dump).items())
+    if (r["label"].asString() == label)
+      return r;
+  throw std::runtime_error("no row " + label);
+}
+
+// What the owner holds, and how often it was written.
+std::string held(const JsonValue& dump, const std::string& label)
+{
+  const JsonValue& section = dump["profile"]["GridTest"];
+  return section.has(label) ? section[label].asString() : std::string("(unwritten)");
+}
+int writes(const JsonValue& dump, const std::string& label)
+{
+  const JsonValue& profile = dump["profile"];
+  if (!profile.has("GridTest") || !profile["GridTest"].has(label + ".writes"))
+    return 0;
+  return int(profile["GridTest"][label + ".writes"].asNumber());
+}
+} // namespace
+
+TEST(GridHost, RowsStandUnderTheirCategoriesInTheOrderAdded)
+{
+  HostHarness host;
+  const HostRun run = host.run(script({}), gridModule());
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  const JsonValue dump = run.dump();
+  std::vector<std::string> labels;
+  for (const JsonValue& r : gridRows(dump).items())
+    labels.push_back(r["label"].asString());
+  const std::vector<std::string> expected{
+    "Image.Saved at", "Image.File name", "Scale.Width", "Position.Offset", "Position.Lock", "Position.Rotation",
+    "Projection.Type", "Generic.Diffuse", "Generic.Glossiness", "Appearance.Stone colour"};
+  EXPECT_EQ(labels, expected);
+  EXPECT_EQ(row(dump, "Scale.Width")["text"].asString(), "1.0000");
+  EXPECT_EQ(row(dump, "Position.Lock")["text"].asString(), "No");
+  EXPECT_EQ(row(dump, "Position.Rotation")["text"].asString(), "90\xc2\xb0");
+  EXPECT_EQ(row(dump, "Generic.Glossiness")["text"].asString(), "0%");
+  EXPECT_EQ(row(dump, "Appearance.Stone colour")["text"].asString(), "RGB(0,128,255)");
+  EXPECT_FALSE(row(dump, "Scale.Width")["editing"].asBool());
+  EXPECT_TRUE(row(dump, "Scale.Width")["editorValue"].isNull());
+}
+
+TEST(GridHost, ATypedValueIsWrittenOnceOnEnter)
+{
+  HostHarness host;
+  const HostRun run = host.run(script({on("CLICK", "ROW \"Position.Offset\""), "TYPE \"42\"", "KEY ENTER",
+                                       on("CLICK", "ROW \"Scale.Width\""), "TYPE \"2*3\"", "KEY ENTER",
+                                       on("CLICK", "ROW \"Image.File name\""), "TYPE \"wood.png\"", "KEY ESC"}),
+                               gridModule());
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  const JsonValue dump = run.dump();
+  EXPECT_EQ(held(dump, "Position.Offset"), "42");
+  EXPECT_EQ(writes(dump, "Position.Offset"), 1) << "Enter, then the editor's close: one write";
+  EXPECT_EQ(row(dump, "Position.Offset")["text"].asString(), "42.0000");
+  EXPECT_FALSE(row(dump, "Position.Offset")["editing"].asBool());
+  EXPECT_EQ(held(dump, "Scale.Width"), "6") << "an expression goes through the host's evaluator";
+  EXPECT_EQ(writes(dump, "Image.File name"), 0) << "Esc cancels";
+  EXPECT_EQ(row(dump, "Image.File name")["text"].asString(), "marble.png");
+  EXPECT_EQ(dump["messages"].size(), 0u);
+}
+
+TEST(GridHost, ARefusedValueShowsItsMessageOnceAndTheFocusLossDoesNotCommitAgain)
+{
+  HostHarness host;
+  const HostRun run = host.run(script({"ANSWER OK", on("CLICK", "ROW \"Position.Offset\""), "TYPE \"150\"",
+                                       "KEY ENTER", "DUMP {dir}/during.json", "KEY ESC"}),
+                               gridModule());
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  const JsonValue during = JsonValue::parse(host.readFile(L"during.json"));
+  ASSERT_EQ(during["messages"].size(), 1u) << "the box took the focus from the edit box: no second commit";
+  EXPECT_EQ(during["messages"][0]["text"].asString(), "Value must be between 0.0000 and 100.0000");
+  EXPECT_EQ(during["messages"][0]["icon"].asString(), "exclamation");
+  EXPECT_EQ(during["messages"][0]["answer"].asString(), "OK");
+  EXPECT_TRUE(during["messages"][0]["tookFocus"].asBool()) << "the edit box really lost the focus to the box";
+  ASSERT_EQ(during["events"].size(), 1u);
+  EXPECT_EQ(during["events"][0]["code"].asNumber(), 12);
+  EXPECT_EQ(during["events"][0]["style"].asNumber(), 7);
+  EXPECT_TRUE(row(during, "Position.Offset")["editing"].asBool()) << "the edit box keeps the text and the focus";
+  EXPECT_EQ(row(during, "Position.Offset")["editorValue"].asString(), "150");
+  EXPECT_EQ(writes(during, "Position.Offset"), 0);
+
+  const JsonValue dump = run.dump();
+  EXPECT_EQ(dump["messages"].size(), 1u);
+  EXPECT_FALSE(row(dump, "Position.Offset")["editing"].asBool());
+  EXPECT_EQ(row(dump, "Position.Offset")["text"].asString(), "10.0000");
+  EXPECT_EQ(writes(dump, "Position.Offset"), 0);
+}
+
+TEST(GridHost, ASliderDragWritesOnlyOnRelease)
+{
+  HostHarness host;
+  const HostRun run = host.run(script({on("DRAG", "ROW \"Generic.Glossiness\" FROM 3 TO 90"),
+                                       "DUMP {dir}/after-drag.json", on("WHEEL", "ROW \"Generic.Glossiness\" -3")}),
+                               gridModule());
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  const JsonValue afterDrag = JsonValue::parse(host.readFile(L"after-drag.json"));
+  EXPECT_EQ(writes(afterDrag, "Generic.Glossiness"), 1) << "many moves, one release";
+  const JsonValue& cell = row(afterDrag, "Generic.Glossiness")["cell"];
+  const int width = int(cell[2].asNumber());
+  const int expected = int(std::trunc(90.0 / (double(width) / 100.0)));
+  EXPECT_EQ(held(afterDrag, "Generic.Glossiness"), std::to_string(expected));
+  EXPECT_EQ(row(afterDrag, "Generic.Glossiness")["editorValue"].asString(), std::to_string(expected) + "%");
+
+  const JsonValue dump = run.dump();
+  EXPECT_EQ(row(dump, "Generic.Glossiness")["editorValue"].asString(), std::to_string(expected + 3) + "%")
+    << "three notches towards the user";
+  EXPECT_EQ(writes(dump, "Generic.Glossiness"), 1) << "the wheel writes nothing";
+}
+
+TEST(GridHost, AClickOnTheRotationSliderJumpsToThePointer)
+{
+  // A first run finds the pane width that gives a 200-pixel cell.
+  HostHarness host;
+  const HostRun probe = host.run(script({}), gridModule());
+  ASSERT_EQ(probe.exitCode, 0) << probe.errors;
+  const int cellWidth = int(row(probe.dump(), "Position.Rotation")["cell"][2].asNumber());
+  int width = 360;
+  for (int guess = 0; guess < 3 && cellWidth != 200; ++guess)
+  {
+    // The value cell takes 60 % of the list's width less one pixel.
+    width += int(std::lround((200 - cellWidth) / 0.6));
+    const HostRun again = host.run(script({}, width), gridModule());
+    if (int(row(again.dump(), "Position.Rotation")["cell"][2].asNumber()) == 200)
+      break;
+  }
+  const HostRun run = host.run(script({on("CLICK", "ROW \"Position.Rotation\" AT 100")}, width), gridModule());
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  const JsonValue dump = run.dump();
+  ASSERT_EQ(int(row(dump, "Position.Rotation")["cell"][2].asNumber()), 200);
+  EXPECT_EQ(held(dump, "Position.Rotation"), "180");
+  EXPECT_EQ(writes(dump, "Position.Rotation"), 1);
+  EXPECT_EQ(row(dump, "Position.Rotation")["text"].asString(), "180\xc2\xb0");
+}
+
+TEST(GridHost, TheWheelOverAClosedListMovesOneItemAndWritesIt)
+{
+  HostHarness host;
+  const HostRun run = host.run(script({on("CLICK", "ROW \"Projection.Type\""),
+                                       on("WHEEL", "ROW \"Projection.Type\" -1"), "DUMP {dir}/one.json",
+                                       on("WHEEL", "ROW \"Projection.Type\" 1"),
+                                       on("WHEEL", "ROW \"Projection.Type\" 1")}),
+                               gridModule());
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  const JsonValue one = JsonValue::parse(host.readFile(L"one.json"));
+  EXPECT_EQ(held(one, "Projection.Type"), "Box") << "a notch towards the user: the next item";
+  EXPECT_EQ(writes(one, "Projection.Type"), 1);
+  EXPECT_EQ(row(one, "Projection.Type")["editorValue"].asString(), "Box");
+  const JsonValue dump = run.dump();
+  EXPECT_EQ(held(dump, "Projection.Type"), "Planar");
+  EXPECT_EQ(writes(dump, "Projection.Type"), 2) << "nothing past the first item";
+}
+
+TEST(GridHost, TheColourSelectorOpensTheDialogOnADefaultColourAndWritesOnlyAChange)
+{
+  HostHarness host;
+  const HostRun run = host.run(script({"ANSWER COLOR 255,0,0", on("CLICK", "ROW \"Appearance.Stone colour\""),
+                                       "DUMP {dir}/first.json", "ANSWER COLOR 255,0,0",
+                                       on("CLICK", "ROW \"Appearance.Stone colour\""), "ANSWER CANCEL",
+                                       on("CLICK", "ROW \"Appearance.Stone colour\"")}),
+                               gridModule());
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  const JsonValue first = JsonValue::parse(host.readFile(L"first.json"));
+  ASSERT_EQ(first["colorDialogs"].size(), 1u);
+  EXPECT_EQ(first["colorDialogs"][0]["initial"].asString(), "#000000") << "a default colour, not the row's";
+  EXPECT_EQ(first["colorDialogs"][0]["answer"].asString(), "#ff0000");
+  EXPECT_EQ(held(first, "Appearance.Stone colour"), "RGB(255,0,0)");
+  EXPECT_EQ(writes(first, "Appearance.Stone colour"), 1);
+  EXPECT_EQ(row(first, "Appearance.Stone colour")["text"].asString(), "RGB(255,0,0)");
+  EXPECT_FALSE(row(first, "Appearance.Stone colour")["editing"].asBool()) << "the window lives only for the dialog";
+
+  const JsonValue dump = run.dump();
+  ASSERT_EQ(dump["colorDialogs"].size(), 3u);
+  EXPECT_TRUE(dump["colorDialogs"][2]["answer"].isNull());
+  EXPECT_EQ(writes(dump, "Appearance.Stone colour"), 1) << "the same colour again, then a cancel: no write";
+}
+
+TEST(GridHost, ListsAreChosenFromByTheirItemTexts)
+{
+  HostHarness host;
+  const HostRun run = host.run(script({"CHOOSE " + std::string(kPane) + " ROW \"Position.Lock\" \"Yes\"",
+                                       "CHOOSE " + std::string(kPane) + " ROW \"Projection.Type\" \"Spherical\"",
+                                       "ANSWER COLOR 10,20,30",
+                                       "CHOOSE " + std::string(kPane) + " ROW \"Generic.Diffuse\" \"More Colors...\"",
+                                       "CHOOSE " + std::string(kPane) + " ROW \"Projection.Type\" \"Nothing\""}),
+                               gridModule());
+  EXPECT_EQ(run.exitCode, 1) << "the last line names no item";
+  EXPECT_NE(run.errors.find("no item \"Nothing\""), std::string::npos) << run.errors;
+  const JsonValue dump = run.dump();
+  EXPECT_EQ(held(dump, "Position.Lock"), "1");
+  EXPECT_EQ(row(dump, "Position.Lock")["text"].asString(), "Yes");
+  EXPECT_EQ(held(dump, "Projection.Type"), "Spherical");
+  EXPECT_EQ(held(dump, "Generic.Diffuse"), "10,20,30");
+  ASSERT_EQ(dump["customColors"].size(), 1u) << "a colour from the dialog joins the custom colours";
+  EXPECT_EQ(dump["customColors"][0].asString(), "#0a141e");
+  EXPECT_EQ(row(dump, "Generic.Diffuse")["text"].asString(), "10,20,30");
+}
+
+TEST(GridHost, TheKeyboardMovesBetweenRowsAndOpensTheEditor)
+{
+  HostHarness host;
+  const HostRun run = host.run(script({on("CLICK", "ROW \"Image.File name\" AT -40"), "KEY DOWN", "KEY DOWN",
+                                       "KEY ENTER", "TYPE \"7\"", "KEY ENTER"}),
+                               gridModule());
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  const JsonValue dump = run.dump();
+  EXPECT_EQ(held(dump, "Position.Offset"), "7") << "two rows down, over the Position header";
+}
+
+TEST(GridHost, TheTextRowsButtonRunsTheOwnersAction)
+{
+  HostHarness host;
+  const HostRun run = host.run(script({on("CLICK", "ROW \"Image.Saved at\""), "DUMP {dir}/open.json",
+                                       on("CLICK", "EDITOR")}),
+                               gridModule());
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  const JsonValue open = JsonValue::parse(host.readFile(L"open.json"));
+  EXPECT_TRUE(row(open, "Image.Saved at")["editing"].asBool());
+  EXPECT_EQ(held(run.dump(), "actions"), "pressed");
+}
+
+TEST(GridHost, StrangeTextsAreRefusedOrKeptAsTheyAre)
+{
+  HostHarness host;
+  const std::string longText = "0." + std::string(2000, '7');
+  const HostRun run = host.run(script({"ANSWER OK", on("CLICK", "ROW \"Scale.Width\""), "TYPE \"nan\"", "KEY ENTER",
+                                       "KEY ESC", "ANSWER OK", on("CLICK", "ROW \"Scale.Width\""), "TYPE \"1e400\"",
+                                       "KEY ENTER", "KEY ESC", on("CLICK", "ROW \"Scale.Width\""),
+                                       "TYPE \"" + longText + "\"", "KEY ENTER",
+                                       on("CLICK", "ROW \"Image.File name\""), "TYPE \"%s%n\\t\"", "KEY ENTER"}),
+                               gridModule());
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  const JsonValue dump = run.dump();
+  std::string shown;
+  for (const JsonValue& message : dump["messages"].items())
+    shown += message["text"].asString().substr(0, 60) + " / ";
+  ASSERT_EQ(dump["messages"].size(), 2u) << shown;
+  EXPECT_EQ(dump["messages"][0]["text"].asString(), "Invalid expression: nan");
+  EXPECT_EQ(dump["messages"][1]["text"].asString(), "Invalid expression: 1e400");
+  EXPECT_EQ(held(dump, "Scale.Width"), "0.777778") << "the edit box's first 260 characters";
+  EXPECT_EQ(writes(dump, "Scale.Width"), 1);
+  EXPECT_EQ(held(dump, "Image.File name"), "%s%n") << "a tab is no character of an edit box";
+}
+
+TEST(GridHost, AClickElsewhereWithARefusedValueShowsTheMessageOnceAndKeepsTheEditor)
+{
+  HostHarness host;
+  const HostRun run = host.run(script({on("CLICK", "ROW \"Position.Offset\""), "TYPE \"-5\"",
+                                       on("CLICK", "ROW \"Scale.Width\""), "DUMP {dir}/kept.json", "KEY ESC",
+                                       on("CLICK", "ROW \"Scale.Width\"")}),
+                               gridModule());
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  const JsonValue kept = JsonValue::parse(host.readFile(L"kept.json"));
+  ASSERT_EQ(kept["messages"].size(), 1u) << "the click's focus change commits once";
+  EXPECT_TRUE(kept["messages"][0]["tookFocus"].asBool());
+  EXPECT_TRUE(row(kept, "Position.Offset")["editing"].asBool());
+  EXPECT_FALSE(row(kept, "Scale.Width")["editing"].asBool()) << "the other row's editor did not open";
+  const JsonValue dump = run.dump();
+  EXPECT_TRUE(row(dump, "Scale.Width")["editing"].asBool()) << "after Esc the click opens it";
+  EXPECT_EQ(dump["messages"].size(), 1u);
+  EXPECT_EQ(writes(dump, "Position.Offset"), 0);
+}
