@@ -103,6 +103,9 @@ private:
 
   void transform(const Scene& scene, const ViewSetup& view);
   void project(Vertex& v, const ViewSetup& view) const;
+  // Transforms, clips and rasterizes: the visibility buffer and the
+  // transparent fragments.
+  void findVisible(const Scene& scene, const ViewSetup& view, const RenderOptions& options);
   void setupTriangles(const Scene& scene, const ViewSetup& view, const RenderOptions& options);
   void setupTriangle(OdUInt32 mesh, const Vertex* const v[3], const RenderOptions& options);
   template <class Write>
@@ -133,6 +136,7 @@ private:
   float m_centroidX[1 << kSamples] = {}, m_centroidY[1 << kSamples] = {}; // of the samples in a mask
   Vec3 m_background;                                                      // linear
   float m_near = 1.f, m_far = 2.f;
+  std::vector<double> m_lastFrame; // what decided the visibility buffer, when it can be told again
   Lighting m_lighting;
   Vec3 m_cameraWorld;  // perspective: camera position
   Vec3 m_viewDirWorld; // toward the scene
