@@ -85,16 +85,25 @@ void TextureImage::addBilinear(const Level& level, vfloat u, vfloat v, Tiling tu
   const vint y0 = inside(toInt(top), level.h, tv), y1 = inside(toInt(top) + 1, level.h, tv);
   const vfloat w00 = (1.f - ax) * (1.f - ay) * weight, w10 = ax * (1.f - ay) * weight;
   const vfloat w01 = (1.f - ax) * ay * weight, w11 = ax * ay * weight;
-  auto texel = [&level](int x, int y) {
-    typedef OdUInt16 Texel __attribute__((vector_size(8)));
-    Texel t;
-    std::memcpy(&t, &level.texels[(std::size_t(y) * std::size_t(level.w) + std::size_t(x)) * 4], sizeof t);
-    return __builtin_convertvector(t, rgba);
+  // A texel and the one right of it, read at once where they sit side by
+  // side in memory, as eight floats; weighted, then the halves added.
+  typedef OdUInt16 Texel __attribute__((vector_size(8)));
+  typedef float Pair __attribute__((vector_size(32)));
+  auto pair = [&level](int x0, int x1, int y) {
+    const OdUInt16* row = &level.texels[std::size_t(y) * std::size_t(level.w) * 4];
+    Texel a, b;
+    std::memcpy(&a, row + std::size_t(x0) * 4, sizeof a);
+    std::memcpy(&b, row + std::size_t(x1) * 4, sizeof b);
+    return __builtin_convertvector(__builtin_shufflevector(a, b, 0, 1, 2, 3, 4, 5, 6, 7), Pair);
   };
   for (int k = 0; k < kLanes; ++k)
     if (lanes[k])
-      sum[k] += texel(x0[k], y0[k]) * w00[k] + texel(x1[k], y0[k]) * w10[k] + texel(x0[k], y1[k]) * w01[k] +
-                texel(x1[k], y1[k]) * w11[k];
+    {
+      const Pair upper = Pair{w00[k], w00[k], w00[k], w00[k], w10[k], w10[k], w10[k], w10[k]};
+      const Pair lower = Pair{w01[k], w01[k], w01[k], w01[k], w11[k], w11[k], w11[k], w11[k]};
+      const Pair both = pair(x0[k], x1[k], y0[k]) * upper + pair(x0[k], x1[k], y1[k]) * lower;
+      sum[k] += __builtin_shufflevector(both, both, 0, 1, 2, 3) + __builtin_shufflevector(both, both, 4, 5, 6, 7);
+    }
 }
 
 void TextureImage::sample(vfloat u, vfloat v, vfloat lod, Tiling tu, Tiling tv, vint active, vfloat out[4]) const
