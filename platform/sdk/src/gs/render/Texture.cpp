@@ -89,19 +89,22 @@ void TextureImage::addBilinear(const Level& level, vfloat u, vfloat v, Tiling tu
   // side in memory, as eight floats; weighted, then the halves added.
   typedef OdUInt16 Texel __attribute__((vector_size(8)));
   typedef float Pair __attribute__((vector_size(32)));
-  auto pair = [&level](int x0, int x1, int y) {
+  auto pair = [&level](int x0, int x1, int y,
+                       Pair& out) { // out, not returned: a 32-byte return changes the ABI without AVX
     const OdUInt16* row = &level.texels[std::size_t(y) * std::size_t(level.w) * 4];
     Texel a, b;
     std::memcpy(&a, row + std::size_t(x0) * 4, sizeof a);
     std::memcpy(&b, row + std::size_t(x1) * 4, sizeof b);
-    return __builtin_convertvector(__builtin_shufflevector(a, b, 0, 1, 2, 3, 4, 5, 6, 7), Pair);
+    out = __builtin_convertvector(__builtin_shufflevector(a, b, 0, 1, 2, 3, 4, 5, 6, 7), Pair);
   };
   for (int k = 0; k < kLanes; ++k)
     if (lanes[k])
     {
-      const Pair upper = Pair{w00[k], w00[k], w00[k], w00[k], w10[k], w10[k], w10[k], w10[k]};
-      const Pair lower = Pair{w01[k], w01[k], w01[k], w01[k], w11[k], w11[k], w11[k], w11[k]};
-      const Pair both = pair(x0[k], x1[k], y0[k]) * upper + pair(x0[k], x1[k], y1[k]) * lower;
+      Pair upper, lower;
+      pair(x0[k], x1[k], y0[k], upper);
+      pair(x0[k], x1[k], y1[k], lower);
+      const Pair both = upper * Pair{w00[k], w00[k], w00[k], w00[k], w10[k], w10[k], w10[k], w10[k]} +
+                        lower * Pair{w01[k], w01[k], w01[k], w01[k], w11[k], w11[k], w11[k], w11[k]};
       sum[k] += __builtin_shufflevector(both, both, 0, 1, 2, 3) + __builtin_shufflevector(both, both, 4, 5, 6, 7);
     }
 }
