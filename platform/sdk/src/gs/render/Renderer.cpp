@@ -393,8 +393,9 @@ void Renderer::resolveBand(int y0, int y1, const Scene& scene, const ViewSetup& 
     if (v.size() < size)
       v.resize(size);
   };
-  for (auto* v : {&p.x, &p.y, &p.color[0], &p.color[1], &p.color[2]})
+  for (auto* v : {&p.x, &p.y})
     atLeast(*v, room + kLanes);
+  atLeast(p.color, room + kLanes);
   atLeast(p.triangle, room + kLanes);
   atLeast(p.mask, room + kLanes);
   atLeast(p.pixelEnd, pixels);
@@ -472,7 +473,7 @@ void Renderer::resolveBand(int y0, int y1, const Scene& scene, const ViewSetup& 
   // Each sample takes its opaque surface's colour (or the background), then
   // each transparent one's over it; the pixel is their mean.
   const rgba background{m_background.x, m_background.y, m_background.z, 0.f};
-  auto color = [&p](std::size_t i) { return rgba{p.color[0][i], p.color[1][i], p.color[2][i], 0.f}; };
+  auto color = [&p](std::size_t i) { return p.color[i]; };
   for (std::size_t pixel = 0, begin = 0; pixel < pixels; begin = p.pixelEnd[pixel], ++pixel)
   {
     rgba out = color(begin);
@@ -539,9 +540,8 @@ void Renderer::shadePieces(std::size_t count, const Scene& scene, const ViewSetu
     const SceneMesh& sceneMesh = scene.meshes[mesh];
     const vec3 color = Shader(scene.materials[sceneMesh.material], sceneMesh.geometry->frame, m_lighting).shade(points);
     // Lanes past the end land on pieces shaded later (or the spare room).
-    store(&m_pieces.color[0][begin], color.x);
-    store(&m_pieces.color[1][begin], color.y);
-    store(&m_pieces.color[2][begin], color.z);
+    const vfloat channels[4] = {color.x, color.y, color.z, splat(0.f)};
+    transpose(channels, &m_pieces.color[begin]);
   }
 }
 

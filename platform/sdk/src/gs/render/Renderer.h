@@ -96,7 +96,7 @@ private:
     std::vector<OdUInt32> triangle;
     std::vector<OdUInt8> mask;      // its samples
     std::vector<float> x, y;        // where it is shaded: the centre of its samples, in device pixels
-    std::vector<float> color[3];    // linear, once shaded
+    std::vector<rgba> color;        // linear, once shaded
     std::vector<OdUInt32> pixelEnd; // per pixel of the band: the end of its pieces
     std::vector<OdUInt8> flags;     // per pixel: its samples of no opaque surface, or that one opaque piece covers it
   };

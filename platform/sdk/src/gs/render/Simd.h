@@ -111,27 +111,45 @@ inline vfloat atan2(vfloat y, vfloat x)
   return select(y < 0.f, -r, r);
 }
 
+// A 4 x 4 transpose: out[c] holds component c of a, b, c, d.
+inline void transpose4(rgba a, rgba b, rgba c, rgba d, rgba out[4])
+{
+  const rgba ab01 = __builtin_shufflevector(a, b, 0, 4, 1, 5), ab23 = __builtin_shufflevector(a, b, 2, 6, 3, 7);
+  const rgba cd01 = __builtin_shufflevector(c, d, 0, 4, 1, 5), cd23 = __builtin_shufflevector(c, d, 2, 6, 3, 7);
+  out[0] = __builtin_shufflevector(ab01, cd01, 0, 1, 4, 5), out[1] = __builtin_shufflevector(ab01, cd01, 2, 3, 6, 7);
+  out[2] = __builtin_shufflevector(ab23, cd23, 0, 1, 4, 5), out[3] = __builtin_shufflevector(ab23, cd23, 2, 3, 6, 7);
+}
+
 // Four-vectors of kLanes things to four vectors of their components: lane k
 // of column c is row k's component c.
 inline void transpose(const rgba* const rows[kLanes], vfloat columns[4])
 {
-  auto four = [](rgba a, rgba b, rgba c, rgba d, rgba out[4]) {
-    const rgba ab01 = __builtin_shufflevector(a, b, 0, 4, 1, 5), ab23 = __builtin_shufflevector(a, b, 2, 6, 3, 7);
-    const rgba cd01 = __builtin_shufflevector(c, d, 0, 4, 1, 5), cd23 = __builtin_shufflevector(c, d, 2, 6, 3, 7);
-    out[0] = __builtin_shufflevector(ab01, cd01, 0, 1, 4, 5), out[1] = __builtin_shufflevector(ab01, cd01, 2, 3, 6, 7);
-    out[2] = __builtin_shufflevector(ab23, cd23, 0, 1, 4, 5), out[3] = __builtin_shufflevector(ab23, cd23, 2, 3, 6, 7);
-  };
   rgba low[4];
-  four(*rows[0], *rows[1], *rows[2], *rows[3], low);
+  transpose4(*rows[0], *rows[1], *rows[2], *rows[3], low);
 #if defined(__AVX__)
   rgba high[4];
-  four(*rows[4], *rows[5], *rows[6], *rows[7], high);
+  transpose4(*rows[4], *rows[5], *rows[6], *rows[7], high);
   for (int c = 0; c < 4; ++c)
     columns[c] = __builtin_shufflevector(low[c], high[c], 0, 1, 2, 3, 4, 5, 6, 7);
 #else
   for (int c = 0; c < 4; ++c)
     columns[c] = low[c];
 #endif
+}
+
+// And back: row k holds lane k of each column.
+inline void transpose(const vfloat columns[4], rgba rows[kLanes])
+{
+  auto quarter = [&columns](int half, int c) {
+#if defined(__AVX__)
+    return half ? __builtin_shufflevector(columns[c], columns[c], 4, 5, 6, 7)
+                : __builtin_shufflevector(columns[c], columns[c], 0, 1, 2, 3);
+#else
+    return (void)half, columns[c];
+#endif
+  };
+  for (int half = 0; half < kLanes / 4; ++half)
+    transpose4(quarter(half, 0), quarter(half, 1), quarter(half, 2), quarter(half, 3), rows + 4 * half);
 }
 
 // Three channels or coordinates of kLanes points.
