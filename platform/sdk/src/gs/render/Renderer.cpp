@@ -476,8 +476,10 @@ void Renderer::resolveBand(int y0, int y1, const Scene& scene, const ViewSetup& 
   auto color = [&p](std::size_t i) { return p.color[i]; };
   for (std::size_t pixel = 0, begin = 0; pixel < pixels; begin = p.pixelEnd[pixel], ++pixel)
   {
-    rgba out = color(begin);
-    if (p.flags[pixel] != kWhole)
+    rgba out;
+    if (p.flags[pixel] == kWhole)
+      out = color(begin);
+    else
     {
       rgba sample[kSamples];
       for (int s = 0; s < kSamples; ++s)
