@@ -91,8 +91,9 @@ TEST(RenderShading, HigherGlossinessGivesASmallerSharperHighlight)
 TEST(RenderShading, ByObjectColoursTakeTheEntityColour)
 {
   Harness h;
-  // A new material uses the object's colour for every channel.
-  const OdDbObjectId plain = h.addMaterial(L"Plain", [](OdDbMaterial&) {});
+  // A new material uses the object's colour for every channel but the
+  // highlight, white unless set (here to black).
+  const OdDbObjectId plain = h.addMaterial(L"Plain", [](OdDbMaterial& m) { m.setSpecular(rgb(0, 0, 0), MaterialMap(), 0.5); });
   OdDbEntityPtr sq = h.square(0, 0, 50, 0);
   OdCmColor color;
   color.setRGB(0, 200, 0);

@@ -37,8 +37,9 @@ const char* const kUsage =
   "         [--vein-spacing S] [--vein-width W] [--color1 R,G,B] [--color2 R,G,B]\n"
   "         [--radial-noise N] [--axial-noise N] [--grain G]\n"
   "         [--projection planar|box|cylinder|sphere] [--tiling tile|none|clamp|mirror]\n"
-  "         [--offset X,Y] [--scale W,H] [--rotation DEG] [--parallel] --out FILE.png\n"
-  "Without --scale the map is fitted to the object.\n";
+  "         [--offset X,Y] [--scale W,H] [--rotation DEG] [--orbit AZ,EL] [--parallel] --out FILE.png\n"
+  "Without --scale the map is fitted to the object. --orbit turns the camera AZ degrees around the\n"
+  "object and EL degrees above (or, negative, below) its default place, the lights with it.\n";
 
 // Encoded in memory and written whole beside the target, then renamed: a
 // full disk leaves the old file as it was, and says so.
@@ -118,7 +119,7 @@ Options parse(int argc, char** argv)
   static const char* const known[] = {"--sample", "--size", "--diffuse", "--ambient", "--specular", "--gloss", "--opacity",
                                       "--background", "--map", "--brightness", "--stone", "--vein", "--vein-spacing",
                                       "--vein-width", "--color1", "--color2", "--radial-noise", "--axial-noise", "--grain",
-                                      "--projection", "--tiling", "--offset", "--scale", "--rotation", "--out"};
+                                      "--projection", "--tiling", "--offset", "--scale", "--rotation", "--orbit", "--out"};
   Options options;
   for (int i = 1; i < argc; ++i)
   {
@@ -304,9 +305,19 @@ int run(const Options& o)
   OdGsView* view = helper->activeView();
   view->setViewportBorderVisibility(false);
   const OdGePoint3d centre = extents.center();
-  const OdGeVector3d toCamera = OdGeVector3d(0.55, -1.0, 0.62).normal();
-  view->setView(centre + toCamera * 400.0, centre, OdGeVector3d::kZAxis, 100.0, 100.0,
-                o.parallel ? OdGsView::kParallel : OdGsView::kPerspective);
+  OdGeVector3d toCamera = OdGeVector3d(0.55, -1.0, 0.62).normal(), up = OdGeVector3d::kZAxis;
+  if (o.has("--orbit"))
+  {
+    // Around the vertical axis, then over the camera's horizontal axis; the
+    // up vector turns along, so a view over the top is not flipped.
+    const std::vector<double> orbit = numbers("--orbit", o.get("--orbit"), 2, -360, 360);
+    const OdGeMatrix3d around = OdGeMatrix3d::rotation(orbit[0] * 0.017453292519943295, OdGeVector3d::kZAxis);
+    toCamera = around * toCamera;
+    const OdGeMatrix3d over = OdGeMatrix3d::rotation(orbit[1] * 0.017453292519943295, toCamera.crossProduct(up).normal());
+    toCamera = over * toCamera;
+    up = over * up;
+  }
+  view->setView(centre + toCamera * 400.0, centre, up, 100.0, 100.0, o.parallel ? OdGsView::kParallel : OdGsView::kPerspective);
   OdGeExtents3d eye;
   const OdGeMatrix3d viewing = view->viewingMatrix();
   for (const OdGePoint3d& p : points)

@@ -207,7 +207,7 @@ void OdGsSoftwareDevice::update(OdGsDCRect*)
     RenderOptions options;
     options.discardBackFaces = s.discardBackFaces;
     options.antialias = s.antialias;
-    options.background = colorOf(s.background);
+    options.background = s.background;
     for (OdGsViewPtr& viewPtr : s.views)
     {
       SoftwareView* view = softwareView(viewPtr.get());

@@ -1,5 +1,5 @@
-// Surface materials as the renderer uses them, and the shader that lights a
-// point of a surface with one.
+// Surface materials as the renderer uses them, and the shader that lights
+// points of a surface with one.
 #pragma once
 
 #include "Procedural.h"
@@ -33,11 +33,11 @@ struct DiffuseMap
   Tiling uTiling = Tiling::Tile;
   Tiling vTiling = Tiling::Tile;
   Affine transform;         // map coordinates to texture coordinates
-  float uvPerUnit = 1.f;    // texture units per map unit (for mip levels)
   bool fitToObject = false; // map coordinates are fractions of the object
   float blend = 1.f;        // 0: the base colour, 1: the map, above: brighter
 };
 
+// Colours in linear light.
 struct SurfaceMaterial
 {
   Vec3 ambient;
@@ -48,6 +48,10 @@ struct SurfaceMaterial
   float opacity = 1.f;
   DiffuseMap map;
 };
+
+// Glossiness 0..1 to the exponent and strength of the highlight: higher
+// glossiness gives a smaller, brighter highlight.
+void glossToSpecular(double gloss, float& exponent, float& scale);
 
 // The box of the object a surface belongs to: maps are laid on relative to it.
 struct ObjectFrame
@@ -64,45 +68,46 @@ struct Lighting
   Vec3 direction[2]; // world, unit, toward the light
   float intensity[2] = {0.f, 0.f};
   float ambient = 0.f;
+
+  // The preview's: a key light from the upper left in front of the camera
+  // and a dim fill from the lower right.
+  static Lighting forCamera(const OdGeMatrix3d& eyeToWorld);
 };
 
-struct ShadePoint
+// kLanes points of one surface, as the pipeline hands them to a shader.
+struct SurfacePoints
 {
-  Vec3 position; // world
-  Vec3 normal;   // world, unit, facing the viewer's side of the surface
-  Vec3 toEye;    // world, unit
-  float pixelSize = 1.f; // world size of one pixel at the point
+  vec3 position; // world
+  vec3 normal;   // world, unit, toward the viewer's side of the surface
+  vec3 toEye;    // world, unit
+  vec3 dx, dy;   // how far the point moves for one pixel step right and one down
 };
 
-// Glossiness 0..1 to the exponent and strength of the highlight: higher
-// glossiness gives a smaller, brighter highlight.
-void glossToSpecular(double gloss, float& exponent, float& scale);
-
-// Texture coordinates of a point by the map's projection, before the map's
-// transform; false when the projection has no value there.
-void projectPoint(const DiffuseMap& map, const ObjectFrame& frame, const Vec3& position, const Vec3& normal, float& u,
-                  float& v);
-
-// The base (diffuse) colour of the point: the diffuse colour, with the map
-// laid on when there is one and it reaches the point.
-Vec3 baseColor(const SurfaceMaterial& material, const ObjectFrame& frame, const ShadePoint& point);
-
-// Points to shade as arrays, one entry per point.
-struct ShadeArrays
+// Lights the points of one object with one material: the base colour (the
+// diffuse colour, or the map filtered over each pixel's footprint), then
+// ambient, diffuse and Blinn-Phong light, in linear light.
+class Shader
 {
-  const float* position[3];
-  const float* normal[3];
-  const float* toEye[3];
-  const float* pixelSize;
+public:
+  Shader(const SurfaceMaterial& material, const ObjectFrame& frame, const Lighting& lighting)
+    : m_material(material), m_map(material.map), m_frame(frame), m_lighting(lighting)
+  {
+  }
+  vec3 shade(const SurfacePoints& points) const;
+
+private:
+  // Map coordinates and how far they move for a pixel step right and down.
+  struct MapPoint
+  {
+    vfloat u, v, ux, uy, vx, vy;
+  };
+  vec3 baseColor(const SurfacePoints& points) const;
+  MapPoint project(const SurfacePoints& points) const;
+  vec3 imageColor(const SurfacePoints& points) const;
+
+  const SurfaceMaterial& m_material;
+  const DiffuseMap& m_map;
+  const ObjectFrame& m_frame;
+  const Lighting& m_lighting;
 };
-
-// baseColor of the entries [begin, end), four at a time from begin: the
-// arrays (in and out) need room for three entries past end, which may be
-// read and overwritten. noise carries lattice cells from one call to the
-// next.
-void baseColors(const SurfaceMaterial& material, const ObjectFrame& frame, const ShadeArrays& points, std::size_t begin,
-                std::size_t end, SolidNoise& noise, float* const out[3]);
-
-// Lit colour (0..1 per channel, not clamped).
-Vec3 shade(const SurfaceMaterial& material, const ObjectFrame& frame, const Lighting& lighting, const ShadePoint& point);
 } // namespace OdGsRender

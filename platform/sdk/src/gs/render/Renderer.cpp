@@ -1,97 +1,70 @@
 #include "Renderer.h"
 
 #include <algorithm>
-#include <cstdint>
+#include <array>
 #include <cmath>
-#include <cstring>
 #include <limits>
-
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
 
 namespace OdGsRender
 {
 namespace
 {
-constexpr OdUInt32 kEmpty = 0xFFFFFFFFu;
-
-// A corner on an edge belongs to the triangle whose inward gradient of that
-// edge's barycentric points right (or straight down): of two triangles
-// sharing the edge exactly one takes the sample.
-inline bool ownsTie(float a, float b) { return a > 0.f || (a == 0.f && b > 0.f); }
-inline bool inside(float l, bool tie) { return tie ? l >= 0.f : l > 0.f; }
-// The lowest value that counts as inside: 0 where the edge owns its ties,
-// else the smallest positive float (so exactly 0 is outside).
-// floor and ceil without the library call (no SSE4.1 assumed); exact for
-// the magnitudes of pixel coordinates.
-inline int floorInt(float x)
+static_assert(Renderer::kSamples == 4, "the rasterizer's sample masks are four wide");
+constexpr OdUInt32 kNone = 0xFFFFFFFFu;
+// One value per sample of a pixel.
+typedef float SampleFloats __attribute__((vector_size(4 * Renderer::kSamples)));
+typedef std::int32_t SampleMask __attribute__((vector_size(4 * Renderer::kSamples)));
+constexpr unsigned kAllSamples = (1u << Renderer::kSamples) - 1;
+constexpr unsigned kWhole = 1u << Renderer::kSamples; // a pixel of one opaque piece over all samples
+// Edge functions at the samples: 32 bits hold them for small triangles, 64
+// for any.
+template <class Int>
+struct SampleEdges
 {
-  const int i = int(x);
-  return i - (x < float(i) ? 1 : 0);
+  typedef Int type __attribute__((vector_size(sizeof(Int) * Renderer::kSamples)));
+};
+
+// Triangles are clipped this far outside the viewport: every pixel position
+// then stays within 2^15 of the origin (a device is at most 16384 wide),
+// which the exact edge functions rely on.
+constexpr double kGuard = 8192.0;
+
+// The lanes of the samples whose value is not negative.
+inline SampleMask notNegative(const SampleEdges<std::int32_t>::type& v) { return ~(v >> 31); }
+inline SampleMask notNegative(const SampleEdges<std::int64_t>::type& v)
+{
+  return __builtin_convertvector(v >= 0, SampleMask);
 }
-inline int ceilInt(float x)
+inline bool anySample(SampleMask mask)
 {
-  const int i = int(x);
-  return i + (x > float(i) ? 1 : 0);
-}
-inline float clampCoord(float x) { return std::max(-1e8f, std::min(x, 1e8f)); }
-
-inline bool any(i4 mask) { return (mask[0] | mask[1] | mask[2] | mask[3]) != 0; }
-
-// Where nh^e is sure to stay below the highlight's cut-off: if nh is less
-// than 2^(-10 / e - 1e-5), e times the log2 polynomial (never more than
-// 2.4e-6 above log2) is below -10 even after rounding, and 2^y for y < -10
-// is below 1/512 (see the lighting). 0 (no cut) for an exponent that is not
-// positive.
-inline float highlightCut(float exponent)
-{
-  if (!(exponent > 0.f))
-    return 0.f;
-  const double cut = std::exp2(-10.0 / double(exponent) - 1e-5);
-  float f = float(cut);
-  if (double(f) > cut)
-    f = std::nextafter(f, 0.f);
-  return f;
+#ifdef __SSE__
+  return _mm_movemask_ps((__m128)mask) != 0;
+#else
+  return (mask[0] | mask[1] | mask[2] | mask[3]) != 0;
+#endif
 }
 
-inline float insideBound(bool tie) { return tie ? 0.f : std::numeric_limits<float>::denorm_min(); }
+// floor and ceil without the library call (no SSE4.1 assumed), for
+// values kept within int's range.
+inline int floorInt(double v)
+{
+  const int i = int(v);
+  return i - (v < double(i) ? 1 : 0);
+}
+inline int ceilInt(double v) { return -floorInt(-v); }
+
 } // namespace
-
-void Renderer::pixelRange(const Triangle& tri, int& x0, int& x1, int& y0, int& y1) const
-{
-  // Only pixels with a sample inside the triangle's box: samples sit between
-  // lo and hi within their pixel.
-  const Vertex& v0 = m_vertices[tri.v[0]];
-  const Vertex& v1 = m_vertices[tri.v[1]];
-  const Vertex& v2 = m_vertices[tri.v[2]];
-  const float minX = std::min(v0.sx, std::min(v1.sx, v2.sx)), maxX = std::max(v0.sx, std::max(v1.sx, v2.sx));
-  const float minY = std::min(v0.sy, std::min(v1.sy, v2.sy)), maxY = std::max(v0.sy, std::max(v1.sy, v2.sy));
-  x0 = std::max(m_viewLeft, ceilInt(clampCoord(minX - m_sampleHi)));
-  x1 = std::min(m_viewLeft + m_width - 1, floorInt(clampCoord(maxX - m_sampleLo)));
-  y0 = std::max(m_viewTop, ceilInt(clampCoord(minY - m_sampleHi)));
-  y1 = std::min(m_viewTop + m_height - 1, floorInt(clampCoord(maxY - m_sampleLo)));
-}
 
 void Renderer::project(Vertex& v, const ViewSetup& view) const
 {
-  const float scale = float(view.scale);
-  if (view.perspective)
-  {
-    const float f = float(view.distance) / v.t;
-    v.sx = float(view.centerX) + scale * v.eye.x * f;
-    v.sy = float(view.centerY) - scale * v.eye.y * f;
-    v.invT = 1.f / v.t;
-    // 1/t is linear in screen space, so this depth is too.
-    v.depth = (1.f / m_near - v.invT) / (1.f / m_near - 1.f / m_far);
-  }
-  else
-  {
-    v.sx = float(view.centerX) + scale * v.eye.x;
-    v.sy = float(view.centerY) - scale * v.eye.y;
-    v.invT = 1.f;
-    v.depth = (v.t - m_near) / (m_far - m_near);
-  }
+  // Positions are snapped to 1/256 pixel: see setupTriangle.
+  auto snap = [](double p) { return std::int32_t(floorInt(std::min(std::max(p * 256.0, -1e9), 1e9) + 0.5)); };
+  const double f = view.perspective ? view.distance / v.t : 1.0;
+  v.sx = snap(view.centerX + view.scale * v.x * f);
+  v.sy = snap(view.centerY - view.scale * v.y * f);
+  // In perspective 1/t is linear across the screen, so this depth is too.
+  v.w = view.perspective ? 1.f / v.t : 1.f;
+  v.depth = view.perspective ? (1.f / m_near - v.w) / (1.f / m_near - 1.f / m_far) : (v.t - m_near) / (m_far - m_near);
 }
 
 void Renderer::transform(const Scene& scene, const ViewSetup& view)
@@ -99,11 +72,7 @@ void Renderer::transform(const Scene& scene, const ViewSetup& view)
   m_vertices.clear();
   m_meshBase.clear();
   float tMin = std::numeric_limits<float>::max(), tMax = -std::numeric_limits<float>::max();
-  const double D = view.distance;
-  // A viewing matrix is rigid: its last row leaves w at 1, so the point
-  // transform reduces to the three rows written out here.
-  const double(*m)[4] = view.viewing.entry;
-  const bool affine = m[3][0] == 0.0 && m[3][1] == 0.0 && m[3][2] == 0.0 && m[3][3] == 1.0;
+  const double(*m)[4] = view.viewing.entry; // rigid: the last row leaves w at 1
   for (const SceneMesh& mesh : scene.meshes)
   {
     m_meshBase.push_back(OdUInt32(m_vertices.size()));
@@ -115,12 +84,10 @@ void Renderer::transform(const Scene& scene, const ViewSetup& view)
       v.normal = geometry.normals[i];
       // In double: drawings may sit far from the origin.
       const double x = v.world.x, y = v.world.y, z = v.world.z;
-      const OdGePoint3d e = affine ? OdGePoint3d(m[0][0] * x + m[0][1] * y + m[0][2] * z + m[0][3],
-                                                 m[1][0] * x + m[1][1] * y + m[1][2] * z + m[1][3],
-                                                 m[2][0] * x + m[2][1] * y + m[2][2] * z + m[2][3])
-                                   : view.viewing * OdGePoint3d(x, y, z);
-      v.eye = Vec3(e);
-      v.t = float(view.perspective ? D - e.z : -e.z);
+      v.x = float(m[0][0] * x + m[0][1] * y + m[0][2] * z + m[0][3]);
+      v.y = float(m[1][0] * x + m[1][1] * y + m[1][2] * z + m[1][3]);
+      const double ez = m[2][0] * x + m[2][1] * y + m[2][2] * z + m[2][3];
+      v.t = float(view.perspective ? view.distance - ez : -ez);
       tMin = std::min(tMin, v.t);
       tMax = std::max(tMax, v.t);
       m_vertices.push_back(v);
@@ -131,7 +98,7 @@ void Renderer::transform(const Scene& scene, const ViewSetup& view)
   if (view.perspective)
   {
     // Whatever is nearer than this is clipped away.
-    const float nearLimit = std::max(float(D) * 1e-3f, tMax * 1e-5f);
+    const float nearLimit = std::max(float(view.distance) * 1e-3f, tMax * 1e-5f);
     m_near = std::max(tMin, nearLimit) * 0.999f;
     m_far = std::max(tMax * 1.001f, m_near * 1.01f);
   }
@@ -146,331 +113,255 @@ void Renderer::transform(const Scene& scene, const ViewSetup& view)
       project(v, view);
 }
 
-OdUInt32 Renderer::clipVertex(OdUInt32 in, OdUInt32 out)
-{
-  // The point on the edge where t reaches the near plane.
-  const Vertex a = m_vertices[in], b = m_vertices[out];
-  const float s = (a.t - m_near) / (a.t - b.t);
-  Vertex v;
-  v.world = lerp(a.world, b.world, s);
-  v.normal = normalize(lerp(a.normal, b.normal, s));
-  v.eye = lerp(a.eye, b.eye, s);
-  v.t = m_near;
-  m_vertices.push_back(v);
-  return OdUInt32(m_vertices.size() - 1);
-}
-
 void Renderer::setupTriangles(const Scene& scene, const ViewSetup& view, const RenderOptions& options)
 {
-  m_opaque.clear();
-  m_transparent.clear();
-  for (OdUInt32 m = 0; m < scene.meshes.size(); ++m)
+  // Clip planes as a x + b y + c t + d >= 0 in eye coordinates: the near
+  // plane, then the guard band's four sides (in perspective a pixel column
+  // is a plane through the camera).
+  const double s = view.perspective ? view.scale * view.distance : view.scale;
+  const double left = m_viewLeft - kGuard, right = m_viewLeft + m_width + kGuard;
+  const double top = m_viewTop - kGuard, bottom = m_viewTop + m_height + kGuard;
+  const double p = view.perspective ? 1.0 : 0.0;
+  const double planes[5][4] = {{0, 0, 1, -m_near},
+                               {s, 0, p * (view.centerX - left), (1 - p) * (view.centerX - left)},
+                               {-s, 0, p * (right - view.centerX), (1 - p) * (right - view.centerX)},
+                               {0, -s, p * (view.centerY - top), (1 - p) * (view.centerY - top)},
+                               {0, s, p * (bottom - view.centerY), (1 - p) * (bottom - view.centerY)}};
+  auto distance = [&](const Vertex& v, int k) {
+    return planes[k][0] * v.x + planes[k][1] * v.y + planes[k][2] * v.t + planes[k][3];
+  };
+  auto outside = [&](const Vertex& v) {
+    unsigned code = 0;
+    for (int k = 0; k < 5; ++k)
+      code |= distance(v, k) < 0.0 ? 1u << k : 0u;
+    return code;
+  };
+  std::vector<unsigned> codes(m_vertices.size());
+  for (std::size_t i = 0; i < m_vertices.size(); ++i)
+    codes[i] = outside(m_vertices[i]);
+
+  // Opaque meshes first, then transparent ones.
+  m_coverage.clear();
+  m_surfaces.clear();
+  m_sides.clear();
+  m_opaqueCount = 0;
+  for (OdUInt32 k = 0, count = OdUInt32(scene.meshes.size()); k < 2 * count; ++k)
   {
-    const std::vector<OdUInt32>& indices = scene.meshes[m].geometry->indices;
-    const OdUInt32 base = m_meshBase[m];
+    const OdUInt32 mesh = k % count;
+    const bool transparent = scene.materials[scene.meshes[mesh].material].opacity < 1.f;
+    if (k == count)
+      m_opaqueCount = m_coverage.size();
+    if (transparent != (k >= count))
+      continue;
+    const std::vector<OdUInt32>& indices = scene.meshes[mesh].geometry->indices;
     for (std::size_t i = 0; i + 2 < indices.size(); i += 3)
     {
-      const OdUInt32 idx[3] = {base + indices[i], base + indices[i + 1], base + indices[i + 2]};
-      int behind = 0;
-      for (OdUInt32 k : idx)
-        behind += m_vertices[k].t < m_near ? 1 : 0;
-      if (behind == 0)
+      const OdUInt32 idx[3] = {m_meshBase[mesh] + indices[i], m_meshBase[mesh] + indices[i + 1],
+                               m_meshBase[mesh] + indices[i + 2]};
+      const unsigned any = codes[idx[0]] | codes[idx[1]] | codes[idx[2]];
+      if (codes[idx[0]] & codes[idx[1]] & codes[idx[2]])
+        continue; // wholly outside one plane
+      const Vertex* corners[3] = {&m_vertices[idx[0]], &m_vertices[idx[1]], &m_vertices[idx[2]]};
+      if (!any)
       {
-        addTriangle(scene, m, idx[0], idx[1], idx[2], options);
+        setupTriangle(mesh, corners, options);
         continue;
       }
-      if (behind == 3)
-        continue;
-      // Sutherland-Hodgman against the near plane; the polygon keeps the
-      // corners' order, so the winding survives.
-      OdUInt32 poly[4];
-      int n = 0;
-      for (int k = 0; k < 3; ++k)
+      // Sutherland-Hodgman against the planes crossed; the polygon keeps
+      // the corners' order, so the winding survives. A point on an edge is
+      // found from the edge's inside end, so both triangles sharing the
+      // edge find the same point.
+      Vertex polygon[8] = {*corners[0], *corners[1], *corners[2]}, clipped[8];
+      int n = 3;
+      for (int k = 0; k < 5 && n > 0; ++k)
       {
-        const OdUInt32 cur = idx[k], next = idx[(k + 1) % 3];
-        const bool curIn = m_vertices[cur].t >= m_near, nextIn = m_vertices[next].t >= m_near;
-        if (curIn)
-          poly[n++] = cur;
-        if (curIn != nextIn)
+        if (!(any & (1u << k)))
+          continue;
+        int m = 0;
+        for (int j = 0; j < n; ++j)
         {
-          const OdUInt32 made = curIn ? clipVertex(cur, next) : clipVertex(next, cur);
-          project(m_vertices[made], view);
-          poly[n++] = made;
+          const Vertex &a = polygon[j], &b = polygon[(j + 1) % n];
+          const double da = distance(a, k), db = distance(b, k);
+          if (da >= 0.0)
+            clipped[m++] = a;
+          if ((da >= 0.0) != (db >= 0.0) && m < 8)
+          {
+            const Vertex &in = da >= 0.0 ? a : b, &out = da >= 0.0 ? b : a;
+            const float f = float(distance(in, k) / (distance(in, k) - distance(out, k)));
+            Vertex v;
+            v.world = in.world + (out.world - in.world) * f;
+            v.normal = normalize(in.normal + (out.normal - in.normal) * f);
+            v.x = in.x + (out.x - in.x) * f;
+            v.y = in.y + (out.y - in.y) * f;
+            v.t = std::max(in.t + (out.t - in.t) * f, m_near);
+            project(v, view);
+            clipped[m++] = v;
+          }
         }
+        std::copy(clipped, clipped + m, polygon);
+        n = m;
       }
       for (int k = 1; k + 1 < n; ++k)
-        addTriangle(scene, m, poly[0], poly[k], poly[k + 1], options);
-    }
-  }
-}
-
-void Renderer::addTriangle(const Scene& scene, OdUInt32 mesh, OdUInt32 i0, OdUInt32 i1, OdUInt32 i2, const RenderOptions& options)
-{
-  const Vertex& v0 = m_vertices[i0];
-  const Vertex& v1 = m_vertices[i1];
-  const Vertex& v2 = m_vertices[i2];
-  // Wholly beside the viewport: nothing to do.
-  const float left = float(m_viewLeft), top = float(m_viewTop);
-  const float right = left + float(m_width), bottom = top + float(m_height);
-  if ((v0.sx < left && v1.sx < left && v2.sx < left) || (v0.sx > right && v1.sx > right && v2.sx > right) ||
-      (v0.sy < top && v1.sy < top && v2.sy < top) || (v0.sy > bottom && v1.sy > bottom && v2.sy > bottom))
-    return;
-  // Twice the signed area, y down: a face seen counter-clockwise (its front)
-  // comes out negative.
-  const float area = (v1.sx - v0.sx) * (v2.sy - v0.sy) - (v2.sx - v0.sx) * (v1.sy - v0.sy);
-  if (!(std::fabs(area) > 1e-12f))
-    return;
-  const bool back = area > 0.f;
-  if (back && options.discardBackFaces)
-    return;
-  Triangle t;
-  t.x0 = v0.sx;
-  t.y0 = v0.sy;
-  const float inv = 1.f / area;
-  t.a1 = (v2.sy - v0.sy) * inv;
-  t.b1 = -(v2.sx - v0.sx) * inv;
-  t.a2 = -(v1.sy - v0.sy) * inv;
-  t.b2 = (v1.sx - v0.sx) * inv;
-  const float d1 = v1.depth - v0.depth, d2 = v2.depth - v0.depth;
-  t.z0 = v0.depth;
-  t.dzdx = t.a1 * d1 + t.a2 * d2;
-  t.dzdy = t.b1 * d1 + t.b2 * d2;
-  t.v[0] = i0;
-  t.v[1] = i1;
-  t.v[2] = i2;
-  t.mesh = mesh;
-  t.back = back;
-  t.farT = std::max(v0.t, std::max(v1.t, v2.t));
-  if (scene.materials[scene.meshes[mesh].material].opacity < 1.f)
-    m_transparent.push_back(t);
-  else
-    m_opaque.push_back(t);
-}
-
-void Renderer::rasterize(const Triangle& tri, OdUInt32 id)
-{
-  int x0, x1, y0, y1;
-  pixelRange(tri, x0, x1, y0, y1);
-  if (x0 > x1 || y0 > y1)
-    return;
-  // Everything the loops read, in locals: the depth and id stores below
-  // could otherwise alias them, and each would be loaded again per pixel.
-  const float tx0 = tri.x0, ty0 = tri.y0, a1 = tri.a1, b1 = tri.b1, a2 = tri.a2, b2 = tri.b2;
-  const float z0 = tri.z0, dzdx = tri.dzdx, dzdy = tri.dzdy;
-  const float a0 = -(a1 + a2), b0 = -(b1 + b2);
-  const float lo0 = insideBound(ownsTie(a0, b0)), lo1 = insideBound(ownsTie(a1, b1)), lo2 = insideBound(ownsTie(a2, b2));
-  const int S = m_samples;
-  const std::size_t width = std::size_t(m_width);
-  const int viewLeft = m_viewLeft, viewTop = m_viewTop;
-  float* const depthBuffer = m_depth.data();
-  OdUInt32* const idBuffer = m_ids.data();
-  float off1[4] = {}, off2[4] = {}, offz[4] = {};
-  for (int s = 0; s < S; ++s)
-  {
-    off1[s] = a1 * m_sampleX[s] + b1 * m_sampleY[s];
-    off2[s] = a2 * m_sampleX[s] + b2 * m_sampleY[s];
-    offz[s] = dzdx * m_sampleX[s] + dzdy * m_sampleY[s];
-  }
-  // The most any sample adds to each barycentric within its pixel: a pixel
-  // whose corner value is below minus this has no sample inside.
-  float reach1 = off1[0], reach2 = off2[0], reach0 = -(off1[0] + off2[0]);
-  for (int s = 1; s < S; ++s)
-  {
-    reach1 = std::max(reach1, off1[s]);
-    reach2 = std::max(reach2, off2[s]);
-    reach0 = std::max(reach0, -(off1[s] + off2[s]));
-  }
-  const f4 o1 = load4(off1), o2 = load4(off2), oz = load4(offz);
-  const f4 bound0 = splat(lo0), bound1 = splat(lo1), bound2 = splat(lo2);
-  const i4 idv = splatInt(std::int32_t(id));
-  // Rows are narrowed only for triangles more than three pixels wide.
-  const bool narrowRows = x1 - x0 > 2;
-  // Reciprocals, slightly shrunk toward zero so rounding never narrows a
-  // row past a covered pixel.
-  float inv1 = 0.f, inv2 = 0.f, inv0 = 0.f;
-  if (narrowRows)
-  {
-    inv1 = a1 != 0.f ? 0.99999f / a1 : 0.f;
-    inv2 = a2 != 0.f ? 0.99999f / a2 : 0.f;
-    inv0 = a0 != 0.f ? 0.99999f / a0 : 0.f;
-  }
-  for (int y = y0; y <= y1; ++y)
-  {
-    const float dy = float(y) - ty0;
-    float lo = float(x0), hi = float(x1);
-    if (narrowRows)
-    {
-      // Narrow the row to the pixels each edge lets through: l(x) = a x + c.
-      const float c1 = b1 * dy - a1 * tx0, c2 = b2 * dy - a2 * tx0;
-      const float c0 = 1.f - c1 - c2;
-      auto narrow = [&](float a, float inv, float c, float reach) {
-        // a x + c + reach >= 0
-        if (a > 0.f)
-          lo = std::max(lo, float(floorInt(clampCoord((-reach - c) * inv))));
-        else if (a < 0.f)
-          hi = std::min(hi, float(ceilInt(clampCoord((-reach - c) * inv))));
-        else if (c + reach < 0.f)
-          hi = lo - 1.f;
-      };
-      narrow(a1, inv1, c1, reach1);
-      narrow(a2, inv2, c2, reach2);
-      narrow(a0, inv0, c0, reach0);
-      if (lo > hi)
-        continue;
-    }
-    const int xs = int(lo), xe = int(hi);
-    const float dx = float(xs) - tx0;
-    float l1 = a1 * dx + b1 * dy;
-    float l2 = a2 * dx + b2 * dy;
-    float z = z0 + dzdx * dx + dzdy * dy;
-    std::size_t cell = (std::size_t(y - viewTop) * width + std::size_t(xs - viewLeft)) * std::size_t(S);
-    // Small triangles leave most pixels of their box untouched.
-    auto untouched = [&](float l1, float l2) {
-      return (l1 + reach1 < 0.f) | (l2 + reach2 < 0.f) | (1.f - l1 - l2 + reach0 < 0.f);
-    };
-    if (S == 4)
-    {
-      for (int x = xs; x <= xe; ++x, l1 += a1, l2 += a2, z += dzdx, cell += 4)
       {
-        // The four samples side by side; a pixel with none inside is left as
-        // it was without a branch (it would mostly go one way).
-        const f4 s1 = l1 + o1, s2 = l2 + o2, s0 = 1.f - s1 - s2, sz = z + oz;
-        float* depthAt = depthBuffer + cell;
-        OdUInt32* idAt = idBuffer + cell;
-        const f4 depth = load4(depthAt);
-        const i4 hit = (s1 >= bound1) & (s2 >= bound2) & (s0 >= bound0) & (sz < depth) & splatInt(untouched(l1, l2) ? 0 : -1);
-        store4(depthAt, select4(hit, sz, depth));
-        i4 ids;
-        std::memcpy(&ids, idAt, sizeof ids);
-        ids = hit ? idv : ids;
-        std::memcpy(idAt, &ids, sizeof ids);
-      }
-      continue;
-    }
-    for (int x = xs; x <= xe; ++x, l1 += a1, l2 += a2, z += dzdx, cell += std::size_t(S))
-    {
-      if (untouched(l1, l2))
-        continue;
-      for (int s = 0; s < S; ++s)
-      {
-        const float s1 = l1 + off1[s], s2 = l2 + off2[s], s0 = 1.f - s1 - s2;
-        const float sz = z + offz[s];
-        float& depth = depthBuffer[cell + std::size_t(s)];
-        if ((s1 >= lo1) & (s2 >= lo2) & (s0 >= lo0) & (sz < depth))
-        {
-          depth = sz;
-          idBuffer[cell + std::size_t(s)] = id;
-        }
+        const Vertex* fan[3] = {&polygon[0], &polygon[k], &polygon[k + 1]};
+        setupTriangle(mesh, fan, options);
       }
     }
   }
 }
 
-Vec3 Renderer::shadeAt(const Scene& scene, const ViewSetup& view, const Triangle& tri, float px, float py) const
+void Renderer::setupTriangle(OdUInt32 mesh, const Vertex* const v[3], const RenderOptions& options)
 {
-  // Barycentrics at the pixel centre, pulled onto the triangle when the
-  // centre lies outside the covered samples, then corrected for perspective.
-  const float dx = px - tri.x0, dy = py - tri.y0;
-  float l1 = std::max(tri.a1 * dx + tri.b1 * dy, 0.f);
-  float l2 = std::max(tri.a2 * dx + tri.b2 * dy, 0.f);
-  float l0 = std::max(1.f - (tri.a1 * dx + tri.b1 * dy) - (tri.a2 * dx + tri.b2 * dy), 0.f);
-  const Vertex& v0 = m_vertices[tri.v[0]];
-  const Vertex& v1 = m_vertices[tri.v[1]];
-  const Vertex& v2 = m_vertices[tri.v[2]];
-  l0 *= v0.invT;
-  l1 *= v1.invT;
-  l2 *= v2.invT;
-  const float sum = l0 + l1 + l2;
-  if (!(sum > 0.f))
-    l0 = 1.f, l1 = l2 = 0.f;
-  else
-    l0 /= sum, l1 /= sum, l2 /= sum;
-
-  ShadePoint point;
-  point.position = v0.world * l0 + v1.world * l1 + v2.world * l2;
-  Vec3 n = m_flat ? faceNormal(tri) : normalize(v0.normal * l0 + v1.normal * l1 + v2.normal * l2);
-  point.normal = tri.back ? -n : n; // a back face seen is lit from its own side
-  if (view.perspective)
+  // Exact coverage: positions are whole 1/256 pixels below 2^23 of them
+  // (the guard band), so the edge functions are integers below 2^50. Two
+  // triangles sharing an edge get edge functions that are exactly each
+  // other's negation, and a sample on the edge goes to exactly one of them
+  // (the tie rule): no gaps, and no sample blended twice. Within a pixel of
+  // a triangle at most 96 pixels across, (p - a) x (b - a) stays below
+  // 2 (98 * 256)^2 < 2^31: 32 bits hold it.
+  const std::int64_t x[3] = {v[0]->sx, v[1]->sx, v[2]->sx}, y[3] = {v[0]->sy, v[1]->sy, v[2]->sy};
+  // Twice the signed area, y down: a face seen counter-clockwise (its
+  // front) comes out negative.
+  const std::int64_t area = (x[1] - x[0]) * (y[2] - y[0]) - (x[2] - x[0]) * (y[1] - y[0]);
+  if (area == 0 || (area > 0 && options.discardBackFaces))
+    return;
+  Coverage c;
+  // Pixels whose samples (within 1/8 and 7/8 of the pixel) may be inside;
+  // >> 8 divides by 256 rounding down.
+  const std::int32_t minX = std::min({v[0]->sx, v[1]->sx, v[2]->sx}), maxX = std::max({v[0]->sx, v[1]->sx, v[2]->sx});
+  const std::int32_t minY = std::min({v[0]->sy, v[1]->sy, v[2]->sy}), maxY = std::max({v[0]->sy, v[1]->sy, v[2]->sy});
+  c.x0 = std::max(m_viewLeft, -((224 - minX) >> 8));
+  c.x1 = std::min(m_viewLeft + m_width - 1, (maxX - 32) >> 8);
+  c.y0 = std::max(m_viewTop, -((224 - minY) >> 8));
+  c.y1 = std::min(m_viewTop + m_height - 1, (maxY - 32) >> 8);
+  if (c.x0 > c.x1 || c.y0 > c.y1)
+    return;
+  c.small = maxX - minX <= 96 * 256 && maxY - minY <= 96 * 256;
+  const std::int64_t inward = area < 0 ? 1 : -1;
+  for (int k = 0; k < 3; ++k)
   {
-    point.toEye = normalize(m_cameraWorld - point.position);
-    const float t = v0.t * l0 + v1.t * l1 + v2.t * l2;
-    point.pixelSize = t / float(view.scale * view.distance);
+    // Edge k, from corner k + 1 to k + 2: (p - a) x (b - a), positive inside.
+    const int a = (k + 1) % 3, b = (k + 2) % 3;
+    c.a[k] = inward * (y[b] - y[a]);
+    c.b[k] = -inward * (x[b] - x[a]);
+    c.c[k] = inward * (y[a] * (x[b] - x[a]) - x[a] * (y[b] - y[a]));
+    // Tie rule: a sample exactly on the edge belongs to the triangle whose
+    // inside lies to the right of it (or below, for a level edge).
+    if (!(c.a[k] > 0 || (c.a[k] == 0 && c.b[k] > 0)))
+      c.c[k] -= 1;
   }
-  else
+  // The planes: each value's change per pixel right and down, from its
+  // differences along two edges (Cramer's rule). Attributes divided by t at
+  // the corners: the position and 1 / t, the normal (a back face seen is
+  // lit from its own side) and the depth.
+  const float e1x = float(x[1] - x[0]) / 256.f, e1y = float(y[1] - y[0]) / 256.f;
+  const float e2x = float(x[2] - x[0]) / 256.f, e2y = float(y[2] - y[0]) / 256.f;
+  const float inverse = float(65536.0 / double(area));
+  const float xFrom1 = e2y * inverse, xFrom2 = -e1y * inverse, yFrom1 = -e2x * inverse, yFrom2 = e1x * inverse;
+  const bool back = area > 0;
+  // Flat shading gives every corner the face's normal, turned to the side
+  // its corners' normals face (a face too small for a direction in float
+  // keeps them).
+  const Vec3 face = normalize(cross(v[1]->world - v[0]->world, v[2]->world - v[0]->world));
+  const bool flat = options.flatShading && dot(face, face) > 0.f;
+  const Vec3 flatNormal = dot(face, v[0]->normal + v[1]->normal + v[2]->normal) < 0.f ? -face : face;
+  Surface s;
+  rgba corner[3][2];
+  for (int k = 0; k < 3; ++k)
   {
-    point.toEye = -m_viewDirWorld;
-    point.pixelSize = 1.f / float(view.scale);
+    const Vertex& u = *v[k];
+    const Vec3& n = flat ? flatNormal : u.normal;
+    const float side = back ? -u.w : u.w;
+    corner[k][0] = rgba{u.world.x, u.world.y, u.world.z, 1.f} * u.w;
+    corner[k][1] = rgba{n.x * side, n.y * side, n.z * side, u.depth};
   }
-  const SceneMesh& mesh = scene.meshes[tri.mesh];
-  return shade(scene.materials[mesh.material], mesh.geometry->frame, m_lighting, point);
-}
-
-namespace
-{
-// The 32 floats of an opaque triangle's shading record.
-enum ShadeRecord
-{
-  kX0, kY0, kA1, kB1,    // screen position of corner 0, barycentric gradients
-  kA2, kB2, kFlip, kMesh, // -1 for a back face; the mesh number's bits
-  kW0, kW1, kW2, kT0,    // 1 / t at the corners; t at corner 0
-  kT1, kT2, kP0 = 14,    // then the corners' positions (3 x 3) and normals (3 x 3)
-  kN0 = kP0 + 9,
-  kShadeRecord = kN0 + 9
-};
-static_assert(kShadeRecord == 32, "eight groups of four");
-
-// Four vectors, each one lane from each of a, b, c, d: out[m] = {a[m], b[m], c[m], d[m]}.
-inline void transpose(f4 a, f4 b, f4 c, f4 d, f4* out)
-{
-  const f4 ab01 = __builtin_shuffle(a, b, i4{0, 4, 1, 5}), ab23 = __builtin_shuffle(a, b, i4{2, 6, 3, 7});
-  const f4 cd01 = __builtin_shuffle(c, d, i4{0, 4, 1, 5}), cd23 = __builtin_shuffle(c, d, i4{2, 6, 3, 7});
-  out[0] = __builtin_shuffle(ab01, cd01, i4{0, 1, 4, 5});
-  out[1] = __builtin_shuffle(ab01, cd01, i4{2, 3, 6, 7});
-  out[2] = __builtin_shuffle(ab23, cd23, i4{0, 1, 4, 5});
-  out[3] = __builtin_shuffle(ab23, cd23, i4{2, 3, 6, 7});
-}
-} // namespace
-
-Vec3 Renderer::faceNormal(const Triangle& tri) const
-{
-  const Vertex& v0 = m_vertices[tri.v[0]];
-  const Vertex& v1 = m_vertices[tri.v[1]];
-  const Vertex& v2 = m_vertices[tri.v[2]];
-  const Vec3 n = cross(v1.world - v0.world, v2.world - v0.world);
-  const Vec3 smooth = v0.normal + v1.normal + v2.normal;
-  // A face too small to give a direction in float keeps the smooth normal.
-  if (!(dot(n, n) > 0.f))
-    return normalize(smooth);
-  return normalize(dot(n, smooth) < 0.f ? -n : n);
-}
-
-void Renderer::prepareShading()
-{
-  m_shadeRecords.resize(m_opaque.size() * kShadeRecord);
-  m_surfaces.resize(m_opaque.size());
-  for (std::size_t i = 0; i < m_opaque.size(); ++i)
+  for (int g = 0; g < 2; ++g)
   {
-    const Triangle& tri = m_opaque[i];
-    // Flat shading: every corner carries the face's normal, so the shading
-    // code that interpolates normals gives the face one.
-    const Vec3 flat = m_flat ? faceNormal(tri) : Vec3();
-    m_surfaces[i].normal = m_flat ? flat : m_vertices[tri.v[0]].normal;
-    m_surfaces[i].side = tri.mesh * 2 + (tri.back ? 1 : 0);
-    float* r = &m_shadeRecords[i * kShadeRecord];
-    r[kX0] = tri.x0, r[kY0] = tri.y0, r[kA1] = tri.a1, r[kB1] = tri.b1, r[kA2] = tri.a2, r[kB2] = tri.b2;
-    r[kFlip] = tri.back ? -1.f : 1.f; // a back face seen is lit from its own side
-    std::memcpy(&r[kMesh], &tri.mesh, sizeof tri.mesh);
+    const rgba d1 = corner[1][g] - corner[0][g], d2 = corner[2][g] - corner[0][g];
+    s.plane[Surface::kAt + g] = corner[0][g];
+    s.plane[Surface::kAlongX + g] = d1 * xFrom1 + d2 * xFrom2;
+    s.plane[Surface::kAlongY + g] = d1 * yFrom1 + d2 * yFrom2;
+  }
+  c.ox = float(x[0]) / 256.f;
+  c.oy = float(y[0]) / 256.f;
+  s.plane[Surface::kOrigin] = rgba{c.ox, c.oy, 0.f, 0.f};
+  c.z = s.plane[Surface::kAt + 1][3], c.zx = s.plane[Surface::kAlongX + 1][3], c.zy = s.plane[Surface::kAlongY + 1][3];
+  s.mesh = mesh;
+  m_coverage.push_back(c);
+  m_surfaces.push_back(s);
+  m_sides.push_back({face, mesh * 2 + (back ? 1 : 0), std::fabs(c.zx) + std::fabs(c.zy)});
+}
+
+template <class Write>
+void Renderer::rasterize(const Coverage& triangle, Write write) const
+{
+  if (triangle.small)
+    rasterizeIn<std::int32_t>(triangle, write);
+  else
+    rasterizeIn<std::int64_t>(triangle, write);
+}
+
+template <class Int, class Write>
+void Renderer::rasterizeIn(const Coverage& triangle, Write write) const
+{
+  typedef typename SampleEdges<Int>::type Edges;
+  const Coverage t = triangle; // a copy: the writes cannot change it, so it stays in registers
+  // Each edge function at the samples differs from its value at the pixel
+  // corner by fixed offsets; along a row it grows by a per 1/256 pixel.
+  const Edges gridX = {Int(m_sampleGrid[0][0]), Int(m_sampleGrid[0][1]), Int(m_sampleGrid[0][2]),
+                       Int(m_sampleGrid[0][3])};
+  const Edges gridY = {Int(m_sampleGrid[1][0]), Int(m_sampleGrid[1][1]), Int(m_sampleGrid[1][2]),
+                       Int(m_sampleGrid[1][3])};
+  Edges offset[3];
+  SampleFloats zOffset;
+  Int step[3], reach[3]; // the most any sample adds
+  double inverse[3];     // 1 / (256 a), to find where a row enters and leaves
+  std::int64_t row[3];   // at the first pixel of the row
+  for (int k = 0; k < 3; ++k)
+  {
+    offset[k] = Int(t.a[k]) * gridX + Int(t.b[k]) * gridY;
+    step[k] = Int(256 * t.a[k]);
+    row[k] = t.a[k] * (256 * t.x0) + t.b[k] * (256 * t.y0) + t.c[k];
+  }
+  for (int s = 0; s < kSamples; ++s)
+    zOffset[s] = t.zx * m_sampleX[s] + t.zy * m_sampleY[s];
+  // Rows are narrowed only where there is much to skip.
+  const bool narrow = t.x1 - t.x0 > 4;
+  if (narrow)
     for (int k = 0; k < 3; ++k)
     {
-      const Vertex& v = m_vertices[tri.v[k]];
-      const Vec3& normal = m_flat ? flat : v.normal;
-      r[kW0 + k] = v.invT;
-      r[kT0 + k] = v.t;
-      for (int c = 0; c < 3; ++c)
-      {
-        r[kP0 + 3 * k + c] = (&v.world.x)[c];
-        r[kN0 + 3 * k + c] = (&normal.x)[c];
-      }
+      reach[k] = std::max({offset[k][0], offset[k][1], offset[k][2], offset[k][3]});
+      inverse[k] = t.a[k] ? 1.0 / (256.0 * double(t.a[k])) : 0.0;
+    }
+  for (int y = t.y0; y <= t.y1; ++y, row[0] += 256 * t.b[0], row[1] += 256 * t.b[1], row[2] += 256 * t.b[2])
+  {
+    // The row's pixels that may have a sample inside every edge: where
+    // e + reach + 256 a (x - x0) >= 0, a pixel wider for rounding.
+    int x0 = t.x0, x1 = t.x1;
+    for (int k = 0; k < 3 && narrow; ++k)
+    {
+      const double start = double(row[k] + reach[k]);
+      const double cross = std::min(std::max(-start * inverse[k], -1e6), 1e6);
+      if (t.a[k] > 0)
+        x0 = std::max(x0, t.x0 + ceilInt(cross) - 1);
+      else if (t.a[k] < 0)
+        x1 = std::min(x1, t.x0 + floorInt(cross) + 1);
+      else if (start < 0)
+        x1 = x0 - 1;
+    }
+    Edges e[3];
+    for (int k = 0; k < 3; ++k)
+      e[k] = Int(row[k] + (x0 - t.x0) * std::int64_t(step[k])) + offset[k];
+    const float z = t.z + t.zx * (float(x0) - t.ox) + t.zy * (float(y) - t.oy);
+    std::size_t pixel = std::size_t(y - m_viewTop) * std::size_t(m_width) + std::size_t(x0 - m_viewLeft);
+    for (int x = x0; x <= x1; ++x, ++pixel)
+    {
+      // Inside where no edge function is negative: the sign bits of the
+      // three, or-ed.
+      const SampleMask inside = notNegative(e[0] | e[1] | e[2]);
+      e[0] += step[0], e[1] += step[1], e[2] += step[2];
+      if (anySample(inside))
+        write(pixel, inside, z + t.zx * float(x - x0) + zOffset);
     }
   }
 }
@@ -479,385 +370,243 @@ bool Renderer::sameSurface(OdUInt32 a, OdUInt32 b) const
 {
   if (a == b)
     return true;
-  if (a == kEmpty || b == kEmpty)
+  if (a == kNone || b == kNone)
     return false;
-  const Surface& sa = m_surfaces[a];
-  const Surface& sb = m_surfaces[b];
+  const Side &sa = m_sides[a], &sb = m_sides[b];
   return sa.side == sb.side && dot(sa.normal, sb.normal) > 0.9f;
 }
 
-void Renderer::queueShade(OdUInt32 tri, float px, OdUInt32 pixel, float weight)
+void Renderer::resolveBand(int y0, int y1, const Scene& scene, const ViewSetup& view)
 {
-  ShadeQueue& q = m_queue;
-  const std::size_t i = q.count++;
-  q.tri[i] = tri;
-  q.px[i] = px;
-  q.pixel[i] = pixel;
-  q.weight[i] = weight;
-}
-
-void Renderer::shadeRow(const Scene& scene, const ViewSetup& view, float py)
-{
-  ShadeQueue& q = m_queue;
-  const std::size_t n = q.count;
-  if (n == 0)
-    return;
-  // The padding: groups of four may reach three entries past the last.
-  for (std::size_t i = n; i < n + 3; ++i)
-    q.px[i] = q.px[n - 1], q.tri[i] = q.tri[n - 1];
-
-  // The point under each pixel centre, four pixels at a time from their
-  // triangles' records: barycentrics pulled onto the triangle (where the
-  // centre of an edge pixel lies outside it), corrected for perspective,
-  // then the attributes interpolated.
-  const float* records = m_shadeRecords.data();
-  const float pixelScale = float(view.perspective ? 1.0 / (view.scale * view.distance) : 1.0 / view.scale);
-  const bool perspective = view.perspective;
-  for (std::size_t i = 0; i < n; i += 4)
-  {
-    const float* rec[4] = {records + std::size_t(q.tri[i]) * kShadeRecord, records + std::size_t(q.tri[i + 1]) * kShadeRecord,
-                           records + std::size_t(q.tri[i + 2]) * kShadeRecord,
-                           records + std::size_t(q.tri[i + 3]) * kShadeRecord};
-    // Each quarter of the four records, lane k from pixel k's, is used up
-    // before the next is read (the terms summed in the scalar order). Four
-    // pixels of one triangle (most, in a large picture) need no transpose.
-    const bool oneTriangle = q.tri[i + 1] == q.tri[i] && q.tri[i + 2] == q.tri[i] && q.tri[i + 3] == q.tri[i];
-    f4 f[4];
-    auto quarter = [&](int g) {
-      if (oneTriangle)
-        f[0] = splat(rec[0][g]), f[1] = splat(rec[0][g + 1]), f[2] = splat(rec[0][g + 2]), f[3] = splat(rec[0][g + 3]);
-      else
-        transpose(load4(rec[0] + g), load4(rec[1] + g), load4(rec[2] + g), load4(rec[3] + g), f);
-    };
-    quarter(kX0);
-    const f4 dx = load4(&q.px[i]) - f[0], dy = py - f[1];
-    const f4 r1 = f[2] * dx + f[3] * dy;
-    quarter(kA2);
-    const f4 r2 = f[0] * dx + f[1] * dy;
-    const f4 flip = f[2];
-    const i4 mesh = (i4)f[3];
-    quarter(kW0);
-    f4 l0 = maxOf(1.f - r1 - r2, splat(0.f)) * f[0], l1 = maxOf(r1, splat(0.f)) * f[1], l2 = maxOf(r2, splat(0.f)) * f[2];
-    const f4 sum = l0 + l1 + l2;
-    const i4 none = !(sum > 0.f);
-    const f4 inv = 1.f / select4(none, splat(1.f), sum);
-    l0 = select4(none, splat(1.f), l0 * inv);
-    l1 = select4(none, splat(0.f), l1 * inv);
-    l2 = select4(none, splat(0.f), l2 * inv);
-    f4 t = f[3] * l0;
-    quarter(kT1); // t1 t2 p0x p0y
-    // The world size of a pixel there: in perspective it grows with t.
-    store4(&q.pixelSize[i], perspective ? (t + f[0] * l1 + f[1] * l2) * pixelScale : splat(pixelScale));
-    f4 px = f[2] * l0, py0 = f[3] * l0;
-    quarter(kP0 + 2); // p0z p1x p1y p1z
-    f4 pz = f[0] * l0;
-    px = px + f[1] * l1, py0 = py0 + f[2] * l1, pz = pz + f[3] * l1;
-    quarter(kP0 + 6); // p2x p2y p2z n0x
-    store4(&q.P[0][i], px + f[0] * l2);
-    store4(&q.P[1][i], py0 + f[1] * l2);
-    store4(&q.P[2][i], pz + f[2] * l2);
-    f4 nx = f[3] * l0;
-    quarter(kN0 + 1); // n0y n0z n1x n1y
-    f4 ny = f[0] * l0, nz = f[1] * l0;
-    nx = nx + f[2] * l1, ny = ny + f[3] * l1;
-    quarter(kN0 + 5); // n1z n2x n2y n2z
-    nz = nz + f[0] * l1;
-    store4(&q.N[0][i], (nx + f[1] * l2) * flip);
-    store4(&q.N[1][i], (ny + f[2] * l2) * flip);
-    store4(&q.N[2][i], (nz + f[3] * l2) * flip);
-    std::memcpy(&q.mesh[i], &mesh, sizeof mesh);
-  }
-
-  // Per run of one mesh: the lighting, the base colour (with its map), and
-  // the colour (ambient, diffuse, highlight), four pixels at a time. Groups
-  // that reach past a run write only scratch entries the next run rewrites.
-  const Lighting& L = m_lighting;
-  const f4 l0x = splat(L.direction[0].x), l0y = splat(L.direction[0].y), l0z = splat(L.direction[0].z);
-  const f4 l1x = splat(L.direction[1].x), l1y = splat(L.direction[1].y), l1z = splat(L.direction[1].z);
-  const f4 i0 = splat(L.intensity[0]), i1 = splat(L.intensity[1]);
-  const f4 zero = splat(0.f), ambient = splat(L.ambient);
-  struct Light
-  {
-    f4 nx, ny, nz, vx, vy, vz, diffuse, specular;
+  // The pieces of each pixel: the opaque surfaces of its samples (the
+  // triangles of one smooth surface together, since they shade alike), then
+  // the transparent fragments, far to near. Samples of no surface show the
+  // background.
+  Pieces& p = m_pieces;
+  const std::size_t pixels = std::size_t(y1 - y0) * std::size_t(m_width);
+  const std::size_t room =
+    pixels * kSamples + (m_fragments.empty() ? 0
+                                             : m_fragmentStart[std::size_t(y1) * std::size_t(m_width)] -
+                                                 m_fragmentStart[std::size_t(y0) * std::size_t(m_width)]);
+  // The arrays only grow: no band pays for filling them again.
+  auto atLeast = [](auto& v, std::size_t size) {
+    if (v.size() < size)
+      v.resize(size);
   };
-  auto light = [&](std::size_t i, f4 exponent, f4 cut) {
-    Light o;
-    f4 nx = load4(&q.N[0][i]), ny = load4(&q.N[1][i]), nz = load4(&q.N[2][i]);
-    const f4 ni = rsqrt4(max4(nx * nx + ny * ny + nz * nz, splat(1e-30f)));
-    o.nx = nx * ni, o.ny = ny * ni, o.nz = nz * ni;
-    if (perspective)
+  for (auto* v : {&p.x, &p.y})
+    atLeast(*v, room + kLanes);
+  atLeast(p.color, room + kLanes);
+  atLeast(p.triangle, room + kLanes);
+  atLeast(p.mask, room + kLanes);
+  atLeast(p.pixelEnd, pixels);
+  atLeast(p.flags, pixels);
+  atLeast(m_band, pixels * 4 + kLanes);
+  std::size_t count = 0;
+  auto add = [&](OdUInt32 triangle, unsigned mask, float x, float y) {
+    p.triangle[count] = triangle;
+    p.mask[count] = OdUInt8(mask);
+    p.x[count] = x + m_centroidX[mask];
+    p.y[count] = y + m_centroidY[mask];
+    ++count;
+  };
+  auto reach = [this](OdUInt32 triangle) { return m_sides[triangle].reach; };
+  const bool clear = !m_fragments.empty();
+  const std::size_t first = std::size_t(y0) * std::size_t(m_width);
+  const OdUInt32* ids = &m_ids[first * kSamples];
+  const float* depth = &m_depth[first * kSamples];
+  const float rowEnd = float(m_viewLeft + m_width);
+  float x = float(m_viewLeft), y = float(m_viewTop + y0);
+  for (std::size_t at = 0; at < pixels;
+       ++at, ids += kSamples, depth += kSamples, x = x + 1.f < rowEnd ? x + 1.f : (++y, float(m_viewLeft)))
+  {
+    unsigned flags = 0; // the samples of no opaque surface, or kWhole
+    if (ids[0] == ids[1] && ids[0] == ids[2] && ids[0] == ids[3])
     {
-      const f4 vx = m_cameraWorld.x - load4(&q.P[0][i]), vy = m_cameraWorld.y - load4(&q.P[1][i]),
-               vz = m_cameraWorld.z - load4(&q.P[2][i]);
-      const f4 vi = rsqrt4(max4(vx * vx + vy * vy + vz * vz, splat(1e-30f)));
-      o.vx = vx * vi, o.vy = vy * vi, o.vz = vz * vi;
+      if (ids[0] == kNone)
+        flags = kAllSamples;
+      else
+        add(ids[0], kAllSamples, x, y), flags = kWhole;
     }
     else
-      o.vx = splat(-m_viewDirWorld.x), o.vy = splat(-m_viewDirWorld.y), o.vz = splat(-m_viewDirWorld.z);
-    const f4 nl0 = o.nx * l0x + o.ny * l0y + o.nz * l0z, nl1 = o.nx * l1x + o.ny * l1y + o.nz * l1z;
-    o.diffuse = i0 * max4(nl0, zero) + i1 * max4(nl1, zero);
-    // Blinn-Phong from the key light only; below 1/512 it cannot show.
-    const f4 hx = l0x + o.vx, hy = l0y + o.vy, hz = l0z + o.vz;
-    const f4 hi = rsqrt4(max4(hx * hx + hy * hy + hz * hz, splat(1e-30f)));
-    const f4 nh = (o.nx * hx + o.ny * hy + o.nz * hz) * hi;
-    // nh^exponent as 2^(exponent log2 nh). Below 2^-10 the power stays under
-    // 1/512 (the polynomial for 2^f is below 2.00002), and below the cut nh
-    // is sure to give that: most pixels of a glossy surface need neither
-    // logarithm nor exponential.
-    const i4 lit = (nl0 > 0.f) & (nh > 0.f);
-    if (!any(lit & (nh >= cut)))
-      o.specular = zero;
-    else
-    {
-      const f4 x = max4(nh, splat(1e-30f)), y = exponent * log2x4(x);
-      if (!any(lit & (y >= -10.f)))
-        o.specular = zero;
-      else
+      for (unsigned left = kAllSamples; left;)
       {
-        const f4 power = select4(x <= 1e-30f, zero, exp2x4(y));
-        o.specular = select4(lit & (power > 1.f / 512.f), i0 * power, zero);
-      }
-    }
-    return o;
-  };
-  // Adds four pixels' (red, green, blue, 0), each by its weight.
-  auto add = [&](std::size_t i, std::size_t end, f4 r, f4 g, f4 b) {
-    const f4 rg01 = __builtin_shuffle(r, g, i4{0, 4, 1, 5}), b01 = __builtin_shuffle(b, zero, i4{0, 4, 1, 5});
-    const f4 rg23 = __builtin_shuffle(r, g, i4{2, 6, 3, 7}), b23 = __builtin_shuffle(b, zero, i4{2, 6, 3, 7});
-    const f4 colour[4] = {__builtin_shuffle(rg01, b01, i4{0, 1, 4, 5}), __builtin_shuffle(rg01, b01, i4{2, 3, 6, 7}),
-                          __builtin_shuffle(rg23, b23, i4{0, 1, 4, 5}), __builtin_shuffle(rg23, b23, i4{2, 3, 6, 7})};
-    const std::size_t count = std::min<std::size_t>(4, end - i);
-    for (std::size_t k = 0; k < count; ++k)
-    {
-      float* out = &m_color[std::size_t(q.pixel[i + k]) * 4];
-      store4(out, load4(out) + colour[k] * q.weight[i + k]);
-    }
-  };
-  const ShadeArrays points = {{q.P[0].data(), q.P[1].data(), q.P[2].data()},
-                              {q.Nn[0].data(), q.Nn[1].data(), q.Nn[2].data()},
-                              {q.V[0].data(), q.V[1].data(), q.V[2].data()},
-                              q.pixelSize.data()};
-  float* const base[3] = {q.base[0].data(), q.base[1].data(), q.base[2].data()};
-  for (std::size_t begin = 0, end; begin < n; begin = end)
-  {
-    const OdUInt32 meshIndex = q.mesh[begin];
-    for (end = begin + 1; end < n && q.mesh[end] == meshIndex;)
-      ++end;
-    const SceneMesh& mesh = scene.meshes[meshIndex];
-    const SurfaceMaterial& material = scene.materials[mesh.material];
-    const f4 exponent = splat(material.exponent), cut = splat(highlightCut(material.exponent));
-    const Vec3& s = material.specular;
-    if (material.map.kind == MapKind::None)
-    {
-      // The ambient colour takes the ambient light.
-      const Vec3& a = material.ambient;
-      const Vec3& d = material.diffuse;
-      for (std::size_t i = begin; i < end; i += 4)
-      {
-        const Light o = light(i, exponent, cut);
-        const f4 highlight = o.specular * material.specularScale;
-        add(i, end, a.x * ambient + d.x * o.diffuse + s.x * highlight, a.y * ambient + d.y * o.diffuse + s.y * highlight,
-            a.z * ambient + d.z * o.diffuse + s.z * highlight);
-      }
-      continue;
-    }
-    for (std::size_t i = begin; i < end; i += 4)
-    {
-      const Light o = light(i, exponent, cut);
-      store4(&q.Nn[0][i], o.nx), store4(&q.Nn[1][i], o.ny), store4(&q.Nn[2][i], o.nz);
-      store4(&q.V[0][i], o.vx), store4(&q.V[1][i], o.vy), store4(&q.V[2][i], o.vz);
-      store4(&q.diffuse[i], o.diffuse);
-      store4(&q.specular[i], o.specular);
-    }
-    baseColors(material, mesh.geometry->frame, points, begin, end, m_noise, base);
-    for (std::size_t i = begin; i < end; i += 4)
-    {
-      // A map shows in the shade too: it stands in for the ambient colour.
-      const f4 br = load4(&base[0][i]), bg = load4(&base[1][i]), bb = load4(&base[2][i]);
-      const f4 diffuse = load4(&q.diffuse[i]), highlight = load4(&q.specular[i]) * material.specularScale;
-      add(i, end, br * ambient + br * diffuse + s.x * highlight, bg * ambient + bg * diffuse + s.y * highlight,
-          bb * ambient + bb * diffuse + s.z * highlight);
-    }
-  }
-  q.count = 0;
-}
-
-void Renderer::resolve(const Scene& scene, const ViewSetup& view, const RenderOptions& options)
-{
-  const int S = m_samples;
-  const float weight = 1.f / float(S);
-  ShadeQueue& q = m_queue;
-  // A row queues at most one pixel per sample.
-  const std::size_t room = std::size_t(m_width) * std::size_t(S) + 4;
-  if (q.tri.size() < room)
-  {
-    for (auto* v : {&q.tri, &q.pixel, &q.mesh})
-      v->resize(room);
-    for (auto* v : {&q.px, &q.weight, &q.P[0], &q.P[1], &q.P[2], &q.N[0], &q.N[1], &q.N[2], &q.Nn[0], &q.Nn[1], &q.Nn[2],
-                    &q.V[0], &q.V[1], &q.V[2], &q.pixelSize, &q.diffuse, &q.specular, &q.base[0], &q.base[1], &q.base[2]})
-      v->resize(room);
-  }
-  q.count = 0;
-  m_noise = SolidNoise();
-  const f4 background = {options.background.x, options.background.y, options.background.z, 0.f};
-  for (int y = 0; y < m_height; ++y)
-  {
-    for (int x = 0; x < m_width; ++x)
-    {
-      const std::size_t cell = (std::size_t(y) * std::size_t(m_width) + std::size_t(x)) * std::size_t(S);
-      const OdUInt32* ids = &m_ids[cell];
-      const OdUInt32 pixel = OdUInt32(std::size_t(y) * std::size_t(m_width) + std::size_t(x));
-      float* out = &m_color[std::size_t(pixel) * 4];
-      const float px = float(m_viewLeft + x) + 0.5f;
-      bool same = true;
-      if (S == 4)
-      {
-        // All four alike: the two halves agree and so do the first two.
-        std::uint64_t half[2];
-        std::memcpy(half, ids, sizeof half);
-        same = half[0] == half[1] && ids[0] == ids[1];
-      }
-      if (same)
-      {
-        store4(out, ids[0] == kEmpty ? background : splat(0.f));
-        if (ids[0] != kEmpty)
-          queueShade(ids[0], px, pixel, 1.f);
-        continue;
-      }
-      // Edge pixel: each surface once, weighted by its samples. Triangles
-      // of one mesh whose normals agree are one smooth surface: shading it
-      // once, with the first of its triangles, looks the same.
-      if (S == 4 && ids[0] != kEmpty)
-      {
-        // Mostly all four samples are of the first one's surface (inside a
-        // mesh every pixel on a triangle edge is an edge pixel).
-        bool one = true;
-        OdUInt32 tested = ids[0];
-        for (int r = 1; r < 4 && one; ++r)
-          if (ids[r] != ids[0] && ids[r] != tested)
-          {
-            tested = ids[r];
-            one = sameSurface(ids[0], tested);
-          }
-        if (one)
+        // Samples of the same surface lie within a pixel's step in depth.
+        const int lead = __builtin_ctz(left);
+        const OdUInt32 id = ids[lead];
+        unsigned mask = 1u << lead;
+        OdUInt32 other = id;
+        bool same = true;
+        for (int s = lead + 1; s < kSamples; ++s)
         {
-          store4(out, splat(0.f));
-          queueShade(ids[0], px, pixel, 1.f);
-          continue;
+          if (!(left >> s & 1))
+            continue;
+          if (ids[s] != other)
+            other = ids[s], same = sameSurface(id, other);
+          if (ids[s] == id || (same && std::fabs(depth[s] - depth[lead]) <= reach(id)))
+            mask |= 1u << s;
         }
-      }
-      f4 sum = splat(0.f);
-      bool done[4] = {false, false, false, false};
-      for (int s = 0; s < S; ++s)
-      {
-        if (done[s])
-          continue;
-        const OdUInt32 id = ids[s];
-        int count = 0;
-        for (int r = s; r < S; ++r)
-          if (!done[r] && sameSurface(id, ids[r]))
-          {
-            done[r] = true;
-            ++count;
-          }
-        if (id == kEmpty)
-          sum += background * (float(count) * weight);
+        left &= ~mask;
+        if (id == kNone)
+          flags = mask;
         else
-          queueShade(id, px, pixel, float(count) * weight);
+          add(id, mask, x, y);
       }
-      store4(out, sum);
-    }
-    shadeRow(scene, view, float(m_viewTop + y) + 0.5f); // a row at a time keeps the queue in cache
-  }
-}
-
-void Renderer::blendTransparent(const Scene& scene, const ViewSetup& view)
-{
-  if (m_transparent.empty())
-    return;
-  // Far to near, each over what lies behind it; they do not hide each other.
-  std::stable_sort(m_transparent.begin(), m_transparent.end(),
-                   [](const Triangle& a, const Triangle& b) { return a.farT > b.farT; });
-  const int S = m_samples;
-  for (const Triangle& tri : m_transparent)
-  {
-    int x0, x1, y0, y1;
-    pixelRange(tri, x0, x1, y0, y1);
-    const float a0 = -(tri.a1 + tri.a2), b0 = -(tri.b1 + tri.b2);
-    const bool tie0 = ownsTie(a0, b0), tie1 = ownsTie(tri.a1, tri.b1), tie2 = ownsTie(tri.a2, tri.b2);
-    const float opacity = scene.materials[scene.meshes[tri.mesh].material].opacity;
-    for (int y = y0; y <= y1; ++y)
-      for (int x = x0; x <= x1; ++x)
-      {
-        const std::size_t cell = (std::size_t(y - m_viewTop) * std::size_t(m_width) + std::size_t(x - m_viewLeft)) * std::size_t(S);
-        int covered = 0;
-        for (int s = 0; s < S; ++s)
-        {
-          const float dx = float(x) + m_sampleX[s] - tri.x0, dy = float(y) + m_sampleY[s] - tri.y0;
-          const float s1 = tri.a1 * dx + tri.b1 * dy, s2 = tri.a2 * dx + tri.b2 * dy, s0 = 1.f - s1 - s2;
-          if (inside(s1, tie1) && inside(s2, tie2) && inside(s0, tie0) &&
-              tri.z0 + tri.dzdx * dx + tri.dzdy * dy < m_depth[cell + std::size_t(s)])
-            ++covered;
-        }
-        if (covered == 0)
-          continue;
-        const float a = opacity * float(covered) / float(S);
-        float* out = &m_color[(std::size_t(y - m_viewTop) * std::size_t(m_width) + std::size_t(x - m_viewLeft)) * 4];
-        const Vec3 c = shadeAt(scene, view, tri, float(x) + 0.5f, float(y) + 0.5f);
-        store4(out, load4(out) * (1.f - a) + f4{c.x, c.y, c.z, 0.f} * a);
-      }
-  }
-}
-
-void Renderer::write(const ViewSetup& view, OdGiRasterImageRGBA& target) const
-{
-  const std::size_t stride = std::size_t(target.pixelWidth()) * 4;
-  const f4 zero = splat(0.f), one = splat(1.f);
-  for (int y = 0; y < m_height; ++y)
-  {
-    OdUInt8* row = target.data() + std::size_t(view.top + y) * stride + std::size_t(view.left) * 4;
-    const float* src = &m_color[std::size_t(y) * std::size_t(m_width) * 4];
-    int x = 0;
-#ifdef __SSE2__
-    // Four pixels at a time: the same clamping and rounding, the sixteen
-    // bytes packed with saturation (a NaN, as INT_MIN, becomes 0 as below).
-    const __m128i alpha = _mm_set1_epi32(int(0xFF000000u));
-    for (; x + 4 <= m_width; x += 4, row += 16)
+    const std::size_t opaque = count;
+    float lastDepth = 0.f;
+    for (OdUInt32 f = clear ? m_fragmentStart[first + at] : 0, end = clear ? m_fragmentStart[first + at + 1] : 0;
+         f < end; ++f)
     {
-      i4 v[4];
-      for (int k = 0; k < 4; ++k)
-      {
-        f4 c = load4(src + std::size_t(x + k) * 4);
-        c = c < zero ? zero : c;
-        c = c > one ? one : c;
-        v[k] = __builtin_convertvector(c * 255.f + 0.5f, i4);
-      }
-      const __m128i lo = _mm_packs_epi32((__m128i)v[0], (__m128i)v[1]), hi = _mm_packs_epi32((__m128i)v[2], (__m128i)v[3]);
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(row), _mm_or_si128(_mm_packus_epi16(lo, hi), alpha));
+      const Fragment& fragment = m_fragments[f];
+      const std::size_t last = count - 1;
+      flags &= ~kWhole;
+      if (count > opaque && !(p.mask[last] & fragment.mask) && sameSurface(p.triangle[last], fragment.triangle) &&
+          std::fabs(lastDepth - fragment.depth) <= reach(p.triangle[last]))
+        --count, add(p.triangle[last], p.mask[last] | fragment.mask, x, y);
+      else
+        add(fragment.triangle, fragment.mask, x, y), lastDepth = fragment.depth;
     }
-#endif
-    for (; x < m_width; ++x, row += 4)
+    p.pixelEnd[at] = OdUInt32(count);
+    p.flags[at] = OdUInt8(flags);
+  }
+  shadePieces(count, scene, view);
+
+  // Each sample takes its opaque surface's colour (or the background), then
+  // each transparent one's over it; the pixel is their mean.
+  const rgba background{m_background.x, m_background.y, m_background.z, 0.f};
+  auto color = [&p](std::size_t i) { return p.color[i]; };
+  for (std::size_t pixel = 0, begin = 0; pixel < pixels; begin = p.pixelEnd[pixel], ++pixel)
+  {
+    rgba out;
+    if (p.flags[pixel] == kWhole)
+      out = color(begin);
+    else
     {
-      // Clamp to 0..1, round to 8 bits; alpha opaque.
-      f4 c = load4(src + std::size_t(x) * 4);
-      c = c < zero ? zero : c;
-      c = c > one ? one : c;
-      const i4 v = __builtin_convertvector(c * 255.f + 0.5f, i4);
-      row[0] = OdUInt8(v[0]);
-      row[1] = OdUInt8(v[1]);
-      row[2] = OdUInt8(v[2]);
-      row[3] = 255;
+      rgba sample[kSamples];
+      for (int s = 0; s < kSamples; ++s)
+        sample[s] = background;
+      for (std::size_t i = begin; i < p.pixelEnd[pixel]; ++i)
+      {
+        const bool transparent = p.triangle[i] >= m_opaqueCount;
+        const float opacity =
+          transparent ? scene.materials[scene.meshes[m_surfaces[p.triangle[i]].mesh].material].opacity : 1.f;
+        for (int s = 0; s < kSamples; ++s)
+          if (p.mask[i] >> s & 1)
+            sample[s] += (color(i) - sample[s]) * opacity;
+      }
+      out = (sample[0] + sample[1] + sample[2] + sample[3]) * (1.f / kSamples);
     }
+    std::memcpy(&m_band[pixel * 4], &out, sizeof out);
   }
 }
 
-bool Renderer::FrameKey::operator==(const FrameKey& o) const
+void Renderer::shadePieces(std::size_t count, const Scene& scene, const ViewSetup& view)
 {
-  return std::equal(viewing, viewing + 16, o.viewing) && std::equal(numbers, numbers + 5, o.numbers) &&
-         std::equal(rect, rect + 4, o.rect) && std::equal(flags, flags + 3, o.flags) && meshes == o.meshes;
+  // kLanes pieces at a time, all of one mesh (one material's shader).
+  const Pieces& p = m_pieces;
+  const bool oneMesh = scene.meshes.size() == 1;
+  for (std::size_t begin = 0, end; begin < count; begin = end)
+  {
+    const OdUInt32 mesh = m_surfaces[p.triangle[begin]].mesh;
+    for (end = begin + 1;
+         end < count && end - begin < std::size_t(kLanes) &&
+         (oneMesh || p.triangle[end] == p.triangle[end - 1] || m_surfaces[p.triangle[end]].mesh == mesh);)
+      ++end;
+    // The planes at each piece's point (the centre of its samples, which
+    // lies on its triangle): each lane's triangle's, side by side. Lanes
+    // past the end repeat the last piece.
+    vfloat plane[Surface::kGroups][4];
+    for (int g = 0; g < Surface::kGroups; ++g)
+    {
+      const rgba* rows[kLanes];
+      for (int k = 0; k < kLanes; ++k)
+        rows[k] = &m_surfaces[p.triangle[std::min(begin + std::size_t(k), end - 1)]].plane[g];
+      transpose(rows, plane[g]);
+    }
+    const vfloat dx = load(&p.x[begin]) - plane[Surface::kOrigin][0],
+                 dy = load(&p.y[begin]) - plane[Surface::kOrigin][1];
+    auto attribute = [&plane](int group, int k) -> vfloat& { return plane[group + k / 4][k % 4]; };
+    vfloat value[Surface::kAttributes];
+    for (int j = 0; j < Surface::kAttributes; ++j)
+      value[j] = attribute(Surface::kAt, j) + attribute(Surface::kAlongX, j) * dx + attribute(Surface::kAlongY, j) * dy;
+    // Back to the attributes: divided by 1/t. A pixel step moves the point
+    // by d(P w) / w - P dw / w.
+    const vfloat inverse = 1.f / max(value[Surface::kW], splat(1e-30f));
+    SurfacePoints points;
+    points.position = vec3{value[0], value[1], value[2]} * inverse;
+    points.normal = normalize(vec3{value[4], value[5], value[6]});
+    const vfloat* alongX = plane[Surface::kAlongX];
+    const vfloat* alongY = plane[Surface::kAlongY];
+    points.dx = (vec3{alongX[0], alongX[1], alongX[2]} - points.position * alongX[Surface::kW]) * inverse;
+    points.dy = (vec3{alongY[0], alongY[1], alongY[2]} - points.position * alongY[Surface::kW]) * inverse;
+    points.toEye = view.perspective ? normalize(splat(m_cameraWorld) - points.position) : splat(-m_viewDirWorld);
+    const SceneMesh& sceneMesh = scene.meshes[mesh];
+    const vec3 color = Shader(scene.materials[sceneMesh.material], sceneMesh.geometry->frame, m_lighting).shade(points);
+    // Lanes past the end land on pieces shaded later (or the spare room).
+    const vfloat channels[4] = {color.x, color.y, color.z, splat(0.f)};
+    transpose(channels, &m_pieces.color[begin]);
+  }
 }
 
-OdUInt32 Renderer::render(const Scene& scene, const ViewSetup& view, const RenderOptions& options, OdGiRasterImageRGBA& target)
+void Renderer::findVisible(const Scene& scene, const ViewSetup& view, const RenderOptions& options)
+{
+  transform(scene, view);
+  setupTriangles(scene, view, options);
+  const std::size_t pixels = std::size_t(m_width) * std::size_t(m_height);
+  m_depth.assign(pixels * kSamples, std::numeric_limits<float>::max());
+  m_ids.assign(pixels * kSamples, kNone);
+  float* const depthBuffer = m_depth.data();
+  OdUInt32* const idBuffer = m_ids.data();
+  for (OdUInt32 i = 0; i < m_opaqueCount; ++i)
+    rasterize(m_coverage[i], [depthBuffer, idBuffer, i](std::size_t pixel, SampleMask inside, SampleFloats z) {
+      float* depthAt = depthBuffer + pixel * kSamples;
+      OdUInt32* idAt = idBuffer + pixel * kSamples;
+      SampleFloats depth;
+      SampleMask ids;
+      std::memcpy(&depth, depthAt, sizeof depth);
+      std::memcpy(&ids, idAt, sizeof ids);
+      const SampleMask hit = inside & (z < depth);
+      depth = hit ? z : depth;
+      ids = hit ? SampleMask{} + std::int32_t(i) : ids;
+      std::memcpy(depthAt, &depth, sizeof depth);
+      std::memcpy(idAt, &ids, sizeof ids);
+    });
+  // Transparent triangles: their samples in front of the opaque ones, by
+  // pixel, each pixel's far to near (by depth at the pixel centre).
+  std::vector<Fragment>& found = m_sorting;
+  found.clear();
+  for (OdUInt32 i = OdUInt32(m_opaqueCount); i < m_coverage.size(); ++i)
+    rasterize(m_coverage[i], [depthBuffer, i, &found](std::size_t pixel, SampleMask inside, SampleFloats z) {
+      SampleFloats depth;
+      std::memcpy(&depth, depthBuffer + pixel * kSamples, sizeof depth);
+      const SampleMask hit = inside & (z < depth);
+      unsigned mask = 0;
+      for (int s = 0; s < kSamples; ++s)
+        mask |= hit[s] ? 1u << s : 0u;
+      if (mask)
+        found.push_back({OdUInt32(pixel), i, (z[0] + z[1] + z[2] + z[3]) * (1.f / kSamples), mask});
+    });
+  m_fragments.clear();
+  m_fragmentStart.clear();
+  if (!found.empty())
+  {
+    m_fragmentStart.assign(pixels + 1, 0);
+    for (const Fragment& f : found)
+      ++m_fragmentStart[f.pixel + 1];
+    for (std::size_t p = 0; p < pixels; ++p)
+      m_fragmentStart[p + 1] += m_fragmentStart[p];
+    m_fragments.resize(found.size());
+    std::vector<OdUInt32> fill(m_fragmentStart.begin(), m_fragmentStart.end() - 1);
+    for (const Fragment& f : found)
+      m_fragments[fill[f.pixel]++] = f;
+    for (std::size_t p = 0; p < pixels; ++p)
+      if (m_fragmentStart[p + 1] - m_fragmentStart[p] > 1)
+        std::sort(m_fragments.begin() + m_fragmentStart[p], m_fragments.begin() + m_fragmentStart[p + 1],
+                  [](const Fragment& a, const Fragment& b) { return a.depth > b.depth; });
+  }
+}
+
+OdUInt32 Renderer::render(const Scene& scene, const ViewSetup& view, const RenderOptions& options,
+                          OdGiRasterImageRGBA& target)
 {
   m_viewLeft = std::max(view.left, 0);
   m_viewTop = std::max(view.top, 0);
@@ -865,74 +614,84 @@ OdUInt32 Renderer::render(const Scene& scene, const ViewSetup& view, const Rende
   m_height = std::min(view.bottom, int(target.pixelHeight())) - m_viewTop;
   if (m_width <= 0 || m_height <= 0)
     return 0;
+
+  // Rotated grid: four distinct rows and columns, each on an eighth of a
+  // pixel; without antialiasing all four at the centre.
+  const float gridX[kSamples] = {0.375f, 0.875f, 0.125f, 0.625f}, gridY[kSamples] = {0.125f, 0.375f, 0.625f, 0.875f};
+  for (int s = 0; s < kSamples; ++s)
+  {
+    m_sampleX[s] = options.antialias ? gridX[s] : 0.5f;
+    m_sampleY[s] = options.antialias ? gridY[s] : 0.5f;
+    m_sampleGrid[0][s] = std::int64_t(m_sampleX[s] * 256.f);
+    m_sampleGrid[1][s] = std::int64_t(m_sampleY[s] * 256.f);
+  }
+  for (unsigned mask = 1; mask <= kAllSamples; ++mask)
+  {
+    float x = 0.f, y = 0.f;
+    for (int s = 0; s < kSamples; ++s)
+      if (mask >> s & 1)
+        x += m_sampleX[s], y += m_sampleY[s];
+    m_centroidX[mask] = x / float(__builtin_popcount(mask));
+    m_centroidY[mask] = y / float(__builtin_popcount(mask));
+  }
+
+  const OdGeMatrix3d eyeToWorld = view.viewing.inverse();
+  m_lighting = Lighting::forCamera(eyeToWorld);
+  m_cameraWorld = Vec3(eyeToWorld * OdGePoint3d(0.0, 0.0, view.distance));
+  m_viewDirWorld = normalize(Vec3(eyeToWorld * OdGeVector3d(0.0, 0.0, -1.0)));
+  m_background = linearColor(options.background);
+
   ViewSetup clipped = view;
   clipped.left = m_viewLeft;
   clipped.top = m_viewTop;
-
-  if (options.antialias)
-  {
-    // Rotated grid: four distinct rows and columns.
-    const float sx[4] = {0.375f, 0.875f, 0.125f, 0.625f}, sy[4] = {0.125f, 0.375f, 0.625f, 0.875f};
-    m_samples = 4;
-    std::copy(sx, sx + 4, m_sampleX);
-    std::copy(sy, sy + 4, m_sampleY);
-    m_sampleLo = 0.125f;
-    m_sampleHi = 0.875f;
-  }
-  else
-  {
-    m_samples = 1;
-    m_sampleX[0] = m_sampleY[0] = 0.5f;
-    m_sampleLo = m_sampleHi = 0.5f;
-  }
-
-  // Lights fixed to the camera: a key light from the upper left in front
-  // and a dim fill from the lower right.
-  const OdGeMatrix3d eyeToWorld = view.viewing.inverse();
-  const OdGeVector3d keyLight = OdGeVector3d(-0.45, 0.55, 0.70).normal(), fill = OdGeVector3d(0.6, -0.35, 0.45).normal();
-  m_lighting.direction[0] = normalize(Vec3(eyeToWorld * keyLight));
-  m_lighting.direction[1] = normalize(Vec3(eyeToWorld * fill));
-  m_lighting.intensity[0] = 0.85f;
-  m_lighting.intensity[1] = 0.25f;
-  m_lighting.ambient = 0.15f;
-  m_cameraWorld = Vec3(eyeToWorld * OdGePoint3d(0.0, 0.0, view.distance));
-  m_viewDirWorld = normalize(Vec3(eyeToWorld * OdGeVector3d(0.0, 0.0, -1.0)));
-
-  FrameKey key;
-  for (int r = 0; r < 4; ++r)
-    for (int c = 0; c < 4; ++c)
-      key.viewing[r * 4 + c] = view.viewing.entry[r][c];
-  const double numbers[5] = {view.distance, view.scale, view.centerX, view.centerY, view.perspective ? 1.0 : 0.0};
-  std::copy(numbers, numbers + 5, key.numbers);
-  const int rect[4] = {m_viewLeft, m_viewTop, m_width, m_height};
-  std::copy(rect, rect + 4, key.rect);
-  key.flags[0] = options.discardBackFaces;
-  key.flags[1] = options.antialias;
-  key.flags[2] = options.flatShading;
-  m_flat = options.flatShading;
+  // The same geometry, view and options as the last frame (a browser showing
+  // one material after another on its sample): only shading is done again.
+  std::vector<double> key(view.viewing.entry[0], view.viewing.entry[0] + 16);
+  key.insert(key.end(), {view.distance, view.scale, view.centerX, view.centerY, double(view.perspective),
+                         double(m_viewLeft), double(m_viewTop), double(m_width), double(m_height),
+                         double(options.discardBackFaces), double(options.antialias), double(options.flatShading)});
   bool known = true;
   for (const SceneMesh& mesh : scene.meshes)
   {
-    key.meshes.emplace_back(mesh.geometryId, !(scene.materials[mesh.material].opacity < 1.f));
+    key.insert(key.end(), {double(mesh.geometryId), double(scene.materials[mesh.material].opacity < 1.f)});
     known = known && mesh.geometryId != 0;
   }
-  const std::size_t cells = std::size_t(m_width) * std::size_t(m_height);
-  if (!(known && m_haveKey && key == m_lastKey))
+  if (!(known && key == m_lastFrame))
+    findVisible(scene, clipped, options);
+  m_lastFrame = known ? std::move(key) : std::vector<double>();
+
+  // A band of rows at a time (its pieces stay in the cache): resolve and
+  // shade, then the tone curve and sRGB into the picture. A pixel of
+  // background alone keeps its exact colour.
+  const OdUInt8 background[4] = {OdUInt8(ODGETRED(options.background)), OdUInt8(ODGETGREEN(options.background)),
+                                 OdUInt8(ODGETBLUE(options.background)), 255};
+  const OdUInt8* encode = encodeTable();
+  const int rows = std::max(1, 8192 / m_width);
+  for (int y0 = 0; y0 < m_height; y0 += rows)
   {
-    transform(scene, clipped);
-    setupTriangles(scene, clipped, options);
-    m_depth.assign(cells * std::size_t(m_samples), std::numeric_limits<float>::max());
-    m_ids.assign(cells * std::size_t(m_samples), kEmpty);
-    for (OdUInt32 i = 0; i < m_opaque.size(); ++i)
-      rasterize(m_opaque[i], i);
-    prepareShading();
-    m_lastKey = std::move(key);
-    m_haveKey = known;
+    const int y1 = std::min(y0 + rows, m_height);
+    resolveBand(y0, y1, scene, clipped);
+    for (int y = y0; y < y1; ++y)
+    {
+      OdUInt8* out = target.data() + (std::size_t(m_viewTop + y) * target.pixelWidth() + std::size_t(m_viewLeft)) * 4;
+      const float* row = &m_band[std::size_t(y - y0) * std::size_t(m_width) * 4];
+      const std::size_t count = std::size_t(m_width) * 4;
+      for (std::size_t i = 0; i < count; i += kLanes)
+      {
+        const vint index = encodeIndex(load(row + i));
+        for (std::size_t k = 0; k < std::size_t(kLanes) && i + k < count; ++k)
+          out[i + k] = encode[index[k]];
+      }
+      for (int x = 0; x < m_width; ++x)
+      {
+        const std::size_t pixel = std::size_t(y - y0) * std::size_t(m_width) + std::size_t(x);
+        if (m_pieces.flags[pixel] == kAllSamples &&
+            (pixel ? m_pieces.pixelEnd[pixel - 1] : 0) == m_pieces.pixelEnd[pixel])
+          std::memcpy(out + std::size_t(x) * 4, background, 4);
+        out[std::size_t(x) * 4 + 3] = 255;
+      }
+    }
   }
-  m_color.resize(cells * 4);
-  resolve(scene, clipped, options);
-  blendTransparent(scene, clipped);
-  write(clipped, target);
-  return OdUInt32(m_opaque.size() + m_transparent.size());
+  return OdUInt32(m_coverage.size());
 }
 } // namespace OdGsRender

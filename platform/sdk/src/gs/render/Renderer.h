@@ -1,7 +1,9 @@
-// The pipeline: transform, clip, rasterize into a visibility buffer (depth
-// and triangle per sample), then shade each pixel once per visible triangle
-// and average the samples; transparent surfaces are blended on top, far to
-// near. All state lives in the renderer object, one per device.
+// The pipeline: transform and clip the triangles, rasterize them into a
+// visibility buffer (depth and triangle per sample) and into per-pixel lists
+// of transparent fragments, then a row at a time resolve each pixel into the
+// surfaces it shows, have each material's shader colour them (Material.h),
+// and blend the samples in linear light. The rasterizer knows nothing of
+// materials. All state lives in the renderer object, one per device.
 #pragma once
 
 #include "Scene.h"
@@ -25,10 +27,9 @@ struct ViewSetup
 struct RenderOptions
 {
   bool discardBackFaces = false;
-  bool antialias = true;
-  // One normal per face, the face's own, instead of the mesh's smooth ones.
-  bool flatShading = false;
-  Vec3 background;
+  bool antialias = true;    // four samples a pixel; else one at its centre
+  bool flatShading = false; // one normal per face, the face's own, instead of the mesh's smooth ones
+  ODCOLORREF background = 0;
 };
 
 class Renderer
@@ -38,102 +39,106 @@ public:
   // left alone); returns the number of triangles drawn.
   OdUInt32 render(const Scene& scene, const ViewSetup& view, const RenderOptions& options, OdGiRasterImageRGBA& target);
 
+  static constexpr int kSamples = 4; // per pixel in the buffers; without antialiasing all four sit at the centre
+
 private:
   struct Vertex
   {
-    Vec3 world;
-    Vec3 normal;
-    Vec3 eye;
-    float t = 0.f;    // distance along the view direction
-    float sx = 0.f, sy = 0.f, depth = 0.f, invT = 1.f;
+    Vec3 world, normal;
+    float x = 0.f, y = 0.f, t = 0.f; // eye x and y; distance along the view direction
+    std::int32_t sx = 0, sy = 0;     // pixel position in 1/256 pixel (far outside the viewport: clamped)
+    float w = 1.f;                   // 1 / t in perspective, else 1
+    float depth = 0.f;
   };
-  struct Triangle
+  // What the rasterizer reads of a triangle: edge functions a x + b y + c
+  // of positions in 1/256 pixel, not negative inside (see setupTriangle),
+  // its pixels and depth plane.
+  struct Coverage
   {
-    float x0, y0;          // screen position of corner 0
-    float a1, b1, a2, b2;  // barycentrics 1 and 2: a * (x - x0) + b * (y - y0)
-    float z0, dzdx, dzdy;  // depth plane
-    OdUInt32 v[3];
+    std::int64_t a[3], b[3], c[3];
+    int x0, x1, y0, y1;
+    bool small;              // at most 96 pixels across: 32 bits hold its edge functions
+    float ox, oy, z, zx, zy; // depth at (ox, oy) and its change per pixel
+  };
+  // What shading reads of a triangle: attributes divided by t are linear
+  // across the screen, so each is a plane: its value at (ox, oy) and its
+  // change per pixel right and down. Two groups of four: the position and
+  // 1 / t, then the normal and the depth.
+  struct Surface
+  {
+    // Attribute k in element k % 4 of group k / 4 (the depth is not
+    // shaded): at (ox, oy), along x, along y; then (ox, oy, 0, 0).
+    static constexpr int kPosition = 0, kW = 3, kNormal = 4, kDepth = 7, kAttributes = 7;
+    static constexpr int kAt = 0, kAlongX = 2, kAlongY = 4, kOrigin = 6, kGroups = 7;
+    rgba plane[kGroups];
     OdUInt32 mesh;
-    bool back;
-    float farT;            // for sorting transparent triangles
+  };
+  // What tells a triangle's smooth surface (resolving reads it for many
+  // pixels, so it is kept small).
+  struct Side
+  {
+    Vec3 normal;   // of the face, unit
+    OdUInt32 side; // 2 mesh, + 1 where seen from behind
+    float reach;   // the most its depth changes over a pixel
+  };
+  // A transparent triangle's part of one pixel.
+  struct Fragment
+  {
+    OdUInt32 pixel, triangle;
+    float depth;
+    unsigned mask; // its samples in front of the opaque ones
+  };
+  // The surfaces the pixels of a band of rows show: opaque ones from the
+  // samples, then transparent ones far to near. Arrays, so that shading
+  // reads and writes kLanes pieces at once.
+  struct Pieces
+  {
+    std::vector<OdUInt32> triangle;
+    std::vector<OdUInt8> mask;      // its samples
+    std::vector<float> x, y;        // where it is shaded: the centre of its samples, in device pixels
+    std::vector<rgba> color;        // linear, once shaded
+    std::vector<OdUInt32> pixelEnd; // per pixel of the band: the end of its pieces
+    std::vector<OdUInt8> flags;     // per pixel: its samples of no opaque surface, or that one opaque piece covers it
   };
 
   void transform(const Scene& scene, const ViewSetup& view);
-  void setupTriangles(const Scene& scene, const ViewSetup& view, const RenderOptions& options);
-  void addTriangle(const Scene& scene, OdUInt32 mesh, OdUInt32 i0, OdUInt32 i1, OdUInt32 i2, const RenderOptions& options);
-  OdUInt32 clipVertex(OdUInt32 inside, OdUInt32 outside);
   void project(Vertex& v, const ViewSetup& view) const;
-  void pixelRange(const Triangle& tri, int& x0, int& x1, int& y0, int& y1) const;
-  void rasterize(const Triangle& tri, OdUInt32 id);
-  void prepareShading();
+  // Transforms, clips and rasterizes: the visibility buffer and the
+  // transparent fragments.
+  void findVisible(const Scene& scene, const ViewSetup& view, const RenderOptions& options);
+  void setupTriangles(const Scene& scene, const ViewSetup& view, const RenderOptions& options);
+  void setupTriangle(OdUInt32 mesh, const Vertex* const v[3], const RenderOptions& options);
+  template <class Write>
+  void rasterize(const Coverage& tri, Write write) const;
+  template <class Int, class Write>
+  void rasterizeIn(const Coverage& tri, Write write) const;
   bool sameSurface(OdUInt32 a, OdUInt32 b) const;
-  void resolve(const Scene& scene, const ViewSetup& view, const RenderOptions& options);
-  // Shading a row's queued pixels, four at a time: the point under each,
-  // the lighting, the base colour per run of one mesh.
-  void queueShade(OdUInt32 tri, float px, OdUInt32 pixel, float weight);
-  void shadeRow(const Scene& scene, const ViewSetup& view, float py);
-  void blendTransparent(const Scene& scene, const ViewSetup& view);
-  Vec3 shadeAt(const Scene& scene, const ViewSetup& view, const Triangle& tri, float px, float py) const;
-  // The triangle's own normal, turned to the side its corners' normals face.
-  Vec3 faceNormal(const Triangle& tri) const;
-  void write(const ViewSetup& view, OdGiRasterImageRGBA& target) const;
-
-  // What decides the visibility buffer: when the next frame has the same
-  // geometry, view and options, only shading is done again (a browser
-  // showing one material after another on the same sample).
-  struct FrameKey
-  {
-    double viewing[16] = {};
-    double numbers[5] = {};
-    int rect[4] = {};
-    bool flags[3] = {};
-    std::vector<std::pair<OdUInt64, bool>> meshes; // geometry, opaque
-    bool operator==(const FrameKey& o) const;
-  };
-  // A row's pixels to shade, as arrays (four-wide code reads them in
-  // groups, so each keeps room for three entries past the last).
-  struct ShadeQueue
-  {
-    std::size_t count = 0;
-    std::vector<OdUInt32> tri, pixel, mesh;
-    std::vector<float> px, weight;
-    // Filled while shading: the point, its normal (as interpolated, then
-    // of unit length), toward the eye, the world size of a pixel there, the
-    // light, the base colour.
-    std::vector<float> P[3], N[3], Nn[3], V[3], pixelSize, diffuse, specular, base[3];
-  };
-  ShadeQueue m_queue;
-  SolidNoise m_noise;
-  FrameKey m_lastKey;
-  bool m_haveKey = false;
+  void resolveBand(int y0, int y1, const Scene& scene, const ViewSetup& view);
+  void shadePieces(std::size_t count, const Scene& scene, const ViewSetup& view);
 
   // Frame state, kept between frames to reuse the memory.
   std::vector<Vertex> m_vertices;
   std::vector<OdUInt32> m_meshBase;
-  std::vector<Triangle> m_opaque;
-  // Per opaque triangle, what shading reads of it, in the order of
-  // Renderer.cpp's ShadeRecord: 32 floats, four groups of which four
-  // pixels' records turn into four-lane vectors.
-  std::vector<float> m_shadeRecords;
-  // Per opaque triangle, what tells its smooth surface: the normal at its
-  // first corner, its mesh and which side of it is seen (2 mesh + back).
-  struct Surface
-  {
-    Vec3 normal;
-    OdUInt32 side;
-  };
-  std::vector<Surface> m_surfaces;
-  std::vector<Triangle> m_transparent;
-  std::vector<float> m_depth;        // per sample
-  std::vector<OdUInt32> m_ids;       // per sample: opaque triangle or kEmpty
-  std::vector<float> m_color;        // per pixel of the viewport: red, green, blue, unused
-  int m_viewLeft = 0, m_viewTop = 0, m_width = 0, m_height = 0, m_samples = 4;
-  float m_sampleX[4] = {}, m_sampleY[4] = {};
-  float m_sampleLo = 0.f, m_sampleHi = 1.f; // sample offsets' range within a pixel
+  std::vector<Coverage> m_coverage; // opaque triangles, then transparent ones
+  std::vector<Surface> m_surfaces;  // the same triangles
+  std::vector<Side> m_sides;        // and again
+  std::size_t m_opaqueCount = 0;
+  std::vector<float> m_depth;            // per sample
+  std::vector<OdUInt32> m_ids;           // per sample: opaque triangle or kNone
+  std::vector<Fragment> m_sorting;       // transparent, as rasterized
+  std::vector<Fragment> m_fragments;     // the same by pixel, each pixel's far to near
+  std::vector<OdUInt32> m_fragmentStart; // per pixel and one more: where its fragments start
+  Pieces m_pieces;
+  std::vector<float> m_band; // the band's pixels, linear red, green, blue, unused
+  int m_viewLeft = 0, m_viewTop = 0, m_width = 0, m_height = 0;
+  float m_sampleX[kSamples] = {}, m_sampleY[kSamples] = {};
+  std::int64_t m_sampleGrid[2][kSamples] = {};                            // the same in 1/256 pixel
+  float m_centroidX[1 << kSamples] = {}, m_centroidY[1 << kSamples] = {}; // of the samples in a mask
+  Vec3 m_background;                                                      // linear
   float m_near = 1.f, m_far = 2.f;
+  std::vector<double> m_lastFrame; // what decided the visibility buffer, when it can be told again
   Lighting m_lighting;
-  Vec3 m_cameraWorld; // perspective: camera position
+  Vec3 m_cameraWorld;  // perspective: camera position
   Vec3 m_viewDirWorld; // toward the scene
-  bool m_flat = false;  // RenderOptions::flatShading of this frame
 };
 } // namespace OdGsRender

@@ -5,9 +5,9 @@
 #include "od/DbMaterial.h"
 #include "od/DbSymbolTable.h"
 
+#include <algorithm>
 #include <atomic>
 #include <filesystem>
-#include <algorithm>
 #include <map>
 #include <tuple>
 
@@ -30,6 +30,90 @@ Vec3 newell(const std::vector<Vec3>& points, const OdInt32* idx, int n)
   }
   return sum;
 }
+
+// Turns polygons so that neighbours agree across every edge two of them
+// share, then each closed piece so that its faces point outward (its signed
+// volume positive); an open piece keeps the winding most of its faces were
+// given. start[f] .. start[f + 1] are polygon f's corners in idx; normals
+// are turned with them.
+void orientFaces(const std::vector<Vec3>& points, const std::vector<OdUInt32>& start, std::vector<OdInt32>& idx,
+                 std::vector<Vec3>& normals)
+{
+  const std::size_t numFaces = normals.size();
+  struct Side // a polygon's edge, by its lower and higher point
+  {
+    OdInt32 lo, hi;
+    OdUInt32 face;
+    bool forward; // the polygon runs from lo to hi
+    bool operator<(const Side& o) const { return lo != o.lo ? lo < o.lo : hi < o.hi; }
+  };
+  std::vector<Side> sides;
+  sides.reserve(idx.size());
+  for (OdUInt32 f = 0; f < numFaces; ++f)
+    for (OdUInt32 c = start[f]; c < start[f + 1]; ++c)
+    {
+      const OdInt32 a = idx[c], b = idx[c + 1 < start[f + 1] ? c + 1 : start[f]];
+      sides.push_back({std::min(a, b), std::max(a, b), f, a < b});
+    }
+  std::sort(sides.begin(), sides.end());
+  // Neighbours across edges of exactly two polygons; an edge of one (or of
+  // more than two) makes its polygons' piece open.
+  std::vector<std::vector<std::pair<OdUInt32, bool>>> next(numFaces); // face, same direction there
+  std::vector<bool> open(numFaces, false);
+  for (std::size_t i = 0, j; i < sides.size(); i = j)
+  {
+    for (j = i + 1; j < sides.size() && sides[j].lo == sides[i].lo && sides[j].hi == sides[i].hi;)
+      ++j;
+    if (j - i == 2)
+    {
+      const Side &a = sides[i], &b = sides[i + 1];
+      next[a.face].emplace_back(b.face, a.forward == b.forward);
+      next[b.face].emplace_back(a.face, a.forward == b.forward);
+    }
+    else
+      for (std::size_t k = i; k < j; ++k)
+        open[sides[k].face] = true;
+  }
+  // Each piece by a walk with an explicit queue: a neighbour that runs the
+  // shared edge the same way must be turned relative to its polygon.
+  std::vector<signed char> turn(numFaces, -1);
+  std::vector<OdUInt32> piece;
+  for (OdUInt32 seed = 0; seed < numFaces; ++seed)
+  {
+    if (turn[seed] >= 0)
+      continue;
+    piece.assign(1, seed);
+    turn[seed] = 0;
+    bool closed = true;
+    for (std::size_t k = 0; k < piece.size(); ++k)
+    {
+      const OdUInt32 f = piece[k];
+      closed = closed && !open[f];
+      for (const auto& [g, same] : next[f])
+        if (turn[g] < 0)
+        {
+          turn[g] = static_cast<signed char>(turn[f] ^ (same ? 1 : 0));
+          piece.push_back(g);
+        }
+    }
+    std::size_t turned = 0;
+    double volume = 0.0; // six times the signed volume, about the piece's first point
+    const Vec3 origin = points[std::size_t(idx[start[seed]])];
+    for (OdUInt32 f : piece)
+    {
+      turned += std::size_t(turn[f]);
+      const double v = dot(points[std::size_t(idx[start[f]])] - origin, normals[f]);
+      volume += turn[f] ? -v : v;
+    }
+    const bool flipAll = closed ? volume < 0.0 : turned * 2 > piece.size();
+    for (OdUInt32 f : piece)
+      if ((turn[f] != 0) != flipAll)
+      {
+        std::reverse(idx.begin() + start[f], idx.begin() + start[f + 1]);
+        normals[f] = -normals[f];
+      }
+  }
+}
 } // namespace
 
 bool buildMesh(const std::vector<Vec3>& points, const std::vector<OdInt32>& faces, MeshGeometry& mesh)
@@ -43,7 +127,6 @@ bool buildMesh(const std::vector<Vec3>& points, const std::vector<OdInt32>& face
   std::vector<OdUInt32> polyStart; // polygon i is polyIdx[polyStart[i] .. polyStart[i + 1])
   std::vector<OdInt32> polyIdx;
   std::vector<Vec3> faceNormals; // area-weighted
-  std::vector<Vec3> faceUnits;
   polyIdx.reserve(faces.size());
   for (std::size_t i = 0; i < faces.size();)
   {
@@ -74,12 +157,15 @@ bool buildMesh(const std::vector<Vec3>& points, const std::vector<OdInt32>& face
     }
     polyStart.push_back(OdUInt32(first));
     faceNormals.push_back(normal);
-    faceUnits.push_back(normalize(normal));
   }
   if (faceNormals.empty())
     return false;
   const std::size_t numFaces = faceNormals.size();
   polyStart.push_back(OdUInt32(polyIdx.size()));
+  orientFaces(points, polyStart, polyIdx, faceNormals);
+  std::vector<Vec3> faceUnits;
+  for (const Vec3& n : faceNormals)
+    faceUnits.push_back(normalize(n));
 
   // Faces around each point (compressed rows).
   std::vector<OdUInt32> start(std::size_t(numPoints) + 1, 0);
@@ -186,14 +272,17 @@ namespace
 {
 struct Inherited
 {
-  Vec3 color{1.f, 1.f, 1.f}; // by-block colour
+  Vec3 color{1.f, 1.f, 1.f}; // by-block colour, linear
   OdDbObjectId material;     // by-block material
 };
 
 class Collector
 {
 public:
-  Collector(const SceneSource& source, Scene& scene, MeshCache* cache) : m_source(source), m_scene(scene), m_cache(cache) {}
+  Collector(const SceneSource& source, Scene& scene, MeshCache* cache)
+    : m_source(source), m_scene(scene), m_cache(cache)
+  {
+  }
 
   void drawable(const OdDbObjectId& id)
   {
@@ -306,18 +395,19 @@ private:
     }
   }
 
+  // In linear light.
   Vec3 colorValue(const OdCmEntityColor& color, const Vec3& byBlock) const
   {
     switch (color.colorMethod())
     {
-    case OdCmEntityColor::kByColor: return Vec3(color.red() / 255.f, color.green() / 255.f, color.blue() / 255.f);
+    case OdCmEntityColor::kByColor: return linearColor(color.red(), color.green(), color.blue());
     case OdCmEntityColor::kByACI:
     {
       const int index = color.colorIndex();
-      return colorOf(m_source.palette[index >= 0 && index < 256 ? index : 7]);
+      return linearColor(m_source.palette[index >= 0 && index < 256 ? index : 7]);
     }
     case OdCmEntityColor::kByBlock: return byBlock;
-    default: return colorOf(m_source.palette[7]);
+    default: return linearColor(m_source.palette[7]);
     }
   }
 
@@ -325,11 +415,12 @@ private:
   {
     const OdCmColor color = ent->color();
     if (color.isByLayer())
-      return layer ? colorValue(layer->color().entityColor(), inherited.color) : colorOf(m_source.palette[7]);
+      return layer ? colorValue(layer->color().entityColor(), inherited.color) : linearColor(m_source.palette[7]);
     return colorValue(color.entityColor(), inherited.color);
   }
 
-  static OdDbObjectId entityMaterial(const OdDbEntity* ent, const OdDbLayerTableRecord* layer, const Inherited& inherited)
+  static OdDbObjectId entityMaterial(const OdDbEntity* ent, const OdDbLayerTableRecord* layer,
+                                     const Inherited& inherited)
   {
     OdDbObjectId id = ent->materialId();
     OdDbDatabase* db = ent->database();
@@ -361,7 +452,8 @@ private:
 
   Vec3 channelColor(const MaterialColor& color, const Vec3& entityColour) const
   {
-    const Vec3 base = color.method() == MaterialColor::kOverride ? colorValue(color.color(), entityColour) : entityColour;
+    const Vec3 base =
+      color.method() == MaterialColor::kOverride ? colorValue(color.color(), entityColour) : entityColour;
     return base * float(std::max(color.factor(), 0.0));
   }
 
@@ -438,6 +530,7 @@ private:
         map.marble.vein = channelColor(marble->veinColor(), entityColour);
         map.marble.spacing = float(marble->veinSpacing());
         map.marble.width = float(marble->veinWidth());
+        setMarbleProfile(map.marble);
       }
       else if (const auto* wood = OdGiWoodTexture::cast(texture).get())
       {
@@ -466,13 +559,12 @@ private:
     map.transform = Affine(mapper.transform());
     map.fitToObject = (mapper.autoTransform() & MapMapper::kObject) != 0;
     map.blend = float(std::max(source.blendFactor(), 0.0));
-    const OdGeMatrix3d& m = mapper.transform();
-    map.uvPerUnit = float(std::max(std::hypot(m.entry[0][0], m.entry[0][1]), std::hypot(m.entry[1][0], m.entry[1][1])));
 
     if (map.kind == MapKind::Image)
     {
       const OdString path = resolvePath(file, material.database());
-      TextureLookup found = m_source.textures ? m_source.textures->lookup(path) : TextureLookup{nullptr, L"no texture cache"};
+      TextureLookup found =
+        m_source.textures ? m_source.textures->lookup(path) : TextureLookup{nullptr, L"no texture cache"};
       if (!found.image)
       {
         map.kind = MapKind::None;
@@ -499,7 +591,7 @@ private:
     out.diffuse = channelColor(diffuse, entityColour);
     out.specular = channelColor(specular, entityColour);
     glossToSpecular(gloss, out.exponent, out.specularScale);
-    out.opacity = (flags & kUseOpacity) ? clamp01(float(opacity)) : 1.f;
+    out.opacity = (flags & kUseOpacity) ? std::min(std::max(float(opacity), 0.f), 1.f) : 1.f;
     if (flags & kUseDiffuse)
       resolveMap(material, diffuseMap, entityColour, out.map);
     return out;

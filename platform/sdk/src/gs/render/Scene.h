@@ -15,8 +15,8 @@ namespace OdGsRender
 // The shape of a mesh; a kept mesh's copies share it rather than copy it.
 struct MeshGeometry
 {
-  std::vector<Vec3> positions; // world
-  std::vector<Vec3> normals;   // unit, one per position
+  std::vector<Vec3> positions;   // world
+  std::vector<Vec3> normals;     // unit, one per position
   std::vector<OdUInt32> indices; // three per triangle, counter-clockwise seen from the front
   ObjectFrame frame;
 };
@@ -80,5 +80,6 @@ private:
 
 // The meshes of the drawables (block records or entities), block references
 // followed into their blocks. Replaces the scene's contents.
-void collectScene(const OdDbObjectIdArray& drawables, const SceneSource& source, Scene& scene, MeshCache* cache = nullptr);
+void collectScene(const OdDbObjectIdArray& drawables, const SceneSource& source, Scene& scene,
+                  MeshCache* cache = nullptr);
 } // namespace OdGsRender

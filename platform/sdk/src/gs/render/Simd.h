@@ -1,96 +1,171 @@
-// Four floats at once (GCC vector extensions: SSE on x86-64, whatever the
-// target has elsewhere), for shading four pixels side by side. Each helper
-// does per lane exactly what its scalar namesake in RenderMath.h does, so a
-// four-wide path gives the scalar path's values.
+// Several floats at once, for shading pixels side by side: GCC's vector
+// extensions, as wide as the target's float vectors (four lanes with SSE2,
+// eight with AVX). Code written with these types never assumes a width; a
+// lane loop (`for k < kLanes`) is the way to reach single lanes.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 
+#ifdef __SSE2__
+#include <immintrin.h>
+#endif
+
 namespace OdGsRender
 {
-typedef float f4 __attribute__((vector_size(16)));
-typedef std::int32_t i4 __attribute__((vector_size(16)));
+#ifdef __AVX__
+constexpr int kLanes = 8;
+#else
+constexpr int kLanes = 4;
+#endif
+typedef float vfloat __attribute__((vector_size(4 * kLanes)));
+typedef std::int32_t vint __attribute__((vector_size(4 * kLanes))); // also masks: -1 true, 0 false
+typedef std::uint32_t vuint __attribute__((vector_size(4 * kLanes)));
+// Four channels of one colour or texel.
+typedef float rgba __attribute__((vector_size(16)));
 
-inline f4 splat(float v) { return f4{v, v, v, v}; }
-inline i4 splatInt(std::int32_t v) { return i4{v, v, v, v}; }
-inline f4 load4(const float* p)
+inline vfloat splat(float v) { return vfloat{} + v; }
+inline vint splat(std::int32_t v) { return vint{} + v; }
+inline vfloat load(const float* p)
 {
-  f4 v;
+  vfloat v;
   std::memcpy(&v, p, sizeof v);
   return v;
 }
-inline void store4(float* p, f4 v) { std::memcpy(p, &v, sizeof v); }
-inline f4 max4(f4 a, f4 b) { return a > b ? a : b; }
-inline f4 min4(f4 a, f4 b) { return a < b ? a : b; }
-inline f4 select4(i4 mask, f4 a, f4 b) { return mask ? a : b; }
-// std::max(a, b): a unless a < b (so a NaN in a stays).
-inline f4 maxOf(f4 a, f4 b) { return select4(a < b, b, a); }
-inline f4 abs4(f4 v) { return (f4)((i4)v & 0x7FFFFFFF); }
-// As clamp01, NaN included.
-inline f4 clamp01x4(f4 v)
+inline void store(float* p, vfloat v) { std::memcpy(p, &v, sizeof v); }
+inline vfloat select(vint mask, vfloat a, vfloat b) { return mask ? a : b; }
+inline vfloat min(vfloat a, vfloat b) { return a < b ? a : b; }
+inline vfloat max(vfloat a, vfloat b) { return a > b ? a : b; }
+inline vfloat abs(vfloat v) { return (vfloat)((vint)v & 0x7FFFFFFF); }
+inline vfloat clamp01(vfloat v) { return min(max(v, splat(0.f)), splat(1.f)); } // NaN becomes 0
+inline vint toInt(vfloat v) { return __builtin_convertvector(v, vint); }        // toward zero, for |v| < 2^31
+inline vfloat toFloat(vint v) { return __builtin_convertvector(v, vfloat); }
+inline vfloat floor(vfloat x) // for |x| < 2^31
 {
-  v = select4(v < 0.f, splat(0.f), v);
-  return select4(v > 1.f, splat(1.f), v);
+  const vfloat t = toFloat(toInt(x));
+  return select(t > x, t - 1.f, t);
 }
-inline bool allTrue(i4 mask) { return (mask[0] & mask[1] & mask[2] & mask[3]) != 0; }
-
-// fastFloor: from 2^23 on every float is whole, so it stays as it is.
-inline f4 floor4(f4 x)
+inline bool any(vint mask)
 {
-  const f4 t = __builtin_convertvector(__builtin_convertvector(x, i4), f4);
-  const f4 down = select4(t > x, t - 1.f, t);
-  return select4(abs4(x) < 8388608.f, down, x);
+  for (int k = 0; k < kLanes; ++k)
+    if (mask[k])
+      return true;
+  return false;
 }
+inline bool all(vint mask) { return !any(~mask); }
 
-// 1 / sqrt(x): the bit-level first guess refined by two Newton steps
-// (relative error about 5e-6); x = 0 gives a large finite value, not NaN.
-inline f4 rsqrt4(f4 x)
+inline vfloat sqrt(vfloat v)
 {
-  const f4 half = x * 0.5f;
-  f4 y = (f4)(splatInt(0x5f375a86) - ((i4)x >> 1));
-  y = y * (1.5f - half * y * y);
-  y = y * (1.5f - half * y * y);
-  return y;
-}
-
-// fastLog2, for normal positive x: the exponent plus a polynomial in the
-// mantissa.
-inline f4 log2x4(f4 x)
-{
-  const i4 bits = (i4)x;
-  const i4 exponent = ((bits >> 23) & 255) - 127;
-  const f4 t = (f4)((bits & 0x007FFFFF) | 0x3F800000) - 1.f;
-  return __builtin_convertvector(exponent, f4) +
-         t * (1.4425449f + t * (-0.7181452f + t * (0.4575485f + t * (-0.2779042f + t * (0.1217970f - t * 0.0258411f)))));
+#if defined(__AVX__)
+  return (vfloat)_mm256_sqrt_ps((__m256)v);
+#elif defined(__SSE2__)
+  return (vfloat)_mm_sqrt_ps((__m128)v);
+#else
+  for (int k = 0; k < kLanes; ++k)
+    v[k] = std::sqrt(v[k]);
+  return v;
+#endif
 }
 
-// fastExp2; below -126 it gives 0.
-inline f4 exp2x4(f4 y)
+// 2^x: 2^floor(x) built in the exponent bits times a polynomial for 2^f on
+// [0, 1) (Chebyshev fit, relative error below 4e-6). Below -126 it gives 0.
+inline vfloat exp2(vfloat x)
 {
-  const i4 tiny = y < -126.f;
-  y = max4(y, splat(-126.f));
-  i4 whole = __builtin_convertvector(y, i4);
-  whole += (i4)(y < __builtin_convertvector(whole, f4)); // truncation to floor: minus one where it rounded up
-  const f4 f = y - __builtin_convertvector(whole, f4);
-  const f4 p = 1.f + f * (0.6951786f + f * (0.2261590f + f * 0.0786762f));
-  const f4 r = p * (f4)((whole + 127) << 23);
-  return select4(tiny, splat(0.f), r);
+  const vint tiny = x < -126.f;
+  x = min(max(x, splat(-126.f)), splat(127.f));
+  const vfloat whole = floor(x), f = x - whole;
+  const vfloat p = 1.0000036f + f * (0.692969551f + f * (0.241621323f + f * (0.0517177355f + f * 0.0136839829f)));
+  const vfloat scale = (vfloat)((toInt(whole) + 127) << 23);
+  return select(tiny, splat(0.f), p * scale);
 }
 
-// fastPow: x^e for x in (0, 1] through log2 and exp2 polynomials.
-inline f4 pow4(f4 x, f4 e) { return select4(x <= 1e-30f, splat(0.f), exp2x4(e * log2x4(x))); }
-
-// smoothstep with the same division as the scalar one.
-inline f4 smoothstep4(float e0, float e1, f4 x)
+// log2 of a positive normal x: its exponent plus a polynomial for
+// log2(1 + t) of its mantissa 1 + t (Chebyshev fit, error below 3e-6).
+inline vfloat log2(vfloat x)
 {
-  const f4 t = clamp01x4((x - e0) / (e1 - e0));
-  return t * t * (3.f - 2.f * t);
+  const vint bits = (vint)x;
+  const vfloat t = (vfloat)((bits & 0x007FFFFF) | 0x3F800000) - 1.f;
+  const vfloat p =
+    2.12374089e-06f +
+    t * (1.44247531f +
+         t * (-0.717557872f + t * (0.455527088f + t * (-0.274623258f + t * (0.119298238f - t * 0.0251232033f)))));
+  return toFloat(((bits >> 23) & 255) - 127) + p;
 }
 
-// Three channels of four pixels.
-struct Rgb4
+// x^e for x > 0; 0 where x is not above 0.
+inline vfloat pow(vfloat x, vfloat e) { return select(x > 0.f, exp2(e * log2(max(x, splat(1e-30f)))), splat(0.f)); }
+
+// atan2(y, x) in (-pi, pi]: an odd polynomial for atan on [0, 1] (Chebyshev
+// fit in a^2, error below 4e-6), then folded into the right octant.
+inline vfloat atan2(vfloat y, vfloat x)
 {
-  f4 r, g, b;
+  const vfloat ax = abs(x), ay = abs(y);
+  const vfloat big = max(ax, ay);
+  const vfloat a = min(ax, ay) / select(big > 0.f, big, splat(1.f)), s = a * a;
+  vfloat r =
+    a * (0.999995507f +
+         s * (-0.332988631f + s * (0.195589051f + s * (-0.121109461f + s * (0.0573305516f - s * 0.0134221804f)))));
+  r = select(ay > ax, 1.57079633f - r, r);
+  r = select(x < 0.f, 3.14159265f - r, r);
+  return select(y < 0.f, -r, r);
+}
+
+// A 4 x 4 transpose: out[c] holds component c of a, b, c, d.
+inline void transpose4(rgba a, rgba b, rgba c, rgba d, rgba out[4])
+{
+  const rgba ab01 = __builtin_shufflevector(a, b, 0, 4, 1, 5), ab23 = __builtin_shufflevector(a, b, 2, 6, 3, 7);
+  const rgba cd01 = __builtin_shufflevector(c, d, 0, 4, 1, 5), cd23 = __builtin_shufflevector(c, d, 2, 6, 3, 7);
+  out[0] = __builtin_shufflevector(ab01, cd01, 0, 1, 4, 5), out[1] = __builtin_shufflevector(ab01, cd01, 2, 3, 6, 7);
+  out[2] = __builtin_shufflevector(ab23, cd23, 0, 1, 4, 5), out[3] = __builtin_shufflevector(ab23, cd23, 2, 3, 6, 7);
+}
+
+// Four-vectors of kLanes things to four vectors of their components: lane k
+// of column c is row k's component c.
+inline void transpose(const rgba* const rows[kLanes], vfloat columns[4])
+{
+  rgba low[4];
+  transpose4(*rows[0], *rows[1], *rows[2], *rows[3], low);
+#if defined(__AVX__)
+  rgba high[4];
+  transpose4(*rows[4], *rows[5], *rows[6], *rows[7], high);
+  for (int c = 0; c < 4; ++c)
+    columns[c] = __builtin_shufflevector(low[c], high[c], 0, 1, 2, 3, 4, 5, 6, 7);
+#else
+  for (int c = 0; c < 4; ++c)
+    columns[c] = low[c];
+#endif
+}
+
+// And back: row k holds lane k of each column.
+inline void transpose(const vfloat columns[4], rgba rows[kLanes])
+{
+  auto quarter = [&columns](int half, int c) {
+#if defined(__AVX__)
+    return half ? __builtin_shufflevector(columns[c], columns[c], 4, 5, 6, 7)
+                : __builtin_shufflevector(columns[c], columns[c], 0, 1, 2, 3);
+#else
+    return (void)half, columns[c];
+#endif
+  };
+  for (int half = 0; half < kLanes / 4; ++half)
+    transpose4(quarter(half, 0), quarter(half, 1), quarter(half, 2), quarter(half, 3), rows + 4 * half);
+}
+
+// Three channels or coordinates of kLanes points.
+struct vec3
+{
+  vfloat x, y, z;
+  vec3 operator+(const vec3& o) const { return {x + o.x, y + o.y, z + o.z}; }
+  vec3 operator-(const vec3& o) const { return {x - o.x, y - o.y, z - o.z}; }
+  vec3 operator*(vfloat s) const { return {x * s, y * s, z * s}; }
+  vec3 operator*(float s) const { return {x * s, y * s, z * s}; }
+  vec3 operator*(const vec3& o) const { return {x * o.x, y * o.y, z * o.z}; }
 };
+inline vfloat dot(const vec3& a, const vec3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+inline vec3 normalize(const vec3& v) { return v * (1.f / sqrt(max(dot(v, v), splat(1e-30f)))); }
+inline vec3 select(vint mask, const vec3& a, const vec3& b)
+{
+  return {select(mask, a.x, b.x), select(mask, a.y, b.y), select(mask, a.z, b.z)};
+}
 } // namespace OdGsRender

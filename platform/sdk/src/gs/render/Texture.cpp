@@ -3,37 +3,44 @@
 #include <filesystem>
 #include <system_error>
 
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
-
 namespace fs = std::filesystem;
 
 namespace OdGsRender
 {
-namespace
+vint applyTiling(vfloat& t, Tiling tiling)
 {
-// Texel index at the edge of a level, by the tiling.
-inline int foldIndex(int i, int n, Tiling tiling)
-{
-  if (i >= 0 && i < n)
-    return i;
   switch (tiling)
   {
-  case Tiling::Tile: return ((i % n) + n) % n;
-  case Tiling::Mirror: return i < 0 ? std::min(-i - 1, n - 1) : std::max(2 * n - i - 1, 0);
-  default: return i < 0 ? 0 : n - 1;
+  case Tiling::Tile: t -= floor(t); break;
+  case Tiling::None: return (t >= 0.f) & (t <= 1.f);
+  case Tiling::Clamp: t = clamp01(t); break;
+  case Tiling::Mirror:
+  {
+    // Period 2: 0..1 forward, 1..2 backward.
+    const vfloat p = t - 2.f * floor(t * 0.5f);
+    t = select(p > 1.f, 2.f - p, p);
+    break;
   }
+  }
+  return splat(-1);
 }
-} // namespace
 
 TextureImage::TextureImage(OdUInt32 width, OdUInt32 height, const std::vector<OdUInt8>& rgba)
 {
+  // Linear light, premultiplied by alpha: filtering and mip levels then
+  // average light and coverage as the eye would.
   Level base;
   base.w = int(width);
   base.h = int(height);
-  base.rgba = rgba;
-  m_bytes = base.rgba.size();
+  base.texels.resize(rgba.size());
+  const float* linear = srgbTable();
+  for (std::size_t i = 0; i < rgba.size(); i += 4)
+  {
+    const float alpha = float(rgba[i + 3]) * (65535.f / 255.f);
+    for (std::size_t c = 0; c < 3; ++c)
+      base.texels[i + c] = OdUInt16(linear[rgba[i + c]] * alpha + 0.5f);
+    base.texels[i + 3] = OdUInt16(rgba[i + 3] * 257);
+  }
   m_levels.push_back(std::move(base));
   // Each level halves the one before by a 2 x 2 box (an odd edge repeats).
   while (m_levels.back().w > 1 || m_levels.back().h > 1)
@@ -42,129 +49,90 @@ TextureImage::TextureImage(OdUInt32 width, OdUInt32 height, const std::vector<Od
     Level next;
     next.w = std::max(1, src.w / 2);
     next.h = std::max(1, src.h / 2);
-    next.rgba.resize(std::size_t(next.w) * next.h * 4);
+    next.texels.resize(std::size_t(next.w) * std::size_t(next.h) * 4);
+    auto at = [&src](int x, int y, int c) {
+      return int(
+        src
+          .texels[(std::size_t(std::min(y, src.h - 1)) * std::size_t(src.w) + std::size_t(std::min(x, src.w - 1))) * 4 +
+                  std::size_t(c)]);
+    };
     for (int y = 0; y < next.h; ++y)
       for (int x = 0; x < next.w; ++x)
-      {
-        const int x0 = std::min(2 * x, src.w - 1), x1 = std::min(2 * x + 1, src.w - 1);
-        const int y0 = std::min(2 * y, src.h - 1), y1 = std::min(2 * y + 1, src.h - 1);
         for (int c = 0; c < 4; ++c)
-        {
-          const int sum = src.rgba[(std::size_t(y0) * src.w + x0) * 4 + c] + src.rgba[(std::size_t(y0) * src.w + x1) * 4 + c] +
-                          src.rgba[(std::size_t(y1) * src.w + x0) * 4 + c] + src.rgba[(std::size_t(y1) * src.w + x1) * 4 + c];
-          next.rgba[(std::size_t(y) * next.w + x) * 4 + c] = OdUInt8((sum + 2) / 4);
-        }
-      }
-    m_bytes += next.rgba.size();
+          next.texels[(std::size_t(y) * std::size_t(next.w) + std::size_t(x)) * 4 + std::size_t(c)] =
+            OdUInt16((at(2 * x, 2 * y, c) + at(2 * x + 1, 2 * y, c) + at(2 * x, 2 * y + 1, c) +
+                      at(2 * x + 1, 2 * y + 1, c) + 2) /
+                     4);
     m_levels.push_back(std::move(next));
   }
+  for (const Level& level : m_levels)
+    m_bytes += level.texels.size() * sizeof(OdUInt16);
 }
 
-namespace
-{
-// A texel's four channels as floats.
-inline f4 texelAt(const OdUInt8* p)
-{
-#ifdef __SSE2__
-  // Bytes widened to 32-bit lanes by interleaving with zeros.
-  std::int32_t bits;
-  std::memcpy(&bits, p, sizeof bits);
-  const __m128i zero = _mm_setzero_si128();
-  return (f4)_mm_cvtepi32_ps(_mm_unpacklo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(bits), zero), zero));
-#else
-  return f4{float(p[0]), float(p[1]), float(p[2]), float(p[3])};
-#endif
-}
-} // namespace
-
-f4 TextureImage::sampleLevel(const Level& level, float u, float v, Tiling tu, Tiling tv) const
+void TextureImage::addBilinear(const Level& level, vfloat u, vfloat v, Tiling tu, Tiling tv, vint lanes, vfloat weight,
+                               rgba sum[kLanes]) const
 {
   // Texel centres sit at half-integers; row 0 is the top, v = 0 the bottom.
-  const float fx = u * float(level.w) - 0.5f;
-  const float fy = (1.f - v) * float(level.h) - 0.5f;
-  const float flx = fastFloor(fx), fly = fastFloor(fy);
-  const int ix = int(flx), iy = int(fly);
-  const float ax = fx - flx, ay = fy - fly;
-  int x0 = ix, x1 = ix + 1, y0 = iy, y1 = iy + 1;
-  if (ix < 0 || x1 >= level.w)
-    x0 = foldIndex(ix, level.w, tu), x1 = foldIndex(ix + 1, level.w, tu);
-  if (iy < 0 || y1 >= level.h)
-    y0 = foldIndex(iy, level.h, tv), y1 = foldIndex(iy + 1, level.h, tv);
-  // The four texels weighted and summed per channel.
-  auto texel = [&](int x, int y) { return texelAt(&level.rgba[(std::size_t(y) * std::size_t(level.w) + std::size_t(x)) * 4]); };
-  const float w00 = (1 - ax) * (1 - ay), w10 = ax * (1 - ay), w01 = (1 - ax) * ay, w11 = ax * ay;
-  return (texel(x0, y0) * w00 + texel(x1, y0) * w10 + texel(x0, y1) * w01 + texel(x1, y1) * w11) * (1.f / 255.f);
+  // u and v are in [0, 1], so the texels to either side lie from one
+  // before the first to one past the last: the tiling says which they are.
+  const vfloat fx = u * float(level.w) - 0.5f, fy = (1.f - v) * float(level.h) - 0.5f;
+  const vfloat left = floor(fx), top = floor(fy), ax = fx - left, ay = fy - top;
+  auto inside = [](vint i, int n, Tiling tiling) {
+    const bool wrap = tiling == Tiling::Tile;
+    return i < 0 ? splat(wrap ? n - 1 : 0) : (i >= n ? splat(wrap ? 0 : n - 1) : i);
+  };
+  const vint x0 = inside(toInt(left), level.w, tu), x1 = inside(toInt(left) + 1, level.w, tu);
+  const vint y0 = inside(toInt(top), level.h, tv), y1 = inside(toInt(top) + 1, level.h, tv);
+  const vfloat w00 = (1.f - ax) * (1.f - ay) * weight, w10 = ax * (1.f - ay) * weight;
+  const vfloat w01 = (1.f - ax) * ay * weight, w11 = ax * ay * weight;
+  // A texel and the one right of it, read at once where they sit side by
+  // side in memory, as eight floats; weighted, then the halves added.
+  typedef OdUInt16 Texel __attribute__((vector_size(8)));
+  typedef float Pair __attribute__((vector_size(32)));
+  auto pair = [&level](int x0, int x1, int y,
+                       Pair& out) { // out, not returned: a 32-byte return changes the ABI without AVX
+    const OdUInt16* row = &level.texels[std::size_t(y) * std::size_t(level.w) * 4];
+    Texel a, b;
+    std::memcpy(&a, row + std::size_t(x0) * 4, sizeof a);
+    std::memcpy(&b, row + std::size_t(x1) * 4, sizeof b);
+    out = __builtin_convertvector(__builtin_shufflevector(a, b, 0, 1, 2, 3, 4, 5, 6, 7), Pair);
+  };
+  for (int k = 0; k < kLanes; ++k)
+    if (lanes[k])
+    {
+      Pair upper, lower;
+      pair(x0[k], x1[k], y0[k], upper);
+      pair(x0[k], x1[k], y1[k], lower);
+      const Pair both = upper * Pair{w00[k], w00[k], w00[k], w00[k], w10[k], w10[k], w10[k], w10[k]} +
+                        lower * Pair{w01[k], w01[k], w01[k], w01[k], w11[k], w11[k], w11[k], w11[k]};
+      sum[k] += __builtin_shufflevector(both, both, 0, 1, 2, 3) + __builtin_shufflevector(both, both, 4, 5, 6, 7);
+    }
 }
 
-void TextureImage::sampleLevel4(const Level& level, f4 u, f4 v, Tiling tu, Tiling tv, i4 lanes, f4 out[4]) const
+void TextureImage::sample(vfloat u, vfloat v, vfloat lod, Tiling tu, Tiling tv, vint active, vfloat out[4]) const
 {
-  // sampleLevel with the coordinates and weights four lanes at once.
-  const f4 fx = u * float(level.w) - 0.5f;
-  const f4 fy = (1.f - v) * float(level.h) - 0.5f;
-  const f4 flx = floor4(fx), fly = floor4(fy);
-  const i4 ix = __builtin_convertvector(flx, i4), iy = __builtin_convertvector(fly, i4);
-  const f4 ax = fx - flx, ay = fy - fly;
-  const f4 w00 = (1 - ax) * (1 - ay), w10 = ax * (1 - ay), w01 = (1 - ax) * ay, w11 = ax * ay;
-  for (int k = 0; k < 4; ++k)
+  // Trilinear: each lane blends the two levels around its lod. Lanes
+  // mostly share their levels, so each level in use is sampled once for
+  // all lanes on it.
+  const int top = int(m_levels.size()) - 1;
+  lod = min(max(lod, splat(0.f)), splat(float(top)));
+  const vint below = toInt(lod);
+  const vfloat t = lod - toFloat(below);
+  rgba sum[kLanes] = {};
+  for (vint left = active; any(left);)
   {
-    if (!lanes[k])
-      continue;
-    int x0 = ix[k], x1 = ix[k] + 1, y0 = iy[k], y1 = iy[k] + 1;
-    if (x0 < 0 || x1 >= level.w)
-      x0 = foldIndex(ix[k], level.w, tu), x1 = foldIndex(ix[k] + 1, level.w, tu);
-    if (y0 < 0 || y1 >= level.h)
-      y0 = foldIndex(iy[k], level.h, tv), y1 = foldIndex(iy[k] + 1, level.h, tv);
-    const OdUInt8* data = level.rgba.data();
-    const std::size_t row0 = std::size_t(y0) * std::size_t(level.w), row1 = std::size_t(y1) * std::size_t(level.w);
-    out[k] = (texelAt(data + (row0 + std::size_t(x0)) * 4) * w00[k] + texelAt(data + (row0 + std::size_t(x1)) * 4) * w10[k] +
-              texelAt(data + (row1 + std::size_t(x0)) * 4) * w01[k] + texelAt(data + (row1 + std::size_t(x1)) * 4) * w11[k]) *
-             (1.f / 255.f);
-  }
-}
-
-void TextureImage::sample4x4(f4 u, f4 v, f4 lod, Tiling tu, Tiling tv, i4 valid, f4 out[4]) const
-{
-  // sample4's level choice per lane; each level used is then sampled for
-  // all lanes that use it at once.
-  const int levels = int(m_levels.size());
-  lod = select4(lod < 0.f, splat(0.f), lod);
-  lod = select4(float(levels - 1) < lod, splat(float(levels - 1)), lod);
-  const i4 l0 = __builtin_convertvector(lod, i4);
-  const f4 t = lod - __builtin_convertvector(l0, f4);
-  const i4 blend = valid & (t > 0.01f) & (l0 + 1 < levels);
-  f4 second[4];
-  for (i4 left = valid; left[0] | left[1] | left[2] | left[3];)
-  {
-    const int level = left[0] ? l0[0] : left[1] ? l0[1] : left[2] ? l0[2] : l0[3];
-    const i4 lanes = left & (l0 == level);
-    sampleLevel4(m_levels[std::size_t(level)], u, v, tu, tv, lanes, out);
-    if (blend[0] | blend[1] | blend[2] | blend[3])
-      sampleLevel4(m_levels[std::size_t(std::min(level + 1, levels - 1))], u, v, tu, tv, lanes & blend, second);
+    int level = 0;
+    for (int k = kLanes - 1; k >= 0; --k)
+      level = left[k] ? below[k] : level;
+    const vint lanes = left & (below == level);
+    addBilinear(m_levels[std::size_t(level)], u, v, tu, tv, lanes, 1.f - t, sum);
+    if (level < top)
+      addBilinear(m_levels[std::size_t(level) + 1], u, v, tu, tv, lanes & (t > 0.f), t, sum);
     left &= ~lanes;
   }
-  for (int k = 0; k < 4; ++k)
-    if (blend[k])
-      out[k] += (second[k] - out[k]) * t[k];
-}
-
-f4 TextureImage::sample4(float u, float v, float lod, Tiling tu, Tiling tv) const
-{
-  const float maxLevel = float(m_levels.size() - 1);
-  lod = std::min(std::max(lod, 0.f), maxLevel);
-  const int l0 = int(lod);
-  const float t = lod - float(l0);
-  f4 out = sampleLevel(m_levels[std::size_t(l0)], u, v, tu, tv);
-  if (t > 0.01f && l0 + 1 < int(m_levels.size()))
-  {
-    const f4 second = sampleLevel(m_levels[std::size_t(l0 + 1)], u, v, tu, tv);
-    out += (second - out) * t;
-  }
-  return out;
-}
-
-void TextureImage::sample(float u, float v, float lod, Tiling tu, Tiling tv, float out[4]) const
-{
-  store4(out, sample4(u, v, lod, tu, tv));
+  for (int k = 0; k < kLanes; ++k)
+    for (int channel = 0; channel < 4; ++channel)
+      out[channel][k] = active[k] ? sum[k][channel] * (1.f / 65535.f) : out[channel][k];
 }
 
 namespace
@@ -223,7 +191,8 @@ TextureLookup TextureCache::lookup(const OdString& path)
   OdString reason;
   ++m_decodes;
   const bool ok = m_loader && m_loader(path, decoded, reason);
-  if (ok && decoded.width > 0 && decoded.height > 0 && decoded.rgba.size() == std::size_t(decoded.width) * decoded.height * 4)
+  if (ok && decoded.width > 0 && decoded.height > 0 &&
+      decoded.rgba.size() == std::size_t(decoded.width) * decoded.height * 4)
     entry.image = std::make_shared<TextureImage>(decoded.width, decoded.height, decoded.rgba);
   else
     entry.error = OdString::format(L"texture file '%s' cannot be read: %s", path,
@@ -237,15 +206,14 @@ TextureLookup TextureCache::lookup(const OdString& path)
     m_lru.push_front(std::move(entry));
     m_index[path] = m_lru.begin();
     m_bytes += bytes;
-    evict();
+    evictTo(m_limit, 1); // never the newest entry: it is what the caller is about to use
   }
   return result;
 }
 
-void TextureCache::evict()
+void TextureCache::evictTo(std::size_t limit, std::size_t keep)
 {
-  // Never the newest entry: it is what the caller is about to use.
-  while (m_bytes > m_limit && m_lru.size() > 1)
+  while (m_bytes > limit && m_lru.size() > keep)
   {
     Entry& last = m_lru.back();
     m_bytes -= last.image ? last.image->bytes() : 0;
@@ -273,13 +241,7 @@ void TextureCache::setLimit(std::size_t bytes)
 {
   std::lock_guard<std::mutex> lock(m_mutex);
   m_limit = bytes;
-  while (m_bytes > m_limit && !m_lru.empty())
-  {
-    Entry& last = m_lru.back();
-    m_bytes -= last.image ? last.image->bytes() : 0;
-    m_index.erase(last.path);
-    m_lru.pop_back();
-  }
+  evictTo(m_limit, 0);
 }
 
 std::size_t TextureCache::limit() const

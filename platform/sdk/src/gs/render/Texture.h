@@ -1,10 +1,10 @@
-// Image textures: a decoded picture with its mip levels, sampling with the
-// map's tiling, and the cache that keeps decoded files.
+// Image textures: a decoded picture in linear light with its mip levels,
+// trilinear sampling with the map's tiling, and the cache that keeps
+// decoded files.
 #pragma once
 
-#include "od/GsSoftware.h"
 #include "RenderMath.h"
-#include "Simd.h"
+#include "od/GsSoftware.h"
 
 #include <list>
 #include <map>
@@ -21,59 +21,36 @@ enum class Tiling
   Mirror, // repeats, every other copy flipped
 };
 
-// Folds a texture coordinate into [0, 1] by the tiling; false for None
-// outside the tile.
-inline bool applyTiling(float& t, Tiling tiling)
-{
-  switch (tiling)
-  {
-  case Tiling::Tile:
-    t -= fastFloor(t);
-    return true;
-  case Tiling::None:
-    return t >= 0.f && t <= 1.f;
-  case Tiling::Clamp:
-    t = clamp01(t);
-    return true;
-  case Tiling::Mirror:
-  {
-    // Period 2: 0..1 forward, 1..2 backward.
-    float p = t - 2.f * fastFloor(t * 0.5f);
-    t = p > 1.f ? 2.f - p : p;
-    return true;
-  }
-  }
-  return true;
-}
+// Folds texture coordinates into [0, 1] by the tiling; the lanes it leaves
+// valid (None is invalid outside the tile).
+vint applyTiling(vfloat& t, Tiling tiling);
 
 class TextureImage
 {
 public:
-  // rgba: width * height texels, rows top first. Builds the mip chain.
+  // rgba: 8-bit sRGB colour and linear alpha, width * height texels, rows
+  // top first. Builds the mip chain.
   TextureImage(OdUInt32 width, OdUInt32 height, const std::vector<OdUInt8>& rgba);
 
   OdUInt32 width() const { return OdUInt32(m_levels[0].w); }
   OdUInt32 height() const { return OdUInt32(m_levels[0].h); }
   std::size_t bytes() const { return m_bytes; }
 
-  // Bilinear sample at (u, v) in [0, 1] (v = 0 the bottom edge) from the mip
-  // level lod (0 the full picture, fractional levels blend two). The tilings
-  // decide which texels neighbour the edges. Result in 0..1, alpha in [3].
-  void sample(float u, float v, float lod, Tiling tu, Tiling tv, float out[4]) const;
-  // The same as red, green, blue, alpha lanes.
-  f4 sample4(float u, float v, float lod, Tiling tu, Tiling tv) const;
-  // sample4 for four points (lanes of u, v, lod); out[k] for point k, left
-  // alone where valid is false.
-  void sample4x4(f4 u, f4 v, f4 lod, Tiling tu, Tiling tv, i4 valid, f4 out[4]) const;
+  // Trilinear samples at (u, v) in [0, 1] (v = 0 the bottom edge) from mip
+  // level lod (0 the full picture): colour premultiplied by alpha, in linear
+  // light, and alpha. The tilings decide which texels neighbour the edges.
+  // Lanes not in active are left alone.
+  void sample(vfloat u, vfloat v, vfloat lod, Tiling tu, Tiling tv, vint active, vfloat out[4]) const;
 
 private:
   struct Level
   {
     int w = 0, h = 0;
-    std::vector<OdUInt8> rgba;
+    std::vector<OdUInt16> texels; // linear, premultiplied, 65535 = 1
   };
-  f4 sampleLevel(const Level& level, float u, float v, Tiling tu, Tiling tv) const;
-  void sampleLevel4(const Level& level, f4 u, f4 v, Tiling tu, Tiling tv, i4 lanes, f4 out[4]) const;
+  // Adds weight times each lane's bilinear sample of the level to sum.
+  void addBilinear(const Level& level, vfloat u, vfloat v, Tiling tu, Tiling tv, vint lanes, vfloat weight,
+                   rgba sum[kLanes]) const;
   std::vector<Level> m_levels;
   std::size_t m_bytes = 0;
 };
@@ -112,7 +89,7 @@ private:
     TextureImagePtr image;
     OdString error;
   };
-  void evict();
+  void evictTo(std::size_t limit, std::size_t keep); // keep: entries never evicted, newest first
 
   mutable std::mutex m_mutex;
   OdGsImageLoader m_loader;
