@@ -1,20 +1,37 @@
 // Several floats at once, for shading pixels side by side: GCC's vector
-// extensions, as wide as the target's float vectors (four lanes with SSE2,
-// eight with AVX). Code written with these types never assumes a width; a
-// lane loop (`for k < kLanes`) is the way to reach single lanes.
+// extensions, as wide as the vector path being compiled (four lanes with
+// SSE2, eight with AVX2). Code written with these types never assumes a
+// width; a lane loop (`for k < kLanes`) is the way to reach single lanes.
+//
+// The pixel work (Pipeline, Shading, Procedural) is compiled twice from one
+// source: for SSE2, which every x86-64 processor has, and with
+// OD_RENDER_AVX2 for AVX2 with FMA; Renderer.cpp picks one when it starts.
+// Each lives in a namespace of its own. The target is switched after every
+// header those files use, so what headers define (the standard library's
+// templates, our shared inline functions) is compiled for the baseline in
+// both and the copy the linker keeps runs anywhere. Include this file last.
 #pragma once
 
+#include "Renderer.h"
+#include "Scene.h"
+
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
-
-#ifdef __SSE2__
 #include <immintrin.h>
+#include <limits>
+
+#ifdef OD_RENDER_AVX2
+#pragma GCC target("avx2,fma")
+#define OD_RENDER_ISA avx2
+#else
+#define OD_RENDER_ISA sse2
 #endif
 
-namespace OdGsRender
+namespace OdGsRender::OD_RENDER_ISA
 {
-#ifdef __AVX__
+#ifdef OD_RENDER_AVX2
 constexpr int kLanes = 8;
 #else
 constexpr int kLanes = 4;
@@ -57,14 +74,10 @@ inline bool all(vint mask) { return !any(~mask); }
 
 inline vfloat sqrt(vfloat v)
 {
-#if defined(__AVX__)
+#ifdef OD_RENDER_AVX2
   return (vfloat)_mm256_sqrt_ps((__m256)v);
-#elif defined(__SSE2__)
-  return (vfloat)_mm_sqrt_ps((__m128)v);
 #else
-  for (int k = 0; k < kLanes; ++k)
-    v[k] = std::sqrt(v[k]);
-  return v;
+  return (vfloat)_mm_sqrt_ps((__m128)v);
 #endif
 }
 
@@ -126,7 +139,7 @@ inline void transpose(const rgba* const rows[kLanes], vfloat columns[4])
 {
   rgba low[4];
   transpose4(*rows[0], *rows[1], *rows[2], *rows[3], low);
-#if defined(__AVX__)
+#ifdef OD_RENDER_AVX2
   rgba high[4];
   transpose4(*rows[4], *rows[5], *rows[6], *rows[7], high);
   for (int c = 0; c < 4; ++c)
@@ -141,7 +154,7 @@ inline void transpose(const rgba* const rows[kLanes], vfloat columns[4])
 inline void transpose(const vfloat columns[4], rgba rows[kLanes])
 {
   auto quarter = [&columns](int half, int c) {
-#if defined(__AVX__)
+#ifdef OD_RENDER_AVX2
     return half ? __builtin_shufflevector(columns[c], columns[c], 4, 5, 6, 7)
                 : __builtin_shufflevector(columns[c], columns[c], 0, 1, 2, 3);
 #else
@@ -168,4 +181,19 @@ inline vec3 select(vint mask, const vec3& a, const vec3& b)
 {
   return {select(mask, a.x, b.x), select(mask, a.y, b.y), select(mask, a.z, b.z)};
 }
-} // namespace OdGsRender
+inline vec3 splat(const Vec3& v) { return {splat(v.x), splat(v.y), splat(v.z)}; }
+inline vec3 linear(const Affine& a, const vec3& v) // the map without its translation
+{
+  const float(*m)[4] = a.m;
+  return {m[0][0] * v.x + m[0][1] * v.y + m[0][2] * v.z, m[1][0] * v.x + m[1][1] * v.y + m[1][2] * v.z,
+          m[2][0] * v.x + m[2][1] * v.y + m[2][2] * v.z};
+}
+inline vec3 apply(const Affine& a, const vec3& p) { return linear(a, p) + vec3{splat(a.m[0][3]), splat(a.m[1][3]), splat(a.m[2][3])}; }
+
+// Where each value's code is in encodeTable() (NaN and below 0 as 0).
+inline vint encodeIndex(vfloat light)
+{
+  const vfloat s = sqrt(min(max(light, splat(0.f)), splat(kWhite)));
+  return toInt(s * ((kEncodeSteps - 1) / std::sqrt(kWhite)) + 0.5f);
+}
+} // namespace OdGsRender::OD_RENDER_ISA
