@@ -2,6 +2,14 @@
 
 namespace OdGsRender::OD_RENDER_ISA
 {
+// One value per sample of a pixel: edge functions of small triangles in
+// 32 bits, of any in 64.
+template <class Int>
+struct SampleVector
+{
+  typedef Int type __attribute__((vector_size(4 * sizeof(Int))));
+};
+
 class Pipeline final : public RenderPath
 {
 public:
@@ -11,23 +19,47 @@ public:
   static constexpr int kSamples = 4; // per pixel in the buffers; without antialiasing all four sit at the centre
 
 private:
+  // In three groups of four, which setup reads for kLanes triangles at once.
   struct Vertex
   {
-    Vec3 world, normal;
-    float x = 0.f, y = 0.f, t = 0.f; // eye x and y; distance along the view direction
-    std::int32_t sx = 0, sy = 0;     // pixel position in 1/256 pixel (far outside the viewport: clamped)
-    float w = 1.f;                   // 1 / t in perspective, else 1
+    std::int32_t sx = 0, sy = 0; // pixel position in 1/256 pixel (far outside the viewport: clamped)
+    float w = 1.f;               // 1 / t in perspective, else 1
     float depth = 0.f;
+    Vec3 world;
+    float t = 0.f; // distance along the view direction
+    Vec3 normal;
+    float x = 0.f, y = 0.f; // eye coordinates
   };
-  // What the rasterizer reads of a triangle: edge functions a x + b y + c
-  // of positions in 1/256 pixel, not negative inside (see setupTriangle),
-  // its pixels and depth plane.
+  // A triangle that shows, as setup finds it before working it out.
+  struct Found
+  {
+    OdUInt32 mesh, surface, corner[3];
+    int x0, x1, y0, y1; // its pixels
+    float area;         // twice its area on the screen
+    bool large;         // over 96 pixels across
+  };
+  typedef std::int32_t SampleInts __attribute__((vector_size(4 * kSamples)));
+  typedef float SampleFloats __attribute__((vector_size(4 * kSamples)));
+  // What the rasterizer reads of a triangle: its pixels, and at the samples
+  // of the first one its edge functions (not negative inside, see
+  // setupTriangle) and depth, each with its change per pixel right and
+  // down. Triangles over 96 pixels across need 64 bits for their edge
+  // functions: theirs are kept apart (Edges) and these are not used.
   struct Coverage
   {
-    std::int64_t a[3], b[3], c[3];
+    Coverage() {} // setup fills it: nothing to clear when the array grows
     int x0, x1, y0, y1;
-    bool small;              // at most 96 pixels across: 32 bits hold its edge functions
-    float ox, oy, z, zx, zy; // depth at (ox, oy) and its change per pixel
+    SampleInts edge[3];
+    std::int32_t edgeX[3];
+    float zx;
+    std::int32_t edgeY[3];
+    float zy;
+    SampleFloats z;
+    OdUInt32 large; // where its Edges are, or kNone
+  };
+  struct Edges // a x + b y + c of positions in 1/256 pixel
+  {
+    std::int64_t a[3], b[3], c[3];
   };
   // What shading reads of a triangle: attributes divided by t are linear
   // across the screen, so each is a plane: its value at (ox, oy) and its
@@ -39,6 +71,7 @@ private:
     // shaded): at (ox, oy), along x, along y; then (ox, oy, 0, 0).
     static constexpr int kPosition = 0, kW = 3, kNormal = 4, kDepth = 7, kAttributes = 7;
     static constexpr int kAt = 0, kAlongX = 2, kAlongY = 4, kOrigin = 6, kGroups = 7;
+    Surface() {} // as Coverage
     rgba plane[kGroups];
     OdUInt32 mesh;
   };
@@ -46,9 +79,8 @@ private:
   // pixels, so it is kept small).
   struct Side
   {
-    Vec3 normal;   // of the face, unit
-    OdUInt32 side; // 2 mesh, + 1 where seen from behind
-    float reach;   // the most its depth changes over a pixel
+    OdUInt32 surface; // 2 (the mesh's first triangle + its surface's), + 1 where seen from behind
+    float reach;      // the most its depth changes over a pixel
   };
   // A transparent triangle's part of one pixel.
   struct Fragment
@@ -76,19 +108,25 @@ private:
   // transparent fragments.
   void findVisible(const Scene& scene, const ViewSetup& view, const RenderOptions& options);
   void setupTriangles(const Scene& scene, const ViewSetup& view, const RenderOptions& options);
-  void setupTriangle(OdUInt32 mesh, const Vertex* const v[3], const RenderOptions& options);
+  void findTriangle(OdUInt32 mesh, OdUInt32 surface, const OdUInt32 corner[3], const RenderOptions& options);
+  void setupFound(const RenderOptions& options);
   template <class Write>
-  void rasterize(const Coverage& tri, Write write) const;
+  void rasterize(const Coverage& triangle, Write write) const;
   template <class Int, class Write>
-  void rasterizeIn(const Coverage& tri, Write write) const;
+  void walk(const Coverage& t, typename SampleVector<Int>::type edge[3], const Int edgeX[3], const Int edgeY[3],
+            Write write) const;
   bool sameSurface(OdUInt32 a, OdUInt32 b) const;
   void resolveBand(int y0, int y1, const Scene& scene, const ViewSetup& view);
   void shadePieces(std::size_t count, const Scene& scene, const ViewSetup& view);
 
   // Frame state, kept between frames to reuse the memory.
   std::vector<Vertex> m_vertices;
+  std::vector<unsigned> m_outside;  // per vertex: the clip planes it is outside of
   std::vector<OdUInt32> m_meshBase;
   std::vector<Coverage> m_coverage; // opaque triangles, then transparent ones
+  std::vector<Edges> m_large;
+  Found m_found[kLanes];             // waiting for setupFound
+  std::size_t m_foundCount = 0;
   std::vector<Surface> m_surfaces;  // the same triangles
   std::vector<Side> m_sides;        // and again
   std::size_t m_opaqueCount = 0;
@@ -101,7 +139,7 @@ private:
   std::vector<float> m_band; // the band's pixels, linear red, green, blue, unused
   int m_viewLeft = 0, m_viewTop = 0, m_width = 0, m_height = 0;
   float m_sampleX[kSamples] = {}, m_sampleY[kSamples] = {};
-  std::int64_t m_sampleGrid[2][kSamples] = {};                            // the same in 1/256 pixel
+  SampleInts m_sampleGrid[2] = {};                                        // the same in 1/256 pixel
   float m_centroidX[1 << kSamples] = {}, m_centroidY[1 << kSamples] = {}; // of the samples in a mask
   Vec3 m_background;                                                      // linear
   float m_near = 1.f, m_far = 2.f;
@@ -115,18 +153,9 @@ namespace
 {
 static_assert(Pipeline::kSamples == 4, "the rasterizer's sample masks are four wide");
 constexpr OdUInt32 kNone = 0xFFFFFFFFu;
-// One value per sample of a pixel.
-typedef float SampleFloats __attribute__((vector_size(4 * Pipeline::kSamples)));
 typedef std::int32_t SampleMask __attribute__((vector_size(4 * Pipeline::kSamples)));
 constexpr unsigned kAllSamples = (1u << Pipeline::kSamples) - 1;
 constexpr unsigned kWhole = 1u << Pipeline::kSamples; // a pixel of one opaque piece over all samples
-// Edge functions at the samples: 32 bits hold them for small triangles, 64
-// for any.
-template <class Int>
-struct SampleEdges
-{
-  typedef Int type __attribute__((vector_size(sizeof(Int) * Pipeline::kSamples)));
-};
 
 // Triangles are clipped this far outside the viewport: every pixel position
 // then stays within 2^15 of the origin (a device is at most 16384 wide),
@@ -134,18 +163,16 @@ struct SampleEdges
 constexpr double kGuard = 8192.0;
 
 // The lanes of the samples whose value is not negative.
-inline SampleMask notNegative(const SampleEdges<std::int32_t>::type& v) { return ~(v >> 31); }
-inline SampleMask notNegative(const SampleEdges<std::int64_t>::type& v)
+inline SampleMask notNegative(const SampleVector<std::int32_t>::type& v) { return ~(v >> 31); }
+inline SampleMask notNegative(const SampleVector<std::int64_t>::type& v)
 {
   return __builtin_convertvector(v >= 0, SampleMask);
 }
-inline bool anySample(SampleMask mask)
+inline bool anySample(SampleMask mask) { return _mm_movemask_ps((__m128)mask) != 0; }
+template <class V>
+inline auto largest(const V& v)
 {
-#ifdef __SSE__
-  return _mm_movemask_ps((__m128)mask) != 0;
-#else
-  return (mask[0] | mask[1] | mask[2] | mask[3]) != 0;
-#endif
+  return std::max(std::max(v[0], v[1]), std::max(v[2], v[3]));
 }
 
 // floor and ceil without the library call (no SSE4.1 assumed), for
@@ -156,7 +183,6 @@ inline int floorInt(double v)
   return i - (v < double(i) ? 1 : 0);
 }
 inline int ceilInt(double v) { return -floorInt(-v); }
-
 } // namespace
 
 void Pipeline::project(Vertex& v, const ViewSetup& view) const
@@ -234,48 +260,65 @@ void Pipeline::setupTriangles(const Scene& scene, const ViewSetup& view, const R
   auto distance = [&](const Vertex& v, int k) {
     return planes[k][0] * v.x + planes[k][1] * v.y + planes[k][2] * v.t + planes[k][3];
   };
-  auto outside = [&](const Vertex& v) {
-    unsigned code = 0;
-    for (int k = 0; k < 5; ++k)
-      code |= distance(v, k) < 0.0 ? 1u << k : 0u;
-    return code;
-  };
-  std::vector<unsigned> codes(m_vertices.size());
+  // Inside the near plane a vertex's own pixel position tells the sides of
+  // the guard band it is beyond.
+  const std::int32_t band[4] = {std::int32_t(left * 256.0), std::int32_t(right * 256.0), std::int32_t(top * 256.0),
+                                std::int32_t(bottom * 256.0)};
+  m_outside.resize(m_vertices.size());
   for (std::size_t i = 0; i < m_vertices.size(); ++i)
-    codes[i] = outside(m_vertices[i]);
+  {
+    const Vertex& v = m_vertices[i];
+    unsigned code = 0;
+    if (v.t < m_near)
+      for (int k = 0; k < 5; ++k)
+        code |= distance(v, k) < 0.0 ? 1u << k : 0u;
+    else
+      code = (v.sx < band[0] ? 2u : 0u) | (v.sx > band[1] ? 4u : 0u) | (v.sy < band[2] ? 8u : 0u) |
+             (v.sy > band[3] ? 16u : 0u);
+    m_outside[i] = code;
+  }
 
-  // Opaque meshes first, then transparent ones.
+  // Opaque meshes first, then transparent ones. A smooth surface is named
+  // by the mesh's first triangle's number plus its own: one number per
+  // surface over the scene (in flat shading each polygon is one).
   m_coverage.clear();
+  m_large.clear();
   m_surfaces.clear();
   m_sides.clear();
   m_opaqueCount = 0;
+  std::vector<OdUInt32> firstTriangle(1, 0);
+  for (const SceneMesh& mesh : scene.meshes)
+    firstTriangle.push_back(firstTriangle.back() + OdUInt32(mesh.geometry->face.size()));
+  const unsigned* codes = m_outside.data();
   for (OdUInt32 k = 0, count = OdUInt32(scene.meshes.size()); k < 2 * count; ++k)
   {
     const OdUInt32 mesh = k % count;
     const bool transparent = scene.materials[scene.meshes[mesh].material].opacity < 1.f;
     if (k == count)
-      m_opaqueCount = m_coverage.size();
+      setupFound(options), m_opaqueCount = m_coverage.size();
     if (transparent != (k >= count))
       continue;
-    const std::vector<OdUInt32>& indices = scene.meshes[mesh].geometry->indices;
-    for (std::size_t i = 0; i + 2 < indices.size(); i += 3)
+    const MeshGeometry& geometry = *scene.meshes[mesh].geometry;
+    const OdUInt32* index = geometry.indices.data();
+    const OdUInt32* surfaces = (options.flatShading ? geometry.face : geometry.smooth).data();
+    const OdUInt32 base = m_meshBase[mesh], firstSurface = firstTriangle[mesh];
+    for (std::size_t t = 0, count = geometry.face.size(); t < count; ++t, index += 3)
     {
-      const OdUInt32 idx[3] = {m_meshBase[mesh] + indices[i], m_meshBase[mesh] + indices[i + 1],
-                               m_meshBase[mesh] + indices[i + 2]};
+      const OdUInt32 idx[3] = {base + index[0], base + index[1], base + index[2]};
+      const OdUInt32 surface = firstSurface + surfaces[t];
       const unsigned any = codes[idx[0]] | codes[idx[1]] | codes[idx[2]];
       if (codes[idx[0]] & codes[idx[1]] & codes[idx[2]])
         continue; // wholly outside one plane
-      const Vertex* corners[3] = {&m_vertices[idx[0]], &m_vertices[idx[1]], &m_vertices[idx[2]]};
       if (!any)
       {
-        setupTriangle(mesh, corners, options);
+        findTriangle(mesh, surface, idx, options);
         continue;
       }
       // Sutherland-Hodgman against the planes crossed; the polygon keeps
       // the corners' order, so the winding survives. A point on an edge is
       // found from the edge's inside end, so both triangles sharing the
       // edge find the same point.
-      Vertex polygon[8] = {*corners[0], *corners[1], *corners[2]}, clipped[8];
+      Vertex polygon[8] = {m_vertices[idx[0]], m_vertices[idx[1]], m_vertices[idx[2]]}, clipped[8];
       int n = 3;
       for (int k = 0; k < 5 && n > 0; ++k)
       {
@@ -305,179 +348,252 @@ void Pipeline::setupTriangles(const Scene& scene, const ViewSetup& view, const R
         std::copy(clipped, clipped + m, polygon);
         n = m;
       }
-      for (int k = 1; k + 1 < n; ++k)
+      // The polygon's corners join the vertices, and a fan of it the triangles.
+      const OdUInt32 start = OdUInt32(m_vertices.size());
+      m_vertices.insert(m_vertices.end(), polygon, polygon + n);
+      for (OdUInt32 k = 1; k + 1 < OdUInt32(n); ++k)
       {
-        const Vertex* fan[3] = {&polygon[0], &polygon[k], &polygon[k + 1]};
-        setupTriangle(mesh, fan, options);
+        const OdUInt32 fan[3] = {start, start + k, start + k + 1};
+        findTriangle(mesh, surface, fan, options);
       }
     }
   }
+  setupFound(options);
 }
 
-void Pipeline::setupTriangle(OdUInt32 mesh, const Vertex* const v[3], const RenderOptions& options)
+inline void Pipeline::findTriangle(OdUInt32 mesh, OdUInt32 surface, const OdUInt32 corner[3], const RenderOptions& options)
 {
+  // Twice the signed area, y down: a face seen counter-clockwise (its
+  // front) comes out negative. Exact, in whole 1/256 pixels.
+  const Vertex* vertices = m_vertices.data();
+  const Vertex &u = vertices[corner[0]], &v = vertices[corner[1]], &w = vertices[corner[2]];
+  const std::int64_t area =
+    std::int64_t(v.sx - u.sx) * (w.sy - u.sy) - std::int64_t(w.sx - u.sx) * (v.sy - u.sy);
+  if (area == 0 || (area > 0 && options.discardBackFaces))
+    return;
+  // Pixels whose samples (within 1/8 and 7/8 of the pixel) may be inside;
+  // >> 8 divides by 256 rounding down.
+  const std::int32_t minX = std::min({u.sx, v.sx, w.sx}), maxX = std::max({u.sx, v.sx, w.sx});
+  const std::int32_t minY = std::min({u.sy, v.sy, w.sy}), maxY = std::max({u.sy, v.sy, w.sy});
+  const int x0 = std::max(m_viewLeft, -((224 - minX) >> 8)), x1 = std::min(m_viewLeft + m_width - 1, (maxX - 32) >> 8);
+  const int y0 = std::max(m_viewTop, -((224 - minY) >> 8)), y1 = std::min(m_viewTop + m_height - 1, (maxY - 32) >> 8);
+  if (x0 > x1 || y0 > y1)
+    return;
+  m_found[m_foundCount++] = {mesh, surface, {corner[0], corner[1], corner[2]}, x0, x1, y0, y1, float(area),
+                             maxX - minX > 96 * 256 || maxY - minY > 96 * 256};
+  if (m_foundCount == std::size_t(kLanes))
+    setupFound(options);
+}
+
+void Pipeline::setupFound(const RenderOptions& options)
+{
+  // kLanes triangles at once, one a lane (lanes past the found ones repeat
+  // the last).
+  const std::size_t n = m_foundCount, first = m_coverage.size();
+  if (n == 0)
+    return;
+  m_coverage.resize(first + n);
+  m_surfaces.resize(first + n);
+  m_sides.resize(first + n);
+  auto lane = [&](int k) -> const Found& { return m_found[std::min(std::size_t(k), n - 1)]; };
+  vint X[3], Y[3], x0, y0;
+  vfloat W[3], D[3], area;
+  vec3 P[3], N[3];
+  for (int c = 0; c < 3; ++c)
+  {
+    const void *screen[kLanes], *world[kLanes], *normal[kLanes];
+    for (int k = 0; k < kLanes; ++k)
+    {
+      const Vertex& v = m_vertices[lane(k).corner[c]];
+      screen[k] = &v.sx, world[k] = &v.world, normal[k] = &v.normal;
+    }
+    vfloat columns[4];
+    transpose(screen, columns);
+    X[c] = (vint)columns[0], Y[c] = (vint)columns[1], W[c] = columns[2], D[c] = columns[3];
+    transpose(world, columns);
+    P[c] = {columns[0], columns[1], columns[2]};
+    transpose(normal, columns);
+    N[c] = {columns[0], columns[1], columns[2]};
+  }
+  for (int k = 0; k < kLanes; ++k)
+    x0[k] = lane(k).x0, y0[k] = lane(k).y0, area[k] = lane(k).area;
+  const vint back = area > 0.f;
+  auto rows = [&](auto field) {
+    std::array<void*, kLanes> at;
+    for (int k = 0; k < kLanes; ++k)
+      at[std::size_t(k)] = field(first + std::min(std::size_t(k), n - 1));
+    return at;
+  };
+
   // Exact coverage: positions are whole 1/256 pixels below 2^23 of them
   // (the guard band), so the edge functions are integers below 2^50. Two
   // triangles sharing an edge get edge functions that are exactly each
   // other's negation, and a sample on the edge goes to exactly one of them
-  // (the tie rule): no gaps, and no sample blended twice. Within a pixel of
-  // a triangle at most 96 pixels across, (p - a) x (b - a) stays below
-  // 2 (98 * 256)^2 < 2^31: 32 bits hold it.
-  const std::int64_t x[3] = {v[0]->sx, v[1]->sx, v[2]->sx}, y[3] = {v[0]->sy, v[1]->sy, v[2]->sy};
-  // Twice the signed area, y down: a face seen counter-clockwise (its
-  // front) comes out negative.
-  const std::int64_t area = (x[1] - x[0]) * (y[2] - y[0]) - (x[2] - x[0]) * (y[1] - y[0]);
-  if (area == 0 || (area > 0 && options.discardBackFaces))
-    return;
-  Coverage c;
-  // Pixels whose samples (within 1/8 and 7/8 of the pixel) may be inside;
-  // >> 8 divides by 256 rounding down.
-  const std::int32_t minX = std::min({v[0]->sx, v[1]->sx, v[2]->sx}), maxX = std::max({v[0]->sx, v[1]->sx, v[2]->sx});
-  const std::int32_t minY = std::min({v[0]->sy, v[1]->sy, v[2]->sy}), maxY = std::max({v[0]->sy, v[1]->sy, v[2]->sy});
-  c.x0 = std::max(m_viewLeft, -((224 - minX) >> 8));
-  c.x1 = std::min(m_viewLeft + m_width - 1, (maxX - 32) >> 8);
-  c.y0 = std::max(m_viewTop, -((224 - minY) >> 8));
-  c.y1 = std::min(m_viewTop + m_height - 1, (maxY - 32) >> 8);
-  if (c.x0 > c.x1 || c.y0 > c.y1)
-    return;
-  c.small = maxX - minX <= 96 * 256 && maxY - minY <= 96 * 256;
-  const std::int64_t inward = area < 0 ? 1 : -1;
+  // (the tie rule): no gaps, and no sample blended twice.
+  const vint inward = back ? splat(-1) : splat(1);
+  bool large = false;
+  for (std::size_t i = 0; i < n; ++i)
+    if ((m_coverage[first + i].large = m_found[i].large ? OdUInt32(m_large.size()) : kNone) != kNone)
+      m_large.emplace_back(), large = true;
+  vint edgeX[3], edgeY[3];
   for (int k = 0; k < 3; ++k)
   {
     // Edge k, from corner k + 1 to k + 2: (p - a) x (b - a), positive inside.
     const int a = (k + 1) % 3, b = (k + 2) % 3;
-    c.a[k] = inward * (y[b] - y[a]);
-    c.b[k] = -inward * (x[b] - x[a]);
-    c.c[k] = inward * (y[a] * (x[b] - x[a]) - x[a] * (y[b] - y[a]));
+    const vint ea = inward * (Y[b] - Y[a]), eb = inward * (X[a] - X[b]);
     // Tie rule: a sample exactly on the edge belongs to the triangle whose
     // inside lies to the right of it (or below, for a level edge).
-    if (!(c.a[k] > 0 || (c.a[k] == 0 && c.b[k] > 0)))
-      c.c[k] -= 1;
+    const vint tie = ~((ea > 0) | ((ea == 0) & (eb > 0)));
+    edgeX[k] = 256 * ea, edgeY[k] = 256 * eb;
+    // At the first pixel's samples, measured from corner a: in a triangle
+    // at most 96 pixels across every term fits in 32 bits (the others wrap,
+    // unused, and get 64-bit edge functions below).
+    const vuint fromX = (vuint)(256 * x0 - X[a]), fromY = (vuint)(256 * y0 - Y[a]);
+    vfloat at[4];
+    for (int s = 0; s < kSamples; ++s)
+      at[s] = (vfloat)((vuint)ea * (fromX + std::uint32_t(m_sampleGrid[0][s])) +
+                       (vuint)eb * (fromY + std::uint32_t(m_sampleGrid[1][s])) + (vuint)tie);
+    transpose(at, rows([this, k](std::size_t i) { return &m_coverage[i].edge[k]; }).data());
+    for (std::size_t i = 0; i < n && large; ++i)
+      if (m_found[i].large)
+      {
+        Edges& e = m_large[m_coverage[first + i].large];
+        e.a[k] = ea[i], e.b[k] = eb[i];
+        e.c[k] = tie[i] - e.a[k] * X[a][i] - e.b[k] * Y[a][i];
+      }
+  }
+
+  // Flat shading gives every corner the face's normal, turned to the side
+  // its corners' normals face (a face too small for a direction in float
+  // keeps them).
+  if (options.flatShading)
+  {
+    const vec3 c = {(P[1].y - P[0].y) * (P[2].z - P[0].z) - (P[1].z - P[0].z) * (P[2].y - P[0].y),
+                    (P[1].z - P[0].z) * (P[2].x - P[0].x) - (P[1].x - P[0].x) * (P[2].z - P[0].z),
+                    (P[1].x - P[0].x) * (P[2].y - P[0].y) - (P[1].y - P[0].y) * (P[2].x - P[0].x)};
+    const vint some = dot(c, c) > 1e-30f;
+    vec3 face = normalize(c);
+    face = select(dot(face, N[0] + N[1] + N[2]) < 0.f, face * -1.f, face);
+    for (int k = 0; k < 3; ++k)
+      N[k] = select(some, face, N[k]);
   }
   // The planes: each value's change per pixel right and down, from its
   // differences along two edges (Cramer's rule). Attributes divided by t at
   // the corners: the position and 1 / t, the normal (a back face seen is
   // lit from its own side) and the depth.
-  const float e1x = float(x[1] - x[0]) / 256.f, e1y = float(y[1] - y[0]) / 256.f;
-  const float e2x = float(x[2] - x[0]) / 256.f, e2y = float(y[2] - y[0]) / 256.f;
-  const float inverse = float(65536.0 / double(area));
-  const float xFrom1 = e2y * inverse, xFrom2 = -e1y * inverse, yFrom1 = -e2x * inverse, yFrom2 = e1x * inverse;
-  const bool back = area > 0;
-  // Flat shading gives every corner the face's normal, turned to the side
-  // its corners' normals face (a face too small for a direction in float
-  // keeps them).
-  const Vec3 face = normalize(cross(v[1]->world - v[0]->world, v[2]->world - v[0]->world));
-  const bool flat = options.flatShading && dot(face, face) > 0.f;
-  const Vec3 flatNormal = dot(face, v[0]->normal + v[1]->normal + v[2]->normal) < 0.f ? -face : face;
-  Surface s;
-  rgba corner[3][2];
-  for (int k = 0; k < 3; ++k)
+  const vfloat e1x = toFloat(X[1] - X[0]) * (1.f / 256.f), e1y = toFloat(Y[1] - Y[0]) * (1.f / 256.f);
+  const vfloat e2x = toFloat(X[2] - X[0]) * (1.f / 256.f), e2y = toFloat(Y[2] - Y[0]) * (1.f / 256.f);
+  const vfloat inverse = 65536.f / area;
+  const vfloat xFrom1 = e2y * inverse, xFrom2 = -e1y * inverse, yFrom1 = -e2x * inverse, yFrom2 = e1x * inverse;
+  vfloat value[3][8];
+  for (int c = 0; c < 3; ++c)
   {
-    const Vertex& u = *v[k];
-    const Vec3& n = flat ? flatNormal : u.normal;
-    const float side = back ? -u.w : u.w;
-    corner[k][0] = rgba{u.world.x, u.world.y, u.world.z, 1.f} * u.w;
-    corner[k][1] = rgba{n.x * side, n.y * side, n.z * side, u.depth};
+    const vfloat side = select(back, -W[c], W[c]);
+    const vfloat v[8] = {P[c].x * W[c], P[c].y * W[c], P[c].z * W[c], W[c], N[c].x * side, N[c].y * side,
+                         N[c].z * side, D[c]};
+    std::copy(v, v + 8, value[c]);
   }
-  for (int g = 0; g < 2; ++g)
+  vfloat plane[Surface::kGroups][4];
+  for (int j = 0; j < 8; ++j)
   {
-    const rgba d1 = corner[1][g] - corner[0][g], d2 = corner[2][g] - corner[0][g];
-    s.plane[Surface::kAt + g] = corner[0][g];
-    s.plane[Surface::kAlongX + g] = d1 * xFrom1 + d2 * xFrom2;
-    s.plane[Surface::kAlongY + g] = d1 * yFrom1 + d2 * yFrom2;
+    const vfloat d1 = value[1][j] - value[0][j], d2 = value[2][j] - value[0][j];
+    plane[Surface::kAt + j / 4][j % 4] = value[0][j];
+    plane[Surface::kAlongX + j / 4][j % 4] = d1 * xFrom1 + d2 * xFrom2;
+    plane[Surface::kAlongY + j / 4][j % 4] = d1 * yFrom1 + d2 * yFrom2;
   }
-  c.ox = float(x[0]) / 256.f;
-  c.oy = float(y[0]) / 256.f;
-  s.plane[Surface::kOrigin] = rgba{c.ox, c.oy, 0.f, 0.f};
-  c.z = s.plane[Surface::kAt + 1][3], c.zx = s.plane[Surface::kAlongX + 1][3], c.zy = s.plane[Surface::kAlongY + 1][3];
-  s.mesh = mesh;
-  m_coverage.push_back(c);
-  m_surfaces.push_back(s);
-  m_sides.push_back({face, mesh * 2 + (back ? 1 : 0), std::fabs(c.zx) + std::fabs(c.zy)});
+  const vfloat ox = toFloat(X[0]) * (1.f / 256.f), oy = toFloat(Y[0]) * (1.f / 256.f), zero = splat(0.f);
+  const vfloat origin[4] = {ox, oy, zero, zero};
+  std::copy(origin, origin + 4, plane[Surface::kOrigin]);
+  for (int g = 0; g < Surface::kGroups; ++g)
+    transpose(plane[g], rows([this, g](std::size_t i) { return &m_surfaces[i].plane[g]; }).data());
+  // The depth at the first pixel's samples.
+  const vfloat zx = plane[Surface::kAlongX + 1][3], zy = plane[Surface::kAlongY + 1][3];
+  vfloat z[4];
+  for (int s = 0; s < kSamples; ++s)
+    z[s] = plane[Surface::kAt + 1][3] + zx * (toFloat(x0) + m_sampleX[s] - ox) + zy * (toFloat(y0) + m_sampleY[s] - oy);
+  transpose(z, rows([this](std::size_t i) { return &m_coverage[i].z; }).data());
+  const vfloat alongX[4] = {(vfloat)edgeX[0], (vfloat)edgeX[1], (vfloat)edgeX[2], zx};
+  const vfloat alongY[4] = {(vfloat)edgeY[0], (vfloat)edgeY[1], (vfloat)edgeY[2], zy};
+  transpose(alongX, rows([this](std::size_t i) { return &m_coverage[i].edgeX; }).data());
+  transpose(alongY, rows([this](std::size_t i) { return &m_coverage[i].edgeY; }).data());
+
+  for (std::size_t i = 0; i < n; ++i)
+  {
+    const Found& f = m_found[i];
+    Coverage& c = m_coverage[first + i];
+    c.x0 = f.x0, c.x1 = f.x1, c.y0 = f.y0, c.y1 = f.y1;
+    m_surfaces[first + i].mesh = f.mesh;
+    m_sides[first + i] = {2 * f.surface + (f.area > 0.f ? 1 : 0), std::fabs(zx[i]) + std::fabs(zy[i])};
+  }
+  m_foundCount = 0;
 }
 
 template <class Write>
 void Pipeline::rasterize(const Coverage& triangle, Write write) const
 {
-  if (triangle.small)
-    rasterizeIn<std::int32_t>(triangle, write);
-  else
-    rasterizeIn<std::int64_t>(triangle, write);
+  Coverage t = triangle; // a copy: the writes cannot change it, so it stays in registers
+  if (t.large == kNone)
+    return walk<std::int32_t>(t, t.edge, t.edgeX, t.edgeY, write);
+  // The 64-bit edge functions at the samples of the first pixel.
+  const Edges& e = m_large[t.large];
+  typename SampleVector<std::int64_t>::type edge[3];
+  std::int64_t edgeX[3], edgeY[3];
+  for (int k = 0; k < 3; ++k)
+  {
+    const std::int64_t x = 256 * std::int64_t(t.x0), y = 256 * std::int64_t(t.y0);
+    for (int s = 0; s < kSamples; ++s)
+      edge[k][s] = e.a[k] * (x + m_sampleGrid[0][s]) + e.b[k] * (y + m_sampleGrid[1][s]) + e.c[k];
+    edgeX[k] = 256 * e.a[k], edgeY[k] = 256 * e.b[k];
+  }
+  walk<std::int64_t>(t, edge, edgeX, edgeY, write);
 }
 
 template <class Int, class Write>
-void Pipeline::rasterizeIn(const Coverage& triangle, Write write) const
+void Pipeline::walk(const Coverage& t, typename SampleVector<Int>::type edge[3], const Int edgeX[3],
+                    const Int edgeY[3], Write write) const
 {
-  typedef typename SampleEdges<Int>::type Edges;
-  const Coverage t = triangle; // a copy: the writes cannot change it, so it stays in registers
-  // Each edge function at the samples differs from its value at the pixel
-  // corner by fixed offsets; along a row it grows by a per 1/256 pixel.
-  const Edges gridX = {Int(m_sampleGrid[0][0]), Int(m_sampleGrid[0][1]), Int(m_sampleGrid[0][2]),
-                       Int(m_sampleGrid[0][3])};
-  const Edges gridY = {Int(m_sampleGrid[1][0]), Int(m_sampleGrid[1][1]), Int(m_sampleGrid[1][2]),
-                       Int(m_sampleGrid[1][3])};
-  Edges offset[3];
-  SampleFloats zOffset;
-  Int step[3], reach[3]; // the most any sample adds
-  double inverse[3];     // 1 / (256 a), to find where a row enters and leaves
-  std::int64_t row[3];   // at the first pixel of the row
-  for (int k = 0; k < 3; ++k)
-  {
-    offset[k] = Int(t.a[k]) * gridX + Int(t.b[k]) * gridY;
-    step[k] = Int(256 * t.a[k]);
-    row[k] = t.a[k] * (256 * t.x0) + t.b[k] * (256 * t.y0) + t.c[k];
-  }
-  for (int s = 0; s < kSamples; ++s)
-    zOffset[s] = t.zx * m_sampleX[s] + t.zy * m_sampleY[s];
-  // Rows are narrowed only where there is much to skip.
+  // Rows are narrowed only where there is much to skip: to the pixels where
+  // each edge function may be positive at some sample, a pixel wider for
+  // rounding.
   const bool narrow = t.x1 - t.x0 > 4;
-  if (narrow)
-    for (int k = 0; k < 3; ++k)
-    {
-      reach[k] = std::max({offset[k][0], offset[k][1], offset[k][2], offset[k][3]});
-      inverse[k] = t.a[k] ? 1.0 / (256.0 * double(t.a[k])) : 0.0;
-    }
-  for (int y = t.y0; y <= t.y1; ++y, row[0] += 256 * t.b[0], row[1] += 256 * t.b[1], row[2] += 256 * t.b[2])
+  double inverse[3] = {};
+  for (int k = 0; k < 3 && narrow; ++k)
+    inverse[k] = edgeX[k] ? 1.0 / double(edgeX[k]) : 0.0;
+  SampleFloats zRow = t.z;
+  std::size_t row = std::size_t(t.y0 - m_viewTop) * std::size_t(m_width) - std::size_t(m_viewLeft);
+  for (int y = t.y0; y <= t.y1; ++y, zRow += t.zy, row += std::size_t(m_width))
   {
-    // The row's pixels that may have a sample inside every edge: where
-    // e + reach + 256 a (x - x0) >= 0, a pixel wider for rounding.
     int x0 = t.x0, x1 = t.x1;
     for (int k = 0; k < 3 && narrow; ++k)
     {
-      const double start = double(row[k] + reach[k]);
+      const double start = double(largest(edge[k]));
       const double cross = std::min(std::max(-start * inverse[k], -1e6), 1e6);
-      if (t.a[k] > 0)
+      if (edgeX[k] > 0)
         x0 = std::max(x0, t.x0 + ceilInt(cross) - 1);
-      else if (t.a[k] < 0)
+      else if (edgeX[k] < 0)
         x1 = std::min(x1, t.x0 + floorInt(cross) + 1);
       else if (start < 0)
         x1 = x0 - 1;
     }
-    Edges e[3];
+    typename SampleVector<Int>::type e[3];
     for (int k = 0; k < 3; ++k)
-      e[k] = Int(row[k] + (x0 - t.x0) * std::int64_t(step[k])) + offset[k];
-    const float z = t.z + t.zx * (float(x0) - t.ox) + t.zy * (float(y) - t.oy);
-    std::size_t pixel = std::size_t(y - m_viewTop) * std::size_t(m_width) + std::size_t(x0 - m_viewLeft);
-    for (int x = x0; x <= x1; ++x, ++pixel)
+      e[k] = edge[k] + Int(x0 - t.x0) * edgeX[k], edge[k] += edgeY[k];
+    SampleFloats z = zRow + t.zx * float(x0 - t.x0);
+    for (std::size_t pixel = row + std::size_t(x0), end = row + std::size_t(x1); pixel <= end; ++pixel, z += t.zx)
     {
       // Inside where no edge function is negative: the sign bits of the
       // three, or-ed.
       const SampleMask inside = notNegative(e[0] | e[1] | e[2]);
-      e[0] += step[0], e[1] += step[1], e[2] += step[2];
+      e[0] += edgeX[0], e[1] += edgeX[1], e[2] += edgeX[2];
       if (anySample(inside))
-        write(pixel, inside, z + t.zx * float(x - x0) + zOffset);
+        write(pixel, inside, z);
     }
   }
 }
 
 bool Pipeline::sameSurface(OdUInt32 a, OdUInt32 b) const
 {
-  if (a == b)
-    return true;
-  if (a == kNone || b == kNone)
-    return false;
-  const Side &sa = m_sides[a], &sb = m_sides[b];
-  return sa.side == sb.side && dot(sa.normal, sb.normal) > 0.9f;
+  return a == b || (a != kNone && b != kNone && m_sides[a].surface == m_sides[b].surface);
 }
 
 void Pipeline::resolveBand(int y0, int y1, const Scene& scene, const ViewSetup& view)
@@ -513,7 +629,6 @@ void Pipeline::resolveBand(int y0, int y1, const Scene& scene, const ViewSetup& 
     p.y[count] = y + m_centroidY[mask];
     ++count;
   };
-  auto reach = [this](OdUInt32 triangle) { return m_sides[triangle].reach; };
   const bool clear = !m_fragments.empty();
   const std::size_t first = std::size_t(y0) * std::size_t(m_width);
   const OdUInt32* ids = &m_ids[first * kSamples];
@@ -523,38 +638,27 @@ void Pipeline::resolveBand(int y0, int y1, const Scene& scene, const ViewSetup& 
   for (std::size_t at = 0; at < pixels;
        ++at, ids += kSamples, depth += kSamples, x = x + 1.f < rowEnd ? x + 1.f : (++y, float(m_viewLeft)))
   {
+    // Samples of one smooth surface lie within a pixel's step in depth: they
+    // make one piece (in a surface's inside, where its triangles meet, that
+    // is the whole pixel). Samples of no surface show the background.
     unsigned flags = 0; // the samples of no opaque surface, or kWhole
-    if (ids[0] == ids[1] && ids[0] == ids[2] && ids[0] == ids[3])
+    for (unsigned left = kAllSamples; left;)
     {
-      if (ids[0] == kNone)
-        flags = kAllSamples;
+      const int lead = __builtin_ctz(left);
+      const OdUInt32 id = ids[lead];
+      const Side side = id == kNone ? Side{kNone, 0.f} : m_sides[id];
+      unsigned mask = 0;
+      for (int s = lead; s < kSamples; ++s)
+        if (ids[s] == id || (ids[s] != kNone && m_sides[ids[s]].surface == side.surface &&
+                             std::fabs(depth[s] - depth[lead]) <= side.reach))
+          mask |= 1u << s;
+      mask &= left;
+      left &= ~mask;
+      if (id == kNone)
+        flags = mask;
       else
-        add(ids[0], kAllSamples, x, y), flags = kWhole;
+        add(id, mask, x, y), flags |= mask == kAllSamples ? kWhole : 0u;
     }
-    else
-      for (unsigned left = kAllSamples; left;)
-      {
-        // Samples of the same surface lie within a pixel's step in depth.
-        const int lead = __builtin_ctz(left);
-        const OdUInt32 id = ids[lead];
-        unsigned mask = 1u << lead;
-        OdUInt32 other = id;
-        bool same = true;
-        for (int s = lead + 1; s < kSamples; ++s)
-        {
-          if (!(left >> s & 1))
-            continue;
-          if (ids[s] != other)
-            other = ids[s], same = sameSurface(id, other);
-          if (ids[s] == id || (same && std::fabs(depth[s] - depth[lead]) <= reach(id)))
-            mask |= 1u << s;
-        }
-        left &= ~mask;
-        if (id == kNone)
-          flags = mask;
-        else
-          add(id, mask, x, y);
-      }
     const std::size_t opaque = count;
     float lastDepth = 0.f;
     for (OdUInt32 f = clear ? m_fragmentStart[first + at] : 0, end = clear ? m_fragmentStart[first + at + 1] : 0;
@@ -564,7 +668,7 @@ void Pipeline::resolveBand(int y0, int y1, const Scene& scene, const ViewSetup& 
       const std::size_t last = count - 1;
       flags &= ~kWhole;
       if (count > opaque && !(p.mask[last] & fragment.mask) && sameSurface(p.triangle[last], fragment.triangle) &&
-          std::fabs(lastDepth - fragment.depth) <= reach(p.triangle[last]))
+          std::fabs(lastDepth - fragment.depth) <= m_sides[p.triangle[last]].reach)
         --count, add(p.triangle[last], p.mask[last] | fragment.mask, x, y);
       else
         add(fragment.triangle, fragment.mask, x, y), lastDepth = fragment.depth;
@@ -621,7 +725,7 @@ void Pipeline::shadePieces(std::size_t count, const Scene& scene, const ViewSetu
     vfloat plane[Surface::kGroups][4];
     for (int g = 0; g < Surface::kGroups; ++g)
     {
-      const rgba* rows[kLanes];
+      const void* rows[kLanes];
       for (int k = 0; k < kLanes; ++k)
         rows[k] = &m_surfaces[p.triangle[std::min(begin + std::size_t(k), end - 1)]].plane[g];
       transpose(rows, plane[g]);
@@ -647,7 +751,10 @@ void Pipeline::shadePieces(std::size_t count, const Scene& scene, const ViewSetu
     const vec3 color = Shader(scene.materials[sceneMesh.material], sceneMesh.geometry->frame, m_lighting).shade(points);
     // Lanes past the end land on pieces shaded later (or the spare room).
     const vfloat channels[4] = {color.x, color.y, color.z, splat(0.f)};
-    transpose(channels, &m_pieces.color[begin]);
+    void* rows[kLanes];
+    for (int k = 0; k < kLanes; ++k)
+      rows[k] = &m_pieces.color[begin + std::size_t(k)];
+    transpose(channels, rows);
   }
 }
 
@@ -726,8 +833,8 @@ OdUInt32 Pipeline::render(const Scene& scene, const ViewSetup& view, const Rende
   {
     m_sampleX[s] = options.antialias ? gridX[s] : 0.5f;
     m_sampleY[s] = options.antialias ? gridY[s] : 0.5f;
-    m_sampleGrid[0][s] = std::int64_t(m_sampleX[s] * 256.f);
-    m_sampleGrid[1][s] = std::int64_t(m_sampleY[s] * 256.f);
+    m_sampleGrid[0][s] = std::int32_t(m_sampleX[s] * 256.f);
+    m_sampleGrid[1][s] = std::int32_t(m_sampleY[s] * 256.f);
   }
   for (unsigned mask = 1; mask <= kAllSamples; ++mask)
   {

@@ -6,6 +6,7 @@
 #include "od/DbSymbolTable.h"
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <filesystem>
 #include <map>
@@ -118,9 +119,7 @@ void orientFaces(const std::vector<Vec3>& points, const std::vector<OdUInt32>& s
 
 bool buildMesh(const std::vector<Vec3>& points, const std::vector<OdInt32>& faces, MeshGeometry& mesh)
 {
-  mesh.positions.clear();
-  mesh.normals.clear();
-  mesh.indices.clear();
+  mesh = MeshGeometry();
   const OdInt32 numPoints = OdInt32(points.size());
 
   // Clean polygons, flat: distinct consecutive corners, all in range.
@@ -219,11 +218,38 @@ bool buildMesh(const std::vector<Vec3>& points, const std::vector<OdInt32>& face
       const Vec3 c = cross(mesh.positions[corner[k]] - a, mesh.positions[corner[k + 1]] - a);
       if (dot(c, c) <= 1e-24f)
         continue;
-      mesh.indices.push_back(corner[0]);
-      mesh.indices.push_back(corner[k]);
-      mesh.indices.push_back(corner[k + 1]);
+      mesh.indices.insert(mesh.indices.end(), {corner[0], corner[k], corner[k + 1]});
+      mesh.face.push_back(OdUInt32(f));
     }
   }
+
+  // Triangles that share both ends of an edge share its normals: they are
+  // one smooth surface, whose pixels the renderer may shade once where its
+  // triangles meet. Joined by a union-find over the shared edges; each
+  // surface is named by one of its triangles.
+  std::vector<OdUInt32>& smooth = mesh.smooth;
+  smooth.resize(mesh.face.size());
+  std::vector<std::array<OdUInt32, 3>> edges; // lower and higher vertex, triangle
+  for (OdUInt32 t = 0; t < smooth.size(); ++t)
+  {
+    smooth[t] = t;
+    for (int k = 0; k < 3; ++k)
+    {
+      const OdUInt32 a = mesh.indices[3 * t + k], b = mesh.indices[3 * t + (k + 1) % 3];
+      edges.push_back({std::min(a, b), std::max(a, b), t});
+    }
+  }
+  auto root = [&smooth](OdUInt32 t) {
+    for (; smooth[t] != t; t = smooth[t])
+      smooth[t] = smooth[smooth[t]];
+    return t;
+  };
+  std::sort(edges.begin(), edges.end());
+  for (std::size_t i = 1; i < edges.size(); ++i)
+    if (edges[i][0] == edges[i - 1][0] && edges[i][1] == edges[i - 1][1])
+      smooth[root(edges[i][2])] = root(edges[i - 1][2]);
+  for (OdUInt32 t = 0; t < smooth.size(); ++t)
+    smooth[t] = root(t);
 
   ObjectFrame& frame = mesh.frame;
   frame.min = frame.max = mesh.positions.empty() ? Vec3() : mesh.positions[0];

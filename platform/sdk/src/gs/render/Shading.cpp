@@ -164,76 +164,71 @@ vint applyTiling(vfloat& t, Tiling tiling)
   return splat(-1);
 }
 
-namespace
-{
-// Adds weight times each lane's bilinear sample of the level to sum.
-void addBilinear(const TextureImage::Level& level, vfloat u, vfloat v, Tiling tu, Tiling tv, vint lanes, vfloat weight,
-                 rgba sum[kLanes])
-{
-  // Texel centres sit at half-integers; row 0 is the top, v = 0 the bottom.
-  // u and v are in [0, 1], so the texels to either side lie from one
-  // before the first to one past the last: the tiling says which they are.
-  const vfloat fx = u * float(level.w) - 0.5f, fy = (1.f - v) * float(level.h) - 0.5f;
-  const vfloat left = floor(fx), top = floor(fy), ax = fx - left, ay = fy - top;
-  auto inside = [](vint i, int n, Tiling tiling) {
-    const bool wrap = tiling == Tiling::Tile;
-    return i < 0 ? splat(wrap ? n - 1 : 0) : (i >= n ? splat(wrap ? 0 : n - 1) : i);
-  };
-  const vint x0 = inside(toInt(left), level.w, tu), x1 = inside(toInt(left) + 1, level.w, tu);
-  const vint y0 = inside(toInt(top), level.h, tv), y1 = inside(toInt(top) + 1, level.h, tv);
-  const vfloat w00 = (1.f - ax) * (1.f - ay) * weight, w10 = ax * (1.f - ay) * weight;
-  const vfloat w01 = (1.f - ax) * ay * weight, w11 = ax * ay * weight;
-  // A texel and the one right of it, read at once where they sit side by
-  // side in memory, as eight floats; weighted, then the halves added.
-  typedef OdUInt16 Texel __attribute__((vector_size(8)));
-  typedef float Pair __attribute__((vector_size(32)));
-  auto pair = [&level](int x0, int x1, int y,
-                       Pair& out) { // out, not returned: a 32-byte return changes the ABI without AVX
-    const OdUInt16* row = &level.texels[std::size_t(y) * std::size_t(level.w) * 4];
-    Texel a, b;
-    std::memcpy(&a, row + std::size_t(x0) * 4, sizeof a);
-    std::memcpy(&b, row + std::size_t(x1) * 4, sizeof b);
-    out = __builtin_convertvector(__builtin_shufflevector(a, b, 0, 1, 2, 3, 4, 5, 6, 7), Pair);
-  };
-  for (int k = 0; k < kLanes; ++k)
-    if (lanes[k])
-    {
-      Pair upper, lower;
-      pair(x0[k], x1[k], y0[k], upper);
-      pair(x0[k], x1[k], y1[k], lower);
-      const Pair both = upper * Pair{w00[k], w00[k], w00[k], w00[k], w10[k], w10[k], w10[k], w10[k]} +
-                        lower * Pair{w01[k], w01[k], w01[k], w01[k], w11[k], w11[k], w11[k], w11[k]};
-      sum[k] += __builtin_shufflevector(both, both, 0, 1, 2, 3) + __builtin_shufflevector(both, both, 4, 5, 6, 7);
-    }
-}
-
-} // namespace
-
 void sampleTexture(const TextureImage& image, vfloat u, vfloat v, vfloat lod, Tiling tu, Tiling tv, vint active,
                    vfloat out[4])
 {
+  // Trilinear: each lane blends the two levels around its lod, each read
+  // bilinearly. The texels and weights of every lane are worked out side by
+  // side; then each lane reads its texels.
   const std::vector<TextureImage::Level>& levels = image.levels();
-  // Trilinear: each lane blends the two levels around its lod. Lanes
-  // mostly share their levels, so each level in use is sampled once for
-  // all lanes on it.
   const int top = int(levels.size()) - 1;
   lod = min(max(lod, splat(0.f)), splat(float(top)));
   const vint below = toInt(lod);
   const vfloat t = lod - toFloat(below);
-  rgba sum[kLanes] = {};
-  for (vint left = active; any(left);)
+  // Per level: the rows (texel offsets) and columns to read, and the four
+  // texels' weights.
+  vint row[2][2], column[2][2], level[2];
+  vfloat weight[2][4];
+  for (int step = 0; step < 2; ++step)
   {
-    int level = 0;
-    for (int k = kLanes - 1; k >= 0; --k)
-      level = left[k] ? below[k] : level;
-    const vint lanes = left & (below == level);
-    addBilinear(levels[std::size_t(level)], u, v, tu, tv, lanes, 1.f - t, sum);
-    if (level < top)
-      addBilinear(levels[std::size_t(level) + 1], u, v, tu, tv, lanes & (t > 0.f), t, sum);
-    left &= ~lanes;
+    level[step] = below + step;
+    level[step] = level[step] > top ? splat(top) : level[step];
+    // Each level halves the one before, down to one texel.
+    vint w = splat(levels[0].w) >> level[step], h = splat(levels[0].h) >> level[step];
+    w = w < 1 ? splat(1) : w, h = h < 1 ? splat(1) : h;
+    // Texel centres sit at half-integers; row 0 is the top, v = 0 the
+    // bottom. u and v are in [0, 1], so the texels to either side lie from
+    // one before the first to one past the last: the tiling says which.
+    const vfloat fx = u * toFloat(w) - 0.5f, fy = (1.f - v) * toFloat(h) - 0.5f;
+    const vfloat left = floor(fx), above = floor(fy), ax = fx - left, ay = fy - above;
+    auto inside = [](vint i, vint n, Tiling tiling) {
+      const vint low = tiling == Tiling::Tile ? n - 1 : splat(0), high = tiling == Tiling::Tile ? splat(0) : n - 1;
+      return i < 0 ? low : (i >= n ? high : i);
+    };
+    column[step][0] = inside(toInt(left), w, tu), column[step][1] = inside(toInt(left) + 1, w, tu);
+    row[step][0] = inside(toInt(above), h, tv) * w, row[step][1] = inside(toInt(above) + 1, h, tv) * w;
+    const vfloat share = step ? t : 1.f - t;
+    weight[step][0] = (1.f - ax) * (1.f - ay) * share, weight[step][1] = ax * (1.f - ay) * share;
+    weight[step][2] = (1.f - ax) * ay * share, weight[step][3] = ax * ay * share;
   }
+  // A texel and the one right of it, read at once where they sit side by
+  // side in memory, as eight floats; weighted, then the halves added.
+  typedef OdUInt16 Texel __attribute__((vector_size(8)));
+  typedef float Pair __attribute__((vector_size(32)));
+  rgba sum[kLanes];
   for (int k = 0; k < kLanes; ++k)
-    for (int channel = 0; channel < 4; ++channel)
-      out[channel][k] = active[k] ? sum[k][channel] * (1.f / 65535.f) : out[channel][k];
+  {
+    Pair both = {};
+    for (int step = 0; step < 2 && active[k]; ++step)
+      for (int r = 0; r < 2; ++r)
+      {
+        const OdUInt16* texels = levels[std::size_t(level[step][k])].texels.data() + std::size_t(row[step][r][k]) * 4;
+        Texel a, b;
+        std::memcpy(&a, texels + std::size_t(column[step][0][k]) * 4, sizeof a);
+        std::memcpy(&b, texels + std::size_t(column[step][1][k]) * 4, sizeof b);
+        const float w0 = weight[step][2 * r][k], w1 = weight[step][2 * r + 1][k];
+        both += __builtin_convertvector(__builtin_shufflevector(a, b, 0, 1, 2, 3, 4, 5, 6, 7), Pair) *
+                Pair{w0, w0, w0, w0, w1, w1, w1, w1};
+      }
+    sum[k] = (__builtin_shufflevector(both, both, 0, 1, 2, 3) + __builtin_shufflevector(both, both, 4, 5, 6, 7)) *
+             (1.f / 65535.f);
+  }
+  const void* rows[kLanes];
+  for (int k = 0; k < kLanes; ++k)
+    rows[k] = &sum[k];
+  vfloat texel[4];
+  transpose(rows, texel);
+  for (int c = 0; c < 4; ++c)
+    out[c] = select(active, texel[c], out[c]);
 }
 } // namespace OdGsRender::OD_RENDER_ISA

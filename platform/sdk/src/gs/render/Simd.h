@@ -133,15 +133,17 @@ inline void transpose4(rgba a, rgba b, rgba c, rgba d, rgba out[4])
   out[2] = __builtin_shufflevector(ab23, cd23, 0, 1, 4, 5), out[3] = __builtin_shufflevector(ab23, cd23, 2, 3, 6, 7);
 }
 
-// Four-vectors of kLanes things to four vectors of their components: lane k
-// of column c is row k's component c.
-inline void transpose(const rgba* const rows[kLanes], vfloat columns[4])
+// Four-vectors (16 bytes, wherever they are) of kLanes things to four
+// vectors of their components: lane k of column c is row k's component c.
+inline void transpose(const void* const rows[kLanes], vfloat columns[4])
 {
-  rgba low[4];
-  transpose4(*rows[0], *rows[1], *rows[2], *rows[3], low);
+  rgba r[kLanes], low[4];
+  for (int k = 0; k < kLanes; ++k)
+    std::memcpy(&r[k], rows[k], sizeof(rgba));
+  transpose4(r[0], r[1], r[2], r[3], low);
 #ifdef OD_RENDER_AVX2
   rgba high[4];
-  transpose4(*rows[4], *rows[5], *rows[6], *rows[7], high);
+  transpose4(r[4], r[5], r[6], r[7], high);
   for (int c = 0; c < 4; ++c)
     columns[c] = __builtin_shufflevector(low[c], high[c], 0, 1, 2, 3, 4, 5, 6, 7);
 #else
@@ -150,8 +152,8 @@ inline void transpose(const rgba* const rows[kLanes], vfloat columns[4])
 #endif
 }
 
-// And back: row k holds lane k of each column.
-inline void transpose(const vfloat columns[4], rgba rows[kLanes])
+// And back: row k receives lane k of each column.
+inline void transpose(const vfloat columns[4], void* const rows[kLanes])
 {
   auto quarter = [&columns](int half, int c) {
 #ifdef OD_RENDER_AVX2
@@ -161,8 +163,11 @@ inline void transpose(const vfloat columns[4], rgba rows[kLanes])
     return (void)half, columns[c];
 #endif
   };
+  rgba r[kLanes];
   for (int half = 0; half < kLanes / 4; ++half)
-    transpose4(quarter(half, 0), quarter(half, 1), quarter(half, 2), quarter(half, 3), rows + 4 * half);
+    transpose4(quarter(half, 0), quarter(half, 1), quarter(half, 2), quarter(half, 3), r + 4 * half);
+  for (int k = 0; k < kLanes; ++k)
+    std::memcpy(rows[k], &r[k], sizeof(rgba));
 }
 
 // Three channels or coordinates of kLanes points.
