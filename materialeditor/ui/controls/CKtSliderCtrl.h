@@ -52,6 +52,23 @@ public:
     return window;
   }
   void SetSliderValue(int value) { m_slider.setValue(value, clientWidth()); }
+  // The press that opened the slider acts on it too, when there was one:
+  // the left button down, as the message being handled saw it, over the
+  // slider. Opened from the keyboard (Enter, F2) nothing is pressed, and a
+  // press made up there would grab the thumb and the capture for nothing.
+  void PassOnOpeningPress()
+  {
+    HWND window = this->hwnd();
+    if (!window || GetKeyState(VK_LBUTTON) >= 0)
+      return;
+    const DWORD at = GetMessagePos();
+    POINT point{GET_X_LPARAM(at), GET_Y_LPARAM(at)};
+    ScreenToClient(window, &point);
+    RECT client{};
+    GetClientRect(window, &client);
+    if (PtInRect(&client, point))
+      PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(point.x, point.y));
+  }
   int SliderValue() const { return m_slider.value; }
   // The standalone control's markers at the bar's end; rows do not use them.
   bool m_markers = false;

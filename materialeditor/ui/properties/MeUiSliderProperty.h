@@ -51,10 +51,7 @@ public:
     if (this->GetValue(value))
       this->SetSliderValue(value);
     SetFocus(window);
-    POINT cursor{};
-    GetCursorPos(&cursor);
-    ScreenToClient(window, &cursor);
-    PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(cursor.x, cursor.y));
+    this->PassOnOpeningPress();
     return window;
   }
   void DrawValue(IKtCanvas& canvas, const KtRect& rect, const T& value) override
