@@ -5,13 +5,11 @@
 // the one the owner holds. The selector window lives only for the dialog.
 #pragma once
 
+#include "resources/MeResources.h"
 #include "ui/controls/CKtColorSelector.h"
 
 namespace meui
 {
-// The control identifier of the selector window in the grid.
-constexpr UINT kColorSelectorControlId = 3232;
-
 template <class Owner>
 class MeUiColorSelectorProperty : public CTEditableProperty<Owner, OdUInt32, OdUInt32>, public CKtColorSelector
 {
@@ -47,7 +45,7 @@ public:
   {
     if (hwnd() || this->m_editWindow)
       return nullptr;
-    HWND window = CreateSelector(static_cast<HWND>(parent), ktRect(cell), kColorSelectorControlId);
+    HWND window = CreateSelector(static_cast<HWND>(parent), ktRect(cell), IDC_COLOR_SELECTOR);
     if (!window)
       return nullptr;
     this->GetValue(m_colour);

@@ -4,12 +4,11 @@
 // the wheel only move the slider.
 #pragma once
 
+#include "resources/MeResources.h"
 #include "ui/controls/CKtSliderCtrl.h"
 
 namespace meui
 {
-// The control identifier of the slider window in the grid.
-constexpr UINT kSliderControlId = 12475;
 // The command code the slider sends its parent when a value was chosen.
 constexpr UINT kSliderValueChosen = 4;
 
@@ -43,7 +42,7 @@ public:
   {
     if (this->hwnd())
       return nullptr;
-    HWND window = this->CreateSlider(static_cast<HWND>(parent), ktRect(cell), kSliderControlId);
+    HWND window = this->CreateSlider(static_cast<HWND>(parent), ktRect(cell), IDC_SLIDER);
     if (!window)
       return nullptr;
     this->m_editWindow = window;
@@ -81,7 +80,7 @@ protected:
     HWND window = this->hwnd();
     this->WriteValue(this->m_slider.value);
     if (window && IsWindow(window))
-      PostMessageW(GetParent(window), WM_COMMAND, MAKEWPARAM(kSliderControlId, kSliderValueChosen),
+      PostMessageW(GetParent(window), WM_COMMAND, MAKEWPARAM(IDC_SLIDER, kSliderValueChosen),
                    reinterpret_cast<LPARAM>(window));
   }
   void sliderDestroyed() override { this->m_editWindow = nullptr; }
