@@ -1,5 +1,7 @@
 #include "ui/controls/CKtColorSelector.h"
 
+#include "ui/properties/MeUiColorList.h"
+
 namespace meui
 {
 namespace
@@ -26,8 +28,7 @@ HWND CKtColorSelector::CreateSelector(HWND parent, const RECT& rect, UINT id)
 
 void CKtColorSelector::drawColour(IKtCanvas& canvas, const KtRect& rect)
 {
-  canvas.fill(rect, ODRGB(m_colour & 255, (m_colour >> 8) & 255, (m_colour >> 16) & 255));
-  canvas.text(rect, kt::rgbText(m_colour), ktThemeText(), KtAlign::Centre);
+  drawRgbColor(canvas, rect, m_colour);
 }
 
 bool CKtColorSelector::chooseColour(OdUInt32& colour)

@@ -23,7 +23,8 @@ public:
   // Red in the lowest byte, green in the second, blue in the third.
   OdUInt32 m_colour = 0;
 
-  // The colour with its RGB text centred, in the theme's text colour.
+  // The colour with its RGB text centred, in the theme's text colour
+  // unless that cannot be read on it.
   virtual void drawColour(IKtCanvas& canvas, const KtRect& rect);
   // The host's colour dialog on a new default colour (not the current
   // one); true and the RGB value on OK.

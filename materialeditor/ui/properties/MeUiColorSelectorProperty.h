@@ -7,6 +7,7 @@
 
 #include "resources/MeResources.h"
 #include "ui/controls/CKtColorSelector.h"
+#include "ui/properties/MeUiColorList.h"
 
 namespace meui
 {
@@ -26,9 +27,7 @@ public:
   bool IsEqual(const OdUInt32& a, const OdUInt32& b) override { return a == b; }
   void DrawValue(IKtCanvas& canvas, const KtRect& rect, const OdUInt32& value) override
   {
-    const KtRect cell = rect.inflated(2, 2);
-    canvas.fill(cell, ODRGB(value & 255, (value >> 8) & 255, (value >> 16) & 255));
-    canvas.text(cell, kt::rgbText(value), ktThemeText(), KtAlign::Centre);
+    drawRgbColor(canvas, rect.inflated(2, 2), value);
   }
   bool GetEditorValue(OdUInt32& value) override
   {
