@@ -1,5 +1,7 @@
 #include "host/win/KtControls.h"
 
+#include "host/win/InspctlResources.h"
+
 #include "win32/Dc.h"
 
 #include <commctrl.h>
@@ -291,8 +293,8 @@ HWND CKtButtonCtrl::CreateButton(HWND parent, const RECT& cell, UINT id)
   }
   if (HMODULE host = GetModuleHandleW(INSPCTL_LIBRARY))
   {
-    m_bitmap.attach(static_cast<HBITMAP>(LoadImageW(host, MAKEINTRESOURCEW(ktThemeIsDark() ? 173 : 171), IMAGE_BITMAP, 0, 0,
-                                                    LR_DEFAULTCOLOR)));
+    m_bitmap.attach(static_cast<HBITMAP>(LoadImageW(host, MAKEINTRESOURCEW(ktThemeIsDark() ? IDB_BROWSE_DARK : IDB_BROWSE),
+                                                    IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
     if (m_bitmap)
     {
       SetWindowLongPtrW(button, GWL_STYLE, GetWindowLongPtrW(button, GWL_STYLE) | BS_BITMAP);

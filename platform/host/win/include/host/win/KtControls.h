@@ -112,7 +112,7 @@ class CKtButtonCtrl : public win::TWnd<CKtButtonCtrl>
 {
 public:
   // A square button at the right end of the cell with the host's browse
-  // bitmap (173 on a dark theme, else 171, from inspctl.dll).
+  // bitmap (IDB_BROWSE_DARK on a dark theme, else IDB_BROWSE, from inspctl.dll).
   HWND CreateButton(HWND parent, const RECT& cell, UINT id);
 
 protected:
