@@ -12,18 +12,7 @@ constexpr int kAllColorTabs = 7;
 
 HWND CKtColorSelector::CreateSelector(HWND parent, const RECT& rect, UINT id)
 {
-  HWND window = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | SS_NOTIFY, rect.left, rect.top,
-                                rect.right - rect.left, rect.bottom - rect.top, parent,
-                                reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
-  if (!window)
-    return nullptr;
-  SendMessageW(window, WM_SETFONT, SendMessageW(parent, WM_GETFONT, 0, 0), FALSE);
-  if (!subclass(window))
-  {
-    DestroyWindow(window);
-    return nullptr;
-  }
-  return window;
+  return ktCreateControl(*this, L"STATIC", WS_CHILD | WS_VISIBLE | WS_TABSTOP | SS_NOTIFY, parent, rect, id);
 }
 
 void CKtColorSelector::drawColour(IKtCanvas& canvas, const KtRect& rect)

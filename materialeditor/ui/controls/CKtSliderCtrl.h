@@ -36,17 +36,9 @@ class CKtSliderCtrl : public win::TWnd<CKtSliderCtrl<T>>
 public:
   HWND CreateSlider(HWND parent, const RECT& rect, UINT id)
   {
-    HWND window = CreateWindowExW(0, L"STATIC", L"", kSliderStyle, rect.left, rect.top, rect.right - rect.left,
-                                  rect.bottom - rect.top, parent, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)),
-                                  GetModuleHandleW(nullptr), nullptr);
+    HWND window = ktCreateControl(*this, L"STATIC", kSliderStyle, parent, rect, id);
     if (!window)
       return nullptr;
-    SendMessageW(window, WM_SETFONT, SendMessageW(parent, WM_GETFONT, 0, 0), FALSE);
-    if (!this->subclass(window))
-    {
-      DestroyWindow(window);
-      return nullptr;
-    }
     m_slider.firstMoveSeen = false;
     m_slider.dragging = false;
     return window;

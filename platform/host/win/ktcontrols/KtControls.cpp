@@ -14,8 +14,9 @@ const wchar_t kLockProperty[] = L"KTKILLFOCUSLOCKED";
 int lockCount(HWND editor) { return int(reinterpret_cast<INT_PTR>(GetPropW(editor, kLockProperty))); }
 
 HFONT fontOf(HWND window) { return reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0)); }
+} // namespace
 
-HWND createChild(const wchar_t* className, DWORD style, HWND parent, const RECT& rect, UINT id, const CXStringW& text = CXStringW())
+HWND ktCreateChild(const wchar_t* className, DWORD style, HWND parent, const RECT& rect, UINT id, const CXStringW& text)
 {
   HWND window = CreateWindowExW(0, className, text.c_str(), style, rect.left, rect.top, rect.right - rect.left,
                                 rect.bottom - rect.top, parent, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)),
@@ -24,7 +25,6 @@ HWND createChild(const wchar_t* className, DWORD style, HWND parent, const RECT&
     SendMessageW(window, WM_SETFONT, WPARAM(fontOf(parent)), FALSE);
   return window;
 }
-} // namespace
 
 void ktLockFocus(HWND editor)
 {
@@ -63,14 +63,9 @@ KtRect ktRect(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
 
 HWND CKtEditCtrl::CreateEdit(HWND parent, const RECT& cell, const CXStringW& text, UINT id)
 {
-  HWND edit = createChild(L"EDIT", WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, parent, cell, id, text);
+  HWND edit = ktCreateControl(*this, L"EDIT", WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, parent, cell, id, text);
   if (!edit)
     return nullptr;
-  if (!subclass(edit))
-  {
-    DestroyWindow(edit);
-    return nullptr;
-  }
   SendMessageW(edit, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(2, 2));
   SendMessageW(edit, EM_SETSEL, 0, -1);
   SendMessageW(edit, EM_SETMODIFY, FALSE, 0);
@@ -144,16 +139,11 @@ HWND CKtComboBoxCtrl::CreateCombo(HWND parent, const RECT& cell, UINT id)
   // The height is the dropped-down list's; the field takes the cell's.
   RECT rect = cell;
   rect.bottom = rect.top + 200;
-  HWND combo = createChild(WC_COMBOBOXW,
-                           WS_CHILD | WS_VISIBLE | WS_VSCROLL | CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS,
-                           parent, rect, id);
+  HWND combo = ktCreateControl(*this, WC_COMBOBOXW,
+                               WS_CHILD | WS_VISIBLE | WS_VSCROLL | CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS,
+                               parent, rect, id);
   if (!combo)
     return nullptr;
-  if (!subclass(combo))
-  {
-    DestroyWindow(combo);
-    return nullptr;
-  }
   SendMessageW(combo, CB_SETEXTENDEDUI, TRUE, 0);
   const int field = std::max(int(cell.bottom - cell.top) - 6, 8);
   SendMessageW(combo, CB_SETITEMHEIGHT, WPARAM(-1), field);
@@ -283,14 +273,9 @@ HWND CKtButtonCtrl::CreateButton(HWND parent, const RECT& cell, UINT id)
 {
   const int side = cell.bottom - cell.top;
   const RECT rect{std::max(cell.left, cell.right - side), cell.top, cell.right, cell.bottom};
-  HWND button = createChild(WC_BUTTONW, WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, parent, rect, id, L"...");
+  HWND button = ktCreateControl(*this, WC_BUTTONW, WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, parent, rect, id, L"...");
   if (!button)
     return nullptr;
-  if (!subclass(button))
-  {
-    DestroyWindow(button);
-    return nullptr;
-  }
   if (HMODULE host = GetModuleHandleW(INSPCTL_LIBRARY))
   {
     m_bitmap.attach(static_cast<HBITMAP>(LoadImageW(host, MAKEINTRESOURCEW(ktThemeIsDark() ? IDB_BROWSE_DARK : IDB_BROWSE),

@@ -30,6 +30,24 @@ bool ktFocusLocked(HWND editor);
 // Asks the grid (the editor's parent) to close the editor.
 void ktRequestClose(HWND editor, bool cancelled);
 
+// A child window of the class over rect, in the parent's font; null when it
+// cannot be made.
+HWND ktCreateChild(const wchar_t* className, DWORD style, HWND parent, const RECT& rect, UINT id,
+                   const CXStringW& text = CXStringW());
+// The same, subclassed by control; null (and no window) when either fails.
+template <class T>
+HWND ktCreateControl(win::TWnd<T>& control, const wchar_t* className, DWORD style, HWND parent, const RECT& rect,
+                     UINT id, const CXStringW& text = CXStringW())
+{
+  HWND window = ktCreateChild(className, style, parent, rect, id, text);
+  if (window && !control.subclass(window))
+  {
+    DestroyWindow(window);
+    return nullptr;
+  }
+  return window;
+}
+
 RECT ktRect(const KtRect& rect);
 KtRect ktRect(const RECT& rect);
 
