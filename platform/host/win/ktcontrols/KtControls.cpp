@@ -63,9 +63,13 @@ KtRect ktRect(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
 
 HWND CKtEditCtrl::CreateEdit(HWND parent, const RECT& cell, const CXStringW& text, UINT id)
 {
-  HWND edit = ktCreateControl(*this, L"EDIT", WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, parent, cell, id, text);
+  HWND edit = ktCreateControl(*this, L"EDIT", WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, parent, cell, id,
+                              text.left(kKtMaxEditText));
   if (!edit)
     return nullptr;
+  // The commit reads no more than this: the box takes no more, so what the
+  // user sees is what is written.
+  SendMessageW(edit, EM_LIMITTEXT, kKtMaxEditText, 0);
   SendMessageW(edit, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(2, 2));
   SendMessageW(edit, EM_SETSEL, 0, -1);
   SendMessageW(edit, EM_SETMODIFY, FALSE, 0);

@@ -73,7 +73,8 @@ class CKtEditCtrl : public win::TWnd<CKtEditCtrl>, public IKtEditSite
 {
 public:
   // An edit box over the cell with the text, in the parent's font, all of
-  // the text selected; null when it cannot be made.
+  // the text selected, taking at most kKtMaxEditText characters; null when
+  // it cannot be made.
   HWND CreateEdit(HWND parent, const RECT& cell, const CXStringW& text, UINT id);
   bool IsModified() const;
 

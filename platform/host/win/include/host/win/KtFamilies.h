@@ -78,7 +78,7 @@ public:
   {
     if (!hwnd())
       return false;
-    value = text(this->kMaxEditText);
+    value = text(GetWindowTextLengthW(hwnd())); // all of it, as the user sees it
     return true;
   }
 
