@@ -32,6 +32,7 @@ bool CKtColorSelector::chooseColour(OdUInt32& colour)
 
 LRESULT CKtColorSelector::windowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
+  const KtEditorCall call = ktEditorCall(this);
   HWND window = hwnd();
   switch (message)
   {

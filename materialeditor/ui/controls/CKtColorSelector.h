@@ -19,6 +19,7 @@ constexpr UINT kColorSelectorChanged = 4;
 class CKtColorSelector : public win::TWnd<CKtColorSelector>
 {
 public:
+  ~CKtColorSelector() override { ktDestroyControl(*this); }
   HWND CreateSelector(HWND parent, const RECT& rect, UINT id);
   // Red in the lowest byte, green in the second, blue in the third.
   OdUInt32 m_colour = 0;

@@ -34,6 +34,8 @@ class CKtSliderCtrl : public win::TWnd<CKtSliderCtrl<T>>
   static_assert(std::is_same_v<T, int>, "sliders hold whole numbers");
 
 public:
+  ~CKtSliderCtrl() override { ktDestroyControl(*this); }
+
   HWND CreateSlider(HWND parent, const RECT& rect, UINT id)
   {
     HWND window = ktCreateControl(*this, L"STATIC", kSliderStyle, parent, rect, id);
@@ -79,6 +81,7 @@ protected:
 
   LRESULT windowProc(UINT message, WPARAM wParam, LPARAM lParam) override
   {
+    const KtEditorCall call = ktEditorCall(this);
     HWND window = this->hwnd();
     switch (message)
     {

@@ -16,12 +16,6 @@ class MeUiColorSelectorProperty : public CTEditableProperty<Owner, OdUInt32, OdU
 {
 public:
   using CTEditableProperty<Owner, OdUInt32, OdUInt32>::CTEditableProperty;
-  ~MeUiColorSelectorProperty() override
-  {
-    if (HWND window = hwnd())
-      DestroyWindow(window);
-  }
-
   CXStringW TextFromValue(const OdUInt32& value) override { return kt::rgbText(value); }
   bool ValueFromText(const CXStringW&, OdUInt32&, CXStringW&) override { return false; }
   bool IsEqual(const OdUInt32& a, const OdUInt32& b) override { return a == b; }

@@ -23,12 +23,6 @@ public:
     this->m_slider.value = 0;
     this->m_slider.step = 1;
   }
-  ~MeUiSliderProperty() override
-  {
-    if (HWND window = this->hwnd())
-      DestroyWindow(window);
-  }
-
   void SetSliderRange(int low, int high)
   {
     this->m_slider.low = low;

@@ -244,6 +244,44 @@ TEST(GridHost, TheKeyboardMovesBetweenRowsAndOpensTheEditor)
   EXPECT_EQ(held(dump, "Position.Offset"), "7") << "two rows down, over the Position header";
 }
 
+TEST(GridHost, APaletteMayBuildItsRowsAgainFromInsideASetter)
+{
+  HostHarness host;
+  const HostRun run = host.run(
+    script({"TESTGRIDREBUILD", on("CLICK", "ROW \"Position.Offset\""), "TYPE \"42\"", "KEY ENTER",
+            on("CLICK", "ROW \"Scale.Width\""), "TYPE \"5\"", "KEY TAB",
+            "CHOOSE " + std::string(kPane) + " ROW \"Projection.Type\" \"Box\"", on("CLICK", "ROW \"Position.Lock\""),
+            on("WHEEL", "ROW \"Position.Lock\" 1"), on("CLICK", "ROW \"Generic.Glossiness\" AT 30"),
+            on("DRAG", "ROW \"Position.Rotation\" FROM 10 TO 60"), "ANSWER COLOR 255,0,0",
+            on("CLICK", "ROW \"Appearance.Stone colour\""), on("CLICK", "ROW \"Image.File name\""),
+            "TYPE \"wood.png\"", on("CLICK", "ROW \"Scale.Width\""), "DUMP {dir}/rebuilt.json", "KEY ESC",
+            "TESTGRIDREBUILD", on("CLICK", "ROW \"Position.Offset\""), "TYPE \"7\"", "KEY ENTER"}),
+    gridModule());
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  const JsonValue rebuilt = JsonValue::parse(host.readFile(L"rebuilt.json"));
+  EXPECT_EQ(held(rebuilt, "Position.Offset"), "42");
+  EXPECT_EQ(held(rebuilt, "Scale.Width"), "5");
+  EXPECT_EQ(held(rebuilt, "Projection.Type"), "Box");
+  EXPECT_EQ(held(rebuilt, "Position.Lock"), "1");
+  EXPECT_EQ(held(rebuilt, "Appearance.Stone colour"), "RGB(255,0,0)");
+  EXPECT_EQ(held(rebuilt, "Image.File name"), "wood.png") << "committed as the focus left it";
+  int total = 0;
+  for (const char* label : {"Position.Offset", "Scale.Width", "Projection.Type", "Position.Lock", "Generic.Glossiness",
+                            "Position.Rotation", "Appearance.Stone colour", "Image.File name"})
+  {
+    EXPECT_EQ(writes(rebuilt, label), 1) << label;
+    total += writes(rebuilt, label);
+  }
+  EXPECT_EQ(writes(rebuilt, "rebuilds"), total) << "each write built the rows again";
+  EXPECT_EQ(gridRows(rebuilt).size(), 10u);
+  EXPECT_TRUE(row(rebuilt, "Scale.Width")["editing"].asBool()) << "the click after the commit opened the new row";
+  EXPECT_EQ(rebuilt["messages"].size(), 0u);
+
+  const JsonValue dump = run.dump();
+  EXPECT_EQ(held(dump, "Position.Offset"), "7") << "the new rows work as the old ones did";
+  EXPECT_FALSE(row(dump, "Position.Offset")["editing"].asBool());
+}
+
 TEST(GridHost, TheTextRowsButtonRunsTheOwnersAction)
 {
   HostHarness host;

@@ -9,11 +9,19 @@
 
 namespace
 {
-const wchar_t kLockProperty[] = L"KTKILLFOCUSLOCKED";
+int lockCount(HWND editor) { return int(reinterpret_cast<INT_PTR>(GetPropW(editor, kInspectorFocusLock))); }
 
-int lockCount(HWND editor) { return int(reinterpret_cast<INT_PTR>(GetPropW(editor, kLockProperty))); }
+int busyCount(HWND editor) { return int(reinterpret_cast<INT_PTR>(GetPropW(editor, kInspectorEditorBusy))); }
 
 HFONT fontOf(HWND window) { return reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0)); }
+
+// The focus goes back to an editor only while it shows: one the grid has
+// hidden (its rows were let go of during a commit) leaves it with the grid.
+void focusShown(HWND editor)
+{
+  if (IsWindowVisible(editor))
+    SetFocus(editor);
+}
 } // namespace
 
 HWND ktCreateChild(const wchar_t* className, DWORD style, HWND parent, const RECT& rect, UINT id, const CXStringW& text)
@@ -30,8 +38,8 @@ void ktLockFocus(HWND editor)
 {
   if (!editor || !IsWindow(editor))
     return;
-  SetPropW(editor, kLockProperty, reinterpret_cast<HANDLE>(INT_PTR(lockCount(editor) + 1)));
-  SetFocus(editor);
+  SetPropW(editor, kInspectorFocusLock, reinterpret_cast<HANDLE>(INT_PTR(lockCount(editor) + 1)));
+  focusShown(editor);
 }
 
 void ktUnlockFocus(HWND editor)
@@ -41,19 +49,41 @@ void ktUnlockFocus(HWND editor)
   const int count = lockCount(editor) - 1;
   if (count < 1)
   {
-    RemovePropW(editor, kLockProperty);
-    SetFocus(editor);
+    RemovePropW(editor, kInspectorFocusLock);
+    focusShown(editor);
   }
   else
-    SetPropW(editor, kLockProperty, reinterpret_cast<HANDLE>(INT_PTR(count)));
+    SetPropW(editor, kInspectorFocusLock, reinterpret_cast<HANDLE>(INT_PTR(count)));
 }
 
-bool ktFocusLocked(HWND editor) { return editor && GetPropW(editor, kLockProperty) != nullptr; }
+bool ktFocusLocked(HWND editor) { return editor && GetPropW(editor, kInspectorFocusLock) != nullptr; }
 
 void ktRequestClose(HWND editor, bool cancelled)
 {
   if (editor && IsWindow(editor))
     PostMessageW(GetParent(editor), kInspectorCloseEditor, cancelled ? 1 : 0, reinterpret_cast<LPARAM>(editor));
+}
+
+KtEditorCall::KtEditorCall(HWND window, IKtEditableProperty* row) : m_window(window), m_row(row)
+{
+  if (m_window)
+    SetPropW(m_window, kInspectorEditorBusy, reinterpret_cast<HANDLE>(INT_PTR(busyCount(m_window) + 1)));
+}
+
+KtEditorCall::~KtEditorCall()
+{
+  if (!m_window || !IsWindow(m_window))
+    return;
+  const int count = busyCount(m_window) - 1;
+  if (count > 0)
+  {
+    SetPropW(m_window, kInspectorEditorBusy, reinterpret_cast<HANDLE>(INT_PTR(count)));
+    return;
+  }
+  RemovePropW(m_window, kInspectorEditorBusy);
+  // The grid hid this editor while it was busy: it can go now.
+  if (GetPropW(m_window, kInspectorEditorRetired))
+    PostMessageW(GetParent(m_window), kInspectorDestroyRetired, 0, reinterpret_cast<LPARAM>(m_window));
 }
 
 RECT ktRect(const KtRect& r) { return {r.left, r.top, r.right, r.bottom}; }
@@ -97,11 +127,12 @@ void CKtEditCtrl::setModified(bool modified)
 void CKtEditCtrl::focus()
 {
   if (hwnd())
-    SetFocus(hwnd());
+    focusShown(hwnd());
 }
 
 LRESULT CKtEditCtrl::windowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
+  const KtEditorCall call = ktEditorCall(this);
   switch (message)
   {
   case WM_GETDLGCODE: // Enter and Esc are the edit box's, not the dialog's
@@ -219,6 +250,7 @@ void CKtComboBoxCtrl::drawItem(const DRAWITEMSTRUCT& item)
 
 LRESULT CKtComboBoxCtrl::windowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
+  const KtEditorCall call = ktEditorCall(this);
   switch (message)
   {
   case kOcmCommand:
@@ -295,6 +327,7 @@ HWND CKtButtonCtrl::CreateButton(HWND parent, const RECT& cell, UINT id)
 
 LRESULT CKtButtonCtrl::windowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
+  const KtEditorCall call = ktEditorCall(this);
   switch (message)
   {
   case kOcmCommand:

@@ -34,6 +34,21 @@ constexpr UINT kOcmCompareItem = OCM__BASE + WM_COMPAREITEM;
 // editor was cancelled (Esc).
 constexpr UINT kInspectorCloseEditor = WM_APP + 0x3A0;
 
+// The focus lock of an editor: a count in this window property. While it
+// is held, the editor's loss of the focus starts no commit (KtControls.h).
+constexpr wchar_t kInspectorFocusLock[] = L"KTKILLFOCUSLOCKED";
+
+// An editor window's procedure may call an owner's setter that leads the
+// grid to let go of the rows (a palette building its rows again). While
+// the procedure runs, the editor keeps a count in the window property
+// kInspectorEditorBusy; the grid does not destroy a busy editor but hides
+// it, marks it with kInspectorEditorRetired and holds its row. When the
+// count falls to 0 the editor posts kInspectorDestroyRetired (lParam: the
+// window) to the grid, which destroys it then and lets go of the row.
+constexpr wchar_t kInspectorEditorBusy[] = L"KTEDITORBUSY";
+constexpr wchar_t kInspectorEditorRetired[] = L"KTEDITORRETIRED";
+constexpr UINT kInspectorDestroyRetired = WM_APP + 0x3A2;
+
 // The list box style of the dialog templates the grid is made over.
 constexpr DWORD kInspectorListStyle = 0x50210123;
 

@@ -2,6 +2,7 @@
 //
 //   ktLockFocus / ktUnlockFocus / ktFocusLocked   the lock counter in the
 //                   editor's window property "KTKILLFOCUSLOCKED"
+//   KtEditorCall    held at the top of every editor's window procedure
 //   CKtEditCtrl     an edit box: Enter commits, Esc cancels, the loss of the
 //                   focus commits a modified text unless the lock is held
 //   CKtComboBoxCtrl an owner-drawn drop-down list with the extended keyboard
@@ -30,6 +31,29 @@ bool ktFocusLocked(HWND editor);
 // Asks the grid (the editor's parent) to close the editor.
 void ktRequestClose(HWND editor, bool cancelled);
 
+// The row an editor window belongs to, held while the window's procedure
+// runs: an owner's setter called from there may lead the grid to let go of
+// the row, which must still be there when the setter returns. The window
+// counts as busy meanwhile, so the grid only hides it (InspectorCtrl.h).
+class KtEditorCall
+{
+public:
+  KtEditorCall(HWND window, IKtEditableProperty* row);
+  ~KtEditorCall();
+  KtEditorCall(const KtEditorCall&) = delete;
+  KtEditorCall& operator=(const KtEditorCall&) = delete;
+
+private:
+  HWND m_window;
+  KtRef<IKtEditableProperty> m_row;
+};
+// The call of an editor control that is (also) a row; a bare control holds nothing.
+template <class Control>
+KtEditorCall ktEditorCall(Control* control)
+{
+  return KtEditorCall(control->hwnd(), dynamic_cast<IKtEditableProperty*>(control));
+}
+
 // A child window of the class over rect, in the parent's font; null when it
 // cannot be made.
 HWND ktCreateChild(const wchar_t* className, DWORD style, HWND parent, const RECT& rect, UINT id,
@@ -46,6 +70,16 @@ HWND ktCreateControl(win::TWnd<T>& control, const wchar_t* className, DWORD styl
     return nullptr;
   }
   return window;
+}
+// For an editor control's destructor: its window goes without the object,
+// which is being destroyed, hearing of it.
+template <class T>
+void ktDestroyControl(win::TWnd<T>& control)
+{
+  HWND window = control.hwnd();
+  control.unsubclass();
+  if (window && IsWindow(window))
+    DestroyWindow(window);
 }
 
 RECT ktRect(const KtRect& rect);
@@ -72,6 +106,7 @@ constexpr UINT kKtEditorId = 1001;
 class CKtEditCtrl : public win::TWnd<CKtEditCtrl>, public IKtEditSite
 {
 public:
+  ~CKtEditCtrl() override { ktDestroyControl(*this); }
   // An edit box over the cell with the text, in the parent's font, all of
   // the text selected, taking at most kKtMaxEditText characters; null when
   // it cannot be made.
@@ -96,6 +131,7 @@ protected:
 class CKtComboBoxCtrl : public win::TWnd<CKtComboBoxCtrl>
 {
 public:
+  ~CKtComboBoxCtrl() override { ktDestroyControl(*this); }
   // A drop-down list (no text field) over the cell; items of itemHeight.
   HWND CreateCombo(HWND parent, const RECT& cell, UINT id);
   void ResetItems();
@@ -130,6 +166,7 @@ private:
 class CKtButtonCtrl : public win::TWnd<CKtButtonCtrl>
 {
 public:
+  ~CKtButtonCtrl() override { ktDestroyControl(*this); }
   // A square button at the right end of the cell with the host's browse
   // bitmap (IDB_BROWSE_DARK on a dark theme, else IDB_BROWSE, from inspctl.dll).
   HWND CreateButton(HWND parent, const RECT& cell, UINT id);

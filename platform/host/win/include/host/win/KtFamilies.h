@@ -23,11 +23,6 @@ class CTTextProperty : public CTEditableProperty<Owner, T, T>, public CKtButtonC
 {
 public:
   using CTEditableProperty<Owner, T, T>::CTEditableProperty;
-  ~CTTextProperty() override
-  {
-    if (HWND window = hwnd())
-      DestroyWindow(window);
-  }
 
   KtHwnd CreateEditor(KtHwnd parent, const KtRect& cell) override
   {
@@ -55,11 +50,6 @@ class CTTextEditProperty : public CTEditableProperty<Owner, T, T>, public CKtEdi
 {
 public:
   using CTEditableProperty<Owner, T, T>::CTEditableProperty;
-  ~CTTextEditProperty() override
-  {
-    if (HWND window = hwnd())
-      DestroyWindow(window);
-  }
 
   KtHwnd CreateEditor(KtHwnd parent, const KtRect& cell) override
   {
@@ -121,11 +111,6 @@ class CTComboPropertyBase : public CTEditableProperty<Owner, T, T>, public CKtCo
 {
 public:
   using CTEditableProperty<Owner, T, T>::CTEditableProperty;
-  ~CTComboPropertyBase() override
-  {
-    if (HWND window = hwnd())
-      DestroyWindow(window);
-  }
 
   KtHwnd CreateEditor(KtHwnd parent, const KtRect& cell) override
   {
@@ -161,7 +146,8 @@ protected:
       ktUnlockFocus(combo);
     }
     RefillLater(); // the list shows the value the owner holds now
-    InvalidateRect(GetParent(hwnd()), nullptr, FALSE);
+    if (HWND combo = hwnd())
+      InvalidateRect(GetParent(combo), nullptr, FALSE);
   }
   void OnComboRefill() override { this->FillList(); }
 
