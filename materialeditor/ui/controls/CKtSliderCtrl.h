@@ -13,6 +13,8 @@
 //   WM_MOUSEWHEEL     a step per notch, valueChanging (nothing written)
 //   WM_SETCURSOR      the sizing arrow while dragging, else the arrow
 //   WM_GETDLGCODE     the default answer plus all keys
+//   WM_KEYDOWN        Esc, Enter, Tab and Shift+Tab, Up and Down close it
+//                     (Esc during a drag drops the drag); nothing is written
 //   WM_KILLFOCUS      the grid closes the editor
 #pragma once
 
@@ -85,6 +87,22 @@ protected:
     HWND window = this->hwnd();
     switch (message)
     {
+    case WM_KEYDOWN:
+    {
+      // It has nothing to commit: the keys only close it, Esc in the middle
+      // of a drag too, and then nothing is written.
+      InspectorClose how = kInspectorCloseKeep;
+      if (!ktCloseForKey(wParam, how))
+        return 0;
+      if (m_slider.dragging)
+      {
+        m_slider.buttonUp();
+        if (GetCapture() == window)
+          ReleaseCapture();
+      }
+      ktRequestClose(window, how);
+      return 0;
+    }
     case WM_PAINT:
       ktPaint(window, [this](IKtCanvas& canvas, const KtRect& client) {
         CXStringW text;
@@ -130,7 +148,7 @@ protected:
     case WM_GETDLGCODE: return this->previousProc(message, wParam, lParam) | DLGC_WANTALLKEYS;
     case WM_KILLFOCUS:
       if (!ktFocusLocked(window) && GetCapture() != window)
-        ktRequestClose(window, false);
+        ktRequestClose(window, kInspectorCloseKeep);
       break;
     case WM_DESTROY: sliderDestroyed(); break;
     default: break;

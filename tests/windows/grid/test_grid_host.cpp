@@ -233,15 +233,51 @@ TEST(GridHost, ListsAreChosenFromByTheirItemTexts)
   EXPECT_EQ(row(dump, "Generic.Diffuse")["text"].asString(), "10,20,30");
 }
 
-TEST(GridHost, TheKeyboardMovesBetweenRowsAndOpensTheEditor)
+TEST(GridHost, TheKeyboardWorksEveryEditor)
 {
   HostHarness host;
-  const HostRun run = host.run(script({on("CLICK", "ROW \"Image.File name\" AT -40"), "KEY DOWN", "KEY DOWN",
-                                       "KEY ENTER", "TYPE \"7\"", "KEY ENTER"}),
-                               gridModule());
+  const HostRun run = host.run(
+    script({// A slider opened from the keyboard takes no press: the pointer rests on its cell.
+            on("CLICK", "ROW \"Position.Rotation\" AT -40"), on("HOVER", "ROW \"Position.Rotation\" 50"), "KEY ENTER",
+            "DUMP {dir}/slider.json", on("WHEEL", "ROW \"Position.Rotation\" -3"), "KEY ESC",
+            // Esc closed it: the grid's arrows work again, and lists close with Esc, Enter and Tab.
+            "KEY UP", "KEY ENTER", "DUMP {dir}/lock.json", "KEY ESC", "KEY DOWN 2", "KEY ENTER", "KEY TAB",
+            "KEY ENTER", "DUMP {dir}/diffuse.json", "KEY ENTER",
+            // Edit boxes commit and move with Tab, Shift+Tab, Up and Down; Esc drops the text.
+            on("CLICK", "ROW \"Scale.Width\""), "TYPE \"3\"", "KEY TAB", "KEY ENTER", "TYPE \"4\"", "KEY UP",
+            "KEY ENTER", "TYPE \"7\"", "KEY ESC", "KEY DOWN", "KEY ENTER", "TYPE \"6\"", "KEY SHIFT+TAB", "KEY ENTER",
+            "TYPE \"8\"", "KEY DOWN", "KEY ENTER", "TYPE \"9\"", "KEY ENTER",
+            // The text row's button: Enter presses it, Esc closes it.
+            on("CLICK", "ROW \"Image.Saved at\" AT -40"), "KEY ENTER", "KEY ENTER", "KEY ESC", "DUMP {dir}/button.json",
+            // The slider moves with Down; a slider opened so, then a click on another row, writes nothing.
+            "KEY DOWN 5", "KEY ENTER", "KEY DOWN", "KEY ENTER", "KEY ESC", on("CLICK", "ROW \"Generic.Glossiness\""),
+            on("CLICK", "ROW \"Generic.Glossiness\" AT -40"), on("HOVER", "ROW \"Generic.Glossiness\" 50"),
+            "KEY ENTER", on("CLICK", "ROW \"Image.File name\"")}),
+    gridModule());
   ASSERT_EQ(run.exitCode, 0) << run.errors;
+  const JsonValue slider = JsonValue::parse(host.readFile(L"slider.json"));
+  EXPECT_TRUE(row(slider, "Position.Rotation")["editing"].asBool());
+  EXPECT_EQ(row(slider, "Position.Rotation")["editorValue"].asString(), "90\xc2\xb0")
+    << "no press made up at the pointer: the slider shows what the drawing holds";
+  EXPECT_TRUE(row(JsonValue::parse(host.readFile(L"lock.json")), "Position.Lock")["editing"].asBool());
+  const JsonValue diffuse = JsonValue::parse(host.readFile(L"diffuse.json"));
+  EXPECT_TRUE(row(diffuse, "Generic.Diffuse")["editing"].asBool()) << "Tab from the projection list moved on";
+  EXPECT_FALSE(row(diffuse, "Projection.Type")["editing"].asBool());
+  const JsonValue button = JsonValue::parse(host.readFile(L"button.json"));
+  EXPECT_EQ(held(button, "actions"), "pressed");
+  EXPECT_FALSE(row(button, "Image.Saved at")["editing"].asBool());
+
   const JsonValue dump = run.dump();
-  EXPECT_EQ(held(dump, "Position.Offset"), "7") << "two rows down, over the Position header";
+  EXPECT_EQ(held(dump, "Scale.Width"), "8");
+  EXPECT_EQ(writes(dump, "Scale.Width"), 2) << "3 by Tab, 8 by Down; the 7 was dropped by Esc";
+  EXPECT_EQ(held(dump, "Position.Offset"), "9");
+  EXPECT_EQ(writes(dump, "Position.Offset"), 3) << "4 by Up, 6 by Shift+Tab, 9 by Enter";
+  for (const char* untouched : {"Position.Rotation", "Position.Lock", "Projection.Type", "Generic.Diffuse"})
+    EXPECT_EQ(writes(dump, untouched), 0) << untouched << ": closing with a key writes nothing";
+  EXPECT_EQ(writes(dump, "Generic.Glossiness"), 1) << "only the click on the slider itself";
+  EXPECT_FALSE(row(dump, "Generic.Glossiness")["editing"].asBool()) << "the click on another row closed the slider";
+  EXPECT_TRUE(row(dump, "Image.File name")["editing"].asBool()) << "and opened that row";
+  EXPECT_EQ(dump["messages"].size(), 0u);
 }
 
 TEST(GridHost, APaletteMayBuildItsRowsAgainFromInsideASetter)

@@ -182,10 +182,13 @@ protected:
       Refresh();
       break;
     case kInspectorCloseEditor:
-      if (reinterpret_cast<HWND>(lParam) == m_editor)
+      if (reinterpret_cast<HWND>(lParam) == m_editor && CloseEditor())
       {
-        if (CloseEditor())
-          SetFocus(hwnd());
+        SetFocus(hwnd());
+        if (wParam == kInspectorCloseNext)
+          onKey(VK_DOWN);
+        else if (wParam == kInspectorClosePrevious)
+          onKey(VK_UP);
       }
       return 0;
     case kInspectorDestroyRetired:
@@ -445,6 +448,9 @@ private:
 
   void openEditor(int item)
   {
+    // An open editor closes first (with its commit, which may change the rows).
+    if (!CloseEditor())
+      return;
     IKtEditableProperty* row = rowAt(item);
     RECT cell{};
     if (!row || !row->CanChange() || !valueRect(item, cell))

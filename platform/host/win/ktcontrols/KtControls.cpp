@@ -22,6 +22,8 @@ void focusShown(HWND editor)
   if (IsWindowVisible(editor))
     SetFocus(editor);
 }
+
+bool shiftDown() { return GetKeyState(VK_SHIFT) < 0; }
 } // namespace
 
 HWND ktCreateChild(const wchar_t* className, DWORD style, HWND parent, const RECT& rect, UINT id, const CXStringW& text)
@@ -58,10 +60,23 @@ void ktUnlockFocus(HWND editor)
 
 bool ktFocusLocked(HWND editor) { return editor && GetPropW(editor, kInspectorFocusLock) != nullptr; }
 
-void ktRequestClose(HWND editor, bool cancelled)
+void ktRequestClose(HWND editor, InspectorClose how)
 {
   if (editor && IsWindow(editor))
-    PostMessageW(GetParent(editor), kInspectorCloseEditor, cancelled ? 1 : 0, reinterpret_cast<LPARAM>(editor));
+    PostMessageW(GetParent(editor), kInspectorCloseEditor, how, reinterpret_cast<LPARAM>(editor));
+}
+
+bool ktCloseForKey(WPARAM key, InspectorClose& how)
+{
+  switch (key)
+  {
+  case VK_ESCAPE: how = kInspectorCloseCancel; return true;
+  case VK_RETURN: how = kInspectorCloseKeep; return true;
+  case VK_TAB: how = shiftDown() ? kInspectorClosePrevious : kInspectorCloseNext; return true;
+  case VK_UP: how = kInspectorClosePrevious; return true;
+  case VK_DOWN: how = kInspectorCloseNext; return true;
+  default: return false;
+  }
 }
 
 KtEditorCall::KtEditorCall(HWND window, IKtEditableProperty* row) : m_window(window), m_row(row)
@@ -135,22 +150,21 @@ LRESULT CKtEditCtrl::windowProc(UINT message, WPARAM wParam, LPARAM lParam)
   const KtEditorCall call = ktEditorCall(this);
   switch (message)
   {
-  case WM_GETDLGCODE: // Enter and Esc are the edit box's, not the dialog's
+  case WM_GETDLGCODE: // Enter, Esc and Tab are the edit box's, not the dialog's
     return previousProc(message, wParam, lParam) | DLGC_WANTALLKEYS;
   case WM_KEYDOWN:
-    if (wParam == VK_RETURN)
-    {
-      OnEditCommit();
-      return 0;
-    }
-    if (wParam == VK_ESCAPE)
-    {
+  {
+    InspectorClose how = kInspectorCloseKeep;
+    if (!ktCloseForKey(wParam, how))
+      break;
+    if (how == kInspectorCloseCancel)
       OnEditCancel();
-      return 0;
-    }
-    break;
+    else
+      OnEditCommit(how);
+    return 0;
+  }
   case WM_CHAR: // no beep for the keys handled above
-    if (wParam == L'\r' || wParam == 27)
+    if (wParam == L'\r' || wParam == 27 || wParam == L'\t')
       return 0;
     break;
   case WM_KILLFOCUS:
@@ -253,6 +267,20 @@ LRESULT CKtComboBoxCtrl::windowProc(UINT message, WPARAM wParam, LPARAM lParam)
   const KtEditorCall call = ktEditorCall(this);
   switch (message)
   {
+  case WM_KEYDOWN:
+  {
+    // The open list takes Esc and Enter itself (Enter chooses); Up and Down
+    // are the list's (Down opens it).
+    InspectorClose how = kInspectorCloseKeep;
+    if (!ktCloseForKey(wParam, how) || wParam == VK_UP || wParam == VK_DOWN)
+      break;
+    if (wParam != VK_TAB && IsDropped())
+      break;
+    if (IsDropped())
+      SendMessageW(hwnd(), CB_SHOWDROPDOWN, FALSE, 0);
+    ktRequestClose(hwnd(), how);
+    return 0;
+  }
   case kOcmCommand:
     if (HIWORD(wParam) == CBN_SELENDOK)
       OnComboChosen(Selection());
@@ -330,6 +358,17 @@ LRESULT CKtButtonCtrl::windowProc(UINT message, WPARAM wParam, LPARAM lParam)
   const KtEditorCall call = ktEditorCall(this);
   switch (message)
   {
+  case WM_KEYDOWN:
+  {
+    InspectorClose how = kInspectorCloseKeep;
+    if (!ktCloseForKey(wParam, how))
+      break;
+    if (wParam == VK_RETURN) // as in a dialog: Enter presses the focused button
+      OnButtonPressed();
+    else
+      ktRequestClose(hwnd(), how);
+    return 0;
+  }
   case kOcmCommand:
     if (HIWORD(wParam) == BN_CLICKED)
       OnButtonPressed();

@@ -3,12 +3,14 @@
 //   ktLockFocus / ktUnlockFocus / ktFocusLocked   the lock counter in the
 //                   editor's window property "KTKILLFOCUSLOCKED"
 //   KtEditorCall    held at the top of every editor's window procedure
-//   CKtEditCtrl     an edit box: Enter commits, Esc cancels, the loss of the
-//                   focus commits a modified text unless the lock is held
+//   CKtEditCtrl     an edit box: Enter commits, Esc cancels, Tab, Shift+Tab,
+//                   Up and Down commit and move; the loss of the focus
+//                   commits a modified text unless the lock is held
 //   CKtComboBoxCtrl an owner-drawn drop-down list with the extended keyboard
 //                   interface (the list opens with the down arrow); the wheel
-//                   over the closed list moves the selection one item
-//   CKtButtonCtrl   a bitmap button at the right of a cell
+//                   over the closed list moves the selection one item; with
+//                   the list closed Esc and Enter close it, Tab moves
+//   CKtButtonCtrl   a bitmap button at the right of a cell; Enter presses it
 //
 // Each is a TWnd subclass of a system control that the row family creates
 // in its cell; the family derives from it and overrides the On... hooks.
@@ -29,7 +31,10 @@ void ktUnlockFocus(HWND editor);
 bool ktFocusLocked(HWND editor);
 
 // Asks the grid (the editor's parent) to close the editor.
-void ktRequestClose(HWND editor, bool cancelled);
+void ktRequestClose(HWND editor, InspectorClose how);
+// What a key asks of an editor: Esc, Enter, Tab and Shift+Tab, Up and Down;
+// false for any other key. Each editor decides what it does with it.
+bool ktCloseForKey(WPARAM key, InspectorClose& how);
 
 // The row an editor window belongs to, held while the window's procedure
 // runs: an owner's setter called from there may lead the grid to let go of
@@ -121,7 +126,8 @@ public:
   void focus() override;
 
 protected:
-  virtual void OnEditCommit() {}
+  // Enter (how: keep), or Tab, Shift+Tab, Up, Down (how: the move).
+  virtual void OnEditCommit(InspectorClose how) { (void)how; }
   virtual void OnEditCancel() {}
   virtual void OnEditKillFocus(HWND next) { (void)next; }
   virtual void OnEditDestroyed() {}

@@ -29,7 +29,10 @@ public:
     if (this->m_editWindow || !this->m_action)
       return nullptr;
     HWND button = CreateButton(static_cast<HWND>(parent), ktRect(cell), kKtEditorId);
+    if (!button)
+      return nullptr;
     this->m_editWindow = button;
+    SetFocus(button); // so that Enter presses it and Esc closes it
     return button;
   }
   bool IsReadOnlyText() override { return true; }
@@ -41,7 +44,7 @@ protected:
     this->callAction();
     InvalidateRect(grid, nullptr, FALSE);
   }
-  void OnButtonKillFocus(HWND) override { ktRequestClose(hwnd(), false); }
+  void OnButtonKillFocus(HWND) override { ktRequestClose(hwnd(), kInspectorCloseKeep); }
   void OnButtonDestroyed() override { this->m_editWindow = nullptr; }
 };
 
@@ -73,15 +76,15 @@ public:
   }
 
 protected:
-  void OnEditCommit() override
+  void OnEditCommit(InspectorClose how) override
   {
     if (this->CommitEditAndReport(*this))
-      ktRequestClose(hwnd(), false);
+      ktRequestClose(hwnd(), how);
   }
   void OnEditCancel() override
   {
     setModified(false);
-    ktRequestClose(hwnd(), true);
+    ktRequestClose(hwnd(), kInspectorCloseCancel);
   }
   void OnEditKillFocus(HWND) override
   {
@@ -90,7 +93,7 @@ protected:
       return;
     if (IsModified() && !this->CommitEditAndReport(*this))
       return; // refused: the text stays for the user to correct
-    ktRequestClose(hwnd(), false);
+    ktRequestClose(hwnd(), kInspectorCloseKeep);
   }
   void OnEditDestroyed() override { this->m_editWindow = nullptr; }
 };
@@ -162,7 +165,7 @@ protected:
   {
     if (ktFocusLocked(hwnd()) || (next && IsChild(hwnd(), next)))
       return;
-    ktRequestClose(hwnd(), false);
+    ktRequestClose(hwnd(), kInspectorCloseKeep);
   }
   void OnComboDestroyed() override { this->m_editWindow = nullptr; }
 };
