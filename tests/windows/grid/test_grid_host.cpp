@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -333,24 +334,68 @@ TEST(GridHost, TheTextRowsButtonRunsTheOwnersAction)
 TEST(GridHost, StrangeTextsAreRefusedOrKeptAsTheyAre)
 {
   HostHarness host;
-  const std::string longText = "0." + std::string(2000, '7');
-  const HostRun run = host.run(script({"ANSWER OK", on("CLICK", "ROW \"Scale.Width\""), "TYPE \"nan\"", "KEY ENTER",
-                                       "KEY ESC", "ANSWER OK", on("CLICK", "ROW \"Scale.Width\""), "TYPE \"1e400\"",
-                                       "KEY ENTER", "KEY ESC", on("CLICK", "ROW \"Scale.Width\""),
-                                       "TYPE \"" + longText + "\"", "KEY ENTER",
-                                       on("CLICK", "ROW \"Image.File name\""), "TYPE \"%s%n\\t\"", "KEY ENTER"}),
-                               gridModule());
+  const std::string x1500(1500, 'x');
+  const std::string long10000 = "0." + std::string(9998, '7');
+  const std::vector<std::string> items{"Planar", "Box", "Cylindrical", "Spherical"};
+  const auto paste = [](const std::string& label, const std::string& text) {
+    return std::vector<std::string>{on("CLICK", "ROW \"" + label + "\""), "PASTE \"" + text + "\""};
+  };
+  std::vector<std::string> lines;
+  const auto add = [&lines](std::vector<std::string> more) { lines.insert(lines.end(), more.begin(), more.end()); };
+  // Text rows: 1,500 characters, then control characters.
+  add(paste("Image.File name", x1500));
+  add({"DUMP {dir}/long.json", "KEY ENTER"});
+  add(paste("Image.File name", "a\\u0001\\u0007%s%n\\tb"));
+  add({"DUMP {dir}/control.json", "KEY ENTER"});
+  // Real rows: 10,000 characters, "nan", "1e400", "%s%n", and nothing at all.
+  add(paste("Scale.Width", long10000));
+  add({"KEY ENTER", "ANSWER OK"});
+  add(paste("Scale.Width", "nan"));
+  add({"KEY ENTER", "KEY ESC", "ANSWER OK"});
+  add(paste("Scale.Width", "1e400"));
+  add({"KEY ENTER", "KEY ESC", "ANSWER OK"});
+  add(paste("Position.Offset", "%s%n"));
+  add({"KEY ENTER", "KEY ESC"});
+  add(paste("Position.Offset", ""));
+  add({"KEY DELETE", "KEY ENTER", "DUMP {dir}/empty.json", "KEY ESC"});
+  // The editors without text get the same keys and pastes (opened from the keyboard).
+  for (const std::string label : {"Projection.Type", "Position.Lock", "Generic.Diffuse", "Position.Rotation", "Image.Saved at"})
+    add({on("CLICK", "ROW \"" + label + "\" AT -40"), "KEY ENTER", "PASTE \"%s%n\"",
+         "TYPE \"%s%n\\u0001\\u001b1e400 nan\"", "KEY ESC"});
+  const HostRun run = host.run(script(lines), gridModule());
   ASSERT_EQ(run.exitCode, 0) << run.errors;
+
+  const JsonValue longText = JsonValue::parse(host.readFile(L"long.json"));
+  EXPECT_EQ(row(longText, "Image.File name")["editorValue"].asString(), std::string(260, 'x'))
+    << "the box takes no more than the commit reads";
+  const JsonValue control = JsonValue::parse(host.readFile(L"control.json"));
+  const std::string pasted = row(control, "Image.File name")["editorValue"].asString();
+  EXPECT_EQ(pasted.substr(0, 1), "a");
+  EXPECT_NE(pasted.find("%s%n"), std::string::npos);
+  const JsonValue empty = JsonValue::parse(host.readFile(L"empty.json"));
+  EXPECT_TRUE(row(empty, "Position.Offset")["editing"].asBool()) << "an empty text is refused without a message";
+
   const JsonValue dump = run.dump();
-  std::string shown;
+  std::vector<std::string> shown;
   for (const JsonValue& message : dump["messages"].items())
-    shown += message["text"].asString().substr(0, 60) + " / ";
-  ASSERT_EQ(dump["messages"].size(), 2u) << shown;
-  EXPECT_EQ(dump["messages"][0]["text"].asString(), "Invalid expression: nan");
-  EXPECT_EQ(dump["messages"][1]["text"].asString(), "Invalid expression: 1e400");
-  EXPECT_EQ(held(dump, "Scale.Width"), "0.777778") << "the edit box's first 260 characters";
+    shown.push_back(message["text"].asString());
+  const std::vector<std::string> expected{"Invalid expression: nan", "Invalid expression: 1e400",
+                                          "Invalid expression: %s%n"};
+  EXPECT_EQ(shown, expected);
+  EXPECT_EQ(held(dump, "Image.File name"), pasted) << "kept as it was pasted";
+  EXPECT_EQ(writes(dump, "Image.File name"), 2);
+  EXPECT_EQ(held(dump, "Scale.Width"), "0.777778") << "the first 260 characters of the number";
   EXPECT_EQ(writes(dump, "Scale.Width"), 1);
-  EXPECT_EQ(held(dump, "Image.File name"), "%s%n") << "a tab is no character of an edit box";
+  EXPECT_EQ(writes(dump, "Position.Offset"), 0);
+  EXPECT_EQ(writes(dump, "Position.Rotation"), 0);
+  EXPECT_EQ(writes(dump, "Generic.Diffuse"), 0);
+  const std::string projection = held(dump, "Projection.Type");
+  EXPECT_TRUE(projection == "(unwritten)" || std::find(items.begin(), items.end(), projection) != items.end())
+    << projection;
+  const std::string lock = held(dump, "Position.Lock");
+  EXPECT_TRUE(lock == "(unwritten)" || lock == "0" || lock == "1") << lock;
+  for (const JsonValue& r : gridRows(dump).items())
+    EXPECT_FALSE(r["editing"].asBool()) << r["label"].asString();
 }
 
 TEST(GridHost, AClickElsewhereWithARefusedValueShowsTheMessageOnceAndKeepsTheEditor)
