@@ -201,6 +201,7 @@ TEST(GridHost, TheColourSelectorOpensTheDialogOnADefaultColourAndWritesOnlyAChan
   const JsonValue first = JsonValue::parse(host.readFile(L"first.json"));
   ASSERT_EQ(first["colorDialogs"].size(), 1u);
   EXPECT_EQ(first["colorDialogs"][0]["initial"].asString(), "#000000") << "a default colour, not the row's";
+  EXPECT_TRUE(first["colorDialogs"][0]["blocksHost"].asBool()) << "modal to the host's window";
   EXPECT_EQ(first["colorDialogs"][0]["answer"].asString(), "#ff0000");
   EXPECT_EQ(held(first, "Appearance.Stone colour"), "RGB(255,0,0)");
   EXPECT_EQ(writes(first, "Appearance.Stone colour"), 1);
