@@ -188,4 +188,34 @@ BENCHMARK(BM_Entities)->Arg(kEntities / 2)->Arg(kEntities)->Unit(benchmark::kMil
 
 void BM_EntitiesInOneGroup(benchmark::State& state) { loadPart(state, Sizes{int(state.range(0)), 0, 0, true}); }
 BENCHMARK(BM_EntitiesInOneGroup)->Arg(kEntities / 2)->Arg(kEntities)->Unit(benchmark::kMillisecond);
+
+// Emptying a group member by member, as erasing its entities one at a time does.
+void BM_EmptyGroup(benchmark::State& state)
+{
+  const int members = int(state.range(0));
+  OdDbDatabasePtr db = odCreateDatabase();
+  OdDbBlockTableRecordPtr model = db->getModelSpaceId().safeOpenObject(OdDb::kForWrite);
+  OdDbObjectIdArray ids;
+  for (int i = 0; i < members; ++i)
+  {
+    OdDbSubDMeshPtr mesh = OdDbSubDMesh::createObject();
+    mesh->setDatabaseDefaults(db);
+    ids.append(model->appendOdDbEntity(mesh));
+  }
+  OdDbDictionaryPtr groups = db->getGroupDictionaryId().safeOpenObject(OdDb::kForWrite);
+  OdDbGroupPtr group = OdDbGroup::createObject();
+  groups->setAt(L"Everything", group);
+  for (auto _ : state)
+  {
+    state.PauseTiming();
+    for (const OdDbObjectId& id : ids)
+      group->append(id);
+    state.ResumeTiming();
+    for (const OdDbObjectId& id : ids)
+      group->remove(id);
+    if (group->numEntities() != 0)
+      fail("the group kept members");
+  }
+}
+BENCHMARK(BM_EmptyGroup)->Arg(kEntities / 2)->Arg(kEntities)->Unit(benchmark::kMillisecond);
 } // namespace

@@ -166,8 +166,12 @@ TEST(ProfileStore, ReadsWhatItCanAndKeepsEveryOtherLineInItsPlace)
   EXPECT_EQ(value.asText(), L"caf\u00e9");
   EXPECT_FALSE(sub->readValue("k", value));
 
-  // Written back unchanged: every line as it was, the last one ended.
-  EXPECT_EQ(store.serialize(), file + "\n");
+  // Written back unchanged: every line as it was, the last one still open,
+  // so that a line cut off in writing stays unread on the next run too.
+  EXPECT_EQ(store.serialize(), file);
+  // Something after it ends it.
+  store.openSection("later", true)->writeValue("x", CKtVariant(1));
+  EXPECT_EQ(store.serialize().substr(0, file.size() + 1), file + "\n");
 }
 
 TEST(ProfileStore, WrittenValuesTakeThePlaceOfLinesOfTheirName)
@@ -228,7 +232,9 @@ TEST(ProfileStore, LinesEndWithLfCrlfOrCr)
     EXPECT_TRUE(store.root().section("s")->readValue("b", value)) << "line end " << int(end[0]);
     EXPECT_EQ(value.asText(), L"x");
     EXPECT_TRUE(store.root().section("t")->readValue("c", value));
-    EXPECT_EQ(store.serialize(), "[s]\na=i:1\nb=s:x\n\n[t]\nc=i:3\n");
+    // Written back with its own line ends, new lines too.
+    store.openSection("t", false)->writeValue("d", CKtVariant(4));
+    EXPECT_EQ(store.serialize(), "[s]" + e + "a=i:1" + e + "b=s:x" + e + e + "[t]" + e + "c=i:3" + e + "d=i:4" + e);
   }
 }
 

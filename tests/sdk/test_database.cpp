@@ -342,6 +342,28 @@ TEST(Groups, ManyMembersEachOnce)
   group->allEntityIds(members);
   EXPECT_EQ(members.last(), ids[10]) << "added again at the end";
   EXPECT_FALSE(group->has(OdDbObjectId()));
+
+  // Removing all but every tenth member, past the point where the group
+  // compacts its holes: the rest stay in order and are each counted once.
+  OdDbObjectIdArray kept;
+  for (int i = 0; i < 1000; ++i)
+    if (i % 10 == 3)
+      kept.append(ids[i]);
+    else
+      group->remove(ids[i]);
+  members.clear();
+  EXPECT_EQ(group->allEntityIds(members), kept.size());
+  EXPECT_EQ(members, kept);
+  EXPECT_FALSE(group->has(ids[10]));
+  EXPECT_TRUE(group->has(ids[13]));
+  group->append(ids[0]);
+  group->remove(ids[13]);
+  members.clear();
+  group->allEntityIds(members);
+  EXPECT_EQ(members[0], ids[3]);
+  EXPECT_EQ(members[1], ids[23]);
+  EXPECT_EQ(members.last(), ids[0]);
+  EXPECT_EQ(group->numEntities(), kept.size());
 }
 
 TEST(Entities, BlockRecordsKnowTheReferencesToThem)

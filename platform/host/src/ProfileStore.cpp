@@ -365,6 +365,8 @@ void ProfileStore::reset()
   m_root.forget();
   m_blocks.clear();
   m_byteOrderMark = false;
+  m_lineEnd = "\n";
+  m_lastLineOpen = false;
 }
 
 ProfileStore::LoadResult ProfileStore::parse(const std::string& text)
@@ -384,6 +386,11 @@ ProfileStore::LoadResult ProfileStore::parse(const std::string& text)
   }
   result.status = LoadResult::Status::Read;
   m_byteOrderMark = hasUtf8Bom(text);
+  // Written back with the line end it was read with.
+  const std::size_t firstEnd = text.find_first_of("\r\n");
+  if (firstEnd != std::string::npos)
+    m_lineEnd = text[firstEnd] == '\n' ? "\n" : text.compare(firstEnd, 2, "\r\n") == 0 ? "\r\n" : "\r";
+  m_lastLineOpen = !text.empty() && text.back() != '\n' && text.back() != '\r' && text.size() > (m_byteOrderMark ? 3u : 0u);
   m_blocks.emplace_back(); // the lines before the first header
   int entries = 0;         // headers and values read
   int others = 0;          // lines that are neither blank nor comments
@@ -473,7 +480,8 @@ ProfileStore::LoadResult ProfileStore::parse(const std::string& text)
 std::string ProfileStore::serialize() const
 {
   using Value = ProfileSection::Value;
-  auto valueLine = [](const Value& value) { return escape(value.name) + "=" + formatValue(value.value) + "\n"; };
+  const std::string& end = m_lineEnd;
+  auto valueLine = [&](const Value& value) { return escape(value.name) + "=" + formatValue(value.value) + end; };
   // Values with no line of their own go after the entries of their section.
   auto newValues = [&](const ProfileSection& section, std::string& out) {
     std::vector<const Value*> values;
@@ -487,7 +495,10 @@ std::string ProfileStore::serialize() const
 
   std::string out = m_byteOrderMark ? "\xEF\xBB\xBF" : "";
   if (m_blocks.empty())
-    out += std::string(kFileHeader) + "\n";
+    out += std::string(kFileHeader) + end;
+  // Where the file's last line ends, when it had no line end: written back
+  // without one, unless something comes after it now.
+  std::size_t openLineEnd = std::string::npos;
   for (std::size_t b = 0; b < m_blocks.size(); ++b)
   {
     const Block& block = m_blocks[b];
@@ -502,9 +513,13 @@ std::string ProfileStore::serialize() const
           value = &it->second;
       }
       if (value)
-        out += line.understood && !value->changed ? line.text + "\n" : valueLine(*value);
+        out += line.understood && !value->changed ? line.text + end : valueLine(*value);
       else if (!line.understood || line.key.empty())
-        out += line.text + "\n";
+      {
+        out += line.text + end;
+        if (m_lastLineOpen && b + 1 == m_blocks.size() && l + 1 == block.lines.size())
+          openLineEnd = out.size();
+      }
       // else: a value line whose value was deleted
       if (block.section && block.section->m_firstBlock == b && l == block.lastEntry)
         newValues(*block.section, out);
@@ -526,11 +541,13 @@ std::string ProfileStore::serialize() const
     pending.pop_back();
     if (section->m_firstBlock == SIZE_MAX && (!section->m_values.empty() || section->m_sections.empty()))
     {
-      out += "[" + path + "]\n";
+      out += "[" + path + "]" + end;
       newValues(*section, out);
     }
     pushChildren(*section, path);
   }
+  if (openLineEnd == out.size())
+    out.resize(out.size() - end.size());
   return out;
 }
 

@@ -22,15 +22,21 @@ void OdDbGroup::setDescription(const OdString& text)
 void OdDbGroup::append(const OdDbObjectId& id)
 {
   assertWriteEnabled();
-  if (!id.isNull() && m_members.insert(id.stub()).second)
+  if (!id.isNull() && m_members.emplace(id.stub(), m_ids.size()).second)
     m_ids.append(id);
 }
 
 void OdDbGroup::remove(const OdDbObjectId& id)
 {
   assertWriteEnabled();
-  if (m_members.erase(id.stub()))
-    m_ids.remove(id);
+  auto member = m_members.find(id.stub());
+  if (member == m_members.end())
+    return;
+  m_ids[member->second] = OdDbObjectId();
+  m_members.erase(member);
+  // Compacting when holes are half the array keeps each removal cheap on average.
+  if (++m_holes > 16 && m_holes * 2 > m_ids.size())
+    indexMembers();
 }
 
 bool OdDbGroup::has(const OdDbObjectId& id) const { return !id.isNull() && m_members.count(id.stub()) != 0; }
@@ -40,20 +46,25 @@ void OdDbGroup::clear()
   assertWriteEnabled();
   m_ids.clear();
   m_members.clear();
+  m_holes = 0;
 }
 
 void OdDbGroup::indexMembers()
 {
+  OdDbObjectIdArray members;
   m_members.clear();
   for (const OdDbObjectId& id : m_ids)
-    m_members.insert(id.stub());
+    if (!id.isNull() && m_members.emplace(id.stub(), members.size()).second)
+      members.append(id);
+  m_ids = members;
+  m_holes = 0;
 }
 
 OdUInt32 OdDbGroup::allEntityIds(OdDbObjectIdArray& ids) const
 {
   OdUInt32 count = 0;
   for (const OdDbObjectId& id : m_ids)
-    if (OdDbInternal::peek(id))
+    if (!id.isNull() && OdDbInternal::peek(id))
     {
       ids.append(id);
       ++count;

@@ -193,19 +193,19 @@ TEST(HostProfile, LinesTheModuleDoesNotKnowSurviveItsWrites)
   const HostRun run = host.run({"QUIT"}); // the material editor writes its six settings at unload
   EXPECT_EQ(run.exitCode, 0) << run.errors;
   EXPECT_TRUE(contains(run.errors, "5 line(s) that cannot be read")) << run.errors;
-  EXPECT_EQ(host.readFile(L"profile.txt"), "# notes of mine\n"
-                                           "[cmddata/MaterialEditor]\n"
-                                           "SampleObject=i:0\n"
-                                           "BrowserView=i:0\n"
-                                           "Mystery=x:1\n"
-                                           "BrowserImageSize=i:96\n"
-                                           "ExtendedRegime=i:0\n"
-                                           "LockPositionAxis=i:0\n"
-                                           "LockSampleSize=i:1\n"
-                                           "[Unknown/Deep]\n"
-                                           "stuff=i:1\n"
-                                           "a line of garbage\n"
-                                           "Tail=i:4\n");
+  EXPECT_EQ(host.readFile(L"profile.txt"), "# notes of mine\r\n"
+                                           "[cmddata/MaterialEditor]\r\n"
+                                           "SampleObject=i:0\r\n"
+                                           "BrowserView=i:0\r\n"
+                                           "Mystery=x:1\r\n"
+                                           "BrowserImageSize=i:96\r\n"
+                                           "ExtendedRegime=i:0\r\n"
+                                           "LockPositionAxis=i:0\r\n"
+                                           "LockSampleSize=i:1\r\n"
+                                           "[Unknown/Deep]\r\n"
+                                           "stuff=i:1\r\n"
+                                           "a line of garbage\r\n"
+                                           "Tail=i:4");
 }
 
 TEST(HostDocuments, ADrawingWithOldMacintoshLineEndsLoadsItsMaterials)

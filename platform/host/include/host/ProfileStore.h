@@ -171,5 +171,7 @@ private:
   ProfileSection m_root;
   std::vector<Block> m_blocks; // the file as read; empty for a new file
   bool m_byteOrderMark = false;
+  std::string m_lineEnd = "\n"; // the file's own: LF, CRLF or CR
+  bool m_lastLineOpen = false;   // the file ended inside its last line
 };
 } // namespace host

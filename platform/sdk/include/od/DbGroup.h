@@ -3,7 +3,7 @@
 
 #include "od/DbObject.h"
 
-#include <unordered_set>
+#include <unordered_map>
 
 class OdDbGroup : public OdDbObject
 {
@@ -26,9 +26,13 @@ class OdDbGroup : public OdDbObject
   void translateReferences(OdDbDatabase* destination, const OdDbIdMapping& mapping) override;
 
 private:
+  // Drops the holes that removals left and indexes the members again.
   void indexMembers();
   OdString m_description;
+  // Members in the order added; a removed one leaves a null id until the
+  // holes are many, so that emptying a large group costs no scan per removal.
   OdDbObjectIdArray m_ids;
-  std::unordered_set<const OdDbStub*> m_members; // the same ids, for has() and append()
+  std::unordered_map<const OdDbStub*, OdUInt32> m_members; // member -> its place in m_ids
+  OdUInt32 m_holes = 0;
 };
 using OdDbGroupPtr = OdSmartPtr<OdDbGroup>;
