@@ -116,7 +116,8 @@ private:
   void walk(const Coverage& t, typename SampleVector<Int>::type edge[3], const Int edgeX[3], const Int edgeY[3],
             Write write) const;
   bool sameSurface(OdUInt32 a, OdUInt32 b) const;
-  void resolveBand(int y0, int y1, const Scene& scene, const ViewSetup& view);
+  void resolveBand(int y0, int y1, const Scene& scene, const ViewSetup& view, const RenderOptions& options,
+                   OdGiRasterImageRGBA& target);
   void shadePieces(std::size_t count, const Scene& scene, const ViewSetup& view);
 
   // Frame state, kept between frames to reuse the memory.
@@ -136,7 +137,6 @@ private:
   std::vector<Fragment> m_fragments;     // the same by pixel, each pixel's far to near
   std::vector<OdUInt32> m_fragmentStart; // per pixel and one more: where its fragments start
   Pieces m_pieces;
-  std::vector<float> m_band; // the band's pixels, linear red, green, blue, unused
   int m_viewLeft = 0, m_viewTop = 0, m_width = 0, m_height = 0;
   float m_sampleX[kSamples] = {}, m_sampleY[kSamples] = {};
   SampleInts m_sampleGrid[2] = {};                                        // the same in 1/256 pixel
@@ -595,7 +595,8 @@ bool Pipeline::sameSurface(OdUInt32 a, OdUInt32 b) const
   return a == b || (a != kNone && b != kNone && m_sides[a].surface == m_sides[b].surface);
 }
 
-void Pipeline::resolveBand(int y0, int y1, const Scene& scene, const ViewSetup& view)
+void Pipeline::resolveBand(int y0, int y1, const Scene& scene, const ViewSetup& view, const RenderOptions& options,
+                           OdGiRasterImageRGBA& target)
 {
   // The pieces of each pixel: the opaque surfaces of its samples (the
   // triangles of one smooth surface together, since they shade alike), then
@@ -619,7 +620,6 @@ void Pipeline::resolveBand(int y0, int y1, const Scene& scene, const ViewSetup& 
   atLeast(p.mask, room + kLanes);
   atLeast(p.pixelEnd, pixels);
   atLeast(p.flags, pixels);
-  atLeast(m_band, pixels * 4 + kLanes);
   std::size_t count = 0;
   auto add = [&](OdUInt32 triangle, unsigned mask, float x, float y) {
     p.triangle[count] = triangle;
@@ -641,7 +641,11 @@ void Pipeline::resolveBand(int y0, int y1, const Scene& scene, const ViewSetup& 
     // make one piece (in a surface's inside, where its triangles meet, that
     // is the whole pixel). Samples of no surface show the background.
     unsigned flags = 0; // the samples of no opaque surface, or kWhole
-    for (unsigned left = kAllSamples; left;)
+    SampleMask same;
+    std::memcpy(&same, ids, sizeof same);
+    if (unsigned(_mm_movemask_ps(__m128(same == std::int32_t(ids[0])))) == kAllSamples) // most pixels: one triangle's
+      flags = ids[0] == kNone ? kAllSamples : (add(ids[0], kAllSamples, x, y), kWhole);
+    for (unsigned left = flags ? 0 : kAllSamples; left;)
     {
       const int lead = __builtin_ctz(left);
       const OdUInt32 id = ids[lead];
@@ -678,31 +682,43 @@ void Pipeline::resolveBand(int y0, int y1, const Scene& scene, const ViewSetup& 
   shadePieces(count, scene, view);
 
   // Each sample takes its opaque surface's colour (or the background), then
-  // each transparent one's over it; the pixel is their mean.
+  // each transparent one's over it; the pixel is their mean, through the
+  // tone curve to sRGB. A pixel of background alone keeps its exact colour.
   const rgba background{m_background.x, m_background.y, m_background.z, 0.f};
-  auto color = [&p](std::size_t i) { return p.color[i]; };
-  for (std::size_t pixel = 0, begin = 0; pixel < pixels; begin = p.pixelEnd[pixel], ++pixel)
+  const OdUInt8 exact[4] = {OdUInt8(ODGETRED(options.background)), OdUInt8(ODGETGREEN(options.background)),
+                            OdUInt8(ODGETBLUE(options.background)), 255};
+  const OdUInt8* encode = encodeTable();
+  std::size_t pixel = 0, begin = 0;
+  for (int row = y0; row < y1; ++row)
   {
-    rgba out;
-    if (p.flags[pixel] == kWhole)
-      out = color(begin);
-    else
+    OdUInt8* out = target.data() + (std::size_t(m_viewTop + row) * target.pixelWidth() + std::size_t(m_viewLeft)) * 4;
+    for (int column = 0; column < m_width; ++column, out += 4, begin = p.pixelEnd[pixel++])
     {
-      rgba sample[kSamples];
-      for (int s = 0; s < kSamples; ++s)
-        sample[s] = background;
-      for (std::size_t i = begin; i < p.pixelEnd[pixel]; ++i)
+      rgba color = p.color[begin];
+      if (p.flags[pixel] == kAllSamples && begin == p.pixelEnd[pixel])
       {
-        const bool transparent = p.triangle[i] >= m_opaqueCount;
-        const float opacity =
-          transparent ? scene.materials[scene.meshes[m_surfaces[p.triangle[i]].mesh].material].opacity : 1.f;
-        for (int s = 0; s < kSamples; ++s)
-          if (p.mask[i] >> s & 1)
-            sample[s] += (color(i) - sample[s]) * opacity;
+        std::memcpy(out, exact, 4);
+        continue;
       }
-      out = (sample[0] + sample[1] + sample[2] + sample[3]) * (1.f / kSamples);
+      if (p.flags[pixel] != kWhole)
+      {
+        rgba sample[kSamples];
+        for (int s = 0; s < kSamples; ++s)
+          sample[s] = background;
+        for (std::size_t i = begin; i < p.pixelEnd[pixel]; ++i)
+        {
+          const bool transparent = p.triangle[i] >= m_opaqueCount;
+          const float opacity =
+            transparent ? scene.materials[scene.meshes[m_surfaces[p.triangle[i]].mesh].material].opacity : 1.f;
+          for (int s = 0; s < kSamples; ++s)
+            if (p.mask[i] >> s & 1)
+              sample[s] += (p.color[i] - sample[s]) * opacity;
+        }
+        color = (sample[0] + sample[1] + sample[2] + sample[3]) * (1.f / kSamples);
+      }
+      const auto index = encodeIndex(color);
+      out[0] = encode[index[0]], out[1] = encode[index[1]], out[2] = encode[index[2]], out[3] = 255;
     }
-    std::memcpy(&m_band[pixel * 4], &out, sizeof out);
   }
 }
 
@@ -870,38 +886,9 @@ OdUInt32 Pipeline::render(const Scene& scene, const ViewSetup& view, const Rende
     findVisible(scene, clipped, options);
   m_lastFrame = known ? std::move(key) : std::vector<double>();
 
-  // A band of rows at a time (its pieces stay in the cache): resolve and
-  // shade, then the tone curve and sRGB into the picture. A pixel of
-  // background alone keeps its exact colour.
-  const OdUInt8 background[4] = {OdUInt8(ODGETRED(options.background)), OdUInt8(ODGETGREEN(options.background)),
-                                 OdUInt8(ODGETBLUE(options.background)), 255};
-  const OdUInt8* encode = encodeTable();
-  const int rows = std::max(1, 8192 / m_width);
-  for (int y0 = 0; y0 < m_height; y0 += rows)
-  {
-    const int y1 = std::min(y0 + rows, m_height);
-    resolveBand(y0, y1, scene, clipped);
-    for (int y = y0; y < y1; ++y)
-    {
-      OdUInt8* out = target.data() + (std::size_t(m_viewTop + y) * target.pixelWidth() + std::size_t(m_viewLeft)) * 4;
-      const float* row = &m_band[std::size_t(y - y0) * std::size_t(m_width) * 4];
-      const std::size_t count = std::size_t(m_width) * 4;
-      for (std::size_t i = 0; i < count; i += kLanes)
-      {
-        const vint index = encodeIndex(load(row + i));
-        for (std::size_t k = 0; k < std::size_t(kLanes) && i + k < count; ++k)
-          out[i + k] = encode[index[k]];
-      }
-      for (int x = 0; x < m_width; ++x)
-      {
-        const std::size_t pixel = std::size_t(y - y0) * std::size_t(m_width) + std::size_t(x);
-        if (m_pieces.flags[pixel] == kAllSamples &&
-            (pixel ? m_pieces.pixelEnd[pixel - 1] : 0) == m_pieces.pixelEnd[pixel])
-          std::memcpy(out + std::size_t(x) * 4, background, 4);
-        out[std::size_t(x) * 4 + 3] = 255;
-      }
-    }
-  }
+  // A band of rows at a time (its pieces stay in the cache).
+  for (int y0 = 0, rows = std::max(1, 8192 / m_width); y0 < m_height; y0 += rows)
+    resolveBand(y0, std::min(y0 + rows, m_height), scene, clipped, options, target);
   return OdUInt32(m_coverage.size());
 }
 

@@ -195,10 +195,12 @@ inline vec3 linear(const Affine& a, const vec3& v) // the map without its transl
 }
 inline vec3 apply(const Affine& a, const vec3& p) { return linear(a, p) + vec3{splat(a.m[0][3]), splat(a.m[1][3]), splat(a.m[2][3])}; }
 
-// Where each value's code is in encodeTable() (NaN and below 0 as 0).
-inline vint encodeIndex(vfloat light)
+// Where each channel's code is in encodeTable() (NaN and below 0 as 0).
+inline auto encodeIndex(rgba light)
 {
-  const vfloat s = sqrt(min(max(light, splat(0.f)), splat(kWhite)));
-  return toInt(s * ((kEncodeSteps - 1) / std::sqrt(kWhite)) + 0.5f);
+  typedef std::int32_t Index __attribute__((vector_size(16)));
+  light = light > 0.f ? (light < kWhite ? light : kWhite) : 0.f;
+  return __builtin_convertvector((rgba)_mm_sqrt_ps(__m128(light)) * ((kEncodeSteps - 1) / std::sqrt(kWhite)) + 0.5f,
+                                 Index);
 }
 } // namespace OdGsRender::OD_RENDER_ISA
