@@ -69,7 +69,6 @@ private:
   {
     // Attribute k in element k % 4 of group k / 4 (the depth is not
     // shaded): at (ox, oy), along x, along y; then (ox, oy, 0, 0).
-    static constexpr int kPosition = 0, kW = 3, kNormal = 4, kDepth = 7, kAttributes = 7;
     static constexpr int kAt = 0, kAlongX = 2, kAlongY = 4, kOrigin = 6, kGroups = 7;
     Surface() {} // as Coverage
     rgba plane[kGroups];
@@ -95,11 +94,11 @@ private:
   struct Pieces
   {
     std::vector<OdUInt32> triangle;
-    std::vector<OdUInt8> mask;      // its samples
+    std::vector<OdUInt16> mask;     // its samples (not a char type: a store of one would reload every pointer)
     std::vector<float> x, y;        // where it is shaded: the centre of its samples, in device pixels
     std::vector<rgba> color;        // linear, once shaded
     std::vector<OdUInt32> pixelEnd; // per pixel of the band: the end of its pieces
-    std::vector<OdUInt8> flags;     // per pixel: its samples of no opaque surface, or that one opaque piece covers it
+    std::vector<OdUInt16> flags;    // per pixel: its samples of no opaque surface, or that one opaque piece covers it
   };
 
   void transform(const Scene& scene, const ViewSetup& view);
@@ -623,7 +622,7 @@ void Pipeline::resolveBand(int y0, int y1, const Scene& scene, const ViewSetup& 
   std::size_t count = 0;
   auto add = [&](OdUInt32 triangle, unsigned mask, float x, float y) {
     p.triangle[count] = triangle;
-    p.mask[count] = OdUInt8(mask);
+    p.mask[count] = OdUInt16(mask);
     p.x[count] = x + m_centroidX[mask];
     p.y[count] = y + m_centroidY[mask];
     ++count;
@@ -677,7 +676,7 @@ void Pipeline::resolveBand(int y0, int y1, const Scene& scene, const ViewSetup& 
         add(fragment.triangle, fragment.mask, x, y), lastDepth = fragment.depth;
     }
     p.pixelEnd[at] = OdUInt32(count);
-    p.flags[at] = OdUInt8(flags);
+    p.flags[at] = OdUInt16(flags);
   }
   shadePieces(count, scene, view);
 
@@ -688,31 +687,35 @@ void Pipeline::resolveBand(int y0, int y1, const Scene& scene, const ViewSetup& 
   const OdUInt8 exact[4] = {OdUInt8(ODGETRED(options.background)), OdUInt8(ODGETGREEN(options.background)),
                             OdUInt8(ODGETBLUE(options.background)), 255};
   const OdUInt8* encode = encodeTable();
+  // (Held here: the picture's bytes may alias anything, the arrays' pointers too.)
+  const OdUInt32* pixelEnd = p.pixelEnd.data();
+  const OdUInt16* flags = p.flags.data();
+  const rgba* colors = p.color.data();
   std::size_t pixel = 0, begin = 0;
   for (int row = y0; row < y1; ++row)
   {
     OdUInt8* out = target.data() + (std::size_t(m_viewTop + row) * target.pixelWidth() + std::size_t(m_viewLeft)) * 4;
-    for (int column = 0; column < m_width; ++column, out += 4, begin = p.pixelEnd[pixel++])
+    for (int column = 0; column < m_width; ++column, out += 4, begin = pixelEnd[pixel++])
     {
-      rgba color = p.color[begin];
-      if (p.flags[pixel] == kAllSamples && begin == p.pixelEnd[pixel])
+      rgba color = colors[begin];
+      if (flags[pixel] == kAllSamples && begin == pixelEnd[pixel])
       {
         std::memcpy(out, exact, 4);
         continue;
       }
-      if (p.flags[pixel] != kWhole)
+      if (flags[pixel] != kWhole)
       {
         rgba sample[kSamples];
         for (int s = 0; s < kSamples; ++s)
           sample[s] = background;
-        for (std::size_t i = begin; i < p.pixelEnd[pixel]; ++i)
+        for (std::size_t i = begin; i < pixelEnd[pixel]; ++i)
         {
           const bool transparent = p.triangle[i] >= m_opaqueCount;
           const float opacity =
             transparent ? scene.materials[scene.meshes[m_surfaces[p.triangle[i]].mesh].material].opacity : 1.f;
           for (int s = 0; s < kSamples; ++s)
             if (p.mask[i] >> s & 1)
-              sample[s] += (p.color[i] - sample[s]) * opacity;
+              sample[s] += (colors[i] - sample[s]) * opacity;
         }
         color = (sample[0] + sample[1] + sample[2] + sample[3]) * (1.f / kSamples);
       }
@@ -735,34 +738,36 @@ void Pipeline::shadePieces(std::size_t count, const Scene& scene, const ViewSetu
          (oneMesh || p.triangle[end] == p.triangle[end - 1] || m_surfaces[p.triangle[end]].mesh == mesh);)
       ++end;
     // The planes at each piece's point (the centre of its samples, which
-    // lies on its triangle): each lane's triangle's, side by side. Lanes
-    // past the end repeat the last piece.
-    vfloat plane[Surface::kGroups][4];
-    for (int g = 0; g < Surface::kGroups; ++g)
+    // lies on its triangle), a lane at a time, then side by side: the
+    // position and 1 / t, and the normal; for a map also their change per
+    // pixel. Lanes past the end repeat the last piece.
+    const SceneMesh& sceneMesh = scene.meshes[mesh];
+    const bool steps = scene.materials[sceneMesh.material].map.kind != MapKind::None;
+    rgba at[2][kLanes];
+    const void* planes[4][kLanes];
+    for (int k = 0; k < kLanes; ++k)
     {
-      const void* rows[kLanes];
-      for (int k = 0; k < kLanes; ++k)
-        rows[k] = &m_surfaces[p.triangle[std::min(begin + std::size_t(k), end - 1)]].plane[g];
-      transpose(rows, plane[g]);
+      const std::size_t i = std::min(begin + std::size_t(k), end - 1);
+      const rgba* plane = m_surfaces[p.triangle[i]].plane;
+      const float dx = p.x[i] - plane[Surface::kOrigin][0], dy = p.y[i] - plane[Surface::kOrigin][1];
+      for (int g = 0; g < 2; ++g)
+        at[g][k] = plane[Surface::kAt + g] + plane[Surface::kAlongX + g] * dx + plane[Surface::kAlongY + g] * dy;
+      planes[0][k] = &at[0][k], planes[1][k] = &at[1][k];
+      planes[2][k] = &plane[Surface::kAlongX], planes[3][k] = &plane[Surface::kAlongY];
     }
-    const vfloat dx = load(&p.x[begin]) - plane[Surface::kOrigin][0],
-                 dy = load(&p.y[begin]) - plane[Surface::kOrigin][1];
-    auto attribute = [&plane](int group, int k) -> vfloat& { return plane[group + k / 4][k % 4]; };
-    vfloat value[Surface::kAttributes];
-    for (int j = 0; j < Surface::kAttributes; ++j)
-      value[j] = attribute(Surface::kAt, j) + attribute(Surface::kAlongX, j) * dx + attribute(Surface::kAlongY, j) * dy;
+    vfloat value[4][4];
+    for (int g = 0; g < (steps ? 4 : 2); ++g)
+      transpose(planes[g], value[g]);
     // Back to the attributes: divided by 1/t. A pixel step moves the point
     // by d(P w) / w - P dw / w.
-    const vfloat inverse = 1.f / max(value[Surface::kW], splat(1e-30f));
+    const vfloat inverse = 1.f / max(value[0][3], splat(1e-30f));
     SurfacePoints points;
-    points.position = vec3{value[0], value[1], value[2]} * inverse;
-    points.normal = normalize(vec3{value[4], value[5], value[6]});
-    const vfloat* alongX = plane[Surface::kAlongX];
-    const vfloat* alongY = plane[Surface::kAlongY];
-    points.dx = (vec3{alongX[0], alongX[1], alongX[2]} - points.position * alongX[Surface::kW]) * inverse;
-    points.dy = (vec3{alongY[0], alongY[1], alongY[2]} - points.position * alongY[Surface::kW]) * inverse;
+    points.position = vec3{value[0][0], value[0][1], value[0][2]} * inverse;
+    points.normal = normalize(vec3{value[1][0], value[1][1], value[1][2]});
+    points.dx = points.dy = vec3{};
+    for (int g = 2; g < 4 && steps; ++g)
+      (g == 2 ? points.dx : points.dy) = (vec3{value[g][0], value[g][1], value[g][2]} - points.position * value[g][3]) * inverse;
     points.toEye = view.perspective ? normalize(splat(m_cameraWorld) - points.position) : splat(-m_viewDirWorld);
-    const SceneMesh& sceneMesh = scene.meshes[mesh];
     const vec3 color = Shader(scene.materials[sceneMesh.material], sceneMesh.geometry->frame, m_lighting).shade(points);
     // Lanes past the end land on pieces shaded later (or the spare room).
     const vfloat channels[4] = {color.x, color.y, color.z, splat(0.f)};
