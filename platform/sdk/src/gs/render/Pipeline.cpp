@@ -103,17 +103,17 @@ private:
 
   void transform(const Scene& scene, const ViewSetup& view);
   void project(Vertex& v, const ViewSetup& view) const;
-  // Transforms, clips and rasterizes: the visibility buffer and the
-  // transparent fragments.
-  void findVisible(const Scene& scene, const ViewSetup& view, const RenderOptions& options);
+  // Rasterizes the triangles over a band of rows: the visibility buffer
+  // (unless it is kept from the last frame) and the transparent fragments.
+  void findVisible(int y0, int y1, bool opaque);
   void setupTriangles(const Scene& scene, const ViewSetup& view, const RenderOptions& options);
   void findTriangle(OdUInt32 mesh, OdUInt32 surface, const OdUInt32 corner[3], const RenderOptions& options);
   void setupFound(const RenderOptions& options);
   template <class Write>
-  void rasterize(const Coverage& triangle, Write write) const;
+  void rasterize(const Coverage& triangle, int top, int bottom, Write write) const;
   template <class Int, class Write>
-  void walk(const Coverage& t, typename SampleVector<Int>::type edge[3], const Int edgeX[3], const Int edgeY[3],
-            Write write) const;
+  void walk(const Coverage& t, int top, int bottom, typename SampleVector<Int>::type edge[3], const Int edgeX[3],
+            const Int edgeY[3], Write write) const;
   bool sameSurface(OdUInt32 a, OdUInt32 b) const;
   void resolveBand(int y0, int y1, const Scene& scene, const ViewSetup& view, const RenderOptions& options,
                    OdGiRasterImageRGBA& target);
@@ -527,28 +527,37 @@ void Pipeline::setupFound(const RenderOptions& options)
 }
 
 template <class Write>
-void Pipeline::rasterize(const Coverage& triangle, Write write) const
+void Pipeline::rasterize(const Coverage& triangle, int top, int bottom, Write write) const
 {
+  // Its rows in the band of device rows [top, bottom).
+  top = std::max(top, triangle.y0), bottom = std::min(bottom, triangle.y1 + 1);
+  if (top >= bottom)
+    return;
   Coverage t = triangle; // a copy: the writes cannot change it, so it stays in registers
+  t.z += t.zy * float(top - t.y0);
   if (t.large == kNone)
-    return walk<std::int32_t>(t, t.edge, t.edgeX, t.edgeY, write);
+  {
+    for (int k = 0; k < 3; ++k)
+      t.edge[k] += (top - t.y0) * t.edgeY[k];
+    return walk<std::int32_t>(t, top, bottom, t.edge, t.edgeX, t.edgeY, write);
+  }
   // The 64-bit edge functions at the samples of the first pixel.
   const Edges& e = m_large[t.large];
   typename SampleVector<std::int64_t>::type edge[3];
   std::int64_t edgeX[3], edgeY[3];
   for (int k = 0; k < 3; ++k)
   {
-    const std::int64_t x = 256 * std::int64_t(t.x0), y = 256 * std::int64_t(t.y0);
+    const std::int64_t x = 256 * std::int64_t(t.x0), y = 256 * std::int64_t(top);
     for (int s = 0; s < kSamples; ++s)
       edge[k][s] = e.a[k] * (x + m_sampleGrid[0][s]) + e.b[k] * (y + m_sampleGrid[1][s]) + e.c[k];
     edgeX[k] = 256 * e.a[k], edgeY[k] = 256 * e.b[k];
   }
-  walk<std::int64_t>(t, edge, edgeX, edgeY, write);
+  walk<std::int64_t>(t, top, bottom, edge, edgeX, edgeY, write);
 }
 
 template <class Int, class Write>
-void Pipeline::walk(const Coverage& t, typename SampleVector<Int>::type edge[3], const Int edgeX[3],
-                    const Int edgeY[3], Write write) const
+void Pipeline::walk(const Coverage& t, int top, int bottom, typename SampleVector<Int>::type edge[3],
+                    const Int edgeX[3], const Int edgeY[3], Write write) const
 {
   // Rows are narrowed only where there is much to skip: to the pixels where
   // each edge function may be positive at some sample, a pixel wider for
@@ -558,8 +567,8 @@ void Pipeline::walk(const Coverage& t, typename SampleVector<Int>::type edge[3],
   for (int k = 0; k < 3 && narrow; ++k)
     inverse[k] = edgeX[k] ? 1.0 / double(edgeX[k]) : 0.0;
   SampleFloats zRow = t.z;
-  std::size_t row = std::size_t(t.y0 - m_viewTop) * std::size_t(m_width) - std::size_t(m_viewLeft);
-  for (int y = t.y0; y <= t.y1; ++y, zRow += t.zy, row += std::size_t(m_width))
+  std::size_t row = std::size_t(top - m_viewTop) * std::size_t(m_width) - std::size_t(m_viewLeft);
+  for (int y = top; y < bottom; ++y, zRow += t.zy, row += std::size_t(m_width))
   {
     int x0 = t.x0, x1 = t.x1;
     for (int k = 0; k < 3 && narrow; ++k)
@@ -604,9 +613,7 @@ void Pipeline::resolveBand(int y0, int y1, const Scene& scene, const ViewSetup& 
   Pieces& p = m_pieces;
   const std::size_t pixels = std::size_t(y1 - y0) * std::size_t(m_width);
   const std::size_t room =
-    pixels * kSamples + (m_fragments.empty() ? 0
-                                             : m_fragmentStart[std::size_t(y1) * std::size_t(m_width)] -
-                                                 m_fragmentStart[std::size_t(y0) * std::size_t(m_width)]);
+    pixels * kSamples + m_fragments.size();
   // The arrays only grow: no band pays for filling them again.
   auto atLeast = [](auto& v, std::size_t size) {
     if (v.size() < size)
@@ -631,52 +638,56 @@ void Pipeline::resolveBand(int y0, int y1, const Scene& scene, const ViewSetup& 
   const std::size_t first = std::size_t(y0) * std::size_t(m_width);
   const OdUInt32* ids = &m_ids[first * kSamples];
   const float* depth = &m_depth[first * kSamples];
-  const float rowEnd = float(m_viewLeft + m_width);
-  float x = float(m_viewLeft), y = float(m_viewTop + y0);
-  for (std::size_t at = 0; at < pixels;
-       ++at, ids += kSamples, depth += kSamples, x = x + 1.f < rowEnd ? x + 1.f : (++y, float(m_viewLeft)))
+  const int width = m_width; // (a local: the stores below might change an int member)
+  for (std::size_t row = std::size_t(y0), at = 0; row < std::size_t(y1); ++row)
   {
-    // Samples of one smooth surface lie within a pixel's step in depth: they
-    // make one piece (in a surface's inside, where its triangles meet, that
-    // is the whole pixel). Samples of no surface show the background.
-    unsigned flags = 0; // the samples of no opaque surface, or kWhole
-    SampleMask same;
-    std::memcpy(&same, ids, sizeof same);
-    if (unsigned(_mm_movemask_ps(__m128(same == std::int32_t(ids[0])))) == kAllSamples) // most pixels: one triangle's
-      flags = ids[0] == kNone ? kAllSamples : (add(ids[0], kAllSamples, x, y), kWhole);
-    for (unsigned left = flags ? 0 : kAllSamples; left;)
+    const float y = float(m_viewTop) + float(row);
+    float x = float(m_viewLeft);
+    for (int column = 0; column < width; ++column, ++at, x += 1.f, ids += kSamples, depth += kSamples)
     {
-      const int lead = __builtin_ctz(left);
-      const OdUInt32 id = ids[lead];
-      const Side side = id == kNone ? Side{kNone, 0.f} : m_sides[id];
-      unsigned mask = 0;
-      for (int s = lead; s < kSamples; ++s)
-        if (ids[s] == id || (ids[s] != kNone && m_sides[ids[s]].surface == side.surface &&
-                             std::fabs(depth[s] - depth[lead]) <= side.reach))
-          mask |= 1u << s;
-      mask &= left;
-      left &= ~mask;
-      if (id == kNone)
-        flags = mask;
-      else
-        add(id, mask, x, y), flags |= mask == kAllSamples ? kWhole : 0u;
+      // Samples of one smooth surface lie within a pixel's step in depth:
+      // they make one piece (in a surface's inside, where its triangles
+      // meet, that is the whole pixel). Samples of no surface show the
+      // background.
+      unsigned flags = 0; // the samples of no opaque surface, or kWhole
+      SampleMask same;
+      std::memcpy(&same, ids, sizeof same);
+      if (unsigned(_mm_movemask_ps(__m128(same == std::int32_t(ids[0])))) == kAllSamples) // most pixels: one triangle's
+        flags = ids[0] == kNone ? kAllSamples : (add(ids[0], kAllSamples, x, y), kWhole);
+      for (unsigned left = flags ? 0 : kAllSamples; left;)
+      {
+        const int lead = __builtin_ctz(left);
+        const OdUInt32 id = ids[lead];
+        const Side side = id == kNone ? Side{kNone, 0.f} : m_sides[id];
+        unsigned mask = 0;
+        for (int s = lead; s < kSamples; ++s)
+          if (ids[s] == id || (ids[s] != kNone && m_sides[ids[s]].surface == side.surface &&
+                               std::fabs(depth[s] - depth[lead]) <= side.reach))
+            mask |= 1u << s;
+        mask &= left;
+        left &= ~mask;
+        if (id == kNone)
+          flags = mask;
+        else
+          add(id, mask, x, y), flags |= mask == kAllSamples ? kWhole : 0u;
+      }
+      const std::size_t opaque = count;
+      float lastDepth = 0.f;
+      for (OdUInt32 f = clear ? m_fragmentStart[at] : 0, end = clear ? m_fragmentStart[at + 1] : 0;
+           clear && f < end; ++f)
+      {
+        const Fragment& fragment = m_fragments[f];
+        const std::size_t last = count - 1;
+        flags &= ~kWhole;
+        if (count > opaque && !(p.mask[last] & fragment.mask) && sameSurface(p.triangle[last], fragment.triangle) &&
+            std::fabs(lastDepth - fragment.depth) <= m_sides[p.triangle[last]].reach)
+          --count, add(p.triangle[last], p.mask[last] | fragment.mask, x, y);
+        else
+          add(fragment.triangle, fragment.mask, x, y), lastDepth = fragment.depth;
+      }
+      p.pixelEnd[at] = OdUInt32(count);
+      p.flags[at] = OdUInt16(flags);
     }
-    const std::size_t opaque = count;
-    float lastDepth = 0.f;
-    for (OdUInt32 f = clear ? m_fragmentStart[first + at] : 0, end = clear ? m_fragmentStart[first + at + 1] : 0;
-         f < end; ++f)
-    {
-      const Fragment& fragment = m_fragments[f];
-      const std::size_t last = count - 1;
-      flags &= ~kWhole;
-      if (count > opaque && !(p.mask[last] & fragment.mask) && sameSurface(p.triangle[last], fragment.triangle) &&
-          std::fabs(lastDepth - fragment.depth) <= m_sides[p.triangle[last]].reach)
-        --count, add(p.triangle[last], p.mask[last] | fragment.mask, x, y);
-      else
-        add(fragment.triangle, fragment.mask, x, y), lastDepth = fragment.depth;
-    }
-    p.pixelEnd[at] = OdUInt32(count);
-    p.flags[at] = OdUInt16(flags);
   }
   shadePieces(count, scene, view);
 
@@ -778,44 +789,50 @@ void Pipeline::shadePieces(std::size_t count, const Scene& scene, const ViewSetu
   }
 }
 
-void Pipeline::findVisible(const Scene& scene, const ViewSetup& view, const RenderOptions& options)
+void Pipeline::findVisible(int y0, int y1, bool opaque)
 {
-  transform(scene, view);
-  setupTriangles(scene, view, options);
-  const std::size_t pixels = std::size_t(m_width) * std::size_t(m_height);
-  m_depth.assign(pixels * kSamples, std::numeric_limits<float>::max());
-  m_ids.assign(pixels * kSamples, kNone);
+  const std::size_t first = std::size_t(y0) * std::size_t(m_width), pixels = std::size_t(y1 - y0) * std::size_t(m_width);
   float* const depthBuffer = m_depth.data();
   OdUInt32* const idBuffer = m_ids.data();
-  for (OdUInt32 i = 0; i < m_opaqueCount; ++i)
-    rasterize(m_coverage[i], [depthBuffer, idBuffer, i](std::size_t pixel, SampleMask inside, SampleFloats z) {
-      float* depthAt = depthBuffer + pixel * kSamples;
-      OdUInt32* idAt = idBuffer + pixel * kSamples;
-      SampleFloats depth;
-      SampleMask ids;
-      std::memcpy(&depth, depthAt, sizeof depth);
-      std::memcpy(&ids, idAt, sizeof ids);
-      const SampleMask hit = inside & (z < depth);
-      depth = hit ? z : depth;
-      ids = hit ? SampleMask{} + std::int32_t(i) : ids;
-      std::memcpy(depthAt, &depth, sizeof depth);
-      std::memcpy(idAt, &ids, sizeof ids);
-    });
+  const int top = m_viewTop + y0, bottom = m_viewTop + y1;
+  if (opaque)
+  {
+    std::fill(depthBuffer + first * kSamples, depthBuffer + (first + pixels) * kSamples,
+              std::numeric_limits<float>::max());
+    std::fill(idBuffer + first * kSamples, idBuffer + (first + pixels) * kSamples, kNone);
+    for (OdUInt32 i = 0; i < m_opaqueCount; ++i)
+      rasterize(m_coverage[i], top, bottom,
+                [depthBuffer, idBuffer, i](std::size_t pixel, SampleMask inside, SampleFloats z) {
+                  float* depthAt = depthBuffer + pixel * kSamples;
+                  OdUInt32* idAt = idBuffer + pixel * kSamples;
+                  SampleFloats depth;
+                  SampleMask ids;
+                  std::memcpy(&depth, depthAt, sizeof depth);
+                  std::memcpy(&ids, idAt, sizeof ids);
+                  const SampleMask hit = inside & (z < depth);
+                  depth = hit ? z : depth;
+                  ids = hit ? SampleMask{} + std::int32_t(i) : ids;
+                  std::memcpy(depthAt, &depth, sizeof depth);
+                  std::memcpy(idAt, &ids, sizeof ids);
+                });
+  }
   // Transparent triangles: their samples in front of the opaque ones, by
-  // pixel, each pixel's far to near (by depth at the pixel centre).
+  // pixel of the band, each pixel's far to near (by depth at the pixel
+  // centre).
   std::vector<Fragment>& found = m_sorting;
   found.clear();
   for (OdUInt32 i = OdUInt32(m_opaqueCount); i < m_coverage.size(); ++i)
-    rasterize(m_coverage[i], [depthBuffer, i, &found](std::size_t pixel, SampleMask inside, SampleFloats z) {
-      SampleFloats depth;
-      std::memcpy(&depth, depthBuffer + pixel * kSamples, sizeof depth);
-      const SampleMask hit = inside & (z < depth);
-      unsigned mask = 0;
-      for (int s = 0; s < kSamples; ++s)
-        mask |= hit[s] ? 1u << s : 0u;
-      if (mask)
-        found.push_back({OdUInt32(pixel), i, (z[0] + z[1] + z[2] + z[3]) * (1.f / kSamples), mask});
-    });
+    rasterize(m_coverage[i], top, bottom,
+              [depthBuffer, i, first, &found](std::size_t pixel, SampleMask inside, SampleFloats z) {
+                SampleFloats depth;
+                std::memcpy(&depth, depthBuffer + pixel * kSamples, sizeof depth);
+                const SampleMask hit = inside & (z < depth);
+                unsigned mask = 0;
+                for (int s = 0; s < kSamples; ++s)
+                  mask |= hit[s] ? 1u << s : 0u;
+                if (mask)
+                  found.push_back({OdUInt32(pixel - first), i, (z[0] + z[1] + z[2] + z[3]) * (1.f / kSamples), mask});
+              });
   m_fragments.clear();
   m_fragmentStart.clear();
   if (!found.empty())
@@ -887,13 +904,23 @@ OdUInt32 Pipeline::render(const Scene& scene, const ViewSetup& view, const Rende
     key.insert(key.end(), {double(mesh.geometryId), double(scene.materials[mesh.material].opacity < 1.f)});
     known = known && mesh.geometryId != 0;
   }
-  if (!(known && key == m_lastFrame))
-    findVisible(scene, clipped, options);
+  const bool again = known && key == m_lastFrame;
   m_lastFrame = known ? std::move(key) : std::vector<double>();
+  if (!again)
+  {
+    transform(scene, clipped);
+    setupTriangles(scene, clipped, options);
+    m_depth.resize(std::size_t(m_width) * std::size_t(m_height) * kSamples);
+    m_ids.resize(m_depth.size());
+  }
 
-  // A band of rows at a time (its pieces stay in the cache).
+  // A band of rows at a time, rasterized, resolved and shaded while its
+  // samples and pieces are in the cache.
   for (int y0 = 0, rows = std::max(1, 8192 / m_width); y0 < m_height; y0 += rows)
+  {
+    findVisible(y0, std::min(y0 + rows, m_height), !again);
     resolveBand(y0, std::min(y0 + rows, m_height), scene, clipped, options, target);
+  }
   return OdUInt32(m_coverage.size());
 }
 
