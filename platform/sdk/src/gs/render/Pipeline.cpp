@@ -797,9 +797,15 @@ void Pipeline::findVisible(int y0, int y1, bool opaque)
   const int top = m_viewTop + y0, bottom = m_viewTop + y1;
   if (opaque)
   {
-    std::fill(depthBuffer + first * kSamples, depthBuffer + (first + pixels) * kSamples,
-              std::numeric_limits<float>::max());
-    std::fill(idBuffer + first * kSamples, idBuffer + (first + pixels) * kSamples, kNone);
+    // One sample, then what is filled copied after itself (a loop stores a
+    // float at a time).
+    auto fill = [n = pixels * kSamples](auto* at, auto value) {
+      *at = value;
+      for (std::size_t done = 1; done < n; done *= 2)
+        std::memcpy(at + done, at, std::min(done, n - done) * sizeof value);
+    };
+    fill(depthBuffer + first * kSamples, std::numeric_limits<float>::max());
+    fill(idBuffer + first * kSamples, kNone);
     for (OdUInt32 i = 0; i < m_opaqueCount; ++i)
       rasterize(m_coverage[i], top, bottom,
                 [depthBuffer, idBuffer, i](std::size_t pixel, SampleMask inside, SampleFloats z) {
