@@ -80,6 +80,17 @@ inline vfloat sqrt(vfloat v)
   return (vfloat)_mm_sqrt_ps((__m128)v);
 #endif
 }
+// 1 / sqrt(v) for v > 0: the processor's estimate (12 bits) and a Newton
+// step (22), far quicker than a square root and a division.
+inline vfloat rsqrt(vfloat v)
+{
+#ifdef OD_RENDER_AVX2
+  const vfloat r = (vfloat)_mm256_rsqrt_ps((__m256)v);
+#else
+  const vfloat r = (vfloat)_mm_rsqrt_ps((__m128)v);
+#endif
+  return r * (1.5f - 0.5f * v * r * r);
+}
 
 // 2^x: 2^floor(x) built in the exponent bits times a polynomial for 2^f on
 // [0, 1) (Chebyshev fit, relative error below 4e-6). Below -126 it gives 0.
@@ -181,7 +192,7 @@ struct vec3
   vec3 operator*(const vec3& o) const { return {x * o.x, y * o.y, z * o.z}; }
 };
 inline vfloat dot(const vec3& a, const vec3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
-inline vec3 normalize(const vec3& v) { return v * (1.f / sqrt(max(dot(v, v), splat(1e-30f)))); }
+inline vec3 normalize(const vec3& v) { return v * rsqrt(max(dot(v, v), splat(1e-30f))); }
 inline vec3 select(vint mask, const vec3& a, const vec3& b)
 {
   return {select(mask, a.x, b.x), select(mask, a.y, b.y), select(mask, a.z, b.z)};
