@@ -42,7 +42,7 @@ private:
   typedef float SampleFloats __attribute__((vector_size(4 * kSamples)));
   // What the rasterizer reads of a triangle: its pixels, and at the samples
   // of the first one its edge functions (not negative inside, see
-  // setupTriangle) and depth, each with its change per pixel right and
+  // setupFound) and depth, each with its change per pixel right and
   // down. Triangles over 96 pixels across need 64 bits for their edge
   // functions: theirs are kept apart (Edges) and these are not used.
   struct Coverage
@@ -114,7 +114,6 @@ private:
   template <class Int, class Write>
   void walk(const Coverage& t, int top, int bottom, typename SampleVector<Int>::type edge[3], const Int edgeX[3],
             const Int edgeY[3], Write write) const;
-  bool sameSurface(OdUInt32 a, OdUInt32 b) const;
   void resolveBand(int y0, int y1, const Scene& scene, const ViewSetup& view, const RenderOptions& options,
                    OdGiRasterImageRGBA& target);
   void shadePieces(std::size_t count, const Scene& scene, const ViewSetup& view);
@@ -162,16 +161,8 @@ constexpr unsigned kWhole = 1u << Pipeline::kSamples; // a pixel of one opaque p
 constexpr double kGuard = 8192.0;
 
 // The lanes of the samples whose value is not negative.
-inline SampleMask notNegative(const SampleVector<std::int32_t>::type& v) { return ~(v >> 31); }
-inline SampleMask notNegative(const SampleVector<std::int64_t>::type& v)
-{
-  return __builtin_convertvector(v >= 0, SampleMask);
-}
-template <class V>
-inline auto largest(const V& v)
-{
-  return std::max(std::max(v[0], v[1]), std::max(v[2], v[3]));
-}
+template <class Int>
+inline SampleMask notNegative(const Int& v) { return __builtin_convertvector(v >= 0, SampleMask); }
 
 // floor and ceil without the library call (no SSE4.1 assumed), for
 // values kept within int's range.
@@ -185,7 +176,7 @@ inline int ceilInt(double v) { return -floorInt(-v); }
 
 void Pipeline::project(Vertex& v, const ViewSetup& view) const
 {
-  // Positions are snapped to 1/256 pixel: see setupTriangle.
+  // Positions are snapped to 1/256 pixel: see setupFound.
   auto snap = [](double p) { return std::int32_t(floorInt(std::min(std::max(p * 256.0, -1e9), 1e9) + 0.5)); };
   const double f = view.perspective ? view.distance / v.t : 1.0;
   v.sx = snap(view.centerX + view.scale * v.x * f);
@@ -573,7 +564,7 @@ void Pipeline::walk(const Coverage& t, int top, int bottom, typename SampleVecto
     int x0 = t.x0, x1 = t.x1;
     for (int k = 0; k < 3 && narrow; ++k)
     {
-      const double start = double(largest(edge[k]));
+      const double start = double(std::max({edge[k][0], edge[k][1], edge[k][2], edge[k][3]}));
       const double cross = std::min(std::max(-start * inverse[k], -1e6), 1e6);
       if (edgeX[k] > 0)
         x0 = std::max(x0, t.x0 + ceilInt(cross) - 1);
@@ -596,11 +587,6 @@ void Pipeline::walk(const Coverage& t, int top, int bottom, typename SampleVecto
       write(pixel, inside, z);
     }
   }
-}
-
-bool Pipeline::sameSurface(OdUInt32 a, OdUInt32 b) const
-{
-  return a == b || (a != kNone && b != kNone && m_sides[a].surface == m_sides[b].surface);
 }
 
 void Pipeline::resolveBand(int y0, int y1, const Scene& scene, const ViewSetup& view, const RenderOptions& options,
@@ -679,7 +665,8 @@ void Pipeline::resolveBand(int y0, int y1, const Scene& scene, const ViewSetup& 
         const Fragment& fragment = m_fragments[f];
         const std::size_t last = count - 1;
         flags &= ~kWhole;
-        if (count > opaque && !(p.mask[last] & fragment.mask) && sameSurface(p.triangle[last], fragment.triangle) &&
+        if (count > opaque && !(p.mask[last] & fragment.mask) &&
+          m_sides[p.triangle[last]].surface == m_sides[fragment.triangle].surface &&
             std::fabs(lastDepth - fragment.depth) <= m_sides[p.triangle[last]].reach)
           --count, add(p.triangle[last], p.mask[last] | fragment.mask, x, y);
         else
