@@ -19,12 +19,6 @@ inline Noise blend(const Noise& a, const Noise& b, vfloat t, const vec3& slope)
 
 // The component of v with the sign of s.
 inline vec3 withSign(const vec3& v, vfloat s) { return select(s < 0.f, vec3{-v.x, -v.y, -v.z}, v); }
-
-inline int floorInt(float x)
-{
-  const int i = int(x);
-  return i - (x < float(i) ? 1 : 0);
-}
 } // namespace
 
 Noise gradientNoise(const vec3& p)
@@ -58,31 +52,27 @@ Noise gradientNoise(const vec3& p)
 vfloat filtered(const PeriodicProfile& profile, vfloat x, vfloat width)
 {
   constexpr int kSteps = PeriodicProfile::kSteps;
-  auto interpolate = [](const float* table, float t) {
-    const float at = t * kSteps;
-    const int i = std::min(int(at), kSteps - 1);
-    return table[i] + (table[i + 1] - table[i]) * (at - float(i));
+  // A table at t in [0, 1), interpolated (each lane reads its own entries).
+  auto interpolate = [](const float* table, vfloat t) {
+    const vfloat at = t * float(kSteps);
+    vint i = toInt(at);
+    i = i < 0 ? splat(0) : (i > kSteps - 1 ? splat(kSteps - 1) : i);
+    vfloat low, high;
+    for (int k = 0; k < kLanes; ++k)
+      low[k] = table[i[k]], high[k] = table[i[k] + 1];
+    return low + (high - low) * (at - toFloat(i));
   };
-  // The integral from 0 to t, whole periods counted from the footprint's start.
-  const float period = profile.integral[kSteps];
-  auto integral = [&](float t, int start) {
-    const int whole = floorInt(t);
-    return float(whole - start) * period + interpolate(profile.integral, t - float(whole));
+  x = select(x - x == 0.f, min(max(x, splat(-1e8f)), splat(1e8f)), splat(0.f)); // NaN and infinities as 0
+  const vfloat w = min(width, splat(1e4f)), a = x - 0.5f * w, b = x + 0.5f * w, start = floor(a);
+  // The integral from start (whole periods, then the table).
+  auto integral = [&](vfloat t) {
+    const vfloat whole = floor(t);
+    return (whole - start) * profile.integral[kSteps] + interpolate(profile.integral, t - whole);
   };
-  vfloat out;
-  for (int k = 0; k < kLanes; ++k)
-  {
-    const float at = std::isfinite(x[k]) ? x[k] : 0.f, w = std::min(width[k], 1e4f);
-    if (!(w > 1.f / kSteps)) // the footprint is finer than the table: the profile's own value
-      out[k] = interpolate(profile.value, at - float(floorInt(at)));
-    else
-    {
-      const float a = at - 0.5f * w, b = at + 0.5f * w;
-      const int start = floorInt(a);
-      out[k] = (integral(b, start) - integral(a, start)) / w;
-    }
-  }
-  return out;
+  // A footprint finer than the table takes the profile's own value.
+  const vint fine = ~(w > 1.f / kSteps);
+  return select(fine, interpolate(profile.value, x - floor(x)),
+                (integral(b) - integral(a)) / select(fine, splat(1.f), w));
 }
 
 vec3 marbleColor(const MarbleParams& params, const SolidPoint& point)
