@@ -63,15 +63,6 @@ inline vfloat floor(vfloat x) // for |x| < 2^31
   const vfloat t = toFloat(toInt(x));
   return select(t > x, t - 1.f, t);
 }
-inline bool any(vint mask)
-{
-  for (int k = 0; k < kLanes; ++k)
-    if (mask[k])
-      return true;
-  return false;
-}
-inline bool all(vint mask) { return !any(~mask); }
-
 inline vfloat sqrt(vfloat v)
 {
 #ifdef OD_RENDER_AVX2
