@@ -162,7 +162,11 @@ constexpr double kGuard = 8192.0;
 
 // The lanes of the samples whose value is not negative.
 template <class Int>
-inline SampleMask notNegative(const Int& v) { return __builtin_convertvector(v >= 0, SampleMask); }
+inline auto notNegative(const Int& v)
+{
+  typedef std::int32_t Mask __attribute__((vector_size(sizeof(v) / sizeof(v[0]) * 4)));
+  return __builtin_convertvector(v >= 0, Mask);
+}
 
 // floor and ceil without the library call (no SSE4.1 assumed), for
 // values kept within int's range.
@@ -573,18 +577,32 @@ void Pipeline::walk(const Coverage& t, int top, int bottom, typename SampleVecto
       else if (start < 0)
         x1 = x0 - 1;
     }
-    typename SampleVector<Int>::type e[3];
+    // With AVX2 and 32-bit edge functions, two pixels a step side by side
+    // (the buffers have room for one past the last).
+    constexpr int kStep = sizeof(Int) == 4 ? kLanes / kSamples : 1;
+    std::conditional_t<kStep == 1, typename SampleVector<Int>::type, vint> e[3];
+    std::conditional_t<kStep == 1, SampleFloats, vfloat> z;
+    const SampleFloats zAt = zRow + t.zx * float(x0 - t.x0);
     for (int k = 0; k < 3; ++k)
-      e[k] = edge[k] + Int(x0 - t.x0) * edgeX[k], edge[k] += edgeY[k];
-    SampleFloats z = zRow + t.zx * float(x0 - t.x0);
-    for (std::size_t pixel = row + std::size_t(x0), end = row + std::size_t(x1); pixel <= end; ++pixel, z += t.zx)
     {
-      // Inside where no edge function is negative: the sign bits of the
-      // three, or-ed. Written without asking whether any is: which pixels
-      // of a small triangle's box it covers is too hard to predict.
-      const SampleMask inside = notNegative(e[0] | e[1] | e[2]);
-      e[0] += edgeX[0], e[1] += edgeX[1], e[2] += edgeX[2];
-      write(pixel, inside, z);
+      const auto at = edge[k] + Int(x0 - t.x0) * edgeX[k];
+      edge[k] += edgeY[k];
+      if constexpr (kStep == 1)
+        e[k] = at, z = zAt;
+      else
+        e[k] = __builtin_shufflevector(at, at + edgeX[k], 0, 1, 2, 3, 4, 5, 6, 7),
+        z = __builtin_shufflevector(zAt, zAt + t.zx, 0, 1, 2, 3, 4, 5, 6, 7);
+    }
+    for (int x = x0; x <= x1; x += kStep, z += kStep * t.zx)
+    {
+      // Inside where no edge function is negative, in the row. Written
+      // without asking whether any is: which pixels of a small triangle's
+      // box it covers is too hard to predict.
+      auto inside = notNegative(e[0] | e[1] | e[2]);
+      if constexpr (kStep > 1)
+        inside &= x < x1 ? splat(-1) : vint{-1, -1, -1, -1};
+      e[0] += kStep * edgeX[0], e[1] += kStep * edgeX[1], e[2] += kStep * edgeX[2];
+      write(row + std::size_t(x), inside, z);
     }
   }
 }
@@ -795,16 +813,16 @@ void Pipeline::findVisible(int y0, int y1, bool opaque)
     fill(idBuffer + first * kSamples, kNone);
     for (OdUInt32 i = 0; i < m_opaqueCount; ++i)
       rasterize(m_coverage[i], top, bottom,
-                [depthBuffer, idBuffer, i](std::size_t pixel, SampleMask inside, SampleFloats z) {
+                [depthBuffer, idBuffer, i](std::size_t pixel, auto inside, auto z) {
                   float* depthAt = depthBuffer + pixel * kSamples;
                   OdUInt32* idAt = idBuffer + pixel * kSamples;
-                  SampleFloats depth;
-                  SampleMask ids;
+                  decltype(z) depth;
+                  decltype(inside) ids;
                   std::memcpy(&depth, depthAt, sizeof depth);
                   std::memcpy(&ids, idAt, sizeof ids);
-                  const SampleMask hit = inside & (z < depth);
+                  const auto hit = inside & (z < depth);
                   depth = hit ? z : depth;
-                  ids = hit ? SampleMask{} + std::int32_t(i) : ids;
+                  ids = hit ? decltype(ids){} + std::int32_t(i) : ids;
                   std::memcpy(depthAt, &depth, sizeof depth);
                   std::memcpy(idAt, &ids, sizeof ids);
                 });
@@ -816,15 +834,18 @@ void Pipeline::findVisible(int y0, int y1, bool opaque)
   found.clear();
   for (OdUInt32 i = OdUInt32(m_opaqueCount); i < m_coverage.size(); ++i)
     rasterize(m_coverage[i], top, bottom,
-              [depthBuffer, i, first, &found](std::size_t pixel, SampleMask inside, SampleFloats z) {
-                SampleFloats depth;
+              [depthBuffer, i, first, &found](std::size_t pixel, auto inside, auto z) {
+                decltype(z) depth;
                 std::memcpy(&depth, depthBuffer + pixel * kSamples, sizeof depth);
-                const SampleMask hit = inside & (z < depth);
-                unsigned mask = 0;
-                for (int s = 0; s < kSamples; ++s)
-                  mask |= hit[s] ? 1u << s : 0u;
-                if (mask)
-                  found.push_back({OdUInt32(pixel - first), i, (z[0] + z[1] + z[2] + z[3]) * (1.f / kSamples), mask});
+                const auto hit = inside & (z < depth);
+                for (int q = 0; q < int(sizeof z / sizeof z[0]); q += kSamples, ++pixel)
+                {
+                  unsigned mask = 0;
+                  for (int s = 0; s < kSamples; ++s)
+                    mask |= hit[q + s] ? 1u << s : 0u;
+                  if (mask)
+                    found.push_back({OdUInt32(pixel - first), i, (z[q] + z[q + 1] + z[q + 2] + z[q + 3]) / kSamples, mask});
+                }
               });
   m_fragments.clear();
   m_fragmentStart.clear();
@@ -903,7 +924,7 @@ OdUInt32 Pipeline::render(const Scene& scene, const ViewSetup& view, const Rende
   {
     transform(scene, clipped);
     setupTriangles(scene, clipped, options);
-    m_depth.resize(std::size_t(m_width) * std::size_t(m_height) * kSamples);
+    m_depth.resize((std::size_t(m_width) * std::size_t(m_height) + 1) * kSamples);
     m_ids.resize(m_depth.size());
   }
 
