@@ -550,20 +550,11 @@ private:
   static OdString resolvePath(const OdString& name, const OdDbDatabase* db)
   {
     namespace fs = std::filesystem;
-#ifdef _WIN32
-    const fs::path path(name.str());
-#else
-    const fs::path path = fs::u8path(name.toUtf8());
-#endif
+    const fs::path path = fsPath(name);
     std::error_code ec;
     if (path.is_relative() && db && !db->getFilename().isEmpty())
     {
-#ifdef _WIN32
-      const fs::path drawing(db->getFilename().str());
-#else
-      const fs::path drawing = fs::u8path(db->getFilename().toUtf8());
-#endif
-      const fs::path beside = drawing.parent_path() / path;
+      const fs::path beside = fsPath(db->getFilename()).parent_path() / path;
       if (fs::is_regular_file(beside, ec))
 #ifdef _WIN32
         return OdString(beside.wstring());

@@ -51,8 +51,6 @@ TextureImage::TextureImage(OdUInt32 width, OdUInt32 height, const std::vector<Od
     m_bytes += level.texels.size() * sizeof(OdUInt16);
 }
 
-namespace
-{
 fs::path fsPath(const OdString& path)
 {
 #ifdef _WIN32
@@ -61,7 +59,6 @@ fs::path fsPath(const OdString& path)
   return fs::u8path(path.toUtf8());
 #endif
 }
-} // namespace
 
 TextureLookup TextureCache::lookup(const OdString& path)
 {

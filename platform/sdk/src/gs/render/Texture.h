@@ -6,6 +6,7 @@
 #include "RenderMath.h"
 #include "od/GsSoftware.h"
 
+#include <filesystem>
 #include <list>
 #include <map>
 #include <memory>
@@ -46,6 +47,9 @@ private:
   std::size_t m_bytes = 0;
 };
 using TextureImagePtr = std::shared_ptr<const TextureImage>;
+
+// A file name as the file system takes it.
+std::filesystem::path fsPath(const OdString& path);
 
 struct TextureLookup
 {
