@@ -120,14 +120,14 @@ private:
 
   // Frame state, kept between frames to reuse the memory.
   std::vector<Vertex> m_vertices;
-  std::vector<unsigned> m_outside;  // per vertex: the clip planes it is outside of
+  std::vector<unsigned> m_outside; // per vertex: the clip planes it is outside of
   std::vector<OdUInt32> m_meshBase;
   std::vector<Coverage> m_coverage; // opaque triangles, then transparent ones
   std::vector<Edges> m_large;
-  Found m_found[kLanes];             // waiting for setupFound
+  Found m_found[kLanes]; // waiting for setupFound
   std::size_t m_foundCount = 0;
-  std::vector<Surface> m_surfaces;  // the same triangles
-  std::vector<Side> m_sides;        // and again
+  std::vector<Surface> m_surfaces; // the same triangles
+  std::vector<Side> m_sides;       // and again
   std::size_t m_opaqueCount = 0;
   std::vector<float> m_depth;            // per sample
   std::vector<OdUInt32> m_ids;           // per sample: opaque triangle or kNone
@@ -354,14 +354,14 @@ void Pipeline::setupTriangles(const Scene& scene, const ViewSetup& view, const R
   setupFound(options);
 }
 
-inline void Pipeline::findTriangle(OdUInt32 mesh, OdUInt32 surface, const OdUInt32 corner[3], const RenderOptions& options)
+inline void Pipeline::findTriangle(OdUInt32 mesh, OdUInt32 surface, const OdUInt32 corner[3],
+                                   const RenderOptions& options)
 {
   // Twice the signed area, y down: a face seen counter-clockwise (its
   // front) comes out negative. Exact, in whole 1/256 pixels.
   const Vertex* vertices = m_vertices.data();
   const Vertex &u = vertices[corner[0]], &v = vertices[corner[1]], &w = vertices[corner[2]];
-  const std::int64_t area =
-    std::int64_t(v.sx - u.sx) * (w.sy - u.sy) - std::int64_t(w.sx - u.sx) * (v.sy - u.sy);
+  const std::int64_t area = std::int64_t(v.sx - u.sx) * (w.sy - u.sy) - std::int64_t(w.sx - u.sx) * (v.sy - u.sy);
   if (area == 0 || (area > 0 && options.discardBackFaces))
     return;
   // Pixels whose samples (within 1/8 and 7/8 of the pixel) may be inside;
@@ -372,8 +372,9 @@ inline void Pipeline::findTriangle(OdUInt32 mesh, OdUInt32 surface, const OdUInt
   const int y0 = std::max(m_viewTop, -((224 - minY) >> 8)), y1 = std::min(m_viewTop + m_height - 1, (maxY - 32) >> 8);
   if (x0 > x1 || y0 > y1)
     return;
-  m_found[m_foundCount++] = {mesh, surface, {corner[0], corner[1], corner[2]}, x0, x1, y0, y1, float(area),
-                             maxX - minX > 96 * 256 || maxY - minY > 96 * 256};
+  m_found[m_foundCount++] = {mesh, surface,     {corner[0], corner[1], corner[2]},
+                             x0,   x1,          y0,
+                             y1,   float(area), maxX - minX > 96 * 256 || maxY - minY > 96 * 256};
   if (m_foundCount == std::size_t(kLanes))
     setupFound(options);
 }
@@ -482,8 +483,8 @@ void Pipeline::setupFound(const RenderOptions& options)
   for (int c = 0; c < 3; ++c)
   {
     const vfloat side = select(back, -W[c], W[c]);
-    const vfloat v[8] = {P[c].x * W[c], P[c].y * W[c], P[c].z * W[c], W[c], N[c].x * side, N[c].y * side,
-                         N[c].z * side, D[c]};
+    const vfloat v[8] = {P[c].x * W[c], P[c].y * W[c], P[c].z * W[c], W[c],
+                         N[c].x * side, N[c].y * side, N[c].z * side, D[c]};
     std::copy(v, v + 8, value[c]);
   }
   vfloat plane[Surface::kGroups][4];
@@ -616,8 +617,7 @@ void Pipeline::resolveBand(int y0, int y1, const Scene& scene, const ViewSetup& 
   // background.
   Pieces& p = m_pieces;
   const std::size_t pixels = std::size_t(y1 - y0) * std::size_t(m_width);
-  const std::size_t room =
-    pixels * kSamples + m_fragments.size();
+  const std::size_t room = pixels * kSamples + m_fragments.size();
   // The arrays only grow: no band pays for filling them again.
   auto atLeast = [](auto& v, std::size_t size) {
     if (v.size() < size)
@@ -677,14 +677,14 @@ void Pipeline::resolveBand(int y0, int y1, const Scene& scene, const ViewSetup& 
       }
       const std::size_t opaque = count;
       float lastDepth = 0.f;
-      for (OdUInt32 f = clear ? m_fragmentStart[at] : 0, end = clear ? m_fragmentStart[at + 1] : 0;
-           clear && f < end; ++f)
+      for (OdUInt32 f = clear ? m_fragmentStart[at] : 0, end = clear ? m_fragmentStart[at + 1] : 0; clear && f < end;
+           ++f)
       {
         const Fragment& fragment = m_fragments[f];
         const std::size_t last = count - 1;
         flags &= ~kWhole;
         if (count > opaque && !(p.mask[last] & fragment.mask) &&
-          m_sides[p.triangle[last]].surface == m_sides[fragment.triangle].surface &&
+            m_sides[p.triangle[last]].surface == m_sides[fragment.triangle].surface &&
             std::fabs(lastDepth - fragment.depth) <= m_sides[p.triangle[last]].reach)
           --count, add(p.triangle[last], p.mask[last] | fragment.mask, x, y);
         else
@@ -782,7 +782,8 @@ void Pipeline::shadePieces(std::size_t count, const Scene& scene, const ViewSetu
     points.normal = normalize(vec3{value[1][0], value[1][1], value[1][2]});
     points.dx = points.dy = vec3{};
     for (int g = 2; g < 4 && steps; ++g)
-      (g == 2 ? points.dx : points.dy) = (vec3{value[g][0], value[g][1], value[g][2]} - points.position * value[g][3]) * inverse;
+      (g == 2 ? points.dx : points.dy) =
+        (vec3{value[g][0], value[g][1], value[g][2]} - points.position * value[g][3]) * inverse;
     points.toEye = view.perspective ? normalize(splat(m_cameraWorld) - points.position) : splat(-m_viewDirWorld);
     const vec3 color = Shader(scene.materials[sceneMesh.material], sceneMesh.geometry->frame, m_lighting).shade(points);
     // Lanes past the end land on pieces shaded later (or the spare room).
@@ -796,7 +797,8 @@ void Pipeline::shadePieces(std::size_t count, const Scene& scene, const ViewSetu
 
 void Pipeline::findVisible(int y0, int y1, bool opaque)
 {
-  const std::size_t first = std::size_t(y0) * std::size_t(m_width), pixels = std::size_t(y1 - y0) * std::size_t(m_width);
+  const std::size_t first = std::size_t(y0) * std::size_t(m_width),
+                    pixels = std::size_t(y1 - y0) * std::size_t(m_width);
   float* const depthBuffer = m_depth.data();
   OdUInt32* const idBuffer = m_ids.data();
   const int top = m_viewTop + y0, bottom = m_viewTop + y1;
@@ -812,20 +814,19 @@ void Pipeline::findVisible(int y0, int y1, bool opaque)
     fill(depthBuffer + first * kSamples, std::numeric_limits<float>::max());
     fill(idBuffer + first * kSamples, kNone);
     for (OdUInt32 i = 0; i < m_opaqueCount; ++i)
-      rasterize(m_coverage[i], top, bottom,
-                [depthBuffer, idBuffer, i](std::size_t pixel, auto inside, auto z) {
-                  float* depthAt = depthBuffer + pixel * kSamples;
-                  OdUInt32* idAt = idBuffer + pixel * kSamples;
-                  decltype(z) depth;
-                  decltype(inside) ids;
-                  std::memcpy(&depth, depthAt, sizeof depth);
-                  std::memcpy(&ids, idAt, sizeof ids);
-                  const auto hit = inside & (z < depth);
-                  depth = hit ? z : depth;
-                  ids = hit ? decltype(ids){} + std::int32_t(i) : ids;
-                  std::memcpy(depthAt, &depth, sizeof depth);
-                  std::memcpy(idAt, &ids, sizeof ids);
-                });
+      rasterize(m_coverage[i], top, bottom, [depthBuffer, idBuffer, i](std::size_t pixel, auto inside, auto z) {
+        float* depthAt = depthBuffer + pixel * kSamples;
+        OdUInt32* idAt = idBuffer + pixel * kSamples;
+        decltype(z) depth;
+        decltype(inside) ids;
+        std::memcpy(&depth, depthAt, sizeof depth);
+        std::memcpy(&ids, idAt, sizeof ids);
+        const auto hit = inside & (z < depth);
+        depth = hit ? z : depth;
+        ids = hit ? decltype(ids){} + std::int32_t(i) : ids;
+        std::memcpy(depthAt, &depth, sizeof depth);
+        std::memcpy(idAt, &ids, sizeof ids);
+      });
   }
   // Transparent triangles: their samples in front of the opaque ones, by
   // pixel of the band, each pixel's far to near (by depth at the pixel
@@ -833,20 +834,19 @@ void Pipeline::findVisible(int y0, int y1, bool opaque)
   std::vector<Fragment>& found = m_sorting;
   found.clear();
   for (OdUInt32 i = OdUInt32(m_opaqueCount); i < m_coverage.size(); ++i)
-    rasterize(m_coverage[i], top, bottom,
-              [depthBuffer, i, first, &found](std::size_t pixel, auto inside, auto z) {
-                decltype(z) depth;
-                std::memcpy(&depth, depthBuffer + pixel * kSamples, sizeof depth);
-                const auto hit = inside & (z < depth);
-                for (int q = 0; q < int(sizeof z / sizeof z[0]); q += kSamples, ++pixel)
-                {
-                  unsigned mask = 0;
-                  for (int s = 0; s < kSamples; ++s)
-                    mask |= hit[q + s] ? 1u << s : 0u;
-                  if (mask)
-                    found.push_back({OdUInt32(pixel - first), i, (z[q] + z[q + 1] + z[q + 2] + z[q + 3]) / kSamples, mask});
-                }
-              });
+    rasterize(m_coverage[i], top, bottom, [depthBuffer, i, first, &found](std::size_t pixel, auto inside, auto z) {
+      decltype(z) depth;
+      std::memcpy(&depth, depthBuffer + pixel * kSamples, sizeof depth);
+      const auto hit = inside & (z < depth);
+      for (int q = 0; q < int(sizeof z / sizeof z[0]); q += kSamples, ++pixel)
+      {
+        unsigned mask = 0;
+        for (int s = 0; s < kSamples; ++s)
+          mask |= hit[q + s] ? 1u << s : 0u;
+        if (mask)
+          found.push_back({OdUInt32(pixel - first), i, (z[q] + z[q + 1] + z[q + 2] + z[q + 3]) / kSamples, mask});
+      }
+    });
   m_fragments.clear();
   m_fragmentStart.clear();
   if (!found.empty())

@@ -19,7 +19,7 @@ struct MeshGeometry
   std::vector<Vec3> normals;     // unit, one per position
   std::vector<OdUInt32> indices; // three per triangle, counter-clockwise seen from the front
   std::vector<OdUInt32> face;    // per triangle: the polygon it was cut from
-  std::vector<OdUInt32> smooth;  // per triangle: its smooth surface (triangles joined by edges whose normals they share)
+  std::vector<OdUInt32> smooth; // per triangle: its smooth surface (triangles joined by edges whose normals they share)
   ObjectFrame frame;
 };
 

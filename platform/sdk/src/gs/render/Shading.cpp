@@ -13,7 +13,6 @@ inline vfloat safeDivide(vfloat a, vfloat b) { return select(abs(b) > 1e-20f, a 
 inline vfloat tame(vfloat v) { return select(v == v, min(max(v, splat(-1e6f)), splat(1e6f)), splat(0.f)); }
 } // namespace
 
-
 Shader::MapPoint Shader::project(const SurfacePoints& s) const
 {
   // Each projection gives its own coordinates, then scales them to drawing

@@ -195,7 +195,10 @@ inline vec3 linear(const Affine& a, const vec3& v) // the map without its transl
   return {m[0][0] * v.x + m[0][1] * v.y + m[0][2] * v.z, m[1][0] * v.x + m[1][1] * v.y + m[1][2] * v.z,
           m[2][0] * v.x + m[2][1] * v.y + m[2][2] * v.z};
 }
-inline vec3 apply(const Affine& a, const vec3& p) { return linear(a, p) + vec3{splat(a.m[0][3]), splat(a.m[1][3]), splat(a.m[2][3])}; }
+inline vec3 apply(const Affine& a, const vec3& p)
+{
+  return linear(a, p) + vec3{splat(a.m[0][3]), splat(a.m[1][3]), splat(a.m[2][3])};
+}
 
 // Where each channel's code is in encodeTable() (NaN and below 0 as 0).
 inline auto encodeIndex(rgba light)
