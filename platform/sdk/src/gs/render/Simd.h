@@ -21,6 +21,7 @@
 #include <cstring>
 #include <immintrin.h>
 #include <limits>
+#include <type_traits>
 
 #ifdef OD_RENDER_AVX2
 #pragma GCC target("avx2,fma")
