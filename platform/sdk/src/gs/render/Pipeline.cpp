@@ -656,7 +656,19 @@ void Pipeline::resolveBand(int y0, int y1, const Scene& scene, const ViewSetup& 
       unsigned flags = 0; // the samples of no opaque surface, or kWhole
       SampleMask same;
       std::memcpy(&same, ids, sizeof same);
-      if (unsigned(_mm_movemask_ps(__m128(same == std::int32_t(ids[0])))) == kAllSamples) // most pixels: one triangle's
+      bool one = unsigned(_mm_movemask_ps(__m128(same == std::int32_t(ids[0])))) == kAllSamples; // one triangle's
+      if (!one && ids[0] != kNone)
+      {
+        // Most of the others show one surface where its triangles meet: told
+        // without a branch a sample (which samples those are is hard to
+        // predict).
+        const Side lead = m_sides[ids[0]];
+        one = true;
+        for (int s = 1; s < kSamples; ++s)
+          one &= (ids[s] == ids[0]) | ((ids[s] != kNone) & (std::fabs(depth[s] - depth[0]) <= lead.reach) &
+                                       (m_sides[ids[s] == kNone ? ids[0] : ids[s]].surface == lead.surface));
+      }
+      if (one)
         flags = ids[0] == kNone ? kAllSamples : (add(ids[0], kAllSamples, x, y), kWhole);
       for (unsigned left = flags ? 0 : kAllSamples; left;)
       {
