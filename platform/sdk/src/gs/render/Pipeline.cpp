@@ -654,22 +654,19 @@ void Pipeline::resolveBand(int y0, int y1, const Scene& scene, const ViewSetup& 
       // meet, that is the whole pixel). Samples of no surface show the
       // background.
       unsigned flags = 0; // the samples of no opaque surface, or kWhole
-      SampleMask same;
-      std::memcpy(&same, ids, sizeof same);
-      bool one = unsigned(_mm_movemask_ps(__m128(same == std::int32_t(ids[0])))) == kAllSamples; // one triangle's
-      if (!one && ids[0] != kNone)
-      {
-        // Most of the others show one surface where its triangles meet: told
-        // without a branch a sample (which samples those are is hard to
-        // predict).
-        const Side lead = m_sides[ids[0]];
-        one = true;
-        for (int s = 1; s < kSamples; ++s)
-          one &= (ids[s] == ids[0]) | ((ids[s] != kNone) & (std::fabs(depth[s] - depth[0]) <= lead.reach) &
-                                       (m_sides[ids[s] == kNone ? ids[0] : ids[s]].surface == lead.surface));
-      }
+      // Most pixels show one surface: one triangle's, or where triangles of
+      // one meet. Told without a branch a sample (which samples those are
+      // is hard to predict), nor one for the case.
+      bool one = ids[0] != kNone;
+      for (int s = 1; s < kSamples && ids[0] != kNone; ++s)
+        one &= (ids[s] == ids[0]) | ((ids[s] != kNone) & (std::fabs(depth[s] - depth[0]) <= m_sides[ids[0]].reach) &
+                                     (m_sides[ids[s] == kNone ? ids[0] : ids[s]].surface == m_sides[ids[0]].surface));
+      SampleMask none;
+      std::memcpy(&none, ids, sizeof none);
+      if (!one && unsigned(_mm_movemask_ps(__m128(none == std::int32_t(kNone)))) == kAllSamples)
+        flags = kAllSamples;
       if (one)
-        flags = ids[0] == kNone ? kAllSamples : (add(ids[0], kAllSamples, x, y), kWhole);
+        add(ids[0], kAllSamples, x, y), flags = kWhole;
       for (unsigned left = flags ? 0 : kAllSamples; left;)
       {
         const int lead = __builtin_ctz(left);
