@@ -519,7 +519,8 @@ bool MeUiMaterialBrowserPalette::endLabelEdit(const NMLVDISPINFOW* info)
   auto* id = reinterpret_cast<OdDbObjectId*>(info->item.lParam);
   if (!id)
     return false;
-  return me::applyNewMaterialName(*id, info->item.pszText) == me::NewNameOutcome::Accepted;
+  const me::NewNameOutcome outcome = me::applyNewMaterialName(*id, info->item.pszText);
+  return outcome == me::NewNameOutcome::Accepted || outcome == me::NewNameOutcome::Unchanged;
 }
 
 // ---- showing and hiding
