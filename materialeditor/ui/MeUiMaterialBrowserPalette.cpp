@@ -227,7 +227,11 @@ bool MeUiMaterialBrowserPalette::onNotify(NMHDR* header, LRESULT& result)
   switch (header->code)
   {
   case NM_RCLICK: showContextMenu(reinterpret_cast<NMITEMACTIVATE*>(header)); return true;
-  case NM_DBLCLK: edit(); return true;
+  case NM_DBLCLK:
+    // Blank space names no material, whatever was selected last.
+    if (reinterpret_cast<NMITEMACTIVATE*>(header)->iItem >= 0)
+      edit();
+    return true;
   case LVN_BEGINLABELEDITW:
     result = beginLabelEdit(reinterpret_cast<NMLVDISPINFOW*>(header)) ? FALSE : TRUE;
     return true;

@@ -102,6 +102,14 @@ TEST(BrowserItems, ThumbnailsShowTheShadeAndChangeOnlyWhenTheEditorLetsGo)
   const HostRun run = host.run({"MATBROWSEROPEN", "DUMP {dir}/first.json",
                                 // Changed in the drawing: the thumbnail stays as it was.
                                 "MATEDIT \"Pure red\" DIFFUSE 20,200,20", "DUMP {dir}/changed.json",
+                                // A double click on blank space opens nothing, not even the
+                                // item that was selected last: opening Teal then renders
+                                // no thumbnail again.
+                                std::string("CLICK ") + kPane + " ITEM \"Pure red\"", "WAIT 600",
+                                std::string("CLICK ") + kPane + " EMPTY", "WAIT 600",
+                                std::string("CLICK ") + kPane + " EMPTY DOUBLE", "WAIT 600",
+                                std::string("CLICK ") + kPane + " ITEM Teal DOUBLE", "WAIT 600",
+                                "DUMP {dir}/blank.json",
                                 // Opened in the editor, then another: the first is rendered again.
                                 std::string("CLICK ") + kPane + " ITEM \"Pure red\" DOUBLE", "WAIT 600",
                                 std::string("CLICK ") + kPane + " ITEM Teal DOUBLE", "DUMP {dump}", "QUIT"},
@@ -118,6 +126,10 @@ TEST(BrowserItems, ThumbnailsShowTheShadeAndChangeOnlyWhenTheEditorLetsGo)
 
   const JsonValue changed = JsonValue::parse(host.readFile(L"changed.json"));
   EXPECT_EQ(item(changed, "Pure red")["thumbnail"]["centre"].asString(), red["thumbnail"]["centre"].asString());
+
+  const JsonValue blank = JsonValue::parse(host.readFile(L"blank.json"));
+  EXPECT_EQ(item(blank, "Pure red")["thumbnail"]["centre"].asString(), red["thumbnail"]["centre"].asString())
+    << "the double click on blank space opened \"Pure red\"";
 
   const JsonValue dump = run.dump();
   EXPECT_GT(dump["vectorizerQueries"].asNumber(), 0) << "thumbnails are drawn by the host's graphics module";
