@@ -304,9 +304,14 @@ bool MeUiMaterialBrowserPalette::addItem(OdDbObjectId& id, MeUiThumbnailBatch& b
 
 void MeUiMaterialBrowserPalette::databaseChanged(OdDbDatabase*)
 {
-  m_buttonsEnabled = true;
-  m_toolbar.enableButtons(true);
+  enableCommands(true);
   reloadItems();
+}
+
+void MeUiMaterialBrowserPalette::enableCommands(bool enabled)
+{
+  m_buttonsEnabled = enabled;
+  m_toolbar.enableButtons(enabled);
 }
 
 void MeUiMaterialBrowserPalette::reloadItems()
@@ -367,8 +372,7 @@ void MeUiMaterialBrowserPalette::materialErased(const OdDbObjectId& id)
 void MeUiMaterialBrowserPalette::managerClosing()
 {
   clearItems();
-  m_buttonsEnabled = false;
-  m_toolbar.enableButtons(false);
+  enableCommands(false);
 }
 
 bool MeUiMaterialBrowserPalette::canDetach(me::IMeManager*) { return !me::browserShown(); }
@@ -481,7 +485,7 @@ void MeUiMaterialBrowserPalette::showContextMenu(const NMITEMACTIVATE* click)
   if (!m_contextMenu.createPopup())
     return;
   if (click->iItem < 0)
-    m_contextMenu.appendItem(ID_NEW_MATERIAL_HERE, me::loadString(me::kStrNewGenericMaterial).c_str());
+    m_contextMenu.appendItem(ID_NEW_MATERIAL_HERE, me::loadString(me::kStrNewGenericMaterial).c_str(), m_buttonsEnabled);
   else
   {
     OdDbObjectId* id = currentId();
@@ -536,12 +540,13 @@ void MeUiMaterialBrowserPalette::ShowPane(bool show, bool delay, bool activate)
   if (show)
   {
     me::setBrowserShown(true);
+    OdDbDatabase* database = me::currentDatabase();
     if (manager)
-    {
       manager->addReactor(this);
-      if (OdDbDatabase* database = me::currentDatabase())
-        manager->setDatabase(database);
-    }
+    if (manager && database)
+      manager->setDatabase(database);
+    else
+      enableCommands(false); // no drawing to make a material in, as after managerClosing
     return;
   }
   me::setBrowserShown(false);

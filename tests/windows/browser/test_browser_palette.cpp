@@ -94,12 +94,27 @@ TEST(BrowserPalette, BelowFiftyOnePixelsEitherWayTheListKeepsItsPlace)
   EXPECT_EQ(after[1], start[1]);
 }
 
-TEST(BrowserPalette, TheCloseButtonAndTheLastDocumentGoingAway)
+TEST(BrowserPalette, WithoutADocumentNothingOffersNewAndTheCloseButtonHidesTheBrowser)
 {
   HostHarness host;
-  const HostRun run = host.run({"NEW", "MATBROWSEROPEN", "CLOSE", "DUMP {dir}/closed.json", "NEW", "MATERIAL Oak",
-                                "DUMP {dir}/again.json", std::string("CLICK ") + kPane + " CLOSE", "DUMP {dump}", "QUIT"});
+  const std::string newHere = std::string("CLICK ") + kPane + " EMPTY RIGHT";
+  const HostRun run = host.run({// Shown before any document: New can make nothing.
+                                "MATBROWSEROPEN", "DUMP {dir}/none.json", button(70), "ANSWER MENU 1004", newHere,
+                                "DUMP {dir}/none-new.json",
+                                // The last document going away (later than a double click).
+                                "NEW", "CLOSE", "DUMP {dir}/closed.json", "WAIT 700", "ANSWER MENU 1004", newHere, "NEW",
+                                "MATERIAL Oak", "DUMP {dir}/again.json", std::string("CLICK ") + kPane + " CLOSE",
+                                "DUMP {dump}", "QUIT"});
   ASSERT_EQ(run.exitCode, 0) << run.errors;
+  const JsonValue none = JsonValue::parse(host.readFile(L"none.json"));
+  EXPECT_TRUE(pane(none)["shown"].asBool());
+  for (const JsonValue& b : pane(none)["toolbar"].items())
+    EXPECT_FALSE(b["enabled"].asBool()) << b["command"].asNumber();
+  const JsonValue noneNew = JsonValue::parse(host.readFile(L"none-new.json"));
+  ASSERT_EQ(noneNew["documents"].size(), 0u) << "New made nothing";
+  ASSERT_EQ(noneNew["menus"].size(), 1u);
+  EXPECT_FALSE(menuItem(noneNew["menus"][0], 1004)["enabled"].asBool());
+
   const JsonValue closed = JsonValue::parse(host.readFile(L"closed.json"));
   EXPECT_TRUE(pane(closed)["shown"].asBool());
   EXPECT_TRUE(itemTexts(closed).empty());
@@ -112,6 +127,8 @@ TEST(BrowserPalette, TheCloseButtonAndTheLastDocumentGoingAway)
     EXPECT_TRUE(b["enabled"].asBool());
 
   const JsonValue dump = run.dump();
+  ASSERT_EQ(dump["menus"].size(), 2u);
+  EXPECT_FALSE(menuItem(dump["menus"][1], 1004)["enabled"].asBool()) << "greyed while the buttons are";
   EXPECT_FALSE(pane(dump)["shown"].asBool());
   EXPECT_FALSE(dump["profile"].has("Startup") && dump["profile"]["Startup"].has("MATBROWSEROPEN"));
 }
