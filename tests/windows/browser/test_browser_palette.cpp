@@ -78,20 +78,33 @@ TEST(BrowserPalette, BelowFiftyOnePixelsEitherWayTheListKeepsItsPlace)
 {
   HostHarness host;
   const std::string resize = std::string("RESIZE ") + kPane + " ";
-  const HostRun run = host.run({"NEW", "MATBROWSEROPEN", resize + "300,500", "DUMP {dir}/a.json", resize + "40,500",
-                                "DUMP {dir}/narrow.json", resize + "300,60", "DUMP {dir}/low.json", resize + "260,400",
+  // The pane's frame takes 3 pixels a side and its caption 22: an outer
+  // 56 x 78 leaves 50 x 50 below the caption.
+  const HostRun run = host.run({"NEW", "MATBROWSEROPEN", resize + "300,500", "DUMP {dir}/a.json",
+                                resize + "56,500", "DUMP {dir}/w50.json", resize + "57,500", "DUMP {dir}/w51.json",
+                                resize + "300,78", "DUMP {dir}/h50.json", resize + "300,79", "DUMP {dir}/h51.json",
                                 "DUMP {dump}", "QUIT"});
   ASSERT_EQ(run.exitCode, 0) << run.errors;
-  const auto at = [&](const wchar_t* name) { return rect(JsonValue::parse(host.readFile(name))); };
-  const std::vector<int> start = at(L"a.json");
+  const auto at = [&](const wchar_t* name) { return JsonValue::parse(host.readFile(name)); };
+  const auto side = [](const JsonValue& dump) {
+    const JsonValue& client = pane(dump)["client"];
+    return std::vector<int>{int(client[0].asNumber()), int(client[1].asNumber()) - 22};
+  };
+  const std::vector<int> start = rect(at(L"a.json"));
   ASSERT_EQ(start.size(), 4u);
   EXPECT_GT(start[1], 22) << "below the caption and the toolbar";
-  EXPECT_EQ(at(L"narrow.json"), start);
-  EXPECT_EQ(at(L"low.json"), start) << "22 + 26 pixels of caption and toolbar leave less than 51";
-  const std::vector<int> after = rect(run.dump());
-  EXPECT_NE(after, start);
-  EXPECT_EQ(after[0], start[0]);
-  EXPECT_EQ(after[1], start[1]);
+
+  const JsonValue w50 = at(L"w50.json"), w51 = at(L"w51.json"), h50 = at(L"h50.json"), h51 = at(L"h51.json");
+  ASSERT_EQ(side(w50)[0], 50);
+  EXPECT_EQ(rect(w50), start) << "50 pixels wide: kept";
+  ASSERT_EQ(side(w51)[0], 51);
+  const std::vector<int> narrow = rect(w51);
+  EXPECT_EQ(narrow, (std::vector<int>{start[0], start[1], 51, start[3]})) << "51 pixels wide: laid out";
+
+  ASSERT_EQ(side(h50)[1], 50);
+  EXPECT_EQ(rect(h50), narrow) << "50 pixels high: kept, even though the width grew";
+  ASSERT_EQ(side(h51)[1], 51);
+  EXPECT_EQ(rect(h51), (std::vector<int>{start[0], start[1], 294, 22 + 51 - start[1]})) << "51 pixels high: laid out";
 }
 
 TEST(BrowserPalette, WithoutADocumentNothingOffersNewAndTheCloseButtonHidesTheBrowser)
