@@ -325,14 +325,10 @@ void MeUiMaterialBrowserPalette::reloadItems()
   const fw::CWaitCursor wait;
   // A shown icon view arranges and repaints itself at every insert, which
   // made 1,000 items take seconds; with redraw off it is one paint at the end.
-  m_list.setRedraw(false);
-  {
-    MeUiThumbnailBatch batch(hwnd(), thumbnailSize());
-
-    for (auto it = m_shown.begin(); it != m_shown.end();)
-      it = addItem(*it, batch) ? std::next(it) : m_shown.erase(it);
-  }
-  m_list.setRedraw(true);
+  const fw::CListCtrl::RedrawOff quiet(m_list);
+  MeUiThumbnailBatch batch(hwnd(), thumbnailSize());
+  for (auto it = m_shown.begin(); it != m_shown.end();)
+    it = addItem(*it, batch) ? std::next(it) : m_shown.erase(it);
 }
 
 void MeUiMaterialBrowserPalette::materialAdded(const OdDbObjectId& id)

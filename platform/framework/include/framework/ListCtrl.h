@@ -55,6 +55,20 @@ public:
   // Redraw off for a batch of changes; on again paints once.
   void setRedraw(bool on);
 
+  // Redraw off for the scope: on again however the scope ends, so a batch
+  // that throws never leaves the list unable to paint.
+  class RedrawOff
+  {
+  public:
+    explicit RedrawOff(CListCtrl& list) : m_list(list) { m_list.setRedraw(false); }
+    ~RedrawOff() { m_list.setRedraw(true); }
+    RedrawOff(const RedrawOff&) = delete;
+    RedrawOff& operator=(const RedrawOff&) = delete;
+
+  private:
+    CListCtrl& m_list;
+  };
+
 private:
   win::Window m_window;
 };
