@@ -44,7 +44,7 @@ constexpr int kListView = LVS_LIST;
 // Thumbnails are this size whatever the profile holds ("BrowserImageSize"
 // is taken as read): a stored 0 or 100000 must not leave the list without
 // pictures or render a picture larger than the memory.
-constexpr int kMinThumbnail = 16, kMaxThumbnail = 512;
+constexpr int kDefaultThumbnail = 96, kMinThumbnail = 16, kMaxThumbnail = 512;
 constexpr int kImageListGrowth = 100;
 
 const wchar_t* const kHelpTopic = L"IDH_MaterialBrowser";
@@ -269,7 +269,9 @@ void MeUiMaterialBrowserPalette::setViewStyle(int value)
 int MeUiMaterialBrowserPalette::thumbnailSize() const
 {
   me::IMeSettingsStorage* settings = me::settingsService();
-  return std::clamp(settings ? settings->browserImageSize() : 96, kMinThumbnail, kMaxThumbnail);
+  const int stored = settings ? settings->browserImageSize() : kDefaultThumbnail;
+  // No size at all is the default, not the smallest picture.
+  return stored <= 0 ? kDefaultThumbnail : std::clamp(stored, kMinThumbnail, kMaxThumbnail);
 }
 
 void MeUiMaterialBrowserPalette::makeImages()

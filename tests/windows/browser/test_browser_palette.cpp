@@ -160,6 +160,8 @@ TEST(BrowserPalette, BadMapsAndStrangeNamesGivePlainThumbnailsAndNothingBreaks)
   const std::string hugePath = write(L"huge.png", huge);
   const std::string missing = scriptPath(host.file(L"missing.png"));
   const std::string longName(10000, 'n');
+  // A thumbnail size of nothing: the default, not the smallest.
+  host.writeFile(L"profile.txt", "[cmddata/MaterialEditor]\nBrowserImageSize=i:0\n");
   const std::wstring file = drawing(host, "MATERIAL Corrupt DIFFUSE 200,40,40 MAP FILE '" + corrupt + "'\n" +
                                              "MATERIAL Truncated DIFFUSE 200,40,40 MAP FILE '" + truncated + "'\n" +
                                              "MATERIAL Huge DIFFUSE 200,40,40 MAP FILE '" + hugePath + "'\n" +
@@ -172,6 +174,7 @@ TEST(BrowserPalette, BadMapsAndStrangeNamesGivePlainThumbnailsAndNothingBreaks)
   ASSERT_EQ(run.exitCode, 0) << run.errors;
   const JsonValue dump = run.dump();
   EXPECT_EQ(items(dump).size(), 7u);
+  EXPECT_EQ(item(dump, "Corrupt")["thumbnail"]["size"][0].asNumber(), 96);
   for (const char* name : {"Corrupt", "Truncated", "Huge", "Missing"})
   {
     // The base colour on the sphere, as without a map.
@@ -189,6 +192,7 @@ TEST(BrowserPalette, OnADarkThemeThumbnailsKeepTheirWhiteAndFollowASwitch)
   // Its highlight is pure white: were white the transparent colour on a
   // dark theme, the list's background would show through it.
   const std::wstring file = drawing(host, "MATERIAL Snow DIFFUSE 255,255,255 SPECULAR 255,255,255 GLOSS 0.1\n");
+  host.writeFile(L"profile.txt", "[cmddata/MaterialEditor]\nBrowserImageSize=i:-40\n");
   const HostRun run = host.run({"THEME DARK", "MATBROWSEROPEN", "DUMP {dir}/dark.json", "THEME LIGHT", "DUMP {dump}",
                                 "QUIT"},
                                {file});
@@ -196,6 +200,7 @@ TEST(BrowserPalette, OnADarkThemeThumbnailsKeepTheirWhiteAndFollowASwitch)
   const JsonValue dark = JsonValue::parse(host.readFile(L"dark.json"));
   const Rgb snow = centre(item(dark, "Snow"));
   EXPECT_GT(std::min({snow.r, snow.g, snow.b}), 240) << item(dark, "Snow")["thumbnail"]["centre"].asString();
+  EXPECT_EQ(item(dark, "Snow")["thumbnail"]["size"][0].asNumber(), 96) << "a negative size is the default";
   const Rgb darkMean = colour(item(dark, "Snow")["thumbnail"]["mean"]);
 
   // Drawn again on the light background: the corners are light now.
