@@ -120,6 +120,12 @@ void writeList(JsonWriter& json, HWND pane, HWND list)
   }
   else
     json.null();
+  // The scroll bars the list shows now.
+  const auto style = DWORD(GetWindowLongPtrW(list, GWL_STYLE));
+  json.key(L"scrollBars").beginObject();
+  json.key(L"horizontal").value((style & WS_HSCROLL) != 0);
+  json.key(L"vertical").value((style & WS_VSCROLL) != 0);
+  json.endObject();
   RECT client{};
   GetClientRect(list, &client);
   json.key(L"items").beginArray();
@@ -138,6 +144,10 @@ void writeList(JsonWriter& json, HWND pane, HWND list)
     RECT bounds{}, shown{};
     json.key(L"inSight").value(ListView_GetItemRect(list, i, &bounds, LVIR_BOUNDS) &&
                                IntersectRect(&shown, &bounds, &client) != FALSE);
+    // Where the item lies in the list's client area as it is scrolled now.
+    POINT position{};
+    ListView_GetItemPosition(list, i, &position);
+    json.key(L"position").beginArray().value(int(position.x)).value(int(position.y)).endArray();
     json.key(L"thumbnail");
     writeThumbnail(json, list, item.iImage);
     json.endObject();
