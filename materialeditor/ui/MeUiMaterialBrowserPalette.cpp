@@ -46,6 +46,9 @@ constexpr int kListView = LVS_LIST;
 // pictures or render a picture larger than the memory.
 constexpr int kDefaultThumbnail = 96, kMinThumbnail = 16, kMaxThumbnail = 512;
 constexpr int kImageListGrowth = 100;
+// Icon spacing around a thumbnail: a gap between columns, and below the
+// picture room for two lines of its name and the list's own paddings.
+constexpr int kIconGapAcross = 20, kIconLabelLines = 2, kIconPaddingDown = 16;
 
 const wchar_t* const kHelpTopic = L"IDH_MaterialBrowser";
 
@@ -145,6 +148,9 @@ void MeUiMaterialBrowserPalette::onSize(int, int)
   // and the end of the scroll bar stay in sight.
   const int top = content.top + toolbarHeight;
   SetWindowPos(m_list.hwnd(), nullptr, content.left, top, width, std::max(0, int(content.bottom) - top), SWP_NOZORDER);
+  // Auto-arrange does not arrange for a new width: the columns follow it here.
+  if (m_list.viewType() == kIconView)
+    m_list.arrange();
 }
 
 LRESULT MeUiMaterialBrowserPalette::windowProc(UINT message, WPARAM wParam, LPARAM lParam)
@@ -255,6 +261,8 @@ void MeUiMaterialBrowserPalette::toolTipText(NMTTDISPINFOW* info) const
 void MeUiMaterialBrowserPalette::setViewStyle(int value)
 {
   m_list.setViewType(DWORD(value));
+  if (value == kIconView)
+    m_list.arrange();
   if (me::IMeSettingsStorage* settings = me::settingsService())
     settings->setBrowserView(value);
   m_viewMenu.uncheckAll();
@@ -283,6 +291,9 @@ void MeUiMaterialBrowserPalette::makeImages()
     return;
   m_images = images.handle();
   m_list.setNormalImages(images.detach());
+  // The list's own spacing is made for 32-pixel icons and, with thumbnails,
+  // leaves room for one column where two fit.
+  m_list.setIconSpacing(size + kIconGapAcross, size + kIconLabelLines * m_list.textLineHeight() + kIconPaddingDown);
 }
 
 void MeUiMaterialBrowserPalette::clearItems()

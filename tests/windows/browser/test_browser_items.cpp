@@ -3,6 +3,8 @@
 // material's shade that change only when the editor is done with a material.
 #include "BrowserRun.h"
 
+#include <set>
+
 using namespace browsertest;
 
 TEST(BrowserItems, StandardMaterialsShowTranslatedNamesAndRefuseRemoveAndRename)
@@ -56,19 +58,46 @@ TEST(BrowserItems, NewNamesCountPastTakenNamesAndTheNewItemIsSelectedInSight)
   for (int i = 0; i < 40; ++i)
     lines += "MATERIAL \"Filler " + std::to_string(10 + i) + "\"\n";
   const std::wstring file = drawing(host, lines);
+  const std::string resize = std::string("RESIZE ") + kPane + " ";
+  const std::string view = std::string("CLICK ") + kPane + " BUTTON 74";
   const HostRun run = host.run({"MATBROWSEROPEN", "DUMP {dir}/before.json",
-                                std::string("CLICK ") + kPane + " BUTTON 70", "DUMP {dump}", "QUIT"},
+                                std::string("CLICK ") + kPane + " BUTTON 70", "DUMP {dir}/added.json",
+                                // Narrow, then wide again; list view, then icons again.
+                                resize + "150,600", "DUMP {dir}/narrow.json", resize + "300,600",
+                                "DUMP {dir}/wide.json", "ANSWER MENU 2001", view, "ANSWER MENU 2000", view,
+                                "DUMP {dump}", "QUIT"},
                                {file});
   ASSERT_EQ(run.exitCode, 0) << run.errors;
   const JsonValue before = JsonValue::parse(host.readFile(L"before.json"));
   EXPECT_FALSE(items(before)[items(before).size() - 1]["inSight"].asBool()) << "the test needs a list longer than the pane";
 
+  const JsonValue added = JsonValue::parse(host.readFile(L"added.json"));
+  EXPECT_TRUE(hasMaterial(added, "Default Generic (2)"));
+  const JsonValue& last = items(added)[items(added).size() - 1];
+  EXPECT_EQ(last["text"].asString(), "Default Generic (2)") << "appended at the end, never sorted";
+  EXPECT_TRUE(last["selected"].asBool());
+  EXPECT_TRUE(last["inSight"].asBool());
+
+  // The icons fill the width in columns that all fit.
+  const auto columns = [](const JsonValue& dump) {
+    std::set<int> x;
+    for (const JsonValue& it : items(dump).items())
+      x.insert(int(it["position"][0].asNumber()));
+    return x.size();
+  };
+  const auto horizontal = [](const JsonValue& dump) { return pane(dump)["list"]["scrollBars"]["horizontal"].asBool(); };
+  EXPECT_GE(columns(before), 2u) << "at the default width";
+  EXPECT_FALSE(horizontal(before));
+  const JsonValue narrow = JsonValue::parse(host.readFile(L"narrow.json"));
+  EXPECT_EQ(columns(narrow), 1u);
+  EXPECT_FALSE(horizontal(narrow));
+  const JsonValue wide = JsonValue::parse(host.readFile(L"wide.json"));
+  EXPECT_EQ(columns(wide), columns(before)) << "the columns come back";
+  EXPECT_FALSE(horizontal(wide));
   const JsonValue dump = run.dump();
-  EXPECT_TRUE(hasMaterial(dump, "Default Generic (2)"));
-  const JsonValue& added = items(dump)[items(dump).size() - 1];
-  EXPECT_EQ(added["text"].asString(), "Default Generic (2)") << "appended at the end, never sorted";
-  EXPECT_TRUE(added["selected"].asBool());
-  EXPECT_TRUE(added["inSight"].asBool());
+  EXPECT_EQ(pane(dump)["list"]["view"].asString(), "icon");
+  EXPECT_EQ(columns(dump), columns(before)) << "after the list view";
+  EXPECT_FALSE(horizontal(dump));
 }
 
 TEST(BrowserItems, ClonesAreNumberedFromTheNameAndKeepTheMaterial)
