@@ -218,3 +218,32 @@ TEST(ColorList, SwatchesByColourMethod)
   meui::drawColor(*host.openCanvas(nullptr), item, &byLayer, 0);
   EXPECT_TRUE(host.drawn.empty());
 }
+
+TEST(ColorList, AnRgbCellKeepsTheThemesTextColourWhereItCanBeRead)
+{
+  FakeHostServices host;
+  const KtRect cell{0, 0, 120, 20};
+  const auto textOver = [&](OdUInt32 rgb) {
+    host.drawn.clear();
+    meui::drawRgbColor(*host.openCanvas(nullptr), cell, rgb);
+    EXPECT_EQ(host.drawn.size(), 2u);
+    EXPECT_EQ(host.drawn[0].color, ODRGB(rgb & 255, (rgb >> 8) & 255, (rgb >> 16) & 255));
+    EXPECT_EQ(host.drawn[1].align, KtAlign::Centre);
+    return host.drawn[1];
+  };
+  host.themeService.foreground = ODRGB(0, 0, 0); // light theme
+  EXPECT_EQ(textOver(0x00FF8000).text, L"RGB(0,128,255)");
+  EXPECT_EQ(textOver(0x00FF8000).color, ODRGB(0, 0, 0)) << "black is readable on this blue";
+  EXPECT_EQ(textOver(0x00FFFFFF).color, ODRGB(0, 0, 0));
+  EXPECT_EQ(textOver(0).color, ODRGB(255, 255, 255)) << "not black on black";
+  EXPECT_EQ(textOver(0x00800000).color, ODRGB(255, 255, 255)) << "nor black on navy";
+
+  host.themeService.foreground = ODRGB(255, 255, 255); // dark theme
+  EXPECT_EQ(textOver(0).color, ODRGB(255, 255, 255));
+  EXPECT_EQ(textOver(0x00FFFFFF).color, ODRGB(0, 0, 0)) << "not white on white";
+  EXPECT_EQ(textOver(0x0000FFFF).color, ODRGB(0, 0, 0)) << "nor white on yellow";
+
+  host.themeService.foreground = ODRGB(0, 0, 200); // a coloured theme text stays where it shows
+  EXPECT_EQ(meui::readableTextColor(ODRGB(255, 255, 255), ODRGB(0, 0, 200)), ODRGB(0, 0, 200));
+  EXPECT_EQ(meui::readableTextColor(ODRGB(0, 0, 160), ODRGB(0, 0, 200)), ODRGB(255, 255, 255));
+}

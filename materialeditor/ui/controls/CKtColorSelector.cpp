@@ -1,5 +1,7 @@
 #include "ui/controls/CKtColorSelector.h"
 
+#include "ui/properties/MeUiColorList.h"
+
 namespace meui
 {
 namespace
@@ -10,24 +12,12 @@ constexpr int kAllColorTabs = 7;
 
 HWND CKtColorSelector::CreateSelector(HWND parent, const RECT& rect, UINT id)
 {
-  HWND window = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | SS_NOTIFY, rect.left, rect.top,
-                                rect.right - rect.left, rect.bottom - rect.top, parent,
-                                reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
-  if (!window)
-    return nullptr;
-  SendMessageW(window, WM_SETFONT, SendMessageW(parent, WM_GETFONT, 0, 0), FALSE);
-  if (!subclass(window))
-  {
-    DestroyWindow(window);
-    return nullptr;
-  }
-  return window;
+  return ktCreateControl(*this, L"STATIC", WS_CHILD | WS_VISIBLE | WS_TABSTOP | SS_NOTIFY, parent, rect, id);
 }
 
 void CKtColorSelector::drawColour(IKtCanvas& canvas, const KtRect& rect)
 {
-  canvas.fill(rect, ODRGB(m_colour & 255, (m_colour >> 8) & 255, (m_colour >> 16) & 255));
-  canvas.text(rect, kt::rgbText(m_colour), ktThemeText(), KtAlign::Centre);
+  drawRgbColor(canvas, rect, m_colour);
 }
 
 bool CKtColorSelector::chooseColour(OdUInt32& colour)
@@ -42,6 +32,7 @@ bool CKtColorSelector::chooseColour(OdUInt32& colour)
 
 LRESULT CKtColorSelector::windowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
+  const KtEditorCall call = ktEditorCall(this);
   HWND window = hwnd();
   switch (message)
   {

@@ -19,11 +19,13 @@ constexpr UINT kColorSelectorChanged = 4;
 class CKtColorSelector : public win::TWnd<CKtColorSelector>
 {
 public:
+  ~CKtColorSelector() override { ktDestroyControl(*this); }
   HWND CreateSelector(HWND parent, const RECT& rect, UINT id);
   // Red in the lowest byte, green in the second, blue in the third.
   OdUInt32 m_colour = 0;
 
-  // The colour with its RGB text centred, in the theme's text colour.
+  // The colour with its RGB text centred, in the theme's text colour
+  // unless that cannot be read on it.
   virtual void drawColour(IKtCanvas& canvas, const KtRect& rect);
   // The host's colour dialog on a new default colour (not the current
   // one); true and the RGB value on OK.

@@ -13,6 +13,8 @@
 //   WM_MOUSEWHEEL     a step per notch, valueChanging (nothing written)
 //   WM_SETCURSOR      the sizing arrow while dragging, else the arrow
 //   WM_GETDLGCODE     the default answer plus all keys
+//   WM_KEYDOWN        Esc, Enter, Tab and Shift+Tab, Up and Down close it
+//                     (Esc during a drag drops the drag); nothing is written
 //   WM_KILLFOCUS      the grid closes the editor
 #pragma once
 
@@ -34,24 +36,35 @@ class CKtSliderCtrl : public win::TWnd<CKtSliderCtrl<T>>
   static_assert(std::is_same_v<T, int>, "sliders hold whole numbers");
 
 public:
+  ~CKtSliderCtrl() override { ktDestroyControl(*this); }
+
   HWND CreateSlider(HWND parent, const RECT& rect, UINT id)
   {
-    HWND window = CreateWindowExW(0, L"STATIC", L"", kSliderStyle, rect.left, rect.top, rect.right - rect.left,
-                                  rect.bottom - rect.top, parent, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)),
-                                  GetModuleHandleW(nullptr), nullptr);
+    HWND window = ktCreateControl(*this, L"STATIC", kSliderStyle, parent, rect, id);
     if (!window)
       return nullptr;
-    SendMessageW(window, WM_SETFONT, SendMessageW(parent, WM_GETFONT, 0, 0), FALSE);
-    if (!this->subclass(window))
-    {
-      DestroyWindow(window);
-      return nullptr;
-    }
     m_slider.firstMoveSeen = false;
     m_slider.dragging = false;
     return window;
   }
   void SetSliderValue(int value) { m_slider.setValue(value, clientWidth()); }
+  // The press that opened the slider acts on it too, when there was one:
+  // the left button down, as the message being handled saw it, over the
+  // slider. Opened from the keyboard (Enter, F2) nothing is pressed, and a
+  // press made up there would grab the thumb and the capture for nothing.
+  void PassOnOpeningPress()
+  {
+    HWND window = this->hwnd();
+    if (!window || GetKeyState(VK_LBUTTON) >= 0)
+      return;
+    const DWORD at = GetMessagePos();
+    POINT point{GET_X_LPARAM(at), GET_Y_LPARAM(at)};
+    ScreenToClient(window, &point);
+    RECT client{};
+    GetClientRect(window, &client);
+    if (PtInRect(&client, point))
+      PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(point.x, point.y));
+  }
   int SliderValue() const { return m_slider.value; }
   // The standalone control's markers at the bar's end; rows do not use them.
   bool m_markers = false;
@@ -70,9 +83,26 @@ protected:
 
   LRESULT windowProc(UINT message, WPARAM wParam, LPARAM lParam) override
   {
+    const KtEditorCall call = ktEditorCall(this);
     HWND window = this->hwnd();
     switch (message)
     {
+    case WM_KEYDOWN:
+    {
+      // It has nothing to commit: the keys only close it, Esc in the middle
+      // of a drag too, and then nothing is written.
+      InspectorClose how = kInspectorCloseKeep;
+      if (!ktCloseForKey(wParam, how))
+        return 0;
+      if (m_slider.dragging)
+      {
+        m_slider.buttonUp();
+        if (GetCapture() == window)
+          ReleaseCapture();
+      }
+      ktRequestClose(window, how);
+      return 0;
+    }
     case WM_PAINT:
       ktPaint(window, [this](IKtCanvas& canvas, const KtRect& client) {
         CXStringW text;
@@ -118,7 +148,7 @@ protected:
     case WM_GETDLGCODE: return this->previousProc(message, wParam, lParam) | DLGC_WANTALLKEYS;
     case WM_KILLFOCUS:
       if (!ktFocusLocked(window) && GetCapture() != window)
-        ktRequestClose(window, false);
+        ktRequestClose(window, kInspectorCloseKeep);
       break;
     case WM_DESTROY: sliderDestroyed(); break;
     default: break;

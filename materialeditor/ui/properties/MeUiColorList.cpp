@@ -1,6 +1,10 @@
 #include "ui/properties/MeUiColorList.h"
 
 #include "host/KtServices.h"
+#include "host/KtValueText.h"
+
+#include <algorithm>
+#include <cmath>
 
 namespace meui
 {
@@ -135,5 +139,42 @@ void drawColor(IKtCanvas& canvas, const KtRect& item, const OdCmColor* color, OD
   default: return;                    // nothing for other methods
   }
   canvas.text(text, colorText(*color), textColor, KtAlign::Left);
+}
+
+namespace
+{
+// The relative luminance of a screen colour, from its sRGB channels.
+double luminance(ODCOLORREF color)
+{
+  const auto linear = [](unsigned channel) {
+    const double c = channel / 255.0;
+    return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+  };
+  return 0.2126 * linear(ODGETRED(color)) + 0.7152 * linear(ODGETGREEN(color)) + 0.0722 * linear(ODGETBLUE(color));
+}
+
+double contrast(ODCOLORREF a, ODCOLORREF b)
+{
+  const double la = luminance(a), lb = luminance(b);
+  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+} // namespace
+
+ODCOLORREF readableTextColor(ODCOLORREF fill, ODCOLORREF themeText)
+{
+  constexpr double kReadable = 3.0;
+  if (contrast(fill, themeText) >= kReadable)
+    return themeText;
+  const ODCOLORREF black = ODRGB(0, 0, 0), white = ODRGB(255, 255, 255);
+  return contrast(fill, black) >= contrast(fill, white) ? black : white;
+}
+
+void drawRgbColor(IKtCanvas& canvas, const KtRect& rect, OdUInt32 rgb)
+{
+  const ODCOLORREF fill = ODRGB(rgb & 255, (rgb >> 8) & 255, (rgb >> 16) & 255);
+  canvas.fill(rect, fill);
+  // The text is the theme's text colour unless the swatch would hide it
+  // (black on black, white on white): then black or white, to stay legible.
+  canvas.text(rect, kt::rgbText(rgb), readableTextColor(fill, ktThemeText()), KtAlign::Centre);
 }
 } // namespace meui

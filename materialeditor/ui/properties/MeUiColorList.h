@@ -43,4 +43,13 @@ ColorList colorList(const OdCmColor& current, const std::vector<OdCmColor>& cust
 void drawColor(IKtCanvas& canvas, const KtRect& item, const OdCmColor* color, ODCOLORREF textColor);
 
 constexpr int kSwatchSize = 10;
+
+// An RGB colour (red in the lowest byte) filling the rectangle, with its
+// "RGB(r,g,b)" text centred over it: the colour selector and its rows.
+void drawRgbColor(IKtCanvas& canvas, const KtRect& rect, OdUInt32 rgb);
+
+// The colour of a text over fill: the theme's text colour where it can be
+// read there (a contrast ratio of at least 3), else black or white,
+// whichever stands out more.
+ODCOLORREF readableTextColor(ODCOLORREF fill, ODCOLORREF themeText);
 } // namespace meui

@@ -5,32 +5,23 @@
 // the one the owner holds. The selector window lives only for the dialog.
 #pragma once
 
+#include "resources/MeResources.h"
 #include "ui/controls/CKtColorSelector.h"
+#include "ui/properties/MeUiColorList.h"
 
 namespace meui
 {
-// The control identifier of the selector window in the grid.
-constexpr UINT kColorSelectorControlId = 3232;
-
 template <class Owner>
 class MeUiColorSelectorProperty : public CTEditableProperty<Owner, OdUInt32, OdUInt32>, public CKtColorSelector
 {
 public:
   using CTEditableProperty<Owner, OdUInt32, OdUInt32>::CTEditableProperty;
-  ~MeUiColorSelectorProperty() override
-  {
-    if (HWND window = hwnd())
-      DestroyWindow(window);
-  }
-
   CXStringW TextFromValue(const OdUInt32& value) override { return kt::rgbText(value); }
   bool ValueFromText(const CXStringW&, OdUInt32&, CXStringW&) override { return false; }
   bool IsEqual(const OdUInt32& a, const OdUInt32& b) override { return a == b; }
   void DrawValue(IKtCanvas& canvas, const KtRect& rect, const OdUInt32& value) override
   {
-    const KtRect cell = rect.inflated(2, 2);
-    canvas.fill(cell, ODRGB(value & 255, (value >> 8) & 255, (value >> 16) & 255));
-    canvas.text(cell, kt::rgbText(value), ktThemeText(), KtAlign::Centre);
+    drawRgbColor(canvas, rect.inflated(2, 2), value);
   }
   bool GetEditorValue(OdUInt32& value) override
   {
@@ -47,7 +38,7 @@ public:
   {
     if (hwnd() || this->m_editWindow)
       return nullptr;
-    HWND window = CreateSelector(static_cast<HWND>(parent), ktRect(cell), kColorSelectorControlId);
+    HWND window = CreateSelector(static_cast<HWND>(parent), ktRect(cell), IDC_COLOR_SELECTOR);
     if (!window)
       return nullptr;
     this->GetValue(m_colour);

@@ -4,12 +4,11 @@
 // the wheel only move the slider.
 #pragma once
 
+#include "resources/MeResources.h"
 #include "ui/controls/CKtSliderCtrl.h"
 
 namespace meui
 {
-// The control identifier of the slider window in the grid.
-constexpr UINT kSliderControlId = 12475;
 // The command code the slider sends its parent when a value was chosen.
 constexpr UINT kSliderValueChosen = 4;
 
@@ -24,12 +23,6 @@ public:
     this->m_slider.value = 0;
     this->m_slider.step = 1;
   }
-  ~MeUiSliderProperty() override
-  {
-    if (HWND window = this->hwnd())
-      DestroyWindow(window);
-  }
-
   void SetSliderRange(int low, int high)
   {
     this->m_slider.low = low;
@@ -43,7 +36,7 @@ public:
   {
     if (this->hwnd())
       return nullptr;
-    HWND window = this->CreateSlider(static_cast<HWND>(parent), ktRect(cell), kSliderControlId);
+    HWND window = this->CreateSlider(static_cast<HWND>(parent), ktRect(cell), IDC_SLIDER);
     if (!window)
       return nullptr;
     this->m_editWindow = window;
@@ -51,10 +44,7 @@ public:
     if (this->GetValue(value))
       this->SetSliderValue(value);
     SetFocus(window);
-    POINT cursor{};
-    GetCursorPos(&cursor);
-    ScreenToClient(window, &cursor);
-    PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(cursor.x, cursor.y));
+    this->PassOnOpeningPress();
     return window;
   }
   void DrawValue(IKtCanvas& canvas, const KtRect& rect, const T& value) override
@@ -84,7 +74,7 @@ protected:
     HWND window = this->hwnd();
     this->WriteValue(this->m_slider.value);
     if (window && IsWindow(window))
-      PostMessageW(GetParent(window), WM_COMMAND, MAKEWPARAM(kSliderControlId, kSliderValueChosen),
+      PostMessageW(GetParent(window), WM_COMMAND, MAKEWPARAM(IDC_SLIDER, kSliderValueChosen),
                    reinterpret_cast<LPARAM>(window));
   }
   void sliderDestroyed() override { this->m_editWindow = nullptr; }

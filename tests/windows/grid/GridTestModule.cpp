@@ -8,6 +8,10 @@
 // goes to the profile section "GridTest": "<label>" holds the value as the
 // row's owner keeps it and "<label>.writes" counts the writes.
 //
+// Command TESTGRIDREBUILD switches on (or off) what a palette does when the
+// object it shows changes: every write, from inside the owner's setter,
+// empties the grid and fills it with new rows ("rebuilds" counts them).
+//
 // Rows (label: family):
 //   Image.Saved at          read-only text with a button ("actions" counts presses)
 //   Image.File name         text edit box
@@ -32,8 +36,31 @@
 
 #include <windows.h>
 
+#include <cstdlib>
+#include <cstring>
+#include <malloc.h>
+#include <new>
 #include <stdexcept>
 #include <string>
+#include <vector>
+
+// Memory this module frees is filled with a pattern first, so that code
+// still using a freed row (its window procedure after a setter let it go)
+// fails at once instead of by chance.
+void* operator new(std::size_t size)
+{
+  if (void* memory = std::malloc(size ? size : 1))
+    return memory;
+  throw std::bad_alloc();
+}
+void operator delete(void* memory) noexcept
+{
+  if (!memory)
+    return;
+  std::memset(memory, 0xDD, _msize(memory));
+  std::free(memory);
+}
+void operator delete(void* memory, std::size_t) noexcept { operator delete(memory); }
 
 namespace
 {
@@ -46,6 +73,22 @@ using testmodule::docManager;
 using testmodule::lookUp;
 
 IProfileSection* section() { return testmodule::profileSection("GridTest"); }
+
+// The value as the owner keeps it, and one more write of it.
+void record(const char* label, const CXStringW& text)
+{
+  IProfileSection* s = section();
+  if (!s)
+    return;
+  s->writeValue(label, CKtVariant(text));
+  const std::string counter = std::string(label) + ".writes";
+  CKtVariant writes;
+  s->readValue(counter.c_str(), writes);
+  s->writeValue(counter.c_str(), CKtVariant(writes.asInt() + 1));
+}
+
+bool g_rebuildOnWrite = false;
+void rebuildGrid();
 
 // The values behind the rows; every write is recorded in the profile.
 class GridOwner final : public IKtUnknown
@@ -125,18 +168,9 @@ private:
   {
     field = value;
     record(label, text);
+    if (g_rebuildOnWrite)
+      rebuildGrid();
     return true;
-  }
-  void record(const char* label, const CXStringW& text)
-  {
-    IProfileSection* s = section();
-    if (!s)
-      return;
-    s->writeValue(label, CKtVariant(text));
-    const std::string counter = std::string(label) + ".writes";
-    CKtVariant writes;
-    s->readValue(counter.c_str(), writes);
-    s->writeValue(counter.c_str(), CKtVariant(writes.asInt() + 1));
   }
 
   unsigned m_refs = 1;
@@ -144,71 +178,92 @@ private:
 
 GridOwner* g_owner = nullptr;
 
+using Rows = std::vector<KtRef<IKtEditableProperty>>;
+
 template <class Row>
-void add(Row* row)
+void add(Rows& rows, Row* row)
 {
-  g_grid->AddProperty(row);
-  row->Release(); // the grid holds its own reference
+  rows.push_back(KtRef<IKtEditableProperty>::adopt(row));
 }
 
-void fillGrid()
+Rows makeRows()
 {
+  Rows rows;
   GridOwner* o = g_owner;
   auto* savedAt = new CTTextProperty<GridOwner, CXStringW>(L"Image.Saved at", o);
   savedAt->SetGetter(&GridOwner::getSavedAt);
   savedAt->SetAction(&GridOwner::browse);
-  add(savedAt);
+  add(rows, savedAt);
 
   auto* fileName = new CTTextEditProperty<GridOwner, CXStringW>(L"Image.File name", o);
   fileName->SetGetter(&GridOwner::getFileName);
   fileName->SetSetter(&GridOwner::setFileName);
-  add(fileName);
+  add(rows, fileName);
 
   auto* width = new CTRealProperty<GridOwner, double>(L"Scale.Width", o);
   width->SetGetter(&GridOwner::getWidth);
   width->SetSetter(&GridOwner::setWidth);
   width->SetRange(0.0, 2147483647.0);
-  add(width);
+  add(rows, width);
 
   auto* offset = new CTRealProperty<GridOwner, double>(L"Position.Offset", o);
   offset->SetGetter(&GridOwner::getOffset);
   offset->SetSetter(&GridOwner::setOffset);
   offset->SetRange(0.0, 100.0);
-  add(offset);
+  add(rows, offset);
 
   auto* lock = new CTBoolProperty<GridOwner>(L"Position.Lock", o);
   lock->SetGetter(&GridOwner::getLock);
   lock->SetSetter(&GridOwner::setLock);
-  add(lock);
+  add(rows, lock);
 
   auto* rotation = new meui::MeUiSliderProperty<GridOwner, int>(L"Position.Rotation", o);
   rotation->SetGetter(&GridOwner::getRotation);
   rotation->SetSetter(&GridOwner::setRotation);
   rotation->SetFormat(&GridOwner::degrees);
   rotation->SetSliderRange(0, 360);
-  add(rotation);
+  add(rows, rotation);
 
   auto* projection = new CTTextComboProperty<GridOwner>(L"Projection.Type", o);
   projection->SetGetter(&GridOwner::getProjection);
   projection->SetSetter(&GridOwner::setProjection);
   projection->SetChoices(&GridOwner::projections);
-  add(projection);
+  add(rows, projection);
 
   auto* diffuse = new meui::MeUiColorPropertyEx<GridOwner>(L"Generic.Diffuse", o);
   diffuse->SetGetter(&GridOwner::getDiffuse);
   diffuse->SetSetter(&GridOwner::setDiffuse);
-  add(diffuse);
+  add(rows, diffuse);
 
   auto* glossiness = new meui::MeUiSliderProperty<GridOwner, int>(L"Generic.Glossiness", o);
   glossiness->SetGetter(&GridOwner::getGlossiness);
   glossiness->SetSetter(&GridOwner::setGlossiness);
   glossiness->SetFormat(&GridOwner::percent);
-  add(glossiness);
+  add(rows, glossiness);
 
   auto* stone = new meui::MeUiColorSelectorProperty<GridOwner>(L"Appearance.Stone colour", o);
   stone->SetGetter(&GridOwner::getStone);
   stone->SetSetter(&GridOwner::setStone);
-  add(stone);
+  add(rows, stone);
+  return rows;
+}
+
+void fillGrid(const Rows& rows)
+{
+  for (const auto& row : rows)
+    g_grid->AddProperty(row.get()); // the grid holds its own reference
+}
+
+// The new rows are made before the old ones go, as a palette would swap
+// them, so the old rows' memory is not simply taken again by the new ones.
+void rebuildGrid()
+{
+  if (!g_grid)
+    return;
+  const Rows fresh = makeRows();
+  g_grid->RemoveAll();
+  fillGrid(fresh);
+  record("rebuilds", CXStringW(L"grid"));
 }
 
 void layout()
@@ -276,7 +331,7 @@ void togglePane()
     SendMessageW(g_list, WM_SETFONT, WPARAM(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
     g_grid = create(g_list);
     g_owner = new GridOwner;
-    fillGrid();
+    fillGrid(makeRows());
     add(g_pane, 0xF000);
     restore(g_pane, kHostDockLeft);
     layout();
@@ -305,6 +360,7 @@ void closePane()
 class GridCommand final : public ICmdProcess
 {
 public:
+  explicit GridCommand(void (*action)()) : m_action(action) {}
   unsigned AddRef() override { return ++m_refs; }
   unsigned Release() override
   {
@@ -316,7 +372,7 @@ public:
   bool QueryInterface(const std::type_info&, void**) override { return false; }
   int run() override
   {
-    togglePane();
+    m_action();
     return 0;
   }
   int beginHook() override { return 0; }
@@ -326,12 +382,19 @@ public:
   int setContext(IKtUnknown*) override { return 1; }
 
 private:
+  void (*m_action)();
   unsigned m_refs = 1;
 };
 
 int createGridCommand(ICmdProcess** command)
 {
-  *command = new GridCommand;
+  *command = new GridCommand(togglePane);
+  return 1;
+}
+
+int createRebuildCommand(ICmdProcess** command)
+{
+  *command = new GridCommand([] { g_rebuildOnWrite = !g_rebuildOnWrite; });
   return 1;
 }
 
@@ -346,7 +409,10 @@ public:
   {
     auto factory = lookUp<NewICmdFactoryFn>(nullptr, HOST_EXPORT_NEW_CMD_FACTORY);
     if (ICmdFactory* commands = factory ? factory() : nullptr)
+    {
       commands->registerCommand("TESTGRID", createGridCommand, L"HOST", 0, nullptr, 0);
+      commands->registerCommand("TESTGRIDREBUILD", createRebuildCommand, L"HOST", 0, nullptr, 0);
+    }
   }
   // Windows and rows go while the module's code is still there.
   void uninitApp() override { closePane(); }

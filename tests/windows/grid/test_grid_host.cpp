@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -200,6 +201,7 @@ TEST(GridHost, TheColourSelectorOpensTheDialogOnADefaultColourAndWritesOnlyAChan
   const JsonValue first = JsonValue::parse(host.readFile(L"first.json"));
   ASSERT_EQ(first["colorDialogs"].size(), 1u);
   EXPECT_EQ(first["colorDialogs"][0]["initial"].asString(), "#000000") << "a default colour, not the row's";
+  EXPECT_TRUE(first["colorDialogs"][0]["blocksHost"].asBool()) << "modal to the host's window";
   EXPECT_EQ(first["colorDialogs"][0]["answer"].asString(), "#ff0000");
   EXPECT_EQ(held(first, "Appearance.Stone colour"), "RGB(255,0,0)");
   EXPECT_EQ(writes(first, "Appearance.Stone colour"), 1);
@@ -233,15 +235,89 @@ TEST(GridHost, ListsAreChosenFromByTheirItemTexts)
   EXPECT_EQ(row(dump, "Generic.Diffuse")["text"].asString(), "10,20,30");
 }
 
-TEST(GridHost, TheKeyboardMovesBetweenRowsAndOpensTheEditor)
+TEST(GridHost, TheKeyboardWorksEveryEditor)
 {
   HostHarness host;
-  const HostRun run = host.run(script({on("CLICK", "ROW \"Image.File name\" AT -40"), "KEY DOWN", "KEY DOWN",
-                                       "KEY ENTER", "TYPE \"7\"", "KEY ENTER"}),
-                               gridModule());
+  const HostRun run = host.run(
+    script({// A slider opened from the keyboard takes no press: the pointer rests on its cell.
+            on("CLICK", "ROW \"Position.Rotation\" AT -40"), on("HOVER", "ROW \"Position.Rotation\" 50"), "KEY ENTER",
+            "DUMP {dir}/slider.json", on("WHEEL", "ROW \"Position.Rotation\" -3"), "KEY ESC",
+            // Esc closed it: the grid's arrows work again, and lists close with Esc, Enter and Tab.
+            "KEY UP", "KEY ENTER", "DUMP {dir}/lock.json", "KEY ESC", "KEY DOWN 2", "KEY ENTER", "KEY TAB",
+            "KEY ENTER", "DUMP {dir}/diffuse.json", "KEY ENTER",
+            // Edit boxes commit and move with Tab, Shift+Tab, Up and Down; Esc drops the text.
+            on("CLICK", "ROW \"Scale.Width\""), "TYPE \"3\"", "KEY TAB", "KEY ENTER", "TYPE \"4\"", "KEY UP",
+            "KEY ENTER", "TYPE \"7\"", "KEY ESC", "KEY DOWN", "KEY ENTER", "TYPE \"6\"", "KEY SHIFT+TAB", "KEY ENTER",
+            "TYPE \"8\"", "KEY DOWN", "KEY ENTER", "TYPE \"9\"", "KEY ENTER",
+            // The text row's button: Enter presses it, Esc closes it.
+            on("CLICK", "ROW \"Image.Saved at\" AT -40"), "KEY ENTER", "KEY ENTER", "KEY ESC", "DUMP {dir}/button.json",
+            // The slider moves with Down; a slider opened so, then a click on another row, writes nothing.
+            "KEY DOWN 5", "KEY ENTER", "KEY DOWN", "KEY ENTER", "KEY ESC", on("CLICK", "ROW \"Generic.Glossiness\""),
+            on("CLICK", "ROW \"Generic.Glossiness\" AT -40"), on("HOVER", "ROW \"Generic.Glossiness\" 50"),
+            "KEY ENTER", on("CLICK", "ROW \"Image.File name\"")}),
+    gridModule());
   ASSERT_EQ(run.exitCode, 0) << run.errors;
+  const JsonValue slider = JsonValue::parse(host.readFile(L"slider.json"));
+  EXPECT_TRUE(row(slider, "Position.Rotation")["editing"].asBool());
+  EXPECT_EQ(row(slider, "Position.Rotation")["editorValue"].asString(), "90\xc2\xb0")
+    << "no press made up at the pointer: the slider shows what the drawing holds";
+  EXPECT_TRUE(row(JsonValue::parse(host.readFile(L"lock.json")), "Position.Lock")["editing"].asBool());
+  const JsonValue diffuse = JsonValue::parse(host.readFile(L"diffuse.json"));
+  EXPECT_TRUE(row(diffuse, "Generic.Diffuse")["editing"].asBool()) << "Tab from the projection list moved on";
+  EXPECT_FALSE(row(diffuse, "Projection.Type")["editing"].asBool());
+  const JsonValue button = JsonValue::parse(host.readFile(L"button.json"));
+  EXPECT_EQ(held(button, "actions"), "pressed");
+  EXPECT_FALSE(row(button, "Image.Saved at")["editing"].asBool());
+
   const JsonValue dump = run.dump();
-  EXPECT_EQ(held(dump, "Position.Offset"), "7") << "two rows down, over the Position header";
+  EXPECT_EQ(held(dump, "Scale.Width"), "8");
+  EXPECT_EQ(writes(dump, "Scale.Width"), 2) << "3 by Tab, 8 by Down; the 7 was dropped by Esc";
+  EXPECT_EQ(held(dump, "Position.Offset"), "9");
+  EXPECT_EQ(writes(dump, "Position.Offset"), 3) << "4 by Up, 6 by Shift+Tab, 9 by Enter";
+  for (const char* untouched : {"Position.Rotation", "Position.Lock", "Projection.Type", "Generic.Diffuse"})
+    EXPECT_EQ(writes(dump, untouched), 0) << untouched << ": closing with a key writes nothing";
+  EXPECT_EQ(writes(dump, "Generic.Glossiness"), 1) << "only the click on the slider itself";
+  EXPECT_FALSE(row(dump, "Generic.Glossiness")["editing"].asBool()) << "the click on another row closed the slider";
+  EXPECT_TRUE(row(dump, "Image.File name")["editing"].asBool()) << "and opened that row";
+  EXPECT_EQ(dump["messages"].size(), 0u);
+}
+
+TEST(GridHost, APaletteMayBuildItsRowsAgainFromInsideASetter)
+{
+  HostHarness host;
+  const HostRun run = host.run(
+    script({"TESTGRIDREBUILD", on("CLICK", "ROW \"Position.Offset\""), "TYPE \"42\"", "KEY ENTER",
+            on("CLICK", "ROW \"Scale.Width\""), "TYPE \"5\"", "KEY TAB",
+            "CHOOSE " + std::string(kPane) + " ROW \"Projection.Type\" \"Box\"", on("CLICK", "ROW \"Position.Lock\""),
+            on("WHEEL", "ROW \"Position.Lock\" 1"), on("CLICK", "ROW \"Generic.Glossiness\" AT 30"),
+            on("DRAG", "ROW \"Position.Rotation\" FROM 10 TO 60"), "ANSWER COLOR 255,0,0",
+            on("CLICK", "ROW \"Appearance.Stone colour\""), on("CLICK", "ROW \"Image.File name\""),
+            "TYPE \"wood.png\"", on("CLICK", "ROW \"Scale.Width\""), "DUMP {dir}/rebuilt.json", "KEY ESC",
+            "TESTGRIDREBUILD", on("CLICK", "ROW \"Position.Offset\""), "TYPE \"7\"", "KEY ENTER"}),
+    gridModule());
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  const JsonValue rebuilt = JsonValue::parse(host.readFile(L"rebuilt.json"));
+  EXPECT_EQ(held(rebuilt, "Position.Offset"), "42");
+  EXPECT_EQ(held(rebuilt, "Scale.Width"), "5");
+  EXPECT_EQ(held(rebuilt, "Projection.Type"), "Box");
+  EXPECT_EQ(held(rebuilt, "Position.Lock"), "1");
+  EXPECT_EQ(held(rebuilt, "Appearance.Stone colour"), "RGB(255,0,0)");
+  EXPECT_EQ(held(rebuilt, "Image.File name"), "wood.png") << "committed as the focus left it";
+  int total = 0;
+  for (const char* label : {"Position.Offset", "Scale.Width", "Projection.Type", "Position.Lock", "Generic.Glossiness",
+                            "Position.Rotation", "Appearance.Stone colour", "Image.File name"})
+  {
+    EXPECT_EQ(writes(rebuilt, label), 1) << label;
+    total += writes(rebuilt, label);
+  }
+  EXPECT_EQ(writes(rebuilt, "rebuilds"), total) << "each write built the rows again";
+  EXPECT_EQ(gridRows(rebuilt).size(), 10u);
+  EXPECT_TRUE(row(rebuilt, "Scale.Width")["editing"].asBool()) << "the click after the commit opened the new row";
+  EXPECT_EQ(rebuilt["messages"].size(), 0u);
+
+  const JsonValue dump = run.dump();
+  EXPECT_EQ(held(dump, "Position.Offset"), "7") << "the new rows work as the old ones did";
+  EXPECT_FALSE(row(dump, "Position.Offset")["editing"].asBool());
 }
 
 TEST(GridHost, TheTextRowsButtonRunsTheOwnersAction)
@@ -259,24 +335,68 @@ TEST(GridHost, TheTextRowsButtonRunsTheOwnersAction)
 TEST(GridHost, StrangeTextsAreRefusedOrKeptAsTheyAre)
 {
   HostHarness host;
-  const std::string longText = "0." + std::string(2000, '7');
-  const HostRun run = host.run(script({"ANSWER OK", on("CLICK", "ROW \"Scale.Width\""), "TYPE \"nan\"", "KEY ENTER",
-                                       "KEY ESC", "ANSWER OK", on("CLICK", "ROW \"Scale.Width\""), "TYPE \"1e400\"",
-                                       "KEY ENTER", "KEY ESC", on("CLICK", "ROW \"Scale.Width\""),
-                                       "TYPE \"" + longText + "\"", "KEY ENTER",
-                                       on("CLICK", "ROW \"Image.File name\""), "TYPE \"%s%n\\t\"", "KEY ENTER"}),
-                               gridModule());
+  const std::string x1500(1500, 'x');
+  const std::string long10000 = "0." + std::string(9998, '7');
+  const std::vector<std::string> items{"Planar", "Box", "Cylindrical", "Spherical"};
+  const auto paste = [](const std::string& label, const std::string& text) {
+    return std::vector<std::string>{on("CLICK", "ROW \"" + label + "\""), "PASTE \"" + text + "\""};
+  };
+  std::vector<std::string> lines;
+  const auto add = [&lines](std::vector<std::string> more) { lines.insert(lines.end(), more.begin(), more.end()); };
+  // Text rows: 1,500 characters, then control characters.
+  add(paste("Image.File name", x1500));
+  add({"DUMP {dir}/long.json", "KEY ENTER"});
+  add(paste("Image.File name", "a\\u0001\\u0007%s%n\\tb"));
+  add({"DUMP {dir}/control.json", "KEY ENTER"});
+  // Real rows: 10,000 characters, "nan", "1e400", "%s%n", and nothing at all.
+  add(paste("Scale.Width", long10000));
+  add({"KEY ENTER", "ANSWER OK"});
+  add(paste("Scale.Width", "nan"));
+  add({"KEY ENTER", "KEY ESC", "ANSWER OK"});
+  add(paste("Scale.Width", "1e400"));
+  add({"KEY ENTER", "KEY ESC", "ANSWER OK"});
+  add(paste("Position.Offset", "%s%n"));
+  add({"KEY ENTER", "KEY ESC"});
+  add(paste("Position.Offset", ""));
+  add({"KEY DELETE", "KEY ENTER", "DUMP {dir}/empty.json", "KEY ESC"});
+  // The editors without text get the same keys and pastes (opened from the keyboard).
+  for (const std::string label : {"Projection.Type", "Position.Lock", "Generic.Diffuse", "Position.Rotation", "Image.Saved at"})
+    add({on("CLICK", "ROW \"" + label + "\" AT -40"), "KEY ENTER", "PASTE \"%s%n\"",
+         "TYPE \"%s%n\\u0001\\u001b1e400 nan\"", "KEY ESC"});
+  const HostRun run = host.run(script(lines), gridModule());
   ASSERT_EQ(run.exitCode, 0) << run.errors;
+
+  const JsonValue longText = JsonValue::parse(host.readFile(L"long.json"));
+  EXPECT_EQ(row(longText, "Image.File name")["editorValue"].asString(), std::string(260, 'x'))
+    << "the box takes no more than the commit reads";
+  const JsonValue control = JsonValue::parse(host.readFile(L"control.json"));
+  const std::string pasted = row(control, "Image.File name")["editorValue"].asString();
+  EXPECT_EQ(pasted.substr(0, 1), "a");
+  EXPECT_NE(pasted.find("%s%n"), std::string::npos);
+  const JsonValue empty = JsonValue::parse(host.readFile(L"empty.json"));
+  EXPECT_TRUE(row(empty, "Position.Offset")["editing"].asBool()) << "an empty text is refused without a message";
+
   const JsonValue dump = run.dump();
-  std::string shown;
+  std::vector<std::string> shown;
   for (const JsonValue& message : dump["messages"].items())
-    shown += message["text"].asString().substr(0, 60) + " / ";
-  ASSERT_EQ(dump["messages"].size(), 2u) << shown;
-  EXPECT_EQ(dump["messages"][0]["text"].asString(), "Invalid expression: nan");
-  EXPECT_EQ(dump["messages"][1]["text"].asString(), "Invalid expression: 1e400");
-  EXPECT_EQ(held(dump, "Scale.Width"), "0.777778") << "the edit box's first 260 characters";
+    shown.push_back(message["text"].asString());
+  const std::vector<std::string> expected{"Invalid expression: nan", "Invalid expression: 1e400",
+                                          "Invalid expression: %s%n"};
+  EXPECT_EQ(shown, expected);
+  EXPECT_EQ(held(dump, "Image.File name"), pasted) << "kept as it was pasted";
+  EXPECT_EQ(writes(dump, "Image.File name"), 2);
+  EXPECT_EQ(held(dump, "Scale.Width"), "0.777778") << "the first 260 characters of the number";
   EXPECT_EQ(writes(dump, "Scale.Width"), 1);
-  EXPECT_EQ(held(dump, "Image.File name"), "%s%n") << "a tab is no character of an edit box";
+  EXPECT_EQ(writes(dump, "Position.Offset"), 0);
+  EXPECT_EQ(writes(dump, "Position.Rotation"), 0);
+  EXPECT_EQ(writes(dump, "Generic.Diffuse"), 0);
+  const std::string projection = held(dump, "Projection.Type");
+  EXPECT_TRUE(projection == "(unwritten)" || std::find(items.begin(), items.end(), projection) != items.end())
+    << projection;
+  const std::string lock = held(dump, "Position.Lock");
+  EXPECT_TRUE(lock == "(unwritten)" || lock == "0" || lock == "1") << lock;
+  for (const JsonValue& r : gridRows(dump).items())
+    EXPECT_FALSE(r["editing"].asBool()) << r["label"].asString();
 }
 
 TEST(GridHost, AClickElsewhereWithARefusedValueShowsTheMessageOnceAndKeepsTheEditor)

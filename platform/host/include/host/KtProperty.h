@@ -26,6 +26,10 @@
 #include <type_traits>
 #include <vector>
 
+// The edit box of a text row takes, and its commit reads, at most this many
+// characters.
+constexpr int kKtMaxEditText = 260;
+
 // The edit box of a text row as its commit sees it.
 class IKtEditSite
 {
@@ -52,9 +56,6 @@ public:
   using Action = bool (Owner::*)();
   using Predicate = bool (Owner::*)();
   using Format = bool (Owner::*)(int, CXStringW&);
-
-  // The edit box of text rows reads at most this many characters.
-  static constexpr int kMaxEditText = 260;
 
   // Holds a reference to the owner for the row's life.
   CTEditableProperty(const CXStringW& label, Owner* owner) : m_label(label), m_owner(owner)
@@ -329,7 +330,7 @@ public:
   virtual bool CommitEdit(IKtEditSite& site, CXStringW& message)
   {
     T value{};
-    if (!ValueFromText(site.text(kMaxEditText), value, message))
+    if (!ValueFromText(site.text(kKtMaxEditText), value, message))
       return false;
     if (!ValidateValue(value, message))
       return false;

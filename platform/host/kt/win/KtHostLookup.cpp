@@ -2,6 +2,8 @@
 // found by name at each call, as every module finds them, and a canvas that
 // draws with GDI. A missing export leaves its step undone.
 #include "host/KtServices.h"
+#include "win32/Dc.h"
+#include "win32/Handles.h"
 
 #include <windows.h>
 
@@ -10,6 +12,9 @@
 
 namespace
 {
+// The module has its own look-up of the main library (with a fall-back by
+// name); this one serves the host's row code and stays apart, so that the
+// module depends on nothing of the host but its exports.
 HMODULE mainLibrary()
 {
   HMODULE exe = GetModuleHandleW(nullptr);
@@ -32,37 +37,6 @@ Fn lookUp(const wchar_t* library, const char* name)
   return lookUp<Fn>(GetModuleHandleW(library), name);
 }
 
-// A GDI object for one drawing step.
-class GdiObject
-{
-public:
-  explicit GdiObject(HGDIOBJ object) : m_object(object) {}
-  ~GdiObject()
-  {
-    if (m_object)
-      DeleteObject(m_object);
-  }
-  GdiObject(const GdiObject&) = delete;
-  GdiObject& operator=(const GdiObject&) = delete;
-  HGDIOBJ get() const { return m_object; }
-
-private:
-  HGDIOBJ m_object;
-};
-
-class Selection
-{
-public:
-  Selection(HDC dc, HGDIOBJ object) : m_dc(dc), m_old(SelectObject(dc, object)) {}
-  ~Selection() { SelectObject(m_dc, m_old); }
-  Selection(const Selection&) = delete;
-  Selection& operator=(const Selection&) = delete;
-
-private:
-  HDC m_dc;
-  HGDIOBJ m_old;
-};
-
 RECT rectOf(const KtRect& r) { return {r.left, r.top, r.right, r.bottom}; }
 
 class GdiCanvas final : public IKtCanvas
@@ -72,24 +46,24 @@ public:
 
   void fill(const KtRect& rect, ODCOLORREF color) override
   {
-    GdiObject brush(CreateSolidBrush(color));
+    const win::Brush brush(CreateSolidBrush(color));
     const RECT r = rectOf(rect);
-    FillRect(m_dc, &r, static_cast<HBRUSH>(brush.get()));
+    FillRect(m_dc, &r, brush.get());
   }
   void frame(const KtRect& rect, ODCOLORREF color) override
   {
-    GdiObject brush(CreateSolidBrush(color));
+    const win::Brush brush(CreateSolidBrush(color));
     const RECT r = rectOf(rect);
-    FrameRect(m_dc, &r, static_cast<HBRUSH>(brush.get()));
+    FrameRect(m_dc, &r, brush.get());
   }
   void polygon(const KtPoint* points, int count, ODCOLORREF color) override
   {
     if (count < 3)
       return;
-    GdiObject brush(CreateSolidBrush(color));
-    GdiObject pen(CreatePen(PS_SOLID, 1, color));
-    Selection useBrush(m_dc, brush.get());
-    Selection usePen(m_dc, pen.get());
+    const win::Brush brush(CreateSolidBrush(color));
+    const win::Pen pen(CreatePen(PS_SOLID, 1, color));
+    const win::SelectedObject useBrush(m_dc, brush.get());
+    const win::SelectedObject usePen(m_dc, pen.get());
     std::vector<POINT> p;
     for (int i = 0; i < count; ++i)
       p.push_back({points[i].x, points[i].y});

@@ -183,6 +183,12 @@ void Gestures::addCommands(ScriptInterpreter& interpreter)
     if (!text.isEmpty())
       queue(InputBatch().text(text));
   });
+  // PASTE "text": on the clipboard, then Ctrl+V to the window with the focus.
+  interpreter.add(L"PASTE", [this](ScriptArgs& args) {
+    const OdString text = args.next(L"text");
+    args.expectEnd();
+    queue(InputBatch().paste(text));
+  });
   // RESIZE "pane" w,h: the pane's size in its dock column.
   interpreter.add(L"RESIZE", [](ScriptArgs& args) {
     HWND pane = findPane(args.next(L"pane title"));

@@ -54,7 +54,7 @@ public:
   // ScriptError when what it looks for is not there.
   using Step = std::function<InputBatch()>;
 
-  // The verbs CLICK, DRAG, WHEEL, HOVER, KEY, TYPE, RESIZE and the shared
+  // The verbs CLICK, DRAG, WHEEL, HOVER, KEY, TYPE, PASTE, RESIZE and the shared
   // places AT and CLOSE.
   void addCommands(ScriptInterpreter& interpreter);
 

@@ -59,6 +59,7 @@ void dumpGridServices(JsonWriter& json, HostRuntime& runtime)
       json.value(colorText(dialog.answer));
     else
       json.null();
+    json.key(L"blocksHost").value(dialog.blocksHost);
     json.endObject();
   }
   json.endArray();

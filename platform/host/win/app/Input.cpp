@@ -1,6 +1,7 @@
 #include "Input.h"
 
 #include "Script.h"
+#include "win32/Clipboard.h"
 
 #include <cwctype>
 #include <utility>
@@ -102,7 +103,7 @@ InputBatch& InputBatch::moveTo(POINT screen)
   input.mi.dx = width > 1 ? LONG((screen.x * 65535LL + (width - 1) / 2) / (width - 1)) : 0;
   input.mi.dy = height > 1 ? LONG((screen.y * 65535LL + (height - 1) / 2) / (height - 1)) : 0;
   add(input);
-  m_events.push_back({INPUT{}, true, screen});
+  m_events.push_back({Event::Kind::Cursor, INPUT{}, screen, {}});
   return *this;
 }
 
@@ -154,20 +155,40 @@ InputBatch& InputBatch::text(const OdString& text)
   return *this;
 }
 
+InputBatch& InputBatch::paste(const OdString& text)
+{
+  m_events.push_back({Event::Kind::Clipboard, INPUT{}, {}, text.c_str()});
+  KeyChord ctrlV;
+  ctrlV.key = 'V';
+  ctrlV.control = true;
+  return key(ctrlV);
+}
+
 bool InputBatch::send() const
 {
   std::vector<INPUT> pending;
   bool ok = true;
   for (const Event& event : m_events)
   {
-    if (!event.setCursor)
+    switch (event.kind)
     {
-      pending.push_back(event.input);
-      continue;
+    case Event::Kind::Input: pending.push_back(event.input); continue;
+    case Event::Kind::Cursor:
+      // The move so far, then the exact pixel before whatever follows.
+      ok = sendAll(pending) && ok;
+      ok = SetCursorPos(event.cursor.x, event.cursor.y) && ok;
+      break;
+    case Event::Kind::Clipboard:
+    {
+      ok = sendAll(pending) && ok;
+      // The clipboard needs a window of this thread as its owner: the top
+      // window of the one with the focus, where the paste goes.
+      HWND focus = GetFocus();
+      HWND owner = focus ? GetAncestor(focus, GA_ROOT) : GetActiveWindow();
+      ok = owner && win::setClipboardText(owner, event.clipboard) && ok;
+      break;
     }
-    // The move so far, then the exact pixel before whatever follows.
-    ok = sendAll(pending) && ok;
-    ok = SetCursorPos(event.cursor.x, event.cursor.y) && ok;
+    }
   }
   return sendAll(pending) && ok;
 }

@@ -3,7 +3,8 @@
 // pointer (or with the focus) gets the messages the system makes of them:
 // hit testing, capture, WM_SETCURSOR, double clicks, focus changes.
 //
-//   InputBatch   events sent together with one SendInput call
+//   InputBatch   events sent together with one SendInput call (a paste puts
+//                its text on the clipboard first)
 //   keyByName    "ENTER", "ALT+DOWN"... to a key chord
 #pragma once
 
@@ -11,6 +12,7 @@
 
 #include <windows.h>
 
+#include <string>
 #include <vector>
 
 namespace host
@@ -43,20 +45,30 @@ public:
   InputBatch& key(const KeyChord& chord);
   // The text's characters as typed (Unicode input, one press each).
   InputBatch& text(const OdString& text);
+  // The text put on the clipboard as CF_UNICODETEXT when the batch is sent,
+  // then Ctrl+V, as a user pastes.
+  InputBatch& paste(const OdString& text);
 
   bool empty() const { return m_events.empty(); }
   // Sends everything; false when the system took fewer events than given.
   bool send() const;
 
 private:
-  // An input event, or the exact cursor position to set before the next one.
+  // An input event, or what is done between two of them: the exact cursor
+  // position set, or a text put on the clipboard.
   struct Event
   {
+    enum class Kind
+    {
+      Input,
+      Cursor,
+      Clipboard,
+    } kind;
     INPUT input;
-    bool setCursor;
     POINT cursor;
+    std::wstring clipboard;
   };
-  void add(const INPUT& input) { m_events.push_back({input, false, {}}); }
+  void add(const INPUT& input) { m_events.push_back({Event::Kind::Input, input, {}, {}}); }
 
   std::vector<Event> m_events;
 };

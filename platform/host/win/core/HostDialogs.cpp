@@ -79,6 +79,7 @@ struct ColorDialogState
   bool scripted = false;
   bool choose = false;
   COLORREF answer = 0;
+  bool blocksHost = false; // the host's window was disabled behind the dialog
 };
 
 UINT answerMessage() { return RegisterWindowMessageW(L"MeHostDialogAnswer"); }
@@ -89,7 +90,10 @@ UINT_PTR CALLBACK colorDialogHook(HWND dialog, UINT message, WPARAM, LPARAM lPar
   {
     auto* cc = reinterpret_cast<CHOOSECOLORW*>(lParam);
     SetPropW(dialog, L"MeHost.cc", cc);
-    if (reinterpret_cast<ColorDialogState*>(cc->lCustData)->scripted)
+    auto* state = reinterpret_cast<ColorDialogState*>(cc->lCustData);
+    const auto host = static_cast<HWND>(hostRuntime().mainWindow());
+    state->blocksHost = host && !IsWindowEnabled(host);
+    if (state->scripted)
       PostMessageW(dialog, answerMessage(), 0, 0);
     return FALSE;
   }
@@ -177,7 +181,7 @@ bool showColorDialog(void* owner, ODCOLORREF initial, ODCOLORREF& chosen)
     for (int i = 15; i >= 0; --i)
       if (custom[i] != RGB(255, 255, 255))
         runtime.addCustomColor(custom[i]);
-  ColorDialogRecord record{initial & 0x00FFFFFF, ok, ok ? cc.rgbResult & 0x00FFFFFF : 0};
+  ColorDialogRecord record{initial & 0x00FFFFFF, ok, ok ? cc.rgbResult & 0x00FFFFFF : 0, state.blocksHost};
   runtime.colorDialogs.push_back(record);
   if (ok)
     chosen = record.answer;

@@ -136,6 +136,7 @@ struct ColorDialogRecord
   ODCOLORREF initial;
   bool chosen;
   ODCOLORREF answer; // when chosen
+  bool blocksHost;   // the host's main window was disabled while it was open
 };
 
 struct EventRecord

@@ -14,6 +14,7 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 namespace
@@ -58,6 +59,7 @@ public:
   ~InspectorGrid()
   {
     releaseAll();
+    destroyRetired(nullptr);
     unsubclass();
     grids().erase(std::remove(grids().begin(), grids().end(), this), grids().end());
   }
@@ -83,7 +85,9 @@ public:
   }
   void RemoveAll() override
   {
-    CloseEditor();
+    // The rows go: a refused text that kept its editor open goes with them.
+    if (!CloseEditor())
+      dropEditor();
     releaseAll();
   }
   void Refresh() override
@@ -109,11 +113,7 @@ public:
       if (focus == m_editor || IsChild(m_editor, focus))
         return false;
     }
-    HWND editor = m_editor;
-    m_editor = nullptr;
-    m_activeRow = nullptr;
-    if (IsWindow(editor))
-      DestroyWindow(editor);
+    dropEditor();
     Refresh();
     return true;
   }
@@ -182,11 +182,17 @@ protected:
       Refresh();
       break;
     case kInspectorCloseEditor:
-      if (reinterpret_cast<HWND>(lParam) == m_editor)
+      if (reinterpret_cast<HWND>(lParam) == m_editor && CloseEditor())
       {
-        if (CloseEditor())
-          SetFocus(hwnd());
+        SetFocus(hwnd());
+        if (wParam == kInspectorCloseNext)
+          onKey(VK_DOWN);
+        else if (wParam == kInspectorClosePrevious)
+          onKey(VK_UP);
       }
+      return 0;
+    case kInspectorDestroyRetired:
+      destroyRetired(reinterpret_cast<HWND>(lParam));
       return 0;
     case WM_COMMAND:
       // The editor's notifications go back to it (a list's choice, a button's press).
@@ -230,6 +236,7 @@ protected:
       m_editor = nullptr;
       m_activeRow = nullptr;
       releaseAll();
+      destroyRetired(nullptr);
       break;
     default:
       if (message == themeChangedMessage())
@@ -269,6 +276,65 @@ private:
     GetTextMetricsW(dc.get(), &metrics);
     m_rowHeight = std::max(int(metrics.tmHeight) + 8, 18);
     SendMessageW(hwnd(), LB_SETITEMHEIGHT, 0, m_rowHeight);
+  }
+
+  // Closes the editor as it is, without a commit: one that has the focus
+  // gets the focus lock first, so that losing the focus commits nothing.
+  void dropEditor()
+  {
+    HWND editor = std::exchange(m_editor, nullptr);
+    IKtEditableProperty* row = std::exchange(m_activeRow, nullptr);
+    if (!editor || !IsWindow(editor))
+      return;
+    const HWND focus = GetFocus();
+    if (focus == editor || IsChild(editor, focus))
+    {
+      const auto locks = reinterpret_cast<INT_PTR>(GetPropW(editor, kInspectorFocusLock));
+      SetPropW(editor, kInspectorFocusLock, reinterpret_cast<HANDLE>(locks + 1));
+      SetFocus(hwnd());
+    }
+    closeWindow(editor, row);
+  }
+
+  // An editor whose procedure is running (it called the setter that led
+  // here) is only hidden; it goes, and its row with it, once the procedure
+  // has returned (KtEditorCall posts kInspectorDestroyRetired).
+  void closeWindow(HWND editor, IKtEditableProperty* row)
+  {
+    if (!editor || !IsWindow(editor))
+      return;
+    if (!GetPropW(editor, kInspectorEditorBusy))
+    {
+      DestroyWindow(editor);
+      return;
+    }
+    ShowWindow(editor, SW_HIDE);
+    SetPropW(editor, kInspectorEditorRetired, reinterpret_cast<HANDLE>(1));
+    m_retired.push_back({editor, KtRef<IKtEditableProperty>(row)});
+  }
+
+  // The retired editor that asked (every one for null, when the grid goes).
+  void destroyRetired(HWND editor)
+  {
+    for (std::size_t i = 0; i < m_retired.size();)
+    {
+      if (editor && m_retired[i].window != editor)
+      {
+        ++i;
+        continue;
+      }
+      Retired retired = std::move(m_retired[i]);
+      m_retired.erase(m_retired.begin() + std::ptrdiff_t(i));
+      if (!IsWindow(retired.window))
+        continue;
+      RemovePropW(retired.window, kInspectorEditorRetired); // no second request from its last messages
+      DestroyWindow(retired.window);
+    }
+  }
+
+  bool holds(IKtEditableProperty* row) const
+  {
+    return std::any_of(m_rows.begin(), m_rows.end(), [row](const auto& held) { return held.get() == row; });
   }
 
   void releaseAll()
@@ -382,6 +448,9 @@ private:
 
   void openEditor(int item)
   {
+    // An open editor closes first (with its commit, which may change the rows).
+    if (!CloseEditor())
+      return;
     IKtEditableProperty* row = rowAt(item);
     RECT cell{};
     if (!row || !row->CanChange() || !valueRect(item, cell))
@@ -390,9 +459,15 @@ private:
     // colour swatch's dialog) has done its work when this returns.
     KtRef<IKtEditableProperty> hold(row);
     m_activeRow = row;
-    m_editor = static_cast<HWND>(row->CreateEditor(hwnd(), {cell.left, cell.top, cell.right, cell.bottom}));
-    if (!m_editor)
+    HWND editor = static_cast<HWND>(row->CreateEditor(hwnd(), {cell.left, cell.top, cell.right, cell.bottom}));
+    // The colour dialog's setter may have let the grid's rows go meanwhile.
+    if (editor && holds(row))
+      m_editor = editor;
+    else
+    {
       m_activeRow = nullptr;
+      closeWindow(editor, row);
+    }
     Refresh();
   }
 
@@ -435,7 +510,14 @@ private:
     return std::max(1, int(client.bottom) / std::max(m_rowHeight, 1));
   }
 
+  struct Retired
+  {
+    HWND window;
+    KtRef<IKtEditableProperty> row;
+  };
+
   std::vector<KtRef<IKtEditableProperty>> m_rows;
+  std::vector<Retired> m_retired;
   std::vector<CXStringW> m_categories;
   HWND m_editor = nullptr;
   IKtEditableProperty* m_activeRow = nullptr;

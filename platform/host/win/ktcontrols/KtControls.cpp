@@ -1,5 +1,7 @@
 #include "host/win/KtControls.h"
 
+#include "host/win/InspctlResources.h"
+
 #include "win32/Dc.h"
 
 #include <commctrl.h>
@@ -7,13 +9,24 @@
 
 namespace
 {
-const wchar_t kLockProperty[] = L"KTKILLFOCUSLOCKED";
+int lockCount(HWND editor) { return int(reinterpret_cast<INT_PTR>(GetPropW(editor, kInspectorFocusLock))); }
 
-int lockCount(HWND editor) { return int(reinterpret_cast<INT_PTR>(GetPropW(editor, kLockProperty))); }
+int busyCount(HWND editor) { return int(reinterpret_cast<INT_PTR>(GetPropW(editor, kInspectorEditorBusy))); }
 
 HFONT fontOf(HWND window) { return reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0)); }
 
-HWND createChild(const wchar_t* className, DWORD style, HWND parent, const RECT& rect, UINT id, const CXStringW& text = CXStringW())
+// The focus goes back to an editor only while it shows: one the grid has
+// hidden (its rows were let go of during a commit) leaves it with the grid.
+void focusShown(HWND editor)
+{
+  if (IsWindowVisible(editor))
+    SetFocus(editor);
+}
+
+bool shiftDown() { return GetKeyState(VK_SHIFT) < 0; }
+} // namespace
+
+HWND ktCreateChild(const wchar_t* className, DWORD style, HWND parent, const RECT& rect, UINT id, const CXStringW& text)
 {
   HWND window = CreateWindowExW(0, className, text.c_str(), style, rect.left, rect.top, rect.right - rect.left,
                                 rect.bottom - rect.top, parent, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)),
@@ -22,14 +35,13 @@ HWND createChild(const wchar_t* className, DWORD style, HWND parent, const RECT&
     SendMessageW(window, WM_SETFONT, WPARAM(fontOf(parent)), FALSE);
   return window;
 }
-} // namespace
 
 void ktLockFocus(HWND editor)
 {
   if (!editor || !IsWindow(editor))
     return;
-  SetPropW(editor, kLockProperty, reinterpret_cast<HANDLE>(INT_PTR(lockCount(editor) + 1)));
-  SetFocus(editor);
+  SetPropW(editor, kInspectorFocusLock, reinterpret_cast<HANDLE>(INT_PTR(lockCount(editor) + 1)));
+  focusShown(editor);
 }
 
 void ktUnlockFocus(HWND editor)
@@ -39,19 +51,54 @@ void ktUnlockFocus(HWND editor)
   const int count = lockCount(editor) - 1;
   if (count < 1)
   {
-    RemovePropW(editor, kLockProperty);
-    SetFocus(editor);
+    RemovePropW(editor, kInspectorFocusLock);
+    focusShown(editor);
   }
   else
-    SetPropW(editor, kLockProperty, reinterpret_cast<HANDLE>(INT_PTR(count)));
+    SetPropW(editor, kInspectorFocusLock, reinterpret_cast<HANDLE>(INT_PTR(count)));
 }
 
-bool ktFocusLocked(HWND editor) { return editor && GetPropW(editor, kLockProperty) != nullptr; }
+bool ktFocusLocked(HWND editor) { return editor && GetPropW(editor, kInspectorFocusLock) != nullptr; }
 
-void ktRequestClose(HWND editor, bool cancelled)
+void ktRequestClose(HWND editor, InspectorClose how)
 {
   if (editor && IsWindow(editor))
-    PostMessageW(GetParent(editor), kInspectorCloseEditor, cancelled ? 1 : 0, reinterpret_cast<LPARAM>(editor));
+    PostMessageW(GetParent(editor), kInspectorCloseEditor, how, reinterpret_cast<LPARAM>(editor));
+}
+
+bool ktCloseForKey(WPARAM key, InspectorClose& how)
+{
+  switch (key)
+  {
+  case VK_ESCAPE: how = kInspectorCloseCancel; return true;
+  case VK_RETURN: how = kInspectorCloseKeep; return true;
+  case VK_TAB: how = shiftDown() ? kInspectorClosePrevious : kInspectorCloseNext; return true;
+  case VK_UP: how = kInspectorClosePrevious; return true;
+  case VK_DOWN: how = kInspectorCloseNext; return true;
+  default: return false;
+  }
+}
+
+KtEditorCall::KtEditorCall(HWND window, IKtEditableProperty* row) : m_window(window), m_row(row)
+{
+  if (m_window)
+    SetPropW(m_window, kInspectorEditorBusy, reinterpret_cast<HANDLE>(INT_PTR(busyCount(m_window) + 1)));
+}
+
+KtEditorCall::~KtEditorCall()
+{
+  if (!m_window || !IsWindow(m_window))
+    return;
+  const int count = busyCount(m_window) - 1;
+  if (count > 0)
+  {
+    SetPropW(m_window, kInspectorEditorBusy, reinterpret_cast<HANDLE>(INT_PTR(count)));
+    return;
+  }
+  RemovePropW(m_window, kInspectorEditorBusy);
+  // The grid hid this editor while it was busy: it can go now.
+  if (GetPropW(m_window, kInspectorEditorRetired))
+    PostMessageW(GetParent(m_window), kInspectorDestroyRetired, 0, reinterpret_cast<LPARAM>(m_window));
 }
 
 RECT ktRect(const KtRect& r) { return {r.left, r.top, r.right, r.bottom}; }
@@ -61,14 +108,13 @@ KtRect ktRect(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
 
 HWND CKtEditCtrl::CreateEdit(HWND parent, const RECT& cell, const CXStringW& text, UINT id)
 {
-  HWND edit = createChild(L"EDIT", WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, parent, cell, id, text);
+  HWND edit = ktCreateControl(*this, L"EDIT", WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, parent, cell, id,
+                              text.left(kKtMaxEditText));
   if (!edit)
     return nullptr;
-  if (!subclass(edit))
-  {
-    DestroyWindow(edit);
-    return nullptr;
-  }
+  // The commit reads no more than this: the box takes no more, so what the
+  // user sees is what is written.
+  SendMessageW(edit, EM_LIMITTEXT, kKtMaxEditText, 0);
   SendMessageW(edit, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(2, 2));
   SendMessageW(edit, EM_SETSEL, 0, -1);
   SendMessageW(edit, EM_SETMODIFY, FALSE, 0);
@@ -96,29 +142,29 @@ void CKtEditCtrl::setModified(bool modified)
 void CKtEditCtrl::focus()
 {
   if (hwnd())
-    SetFocus(hwnd());
+    focusShown(hwnd());
 }
 
 LRESULT CKtEditCtrl::windowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
+  const KtEditorCall call = ktEditorCall(this);
   switch (message)
   {
-  case WM_GETDLGCODE: // Enter and Esc are the edit box's, not the dialog's
+  case WM_GETDLGCODE: // Enter, Esc and Tab are the edit box's, not the dialog's
     return previousProc(message, wParam, lParam) | DLGC_WANTALLKEYS;
   case WM_KEYDOWN:
-    if (wParam == VK_RETURN)
-    {
-      OnEditCommit();
-      return 0;
-    }
-    if (wParam == VK_ESCAPE)
-    {
+  {
+    InspectorClose how = kInspectorCloseKeep;
+    if (!ktCloseForKey(wParam, how))
+      break;
+    if (how == kInspectorCloseCancel)
       OnEditCancel();
-      return 0;
-    }
-    break;
+    else
+      OnEditCommit(how);
+    return 0;
+  }
   case WM_CHAR: // no beep for the keys handled above
-    if (wParam == L'\r' || wParam == 27)
+    if (wParam == L'\r' || wParam == 27 || wParam == L'\t')
       return 0;
     break;
   case WM_KILLFOCUS:
@@ -142,16 +188,11 @@ HWND CKtComboBoxCtrl::CreateCombo(HWND parent, const RECT& cell, UINT id)
   // The height is the dropped-down list's; the field takes the cell's.
   RECT rect = cell;
   rect.bottom = rect.top + 200;
-  HWND combo = createChild(WC_COMBOBOXW,
-                           WS_CHILD | WS_VISIBLE | WS_VSCROLL | CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS,
-                           parent, rect, id);
+  HWND combo = ktCreateControl(*this, WC_COMBOBOXW,
+                               WS_CHILD | WS_VISIBLE | WS_VSCROLL | CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS,
+                               parent, rect, id);
   if (!combo)
     return nullptr;
-  if (!subclass(combo))
-  {
-    DestroyWindow(combo);
-    return nullptr;
-  }
   SendMessageW(combo, CB_SETEXTENDEDUI, TRUE, 0);
   const int field = std::max(int(cell.bottom - cell.top) - 6, 8);
   SendMessageW(combo, CB_SETITEMHEIGHT, WPARAM(-1), field);
@@ -223,8 +264,23 @@ void CKtComboBoxCtrl::drawItem(const DRAWITEMSTRUCT& item)
 
 LRESULT CKtComboBoxCtrl::windowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
+  const KtEditorCall call = ktEditorCall(this);
   switch (message)
   {
+  case WM_KEYDOWN:
+  {
+    // The open list takes Esc and Enter itself (Enter chooses); Up and Down
+    // are the list's (Down opens it).
+    InspectorClose how = kInspectorCloseKeep;
+    if (!ktCloseForKey(wParam, how) || wParam == VK_UP || wParam == VK_DOWN)
+      break;
+    if (wParam != VK_TAB && IsDropped())
+      break;
+    if (IsDropped())
+      SendMessageW(hwnd(), CB_SHOWDROPDOWN, FALSE, 0);
+    ktRequestClose(hwnd(), how);
+    return 0;
+  }
   case kOcmCommand:
     if (HIWORD(wParam) == CBN_SELENDOK)
       OnComboChosen(Selection());
@@ -281,18 +337,13 @@ HWND CKtButtonCtrl::CreateButton(HWND parent, const RECT& cell, UINT id)
 {
   const int side = cell.bottom - cell.top;
   const RECT rect{std::max(cell.left, cell.right - side), cell.top, cell.right, cell.bottom};
-  HWND button = createChild(WC_BUTTONW, WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, parent, rect, id, L"...");
+  HWND button = ktCreateControl(*this, WC_BUTTONW, WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, parent, rect, id, L"...");
   if (!button)
     return nullptr;
-  if (!subclass(button))
-  {
-    DestroyWindow(button);
-    return nullptr;
-  }
   if (HMODULE host = GetModuleHandleW(INSPCTL_LIBRARY))
   {
-    m_bitmap.attach(static_cast<HBITMAP>(LoadImageW(host, MAKEINTRESOURCEW(ktThemeIsDark() ? 173 : 171), IMAGE_BITMAP, 0, 0,
-                                                    LR_DEFAULTCOLOR)));
+    m_bitmap.attach(static_cast<HBITMAP>(LoadImageW(host, MAKEINTRESOURCEW(ktThemeIsDark() ? IDB_BROWSE_DARK : IDB_BROWSE),
+                                                    IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
     if (m_bitmap)
     {
       SetWindowLongPtrW(button, GWL_STYLE, GetWindowLongPtrW(button, GWL_STYLE) | BS_BITMAP);
@@ -304,8 +355,20 @@ HWND CKtButtonCtrl::CreateButton(HWND parent, const RECT& cell, UINT id)
 
 LRESULT CKtButtonCtrl::windowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
+  const KtEditorCall call = ktEditorCall(this);
   switch (message)
   {
+  case WM_KEYDOWN:
+  {
+    InspectorClose how = kInspectorCloseKeep;
+    if (!ktCloseForKey(wParam, how))
+      break;
+    if (wParam == VK_RETURN) // as in a dialog: Enter presses the focused button
+      OnButtonPressed();
+    else
+      ktRequestClose(hwnd(), how);
+    return 0;
+  }
   case kOcmCommand:
     if (HIWORD(wParam) == BN_CLICKED)
       OnButtonPressed();

@@ -13,6 +13,8 @@
 //   win::Menu              DestroyMenu          (CreateMenu, CreatePopupMenu, LoadMenu)
 //   win::Library           FreeLibrary
 //   win::KernelHandle      CloseHandle
+//   win::GlobalMemory      GlobalFree           (GlobalAlloc; given up with detach
+//                                                once the clipboard has taken it)
 //
 // Device contexts borrowed from a window (GetDC, BeginPaint) are in Dc.h.
 #pragma once
@@ -73,6 +75,7 @@ struct IconTraits { static void close(HICON h) { DestroyIcon(h); } };
 struct MenuTraits { static void close(HMENU h) { DestroyMenu(h); } };
 struct LibraryTraits { static void close(HMODULE h) { FreeLibrary(h); } };
 struct KernelHandleTraits { static void close(HANDLE h) { CloseHandle(h); } };
+struct GlobalMemoryTraits { static void close(HGLOBAL h) { GlobalFree(h); } };
 
 // A window may already be gone when its owner lets go of it (its parent
 // took it along): the traits check before destroying.
@@ -88,4 +91,5 @@ using Icon = Owned<HICON, IconTraits>;
 using Menu = Owned<HMENU, MenuTraits>;
 using Library = Owned<HMODULE, LibraryTraits>;
 using KernelHandle = Owned<HANDLE, KernelHandleTraits>;
+using GlobalMemory = Owned<HGLOBAL, GlobalMemoryTraits>;
 } // namespace win

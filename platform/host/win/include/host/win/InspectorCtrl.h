@@ -13,8 +13,11 @@
 // "Generic.Diffuse"), categories in the order their first row was added,
 // rows in the order added. A click in a row's value cell opens its editor
 // (slot 6); the editor closes when its row loses the focus. With no editor
-// open the arrow keys move between rows, Enter or F2 opens the editor;
-// Enter commits an edit box and Esc cancels it.
+// open the arrow keys move between rows, Enter or F2 opens the editor. In
+// an editor Esc closes it without writing and Enter closes it (an edit box
+// commits first); from an edit box Tab, Shift+Tab, Up and Down commit and
+// move to the next or previous row, from the other editors Tab and
+// Shift+Tab (and Up and Down where the editor has no use for them) move.
 #pragma once
 
 #include "host/KtEditableProperty.h"
@@ -30,9 +33,30 @@ constexpr UINT kOcmDrawItem = OCM__BASE + WM_DRAWITEM;
 constexpr UINT kOcmMeasureItem = OCM__BASE + WM_MEASUREITEM;
 constexpr UINT kOcmCompareItem = OCM__BASE + WM_COMPAREITEM;
 
-// Posted by an editor to its grid (its parent): close me. wParam 1 when the
-// editor was cancelled (Esc).
+// Posted by an editor to its grid (its parent): close me. wParam says how.
 constexpr UINT kInspectorCloseEditor = WM_APP + 0x3A0;
+enum InspectorClose : WPARAM
+{
+  kInspectorCloseKeep = 0,     // Enter, or the focus went elsewhere
+  kInspectorCloseCancel = 1,   // Esc: nothing more is written
+  kInspectorCloseNext = 2,     // and the next row is selected (Tab, Down)
+  kInspectorClosePrevious = 3, // and the previous one (Shift+Tab, Up)
+};
+
+// The focus lock of an editor: a count in this window property. While it
+// is held, the editor's loss of the focus starts no commit (KtControls.h).
+constexpr wchar_t kInspectorFocusLock[] = L"KTKILLFOCUSLOCKED";
+
+// An editor window's procedure may call an owner's setter that leads the
+// grid to let go of the rows (a palette building its rows again). While
+// the procedure runs, the editor keeps a count in the window property
+// kInspectorEditorBusy; the grid does not destroy a busy editor but hides
+// it, marks it with kInspectorEditorRetired and holds its row. When the
+// count falls to 0 the editor posts kInspectorDestroyRetired (lParam: the
+// window) to the grid, which destroys it then and lets go of the row.
+constexpr wchar_t kInspectorEditorBusy[] = L"KTEDITORBUSY";
+constexpr wchar_t kInspectorEditorRetired[] = L"KTEDITORRETIRED";
+constexpr UINT kInspectorDestroyRetired = WM_APP + 0x3A2;
 
 // The list box style of the dialog templates the grid is made over.
 constexpr DWORD kInspectorListStyle = 0x50210123;

@@ -2,12 +2,15 @@
 //
 //   ktLockFocus / ktUnlockFocus / ktFocusLocked   the lock counter in the
 //                   editor's window property "KTKILLFOCUSLOCKED"
-//   CKtEditCtrl     an edit box: Enter commits, Esc cancels, the loss of the
-//                   focus commits a modified text unless the lock is held
+//   KtEditorCall    held at the top of every editor's window procedure
+//   CKtEditCtrl     an edit box: Enter commits, Esc cancels, Tab, Shift+Tab,
+//                   Up and Down commit and move; the loss of the focus
+//                   commits a modified text unless the lock is held
 //   CKtComboBoxCtrl an owner-drawn drop-down list with the extended keyboard
 //                   interface (the list opens with the down arrow); the wheel
-//                   over the closed list moves the selection one item
-//   CKtButtonCtrl   a bitmap button at the right of a cell
+//                   over the closed list moves the selection one item; with
+//                   the list closed Esc and Enter close it, Tab moves
+//   CKtButtonCtrl   a bitmap button at the right of a cell; Enter presses it
 //
 // Each is a TWnd subclass of a system control that the row family creates
 // in its cell; the family derives from it and overrides the On... hooks.
@@ -28,7 +31,61 @@ void ktUnlockFocus(HWND editor);
 bool ktFocusLocked(HWND editor);
 
 // Asks the grid (the editor's parent) to close the editor.
-void ktRequestClose(HWND editor, bool cancelled);
+void ktRequestClose(HWND editor, InspectorClose how);
+// What a key asks of an editor: Esc, Enter, Tab and Shift+Tab, Up and Down;
+// false for any other key. Each editor decides what it does with it.
+bool ktCloseForKey(WPARAM key, InspectorClose& how);
+
+// The row an editor window belongs to, held while the window's procedure
+// runs: an owner's setter called from there may lead the grid to let go of
+// the row, which must still be there when the setter returns. The window
+// counts as busy meanwhile, so the grid only hides it (InspectorCtrl.h).
+class KtEditorCall
+{
+public:
+  KtEditorCall(HWND window, IKtEditableProperty* row);
+  ~KtEditorCall();
+  KtEditorCall(const KtEditorCall&) = delete;
+  KtEditorCall& operator=(const KtEditorCall&) = delete;
+
+private:
+  HWND m_window;
+  KtRef<IKtEditableProperty> m_row;
+};
+// The call of an editor control that is (also) a row; a bare control holds nothing.
+template <class Control>
+KtEditorCall ktEditorCall(Control* control)
+{
+  return KtEditorCall(control->hwnd(), dynamic_cast<IKtEditableProperty*>(control));
+}
+
+// A child window of the class over rect, in the parent's font; null when it
+// cannot be made.
+HWND ktCreateChild(const wchar_t* className, DWORD style, HWND parent, const RECT& rect, UINT id,
+                   const CXStringW& text = CXStringW());
+// The same, subclassed by control; null (and no window) when either fails.
+template <class T>
+HWND ktCreateControl(win::TWnd<T>& control, const wchar_t* className, DWORD style, HWND parent, const RECT& rect,
+                     UINT id, const CXStringW& text = CXStringW())
+{
+  HWND window = ktCreateChild(className, style, parent, rect, id, text);
+  if (window && !control.subclass(window))
+  {
+    DestroyWindow(window);
+    return nullptr;
+  }
+  return window;
+}
+// For an editor control's destructor: its window goes without the object,
+// which is being destroyed, hearing of it.
+template <class T>
+void ktDestroyControl(win::TWnd<T>& control)
+{
+  HWND window = control.hwnd();
+  control.unsubclass();
+  if (window && IsWindow(window))
+    DestroyWindow(window);
+}
 
 RECT ktRect(const KtRect& rect);
 KtRect ktRect(const RECT& rect);
@@ -54,8 +111,10 @@ constexpr UINT kKtEditorId = 1001;
 class CKtEditCtrl : public win::TWnd<CKtEditCtrl>, public IKtEditSite
 {
 public:
+  ~CKtEditCtrl() override { ktDestroyControl(*this); }
   // An edit box over the cell with the text, in the parent's font, all of
-  // the text selected; null when it cannot be made.
+  // the text selected, taking at most kKtMaxEditText characters; null when
+  // it cannot be made.
   HWND CreateEdit(HWND parent, const RECT& cell, const CXStringW& text, UINT id);
   bool IsModified() const;
 
@@ -67,7 +126,8 @@ public:
   void focus() override;
 
 protected:
-  virtual void OnEditCommit() {}
+  // Enter (how: keep), or Tab, Shift+Tab, Up, Down (how: the move).
+  virtual void OnEditCommit(InspectorClose how) { (void)how; }
   virtual void OnEditCancel() {}
   virtual void OnEditKillFocus(HWND next) { (void)next; }
   virtual void OnEditDestroyed() {}
@@ -77,6 +137,7 @@ protected:
 class CKtComboBoxCtrl : public win::TWnd<CKtComboBoxCtrl>
 {
 public:
+  ~CKtComboBoxCtrl() override { ktDestroyControl(*this); }
   // A drop-down list (no text field) over the cell; items of itemHeight.
   HWND CreateCombo(HWND parent, const RECT& cell, UINT id);
   void ResetItems();
@@ -111,8 +172,9 @@ private:
 class CKtButtonCtrl : public win::TWnd<CKtButtonCtrl>
 {
 public:
+  ~CKtButtonCtrl() override { ktDestroyControl(*this); }
   // A square button at the right end of the cell with the host's browse
-  // bitmap (173 on a dark theme, else 171, from inspctl.dll).
+  // bitmap (IDB_BROWSE_DARK on a dark theme, else IDB_BROWSE, from inspctl.dll).
   HWND CreateButton(HWND parent, const RECT& cell, UINT id);
 
 protected:

@@ -23,18 +23,16 @@ class CTTextProperty : public CTEditableProperty<Owner, T, T>, public CKtButtonC
 {
 public:
   using CTEditableProperty<Owner, T, T>::CTEditableProperty;
-  ~CTTextProperty() override
-  {
-    if (HWND window = hwnd())
-      DestroyWindow(window);
-  }
 
   KtHwnd CreateEditor(KtHwnd parent, const KtRect& cell) override
   {
     if (this->m_editWindow || !this->m_action)
       return nullptr;
     HWND button = CreateButton(static_cast<HWND>(parent), ktRect(cell), kKtEditorId);
+    if (!button)
+      return nullptr;
     this->m_editWindow = button;
+    SetFocus(button); // so that Enter presses it and Esc closes it
     return button;
   }
   bool IsReadOnlyText() override { return true; }
@@ -46,7 +44,7 @@ protected:
     this->callAction();
     InvalidateRect(grid, nullptr, FALSE);
   }
-  void OnButtonKillFocus(HWND) override { ktRequestClose(hwnd(), false); }
+  void OnButtonKillFocus(HWND) override { ktRequestClose(hwnd(), kInspectorCloseKeep); }
   void OnButtonDestroyed() override { this->m_editWindow = nullptr; }
 };
 
@@ -55,11 +53,6 @@ class CTTextEditProperty : public CTEditableProperty<Owner, T, T>, public CKtEdi
 {
 public:
   using CTEditableProperty<Owner, T, T>::CTEditableProperty;
-  ~CTTextEditProperty() override
-  {
-    if (HWND window = hwnd())
-      DestroyWindow(window);
-  }
 
   KtHwnd CreateEditor(KtHwnd parent, const KtRect& cell) override
   {
@@ -78,20 +71,20 @@ public:
   {
     if (!hwnd())
       return false;
-    value = text(this->kMaxEditText);
+    value = text(GetWindowTextLengthW(hwnd())); // all of it, as the user sees it
     return true;
   }
 
 protected:
-  void OnEditCommit() override
+  void OnEditCommit(InspectorClose how) override
   {
     if (this->CommitEditAndReport(*this))
-      ktRequestClose(hwnd(), false);
+      ktRequestClose(hwnd(), how);
   }
   void OnEditCancel() override
   {
     setModified(false);
-    ktRequestClose(hwnd(), true);
+    ktRequestClose(hwnd(), kInspectorCloseCancel);
   }
   void OnEditKillFocus(HWND) override
   {
@@ -100,7 +93,7 @@ protected:
       return;
     if (IsModified() && !this->CommitEditAndReport(*this))
       return; // refused: the text stays for the user to correct
-    ktRequestClose(hwnd(), false);
+    ktRequestClose(hwnd(), kInspectorCloseKeep);
   }
   void OnEditDestroyed() override { this->m_editWindow = nullptr; }
 };
@@ -121,11 +114,6 @@ class CTComboPropertyBase : public CTEditableProperty<Owner, T, T>, public CKtCo
 {
 public:
   using CTEditableProperty<Owner, T, T>::CTEditableProperty;
-  ~CTComboPropertyBase() override
-  {
-    if (HWND window = hwnd())
-      DestroyWindow(window);
-  }
 
   KtHwnd CreateEditor(KtHwnd parent, const KtRect& cell) override
   {
@@ -161,7 +149,8 @@ protected:
       ktUnlockFocus(combo);
     }
     RefillLater(); // the list shows the value the owner holds now
-    InvalidateRect(GetParent(hwnd()), nullptr, FALSE);
+    if (HWND combo = hwnd())
+      InvalidateRect(GetParent(combo), nullptr, FALSE);
   }
   void OnComboRefill() override { this->FillList(); }
 
@@ -176,7 +165,7 @@ protected:
   {
     if (ktFocusLocked(hwnd()) || (next && IsChild(hwnd(), next)))
       return;
-    ktRequestClose(hwnd(), false);
+    ktRequestClose(hwnd(), kInspectorCloseKeep);
   }
   void OnComboDestroyed() override { this->m_editWindow = nullptr; }
 };
