@@ -14,6 +14,7 @@
 #include "od/DbMaterial.h"
 #include "ui/MeEditorEntries.h"
 #include "ui/MeUiThumbnailBatch.h"
+#include "win/MeHostTheme.h"
 
 #include <algorithm>
 #include <memory>
@@ -62,22 +63,6 @@ OdString displayName(const OdString& name)
 OdDbMaterialPtr openMaterial(const OdDbObjectId& id, OdDb::OpenMode mode = OdDb::kForRead)
 {
   return OdDbMaterial::cast(id.openObject(mode).get());
-}
-
-// The colour of a thumbnail that is left out, so the list shows through:
-// the background the preview renders on, the host's window background.
-// That is white in a light theme; on a dark one, white would punch holes in
-// the spheres' highlights, and the background itself is what must go.
-COLORREF thumbnailTransparent()
-{
-  HostThemeService* theme = me::hostTheme();
-  return theme ? COLORREF(theme->windowBackgroundColor() & 0x00FFFFFF) : RGB(255, 255, 255);
-}
-
-UINT themeChangedMessage()
-{
-  static const UINT message = RegisterWindowMessageW(HOST_MESSAGE_THEME_CHANGED);
-  return message;
 }
 } // namespace
 
@@ -163,7 +148,7 @@ LRESULT MeUiMaterialBrowserPalette::windowProc(UINT message, WPARAM wParam, LPAR
       return result;
   }
   // Thumbnails are drawn on the theme's background: a new theme draws them again.
-  if (message == themeChangedMessage() && message != 0)
+  if (me::isThemeChangedMessage(message))
   {
     applyTheme();
     if (me::browserShown() && m_buttonsEnabled)
@@ -311,7 +296,9 @@ bool MeUiMaterialBrowserPalette::addItem(OdDbObjectId& id, MeUiThumbnailBatch& b
   const OdString text = displayName(material->name());
   material = nullptr; // closed again before the preview copies it
   const win::Bitmap picture = batch.render(id, true);
-  const int image = fw::addMaskedImage(m_images, picture.get(), thumbnailTransparent());
+  // The background the preview rendered on is left out, so the list shows
+  // through: on a dark theme white would punch holes in the highlights.
+  const int image = fw::addMaskedImage(m_images, picture.get(), me::hostWindowBackground());
   return m_list.insertItem(m_list.itemCount(), text.c_str(), image, reinterpret_cast<LPARAM>(&id)) >= 0;
 }
 
