@@ -100,6 +100,57 @@ TEST(BrowserItems, NewNamesCountPastTakenNamesAndTheNewItemIsSelectedInSight)
   EXPECT_FALSE(horizontal(dump));
 }
 
+TEST(BrowserItems, AnItemOutOfSightIsScrolledToWithTheWheelThenClicked)
+{
+  HostHarness host;
+  // Sorted: the fillers first, "Global" last.
+  std::string lines;
+  for (int i = 0; i < 40; ++i)
+    lines += "MATERIAL \"Filler " + std::to_string(10 + i) + "\"\n";
+  const std::wstring file = drawing(host, lines);
+  const std::string click = std::string("CLICK ") + kPane + " ITEM ";
+  const HostRun run = host.run({"MATBROWSEROPEN", "DUMP {dir}/top.json", click + "Global", "DUMP {dir}/bottom.json",
+                                click + "\"Filler 10\"", "DUMP {dir}/back.json",
+                                // The list view scrolls sideways.
+                                "ANSWER MENU 2001", std::string("CLICK ") + kPane + " BUTTON 74",
+                                std::string("RESIZE ") + kPane + " 150,300", "DUMP {dir}/list.json", click + "Global",
+                                "DUMP {dump}", "QUIT"},
+                               {file});
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  const auto selected = [](const JsonValue& dump) {
+    std::vector<std::string> texts;
+    for (const JsonValue& it : items(dump).items())
+      if (it["selected"].asBool())
+        texts.push_back(it["text"].asString());
+    return texts;
+  };
+  const auto at = [](const JsonValue& it, int axis) { return it["position"][std::size_t(axis)].asNumber(); };
+  const JsonValue top = JsonValue::parse(host.readFile(L"top.json"));
+  ASSERT_EQ(itemTexts(top).back(), "Global");
+  ASSERT_FALSE(item(top, "Global")["inSight"].asBool()) << "the test needs the last item out of sight";
+
+  const JsonValue bottom = JsonValue::parse(host.readFile(L"bottom.json"));
+  EXPECT_EQ(selected(bottom), (std::vector<std::string>{"Global"}));
+  EXPECT_TRUE(item(bottom, "Global")["inSight"].asBool());
+  EXPECT_FALSE(item(bottom, "Filler 10")["inSight"].asBool()) << "scrolled down";
+  EXPECT_LT(at(item(bottom, "Filler 10"), 1), at(item(top, "Filler 10"), 1));
+  EXPECT_FALSE(pane(bottom)["list"]["scrollBars"]["horizontal"].asBool());
+
+  const JsonValue back = JsonValue::parse(host.readFile(L"back.json"));
+  EXPECT_EQ(selected(back), (std::vector<std::string>{"Filler 10"}));
+  EXPECT_TRUE(item(back, "Filler 10")["inSight"].asBool());
+  EXPECT_FALSE(item(back, "Global")["inSight"].asBool()) << "scrolled up again";
+
+  const JsonValue list = JsonValue::parse(host.readFile(L"list.json"));
+  ASSERT_EQ(pane(list)["list"]["view"].asString(), "list");
+  ASSERT_FALSE(item(list, "Global")["inSight"].asBool()) << "the test needs the last column out of sight";
+  const JsonValue dump = run.dump();
+  EXPECT_EQ(selected(dump), (std::vector<std::string>{"Global"}));
+  EXPECT_TRUE(item(dump, "Global")["inSight"].asBool());
+  EXPECT_FALSE(item(dump, "Filler 10")["inSight"].asBool());
+  EXPECT_LT(at(item(dump, "Filler 10"), 0), at(item(list, "Filler 10"), 0)) << "scrolled sideways";
+}
+
 TEST(BrowserItems, ClonesAreNumberedFromTheNameAndKeepTheMaterial)
 {
   HostHarness host;
