@@ -127,6 +127,82 @@ POINT placePoint(const GesturePlace& place, const int* x, const int* y)
   return placeScreenPoint(place, placeOffset(place, x, y));
 }
 
+namespace
+{
+// Along one axis, how far the control must scroll to show a span of the
+// part wholly (one larger than the view: across the view's middle):
+// negative towards the control's start, positive towards its end, 0 when
+// it shows.
+int scrollNeeded(LONG low, LONG high, LONG viewLow, LONG viewHigh)
+{
+  if (high - low > viewHigh - viewLow)
+  {
+    const LONG middle = (viewLow + viewHigh) / 2;
+    return high < middle ? int(high - middle) : low > middle ? int(low - middle) : 0;
+  }
+  return low < viewLow ? int(low - viewLow) : high > viewHigh ? int(high - viewHigh) : 0;
+}
+} // namespace
+
+WheelSeeker::WheelSeeker(HWND window, OdString control, OdString kind, OdString name, Look look)
+  : m_window(window), m_control(std::move(control)), m_kind(std::move(kind)), m_name(std::move(name)),
+    m_look(std::move(look))
+{
+}
+
+InputBatch WheelSeeker::operator()(GesturePlace& place)
+{
+  if (!IsWindow(m_window) || !IsWindowVisible(m_window))
+    throw ScriptError(OdString::format(L"the %s went away while scrolling to \"%s\"", m_control, m_name));
+  const Sight sight = m_look();
+  const RECT& part = sight.part;
+  RECT client{};
+  GetClientRect(m_window, &client);
+  const bool across = sight.across;
+  const int need = across ? scrollNeeded(part.left, part.right, client.left, client.right)
+                          : scrollNeeded(part.top, part.bottom, client.top, client.bottom);
+  const bool aside = across ? part.bottom <= client.top || part.top >= client.bottom
+                            : part.right <= client.left || part.left >= client.right;
+  if (aside)
+    throw ScriptError(OdString::format(L"the %s \"%s\" lies %s the %s's visible part, where the wheel does not scroll",
+                                       m_kind, m_name, across ? L"above or below" : L"beside", m_control));
+  const LONG at = across ? part.left : part.top;
+  if (m_sent > 0)
+  {
+    const LONG moved = std::labs(at - m_lastAt);
+    if (moved == 0)
+      throw ScriptError(OdString::format(L"the %s does not scroll on towards \"%s\" with the wheel", m_control, m_name));
+    m_perNotch = std::max<LONG>(1, moved / m_sent);
+  }
+  if (need == 0)
+  {
+    IntersectRect(&place.rect, &part, &client);
+    return InputBatch();
+  }
+  const int direction = need < 0 ? -1 : 1;
+  if (m_direction != 0 && direction != m_direction && ++m_turns > kMaxTurns)
+    throw ScriptError(OdString::format(L"a notch of the wheel scrolls the %s past \"%s\"", m_control, m_name));
+  m_direction = direction;
+  m_lastAt = at;
+  m_sent = m_perNotch > 0 ? std::clamp(std::abs(need) / int(m_perNotch), 1, kMaxNotches) : 1;
+  // Away from the user goes towards the start.
+  POINT pointer = sight.hasPointer ? sight.pointer : POINT{(client.left + client.right) / 2, (client.top + client.bottom) / 2};
+  ClientToScreen(m_window, &pointer);
+  InputBatch notches;
+  notches.moveTo(pointer);
+  for (int i = 0; i < m_sent; ++i)
+    notches.wheel(direction < 0);
+  return notches;
+}
+
+GesturePlace wheeledPlace(HWND window, const OdString& control, const OdString& kind, const OdString& name,
+                          const WheelSeeker::Look& look)
+{
+  const RECT now = look().part;
+  auto seeker = std::make_shared<WheelSeeker>(window, control, kind, name, look);
+  return GesturePlace{window, now, [seeker](GesturePlace& place) { return (*seeker)(place); }};
+}
+
 std::shared_ptr<const GesturePlace> Gestures::reach(GesturePlace place)
 {
   auto live = std::make_shared<GesturePlace>(std::move(place));

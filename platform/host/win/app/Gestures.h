@@ -48,6 +48,54 @@ struct GesturePlace
   Seek seek;
 };
 
+// Wheel notches over a scrolling control until a part of it (a list item,
+// a grid row) is in sight, as a user turns the wheel: one notch first, then
+// as many as the distance left asks for at the rate the notches so far
+// scrolled, looking again after each batch. Gives up, with a ScriptError,
+// when a batch moved nothing or the control keeps scrolling past the part.
+// A GesturePlace's seek.
+class WheelSeeker
+{
+public:
+  // Where the part lies now, in the control's client coordinates; whether
+  // the control scrolls sideways under the wheel; where over the control the
+  // wheel is turned (none: its middle).
+  struct Sight
+  {
+    RECT part{};
+    bool across = false;
+    bool hasPointer = false;
+    POINT pointer{};
+  };
+  // Looks where the part lies now; throws ScriptError when it is gone.
+  using Look = std::function<Sight()>;
+
+  // control and kind name them in messages ("list", "item"), name is the part's text.
+  WheelSeeker(HWND window, OdString control, OdString kind, OdString name, Look look);
+
+  // Input that brings the part nearer, or none once it is wholly in sight
+  // (one larger than the view: across the view's middle), with place.rect
+  // set to where it lies.
+  InputBatch operator()(GesturePlace& place);
+
+private:
+  static constexpr int kMaxNotches = 100, kMaxTurns = 2;
+
+  HWND m_window;
+  OdString m_control, m_kind, m_name;
+  Look m_look;
+  int m_sent = 0;      // notches of the last batch
+  LONG m_lastAt = 0;   // where the part began before them
+  LONG m_perNotch = 0; // pixels one notch scrolled, once known
+  int m_direction = 0; // of the last batch
+  int m_turns = 0;     // times the direction changed
+};
+
+// The part as a place: where the look finds it now, brought into sight
+// first by a WheelSeeker with these words.
+GesturePlace wheeledPlace(HWND window, const OdString& control, const OdString& kind, const OdString& name,
+                          const WheelSeeker::Look& look);
+
 // Reads the place's own words from args (after the keyword) and finds it in
 // the pane; throws ScriptError when there is no such place.
 using GesturePlaceResolver = std::function<GesturePlace(HWND pane, ScriptArgs& args)>;
@@ -89,6 +137,10 @@ public:
   // Lets the message loop run for that long before the next step.
   void queueWait(UINT milliseconds) { m_steps.push_back({nullptr, milliseconds}); }
 
+  // The place as the input of a verb finds it when it is sent: a place
+  // with a seek is brought into sight first, by steps queued now.
+  std::shared_ptr<const GesturePlace> reach(GesturePlace place);
+
   bool pending() const { return !m_steps.empty(); }
   void clear() { m_steps.clear(); }
 
@@ -103,9 +155,6 @@ private:
     Step step;
     UINT wait;
   };
-  // The place as the input of a verb finds it when it is sent: brought into
-  // sight first when it has to be.
-  std::shared_ptr<const GesturePlace> reach(GesturePlace place);
   // A look at the place that queues itself again, ahead of the rest, after
   // the input it sends; the count bounds how often.
   Step seekStep(std::shared_ptr<GesturePlace> place, int looks);

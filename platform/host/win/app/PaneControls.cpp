@@ -243,88 +243,17 @@ HWND requireList(HWND pane)
   return list;
 }
 
-// Along one axis, how far the list must scroll to show a span of the item
-// wholly (one larger than the view: across the view's middle): negative
-// towards the list's start, positive towards its end, 0 when it shows.
-int scrollNeeded(LONG low, LONG high, LONG viewLow, LONG viewHigh)
+// Where the item's label lies now, and which way the list scrolls under
+// the wheel: the list view sideways, the others up and down.
+WheelSeeker::Sight itemSight(HWND list, const OdString& text)
 {
-  if (high - low > viewHigh - viewLow)
-  {
-    const LONG middle = (viewLow + viewHigh) / 2;
-    return high < middle ? int(high - middle) : low > middle ? int(low - middle) : 0;
-  }
-  return low < viewLow ? int(low - viewLow) : high > viewHigh ? int(high - viewHigh) : 0;
+  const int index = findItem(list, text);
+  WheelSeeker::Sight sight;
+  if (!ListView_GetItemRect(list, index, &sight.part, LVIR_LABEL))
+    throw ScriptError(L"the item has no place on the screen");
+  sight.across = (GetWindowLongPtrW(list, GWL_STYLE) & LVS_TYPEMASK) == LVS_LIST;
+  return sight;
 }
-
-// Wheel notches over the list until the item's label is in sight, as a user
-// turns the wheel: one notch first, then as many as the distance left asks
-// for at the rate the notches so far scrolled, looking again after each
-// batch. Gives up when a batch moved nothing or the list keeps scrolling
-// past the item.
-class ItemSeeker
-{
-public:
-  ItemSeeker(HWND list, OdString text) : m_list(list), m_text(std::move(text)) {}
-
-  InputBatch operator()(GesturePlace& place)
-  {
-    if (!IsWindow(m_list) || !IsWindowVisible(m_list))
-      throw ScriptError(OdString::format(L"the list went away while scrolling to \"%s\"", m_text));
-    const int index = findItem(m_list, m_text);
-    RECT label{}, client{};
-    if (!ListView_GetItemRect(m_list, index, &label, LVIR_LABEL))
-      throw ScriptError(L"the item has no place on the screen");
-    GetClientRect(m_list, &client);
-    // The list view scrolls sideways under the wheel; the others up and down.
-    const bool across = (GetWindowLongPtrW(m_list, GWL_STYLE) & LVS_TYPEMASK) == LVS_LIST;
-    const int need = across ? scrollNeeded(label.left, label.right, client.left, client.right)
-                            : scrollNeeded(label.top, label.bottom, client.top, client.bottom);
-    const bool aside = across ? label.bottom <= client.top || label.top >= client.bottom
-                              : label.right <= client.left || label.left >= client.right;
-    if (aside)
-      throw ScriptError(
-        OdString::format(L"the item \"%s\" lies %s the list's visible part, where the wheel does not scroll", m_text,
-                         across ? L"above or below" : L"beside"));
-    const LONG at = across ? label.left : label.top;
-    if (m_sent > 0)
-    {
-      const LONG moved = std::labs(at - m_lastAt);
-      if (moved == 0)
-        throw ScriptError(OdString::format(L"the list does not scroll on towards \"%s\" with the wheel", m_text));
-      m_perNotch = std::max<LONG>(1, moved / m_sent);
-    }
-    if (need == 0)
-    {
-      IntersectRect(&place.rect, &label, &client);
-      return InputBatch();
-    }
-    const int direction = need < 0 ? -1 : 1;
-    if (m_direction != 0 && direction != m_direction && ++m_turns > kMaxTurns)
-      throw ScriptError(OdString::format(L"a notch of the wheel scrolls the list past \"%s\"", m_text));
-    m_direction = direction;
-    m_lastAt = at;
-    m_sent = m_perNotch > 0 ? std::clamp(std::abs(need) / int(m_perNotch), 1, kMaxNotches) : 1;
-    // Over the middle of the list; away from the user goes towards its start.
-    POINT middle{(client.left + client.right) / 2, (client.top + client.bottom) / 2};
-    ClientToScreen(m_list, &middle);
-    InputBatch notches;
-    notches.moveTo(middle);
-    for (int i = 0; i < m_sent; ++i)
-      notches.wheel(direction < 0);
-    return notches;
-  }
-
-private:
-  static constexpr int kMaxNotches = 100, kMaxTurns = 2;
-
-  HWND m_list;
-  OdString m_text;
-  int m_sent = 0;      // notches of the last batch
-  LONG m_lastAt = 0;   // where the label began before them
-  LONG m_perNotch = 0; // pixels one notch scrolled, once known
-  int m_direction = 0; // of the last batch
-  int m_turns = 0;     // times the direction changed
-};
 } // namespace
 
 HWND paneList(HWND pane) { return childOfClass(pane, WC_LISTVIEWW); }
@@ -354,13 +283,7 @@ void addPaneControlPlaces()
   registerGesturePlace(L"ITEM", [](HWND pane, ScriptArgs& args) {
     HWND list = requireList(pane);
     const OdString text = args.next(L"item text");
-    const int index = findItem(list, text);
-    // Where it lies now; the seeker finds where it lies once in sight.
-    RECT label{};
-    if (!ListView_GetItemRect(list, index, &label, LVIR_LABEL))
-      throw ScriptError(L"the item has no place on the screen");
-    auto seeker = std::make_shared<ItemSeeker>(list, text);
-    return GesturePlace{list, label, [seeker](GesturePlace& place) { return (*seeker)(place); }};
+    return wheeledPlace(list, L"list", L"item", text, [list, text] { return itemSight(list, text); });
   });
   // EMPTY: a point of the list that no item covers, from the bottom right.
   registerGesturePlace(L"EMPTY", [](HWND pane, ScriptArgs&) {
