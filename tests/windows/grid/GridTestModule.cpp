@@ -12,6 +12,10 @@
 // object it shows changes: every write, from inside the owner's setter,
 // empties the grid and fills it with new rows ("rebuilds" counts them).
 //
+// The list box counts the wheel notches it gets ("wheel notches", signed:
+// positive away from the user) and the scroll bar messages ("scroll
+// messages"), below the grid, which passes them on.
+//
 // Rows (label: family):
 //   Image.Saved at          read-only text with a button ("actions" counts presses)
 //   Image.File name         text edit box
@@ -85,6 +89,16 @@ void record(const char* label, const CXStringW& text)
   CKtVariant writes;
   s->readValue(counter.c_str(), writes);
   s->writeValue(counter.c_str(), CKtVariant(writes.asInt() + 1));
+}
+
+void count(const char* name, int by)
+{
+  IProfileSection* s = section();
+  if (!s)
+    return;
+  CKtVariant value;
+  s->readValue(name, value);
+  s->writeValue(name, CKtVariant(value.asInt() + by));
 }
 
 bool g_rebuildOnWrite = false;
@@ -275,6 +289,17 @@ void layout()
                TRUE);
 }
 
+WNDPROC g_listProc = nullptr;
+
+LRESULT CALLBACK listProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+  if (message == WM_MOUSEWHEEL)
+    count("wheel notches", GET_WHEEL_DELTA_WPARAM(wParam) / WHEEL_DELTA);
+  else if (message == WM_VSCROLL)
+    count("scroll messages", 1);
+  return CallWindowProcW(g_listProc, window, message, wParam, lParam);
+}
+
 LRESULT CALLBACK paneProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
   static auto reflect = lookUp<InspReflectMessageFn>(INSPCTL_LIBRARY, INSPCTL_EXPORT_REFLECT);
@@ -329,6 +354,8 @@ void togglePane()
     g_list = CreateWindowExW(WS_EX_CLIENTEDGE, L"LISTBOX", L"", kInspectorListStyle, 0, 0, 10, 10, g_pane,
                              reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kListId)), g_instance, nullptr);
     SendMessageW(g_list, WM_SETFONT, WPARAM(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
+    g_listProc = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrW(g_list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&listProc)));
     g_grid = create(g_list);
     g_owner = new GridOwner;
     fillGrid(makeRows());

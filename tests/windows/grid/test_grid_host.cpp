@@ -21,9 +21,10 @@ std::vector<std::wstring> gridModule()
 }
 
 // NEW, the pane at a known size, the given lines, DUMP, QUIT.
-std::vector<std::string> script(std::vector<std::string> lines, int width = 360)
+std::vector<std::string> script(std::vector<std::string> lines, int width = 360, int height = 460)
 {
-  std::vector<std::string> all{"NEW", "TESTGRID", "RESIZE " + std::string(kPane) + " " + std::to_string(width) + ",460"};
+  std::vector<std::string> all{"NEW", "TESTGRID",
+                               "RESIZE " + std::string(kPane) + " " + std::to_string(width) + "," + std::to_string(height)};
   all.insert(all.end(), lines.begin(), lines.end());
   all.push_back("DUMP {dump}");
   all.push_back("QUIT");
@@ -32,7 +33,8 @@ std::vector<std::string> script(std::vector<std::string> lines, int width = 360)
 
 std::string on(const std::string& verb, const std::string& rest) { return verb + " " + kPane + " " + rest; }
 
-const JsonValue& gridRows(const JsonValue& dump) { return dump["palettes"]["Grid test"]["grids"][0]["rows"]; }
+const JsonValue& grid(const JsonValue& dump) { return dump["palettes"]["Grid test"]["grids"][0]; }
+const JsonValue& gridRows(const JsonValue& dump) { return grid(dump)["rows"]; }
 
 const JsonValue& row(const JsonValue& dump, const std::string& label)
 {
@@ -48,13 +50,15 @@ std::string held(const JsonValue& dump, const std::string& label)
   const JsonValue& section = dump["profile"]["GridTest"];
   return section.has(label) ? section[label].asString() : std::string("(unwritten)");
 }
-int writes(const JsonValue& dump, const std::string& label)
+int counted(const JsonValue& dump, const std::string& name)
 {
   const JsonValue& profile = dump["profile"];
-  if (!profile.has("GridTest") || !profile["GridTest"].has(label + ".writes"))
+  if (!profile.has("GridTest") || !profile["GridTest"].has(name))
     return 0;
-  return int(profile["GridTest"][label + ".writes"].asNumber());
+  return int(profile["GridTest"][name].asNumber());
 }
+int writes(const JsonValue& dump, const std::string& label) { return counted(dump, label + ".writes"); }
+
 } // namespace
 
 TEST(GridHost, RowsStandUnderTheirCategoriesInTheOrderAdded)
@@ -415,5 +419,51 @@ TEST(GridHost, AClickElsewhereWithARefusedValueShowsTheMessageOnceAndKeepsTheEdi
   const JsonValue dump = run.dump();
   EXPECT_TRUE(row(dump, "Scale.Width")["editing"].asBool()) << "after Esc the click opens it";
   EXPECT_EQ(dump["messages"].size(), 1u);
+  EXPECT_EQ(writes(dump, "Position.Offset"), 0);
+}
+
+TEST(GridHost, ARowOutOfSightIsScrolledToWithTheWheelAndAnEditorThatKeepsItsValueStopsTheScrolling)
+{
+  // A short pane: the lower rows lie below the grid's visible part.
+  HostHarness host;
+  const HostRun run = host.run(script({"DUMP {dir}/top.json", on("CLICK", "ROW \"Generic.Diffuse\""),
+                                       "DUMP {dir}/down.json", on("CLICK", "ROW \"Image.File name\""),
+                                       "DUMP {dir}/up.json", on("CLICK", "ROW \"Position.Offset\""), "TYPE \"150\"",
+                                       "ANSWER OK", on("CLICK", "ROW \"Appearance.Stone colour\"")},
+                                      360, 150),
+                               gridModule());
+  EXPECT_EQ(run.exitCode, 1) << "the last line cannot scroll";
+  EXPECT_NE(run.errors.find("the grid does not scroll on towards \"Appearance.Stone colour\" with the wheel"),
+            std::string::npos)
+    << run.errors;
+  const auto at = [&](const wchar_t* name) { return JsonValue::parse(host.readFile(name)); };
+  const JsonValue top = at(L"top.json");
+  ASSERT_FALSE(row(top, "Generic.Diffuse")["inSight"].asBool()) << "the test needs the row out of sight";
+  ASSERT_TRUE(row(top, "Image.Saved at")["inSight"].asBool());
+
+  const JsonValue down = at(L"down.json");
+  EXPECT_TRUE(row(down, "Generic.Diffuse")["editing"].asBool()) << "scrolled to, then clicked";
+  EXPECT_TRUE(row(down, "Generic.Diffuse")["inSight"].asBool());
+  EXPECT_FALSE(row(down, "Image.Saved at")["inSight"].asBool()) << "the grid is scrolled";
+  EXPECT_LT(row(down, "Image.Saved at")["cell"][1].asNumber(), 0);
+  EXPECT_LT(counted(down, "wheel notches"), 0) << "notches towards the user";
+  EXPECT_EQ(counted(down, "scroll messages"), 0) << "the wheel, not the scroll bar's messages";
+  EXPECT_EQ(writes(down, "Generic.Diffuse"), 0);
+
+  const JsonValue up = at(L"up.json");
+  EXPECT_TRUE(row(up, "Image.File name")["editing"].asBool());
+  EXPECT_TRUE(row(up, "Image.File name")["inSight"].asBool());
+  EXPECT_FALSE(row(up, "Generic.Diffuse")["editing"].asBool()) << "the wheel closed the list";
+  EXPECT_EQ(counted(up, "wheel notches"), 0) << "as many notches back up";
+  EXPECT_EQ(counted(up, "scroll messages"), 0);
+
+  // The edit box keeps a refused value and the focus: the grid does not
+  // scroll away from it, and nothing else is clicked.
+  const JsonValue dump = run.dump();
+  ASSERT_EQ(dump["messages"].size(), 1u);
+  EXPECT_EQ(dump["messages"][0]["text"].asString(), "Value must be between 0.0000 and 100.0000");
+  EXPECT_TRUE(row(dump, "Position.Offset")["editing"].asBool());
+  EXPECT_TRUE(row(dump, "Position.Offset")["inSight"].asBool());
+  EXPECT_EQ(dump["colorDialogs"].size(), 0u) << "the stone colour was not reached";
   EXPECT_EQ(writes(dump, "Position.Offset"), 0);
 }

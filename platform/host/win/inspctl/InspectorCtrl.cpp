@@ -136,14 +136,37 @@ public:
   }
   bool GetValueRect(int index, RECT& rect) override
   {
-    int n = 0, item = -1;
-    forEachShownRow([&](int listIndex, int) {
-      if (n++ == index)
-        item = listIndex;
-    });
+    const int item = listIndexOfShown(index);
     return item >= 0 && valueRect(item, rect);
   }
   IKtEditableProperty* GetActiveRow() override { return m_editor && IsWindow(m_editor) ? m_activeRow : nullptr; }
+  int GetSelectedRow() override
+  {
+    const int selected = hwnd() ? int(SendMessageW(hwnd(), LB_GETCURSEL, 0, 0)) : -1;
+    int n = 0, found = -1;
+    forEachShownRow([&](int listIndex, int) {
+      if (listIndex == selected)
+        found = n;
+      ++n;
+    });
+    return found;
+  }
+  bool GetRowGroup(int index, CXStringW& group) override
+  {
+    const int item = listIndexOfShown(index);
+    for (int i = item - 1; item >= 0 && i >= 0; --i)
+    {
+      const LPARAM key = SendMessageW(hwnd(), LB_GETITEMDATA, WPARAM(i), 0);
+      if (key == LB_ERR || !isHeader(key))
+        continue;
+      const int category = categoryOf(key);
+      if (category < 0 || category >= int(m_categories.size()))
+        return false;
+      group = m_categories[std::size_t(category)];
+      return true;
+    }
+    return false;
+  }
 
 protected:
   LRESULT windowProc(UINT message, WPARAM wParam, LPARAM lParam) override
@@ -358,6 +381,17 @@ private:
       if (key != LB_ERR && !isHeader(key) && rowOf(key) < int(m_rows.size()))
         fn(i, rowOf(key));
     }
+  }
+
+  // The list index of the shown row of that display index, or -1.
+  int listIndexOfShown(int index)
+  {
+    int n = 0, item = -1;
+    forEachShownRow([&](int listIndex, int) {
+      if (n++ == index)
+        item = listIndex;
+    });
+    return item;
   }
 
   int nameWidth() const

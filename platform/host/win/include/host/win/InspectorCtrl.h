@@ -80,6 +80,11 @@ public:
   // The value cell of a shown row, in the list box's client coordinates.
   virtual bool GetValueRect(int index, RECT& rect) = 0;
   virtual IKtEditableProperty* GetActiveRow() = 0;
+  // The shown row the selection is on (the one the keys work on), or -1.
+  virtual int GetSelectedRow() = 0;
+  // The text of the header line a shown row stands under; false when no
+  // header line stands above it.
+  virtual bool GetRowGroup(int index, CXStringW& group) = 0;
 
 protected:
   ~CInspectorCtrl() = default; // inspDestroyInspectorCtrl ends a grid
