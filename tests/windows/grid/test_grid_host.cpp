@@ -59,6 +59,14 @@ int counted(const JsonValue& dump, const std::string& name)
 }
 int writes(const JsonValue& dump, const std::string& label) { return counted(dump, label + ".writes"); }
 
+// The label of the row the grid's selection is on, or "(none)".
+std::string selectedRow(const JsonValue& dump)
+{
+  for (const JsonValue& r : gridRows(dump).items())
+    if (r["selected"].asBool())
+      return r["label"].asString();
+  return "(none)";
+}
 } // namespace
 
 TEST(GridHost, RowsStandUnderTheirCategoriesInTheOrderAdded)
@@ -466,4 +474,36 @@ TEST(GridHost, ARowOutOfSightIsScrolledToWithTheWheelAndAnEditorThatKeepsItsValu
   EXPECT_TRUE(row(dump, "Position.Offset")["inSight"].asBool());
   EXPECT_EQ(dump["colorDialogs"].size(), 0u) << "the stone colour was not reached";
   EXPECT_EQ(writes(dump, "Position.Offset"), 0);
+}
+
+TEST(GridHost, KeysMoveOnFromTheSameRowWhenACommitBuildsTheRowsAgain)
+{
+  HostHarness host;
+  const HostRun run = host.run(script({"TESTGRIDREBUILD", on("CLICK", "ROW \"Scale.Width\""), "TYPE \"5\"", "KEY TAB",
+                                       "DUMP {dir}/tab.json", "KEY ENTER", "TYPE \"7\"", "KEY SHIFT+TAB",
+                                       "DUMP {dir}/back.json", "KEY DOWN", "KEY ENTER", "TYPE \"42\"", "KEY ENTER",
+                                       "DUMP {dir}/enter.json", "KEY DOWN"}),
+                               gridModule());
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  const auto at = [&](const wchar_t* name) { return JsonValue::parse(host.readFile(name)); };
+  const JsonValue tab = at(L"tab.json");
+  ASSERT_EQ(writes(tab, "rebuilds"), 1) << "the commit built the rows again";
+  EXPECT_EQ(held(tab, "Scale.Width"), "5");
+  EXPECT_EQ(selectedRow(tab), "Position.Offset") << "Tab went on to the row after the width in the new rows";
+  EXPECT_TRUE(grid(tab)["focus"].asBool());
+  EXPECT_TRUE(grid(tab)["editor"].isNull());
+
+  const JsonValue back = at(L"back.json");
+  EXPECT_EQ(held(back, "Position.Offset"), "7") << "Enter opened the row Tab went to";
+  EXPECT_EQ(selectedRow(back), "Scale.Width") << "Shift+Tab went back";
+
+  const JsonValue enter = at(L"enter.json");
+  EXPECT_EQ(held(enter, "Position.Offset"), "42");
+  EXPECT_EQ(selectedRow(enter), "Position.Offset") << "Enter stays on its row";
+  EXPECT_TRUE(grid(enter)["focus"].asBool());
+
+  const JsonValue dump = run.dump();
+  EXPECT_EQ(selectedRow(dump), "Position.Lock") << "and the arrows go on from there";
+  EXPECT_EQ(writes(dump, "rebuilds"), 3);
+  EXPECT_EQ(dump["messages"].size(), 0u);
 }

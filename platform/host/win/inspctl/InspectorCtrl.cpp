@@ -204,16 +204,7 @@ protected:
       CloseEditor();
       Refresh();
       break;
-    case kInspectorCloseEditor:
-      if (reinterpret_cast<HWND>(lParam) == m_editor && CloseEditor())
-      {
-        SetFocus(hwnd());
-        if (wParam == kInspectorCloseNext)
-          onKey(VK_DOWN);
-        else if (wParam == kInspectorClosePrevious)
-          onKey(VK_UP);
-      }
-      return 0;
+    case kInspectorCloseEditor: onCloseRequest(reinterpret_cast<HWND>(lParam), InspectorClose(wParam)); return 0;
     case kInspectorDestroyRetired:
       destroyRetired(reinterpret_cast<HWND>(lParam));
       return 0;
@@ -274,6 +265,14 @@ protected:
   }
 
 private:
+  // An editor hidden while its procedure ran; it goes when that returns.
+  struct Retired
+  {
+    HWND window;
+    KtRef<IKtEditableProperty> row;
+    int shownIndex; // where the row stood among the shown rows, or -1
+  };
+
   static UINT themeChangedMessage()
   {
     static const UINT message = RegisterWindowMessageW(HOST_MESSAGE_THEME_CHANGED);
@@ -333,7 +332,7 @@ private:
     }
     ShowWindow(editor, SW_HIDE);
     SetPropW(editor, kInspectorEditorRetired, reinterpret_cast<HANDLE>(1));
-    m_retired.push_back({editor, KtRef<IKtEditableProperty>(row)});
+    m_retired.push_back({editor, KtRef<IKtEditableProperty>(row), shownIndexOf(row)});
   }
 
   // The retired editor that asked (every one for null, when the grid goes).
@@ -537,18 +536,68 @@ private:
     return true;
   }
 
+  // An editor asks to be closed: a key (and the move it asks for), or its
+  // loss of the focus.
+  void onCloseRequest(HWND editor, InspectorClose how)
+  {
+    if (!editor)
+      return;
+    bool move = how == kInspectorCloseNext || how == kInspectorClosePrevious;
+    if (editor == m_editor)
+    {
+      if (!CloseEditor())
+        return;
+    }
+    else
+    {
+      // The editor's commit let the rows go and the owner built new ones;
+      // unless the user has opened or selected something since, the keys go
+      // on from the same row among them.
+      auto retired = std::find_if(m_retired.begin(), m_retired.end(), [editor](const Retired& r) { return r.window == editor; });
+      if (retired == m_retired.end() || GetActiveRow() || SendMessageW(hwnd(), LB_GETCURSEL, 0, 0) != LB_ERR)
+        return;
+      if (!selectSameRow(*retired) && how == kInspectorCloseNext)
+        move = false; // the row after it took its place
+    }
+    SetFocus(hwnd());
+    if (move)
+      onKey(how == kInspectorCloseNext ? VK_DOWN : VK_UP);
+  }
+
+  // Selects the row of the retired editor's label among the rows now shown,
+  // true; or, when there is none, the row now at its place, false.
+  bool selectSameRow(const Retired& retired)
+  {
+    const CXStringW& label = retired.row->GetName();
+    int item = -1, last = -1, n = 0;
+    forEachShownRow([&](int listIndex, int row) {
+      if (item < 0 && m_rows[std::size_t(row)]->GetName() == label)
+        item = listIndex;
+      if (n++ <= retired.shownIndex)
+        last = listIndex;
+    });
+    SendMessageW(hwnd(), LB_SETCURSEL, WPARAM(item >= 0 ? item : last), 0);
+    return item >= 0;
+  }
+
+  // The row's index among the shown rows, or -1.
+  int shownIndexOf(IKtEditableProperty* row)
+  {
+    int n = 0, found = -1;
+    forEachShownRow([&](int, int held) {
+      if (found < 0 && m_rows[std::size_t(held)].get() == row)
+        found = n;
+      ++n;
+    });
+    return found;
+  }
+
   int clientRows() const
   {
     RECT client{};
     GetClientRect(hwnd(), &client);
     return std::max(1, int(client.bottom) / std::max(m_rowHeight, 1));
   }
-
-  struct Retired
-  {
-    HWND window;
-    KtRef<IKtEditableProperty> row;
-  };
 
   std::vector<KtRef<IKtEditableProperty>> m_rows;
   std::vector<Retired> m_retired;

@@ -18,6 +18,8 @@
 // commits first); from an edit box Tab, Shift+Tab, Up and Down commit and
 // move to the next or previous row, from the other editors Tab and
 // Shift+Tab (and Up and Down where the editor has no use for them) move.
+// When a commit leads the owner to build the rows again, the move goes on
+// from the row of the same label among the new ones.
 #pragma once
 
 #include "host/KtEditableProperty.h"
