@@ -11,6 +11,9 @@
 // Command TESTGRIDREBUILD switches on (or off) what a palette does when the
 // object it shows changes: every write, from inside the owner's setter,
 // empties the grid and fills it with new rows ("rebuilds" counts them).
+// Command TESTGRIDRESET does that at once, emptying the grid with the list
+// box's own reset message as a dialog does, and from then on the rebuilds
+// empty it so too.
 //
 // The list box counts the wheel notches it gets ("wheel notches", signed:
 // positive away from the user) and the scroll bar messages ("scroll
@@ -102,6 +105,7 @@ void count(const char* name, int by)
 }
 
 bool g_rebuildOnWrite = false;
+bool g_resetByMessage = false;
 void rebuildGrid();
 
 // The values behind the rows; every write is recorded in the profile.
@@ -275,7 +279,10 @@ void rebuildGrid()
   if (!g_grid)
     return;
   const Rows fresh = makeRows();
-  g_grid->RemoveAll();
+  if (g_resetByMessage)
+    SendMessageW(g_list, LB_RESETCONTENT, 0, 0);
+  else
+    g_grid->RemoveAll();
   fillGrid(fresh);
   record("rebuilds", CXStringW(L"grid"));
 }
@@ -425,6 +432,15 @@ int createRebuildCommand(ICmdProcess** command)
   return 1;
 }
 
+int createResetCommand(ICmdProcess** command)
+{
+  *command = new GridCommand([] {
+    g_resetByMessage = true;
+    rebuildGrid();
+  });
+  return 1;
+}
+
 class GridTestModule final : public OdRxWin32Module<OdRxModule>
 {
 public:
@@ -439,6 +455,7 @@ public:
     {
       commands->registerCommand("TESTGRID", createGridCommand, L"HOST", 0, nullptr, 0);
       commands->registerCommand("TESTGRIDREBUILD", createRebuildCommand, L"HOST", 0, nullptr, 0);
+      commands->registerCommand("TESTGRIDRESET", createResetCommand, L"HOST", 0, nullptr, 0);
     }
   }
   // Windows and rows go while the module's code is still there.

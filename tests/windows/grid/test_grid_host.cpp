@@ -507,3 +507,32 @@ TEST(GridHost, KeysMoveOnFromTheSameRowWhenACommitBuildsTheRowsAgain)
   EXPECT_EQ(writes(dump, "rebuilds"), 3);
   EXPECT_EQ(dump["messages"].size(), 0u);
 }
+
+TEST(GridHost, ADialogsResetOfTheListBoxEmptiesTheGrid)
+{
+  HostHarness host;
+  const HostRun run = host.run(script({on("CLICK", "ROW \"Image.File name\""), "TYPE \"wood.png\"", "TESTGRIDRESET",
+                                       "DUMP {dir}/reset.json", "TESTGRIDREBUILD", on("CLICK", "ROW \"Position.Offset\""),
+                                       "TYPE \"42\"", "KEY TAB"}),
+                               gridModule());
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  for (const char* name : {"reset.json", "end"})
+  {
+    const JsonValue dump = name == std::string("end") ? run.dump() : JsonValue::parse(host.readFile(L"reset.json"));
+    ASSERT_EQ(gridRows(dump).size(), 10u) << name;
+    for (const JsonValue& r : gridRows(dump).items())
+    {
+      const std::string label = r["label"].asString();
+      EXPECT_EQ(r["group"].isNull() ? std::string("(none)") : r["group"].asString(), label.substr(0, label.find('.')))
+        << name << ": the header lines came back";
+    }
+    EXPECT_TRUE(grid(dump)["editor"].isNull()) << name << ": no editor left over a row that went";
+  }
+  const JsonValue reset = JsonValue::parse(host.readFile(L"reset.json"));
+  EXPECT_EQ(held(reset, "Image.File name"), "wood.png") << "committed as the editor closed";
+  EXPECT_EQ(writes(reset, "Image.File name"), 1);
+  EXPECT_EQ(writes(reset, "rebuilds"), 1);
+  const JsonValue dump = run.dump();
+  EXPECT_EQ(held(dump, "Position.Offset"), "42");
+  EXPECT_EQ(selectedRow(dump), "Position.Lock");
+}

@@ -83,13 +83,7 @@ public:
     SendMessageW(hwnd(), LB_ADDSTRING, 0, keyOf(categoryIndex, index));
     return index;
   }
-  void RemoveAll() override
-  {
-    // The rows go: a refused text that kept its editor open goes with them.
-    if (!CloseEditor())
-      dropEditor();
-    releaseAll();
-  }
+  void RemoveAll() override { releaseAll(); }
   void Refresh() override
   {
     if (hwnd())
@@ -205,6 +199,15 @@ protected:
       Refresh();
       break;
     case kInspectorCloseEditor: onCloseRequest(reinterpret_cast<HWND>(lParam), InspectorClose(wParam)); return 0;
+    case LB_RESETCONTENT:
+      // RemoveAll, or a dialog that empties its grid before it adds the rows
+      // again: the editor, the rows and the groups go with the lines (a
+      // refused text that kept its editor open too).
+      if (!CloseEditor())
+        dropEditor();
+      m_rows.clear();
+      m_categories.clear();
+      break;
     case kInspectorDestroyRetired:
       destroyRetired(reinterpret_cast<HWND>(lParam));
       return 0;
@@ -362,7 +365,7 @@ private:
   void releaseAll()
   {
     if (hwnd())
-      SendMessageW(hwnd(), LB_RESETCONTENT, 0, 0);
+      SendMessageW(hwnd(), LB_RESETCONTENT, 0, 0); // the rows go in windowProc
     m_rows.clear();
     m_categories.clear();
   }

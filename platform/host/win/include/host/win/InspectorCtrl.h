@@ -19,7 +19,8 @@
 // move to the next or previous row, from the other editors Tab and
 // Shift+Tab (and Up and Down where the editor has no use for them) move.
 // When a commit leads the owner to build the rows again, the move goes on
-// from the row of the same label among the new ones.
+// from the row of the same label among the new ones. The list box's own
+// LB_RESETCONTENT empties the grid as RemoveAll does.
 #pragma once
 
 #include "host/KtEditableProperty.h"
