@@ -536,3 +536,29 @@ TEST(GridHost, ADialogsResetOfTheListBoxEmptiesTheGrid)
   EXPECT_EQ(held(dump, "Position.Offset"), "42");
   EXPECT_EQ(selectedRow(dump), "Position.Lock");
 }
+
+TEST(GridHost, AnEditorClosedByAClickOutsideTheGridLeavesTheFocusThere)
+{
+  // Right of the docked pane lies the host's drawing view, which takes the
+  // focus when clicked.
+  HostHarness host;
+  const std::string outside = on("CLICK", "AT 420,100");
+  const HostRun run = host.run(script({on("CLICK", "ROW \"Image.File name\""), "TYPE \"wood.png\"", outside,
+                                       "DUMP {dir}/edit.json", on("CLICK", "ROW \"Projection.Type\""), outside,
+                                       "DUMP {dir}/list.json", on("CLICK", "ROW \"Position.Rotation\" AT -40"),
+                                       "KEY ENTER", outside}),
+                               gridModule());
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  const JsonValue edit = JsonValue::parse(host.readFile(L"edit.json"));
+  EXPECT_EQ(held(edit, "Image.File name"), "wood.png");
+  EXPECT_EQ(writes(edit, "Image.File name"), 1);
+  EXPECT_TRUE(grid(edit)["editor"].isNull());
+  EXPECT_FALSE(grid(edit)["focus"].asBool()) << "the click put the focus outside the grid";
+  const JsonValue list = JsonValue::parse(host.readFile(L"list.json"));
+  EXPECT_TRUE(grid(list)["editor"].isNull());
+  EXPECT_FALSE(grid(list)["focus"].asBool());
+  const JsonValue dump = run.dump();
+  EXPECT_TRUE(grid(dump)["editor"].isNull());
+  EXPECT_FALSE(grid(dump)["focus"].asBool());
+  EXPECT_EQ(writes(dump, "Position.Rotation"), 0);
+}

@@ -540,11 +540,14 @@ private:
   }
 
   // An editor asks to be closed: a key (and the move it asks for), or its
-  // loss of the focus.
+  // loss of the focus. The focus comes back to the grid unless the user put
+  // it outside the grid.
   void onCloseRequest(HWND editor, InspectorClose how)
   {
     if (!editor)
       return;
+    const HWND focus = GetFocus();
+    const bool focusHere = !focus || focus == hwnd() || IsChild(hwnd(), focus);
     bool move = how == kInspectorCloseNext || how == kInspectorClosePrevious;
     if (editor == m_editor)
     {
@@ -562,6 +565,8 @@ private:
       if (!selectSameRow(*retired) && how == kInspectorCloseNext)
         move = false; // the row after it took its place
     }
+    if (!focusHere)
+      return;
     SetFocus(hwnd());
     if (move)
       onKey(how == kInspectorCloseNext ? VK_DOWN : VK_UP);
