@@ -562,3 +562,23 @@ TEST(GridHost, AnEditorClosedByAClickOutsideTheGridLeavesTheFocusThere)
   EXPECT_FALSE(grid(dump)["focus"].asBool());
   EXPECT_EQ(writes(dump, "Position.Rotation"), 0);
 }
+
+TEST(GridHost, MovingUpToTheFirstRowOfAGroupBringsItsHeaderLineIntoSight)
+{
+  // A short pane, scrolled to the end with the keys, then back up.
+  HostHarness host;
+  const HostRun run = host.run(script({"DUMP {dir}/top.json", on("CLICK", "ROW \"Scale.Width\" AT -40"), "KEY END",
+                                       "KEY UP 6", "DUMP {dir}/up.json", "KEY HOME"},
+                                      360, 150),
+                               gridModule());
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  const JsonValue top = JsonValue::parse(host.readFile(L"top.json"));
+  const JsonValue up = JsonValue::parse(host.readFile(L"up.json"));
+  ASSERT_EQ(selectedRow(up), "Position.Offset");
+  const double rowHeight = row(top, "Position.Lock")["cell"][1].asNumber() - row(top, "Position.Offset")["cell"][1].asNumber();
+  EXPECT_GE(row(up, "Position.Offset")["cell"][1].asNumber(), rowHeight) << "the line \"Position\" above it shows";
+  const JsonValue dump = run.dump();
+  ASSERT_EQ(selectedRow(dump), "Image.Saved at");
+  EXPECT_EQ(row(dump, "Image.Saved at")["cell"][1].asNumber(), row(top, "Image.Saved at")["cell"][1].asNumber())
+    << "scrolled back to the top, the line \"Image\" showing";
+}

@@ -536,6 +536,10 @@ private:
     if (target < 0 || target >= count)
       return true;
     SendMessageW(hwnd(), LB_SETCURSEL, WPARAM(target), 0);
+    // The first row of a group brings the group's header line into sight
+    // with it, or going up the user could never see it.
+    if (target > 0 && !rowAt(target - 1) && SendMessageW(hwnd(), LB_GETTOPINDEX, 0, 0) > target - 1)
+      SendMessageW(hwnd(), LB_SETTOPINDEX, WPARAM(target - 1), 0);
     return true;
   }
 
