@@ -15,6 +15,10 @@
 // box's own reset message as a dialog does, and from then on the rebuilds
 // empty it so too.
 //
+// Command TESTGRIDRENAME makes the rows of later rebuilds carry a "*" after
+// the label of every row written since ("Scale.Width*"), as a palette whose
+// rows change with the object they show.
+//
 // The list box counts the wheel notches it gets ("wheel notches", signed:
 // positive away from the user) and the scroll bar messages ("scroll
 // messages"), below the grid, which passes them on.
@@ -47,6 +51,7 @@
 #include <cstring>
 #include <malloc.h>
 #include <new>
+#include <set>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -81,9 +86,17 @@ using testmodule::lookUp;
 
 IProfileSection* section() { return testmodule::profileSection("GridTest"); }
 
+bool g_renameWritten = false;
+std::set<std::wstring> g_renamed;
+
+// The label a new row gets.
+CXStringW labelOf(const wchar_t* label) { return g_renamed.count(label) ? CXStringW(label) + L"*" : CXStringW(label); }
+
 // The value as the owner keeps it, and one more write of it.
 void record(const char* label, const CXStringW& text)
 {
+  if (g_renameWritten)
+    g_renamed.insert(std::wstring(label, label + std::strlen(label))); // the labels are ASCII
   IProfileSection* s = section();
   if (!s)
     return;
@@ -208,58 +221,58 @@ Rows makeRows()
 {
   Rows rows;
   GridOwner* o = g_owner;
-  auto* savedAt = new CTTextProperty<GridOwner, CXStringW>(L"Image.Saved at", o);
+  auto* savedAt = new CTTextProperty<GridOwner, CXStringW>(labelOf(L"Image.Saved at"), o);
   savedAt->SetGetter(&GridOwner::getSavedAt);
   savedAt->SetAction(&GridOwner::browse);
   add(rows, savedAt);
 
-  auto* fileName = new CTTextEditProperty<GridOwner, CXStringW>(L"Image.File name", o);
+  auto* fileName = new CTTextEditProperty<GridOwner, CXStringW>(labelOf(L"Image.File name"), o);
   fileName->SetGetter(&GridOwner::getFileName);
   fileName->SetSetter(&GridOwner::setFileName);
   add(rows, fileName);
 
-  auto* width = new CTRealProperty<GridOwner, double>(L"Scale.Width", o);
+  auto* width = new CTRealProperty<GridOwner, double>(labelOf(L"Scale.Width"), o);
   width->SetGetter(&GridOwner::getWidth);
   width->SetSetter(&GridOwner::setWidth);
   width->SetRange(0.0, 2147483647.0);
   add(rows, width);
 
-  auto* offset = new CTRealProperty<GridOwner, double>(L"Position.Offset", o);
+  auto* offset = new CTRealProperty<GridOwner, double>(labelOf(L"Position.Offset"), o);
   offset->SetGetter(&GridOwner::getOffset);
   offset->SetSetter(&GridOwner::setOffset);
   offset->SetRange(0.0, 100.0);
   add(rows, offset);
 
-  auto* lock = new CTBoolProperty<GridOwner>(L"Position.Lock", o);
+  auto* lock = new CTBoolProperty<GridOwner>(labelOf(L"Position.Lock"), o);
   lock->SetGetter(&GridOwner::getLock);
   lock->SetSetter(&GridOwner::setLock);
   add(rows, lock);
 
-  auto* rotation = new meui::MeUiSliderProperty<GridOwner, int>(L"Position.Rotation", o);
+  auto* rotation = new meui::MeUiSliderProperty<GridOwner, int>(labelOf(L"Position.Rotation"), o);
   rotation->SetGetter(&GridOwner::getRotation);
   rotation->SetSetter(&GridOwner::setRotation);
   rotation->SetFormat(&GridOwner::degrees);
   rotation->SetSliderRange(0, 360);
   add(rows, rotation);
 
-  auto* projection = new CTTextComboProperty<GridOwner>(L"Projection.Type", o);
+  auto* projection = new CTTextComboProperty<GridOwner>(labelOf(L"Projection.Type"), o);
   projection->SetGetter(&GridOwner::getProjection);
   projection->SetSetter(&GridOwner::setProjection);
   projection->SetChoices(&GridOwner::projections);
   add(rows, projection);
 
-  auto* diffuse = new meui::MeUiColorPropertyEx<GridOwner>(L"Generic.Diffuse", o);
+  auto* diffuse = new meui::MeUiColorPropertyEx<GridOwner>(labelOf(L"Generic.Diffuse"), o);
   diffuse->SetGetter(&GridOwner::getDiffuse);
   diffuse->SetSetter(&GridOwner::setDiffuse);
   add(rows, diffuse);
 
-  auto* glossiness = new meui::MeUiSliderProperty<GridOwner, int>(L"Generic.Glossiness", o);
+  auto* glossiness = new meui::MeUiSliderProperty<GridOwner, int>(labelOf(L"Generic.Glossiness"), o);
   glossiness->SetGetter(&GridOwner::getGlossiness);
   glossiness->SetSetter(&GridOwner::setGlossiness);
   glossiness->SetFormat(&GridOwner::percent);
   add(rows, glossiness);
 
-  auto* stone = new meui::MeUiColorSelectorProperty<GridOwner>(L"Appearance.Stone colour", o);
+  auto* stone = new meui::MeUiColorSelectorProperty<GridOwner>(labelOf(L"Appearance.Stone colour"), o);
   stone->SetGetter(&GridOwner::getStone);
   stone->SetSetter(&GridOwner::setStone);
   add(rows, stone);
@@ -432,6 +445,12 @@ int createRebuildCommand(ICmdProcess** command)
   return 1;
 }
 
+int createRenameCommand(ICmdProcess** command)
+{
+  *command = new GridCommand([] { g_renameWritten = true; });
+  return 1;
+}
+
 int createResetCommand(ICmdProcess** command)
 {
   *command = new GridCommand([] {
@@ -456,6 +475,7 @@ public:
       commands->registerCommand("TESTGRID", createGridCommand, L"HOST", 0, nullptr, 0);
       commands->registerCommand("TESTGRIDREBUILD", createRebuildCommand, L"HOST", 0, nullptr, 0);
       commands->registerCommand("TESTGRIDRESET", createResetCommand, L"HOST", 0, nullptr, 0);
+      commands->registerCommand("TESTGRIDRENAME", createRenameCommand, L"HOST", 0, nullptr, 0);
     }
   }
   // Windows and rows go while the module's code is still there.

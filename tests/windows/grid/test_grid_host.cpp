@@ -582,3 +582,19 @@ TEST(GridHost, MovingUpToTheFirstRowOfAGroupBringsItsHeaderLineIntoSight)
   EXPECT_EQ(row(dump, "Image.Saved at")["cell"][1].asNumber(), row(top, "Image.Saved at")["cell"][1].asNumber())
     << "scrolled back to the top, the line \"Image\" showing";
 }
+
+TEST(GridHost, KeysMoveOnByPlaceWhenTheRebuiltRowHasAnotherLabel)
+{
+  HostHarness host;
+  const HostRun run = host.run(script({"TESTGRIDREBUILD", "TESTGRIDRENAME", on("CLICK", "ROW \"Scale.Width\""),
+                                       "TYPE \"5\"", "KEY TAB", "DUMP {dir}/tab.json", "KEY ENTER", "TYPE \"7\"",
+                                       "KEY SHIFT+TAB"}),
+                               gridModule());
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  const JsonValue tab = JsonValue::parse(host.readFile(L"tab.json"));
+  ASSERT_EQ(gridRows(tab)[2]["label"].asString(), "Scale.Width*") << "the width's row has a new label";
+  EXPECT_EQ(selectedRow(tab), "Position.Offset") << "the row after the width's place";
+  const JsonValue dump = run.dump();
+  EXPECT_EQ(held(dump, "Position.Offset"), "7");
+  EXPECT_EQ(selectedRow(dump), "Scale.Width*") << "the row before the offset's place";
+}

@@ -552,7 +552,6 @@ private:
       return;
     const HWND focus = GetFocus();
     const bool focusHere = !focus || focus == hwnd() || IsChild(hwnd(), focus);
-    bool move = how == kInspectorCloseNext || how == kInspectorClosePrevious;
     if (editor == m_editor)
     {
       if (!CloseEditor())
@@ -566,19 +565,18 @@ private:
       auto retired = std::find_if(m_retired.begin(), m_retired.end(), [editor](const Retired& r) { return r.window == editor; });
       if (retired == m_retired.end() || GetActiveRow() || SendMessageW(hwnd(), LB_GETCURSEL, 0, 0) != LB_ERR)
         return;
-      if (!selectSameRow(*retired) && how == kInspectorCloseNext)
-        move = false; // the row after it took its place
+      selectSameRow(*retired);
     }
     if (!focusHere)
       return;
     SetFocus(hwnd());
-    if (move)
+    if (how == kInspectorCloseNext || how == kInspectorClosePrevious)
       onKey(how == kInspectorCloseNext ? VK_DOWN : VK_UP);
   }
 
   // Selects the row of the retired editor's label among the rows now shown,
-  // true; or, when there is none, the row now at its place, false.
-  bool selectSameRow(const Retired& retired)
+  // or, when none has it, the row now at its place.
+  void selectSameRow(const Retired& retired)
   {
     const CXStringW& label = retired.row->GetName();
     int item = -1, last = -1, n = 0;
@@ -589,7 +587,6 @@ private:
         last = listIndex;
     });
     SendMessageW(hwnd(), LB_SETCURSEL, WPARAM(item >= 0 ? item : last), 0);
-    return item >= 0;
   }
 
   // The row's index among the shown rows, or -1.
