@@ -30,11 +30,31 @@ bool materialNameExists(OdDbDatabase* database, const OdString& name)
   return dictionary && dictionary->has(name);
 }
 
+namespace
+{
+// Another material of the dictionary answers to the name (compared without
+// case): the material itself may keep its name or change only its case.
+bool nameTakenByOther(OdDbDatabase* database, const OdString& name, const OdDbObjectId& self)
+{
+  OdDbDictionaryPtr dictionary = openMaterialDictionary(database, OdDb::kForRead);
+  if (!dictionary)
+    return false;
+  const OdDbObjectId holder = dictionary->getAt(name);
+  return !holder.isNull() && holder != self;
+}
+} // namespace
+
 NewNameOutcome applyNewMaterialName(const OdDbObjectId& materialId, const wchar_t* text)
 {
   if (!text)
     return NewNameOutcome::Cancelled;
   const OdString name(text);
+  // Enter on the name as it stands changes nothing: no write, no event.
+  {
+    OdDbMaterialPtr material = OdDbMaterial::cast(materialId.openObject(OdDb::kForRead).get());
+    if (material && material->name() == name)
+      return NewNameOutcome::Unchanged;
+  }
   if (hasInvalidCharacters(name))
   {
     showMessage(loadString(kStrInvalidCharacters), kHostIconExclamation);
@@ -45,7 +65,7 @@ NewNameOutcome applyNewMaterialName(const OdDbObjectId& materialId, const wchar_
   // The name must be free where the material lives; that is the current
   // document's drawing whenever the browser shows it.
   OdDbDatabase* database = materialId.database() ? materialId.database() : currentDatabase();
-  if (isReservedMaterialName(name) || materialNameExists(database, name))
+  if (isReservedMaterialName(name) || nameTakenByOther(database, name, materialId))
   {
     // The name is data, never a format.
     showMessage(OdString::format(loadString(kStrMaterialExists), name), kHostIconExclamation);

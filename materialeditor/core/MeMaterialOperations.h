@@ -22,10 +22,11 @@ bool materialNameExists(OdDbDatabase* database, const OdString& name);
 enum class NewNameOutcome
 {
   Accepted,                  // renamed; the Material editor palette was told
+  Unchanged,                 // the text is the stored name: nothing written
   Cancelled,                 // no text came back from the edit
   RefusedInvalidCharacters,  // message 105 was shown
   RefusedSilently,           // empty name, or the material no longer opens
-  RefusedNameExists,         // reserved or taken: message 107 was shown
+  RefusedNameExists,         // reserved or another material's: message 107 was shown
 };
 // text null means the edit was cancelled.
 NewNameOutcome applyNewMaterialName(const OdDbObjectId& materialId, const wchar_t* text);

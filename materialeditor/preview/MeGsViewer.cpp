@@ -6,6 +6,7 @@
 #include "core/MeHost.h"
 #include "framework/ModuleState.h"
 #include "od/GsWin32.h"
+#include "win/MeHostTheme.h"
 
 #include <windowsx.h>
 
@@ -13,19 +14,6 @@ namespace meui
 {
 namespace
 {
-UINT themeChangedMessage()
-{
-  static const UINT message = RegisterWindowMessageW(HOST_MESSAGE_THEME_CHANGED);
-  return message;
-}
-
-ODCOLORREF windowBackground()
-{
-  if (HostThemeService* theme = me::hostTheme())
-    return theme->windowBackgroundColor() & 0x00FFFFFF;
-  return GetSysColor(COLOR_WINDOW);
-}
-
 HCURSOR systemArrow() { return LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW)); }
 
 // Screen colours and GDI colours share the layout 0x00BBGGRR.
@@ -65,7 +53,7 @@ bool MeGsViewer::attach(OdDbDatabase* database)
     {L"EnableSoftwareHLR", OdRxVariantValue(false)},
     {L"DiscardBackFaces", OdRxVariantValue(true)},
   };
-  setup.background = windowBackground();
+  setup.background = me::hostWindowBackground();
   // The host's graphics module when it names one that loads, else the
   // SDK's renderer that presents into windows.
   setup.moduleName = me::currentVectorizerModuleName();
@@ -133,7 +121,7 @@ LRESULT MeGsViewer::windowProc(UINT message, WPARAM wParam, LPARAM lParam)
       SetFocus(hwnd());
     break;
   default:
-    if (message == themeChangedMessage() && message != 0)
+    if (me::isThemeChangedMessage(message))
     {
       themeChanged();
       return 0;
@@ -214,7 +202,7 @@ void MeGsViewer::themeChanged()
 {
   if (!isAttached())
     return;
-  m_gs.setBackground(windowBackground());
+  m_gs.setBackground(me::hostWindowBackground());
   invalidate(false);
 }
 

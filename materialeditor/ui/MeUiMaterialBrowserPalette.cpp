@@ -14,6 +14,7 @@
 #include "od/DbMaterial.h"
 #include "ui/MeEditorEntries.h"
 #include "ui/MeUiThumbnailBatch.h"
+#include "win/MeHostTheme.h"
 
 #include <algorithm>
 #include <memory>
@@ -44,8 +45,11 @@ constexpr int kListView = LVS_LIST;
 // Thumbnails are this size whatever the profile holds ("BrowserImageSize"
 // is taken as read): a stored 0 or 100000 must not leave the list without
 // pictures or render a picture larger than the memory.
-constexpr int kMinThumbnail = 16, kMaxThumbnail = 512;
+constexpr int kDefaultThumbnail = 96, kMinThumbnail = 16, kMaxThumbnail = 512;
 constexpr int kImageListGrowth = 100;
+// Icon spacing around a thumbnail: a gap between columns, and below the
+// picture room for two lines of its name and the list's own paddings.
+constexpr int kIconGapAcross = 20, kIconLabelLines = 2, kIconPaddingDown = 16;
 
 const wchar_t* const kHelpTopic = L"IDH_MaterialBrowser";
 
@@ -59,22 +63,6 @@ OdString displayName(const OdString& name)
 OdDbMaterialPtr openMaterial(const OdDbObjectId& id, OdDb::OpenMode mode = OdDb::kForRead)
 {
   return OdDbMaterial::cast(id.openObject(mode).get());
-}
-
-// The colour of a thumbnail that is left out, so the list shows through:
-// the background the preview renders on, the host's window background.
-// That is white in a light theme; on a dark one, white would punch holes in
-// the spheres' highlights, and the background itself is what must go.
-COLORREF thumbnailTransparent()
-{
-  HostThemeService* theme = me::hostTheme();
-  return theme ? COLORREF(theme->windowBackgroundColor() & 0x00FFFFFF) : RGB(255, 255, 255);
-}
-
-UINT themeChangedMessage()
-{
-  static const UINT message = RegisterWindowMessageW(HOST_MESSAGE_THEME_CHANGED);
-  return message;
 }
 } // namespace
 
@@ -145,6 +133,9 @@ void MeUiMaterialBrowserPalette::onSize(int, int)
   // and the end of the scroll bar stay in sight.
   const int top = content.top + toolbarHeight;
   SetWindowPos(m_list.hwnd(), nullptr, content.left, top, width, std::max(0, int(content.bottom) - top), SWP_NOZORDER);
+  // Auto-arrange does not arrange for a new width: the columns follow it here.
+  if (m_list.viewType() == kIconView)
+    m_list.arrange();
 }
 
 LRESULT MeUiMaterialBrowserPalette::windowProc(UINT message, WPARAM wParam, LPARAM lParam)
@@ -157,7 +148,7 @@ LRESULT MeUiMaterialBrowserPalette::windowProc(UINT message, WPARAM wParam, LPAR
       return result;
   }
   // Thumbnails are drawn on the theme's background: a new theme draws them again.
-  if (message == themeChangedMessage() && message != 0)
+  if (me::isThemeChangedMessage(message))
   {
     applyTheme();
     if (me::browserShown() && m_buttonsEnabled)
@@ -227,7 +218,11 @@ bool MeUiMaterialBrowserPalette::onNotify(NMHDR* header, LRESULT& result)
   switch (header->code)
   {
   case NM_RCLICK: showContextMenu(reinterpret_cast<NMITEMACTIVATE*>(header)); return true;
-  case NM_DBLCLK: edit(); return true;
+  case NM_DBLCLK:
+    // Blank space names no material, whatever was selected last.
+    if (reinterpret_cast<NMITEMACTIVATE*>(header)->iItem >= 0)
+      edit();
+    return true;
   case LVN_BEGINLABELEDITW:
     result = beginLabelEdit(reinterpret_cast<NMLVDISPINFOW*>(header)) ? FALSE : TRUE;
     return true;
@@ -251,6 +246,8 @@ void MeUiMaterialBrowserPalette::toolTipText(NMTTDISPINFOW* info) const
 void MeUiMaterialBrowserPalette::setViewStyle(int value)
 {
   m_list.setViewType(DWORD(value));
+  if (value == kIconView)
+    m_list.arrange();
   if (me::IMeSettingsStorage* settings = me::settingsService())
     settings->setBrowserView(value);
   m_viewMenu.uncheckAll();
@@ -265,7 +262,9 @@ void MeUiMaterialBrowserPalette::setViewStyle(int value)
 int MeUiMaterialBrowserPalette::thumbnailSize() const
 {
   me::IMeSettingsStorage* settings = me::settingsService();
-  return std::clamp(settings ? settings->browserImageSize() : 96, kMinThumbnail, kMaxThumbnail);
+  const int stored = settings ? settings->browserImageSize() : kDefaultThumbnail;
+  // No size at all is the default, not the smallest picture.
+  return stored <= 0 ? kDefaultThumbnail : std::clamp(stored, kMinThumbnail, kMaxThumbnail);
 }
 
 void MeUiMaterialBrowserPalette::makeImages()
@@ -277,6 +276,9 @@ void MeUiMaterialBrowserPalette::makeImages()
     return;
   m_images = images.handle();
   m_list.setNormalImages(images.detach());
+  // The list's own spacing is made for 32-pixel icons and, with thumbnails,
+  // leaves room for one column where two fit.
+  m_list.setIconSpacing(size + kIconGapAcross, size + kIconLabelLines * m_list.textLineHeight() + kIconPaddingDown);
 }
 
 void MeUiMaterialBrowserPalette::clearItems()
@@ -294,15 +296,22 @@ bool MeUiMaterialBrowserPalette::addItem(OdDbObjectId& id, MeUiThumbnailBatch& b
   const OdString text = displayName(material->name());
   material = nullptr; // closed again before the preview copies it
   const win::Bitmap picture = batch.render(id, true);
-  const int image = fw::addMaskedImage(m_images, picture.get(), thumbnailTransparent());
+  // The background the preview rendered on is left out, so the list shows
+  // through: on a dark theme white would punch holes in the highlights.
+  const int image = fw::addMaskedImage(m_images, picture.get(), me::hostWindowBackground());
   return m_list.insertItem(m_list.itemCount(), text.c_str(), image, reinterpret_cast<LPARAM>(&id)) >= 0;
 }
 
 void MeUiMaterialBrowserPalette::databaseChanged(OdDbDatabase*)
 {
-  m_buttonsEnabled = true;
-  m_toolbar.enableButtons(true);
+  enableCommands(true);
   reloadItems();
+}
+
+void MeUiMaterialBrowserPalette::enableCommands(bool enabled)
+{
+  m_buttonsEnabled = enabled;
+  m_toolbar.enableButtons(enabled);
 }
 
 void MeUiMaterialBrowserPalette::reloadItems()
@@ -316,14 +325,10 @@ void MeUiMaterialBrowserPalette::reloadItems()
   const fw::CWaitCursor wait;
   // A shown icon view arranges and repaints itself at every insert, which
   // made 1,000 items take seconds; with redraw off it is one paint at the end.
-  m_list.setRedraw(false);
-  {
-    MeUiThumbnailBatch batch(hwnd(), thumbnailSize());
-
-    for (auto it = m_shown.begin(); it != m_shown.end();)
-      it = addItem(*it, batch) ? std::next(it) : m_shown.erase(it);
-  }
-  m_list.setRedraw(true);
+  const fw::CListCtrl::RedrawOff quiet(m_list);
+  MeUiThumbnailBatch batch(hwnd(), thumbnailSize());
+  for (auto it = m_shown.begin(); it != m_shown.end();)
+    it = addItem(*it, batch) ? std::next(it) : m_shown.erase(it);
 }
 
 void MeUiMaterialBrowserPalette::materialAdded(const OdDbObjectId& id)
@@ -363,8 +368,7 @@ void MeUiMaterialBrowserPalette::materialErased(const OdDbObjectId& id)
 void MeUiMaterialBrowserPalette::managerClosing()
 {
   clearItems();
-  m_buttonsEnabled = false;
-  m_toolbar.enableButtons(false);
+  enableCommands(false);
 }
 
 bool MeUiMaterialBrowserPalette::canDetach(me::IMeManager*) { return !me::browserShown(); }
@@ -477,7 +481,7 @@ void MeUiMaterialBrowserPalette::showContextMenu(const NMITEMACTIVATE* click)
   if (!m_contextMenu.createPopup())
     return;
   if (click->iItem < 0)
-    m_contextMenu.appendItem(ID_NEW_MATERIAL_HERE, me::loadString(me::kStrNewGenericMaterial).c_str());
+    m_contextMenu.appendItem(ID_NEW_MATERIAL_HERE, me::loadString(me::kStrNewGenericMaterial).c_str(), m_buttonsEnabled);
   else
   {
     OdDbObjectId* id = currentId();
@@ -519,7 +523,8 @@ bool MeUiMaterialBrowserPalette::endLabelEdit(const NMLVDISPINFOW* info)
   auto* id = reinterpret_cast<OdDbObjectId*>(info->item.lParam);
   if (!id)
     return false;
-  return me::applyNewMaterialName(*id, info->item.pszText) == me::NewNameOutcome::Accepted;
+  const me::NewNameOutcome outcome = me::applyNewMaterialName(*id, info->item.pszText);
+  return outcome == me::NewNameOutcome::Accepted || outcome == me::NewNameOutcome::Unchanged;
 }
 
 // ---- showing and hiding
@@ -531,12 +536,13 @@ void MeUiMaterialBrowserPalette::ShowPane(bool show, bool delay, bool activate)
   if (show)
   {
     me::setBrowserShown(true);
+    OdDbDatabase* database = me::currentDatabase();
     if (manager)
-    {
       manager->addReactor(this);
-      if (OdDbDatabase* database = me::currentDatabase())
-        manager->setDatabase(database);
-    }
+    if (manager && database)
+      manager->setDatabase(database);
+    else
+      enableCommands(false); // no drawing to make a material in, as after managerClosing
     return;
   }
   me::setBrowserShown(false);

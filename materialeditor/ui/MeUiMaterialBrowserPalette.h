@@ -94,6 +94,8 @@ private:
   bool endLabelEdit(const NMLVDISPINFOW* info);
 
   void applyTheme();
+  // The toolbar's buttons and "New Generic Material" of the blank-space menu.
+  void enableCommands(bool enabled);
 
   // The list.
   void clearItems();
@@ -116,7 +118,8 @@ private:
   // Set while New and Clone add their material: its item is selected and
   // scrolled into sight.
   bool m_revealAdded = false;
-  // The toolbar's buttons are enabled while the manager has a drawing.
+  // The toolbar's buttons (and New on blank space) are enabled while the
+  // manager has a drawing.
   bool m_buttonsEnabled = true;
 };
 

@@ -1,4 +1,5 @@
 #include "host/DocumentManager.h"
+#include "TestDrawing.h"
 #include "od_print.h"
 
 #include <gtest/gtest.h>
@@ -188,4 +189,24 @@ TEST(DocumentManager, EachDocumentHasItsOwnDatabaseAndSelection)
   HostSelectionSet* selection = a->commandContext()->selectionSet();
   EXPECT_EQ(selection->objectIdArray(), ids);
   EXPECT_EQ(b->commandContext()->selectionSet()->numEntities(), 0u);
+}
+
+TEST(DocumentManager, CountsTheWritesOfEachObjectOfADocument)
+{
+  DocumentManager manager;
+  host::Document* document = manager.openDocument(L"A");
+  OdDbDatabase* db = document->database();
+  const OdDbObjectId steel = addMaterial(db, L"Steel"), oak = addMaterial(db, L"Oak");
+  const int added = document->writesOf(steel);
+  for (int i = 0; i < 2; ++i)
+    OdDbMaterialPtr(steel.safeOpenObject(OdDb::kForWrite))->setDescription(L"brushed");
+  EXPECT_EQ(document->writesOf(steel), added + 2);
+  const int oakWrites = document->writesOf(oak);
+  OdDbMaterialPtr(oak.safeOpenObject(OdDb::kForRead))->name();
+  EXPECT_EQ(document->writesOf(oak), oakWrites) << "reading is no write";
+  EXPECT_EQ(document->writesOf(OdDbObjectId()), 0);
+  // The database may outlive its document: the count stops with it.
+  OdDbDatabasePtr kept(db);
+  ASSERT_TRUE(manager.closeDocument(document));
+  OdDbMaterialPtr(steel.safeOpenObject(OdDb::kForWrite))->setDescription(L"again");
 }

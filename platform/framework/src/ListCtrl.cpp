@@ -1,6 +1,7 @@
 #include "framework/ListCtrl.h"
 
 #include "framework/ModuleState.h"
+#include "win32/Dc.h"
 
 namespace fw
 {
@@ -82,6 +83,16 @@ void CListCtrl::setViewType(DWORD type)
 {
   const DWORD style = DWORD(GetWindowLongPtrW(hwnd(), GWL_STYLE));
   SetWindowLongPtrW(hwnd(), GWL_STYLE, LONG_PTR((style & ~DWORD(LVS_TYPEMASK)) | (type & LVS_TYPEMASK)));
+}
+
+int CListCtrl::textLineHeight() const
+{
+  const win::ClientDc dc(hwnd());
+  if (!dc)
+    return 0;
+  const win::SelectedObject font(dc.get(), reinterpret_cast<HGDIOBJ>(SendMessageW(hwnd(), WM_GETFONT, 0, 0)));
+  TEXTMETRICW metrics{};
+  return GetTextMetricsW(dc.get(), &metrics) ? int(metrics.tmHeight) : 0;
 }
 
 void CListCtrl::setRedraw(bool on)

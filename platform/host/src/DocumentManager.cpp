@@ -1,13 +1,38 @@
 #include "host/DocumentManager.h"
 
 #include <algorithm>
+#include <unordered_map>
 
 namespace host
 {
-Document::Document(OdDbDatabasePtr database, const OdString& fileName, const OdString& title)
-  : m_database(std::move(database)), m_fileName(fileName), m_title(title)
+class Document::WriteCounter final : public OdDbDatabaseReactor
 {
+public:
+  void objectModified(const OdDbDatabase*, const OdDbObject* object) override { ++m_counts[object->objectId().stub()]; }
+  int count(const OdDbObjectId& id) const
+  {
+    const auto found = m_counts.find(id.stub());
+    return found == m_counts.end() ? 0 : found->second;
+  }
+
+private:
+  std::unordered_map<const void*, int> m_counts;
+};
+
+Document::Document(OdDbDatabasePtr database, const OdString& fileName, const OdString& title)
+  : m_database(std::move(database)), m_writes(new WriteCounter), m_fileName(fileName), m_title(title)
+{
+  if (m_database)
+    m_database->addReactor(m_writes.get());
 }
+
+Document::~Document()
+{
+  if (m_database)
+    m_database->removeReactor(m_writes.get());
+}
+
+int Document::writesOf(const OdDbObjectId& id) const { return m_writes->count(id); }
 
 DocumentManager::~DocumentManager() = default;
 

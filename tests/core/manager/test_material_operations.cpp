@@ -98,6 +98,22 @@ TEST_F(Operations, AcceptedNameRenamesAndTellsTheEditorPalette)
   // A standard material keeps its name even when asked directly.
   EXPECT_EQ(me::applyNewMaterialName(db->globalMaterialId(), L"Other"), NewNameOutcome::RefusedSilently);
   EXPECT_EQ(events.size(), 1u);
+
+  // Its own name is no other material's: as it stands it is left alone,
+  // with another case it is a rename.
+  OdSmartPtr<ModificationCounter> counter(new ModificationCounter);
+  db->addReactor(counter);
+  EXPECT_EQ(me::applyNewMaterialName(steel, L"Brushed steel"), NewNameOutcome::Unchanged);
+  EXPECT_TRUE(counter->modified.isEmpty());
+  EXPECT_EQ(events.size(), 1u);
+  EXPECT_EQ(me::applyNewMaterialName(steel, L"brushed Steel"), NewNameOutcome::Accepted);
+  EXPECT_EQ(nameOf(steel), OdString(L"brushed Steel"));
+  EXPECT_EQ(counter->modified.size(), 1u);
+  EXPECT_EQ(events.size(), 2u);
+  db->removeReactor(counter);
+  addMaterial(db, L"Copper");
+  EXPECT_EQ(me::applyNewMaterialName(steel, L"COPPER"), NewNameOutcome::RefusedNameExists);
+  EXPECT_EQ(host.messages.size(), 1u);
 }
 
 TEST_F(Operations, FindsUsersThroughNestedAndRepeatedInsertsAndResetsThemOnce)

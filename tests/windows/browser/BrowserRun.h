@@ -55,6 +55,17 @@ inline std::vector<std::string> materialNames(const JsonValue& dump)
   return names;
 }
 
+// The current document's material of that name; fails the test when there is none.
+inline const JsonValue& material(const JsonValue& dump, const std::string& name)
+{
+  for (const JsonValue& m : currentDocument(dump)["materials"].items())
+    if (m["name"].asString() == name)
+      return m;
+  ADD_FAILURE() << "no material \"" << name << "\"";
+  static const JsonValue none;
+  return none;
+}
+
 inline bool hasMaterial(const JsonValue& dump, const std::string& name)
 {
   for (const std::string& n : materialNames(dump))

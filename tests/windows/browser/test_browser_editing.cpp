@@ -16,7 +16,7 @@ const char* const kPause = "WAIT 700";
 TEST(BrowserEditing, NewNamesAreCheckedInOrderAndOnlyAGoodOneIsWritten)
 {
   HostHarness host;
-  const std::wstring file = drawing(host, "MATERIAL Steel\nMATERIAL Copper\n");
+  const std::wstring file = drawing(host, "MATERIAL Steel\nMATERIAL copper\n");
   const HostRun run = host.run(
     {"MATBROWSEROPEN",
      // Rename from the menu: the edit box holds the stored name.
@@ -27,6 +27,9 @@ TEST(BrowserEditing, NewNamesAreCheckedInOrderAndOnlyAGoodOneIsWritten)
      kPause, "ANSWER MENU 1002", rightClick("Steel"), "TYPE GLOBAL", "KEY ENTER",   // reserved: 107
      kPause, "ANSWER MENU 1002", rightClick("Steel"), "TYPE Bronze", "KEY ESC",     // cancelled
      "DUMP {dir}/refused.json",
+     // Enter on the name as it stands, then a change of case only.
+     kPause, "ANSWER MENU 1002", rightClick("Steel"), "KEY ENTER", "DUMP {dir}/unchanged.json",
+     kPause, "ANSWER MENU 1002", rightClick("copper"), "TYPE Copper", "KEY ENTER",
      kPause, "ANSWER MENU 1002", rightClick("Steel"), "TYPE Bronze", "KEY ENTER",
      // A click on the selected item's label starts editing too.
      "WAIT 700", std::string("CLICK ") + kPane + " ITEM Bronze", "WAIT 900", "DUMP {dir}/click.json", "KEY ESC",
@@ -36,8 +39,8 @@ TEST(BrowserEditing, NewNamesAreCheckedInOrderAndOnlyAGoodOneIsWritten)
   EXPECT_EQ(pane(JsonValue::parse(host.readFile(L"open.json")))["list"]["editing"].asString(), "Steel");
 
   const JsonValue refused = JsonValue::parse(host.readFile(L"refused.json"));
-  EXPECT_EQ(itemTexts(refused), (std::vector<std::string>{"Copper", "Global", "Steel"})) << "labels kept";
-  EXPECT_EQ(materialNames(refused), (std::vector<std::string>{"By Block", "By Layer", "Copper", "Global", "Steel"}));
+  EXPECT_EQ(itemTexts(refused), (std::vector<std::string>{"copper", "Global", "Steel"})) << "labels kept";
+  EXPECT_EQ(materialNames(refused), (std::vector<std::string>{"By Block", "By Layer", "copper", "Global", "Steel"}));
   const JsonValue& messages = refused["messages"];
   ASSERT_EQ(messages.size(), 3u);
   EXPECT_EQ(messages[0]["text"].asString(),
@@ -49,9 +52,16 @@ TEST(BrowserEditing, NewNamesAreCheckedInOrderAndOnlyAGoodOneIsWritten)
   EXPECT_EQ(messages[2]["text"].asString(),
             "The material \"GLOBAL\" already exists in the drawing. Please enter a different name.");
 
+  const JsonValue unchanged = JsonValue::parse(host.readFile(L"unchanged.json"));
+  EXPECT_EQ(unchanged["messages"].size(), 3u) << "its own name is no other material's";
+  EXPECT_EQ(itemTexts(unchanged), itemTexts(refused));
+  EXPECT_EQ(material(unchanged, "Steel")["writes"].asNumber(), material(refused, "Steel")["writes"].asNumber())
+    << "nothing written";
+
   EXPECT_EQ(pane(JsonValue::parse(host.readFile(L"click.json")))["list"]["editing"].asString(), "Bronze");
   const JsonValue dump = run.dump();
   EXPECT_EQ(itemTexts(dump), (std::vector<std::string>{"Copper", "Global", "Bronze"}));
+  EXPECT_TRUE(hasMaterial(dump, "Copper")) << "a change of case is a new name";
   EXPECT_TRUE(hasMaterial(dump, "Bronze"));
   EXPECT_FALSE(hasMaterial(dump, "Steel"));
   EXPECT_EQ(dump["messages"].size(), 3u) << "a good name and Esc ask nothing";

@@ -3,6 +3,8 @@
 // material's shade that change only when the editor is done with a material.
 #include "BrowserRun.h"
 
+#include <set>
+
 using namespace browsertest;
 
 TEST(BrowserItems, StandardMaterialsShowTranslatedNamesAndRefuseRemoveAndRename)
@@ -56,19 +58,97 @@ TEST(BrowserItems, NewNamesCountPastTakenNamesAndTheNewItemIsSelectedInSight)
   for (int i = 0; i < 40; ++i)
     lines += "MATERIAL \"Filler " + std::to_string(10 + i) + "\"\n";
   const std::wstring file = drawing(host, lines);
+  const std::string resize = std::string("RESIZE ") + kPane + " ";
+  const std::string view = std::string("CLICK ") + kPane + " BUTTON 74";
   const HostRun run = host.run({"MATBROWSEROPEN", "DUMP {dir}/before.json",
-                                std::string("CLICK ") + kPane + " BUTTON 70", "DUMP {dump}", "QUIT"},
+                                std::string("CLICK ") + kPane + " BUTTON 70", "DUMP {dir}/added.json",
+                                // Narrow, then wide again; list view, then icons again.
+                                resize + "150,600", "DUMP {dir}/narrow.json", resize + "300,600",
+                                "DUMP {dir}/wide.json", "ANSWER MENU 2001", view, "ANSWER MENU 2000", view,
+                                "DUMP {dump}", "QUIT"},
                                {file});
   ASSERT_EQ(run.exitCode, 0) << run.errors;
   const JsonValue before = JsonValue::parse(host.readFile(L"before.json"));
   EXPECT_FALSE(items(before)[items(before).size() - 1]["inSight"].asBool()) << "the test needs a list longer than the pane";
 
+  const JsonValue added = JsonValue::parse(host.readFile(L"added.json"));
+  EXPECT_TRUE(hasMaterial(added, "Default Generic (2)"));
+  const JsonValue& last = items(added)[items(added).size() - 1];
+  EXPECT_EQ(last["text"].asString(), "Default Generic (2)") << "appended at the end, never sorted";
+  EXPECT_TRUE(last["selected"].asBool());
+  EXPECT_TRUE(last["inSight"].asBool());
+
+  // The icons fill the width in columns that all fit.
+  const auto columns = [](const JsonValue& dump) {
+    std::set<int> x;
+    for (const JsonValue& it : items(dump).items())
+      x.insert(int(it["position"][0].asNumber()));
+    return x.size();
+  };
+  const auto horizontal = [](const JsonValue& dump) { return pane(dump)["list"]["scrollBars"]["horizontal"].asBool(); };
+  EXPECT_GE(columns(before), 2u) << "at the default width";
+  EXPECT_FALSE(horizontal(before));
+  const JsonValue narrow = JsonValue::parse(host.readFile(L"narrow.json"));
+  EXPECT_EQ(columns(narrow), 1u);
+  EXPECT_FALSE(horizontal(narrow));
+  const JsonValue wide = JsonValue::parse(host.readFile(L"wide.json"));
+  EXPECT_EQ(columns(wide), columns(before)) << "the columns come back";
+  EXPECT_FALSE(horizontal(wide));
   const JsonValue dump = run.dump();
-  EXPECT_TRUE(hasMaterial(dump, "Default Generic (2)"));
-  const JsonValue& added = items(dump)[items(dump).size() - 1];
-  EXPECT_EQ(added["text"].asString(), "Default Generic (2)") << "appended at the end, never sorted";
-  EXPECT_TRUE(added["selected"].asBool());
-  EXPECT_TRUE(added["inSight"].asBool());
+  EXPECT_EQ(pane(dump)["list"]["view"].asString(), "icon");
+  EXPECT_EQ(columns(dump), columns(before)) << "after the list view";
+  EXPECT_FALSE(horizontal(dump));
+}
+
+TEST(BrowserItems, AnItemOutOfSightIsScrolledToWithTheWheelThenClicked)
+{
+  HostHarness host;
+  // Sorted: the fillers first, "Global" last.
+  std::string lines;
+  for (int i = 0; i < 40; ++i)
+    lines += "MATERIAL \"Filler " + std::to_string(10 + i) + "\"\n";
+  const std::wstring file = drawing(host, lines);
+  const std::string click = std::string("CLICK ") + kPane + " ITEM ";
+  const HostRun run = host.run({"MATBROWSEROPEN", "DUMP {dir}/top.json", click + "Global", "DUMP {dir}/bottom.json",
+                                click + "\"Filler 10\"", "DUMP {dir}/back.json",
+                                // The list view scrolls sideways.
+                                "ANSWER MENU 2001", std::string("CLICK ") + kPane + " BUTTON 74",
+                                std::string("RESIZE ") + kPane + " 150,300", "DUMP {dir}/list.json", click + "Global",
+                                "DUMP {dump}", "QUIT"},
+                               {file});
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  const auto selected = [](const JsonValue& dump) {
+    std::vector<std::string> texts;
+    for (const JsonValue& it : items(dump).items())
+      if (it["selected"].asBool())
+        texts.push_back(it["text"].asString());
+    return texts;
+  };
+  const auto at = [](const JsonValue& it, int axis) { return it["position"][std::size_t(axis)].asNumber(); };
+  const JsonValue top = JsonValue::parse(host.readFile(L"top.json"));
+  ASSERT_EQ(itemTexts(top).back(), "Global");
+  ASSERT_FALSE(item(top, "Global")["inSight"].asBool()) << "the test needs the last item out of sight";
+
+  const JsonValue bottom = JsonValue::parse(host.readFile(L"bottom.json"));
+  EXPECT_EQ(selected(bottom), (std::vector<std::string>{"Global"}));
+  EXPECT_TRUE(item(bottom, "Global")["inSight"].asBool());
+  EXPECT_FALSE(item(bottom, "Filler 10")["inSight"].asBool()) << "scrolled down";
+  EXPECT_LT(at(item(bottom, "Filler 10"), 1), at(item(top, "Filler 10"), 1));
+  EXPECT_FALSE(pane(bottom)["list"]["scrollBars"]["horizontal"].asBool());
+
+  const JsonValue back = JsonValue::parse(host.readFile(L"back.json"));
+  EXPECT_EQ(selected(back), (std::vector<std::string>{"Filler 10"}));
+  EXPECT_TRUE(item(back, "Filler 10")["inSight"].asBool());
+  EXPECT_FALSE(item(back, "Global")["inSight"].asBool()) << "scrolled up again";
+
+  const JsonValue list = JsonValue::parse(host.readFile(L"list.json"));
+  ASSERT_EQ(pane(list)["list"]["view"].asString(), "list");
+  ASSERT_FALSE(item(list, "Global")["inSight"].asBool()) << "the test needs the last column out of sight";
+  const JsonValue dump = run.dump();
+  EXPECT_EQ(selected(dump), (std::vector<std::string>{"Global"}));
+  EXPECT_TRUE(item(dump, "Global")["inSight"].asBool());
+  EXPECT_FALSE(item(dump, "Filler 10")["inSight"].asBool());
+  EXPECT_LT(at(item(dump, "Filler 10"), 0), at(item(list, "Filler 10"), 0)) << "scrolled sideways";
 }
 
 TEST(BrowserItems, ClonesAreNumberedFromTheNameAndKeepTheMaterial)
@@ -102,6 +182,14 @@ TEST(BrowserItems, ThumbnailsShowTheShadeAndChangeOnlyWhenTheEditorLetsGo)
   const HostRun run = host.run({"MATBROWSEROPEN", "DUMP {dir}/first.json",
                                 // Changed in the drawing: the thumbnail stays as it was.
                                 "MATEDIT \"Pure red\" DIFFUSE 20,200,20", "DUMP {dir}/changed.json",
+                                // A double click on blank space opens nothing, not even the
+                                // item that was selected last: opening Teal then renders
+                                // no thumbnail again.
+                                std::string("CLICK ") + kPane + " ITEM \"Pure red\"", "WAIT 600",
+                                std::string("CLICK ") + kPane + " EMPTY", "WAIT 600",
+                                std::string("CLICK ") + kPane + " EMPTY DOUBLE", "WAIT 600",
+                                std::string("CLICK ") + kPane + " ITEM Teal DOUBLE", "WAIT 600",
+                                "DUMP {dir}/blank.json",
                                 // Opened in the editor, then another: the first is rendered again.
                                 std::string("CLICK ") + kPane + " ITEM \"Pure red\" DOUBLE", "WAIT 600",
                                 std::string("CLICK ") + kPane + " ITEM Teal DOUBLE", "DUMP {dump}", "QUIT"},
@@ -118,6 +206,10 @@ TEST(BrowserItems, ThumbnailsShowTheShadeAndChangeOnlyWhenTheEditorLetsGo)
 
   const JsonValue changed = JsonValue::parse(host.readFile(L"changed.json"));
   EXPECT_EQ(item(changed, "Pure red")["thumbnail"]["centre"].asString(), red["thumbnail"]["centre"].asString());
+
+  const JsonValue blank = JsonValue::parse(host.readFile(L"blank.json"));
+  EXPECT_EQ(item(blank, "Pure red")["thumbnail"]["centre"].asString(), red["thumbnail"]["centre"].asString())
+    << "the double click on blank space opened \"Pure red\"";
 
   const JsonValue dump = run.dump();
   EXPECT_GT(dump["vectorizerQueries"].asNumber(), 0) << "thumbnails are drawn by the host's graphics module";

@@ -78,28 +78,56 @@ TEST(BrowserPalette, BelowFiftyOnePixelsEitherWayTheListKeepsItsPlace)
 {
   HostHarness host;
   const std::string resize = std::string("RESIZE ") + kPane + " ";
-  const HostRun run = host.run({"NEW", "MATBROWSEROPEN", resize + "300,500", "DUMP {dir}/a.json", resize + "40,500",
-                                "DUMP {dir}/narrow.json", resize + "300,60", "DUMP {dir}/low.json", resize + "260,400",
+  // The pane's frame takes 3 pixels a side and its caption 22: an outer
+  // 56 x 78 leaves 50 x 50 below the caption.
+  const HostRun run = host.run({"NEW", "MATBROWSEROPEN", resize + "300,500", "DUMP {dir}/a.json",
+                                resize + "56,500", "DUMP {dir}/w50.json", resize + "57,500", "DUMP {dir}/w51.json",
+                                resize + "300,78", "DUMP {dir}/h50.json", resize + "300,79", "DUMP {dir}/h51.json",
                                 "DUMP {dump}", "QUIT"});
   ASSERT_EQ(run.exitCode, 0) << run.errors;
-  const auto at = [&](const wchar_t* name) { return rect(JsonValue::parse(host.readFile(name))); };
-  const std::vector<int> start = at(L"a.json");
+  const auto at = [&](const wchar_t* name) { return JsonValue::parse(host.readFile(name)); };
+  const auto side = [](const JsonValue& dump) {
+    const JsonValue& client = pane(dump)["client"];
+    return std::vector<int>{int(client[0].asNumber()), int(client[1].asNumber()) - 22};
+  };
+  const std::vector<int> start = rect(at(L"a.json"));
   ASSERT_EQ(start.size(), 4u);
   EXPECT_GT(start[1], 22) << "below the caption and the toolbar";
-  EXPECT_EQ(at(L"narrow.json"), start);
-  EXPECT_EQ(at(L"low.json"), start) << "22 + 26 pixels of caption and toolbar leave less than 51";
-  const std::vector<int> after = rect(run.dump());
-  EXPECT_NE(after, start);
-  EXPECT_EQ(after[0], start[0]);
-  EXPECT_EQ(after[1], start[1]);
+
+  const JsonValue w50 = at(L"w50.json"), w51 = at(L"w51.json"), h50 = at(L"h50.json"), h51 = at(L"h51.json");
+  ASSERT_EQ(side(w50)[0], 50);
+  EXPECT_EQ(rect(w50), start) << "50 pixels wide: kept";
+  ASSERT_EQ(side(w51)[0], 51);
+  const std::vector<int> narrow = rect(w51);
+  EXPECT_EQ(narrow, (std::vector<int>{start[0], start[1], 51, start[3]})) << "51 pixels wide: laid out";
+
+  ASSERT_EQ(side(h50)[1], 50);
+  EXPECT_EQ(rect(h50), narrow) << "50 pixels high: kept, even though the width grew";
+  ASSERT_EQ(side(h51)[1], 51);
+  EXPECT_EQ(rect(h51), (std::vector<int>{start[0], start[1], 294, 22 + 51 - start[1]})) << "51 pixels high: laid out";
 }
 
-TEST(BrowserPalette, TheCloseButtonAndTheLastDocumentGoingAway)
+TEST(BrowserPalette, WithoutADocumentNothingOffersNewAndTheCloseButtonHidesTheBrowser)
 {
   HostHarness host;
-  const HostRun run = host.run({"NEW", "MATBROWSEROPEN", "CLOSE", "DUMP {dir}/closed.json", "NEW", "MATERIAL Oak",
-                                "DUMP {dir}/again.json", std::string("CLICK ") + kPane + " CLOSE", "DUMP {dump}", "QUIT"});
+  const std::string newHere = std::string("CLICK ") + kPane + " EMPTY RIGHT";
+  const HostRun run = host.run({// Shown before any document: New can make nothing.
+                                "MATBROWSEROPEN", "DUMP {dir}/none.json", button(70), "ANSWER MENU 1004", newHere,
+                                "DUMP {dir}/none-new.json",
+                                // The last document going away (later than a double click).
+                                "NEW", "CLOSE", "DUMP {dir}/closed.json", "WAIT 700", "ANSWER MENU 1004", newHere, "NEW",
+                                "MATERIAL Oak", "DUMP {dir}/again.json", std::string("CLICK ") + kPane + " CLOSE",
+                                "DUMP {dump}", "QUIT"});
   ASSERT_EQ(run.exitCode, 0) << run.errors;
+  const JsonValue none = JsonValue::parse(host.readFile(L"none.json"));
+  EXPECT_TRUE(pane(none)["shown"].asBool());
+  for (const JsonValue& b : pane(none)["toolbar"].items())
+    EXPECT_FALSE(b["enabled"].asBool()) << b["command"].asNumber();
+  const JsonValue noneNew = JsonValue::parse(host.readFile(L"none-new.json"));
+  ASSERT_EQ(noneNew["documents"].size(), 0u) << "New made nothing";
+  ASSERT_EQ(noneNew["menus"].size(), 1u);
+  EXPECT_FALSE(menuItem(noneNew["menus"][0], 1004)["enabled"].asBool());
+
   const JsonValue closed = JsonValue::parse(host.readFile(L"closed.json"));
   EXPECT_TRUE(pane(closed)["shown"].asBool());
   EXPECT_TRUE(itemTexts(closed).empty());
@@ -112,6 +140,8 @@ TEST(BrowserPalette, TheCloseButtonAndTheLastDocumentGoingAway)
     EXPECT_TRUE(b["enabled"].asBool());
 
   const JsonValue dump = run.dump();
+  ASSERT_EQ(dump["menus"].size(), 2u);
+  EXPECT_FALSE(menuItem(dump["menus"][1], 1004)["enabled"].asBool()) << "greyed while the buttons are";
   EXPECT_FALSE(pane(dump)["shown"].asBool());
   EXPECT_FALSE(dump["profile"].has("Startup") && dump["profile"]["Startup"].has("MATBROWSEROPEN"));
 }
@@ -130,6 +160,8 @@ TEST(BrowserPalette, BadMapsAndStrangeNamesGivePlainThumbnailsAndNothingBreaks)
   const std::string hugePath = write(L"huge.png", huge);
   const std::string missing = scriptPath(host.file(L"missing.png"));
   const std::string longName(10000, 'n');
+  // A thumbnail size of nothing: the default, not the smallest.
+  host.writeFile(L"profile.txt", "[cmddata/MaterialEditor]\nBrowserImageSize=i:0\n");
   const std::wstring file = drawing(host, "MATERIAL Corrupt DIFFUSE 200,40,40 MAP FILE '" + corrupt + "'\n" +
                                              "MATERIAL Truncated DIFFUSE 200,40,40 MAP FILE '" + truncated + "'\n" +
                                              "MATERIAL Huge DIFFUSE 200,40,40 MAP FILE '" + hugePath + "'\n" +
@@ -142,6 +174,7 @@ TEST(BrowserPalette, BadMapsAndStrangeNamesGivePlainThumbnailsAndNothingBreaks)
   ASSERT_EQ(run.exitCode, 0) << run.errors;
   const JsonValue dump = run.dump();
   EXPECT_EQ(items(dump).size(), 7u);
+  EXPECT_EQ(item(dump, "Corrupt")["thumbnail"]["size"][0].asNumber(), 96);
   for (const char* name : {"Corrupt", "Truncated", "Huge", "Missing"})
   {
     // The base colour on the sphere, as without a map.
@@ -159,6 +192,7 @@ TEST(BrowserPalette, OnADarkThemeThumbnailsKeepTheirWhiteAndFollowASwitch)
   // Its highlight is pure white: were white the transparent colour on a
   // dark theme, the list's background would show through it.
   const std::wstring file = drawing(host, "MATERIAL Snow DIFFUSE 255,255,255 SPECULAR 255,255,255 GLOSS 0.1\n");
+  host.writeFile(L"profile.txt", "[cmddata/MaterialEditor]\nBrowserImageSize=i:-40\n");
   const HostRun run = host.run({"THEME DARK", "MATBROWSEROPEN", "DUMP {dir}/dark.json", "THEME LIGHT", "DUMP {dump}",
                                 "QUIT"},
                                {file});
@@ -166,6 +200,7 @@ TEST(BrowserPalette, OnADarkThemeThumbnailsKeepTheirWhiteAndFollowASwitch)
   const JsonValue dark = JsonValue::parse(host.readFile(L"dark.json"));
   const Rgb snow = centre(item(dark, "Snow"));
   EXPECT_GT(std::min({snow.r, snow.g, snow.b}), 240) << item(dark, "Snow")["thumbnail"]["centre"].asString();
+  EXPECT_EQ(item(dark, "Snow")["thumbnail"]["size"][0].asNumber(), 96) << "a negative size is the default";
   const Rgb darkMean = colour(item(dark, "Snow")["thumbnail"]["mean"]);
 
   // Drawn again on the light background: the corners are light now.

@@ -11,6 +11,17 @@
 // Command TESTGRIDREBUILD switches on (or off) what a palette does when the
 // object it shows changes: every write, from inside the owner's setter,
 // empties the grid and fills it with new rows ("rebuilds" counts them).
+// Command TESTGRIDRESET does that at once, emptying the grid with the list
+// box's own reset message as a dialog does, and from then on the rebuilds
+// empty it so too.
+//
+// Command TESTGRIDRENAME makes the rows of later rebuilds carry a "*" after
+// the label of every row written since ("Scale.Width*"), as a palette whose
+// rows change with the object they show.
+//
+// The list box counts the wheel notches it gets ("wheel notches", signed:
+// positive away from the user) and the scroll bar messages ("scroll
+// messages"), below the grid, which passes them on.
 //
 // Rows (label: family):
 //   Image.Saved at          read-only text with a button ("actions" counts presses)
@@ -40,6 +51,7 @@
 #include <cstring>
 #include <malloc.h>
 #include <new>
+#include <set>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -74,9 +86,17 @@ using testmodule::lookUp;
 
 IProfileSection* section() { return testmodule::profileSection("GridTest"); }
 
+bool g_renameWritten = false;
+std::set<std::wstring> g_renamed;
+
+// The label a new row gets.
+CXStringW labelOf(const wchar_t* label) { return g_renamed.count(label) ? CXStringW(label) + L"*" : CXStringW(label); }
+
 // The value as the owner keeps it, and one more write of it.
 void record(const char* label, const CXStringW& text)
 {
+  if (g_renameWritten)
+    g_renamed.insert(std::wstring(label, label + std::strlen(label))); // the labels are ASCII
   IProfileSection* s = section();
   if (!s)
     return;
@@ -87,7 +107,18 @@ void record(const char* label, const CXStringW& text)
   s->writeValue(counter.c_str(), CKtVariant(writes.asInt() + 1));
 }
 
+void count(const char* name, int by)
+{
+  IProfileSection* s = section();
+  if (!s)
+    return;
+  CKtVariant value;
+  s->readValue(name, value);
+  s->writeValue(name, CKtVariant(value.asInt() + by));
+}
+
 bool g_rebuildOnWrite = false;
+bool g_resetByMessage = false;
 void rebuildGrid();
 
 // The values behind the rows; every write is recorded in the profile.
@@ -190,58 +221,58 @@ Rows makeRows()
 {
   Rows rows;
   GridOwner* o = g_owner;
-  auto* savedAt = new CTTextProperty<GridOwner, CXStringW>(L"Image.Saved at", o);
+  auto* savedAt = new CTTextProperty<GridOwner, CXStringW>(labelOf(L"Image.Saved at"), o);
   savedAt->SetGetter(&GridOwner::getSavedAt);
   savedAt->SetAction(&GridOwner::browse);
   add(rows, savedAt);
 
-  auto* fileName = new CTTextEditProperty<GridOwner, CXStringW>(L"Image.File name", o);
+  auto* fileName = new CTTextEditProperty<GridOwner, CXStringW>(labelOf(L"Image.File name"), o);
   fileName->SetGetter(&GridOwner::getFileName);
   fileName->SetSetter(&GridOwner::setFileName);
   add(rows, fileName);
 
-  auto* width = new CTRealProperty<GridOwner, double>(L"Scale.Width", o);
+  auto* width = new CTRealProperty<GridOwner, double>(labelOf(L"Scale.Width"), o);
   width->SetGetter(&GridOwner::getWidth);
   width->SetSetter(&GridOwner::setWidth);
   width->SetRange(0.0, 2147483647.0);
   add(rows, width);
 
-  auto* offset = new CTRealProperty<GridOwner, double>(L"Position.Offset", o);
+  auto* offset = new CTRealProperty<GridOwner, double>(labelOf(L"Position.Offset"), o);
   offset->SetGetter(&GridOwner::getOffset);
   offset->SetSetter(&GridOwner::setOffset);
   offset->SetRange(0.0, 100.0);
   add(rows, offset);
 
-  auto* lock = new CTBoolProperty<GridOwner>(L"Position.Lock", o);
+  auto* lock = new CTBoolProperty<GridOwner>(labelOf(L"Position.Lock"), o);
   lock->SetGetter(&GridOwner::getLock);
   lock->SetSetter(&GridOwner::setLock);
   add(rows, lock);
 
-  auto* rotation = new meui::MeUiSliderProperty<GridOwner, int>(L"Position.Rotation", o);
+  auto* rotation = new meui::MeUiSliderProperty<GridOwner, int>(labelOf(L"Position.Rotation"), o);
   rotation->SetGetter(&GridOwner::getRotation);
   rotation->SetSetter(&GridOwner::setRotation);
   rotation->SetFormat(&GridOwner::degrees);
   rotation->SetSliderRange(0, 360);
   add(rows, rotation);
 
-  auto* projection = new CTTextComboProperty<GridOwner>(L"Projection.Type", o);
+  auto* projection = new CTTextComboProperty<GridOwner>(labelOf(L"Projection.Type"), o);
   projection->SetGetter(&GridOwner::getProjection);
   projection->SetSetter(&GridOwner::setProjection);
   projection->SetChoices(&GridOwner::projections);
   add(rows, projection);
 
-  auto* diffuse = new meui::MeUiColorPropertyEx<GridOwner>(L"Generic.Diffuse", o);
+  auto* diffuse = new meui::MeUiColorPropertyEx<GridOwner>(labelOf(L"Generic.Diffuse"), o);
   diffuse->SetGetter(&GridOwner::getDiffuse);
   diffuse->SetSetter(&GridOwner::setDiffuse);
   add(rows, diffuse);
 
-  auto* glossiness = new meui::MeUiSliderProperty<GridOwner, int>(L"Generic.Glossiness", o);
+  auto* glossiness = new meui::MeUiSliderProperty<GridOwner, int>(labelOf(L"Generic.Glossiness"), o);
   glossiness->SetGetter(&GridOwner::getGlossiness);
   glossiness->SetSetter(&GridOwner::setGlossiness);
   glossiness->SetFormat(&GridOwner::percent);
   add(rows, glossiness);
 
-  auto* stone = new meui::MeUiColorSelectorProperty<GridOwner>(L"Appearance.Stone colour", o);
+  auto* stone = new meui::MeUiColorSelectorProperty<GridOwner>(labelOf(L"Appearance.Stone colour"), o);
   stone->SetGetter(&GridOwner::getStone);
   stone->SetSetter(&GridOwner::setStone);
   add(rows, stone);
@@ -261,7 +292,10 @@ void rebuildGrid()
   if (!g_grid)
     return;
   const Rows fresh = makeRows();
-  g_grid->RemoveAll();
+  if (g_resetByMessage)
+    SendMessageW(g_list, LB_RESETCONTENT, 0, 0);
+  else
+    g_grid->RemoveAll();
   fillGrid(fresh);
   record("rebuilds", CXStringW(L"grid"));
 }
@@ -273,6 +307,17 @@ void layout()
   if (g_list)
     MoveWindow(g_list, 0, kHostPaneCaptionHeight, client.right, std::max<LONG>(client.bottom - kHostPaneCaptionHeight, 0),
                TRUE);
+}
+
+WNDPROC g_listProc = nullptr;
+
+LRESULT CALLBACK listProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+  if (message == WM_MOUSEWHEEL)
+    count("wheel notches", GET_WHEEL_DELTA_WPARAM(wParam) / WHEEL_DELTA);
+  else if (message == WM_VSCROLL)
+    count("scroll messages", 1);
+  return CallWindowProcW(g_listProc, window, message, wParam, lParam);
 }
 
 LRESULT CALLBACK paneProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -329,6 +374,8 @@ void togglePane()
     g_list = CreateWindowExW(WS_EX_CLIENTEDGE, L"LISTBOX", L"", kInspectorListStyle, 0, 0, 10, 10, g_pane,
                              reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kListId)), g_instance, nullptr);
     SendMessageW(g_list, WM_SETFONT, WPARAM(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
+    g_listProc = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrW(g_list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&listProc)));
     g_grid = create(g_list);
     g_owner = new GridOwner;
     fillGrid(makeRows());
@@ -398,6 +445,21 @@ int createRebuildCommand(ICmdProcess** command)
   return 1;
 }
 
+int createRenameCommand(ICmdProcess** command)
+{
+  *command = new GridCommand([] { g_renameWritten = true; });
+  return 1;
+}
+
+int createResetCommand(ICmdProcess** command)
+{
+  *command = new GridCommand([] {
+    g_resetByMessage = true;
+    rebuildGrid();
+  });
+  return 1;
+}
+
 class GridTestModule final : public OdRxWin32Module<OdRxModule>
 {
 public:
@@ -412,6 +474,8 @@ public:
     {
       commands->registerCommand("TESTGRID", createGridCommand, L"HOST", 0, nullptr, 0);
       commands->registerCommand("TESTGRIDREBUILD", createRebuildCommand, L"HOST", 0, nullptr, 0);
+      commands->registerCommand("TESTGRIDRESET", createResetCommand, L"HOST", 0, nullptr, 0);
+      commands->registerCommand("TESTGRIDRENAME", createRenameCommand, L"HOST", 0, nullptr, 0);
     }
   }
   // Windows and rows go while the module's code is still there.

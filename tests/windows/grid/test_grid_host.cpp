@@ -21,9 +21,10 @@ std::vector<std::wstring> gridModule()
 }
 
 // NEW, the pane at a known size, the given lines, DUMP, QUIT.
-std::vector<std::string> script(std::vector<std::string> lines, int width = 360)
+std::vector<std::string> script(std::vector<std::string> lines, int width = 360, int height = 460)
 {
-  std::vector<std::string> all{"NEW", "TESTGRID", "RESIZE " + std::string(kPane) + " " + std::to_string(width) + ",460"};
+  std::vector<std::string> all{"NEW", "TESTGRID",
+                               "RESIZE " + std::string(kPane) + " " + std::to_string(width) + "," + std::to_string(height)};
   all.insert(all.end(), lines.begin(), lines.end());
   all.push_back("DUMP {dump}");
   all.push_back("QUIT");
@@ -32,7 +33,8 @@ std::vector<std::string> script(std::vector<std::string> lines, int width = 360)
 
 std::string on(const std::string& verb, const std::string& rest) { return verb + " " + kPane + " " + rest; }
 
-const JsonValue& gridRows(const JsonValue& dump) { return dump["palettes"]["Grid test"]["grids"][0]["rows"]; }
+const JsonValue& grid(const JsonValue& dump) { return dump["palettes"]["Grid test"]["grids"][0]; }
+const JsonValue& gridRows(const JsonValue& dump) { return grid(dump)["rows"]; }
 
 const JsonValue& row(const JsonValue& dump, const std::string& label)
 {
@@ -48,12 +50,22 @@ std::string held(const JsonValue& dump, const std::string& label)
   const JsonValue& section = dump["profile"]["GridTest"];
   return section.has(label) ? section[label].asString() : std::string("(unwritten)");
 }
-int writes(const JsonValue& dump, const std::string& label)
+int counted(const JsonValue& dump, const std::string& name)
 {
   const JsonValue& profile = dump["profile"];
-  if (!profile.has("GridTest") || !profile["GridTest"].has(label + ".writes"))
+  if (!profile.has("GridTest") || !profile["GridTest"].has(name))
     return 0;
-  return int(profile["GridTest"][label + ".writes"].asNumber());
+  return int(profile["GridTest"][name].asNumber());
+}
+int writes(const JsonValue& dump, const std::string& label) { return counted(dump, label + ".writes"); }
+
+// The label of the row the grid's selection is on, or "(none)".
+std::string selectedRow(const JsonValue& dump)
+{
+  for (const JsonValue& r : gridRows(dump).items())
+    if (r["selected"].asBool())
+      return r["label"].asString();
+  return "(none)";
 }
 } // namespace
 
@@ -416,4 +428,173 @@ TEST(GridHost, AClickElsewhereWithARefusedValueShowsTheMessageOnceAndKeepsTheEdi
   EXPECT_TRUE(row(dump, "Scale.Width")["editing"].asBool()) << "after Esc the click opens it";
   EXPECT_EQ(dump["messages"].size(), 1u);
   EXPECT_EQ(writes(dump, "Position.Offset"), 0);
+}
+
+TEST(GridHost, ARowOutOfSightIsScrolledToWithTheWheelAndAnEditorThatKeepsItsValueStopsTheScrolling)
+{
+  // A short pane: the lower rows lie below the grid's visible part.
+  HostHarness host;
+  const HostRun run = host.run(script({"DUMP {dir}/top.json", on("CLICK", "ROW \"Generic.Diffuse\""),
+                                       "DUMP {dir}/down.json", on("CLICK", "ROW \"Image.File name\""),
+                                       "DUMP {dir}/up.json", on("CLICK", "ROW \"Position.Offset\""), "TYPE \"150\"",
+                                       "ANSWER OK", on("CLICK", "ROW \"Appearance.Stone colour\"")},
+                                      360, 150),
+                               gridModule());
+  EXPECT_EQ(run.exitCode, 1) << "the last line cannot scroll";
+  EXPECT_NE(run.errors.find("the grid does not scroll on towards \"Appearance.Stone colour\" with the wheel"),
+            std::string::npos)
+    << run.errors;
+  const auto at = [&](const wchar_t* name) { return JsonValue::parse(host.readFile(name)); };
+  const JsonValue top = at(L"top.json");
+  ASSERT_FALSE(row(top, "Generic.Diffuse")["inSight"].asBool()) << "the test needs the row out of sight";
+  ASSERT_TRUE(row(top, "Image.Saved at")["inSight"].asBool());
+
+  const JsonValue down = at(L"down.json");
+  EXPECT_TRUE(row(down, "Generic.Diffuse")["editing"].asBool()) << "scrolled to, then clicked";
+  EXPECT_TRUE(row(down, "Generic.Diffuse")["inSight"].asBool());
+  EXPECT_FALSE(row(down, "Image.Saved at")["inSight"].asBool()) << "the grid is scrolled";
+  EXPECT_LT(row(down, "Image.Saved at")["cell"][1].asNumber(), 0);
+  EXPECT_LT(counted(down, "wheel notches"), 0) << "notches towards the user";
+  EXPECT_EQ(counted(down, "scroll messages"), 0) << "the wheel, not the scroll bar's messages";
+  EXPECT_EQ(writes(down, "Generic.Diffuse"), 0);
+
+  const JsonValue up = at(L"up.json");
+  EXPECT_TRUE(row(up, "Image.File name")["editing"].asBool());
+  EXPECT_TRUE(row(up, "Image.File name")["inSight"].asBool());
+  EXPECT_FALSE(row(up, "Generic.Diffuse")["editing"].asBool()) << "the wheel closed the list";
+  EXPECT_EQ(counted(up, "wheel notches"), 0) << "as many notches back up";
+  EXPECT_EQ(counted(up, "scroll messages"), 0);
+
+  // The edit box keeps a refused value and the focus: the grid does not
+  // scroll away from it, and nothing else is clicked.
+  const JsonValue dump = run.dump();
+  ASSERT_EQ(dump["messages"].size(), 1u);
+  EXPECT_EQ(dump["messages"][0]["text"].asString(), "Value must be between 0.0000 and 100.0000");
+  EXPECT_TRUE(row(dump, "Position.Offset")["editing"].asBool());
+  EXPECT_TRUE(row(dump, "Position.Offset")["inSight"].asBool());
+  EXPECT_EQ(dump["colorDialogs"].size(), 0u) << "the stone colour was not reached";
+  EXPECT_EQ(writes(dump, "Position.Offset"), 0);
+}
+
+TEST(GridHost, KeysMoveOnFromTheSameRowWhenACommitBuildsTheRowsAgain)
+{
+  HostHarness host;
+  const HostRun run = host.run(script({"TESTGRIDREBUILD", on("CLICK", "ROW \"Scale.Width\""), "TYPE \"5\"", "KEY TAB",
+                                       "DUMP {dir}/tab.json", "KEY ENTER", "TYPE \"7\"", "KEY SHIFT+TAB",
+                                       "DUMP {dir}/back.json", "KEY DOWN", "KEY ENTER", "TYPE \"42\"", "KEY ENTER",
+                                       "DUMP {dir}/enter.json", "KEY DOWN"}),
+                               gridModule());
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  const auto at = [&](const wchar_t* name) { return JsonValue::parse(host.readFile(name)); };
+  const JsonValue tab = at(L"tab.json");
+  ASSERT_EQ(writes(tab, "rebuilds"), 1) << "the commit built the rows again";
+  EXPECT_EQ(held(tab, "Scale.Width"), "5");
+  EXPECT_EQ(selectedRow(tab), "Position.Offset") << "Tab went on to the row after the width in the new rows";
+  EXPECT_TRUE(grid(tab)["focus"].asBool());
+  EXPECT_TRUE(grid(tab)["editor"].isNull());
+
+  const JsonValue back = at(L"back.json");
+  EXPECT_EQ(held(back, "Position.Offset"), "7") << "Enter opened the row Tab went to";
+  EXPECT_EQ(selectedRow(back), "Scale.Width") << "Shift+Tab went back";
+
+  const JsonValue enter = at(L"enter.json");
+  EXPECT_EQ(held(enter, "Position.Offset"), "42");
+  EXPECT_EQ(selectedRow(enter), "Position.Offset") << "Enter stays on its row";
+  EXPECT_TRUE(grid(enter)["focus"].asBool());
+
+  const JsonValue dump = run.dump();
+  EXPECT_EQ(selectedRow(dump), "Position.Lock") << "and the arrows go on from there";
+  EXPECT_EQ(writes(dump, "rebuilds"), 3);
+  EXPECT_EQ(dump["messages"].size(), 0u);
+}
+
+TEST(GridHost, ADialogsResetOfTheListBoxEmptiesTheGrid)
+{
+  HostHarness host;
+  const HostRun run = host.run(script({on("CLICK", "ROW \"Image.File name\""), "TYPE \"wood.png\"", "TESTGRIDRESET",
+                                       "DUMP {dir}/reset.json", "TESTGRIDREBUILD", on("CLICK", "ROW \"Position.Offset\""),
+                                       "TYPE \"42\"", "KEY TAB"}),
+                               gridModule());
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  for (const char* name : {"reset.json", "end"})
+  {
+    const JsonValue dump = name == std::string("end") ? run.dump() : JsonValue::parse(host.readFile(L"reset.json"));
+    ASSERT_EQ(gridRows(dump).size(), 10u) << name;
+    for (const JsonValue& r : gridRows(dump).items())
+    {
+      const std::string label = r["label"].asString();
+      EXPECT_EQ(r["group"].isNull() ? std::string("(none)") : r["group"].asString(), label.substr(0, label.find('.')))
+        << name << ": the header lines came back";
+    }
+    EXPECT_TRUE(grid(dump)["editor"].isNull()) << name << ": no editor left over a row that went";
+  }
+  const JsonValue reset = JsonValue::parse(host.readFile(L"reset.json"));
+  EXPECT_EQ(held(reset, "Image.File name"), "wood.png") << "committed as the editor closed";
+  EXPECT_EQ(writes(reset, "Image.File name"), 1);
+  EXPECT_EQ(writes(reset, "rebuilds"), 1);
+  const JsonValue dump = run.dump();
+  EXPECT_EQ(held(dump, "Position.Offset"), "42");
+  EXPECT_EQ(selectedRow(dump), "Position.Lock");
+}
+
+TEST(GridHost, AnEditorClosedByAClickOutsideTheGridLeavesTheFocusThere)
+{
+  // Right of the docked pane lies the host's drawing view, which takes the
+  // focus when clicked.
+  HostHarness host;
+  const std::string outside = on("CLICK", "AT 420,100");
+  const HostRun run = host.run(script({on("CLICK", "ROW \"Image.File name\""), "TYPE \"wood.png\"", outside,
+                                       "DUMP {dir}/edit.json", on("CLICK", "ROW \"Projection.Type\""), outside,
+                                       "DUMP {dir}/list.json", on("CLICK", "ROW \"Position.Rotation\" AT -40"),
+                                       "KEY ENTER", outside}),
+                               gridModule());
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  const JsonValue edit = JsonValue::parse(host.readFile(L"edit.json"));
+  EXPECT_EQ(held(edit, "Image.File name"), "wood.png");
+  EXPECT_EQ(writes(edit, "Image.File name"), 1);
+  EXPECT_TRUE(grid(edit)["editor"].isNull());
+  EXPECT_FALSE(grid(edit)["focus"].asBool()) << "the click put the focus outside the grid";
+  const JsonValue list = JsonValue::parse(host.readFile(L"list.json"));
+  EXPECT_TRUE(grid(list)["editor"].isNull());
+  EXPECT_FALSE(grid(list)["focus"].asBool());
+  const JsonValue dump = run.dump();
+  EXPECT_TRUE(grid(dump)["editor"].isNull());
+  EXPECT_FALSE(grid(dump)["focus"].asBool());
+  EXPECT_EQ(writes(dump, "Position.Rotation"), 0);
+}
+
+TEST(GridHost, MovingUpToTheFirstRowOfAGroupBringsItsHeaderLineIntoSight)
+{
+  // A short pane, scrolled to the end with the keys, then back up.
+  HostHarness host;
+  const HostRun run = host.run(script({"DUMP {dir}/top.json", on("CLICK", "ROW \"Scale.Width\" AT -40"), "KEY END",
+                                       "KEY UP 6", "DUMP {dir}/up.json", "KEY HOME"},
+                                      360, 150),
+                               gridModule());
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  const JsonValue top = JsonValue::parse(host.readFile(L"top.json"));
+  const JsonValue up = JsonValue::parse(host.readFile(L"up.json"));
+  ASSERT_EQ(selectedRow(up), "Position.Offset");
+  const double rowHeight = row(top, "Position.Lock")["cell"][1].asNumber() - row(top, "Position.Offset")["cell"][1].asNumber();
+  EXPECT_GE(row(up, "Position.Offset")["cell"][1].asNumber(), rowHeight) << "the line \"Position\" above it shows";
+  const JsonValue dump = run.dump();
+  ASSERT_EQ(selectedRow(dump), "Image.Saved at");
+  EXPECT_EQ(row(dump, "Image.Saved at")["cell"][1].asNumber(), row(top, "Image.Saved at")["cell"][1].asNumber())
+    << "scrolled back to the top, the line \"Image\" showing";
+}
+
+TEST(GridHost, KeysMoveOnByPlaceWhenTheRebuiltRowHasAnotherLabel)
+{
+  HostHarness host;
+  const HostRun run = host.run(script({"TESTGRIDREBUILD", "TESTGRIDRENAME", on("CLICK", "ROW \"Scale.Width\""),
+                                       "TYPE \"5\"", "KEY TAB", "DUMP {dir}/tab.json", "KEY ENTER", "TYPE \"7\"",
+                                       "KEY SHIFT+TAB"}),
+                               gridModule());
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  const JsonValue tab = JsonValue::parse(host.readFile(L"tab.json"));
+  ASSERT_EQ(gridRows(tab)[2]["label"].asString(), "Scale.Width*") << "the width's row has a new label";
+  EXPECT_EQ(selectedRow(tab), "Position.Offset") << "the row after the width's place";
+  const JsonValue dump = run.dump();
+  EXPECT_EQ(held(dump, "Position.Offset"), "7");
+  EXPECT_EQ(selectedRow(dump), "Scale.Width*") << "the row before the offset's place";
 }

@@ -12,7 +12,9 @@
 // (setRenderMode: smooth for the current drawing, flat for a drawing of its
 // own, then smooth for no drawing), TESTMENU (a pop-up menu for the pane
 // through the host's seam: 10 "&Open", 11 "Greyed" greyed, a separator,
-// 12 "Checked" checked).
+// 12 "Checked" checked), TESTLIST (a list of 60 items "Item 1"... filling
+// the pane, which logs each wheel notch it gets as "lw<delta>" and scrolls;
+// run again, it takes no more notches: they are logged and dropped).
 // Profile section "TestModule": "loads" counts initApp calls, "unloaded" is
 // written by a static destructor, "answer", "file" and "menu" by the
 // commands; "input" lists what the pane received.
@@ -26,6 +28,8 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <stdexcept>
 #include <string>
 
@@ -34,6 +38,9 @@ namespace
 HMODULE g_instance = nullptr;
 win::Window g_pane; // destroyed by a static destructor at unload
 HWND g_stray = nullptr;
+HWND g_list = nullptr; // a child of the pane, destroyed with it
+WNDPROC g_listProc = nullptr;
+bool g_listStuck = false;
 class TestModule;
 TestModule* g_module = nullptr;
 
@@ -92,6 +99,49 @@ LRESULT CALLBACK paneProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
   }
 }
 
+LRESULT CALLBACK listProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+  if (message == WM_MOUSEWHEEL)
+  {
+    logInput(L"lw" + std::to_wstring(short(HIWORD(wParam))));
+    if (g_listStuck)
+      return 0;
+  }
+  return CallWindowProcW(g_listProc, window, message, wParam, lParam);
+}
+
+void addList()
+{
+  if (!g_pane)
+    throw std::runtime_error("no pane: TESTPANE first");
+  if (IsWindow(g_list))
+  {
+    g_listStuck = true;
+    return;
+  }
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES};
+  InitCommonControlsEx(&controls);
+  RECT client{};
+  GetClientRect(g_pane.get(), &client);
+  g_list =
+    CreateWindowExW(0, WC_LISTVIEWW, L"", WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_NOCOLUMNHEADER | LVS_SINGLESEL, 0, 0,
+                    client.right, client.bottom, g_pane.get(), nullptr, g_instance, nullptr);
+  LVCOLUMNW column{};
+  column.mask = LVCF_WIDTH;
+  column.cx = client.right * 3 / 4;
+  SendMessageW(g_list, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
+  for (int i = 1; i <= 60; ++i)
+  {
+    std::wstring text = L"Item " + std::to_wstring(i);
+    LVITEMW item{};
+    item.mask = LVIF_TEXT;
+    item.iItem = i - 1;
+    item.pszText = text.data();
+    SendMessageW(g_list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+  }
+  g_listProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(g_list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(listProc)));
+}
+
 const wchar_t kPaneClass[] = L"HostTestPane";
 
 void togglePane()
@@ -122,7 +172,7 @@ void togglePane()
 class TestCommand final : public ICmdProcess
 {
 public:
-  enum class Kind { Pane, Ask, File, Help, Throw, Stray, RenderMode, Menu };
+  enum class Kind { Pane, Ask, File, Help, Throw, Stray, RenderMode, Menu, List };
   explicit TestCommand(Kind kind) : m_kind(kind) {}
 
   unsigned AddRef() override { return ++m_refs; }
@@ -157,6 +207,7 @@ int TestCommand::run()
   switch (m_kind)
   {
   case Kind::Pane: togglePane(); break;
+  case Kind::List: addList(); break;
   case Kind::Ask:
     if (auto box = lookUp<HostMessageBoxFn>(L"hostutils.dll", HOST_EXPORT_MESSAGE_BOX))
       writeProfile("answer", box(docManager()->mainWindow(), L"Remove \"it\"?", L"Test", kHostIconQuestion, kHostButtonsYesNo));
@@ -240,6 +291,7 @@ struct StaticLife
     commands->registerCommand("TESTSTRAY", create<TestCommand::Kind::Stray>, L"HOST", 0, nullptr, 0);
     commands->registerCommand("TESTRENDERMODE", create<TestCommand::Kind::RenderMode>, L"HOST", 0, nullptr, 0);
     commands->registerCommand("TESTMENU", create<TestCommand::Kind::Menu>, L"HOST", 0, nullptr, 0);
+    commands->registerCommand("TESTLIST", create<TestCommand::Kind::List>, L"HOST", 0, nullptr, 0);
   }
   ~StaticLife()
   {

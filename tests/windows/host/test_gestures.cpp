@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -64,4 +65,55 @@ TEST(HostGestures, AMissingPaneOrPlaceFailsItsLineAndSendsNothing)
   EXPECT_NE(run.errors.find(":5: AT takes x,y"), std::string::npos) << run.errors;
   EXPECT_NE(run.errors.find(":6: unknown key \"NOSUCHKEY\""), std::string::npos) << run.errors;
   EXPECT_EQ(inputOf(run.dump()), (std::vector<std::string>{"ld@3,4", "lu@3,4"}));
+}
+
+TEST(HostGestures, AnItemOutOfSightIsWheeledIntoSightAndAListThatWillNotScrollFailsTheLine)
+{
+  HostHarness host;
+  const std::string item = "CLICK \"Test pane\" ITEM ";
+  const HostRun run = host.run({"NEW", "TESTPANE", "RESIZE \"Test pane\" 240,300", "TESTLIST", "DUMP {dir}/top.json",
+                                item + "\"Item 60\"", "DUMP {dir}/down.json", item + "\"Item 1\"", "DUMP {dir}/up.json",
+                                // From now on the list drops the notches it gets.
+                                "TESTLIST", item + "\"Item 60\"", "DUMP {dump}", "QUIT"},
+                               host.withTestModule());
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_NE(run.errors.find(":11: the list does not scroll on towards \"Item 60\" with the wheel"), std::string::npos)
+    << run.errors;
+  const auto at = [&](const wchar_t* name) { return JsonValue::parse(host.readFile(name)); };
+  const auto listItem = [](const JsonValue& dump, std::size_t index) -> const JsonValue& {
+    return dump["palettes"]["Test pane"]["list"]["items"][index];
+  };
+  const auto count = [](const std::vector<std::string>& events, const std::string& word, std::size_t from = 0) {
+    return std::size_t(std::count(events.begin() + std::ptrdiff_t(from), events.end(), word));
+  };
+  const JsonValue top = at(L"top.json");
+  ASSERT_EQ(top["palettes"]["Test pane"]["list"]["items"].size(), 60u);
+  ASSERT_FALSE(listItem(top, 59)["inSight"].asBool()) << "the test needs the last item out of sight";
+
+  // Notches towards the user, over the list, in more than one batch: one
+  // to learn how far a notch goes, then the rest, looked at again after.
+  const JsonValue down = at(L"down.json");
+  const std::vector<std::string> wheeledDown = inputOf(down);
+  EXPECT_GE(count(wheeledDown, "lw-120"), 2u);
+  EXPECT_EQ(count(wheeledDown, "lw-120"), wheeledDown.size()) << "nothing but the list's notches";
+  EXPECT_TRUE(listItem(down, 59)["selected"].asBool());
+  EXPECT_TRUE(listItem(down, 59)["inSight"].asBool());
+  EXPECT_FALSE(listItem(down, 0)["inSight"].asBool());
+
+  const JsonValue up = at(L"up.json");
+  const std::vector<std::string> wheeledUp = inputOf(up);
+  EXPECT_GE(count(wheeledUp, "lw120", wheeledDown.size()), 2u) << "away from the user, back to the start";
+  EXPECT_EQ(wheeledUp.size(), wheeledDown.size() + count(wheeledUp, "lw120"));
+  EXPECT_TRUE(listItem(up, 0)["selected"].asBool());
+  EXPECT_TRUE(listItem(up, 0)["inSight"].asBool());
+  EXPECT_FALSE(listItem(up, 59)["inSight"].asBool());
+
+  // A list that does not move under the wheel: one notch, a look, and the
+  // line fails; no click is sent and the script goes on.
+  const JsonValue dump = run.dump();
+  const std::vector<std::string> stuck = inputOf(dump);
+  EXPECT_EQ(std::vector<std::string>(stuck.begin() + std::ptrdiff_t(wheeledUp.size()), stuck.end()),
+            (std::vector<std::string>{"lw-120"}));
+  EXPECT_TRUE(listItem(dump, 0)["selected"].asBool());
+  EXPECT_FALSE(listItem(dump, 59)["selected"].asBool());
 }

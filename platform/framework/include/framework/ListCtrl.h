@@ -55,6 +55,28 @@ public:
   // Redraw off for a batch of changes; on again paints once.
   void setRedraw(bool on);
 
+  // Icon view: the distance from one item's top left corner to the next
+  // one's, across and down (the picture, its label and the gaps).
+  void setIconSpacing(int across, int down) { ListView_SetIconSpacing(hwnd(), across, down); }
+  // Icon view: the items in rows again for the list's present width.
+  void arrange() { ListView_Arrange(hwnd(), LVA_DEFAULT); }
+  // The height of a line of the list's label font.
+  int textLineHeight() const;
+
+  // Redraw off for the scope: on again however the scope ends, so a batch
+  // that throws never leaves the list unable to paint.
+  class RedrawOff
+  {
+  public:
+    explicit RedrawOff(CListCtrl& list) : m_list(list) { m_list.setRedraw(false); }
+    ~RedrawOff() { m_list.setRedraw(true); }
+    RedrawOff(const RedrawOff&) = delete;
+    RedrawOff& operator=(const RedrawOff&) = delete;
+
+  private:
+    CListCtrl& m_list;
+  };
+
 private:
   win::Window m_window;
 };

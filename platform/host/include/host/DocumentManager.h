@@ -30,6 +30,7 @@ class Document final : public HostDocument
 {
 public:
   Document(OdDbDatabasePtr database, const OdString& fileName, const OdString& title);
+  ~Document() override;
   Document(const Document&) = delete;
   Document& operator=(const Document&) = delete;
 
@@ -42,6 +43,9 @@ public:
   // How long reading its drawing file took; negative when it was read from none.
   double loadSeconds() const { return m_loadSeconds; }
   void setLoadSeconds(double seconds) { m_loadSeconds = seconds; }
+  // How often the object was written (opened for write and closed) since
+  // the document was opened.
+  int writesOf(const OdDbObjectId& id) const;
 
 private:
   struct Selection final : HostSelectionSet
@@ -57,7 +61,10 @@ private:
     Selection& selection;
   };
 
+  class WriteCounter;
+
   OdDbDatabasePtr m_database;
+  OdSmartPtr<WriteCounter> m_writes;
   OdString m_fileName;
   OdString m_title;
   Selection m_selection;

@@ -119,6 +119,7 @@ void writeDocument(JsonWriter& json, HostDocument* document, const Document* rec
     json.beginObject();
     json.key(L"name").value(it->name());
     json.key(L"handle").value(handleText(it->objectId()));
+    json.key(L"writes").value(record ? record->writesOf(it->objectId()) : 0);
     json.endObject();
   }
   json.endArray();

@@ -14,6 +14,9 @@ namespace
 constexpr UINT kDefaultHoverMs = 800;
 constexpr int kDragStepPixels = 4;
 constexpr int kMaxRepeat = 1000;
+// How often a place out of sight is looked at, each look followed by input
+// that should bring it nearer, before the gesture gives up.
+constexpr int kMaxSeekLooks = 40;
 
 std::map<OdString, GesturePlaceResolver, OdStringLessNoCase>& places()
 {
@@ -21,22 +24,27 @@ std::map<OdString, GesturePlaceResolver, OdStringLessNoCase>& places()
   return registry;
 }
 
-// "x" or "x,y" into offsets; y stays unset for a single number.
-void readOffset(const OdString& word, const OdString& what, int& x, int& y, bool& hasY)
-{
-  const int comma = word.find(L',');
-  hasY = comma >= 0;
-  x = ScriptArgs::toInt(hasY ? word.left(comma) : word, what, -10000, 10000);
-  if (hasY)
-    y = ScriptArgs::toInt(word.mid(comma + 1), what, -10000, 10000);
-}
-
-POINT offsetPoint(const GesturePlace& place, const OdString& word, const OdString& what)
+// An offset inside a place as a script gives it: "x" or "x,y", or none (the
+// centre). Read when the verb runs, placed when its input is sent: by then
+// the place may have been scrolled.
+struct Offset
 {
   int x = 0, y = 0;
-  bool hasY = false;
-  readOffset(word, what, x, y, hasY);
-  return placePoint(place, &x, hasY ? &y : nullptr);
+  bool hasX = false, hasY = false;
+
+  POINT in(const GesturePlace& place) const { return placeOffset(place, hasX ? &x : nullptr, hasY ? &y : nullptr); }
+};
+
+Offset readOffset(const OdString& word, const OdString& what)
+{
+  Offset offset;
+  const int comma = word.find(L',');
+  offset.hasX = true;
+  offset.hasY = comma >= 0;
+  offset.x = ScriptArgs::toInt(offset.hasY ? word.left(comma) : word, what, -10000, 10000);
+  if (offset.hasY)
+    offset.y = ScriptArgs::toInt(word.mid(comma + 1), what, -10000, 10000);
+  return offset;
 }
 
 // The places every pane has.
@@ -44,12 +52,10 @@ void registerSharedPlaces()
 {
   // AT x,y: a point of the pane's client area.
   registerGesturePlace(L"AT", [](HWND pane, ScriptArgs& args) {
-    int x = 0, y = 0;
-    bool hasY = false;
-    readOffset(args.next(L"x,y"), L"the point", x, y, hasY);
-    if (!hasY)
+    const Offset at = readOffset(args.next(L"x,y"), L"the point");
+    if (!at.hasY)
       throw ScriptError(L"AT takes x,y");
-    return GesturePlace{pane, RECT{x, y, x + 1, y + 1}};
+    return GesturePlace{pane, RECT{at.x, at.y, at.x + 1, at.y + 1}};
   });
   // CLOSE: the close button at the right of the pane's caption.
   registerGesturePlace(L"CLOSE", [](HWND pane, ScriptArgs&) {
@@ -102,12 +108,123 @@ GesturePlace readPlace(ScriptArgs& args)
   return place;
 }
 
-POINT placePoint(const GesturePlace& place, const int* x, const int* y)
+POINT placeOffset(const GesturePlace& place, const int* x, const int* y)
 {
-  POINT point{x ? place.rect.left + *x : (place.rect.left + place.rect.right) / 2,
-              y ? place.rect.top + *y : (place.rect.top + place.rect.bottom) / 2};
+  return POINT{x ? *x : (place.rect.right - place.rect.left) / 2, y ? *y : (place.rect.bottom - place.rect.top) / 2};
+}
+
+POINT placeScreenPoint(const GesturePlace& place, POINT offset)
+{
+  if (!IsWindow(place.window))
+    throw ScriptError(L"the place's window is gone");
+  POINT point{place.rect.left + offset.x, place.rect.top + offset.y};
   ClientToScreen(place.window, &point);
   return point;
+}
+
+POINT placePoint(const GesturePlace& place, const int* x, const int* y)
+{
+  return placeScreenPoint(place, placeOffset(place, x, y));
+}
+
+namespace
+{
+// Along one axis, how far the control must scroll to show a span of the
+// part wholly (one larger than the view: across the view's middle):
+// negative towards the control's start, positive towards its end, 0 when
+// it shows.
+int scrollNeeded(LONG low, LONG high, LONG viewLow, LONG viewHigh)
+{
+  if (high - low > viewHigh - viewLow)
+  {
+    const LONG middle = (viewLow + viewHigh) / 2;
+    return high < middle ? int(high - middle) : low > middle ? int(low - middle) : 0;
+  }
+  return low < viewLow ? int(low - viewLow) : high > viewHigh ? int(high - viewHigh) : 0;
+}
+} // namespace
+
+WheelSeeker::WheelSeeker(HWND window, OdString control, OdString kind, OdString name, Look look)
+  : m_window(window), m_control(std::move(control)), m_kind(std::move(kind)), m_name(std::move(name)),
+    m_look(std::move(look))
+{
+}
+
+InputBatch WheelSeeker::operator()(GesturePlace& place)
+{
+  if (!IsWindow(m_window) || !IsWindowVisible(m_window))
+    throw ScriptError(OdString::format(L"the %s went away while scrolling to \"%s\"", m_control, m_name));
+  const Sight sight = m_look();
+  const RECT& part = sight.part;
+  RECT client{};
+  GetClientRect(m_window, &client);
+  const bool across = sight.across;
+  const int need = across ? scrollNeeded(part.left, part.right, client.left, client.right)
+                          : scrollNeeded(part.top, part.bottom, client.top, client.bottom);
+  const bool aside = across ? part.bottom <= client.top || part.top >= client.bottom
+                            : part.right <= client.left || part.left >= client.right;
+  if (aside)
+    throw ScriptError(OdString::format(L"the %s \"%s\" lies %s the %s's visible part, where the wheel does not scroll",
+                                       m_kind, m_name, across ? L"above or below" : L"beside", m_control));
+  const LONG at = across ? part.left : part.top;
+  if (m_sent > 0)
+  {
+    const LONG moved = std::labs(at - m_lastAt);
+    if (moved == 0)
+      throw ScriptError(OdString::format(L"the %s does not scroll on towards \"%s\" with the wheel", m_control, m_name));
+    m_perNotch = std::max<LONG>(1, moved / m_sent);
+  }
+  if (need == 0)
+  {
+    IntersectRect(&place.rect, &part, &client);
+    return InputBatch();
+  }
+  const int direction = need < 0 ? -1 : 1;
+  if (m_direction != 0 && direction != m_direction && ++m_turns > kMaxTurns)
+    throw ScriptError(OdString::format(L"a notch of the wheel scrolls the %s past \"%s\"", m_control, m_name));
+  m_direction = direction;
+  m_lastAt = at;
+  m_sent = m_perNotch > 0 ? std::clamp(std::abs(need) / int(m_perNotch), 1, kMaxNotches) : 1;
+  // Away from the user goes towards the start.
+  POINT pointer = sight.hasPointer ? sight.pointer : POINT{(client.left + client.right) / 2, (client.top + client.bottom) / 2};
+  ClientToScreen(m_window, &pointer);
+  InputBatch notches;
+  notches.moveTo(pointer);
+  for (int i = 0; i < m_sent; ++i)
+    notches.wheel(direction < 0);
+  return notches;
+}
+
+GesturePlace wheeledPlace(HWND window, const OdString& control, const OdString& kind, const OdString& name,
+                          const WheelSeeker::Look& look)
+{
+  const RECT now = look().part;
+  auto seeker = std::make_shared<WheelSeeker>(window, control, kind, name, look);
+  return GesturePlace{window, now, [seeker](GesturePlace& place) { return (*seeker)(place); }};
+}
+
+std::shared_ptr<const GesturePlace> Gestures::reach(GesturePlace place)
+{
+  auto live = std::make_shared<GesturePlace>(std::move(place));
+  if (live->seek)
+    queue(seekStep(live, 1));
+  return live;
+}
+
+Gestures::Step Gestures::seekStep(std::shared_ptr<GesturePlace> place, int looks)
+{
+  return [this, place, looks] {
+    InputBatch nearer = place->seek(*place);
+    if (!nearer.empty())
+    {
+      if (looks >= kMaxSeekLooks)
+        throw ScriptError(OdString::format(L"the place is still out of sight after %d tries to bring it there", looks));
+      // Looked at again once this input has been handled, before the
+      // rest of the gesture.
+      m_steps.push_front({seekStep(place, looks + 1), 0});
+    }
+    return nearer;
+  };
 }
 
 void Gestures::addCommands(ScriptInterpreter& interpreter)
@@ -119,11 +236,12 @@ void Gestures::addCommands(ScriptInterpreter& interpreter)
     const GesturePlace place = readPlace(args);
     const bool right = args.nextIs(L"RIGHT");
     const bool twice = !right && args.nextIs(L"DOUBLE");
-    const POINT point = args.nextIs(L"AT") ? offsetPoint(place, args.next(L"x[,y]"), L"the offset") : placePoint(place);
+    const Offset at = args.nextIs(L"AT") ? readOffset(args.next(L"x[,y]"), L"the offset") : Offset();
     args.expectEnd();
+    const auto live = reach(place);
     // The pointer arrives first, as a hand's would: the control sees the
     // move and sets its cursor before the button goes down.
-    queue(InputBatch().moveTo(point));
+    queue([live, at] { return InputBatch().moveTo(placeScreenPoint(*live, at.in(*live))); });
     InputBatch press;
     press.click(right ? MouseButton::Right : MouseButton::Left);
     if (twice)
@@ -135,20 +253,26 @@ void Gestures::addCommands(ScriptInterpreter& interpreter)
     const GesturePlace place = readPlace(args);
     if (!args.nextIs(L"FROM"))
       throw ScriptError(L"DRAG takes FROM x[,y] TO x[,y]");
-    const POINT from = offsetPoint(place, args.next(L"x[,y]"), L"the start");
+    const Offset from = readOffset(args.next(L"x[,y]"), L"the start");
     if (!args.nextIs(L"TO"))
       throw ScriptError(L"DRAG takes FROM x[,y] TO x[,y]");
-    const POINT to = offsetPoint(place, args.next(L"x[,y]"), L"the end");
+    const Offset to = readOffset(args.next(L"x[,y]"), L"the end");
     args.expectEnd();
-    queue(InputBatch().moveTo(from));
+    // As many moves as the place's size now asks for; each placed when sent.
+    const POINT a = from.in(place), b = to.in(place);
+    const int steps = std::max(1, int(std::max(std::abs(b.x - a.x), std::abs(b.y - a.y))) / kDragStepPixels);
+    const auto live = reach(place);
+    const auto along = [live, from, to, steps](int i) {
+      return [live, from, to, steps, i] {
+        const POINT start = from.in(*live), end = to.in(*live);
+        const POINT at{start.x + (end.x - start.x) * i / steps, start.y + (end.y - start.y) * i / steps};
+        return InputBatch().moveTo(placeScreenPoint(*live, at));
+      };
+    };
+    queue(along(0));
     queue(InputBatch().button(MouseButton::Left, true));
-    const int distance = std::max(std::abs(to.x - from.x), std::abs(to.y - from.y));
-    const int steps = std::max(1, distance / kDragStepPixels);
     for (int i = 1; i <= steps; ++i)
-    {
-      const POINT at{from.x + (to.x - from.x) * i / steps, from.y + (to.y - from.y) * i / steps};
-      queue(InputBatch().moveTo(at));
-    }
+      queue(along(i));
     queue(InputBatch().button(MouseButton::Left, false));
   });
   // WHEEL "pane" place n: positive n turns away from the user.
@@ -156,7 +280,8 @@ void Gestures::addCommands(ScriptInterpreter& interpreter)
     const GesturePlace place = readPlace(args);
     const int notches = ScriptArgs::toInt(args.next(L"notches"), L"the notches", -kMaxRepeat, kMaxRepeat);
     args.expectEnd();
-    queue(InputBatch().moveTo(placePoint(place)));
+    const auto live = reach(place);
+    queue([live] { return InputBatch().moveTo(placePoint(*live)); });
     for (int i = 0; i < std::abs(notches); ++i)
       queue(InputBatch().wheel(notches > 0));
   });
@@ -165,7 +290,8 @@ void Gestures::addCommands(ScriptInterpreter& interpreter)
     const GesturePlace place = readPlace(args);
     const int ms = args.done() ? int(kDefaultHoverMs) : ScriptArgs::toInt(args.next(L"milliseconds"), L"the time", 0, 60000);
     args.expectEnd();
-    queue(InputBatch().moveTo(placePoint(place)));
+    const auto live = reach(place);
+    queue([live] { return InputBatch().moveTo(placePoint(*live)); });
     queueWait(UINT(ms));
   });
   // KEY name [n]: to the window with the focus.

@@ -1,7 +1,8 @@
 // Gestures: script verbs that work the palettes as a user does, with real
 // input (Input.h), never by calling a palette's handlers.
 //
-//   GesturePlace          a window and a rectangle of its client area
+//   GesturePlace          a window and a rectangle of its client area, and
+//                         how to bring it into sight when it may be out of it
 //   registerGesturePlace  a place keyword (ITEM, BUTTON, ROW...) and how to
 //                         find it in a pane; each kind of control adds its own
 //   findPane              a docked pane by its window title
@@ -11,7 +12,10 @@
 // sends one step at a time, each only when everything the previous one
 // caused has been handled (nothing but timers left in the queue, no modal
 // loop of a seam running). So a drag is a press, moves and a release that
-// each reach the control on their own, as a hand makes them.
+// each reach the control on their own, as a hand makes them. A place out of
+// sight (a list item scrolled away) is brought into sight first by steps
+// that look, send wheel notches and look again; the verb's points are
+// placed when its steps are sent, where the place lies by then.
 #pragma once
 
 #include "Input.h"
@@ -21,14 +25,76 @@
 
 #include <deque>
 #include <functional>
+#include <memory>
 
 namespace host
 {
 struct GesturePlace
 {
+  using Seek = std::function<InputBatch(GesturePlace& place)>;
+
+  GesturePlace() = default;
+  GesturePlace(HWND window, RECT rect, Seek seek = nullptr) : window(window), rect(rect), seek(std::move(seek)) {}
+
   HWND window = nullptr;
   RECT rect{}; // client coordinates of window
+  // Set for a place that may lie out of sight (a list item scrolled away),
+  // which a user brings into sight first. Each call looks where the place
+  // lies now and gives the input that brings it nearer (wheel notches over
+  // its window), or an empty batch once it is in sight, with rect set to
+  // where it lies. A verb calls it before its own input and again after each
+  // batch has been handled, a bounded number of times; it throws
+  // ScriptError when it gets no nearer.
+  Seek seek;
 };
+
+// Wheel notches over a scrolling control until a part of it (a list item,
+// a grid row) is in sight, as a user turns the wheel: one notch first, then
+// as many as the distance left asks for at the rate the notches so far
+// scrolled, looking again after each batch. Gives up, with a ScriptError,
+// when a batch moved nothing or the control keeps scrolling past the part.
+// A GesturePlace's seek.
+class WheelSeeker
+{
+public:
+  // Where the part lies now, in the control's client coordinates; whether
+  // the control scrolls sideways under the wheel; where over the control the
+  // wheel is turned (none: its middle).
+  struct Sight
+  {
+    RECT part{};
+    bool across = false;
+    bool hasPointer = false;
+    POINT pointer{};
+  };
+  // Looks where the part lies now; throws ScriptError when it is gone.
+  using Look = std::function<Sight()>;
+
+  // control and kind name them in messages ("list", "item"), name is the part's text.
+  WheelSeeker(HWND window, OdString control, OdString kind, OdString name, Look look);
+
+  // Input that brings the part nearer, or none once it is wholly in sight
+  // (one larger than the view: across the view's middle), with place.rect
+  // set to where it lies.
+  InputBatch operator()(GesturePlace& place);
+
+private:
+  static constexpr int kMaxNotches = 100, kMaxTurns = 2;
+
+  HWND m_window;
+  OdString m_control, m_kind, m_name;
+  Look m_look;
+  int m_sent = 0;      // notches of the last batch
+  LONG m_lastAt = 0;   // where the part began before them
+  LONG m_perNotch = 0; // pixels one notch scrolled, once known
+  int m_direction = 0; // of the last batch
+  int m_turns = 0;     // times the direction changed
+};
+
+// The part as a place: where the look finds it now, brought into sight
+// first by a WheelSeeker with these words.
+GesturePlace wheeledPlace(HWND window, const OdString& control, const OdString& kind, const OdString& name,
+                          const WheelSeeker::Look& look);
 
 // Reads the place's own words from args (after the keyword) and finds it in
 // the pane; throws ScriptError when there is no such place.
@@ -42,8 +108,13 @@ GesturePlaceResolver gesturePlace(const OdString& keyword);
 HWND findPane(const OdString& title);
 // A pane word and a place: "pane" KEYWORD words...
 GesturePlace readPlace(ScriptArgs& args);
-// A point of the place in screen coordinates: its centre, or the offset from
-// its top left corner (a missing y: the vertical centre).
+// A point of the place, from its top left corner: its centre, or the offset
+// given (a missing y: the vertical centre).
+POINT placeOffset(const GesturePlace& place, const int* x = nullptr, const int* y = nullptr);
+// The point at that offset in screen coordinates; throws ScriptError when
+// the place's window is gone.
+POINT placeScreenPoint(const GesturePlace& place, POINT offset);
+// Both in one: placeScreenPoint(place, placeOffset(place, x, y)).
 POINT placePoint(const GesturePlace& place, const int* x = nullptr, const int* y = nullptr);
 
 class Gestures
@@ -66,6 +137,10 @@ public:
   // Lets the message loop run for that long before the next step.
   void queueWait(UINT milliseconds) { m_steps.push_back({nullptr, milliseconds}); }
 
+  // The place as the input of a verb finds it when it is sent: a place
+  // with a seek is brought into sight first, by steps queued now.
+  std::shared_ptr<const GesturePlace> reach(GesturePlace place);
+
   bool pending() const { return !m_steps.empty(); }
   void clear() { m_steps.clear(); }
 
@@ -80,6 +155,10 @@ private:
     Step step;
     UINT wait;
   };
+  // A look at the place that queues itself again, ahead of the rest, after
+  // the input it sends; the count bounds how often.
+  Step seekStep(std::shared_ptr<GesturePlace> place, int looks);
+
   std::deque<Queued> m_steps;
 };
 } // namespace host

@@ -7,7 +7,7 @@
 //                  on the row, then on the list's arrow) and clicks the item
 //
 // The grids are found in inspctl.dll by name, as a module finds them; a row
-// out of view is scrolled to first, as a user would.
+// out of sight is scrolled to first with the wheel, as a user would.
 #include "GridDump.h"
 
 #include "Gestures.h"
@@ -16,6 +16,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace host
@@ -58,29 +59,24 @@ FoundRow findRow(HWND pane, const OdString& label)
   throw ScriptError(OdString::format(L"no grid row \"%s\" (rows: %s)", label, known.isEmpty() ? OdString(L"none") : known));
 }
 
-// The row's value cell, brought into view first.
-GesturePlace rowPlace(const FoundRow& found)
+// The row's value cell, brought into sight first with wheel notches over
+// the grid's name column, where no editor lies, as a user scrolls to it.
+GesturePlace rowPlace(HWND pane, const OdString& label)
 {
-  HWND list = found.grid->GetWindow();
-  RECT cell{};
-  if (!found.grid->GetValueRect(found.index, cell))
-    throw ScriptError(L"the row has no value cell");
-  RECT client{};
-  GetClientRect(list, &client);
-  if (cell.top < client.top || cell.bottom > client.bottom)
-  {
-    // Scroll by whole rows until the cell is inside, as the scroll bar would.
-    for (int guard = 0; guard < 1000 && (cell.top < client.top || cell.bottom > client.bottom); ++guard)
-    {
-      SendMessageW(list, WM_VSCROLL, cell.top < client.top ? SB_LINEUP : SB_LINEDOWN, 0);
-      RECT moved{};
-      found.grid->GetValueRect(found.index, moved);
-      if (moved.top == cell.top)
-        break;
-      cell = moved;
-    }
-  }
-  return GesturePlace{list, cell};
+  HWND list = findRow(pane, label).grid->GetWindow();
+  return wheeledPlace(list, L"grid", L"row", label, [pane, label, list] {
+    const FoundRow found = findRow(pane, label);
+    if (found.grid->GetWindow() != list)
+      throw ScriptError(OdString::format(L"the row \"%s\" moved to another grid", label));
+    WheelSeeker::Sight sight;
+    if (!found.grid->GetValueRect(found.index, sight.part))
+      throw ScriptError(L"the row has no value cell");
+    RECT client{};
+    GetClientRect(list, &client);
+    sight.hasPointer = true;
+    sight.pointer = POINT{std::max<LONG>(sight.part.left / 2, 0), (client.top + client.bottom) / 2};
+    return sight;
+  });
 }
 
 // The editor open in the pane's grid; with a label, only that row's.
@@ -112,7 +108,7 @@ POINT screenPoint(HWND window, int x, int y)
 void addGridPlaces(ScriptInterpreter& interpreter, Gestures& gestures)
 {
   registerGesturePlace(L"ROW", [](HWND pane, ScriptArgs& args) {
-    return rowPlace(findRow(pane, args.next(L"row label")));
+    return rowPlace(pane, args.next(L"row label"));
   });
   registerGesturePlace(L"EDITOR", [](HWND pane, ScriptArgs&) {
     HWND editor = openEditor(pane);
@@ -131,20 +127,19 @@ void addGridPlaces(ScriptInterpreter& interpreter, Gestures& gestures)
     const OdString label = args.next(L"row label");
     const OdString text = args.next(L"item text");
     args.expectEnd();
-    findRow(pane, label); // fails now, before any input, when there is no such row
+    // Fails now, before any input, when there is no such row; a row out of
+    // sight is scrolled to first (which leaves an open list of its own alone).
+    const auto cell = gestures.reach(rowPlace(pane, label));
 
     // Each step looks at what the one before did.
     const auto combo = [pane, label]() -> HWND {
       HWND editor = openEditor(pane, &label);
       return editor && isCombo(editor) ? editor : nullptr;
     };
-    gestures.queue([pane, label, combo] {
+    gestures.queue([cell, combo] {
       InputBatch batch;
       if (!combo())
-      {
-        const GesturePlace cell = rowPlace(findRow(pane, label));
-        batch.moveTo(placePoint(cell)).click(MouseButton::Left);
-      }
+        batch.moveTo(placePoint(*cell)).click(MouseButton::Left);
       return batch;
     });
     gestures.queue([combo, label] {
@@ -188,7 +183,18 @@ void dumpPaneGrids(JsonWriter& json, HWND pane)
   json.key(L"grids").beginArray();
   for (CInspectorCtrl* grid : grids)
   {
+    HWND list = grid->GetWindow();
+    const HWND focus = GetFocus();
+    RECT client{};
+    GetClientRect(list, &client);
+    const int selected = grid->GetSelectedRow();
     json.beginObject();
+    json.key(L"focus").value(focus && (focus == list || IsChild(list, focus)));
+    json.key(L"editor");
+    if (IKtEditableProperty* active = grid->GetActiveRow())
+      json.value(active->GetName());
+    else
+      json.null();
     json.key(L"rows").beginArray();
     for (int i = 0, n = grid->GetRowCount(); i < n; ++i)
     {
@@ -197,6 +203,13 @@ void dumpPaneGrids(JsonWriter& json, HWND pane)
         continue;
       json.beginObject();
       json.key(L"label").value(row->GetName());
+      CXStringW group;
+      json.key(L"group");
+      if (grid->GetRowGroup(i, group))
+        json.value(group);
+      else
+        json.null();
+      json.key(L"selected").value(i == selected);
       CXStringW text;
       json.key(L"text");
       if (row->GetText(text))
@@ -205,10 +218,13 @@ void dumpPaneGrids(JsonWriter& json, HWND pane)
         json.null();
       const bool editing = row->GetEditor() != nullptr;
       json.key(L"editing").value(editing);
-      RECT cell{};
+      RECT cell{}, shown{};
       if (grid->GetValueRect(i, cell))
+      {
         json.key(L"cell").beginArray().value(int(cell.left)).value(int(cell.top)).value(int(cell.right - cell.left))
           .value(int(cell.bottom - cell.top)).endArray();
+        json.key(L"inSight").value(IntersectRect(&shown, &cell, &client) != FALSE);
+      }
       CXStringW editorText;
       json.key(L"editorValue");
       if (editing && row->GetEditorText(editorText))

@@ -16,6 +16,7 @@
 #include "Script.h"
 
 #include "../core/HostRuntime.h"
+#include "win32/Gdiplus.h"
 
 #include <memory>
 
@@ -63,7 +64,7 @@ private:
 
   HostOptions m_options;
   HostRuntime& m_runtime;
-  GdiplusSession m_gdiplus;
+  win::GdiplusSession m_gdiplus;
   MainWindow m_window;
   ModuleManager m_modules;
   std::vector<win::Library> m_libraries;

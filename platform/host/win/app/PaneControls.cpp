@@ -6,7 +6,10 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdlib>
+#include <memory>
 #include <vector>
 
 namespace host
@@ -120,6 +123,12 @@ void writeList(JsonWriter& json, HWND pane, HWND list)
   }
   else
     json.null();
+  // The scroll bars the list shows now.
+  const auto style = DWORD(GetWindowLongPtrW(list, GWL_STYLE));
+  json.key(L"scrollBars").beginObject();
+  json.key(L"horizontal").value((style & WS_HSCROLL) != 0);
+  json.key(L"vertical").value((style & WS_VSCROLL) != 0);
+  json.endObject();
   RECT client{};
   GetClientRect(list, &client);
   json.key(L"items").beginArray();
@@ -138,6 +147,10 @@ void writeList(JsonWriter& json, HWND pane, HWND list)
     RECT bounds{}, shown{};
     json.key(L"inSight").value(ListView_GetItemRect(list, i, &bounds, LVIR_BOUNDS) &&
                                IntersectRect(&shown, &bounds, &client) != FALSE);
+    // Where the item lies in the list's client area as it is scrolled now.
+    POINT position{};
+    ListView_GetItemPosition(list, i, &position);
+    json.key(L"position").beginArray().value(int(position.x)).value(int(position.y)).endArray();
     json.key(L"thumbnail");
     writeThumbnail(json, list, item.iImage);
     json.endObject();
@@ -229,6 +242,18 @@ HWND requireList(HWND pane)
     throw ScriptError(L"the pane has no list");
   return list;
 }
+
+// Where the item's label lies now, and which way the list scrolls under
+// the wheel: the list view sideways, the others up and down.
+WheelSeeker::Sight itemSight(HWND list, const OdString& text)
+{
+  const int index = findItem(list, text);
+  WheelSeeker::Sight sight;
+  if (!ListView_GetItemRect(list, index, &sight.part, LVIR_LABEL))
+    throw ScriptError(L"the item has no place on the screen");
+  sight.across = (GetWindowLongPtrW(list, GWL_STYLE) & LVS_TYPEMASK) == LVS_LIST;
+  return sight;
+}
 } // namespace
 
 HWND paneList(HWND pane) { return childOfClass(pane, WC_LISTVIEWW); }
@@ -254,20 +279,11 @@ OdString listItemText(HWND list, int index)
 void addPaneControlPlaces()
 {
   // ITEM "text": the label of the list item with that whole text, scrolled
-  // into sight first as a user would.
+  // into sight first with the wheel, as a user would.
   registerGesturePlace(L"ITEM", [](HWND pane, ScriptArgs& args) {
     HWND list = requireList(pane);
-    const int index = findItem(list, args.next(L"item text"));
-    ListView_EnsureVisible(list, index, FALSE);
-    RECT label{};
-    if (!ListView_GetItemRect(list, index, &label, LVIR_LABEL))
-      throw ScriptError(L"the item has no place on the screen");
-    RECT client{};
-    GetClientRect(list, &client);
-    RECT shown{};
-    if (!IntersectRect(&shown, &label, &client))
-      throw ScriptError(L"the item is not in sight");
-    return GesturePlace{list, shown};
+    const OdString text = args.next(L"item text");
+    return wheeledPlace(list, L"list", L"item", text, [list, text] { return itemSight(list, text); });
   });
   // EMPTY: a point of the list that no item covers, from the bottom right.
   registerGesturePlace(L"EMPTY", [](HWND pane, ScriptArgs&) {

@@ -1,16 +1,15 @@
 #include "Screenshot.h"
 
 #include "win32/Dc.h"
+#include "win32/Gdiplus.h"
 #include "win32/Handles.h"
 
 #include "host/FileSystem.h"
 
-#include <gdiplus.h>
 #include <objidl.h>
 
-#include <string>
-
 #include <functional>
+#include <string>
 
 namespace host
 {
@@ -18,28 +17,6 @@ namespace
 {
 // The PNG encoder of GDI+ ("image/png").
 const CLSID kPngEncoder = {0x557CF406, 0x1A04, 0x11D3, {0x9A, 0x73, 0x00, 0x00, 0xF8, 0x1E, 0xF3, 0x2E}};
-
-// Owns a GDI+ bitmap.
-class GdiplusBitmap
-{
-public:
-  explicit GdiplusBitmap(HBITMAP source)
-  {
-    if (Gdiplus::DllExports::GdipCreateBitmapFromHBITMAP(source, nullptr, &m_bitmap) != Gdiplus::Ok)
-      m_bitmap = nullptr;
-  }
-  ~GdiplusBitmap()
-  {
-    if (m_bitmap)
-      Gdiplus::DllExports::GdipDisposeImage(m_bitmap);
-  }
-  GdiplusBitmap(const GdiplusBitmap&) = delete;
-  GdiplusBitmap& operator=(const GdiplusBitmap&) = delete;
-  Gdiplus::GpBitmap* get() const { return m_bitmap; }
-
-private:
-  Gdiplus::GpBitmap* m_bitmap = nullptr;
-};
 
 // The PNG file's bytes, through a stream in memory.
 bool encodePng(Gdiplus::GpBitmap* image, std::string& bytes)
@@ -60,23 +37,7 @@ bool encodePng(Gdiplus::GpBitmap* image, std::string& bytes)
   stream->Release();
   return ok && !bytes.empty();
 }
-} // namespace
 
-GdiplusSession::GdiplusSession()
-{
-  Gdiplus::GdiplusStartupInput input;
-  if (Gdiplus::GdiplusStartup(&m_token, &input, nullptr) != Gdiplus::Ok)
-    m_token = 0;
-}
-
-GdiplusSession::~GdiplusSession()
-{
-  if (m_token)
-    Gdiplus::GdiplusShutdown(m_token);
-}
-
-namespace
-{
 // Copies a rectangle of a device context and writes it as a PNG.
 bool savePng(HDC source, int x, int y, int width, int height, const OdString& path, OdString& error,
              const std::function<bool(HDC)>& fallback = nullptr)
@@ -102,8 +63,10 @@ bool savePng(HDC source, int x, int y, int width, int height, const OdString& pa
       return false;
     }
   }
-  GdiplusBitmap image(bitmap.get());
-  if (!image.get())
+  Gdiplus::GpBitmap* taken = nullptr;
+  const win::GdiplusBitmap image(
+    Gdiplus::DllExports::GdipCreateBitmapFromHBITMAP(bitmap.get(), nullptr, &taken) == Gdiplus::Ok ? taken : nullptr);
+  if (!image)
   {
     error = L"GDI+ could not take the image (is it started?)";
     return false;

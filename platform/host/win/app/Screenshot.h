@@ -1,4 +1,5 @@
-// Screenshots of a window as PNG files, encoded by GDI+.
+// Screenshots of a window as PNG files, encoded by GDI+ (which a
+// win::GdiplusSession must have started).
 #pragma once
 
 #include "od/OdString.h"
@@ -7,20 +8,6 @@
 
 namespace host
 {
-// GDI+ for the lifetime of the object.
-class GdiplusSession
-{
-public:
-  GdiplusSession();
-  ~GdiplusSession();
-  GdiplusSession(const GdiplusSession&) = delete;
-  GdiplusSession& operator=(const GdiplusSession&) = delete;
-  bool ok() const { return m_token != 0; }
-
-private:
-  ULONG_PTR m_token = 0;
-};
-
 // The window as it is on the screen, frame included, after it has painted
 // everything pending. False with a message when nothing was written.
 bool saveWindowPng(HWND window, const OdString& path, OdString& error);

@@ -83,13 +83,7 @@ public:
     SendMessageW(hwnd(), LB_ADDSTRING, 0, keyOf(categoryIndex, index));
     return index;
   }
-  void RemoveAll() override
-  {
-    // The rows go: a refused text that kept its editor open goes with them.
-    if (!CloseEditor())
-      dropEditor();
-    releaseAll();
-  }
+  void RemoveAll() override { releaseAll(); }
   void Refresh() override
   {
     if (hwnd())
@@ -136,14 +130,37 @@ public:
   }
   bool GetValueRect(int index, RECT& rect) override
   {
-    int n = 0, item = -1;
-    forEachShownRow([&](int listIndex, int) {
-      if (n++ == index)
-        item = listIndex;
-    });
+    const int item = listIndexOfShown(index);
     return item >= 0 && valueRect(item, rect);
   }
   IKtEditableProperty* GetActiveRow() override { return m_editor && IsWindow(m_editor) ? m_activeRow : nullptr; }
+  int GetSelectedRow() override
+  {
+    const int selected = hwnd() ? int(SendMessageW(hwnd(), LB_GETCURSEL, 0, 0)) : -1;
+    int n = 0, found = -1;
+    forEachShownRow([&](int listIndex, int) {
+      if (listIndex == selected)
+        found = n;
+      ++n;
+    });
+    return found;
+  }
+  bool GetRowGroup(int index, CXStringW& group) override
+  {
+    const int item = listIndexOfShown(index);
+    for (int i = item - 1; item >= 0 && i >= 0; --i)
+    {
+      const LPARAM key = SendMessageW(hwnd(), LB_GETITEMDATA, WPARAM(i), 0);
+      if (key == LB_ERR || !isHeader(key))
+        continue;
+      const int category = categoryOf(key);
+      if (category < 0 || category >= int(m_categories.size()))
+        return false;
+      group = m_categories[std::size_t(category)];
+      return true;
+    }
+    return false;
+  }
 
 protected:
   LRESULT windowProc(UINT message, WPARAM wParam, LPARAM lParam) override
@@ -181,16 +198,16 @@ protected:
       CloseEditor();
       Refresh();
       break;
-    case kInspectorCloseEditor:
-      if (reinterpret_cast<HWND>(lParam) == m_editor && CloseEditor())
-      {
-        SetFocus(hwnd());
-        if (wParam == kInspectorCloseNext)
-          onKey(VK_DOWN);
-        else if (wParam == kInspectorClosePrevious)
-          onKey(VK_UP);
-      }
-      return 0;
+    case kInspectorCloseEditor: onCloseRequest(reinterpret_cast<HWND>(lParam), InspectorClose(wParam)); return 0;
+    case LB_RESETCONTENT:
+      // RemoveAll, or a dialog that empties its grid before it adds the rows
+      // again: the editor, the rows and the groups go with the lines (a
+      // refused text that kept its editor open too).
+      if (!CloseEditor())
+        dropEditor();
+      m_rows.clear();
+      m_categories.clear();
+      break;
     case kInspectorDestroyRetired:
       destroyRetired(reinterpret_cast<HWND>(lParam));
       return 0;
@@ -251,6 +268,14 @@ protected:
   }
 
 private:
+  // An editor hidden while its procedure ran; it goes when that returns.
+  struct Retired
+  {
+    HWND window;
+    KtRef<IKtEditableProperty> row;
+    int shownIndex; // where the row stood among the shown rows, or -1
+  };
+
   static UINT themeChangedMessage()
   {
     static const UINT message = RegisterWindowMessageW(HOST_MESSAGE_THEME_CHANGED);
@@ -310,7 +335,7 @@ private:
     }
     ShowWindow(editor, SW_HIDE);
     SetPropW(editor, kInspectorEditorRetired, reinterpret_cast<HANDLE>(1));
-    m_retired.push_back({editor, KtRef<IKtEditableProperty>(row)});
+    m_retired.push_back({editor, KtRef<IKtEditableProperty>(row), shownIndexOf(row)});
   }
 
   // The retired editor that asked (every one for null, when the grid goes).
@@ -340,7 +365,7 @@ private:
   void releaseAll()
   {
     if (hwnd())
-      SendMessageW(hwnd(), LB_RESETCONTENT, 0, 0);
+      SendMessageW(hwnd(), LB_RESETCONTENT, 0, 0); // the rows go in windowProc
     m_rows.clear();
     m_categories.clear();
   }
@@ -358,6 +383,17 @@ private:
       if (key != LB_ERR && !isHeader(key) && rowOf(key) < int(m_rows.size()))
         fn(i, rowOf(key));
     }
+  }
+
+  // The list index of the shown row of that display index, or -1.
+  int listIndexOfShown(int index)
+  {
+    int n = 0, item = -1;
+    forEachShownRow([&](int listIndex, int) {
+      if (n++ == index)
+        item = listIndex;
+    });
+    return item;
   }
 
   int nameWidth() const
@@ -500,7 +536,69 @@ private:
     if (target < 0 || target >= count)
       return true;
     SendMessageW(hwnd(), LB_SETCURSEL, WPARAM(target), 0);
+    // The first row of a group brings the group's header line into sight
+    // with it, or going up the user could never see it.
+    if (target > 0 && !rowAt(target - 1) && SendMessageW(hwnd(), LB_GETTOPINDEX, 0, 0) > target - 1)
+      SendMessageW(hwnd(), LB_SETTOPINDEX, WPARAM(target - 1), 0);
     return true;
+  }
+
+  // An editor asks to be closed: a key (and the move it asks for), or its
+  // loss of the focus. The focus comes back to the grid unless the user put
+  // it outside the grid.
+  void onCloseRequest(HWND editor, InspectorClose how)
+  {
+    if (!editor)
+      return;
+    const HWND focus = GetFocus();
+    const bool focusHere = !focus || focus == hwnd() || IsChild(hwnd(), focus);
+    if (editor == m_editor)
+    {
+      if (!CloseEditor())
+        return;
+    }
+    else
+    {
+      // The editor's commit let the rows go and the owner built new ones;
+      // unless the user has opened or selected something since, the keys go
+      // on from the same row among them.
+      auto retired = std::find_if(m_retired.begin(), m_retired.end(), [editor](const Retired& r) { return r.window == editor; });
+      if (retired == m_retired.end() || GetActiveRow() || SendMessageW(hwnd(), LB_GETCURSEL, 0, 0) != LB_ERR)
+        return;
+      selectSameRow(*retired);
+    }
+    if (!focusHere)
+      return;
+    SetFocus(hwnd());
+    if (how == kInspectorCloseNext || how == kInspectorClosePrevious)
+      onKey(how == kInspectorCloseNext ? VK_DOWN : VK_UP);
+  }
+
+  // Selects the row of the retired editor's label among the rows now shown,
+  // or, when none has it, the row now at its place.
+  void selectSameRow(const Retired& retired)
+  {
+    const CXStringW& label = retired.row->GetName();
+    int item = -1, last = -1, n = 0;
+    forEachShownRow([&](int listIndex, int row) {
+      if (item < 0 && m_rows[std::size_t(row)]->GetName() == label)
+        item = listIndex;
+      if (n++ <= retired.shownIndex)
+        last = listIndex;
+    });
+    SendMessageW(hwnd(), LB_SETCURSEL, WPARAM(item >= 0 ? item : last), 0);
+  }
+
+  // The row's index among the shown rows, or -1.
+  int shownIndexOf(IKtEditableProperty* row)
+  {
+    int n = 0, found = -1;
+    forEachShownRow([&](int, int held) {
+      if (found < 0 && m_rows[std::size_t(held)].get() == row)
+        found = n;
+      ++n;
+    });
+    return found;
   }
 
   int clientRows() const
@@ -509,12 +607,6 @@ private:
     GetClientRect(hwnd(), &client);
     return std::max(1, int(client.bottom) / std::max(m_rowHeight, 1));
   }
-
-  struct Retired
-  {
-    HWND window;
-    KtRef<IKtEditableProperty> row;
-  };
 
   std::vector<KtRef<IKtEditableProperty>> m_rows;
   std::vector<Retired> m_retired;

@@ -5,75 +5,30 @@
 // given files whose header has passed the limits (odgiLoadImageFile).
 #include "od/GiImageFile.h"
 
-#include <windows.h>
-#include <gdiplus.h>
+#include "win32/Gdiplus.h"
 
 namespace
 {
-// GDI+ for one decode. Starting it again while the host holds its own
-// session only counts a reference.
-class GdiplusScope
-{
-public:
-  GdiplusScope()
-  {
-    Gdiplus::GdiplusStartupInput input;
-    if (Gdiplus::GdiplusStartup(&m_token, &input, nullptr) != Gdiplus::Ok)
-      m_token = 0;
-  }
-  ~GdiplusScope()
-  {
-    if (m_token)
-      Gdiplus::GdiplusShutdown(m_token);
-  }
-  GdiplusScope(const GdiplusScope&) = delete;
-  GdiplusScope& operator=(const GdiplusScope&) = delete;
-  bool ok() const { return m_token != 0; }
-
-private:
-  ULONG_PTR m_token = 0;
-};
-
-class GdiplusBitmap
-{
-public:
-  explicit GdiplusBitmap(const OdString& path)
-  {
-    m_status = Gdiplus::DllExports::GdipCreateBitmapFromFile(path.c_str(), &m_bitmap);
-    if (m_status != Gdiplus::Ok)
-      m_bitmap = nullptr;
-  }
-  ~GdiplusBitmap()
-  {
-    if (m_bitmap)
-      Gdiplus::DllExports::GdipDisposeImage(m_bitmap);
-  }
-  GdiplusBitmap(const GdiplusBitmap&) = delete;
-  GdiplusBitmap& operator=(const GdiplusBitmap&) = delete;
-  Gdiplus::GpBitmap* get() const { return m_bitmap; }
-  Gdiplus::Status status() const { return m_status; }
-
-private:
-  Gdiplus::GpBitmap* m_bitmap = nullptr;
-  Gdiplus::Status m_status = Gdiplus::GenericError;
-};
-
 class GdiplusImageDecoder final : public OdGiImageDecoder
 {
 public:
   bool decode(const OdString& path, const OdGiImageFileInfo& info, OdGsDecodedImage& image, OdString& reason) override
   {
-    GdiplusScope gdiplus;
+    // GDI+ for this decode; while the host holds a session of its own this
+    // only counts a reference.
+    const win::GdiplusSession gdiplus;
     if (!gdiplus.ok())
     {
       reason = L"GDI+ did not start";
       return false;
     }
-    GdiplusBitmap bitmap(path);
-    if (!bitmap.get())
+    Gdiplus::GpBitmap* opened = nullptr;
+    const Gdiplus::Status status = Gdiplus::DllExports::GdipCreateBitmapFromFile(path.c_str(), &opened);
+    const win::GdiplusBitmap bitmap(status == Gdiplus::Ok ? opened : nullptr);
+    if (!bitmap)
     {
-      reason = bitmap.status() == Gdiplus::OutOfMemory ? OdString(L"the picture is too large for the memory left")
-                                                       : OdString(L"the picture is damaged or of an unknown kind");
+      reason = status == Gdiplus::OutOfMemory ? OdString(L"the picture is too large for the memory left")
+                                              : OdString(L"the picture is damaged or of an unknown kind");
       return false;
     }
     UINT width = 0, height = 0;

@@ -12,12 +12,18 @@
 // Rows stand under a header line of their label's category ("Generic" of
 // "Generic.Diffuse"), categories in the order their first row was added,
 // rows in the order added. A click in a row's value cell opens its editor
-// (slot 6); the editor closes when its row loses the focus. With no editor
-// open the arrow keys move between rows, Enter or F2 opens the editor. In
+// (slot 6); the editor closes when its row loses the focus, which stays
+// where the user put it. With no editor open the arrow keys move between
+// rows (a group's first row shows its header line), Enter or F2 opens the
+// editor. In
 // an editor Esc closes it without writing and Enter closes it (an edit box
 // commits first); from an edit box Tab, Shift+Tab, Up and Down commit and
 // move to the next or previous row, from the other editors Tab and
 // Shift+Tab (and Up and Down where the editor has no use for them) move.
+// When a commit leads the owner to build the rows again, the move goes on
+// from the row of the same label among the new ones (none: from the row at
+// its place). The list box's own
+// LB_RESETCONTENT empties the grid as RemoveAll does.
 #pragma once
 
 #include "host/KtEditableProperty.h"
@@ -80,6 +86,11 @@ public:
   // The value cell of a shown row, in the list box's client coordinates.
   virtual bool GetValueRect(int index, RECT& rect) = 0;
   virtual IKtEditableProperty* GetActiveRow() = 0;
+  // The shown row the selection is on (the one the keys work on), or -1.
+  virtual int GetSelectedRow() = 0;
+  // The text of the header line a shown row stands under; false when no
+  // header line stands above it.
+  virtual bool GetRowGroup(int index, CXStringW& group) = 0;
 
 protected:
   ~CInspectorCtrl() = default; // inspDestroyInspectorCtrl ends a grid

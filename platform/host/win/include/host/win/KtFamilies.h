@@ -86,14 +86,19 @@ protected:
     setModified(false);
     ktRequestClose(hwnd(), kInspectorCloseCancel);
   }
-  void OnEditKillFocus(HWND) override
+  void OnEditKillFocus(HWND next) override
   {
     // A message box of this row's own commit has taken the focus: no second commit.
     if (ktFocusLocked(hwnd()))
       return;
     if (IsModified() && !this->CommitEditAndReport(*this))
       return; // refused: the text stays for the user to correct
-    ktRequestClose(hwnd(), kInspectorCloseKeep);
+    // The commit's focus lock took the focus back for the write: it goes on
+    // to where the user put it.
+    HWND edit = hwnd();
+    if (next && next != edit && IsWindow(next) && GetFocus() == edit)
+      SetFocus(next);
+    ktRequestClose(edit, kInspectorCloseKeep);
   }
   void OnEditDestroyed() override { this->m_editWindow = nullptr; }
 };
