@@ -4,7 +4,11 @@
 
 #include "RenderHarness.h"
 
+#include <benchmark/benchmark.h>
+
 #include <cmath>
+#include <cstring>
+#include <stdexcept>
 
 namespace renderbench
 {
@@ -22,6 +26,33 @@ inline const std::string& photoLikeImage()
   }();
   return path;
 }
+
+// The renderer's vector instructions: by default the widest the processor
+// has; --vector-path=SSE2 or AVX2 (taken off the command line before Google
+// Benchmark reads it) picks one. Every run's context names the one used.
+inline std::string& vectorPath()
+{
+  static std::string path;
+  return path;
+}
+inline void takeVectorPathFlag(int& argc, char** argv)
+{
+  const char* const flag = "--vector-path=";
+  int kept = 1;
+  for (int i = 1; i < argc; ++i)
+    if (std::strncmp(argv[i], flag, std::strlen(flag)) == 0)
+      vectorPath() = argv[i] + std::strlen(flag);
+    else
+      argv[kept++] = argv[i];
+  argc = kept;
+  Harness probe;
+  if (!vectorPath().empty() && !probe.software()->setVectorPath(vectorPath().c_str()))
+    throw std::runtime_error("this processor cannot run the vector path " + vectorPath());
+  if (vectorPath().empty())
+    vectorPath() = probe.software()->vectorPath();
+  benchmark::AddCustomContext("renderer vector path", vectorPath());
+}
+inline void useVectorPath(Harness& h) { h.software()->setVectorPath(vectorPath().c_str()); }
 
 enum class Map
 {

@@ -10,7 +10,7 @@
 // table gives each side's median CPU time per frame, the ratio and the
 // samples per pixel.
 //
-//   build/native-release/bin/render_compare --benchmark_repetitions=5
+//   build/native-release/bin/render_compare --benchmark_repetitions=5 [--vector-path=SSE2]
 //
 // With ME_COMPARE_PICTURES=folder each side's first frame of each case is
 // written there as a PNG, to see that both draw the same picture.
@@ -55,6 +55,7 @@ struct Subject
 
   Subject(Sample sample, Map map, int size)
   {
+    useVectorPath(h);
     h.device()->properties()->putAt(L"DiscardBackFaces", OdRxVariantValue(true));
     h.device()->setBackgroundColor(kBackground);
     OdDbEntityPtr e;
@@ -525,10 +526,11 @@ int main(int argc, char** argv)
         benchmark::RegisterBenchmark(("llvmpipe/" + name).c_str(), llvmpipe, sample, map, size)
           ->Unit(benchmark::kMicrosecond);
       }
+  takeVectorPathFlag(argc, argv);
   benchmark::Initialize(&argc, argv);
   Collector collector;
   benchmark::RunSpecifiedBenchmarks(&collector);
-  std::printf("\n%-22s %10s %12s %7s %18s\n", "case", "ours ms", "llvmpipe ms", "ratio", "samples/pixel");
+  std::printf("\nours on the %s vector path\n%-22s %10s %12s %7s %18s\n", vectorPath().c_str(), "case", "ours ms", "llvmpipe ms", "ratio", "samples/pixel");
   for (int size : {96, 400})
     for (Sample sample : {Sample::Sphere, Sample::Torus, Sample::Cube})
       for (Map map : {Map::Plain, Map::Image, Map::Marble})

@@ -19,6 +19,7 @@ struct Thumbnail
 
   Thumbnail()
   {
+    useVectorPath(h);
     h.device()->properties()->putAt(L"DiscardBackFaces", OdRxVariantValue(true));
     sphere = h.add(h.sphere());
     h.view()->zoomExtentsWorld(OdGeExtents3d(OdGePoint3d(-50, -50, -50), OdGePoint3d(50, 50, 50)), 1.02);
@@ -108,3 +109,14 @@ BENCHMARK(BM_ThumbnailPlain)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Frame400Plain)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Frame400Marble)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ThousandThumbnails)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+int main(int argc, char** argv)
+{
+  takeVectorPathFlag(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv))
+    return 1;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

@@ -92,6 +92,7 @@ public:
   OdGsSoftwareModule* module() const { return m_module.get(); }
   OdGsDevice* device() const { return m_helper.get(); }
   OdGsView* view() const { return m_helper->activeView(); }
+  OdGsSoftwareDevice* software() const { return OdGsSoftwareDevice::cast(m_device).get(); }
 
   OdDbObjectId addMaterial(const OdString& name, const std::function<void(OdDbMaterial&)>& setup)
   {

@@ -323,3 +323,67 @@ TEST(RenderFiltering, WoodGrainFinerThanAPixelBlendsWhileCoarseGrainShowsItsRing
   EXPECT_LE(spread(0.004), 12) << "a hundred rings across 64 pixels blend";
   EXPECT_GE(spread(0.3), 40) << "a few wide rings stay sharp";
 }
+
+TEST(RenderVectorPaths, BothPathsDrawTheSamePictures)
+{
+  // The renderer runs on the widest vector instructions the processor has;
+  // SSE2 is what a processor without AVX2 gets. Both must draw alike (FMA
+  // rounds a little differently, nothing more).
+  Harness probe;
+  const std::string fastest = probe.software()->vectorPath();
+  EXPECT_TRUE(fastest == "SSE2" || fastest == "AVX2") << fastest;
+  EXPECT_FALSE(probe.software()->setVectorPath("AVX-512"));
+  EXPECT_FALSE(probe.software()->setVectorPath(nullptr));
+  EXPECT_EQ(probe.software()->vectorPath(), fastest) << "a refused path changes nothing";
+  if (!probe.software()->setVectorPath("AVX2"))
+    GTEST_SKIP() << "this processor has no AVX2";
+
+  const std::string checker = tempPath("paths_checker.bmp");
+  writeBmp(checker, 32, 32, [](int x, int y) { return (x / 4 + y / 4) % 2 ? ODRGB(250, 240, 20) : ODRGB(20, 40, 200); });
+  auto procedural = [](OdGiMaterialTexturePtr texture) {
+    return [texture](OdDbMaterial& m) {
+      MaterialMap map;
+      map.setSource(kProcedural);
+      map.setTexture(texture);
+      m.setDiffuse(rgb(200, 200, 200), map);
+      m.setSpecular(rgb(255, 255, 255), MaterialMap(), 0.7);
+    };
+  };
+  const std::function<void(OdDbMaterial&)> materials[] = {
+    procedural(OdGiMaterialTexturePtr(OdGiMarbleTexture::createObject().get())),
+    procedural(OdGiMaterialTexturePtr(OdGiWoodTexture::createObject().get())),
+    [&checker](OdDbMaterial& m) {
+      MaterialMap map;
+      map.setSource(kFile);
+      map.setSourceFileName(OdString(checker.c_str()));
+      map.mapper().setProjection(MapMapper::kSphere);
+      map.mapper().setAutoTransform(MapMapper::kObject);
+      m.setDiffuse(rgb(128, 128, 128), map);
+    },
+    plain(60, 140, 220, 0.5),
+  };
+  for (int code : {0, 1, 4})
+    for (std::size_t look = 0; look < std::size(materials); ++look)
+      for (bool flat : {false, true})
+      {
+        auto render = [&](const char* path) {
+          Preview h;
+          EXPECT_TRUE(h.software()->setVectorPath(path));
+          h.add(sample(h.db(), code), h.addMaterial(L"M", materials[look]));
+          h.view()->setView(OdGePoint3d(250, -300, 200), OdGePoint3d(0, 0, 0), OdGeVector3d::kZAxis, 130, 130,
+                            OdGsView::kPerspective);
+          if (flat)
+            h.view()->setMode(OdDb::kFlatShaded);
+          return pixels(h.render(96, 96));
+        };
+        const std::vector<ODCOLORREF> sse2 = render("SSE2"), avx2 = render("AVX2");
+        int worst = 0, off = 0;
+        for (std::size_t i = 0; i < sse2.size(); ++i)
+        {
+          const int d = largestDifference(sse2[i], avx2[i]);
+          worst = std::max(worst, d), off += d > 1 ? 1 : 0;
+        }
+        EXPECT_LE(worst, 3) << "sample " << code << ", look " << look << ", flat " << flat;
+        EXPECT_LE(off, 20) << "sample " << code << ", look " << look << ", flat " << flat;
+      }
+}

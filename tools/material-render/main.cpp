@@ -37,9 +37,12 @@ const char* const kUsage =
   "         [--vein-spacing S] [--vein-width W] [--color1 R,G,B] [--color2 R,G,B]\n"
   "         [--radial-noise N] [--axial-noise N] [--grain G]\n"
   "         [--projection planar|box|cylinder|sphere] [--tiling tile|none|clamp|mirror]\n"
-  "         [--offset X,Y] [--scale W,H] [--rotation DEG] [--orbit AZ,EL] [--parallel] --out FILE.png\n"
+  "         [--offset X,Y] [--scale W,H] [--rotation DEG] [--orbit AZ,EL] [--parallel] [--flat]\n"
+  "         [--vector-path SSE2|AVX2] --out FILE.png\n"
   "Without --scale the map is fitted to the object. --orbit turns the camera AZ degrees around the\n"
-  "object and EL degrees above (or, negative, below) its default place, the lights with it.\n";
+  "object and EL degrees above (or, negative, below) its default place, the lights with it. --flat\n"
+  "shades each face with its own normal. --vector-path picks the renderer's vector instructions\n"
+  "(by default the widest the processor has).\n";
 
 // Encoded in memory and written whole beside the target, then renamed: a
 // full disk leaves the old file as it was, and says so.
@@ -109,6 +112,7 @@ struct Options
 {
   std::map<std::string, std::string> values;
   bool parallel = false;
+  bool flat = false;
 
   bool has(const char* name) const { return values.count(name) != 0; }
   const std::string& get(const char* name) const { return values.at(name); }
@@ -119,14 +123,15 @@ Options parse(int argc, char** argv)
   static const char* const known[] = {"--sample", "--size", "--diffuse", "--ambient", "--specular", "--gloss", "--opacity",
                                       "--background", "--map", "--brightness", "--stone", "--vein", "--vein-spacing",
                                       "--vein-width", "--color1", "--color2", "--radial-noise", "--axial-noise", "--grain",
-                                      "--projection", "--tiling", "--offset", "--scale", "--rotation", "--orbit", "--out"};
+                                      "--projection", "--tiling", "--offset", "--scale", "--rotation", "--orbit", "--vector-path",
+                                      "--out"};
   Options options;
   for (int i = 1; i < argc; ++i)
   {
     const std::string arg = argv[i];
-    if (arg == "--parallel")
+    if (arg == "--parallel" || arg == "--flat")
     {
-      options.parallel = true;
+      (arg == "--flat" ? options.flat : options.parallel) = true;
       continue;
     }
     bool isKnown = false;
@@ -292,6 +297,8 @@ int run(const Options& o)
   OdGsModulePtr module = odrxDynamicLinker()->loadModule(OdGsSoftwareModuleName, false);
   OdGsDevicePtr device = module->createDevice();
   device->properties()->putAt(L"DiscardBackFaces", OdRxVariantValue(true));
+  if (o.has("--vector-path") && !OdGsSoftwareDevice::cast(device)->setVectorPath(o.get("--vector-path").c_str()))
+    throw BadArgument("--vector-path: this processor cannot run '" + o.get("--vector-path") + "' (SSE2 or AVX2)");
   OdGiContextForDbDatabasePtr context = OdGiContextForDbDatabase::createObject();
   context->setDatabase(db);
   OdGsLayoutHelperPtr helper = OdDbGsManager::setupActiveLayoutViews(device, context);
@@ -304,6 +311,8 @@ int run(const Options& o)
   // From the front right, a little above: all three samples show their form.
   OdGsView* view = helper->activeView();
   view->setViewportBorderVisibility(false);
+  if (o.flat)
+    view->setMode(OdDb::kFlatShaded);
   const OdGePoint3d centre = extents.center();
   OdGeVector3d toCamera = OdGeVector3d(0.55, -1.0, 0.62).normal(), up = OdGeVector3d::kZAxis;
   if (o.has("--orbit"))

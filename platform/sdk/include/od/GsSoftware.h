@@ -95,6 +95,11 @@ class OdGsSoftwareDevice : public OdGsDevice
   void setDiscardBackFaces(bool discard);
   bool antialiasing() const;
   void setAntialiasing(bool on);
+  // The vector instructions the renderer runs on: "AVX2" (with FMA) where
+  // the processor has them, else "SSE2". setVectorPath() picks one by name
+  // (to compare them); false, and no change, for one it cannot run.
+  const char* vectorPath() const;
+  bool setVectorPath(const char* name);
 
 protected:
   explicit OdGsSoftwareDevice(const OdGsSoftwareModule* module);

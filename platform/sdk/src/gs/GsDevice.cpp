@@ -3,6 +3,7 @@
 #include "od/CmColor.h"
 
 #include <array>
+#include <cstring>
 
 ODRX_DEFINE_MEMBERS(OdGsView, OdRxObject, nullptr)
 ODRX_DEFINE_MEMBERS(OdGsDevice, OdRxObject, nullptr)
@@ -328,4 +329,18 @@ void OdGsSoftwareDevice::setAntialiasing(bool on)
 {
   m_state->antialias = on;
   m_state->valid = false;
+}
+
+const char* OdGsSoftwareDevice::vectorPath() const { return vectorPathName(m_state->renderer.path()); }
+
+bool OdGsSoftwareDevice::setVectorPath(const char* name)
+{
+  for (VectorPath path : {VectorPath::Sse2, VectorPath::Avx2})
+    if (name && std::strcmp(name, vectorPathName(path)) == 0 && canRun(path))
+    {
+      m_state->renderer = Renderer(path);
+      m_state->valid = false;
+      return true;
+    }
+  return false;
 }

@@ -1,5 +1,8 @@
 #include "od/Gs.h"
 
+#include <algorithm>
+#include <cstring>
+
 ODRX_DEFINE_MEMBERS(OdGiRasterImage, OdRxObject, nullptr)
 ODRX_DEFINE_MEMBERS(OdGiRasterImageRGBA, OdGiRasterImage, ODRX_CONSTRUCTOR(OdGiRasterImageRGBA))
 
@@ -10,13 +13,14 @@ void OdGiRasterImageRGBA::resize(OdUInt32 width, OdUInt32 height, ODCOLORREF fil
   m_width = width;
   m_height = height;
   m_pixels.resize(std::size_t(width) * height * 4);
-  for (std::size_t i = 0; i < m_pixels.size(); i += 4)
-  {
-    m_pixels[i] = OdUInt8(ODGETRED(fill));
-    m_pixels[i + 1] = OdUInt8(ODGETGREEN(fill));
-    m_pixels[i + 2] = OdUInt8(ODGETBLUE(fill));
-    m_pixels[i + 3] = 255;
-  }
+  // One pixel, then what is filled copied after itself (a frame is filled
+  // afresh every update: byte by byte it was a noticeable part of one).
+  const OdUInt8 pixel[4] = {OdUInt8(ODGETRED(fill)), OdUInt8(ODGETGREEN(fill)), OdUInt8(ODGETBLUE(fill)), 255};
+  const std::size_t size = m_pixels.size();
+  if (size)
+    std::memcpy(m_pixels.data(), pixel, 4);
+  for (std::size_t done = 4; done < size; done *= 2)
+    std::memcpy(m_pixels.data() + done, m_pixels.data(), std::min(done, size - done));
 }
 
 ODCOLORREF OdGiRasterImageRGBA::pixelAt(OdUInt32 x, OdUInt32 y) const

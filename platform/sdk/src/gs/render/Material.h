@@ -1,5 +1,5 @@
-// Surface materials as the renderer uses them, and the shader that lights
-// points of a surface with one.
+// Surface materials and lights as the renderer uses them (the shader that
+// lights points with them is in Shading.h).
 #pragma once
 
 #include "Procedural.h"
@@ -74,40 +74,4 @@ struct Lighting
   static Lighting forCamera(const OdGeMatrix3d& eyeToWorld);
 };
 
-// kLanes points of one surface, as the pipeline hands them to a shader.
-struct SurfacePoints
-{
-  vec3 position; // world
-  vec3 normal;   // world, unit, toward the viewer's side of the surface
-  vec3 toEye;    // world, unit
-  vec3 dx, dy;   // how far the point moves for one pixel step right and one down
-};
-
-// Lights the points of one object with one material: the base colour (the
-// diffuse colour, or the map filtered over each pixel's footprint), then
-// ambient, diffuse and Blinn-Phong light, in linear light.
-class Shader
-{
-public:
-  Shader(const SurfaceMaterial& material, const ObjectFrame& frame, const Lighting& lighting)
-    : m_material(material), m_map(material.map), m_frame(frame), m_lighting(lighting)
-  {
-  }
-  vec3 shade(const SurfacePoints& points) const;
-
-private:
-  // Map coordinates and how far they move for a pixel step right and down.
-  struct MapPoint
-  {
-    vfloat u, v, ux, uy, vx, vy;
-  };
-  vec3 baseColor(const SurfacePoints& points) const;
-  MapPoint project(const SurfacePoints& points) const;
-  vec3 imageColor(const SurfacePoints& points) const;
-
-  const SurfaceMaterial& m_material;
-  const DiffuseMap& m_map;
-  const ObjectFrame& m_frame;
-  const Lighting& m_lighting;
-};
 } // namespace OdGsRender

@@ -1,6 +1,6 @@
-#include "Procedural.h"
+#include "Shading.h"
 
-namespace OdGsRender
+namespace OdGsRender::OD_RENDER_ISA
 {
 namespace
 {
@@ -19,12 +19,6 @@ inline Noise blend(const Noise& a, const Noise& b, vfloat t, const vec3& slope)
 
 // The component of v with the sign of s.
 inline vec3 withSign(const vec3& v, vfloat s) { return select(s < 0.f, vec3{-v.x, -v.y, -v.z}, v); }
-
-inline int floorInt(float x)
-{
-  const int i = int(x);
-  return i - (x < float(i) ? 1 : 0);
-}
 } // namespace
 
 Noise gradientNoise(const vec3& p)
@@ -55,52 +49,30 @@ Noise gradientNoise(const vec3& p)
   return blend(blend(x00, x10, v, sy), blend(x01, x11, v, sy), w, sz);
 }
 
-PeriodicProfile::PeriodicProfile(const std::function<float(float)>& profile)
+vfloat filtered(const PeriodicProfile& profile, vfloat x, vfloat width)
 {
-  m_integral[0] = 0.f;
-  for (int i = 0; i <= kSteps; ++i)
-  {
-    m_value[i] = profile(float(i) / kSteps);
-    if (i > 0) // trapezoids
-      m_integral[i] = m_integral[i - 1] + 0.5f * (m_value[i - 1] + m_value[i]) / kSteps;
-  }
-}
-
-vfloat PeriodicProfile::filtered(vfloat x, vfloat width) const
-{
-  auto interpolate = [](const float* table, float t) {
-    const float at = t * kSteps;
-    const int i = std::min(int(at), kSteps - 1);
-    return table[i] + (table[i + 1] - table[i]) * (at - float(i));
+  constexpr int kSteps = PeriodicProfile::kSteps;
+  // A table at t in [0, 1), interpolated (each lane reads its own entries).
+  auto interpolate = [](const float* table, vfloat t) {
+    const vfloat at = t * float(kSteps);
+    vint i = toInt(at);
+    i = i < 0 ? splat(0) : (i > kSteps - 1 ? splat(kSteps - 1) : i);
+    vfloat low, high;
+    for (int k = 0; k < kLanes; ++k)
+      low[k] = table[i[k]], high[k] = table[i[k] + 1];
+    return low + (high - low) * (at - toFloat(i));
   };
-  // The integral from 0 to t, whole periods counted from the footprint's start.
-  const float period = m_integral[kSteps];
-  auto integral = [&](float t, int start) {
-    const int whole = floorInt(t);
-    return float(whole - start) * period + interpolate(m_integral, t - float(whole));
+  x = select(x - x == 0.f, min(max(x, splat(-1e8f)), splat(1e8f)), splat(0.f)); // NaN and infinities as 0
+  const vfloat w = min(width, splat(1e4f)), a = x - 0.5f * w, b = x + 0.5f * w, start = floor(a);
+  // The integral from start (whole periods, then the table).
+  auto integral = [&](vfloat t) {
+    const vfloat whole = floor(t);
+    return (whole - start) * profile.integral[kSteps] + interpolate(profile.integral, t - whole);
   };
-  vfloat out;
-  for (int k = 0; k < kLanes; ++k)
-  {
-    const float at = std::isfinite(x[k]) ? x[k] : 0.f, w = std::min(width[k], 1e4f);
-    if (!(w > 1.f / kSteps)) // the footprint is finer than the table: the profile's own value
-      out[k] = interpolate(m_value, at - float(floorInt(at)));
-    else
-    {
-      const float a = at - 0.5f * w, b = at + 0.5f * w;
-      const int start = floorInt(a);
-      out[k] = (integral(b, start) - integral(a, start)) / w;
-    }
-  }
-  return out;
-}
-
-void setMarbleProfile(MarbleParams& params)
-{
-  // A vein is the crest of a sine raised to a power: wider veins, lower power.
-  const float sharpness = 8.f / std::max(params.width, 0.05f);
-  params.veins = std::make_shared<PeriodicProfile>(
-    [sharpness](float f) { return std::pow(0.5f + 0.5f * std::sin(6.2831853f * f), sharpness); });
+  // A footprint finer than the table takes the profile's own value.
+  const vint fine = ~(w > 1.f / kSteps);
+  return select(fine, interpolate(profile.value, x - floor(x)),
+                (integral(b) - integral(a)) / select(fine, splat(1.f), w));
 }
 
 vec3 marbleColor(const MarbleParams& params, const SolidPoint& point)
@@ -115,7 +87,7 @@ vec3 marbleColor(const MarbleParams& params, const SolidPoint& point)
   // f's gradient (chain rule through q) gives how far f moves over the pixel.
   const vec3 df = vec3{splat(bands), splat(0.35f * bands), splat(0.6f * bands)} +
                   (withSign(n1.gradient, n1.value) + withSign(n2.gradient, n2.value)) * (1.8f * 2.5f);
-  const vfloat vein = params.veins->filtered(f, abs(dot(df, point.dx)) + abs(dot(df, point.dy)));
+  const vfloat vein = filtered(*params.veins, f, abs(dot(df, point.dx)) + abs(dot(df, point.dy)));
   // The stone itself is clouded a little by the same turbulence.
   const vfloat cloud = 0.9f + 0.12f * min(turbulence, splat(1.f));
   return lerp(splat(params.stone) * cloud, splat(params.vein), vein);
@@ -144,10 +116,10 @@ vec3 woodColor(const WoodParams& params, const SolidPoint& point)
     };
     return step(0.45f, 0.85f, t) * (1.f - step(0.93f, 1.f, t));
   });
-  const vfloat late = rings.filtered(r / period, (abs(dot(dr, point.dx)) + abs(dot(dr, point.dy))) / period);
+  const vfloat late = filtered(rings, r / period, (abs(dot(dr, point.dx)) + abs(dot(dr, point.dy))) / period);
   // Streaks along the grain, faded out where a pixel would hold several.
   const vfloat pixel = sqrt(max(dot(point.dx, point.dx), dot(point.dy, point.dy)));
   const vfloat streak = 0.05f * clamp01(2.f - 48.f * pixel) * gradientNoise({q.x * 6.f, q.y * 6.f, q.z * 0.4f}).value;
   return lerp(splat(params.color1), splat(params.color2), late) * (0.95f + streak);
 }
-} // namespace OdGsRender
+} // namespace OdGsRender::OD_RENDER_ISA

@@ -1,10 +1,6 @@
-// Solid (3-D) procedural textures: gradient noise, marble and wood, each
-// averaged over the footprint of the pixel it colours, so fine veins and
-// grain turn into their mean colour instead of shimmering.
-//
-// Coordinates are the texture space of the map: the object's point relative
-// to its centre, divided by its largest size (so the object spans about
-// -0.5..0.5), then through the map's transform.
+// The parameters of the solid (3-D) procedural textures, marble and wood
+// (evaluated by Shading.h), and the tabulated profile their veins and
+// rings are filtered with.
 #pragma once
 
 #include "RenderMath.h"
@@ -14,35 +10,16 @@
 
 namespace OdGsRender
 {
-// A point of a solid texture and how far it moves for one pixel step right
-// and one step down.
-struct SolidPoint
-{
-  vec3 p, dx, dy;
-};
-
-// Gradient noise (about -1..1, smooth) with its gradient.
-struct Noise
-{
-  vfloat value;
-  vec3 gradient;
-};
-Noise gradientNoise(const vec3& p);
-
 // A profile of period 1 tabulated with its running integral, so that its
 // mean over any interval (a pixel's footprint) is a difference of two
-// lookups.
-class PeriodicProfile
+// lookups (filtered() in Shading.h).
+struct PeriodicProfile
 {
-public:
   explicit PeriodicProfile(const std::function<float(float)>& profile);
-  // The mean over [x - width / 2, x + width / 2].
-  vfloat filtered(vfloat x, vfloat width) const;
 
-private:
   static constexpr int kSteps = 256;
-  float m_value[kSteps + 1];
-  float m_integral[kSteps + 1]; // from 0 to i / kSteps
+  float value[kSteps + 1];
+  float integral[kSteps + 1]; // from 0 to i / kSteps
 };
 
 struct MarbleParams
@@ -55,7 +32,6 @@ struct MarbleParams
 };
 // The vein profile across one period for the params' width.
 void setMarbleProfile(MarbleParams& params);
-vec3 marbleColor(const MarbleParams& params, const SolidPoint& point);
 
 struct WoodParams
 {
@@ -65,5 +41,4 @@ struct WoodParams
   float axialNoise = 0.3f;  // wobble along the trunk axis (z)
   float grain = 0.1f;       // ring spacing
 };
-vec3 woodColor(const WoodParams& params, const SolidPoint& point);
 } // namespace OdGsRender

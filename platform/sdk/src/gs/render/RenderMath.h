@@ -1,11 +1,10 @@
 // Small float vector math for the software renderer, and the sRGB curve.
 #pragma once
 
-#include "Simd.h"
-
 #include "od/Ge.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace OdGsRender
 {
@@ -41,7 +40,6 @@ inline Vec3 normalize(const Vec3& a)
   const float l2 = dot(a, a);
   return l2 > 1e-30f ? a * (1.f / std::sqrt(l2)) : Vec3();
 }
-inline vec3 splat(const Vec3& v) { return {splat(v.x), splat(v.y), splat(v.z)}; }
 
 // An affine map (3 x 4, row-major, translation in column 3).
 struct Affine
@@ -55,12 +53,6 @@ struct Affine
       for (int c = 0; c < 4; ++c)
         m[r][c] = float(g.entry[r][c]);
   }
-  vec3 vector(const vec3& v) const
-  {
-    return {m[0][0] * v.x + m[0][1] * v.y + m[0][2] * v.z, m[1][0] * v.x + m[1][1] * v.y + m[1][2] * v.z,
-            m[2][0] * v.x + m[2][1] * v.y + m[2][2] * v.z};
-  }
-  vec3 point(const vec3& p) const { return vector(p) + vec3{splat(m[0][3]), splat(m[1][3]), splat(m[2][3])}; }
 };
 
 // Colours are 8-bit sRGB outside the renderer and linear light inside it:
@@ -109,11 +101,5 @@ inline const OdUInt8* encodeTable()
     return t;
   }();
   return table;
-}
-// Where each value's code is in encodeTable() (NaN and below 0 as 0).
-inline vint encodeIndex(vfloat light)
-{
-  const vfloat s = sqrt(min(max(light, splat(0.f)), splat(kWhite)));
-  return toInt(s * ((kEncodeSteps - 1) / std::sqrt(kWhite)) + 0.5f);
 }
 } // namespace OdGsRender

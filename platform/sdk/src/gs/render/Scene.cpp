@@ -6,10 +6,12 @@
 #include "od/DbSymbolTable.h"
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <filesystem>
 #include <map>
 #include <tuple>
+#include <unordered_set>
 
 namespace OdGsRender
 {
@@ -118,9 +120,7 @@ void orientFaces(const std::vector<Vec3>& points, const std::vector<OdUInt32>& s
 
 bool buildMesh(const std::vector<Vec3>& points, const std::vector<OdInt32>& faces, MeshGeometry& mesh)
 {
-  mesh.positions.clear();
-  mesh.normals.clear();
-  mesh.indices.clear();
+  mesh = MeshGeometry();
   const OdInt32 numPoints = OdInt32(points.size());
 
   // Clean polygons, flat: distinct consecutive corners, all in range.
@@ -219,11 +219,38 @@ bool buildMesh(const std::vector<Vec3>& points, const std::vector<OdInt32>& face
       const Vec3 c = cross(mesh.positions[corner[k]] - a, mesh.positions[corner[k + 1]] - a);
       if (dot(c, c) <= 1e-24f)
         continue;
-      mesh.indices.push_back(corner[0]);
-      mesh.indices.push_back(corner[k]);
-      mesh.indices.push_back(corner[k + 1]);
+      mesh.indices.insert(mesh.indices.end(), {corner[0], corner[k], corner[k + 1]});
+      mesh.face.push_back(OdUInt32(f));
     }
   }
+
+  // Triangles that share both ends of an edge share its normals: they are
+  // one smooth surface, whose pixels the renderer may shade once where its
+  // triangles meet. Joined by a union-find over the shared edges; each
+  // surface is named by one of its triangles.
+  std::vector<OdUInt32>& smooth = mesh.smooth;
+  smooth.resize(mesh.face.size());
+  std::vector<std::array<OdUInt32, 3>> edges; // lower and higher vertex, triangle
+  for (OdUInt32 t = 0; t < smooth.size(); ++t)
+  {
+    smooth[t] = t;
+    for (int k = 0; k < 3; ++k)
+    {
+      const OdUInt32 a = mesh.indices[3 * t + k], b = mesh.indices[3 * t + (k + 1) % 3];
+      edges.push_back({std::min(a, b), std::max(a, b), t});
+    }
+  }
+  auto root = [&smooth](OdUInt32 t) {
+    for (; smooth[t] != t; t = smooth[t])
+      smooth[t] = smooth[smooth[t]];
+    return t;
+  };
+  std::sort(edges.begin(), edges.end());
+  for (std::size_t i = 1; i < edges.size(); ++i)
+    if (edges[i][0] == edges[i - 1][0] && edges[i][1] == edges[i - 1][1])
+      smooth[root(edges[i][2])] = root(edges[i - 1][2]);
+  for (OdUInt32 t = 0; t < smooth.size(); ++t)
+    smooth[t] = root(t);
 
   ObjectFrame& frame = mesh.frame;
   frame.min = frame.max = mesh.positions.empty() ? Vec3() : mesh.positions[0];
@@ -290,29 +317,67 @@ public:
     if (object.isNull())
       return;
     if (object->isKindOf(OdDbBlockTableRecord::desc()))
-      block(id, OdGeMatrix3d(), Inherited(), 0);
+      enter(id, OdGeMatrix3d(), Inherited(), true);
     else if (OdDbEntityPtr ent = OdDbEntity::cast(object))
-      entity(ent, OdGeMatrix3d(), Inherited(), 0);
+      entity(ent, OdGeMatrix3d(), Inherited(), true);
+    // The blocks entered, depth first, on a stack of our own: references
+    // nest as deep as a drawing likes.
+    while (!m_open.empty())
+    {
+      Open& top = m_open.back();
+      if (top.next == top.ids.size())
+      {
+        m_onPath.erase(top.block.stub());
+        m_open.pop_back();
+        continue;
+      }
+      const OdGeMatrix3d xform = top.xform; // (entity() may push onto m_open)
+      const Inherited inherited = top.inherited;
+      const bool drawn = top.drawn;
+      if (OdDbEntityPtr ent = OdDbEntity::cast(top.ids[top.next++].openObject(OdDb::kForRead)))
+        entity(ent, xform, inherited, drawn);
+    }
   }
 
 private:
-  static constexpr int kMaxNesting = 32; // also stops a block that contains itself
-
-  void block(const OdDbObjectId& blockId, const OdGeMatrix3d& xform, const Inherited& inherited, int depth)
+  // A block open on the way down, and where its walk is.
+  struct Open
   {
-    if (depth > kMaxNesting)
-      return;
-    OdDbBlockTableRecordPtr record = OdDbBlockTableRecord::cast(blockId.openObject(OdDb::kForRead));
-    if (record.isNull())
-      return;
-    const std::vector<OdDbObjectId> ids = record->entityIds();
-    for (const OdDbObjectId& id : ids)
-      if (OdDbEntityPtr ent = OdDbEntity::cast(id.openObject(OdDb::kForRead)))
-        entity(ent, xform, inherited, depth);
+    OdDbObjectId block;
+    std::vector<OdDbObjectId> ids;
+    std::size_t next = 0;
+    OdGeMatrix3d xform;
+    Inherited inherited;
+    bool drawn; // one of the drawables, not a block reached by a reference
+  };
+
+  // Spends from the budget of what blocks may add: false once it is spent.
+  bool spend(std::size_t units)
+  {
+    m_spent += units;
+    if (m_spent <= m_source.blockBudget)
+      return true;
+    if (m_spent - units <= m_source.blockBudget) // the first time over
+      m_scene.messages.append(L"the drawing inserts its blocks too many times: only part of it is shown");
+    m_open.clear();
+    m_onPath.clear();
+    return false;
   }
 
-  void entity(const OdDbEntity* ent, const OdGeMatrix3d& xform, const Inherited& inherited, int depth)
+  void enter(const OdDbObjectId& blockId, const OdGeMatrix3d& xform, const Inherited& inherited, bool drawn)
   {
+    OdDbBlockTableRecordPtr record = OdDbBlockTableRecord::cast(blockId.openObject(OdDb::kForRead));
+    // A block that contains itself (through others) is not entered again.
+    if (record.isNull() || !m_onPath.insert(blockId.stub()).second)
+      return;
+    m_open.push_back({blockId, record->entityIds(), 0, xform, inherited, drawn});
+  }
+
+  // top: an entity of the drawables themselves (not reached by a reference).
+  void entity(const OdDbEntity* ent, const OdGeMatrix3d& xform, const Inherited& inherited, bool top)
+  {
+    if (!top && !spend(1))
+      return;
     OdDbLayerTableRecordPtr layer = OdDbLayerTableRecord::cast(ent->layerId().openObject(OdDb::kForRead));
     if (layer && layer->isOff())
       return;
@@ -321,7 +386,7 @@ private:
       Inherited next;
       next.color = entityColor(ent, layer, inherited);
       next.material = entityMaterial(ent, layer, inherited);
-      block(ref->blockTableRecord(), xform * ref->blockTransform(), next, depth + 1);
+      enter(ref->blockTableRecord(), xform * ref->blockTransform(), next, false);
       return;
     }
 
@@ -359,6 +424,8 @@ private:
     }
     else
       return;
+    if (!top && !spend(faces.size()))
+      return;
 
     if (xform.det() < 0.0)
       reverseFaces(faces); // a mirroring transform turns the faces inside out
@@ -366,7 +433,7 @@ private:
     SceneMesh mesh;
     // The key is the entity and where it sits: one block inserted twice
     // gives two meshes.
-    const void* key = depth == 0 ? static_cast<const void*>(ent) : nullptr;
+    const void* key = top ? static_cast<const void*>(ent) : nullptr;
     if (const SceneMesh* known = key && m_cache ? m_cache->find(key, points, faces) : nullptr)
       mesh = *known;
     else
@@ -483,20 +550,11 @@ private:
   static OdString resolvePath(const OdString& name, const OdDbDatabase* db)
   {
     namespace fs = std::filesystem;
-#ifdef _WIN32
-    const fs::path path(name.str());
-#else
-    const fs::path path = fs::u8path(name.toUtf8());
-#endif
+    const fs::path path = fsPath(name);
     std::error_code ec;
     if (path.is_relative() && db && !db->getFilename().isEmpty())
     {
-#ifdef _WIN32
-      const fs::path drawing(db->getFilename().str());
-#else
-      const fs::path drawing = fs::u8path(db->getFilename().toUtf8());
-#endif
-      const fs::path beside = drawing.parent_path() / path;
+      const fs::path beside = fsPath(db->getFilename()).parent_path() / path;
       if (fs::is_regular_file(beside, ec))
 #ifdef _WIN32
         return OdString(beside.wstring());
@@ -602,6 +660,9 @@ private:
   MeshCache* m_cache;
   std::map<std::tuple<OdDbStub*, float, float, float>, OdUInt32> m_materials;
   OdDbMaterialPtr m_default;
+  std::vector<Open> m_open;
+  std::unordered_set<OdDbStub*> m_onPath; // the blocks in m_open
+  std::size_t m_spent = 0;
 };
 } // namespace
 

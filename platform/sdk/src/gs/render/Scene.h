@@ -18,6 +18,8 @@ struct MeshGeometry
   std::vector<Vec3> positions;   // world
   std::vector<Vec3> normals;     // unit, one per position
   std::vector<OdUInt32> indices; // three per triangle, counter-clockwise seen from the front
+  std::vector<OdUInt32> face;    // per triangle: the polygon it was cut from
+  std::vector<OdUInt32> smooth; // per triangle: its smooth surface (triangles joined by edges whose normals they share)
   ObjectFrame frame;
 };
 
@@ -51,6 +53,11 @@ struct SceneSource
 {
   const ODCOLORREF* palette = nullptr; // 256 screen colours
   TextureCache* textures = nullptr;
+  // What the blocks reached through references may add: one for each entity
+  // met and a mesh's face list's length. A tree of references that doubles
+  // at each level multiplies what it inserts; past this the scene stops and
+  // keeps what it has, with a message.
+  std::size_t blockBudget = std::size_t(1) << 20; // about a second of work
 };
 
 // Meshes built before, by the entity they came from. A mesh is used again
@@ -79,7 +86,8 @@ private:
 };
 
 // The meshes of the drawables (block records or entities), block references
-// followed into their blocks. Replaces the scene's contents.
+// followed into their blocks (but not into a block that the way there has
+// entered already). Replaces the scene's contents.
 void collectScene(const OdDbObjectIdArray& drawables, const SceneSource& source, Scene& scene,
                   MeshCache* cache = nullptr);
 } // namespace OdGsRender

@@ -1,20 +1,38 @@
 // Several floats at once, for shading pixels side by side: GCC's vector
-// extensions, as wide as the target's float vectors (four lanes with SSE2,
-// eight with AVX). Code written with these types never assumes a width; a
-// lane loop (`for k < kLanes`) is the way to reach single lanes.
+// extensions, as wide as the vector path being compiled (four lanes with
+// SSE2, eight with AVX2). Code written with these types never assumes a
+// width; a lane loop (`for k < kLanes`) is the way to reach single lanes.
+//
+// The pixel work (Pipeline, Shading, Procedural) is compiled twice from one
+// source: for SSE2, which every x86-64 processor has, and with
+// OD_RENDER_AVX2 for AVX2 with FMA; Renderer.cpp picks one when it starts.
+// Each lives in a namespace of its own. The target is switched after every
+// header those files use, so what headers define (the standard library's
+// templates, our shared inline functions) is compiled for the baseline in
+// both and the copy the linker keeps runs anywhere. Include this file last.
 #pragma once
 
+#include "Renderer.h"
+#include "Scene.h"
+
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
-
-#ifdef __SSE2__
 #include <immintrin.h>
+#include <limits>
+#include <type_traits>
+
+#ifdef OD_RENDER_AVX2
+#pragma GCC target("avx2,fma")
+#define OD_RENDER_ISA avx2
+#else
+#define OD_RENDER_ISA sse2
 #endif
 
-namespace OdGsRender
+namespace OdGsRender::OD_RENDER_ISA
 {
-#ifdef __AVX__
+#ifdef OD_RENDER_AVX2
 constexpr int kLanes = 8;
 #else
 constexpr int kLanes = 4;
@@ -46,26 +64,24 @@ inline vfloat floor(vfloat x) // for |x| < 2^31
   const vfloat t = toFloat(toInt(x));
   return select(t > x, t - 1.f, t);
 }
-inline bool any(vint mask)
-{
-  for (int k = 0; k < kLanes; ++k)
-    if (mask[k])
-      return true;
-  return false;
-}
-inline bool all(vint mask) { return !any(~mask); }
-
 inline vfloat sqrt(vfloat v)
 {
-#if defined(__AVX__)
+#ifdef OD_RENDER_AVX2
   return (vfloat)_mm256_sqrt_ps((__m256)v);
-#elif defined(__SSE2__)
-  return (vfloat)_mm_sqrt_ps((__m128)v);
 #else
-  for (int k = 0; k < kLanes; ++k)
-    v[k] = std::sqrt(v[k]);
-  return v;
+  return (vfloat)_mm_sqrt_ps((__m128)v);
 #endif
+}
+// 1 / sqrt(v) for v > 0: the processor's estimate (12 bits) and a Newton
+// step (22), far quicker than a square root and a division.
+inline vfloat rsqrt(vfloat v)
+{
+#ifdef OD_RENDER_AVX2
+  const vfloat r = (vfloat)_mm256_rsqrt_ps((__m256)v);
+#else
+  const vfloat r = (vfloat)_mm_rsqrt_ps((__m128)v);
+#endif
+  return r * (1.5f - 0.5f * v * r * r);
 }
 
 // 2^x: 2^floor(x) built in the exponent bits times a polynomial for 2^f on
@@ -120,15 +136,17 @@ inline void transpose4(rgba a, rgba b, rgba c, rgba d, rgba out[4])
   out[2] = __builtin_shufflevector(ab23, cd23, 0, 1, 4, 5), out[3] = __builtin_shufflevector(ab23, cd23, 2, 3, 6, 7);
 }
 
-// Four-vectors of kLanes things to four vectors of their components: lane k
-// of column c is row k's component c.
-inline void transpose(const rgba* const rows[kLanes], vfloat columns[4])
+// Four-vectors (16 bytes, wherever they are) of kLanes things to four
+// vectors of their components: lane k of column c is row k's component c.
+inline void transpose(const void* const rows[kLanes], vfloat columns[4])
 {
-  rgba low[4];
-  transpose4(*rows[0], *rows[1], *rows[2], *rows[3], low);
-#if defined(__AVX__)
+  rgba r[kLanes], low[4];
+  for (int k = 0; k < kLanes; ++k)
+    std::memcpy(&r[k], rows[k], sizeof(rgba));
+  transpose4(r[0], r[1], r[2], r[3], low);
+#ifdef OD_RENDER_AVX2
   rgba high[4];
-  transpose4(*rows[4], *rows[5], *rows[6], *rows[7], high);
+  transpose4(r[4], r[5], r[6], r[7], high);
   for (int c = 0; c < 4; ++c)
     columns[c] = __builtin_shufflevector(low[c], high[c], 0, 1, 2, 3, 4, 5, 6, 7);
 #else
@@ -137,19 +155,22 @@ inline void transpose(const rgba* const rows[kLanes], vfloat columns[4])
 #endif
 }
 
-// And back: row k holds lane k of each column.
-inline void transpose(const vfloat columns[4], rgba rows[kLanes])
+// And back: row k receives lane k of each column.
+inline void transpose(const vfloat columns[4], void* const rows[kLanes])
 {
   auto quarter = [&columns](int half, int c) {
-#if defined(__AVX__)
+#ifdef OD_RENDER_AVX2
     return half ? __builtin_shufflevector(columns[c], columns[c], 4, 5, 6, 7)
                 : __builtin_shufflevector(columns[c], columns[c], 0, 1, 2, 3);
 #else
     return (void)half, columns[c];
 #endif
   };
+  rgba r[kLanes];
   for (int half = 0; half < kLanes / 4; ++half)
-    transpose4(quarter(half, 0), quarter(half, 1), quarter(half, 2), quarter(half, 3), rows + 4 * half);
+    transpose4(quarter(half, 0), quarter(half, 1), quarter(half, 2), quarter(half, 3), r + 4 * half);
+  for (int k = 0; k < kLanes; ++k)
+    std::memcpy(rows[k], &r[k], sizeof(rgba));
 }
 
 // Three channels or coordinates of kLanes points.
@@ -163,9 +184,29 @@ struct vec3
   vec3 operator*(const vec3& o) const { return {x * o.x, y * o.y, z * o.z}; }
 };
 inline vfloat dot(const vec3& a, const vec3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
-inline vec3 normalize(const vec3& v) { return v * (1.f / sqrt(max(dot(v, v), splat(1e-30f)))); }
+inline vec3 normalize(const vec3& v) { return v * rsqrt(max(dot(v, v), splat(1e-30f))); }
 inline vec3 select(vint mask, const vec3& a, const vec3& b)
 {
   return {select(mask, a.x, b.x), select(mask, a.y, b.y), select(mask, a.z, b.z)};
 }
-} // namespace OdGsRender
+inline vec3 splat(const Vec3& v) { return {splat(v.x), splat(v.y), splat(v.z)}; }
+inline vec3 linear(const Affine& a, const vec3& v) // the map without its translation
+{
+  const float(*m)[4] = a.m;
+  return {m[0][0] * v.x + m[0][1] * v.y + m[0][2] * v.z, m[1][0] * v.x + m[1][1] * v.y + m[1][2] * v.z,
+          m[2][0] * v.x + m[2][1] * v.y + m[2][2] * v.z};
+}
+inline vec3 apply(const Affine& a, const vec3& p)
+{
+  return linear(a, p) + vec3{splat(a.m[0][3]), splat(a.m[1][3]), splat(a.m[2][3])};
+}
+
+// Where each channel's code is in encodeTable() (NaN and below 0 as 0).
+inline auto encodeIndex(rgba light)
+{
+  typedef std::int32_t Index __attribute__((vector_size(16)));
+  light = light > 0.f ? (light < kWhite ? light : kWhite) : 0.f;
+  return __builtin_convertvector((rgba)_mm_sqrt_ps(__m128(light)) * ((kEncodeSteps - 1) / std::sqrt(kWhite)) + 0.5f,
+                                 Index);
+}
+} // namespace OdGsRender::OD_RENDER_ISA

@@ -7,24 +7,6 @@ namespace fs = std::filesystem;
 
 namespace OdGsRender
 {
-vint applyTiling(vfloat& t, Tiling tiling)
-{
-  switch (tiling)
-  {
-  case Tiling::Tile: t -= floor(t); break;
-  case Tiling::None: return (t >= 0.f) & (t <= 1.f);
-  case Tiling::Clamp: t = clamp01(t); break;
-  case Tiling::Mirror:
-  {
-    // Period 2: 0..1 forward, 1..2 backward.
-    const vfloat p = t - 2.f * floor(t * 0.5f);
-    t = select(p > 1.f, 2.f - p, p);
-    break;
-  }
-  }
-  return splat(-1);
-}
-
 TextureImage::TextureImage(OdUInt32 width, OdUInt32 height, const std::vector<OdUInt8>& rgba)
 {
   // Linear light, premultiplied by alpha: filtering and mip levels then
@@ -69,74 +51,6 @@ TextureImage::TextureImage(OdUInt32 width, OdUInt32 height, const std::vector<Od
     m_bytes += level.texels.size() * sizeof(OdUInt16);
 }
 
-void TextureImage::addBilinear(const Level& level, vfloat u, vfloat v, Tiling tu, Tiling tv, vint lanes, vfloat weight,
-                               rgba sum[kLanes]) const
-{
-  // Texel centres sit at half-integers; row 0 is the top, v = 0 the bottom.
-  // u and v are in [0, 1], so the texels to either side lie from one
-  // before the first to one past the last: the tiling says which they are.
-  const vfloat fx = u * float(level.w) - 0.5f, fy = (1.f - v) * float(level.h) - 0.5f;
-  const vfloat left = floor(fx), top = floor(fy), ax = fx - left, ay = fy - top;
-  auto inside = [](vint i, int n, Tiling tiling) {
-    const bool wrap = tiling == Tiling::Tile;
-    return i < 0 ? splat(wrap ? n - 1 : 0) : (i >= n ? splat(wrap ? 0 : n - 1) : i);
-  };
-  const vint x0 = inside(toInt(left), level.w, tu), x1 = inside(toInt(left) + 1, level.w, tu);
-  const vint y0 = inside(toInt(top), level.h, tv), y1 = inside(toInt(top) + 1, level.h, tv);
-  const vfloat w00 = (1.f - ax) * (1.f - ay) * weight, w10 = ax * (1.f - ay) * weight;
-  const vfloat w01 = (1.f - ax) * ay * weight, w11 = ax * ay * weight;
-  // A texel and the one right of it, read at once where they sit side by
-  // side in memory, as eight floats; weighted, then the halves added.
-  typedef OdUInt16 Texel __attribute__((vector_size(8)));
-  typedef float Pair __attribute__((vector_size(32)));
-  auto pair = [&level](int x0, int x1, int y,
-                       Pair& out) { // out, not returned: a 32-byte return changes the ABI without AVX
-    const OdUInt16* row = &level.texels[std::size_t(y) * std::size_t(level.w) * 4];
-    Texel a, b;
-    std::memcpy(&a, row + std::size_t(x0) * 4, sizeof a);
-    std::memcpy(&b, row + std::size_t(x1) * 4, sizeof b);
-    out = __builtin_convertvector(__builtin_shufflevector(a, b, 0, 1, 2, 3, 4, 5, 6, 7), Pair);
-  };
-  for (int k = 0; k < kLanes; ++k)
-    if (lanes[k])
-    {
-      Pair upper, lower;
-      pair(x0[k], x1[k], y0[k], upper);
-      pair(x0[k], x1[k], y1[k], lower);
-      const Pair both = upper * Pair{w00[k], w00[k], w00[k], w00[k], w10[k], w10[k], w10[k], w10[k]} +
-                        lower * Pair{w01[k], w01[k], w01[k], w01[k], w11[k], w11[k], w11[k], w11[k]};
-      sum[k] += __builtin_shufflevector(both, both, 0, 1, 2, 3) + __builtin_shufflevector(both, both, 4, 5, 6, 7);
-    }
-}
-
-void TextureImage::sample(vfloat u, vfloat v, vfloat lod, Tiling tu, Tiling tv, vint active, vfloat out[4]) const
-{
-  // Trilinear: each lane blends the two levels around its lod. Lanes
-  // mostly share their levels, so each level in use is sampled once for
-  // all lanes on it.
-  const int top = int(m_levels.size()) - 1;
-  lod = min(max(lod, splat(0.f)), splat(float(top)));
-  const vint below = toInt(lod);
-  const vfloat t = lod - toFloat(below);
-  rgba sum[kLanes] = {};
-  for (vint left = active; any(left);)
-  {
-    int level = 0;
-    for (int k = kLanes - 1; k >= 0; --k)
-      level = left[k] ? below[k] : level;
-    const vint lanes = left & (below == level);
-    addBilinear(m_levels[std::size_t(level)], u, v, tu, tv, lanes, 1.f - t, sum);
-    if (level < top)
-      addBilinear(m_levels[std::size_t(level) + 1], u, v, tu, tv, lanes & (t > 0.f), t, sum);
-    left &= ~lanes;
-  }
-  for (int k = 0; k < kLanes; ++k)
-    for (int channel = 0; channel < 4; ++channel)
-      out[channel][k] = active[k] ? sum[k][channel] * (1.f / 65535.f) : out[channel][k];
-}
-
-namespace
-{
 fs::path fsPath(const OdString& path)
 {
 #ifdef _WIN32
@@ -145,7 +59,6 @@ fs::path fsPath(const OdString& path)
   return fs::u8path(path.toUtf8());
 #endif
 }
-} // namespace
 
 TextureLookup TextureCache::lookup(const OdString& path)
 {

@@ -6,6 +6,7 @@
 #include "RenderMath.h"
 #include "od/GsSoftware.h"
 
+#include <filesystem>
 #include <list>
 #include <map>
 #include <memory>
@@ -21,10 +22,6 @@ enum class Tiling
   Mirror, // repeats, every other copy flipped
 };
 
-// Folds texture coordinates into [0, 1] by the tiling; the lanes it leaves
-// valid (None is invalid outside the tile).
-vint applyTiling(vfloat& t, Tiling tiling);
-
 class TextureImage
 {
 public:
@@ -36,25 +33,23 @@ public:
   OdUInt32 height() const { return OdUInt32(m_levels[0].h); }
   std::size_t bytes() const { return m_bytes; }
 
-  // Trilinear samples at (u, v) in [0, 1] (v = 0 the bottom edge) from mip
-  // level lod (0 the full picture): colour premultiplied by alpha, in linear
-  // light, and alpha. The tilings decide which texels neighbour the edges.
-  // Lanes not in active are left alone.
-  void sample(vfloat u, vfloat v, vfloat lod, Tiling tu, Tiling tv, vint active, vfloat out[4]) const;
-
-private:
+  // The picture, then each half the size of the one before down to 1 x 1
+  // (sampled by sampleTexture() in Shading.h).
   struct Level
   {
     int w = 0, h = 0;
     std::vector<OdUInt16> texels; // linear, premultiplied, 65535 = 1
   };
-  // Adds weight times each lane's bilinear sample of the level to sum.
-  void addBilinear(const Level& level, vfloat u, vfloat v, Tiling tu, Tiling tv, vint lanes, vfloat weight,
-                   rgba sum[kLanes]) const;
+  const std::vector<Level>& levels() const { return m_levels; }
+
+private:
   std::vector<Level> m_levels;
   std::size_t m_bytes = 0;
 };
 using TextureImagePtr = std::shared_ptr<const TextureImage>;
+
+// A file name as the file system takes it.
+std::filesystem::path fsPath(const OdString& path);
 
 struct TextureLookup
 {
