@@ -8,13 +8,14 @@ constexpr std::uint32_t kHash[3] = {0x8da6b343u, 0xd8163841u, 0xcb1ab31fu}; // o
 
 inline vec3 lerp(const vec3& a, const vec3& b, vfloat t) { return a + (b - a) * t; }
 
-// a + t (b - a) with t the fade curve along one axis (slope its derivative
-// there, in that axis's component): the gradient blends the same way and
-// gains slope (b - a).
-inline Noise blend(const Noise& a, const Noise& b, vfloat t, const vec3& slope)
+// a + t (b - a) with t the fade curve along axis (slope its derivative
+// there): the gradient blends the same way and gains slope (b - a) there.
+inline Noise blend(const Noise& a, const Noise& b, vfloat t, int axis, vfloat slope)
 {
   const vfloat d = b.value - a.value;
-  return {a.value + t * d, a.gradient + (b.gradient - a.gradient) * t + slope * d};
+  Noise n{a.value + t * d, a.gradient + (b.gradient - a.gradient) * t};
+  (axis == 0 ? n.gradient.x : axis == 1 ? n.gradient.y : n.gradient.z) += slope * d;
+  return n;
 }
 
 // The component of v with the sign of s.
@@ -32,21 +33,18 @@ Noise gradientNoise(const vec3& p)
                          (vuint)toInt(cell.z) * kHash[2]};
   auto fade = [](vfloat t) { return t * t * t * (t * (t * 6.f - 15.f) + 10.f); };
   auto slope = [](vfloat t) { return 30.f * t * t * (t - 1.f) * (t - 1.f); };
-  const vfloat zero = splat(0.f);
-  Noise corner[8];
-  for (std::uint32_t c = 0; c < 8; ++c)
-  {
+  auto corner = [&](std::uint32_t c) {
     const std::uint32_t ox = c & 1, oy = (c >> 1) & 1, oz = c >> 2;
     const vuint h = ((base[0] + ox * kHash[0]) ^ (base[1] + oy * kHash[1]) ^ (base[2] + oz * kHash[2])) * 0x2c1b3c6du;
     auto sign = [&h](int bit) { return (vfloat)((vuint)splat(1.f) | ((h << bit) & 0x80000000u)); };
     const vec3 g{sign(0), sign(1), sign(2)};
-    corner[c] = {dot(g, f - vec3{splat(float(ox)), splat(float(oy)), splat(float(oz))}), g};
-  }
-  const vfloat u = fade(f.x), v = fade(f.y), w = fade(f.z);
-  const vec3 sx{slope(f.x), zero, zero}, sy{zero, slope(f.y), zero}, sz{zero, zero, slope(f.z)};
-  const Noise x00 = blend(corner[0], corner[1], u, sx), x10 = blend(corner[2], corner[3], u, sx);
-  const Noise x01 = blend(corner[4], corner[5], u, sx), x11 = blend(corner[6], corner[7], u, sx);
-  return blend(blend(x00, x10, v, sy), blend(x01, x11, v, sy), w, sz);
+    return Noise{dot(g, f - vec3{splat(float(ox)), splat(float(oy)), splat(float(oz))}), g};
+  };
+  // Blended as soon as made, along x, then y, then z (fewer values held).
+  const vfloat u = fade(f.x), v = fade(f.y), sx = slope(f.x), sy = slope(f.y);
+  auto edge = [&](std::uint32_t c) { return blend(corner(c), corner(c + 1), u, 0, sx); };
+  auto face = [&](std::uint32_t c) { return blend(edge(c), edge(c + 2), v, 1, sy); };
+  return blend(face(0), face(4), fade(f.z), 2, slope(f.z));
 }
 
 vfloat filtered(const PeriodicProfile& profile, vfloat x, vfloat width)
@@ -57,10 +55,8 @@ vfloat filtered(const PeriodicProfile& profile, vfloat x, vfloat width)
     const vfloat at = t * float(kSteps);
     vint i = toInt(at);
     i = i < 0 ? splat(0) : (i > kSteps - 1 ? splat(kSteps - 1) : i);
-    vfloat low, high;
-    for (int k = 0; k < kLanes; ++k)
-      low[k] = table[i[k]], high[k] = table[i[k] + 1];
-    return low + (high - low) * (at - toFloat(i));
+    const vfloat low = gather(table, i);
+    return low + (gather(table + 1, i) - low) * (at - toFloat(i));
   };
   x = select(x - x == 0.f, min(max(x, splat(-1e8f)), splat(1e8f)), splat(0.f)); // NaN and infinities as 0
   const vfloat w = min(width, splat(1e4f)), a = x - 0.5f * w, b = x + 0.5f * w, start = floor(a);
@@ -71,8 +67,8 @@ vfloat filtered(const PeriodicProfile& profile, vfloat x, vfloat width)
   };
   // A footprint finer than the table takes the profile's own value.
   const vint fine = ~(w > 1.f / kSteps);
-  return select(fine, interpolate(profile.value, x - floor(x)),
-                (integral(b) - integral(a)) / select(fine, splat(1.f), w));
+  const vfloat mean = (integral(b) - integral(a)) / select(fine, splat(1.f), w);
+  return any(fine) ? select(fine, interpolate(profile.value, x - floor(x)), mean) : mean;
 }
 
 vec3 marbleColor(const MarbleParams& params, const SolidPoint& point)

@@ -208,7 +208,7 @@ void sampleTexture(const TextureImage& image, vfloat u, vfloat v, vfloat lod, Ti
   for (int k = 0; k < kLanes; ++k)
   {
     Pair both = {};
-    for (int step = 0; step < 2 && active[k]; ++step)
+    for (int step = 0; step < (t[k] > 0.f ? 2 : 1) && active[k]; ++step) // the finer level alone weighs all
       for (int r = 0; r < 2; ++r)
       {
         const OdUInt16* texels = levels[std::size_t(level[step][k])].texels.data() + std::size_t(row[step][r][k]) * 4;

@@ -59,6 +59,13 @@ inline vfloat abs(vfloat v) { return (vfloat)((vint)v & 0x7FFFFFFF); }
 inline vfloat clamp01(vfloat v) { return min(max(v, splat(0.f)), splat(1.f)); } // NaN becomes 0
 inline vint toInt(vfloat v) { return __builtin_convertvector(v, vint); }        // toward zero, for |v| < 2^31
 inline vfloat toFloat(vint v) { return __builtin_convertvector(v, vfloat); }
+#ifdef OD_RENDER_AVX2
+inline vfloat gather(const float* table, vint i) { return (vfloat)_mm256_i32gather_ps(table, (__m256i)i, 4); }
+inline bool any(vint mask) { return _mm256_movemask_ps((__m256)mask) != 0; }
+#else
+inline vfloat gather(const float* table, vint i) { return vfloat{table[i[0]], table[i[1]], table[i[2]], table[i[3]]}; }
+inline bool any(vint mask) { return _mm_movemask_ps((__m128)mask) != 0; }
+#endif
 inline vfloat floor(vfloat x) // for |x| < 2^31
 {
   const vfloat t = toFloat(toInt(x));
