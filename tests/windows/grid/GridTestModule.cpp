@@ -38,7 +38,7 @@
 #include "host/HostApi.h"
 #include "host/HostCommands.h"
 #include "host/HostDocking.h"
-#include "host/win/InspectorCtrl.h"
+#include "host/win/PropertyGrid.h"
 #include "host/win/KtFamilies.h"
 #include "od/RxModule.h"
 #include "ui/properties/MeUiColorPropertyEx.h"

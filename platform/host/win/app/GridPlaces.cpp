@@ -12,7 +12,7 @@
 
 #include "Gestures.h"
 
-#include "host/win/InspectorCtrl.h"
+#include "host/win/PropertyGrid.h"
 
 #include <commctrl.h>
 

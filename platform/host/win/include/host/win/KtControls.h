@@ -19,7 +19,7 @@
 #pragma once
 
 #include "host/KtProperty.h"
-#include "host/win/InspectorCtrl.h"
+#include "host/win/PropertyGrid.h"
 #include "win32/Dc.h"
 #include "win32/Handles.h"
 #include "win32/TWnd.h"
@@ -39,7 +39,7 @@ bool ktCloseForKey(WPARAM key, InspectorClose& how);
 // The row an editor window belongs to, held while the window's procedure
 // runs: an owner's setter called from there may lead the grid to let go of
 // the row, which must still be there when the setter returns. The window
-// counts as busy meanwhile, so the grid only hides it (InspectorCtrl.h).
+// counts as busy meanwhile, so the grid only hides it (PropertyGrid.h).
 class KtEditorCall
 {
 public:

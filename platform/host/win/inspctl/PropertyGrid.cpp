@@ -4,7 +4,7 @@
 // 0, so the list box's sort (through the reflected compare message) puts a
 // category's header first and its rows after it in the order added, and
 // categories in the order their first row came.
-#include "host/win/InspectorCtrl.h"
+#include "host/win/PropertyGrid.h"
 
 #include "host/KtServices.h"
 #include "win32/Dc.h"
