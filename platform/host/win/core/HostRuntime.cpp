@@ -91,19 +91,8 @@ public:
   }
 
 private:
-  // One brush for the current background colour, made again when it changes.
-  HBRUSH backgroundBrush()
-  {
-    const COLORREF colour = windowBackgroundColor();
-    if (!m_brush || colour != m_brushColour)
-    {
-      m_brush.attach(CreateSolidBrush(colour));
-      m_brushColour = colour;
-    }
-    return m_brush.get();
-  }
-  win::Brush m_brush;
-  COLORREF m_brushColour = 0;
+  HBRUSH backgroundBrush() { return m_brush.get(windowBackgroundColor()); }
+  win::SolidBrush m_brush;
 };
 } // namespace
 

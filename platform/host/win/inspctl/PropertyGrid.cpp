@@ -258,7 +258,6 @@ protected:
     default:
       if (message == themeChangedMessage())
       {
-        m_brush.reset();
         Refresh();
         return 0;
       }
@@ -282,15 +281,7 @@ private:
     return message;
   }
 
-  HBRUSH backgroundBrush()
-  {
-    if (!m_brush || m_brushColor != ktThemeBackground())
-    {
-      m_brushColor = ktThemeBackground();
-      m_brush.attach(CreateSolidBrush(m_brushColor));
-    }
-    return m_brush.get();
-  }
+  HBRUSH backgroundBrush() { return m_brush.get(ktThemeBackground()); }
 
   void measureRows()
   {
@@ -614,8 +605,7 @@ private:
   HWND m_editor = nullptr;
   IKtEditableProperty* m_activeRow = nullptr;
   int m_rowHeight = 20;
-  win::Brush m_brush;
-  ODCOLORREF m_brushColor = 0;
+  win::SolidBrush m_brush;
 };
 
 InspectorGrid* gridOf(HWND window)

@@ -92,4 +92,24 @@ using Menu = Owned<HMENU, MenuTraits>;
 using Library = Owned<HMODULE, LibraryTraits>;
 using KernelHandle = Owned<HANDLE, KernelHandleTraits>;
 using GlobalMemory = Owned<HGLOBAL, GlobalMemoryTraits>;
+
+// A brush of one colour that follows a colour which may change (a theme):
+// made again only when asked for another colour.
+class SolidBrush
+{
+public:
+  HBRUSH get(COLORREF colour)
+  {
+    if (!m_brush || colour != m_colour)
+    {
+      m_brush.attach(CreateSolidBrush(colour));
+      m_colour = colour;
+    }
+    return m_brush.get();
+  }
+
+private:
+  Brush m_brush;
+  COLORREF m_colour = 0;
+};
 } // namespace win
