@@ -67,13 +67,7 @@ struct Subject
       meui::buildSampleSphere(h.db(), OdGeMatrix3d(), OdGePoint3d(0, 0, 0), 50.0, 50, 50, e);
     OdGeExtents3d box;
     e->getGeomExtents(box);
-    // Framed by its points, tighter than by its box's corners.
-    OdGePoint3dArray points;
-    if (const OdDbSubDMesh* mesh = OdDbSubDMesh::cast(e).get())
-      points = mesh->vertices();
-    else if (const OdDbPolyFaceMesh* pface = OdDbPolyFaceMesh::cast(e).get())
-      for (OdInt32 i = 0; i < pface->numVertices(); ++i)
-        points.append(pface->vertexAt(i)->position());
+    const OdGePoint3dArray points = meui::samplePoints(e);
     entity = h.add(e, h.addMaterial(L"M", [map](OdDbMaterial& m) { setMaterial(m, map, kSeed); }));
     const OdGePoint3d centre = box.center();
     h.view()->setView(centre + OdGeVector3d(0.55, -1.0, 0.62).normal() * 400.0, centre, OdGeVector3d::kZAxis, 100, 100,

@@ -183,4 +183,15 @@ bool buildSampleTorus(OdDbDatabase* database, const OdGeMatrix3d& ucs, const OdG
   quad(L + nv - 1, nv - 1, 0, L);
   return finishSubD(database, points, faces, entity);
 }
+
+OdGePoint3dArray samplePoints(const OdDbEntity* entity)
+{
+  OdGePoint3dArray points;
+  if (const OdDbSubDMesh* mesh = OdDbSubDMesh::cast(entity).get())
+    points = mesh->vertices();
+  else if (const OdDbPolyFaceMesh* pface = OdDbPolyFaceMesh::cast(entity).get())
+    for (OdInt32 i = 0; i < pface->numVertices(); ++i)
+      points.append(pface->vertexAt(i)->position());
+  return points;
+}
 } // namespace meui

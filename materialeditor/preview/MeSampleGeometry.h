@@ -39,4 +39,8 @@ bool buildSampleTorus(OdDbDatabase* database, const OdGePoint3d& centre, double 
                       int nv, OdDbEntityPtr& entity);
 bool buildSampleTorus(OdDbDatabase* database, const OdGeMatrix3d& ucs, const OdGePoint3d& centre, double ringRadius,
                       double tubeRadius, int nu, int nv, OdDbEntityPtr& entity);
+
+// The vertices of a sample (any subdivision or polyface mesh), for a framing
+// tighter than its box's corners; none for other entities.
+OdGePoint3dArray samplePoints(const OdDbEntity* entity);
 } // namespace meui

@@ -285,13 +285,7 @@ int run(const Options& o)
   }
   OdGeExtents3d extents;
   entity->getGeomExtents(extents);
-  // The points themselves, for a framing tighter than the box's corners.
-  OdGePoint3dArray points;
-  if (const OdDbSubDMesh* mesh = OdDbSubDMesh::cast(entity).get())
-    points = mesh->vertices();
-  else if (const OdDbPolyFaceMesh* pface = OdDbPolyFaceMesh::cast(entity).get())
-    for (OdInt32 i = 0; i < pface->numVertices(); ++i)
-      points.append(pface->vertexAt(i)->position());
+  const OdGePoint3dArray points = meui::samplePoints(entity);
   entity = nullptr;
 
   OdGsModulePtr module = odrxDynamicLinker()->loadModule(OdGsSoftwareModuleName, false);
