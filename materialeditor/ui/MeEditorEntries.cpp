@@ -1,21 +1,43 @@
 #include "ui/MeEditorEntries.h"
 
-#include "core/MeOpenMaterial.h"
 #include "framework/ModuleState.h"
+#include "ui/MeUiMaterialEditorPalette.h"
 
 namespace meui
 {
+namespace
+{
+MeUiMaterialEditorPaletteReactor* g_textureEditor = nullptr;
+std::function<void(MaterialMap&)> g_openTextureEditor;
+} // namespace
+
 bool openMaterialEditor(const OdDbObjectId& material)
 {
   fw::ResourceScope scope(fw::moduleInstance());
-  // FIXME: the Material editor palette (its window, service 5, its title
-  // and showing it) is not built yet; the material opens in the material
-  // editor service, which is what the palette would show.
-  return me::openMaterialForEditor(material);
+  return materialEditorPalette(true)->openOn(material);
 }
 
 void closeTextureEditor()
 {
-  // The Texture editor palette is not built yet, so there is never one to close.
+  MeUiMaterialEditorPalette* palette = materialEditorPalette(false);
+  if (!g_textureEditor || !palette)
+    return;
+  palette->notifyListeners();
+  palette->removeListener(g_textureEditor);
+}
+
+void openTextureEditor(MaterialMap& map)
+{
+  if (g_openTextureEditor)
+  {
+    fw::ResourceScope scope(fw::moduleInstance());
+    g_openTextureEditor(map);
+  }
+}
+
+void setTextureEditor(MeUiMaterialEditorPaletteReactor* palette, std::function<void(MaterialMap&)> open)
+{
+  g_textureEditor = palette;
+  g_openTextureEditor = std::move(open);
 }
 } // namespace meui
