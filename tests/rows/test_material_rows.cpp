@@ -322,3 +322,24 @@ TEST_F(MaterialRows, ByObjectIsOneRuleForTheEditorAndTheList)
     EXPECT_EQ(byObject.colorName(), read.colorName()) << "the same name on both sides";
   }
 }
+
+TEST_F(MaterialRows, AfterTheMaterialWasErasedTheMenuStillOpensAndWritesAreRefused)
+{
+  TempDir folders;
+  TempDir::write(folders / "wood.png", "image");
+  editor->setDiffuseMapFile(folders.od("wood.png"));
+  OdDbMaterialPtr(material.safeOpenObject(OdDb::kForWrite))->erase();
+
+  MenuCatcher row;
+  ASSERT_TRUE(row.buttonAction());
+  ASSERT_EQ(row.shown.size(), 1u);
+  EXPECT_TRUE(row.shown[0][0].enabled) << "a new image can still be chosen";
+  CXStringW text;
+  EXPECT_TRUE(row.getValue(text)) << "the last map the editor read";
+  EXPECT_EQ(text, L"wood.png");
+
+  // The colour rows' writes reach the editor, which refuses the erased
+  // material with an SDK error; the grid row turns that into a refusal.
+  Source<meui::MeUiDiffuseColorProperty> colour(L"Generic.Diffuse");
+  EXPECT_NE(errorCode([&] { colour->setValue(indexColor(2)); }), eOk);
+}

@@ -4,6 +4,7 @@
 #include "core/MeHost.h"
 #include "core/MeStrings.h"
 #include "od/DbObjectId.h"
+#include "od/OdError.h"
 
 #include <algorithm>
 
@@ -57,7 +58,16 @@ bool MeUiDiffuseTextureProperty::getValue(CXStringW& text)
 bool MeUiDiffuseTextureProperty::buttonAction()
 {
   me::IMeEditor* editor = me::editorService();
-  showMenu(mapMenuItems(editor && editor->isDiffuseMapAvailable()));
+  bool available = false;
+  try
+  {
+    available = editor && editor->isDiffuseMapAvailable();
+  }
+  catch (const OdError&)
+  {
+    // The material went (erased, its drawing closed): only a new image is offered.
+  }
+  showMenu(mapMenuItems(available));
   return true;
 }
 } // namespace meui
