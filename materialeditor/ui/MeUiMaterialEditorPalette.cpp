@@ -9,6 +9,7 @@
 #include "ui/MeEditorEntries.h"
 #include "ui/MeUiMaterialPropertiesDlg.h"
 #include "ui/MeUiPaletteInstance.h"
+#include "ui/properties/MeUiColorProperty.h"
 #include "win/MeHostTheme.h"
 
 #include <algorithm>
@@ -62,12 +63,6 @@ OdDbMaterialPtr openMaterial(const OdDbObjectId& id)
 OdString titleFor(const OdString& name)
 {
   return OdString::format(me::loadString(me::kStrMaterialEditorTitle).c_str(), me::displayMaterialName(name).c_str());
-}
-
-bool extendedMode()
-{
-  me::IMeSettingsStorage* settings = me::settingsService();
-  return settings && settings->extendedRegime();
 }
 } // namespace
 

@@ -6,7 +6,9 @@
 #include "core/MeStrings.h"
 #include "core/MeSystemDialogs.h"
 #include "ui/MeEditorEntries.h"
-#include "ui/properties/MeUiProperty.h"
+#include "ui/properties/MeUiColorProperty.h"
+#include "ui/properties/MeUiGlossinessProperty.h"
+#include "ui/properties/MeUiTextureProperty.h"
 
 #include <algorithm>
 
@@ -62,8 +64,14 @@ void MeUiMaterialPropertiesDlg::onDestroy()
 void MeUiMaterialPropertiesDlg::createRows()
 {
   releaseRows();
-  // FIXME: the five material rows (diffuse, ambient, specular, glossiness,
-  // diffuse map) are made here once their classes have landed.
+  m_rows = {
+    new MeUiDiffuseColorProperty(me::loadString(me::kStrDiffuseLabel)),
+    new MeUiAmbientColorProperty(me::loadString(me::kStrAmbientLabel)),
+    new MeUiSpecularColorProperty(me::loadString(me::kStrSpecularLabel)),
+    new MeUiGlossinessProperty(me::loadString(me::kStrGlossinessLabel)),
+    // Its menu's commands come to this dialog (1000 + the item's offset).
+    new MeUiDiffuseTextureProperty(me::loadString(me::kStrDiffuseMapLabel), hwnd()),
+  };
 }
 
 void MeUiMaterialPropertiesDlg::releaseRows()
