@@ -164,8 +164,9 @@ def main(folder):
     case("bgrx32.bmp", 0)
     small.convert("RGB").save(os.path.join(folder, "rgb24.bmp"))
     case("rgb24.bmp", 0)
-    small.convert("RGB").save(os.path.join(folder, "photo.jpg"), quality=92)
-    case("photo.jpg", 2)
+    # Full-size chroma: decoders differ in how they upsample halved chroma.
+    small.convert("RGB").save(os.path.join(folder, "photo.jpg"), quality=92, subsampling=0)
+    case("photo.jpg", 3)
 
     indexed = small.convert("RGB").quantize(16)
     palette = [tuple(indexed.getpalette()[i * 3:i * 3 + 3]) for i in range(16)]
