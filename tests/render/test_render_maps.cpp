@@ -1,6 +1,8 @@
 // Diffuse maps as a user sees them: tiling, mirroring, rotation, solid
 // textures, and image files that are missing or broken.
 #include "RenderHarness.h"
+#include "Texture.h"
+#include "od/GiImageFile.h"
 
 #include <gtest/gtest.h>
 
@@ -66,9 +68,8 @@ struct MappedSquare
 ODCOLORREF plainCentre(ODCOLORREF diffuse)
 {
   Harness h;
-  const OdDbObjectId mat = h.addMaterial(L"Plain", [&](OdDbMaterial& m) {
-    m.setDiffuse(rgb(red(diffuse), green(diffuse), blue(diffuse)), MaterialMap());
-  });
+  const OdDbObjectId mat = h.addMaterial(
+    L"Plain", [&](OdDbMaterial& m) { m.setDiffuse(rgb(red(diffuse), green(diffuse), blue(diffuse)), MaterialMap()); });
   h.add(h.square(50, 50, 50, 0), mat);
   h.lookDown(0, 0, 100, 100);
   return h.at(h.render(40, 40), OdGePoint3d(50, 50, 0));
@@ -163,6 +164,48 @@ TEST(RenderImageMap, EachFileIsDecodedOnceUntilItChanges)
   MappedSquare changed(path, MapMapper::kTile, 1.0, 0.0, module);
   EXPECT_EQ(changed.colourAt(50, 50), 'G');
   EXPECT_EQ(module->textureDecodeCount(), 2u);
+}
+
+TEST(RenderImageMap, FourMaterialsSharingALargeMapCostOneDecodeAndASecondShowingNone)
+{
+  // A 4096 x 4096 photo texture: kept as the reduced picture the renderer
+  // samples (2048 a side), which fits the cache, so neither another
+  // material nor another picture of them decodes it again.
+  const std::string path = tempPath("large-map.bmp");
+  writeBmp(path, 4096, 4096, [](int x, int y) { return (x / 512 + y / 512) % 2 ? kRed : kGreen; });
+  odgiClearImageCache();
+  const OdUInt64 decodesBefore = odgiImageCacheStats().decodes;
+  OdGsSoftwareModulePtr module = OdGsSoftwareModule::createObject();
+  for (int showing = 0; showing < 2; ++showing)
+  {
+    Harness h(module);
+    for (int i = 0; i < 4; ++i)
+    {
+      const OdDbObjectId mat = h.addMaterial(OdString::format(L"Shared %d", i), [&](OdDbMaterial& m) {
+        MaterialMap map;
+        map.setSource(kFile);
+        map.setSourceFileName(OdString(path.c_str()));
+        map.mapper().setAutoTransform(MapMapper::kObject);
+        m.setDiffuse(rgb(0, 0, 255), map);
+      });
+      h.add(h.square(25 + 50 * (i % 2), 25 + 50 * (i / 2), 24, 0), mat);
+    }
+    h.lookDown(0, 0, 100, 100);
+    const OdGiRasterImageRGBA& image = h.render(100, 100);
+    // Each square shows the map (its checks), not the blue base colour.
+    for (int i = 0; i < 4; ++i)
+    {
+      const ODCOLORREF c = h.at(image, OdGePoint3d(25 + 50 * (i % 2) - 10, 25 + 50 * (i / 2) - 10, 0));
+      EXPECT_LT(blue(c), std::max(red(c), green(c))) << "square " << i << " showing " << showing;
+    }
+  }
+  EXPECT_EQ(module->textureDecodeCount(), 1u);
+  EXPECT_EQ(odgiImageCacheStats().decodes, decodesBefore + 1);
+  EXPECT_LE(module->textureCacheBytes(), module->textureCacheLimit());
+  const OdGsRender::TextureLookup kept = module->textureCache().lookup(OdString(path.c_str()));
+  ASSERT_TRUE(kept.image);
+  EXPECT_EQ(kept.image->width(), kOdGiMaxDecodedSide);
+  std::remove(path.c_str());
 }
 
 TEST(RenderImageMap, CacheStaysWithinItsLimit)

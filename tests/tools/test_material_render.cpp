@@ -2,9 +2,11 @@
 // the exit status says which.
 #include "SmallTmpfs.h"
 #include "TempDir.h"
+#include "od/GiImageFile.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <sys/wait.h>
@@ -72,4 +74,42 @@ TEST(MaterialRender, WritesThroughALinkAndNeverOverAFolder)
   run = render(dir, dir / "no folder" / "x.png");
   EXPECT_EQ(run.exitCode, 1);
   EXPECT_NE(run.errors.find("cannot write"), std::string::npos) << run.errors;
+}
+
+namespace
+{
+// The width of what differs from the black background, as a share of the
+// picture's.
+double silhouetteWidth(const fs::path& png)
+{
+  const OdGiImageLoadResult loaded = odgiLoadImageFile(TempDir::toOd(png));
+  if (!loaded.image)
+    return -1;
+  const OdGsDecodedImage& image = *loaded.image;
+  OdUInt32 left = image.width, right = 0;
+  for (OdUInt32 y = 0; y < image.height; ++y)
+    for (OdUInt32 x = 0; x < image.width; ++x)
+    {
+      const OdUInt8* p = &image.rgba[(std::size_t(y) * image.width + x) * 4];
+      if (p[0] + p[1] + p[2] > 24)
+        left = std::min(left, x), right = std::max(right, x);
+    }
+  return right < left ? 0 : double(right - left + 1) / image.width;
+}
+} // namespace
+
+TEST(MaterialRender, FramesTheSampleByItsBoxAsThePreviewDoes)
+{
+  // Sphere and cube share one box, so the preview shows the sphere smaller
+  // than the cube; framing each by its own vertices blew the sphere (and the
+  // torus) up to fill the picture.
+  TempDir dir;
+  const std::string look = "--size 96 --background 0,0,0 --diffuse 255,255,255 --ambient 255,255,255 ";
+  ASSERT_EQ(render(dir, dir / "cube.png", look + "--sample cube").exitCode, 0);
+  ASSERT_EQ(render(dir, dir / "sphere.png", look + "--sample sphere").exitCode, 0);
+  const double cube = silhouetteWidth(dir / "cube.png"), sphere = silhouetteWidth(dir / "sphere.png");
+  EXPECT_GT(cube, 0.6);
+  EXPECT_GT(sphere, 0.4);
+  EXPECT_LT(sphere, cube * 0.9) << "the sphere is framed by the box it shares with the cube: cube " << cube
+                                << ", sphere " << sphere;
 }

@@ -39,7 +39,10 @@ const char* const kUsage =
   "         [--projection planar|box|cylinder|sphere] [--tiling tile|none|clamp|mirror]\n"
   "         [--offset X,Y] [--scale W,H] [--rotation DEG] [--orbit AZ,EL] [--parallel] [--flat]\n"
   "         [--vector-path SSE2|AVX2] --out FILE.png\n"
-  "Without --scale the map is fitted to the object. --orbit turns the camera AZ degrees around the\n"
+  "Without --scale the map is fitted to the object once, which a new map in the editor is not: there\n"
+  "a new map repeats every drawing unit (--scale 1,1), which on the 100-unit samples shows as the\n"
+  "map's average colour. The sample is framed by the corners of its extents, as the editor's preview\n"
+  "and thumbnails frame it. --orbit turns the camera AZ degrees around the\n"
   "object and EL degrees above (or, negative, below) its default place, the lights with it. --flat\n"
   "shades each face with its own normal. --vector-path picks the renderer's vector instructions\n"
   "(by default the widest the processor has).\n";
@@ -285,7 +288,6 @@ int run(const Options& o)
   }
   OdGeExtents3d extents;
   entity->getGeomExtents(extents);
-  const OdGePoint3dArray points = meui::samplePoints(entity);
   entity = nullptr;
 
   OdGsModulePtr module = odrxDynamicLinker()->loadModule(OdGsSoftwareModuleName, false);
@@ -321,10 +323,11 @@ int run(const Options& o)
     up = over * up;
   }
   view->setView(centre + toCamera * 400.0, centre, up, 100.0, 100.0, o.parallel ? OdGsView::kParallel : OdGsView::kPerspective);
-  OdGeExtents3d eye;
-  const OdGeMatrix3d viewing = view->viewingMatrix();
-  for (const OdGePoint3d& p : points)
-    eye.addPoint(viewing * p);
+  // The box around the eight corners as the camera sees them, as the
+  // preview frames its sample: a sphere then shows as large as the
+  // thumbnails show it, smaller than the cube in the same box.
+  OdGeExtents3d eye = extents;
+  eye.transformBy(view->viewingMatrix());
   view->zoomExtents(eye.minPoint(), eye.maxPoint(), 1.02);
   helper->onSize(OdGsDCRect(0, size, size, 0));
   helper->update();

@@ -44,13 +44,22 @@ struct OdGiImageFileInfo
   // The header shows that the file ends before its picture (uncompressed
   // BMP, whose size is known from the header).
   bool truncated = false;
+  // The size the picture is decoded at: the file's own, or reduced by
+  // decodedEighths / 8 so that no side is over kOdGiMaxDecodedSide
+  // (rounded up, as libjpeg scales).
+  OdUInt32 decodedWidth = 0;
+  OdUInt32 decodedHeight = 0;
+  OdUInt32 decodedEighths = 8;
 };
 
-// The largest picture decoded: a side of at most kOdGiMaxImageSide pixels and
-// at most kOdGiMaxImagePixels in all (4096 x 4096, 64 MB decoded). A preview
-// has no use for more, and the renderer's texture cache must hold one.
+// Files of up to kOdGiMaxImageSide pixels a side are read; the picture kept
+// is at most kOdGiMaxDecodedSide a side (16 MB decoded), which is plenty for
+// a 400-pixel preview and lets the caches hold several maps. 16384 / 8 is
+// 2048, so a reduction of at most eight always gets there.
 constexpr OdUInt32 kOdGiMaxImageSide = 16384;
-constexpr OdUInt64 kOdGiMaxImagePixels = 4096ull * 4096ull;
+constexpr OdUInt32 kOdGiMaxDecodedSide = 2048;
+// Sets info's decoded size from its width and height.
+void odgiSetDecodedSize(OdGiImageFileInfo& info);
 // Files above this size are not read at all.
 constexpr OdUInt64 kOdGiMaxImageFileBytes = 256ull << 20;
 
@@ -58,9 +67,10 @@ class OdGiImageDecoder
 {
 public:
   virtual ~OdGiImageDecoder() = default;
-  // Decodes the whole picture. info is what the header said and has passed
-  // the limits; a decoder that finds another size refuses the file. False
-  // with a short reason for the user when the picture cannot be decoded.
+  // Decodes the picture at info's decoded size, with straight (not
+  // premultiplied) alpha. info is what the header said and has passed the
+  // limits; a decoder that finds another size refuses the file. False with a
+  // short reason for the user when the picture cannot be decoded.
   virtual bool decode(const OdString& path, const OdGiImageFileInfo& info, OdGsDecodedImage& image,
                       OdString& reason) = 0;
 };
@@ -69,7 +79,7 @@ public:
 // empties the cache.
 void odgiSetImageDecoder(std::shared_ptr<OdGiImageDecoder> decoder);
 std::shared_ptr<OdGiImageDecoder> odgiImageDecoder();
-// The build's own: libpng, libjpeg, libtiff and stb_image (BMP) natively,
+// The build's own: libpng, libjpeg, libtiff and our own BMP reader natively,
 // GDI+ on Windows.
 std::shared_ptr<OdGiImageDecoder> odgiBuiltInImageDecoder();
 
@@ -99,6 +109,6 @@ struct OdGiImageCacheStats
 };
 OdGiImageCacheStats odgiImageCacheStats();
 // The cache keeps at most this many bytes of pictures, least recently used
-// out first; the default is 64 MB.
+// out first; the default is 64 MB, four of the largest decoded pictures.
 void odgiSetImageCacheLimit(std::size_t bytes);
 void odgiClearImageCache();

@@ -59,12 +59,10 @@ bool stampOf(const OdString& path, FileStamp& stamp, OdString& reason)
 
 bool withinLimits(const OdGiImageFileInfo& info, OdString& reason)
 {
-  if (info.width <= kOdGiMaxImageSide && info.height <= kOdGiMaxImageSide &&
-      OdUInt64(info.width) * info.height <= kOdGiMaxImagePixels)
+  if (info.width <= kOdGiMaxImageSide && info.height <= kOdGiMaxImageSide)
     return true;
-  reason = OdString::format(L"the picture is %d x %d pixels, more than a preview can show (at most %d on a side and "
-                            L"%d pixels in all)",
-                            info.width, info.height, kOdGiMaxImageSide, kOdGiMaxImagePixels);
+  reason = OdString::format(L"the picture is %d x %d pixels, more than a preview can show (at most %d on a side)",
+                            info.width, info.height, kOdGiMaxImageSide);
   return false;
 }
 
@@ -97,7 +95,7 @@ OdGiImageLoadResult decodeFile(const OdString& path, OdUInt64 size, OdGiImageDec
     result.reason = reason.isEmpty() ? OdString(L"the picture cannot be decoded") : reason;
     return result;
   }
-  if (image->width != info.width || image->height != info.height ||
+  if (image->width != info.decodedWidth || image->height != info.decodedHeight ||
       image->rgba.size() != std::size_t(image->width) * image->height * 4)
   {
     result.reason = L"the decoder gave a picture of another size than the header";
@@ -223,7 +221,10 @@ private:
 };
 } // namespace
 
-void odgiSetImageDecoder(std::shared_ptr<OdGiImageDecoder> decoder) { ImageCache::instance().setDecoder(std::move(decoder)); }
+void odgiSetImageDecoder(std::shared_ptr<OdGiImageDecoder> decoder)
+{
+  ImageCache::instance().setDecoder(std::move(decoder));
+}
 std::shared_ptr<OdGiImageDecoder> odgiImageDecoder() { return ImageCache::instance().decoder(); }
 OdGiImageLoadResult odgiLoadImageFile(const OdString& path) { return ImageCache::instance().load(path); }
 OdGiImageCacheStats odgiImageCacheStats() { return ImageCache::instance().stats(); }

@@ -104,20 +104,22 @@ bool readJpeg(std::FILE* file, OdGiImageFileInfo& info, OdString& reason)
 
 bool readBmp(std::FILE* file, OdGiImageFileInfo& info, OdString& reason)
 {
-  OdUInt8 h[26];
+  OdUInt8 h[54];
   if (!readAt(file, 0, h, 18))
     return damaged(L"BMP", reason);
   const OdUInt32 headerSize = le32(h + 14);
   if (headerSize == 12)
   {
     // OS/2 1.x: 16-bit sizes.
-    if (!readAt(file, 18, h + 18, 4))
+    if (!readAt(file, 18, h + 18, 8))
       return damaged(L"BMP", reason);
     info.width = le16(h + 18);
     info.height = le16(h + 20);
     return true;
   }
-  if (headerSize < 16 || !readAt(file, 18, h + 18, 8))
+  // The whole header must be there: a file cut inside it has no picture.
+  const std::size_t present = headerSize < 40 ? headerSize : 40;
+  if (headerSize < 16 || !readAt(file, 18, h + 18, present - 4))
     return damaged(L"BMP", reason);
   const OdInt32 width = OdInt32(le32(h + 18));
   const OdInt32 height = OdInt32(le32(h + 22));
@@ -128,10 +130,10 @@ bool readBmp(std::FILE* file, OdGiImageFileInfo& info, OdString& reason)
   info.height = OdUInt32(height < 0 ? -height : height);
   // Uncompressed rows have a known size: a file that ends before them would
   // decode with the missing rows black, without any error.
-  OdUInt8 format[4]; // bits per pixel, compression
-  if (headerSize >= 20 && readAt(file, 28, format, 4) && (le16(format + 2) == 0 || le16(format + 2) == 3))
+  const OdUInt32 bits = le16(h + 28), compression = headerSize >= 20 ? le32(h + 30) : 0;
+  if (compression == 0 || compression == 3 || compression == 6)
   {
-    const OdUInt64 stride = (OdUInt64(info.width) * le16(format) + 31) / 32 * 4;
+    const OdUInt64 stride = (OdUInt64(info.width) * bits + 31) / 32 * 4;
     if (std::fseek(file, 0, SEEK_END) == 0 && OdUInt64(std::ftell(file)) < le32(h + 10) + stride * info.height)
       info.truncated = true;
   }
@@ -230,7 +232,9 @@ bool odgiReadImageFileInfo(const OdString& path, OdGiImageFileInfo& info, OdStri
     reason = L"the picture has no pixels";
     ok = false;
   }
-  if (!ok)
+  if (ok)
+    odgiSetDecodedSize(info);
+  else
     info.width = info.height = 0;
   return ok;
 }

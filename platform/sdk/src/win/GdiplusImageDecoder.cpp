@@ -2,8 +2,13 @@
 // for every format of the browse filter (PNG, JPEG, BMP, TIFF).
 //
 // GDI+ decodes the whole picture when it opens a file, so it is only ever
-// given files whose header has passed the limits (odgiLoadImageFile).
+// given files whose header has passed the limits (odgiLoadImageFile). That
+// full-size picture lives only for the decode: bands of its rows go through
+// the reducer, and only the reduced picture is kept.
+#include "../image/ImageReducer.h"
 #include "od/GiImageFile.h"
+
+#include <algorithm>
 
 #include "win32/Gdiplus.h"
 
@@ -39,32 +44,37 @@ public:
       reason = L"the file changed while it was read";
       return false;
     }
-    Gdiplus::Rect all(0, 0, INT(width), INT(height));
-    Gdiplus::BitmapData data{};
-    if (Gdiplus::DllExports::GdipBitmapLockBits(bitmap.get(), &all, Gdiplus::ImageLockModeRead, PixelFormat32bppARGB,
-                                                &data) != Gdiplus::Ok)
+    // Bands of about 4 MB, converted to straight ARGB as they are locked.
+    const UINT band = std::max<UINT>(1, std::min<UINT>(height, (4u << 20) / (width * 4)));
+    OdGiImageIo::ImageReducer reducer(width, height, image, info.decodedWidth, info.decodedHeight);
+    std::vector<OdUInt8> row(std::size_t(width) * 4);
+    for (UINT top = 0; top < height; top += band)
     {
-      reason = L"the picture is damaged";
-      return false;
-    }
-    // 32bppARGB lies in memory as blue, green, red, alpha.
-    image.rgba.resize(std::size_t(width) * height * 4);
-    for (UINT y = 0; y < height; ++y)
-    {
-      const BYTE* in = static_cast<const BYTE*>(data.Scan0) + std::ptrdiff_t(y) * data.Stride;
-      OdUInt8* out = &image.rgba[std::size_t(y) * width * 4];
-      for (UINT x = 0; x < width; ++x, in += 4, out += 4)
+      Gdiplus::Rect rows(0, INT(top), INT(width), INT(std::min(band, height - top)));
+      Gdiplus::BitmapData data{};
+      if (Gdiplus::DllExports::GdipBitmapLockBits(bitmap.get(), &rows, Gdiplus::ImageLockModeRead, PixelFormat32bppARGB,
+                                                  &data) != Gdiplus::Ok)
       {
-        out[0] = in[2];
-        out[1] = in[1];
-        out[2] = in[0];
-        out[3] = in[3];
+        reason = L"the picture is damaged";
+        return false;
       }
+      // 32bppARGB lies in memory as blue, green, red, alpha.
+      for (UINT y = 0; y < data.Height; ++y)
+      {
+        const BYTE* in = static_cast<const BYTE*>(data.Scan0) + std::ptrdiff_t(y) * data.Stride;
+        OdUInt8* out = row.data();
+        for (UINT x = 0; x < width; ++x, in += 4, out += 4)
+        {
+          out[0] = in[2];
+          out[1] = in[1];
+          out[2] = in[0];
+          out[3] = in[3];
+        }
+        reducer.addRow(row.data());
+      }
+      Gdiplus::DllExports::GdipBitmapUnlockBits(bitmap.get(), &data);
     }
-    Gdiplus::DllExports::GdipBitmapUnlockBits(bitmap.get(), &data);
-    image.width = width;
-    image.height = height;
-    return true;
+    return reducer.finish();
   }
 };
 } // namespace

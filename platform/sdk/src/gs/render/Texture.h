@@ -88,6 +88,8 @@ private:
 
   mutable std::mutex m_mutex;
   OdGsImageLoader m_loader;
+  // Two of the largest maps (2048 x 2048 texels, the most a file is decoded
+  // at, with their mip levels 45 MB each) and many small ones.
   std::size_t m_limit = std::size_t(96) << 20;
   std::size_t m_bytes = 0;
   OdUInt64 m_decodes = 0;
