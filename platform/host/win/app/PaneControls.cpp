@@ -5,6 +5,7 @@
 #include "win32/Handles.h"
 
 #include <commctrl.h>
+#include <psapi.h>
 
 #include <algorithm>
 #include <chrono>
@@ -48,8 +49,8 @@ void writeThumbnail(JsonWriter& json, HWND list, int image)
 {
   HIMAGELIST images = ListView_GetImageList(list, LVSIL_NORMAL);
   int width = 0, height = 0;
-  if (!images || image < 0 || image >= ImageList_GetImageCount(images) || !ImageList_GetIconSize(images, &width, &height) ||
-      width <= 0 || height <= 0)
+  if (!images || image < 0 || image >= ImageList_GetImageCount(images) ||
+      !ImageList_GetIconSize(images, &width, &height) || width <= 0 || height <= 0)
   {
     json.null();
     return;
@@ -98,7 +99,8 @@ void writeThumbnail(JsonWriter& json, HWND list, int image)
   json.beginObject();
   json.key(L"size").beginArray().value(width).value(height).endArray();
   json.key(L"centre").value(colourText(at(width / 2, height / 2)));
-  json.key(L"mean").value(colourText(RGB(BYTE((sum[0] + n / 2) / n), BYTE((sum[1] + n / 2) / n), BYTE((sum[2] + n / 2) / n))));
+  json.key(L"mean").value(
+    colourText(RGB(BYTE((sum[0] + n / 2) / n), BYTE((sum[1] + n / 2) / n), BYTE((sum[2] + n / 2) / n))));
   json.endObject();
 }
 
@@ -145,8 +147,8 @@ void writeList(JsonWriter& json, HWND pane, HWND list)
     json.key(L"image").value(item.iImage);
     json.key(L"selected").value((item.state & LVIS_SELECTED) != 0);
     RECT bounds{}, shown{};
-    json.key(L"inSight").value(ListView_GetItemRect(list, i, &bounds, LVIR_BOUNDS) &&
-                               IntersectRect(&shown, &bounds, &client) != FALSE);
+    json.key(L"inSight")
+      .value(ListView_GetItemRect(list, i, &bounds, LVIR_BOUNDS) && IntersectRect(&shown, &bounds, &client) != FALSE);
     // Where the item lies in the list's client area as it is scrolled now.
     POINT position{};
     ListView_GetItemPosition(list, i, &position);
@@ -196,7 +198,8 @@ void writeToolbar(JsonWriter& json, HWND toolbar)
   for (int i = 0; i < count; ++i)
   {
     TBBUTTON button{};
-    if (!SendMessageW(toolbar, TB_GETBUTTON, WPARAM(i), reinterpret_cast<LPARAM>(&button)) || (button.fsStyle & BTNS_SEP))
+    if (!SendMessageW(toolbar, TB_GETBUTTON, WPARAM(i), reinterpret_cast<LPARAM>(&button)) ||
+        (button.fsStyle & BTNS_SEP))
       continue;
     json.beginObject();
     json.key(L"command").value(button.idCommand);
@@ -231,8 +234,8 @@ int findItem(HWND list, const OdString& text)
     if (i < 12)
       known += OdString::format(L"%s\"%s\"", known.isEmpty() ? L"" : L", ", itemText.left(40));
   }
-  throw ScriptError(OdString::format(L"no list item \"%s\" (items: %s%s)", text, known.isEmpty() ? OdString(L"none") : known,
-                                     count > 12 ? L", ..." : L""));
+  throw ScriptError(OdString::format(L"no list item \"%s\" (items: %s%s)", text,
+                                     known.isEmpty() ? OdString(L"none") : known, count > 12 ? L", ..." : L""));
 }
 
 HWND requireList(HWND pane)
@@ -380,6 +383,7 @@ void writeTimings(JsonWriter& json, const std::vector<TimingRecord>& timings)
     json.key(L"command").value(timing.command);
     json.key(L"ms").value(timing.milliseconds);
     json.key(L"cpuMs").value(timing.cpuMilliseconds);
+    json.key(L"privateBytes").value(timing.privateBytes);
     json.endObject();
   }
   json.endArray();
@@ -397,7 +401,27 @@ double threadCpuMilliseconds()
   const auto ticks = [](const FILETIME& t) { return (ULONGLONG(t.dwHighDateTime) << 32) | t.dwLowDateTime; };
   return double(ticks(kernel) + ticks(user)) / 10000.0; // 100 ns ticks
 }
+
+// The memory this process has to itself (its commit charge): what a list of
+// thumbnails costs, without the code and files it shares with others.
+double privateBytes()
+{
+  PROCESS_MEMORY_COUNTERS counters{};
+  counters.cb = sizeof counters;
+  return GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters) ? double(counters.PagefileUsage) : 0;
+}
 } // namespace
+
+void writeMemory(JsonWriter& json)
+{
+  PROCESS_MEMORY_COUNTERS counters{};
+  counters.cb = sizeof counters;
+  const bool known = GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters) != 0;
+  json.key(L"memory").beginObject();
+  json.key(L"privateBytes").value(known ? double(counters.PagefileUsage) : 0.0);
+  json.key(L"peakWorkingSetBytes").value(known ? double(counters.PeakWorkingSetSize) : 0.0);
+  json.endObject();
+}
 
 void addTimeCommand(ScriptInterpreter& interpreter, std::function<void()> paintPending)
 {
@@ -414,7 +438,8 @@ void addTimeCommand(ScriptInterpreter& interpreter, std::function<void()> paintP
     if (paintPending)
       paintPending();
     const std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;
-    hostRuntime().timings.push_back(TimingRecord{text, took.count(), threadCpuMilliseconds() - cpuStart});
+    const double cpu = threadCpuMilliseconds() - cpuStart;
+    hostRuntime().timings.push_back(TimingRecord{text, took.count(), cpu, privateBytes()});
   });
 }
 } // namespace host
