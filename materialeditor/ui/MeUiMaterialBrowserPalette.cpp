@@ -48,8 +48,9 @@ constexpr int kListView = LVS_LIST;
 constexpr int kDefaultThumbnail = 96, kMinThumbnail = 16, kMaxThumbnail = 512;
 constexpr int kImageListGrowth = 100;
 // Thumbnails of a whole list are taken this many to a bitmap and added to
-// the image list together.
-constexpr int kThumbnailStrip = 32;
+// the image list together (small enough for the list's copy of them to come
+// from the heap rather than from fresh pages).
+constexpr int kThumbnailStrip = 8;
 // Icon spacing around a thumbnail: a gap between columns, and below the
 // picture room for two lines of its name and the list's own paddings.
 constexpr int kIconGapAcross = 20, kIconLabelLines = 2, kIconPaddingDown = 16;
@@ -346,8 +347,10 @@ void MeUiMaterialBrowserPalette::addItems(MeUiThumbnailBatch& batch)
     }
     Pending item{displayName(material->name()), &*it, false};
     material = nullptr; // closed again before the preview copies it
+    // The viewer lies outside its parent's client area, so a redraw paints
+    // nothing: the picture is rendered when it is taken.
     DWORD* pixels = strip.next();
-    item.drawn = pixels && batch.renderInto(*it, true, pixels, strip.stride());
+    item.drawn = pixels && batch.renderInto(*it, false, pixels, strip.stride());
     if (pixels && !item.drawn)
       strip.dropLast();
     pending.push_back(item);
