@@ -1,18 +1,34 @@
-// The Materials Browser loading a drawing of 1,000 materials (plain, marble,
-// wood and image maps sharing a few files) under Wine, as the host measures
-// it: TIME MATBROWSEROPEN, from the command to the list's last paint.
+// The Materials Browser under Wine, as the host measures it: TIME
+// MATBROWSEROPEN, from the command to the list's last paint, and TIME THEME,
+// the thumbnails drawn again on the new background.
+//
+//   BM_BrowserLoadUnderWine     1,000 materials (plain, marble, wood and image
+//                               maps sharing a few files)
+//   BM_BrowserDistinct/N        N plain materials, every colour different, so
+//                               that no two thumbnails are alike
+//   BM_BrowserThemeSwitch/N     the same drawing, shown, then the theme
+//                               switched between dark and light
+//
+// Each case reports the host thread's CPU time (cpuMs of TIME) as its time,
+// and the median of its five repetitions as cpu_median_ms; the distinct cases
+// also the process's private memory once the list is shown (private_mb, the
+// largest of the repetitions) and its peak working set (peak_ws_mb). After the
+// last repetition the host dumps the list: a case fails unless every material
+// has its item and every item its thumbnail.
 //
 // Needs the optimised Windows build (cmake --preset windows-release &&
 // cmake --build --preset windows-release) and runs its host.exe through
-// scripts/wine-run; ME_BENCH_HOST names another host.exe. Each iteration is
-// one showing of the browser; the host process starts once per benchmark.
+// scripts/wine-run; ME_BENCH_HOST names another host.exe. The host starts
+// once per drawing.
 #include "JsonValue.h"
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -22,8 +38,8 @@ namespace
 {
 namespace fs = std::filesystem;
 
-constexpr int kMaterials = 1000;
-constexpr int kShowings = 5;
+constexpr int kMixedMaterials = 1000;
+constexpr int kRepetitions = 5;
 
 // Wine sees the file system as drive Z:.
 std::string wine(const fs::path& p) { return "Z:" + p.generic_string(); }
@@ -34,14 +50,14 @@ std::string hostExe()
   return given && *given ? given : ME_BENCH_DEFAULT_HOST;
 }
 
-void writeDrawing(const fs::path& file)
+void writeMixedDrawing(const fs::path& file)
 {
   const fs::path source(ME_SOURCE_DIR);
   const std::vector<fs::path> images = {source / "samples/textures/bricks.png", source / "samples/textures/checker.png",
                                         source / "tests/fixtures/images/quad.jpg",
                                         source / "tests/fixtures/images/quad-lzw.tif"};
   std::ofstream out(file);
-  for (int i = 0; i < kMaterials; ++i)
+  for (int i = 0; i < kMixedMaterials; ++i)
   {
     out << "MATERIAL \"Material " << i << "\"";
     switch (i % 4)
@@ -55,71 +71,174 @@ void writeDrawing(const fs::path& file)
   }
 }
 
-struct Timing
+// Red and green together count the materials up to 65,536, so no two share
+// a colour; blue varies beside them.
+void writeDistinctDrawing(const fs::path& file, int count)
 {
-  double wall, cpu; // milliseconds
+  std::ofstream out(file);
+  for (int i = 0; i < count; ++i)
+    out << "MATERIAL \"Plain " << i << "\" DIFFUSE " << i % 256 << "," << i / 256 << "," << (i * 7) % 256 << "\n";
+}
+
+struct Run
+{
+  std::vector<double> showWall, showCpu, themeWall, themeCpu; // milliseconds
+  double privateBytes = 0, peakWorkingSet = 0;
+  std::string problem; // empty when the run and its list are sound
 };
 
-// Runs the host once: the browser shown kShowings times; the host's timings.
-std::vector<Timing> showingTimes(const fs::path& dir)
+JsonValue readJson(const fs::path& file)
 {
-  writeDrawing(dir / "thousand.mescript");
-  {
-    std::ofstream script(dir / "script.txt");
-    for (int i = 0; i < kShowings; ++i)
-      script << "TIME MATBROWSEROPEN\nMATBROWSEROPEN\n";
-    script << "DUMP '" << wine(dir / "dump.json") << "'\nQUIT\n";
-  }
-  const std::string command = "'" ME_SOURCE_DIR "/scripts/wine-run' '" + hostExe() + "' '" +
-                              wine(dir / "thousand.mescript") + "' /profile '" + wine(dir / "profile.txt") +
-                              "' /script '" + wine(dir / "script.txt") + "' > '" + (dir / "host.log").string() +
-                              "' 2>&1";
-  if (std::system(command.c_str()) != 0)
-    throw std::runtime_error("the host failed; see " + (dir / "host.log").string());
-  std::ifstream in(dir / "dump.json");
+  std::ifstream in(file);
   std::stringstream text;
   text << in.rdbuf();
-  const JsonValue dump = JsonValue::parse(text.str());
-  std::vector<Timing> times;
+  return JsonValue::parse(text.str());
+}
+
+// Every material of the drawing listed, each with a thumbnail.
+std::string checkList(const JsonValue& dump, int materials)
+{
+  const JsonValue* pane = dump["palettes"].find("Materials Browser");
+  if (!pane || !pane->has("list"))
+    return "the browser shows no list";
+  const JsonValue& items = (*pane)["list"]["items"];
+  if (int(items.size()) < materials)
+    return "the list shows " + std::to_string(items.size()) + " items of " + std::to_string(materials);
+  for (const JsonValue& item : items.items())
+    if (item["thumbnail"].isNull())
+      return "the item \"" + item["text"].asString() + "\" has no thumbnail";
+  return {};
+}
+
+// Runs the host on the drawing: the browser shown and hidden kRepetitions
+// times, then (themes) shown once more and the theme switched kRepetitions
+// times, dark and light in turn.
+Run runHost(const std::string& name, int materials, bool distinct, bool themes)
+{
+  const fs::path dir = fs::temp_directory_path() / ("me_bench_browser_" + name);
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  const fs::path drawing = dir / "drawing.mescript";
+  if (distinct)
+    writeDistinctDrawing(drawing, materials);
+  else
+    writeMixedDrawing(drawing);
+  {
+    std::ofstream script(dir / "script.txt");
+    for (int i = 0; i < kRepetitions; ++i)
+      script << "TIME MATBROWSEROPEN\nMATBROWSEROPEN\n";
+    script << "MATBROWSEROPEN\n";
+    if (themes)
+      for (int i = 0; i < kRepetitions; ++i)
+        script << "TIME THEME " << (i % 2 == 0 ? "DARK" : "LIGHT") << "\n";
+    script << "DUMP '" << wine(dir / "dump.json") << "'\nQUIT\n";
+  }
+  const std::string command = "'" ME_SOURCE_DIR "/scripts/wine-run' '" + hostExe() + "' '" + wine(drawing) +
+                              "' /profile '" + wine(dir / "profile.txt") + "' /script '" + wine(dir / "script.txt") +
+                              "' > '" + (dir / "host.log").string() + "' 2>&1";
+  Run run;
+  if (std::system(command.c_str()) != 0)
+  {
+    run.problem = "the host failed; see " + (dir / "host.log").string();
+    return run;
+  }
+  const JsonValue dump = readJson(dir / "dump.json");
   for (const JsonValue& timing : dump["timings"].items())
-    times.push_back({timing["ms"].asNumber(), timing["cpuMs"].asNumber()});
-  return times;
+  {
+    const bool theme = timing["command"].asString().rfind("THEME", 0) == 0;
+    (theme ? run.themeWall : run.showWall).push_back(timing["ms"].asNumber());
+    (theme ? run.themeCpu : run.showCpu).push_back(timing["cpuMs"].asNumber());
+    if (timing.has("privateBytes"))
+      run.privateBytes = std::max(run.privateBytes, timing["privateBytes"].asNumber());
+  }
+  if (dump.has("memory"))
+    run.peakWorkingSet = dump["memory"]["peakWorkingSetBytes"].asNumber();
+  if (run.showCpu.size() != std::size_t(kRepetitions) || (themes && run.themeCpu.size() != std::size_t(kRepetitions)))
+    run.problem = "the host recorded too few timings";
+  else
+    run.problem = checkList(dump, materials);
+  return run;
+}
+
+// One host run a drawing: the showing and the theme cases of a size share it.
+const Run& distinctRun(int materials)
+{
+  static std::map<int, Run> runs;
+  auto found = runs.find(materials);
+  if (found == runs.end())
+    found = runs.emplace(materials, runHost("distinct" + std::to_string(materials), materials, true, true)).first;
+  return found->second;
+}
+
+double median(std::vector<double> values)
+{
+  std::sort(values.begin(), values.end());
+  return values.empty() ? 0 : values[values.size() / 2];
+}
+
+// Each iteration is one repetition, timed by the host thread's CPU time.
+void report(benchmark::State& state, const std::vector<double>& cpu, const std::vector<double>& wall, int materials)
+{
+  std::size_t next = 0;
+  for (auto _ : state)
+  {
+    state.SetIterationTime(cpu[next % cpu.size()] / 1000.0);
+    ++next;
+  }
+  state.counters["cpu_median_ms"] = median(cpu);
+  state.counters["wall_median_ms"] = median(wall);
+  state.counters["first_cpu_ms"] = cpu.front();
+  state.counters["materials"] = materials;
 }
 
 void BM_BrowserLoadUnderWine(benchmark::State& state)
 {
-  const fs::path dir = fs::temp_directory_path() / "me_bench_browser";
-  fs::remove_all(dir);
-  fs::create_directories(dir);
-  std::vector<Timing> times;
-  try
+  const Run run = runHost("mixed", kMixedMaterials, false, false);
+  if (!run.problem.empty())
   {
-    times = showingTimes(dir);
-  }
-  catch (const std::exception& e)
-  {
-    state.SkipWithError(e.what());
+    state.SkipWithError(run.problem.c_str());
     return;
   }
-  if (times.size() != std::size_t(kShowings))
+  report(state, run.showCpu, run.showWall, kMixedMaterials);
+}
+
+void BM_BrowserDistinct(benchmark::State& state)
+{
+  const int materials = int(state.range(0));
+  const Run& run = distinctRun(materials);
+  if (!run.problem.empty())
   {
-    state.SkipWithError("the host recorded no timings");
+    state.SkipWithError(run.problem.c_str());
     return;
   }
-  // The time on the wall, as a user waits it; the host thread's own time
-  // beside it, since on a shared machine the two differ.
-  std::size_t next = 0;
-  double cpu = 0;
-  for (auto _ : state)
+  report(state, run.showCpu, run.showWall, materials);
+  state.counters["private_mb"] = run.privateBytes / 1e6;
+  state.counters["peak_ws_mb"] = run.peakWorkingSet / 1e6;
+}
+
+void BM_BrowserThemeSwitch(benchmark::State& state)
+{
+  const int materials = int(state.range(0));
+  const Run& run = distinctRun(materials);
+  if (!run.problem.empty())
   {
-    const Timing& t = times[next++ % times.size()];
-    state.SetIterationTime(t.wall / 1000.0);
-    cpu += t.cpu;
+    state.SkipWithError(run.problem.c_str());
+    return;
   }
-  state.counters["cpu_ms"] = cpu / double(next);
-  state.counters["first_ms"] = times.front().wall;
-  state.counters["materials"] = kMaterials;
+  report(state, run.themeCpu, run.themeWall, materials);
 }
 } // namespace
 
-BENCHMARK(BM_BrowserLoadUnderWine)->UseManualTime()->Iterations(kShowings)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BrowserLoadUnderWine)->UseManualTime()->Iterations(kRepetitions)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BrowserDistinct)
+  ->Arg(1000)
+  ->Arg(5000)
+  ->UseManualTime()
+  ->Iterations(kRepetitions)
+  ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BrowserThemeSwitch)
+  ->Arg(1000)
+  ->Arg(5000)
+  ->UseManualTime()
+  ->Iterations(kRepetitions)
+  ->Unit(benchmark::kMillisecond);

@@ -257,4 +257,14 @@ HBITMAP MeGsViewer::renderToBitmap(int)
   }
   return bitmap.detach();
 }
+
+bool MeGsViewer::copyPicture(DWORD* pixels, int width, int height, int stride)
+{
+  const RECT client = clientRect();
+  if (!isAttached() || client.right - client.left != width || client.bottom - client.top != height)
+    return false;
+  OdGiRasterImagePtr snapshot;
+  m_gs.helper()->getSnapShot(snapshot, OdGsDCRect(0, width, height, 0));
+  return !snapshot.isNull() && odgsCopyPixels(*snapshot, pixels, width, height, stride);
+}
 } // namespace meui

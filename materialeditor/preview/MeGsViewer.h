@@ -52,6 +52,10 @@ public:
   // A bitmap of the client area (owned by the caller), or null for a window
   // of no size. The size argument is not used: the window has the size.
   HBITMAP renderToBitmap(int size);
+  // The same picture written into a 32-bit DIB's pixels (rows stride words
+  // apart), with no bitmap of its own: many thumbnails share one. False when
+  // not attached or when the window is not width x height.
+  bool copyPicture(DWORD* pixels, int width, int height, int stride);
 
   OdGsView* view() const { return m_gs.view(); }
   OdGsDevice* device() const { return m_gs.device(); }

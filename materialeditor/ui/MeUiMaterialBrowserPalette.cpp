@@ -47,6 +47,10 @@ constexpr int kListView = LVS_LIST;
 // pictures or render a picture larger than the memory.
 constexpr int kDefaultThumbnail = 96, kMinThumbnail = 16, kMaxThumbnail = 512;
 constexpr int kImageListGrowth = 100;
+// Thumbnails of a whole list are taken this many to a bitmap and added to
+// the image list together (small enough for the list's copy of them to come
+// from the heap rather than from fresh pages).
+constexpr int kThumbnailStrip = 8;
 // Icon spacing around a thumbnail: a gap between columns, and below the
 // picture room for two lines of its name and the list's own paddings.
 constexpr int kIconGapAcross = 20, kIconLabelLines = 2, kIconPaddingDown = 16;
@@ -86,7 +90,7 @@ bool MeUiMaterialBrowserPalette::onCreate()
   m_viewMenu.appendItem(ID_VIEW_LIST, me::translate(L"List").c_str());
   applyTheme();
 
-  makeImages();
+  makeImages(0);
   me::IMeSettingsStorage* settings = me::settingsService();
   setViewStyle(settings ? settings->browserView() : kIconView);
   return true;
@@ -238,12 +242,15 @@ int MeUiMaterialBrowserPalette::thumbnailSize() const
   return stored <= 0 ? kDefaultThumbnail : std::clamp(stored, kMinThumbnail, kMaxThumbnail);
 }
 
-void MeUiMaterialBrowserPalette::makeImages()
+void MeUiMaterialBrowserPalette::makeImages(int capacity)
 {
+  // The old list goes first, so that thousands of thumbnails are never held twice.
+  m_list.setNormalImages(nullptr);
+  m_images = nullptr;
   fw::CImageList images;
   const int size = thumbnailSize();
   // Transparency by alpha: fw::addMaskedImage needs no mask in a 32-bit list.
-  if (!images.create(size, size, ILC_COLOR32, 0, kImageListGrowth))
+  if (!images.create(size, size, ILC_COLOR32, capacity, kImageListGrowth))
     return;
   m_images = images.handle();
   m_list.setNormalImages(images.detach());
@@ -273,6 +280,58 @@ bool MeUiMaterialBrowserPalette::addItem(OdDbObjectId& id, MeUiThumbnailBatch& b
   return m_list.insertItem(m_list.itemCount(), text.c_str(), image, reinterpret_cast<LPARAM>(&id)) >= 0;
 }
 
+void MeUiMaterialBrowserPalette::addItems(MeUiThumbnailBatch& batch)
+{
+  const int size = thumbnailSize();
+  fw::CImageStrip strip(size, size, kThumbnailStrip);
+  if (!strip)
+  {
+    for (auto it = m_shown.begin(); it != m_shown.end();)
+      it = addItem(*it, batch) ? std::next(it) : m_shown.erase(it);
+    return;
+  }
+  struct Pending
+  {
+    OdString text;
+    OdDbObjectId* id;
+    bool drawn;
+  };
+  std::vector<Pending> pending;
+  // The strip's pictures into the image list, then their items.
+  const auto addPending = [&] {
+    int image = strip.addTo(m_images, me::hostWindowBackground());
+    for (const Pending& item : pending)
+    {
+      const int itemImage = item.drawn && image >= 0 ? image++ : -1;
+      if (m_list.insertItem(m_list.itemCount(), item.text.c_str(), itemImage, reinterpret_cast<LPARAM>(item.id)) < 0)
+        m_shown.remove_if([&](const OdDbObjectId& shown) { return &shown == item.id; });
+    }
+    pending.clear();
+  };
+  for (auto it = m_shown.begin(); it != m_shown.end();)
+  {
+    OdDbMaterialPtr material = openMaterial(*it);
+    if (material.isNull())
+    {
+      it = m_shown.erase(it);
+      continue;
+    }
+    Pending item{displayName(material->name()), &*it, false};
+    material = nullptr; // closed again before the preview copies it
+    // The viewer lies outside its parent's client area, so a redraw paints
+    // nothing: the picture is rendered when it is taken.
+    DWORD* pixels = strip.next();
+    item.drawn = pixels && batch.renderInto(*it, false, pixels, strip.stride());
+    if (pixels && !item.drawn)
+      strip.dropLast();
+    pending.push_back(item);
+    if (strip.full())
+      addPending();
+    ++it;
+  }
+  addPending();
+}
+
 void MeUiMaterialBrowserPalette::databaseChanged(OdDbDatabase*)
 {
   enableCommands(true);
@@ -288,18 +347,20 @@ void MeUiMaterialBrowserPalette::enableCommands(bool enabled)
 void MeUiMaterialBrowserPalette::reloadItems()
 {
   clearItems();
-  makeImages();
   me::IMeManager* manager = me::managerService();
+  if (manager && m_list)
+    manager->collectMaterials(m_shown);
+  // Room for every thumbnail from the start: a list that grows copies all
+  // it holds at each step, and holds it twice meanwhile.
+  makeImages(int(m_shown.size()));
   if (!manager || !m_list)
     return;
-  manager->collectMaterials(m_shown);
   const fw::CWaitCursor wait;
   // A shown icon view arranges and repaints itself at every insert, which
   // made 1,000 items take seconds; with redraw off it is one paint at the end.
   const fw::CListCtrl::RedrawOff quiet(m_list);
   MeUiThumbnailBatch batch(hwnd(), thumbnailSize());
-  for (auto it = m_shown.begin(); it != m_shown.end();)
-    it = addItem(*it, batch) ? std::next(it) : m_shown.erase(it);
+  addItems(batch);
 }
 
 void MeUiMaterialBrowserPalette::materialAdded(const OdDbObjectId& id)

@@ -100,10 +100,14 @@ private:
   void clearItems();
   // Every material of the manager's drawing again, with new thumbnails.
   void reloadItems();
-  void makeImages();
+  // A new, empty image list with room for the number of thumbnails.
+  void makeImages(int capacity);
   int thumbnailSize() const;
   // Appends the item of the material; false when it does not open as one.
   bool addItem(OdDbObjectId& id, MeUiThumbnailBatch& batch);
+  // Appends the items of every shown material, whose ids leave the shown
+  // materials when they do not open as one.
+  void addItems(MeUiThumbnailBatch& batch);
   // The id the current item refers to, or null.
   OdDbObjectId* currentId() const;
   std::vector<OdString> shownNames() const;

@@ -29,8 +29,15 @@ public:
   // not ready. redrawFirst repaints the viewer at once before the picture
   // is taken (loading does; the refresh after an edit does not).
   win::Bitmap render(const OdDbObjectId& material, bool redrawFirst);
+  // The same picture into a 32-bit DIB's pixels of the viewer's size (rows
+  // stride words apart), as a whole list's thumbnails are taken: no bitmap
+  // each. False when not ready or the picture could not be taken.
+  bool renderInto(const OdDbObjectId& material, bool redrawFirst, DWORD* pixels, int stride);
 
 private:
+  void show(const OdDbObjectId& material, bool redrawFirst);
+
+  int m_size = 0;
   MeLivePreview m_preview;
 };
 } // namespace meui

@@ -1,5 +1,7 @@
 #include "framework/ImageList.h"
 
+#include <algorithm>
+
 namespace fw
 {
 bool CImageList::create(int cx, int cy, UINT flags, int initial, int grow)
@@ -36,13 +38,29 @@ DWORD* pixels32(HBITMAP image, int& count)
   return static_cast<DWORD*>(dib.dsBm.bmBits);
 }
 
+// A top-down 32-bit DIB section and its pixels.
+win::Bitmap dibSection(int width, int height, DWORD*& bits)
+{
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* pixels = nullptr;
+  win::Bitmap bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &pixels, nullptr, 0));
+  bits = bitmap ? static_cast<DWORD*>(pixels) : nullptr;
+  return bitmap;
+}
+
 bool is32Bit(HIMAGELIST list)
 {
   IMAGEINFO info{};
   BITMAP bitmap{};
-  return ImageList_GetImageCount(list) == 0 || (ImageList_GetImageInfo(list, 0, &info) &&
-                                                GetObjectW(info.hbmImage, sizeof bitmap, &bitmap) &&
-                                                bitmap.bmBitsPixel == 32);
+  return ImageList_GetImageCount(list) == 0 ||
+         (ImageList_GetImageInfo(list, 0, &info) && GetObjectW(info.hbmImage, sizeof bitmap, &bitmap) &&
+          bitmap.bmBitsPixel == 32);
 }
 } // namespace
 
@@ -72,5 +90,43 @@ bool replaceImage(HIMAGELIST list, int index, HBITMAP image)
     for (int i = 0; i < count; ++i)
       pixels[i] |= 0xFF000000; // all of it shows
   return ImageList_Replace(list, index, image, nullptr);
+}
+CImageStrip::CImageStrip(int cx, int cy, int capacity) : m_cx(cx), m_cy(cy), m_capacity(capacity > 0 ? capacity : 1)
+{
+  if (cx > 0 && cy > 0)
+    m_bitmap = dibSection(cx * m_capacity, cy, m_bits);
+}
+
+DWORD* CImageStrip::next()
+{
+  if (!m_bits || full())
+    return nullptr;
+  return m_bits + std::size_t(m_cx) * std::size_t(m_count++);
+}
+
+void CImageStrip::dropLast()
+{
+  if (m_count > 0)
+    --m_count;
+}
+
+int CImageStrip::addTo(HIMAGELIST list, COLORREF transparent)
+{
+  const int count = m_count;
+  m_count = 0;
+  if (!m_bitmap || count == 0)
+    return -1;
+  if (count == m_capacity)
+    return addMaskedImage(list, m_bitmap.get(), transparent);
+  // The list takes as many images as the bitmap is wide: the filled ones
+  // go over into a bitmap of their width.
+  DWORD* bits = nullptr;
+  const win::Bitmap part = dibSection(m_cx * count, m_cy, bits);
+  if (!part)
+    return -1;
+  for (int y = 0; y < m_cy; ++y)
+    std::copy_n(m_bits + std::size_t(y) * std::size_t(stride()), std::size_t(m_cx) * std::size_t(count),
+                bits + std::size_t(y) * std::size_t(m_cx) * std::size_t(count));
+  return addMaskedImage(list, part.get(), transparent);
 }
 } // namespace fw

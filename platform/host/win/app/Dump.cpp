@@ -209,6 +209,7 @@ std::string dumpJson(HostRuntime& runtime, const ModuleManager& modules)
 
   writeMenus(json, runtime.menus);
   writeTimings(json, runtime.timings);
+  writeMemory(json);
 
   json.key(L"fileDialogs").beginArray();
   for (const FileDialogRecord& dialog : runtime.fileDialogs)

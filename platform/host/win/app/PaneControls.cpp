@@ -5,6 +5,7 @@
 #include "win32/Handles.h"
 
 #include <commctrl.h>
+#include <psapi.h>
 
 #include <algorithm>
 #include <chrono>
@@ -429,6 +430,7 @@ void writeTimings(JsonWriter& json, const std::vector<TimingRecord>& timings)
     json.key(L"command").value(timing.command);
     json.key(L"ms").value(timing.milliseconds);
     json.key(L"cpuMs").value(timing.cpuMilliseconds);
+    json.key(L"privateBytes").value(timing.privateBytes);
     json.endObject();
   }
   json.endArray();
@@ -446,7 +448,27 @@ double threadCpuMilliseconds()
   const auto ticks = [](const FILETIME& t) { return (ULONGLONG(t.dwHighDateTime) << 32) | t.dwLowDateTime; };
   return double(ticks(kernel) + ticks(user)) / 10000.0; // 100 ns ticks
 }
+
+// The memory this process has to itself (its commit charge): what a list of
+// thumbnails costs, without the code and files it shares with others.
+double privateBytes()
+{
+  PROCESS_MEMORY_COUNTERS counters{};
+  counters.cb = sizeof counters;
+  return GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters) ? double(counters.PagefileUsage) : 0;
+}
 } // namespace
+
+void writeMemory(JsonWriter& json)
+{
+  PROCESS_MEMORY_COUNTERS counters{};
+  counters.cb = sizeof counters;
+  const bool known = GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters) != 0;
+  json.key(L"memory").beginObject();
+  json.key(L"privateBytes").value(known ? double(counters.PagefileUsage) : 0.0);
+  json.key(L"peakWorkingSetBytes").value(known ? double(counters.PeakWorkingSetSize) : 0.0);
+  json.endObject();
+}
 
 void addTimeCommand(ScriptInterpreter& interpreter, std::function<void()> paintPending)
 {
@@ -463,7 +485,8 @@ void addTimeCommand(ScriptInterpreter& interpreter, std::function<void()> paintP
     if (paintPending)
       paintPending();
     const std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;
-    hostRuntime().timings.push_back(TimingRecord{text, took.count(), threadCpuMilliseconds() - cpuStart});
+    const double cpu = threadCpuMilliseconds() - cpuStart;
+    hostRuntime().timings.push_back(TimingRecord{text, took.count(), cpu, privateBytes()});
   });
 }
 } // namespace host

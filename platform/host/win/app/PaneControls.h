@@ -33,6 +33,8 @@ void addPaneControlPlaces();
 void writePaneControls(JsonWriter& json, HWND pane);
 void writeMenus(JsonWriter& json, const std::vector<MenuRecord>& menus);
 void writeTimings(JsonWriter& json, const std::vector<TimingRecord>& timings);
+// The process's private memory now and its largest working set so far.
+void writeMemory(JsonWriter& json);
 
 // TIME command...: runs the command through the interpreter, then lets every
 // window paint what the command left to paint (paintPending), and records

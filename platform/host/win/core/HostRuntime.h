@@ -122,6 +122,7 @@ struct TimingRecord
   OdString command;
   double milliseconds = 0;    // as the clock on the wall
   double cpuMilliseconds = 0; // that the host's thread ran
+  double privateBytes = 0;    // the process's private memory once the command ended
 };
 
 struct FileDialogRecord

@@ -7,6 +7,7 @@
 //                     OdGsWin32ModuleName from the start, as a host's
 //                     graphics module is
 //   odgsDrawImage     copies any picture into a device context
+//   odgsCopyPixels    copies any picture into a 32-bit DIB's pixels
 #pragma once
 
 #include "od/GsSoftware.h"
@@ -18,6 +19,11 @@ extern const wchar_t* const OdGsWin32ModuleName;
 // Stretches the picture over the rectangle of the device context; false
 // for an empty picture or rectangle.
 bool odgsDrawImage(HDC dc, const OdGiRasterImage& image, const RECT& target);
+
+// The picture's pixels as a top-down 32-bit DIB holds them (0x00RRGGBB
+// words), rows `stride` words apart; false unless the picture is exactly
+// width x height.
+bool odgsCopyPixels(const OdGiRasterImage& image, DWORD* pixels, int width, int height, int stride);
 
 class OdGsWin32Device : public OdGsSoftwareDevice
 {

@@ -9,33 +9,43 @@ const wchar_t* const OdGsWin32ModuleName = L"WinGDI.txv";
 ODRX_DEFINE_MEMBERS(OdGsWin32Device, OdGsSoftwareDevice, nullptr)
 ODRX_DEFINE_MEMBERS(OdGsWin32Module, OdGsSoftwareModule, ODRX_CONSTRUCTOR(OdGsWin32Module))
 
+bool odgsCopyPixels(const OdGiRasterImage& image, DWORD* pixels, int width, int height, int stride)
+{
+  const OdUInt32 w = image.pixelWidth(), h = image.pixelHeight();
+  if (!pixels || width < 1 || height < 1 || stride < width || w != OdUInt32(width) || h != OdUInt32(height))
+    return false;
+  // A 32-bit DIB holds B, G, R, X in memory order, i.e. 0x00RRGGBB as a word:
+  // the picture's colours (0x00BBGGRR) with red and blue swapped.
+  // Checked without a smart pointer: the picture may not be reference counted.
+  if (image.isKindOf(OdGiRasterImageRGBA::desc()))
+  {
+    const OdUInt8* p = static_cast<const OdGiRasterImageRGBA*>(&image)->data();
+    for (OdUInt32 y = 0; y < h; ++y)
+    {
+      DWORD* out = pixels + std::size_t(y) * std::size_t(stride);
+      for (OdUInt32 x = 0; x < w; ++x, p += 4)
+        out[x] = (DWORD(p[0]) << 16) | (DWORD(p[1]) << 8) | DWORD(p[2]);
+    }
+    return true;
+  }
+  for (OdUInt32 y = 0; y < h; ++y)
+    for (OdUInt32 x = 0; x < w; ++x)
+    {
+      const ODCOLORREF c = image.pixelAt(x, y);
+      pixels[std::size_t(y) * std::size_t(stride) + x] =
+        (DWORD(ODGETRED(c)) << 16) | (DWORD(ODGETGREEN(c)) << 8) | DWORD(ODGETBLUE(c));
+    }
+  return true;
+}
+
 bool odgsDrawImage(HDC dc, const OdGiRasterImage& image, const RECT& target)
 {
   const OdUInt32 w = image.pixelWidth(), h = image.pixelHeight();
   const int tw = target.right - target.left, th = target.bottom - target.top;
   if (!dc || w == 0 || h == 0 || tw < 1 || th < 1)
     return false;
-  // A 32-bit DIB holds B, G, R, X in memory order, i.e. 0x00RRGGBB as a word:
-  // the picture's colours (0x00BBGGRR) with red and blue swapped.
   std::vector<DWORD> pixels(std::size_t(w) * h);
-  // Checked without a smart pointer: the picture may not be reference counted.
-  if (image.isKindOf(OdGiRasterImageRGBA::desc()))
-  {
-    const auto* rgba = static_cast<const OdGiRasterImageRGBA*>(&image);
-    const OdUInt8* p = rgba->data();
-    for (DWORD& out : pixels)
-    {
-      out = (DWORD(p[0]) << 16) | (DWORD(p[1]) << 8) | DWORD(p[2]);
-      p += 4;
-    }
-  }
-  else
-    for (OdUInt32 y = 0; y < h; ++y)
-      for (OdUInt32 x = 0; x < w; ++x)
-      {
-        const ODCOLORREF c = image.pixelAt(x, y);
-        pixels[std::size_t(y) * w + x] = (DWORD(ODGETRED(c)) << 16) | (DWORD(ODGETGREEN(c)) << 8) | DWORD(ODGETBLUE(c));
-      }
+  odgsCopyPixels(image, pixels.data(), int(w), int(h), int(w));
 
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof info.bmiHeader;
