@@ -74,6 +74,13 @@ TEST(MathParser, NumbersInDecimalAndExponentNotation)
   EXPECT_EQ(eval(L"1.5E-3"), 0.0015);
   EXPECT_EQ(eval(L"2e+2"), 200);
   EXPECT_EQ(eval(L"1e-400"), 0) << "underflow is zero";
+  // Underflow written out, and written with an exponent that does not say so alone.
+  EXPECT_EQ(eval((L"0." + std::wstring(330, L'0') + L"1").c_str()), 0);
+  EXPECT_EQ(eval((L"0." + std::wstring(400, L'0') + L"5e+60").c_str()), 0);
+  EXPECT_EQ(eval(L"0.00001e-320"), 0);
+  EXPECT_NE(refusal(OdString(L"1" + std::wstring(400, L'0'))).find(L"too large"), -1);
+  EXPECT_NE(refusal(L"0.0001e313").find(L"too large"), -1) << "1e309";
+  EXPECT_NE(refusal(OdString(L"0." + std::wstring(20, L'0') + L"1e400")).find(L"too large"), -1);
   EXPECT_EQ(eval(L"-0"), 0);
   EXPECT_FALSE(std::signbit(eval(L"-0"))) << "no negative zero to show";
 }
@@ -85,6 +92,11 @@ TEST(MathParser, FunctionsTakeAndGiveDegrees)
   EXPECT_EQ(eval(L"cos(90)"), 0);
   EXPECT_EQ(eval(L"cos(-180)"), -1);
   EXPECT_EQ(eval(L"sin(450)"), 1);
+  // Huge angles: only whole quarter turns are exact, the rest keep their remainder.
+  EXPECT_DOUBLE_EQ(eval(L"tan(86304706306535696)"), std::tan(176 * OdPi / 180));
+  EXPECT_DOUBLE_EQ(eval(L"sin(1e17 + 16)"), std::sin(std::fmod(1e17 + 16, 360.0) * OdPi / 180));
+  EXPECT_EQ(eval(L"cos(9e18)"), 1) << "9e18 is 25e15 whole turns";
+  EXPECT_DOUBLE_EQ(eval(L"sin(-9e18 - 1024)"), std::sin(std::fmod(-9e18 - 1024, 360.0) * OdPi / 180));
   EXPECT_DOUBLE_EQ(eval(L"tan(45)"), 1);
   EXPECT_DOUBLE_EQ(eval(L"asin(0.5)"), 30);
   EXPECT_DOUBLE_EQ(eval(L"acos(0)"), 90);

@@ -36,7 +36,34 @@ TEST(FileWrites, NothingButAFileIsWrittenOver)
   EXPECT_FALSE(writeFileAtomically(OdString(std::wstring(L"a\0b", 3)), "new", &error));
 }
 
+// Read-only as Windows marks it and as Wine maps a file no one may write.
+TEST(FileWrites, AReadOnlyFileIsLeftAsItIsAndSaysWhy)
+{
+  TempDir dir;
+  TempDir::write(dir / "profile.txt", "old");
+  fs::permissions(dir / "profile.txt", fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  const fs::perms before = fs::status(dir / "profile.txt").permissions();
+  OdString error;
+  EXPECT_FALSE(writeFileAtomically(dir.od("profile.txt"), "new", &error));
+  EXPECT_NE(error.find(L"read-only"), -1) << error;
+  EXPECT_EQ(TempDir::read(dir / "profile.txt"), "old");
+  EXPECT_EQ(fs::status(dir / "profile.txt").permissions(), before) << "still read-only";
+  EXPECT_EQ(entries(dir.path()), 1u) << "no temporary file is left behind";
+  fs::permissions(dir / "profile.txt", fs::perms::owner_write, fs::perm_options::add);
+}
+
 #ifndef _WIN32
+TEST(FileWrites, OnlyTheOwnersPermissionsStayOnlyTheOwners)
+{
+  TempDir dir;
+  TempDir::write(dir / "profile.txt", "old");
+  fs::permissions(dir / "profile.txt", fs::perms::owner_read | fs::perms::owner_write);
+  ASSERT_TRUE(writeFileAtomically(dir.od("profile.txt"), "new"));
+  EXPECT_EQ(TempDir::read(dir / "profile.txt"), "new");
+  EXPECT_EQ(fs::status(dir / "profile.txt").permissions() & fs::perms::all,
+            fs::perms::owner_read | fs::perms::owner_write);
+}
+
 TEST(FileWrites, LinksAreFollowedAndKept)
 {
   TempDir dir;

@@ -145,11 +145,11 @@ TEST(ProfileStore, ReadsWhatItCanAndKeepsEveryOtherLineInItsPlace)
                            "x=i:1\n"
                            "[good/sub]\n"
                            "j=s:caf\xC3\xA9\n"
-                           "k=i:4";              // no line end: perhaps cut off
+                           "k=i:4";              // no line end, as editors save it: still a value
   ProfileStore store;
   const auto result = store.parse(file);
   EXPECT_EQ(result.status, ProfileStore::LoadResult::Status::Read);
-  EXPECT_EQ(result.linesKept, 19);
+  EXPECT_EQ(result.linesKept, 18);
 
   const ProfileSection* good = store.root().section("good");
   ASSERT_NE(good, nullptr);
@@ -164,10 +164,10 @@ TEST(ProfileStore, ReadsWhatItCanAndKeepsEveryOtherLineInItsPlace)
   ASSERT_NE(sub, nullptr);
   EXPECT_TRUE(sub->readValue("j", value));
   EXPECT_EQ(value.asText(), L"caf\u00e9");
-  EXPECT_FALSE(sub->readValue("k", value));
+  EXPECT_TRUE(sub->readValue("k", value));
+  EXPECT_EQ(value, CKtVariant(4));
 
-  // Written back unchanged: every line as it was, the last one still open,
-  // so that a line cut off in writing stays unread on the next run too.
+  // Written back unchanged: every line as it was, the last one still open.
   EXPECT_EQ(store.serialize(), file);
   // Something after it ends it.
   store.openSection("later", true)->writeValue("x", CKtVariant(1));
@@ -332,4 +332,23 @@ TEST(ProfileStore, SaveReplacesTheFileWholeOrNotAtAll)
   EXPECT_FALSE(first.save(dir.od("no such folder/profile.txt"), &error));
   EXPECT_NE(error.find(L"no such folder"), -1) << error;
   EXPECT_FALSE(first.save(OdString()));
+}
+
+// As many editors save a file: no line end after the last line.
+TEST(ProfileStore, AHandEditedLastLineWithoutItsEndIsAValue)
+{
+  const std::string file = "[cmddata/MaterialEditor]\nBrowserImageSize=i:128";
+  ProfileStore store;
+  EXPECT_EQ(store.parse(file).linesKept, 0);
+  IProfileSection* editor = store.openSection("cmddata", false)->openSection("MaterialEditor", false);
+  ASSERT_NE(editor, nullptr);
+  CKtVariant value;
+  ASSERT_TRUE(editor->readValue("BrowserImageSize", value));
+  EXPECT_EQ(value, CKtVariant(128));
+  editor->writeValue("BrowserImageSize", CKtVariant(128));
+  EXPECT_EQ(store.serialize(), file) << "an unchanged value is written back as it was read";
+  editor->writeValue("BrowserImageSize", CKtVariant(64));
+  EXPECT_EQ(store.serialize(), "[cmddata/MaterialEditor]\nBrowserImageSize=i:64");
+  // A last line that reads as no value is still kept as it is.
+  EXPECT_EQ(store.parse("[a]\nb=i:12x").linesKept, 1);
 }

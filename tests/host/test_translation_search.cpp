@@ -78,3 +78,18 @@ TEST_F(TextureSearch, TakesAnExistingFullPathAsGivenElseItsFileName)
   // A NUL would cut the name short at the system call.
   EXPECT_EQ(find(OdString(std::wstring(L"wood.jpg\0.exe", 13)), database.get()), L"");
 }
+
+TEST_F(TextureSearch, TextureFoldersComeBeforeTheSearchPathsAndOnlyForTextureMaps)
+{
+  TempDir::write(dir / "textures a" / "only_textures.png", "image");
+  TempDir::write(dir / "textures b" / "wood.jpg", "image");
+  services.addTextureFolders(L" " + dir.od("textures a") + L" ;;" + dir.od("textures b") + L";");
+  EXPECT_EQ(services.textureFolders().size(), 2u) << "blanks and empty entries are no folders";
+  EXPECT_EQ(services.textureFolders()[0], dir.od("textures a"));
+
+  EXPECT_EQ(find(L"only_textures.png", nullptr), dir.od("textures a/only_textures.png"));
+  EXPECT_EQ(find(L"wood.jpg", nullptr), dir.od("textures b/wood.jpg")) << "before the general search paths";
+  EXPECT_EQ(find(L"wood.jpg", database.get()), dir.od("drawing/wood.jpg")) << "the drawing's own folder comes first";
+  EXPECT_EQ(find(L"only_second.png", nullptr), dir.od("second/only_second.png")) << "then the search paths";
+  EXPECT_EQ(services.findFile(L"only_textures.png", nullptr, kHostFindDefault), L"") << "other kinds do not look there";
+}

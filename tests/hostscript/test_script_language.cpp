@@ -146,9 +146,15 @@ TEST(HostOptions, CommandLine)
   EXPECT_EQ(options.script, L"s");
   EXPECT_EQ(options.profile, L"p");
   EXPECT_TRUE(options.noModule);
+  EXPECT_EQ(options.texturePath, L"");
+
+  // Texture folders given twice add up, in order.
+  HostOptions folders;
+  ASSERT_TRUE(parseHostOptions({L"/texturepath", L"C:\\maps;D:\\more", L"/TEXTUREPATH", L"E:\\last"}, folders, error));
+  EXPECT_EQ(folders.texturePath, L"C:\\maps;D:\\more;E:\\last");
 
   const std::vector<std::vector<OdString>> bad = {
-    {L"/script"}, {L"/frob"}, {L"a", L"b"}, {L"/module", L"m", L"/nomodule"}, {L"/profile", L""}};
+    {L"/script"}, {L"/frob"}, {L"a", L"b"}, {L"/module", L"m", L"/nomodule"}, {L"/profile", L""}, {L"/texturepath"}};
   for (const auto& arguments : bad)
   {
     HostOptions o;

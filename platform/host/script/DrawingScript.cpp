@@ -1,7 +1,8 @@
 #include "DrawingScript.h"
 
+#include "MaterialScript.h"
+
 #include <cstdlib>
-#include <optional>
 #include <unordered_set>
 #include <vector>
 
@@ -36,18 +37,6 @@ OdDbObjectId blockByName(OdDbDatabase* db, const OdString& name)
   if (id.isNull())
     throw ScriptError(OdString::format(L"no block \"%s\"", name));
   return id;
-}
-
-MaterialColor rgbColor(const double rgb[3], const OdString& what)
-{
-  for (int i = 0; i < 3; ++i)
-    if (rgb[i] < 0 || rgb[i] > 255 || rgb[i] != double(int(rgb[i])))
-      throw ScriptError(what + L" takes three whole numbers from 0 to 255");
-  MaterialColor color;
-  color.setMethod(MaterialColor::kOverride);
-  color.setFactor(1.0);
-  color.setColor(OdCmEntityColor(OdUInt8(rgb[0]), OdUInt8(rgb[1]), OdUInt8(rgb[2])));
-  return color;
 }
 
 // Whether a reference to `inserted` put into `container` would make a block
@@ -117,6 +106,8 @@ void DrawingScript::addCommands(ScriptInterpreter& interpreter)
 {
   interpreter.add(L"MATERIAL", [this](ScriptArgs& a) { material(a); });
   interpreter.add(L"MATEDIT", [this](ScriptArgs& a) { editMaterial(a); });
+  interpreter.add(L"ERASE", [this](ScriptArgs& a) { eraseMaterial(a); });
+  interpreter.add(L"DROPSTANDARD", [this](ScriptArgs& a) { dropStandardMaterial(a); });
   interpreter.add(L"LAYER", [this](ScriptArgs& a) { layer(a); });
   interpreter.add(L"MESH", [this](ScriptArgs& a) { mesh(a, false); });
   interpreter.add(L"BOX", [this](ScriptArgs& a) { mesh(a, true); });
@@ -168,107 +159,21 @@ void DrawingScript::remember(const OdString& label, const OdDbObjectId& id)
     m_labels[label] = id;
 }
 
-// The channel options of MATERIAL and MATEDIT, as given; unset ones leave
-// the material's own value.
-struct DrawingScript::MaterialOptions
-{
-  std::optional<MaterialColor> diffuse, ambient, specular;
-  std::optional<double> gloss;
-  std::optional<MaterialMap> map; // an empty map for MAP NONE
-  OdString label;
-};
-
-// [DIFFUSE r,g,b] [AMBIENT r,g,b] [SPECULAR r,g,b] [GLOSS 0..1]
-// [MAP FILE path | MAP MARBLE | MAP WOOD | MAP NONE] [AS $label]
-void DrawingScript::readMaterialOptions(ScriptArgs& args, MaterialOptions& options)
-{
-  const auto colour = [&args](const wchar_t* what) {
-    double rgb[3];
-    ScriptArgs::toTriple(args.next(L"colour r,g,b"), what, rgb);
-    return rgbColor(rgb, what);
-  };
-  while (!args.done())
-  {
-    if (args.nextIs(L"DIFFUSE"))
-      options.diffuse = colour(L"DIFFUSE");
-    else if (args.nextIs(L"AMBIENT"))
-      options.ambient = colour(L"AMBIENT");
-    else if (args.nextIs(L"SPECULAR"))
-      options.specular = colour(L"SPECULAR");
-    else if (args.nextIs(L"GLOSS"))
-    {
-      const double gloss = ScriptArgs::toReal(args.next(L"glossiness"), L"the glossiness");
-      if (gloss < 0 || gloss > 1)
-        throw ScriptError(L"GLOSS takes a number from 0 to 1");
-      options.gloss = gloss;
-    }
-    else if (args.nextIs(L"MAP"))
-    {
-      MaterialMap map;
-      if (args.nextIs(L"FILE"))
-      {
-        const OdString path = args.next(L"image file of the map");
-        OdGiImageFileTexturePtr texture = OdGiImageFileTexture::createObject();
-        texture->setSourceFileName(path);
-        map.setSource(kFile);
-        map.setSourceFileName(path);
-        map.setTexture(texture);
-      }
-      else if (args.nextIs(L"MARBLE"))
-      {
-        map.setSource(kProcedural);
-        map.setTexture(OdGiMarbleTexture::createObject());
-      }
-      else if (args.nextIs(L"WOOD"))
-      {
-        map.setSource(kProcedural);
-        map.setTexture(OdGiWoodTexture::createObject());
-      }
-      else if (!args.nextIs(L"NONE"))
-        throw ScriptError(L"MAP takes FILE path, MARBLE, WOOD or NONE");
-      options.map = map;
-    }
-    else if (args.nextIs(L"AS"))
-      options.label = args.next(L"label");
-    else
-      args.expectEnd();
-  }
-}
-
-void DrawingScript::applyMaterialOptions(OdDbMaterial& material, const MaterialOptions& options)
-{
-  if (options.diffuse || options.map)
-  {
-    MaterialColor color;
-    MaterialMap map;
-    material.diffuse(color, map);
-    material.setDiffuse(options.diffuse.value_or(color), options.map.value_or(map));
-  }
-  if (options.ambient)
-    material.setAmbient(*options.ambient);
-  if (options.specular || options.gloss)
-  {
-    MaterialColor color;
-    MaterialMap map;
-    double gloss = 0;
-    material.specular(color, map, gloss);
-    material.setSpecular(options.specular.value_or(color), map, options.gloss.value_or(gloss));
-  }
-}
-
 // MATERIAL name [options] [AS $label]: a new material.
 void DrawingScript::material(ScriptArgs& args)
 {
   OdDbDatabase* db = database();
   const OdString name = args.next(L"material name");
   MaterialOptions options;
-  readMaterialOptions(args, options);
-  OdDbDictionaryPtr materials = db->getMaterialDictionaryId().safeOpenObject(OdDb::kForWrite);
-  if (materials->has(name))
-    throw ScriptError(OdString::format(L"the material \"%s\" exists already; MATEDIT changes it", name));
+  options.read(args);
+  // Made whole before the dictionary is opened, so a refused line writes nothing.
   OdDbMaterialPtr object = OdDbMaterial::createObject();
   object->setName(name);
-  applyMaterialOptions(*object, options);
+  options.applyTo(*object);
+  OdDbDictionaryPtr materials = db->getMaterialDictionaryId().safeOpenObject();
+  if (materials->has(name))
+    throw ScriptError(OdString::format(L"the material \"%s\" exists already; MATEDIT changes it", name));
+  materials->upgradeOpen();
   remember(options.label, materials->setAt(name, object));
 }
 
@@ -280,11 +185,42 @@ void DrawingScript::editMaterial(ScriptArgs& args)
   OdDbDatabase* db = database();
   const OdDbObjectId id = materialByName(db, args.next(L"material name"));
   MaterialOptions options;
-  readMaterialOptions(args, options);
+  options.read(args);
   if (!options.label.isEmpty())
     throw ScriptError(L"MATEDIT takes no AS");
+  options.check(*OdDbMaterialPtr(id.safeOpenObject()));
   OdDbMaterialPtr material = id.safeOpenObject(OdDb::kForWrite);
-  applyMaterialOptions(*material, options);
+  options.applyTo(*material);
+}
+
+// ERASE name: erases the material as another command of the host would, so
+// the drawing's observers hear of it; what used it keeps a reference to the
+// erased material.
+void DrawingScript::eraseMaterial(ScriptArgs& args)
+{
+  OdDbDatabase* db = database();
+  const OdString name = args.next(L"material name");
+  args.expectEnd();
+  OdDbMaterialPtr material = materialByName(db, name).safeOpenObject(OdDb::kForWrite);
+  if (material->erase() != eOk)
+    throw ScriptError(OdString::format(L"the material \"%s\" cannot be erased: it is one of the drawing's standard materials", name));
+}
+
+// DROPSTANDARD name: a drawing without that standard material ("By Layer",
+// "By Block" or "Global"), as one written by another program may come.
+// What used it keeps a reference to the erased material.
+void DrawingScript::dropStandardMaterial(ScriptArgs& args)
+{
+  OdDbDatabase* db = database();
+  const OdString name = args.next(L"standard material name");
+  args.expectEnd();
+  const OdDbObjectId id = materialByName(db, name);
+  if (id != db->byLayerMaterialId() && id != db->byBlockMaterialId() && id != db->globalMaterialId())
+    throw ScriptError(OdString::format(L"\"%s\" is no standard material; ERASE erases it", name));
+  OdDbDictionaryPtr materials = db->getMaterialDictionaryId().safeOpenObject(OdDb::kForWrite);
+  materials->remove(id);
+  OdDbMaterialPtr material = id.safeOpenObject(OdDb::kForWrite);
+  material->erase();
 }
 
 // LAYER name [MATERIAL name] [AS $label]: makes the layer, or gives an

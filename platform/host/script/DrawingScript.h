@@ -23,7 +23,7 @@ public:
 
   explicit DrawingScript(CurrentDatabase current) : m_current(std::move(current)) {}
 
-  // MATERIAL, MATEDIT, LAYER, MESH, BOX, BLOCK, INSERT, GROUP, CMATERIAL.
+  // MATERIAL, MATEDIT, ERASE, DROPSTANDARD, LAYER, MESH, BOX, BLOCK, INSERT, GROUP, CMATERIAL.
   void addCommands(ScriptInterpreter& interpreter);
 
   // The object a word names in the database; throws ScriptError.
@@ -31,11 +31,10 @@ public:
 
 private:
   OdDbDatabase* database() const;
-  struct MaterialOptions;
-  static void readMaterialOptions(ScriptArgs& args, MaterialOptions& options);
-  static void applyMaterialOptions(OdDbMaterial& material, const MaterialOptions& options);
   void material(ScriptArgs& args);
   void editMaterial(ScriptArgs& args);
+  void eraseMaterial(ScriptArgs& args);
+  void dropStandardMaterial(ScriptArgs& args);
   void layer(ScriptArgs& args);
   void mesh(ScriptArgs& args, bool polyface);
   void block(ScriptArgs& args);

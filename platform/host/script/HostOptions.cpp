@@ -3,7 +3,8 @@
 namespace host
 {
 const wchar_t* const kHostUsage =
-  L"usage: host.exe [drawing.mescript] [/script FILE] [/profile FILE] [/module PATH | /nomodule]";
+  L"usage: host.exe [drawing.mescript] [/script FILE] [/profile FILE] [/module PATH | /nomodule]"
+  L" [/texturepath FOLDER;FOLDER...]";
 
 bool parseHostOptions(const std::vector<OdString>& arguments, HostOptions& options, OdString& error)
 {
@@ -23,7 +24,10 @@ bool parseHostOptions(const std::vector<OdString>& arguments, HostOptions& optio
     }
     const OdString name = word.mid(1);
     OdString* value = nullptr;
-    if (name.iCompare(L"script") == 0)
+    OdString texturePath;
+    if (name.iCompare(L"texturepath") == 0)
+      value = &texturePath;
+    else if (name.iCompare(L"script") == 0)
       value = &options.script;
     else if (name.iCompare(L"profile") == 0)
       value = &options.profile;
@@ -47,6 +51,9 @@ bool parseHostOptions(const std::vector<OdString>& arguments, HostOptions& optio
       }
       *value = arguments[++i];
     }
+    // Given more than once, the lists add up.
+    if (!texturePath.isEmpty())
+      options.texturePath += (options.texturePath.isEmpty() ? L"" : L";") + texturePath;
   }
   if (options.noModule && !options.module.isEmpty())
   {

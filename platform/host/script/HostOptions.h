@@ -1,6 +1,7 @@
 // The command line of host.exe:
 //
 //   host.exe [drawing] [/script FILE] [/profile FILE] [/module PATH | /nomodule]
+//            [/texturepath FOLDER;FOLDER...]
 //
 // Options start with '/' or '-' and are matched without regard to case.
 #pragma once
@@ -17,6 +18,7 @@ struct HostOptions
   OdString script;
   OdString profile; // empty: the user's own profile file
   OdString module;  // empty: materialeditor.dll beside host.exe
+  OdString texturePath; // folders for texture maps, ';' between them, before the profile's
   bool noModule = false;
   bool help = false;
 };

@@ -11,7 +11,6 @@ OdDbDatabasePtr AppServices::createDatabase(bool defaultContents, OdDb::Measurem
 
 OdString AppServices::findFile(const OdString& fileName, OdDbDatabase* database, int kind)
 {
-  (void)kind;
   if (fileName.isEmpty())
     return OdString();
   if (isAbsolutePath(fileName) && isFile(fileName))
@@ -30,13 +29,27 @@ OdString AppServices::findFile(const OdString& fileName, OdDbDatabase* database,
         return candidate;
     }
   }
-  for (const OdString& folder : m_searchPaths)
-  {
-    const OdString candidate = joinPath(folder, name);
-    if (isFile(candidate))
-      return candidate;
-  }
+  const std::vector<OdString> none;
+  const std::vector<OdString>* texture = kind == kHostFindTextureMap ? &m_textureFolders : &none;
+  for (const std::vector<OdString>* folders : {texture, static_cast<const std::vector<OdString>*>(&m_searchPaths)})
+    for (const OdString& folder : *folders)
+    {
+      const OdString candidate = joinPath(folder, name);
+      if (isFile(candidate))
+        return candidate;
+    }
   return OdString();
+}
+
+void AppServices::addTextureFolders(const OdString& list)
+{
+  for (OdString folder : list.split(L';'))
+  {
+    folder.trimLeft();
+    folder.trimRight();
+    if (!folder.isEmpty())
+      m_textureFolders.push_back(folder);
+  }
 }
 
 void AppServices::addSearchPath(const OdString& folder)

@@ -60,9 +60,10 @@ OdString systemMessage(DWORD code)
 
 // The final file behind the path, links followed. exists false: nothing is
 // there yet, and the file is made under the path as given.
-bool resolveTarget(std::wstring& path, bool& exists, OdString& problem)
+bool resolveTarget(std::wstring& path, bool& exists, bool& readOnly, OdString& problem)
 {
   exists = false;
+  readOnly = false;
   HANDLE handle = CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                               OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (handle == INVALID_HANDLE_VALUE)
@@ -86,6 +87,8 @@ bool resolveTarget(std::wstring& path, bool& exists, OdString& problem)
     return false;
   }
   exists = true;
+  // Wine marks a file read-only when no one may write it.
+  readOnly = (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0;
   if (length > 0 && length < final.size())
   {
     final.resize(length);
@@ -132,6 +135,10 @@ bool writeTemporary(const std::wstring& target, const std::string& bytes, std::w
 
 bool replaceWith(const std::wstring& temporary, const std::wstring& target, OdString& problem)
 {
+  // On Windows ReplaceFileW gives the replacement the replaced file's
+  // attributes and security; Wine gives it the mode of any new file.
+  if (ReplaceFileW(target.c_str(), temporary.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
+    return true;
   if (MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
     return true;
   problem = systemMessage(GetLastError());
@@ -377,14 +384,25 @@ bool writeFileAtomically(const OdString& path, const std::string& bytes, OdStrin
   if (!ok)
     problem = L"that is no file name";
   bool exists = false;
+  bool readOnly = false;
 #ifdef _WIN32
   std::wstring target = path.str(), temporary;
-  ok = ok && resolveTarget(target, exists, problem);
-  ok = ok && writeTemporary(target, bytes, temporary, problem);
+  ok = ok && resolveTarget(target, exists, readOnly, problem);
 #else
   std::string target = path.toUtf8(), temporary;
   mode_t mode = 0;
   ok = ok && resolveTarget(target, exists, mode, problem);
+  readOnly = exists && (mode & 0222) == 0;
+#endif
+  // The folder may allow the rename, but the user has said this file stays.
+  if (ok && readOnly)
+  {
+    ok = false;
+    problem = L"it is read-only";
+  }
+#ifdef _WIN32
+  ok = ok && writeTemporary(target, bytes, temporary, problem);
+#else
   ok = ok && writeTemporary(target, bytes, exists, mode, temporary, problem);
 #endif
   ok = ok && replaceWith(temporary, target, problem);

@@ -63,14 +63,16 @@ constexpr double kDegree = OdPi / 180.0;
 
 // Sine and cosine of whole multiples of 90 degrees are exact, as a user
 // who types sin(180) expects 0, not 1.2e-16.
+// fmod is exact, where dividing a huge angle by 90 rounds it to a whole
+// number of quarter turns it is not.
 bool quarterTurns(double degrees, int& quarter)
 {
-  const double q = degrees / 90.0;
-  if (std::fabs(q) > 1e15 || q != std::floor(q))
+  if (!std::isfinite(degrees) || std::fmod(degrees, 90.0) != 0.0)
     return false;
-  quarter = int(std::fmod(q, 4.0));
-  if (quarter < 0)
-    quarter += 4;
+  double turn = std::fmod(degrees, 360.0);
+  if (turn < 0)
+    turn += 360.0;
+  quarter = int(turn / 90.0);
   return true;
 }
 

@@ -1,5 +1,6 @@
 #include "NumberText.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <string>
@@ -10,6 +11,31 @@ namespace host
 namespace
 {
 bool isDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
+
+// Whether a number from_chars found out of range is too small rather than
+// too large: the power of ten of its first significant digit, with its
+// exponent, is below 0 ("0.000...01" as much as "1e-400").
+bool isTiny(const std::string& number)
+{
+  const std::size_t e = number.find_first_of("eE");
+  const std::string mantissa = number.substr(0, e);
+  const std::size_t point = std::min(mantissa.find('.'), mantissa.size());
+  const std::size_t first = mantissa.find_first_of("123456789");
+  if (first == std::string::npos)
+    return true;
+  long long power = first < point ? (long long)(point - first) - 1 : -(long long)(first - point);
+  if (e != std::string::npos)
+  {
+    // Saturated: a thousand digits of exponent still say which way it goes.
+    long long exponent = 0;
+    const bool negative = e + 1 < number.size() && number[e + 1] == '-';
+    for (std::size_t i = e + 1; i < number.size(); ++i)
+      if (number[i] >= '0' && number[i] <= '9')
+        exponent = std::min(exponent * 10 + (number[i] - '0'), 1000000000LL);
+    power += negative ? -exponent : exponent;
+  }
+  return power < 0;
+}
 } // namespace
 
 NumberScan scanNumber(const wchar_t* text, std::size_t length, std::size_t& pos, double& value)
@@ -48,8 +74,7 @@ NumberScan scanNumber(const wchar_t* text, std::size_t length, std::size_t& pos,
   // from_chars reports underflow (1e-400) as out of range too; that is 0 to a user.
   if (error == std::errc::result_out_of_range)
   {
-    const auto e = ascii.find('e');
-    if (e == std::string::npos || ascii.compare(e + 1, 1, "-") != 0)
+    if (!isTiny(ascii))
       return NumberScan::OutOfRange;
     result = 0.0;
   }

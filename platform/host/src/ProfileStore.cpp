@@ -396,7 +396,9 @@ ProfileStore::LoadResult ProfileStore::parse(const std::string& text)
   int others = 0;          // lines that are neither blank nor comments
   std::vector<std::string> path;
   std::string name;
-  forEachLine(text, [&](std::string_view view, bool ended) {
+  // A last line without its line end (as many editors save a file) reads
+  // as any other: writes are atomic, so it is no torn line.
+  forEachLine(text, [&](std::string_view view, bool) {
     Line line{std::string(view), std::string(), false};
     const bool comment = line.text.empty() || line.text[0] == '#';
     others += comment ? 0 : 1;
@@ -411,8 +413,7 @@ ProfileStore::LoadResult ProfileStore::parse(const std::string& text)
       block.lines.push_back(std::move(line));
       return;
     }
-    // A line without its end may have been cut off when it was written.
-    if (ended && line.text[0] == '[')
+    if (line.text[0] == '[')
     {
       ProfileSection* headed = nullptr;
       if (parseHeader(line.text, path))
@@ -445,7 +446,7 @@ ProfileStore::LoadResult ProfileStore::parse(const std::string& text)
       line.key = foldCase(name);
       section->m_namedLines[line.key].push_back(place);
     }
-    if (named && ended && parseValue(line.text, assignment + 1, value))
+    if (named && parseValue(line.text, assignment + 1, value))
     {
       ++entries;
       line.understood = true;
@@ -512,15 +513,14 @@ std::string ProfileStore::serialize() const
         if (it != block.section->m_values.end() && it->second.place == ProfileSection::LinePlace{b, l})
           value = &it->second;
       }
+      const bool last = m_lastLineOpen && b + 1 == m_blocks.size() && l + 1 == block.lines.size();
       if (value)
         out += line.understood && !value->changed ? line.text + end : valueLine(*value);
       else if (!line.understood || line.key.empty())
-      {
         out += line.text + end;
-        if (m_lastLineOpen && b + 1 == m_blocks.size() && l + 1 == block.lines.size())
-          openLineEnd = out.size();
-      }
       // else: a value line whose value was deleted
+      if (last)
+        openLineEnd = out.size();
       if (block.section && block.section->m_firstBlock == b && l == block.lastEntry)
         newValues(*block.section, out);
     }

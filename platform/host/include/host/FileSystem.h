@@ -40,7 +40,9 @@ ReadResult readFile(const OdString& path, std::string& bytes, std::size_t maxByt
 // so a reader sees the old file or the new one, never half of one. A
 // symbolic link is followed to the file it names, which is replaced and the
 // link kept; a target that exists but is no regular file (a folder, a
-// device) is refused. On failure the target is untouched, the temporary
+// device), or that is read-only, is refused. The replacement keeps the
+// permissions of the file it replaces where the platform carries them (not
+// under Wine, which gives it the mode of a new file). On failure the target is untouched, the temporary
 // file removed, and error (when given) says why.
 bool writeFileAtomically(const OdString& path, const std::string& bytes, OdString* error = nullptr);
 } // namespace host

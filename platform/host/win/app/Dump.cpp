@@ -3,6 +3,7 @@
 #include "GridDump.h"
 #include "JsonWriter.h"
 #include "DrawingSummary.h"
+#include "MaterialScript.h"
 #include "ModuleManager.h"
 #include "PaneControls.h"
 
@@ -100,7 +101,8 @@ void writeProfileFile(JsonWriter& json, const HostRuntime& runtime)
   json.endObject();
 }
 
-void writeDocument(JsonWriter& json, HostDocument* document, const Document* record, bool current)
+void writeDocument(JsonWriter& json, HostDocument* document, const Document* record, bool current,
+                   HostAppServices* services)
 {
   OdDbDatabase* db = document->database();
   json.beginObject();
@@ -120,6 +122,9 @@ void writeDocument(JsonWriter& json, HostDocument* document, const Document* rec
     json.key(L"name").value(it->name());
     json.key(L"handle").value(handleText(it->objectId()));
     json.key(L"writes").value(record ? record->writesOf(it->objectId()) : 0);
+    OdDbMaterialPtr material = OdDbMaterial::cast(it->objectId().openObject().get());
+    if (!material.isNull())
+      writeMaterialChannels(json, *material, services);
     json.endObject();
   }
   json.endArray();
@@ -160,7 +165,8 @@ std::string dumpJson(HostRuntime& runtime, const ModuleManager& modules)
   for (int i = 0; i < documents.documentCount(); ++i)
   {
     HostDocument* document = documents.documentAt(i);
-    writeDocument(json, document, documents.find(document), document == documents.curDocument());
+    writeDocument(json, document, documents.find(document), document == documents.curDocument(),
+                  &runtime.appServices());
   }
   json.endArray();
 
@@ -261,6 +267,8 @@ std::string dumpJson(HostRuntime& runtime, const ModuleManager& modules)
     json.endObject();
   }
   json.endArray();
+
+  writeTexts(json, L"textureSearchPath", runtime.appServices().textureFolders());
 
   json.key(L"pendingAnswers").beginArray();
   for (const DialogAnswer& answer : runtime.pendingAnswers())

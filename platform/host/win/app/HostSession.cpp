@@ -62,7 +62,7 @@ OdString stem(const OdString& path)
 DialogAnswer parseAnswer(ScriptArgs& args)
 {
   DialogAnswer answer;
-  const OdString kind = args.next(L"answer (YES, NO, OK, CANCEL, FILE path, COLOR r,g,b or MENU id)");
+  const OdString kind = args.next(L"answer (YES, NO, OK, CANCEL, FILE path, COLOR r,g,b, MENU id or RUN \"line\")");
   if (kind.iCompare(L"YES") == 0 || kind.iCompare(L"NO") == 0 || kind.iCompare(L"OK") == 0)
   {
     answer.kind = DialogAnswer::Kind::Button;
@@ -95,6 +95,13 @@ DialogAnswer parseAnswer(ScriptArgs& args)
     // of its own, outside the host's).
     if (args.nextIs(L"SCREENSHOT"))
       answer.screenshot = args.next(L"file for the picture");
+  }
+  else if (kind.iCompare(L"RUN") == 0)
+  {
+    answer.kind = DialogAnswer::Kind::Run;
+    answer.line = args.next(L"script line to run");
+    if (splitScriptWords(answer.line).empty())
+      throw ScriptError(L"ANSWER RUN needs a script line");
   }
   else
     throw ScriptError(OdString::format(L"unknown answer \"%s\"", kind));
@@ -155,6 +162,7 @@ int HostSession::run(HINSTANCE instance)
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_BAR_CLASSES};
   InitCommonControlsEx(&controls);
 
+  m_runtime.runScriptLine = [this](const DialogAnswer& run) { runAnsweredLine(run); };
   m_window.onCommandLine = [this](const OdString& line) { runCommandLine(line); };
   m_window.onCloseRequest = [this]() { quit(); };
   m_window.onStep = [this]() { step(); };
@@ -212,7 +220,12 @@ int HostSession::run(HINSTANCE instance)
       break;
     TranslateMessage(&message);
     DispatchMessageW(&message);
+    // Here no call into a module is under way: a close that came during a
+    // modal loop is carried out now.
+    if (m_runtime.modalDepth() == 0)
+      carryOutCloses();
   }
+  m_runtime.runScriptLine = nullptr;
   return exitCode;
 }
 
@@ -248,6 +261,18 @@ void HostSession::prepareProfile()
 {
   // The real host always has this section; modules open it without creating it.
   m_runtime.profile().openSection("cmddata", true);
+  // Texture folders: the command line's first, then the profile's.
+  AppServices& services = m_runtime.appServices();
+  services.addTextureFolders(m_options.texturePath);
+  const ProfileSection* options = m_runtime.profile().root().section("Options");
+  CKtVariant folders;
+  if (options && options->readValue("TextureSearchPath", folders))
+  {
+    if (folders.type() == CKtVariant::Type::Text)
+      services.addTextureFolders(folders.asText());
+    else if (folders.type() != CKtVariant::Type::Empty)
+      warn(L"host: the profile value Options/TextureSearchPath is no text of folders; it is not used");
+  }
 }
 
 bool HostSession::loadHostLibraries()
@@ -399,12 +424,19 @@ void HostSession::addDocumentCommands()
     if (!documents.setCurDocument(documents.documentAt(n - 1)))
       throw ScriptError(L"the document cannot be made current now");
   });
-  // CLOSE: the current document.
+  // CLOSE: the current document. Under an open menu or dialog, the menu or
+  // dialog is ended first and the document closed once it has gone.
   m_interpreter.add(L"CLOSE", [this](ScriptArgs& args) {
     args.expectEnd();
     HostDocument* current = m_runtime.documents().curDocument();
     if (!current)
       throw ScriptError(L"no current document to close");
+    if (m_runtime.modalDepth() > 0)
+    {
+      m_closingDocuments.push_back(current);
+      m_runtime.requestClose();
+      return;
+    }
     if (!m_runtime.documents().closeDocument(current))
       throw ScriptError(L"the document cannot be closed now");
   });
@@ -483,7 +515,12 @@ void HostSession::addSessionCommands()
     if (!section->writeValue(name.c_str(), value))
       throw ScriptError(OdString::format(L"the profile refused the value \"%s\"", OdString(name.c_str())));
   });
-  m_interpreter.add(L"ANSWER", [this](ScriptArgs& args) { m_runtime.queueAnswer(parseAnswer(args)); });
+  m_interpreter.add(L"ANSWER", [this](ScriptArgs& args) {
+    DialogAnswer answer = parseAnswer(args);
+    if (m_inLine && m_nextLine > 0)
+      answer.lineNumber = m_script[m_nextLine - 1].number;
+    m_runtime.queueAnswer(answer);
+  });
   m_interpreter.add(L"DUMP", [this](ScriptArgs& args) {
     const OdString path = args.next(L"file");
     args.expectEnd();
@@ -609,10 +646,50 @@ void HostSession::runCommandLine(const OdString& line)
     m_window.startSettle();
 }
 
+void HostSession::runAnsweredLine(const DialogAnswer& run)
+{
+  OdString error;
+  const bool wasInLine = m_inLine;
+  m_inLine = true;
+  const bool ran = m_interpreter.tryRun(run.line, error);
+  m_inLine = wasInLine;
+  if (!ran)
+    fail(OdString::format(L"%s:%d: ANSWER RUN: %s", m_scriptName, run.lineNumber, error));
+  if (m_quitRequested)
+    quit();
+}
+
+void HostSession::carryOutCloses()
+{
+  if (m_ended || !m_runtime.closing())
+    return;
+  m_runtime.closeDone();
+  std::vector<HostDocument*> documents;
+  documents.swap(m_closingDocuments);
+  for (HostDocument* document : documents)
+    if (m_runtime.documents().find(document) && !m_runtime.documents().closeDocument(document))
+      fail(L"host: a document could not be closed after its menu or dialog ended");
+  refresh();
+  if (m_quitDeferred)
+    quit();
+  else if (m_scriptRunning)
+    m_window.postStep();
+}
+
 void HostSession::quit()
 {
   if (m_ended)
     return;
+  if (m_runtime.modalDepth() > 0)
+  {
+    // A module's menu or dialog is open, and its code is on the stack:
+    // end the loop, and unload once every call into the module has returned.
+    m_quitDeferred = true;
+    m_scriptRunning = false;
+    m_gestures.clear();
+    m_runtime.requestClose();
+    return;
+  }
   m_ended = true;
   m_scriptRunning = false;
   m_gestures.clear();

@@ -58,6 +58,10 @@ private:
   void settled();
   void runCommandLine(const OdString& line);
   void quit();
+  // An ANSWER RUN's line, run while its dialog or menu is up.
+  void runAnsweredLine(const DialogAnswer& run);
+  // The closes (of documents, of the host) asked for during a modal loop.
+  void carryOutCloses();
   void refresh();
   void fail(const OdString& message);
   void warn(const OdString& message);
@@ -81,6 +85,8 @@ private:
   bool m_waiting = false;
   bool m_inLine = false; // a line is running; a nested loop must not start the next
   bool m_quitRequested = false;
+  bool m_quitDeferred = false;
+  std::vector<HostDocument*> m_closingDocuments;
   bool m_ended = false;
   int m_failures = 0;
   int m_untitled = 0;

@@ -11,6 +11,7 @@
 #include <commdlg.h>
 
 #include <cwchar>
+#include <utility>
 
 namespace host
 {
@@ -32,6 +33,7 @@ int defaultAnswer(int buttons)
 thread_local int t_closeWith = 0;
 thread_local bool t_tookFocus = false;
 thread_local HHOOK t_hook = nullptr;
+thread_local DialogAnswer t_run; // an ANSWER RUN for the box, run once it is up
 constexpr UINT_PTR kAnswerTimer = 0x4D45;
 
 // Runs in the box's own loop once nothing else is queued: the box is up,
@@ -41,8 +43,14 @@ void CALLBACK pressQueuedButton(HWND box, UINT, UINT_PTR id, DWORD)
   KillTimer(box, id);
   const HWND focus = GetFocus();
   t_tookFocus = focus && (focus == box || IsChild(box, focus));
-  PostMessageW(box, WM_COMMAND, MAKEWPARAM(t_closeWith, BN_CLICKED), 0);
+  const int answer = t_closeWith;
   t_closeWith = 0;
+  const DialogAnswer run = t_run;
+  t_run = DialogAnswer();
+  hostRuntime().runQueuedLine(run);
+  // A close request of the line has ended the box already.
+  if (!hostRuntime().closing() && IsWindow(box))
+    PostMessageW(box, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), 0);
 }
 
 LRESULT CALLBACK closeBoxWhenActivated(int code, WPARAM wParam, LPARAM lParam)
@@ -61,6 +69,7 @@ LRESULT CALLBACK closeBoxWhenActivated(int code, WPARAM wParam, LPARAM lParam)
 int scriptedMessageBox(HWND owner, const OdString& text, const OdString& caption, UINT type, int answer, bool& tookFocus)
 {
   ModalScope modal;
+  hostRuntime().takeRun(t_run);
   t_closeWith = answer;
   t_tookFocus = false;
   t_hook = SetWindowsHookExW(WH_CBT, closeBoxWhenActivated, nullptr, GetCurrentThreadId());
@@ -69,6 +78,7 @@ int scriptedMessageBox(HWND owner, const OdString& text, const OdString& caption
     UnhookWindowsHookEx(t_hook);
   t_hook = nullptr;
   t_closeWith = 0;
+  t_run = DialogAnswer();
   tookFocus = t_tookFocus;
   // A box that could not open still gives the script its answer.
   return shown ? shown : answer;
@@ -77,6 +87,7 @@ int scriptedMessageBox(HWND owner, const OdString& text, const OdString& caption
 struct ColorDialogState
 {
   bool scripted = false;
+  DialogAnswer run;
   bool choose = false;
   COLORREF answer = 0;
   bool blocksHost = false; // the host's window was disabled behind the dialog
@@ -101,6 +112,10 @@ UINT_PTR CALLBACK colorDialogHook(HWND dialog, UINT message, WPARAM, LPARAM lPar
   {
     auto* cc = static_cast<CHOOSECOLORW*>(GetPropW(dialog, L"MeHost.cc"));
     auto* state = cc ? reinterpret_cast<ColorDialogState*>(cc->lCustData) : nullptr;
+    if (state)
+      hostRuntime().runQueuedLine(std::exchange(state->run, DialogAnswer()));
+    if (hostRuntime().closing())
+      return TRUE; // ended by the close request
     if (state && state->choose)
     {
       // As a user would: the colour becomes the dialog's current one, then OK.
@@ -127,7 +142,9 @@ int showMessageBox(void* owner, const wchar_t* text, const wchar_t* caption, int
   MessageRecord record{OdString(text ? text : L""), OdString(caption ? caption : L""), icon, buttons, 0, false};
   const UINT type = UINT(icon) | UINT(buttons);
   DialogAnswer answer;
-  if (runtime.takeAnswer(DialogKind::Message, answer))
+  if (runtime.closing())
+    record.answer = defaultAnswer(buttons); // the host is closing: no new box opens
+  else if (runtime.takeAnswer(DialogKind::Message, answer))
   {
     record.queued = true;
     record.answer = scriptedMessageBox(static_cast<HWND>(owner), record.text, record.caption, type,
@@ -151,6 +168,10 @@ bool showColorDialog(void* owner, ODCOLORREF initial, ODCOLORREF& chosen)
   auto& runtime = hostRuntime();
   ColorDialogState state;
   DialogAnswer answer;
+  if (runtime.closing())
+    return false;
+  if (runtime.scripted())
+    runtime.takeRun(state.run);
   if (runtime.takeAnswer(DialogKind::Color, answer))
   {
     state.scripted = true;

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <string>
 
 namespace host
 {
@@ -182,6 +183,7 @@ bool DialogAnswer::fits(DialogKind dialog) const
   case Kind::File: return dialog == DialogKind::File;
   case Kind::Color: return dialog == DialogKind::Color;
   case Kind::Menu: return dialog == DialogKind::Menu;
+  case Kind::Run: return false;
   }
   return false;
 }
@@ -197,6 +199,7 @@ OdString DialogAnswer::describe() const
     return OdString::format(L"COLOR %d,%d,%d", int(color >> 16) & 0xFF, int(color >> 8) & 0xFF, int(color) & 0xFF);
   case Kind::Menu:
     return OdString::format(L"MENU %d", menuId) + (screenshot.isEmpty() ? OdString() : L" SCREENSHOT " + screenshot);
+  case Kind::Run: return L"RUN " + line;
   }
   return OdString();
 }
@@ -252,11 +255,51 @@ HostThemeService& HostRuntime::theme()
 
 bool HostRuntime::takeAnswer(DialogKind dialog, DialogAnswer& answer)
 {
-  if (m_answers.empty() || !m_answers.front().fits(dialog))
+  const auto it = std::find_if(m_answers.begin(), m_answers.end(), [dialog](const DialogAnswer& a) { return a.fits(dialog); });
+  if (it == m_answers.end())
     return false;
-  answer = m_answers.front();
-  m_answers.pop_front();
+  answer = *it;
+  m_answers.erase(it);
   return true;
+}
+
+bool HostRuntime::takeRun(DialogAnswer& run)
+{
+  const auto it = std::find_if(m_answers.begin(), m_answers.end(),
+                               [](const DialogAnswer& a) { return a.kind == DialogAnswer::Kind::Run; });
+  if (it == m_answers.end())
+    return false;
+  run = *it;
+  m_answers.erase(it);
+  return true;
+}
+
+namespace
+{
+// The button of a dialog that changes nothing: Cancel, else No, else OK.
+BOOL CALLBACK endDialog(HWND window, LPARAM)
+{
+  wchar_t className[16] = L"";
+  GetClassNameW(window, className, 16);
+  if (std::wstring(className) != L"#32770" || !IsWindowVisible(window))
+    return TRUE;
+  for (int button : {IDCANCEL, IDNO, IDOK})
+    if (HWND control = GetDlgItem(window, button); control && IsWindowEnabled(control))
+    {
+      PostMessageW(window, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), LPARAM(control));
+      break;
+    }
+  return TRUE;
+}
+} // namespace
+
+void HostRuntime::requestClose()
+{
+  m_closing = true;
+  if (m_modalDepth == 0)
+    return;
+  EndMenu();
+  EnumThreadWindows(GetCurrentThreadId(), endDialog, 0);
 }
 
 HostRuntime& hostRuntime()

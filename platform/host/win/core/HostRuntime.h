@@ -77,6 +77,7 @@ struct DialogAnswer
     Color,
     Menu,
     Cancel, // cancels any dialog; for a message box it is the Cancel button
+    Run,    // no answer: a script line run once the next dialog or menu is up
   };
   Kind kind = Kind::Cancel;
   int button = 0;
@@ -84,6 +85,8 @@ struct DialogAnswer
   OdUInt32 color = 0; // 0x00RRGGBB
   int menuId = 0;
   OdString screenshot; // a picture of the whole display, taken while the dialog or menu is open
+  OdString line;       // Run: the script line
+  int lineNumber = 0;  // Run: where the ANSWER stood in its script
 
   bool fits(DialogKind dialog) const;
   OdString describe() const;
@@ -211,10 +214,29 @@ public:
   void* mainWindow() const { return m_documents.mainWindow(); }
 
   // Dialog answers queued by scripts, first in first out. A dialog takes
-  // the first one when it fits its kind and otherwise leaves the queue alone.
+  // the first one that fits its kind; the others stay queued in order.
   void queueAnswer(const DialogAnswer& answer) { m_answers.push_back(answer); }
   bool takeAnswer(DialogKind dialog, DialogAnswer& answer);
   const std::deque<DialogAnswer>& pendingAnswers() const { return m_answers; }
+  // The first queued ANSWER RUN, taken by a dialog or menu as it opens;
+  // false when none is queued.
+  bool takeRun(DialogAnswer& run);
+  // Runs a taken ANSWER RUN's line now, once its dialog is up (host.exe
+  // installs it).
+  std::function<void(const DialogAnswer& run)> runScriptLine;
+  void runQueuedLine(const DialogAnswer& run)
+  {
+    if (run.kind == DialogAnswer::Kind::Run && runScriptLine)
+      runScriptLine(run);
+  }
+
+  // A request to close the host or a document that came while a modal loop
+  // of a seam runs: the open menus and dialogs are ended (as the harmless
+  // choice: Escape, Cancel, else No, else OK) and no new one opens until
+  // the request is carried out, once every call into a module has returned.
+  void requestClose();
+  bool closing() const { return m_closing; }
+  void closeDone() { m_closing = false; }
 
   // Modal loops that the host's seams are running (a message box, a file or
   // colour dialog, a pop-up menu). A script goes on only when none is: input
@@ -254,6 +276,7 @@ private:
   bool m_scripted = false;
   std::deque<DialogAnswer> m_answers;
   int m_modalDepth = 0;
+  bool m_closing = false;
   MathParser m_mathParser;
   ThemeVariant m_themeVariant = ThemeVariant::System;
   std::vector<ODCOLORREF> m_customColors;

@@ -26,6 +26,7 @@ struct Pending
 {
   HMENU menu = nullptr;
   DialogAnswer answer;
+  DialogAnswer run; // ANSWER RUN: its line runs once the menu shows
   MenuRecord* record = nullptr;
   int looks = 0;
 };
@@ -116,6 +117,9 @@ void CALLBACK answerMenu(HWND, UINT, UINT_PTR, DWORD)
     return;
   }
   g_pending = nullptr; // answered once
+  hostRuntime().runQueuedLine(pending->run);
+  if (hostRuntime().closing())
+    return; // the line's close request has ended the menu
   if (!pending->answer.screenshot.isEmpty())
   {
     OdString error = L"this host takes no pictures of the display";
@@ -146,7 +150,7 @@ __declspec(dllexport) unsigned hostTrackPopupMenu(void* menuHandle, unsigned fla
 {
   auto& runtime = hostRuntime();
   HMENU menu = static_cast<HMENU>(menuHandle);
-  if (!menu || !IsMenu(menu))
+  if (!menu || !IsMenu(menu) || runtime.closing())
     return 0;
   MenuRecord record;
   record.items = itemsOf(menu);
@@ -154,6 +158,8 @@ __declspec(dllexport) unsigned hostTrackPopupMenu(void* menuHandle, unsigned fla
   Pending pending;
   pending.menu = menu;
   pending.record = &record;
+  if (runtime.scripted())
+    runtime.takeRun(pending.run);
   const bool answered = runtime.takeAnswer(DialogKind::Menu, pending.answer);
   // A script that queued nothing gets the harmless choice: the menu is shown
   // and cancelled, so nothing waits for a user.

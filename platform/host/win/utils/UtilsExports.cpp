@@ -58,7 +58,13 @@ __declspec(dllexport) bool hostSelectFileToOpen(void* owner, const wchar_t* init
   host::FileDialogRecord record{OdString(filter ? filter : L""), OdString(initialName ? initialName : L""), OdString()};
   bool chosen = false;
   DialogAnswer answer;
-  if (runtime.takeAnswer(DialogKind::File, answer))
+  // A scripted file dialog opens no window: it is up as soon as it is asked for.
+  if (DialogAnswer run; runtime.scripted() && runtime.takeRun(run))
+    runtime.runQueuedLine(run);
+  // While the host is closing no dialog opens.
+  if (runtime.closing())
+    chosen = false;
+  else if (runtime.takeAnswer(DialogKind::File, answer))
   {
     chosen = answer.kind == DialogAnswer::Kind::File;
     record.answer = answer.path;
