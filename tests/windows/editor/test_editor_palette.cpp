@@ -56,6 +56,17 @@ bool buttonChecked(const JsonValue& pane, int command)
   return false;
 }
 
+std::vector<std::string> rowLabels(const JsonValue& dump)
+{
+  std::vector<std::string> labels;
+  const JsonValue* pane = editor(dump);
+  if (!pane || !pane->has("grids") || (*pane)["grids"].size() != 1)
+    return {"(no grid)"};
+  for (const JsonValue& row : (*pane)["grids"][0]["rows"].items())
+    labels.push_back(row["label"].asString());
+  return labels;
+}
+
 const JsonValue& editorSettings(const JsonValue& dump) { return dump["profile"]["cmddata"]["MaterialEditor"]; }
 
 JsonValue dumpOf(HostHarness& host, const wchar_t* name) { return JsonValue::parse(host.readFile(name)); }
@@ -121,6 +132,12 @@ TEST(MaterialEditorPalette, ExtendedModeToggledTwiceComesBackToItsButtonStateAnd
   EXPECT_FALSE(buttonChecked(*editor(a), 74)) << "normal mode on a fresh profile";
   EXPECT_TRUE(buttonChecked(*editor(b), 74));
   EXPECT_FALSE(buttonChecked(*editor(c), 74));
+  // Ambient and specular only in extended mode, each row in its place.
+  const std::vector<std::string> normal{"Generic.Diffuse", "Generic.Glossiness", "Map.Diffuse"};
+  EXPECT_EQ(rowLabels(a), normal);
+  EXPECT_EQ(rowLabels(b), (std::vector<std::string>{"Generic.Diffuse", "Generic.Ambient", "Generic.Specular",
+                                                    "Generic.Glossiness", "Map.Diffuse"}));
+  EXPECT_EQ(rowLabels(c), normal);
 
   // Left on: the next run starts in extended mode with the button checked.
   const HostRun on = host.run({kSettle, open("Steel"), editorButton("Steel", 74), "QUIT"}, {file});
