@@ -1,6 +1,6 @@
 // The Material editor palette, opened from the browser as a user does it:
-// its title follows the material (a clone, a removal, a change made by a
-// command), its toolbar (sample menu and its check mark kept for
+// its title follows the material (a clone, a new name, a removal, a change
+// made by a command), its toolbar (sample menu and its check mark kept for
 // the next run, the extended-mode check box, help and tips), its preview
 // (turned by a drag without touching the material), and what its close
 // button and the last document's closing leave behind.
@@ -72,19 +72,27 @@ const JsonValue& editorSettings(const JsonValue& dump) { return dump["profile"][
 JsonValue dumpOf(HostHarness& host, const wchar_t* name) { return JsonValue::parse(host.readFile(name)); }
 } // namespace
 
-TEST(MaterialEditorPalette, TheTitleFollowsTheMaterialThroughCloneAndRemoval)
+TEST(MaterialEditorPalette, TheTitleFollowsTheMaterialThroughCloneRenameAndRemoval)
 {
   HostHarness host;
   const std::wstring file = drawing(host, "MATERIAL Steel\nMATERIAL Oak\n");
-  const HostRun run = host.run({"MATBROWSEROPEN", open("Steel"), "DUMP {dir}/steel.json",
-                                // A clone opens the copy at once.
-                                "ANSWER MENU 1000", rightClick("Steel"), "DUMP {dir}/clone.json",
-                                // Removing any material, even one not edited, falls back to "Global".
-                                kPause, "ANSWER MENU 1001", rightClick("Oak"), "DUMP {dump}", "QUIT"},
-                               {file});
+  const HostRun run =
+    host.run({"MATBROWSEROPEN", open("Steel"), "DUMP {dir}/steel.json",
+              // The editor docked below takes half the column: the browser
+              // gets room for its items back (a label edit ends when the
+              // list scrolls).
+              std::string("RESIZE ") + kPane + " 300,420",
+              // A clone opens the copy at once.
+              "ANSWER MENU 1000", rightClick("Steel"), "DUMP {dir}/clone.json",
+              // A new name given in the browser shows in the title at once.
+              kPause, "ANSWER MENU 1002", rightClick("Steel(1)"), "TYPE Bronze", "KEY ENTER", "DUMP {dir}/renamed.json",
+              // Removing any material, even one not edited, falls back to "Global".
+              kPause, "ANSWER MENU 1001", rightClick("Oak"), "DUMP {dump}", "QUIT"},
+             {file});
   ASSERT_EQ(run.exitCode, 0) << run.errors;
   EXPECT_EQ(editorTitle(dumpOf(host, L"steel.json")), "Material editor - Steel");
   EXPECT_EQ(editorTitle(dumpOf(host, L"clone.json")), "Material editor - Steel(1)");
+  EXPECT_EQ(editorTitle(dumpOf(host, L"renamed.json")), "Material editor - Bronze");
   const JsonValue dump = run.dump();
   EXPECT_EQ(editorTitle(dump), "Material editor - Global");
   ASSERT_NE(editor(dump), nullptr);
