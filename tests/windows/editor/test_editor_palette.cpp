@@ -223,3 +223,25 @@ TEST(MaterialEditorPalette, ClosingRendersTheEditedThumbnailAgainAndTheLastDocum
   EXPECT_FALSE((*editor(dump))["shown"].asBool());
   EXPECT_EQ(dump["documents"].size(), 0u);
 }
+
+TEST(MaterialEditorPalette, AColourChosenInTheGridShowsInThePreviewAtOnceAndInTheThumbnailAfterClosing)
+{
+  HostHarness host;
+  const std::wstring file = drawing(host, "MATERIAL Steel DIFFUSE 40,60,200\n");
+  const std::string pane = std::string("\"") + kEditorPrefix + "Steel\"";
+  const HostRun run = host.run({"MATBROWSEROPEN", open("Steel"), "RESIZE " + pane + " 320,470", "DUMP {dir}/blue.json",
+                                "CHOOSE " + pane + " ROW \"Generic.Diffuse\" \"red\"", "DUMP {dir}/red.json",
+                                "CLICK " + pane + " CLOSE", "DUMP {dump}", "QUIT"},
+                               {file});
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  const JsonValue blue = dumpOf(host, L"blue.json"), red = dumpOf(host, L"red.json"), closed = run.dump();
+  ASSERT_NE(editor(blue), nullptr);
+  ASSERT_NE(editor(red), nullptr);
+  const Rgb before = colour((*editor(blue))["preview"]["centre"]), after = colour((*editor(red))["preview"]["centre"]);
+  EXPECT_GT(before.b, before.r);
+  EXPECT_GT(after.r, after.b) << "the preview shows the new colour at once";
+  // The thumbnail follows when the editor closes, not before.
+  const Rgb shownWhileEditing = centre(item(red, "Steel")), shownAfter = centre(item(closed, "Steel"));
+  EXPECT_GT(shownWhileEditing.b, shownWhileEditing.r);
+  EXPECT_GT(shownAfter.r, shownAfter.b);
+}
