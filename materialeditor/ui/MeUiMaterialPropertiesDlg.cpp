@@ -35,8 +35,11 @@ MeUiMaterialPropertiesDlg::~MeUiMaterialPropertiesDlg()
 
 bool MeUiMaterialPropertiesDlg::onInitDialog()
 {
-  // The preview takes the placeholder's place; the placeholder stays hidden.
+  // The preview takes the placeholder's place. The resource compiler makes
+  // every control visible unless told otherwise: the placeholder, which has
+  // no clipping of its siblings, would paint over the preview.
   const RECT place = itemRect(IDC_PREVIEW_FRAME);
+  ShowWindow(item(IDC_PREVIEW_FRAME), SW_HIDE);
   m_previewHeight = int(place.bottom - place.top);
   me::IMeSettingsStorage* settings = me::settingsService();
   m_preview.create(hwnd(), place, IDC_PREVIEW_VIEWER, settings ? settings->sampleObject() : me::kSampleSphere);
