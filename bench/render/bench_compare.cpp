@@ -5,7 +5,7 @@
 // camera with four samples a pixel and back faces culled, light each pixel
 // in linear light (Blinn-Phong from the key light, a fill light, ambient),
 // lay on the same picture with trilinear filtering or evaluate the same
-// marble (simplex noise, veins averaged over the pixel's footprint), and
+// marble (gradient noise, veins averaged over the pixel's footprint), and
 // bring the result through the same tone curve to sRGB. After the runs a
 // table gives each side's median CPU time per frame, the ratio and the
 // samples per pixel.
@@ -135,27 +135,19 @@ out vec4 color;
 
 float noise(vec3 p)
 {
-  // Simplex noise, as the renderer's marble: the four corners of p's tetrahedron.
-  const float unskew = 1.0 / 6.0;
-  vec3 cell = floor(p + (p.x + p.y + p.z) / 3.0);
-  vec3 d0 = p - cell + (cell.x + cell.y + cell.z) * unskew;
-  bool xy = d0.x >= d0.y, yz = d0.y >= d0.z, xz = d0.x >= d0.z;
-  uvec3 steps[4] = uvec3[4](uvec3(0u), uvec3(bvec3(xy && xz, !xy && yz, !xz && !yz)),
-                            uvec3(bvec3(xy || xz, !xy || yz, !(xz && yz))), uvec3(1u));
+  vec3 cell = floor(p), f = p - cell;
   const uvec3 spread = uvec3(0x8da6b343u, 0xd8163841u, 0xcb1ab31fu);
   uvec3 base = uvec3(ivec3(cell)) * spread;
-  float sum = 0.0;
-  for (int c = 0; c < 4; ++c)
+  float c[8];
+  for (int i = 0; i < 8; ++i)
   {
-    uvec3 o = steps[c];
-    vec3 d = d0 - vec3(o) + float(c) * unskew;
-    float r = max(0.0, 0.6 - dot(d, d));
-    r *= r;
+    uvec3 o = uvec3(i & 1, (i >> 1) & 1, i >> 2);
     uint h = ((base.x + o.x * spread.x) ^ (base.y + o.y * spread.y) ^ (base.z + o.z * spread.z)) * 0x2c1b3c6du;
     vec3 g = vec3((h & 0x80000000u) != 0u ? -1.0 : 1.0, (h & 0x40000000u) != 0u ? -1.0 : 1.0, (h & 0x20000000u) != 0u ? -1.0 : 1.0);
-    sum += r * r * dot(g, d);
+    c[i] = dot(g, f - vec3(o));
   }
-  return sum * 16.0;
+  vec3 u = f * f * f * (f * (f * 6.0 - 15.0) + 10.0);
+  return mix(mix(mix(c[0], c[1], u.x), mix(c[2], c[3], u.x), u.y), mix(mix(c[4], c[5], u.x), mix(c[6], c[7], u.x), u.y), u.z);
 }
 
 float table(sampler2D t, float x) { return texture(t, vec2((x * 256.0 + 0.5) / 257.0, 0.5)).r; }
@@ -175,7 +167,7 @@ void main()
   if (look == 1)
   {
     vec3 p = (worldPosition - centre) / size, q = p * 2.5 + vec3(17.3, 5.1, 9.7);
-    float turbulence = abs(noise(q * 0.7)) + 0.5 * abs(noise(q * 1.4));
+    float turbulence = abs(noise(q)) + 0.5 * abs(noise(q * 2.0));
     float f = dot(p, vec3(1.0, 0.35, 0.6)) * bands + 1.8 * turbulence;
     base = mix(stone * (0.9 + 0.12 * min(turbulence, 1.0)), vein, filtered(f, fwidth(f)));
   }

@@ -189,6 +189,9 @@ def main(folder):
     case("big-4100x2400.bmp", 2)
     big.crop((0, 0, 2400, 4100)).save(os.path.join(folder, "big-2400x4100.tif"), compression="tiff_lzw")
     case("big-2400x4100.tif", 2)
+    # Reduced with alpha: transparent texels lend no colour to the average.
+    photo(4100, 300, alpha=True).save(os.path.join(folder, "big-alpha-4100x300.png"), compress_level=1)
+    case("big-alpha-4100x300.png", 2)
     photo(8192, 8192).save(os.path.join(folder, "big-8192.jpg"), quality=90)
     case("big-8192.jpg", 6)
 

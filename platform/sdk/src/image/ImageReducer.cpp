@@ -83,12 +83,11 @@ void ImageReducer::emitRow(std::size_t index)
   const OdUInt32 row = m_order == Order::TopFirst ? m_firstSumRow : m_outHeight - 1 - m_firstSumRow;
   OdUInt8* out = &m_out.rgba[std::size_t(row) * m_outWidth * 4];
   const float* sums = m_sums[index].data();
-  // Each output texel gathers scaleX * scaleY of source area in all.
-  const float area = 1.f / (m_scaleX * m_scaleY);
+  // The shares are overlaps in output texels: an output texel's add up to 1.
   for (OdUInt32 x = 0; x < m_outWidth; ++x, out += 4, sums += 4)
   {
     const float alpha = sums[3];
-    out[3] = OdUInt8(std::min(255.f, alpha * area + 0.5f));
+    out[3] = OdUInt8(std::min(255.f, alpha + 0.5f));
     if (alpha <= 0.f)
       continue;
     for (int c = 0; c < 3; ++c)

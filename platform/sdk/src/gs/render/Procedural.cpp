@@ -47,48 +47,6 @@ Noise gradientNoise(const vec3& p)
   return blend(face(0), face(4), fade(f.z), 2, slope(f.z));
 }
 
-Noise simplexNoise(const vec3& p)
-{
-  // The space is cut into tetrahedra (a skewed cube lattice cut along its
-  // diagonal); each of a point's four corners lends g . d faded by
-  // (0.6 - |d|^2)^4, so only four corners are hashed instead of eight and
-  // no fade curve is multiplied along three axes.
-  constexpr float kSkew = 1.f / 3.f, kUnskew = 1.f / 6.f;
-  const vfloat s = (p.x + p.y + p.z) * kSkew;
-  const vec3 cell{floor(p.x + s), floor(p.y + s), floor(p.z + s)};
-  const vfloat t = (cell.x + cell.y + cell.z) * kUnskew;
-  const vec3 d0 = p - cell + vec3{t, t, t};
-  // Which tetrahedron: the corners step along the axes in the order of d0's
-  // components, largest first (masks: -1 steps, 0 stays).
-  const vint xy = d0.x >= d0.y, yz = d0.y >= d0.z, xz = d0.x >= d0.z;
-  const vint steps[4][3] = {{splat(0), splat(0), splat(0)},
-                            {xy & xz, ~xy & yz, ~xz & ~yz},
-                            {xy | xz, ~xy | yz, ~(xz & yz)},
-                            {splat(-1), splat(-1), splat(-1)}};
-  const vuint base[3] = {(vuint)toInt(cell.x) * kHash[0], (vuint)toInt(cell.y) * kHash[1],
-                         (vuint)toInt(cell.z) * kHash[2]};
-  Noise sum{splat(0.f), vec3{splat(0.f), splat(0.f), splat(0.f)}};
-  for (int c = 0; c < 4; ++c)
-  {
-    const vint* step = steps[c];
-    const vfloat back = splat(float(c) * kUnskew);
-    const vec3 d = d0 - vec3{toFloat(step[0] & 1), toFloat(step[1] & 1), toFloat(step[2] & 1)} + vec3{back, back, back};
-    const vfloat r = max(splat(0.f), 0.6f - dot(d, d)), r2 = r * r;
-    const vuint h = ((base[0] + ((vuint)step[0] & kHash[0])) ^ (base[1] + ((vuint)step[1] & kHash[1])) ^
-                     (base[2] + ((vuint)step[2] & kHash[2]))) *
-                    0x2c1b3c6du;
-    auto sign = [&h](int bit) { return (vfloat)((vuint)splat(1.f) | ((h << bit) & 0x80000000u)); };
-    const vec3 g{sign(0), sign(1), sign(2)};
-    const vfloat gd = dot(g, d);
-    // d(r^4 g.d)/dp = r^4 g - 8 r^3 (g.d) d
-    sum.value += r2 * r2 * gd;
-    sum.gradient = sum.gradient + g * (r2 * r2) - d * (8.f * r2 * r * gd);
-  }
-  // About -1..1, as the gradient noise.
-  constexpr float kScale = 16.f;
-  return Noise{sum.value * kScale, sum.gradient * kScale};
-}
-
 vfloat filtered(const PeriodicProfile& profile, vfloat x, vfloat width)
 {
   constexpr int kSteps = PeriodicProfile::kSteps;
@@ -119,15 +77,12 @@ vec3 marbleColor(const MarbleParams& params, const SolidPoint& point)
   // pushes about; about 3 / spacing veins cross the object.
   const float bands = 3.f / std::max(params.spacing, 0.05f);
   const vec3 q = point.p * 2.5f + vec3{splat(17.3f), splat(5.1f), splat(9.7f)}; // away from the lattice origin
-  // Simplex features are closer together than the cube lattice's: a lower
-  // frequency keeps the veins' sweep.
-  constexpr float kFrequency = 0.7f;
-  const Noise n1 = simplexNoise(q * kFrequency), n2 = simplexNoise(q * (2.f * kFrequency));
+  const Noise n1 = gradientNoise(q), n2 = gradientNoise(q * 2.f);
   const vfloat turbulence = abs(n1.value) + 0.5f * abs(n2.value);
   const vfloat f = (point.p.x + 0.35f * point.p.y + 0.6f * point.p.z) * bands + 1.8f * turbulence;
   // f's gradient (chain rule through q) gives how far f moves over the pixel.
   const vec3 df = vec3{splat(bands), splat(0.35f * bands), splat(0.6f * bands)} +
-                  (withSign(n1.gradient, n1.value) + withSign(n2.gradient, n2.value)) * (1.8f * 2.5f * kFrequency);
+                  (withSign(n1.gradient, n1.value) + withSign(n2.gradient, n2.value)) * (1.8f * 2.5f);
   const vfloat vein = filtered(*params.veins, f, abs(dot(df, point.dx)) + abs(dot(df, point.dy)));
   // The stone itself is clouded a little by the same turbulence.
   const vfloat cloud = 0.9f + 0.12f * min(turbulence, splat(1.f));

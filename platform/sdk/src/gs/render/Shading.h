@@ -76,9 +76,6 @@ struct Noise
   vec3 gradient;
 };
 Noise gradientNoise(const vec3& p);
-// Simplex noise: the same range and smoothness for about half the work,
-// which marble's two octaves a texel need.
-Noise simplexNoise(const vec3& p);
 
 // The profile's mean over [x - width / 2, x + width / 2].
 vfloat filtered(const PeriodicProfile& profile, vfloat x, vfloat width);
