@@ -98,10 +98,10 @@ JsonValue readJson(const fs::path& file)
 // Every material of the drawing listed, each with a thumbnail.
 std::string checkList(const JsonValue& dump, int materials)
 {
-  const JsonValue* pane = dump["palettes"].find("Materials Browser");
-  if (!pane || !pane->has("list"))
+  const JsonValue& palettes = dump["palettes"];
+  if (!palettes.has("Materials Browser") || !palettes["Materials Browser"].has("list"))
     return "the browser shows no list";
-  const JsonValue& items = (*pane)["list"]["items"];
+  const JsonValue& items = palettes["Materials Browser"]["list"]["items"];
   if (int(items.size()) < materials)
     return "the list shows " + std::to_string(items.size()) + " items of " + std::to_string(materials);
   for (const JsonValue& item : items.items())

@@ -250,7 +250,9 @@ void MeUiMaterialBrowserPalette::makeImages(int capacity)
   fw::CImageList images;
   const int size = thumbnailSize();
   // Transparency by alpha: fw::addMaskedImage needs no mask in a 32-bit list.
-  if (!images.create(size, size, ILC_COLOR32, capacity, kImageListGrowth))
+  // Room the memory cannot give at once is asked for as the list grows.
+  if (!images.create(size, size, ILC_COLOR32, capacity, kImageListGrowth) &&
+      (capacity == 0 || !images.create(size, size, ILC_COLOR32, 0, kImageListGrowth)))
     return;
   m_images = images.handle();
   m_list.setNormalImages(images.detach());

@@ -220,3 +220,39 @@ TEST(BrowserItems, ThumbnailsShowTheShadeAndChangeOnlyWhenTheEditorLetsGo)
   EXPECT_GT(now.g, now.r + 80) << "rendered again after the editor moved on";
   EXPECT_EQ(item(dump, "Pure red")["image"].asNumber(), red["image"].asNumber()) << "in place of the old picture";
 }
+
+// Thumbnails of a whole list are taken several to a bitmap: each item must
+// still get its own picture, the last few of an unfilled bitmap too, and a
+// reload starts a new image list rather than adding to the old one.
+TEST(BrowserItems, EveryItemOfALongListShowsItsOwnColourBeforeAndAfterAThemeSwitch)
+{
+  HostHarness host;
+  constexpr int kCount = 21;
+  const int channels[3][3] = {{230, 0, 0}, {0, 230, 0}, {0, 0, 230}};
+  std::string lines;
+  for (int i = 0; i < kCount; ++i)
+  {
+    const int* c = channels[i % 3];
+    lines += "MATERIAL \"Plain " + std::to_string(i) + "\" DIFFUSE " + std::to_string(c[0]) + "," +
+             std::to_string(c[1]) + "," + std::to_string(c[2]) + "\n";
+  }
+  const HostRun run =
+    host.run({"MATBROWSEROPEN", "DUMP {dir}/light.json", "THEME DARK", "DUMP {dump}", "QUIT"}, {drawing(host, lines)});
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  for (const JsonValue& dump : {JsonValue::parse(host.readFile(L"light.json")), run.dump()})
+  {
+    ASSERT_EQ(items(dump).size(), std::size_t(kCount + 1)) << "Global and the drawing's own";
+    std::set<int> images;
+    for (int i = 0; i < kCount; ++i)
+    {
+      const JsonValue& shown = item(dump, "Plain " + std::to_string(i));
+      ASSERT_FALSE(shown["thumbnail"].isNull()) << i;
+      const Rgb c = centre(shown);
+      const int strongest = c.r > c.g && c.r > c.b ? 0 : c.g > c.b ? 1 : 2;
+      EXPECT_EQ(strongest, i % 3) << "Plain " << i << ": " << shown["thumbnail"]["centre"].asString();
+      images.insert(int(shown["image"].asNumber()));
+    }
+    EXPECT_EQ(images.size(), std::size_t(kCount)) << "no two items share a picture";
+    EXPECT_LE(*images.rbegin(), kCount) << "the pictures of one showing only";
+  }
+}

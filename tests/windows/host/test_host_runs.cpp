@@ -93,6 +93,20 @@ TEST(HostScripts, AFailingLineIsReportedWithItsNumberAndTheRunGoesOn)
   EXPECT_EQ(run.dump()["documents"].size(), 0u) << "lines after a failure still ran";
 }
 
+TEST(HostScripts, TimeRecordsThePrivateMemoryAfterItsCommandAndDumpThePeak)
+{
+  HostHarness host;
+  const HostRun run = host.run({"NEW", "TIME MATERIAL Clay", "DUMP {dump}", "QUIT"}, HostHarness::withoutModule());
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  const JsonValue dump = run.dump();
+  ASSERT_EQ(dump["timings"].size(), 1u);
+  const double afterCommand = dump["timings"][0]["privateBytes"].asNumber();
+  EXPECT_GT(afterCommand, 1e6) << "a process with windows holds more than a megabyte of its own";
+  const JsonValue& memory = dump["memory"];
+  EXPECT_GT(memory["privateBytes"].asNumber(), 1e6);
+  EXPECT_GT(memory["peakWorkingSetBytes"].asNumber(), 1e6);
+}
+
 TEST(HostScripts, BadStartsEndWithAMessageNotAHang)
 {
   HostHarness host;

@@ -18,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <vector>
 
 namespace
 {
@@ -185,6 +186,29 @@ TEST_F(Viewer, RenderToBitmapIsTheClientAreaInTheMaterialsShade)
   ShowWindow(m_parent.get(), SW_HIDE);
   bitmap.attach(m_viewer.renderToBitmap(96));
   EXPECT_EQ(bitmapPixel(bitmap, kSize / 2, kSize / 2), centre);
+}
+
+TEST_F(Viewer, CopyPictureWritesTheBitmapsPixelsIntoAStripAndRefusesAnotherSize)
+{
+  show();
+  const win::Bitmap bitmap(m_viewer.renderToBitmap(0));
+  ASSERT_TRUE(bitmap);
+  // The picture's rows inside a strip three pictures wide, between others.
+  const int stride = 3 * kSize;
+  std::vector<DWORD> strip(std::size_t(stride) * kSize, 0xABCDEF);
+  ASSERT_TRUE(m_viewer.copyPicture(strip.data() + kSize, kSize, kSize, stride));
+  for (int y : {0, kSize / 3, kSize / 2, kSize - 1})
+    for (int x : {0, kSize / 4, kSize / 2, kSize - 1})
+    {
+      const DWORD word = strip[std::size_t(y) * stride + std::size_t(kSize + x)];
+      EXPECT_EQ(RGB(GetBValue(word), GetGValue(word), GetRValue(word)), bitmapPixel(bitmap, x, y)) << x << "," << y;
+    }
+  EXPECT_EQ(strip[std::size_t(kSize) * stride / 2 + kSize - 1], 0xABCDEFu) << "the picture on the left is untouched";
+  EXPECT_EQ(strip[std::size_t(kSize) * stride / 2 + 2 * kSize], 0xABCDEFu) << "the picture on the right is untouched";
+
+  EXPECT_FALSE(m_viewer.copyPicture(strip.data(), kSize - 1, kSize, stride)) << "not the window's size";
+  meui::MeGsViewer windowless;
+  EXPECT_FALSE(windowless.copyPicture(strip.data(), kSize, kSize, stride));
 }
 
 TEST_F(Viewer, ThemeChangeRepaintsTheBackgroundInTheNewColour)
