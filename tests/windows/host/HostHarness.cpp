@@ -1,5 +1,7 @@
 #include "HostHarness.h"
 
+#include <cstdlib>
+
 #include <windows.h>
 
 #include <filesystem>
@@ -52,7 +54,13 @@ JsonValue HostRun::dump() const
   return JsonValue::parse(dumpText);
 }
 
-HostHarness::HostHarness() : m_hostFolder(buildFolder()) {}
+HostHarness::HostHarness() : m_hostFolder(hostFolder()) {}
+
+std::wstring HostHarness::hostFolder()
+{
+  const wchar_t* other = _wgetenv(L"ME_HOST_FOLDER");
+  return other && *other ? std::wstring(other) : buildFolder();
+}
 
 std::wstring HostHarness::buildFolder()
 {
@@ -78,7 +86,7 @@ void HostHarness::useVariant(const std::wstring& library, const std::wstring& va
 
 std::vector<std::wstring> HostHarness::withTestModule() const
 {
-  return {L"/module", (fs::path(m_hostFolder) / "hosttestmodule.dll").wstring()};
+  return {L"/module", (fs::path(buildFolder()) / "hosttestmodule.dll").wstring()};
 }
 
 std::wstring HostHarness::file(const std::wstring& name) const { return (m_dir.path() / name).wstring(); }

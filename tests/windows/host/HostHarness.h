@@ -45,8 +45,11 @@ public:
   std::string readFile(const std::wstring& name) const;
   void writeFile(const std::wstring& name, const std::string& bytes) const;
 
-  // Where host.exe and the libraries built with it are.
+  // Where the test programs and the test modules are.
   static std::wstring buildFolder();
+  // Where host.exe, its libraries and materialeditor.dll are: the build
+  // folder, or the folder ME_HOST_FOLDER names (the optimised build's).
+  static std::wstring hostFolder();
 
 private:
   std::string expand(const std::string& line) const;
