@@ -138,7 +138,8 @@ void paintBar(HDC dc, HWND window, LONG object, bool vertical, const CListCtrl::
     return;
   *painted = bar;
   fill(dc, bar, colours.track);
-  const int button = info.dxyLineButton;
+  // Square arrow buttons, as wide as the bar (not every system fills in dxyLineButton).
+  const int button = vertical ? int(bar.right - bar.left) : int(bar.bottom - bar.top);
   RECT first = bar, second = bar;
   if (vertical)
   {

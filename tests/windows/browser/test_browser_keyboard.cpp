@@ -76,10 +76,11 @@ TEST(BrowserKeyboard, ARightClickOnAPartlyHiddenItemOpensThatItemsMenu)
   for (int i = 0; i < 40; ++i)
     lines += "MATERIAL \"Filler " + std::to_string(10 + i) + "\"\n";
   const std::wstring file = drawing(host, lines);
-  // From the bottom upwards: the wheel stops as soon as each label is in
-  // sight, so the pictures above the labels stay partly hidden.
-  std::vector<std::string> script{"MATBROWSEROPEN", click("Global")};
-  const int fillers[] = {47, 44, 41, 38, 35, 32, 29, 26, 23, 20};
+  // Down the list, then up again: the wheel stops as soon as each label is
+  // in sight, so the item is left partly hidden at the list's lower or
+  // upper edge, and the list scrolls it wholly into sight under the press.
+  std::vector<std::string> script{"MATBROWSEROPEN"};
+  const int fillers[] = {17, 21, 25, 29, 33, 37, 41, 45, 49, 42, 36, 30, 24, 18, 12};
   for (int filler : fillers)
   {
     script.push_back(kPause);

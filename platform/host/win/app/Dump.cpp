@@ -2,6 +2,7 @@
 
 #include "GridDump.h"
 #include "JsonWriter.h"
+#include "Screenshot.h"
 #include "DrawingSummary.h"
 #include "ModuleManager.h"
 #include "PaneControls.h"
@@ -186,9 +187,7 @@ std::string dumpJson(HostRuntime& runtime, const ModuleManager& modules)
     RECT client{};
     GetClientRect(static_cast<HWND>(pane.window), &client);
     json.key(L"client").beginArray().value(int(client.right)).value(int(client.bottom)).endArray();
-    // Where the client area lies on the screen, for pictures taken with SCREENSHOT ... SCREEN.
-    POINT origin{0, 0};
-    ClientToScreen(static_cast<HWND>(pane.window), &origin);
+    const POINT origin = pictureOrigin(static_cast<HWND>(pane.window));
     json.key(L"origin").beginArray().value(int(origin.x)).value(int(origin.y)).endArray();
     json.key(L"dock").value(pane.bar == kHostDockRight ? L"right" : L"left");
     writePaneControls(json, static_cast<HWND>(pane.window));
