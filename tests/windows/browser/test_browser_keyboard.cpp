@@ -99,7 +99,10 @@ TEST(BrowserKeyboard, ARightClickOnAPartlyHiddenItemOpensThatItemsMenu)
 TEST(BrowserKeyboard, AClickOnTheSelectedItemsLongLabelFindsTheItem)
 {
   HostHarness host;
-  const std::string longName = "A material whose name runs on over many lines of the icon view when selected";
+  // Shown whole once selected: a dozen lines, far below the item's own place.
+  std::string longName = "A material whose name runs on";
+  for (int i = 0; i < 8; ++i)
+    longName += " and on over the lines of the icon view";
   const std::wstring file =
     drawing(host, "MATERIAL Ash\nMATERIAL \"" + longName + "\"\nMATERIAL Beech\nMATERIAL Cedar\n");
   const HostRun run =
