@@ -72,10 +72,7 @@ TEST(BrowserKeyboard, F2RenamesDeleteRemovesAndTheMenuKeysOpenTheSelectedItemsMe
 TEST(BrowserKeyboard, ARightClickOnAPartlyHiddenItemOpensThatItemsMenu)
 {
   HostHarness host;
-  std::string lines;
-  for (int i = 0; i < 40; ++i)
-    lines += "MATERIAL \"Filler " + std::to_string(10 + i) + "\"\n";
-  const std::wstring file = drawing(host, lines);
+  const std::wstring file = drawing(host, fillerMaterials(40));
   // Down the list, then up again: the wheel stops as soon as each label is
   // in sight, so the item is left partly hidden at the list's lower or
   // upper edge, and the list scrolls it wholly into sight under the press.

@@ -245,10 +245,7 @@ TEST(BrowserPalette, AStoredReportViewShowsTheIconsAndARemovalClosesTheGap)
 TEST(BrowserPalette, OnADarkThemeTheViewStyleArrowShowsAndTheScrollBarIsDark)
 {
   HostHarness host;
-  std::string lines;
-  for (int i = 0; i < 30; ++i)
-    lines += "MATERIAL \"Filler " + std::to_string(10 + i) + "\"\n";
-  const std::wstring file = drawing(host, lines);
+  const std::wstring file = drawing(host, fillerMaterials(30));
   const HostRun run =
     host.run({"THEME DARK", "MATBROWSEROPEN", "WAIT 300", "DUMP {dump}", "SCREENSHOT {dir}/screen.png", "QUIT"}, {file});
   ASSERT_EQ(run.exitCode, 0) << run.errors;
