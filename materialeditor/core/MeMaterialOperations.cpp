@@ -60,7 +60,8 @@ NewNameOutcome applyNewMaterialName(const OdDbObjectId& materialId, const wchar_
     showMessage(loadString(kStrInvalidCharacters), kHostIconExclamation);
     return NewNameOutcome::RefusedInvalidCharacters;
   }
-  if (name.isEmpty())
+  // Blanks alone would show as an invisible label: as good as no name.
+  if (isBlankName(name))
     return NewNameOutcome::RefusedSilently;
   // The name must be free where the material lives; that is the current
   // document's drawing whenever the browser shows it.

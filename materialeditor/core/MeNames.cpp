@@ -18,6 +18,21 @@ const wchar_t* const kInvalidNameCharacters = L"<>/\\\"':;?*|,=`";
 
 bool hasInvalidCharacters(const OdString& name) { return name.findOneOf(kInvalidNameCharacters) >= 0; }
 
+bool isBlankName(const OdString& name)
+{
+  // Not iswspace: it depends on the locale, and a label made of these shows
+  // as nothing whatever the locale.
+  const auto blank = [](wchar_t c) {
+    return (c >= 0x09 && c <= 0x0D) || c == 0x20 || c == 0x85 || c == 0xA0 || c == 0x1680 ||
+           (c >= 0x2000 && c <= 0x200D) || c == 0x2028 || c == 0x2029 || c == 0x202F || c == 0x205F || c == 0x2060 ||
+           c == 0x3000 || c == 0xFEFF;
+  };
+  for (int i = 0; i < name.getLength(); ++i)
+    if (!blank(name.getAt(i)))
+      return false;
+  return true;
+}
+
 StandardMaterialNames::StandardMaterialNames(Global global)
 {
   const std::size_t skip = global == Global::Included ? 0 : 1;

@@ -2,6 +2,8 @@
 //
 //   kInvalidNameCharacters   the 14 characters a material name must not contain
 //   hasInvalidCharacters     the name contains one of them
+//   isBlankName              no visible character: empty, or only spaces,
+//                            tabs and the other blanks of any script
 //   StandardMaterialNames    the spellings of the standard materials' names,
 //                            the host's translations taken once, for walks
 //                            over many names
@@ -22,6 +24,7 @@ namespace me
 {
 extern const wchar_t* const kInvalidNameCharacters;
 bool hasInvalidCharacters(const OdString& name);
+bool isBlankName(const OdString& name);
 
 class StandardMaterialNames
 {

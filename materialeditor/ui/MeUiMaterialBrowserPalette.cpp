@@ -57,6 +57,12 @@ constexpr int kIconGapAcross = 20, kIconLabelLines = 2, kIconPaddingDown = 16;
 
 const wchar_t* const kHelpTopic = L"IDH_MaterialBrowser";
 
+COLORREF lighter(COLORREF colour, int by)
+{
+  const auto up = [by](int channel) { return BYTE(std::min(255, channel + by)); };
+  return RGB(up(GetRValue(colour)), up(GetGValue(colour)), up(GetBValue(colour)));
+}
+
 OdDbMaterialPtr openMaterial(const OdDbObjectId& id, OdDb::OpenMode mode = OdDb::kForRead)
 {
   return OdDbMaterial::cast(id.openObject(mode).get());
@@ -114,7 +120,8 @@ void MeUiMaterialBrowserPalette::onSize(int, int)
   const RECT content = contentRect();
   const int width = content.right - content.left, height = content.bottom - content.top;
   const int toolbarHeight = m_toolbar.fixedHeight();
-  SetWindowPos(m_toolbar.hwnd(), nullptr, content.left, content.top, width, toolbarHeight, SWP_NOACTIVATE | SWP_NOZORDER);
+  SetWindowPos(m_toolbar.hwnd(), nullptr, content.left, content.top, width, toolbarHeight,
+               SWP_NOACTIVATE | SWP_NOZORDER);
   if (width < kMinListSide || height < kMinListSide)
     return;
   // Below the toolbar down to the pane's bottom edge, so that the last row
@@ -147,6 +154,19 @@ LRESULT MeUiMaterialBrowserPalette::windowProc(UINT message, WPARAM wParam, LPAR
   // there; the error must not cross the window procedure.
   try
   {
+    // The context-menu key and Shift+F10 in the list (a right click is
+    // answered at NM_RCLICK): the menu opens at the selected item.
+    if (message == WM_CONTEXTMENU && m_list && HWND(wParam) == m_list.hwnd() && lParam == -1)
+    {
+      const int index = m_list.selectedItem();
+      RECT place{};
+      if (index >= 0)
+        m_list.ensureVisible(index);
+      if (!m_list.itemScreenRect(index, LVIR_ICON, place))
+        GetWindowRect(m_list.hwnd(), &place);
+      showContextMenu(POINT{(place.left + place.right) / 2, (place.top + place.bottom) / 2});
+      return 0;
+    }
     return fw::hostUiPaletteSet::windowProc(message, wParam, lParam);
   }
   catch (const OdError&)
@@ -168,9 +188,23 @@ void MeUiMaterialBrowserPalette::applyTheme()
     m_list.setBackground(theme->windowBackgroundColor());
     // Not in the list's default black: the names must read on a dark background too.
     ListView_SetTextColor(m_list.hwnd(), theme->textColor());
+    // A light scroll bar beside a dark list would be the brightest thing in the pane.
+    fw::CListCtrl::ScrollBarColours bars;
+    if (theme->isDark())
+    {
+      const COLORREF background = theme->windowBackgroundColor();
+      bars.track = lighter(background, 18);
+      bars.thumb = lighter(background, 75);
+      bars.arrow = theme->textColor();
+    }
+    m_list.setScrollBarColours(bars);
   }
   m_toolbar.fill();
   m_toolbar.setMenuButton(ID_VIEW_STYLE_MENU, m_viewMenu.handle(), kViewMenuImage);
+  // The view-style button's arrow in the theme's text colour: the control's
+  // own black one vanishes on a dark theme.
+  HostThemeService* theme = me::hostTheme();
+  m_toolbar.setArrowColour(theme ? COLORREF(theme->textColor()) : CLR_DEFAULT);
   m_toolbar.enableButtons(m_buttonsEnabled);
 }
 
@@ -202,7 +236,17 @@ bool MeUiMaterialBrowserPalette::onNotify(NMHDR* header, LRESULT& result)
     return false;
   switch (header->code)
   {
-  case NM_RCLICK: showContextMenu(reinterpret_cast<NMITEMACTIVATE*>(header)); return true;
+  case NM_RCLICK:
+  {
+    // The press has selected the item under it, or none on blank space; the
+    // list may have scrolled since, so the notification's item is not asked.
+    POINT at{};
+    GetCursorPos(&at);
+    showContextMenu(at);
+    result = TRUE; // answered: no WM_CONTEXTMENU as well
+    return true;
+  }
+  case LVN_KEYDOWN: onListKey(reinterpret_cast<NMLVKEYDOWN*>(header)); return true;
   case NM_DBLCLK:
     // Blank space names no material, whatever was selected last.
     if (reinterpret_cast<NMITEMACTIVATE*>(header)->iItem >= 0)
@@ -211,15 +255,17 @@ bool MeUiMaterialBrowserPalette::onNotify(NMHDR* header, LRESULT& result)
   case LVN_BEGINLABELEDITW:
     result = beginLabelEdit(reinterpret_cast<NMLVDISPINFOW*>(header)) ? FALSE : TRUE;
     return true;
-  case LVN_ENDLABELEDITW:
-    result = endLabelEdit(reinterpret_cast<NMLVDISPINFOW*>(header)) ? TRUE : FALSE;
-    return true;
+  case LVN_ENDLABELEDITW: result = endLabelEdit(reinterpret_cast<NMLVDISPINFOW*>(header)) ? TRUE : FALSE; return true;
   default: return false;
   }
 }
 
 void MeUiMaterialBrowserPalette::setViewStyle(int value)
 {
+  // The report view has no columns here, so it would show none of the
+  // materials: a stored value that asks for it gets the icon view.
+  if ((value & LVS_TYPEMASK) == LVS_REPORT)
+    value = kIconView;
   m_list.setViewType(DWORD(value));
   if (value == kIconView)
     m_list.arrange();
@@ -263,6 +309,7 @@ void MeUiMaterialBrowserPalette::makeImages(int capacity)
 
 void MeUiMaterialBrowserPalette::clearItems()
 {
+  abandonLabelEdit();
   if (m_list)
     m_list.deleteAllItems();
   m_shown.clear();
@@ -318,7 +365,7 @@ void MeUiMaterialBrowserPalette::addItems(MeUiThumbnailBatch& batch)
       it = m_shown.erase(it);
       continue;
     }
-    Pending item{displayName(material->name()), &*it, false};
+    Pending item{me::displayMaterialName(material->name()), &*it, false};
     material = nullptr; // closed again before the preview copies it
     // The viewer lies outside its parent's client area, so a redraw paints
     // nothing: the picture is rendered when it is taken.
@@ -393,8 +440,13 @@ void MeUiMaterialBrowserPalette::materialErased(const OdDbObjectId& id)
     const int index = m_list ? m_list.findItemByData(reinterpret_cast<LPARAM>(&*it)) : -1;
     if (index < 0)
       return;
+    if (id == m_editedId)
+      abandonLabelEdit();
     m_list.deleteItem(index);
     m_shown.erase(it);
+    // Auto-arrange leaves the removed item's place empty: close the gap.
+    if (m_list.viewType() == kIconView)
+      m_list.arrange();
     return;
   }
 }
@@ -432,7 +484,9 @@ void MeUiMaterialBrowserPalette::onServiceEvent(int event, void*)
 
 OdDbObjectId* MeUiMaterialBrowserPalette::currentId() const
 {
-  const int index = m_list ? m_list.selectionMark() : -1;
+  // The selection, not the selection mark: a press on blank space clears
+  // the one and keeps the other.
+  const int index = m_list ? m_list.selectedItem() : -1;
   return index < 0 ? nullptr : reinterpret_cast<OdDbObjectId*>(m_list.itemData(index));
 }
 
@@ -503,19 +557,40 @@ void MeUiMaterialBrowserPalette::removeMaterial()
 
 void MeUiMaterialBrowserPalette::rename()
 {
-  const int index = m_list ? m_list.selectionMark() : -1;
+  const int index = m_list ? m_list.selectedItem() : -1;
   if (index < 0)
     return;
   SetFocus(m_list.hwnd());
   m_list.editLabel(index);
 }
 
-void MeUiMaterialBrowserPalette::showContextMenu(const NMITEMACTIVATE* click)
+void MeUiMaterialBrowserPalette::onListKey(const NMLVKEYDOWN* key)
+{
+  // Not while a modifier is down: Ctrl+Delete and Shift+F2 are no commands here.
+  if (GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0 || GetKeyState(VK_SHIFT) < 0)
+    return;
+  OdDbObjectId* id = currentId();
+  OdDbMaterialPtr material = id ? openMaterial(*id) : OdDbMaterialPtr();
+  if (material.isNull())
+    return;
+  // As the menu does: the standard materials are neither renamed nor removed.
+  me::IMeSettingsStorage* settings = me::settingsService();
+  if (settings && settings->isReservedMaterialName(material->name()))
+    return;
+  material = nullptr;
+  if (key->wVKey == VK_F2)
+    rename();
+  else if (key->wVKey == VK_DELETE)
+    removeMaterial();
+}
+
+void MeUiMaterialBrowserPalette::showContextMenu(POINT at)
 {
   if (!m_contextMenu.createPopup())
     return;
-  if (click->iItem < 0)
-    m_contextMenu.appendItem(ID_NEW_MATERIAL_HERE, me::loadString(me::kStrNewGenericMaterial).c_str(), m_buttonsEnabled);
+  if (!currentId())
+    m_contextMenu.appendItem(ID_NEW_MATERIAL_HERE, me::loadString(me::kStrNewGenericMaterial).c_str(),
+                             m_buttonsEnabled);
   else
   {
     OdDbObjectId* id = currentId();
@@ -532,9 +607,7 @@ void MeUiMaterialBrowserPalette::showContextMenu(const NMITEMACTIVATE* click)
     m_contextMenu.appendItem(ID_REMOVE_MATERIAL, me::loadString(me::kStrRemove).c_str(), !reserved);
     m_contextMenu.appendItem(ID_RENAME_MATERIAL, me::translate(L"Rename").c_str(), !reserved);
   }
-  // At the pointer, left-aligned; the command comes to the palette.
-  POINT at{};
-  GetCursorPos(&at);
+  // Left-aligned at the point; the command comes to the palette.
   fw::trackPopupMenu(m_contextMenu.handle(), TPM_LEFTALIGN | TPM_RIGHTBUTTON, at.x, at.y, hwnd());
   m_contextMenu.destroy();
 }
@@ -547,18 +620,29 @@ bool MeUiMaterialBrowserPalette::beginLabelEdit(const NMLVDISPINFOW* info)
   if (material.isNull() || (settings && settings->isReservedMaterialName(material->name())))
     return false;
   // The stored name, not the shown (possibly translated) one.
-  if (HWND editor = ListView_GetEditControl(m_list.hwnd()))
+  if (HWND editor = m_list.labelEditor())
     SetWindowTextW(editor, material->name().c_str());
+  m_editedId = *id;
   return true;
 }
 
 bool MeUiMaterialBrowserPalette::endLabelEdit(const NMLVDISPINFOW* info)
 {
-  auto* id = reinterpret_cast<OdDbObjectId*>(info->item.lParam);
-  if (!id)
+  // The material the edit began on, whatever item the list now has there;
+  // none when a reload or removal ended the edit.
+  const OdDbObjectId id = m_editedId;
+  m_editedId = OdDbObjectId();
+  if (id.isNull())
     return false;
-  const me::NewNameOutcome outcome = me::applyNewMaterialName(*id, info->item.pszText);
+  const me::NewNameOutcome outcome = me::applyNewMaterialName(id, info->item.pszText);
   return outcome == me::NewNameOutcome::Accepted || outcome == me::NewNameOutcome::Unchanged;
+}
+
+void MeUiMaterialBrowserPalette::abandonLabelEdit()
+{
+  m_editedId = OdDbObjectId();
+  if (m_list)
+    m_list.cancelLabelEdit();
 }
 
 // ---- showing and hiding

@@ -7,12 +7,16 @@
 //   KTM_THEMECHAGED                applyTheme(), then the thumbnails again on the new background
 //   WM_CREATE                      onCreate()        list, toolbar, view-style menu, images
 //   WM_SIZE                        onSize(w, h)      toolbar on top, list below it
+//   WM_CONTEXTMENU (from the list) showContextMenu() for the selected item at
+//                                  the item (context-menu key, Shift+F10)
 //   WM_COMMAND                     onCommand(id)     70 and 1004 New, 72 Help, 1000 Clone,
 //                                                    1001 Remove, 1002 Rename, 1003 Apply,
 //                                                    1005 Edit, 2000 Icon, 2001 List
 //   WM_NOTIFY TTN_NEEDTEXTW        the toolbar answers: tips by button position
 //             TBN_DROPDOWN         the toolbar drops the view-style menu
-//             NM_RCLICK            showContextMenu(NMITEMACTIVATE*)
+//             NM_RCLICK            showContextMenu(): the selected item's menu
+//                                  (the press selects), else the blank-space menu
+//             LVN_KEYDOWN          onListKey(NMLVKEYDOWN*)  F2 Rename, Delete Remove
 //             NM_DBLCLK            edit()
 //             LVN_BEGINLABELEDITW  beginLabelEdit(NMLVDISPINFOW*)  refuses standard names
 //             LVN_ENDLABELEDITW    endLabelEdit(NMLVDISPINFOW*)    checks and applies the name
@@ -88,9 +92,14 @@ private:
   void rename();
   void setViewStyle(int value);
 
-  void showContextMenu(const NMITEMACTIVATE* click);
+  // The selected item's menu, or the blank-space menu when none is
+  // selected, at the point in screen coordinates.
+  void showContextMenu(POINT at);
+  void onListKey(const NMLVKEYDOWN* key);
   bool beginLabelEdit(const NMLVDISPINFOW* info);
   bool endLabelEdit(const NMLVDISPINFOW* info);
+  // Ends an open label edit without writing: its item is about to go.
+  void abandonLabelEdit();
 
   void applyTheme();
   // The toolbar's buttons and "New Generic Material" of the blank-space menu.
@@ -108,7 +117,7 @@ private:
   // Appends the items of every shown material, whose ids leave the shown
   // materials when they do not open as one.
   void addItems(MeUiThumbnailBatch& batch);
-  // The id the current item refers to, or null.
+  // The id the selected item refers to, or null.
   OdDbObjectId* currentId() const;
   std::vector<OdString> shownNames() const;
 
@@ -124,6 +133,10 @@ private:
   // The toolbar's buttons (and New on blank space) are enabled while the
   // manager has a drawing.
   bool m_buttonsEnabled = true;
+  // The material whose label is being edited: the new name goes to it, never
+  // to whatever item holds the edited index after a reload. Null when no edit
+  // is open or a reload or removal ended it.
+  OdDbObjectId m_editedId;
 };
 
 // The one palette: created on demand; owned by the registry once it is

@@ -20,19 +20,20 @@ KtRect swatchRect(const KtRect& item)
   return {item.left + 2, top, item.left + 2 + kSwatchSize, top + kSwatchSize};
 }
 
-void swatch(IKtCanvas& canvas, const KtRect& square, ODCOLORREF fill)
+// Outlined in the text's colour: a black outline vanishes on a dark theme.
+void swatch(IKtCanvas& canvas, const KtRect& square, ODCOLORREF fill, ODCOLORREF outline)
 {
   canvas.fill(square, fill);
-  canvas.frame(square, ODRGB(0, 0, 0));
+  canvas.frame(square, outline);
 }
 
 // White, with the triangle of the lower-right, upper-right and upper-left corners black.
-void splitSwatch(IKtCanvas& canvas, const KtRect& square)
+void splitSwatch(IKtCanvas& canvas, const KtRect& square, ODCOLORREF outline)
 {
   canvas.fill(square, ODRGB(255, 255, 255));
   const KtPoint triangle[] = {{square.right, square.bottom}, {square.right, square.top}, {square.left, square.top}};
   canvas.polygon(triangle, 3, ODRGB(0, 0, 0));
-  canvas.frame(square, ODRGB(0, 0, 0));
+  canvas.frame(square, outline);
 }
 
 ODCOLORREF screen(const OdCmColor& color) { return ODRGB(color.red(), color.green(), color.blue()); }
@@ -113,23 +114,23 @@ void drawColor(IKtCanvas& canvas, const KtRect& item, const OdCmColor* color, OD
   }
   if (isByObject(*color))
   {
-    swatch(canvas, square, screen(*color));
+    swatch(canvas, square, screen(*color), textColor);
     canvas.text(text, byObjectText(), textColor, KtAlign::Left);
     return;
   }
   switch (color->colorMethod())
   {
-  case OdCmEntityColor::kByColor: swatch(canvas, square, screen(*color)); break;
+  case OdCmEntityColor::kByColor: swatch(canvas, square, screen(*color), textColor); break;
   case OdCmEntityColor::kByACI:
     if (color->colorIndex() == 7)
-      splitSwatch(canvas, square);
+      splitSwatch(canvas, square, textColor);
     else
     {
       const OdUInt32 rgb = OdCmEntityColor::lookUpRGB(color->colorIndex());
-      swatch(canvas, square, ODRGB(rgb >> 16, rgb >> 8, rgb));
+      swatch(canvas, square, ODRGB(rgb >> 16, rgb >> 8, rgb), textColor);
     }
     break;
-  case OdCmEntityColor::kForeground: splitSwatch(canvas, square); break;
+  case OdCmEntityColor::kForeground: splitSwatch(canvas, square, textColor); break;
   case OdCmEntityColor::kByPen:
   case OdCmEntityColor::kNone: break; // the swatch's space stays empty
   default: return;                    // nothing for other methods

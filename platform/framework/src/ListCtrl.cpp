@@ -66,10 +66,181 @@ void CListCtrl::select(int index)
   ListView_SetSelectionMark(hwnd(), index);
 }
 
+bool CListCtrl::itemScreenRect(int index, int part, RECT& rect) const
+{
+  if (index < 0 || !ListView_GetItemRect(hwnd(), index, &rect, part))
+    return false;
+  MapWindowPoints(hwnd(), nullptr, reinterpret_cast<POINT*>(&rect), 2);
+  return true;
+}
+
+HWND CListCtrl::labelEditor() const
+{
+  HWND editor = ListView_GetEditControl(hwnd());
+  return editor && IsWindow(editor) ? editor : nullptr;
+}
+
+void CListCtrl::cancelLabelEdit()
+{
+  if (!labelEditor())
+    return;
+  SendMessageW(hwnd(), LVM_CANCELEDITLABEL, 0, 0);
+  // A list that knows no LVM_CANCELEDITLABEL takes Esc in its edit box.
+  if (HWND editor = labelEditor())
+    SendMessageW(editor, WM_KEYDOWN, VK_ESCAPE, 0);
+}
+
 void CListCtrl::setBackground(COLORREF colour)
 {
   ListView_SetBkColor(hwnd(), colour);
   ListView_SetTextBkColor(hwnd(), colour);
+}
+
+namespace
+{
+constexpr UINT_PTR kScrollBarHookId = 0x4C53; // "LS"
+
+void fill(HDC dc, const RECT& rect, COLORREF colour)
+{
+  const win::Brush brush(CreateSolidBrush(colour));
+  FillRect(dc, &rect, brush.get());
+}
+
+// A small triangle pointing away from the middle of the bar: up, down, left or right.
+void arrowGlyph(HDC dc, const RECT& button, int dx, int dy, COLORREF colour)
+{
+  const int cx = (button.left + button.right) / 2, cy = (button.top + button.bottom) / 2;
+  for (int step = 0; step < 4; ++step)
+  {
+    const int along = (2 - step); // the tip row first
+    RECT line{};
+    if (dx == 0)
+      line = RECT{cx - step, cy + dy * along, cx + step + 1, cy + dy * along + 1};
+    else
+      line = RECT{cx + dx * along, cy - step, cx + dx * along + 1, cy + step + 1};
+    fill(dc, line, colour);
+  }
+}
+
+// One bar as the system lays it out: arrow buttons at its ends, the thumb between.
+void paintBar(HDC dc, HWND window, LONG object, bool vertical, const CListCtrl::ScrollBarColours& colours,
+              RECT* painted)
+{
+  SCROLLBARINFO info{};
+  info.cbSize = sizeof info;
+  if (!GetScrollBarInfo(window, object, &info) || (info.rgstate[0] & (STATE_SYSTEM_INVISIBLE | STATE_SYSTEM_OFFSCREEN)))
+    return;
+  RECT frame{};
+  GetWindowRect(window, &frame);
+  RECT bar = info.rcScrollBar;
+  OffsetRect(&bar, -frame.left, -frame.top);
+  if (IsRectEmpty(&bar))
+    return;
+  *painted = bar;
+  fill(dc, bar, colours.track);
+  // Square arrow buttons, as wide as the bar (not every system fills in dxyLineButton).
+  const int button = vertical ? int(bar.right - bar.left) : int(bar.bottom - bar.top);
+  RECT first = bar, second = bar;
+  if (vertical)
+  {
+    first.bottom = first.top + button;
+    second.top = second.bottom - button;
+  }
+  else
+  {
+    first.right = first.left + button;
+    second.left = second.right - button;
+  }
+  arrowGlyph(dc, first, vertical ? 0 : -1, vertical ? -1 : 0, colours.arrow);
+  arrowGlyph(dc, second, vertical ? 0 : 1, vertical ? 1 : 0, colours.arrow);
+  if (info.xyThumbBottom <= info.xyThumbTop || (info.rgstate[0] & STATE_SYSTEM_UNAVAILABLE))
+    return;
+  RECT thumb = bar;
+  if (vertical)
+  {
+    thumb.top = bar.top + info.xyThumbTop;
+    thumb.bottom = bar.top + info.xyThumbBottom;
+    InflateRect(&thumb, -2, 0);
+  }
+  else
+  {
+    thumb.left = bar.left + info.xyThumbTop;
+    thumb.right = bar.left + info.xyThumbBottom;
+    InflateRect(&thumb, 0, -2);
+  }
+  fill(dc, thumb, colours.thumb);
+}
+
+// The messages after which the system may have drawn a scroll bar again.
+bool mayRedrawScrollBars(UINT message)
+{
+  switch (message)
+  {
+  case WM_NCPAINT:
+  case WM_PAINT:
+  case WM_VSCROLL:
+  case WM_HSCROLL:
+  case WM_MOUSEWHEEL:
+  case WM_MOUSEHWHEEL:
+  case WM_SIZE:
+  case WM_WINDOWPOSCHANGED:
+  case WM_KEYDOWN:
+  case WM_NCLBUTTONDOWN:
+  case WM_NCLBUTTONUP:
+  case WM_NCLBUTTONDBLCLK:
+  case WM_NCMOUSEMOVE:
+  case WM_NCMOUSELEAVE:
+  case WM_SETREDRAW:
+  case WM_STYLECHANGED:
+  case WM_TIMER:
+  case WM_CAPTURECHANGED:
+  case WM_ENABLE:
+  case WM_LBUTTONUP: return true;
+  default: return message >= LVM_FIRST && message < LVM_FIRST + 0x100;
+  }
+}
+} // namespace
+
+void CListCtrl::setScrollBarColours(const ScrollBarColours& colours)
+{
+  m_scrollBars = colours;
+  if (!hwnd())
+    return;
+  if (!m_hooked)
+    m_hooked = SetWindowSubclass(hwnd(), &CListCtrl::scrollBarHook, kScrollBarHookId, DWORD_PTR(this)) != FALSE;
+  // The frame again: the system's bars, then these colours over them.
+  SetWindowPos(hwnd(), nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+}
+
+LRESULT CALLBACK CListCtrl::scrollBarHook(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                          DWORD_PTR self)
+{
+  if (message == WM_NCDESTROY)
+  {
+    RemoveWindowSubclass(window, &CListCtrl::scrollBarHook, kScrollBarHookId);
+    reinterpret_cast<CListCtrl*>(self)->m_hooked = false;
+    return DefSubclassProc(window, message, wParam, lParam);
+  }
+  const LRESULT result = DefSubclassProc(window, message, wParam, lParam);
+  if (mayRedrawScrollBars(message))
+    reinterpret_cast<const CListCtrl*>(self)->paintScrollBars();
+  return result;
+}
+
+void CListCtrl::paintScrollBars() const
+{
+  if (m_scrollBars.track == CLR_DEFAULT || !IsWindowVisible(hwnd()))
+    return;
+  HDC dc = GetWindowDC(hwnd());
+  if (!dc)
+    return;
+  RECT vertical{}, horizontal{};
+  paintBar(dc, hwnd(), OBJID_VSCROLL, true, m_scrollBars, &vertical);
+  paintBar(dc, hwnd(), OBJID_HSCROLL, false, m_scrollBars, &horizontal);
+  // The corner between two bars.
+  if (!IsRectEmpty(&vertical) && !IsRectEmpty(&horizontal))
+    fill(dc, RECT{vertical.left, horizontal.top, vertical.right, horizontal.bottom}, m_scrollBars.track);
+  ReleaseDC(hwnd(), dc);
 }
 
 void CListCtrl::setNormalImages(HIMAGELIST images)

@@ -3,6 +3,8 @@
 #include "framework/Menu.h"
 #include "framework/ModuleState.h"
 
+#include <algorithm>
+
 namespace fw
 {
 namespace
@@ -171,9 +173,64 @@ int CToolBar::fixedHeight() const
   return HIWORD(size) + 2 * kBarMargin;
 }
 
+void CToolBar::setArrowColour(COLORREF colour)
+{
+  m_arrowColour = colour;
+  if (hwnd())
+    InvalidateRect(hwnd(), nullptr, TRUE);
+}
+
+bool CToolBar::isMenuButton(UINT command) const
+{
+  for (const MenuButton& button : m_menus)
+    if (button.command == command)
+      return true;
+  return false;
+}
+
+// The control draws a menu button's arrow in the system's button text
+// colour and asks nobody: the arrow is drawn again over it, after the
+// button, in the same place (the control's: 11 pixels at the right of a
+// flat button, 3 rows high, centred).
+LRESULT CToolBar::customDraw(const NMTBCUSTOMDRAW& draw) const
+{
+  if (m_arrowColour == CLR_DEFAULT)
+    return CDRF_DODEFAULT;
+  switch (draw.nmcd.dwDrawStage)
+  {
+  case CDDS_PREPAINT: return CDRF_NOTIFYITEMDRAW;
+  case CDDS_ITEMPREPAINT: return isMenuButton(UINT(draw.nmcd.dwItemSpec)) ? CDRF_NOTIFYPOSTPAINT : CDRF_DODEFAULT;
+  case CDDS_ITEMPOSTPAINT:
+  {
+    if (draw.nmcd.uItemState & (CDIS_DISABLED | CDIS_INDETERMINATE))
+      return CDRF_DODEFAULT; // etched in the system's colours, as the other disabled parts
+    constexpr int kArrowWidth = 11, kArrowHeight = 3;
+    const RECT& button = draw.nmcd.rc;
+    const int pressed = (draw.nmcd.uItemState & (CDIS_SELECTED | CDIS_CHECKED)) ? 1 : 0;
+    const int left = std::max(int(button.left), int(button.right) - kArrowWidth) + pressed + 2;
+    const int top = int(button.top) + (int(button.bottom - button.top) - kArrowHeight) / 2 + pressed;
+    const win::Brush brush(CreateSolidBrush(m_arrowColour));
+    for (int row = 0; row < kArrowHeight; ++row)
+    {
+      const RECT line{left + row, top + row, left + 5 - row, top + row + 1};
+      FillRect(draw.nmcd.hdc, &line, brush.get());
+    }
+    return CDRF_DODEFAULT;
+  }
+  default: return CDRF_DODEFAULT;
+  }
+}
+
 bool CToolBar::handleNotify(const NMHDR* header, LRESULT& result)
 {
-  if (!header || header->hwndFrom != hwnd() || header->code != UINT(TBN_DROPDOWN))
+  if (!header || header->hwndFrom != hwnd())
+    return false;
+  if (header->code == UINT(NM_CUSTOMDRAW))
+  {
+    result = customDraw(*reinterpret_cast<const NMTBCUSTOMDRAW*>(header));
+    return true;
+  }
+  if (header->code != UINT(TBN_DROPDOWN))
     return false;
   const auto* drop = reinterpret_cast<const NMTOOLBARW*>(header);
   for (const MenuButton& button : m_menus)

@@ -1,6 +1,7 @@
 #include "ManagerTestSupport.h"
 
 #include "core/MeMaterialOperations.h"
+#include "core/MeNames.h"
 #include "core/MeServices.h"
 #include "core/MeStrings.h"
 
@@ -68,7 +69,13 @@ TEST_F(Operations, NewNameIsCheckedBeforeItIsGiven)
   const OdDbObjectId copper = addMaterial(db, L"Copper");
   EXPECT_EQ(me::applyNewMaterialName(copper, nullptr), NewNameOutcome::Cancelled);
   EXPECT_EQ(me::applyNewMaterialName(copper, L""), NewNameOutcome::RefusedSilently);
+  // Blanks of any script show as an empty label: refused as an empty name is.
+  for (const wchar_t* blank : {L" ", L"   ", L"\t \t", L"\u3000", L"\u00A0 \u2003", L"\u200B"})
+    EXPECT_EQ(me::applyNewMaterialName(copper, blank), NewNameOutcome::RefusedSilently) << OdString(blank).toUtf8();
   EXPECT_TRUE(host.messages.empty());
+  // Blanks around a visible name are part of it.
+  EXPECT_FALSE(me::isBlankName(L" Oak "));
+  EXPECT_FALSE(me::isBlankName(L"\u3000\u6728"));
 
   EXPECT_EQ(me::applyNewMaterialName(copper, L"Bronze`"), NewNameOutcome::RefusedInvalidCharacters);
   EXPECT_EQ(me::applyNewMaterialName(copper, L"steel"), NewNameOutcome::RefusedNameExists);

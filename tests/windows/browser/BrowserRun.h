@@ -107,6 +107,16 @@ inline std::string scriptPath(const std::wstring& path)
   return out;
 }
 
+// Drawing lines of plain materials "Filler 10", "Filler 11"...: sorted
+// before "Global", and enough of them make the list scroll.
+inline std::string fillerMaterials(int count)
+{
+  std::string lines;
+  for (int i = 0; i < count; ++i)
+    lines += "MATERIAL \"Filler " + std::to_string(10 + i) + "\"\n";
+  return lines;
+}
+
 // A drawing file of the harness's folder with these lines; the argument for
 // host.exe that opens it.
 inline std::wstring drawing(HostHarness& host, const std::string& lines)

@@ -55,8 +55,7 @@ TEST(BrowserItems, NewNamesCountPastTakenNamesAndTheNewItemIsSelectedInSight)
   HostHarness host;
   std::string lines = "MATERIAL \"Default Generic\"\nMATERIAL \"default generic (1)\"\n";
   // Enough items that the end of the list is out of sight at first.
-  for (int i = 0; i < 40; ++i)
-    lines += "MATERIAL \"Filler " + std::to_string(10 + i) + "\"\n";
+  lines += fillerMaterials(40);
   const std::wstring file = drawing(host, lines);
   const std::string resize = std::string("RESIZE ") + kPane + " ";
   const std::string view = std::string("CLICK ") + kPane + " BUTTON 74";
@@ -104,10 +103,7 @@ TEST(BrowserItems, AnItemOutOfSightIsScrolledToWithTheWheelThenClicked)
 {
   HostHarness host;
   // Sorted: the fillers first, "Global" last.
-  std::string lines;
-  for (int i = 0; i < 40; ++i)
-    lines += "MATERIAL \"Filler " + std::to_string(10 + i) + "\"\n";
-  const std::wstring file = drawing(host, lines);
+  const std::wstring file = drawing(host, fillerMaterials(40));
   const std::string click = std::string("CLICK ") + kPane + " ITEM ";
   const HostRun run = host.run({"MATBROWSEROPEN", "DUMP {dir}/top.json", click + "Global", "DUMP {dir}/bottom.json",
                                 click + "\"Filler 10\"", "DUMP {dir}/back.json",

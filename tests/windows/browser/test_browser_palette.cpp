@@ -3,6 +3,7 @@
 // close button, the last document going away, and drawings with bad maps and
 // strange names.
 #include "BrowserRun.h"
+#include "od/GiImageFile.h"
 
 #include <algorithm>
 #include <fstream>
@@ -206,4 +207,90 @@ TEST(BrowserPalette, OnADarkThemeThumbnailsKeepTheirWhiteAndFollowASwitch)
   // Drawn again on the light background: the corners are light now.
   const Rgb lightMean = colour(item(run.dump(), "Snow")["thumbnail"]["mean"]);
   EXPECT_GT(lightMean.r, darkMean.r + 40);
+}
+
+TEST(BrowserPalette, AStoredReportViewShowsTheIconsAndARemovalClosesTheGap)
+{
+  HostHarness host;
+  std::string lines;
+  for (const char* name : {"Alder", "Birch", "Cedar", "Elm", "Fir", "Larch"})
+    lines += std::string("MATERIAL ") + name + "\n";
+  const std::wstring file = drawing(host, lines);
+  // The report view has no columns here: it would list the materials and show none of them.
+  host.writeFile(L"profile.txt", "[cmddata/MaterialEditor]\nBrowserView=i:1\n");
+  const HostRun stored = host.run({"MATBROWSEROPEN", "DUMP {dump}", "QUIT"}, {file});
+  ASSERT_EQ(stored.exitCode, 0) << stored.errors;
+  EXPECT_EQ(pane(stored.dump())["list"]["view"].asString(), "icon");
+  for (const JsonValue& it : items(stored.dump()).items())
+    EXPECT_TRUE(it["inSight"].asBool()) << it["text"].asString();
+
+  host.writeFile(L"profile.txt", "[cmddata/MaterialEditor]\nBrowserView=i:0\n");
+  const HostRun run = host.run({"MATBROWSEROPEN", "DUMP {dir}/before.json", "ANSWER MENU 1001",
+                                std::string("CLICK ") + kPane + " ITEM Alder RIGHT", "DUMP {dump}", "QUIT"},
+                               {file});
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  const JsonValue before = JsonValue::parse(host.readFile(L"before.json"));
+  ASSERT_EQ(items(before).size(), 7u);
+
+  // Every item moves up one place: the first six places are taken again.
+  const JsonValue dump = run.dump();
+  ASSERT_EQ(itemTexts(dump), (std::vector<std::string>{"Birch", "Cedar", "Elm", "Fir", "Global", "Larch"}));
+  for (std::size_t i = 0; i < items(dump).size(); ++i)
+  {
+    EXPECT_EQ(items(dump)[i]["position"][0].asNumber(), items(before)[i]["position"][0].asNumber()) << i;
+    EXPECT_EQ(items(dump)[i]["position"][1].asNumber(), items(before)[i]["position"][1].asNumber()) << i;
+  }
+}
+
+TEST(BrowserPalette, OnADarkThemeTheViewStyleArrowShowsAndTheScrollBarIsDark)
+{
+  HostHarness host;
+  const std::wstring file = drawing(host, fillerMaterials(30));
+  const HostRun run =
+    host.run({"THEME DARK", "MATBROWSEROPEN", "WAIT 300", "DUMP {dump}", "SCREENSHOT {dir}/screen.png", "QUIT"}, {file});
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  const JsonValue dump = run.dump();
+  const JsonValue* viewButton = nullptr;
+  for (const JsonValue& b : pane(dump)["toolbar"].items())
+    if (int(b["command"].asNumber()) == 74)
+      viewButton = &b;
+  ASSERT_NE(viewButton, nullptr);
+  const OdGiImageLoadResult shot = odgiLoadImageFile(host.file(L"screen.png").c_str());
+  ASSERT_TRUE(shot.image) << shot.reason.toUtf8();
+  const OdGsDecodedImage& image = *shot.image;
+  const JsonValue& place = (*viewButton)["rect"];
+  const int left = int(pane(dump)["origin"][0].asNumber() + place[0].asNumber());
+  const int top = int(pane(dump)["origin"][1].asNumber() + place[1].asNumber());
+  const int width = int(place[2].asNumber()), height = int(place[3].asNumber());
+  // The arrow's place: the last 11 pixels of the button, a few rows about its middle.
+  int black = 0, light = 0;
+  for (int y = top + height / 2 - 3; y <= top + height / 2 + 3; ++y)
+    for (int x = left + width - 11; x < left + width; ++x)
+    {
+      ASSERT_TRUE(x >= 0 && y >= 0 && OdUInt32(x) < image.width && OdUInt32(y) < image.height);
+      const OdUInt8* p = &image.rgba[(std::size_t(y) * image.width + std::size_t(x)) * 4];
+      const int brightest = std::max({p[0], p[1], p[2]}), darkest = std::min({p[0], p[1], p[2]});
+      black += brightest < 24;
+      light += darkest > 180;
+    }
+  EXPECT_EQ(black, 0) << "a black arrow on dark grey";
+  EXPECT_GE(light, 5) << "no arrow to be seen";
+
+  // The vertical scroll bar along the list's right edge, arrows left out.
+  const JsonValue& list = pane(dump)["list"];
+  ASSERT_TRUE(list["scrollBars"]["vertical"].asBool()) << "the test needs a list longer than the pane";
+  const int listRight =
+    int(pane(dump)["origin"][0].asNumber() + list["rect"][0].asNumber() + list["rect"][2].asNumber());
+  const int listTop = int(pane(dump)["origin"][1].asNumber() + list["rect"][1].asNumber());
+  const int listHeight = int(list["rect"][3].asNumber());
+  long sum = 0, count = 0;
+  for (int y = listTop + 24; y < listTop + listHeight - 24; ++y)
+    for (int x = listRight - 13; x < listRight - 3; ++x)
+    {
+      const OdUInt8* p = &image.rgba[(std::size_t(y) * image.width + std::size_t(x)) * 4];
+      sum += (p[0] + p[1] + p[2]) / 3;
+      ++count;
+    }
+  ASSERT_GT(count, 0);
+  EXPECT_LT(sum / count, 130) << "a light scroll bar beside the dark list";
 }

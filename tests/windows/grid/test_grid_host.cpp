@@ -3,6 +3,7 @@
 // wheel notches and drags, and the message box and colour dialog that open
 // as real windows and are closed by the queued answers.
 #include "HostHarness.h"
+#include "od/GiImageFile.h"
 
 #include <gtest/gtest.h>
 
@@ -716,4 +717,72 @@ TEST(GridHost, ACommitOnTheSwitchToAnotherApplicationLeavesTheFocusThere)
   EXPECT_EQ(held(dump, "Position.Offset"), "42") << "the host works again after a click in it";
   EXPECT_TRUE(dump["otherApplication"]["active"].asBool()) << "a second time too";
   EXPECT_FALSE(grid(dump)["focus"].asBool());
+}
+
+namespace
+{
+// A picture of the host window, taken with SCREENSHOT.
+struct Screen
+{
+  std::shared_ptr<const OdGsDecodedImage> image;
+  const OdUInt8* at(int x, int y) const { return &image->rgba[(std::size_t(y) * image->width + std::size_t(x)) * 4]; }
+};
+Screen screen(const HostHarness& host, const wchar_t* name)
+{
+  const OdGiImageLoadResult shot = odgiLoadImageFile(host.file(name).c_str());
+  if (!shot.image)
+    throw std::runtime_error("no screenshot: " + shot.reason.toUtf8());
+  return {shot.image};
+}
+
+// The topmost pixel row of the row's value cell with text on it (three dark
+// pixels or more, so that a caret's thin line does not count), or -1.
+int firstTextRow(const Screen& shot, const JsonValue& dump, const std::string& label)
+{
+  const JsonValue& cell = row(dump, label)["cell"];
+  const int left = int(grid(dump)["origin"][0].asNumber() + cell[0].asNumber());
+  const int top = int(grid(dump)["origin"][1].asNumber() + cell[1].asNumber());
+  for (int y = top; y < top + int(cell[3].asNumber()); ++y)
+  {
+    int dark = 0;
+    for (int x = left + 3; x < left + int(cell[2].asNumber()) - 3; ++x)
+      dark += std::max({shot.at(x, y)[0], shot.at(x, y)[1], shot.at(x, y)[2]}) < 100;
+    if (dark >= 3)
+      return y - top;
+  }
+  return -1;
+}
+} // namespace
+
+TEST(GridHost, TheEditBoxTextStaysWhereTheCellShowedItAndSwatchesKeepTheirOutlineWhenDark)
+{
+  HostHarness host;
+  const HostRun run = host.run(script({"WAIT 200", "DUMP {dir}/before.json", "SCREENSHOT {dir}/before.png",
+                                       on("CLICK", "ROW \"Scale.Width\""), "KEY END", "WAIT 100",
+                                       "DUMP {dir}/open.json", "SCREENSHOT {dir}/open.png", "KEY ESC",
+                                       "THEME DARK", "WAIT 200", "SCREENSHOT {dir}/dark.png"}),
+                               gridModule());
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  const JsonValue before = JsonValue::parse(host.readFile(L"before.json"));
+  const JsonValue open = JsonValue::parse(host.readFile(L"open.json"));
+  ASSERT_TRUE(row(open, "Scale.Width")["editing"].asBool());
+  const int shown = firstTextRow(screen(host, L"before.png"), before, "Scale.Width");
+  const int edited = firstTextRow(screen(host, L"open.png"), open, "Scale.Width");
+  ASSERT_GE(shown, 0);
+  ASSERT_GE(edited, 0);
+  EXPECT_LE(std::abs(edited - shown), 1) << "the text jumps when the editor opens";
+
+  // The colour list's swatch of the diffuse row (index colour 1, red): a
+  // 10-pixel square 2 pixels into the cell, outlined in the text's colour,
+  // not in black on the dark grey. The name begins 2 pixels after it.
+  const JsonValue dump = run.dump();
+  const Screen dark = screen(host, L"dark.png");
+  const JsonValue& cell = row(dump, "Generic.Diffuse")["cell"];
+  const int left = int(grid(dump)["origin"][0].asNumber() + cell[0].asNumber());
+  const int top = int(grid(dump)["origin"][1].asNumber() + cell[1].asNumber());
+  int outline = 0;
+  for (int y = top; y < top + int(cell[3].asNumber()); ++y)
+    for (int x = left; x < left + 13; ++x)
+      outline += std::min({dark.at(x, y)[0], dark.at(x, y)[1], dark.at(x, y)[2]}) > 150;
+  EXPECT_GE(outline, 20) << "the swatch's outline is not to be seen";
 }

@@ -2,7 +2,8 @@
 //
 //   fw::CListCtrl  a list-view control made and owned by its holder (its
 //                  window goes with the object), with the operations the
-//                  palettes use; the items' texts are wide
+//                  palettes use; the items' texts are wide, and its
+//                  scroll bars may be drawn in colours of a theme
 #pragma once
 
 #include "win32/Handles.h"
@@ -37,14 +38,38 @@ public:
   void setItem(int index, const wchar_t* text, int image);
   // The item that last received the selection, or -1.
   int selectionMark() const { return ListView_GetSelectionMark(hwnd()); }
+  // The first selected item, or -1 (a press on blank space selects none).
+  int selectedItem() const { return ListView_GetNextItem(hwnd(), -1, LVNI_SELECTED); }
+  // Where the item lies in screen coordinates (LVIR_BOUNDS, LVIR_ICON...).
+  bool itemScreenRect(int index, int part, RECT& rect) const;
   // Selects and focuses one item (the only one in a single-selection list).
   void select(int index);
   void ensureVisible(int index) { ListView_EnsureVisible(hwnd(), index, FALSE); }
-  void redrawItem(int index) { ListView_RedrawItems(hwnd(), index, index); UpdateWindow(hwnd()); }
-  // Starts in-place editing of the label; the edit box, or null.
-  HWND editLabel(int index) { return ListView_EditLabel(hwnd(), index); }
+  void redrawItem(int index)
+  {
+    ListView_RedrawItems(hwnd(), index, index);
+    UpdateWindow(hwnd());
+  }
+  // Starts in-place editing of the label; the edit box, or null. The wide
+  // message by name: an ANSI edit box turns any name outside the code page
+  // into question marks.
+  HWND editLabel(int index) { return reinterpret_cast<HWND>(SendMessageW(hwnd(), LVM_EDITLABELW, WPARAM(index), 0)); }
+  // The label edit box while a label is edited, else null.
+  HWND labelEditor() const;
+  // Ends an open label edit as Esc does: the list is told with no text.
+  void cancelLabelEdit();
 
   void setBackground(COLORREF colour);
+  // The scroll bars in these colours, drawn over the system's after it has
+  // drawn them (the system has no colours per window); CLR_DEFAULT as the
+  // track colour gives the system's own back.
+  struct ScrollBarColours
+  {
+    COLORREF track = CLR_DEFAULT;
+    COLORREF thumb = CLR_DEFAULT;
+    COLORREF arrow = CLR_DEFAULT;
+  };
+  void setScrollBarColours(const ScrollBarColours& colours);
   // The normal (large-icon) image list; the list destroys it with itself.
   // The one it held before is destroyed here.
   void setNormalImages(HIMAGELIST images);
@@ -78,6 +103,12 @@ public:
   };
 
 private:
+  static LRESULT CALLBACK scrollBarHook(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                        DWORD_PTR self);
+  void paintScrollBars() const;
+
   win::Window m_window;
+  ScrollBarColours m_scrollBars;
+  bool m_hooked = false;
 };
 } // namespace fw

@@ -5,7 +5,8 @@
 //                 menu buttons that drop a pop-up menu, and tool tips by
 //                 position: button i is tool i + 1, and the tip's text is
 //                 asked of the toolbar's parent with TTN_NEEDTEXTW whose
-//                 idFrom is i + 1. Commands go to the parent.
+//                 idFrom is i + 1. Commands go to the parent. The menu
+//                 buttons' arrows may take a colour of their own.
 //
 //   message (subclass)   handler
 //   WM_NOTIFY            a tip's TTN_NEEDTEXTW, passed on to the parent
@@ -80,9 +81,13 @@ public:
   // The tool tip window whose questions come to the parent; null without tips.
   HWND tipsWindow() const { return m_tips.get(); }
 
+  // The colour of the menu buttons' arrows; CLR_DEFAULT for the system's
+  // button text, which is black on any background.
+  void setArrowColour(COLORREF colour);
+
   // Notifications of the control that reach its parent and that the
-  // toolbar answers itself (TBN_DROPDOWN of a menu button); the parent
-  // passes them on first.
+  // toolbar answers itself (TBN_DROPDOWN of a menu button, NM_CUSTOMDRAW
+  // for the arrows' colour); the parent passes them on first.
   bool handleNotify(const NMHDR* header, LRESULT& result);
 
 protected:
@@ -90,6 +95,8 @@ protected:
 
 private:
   void updateTips();
+  LRESULT customDraw(const NMTBCUSTOMDRAW& draw) const;
+  bool isMenuButton(UINT command) const;
 
   DWORD m_paneStyle = 0;
   SIZE m_imageSize{16, 16};
@@ -102,5 +109,6 @@ private:
     HMENU menu;
   };
   std::vector<MenuButton> m_menus;
+  COLORREF m_arrowColour = CLR_DEFAULT;
 };
 } // namespace fw

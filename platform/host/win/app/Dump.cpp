@@ -2,6 +2,7 @@
 
 #include "GridDump.h"
 #include "JsonWriter.h"
+#include "Screenshot.h"
 #include "DrawingSummary.h"
 #include "MaterialScript.h"
 #include "ModuleManager.h"
@@ -192,6 +193,8 @@ std::string dumpJson(HostRuntime& runtime, const ModuleManager& modules)
     RECT client{};
     GetClientRect(static_cast<HWND>(pane.window), &client);
     json.key(L"client").beginArray().value(int(client.right)).value(int(client.bottom)).endArray();
+    const POINT origin = pictureOrigin(static_cast<HWND>(pane.window));
+    json.key(L"origin").beginArray().value(int(origin.x)).value(int(origin.y)).endArray();
     json.key(L"dock").value(pane.bar == kHostDockRight ? L"right" : L"left");
     writePaneControls(json, static_cast<HWND>(pane.window));
     dumpPaneGrids(json, static_cast<HWND>(pane.window));

@@ -11,6 +11,7 @@
 #include "GridDump.h"
 
 #include "Gestures.h"
+#include "Screenshot.h"
 
 #include "host/win/PropertyGrid.h"
 
@@ -190,6 +191,9 @@ void dumpPaneGrids(JsonWriter& json, HWND pane)
     const int selected = grid->GetSelectedRow();
     json.beginObject();
     json.key(L"focus").value(focus && (focus == list || IsChild(list, focus)));
+    // Where the grid's client area, in which the cells are given, lies in a SCREENSHOT.
+    const POINT origin = pictureOrigin(list);
+    json.key(L"origin").beginArray().value(int(origin.x)).value(int(origin.y)).endArray();
     json.key(L"editor");
     if (IKtEditableProperty* active = grid->GetActiveRow())
       json.value(active->GetName());

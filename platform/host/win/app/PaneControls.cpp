@@ -237,7 +237,7 @@ HWND shownToolTip(HWND control)
   return search.found;
 }
 
-void writeToolbar(JsonWriter& json, HWND toolbar)
+void writeToolbar(JsonWriter& json, HWND pane, HWND toolbar)
 {
   json.key(L"toolbar").beginArray();
   const int count = int(SendMessageW(toolbar, TB_BUTTONCOUNT, 0, 0));
@@ -250,6 +250,12 @@ void writeToolbar(JsonWriter& json, HWND toolbar)
     json.key(L"command").value(button.idCommand);
     json.key(L"enabled").value((button.fsState & TBSTATE_ENABLED) != 0);
     json.key(L"checked").value((button.fsState & TBSTATE_CHECKED) != 0);
+    // The button's place in the pane: x, y, width, height.
+    RECT place{};
+    SendMessageW(toolbar, TB_GETITEMRECT, WPARAM(i), reinterpret_cast<LPARAM>(&place));
+    MapWindowPoints(toolbar, pane, reinterpret_cast<POINT*>(&place), 2);
+    json.key(L"rect").beginArray().value(int(place.left)).value(int(place.top));
+    json.value(int(place.right - place.left)).value(int(place.bottom - place.top)).endArray();
     json.endObject();
   }
   json.endArray();
@@ -291,6 +297,35 @@ HWND requireList(HWND pane)
   return list;
 }
 
+bool hitsItem(HWND list, int index, POINT at)
+{
+  LVHITTESTINFO hit{};
+  hit.pt = at;
+  return ListView_HitTest(list, &hit) == index && (hit.flags & LVHT_ONITEM) != 0;
+}
+
+// The label, or the part of it where a click finds the item: a focused
+// item's long label is shown whole in icon view, over the places below it,
+// and the list finds no item at much of it, its middle included.
+RECT aimedLabel(HWND list, int index, const RECT& label)
+{
+  RECT client{};
+  GetClientRect(list, &client);
+  const POINT middle{(label.left + label.right) / 2, (label.top + label.bottom) / 2};
+  if (!PtInRect(&client, middle) || hitsItem(list, index, middle))
+    return label;
+  for (int y = std::max(label.top, client.top); y < std::min(label.bottom, client.bottom); y += 2)
+    if (hitsItem(list, index, POINT{middle.x, y}))
+    {
+      // Down to the last line that still finds the item.
+      int bottom = y + 1;
+      while (bottom < label.bottom && hitsItem(list, index, POINT{middle.x, bottom}))
+        ++bottom;
+      return RECT{label.left, y, label.right, bottom};
+    }
+  return label;
+}
+
 // Where the item's label lies now, and which way the list scrolls under
 // the wheel: the list view sideways, the others up and down.
 WheelSeeker::Sight itemSight(HWND list, const OdString& text)
@@ -299,6 +334,7 @@ WheelSeeker::Sight itemSight(HWND list, const OdString& text)
   WheelSeeker::Sight sight;
   if (!ListView_GetItemRect(list, index, &sight.part, LVIR_LABEL))
     throw ScriptError(L"the item has no place on the screen");
+  sight.part = aimedLabel(list, index, sight.part);
   sight.across = (GetWindowLongPtrW(list, GWL_STYLE) & LVS_TYPEMASK) == LVS_LIST;
   return sight;
 }
@@ -380,7 +416,7 @@ void addPaneControlPlaces()
 void writePaneControls(JsonWriter& json, HWND pane)
 {
   if (HWND toolbar = paneToolbar(pane))
-    writeToolbar(json, toolbar);
+    writeToolbar(json, pane, toolbar);
   if (HWND list = paneList(pane))
     writeList(json, pane, list);
   if (HWND preview = panePreview(pane))

@@ -104,4 +104,13 @@ bool saveScreenPng(const OdString& path, OdString& error)
   return savePng(screen.get(), GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
                  GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN), path, error);
 }
+POINT pictureOrigin(HWND window)
+{
+  POINT origin{0, 0};
+  RECT frame{};
+  ClientToScreen(window, &origin);
+  if (GetWindowRect(GetAncestor(window, GA_ROOT), &frame))
+    origin = POINT{origin.x - frame.left, origin.y - frame.top};
+  return origin;
+}
 } // namespace host

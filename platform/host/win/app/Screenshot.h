@@ -13,4 +13,8 @@ namespace host
 bool saveWindowPng(HWND window, const OdString& path, OdString& error);
 // The whole display as it is now, every window on it included.
 bool saveScreenPng(const OdString& path, OdString& error);
+// Where the window's client area begins in a picture of its top-level
+// window (what SCREENSHOT takes of the host), so that tests can find a
+// control's pixels there.
+POINT pictureOrigin(HWND window);
 } // namespace host

@@ -119,6 +119,22 @@ HWND CKtEditCtrl::CreateEdit(HWND parent, const RECT& cell, const CXStringW& tex
   // user sees is what is written.
   SendMessageW(edit, EM_LIMITTEXT, kKtMaxEditText, 0);
   SendMessageW(edit, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(2, 2));
+  // A one-line edit box writes its text at its top, where the cell centres
+  // it: the box starts as far down as the cell's text does, so the text
+  // does not jump when the editor opens.
+  TEXTMETRICW metrics{};
+  if (HDC dc = GetDC(edit))
+  {
+    const HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(edit, WM_GETFONT, 0, 0)));
+    GetTextMetricsW(dc, &metrics);
+    SelectObject(dc, old);
+    ReleaseDC(edit, dc);
+  }
+  const int cellHeight = int(cell.bottom - cell.top);
+  const int drop = (cellHeight - int(metrics.tmHeight)) / 2;
+  if (metrics.tmHeight > 0 && drop > 0)
+    SetWindowPos(edit, nullptr, cell.left, cell.top + drop, cell.right - cell.left, cellHeight - drop,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
   SendMessageW(edit, EM_SETSEL, 0, -1);
   SendMessageW(edit, EM_SETMODIFY, FALSE, 0);
   return edit;

@@ -315,7 +315,8 @@ protected:
     if (color)
     {
       canvas.fill(square, ODRGB(color->red(), color->green(), color->blue()));
-      canvas.frame(square, ODRGB(0, 0, 0));
+      // In the text's colour: a black outline vanishes on a dark theme.
+      canvas.frame(square, textColor);
     }
     canvas.text({square.right + 2, rect.top, rect.right, rect.bottom}, color ? TextFromValue(*color) : CXStringW(),
                 textColor, KtAlign::Left);
