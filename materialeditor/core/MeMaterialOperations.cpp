@@ -88,7 +88,7 @@ NewNameOutcome applyNewMaterialName(const OdDbObjectId& materialId, const wchar_
     }
   } // closed here, before the palette looks at it
   if (hasAppServices())
-    appServices()->sendServiceEvent(kMaterialEditorPaletteService, kEventMaterialRenamed, nullptr);
+    sendServiceEvent(kMaterialEditorPaletteService, kEventMaterialRenamed);
   return NewNameOutcome::Accepted;
 }
 

@@ -44,4 +44,6 @@ bool isReservedMaterialName(const OdString& name)
 {
   return StandardMaterialNames(StandardMaterialNames::Global::Included).matches(name);
 }
+
+OdString displayMaterialName(const OdString& name) { return isReservedMaterialName(name) ? translate(name) : name; }
 } // namespace me

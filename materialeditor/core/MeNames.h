@@ -9,6 +9,8 @@
 //                            the host's translations of "ByBlock", "ByLayer"
 //   isReservedMaterialName   the same and "global" with the translation of
 //                            "Global": no material may be given these names
+//   displayMaterialName      the name as lists and titles show it: a reserved
+//                            name in the host's translation
 //
 // Names compare without regard to case; a longer name that only begins with
 // a standard one is free.
@@ -39,4 +41,5 @@ private:
 
 bool isByBlockOrByLayerName(const OdString& name);
 bool isReservedMaterialName(const OdString& name);
+OdString displayMaterialName(const OdString& name);
 } // namespace me

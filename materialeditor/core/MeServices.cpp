@@ -121,6 +121,12 @@ bool hasAppServices() { return holder().owner != nullptr; }
 
 void destroyAppServices() { holder().destroy(); }
 
+void sendServiceEvent(ServiceId service, ServiceEvent event, void* argument)
+{
+  if (IMeAppServices* services = appServices())
+    services->sendServiceEvent(service, event, argument);
+}
+
 namespace
 {
 template <class T>

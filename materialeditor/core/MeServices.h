@@ -87,6 +87,10 @@ bool hasAppServices();
 // ending the process); the next appServices() makes a new one.
 void destroyAppServices();
 
+// The registry's send with the names of the service and the event; nothing
+// without a registry.
+void sendServiceEvent(ServiceId service, ServiceEvent event, void* argument = nullptr);
+
 // Typed getters: null when the id is free or holds another kind of item.
 IMeSettingsStorage* settingsService();
 IMeSystemDialogs* systemDialogsService();

@@ -18,6 +18,12 @@ enum StringId
   kStrGeneric = 113,
   kStrUnsupportedProcedural = 114,
   kStrNoTexture = 115,
+  kStrDiffuseCaption = 116,
+  kStrAmbientCaption = 117,
+  kStrSpecularCaption = 118,
+  kStrGlossinessCaption = 119,
+  kStrDiffuseMapCaption = 120,
+  kStrImageMenu = 134,
   kStrTile = 132,
   kStrNone = 133,
   kStrEdit = 138,
@@ -33,6 +39,8 @@ enum StringId
   kStrNewGenericMaterial = 164,
   kStrChangeViewStyle = 165,
   kStrHelpContents = 166,
+  kStrSample = 167,
+  kStrExtendedMode = 168,
   kStrProjectionNames = 169,
 };
 

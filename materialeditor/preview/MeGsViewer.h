@@ -64,7 +64,6 @@ public:
 
 protected:
   LRESULT windowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
-  bool hasOwnPaint() const override { return true; }
   void onPaint(HDC dc, const RECT& area) override;
   void onSize(int width, int height) override;
   void onDestroy() override;

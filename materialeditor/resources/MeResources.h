@@ -60,6 +60,13 @@
 // Commands: the Materials Browser's view-style menu.
 #define ID_VIEW_ICONS 2000
 #define ID_VIEW_LIST 2001
+// Commands: the Material editor's sample-object menu.
+#define ID_SAMPLE_SPHERE 2003
+#define ID_SAMPLE_CUBE 2004
+#define ID_SAMPLE_TORUS 2005
+// Commands: the diffuse map row's menu, offset by the menu's item.
+#define ID_MAP_COMMAND_FIRST 1000
+#define ID_MAP_COMMAND_LAST 1098
 
 // Styles. Dialog templates: a child with the dialog font.
 #define ME_PROPERTIES_DIALOG_STYLE (WS_CHILD | DS_SETFONT | DS_FIXEDSYS)

@@ -6,6 +6,7 @@
 #include "core/MeMaterialNaming.h"
 #include "core/MeMaterialOperations.h"
 #include "core/MeModule.h"
+#include "core/MeNames.h"
 #include "core/MeStrings.h"
 #include "framework/ImageList.h"
 #include "framework/ModuleState.h"
@@ -13,6 +14,7 @@
 #include "host/HostDocking.h"
 #include "od/DbMaterial.h"
 #include "ui/MeEditorEntries.h"
+#include "ui/MeUiPaletteInstance.h"
 #include "ui/MeUiThumbnailBatch.h"
 #include "win/MeHostTheme.h"
 
@@ -23,9 +25,7 @@ namespace meui
 {
 namespace
 {
-// Until the registry owns the palette, this does.
-std::unique_ptr<MeUiMaterialBrowserPalette> g_unowned;
-MeUiMaterialBrowserPalette* g_palette = nullptr;
+MeUiPaletteInstance<MeUiMaterialBrowserPalette> g_browser;
 
 // Toolbar: its window style (bar bits included) and the pane style bits
 // that change after it is made.
@@ -53,28 +53,13 @@ constexpr int kIconGapAcross = 20, kIconLabelLines = 2, kIconPaddingDown = 16;
 
 const wchar_t* const kHelpTopic = L"IDH_MaterialBrowser";
 
-// The name a list item shows: reserved names in their translated form.
-OdString displayName(const OdString& name)
-{
-  me::IMeSettingsStorage* settings = me::settingsService();
-  return settings && settings->isReservedMaterialName(name) ? me::translate(name) : name;
-}
-
 OdDbMaterialPtr openMaterial(const OdDbObjectId& id, OdDb::OpenMode mode = OdDb::kForRead)
 {
   return OdDbMaterial::cast(id.openObject(mode).get());
 }
 } // namespace
 
-MeUiMaterialBrowserPalette* browserPalette(bool create)
-{
-  if (!g_palette && create)
-  {
-    g_unowned = std::make_unique<MeUiMaterialBrowserPalette>();
-    g_palette = g_unowned.get();
-  }
-  return g_palette;
-}
+MeUiMaterialBrowserPalette* browserPalette(bool create) { return g_browser.get(create); }
 
 MeUiMaterialBrowserPalette::~MeUiMaterialBrowserPalette()
 {
@@ -83,8 +68,7 @@ MeUiMaterialBrowserPalette::~MeUiMaterialBrowserPalette()
   destroy();
   if (me::IMeManager* manager = me::managerService())
     manager->removeReactor(this);
-  if (g_palette == this)
-    g_palette = nullptr;
+  g_browser.forget(this);
 }
 
 bool MeUiMaterialBrowserPalette::onCreate()
@@ -208,11 +192,8 @@ bool MeUiMaterialBrowserPalette::onNotify(NMHDR* header, LRESULT& result)
 {
   if (m_toolbar.handleNotify(header, result))
     return true;
-  if (header->code == UINT(TTN_NEEDTEXTW) && header->hwndFrom && header->hwndFrom == m_toolbar.tipsWindow())
-  {
-    toolTipText(reinterpret_cast<NMTTDISPINFOW*>(header));
+  if (m_toolbar.answerTip(header))
     return true;
-  }
   if (header->hwndFrom != m_list.hwnd())
     return false;
   switch (header->code)
@@ -231,16 +212,6 @@ bool MeUiMaterialBrowserPalette::onNotify(NMHDR* header, LRESULT& result)
     return true;
   default: return false;
   }
-}
-
-void MeUiMaterialBrowserPalette::toolTipText(NMTTDISPINFOW* info) const
-{
-  // The tool's id minus 1 is the button's position.
-  const OdString text = m_toolbar.tipText(int(info->hdr.idFrom) - 1);
-  const std::size_t length = std::min<std::size_t>(text.getLength(), std::size(info->szText) - 1);
-  std::copy_n(text.c_str(), length, info->szText);
-  info->szText[length] = L'\0';
-  info->lpszText = info->szText;
 }
 
 void MeUiMaterialBrowserPalette::setViewStyle(int value)
@@ -293,7 +264,7 @@ bool MeUiMaterialBrowserPalette::addItem(OdDbObjectId& id, MeUiThumbnailBatch& b
   OdDbMaterialPtr material = openMaterial(id);
   if (material.isNull() || !m_list)
     return false;
-  const OdString text = displayName(material->name());
+  const OdString text = me::displayMaterialName(material->name());
   material = nullptr; // closed again before the preview copies it
   const win::Bitmap picture = batch.render(id, true);
   // The background the preview rendered on is left out, so the list shows
@@ -375,7 +346,7 @@ bool MeUiMaterialBrowserPalette::canDetach(me::IMeManager*) { return !me::browse
 
 void MeUiMaterialBrowserPalette::onServiceEvent(int event, void*)
 {
-  if (event != 5 || !m_list)
+  if (event != me::kEventRefreshEditedThumbnail || !m_list)
     return;
   me::IMeEditor* editor = me::editorService();
   if (!editor)
@@ -435,7 +406,7 @@ void MeUiMaterialBrowserPalette::cloneMaterial()
   OdDbMaterialPtr copy = OdDbMaterial::cast(source->clone().get());
   if (copy.isNull())
     return;
-  const OdString sourceName = displayName(source->name());
+  const OdString sourceName = me::displayMaterialName(source->name());
   source = nullptr;
   copy->setName(me::cloneMaterialName(sourceName, shownNames()));
   m_revealAdded = true;
@@ -451,7 +422,7 @@ void MeUiMaterialBrowserPalette::edit()
   const OdDbObjectId material = *id; // the item may go while the editor opens
   closeTextureEditor();
   // The material that was being edited gets its thumbnail rendered again.
-  me::appServices()->sendServiceEvent(me::kMaterialsBrowserService, 5, nullptr);
+  me::sendServiceEvent(me::kMaterialsBrowserService, me::kEventRefreshEditedThumbnail);
   openMaterialEditor(material);
 }
 
@@ -566,19 +537,7 @@ void toggleMaterialsBrowser()
 {
   fw::ResourceScope scope(fw::moduleInstance());
   MeUiMaterialBrowserPalette* palette = browserPalette(true);
-  if (!palette->exists())
-  {
-    const OdString title = me::loadString(me::kStrMaterialsBrowser);
-    const RECT empty{0, 0, 0, 0};
-    if (palette->createPane(title.c_str(), static_cast<HWND>(me::hostMainWindow()), ME_PALETTE_STYLE, empty,
-                            IDC_PALETTE_PANE))
-    {
-      palette->EnableDocking(kHostDockAnySide);
-      palette->RestoreControlBar(kHostDockLeft);
-      if (me::appServices()->registerService(me::kMaterialsBrowserService, palette) && g_unowned.get() == palette)
-        g_unowned.release();
-    }
-  }
+  g_browser.createWindow(me::loadString(me::kStrMaterialsBrowser).c_str(), me::kMaterialsBrowserService);
   if (me::browserShown())
   {
     palette->ShowPane(false, false, false);

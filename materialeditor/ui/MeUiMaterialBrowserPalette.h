@@ -10,7 +10,7 @@
 //   WM_COMMAND                     onCommand(id)     70 and 1004 New, 72 Help, 1000 Clone,
 //                                                    1001 Remove, 1002 Rename, 1003 Apply,
 //                                                    1005 Edit, 2000 Icon, 2001 List
-//   WM_NOTIFY TTN_NEEDTEXTW        toolTipText(NMTTDISPINFOW*)   tips by button position
+//   WM_NOTIFY TTN_NEEDTEXTW        the toolbar answers: tips by button position
 //             TBN_DROPDOWN         the toolbar drops the view-style menu
 //             NM_RCLICK            showContextMenu(NMITEMACTIVATE*)
 //             NM_DBLCLK            edit()
@@ -89,7 +89,6 @@ private:
   void setViewStyle(int value);
 
   void showContextMenu(const NMITEMACTIVATE* click);
-  void toolTipText(NMTTDISPINFOW* info) const;
   bool beginLabelEdit(const NMLVDISPINFOW* info);
   bool endLabelEdit(const NMLVDISPINFOW* info);
 

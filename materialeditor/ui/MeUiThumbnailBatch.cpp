@@ -15,35 +15,19 @@ MeUiThumbnailBatch::MeUiThumbnailBatch(HWND parent, int size)
   // Left of the parent's client area: a visible child there is drawn
   // nowhere on the screen, yet renders as any other.
   const RECT place{-size - 16, 0, -16, size};
-  if (!parent || size < 1 || !m_viewer.createChild(parent, place, IDC_THUMBNAIL_VIEWER))
-    return;
-  try
-  {
-    auto scene = std::make_unique<MePreviewScene>(m_viewer);
-    if (!m_viewer.attach(scene->database()) || !scene->setSampleType(kThumbnailSample))
-      return;
-    m_scene = std::move(scene);
-  }
-  catch (const OdError&)
-  {
-    // A graphics module of the wrong class: no thumbnails in this batch.
-  }
+  if (size >= 1)
+    m_preview.create(parent, place, IDC_THUMBNAIL_VIEWER, kThumbnailSample);
 }
 
-MeUiThumbnailBatch::~MeUiThumbnailBatch()
-{
-  // The scene frames its sample through the viewer: the scene goes first.
-  m_scene.reset();
-  m_viewer.destroy();
-}
+MeUiThumbnailBatch::~MeUiThumbnailBatch() = default;
 
 win::Bitmap MeUiThumbnailBatch::render(const OdDbObjectId& material, bool redrawFirst)
 {
-  if (!m_scene)
+  if (!m_preview.ready())
     return win::Bitmap();
-  m_scene->setMaterial(material);
+  m_preview.setMaterial(material);
   if (redrawFirst)
-    RedrawWindow(m_viewer.hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
-  return win::Bitmap(m_viewer.renderToBitmap(0));
+    RedrawWindow(m_preview.viewer().hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+  return win::Bitmap(m_preview.viewer().renderToBitmap(0));
 }
 } // namespace meui

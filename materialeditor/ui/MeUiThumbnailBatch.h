@@ -7,12 +7,9 @@
 // parent's client area so that the user never sees it flash.
 #pragma once
 
-#include "MeGsViewer.h"
-#include "MePreviewScene.h"
+#include "MeLivePreview.h"
 
 #include "win32/Handles.h"
-
-#include <memory>
 
 namespace meui
 {
@@ -26,7 +23,7 @@ public:
   MeUiThumbnailBatch& operator=(const MeUiThumbnailBatch&) = delete;
 
   // False when no viewer could be made (no window, no graphics module).
-  bool ready() const { return m_scene != nullptr; }
+  bool ready() const { return m_preview.ready(); }
 
   // The material on the sphere as a bitmap of the viewer's size; null when
   // not ready. redrawFirst repaints the viewer at once before the picture
@@ -34,7 +31,6 @@ public:
   win::Bitmap render(const OdDbObjectId& material, bool redrawFirst);
 
 private:
-  MeGsViewer m_viewer;
-  std::unique_ptr<MePreviewScene> m_scene;
+  MeLivePreview m_preview;
 };
 } // namespace meui

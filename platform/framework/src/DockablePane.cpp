@@ -144,6 +144,17 @@ void hostUiPaletteSet::EnableDocking(DWORD sides)
     m_docked = add(hwnd(), unsigned(sides));
 }
 
+bool hostUiPaletteSet::CreateDocked(const wchar_t* title, HWND parent, DWORD style, UINT id, DWORD sides,
+                                    UINT dockBarId)
+{
+  const RECT empty{0, 0, 0, 0};
+  if (!createPane(title, parent, style, empty, id))
+    return false;
+  EnableDocking(sides);
+  RestoreControlBar(dockBarId);
+  return true;
+}
+
 bool hostUiPaletteSet::RestoreControlBar(UINT dockBarId)
 {
   auto restore = docbar<HostDockRestorePaneFn>(HOST_EXPORT_DOCK_RESTORE);

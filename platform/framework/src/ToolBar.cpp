@@ -121,6 +121,24 @@ bool CToolBar::setMenuButton(UINT command, HMENU menu, int image)
   return true;
 }
 
+bool CToolBar::setCheckButton(UINT command)
+{
+  if (commandToIndex(command) < 0)
+    return false;
+  TBBUTTONINFOW info{};
+  info.cbSize = sizeof info;
+  info.dwMask = TBIF_STYLE;
+  info.fsStyle = BTNS_BUTTON | BTNS_CHECK;
+  return SendMessageW(hwnd(), TB_SETBUTTONINFOW, command, reinterpret_cast<LPARAM>(&info)) != 0;
+}
+
+void CToolBar::setChecked(UINT command, bool checked)
+{
+  SendMessageW(hwnd(), TB_CHECKBUTTON, command, MAKELPARAM(checked ? TRUE : FALSE, 0));
+}
+
+bool CToolBar::isChecked(UINT command) const { return SendMessageW(hwnd(), TB_ISBUTTONCHECKED, command, 0) != 0; }
+
 int CToolBar::buttonCount() const { return int(SendMessageW(hwnd(), TB_BUTTONCOUNT, 0, 0)); }
 
 int CToolBar::commandToIndex(UINT command) const

@@ -80,6 +80,15 @@ CWnd* CWnd::fromHandle(HWND hwnd)
   return hwnd ? reinterpret_cast<CWnd*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA)) : nullptr;
 }
 
+void CWnd::bindHandle(HWND hwnd)
+{
+  if (m_hWnd && IsWindow(m_hWnd))
+    SetWindowLongPtrW(m_hWnd, GWLP_USERDATA, 0);
+  m_hWnd = hwnd;
+  if (hwnd)
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+}
+
 LRESULT CWnd::defaultProc(UINT message, WPARAM wParam, LPARAM lParam) { return DefWindowProcW(m_hWnd, message, wParam, lParam); }
 
 LRESULT CWnd::windowProc(UINT message, WPARAM wParam, LPARAM lParam)
@@ -92,13 +101,11 @@ LRESULT CWnd::windowProc(UINT message, WPARAM wParam, LPARAM lParam)
     onSize(LOWORD(lParam), HIWORD(lParam));
     return 0;
   case WM_PAINT:
-    if (hasOwnPaint())
-    {
-      win::PaintDc paint(m_hWnd);
-      onPaint(paint.get(), paint.area());
-      return 0;
-    }
-    break;
+  {
+    win::PaintDc paint(m_hWnd);
+    onPaint(paint.get(), paint.area());
+    return 0;
+  }
   case WM_COMMAND:
     if (onCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam)))
       return 0;

@@ -55,6 +55,12 @@ TEST(NameRules, InvalidCharactersAndReservedNames)
     EXPECT_FALSE(me::isReservedMaterialName(name)) << OdString(name).toUtf8();
   EXPECT_TRUE(me::isByBlockOrByLayerName(L"vonlayer"));
   EXPECT_FALSE(me::isByBlockOrByLayerName(L"Global"));
+
+  // Lists and titles show a standard material in the host's language, any
+  // other name as it is, even one that only begins like a standard one.
+  EXPECT_EQ(me::displayMaterialName(L"Global"), OdString(L"Allgemein"));
+  EXPECT_EQ(me::displayMaterialName(L"Global material"), OdString(L"Global material"));
+  EXPECT_EQ(me::displayMaterialName(L"Allgemein"), OdString(L"Allgemein"));
 }
 
 TEST_F(Operations, NewNameIsCheckedBeforeItIsGiven)

@@ -181,7 +181,6 @@ public:
   }
 
 protected:
-  bool hasOwnPaint() const override { return true; }
   void onPaint(HDC dc, const RECT&) override { m_log.push_back(dc ? "paint" : "paint without a DC"); }
   void onDestroy() override { m_log.push_back("destroy"); }
 

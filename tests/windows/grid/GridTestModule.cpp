@@ -38,7 +38,7 @@
 #include "host/HostApi.h"
 #include "host/HostCommands.h"
 #include "host/HostDocking.h"
-#include "host/win/PropertyGrid.h"
+#include "host/win/GridHolder.h"
 #include "host/win/KtFamilies.h"
 #include "od/RxModule.h"
 #include "ui/properties/MeUiColorPropertyEx.h"
@@ -79,7 +79,7 @@ namespace
 HMODULE g_instance = nullptr;
 HWND g_pane = nullptr;
 HWND g_list = nullptr;
-CInspectorCtrl* g_grid = nullptr;
+kt::GridHolder g_grid;
 
 using testmodule::docManager;
 using testmodule::lookUp;
@@ -279,11 +279,16 @@ Rows makeRows()
   return rows;
 }
 
-void fillGrid(const Rows& rows)
+std::vector<IKtEditableProperty*> rowPointers(const Rows& rows)
 {
+  std::vector<IKtEditableProperty*> pointers;
   for (const auto& row : rows)
-    g_grid->AddProperty(row.get()); // the grid holds its own reference
+    pointers.push_back(row.get());
+  return pointers;
 }
+
+// The grid holds its own references.
+void fillGrid(const Rows& rows) { g_grid.add(rowPointers(rows)); }
 
 // The new rows are made before the old ones go, as a palette would swap
 // them, so the old rows' memory is not simply taken again by the new ones.
@@ -293,10 +298,12 @@ void rebuildGrid()
     return;
   const Rows fresh = makeRows();
   if (g_resetByMessage)
-    SendMessageW(g_list, LB_RESETCONTENT, 0, 0);
+    g_grid.rebuild(rowPointers(fresh));
   else
-    g_grid->RemoveAll();
-  fillGrid(fresh);
+  {
+    g_grid.grid()->RemoveAll();
+    fillGrid(fresh);
+  }
   record("rebuilds", CXStringW(L"grid"));
 }
 
@@ -322,9 +329,8 @@ LRESULT CALLBACK listProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
 
 LRESULT CALLBACK paneProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-  static auto reflect = lookUp<InspReflectMessageFn>(INSPCTL_LIBRARY, INSPCTL_EXPORT_REFLECT);
   LRESULT result = 0;
-  if (reflect && reflect(window, message, wParam, lParam, &result))
+  if (kt::GridHolder::reflect(window, message, wParam, lParam, result))
     return result;
   switch (message)
   {
@@ -356,8 +362,7 @@ void togglePane()
   auto add = lookUp<HostDockAddPaneFn>(L"docbar.dll", HOST_EXPORT_DOCK_ADD);
   auto restore = lookUp<HostDockRestorePaneFn>(L"docbar.dll", HOST_EXPORT_DOCK_RESTORE);
   auto show = lookUp<HostDockShowPaneFn>(L"docbar.dll", HOST_EXPORT_DOCK_SHOW);
-  auto create = lookUp<InspCreateInspectorCtrlFn>(INSPCTL_LIBRARY, INSPCTL_EXPORT_CREATE);
-  if (!manager || !add || !restore || !show || !create)
+  if (!manager || !add || !restore || !show || !GetModuleHandleW(INSPCTL_LIBRARY))
     throw std::runtime_error("no host");
   if (!g_pane)
   {
@@ -376,7 +381,7 @@ void togglePane()
     SendMessageW(g_list, WM_SETFONT, WPARAM(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
     g_listProc = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrW(g_list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&listProc)));
-    g_grid = create(g_list);
+    g_grid.create(g_list);
     g_owner = new GridOwner;
     fillGrid(makeRows());
     add(g_pane, 0xF000);
@@ -388,10 +393,7 @@ void togglePane()
 
 void closePane()
 {
-  if (auto destroy = lookUp<InspDestroyInspectorCtrlFn>(INSPCTL_LIBRARY, INSPCTL_EXPORT_DESTROY))
-    if (g_grid)
-      destroy(g_grid);
-  g_grid = nullptr;
+  g_grid.release();
   if (g_pane)
   {
     if (auto remove = lookUp<HostDockRemovePaneFn>(L"docbar.dll", HOST_EXPORT_DOCK_REMOVE))

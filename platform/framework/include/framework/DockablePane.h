@@ -28,7 +28,6 @@ public:
 
 protected:
   LRESULT windowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
-  bool hasOwnPaint() const override { return true; }
   void onPaint(HDC dc, const RECT& area) override;
 
 private:
@@ -43,6 +42,12 @@ public:
   void EnableDocking(DWORD sides);
   // Puts the pane where the host's saved layout says, else on the dock bar.
   bool RestoreControlBar(UINT dockBarId);
+  // The steps every palette takes once: creates the pane (hidden until
+  // shown), hands it to the host for docking on the given sides and puts it
+  // on its dock bar. False when the pane could not be created.
+  bool CreateDocked(const wchar_t* title, HWND parent, DWORD style, UINT id, DWORD sides, UINT dockBarId);
+  // The pane's title.
+  void SetName(const wchar_t* name) { setText(name ? name : L""); }
   void ShowPane(bool show, bool delay, bool activate) override;
 
 protected:

@@ -65,6 +65,12 @@ public:
   // The button of the command drops the menu (not owned) when pressed.
   bool setMenuButton(UINT command, HMENU menu, int image);
 
+  // The button of the command becomes a check box: a click turns its
+  // checked state over before the command reaches the parent.
+  bool setCheckButton(UINT command);
+  void setChecked(UINT command, bool checked);
+  bool isChecked(UINT command) const;
+
   int buttonCount() const;
   int commandToIndex(UINT command) const;
   UINT buttonStyle(int index) const;

@@ -49,12 +49,17 @@ protected:
   // The one dispatch point; the base maps messages to the handlers below
   // and passes everything else to defaultProc.
   virtual LRESULT windowProc(UINT message, WPARAM wParam, LPARAM lParam);
-  LRESULT defaultProc(UINT message, WPARAM wParam, LPARAM lParam);
+  // DefWindowProcW for windows made by create; a dialog says "not handled".
+  virtual LRESULT defaultProc(UINT message, WPARAM wParam, LPARAM lParam);
+  // For window types created another way (dialogs): binds the object to its
+  // handle as create does, or lets go of it (null).
+  void bindHandle(HWND hwnd);
 
   virtual bool onCreate() { return true; }                            // WM_CREATE; false refuses
   virtual void onSize(int width, int height) { (void)width; (void)height; } // WM_SIZE
-  virtual void onPaint(HDC dc, const RECT& area) { (void)dc; (void)area; } // WM_PAINT, inside BeginPaint/EndPaint
-  virtual bool hasOwnPaint() const { return false; }                  // whether onPaint takes WM_PAINT
+  // WM_PAINT, inside BeginPaint/EndPaint (which alone is what the default
+  // procedure does): a class paints by overriding this one function.
+  virtual void onPaint(HDC dc, const RECT& area) { (void)dc; (void)area; }
   virtual bool onCommand(UINT id, UINT code, HWND control) { (void)id; (void)code; (void)control; return false; } // WM_COMMAND
   virtual bool onNotify(NMHDR* header, LRESULT& result) { (void)header; (void)result; return false; }          // WM_NOTIFY
   virtual void onDestroy() {}                                         // WM_DESTROY
