@@ -1,5 +1,6 @@
 #include "core/MeEditor.h"
 
+#include "core/MeByObject.h"
 #include "core/MeChecks.h"
 #include "core/MeHost.h"
 #include "core/MeStrings.h"
@@ -43,18 +44,11 @@ bool isMapAvailable(const MaterialMap& map, OdDbDatabase* database)
 
 namespace
 {
-OdString byObjectName() { return translate(L"by object"); }
-
-// An unnamed colour never counts as "by object", even if the host should
-// translate the text to nothing.
-bool namesByObject(const OdCmColor& color)
-{
-  return !color.colorName().isEmpty() && color.colorName().iCompare(byObjectName()) == 0;
-}
+OdString byObjectTranslation() { return translate(L"by object"); }
 
 void toRecord(const OdCmColor& color, MaterialColor& record)
 {
-  record.setMethod(namesByObject(color) ? MaterialColor::kInherit : MaterialColor::kOverride);
+  record.setMethod(isByObjectColor(color, byObjectTranslation()) ? MaterialColor::kInherit : MaterialColor::kOverride);
   record.setColor(color.entityColor());
 }
 
@@ -64,10 +58,7 @@ void fromRecord(const MaterialColor& record, OdCmColor& color)
 {
   if (record.method() == MaterialColor::kInherit)
   {
-    color = OdCmColor();
-    color.setRGB(255, 255, 255);
-    const OdString name = byObjectName();
-    color.setNames(name, name);
+    color = byObjectColor(byObjectTranslation());
     return;
   }
   color = OdCmColor(record.color());

@@ -1,8 +1,11 @@
 #include "ui/MeUiTextureEditorPalette.h"
 
 #include "core/MeHost.h"
+#include "core/MeStrings.h"
 #include "framework/ModuleState.h"
+#include "host/HostDocking.h"
 #include "resources/MeResources.h"
+#include "ui/MeEditorEntries.h"
 
 #include <algorithm>
 #include <memory>
@@ -21,15 +24,40 @@ std::unique_ptr<MeUiTextureEditorPalette>& instance()
 }
 } // namespace
 
+void openTextureEditorOn(MaterialMap& map);
+
 MeUiTextureEditorPalette* textureEditorPalette(bool create)
 {
   std::unique_ptr<MeUiTextureEditorPalette>& palette = instance();
   if (!palette && create)
+  {
     palette = std::make_unique<MeUiTextureEditorPalette>();
+    setTextureEditor(palette.get(), &openTextureEditorOn);
+  }
   return palette.get();
 }
 
-void destroyTextureEditorPalette() { instance().reset(); }
+void installTextureEditor() { setTextureEditor(textureEditorPalette(false), &openTextureEditorOn); }
+
+void destroyTextureEditorPalette()
+{
+  if (!instance())
+    return;
+  closeTextureEditor(); // out of the Material editor's listeners
+  setTextureEditor(nullptr, &openTextureEditorOn);
+  instance().reset();
+}
+
+void openTextureEditorOn(MaterialMap& map)
+{
+  MeUiTextureEditorPalette* palette = textureEditorPalette(true);
+  if (!palette->exists() && !palette->CreateDocked(me::loadString(me::kStrTextureEditorTitle).c_str(),
+                                                   static_cast<HWND>(me::hostMainWindow()), ME_PALETTE_STYLE,
+                                                   IDC_PALETTE_PANE, kHostDockAnySide, kHostDockLeft))
+    return;
+  palette->setMap(map);
+  palette->ShowPane(true, false, true);
+}
 
 MeUiTextureEditorPalette::~MeUiTextureEditorPalette()
 {

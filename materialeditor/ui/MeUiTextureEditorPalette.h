@@ -57,6 +57,11 @@ private:
 
 // The palette, made on first use when create is true; null otherwise.
 MeUiTextureEditorPalette* textureEditorPalette(bool create);
+// Makes the palette the module's Texture editor (setTextureEditor), so that
+// openTextureEditor opens it; at load.
+void installTextureEditor();
+// Opens the palette on a map record with a fresh dialog (openTextureEditor's work).
+void openTextureEditorOn(MaterialMap& map);
 // Destroys the palette and its window (module unload).
 void destroyTextureEditorPalette();
 } // namespace meui

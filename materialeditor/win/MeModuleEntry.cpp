@@ -33,6 +33,7 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
     if (auto translate = me::hostFunction<InitResTranslationFn>(me::HostLibrary::Core, HOST_EXPORT_INIT_RES_TRANSLATION))
       translate(instance);
     me::setBrowserToggle(&meui::toggleMaterialsBrowser);
+    meui::installTextureEditor();
   }
   else if (reason == DLL_PROCESS_DETACH)
   {

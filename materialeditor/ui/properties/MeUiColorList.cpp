@@ -1,5 +1,6 @@
 #include "ui/properties/MeUiColorList.h"
 
+#include "core/MeByObject.h"
 #include "host/KtServices.h"
 #include "host/KtValueText.h"
 
@@ -63,16 +64,11 @@ CXStringW colorText(const OdCmColor& color)
   return ktHostServices().translate(name);
 }
 
-OdCmColor byObjectColor()
-{
-  OdCmColor color;
-  color.setRGB(255, 255, 255);
-  const CXStringW name = tr(L"by object");
-  color.setNames(name, name);
-  return color;
-}
+OdCmColor byObjectColor() { return me::byObjectColor(tr(L"by object")); }
 
-bool isByObject(const OdCmColor& color) { return color.colorName().iCompare(tr(L"by object")) == 0; }
+bool isByObject(const OdCmColor& color) { return me::isByObjectColor(color, tr(L"by object")); }
+
+CXStringW byObjectText() { return me::byObjectName(tr(L"by object")); }
 
 int ColorList::moreColors() const
 {
@@ -118,7 +114,7 @@ void drawColor(IKtCanvas& canvas, const KtRect& item, const OdCmColor* color, OD
   if (isByObject(*color))
   {
     swatch(canvas, square, screen(*color));
-    canvas.text(text, tr(L"by object"), textColor, KtAlign::Left);
+    canvas.text(text, byObjectText(), textColor, KtAlign::Left);
     return;
   }
   switch (color->colorMethod())

@@ -14,10 +14,11 @@ namespace meui
 // name with the six pure colours called by their names ("255,0,0" is "red").
 CXStringW colorText(const OdCmColor& color);
 
-// The by-object colour: white by RGB, named "by object" (translated) in both
-// its colour name and its book name.
+// The by-object colour and its test, by the editor's rule (core/MeByObject.h)
+// with the host's translation of "by object"; its text as the list shows it.
 OdCmColor byObjectColor();
 bool isByObject(const OdCmColor& color);
+CXStringW byObjectText();
 
 struct ColorListItem
 {

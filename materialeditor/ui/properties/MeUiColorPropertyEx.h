@@ -19,7 +19,7 @@ public:
 
   CXStringW TextFromValue(const OdCmColor& value) override
   {
-    return isByObject(value) ? ktHostServices().translate(L"by object") : colorText(value);
+    return isByObject(value) ? byObjectText() : colorText(value);
   }
 
 protected:

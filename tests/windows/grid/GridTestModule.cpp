@@ -15,6 +15,12 @@
 // box's own reset message as a dialog does, and from then on the rebuilds
 // empty it so too.
 //
+// Command TESTGRIDREBUILDNOW builds the rows again once, at once, as a
+// palette does when its mode changes. Command TESTGRIDADDONWRITE switches on
+// (or off) adding one more row ("Image.Extra 1", "Image.Extra 2"...) from
+// inside every write, below the "Image" rows and so above the others, while
+// the editor that wrote stays open.
+//
 // Command TESTGRIDRENAME makes the rows of later rebuilds carry a "*" after
 // the label of every row written since ("Scale.Width*"), as a palette whose
 // rows change with the object they show.
@@ -119,7 +125,9 @@ void count(const char* name, int by)
 
 bool g_rebuildOnWrite = false;
 bool g_resetByMessage = false;
+bool g_addOnWrite = false;
 void rebuildGrid();
+void addExtraRow();
 
 // The values behind the rows; every write is recorded in the profile.
 class GridOwner final : public IKtUnknown
@@ -201,6 +209,8 @@ private:
     record(label, text);
     if (g_rebuildOnWrite)
       rebuildGrid();
+    if (g_addOnWrite)
+      addExtraRow();
     return true;
   }
 
@@ -305,6 +315,19 @@ void rebuildGrid()
     fillGrid(fresh);
   }
   record("rebuilds", CXStringW(L"grid"));
+}
+
+// One more row under the first group, above the rows of every other group,
+// added while whatever editor is open stays open.
+void addExtraRow()
+{
+  if (!g_grid)
+    return;
+  static int added = 0;
+  auto* extra = new CTTextProperty<GridOwner, CXStringW>(CXStringW::format(L"Image.Extra %d", ++added), g_owner);
+  extra->SetGetter(&GridOwner::getSavedAt);
+  g_grid.grid()->AddProperty(extra);
+  extra->Release();
 }
 
 void layout()
@@ -462,6 +485,18 @@ int createResetCommand(ICmdProcess** command)
   return 1;
 }
 
+int createRebuildNowCommand(ICmdProcess** command)
+{
+  *command = new GridCommand(rebuildGrid);
+  return 1;
+}
+
+int createAddOnWriteCommand(ICmdProcess** command)
+{
+  *command = new GridCommand([] { g_addOnWrite = !g_addOnWrite; });
+  return 1;
+}
+
 class GridTestModule final : public OdRxWin32Module<OdRxModule>
 {
 public:
@@ -478,6 +513,8 @@ public:
       commands->registerCommand("TESTGRIDREBUILD", createRebuildCommand, L"HOST", 0, nullptr, 0);
       commands->registerCommand("TESTGRIDRESET", createResetCommand, L"HOST", 0, nullptr, 0);
       commands->registerCommand("TESTGRIDRENAME", createRenameCommand, L"HOST", 0, nullptr, 0);
+      commands->registerCommand("TESTGRIDREBUILDNOW", createRebuildNowCommand, L"HOST", 0, nullptr, 0);
+      commands->registerCommand("TESTGRIDADDONWRITE", createAddOnWriteCommand, L"HOST", 0, nullptr, 0);
     }
   }
   // Windows and rows go while the module's code is still there.

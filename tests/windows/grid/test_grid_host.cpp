@@ -598,3 +598,122 @@ TEST(GridHost, KeysMoveOnByPlaceWhenTheRebuiltRowHasAnotherLabel)
   EXPECT_EQ(held(dump, "Position.Offset"), "7");
   EXPECT_EQ(selectedRow(dump), "Scale.Width*") << "the row before the offset's place";
 }
+
+TEST(GridHost, ARebuildKeepsTheSelectedRowAndTheScrollPosition)
+{
+  // A short pane: the grid is taller than its window and is scrolled down
+  // to the glossiness row by the click's wheel notches.
+  HostHarness host;
+  const HostRun run = host.run(script({on("CLICK", "ROW \"Generic.Glossiness\" AT -40"), "DUMP {dir}/before.json",
+                                       "TESTGRIDREBUILDNOW", "DUMP {dir}/after.json", "KEY UP"},
+                                      360, 150),
+                               gridModule());
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  const JsonValue before = JsonValue::parse(host.readFile(L"before.json"));
+  const JsonValue after = JsonValue::parse(host.readFile(L"after.json"));
+  ASSERT_EQ(selectedRow(before), "Generic.Glossiness");
+  ASSERT_FALSE(row(before, "Image.Saved at")["inSight"].asBool()) << "the test needs the grid scrolled";
+  EXPECT_EQ(writes(after, "rebuilds"), 1);
+  EXPECT_EQ(selectedRow(after), "Generic.Glossiness") << "the row of the same label among the new rows";
+  for (const JsonValue& r : gridRows(before).items())
+  {
+    const std::string label = r["label"].asString();
+    EXPECT_EQ(row(after, label)["cell"][1].asNumber(), r["cell"][1].asNumber()) << label << ": not scrolled";
+  }
+  EXPECT_TRUE(grid(after)["editor"].isNull());
+  EXPECT_EQ(selectedRow(run.dump()), "Generic.Diffuse") << "the keys go on from the kept row";
+}
+
+TEST(GridHost, ARowAddedWhileAnEditorIsOpenLeavesTheEditorOverItsOwnRow)
+{
+  HostHarness host;
+  const HostRun run = host.run(script({"TESTGRIDADDONWRITE", on("CLICK", "ROW \"Projection.Type\""),
+                                       "DUMP {dir}/open.json", on("WHEEL", "ROW \"Projection.Type\" -1"),
+                                       "DUMP {dir}/added.json", on("WHEEL", "ROW \"Projection.Type\" -1")}),
+                               gridModule());
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  const JsonValue open = JsonValue::parse(host.readFile(L"open.json"));
+  const JsonValue& opened = row(open, "Projection.Type");
+  ASSERT_TRUE(opened["editing"].asBool());
+  EXPECT_EQ(opened["editorCell"][1].asNumber(), opened["cell"][1].asNumber());
+
+  for (const JsonValue& dump : {JsonValue::parse(host.readFile(L"added.json")), run.dump()})
+  {
+    const JsonValue& edited = row(dump, "Projection.Type");
+    ASSERT_TRUE(edited["editing"].asBool()) << "a list stays open after a wheel notch";
+    EXPECT_GT(edited["cell"][1].asNumber(), opened["cell"][1].asNumber()) << "the new row stands above it";
+    EXPECT_EQ(edited["editorCell"][1].asNumber(), edited["cell"][1].asNumber()) << "the editor went down with its row";
+    EXPECT_EQ(edited["editorCell"][0].asNumber(), opened["editorCell"][0].asNumber());
+    EXPECT_EQ(edited["editorCell"][3].asNumber(), opened["editorCell"][3].asNumber()) << "its size kept";
+    for (const JsonValue& r : gridRows(dump).items())
+      EXPECT_EQ(r["editing"].asBool(), r["label"].asString() == "Projection.Type") << r["label"].asString();
+  }
+  const JsonValue dump = run.dump();
+  EXPECT_EQ(held(dump, "Projection.Type"), "Cylindrical") << "the second notch reached the list where it now is";
+  EXPECT_EQ(row(dump, "Image.Extra 2")["group"].asString(), "Image");
+}
+
+TEST(GridHost, ACharacterTypedOnASelectedRowOpensItsEditorWithIt)
+{
+  HostHarness host;
+  const HostRun run =
+    host.run(script({on("CLICK", "ROW \"Position.Offset\" AT -40"), "DUMP {dir}/selected.json", "TYPE \"7\"",
+                     "DUMP {dir}/typed.json", "TYPE \"5\"", "KEY ENTER", on("CLICK", "ROW \"Image.File name\" AT -40"),
+                     "KEY BACKSPACE", "DUMP {dir}/backspace.json", "TYPE \"w\"", "KEY ESC"}),
+             gridModule());
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  const JsonValue selected = JsonValue::parse(host.readFile(L"selected.json"));
+  ASSERT_EQ(selectedRow(selected), "Position.Offset");
+  ASSERT_TRUE(grid(selected)["editor"].isNull()) << "a click on the label only selects";
+  const JsonValue typed = JsonValue::parse(host.readFile(L"typed.json"));
+  EXPECT_TRUE(row(typed, "Position.Offset")["editing"].asBool());
+  EXPECT_EQ(row(typed, "Position.Offset")["editorValue"].asString(), "7") << "the character replaced the old text";
+  const JsonValue backspace = JsonValue::parse(host.readFile(L"backspace.json"));
+  EXPECT_TRUE(grid(backspace)["editor"].isNull()) << "a control key opens nothing";
+
+  const JsonValue dump = run.dump();
+  EXPECT_EQ(held(dump, "Position.Offset"), "75");
+  EXPECT_EQ(writes(dump, "Position.Offset"), 1);
+  EXPECT_EQ(writes(dump, "Image.File name"), 0) << "Esc drops what was typed";
+  EXPECT_EQ(row(dump, "Image.File name")["text"].asString(), "marble.png");
+}
+
+TEST(GridHost, ADoubleClickOnALabelOpensTheRowsEditor)
+{
+  HostHarness host;
+  const HostRun run = host.run(
+    script({on("CLICK", "ROW \"Position.Offset\" AT -40"), "DUMP {dir}/single.json",
+            on("CLICK", "ROW \"Scale.Width\" DOUBLE AT -40"), "DUMP {dir}/double.json", "TYPE \"3\"", "KEY ENTER"}),
+    gridModule());
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  const JsonValue single = JsonValue::parse(host.readFile(L"single.json"));
+  EXPECT_TRUE(grid(single)["editor"].isNull()) << "one click on a label selects the row only";
+  const JsonValue twice = JsonValue::parse(host.readFile(L"double.json"));
+  EXPECT_EQ(grid(twice)["editor"].asString(), "Scale.Width");
+  EXPECT_EQ(selectedRow(twice), "Scale.Width");
+  EXPECT_TRUE(grid(twice)["focus"].asBool());
+  const JsonValue dump = run.dump();
+  EXPECT_EQ(held(dump, "Scale.Width"), "3") << "the edit box took the typing";
+  EXPECT_EQ(writes(dump, "Scale.Width"), 1);
+}
+
+TEST(GridHost, ACommitOnTheSwitchToAnotherApplicationLeavesTheFocusThere)
+{
+  HostHarness host;
+  const HostRun run = host.run(script({on("CLICK", "ROW \"Image.File name\""), "TYPE \"wood.png\"", "OTHERAPP",
+                                       "DUMP {dir}/away.json", on("CLICK", "ROW \"Position.Offset\""), "TYPE \"42\"",
+                                       "OTHERAPP", "WAIT 200"}),
+                               gridModule());
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  const JsonValue away = JsonValue::parse(host.readFile(L"away.json"));
+  EXPECT_EQ(held(away, "Image.File name"), "wood.png") << "committed as the edit box lost the focus";
+  EXPECT_EQ(writes(away, "Image.File name"), 1);
+  EXPECT_TRUE(away["otherApplication"]["active"].asBool()) << "the commit did not take the activation back";
+  EXPECT_FALSE(grid(away)["focus"].asBool());
+  EXPECT_TRUE(grid(away)["editor"].isNull());
+
+  const JsonValue dump = run.dump();
+  EXPECT_EQ(held(dump, "Position.Offset"), "42") << "the host works again after a click in it";
+  EXPECT_TRUE(dump["otherApplication"]["active"].asBool()) << "a second time too";
+  EXPECT_FALSE(grid(dump)["focus"].asBool());
+}

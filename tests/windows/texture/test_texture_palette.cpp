@@ -3,6 +3,7 @@
 // without a dialog stays sound, help asks for the Texture editor's topic,
 // closeTextureEditor ends map editing, and unloading removes the window.
 #include "ui/MeEditorEntries.h"
+#include "ui/MeUiMaterialEditorPalette.h"
 #include "ui/MeUiTextureEditorPalette.h"
 
 #include "TestHost.h"
@@ -48,6 +49,7 @@ protected:
     m_editor = me::editorService();
     ASSERT_NE(m_editor, nullptr);
     m_editor->open(m_id);
+    meui::installTextureEditor(); // as the module does at load
   }
   void TearDown() override
   {
@@ -74,7 +76,8 @@ protected:
 TEST_F(TexturePalette, EveryOpeningShowsAFreshDialogAndHidingDeletesIt)
 {
   ASSERT_EQ(palette(), nullptr) << "made on the first opening";
-  ASSERT_TRUE(meui::openTextureEditor(m_editor->editDiffuseMap()));
+  meui::openTextureEditor(m_editor->editDiffuseMap());
+  ASSERT_NE(palette(), nullptr);
   ASSERT_NE(palette(), nullptr);
   EXPECT_EQ(palette()->text(), std::wstring(L"Texture editor"));
   EXPECT_EQ(GetParent(palette()->hwnd()), m_main.get());
@@ -85,7 +88,8 @@ TEST_F(TexturePalette, EveryOpeningShowsAFreshDialogAndHidingDeletesIt)
   EXPECT_TRUE(palette()->IsPaneVisible());
   const HWND firstWindow = first->hwnd();
 
-  ASSERT_TRUE(meui::openTextureEditor(m_editor->editDiffuseMap()));
+  meui::openTextureEditor(m_editor->editDiffuseMap());
+  ASSERT_NE(palette(), nullptr);
   ASSERT_NE(palette()->dialog(), nullptr);
   EXPECT_FALSE(IsWindow(firstWindow)) << "the old dialog's window went";
   EXPECT_TRUE(palette()->dialog()->exists());
@@ -104,7 +108,8 @@ TEST_F(TexturePalette, EveryOpeningShowsAFreshDialogAndHidingDeletesIt)
 
 TEST_F(TexturePalette, TheDialogFillsThePaneBelowTheToolbar)
 {
-  ASSERT_TRUE(meui::openTextureEditor(m_editor->editDiffuseMap()));
+  meui::openTextureEditor(m_editor->editDiffuseMap());
+  ASSERT_NE(palette(), nullptr);
   SetWindowPos(palette()->hwnd(), nullptr, 0, 0, 260, 600, SWP_NOZORDER | SWP_NOMOVE);
   RECT toolbar{}, dialog{};
   GetWindowRect(palette()->toolbar().hwnd(), &toolbar);
@@ -122,25 +127,35 @@ TEST_F(TexturePalette, TheDialogFillsThePaneBelowTheToolbar)
 TEST_F(TexturePalette, ClosingFromOutsideEndsMapEditingAndUnloadRemovesTheWindow)
 {
   meui::closeTextureEditor(); // nothing open: nothing happens
+  meui::MeUiMaterialEditorPalette* materialEditor = meui::materialEditorPalette(true);
   MaterialMap& record = m_editor->editDiffuseMap(); // asking for it starts map editing
-  ASSERT_TRUE(meui::openTextureEditor(record));
+  meui::openTextureEditor(record);
   record.setBlendFactor(0.5);
   m_editor->commitEditedMap();
   ASSERT_EQ(storedBlend(), 0.5);
 
+  meui::openTextureEditor(record);
+  EXPECT_EQ(materialEditor->listenerCount(), 1u) << "a listener of the Material editor once";
   meui::closeTextureEditor();
   EXPECT_EQ(palette()->dialog(), nullptr);
   EXPECT_FALSE(palette()->IsPaneVisible());
+  EXPECT_EQ(materialEditor->listenerCount(), 0u);
   record.setBlendFactor(0.25);
   m_editor->commitEditedMap();
   EXPECT_EQ(storedBlend(), 0.5) << "map editing ended";
 
   // The close button does the same.
-  ASSERT_TRUE(meui::openTextureEditor(m_editor->editDiffuseMap()));
+  meui::openTextureEditor(m_editor->editDiffuseMap());
+  ASSERT_NE(palette(), nullptr);
   palette()->OnPressCloseButton();
   EXPECT_EQ(palette()->dialog(), nullptr);
+  meui::openTextureEditor(m_editor->editDiffuseMap());
+  palette()->editorPaletteChanged(); // the Material editor switched material
+  EXPECT_EQ(palette()->dialog(), nullptr);
+  EXPECT_FALSE(palette()->IsPaneVisible());
 
-  ASSERT_TRUE(meui::openTextureEditor(m_editor->editDiffuseMap()));
+  meui::openTextureEditor(m_editor->editDiffuseMap());
+  ASSERT_NE(palette(), nullptr);
   const HWND pane = palette()->hwnd();
   meui::destroyTextureEditorPalette();
   EXPECT_FALSE(IsWindow(pane));

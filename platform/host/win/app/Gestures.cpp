@@ -1,5 +1,7 @@
 #include "Gestures.h"
 
+#include "OtherApplication.h"
+
 #include "../docbar/DockLayout.h"
 #include "host/HostDocking.h"
 
@@ -293,6 +295,19 @@ void Gestures::addCommands(ScriptInterpreter& interpreter)
     const auto live = reach(place);
     queue([live] { return InputBatch().moveTo(placePoint(*live)); });
     queueWait(UINT(ms));
+  });
+  // OTHERAPP: a click on the window of another application, which takes the
+  // activation and the focus from the host as a switch to another program does.
+  interpreter.add(L"OTHERAPP", [this](ScriptArgs& args) {
+    args.expectEnd();
+    HWND other = otherApplicationWindow();
+    if (!other)
+      throw ScriptError(L"the other application's window could not be made");
+    RECT bounds{};
+    GetWindowRect(other, &bounds);
+    const POINT centre{(bounds.left + bounds.right) / 2, (bounds.top + bounds.bottom) / 2};
+    queue([centre] { return InputBatch().moveTo(centre); });
+    queue(InputBatch().click(MouseButton::Left));
   });
   // KEY name [n]: to the window with the focus.
   interpreter.add(L"KEY", [this](ScriptArgs& args) {

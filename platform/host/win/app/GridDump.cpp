@@ -1,5 +1,7 @@
 #include "GridDump.h"
 
+#include "OtherApplication.h"
+
 namespace host
 {
 namespace
@@ -41,6 +43,12 @@ void addGridCommands(ScriptInterpreter& interpreter, HostRuntime& runtime, Gestu
 
 void dumpGridServices(JsonWriter& json, HostRuntime& runtime)
 {
+  json.key(L"otherApplication");
+  if (otherApplicationMade())
+    json.beginObject().key(L"active").value(otherApplicationActive()).endObject();
+  else
+    json.null();
+
   HostThemeService& theme = runtime.theme();
   json.key(L"theme").beginObject();
   json.key(L"variant").value(themeName(runtime.themeVariant()));

@@ -225,6 +225,17 @@ void dumpPaneGrids(JsonWriter& json, HWND pane)
           .value(int(cell.bottom - cell.top)).endArray();
         json.key(L"inSight").value(IntersectRect(&shown, &cell, &client) != FALSE);
       }
+      // Where the editor window stands, to be seen over its own cell.
+      RECT editorRect{};
+      json.key(L"editorCell");
+      if (editing && GetWindowRect(static_cast<HWND>(row->GetEditor()), &editorRect))
+      {
+        MapWindowPoints(nullptr, list, reinterpret_cast<POINT*>(&editorRect), 2);
+        json.beginArray().value(int(editorRect.left)).value(int(editorRect.top));
+        json.value(int(editorRect.right - editorRect.left)).value(int(editorRect.bottom - editorRect.top)).endArray();
+      }
+      else
+        json.null();
       CXStringW editorText;
       json.key(L"editorValue");
       if (editing && row->GetEditorText(editorText))

@@ -3,6 +3,7 @@
 #include "Dump.h"
 #include "GridDump.h"
 #include "MainLibrary.h"
+#include "OtherApplication.h"
 #include "PaneControls.h"
 #include "DrawingSummary.h"
 
@@ -511,6 +512,7 @@ void HostSession::addSessionCommands()
   });
   m_interpreter.add(L"QUIT", [this](ScriptArgs& args) {
     args.expectEnd();
+    closeOtherApplication();
     m_quitRequested = true;
   });
 }

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <cwchar>
 #include <memory>
 #include <vector>
 
@@ -42,14 +43,12 @@ const wchar_t* viewName(DWORD style)
   }
 }
 
-// The image as the list shows it: drawn over the list's background, then
-// its size, its centre pixel and its mean colour.
-void writeThumbnail(JsonWriter& json, HWND list, int image)
+// A picture of width x height that draw paints into a memory DC: its size,
+// its centre pixel and its mean colour; null when it could not be made.
+template <class Draw>
+void writePicture(JsonWriter& json, int width, int height, Draw draw)
 {
-  HIMAGELIST images = ListView_GetImageList(list, LVSIL_NORMAL);
-  int width = 0, height = 0;
-  if (!images || image < 0 || image >= ImageList_GetImageCount(images) || !ImageList_GetIconSize(images, &width, &height) ||
-      width <= 0 || height <= 0)
+  if (width <= 0 || height <= 0)
   {
     json.null();
     return;
@@ -65,13 +64,7 @@ void writeThumbnail(JsonWriter& json, HWND list, int image)
   }
   {
     const win::SelectedObject selected(memory.get(), bitmap.get());
-    COLORREF background = ListView_GetBkColor(list);
-    if (background == CLR_NONE)
-      background = GetSysColor(COLOR_WINDOW);
-    const win::Brush brush(CreateSolidBrush(background));
-    const RECT all{0, 0, width, height};
-    FillRect(memory.get(), &all, brush.get());
-    ImageList_Draw(images, image, memory.get(), 0, 0, ILD_NORMAL);
+    draw(memory.get());
     GdiFlush();
   }
   // A 32-bit DIB holds blue, green, red, unused.
@@ -93,6 +86,60 @@ void writeThumbnail(JsonWriter& json, HWND list, int image)
   json.key(L"centre").value(colourText(at(width / 2, height / 2)));
   json.key(L"mean").value(colourText(RGB(BYTE((sum[0] + n / 2) / n), BYTE((sum[1] + n / 2) / n), BYTE((sum[2] + n / 2) / n))));
   json.endObject();
+}
+
+// The image as the list shows it: drawn over the list's background.
+void writeThumbnail(JsonWriter& json, HWND list, int image)
+{
+  HIMAGELIST images = ListView_GetImageList(list, LVSIL_NORMAL);
+  int width = 0, height = 0;
+  if (!images || image < 0 || image >= ImageList_GetImageCount(images) || !ImageList_GetIconSize(images, &width, &height))
+  {
+    json.null();
+    return;
+  }
+  writePicture(json, width, height, [&](HDC dc) {
+    COLORREF background = ListView_GetBkColor(list);
+    if (background == CLR_NONE)
+      background = GetSysColor(COLOR_WINDOW);
+    const win::Brush brush(CreateSolidBrush(background));
+    const RECT all{0, 0, width, height};
+    FillRect(dc, &all, brush.get());
+    ImageList_Draw(images, image, dc, 0, 0, ILD_NORMAL);
+  });
+}
+
+// The shown material preview window anywhere inside the pane, or null.
+HWND panePreview(HWND pane)
+{
+  struct Search
+  {
+    HWND found = nullptr;
+  } search;
+  EnumChildWindows(
+    pane,
+    [](HWND child, LPARAM data) -> BOOL {
+      wchar_t name[32] = {};
+      GetClassNameW(child, name, 32);
+      if (wcscmp(name, L"MeGsViewer") != 0 || !IsWindowVisible(child))
+        return TRUE;
+      reinterpret_cast<Search*>(data)->found = child;
+      return FALSE;
+    },
+    reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+// The preview's picture as the window paints it (asked with WM_PRINTCLIENT).
+void writePreview(JsonWriter& json, HWND preview)
+{
+  RECT client{};
+  GetClientRect(preview, &client);
+  json.key(L"preview");
+  writePicture(json, int(client.right), int(client.bottom), [&](HDC dc) {
+    FillRect(dc, &client, GetSysColorBrush(COLOR_WINDOW));
+    SendMessageW(preview, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+  });
 }
 
 void writeList(JsonWriter& json, HWND pane, HWND list)
@@ -328,6 +375,8 @@ void writePaneControls(JsonWriter& json, HWND pane)
     writeToolbar(json, toolbar);
   if (HWND list = paneList(pane))
     writeList(json, pane, list);
+  if (HWND preview = panePreview(pane))
+    writePreview(json, preview);
 }
 
 void writeMenus(JsonWriter& json, const std::vector<MenuRecord>& menus)

@@ -6,7 +6,7 @@
 //   paneList, paneToolbar   the pane's list view / toolbar, or null
 //   listItemText            an item's whole text, however long
 //   addPaneControlPlaces    registers ITEM, EMPTY, BUTTON and EDITOR
-//   writePaneControls       DUMP of a pane's toolbar, tool tip and list
+//   writePaneControls       DUMP of a pane's toolbar, tool tip, list and preview
 //   writeMenus, writeTimings  DUMP of the pop-up menus shown and of TIME
 //   addTimeCommand          TIME command...: how long a command takes
 #pragma once

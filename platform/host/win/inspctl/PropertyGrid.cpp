@@ -8,6 +8,7 @@
 
 #include "host/KtServices.h"
 #include "win32/Dc.h"
+#include "win32/Focus.h"
 #include "win32/Handles.h"
 #include "win32/TWnd.h"
 
@@ -80,7 +81,11 @@ public:
     }
     m_rows.push_back(KtRef<IKtEditableProperty>(row));
     const int index = int(m_rows.size()) - 1;
-    SendMessageW(hwnd(), LB_ADDSTRING, 0, keyOf(categoryIndex, index));
+    const int item = int(SendMessageW(hwnd(), LB_ADDSTRING, 0, keyOf(categoryIndex, index)));
+    restoreAfterRebuild(row, item);
+    // A line added above the open editor's row moved that row down: the
+    // editor follows it rather than stand over another row.
+    followActiveRow();
     return index;
   }
   void RemoveAll() override { releaseAll(); }
@@ -175,14 +180,22 @@ protected:
     case kOcmMeasureItem: reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)->itemHeight = UINT(m_rowHeight); return TRUE;
     case kOcmDrawItem: drawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)); return TRUE;
     case WM_LBUTTONDOWN:
-    case WM_LBUTTONDBLCLK: onPress(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)); return 0;
+    case WM_LBUTTONDBLCLK:
+      userActed();
+      onPress(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), message == WM_LBUTTONDBLCLK);
+      return 0;
     case WM_KEYDOWN:
       if (onKey(UINT(wParam)))
         return 0;
       break;
+    case WM_CHAR:
+      if (onChar(wchar_t(wParam)))
+        return 0;
+      break;
     case WM_GETDLGCODE:
     {
-      LRESULT code = previousProc(message, wParam, lParam) | DLGC_WANTARROWS;
+      // Characters too: one typed on a row opens its editor with it.
+      LRESULT code = previousProc(message, wParam, lParam) | DLGC_WANTARROWS | DLGC_WANTCHARS;
       const auto* msg = reinterpret_cast<const MSG*>(lParam);
       if (msg && msg->message == WM_KEYDOWN && (msg->wParam == VK_RETURN || msg->wParam == VK_F2))
         code |= DLGC_WANTMESSAGE;
@@ -190,6 +203,7 @@ protected:
     }
     case WM_MOUSEWHEEL:
     case WM_VSCROLL:
+      userActed();
       // An editor stays over its cell; the cells move when the list scrolls.
       if (!CloseEditor())
         return 0;
@@ -205,6 +219,7 @@ protected:
       // refused text that kept its editor open too).
       if (!CloseEditor())
         dropEditor();
+      rememberForRebuild();
       m_rows.clear();
       m_categories.clear();
       break;
@@ -451,7 +466,7 @@ private:
       row->Draw(item.hDC, value);
   }
 
-  void onPress(int x, int y)
+  void onPress(int x, int y, bool twice)
   {
     // A refused value keeps its editor and the focus: the click does nothing else.
     if (!CloseEditor())
@@ -469,8 +484,34 @@ private:
     if (!row)
       return;
     SendMessageW(hwnd(), LB_SETCURSEL, WPARAM(item), 0);
-    if (x > nameWidth())
+    // The value cell opens the editor at once; the label at a double click,
+    // as property grids do.
+    if (x > nameWidth() || twice)
       openEditor(item);
+  }
+
+  // A character typed on the selected row opens its editor and goes to it,
+  // replacing an edit box's text as typing over a selection does.
+  bool onChar(wchar_t ch)
+  {
+    if (ch < L' ' || ch == 0x7F || GetActiveRow())
+      return false; // Enter, Tab, Esc, Backspace and other controls are keys here
+    const int current = int(SendMessageW(hwnd(), LB_GETCURSEL, 0, 0));
+    if (current < 0 || !rowAt(current))
+      return false;
+    userActed();
+    openEditor(current);
+    if (!m_editor || !IsWindow(m_editor))
+      return true;
+    HWND target = GetFocus();
+    if (target != m_editor && !IsChild(m_editor, target))
+      target = m_editor;
+    wchar_t className[16]{};
+    GetClassNameW(target, className, 16);
+    if (lstrcmpiW(className, L"Edit") == 0)
+      SendMessageW(target, EM_SETSEL, 0, -1);
+    SendMessageW(target, WM_CHAR, WPARAM(ch), 0);
+    return true;
   }
 
   void openEditor(int item)
@@ -489,7 +530,10 @@ private:
     HWND editor = static_cast<HWND>(row->CreateEditor(hwnd(), {cell.left, cell.top, cell.right, cell.bottom}));
     // The colour dialog's setter may have let the grid's rows go meanwhile.
     if (editor && holds(row))
+    {
       m_editor = editor;
+      m_editorCellTop = cell.top;
+    }
     else
     {
       m_activeRow = nullptr;
@@ -500,6 +544,7 @@ private:
 
   bool onKey(UINT key)
   {
+    userActed();
     const int count = int(SendMessageW(hwnd(), LB_GETCOUNT, 0, 0));
     int current = int(SendMessageW(hwnd(), LB_GETCURSEL, 0, 0));
     const int page = std::max(1, clientRows() - 1);
@@ -542,7 +587,9 @@ private:
     if (!editor)
       return;
     const HWND focus = GetFocus();
-    const bool focusHere = !focus || focus == hwnd() || IsChild(hwnd(), focus);
+    // No focus at all in this thread: the editor that had it is gone, unless
+    // the user went to another application, which keeps it.
+    const bool focusHere = (!focus && win::userIsInThreadOf(hwnd())) || focus == hwnd() || IsChild(hwnd(), focus);
     if (editor == m_editor)
     {
       if (!CloseEditor())
@@ -554,7 +601,8 @@ private:
       // unless the user has opened or selected something since, the keys go
       // on from the same row among them.
       auto retired = std::find_if(m_retired.begin(), m_retired.end(), [editor](const Retired& r) { return r.window == editor; });
-      if (retired == m_retired.end() || GetActiveRow() || SendMessageW(hwnd(), LB_GETCURSEL, 0, 0) != LB_ERR)
+      const bool userSelected = SendMessageW(hwnd(), LB_GETCURSEL, 0, 0) != LB_ERR && !m_selectionRestored;
+      if (retired == m_retired.end() || GetActiveRow() || userSelected)
         return;
       selectSameRow(*retired);
     }
@@ -592,6 +640,68 @@ private:
     return found;
   }
 
+  // A rebuild (the rows let go of, then added again) keeps the selection on
+  // the row of the same label and the list scrolled where it was, until the
+  // user does something in the grid.
+  void rememberForRebuild()
+  {
+    if (!hwnd())
+      return;
+    const int selected = int(SendMessageW(hwnd(), LB_GETCURSEL, 0, 0));
+    IKtEditableProperty* row = selected >= 0 ? rowAt(selected) : nullptr;
+    if (row)
+    {
+      m_rebuild.label = row->GetName();
+      m_rebuild.select = true;
+    }
+    const int top = int(SendMessageW(hwnd(), LB_GETTOPINDEX, 0, 0));
+    if (top > 0)
+      m_rebuild.top = top;
+    m_selectionRestored = false;
+  }
+
+  void restoreAfterRebuild(IKtEditableProperty* row, int item)
+  {
+    if (item < 0)
+      return;
+    if (m_rebuild.select && row->GetName() == m_rebuild.label)
+    {
+      SendMessageW(hwnd(), LB_SETCURSEL, WPARAM(item), 0);
+      m_rebuild.select = false;
+      m_selectionRestored = true;
+    }
+    // Set again as each row comes: the list box allows no top line that
+    // would leave the last page short, so it reaches the old one only once
+    // enough rows are back.
+    if (m_rebuild.top > 0)
+      SendMessageW(hwnd(), LB_SETTOPINDEX, WPARAM(m_rebuild.top), 0);
+  }
+
+  void userActed()
+  {
+    m_rebuild = Rebuild();
+    m_selectionRestored = false;
+  }
+
+  void followActiveRow()
+  {
+    if (!m_editor || !IsWindow(m_editor) || !m_activeRow)
+      return;
+    int item = -1;
+    forEachShownRow([&](int listIndex, int held) {
+      if (item < 0 && m_rows[std::size_t(held)].get() == m_activeRow)
+        item = listIndex;
+    });
+    RECT cell{}, editor{};
+    if (item < 0 || !valueRect(item, cell) || cell.top == m_editorCellTop || !GetWindowRect(m_editor, &editor))
+      return;
+    // Moved by as much as its cell, keeping its size (a list's includes its drop-down).
+    MapWindowPoints(nullptr, hwnd(), reinterpret_cast<POINT*>(&editor), 2);
+    SetWindowPos(m_editor, nullptr, editor.left, editor.top + (cell.top - m_editorCellTop), 0, 0,
+                 SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSIZE);
+    m_editorCellTop = cell.top;
+  }
+
   int clientRows() const
   {
     RECT client{};
@@ -602,7 +712,16 @@ private:
   std::vector<KtRef<IKtEditableProperty>> m_rows;
   std::vector<Retired> m_retired;
   std::vector<CXStringW> m_categories;
+  struct Rebuild
+  {
+    CXStringW label;
+    bool select = false;
+    int top = -1;
+  };
+  Rebuild m_rebuild;
+  bool m_selectionRestored = false; // the selection is the rebuild's, not the user's
   HWND m_editor = nullptr;
+  int m_editorCellTop = 0; // where the editor's cell was when it was placed
   IKtEditableProperty* m_activeRow = nullptr;
   int m_rowHeight = 20;
   win::SolidBrush m_brush;

@@ -3,6 +3,7 @@
 #include "host/win/InspctlResources.h"
 
 #include "win32/Dc.h"
+#include "win32/Focus.h"
 
 #include <commctrl.h>
 #include <windowsx.h>
@@ -17,9 +18,11 @@ HFONT fontOf(HWND window) { return reinterpret_cast<HFONT>(SendMessageW(window, 
 
 // The focus goes back to an editor only while it shows: one the grid has
 // hidden (its rows were let go of during a commit) leaves it with the grid.
+// A commit that the switch to another application started leaves the focus
+// with that application.
 void focusShown(HWND editor)
 {
-  if (IsWindowVisible(editor))
+  if (IsWindowVisible(editor) && win::userIsInThreadOf(editor))
     SetFocus(editor);
 }
 

@@ -15,7 +15,9 @@
 // (slot 6); the editor closes when its row loses the focus, which stays
 // where the user put it. With no editor open the arrow keys move between
 // rows (a group's first row shows its header line), Enter or F2 opens the
-// editor. In
+// editor, and so does a character typed on the selected row (which goes on
+// to the editor, replacing an edit box's text) or a double click on a
+// label. In
 // an editor Esc closes it without writing and Enter closes it (an edit box
 // commits first); from an edit box Tab, Shift+Tab, Up and Down commit and
 // move to the next or previous row, from the other editors Tab and
@@ -23,7 +25,10 @@
 // When a commit leads the owner to build the rows again, the move goes on
 // from the row of the same label among the new ones (none: from the row at
 // its place). The list box's own
-// LB_RESETCONTENT empties the grid as RemoveAll does.
+// LB_RESETCONTENT empties the grid as RemoveAll does. Rows added again
+// after either (a rebuild) bring back the selection on the row of the same
+// label and the scroll position, until the user works the grid. A row
+// added while an editor is open moves the editor along with its row.
 #pragma once
 
 #include "host/KtEditableProperty.h"

@@ -1,0 +1,419 @@
+#include "ui/MeUiMaterialEditorPalette.h"
+
+#include "core/IMeSettingsStorage.h"
+#include "core/MeHost.h"
+#include "core/MeNames.h"
+#include "core/MeStrings.h"
+#include "od/DbMaterial.h"
+#include "resources/MeResources.h"
+#include "ui/MeEditorEntries.h"
+#include "ui/MeUiMaterialPropertiesDlg.h"
+#include "ui/MeUiPaletteInstance.h"
+#include "ui/properties/MeUiColorProperty.h"
+#include "win/MeHostTheme.h"
+
+#include <algorithm>
+
+namespace meui
+{
+namespace
+{
+MeUiPaletteInstance<MeUiMaterialEditorPalette> g_editor;
+
+// Toolbar: its window style (bar bits included) and the pane style bits
+// that change after it is made, as the browser's.
+constexpr DWORD kToolbarStyle =
+  WS_CHILD | WS_VISIBLE | fw::kBarGripper | fw::kBarAlignTop | fw::kBarBorderBottom | fw::kBarHideInPlace;
+static_assert(kToolbarStyle == 0x50402808, "editor toolbar style");
+constexpr DWORD kToolbarTipStyles = fw::kBarToolTips | fw::kBarFlyBy;
+constexpr DWORD kToolbarFrameStyles = fw::kBarGripper | fw::kBarBorderAny | fw::kBarSizeDynamic;
+// The sample menu button shows the button's own icon, none of the menu's.
+constexpr int kNoImage = -1;
+
+struct SampleItem
+{
+  UINT command;
+  int code;
+  const wchar_t* text;
+};
+constexpr SampleItem kSamples[] = {
+  {ID_SAMPLE_SPHERE, me::kSampleSphere, L"Sphere"},
+  {ID_SAMPLE_CUBE, me::kSampleCube, L"Cube"},
+  {ID_SAMPLE_TORUS, me::kSampleTorus, L"Torus"},
+};
+
+const wchar_t* const kHelpTopic = L"IDH_MaterialEditor";
+
+OdDbMaterialPtr openMaterial(const OdDbObjectId& id)
+{
+  if (id.isNull())
+    return OdDbMaterialPtr();
+  try
+  {
+    return OdDbMaterial::cast(id.openObject(OdDb::kForRead).get());
+  }
+  catch (const OdError&)
+  {
+    return OdDbMaterialPtr(); // erased or of a closed drawing
+  }
+}
+
+// "Material editor - %s" with the name as lists show it; the name is data,
+// never a format.
+OdString titleFor(const OdString& name)
+{
+  return OdString::format(me::loadString(me::kStrMaterialEditorTitle).c_str(), me::displayMaterialName(name).c_str());
+}
+} // namespace
+
+MeUiMaterialEditorPalette* materialEditorPalette(bool create) { return g_editor.get(create); }
+
+MeUiMaterialEditorPalette::MeUiMaterialEditorPalette() = default;
+
+MeUiMaterialEditorPalette::~MeUiMaterialEditorPalette()
+{
+  observe(false);
+  // The dialog is a child window: it goes with its own object first.
+  deleteDialog();
+  destroy();
+  g_editor.forget(this);
+}
+
+bool MeUiMaterialEditorPalette::openOn(const OdDbObjectId& material)
+{
+  g_editor.createWindow(titleFor(L"Global").c_str(), me::kMaterialEditorPaletteService);
+  OdDbMaterialPtr opened = openMaterial(material);
+  if (opened.isNull())
+  {
+    me::showMessage(me::loadString(me::kStrInvalidMaterial), kHostIconStop);
+    return false;
+  }
+  const OdString name = opened->name();
+  opened = nullptr; // the editor opens it itself
+  setTitleFrom(name);
+  ShowPane(true, false, true);
+  if (me::IMeEditor* editor = me::editorService())
+    editor->open(material);
+  return true;
+}
+
+// ---- listeners
+
+void MeUiMaterialEditorPalette::addListener(MeUiMaterialEditorPaletteReactor* listener)
+{
+  if (listener && std::find(m_listeners.begin(), m_listeners.end(), listener) == m_listeners.end())
+    m_listeners.push_back(listener);
+}
+
+void MeUiMaterialEditorPalette::removeListener(MeUiMaterialEditorPaletteReactor* listener)
+{
+  auto found = std::find(m_listeners.begin(), m_listeners.end(), listener);
+  if (found != m_listeners.end())
+    m_listeners.erase(found);
+}
+
+void MeUiMaterialEditorPalette::notifyListeners()
+{
+  // A listener may leave the list while it is told.
+  const std::vector<MeUiMaterialEditorPaletteReactor*> listeners = m_listeners;
+  for (MeUiMaterialEditorPaletteReactor* listener : listeners)
+    if (std::find(m_listeners.begin(), m_listeners.end(), listener) != m_listeners.end())
+      listener->editorPaletteChanged();
+}
+
+// ---- the window
+
+LRESULT MeUiMaterialEditorPalette::windowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+  if (HostThemeService* theme = me::hostTheme())
+  {
+    std::intptr_t result = 0;
+    if (theme->hookMessage(hwnd(), message, wParam, lParam, &result))
+      return result;
+  }
+  if (me::isThemeChangedMessage(message) && m_toolbar.hwnd())
+  {
+    m_toolbar.fill();
+    m_toolbar.setMenuButton(ID_SAMPLE_MENU, m_sampleMenu.handle(), kNoImage);
+    m_toolbar.setCheckButton(ID_EXTENDED_MODE);
+    m_toolbar.setChecked(ID_EXTENDED_MODE, extendedMode());
+  }
+  // An SDK error of a command (a material erased meanwhile) ends there.
+  try
+  {
+    return fw::hostUiPaletteSet::windowProc(message, wParam, lParam);
+  }
+  catch (const OdError&)
+  {
+    MessageBeep(MB_ICONWARNING);
+  }
+  catch (const std::exception&)
+  {
+    MessageBeep(MB_ICONWARNING);
+  }
+  return 0;
+}
+
+bool MeUiMaterialEditorPalette::onCreate()
+{
+  if (!m_toolbar.create(hwnd(), kToolbarStyle, fw::kToolBarId))
+    return false;
+  m_toolbar.setPaneStyle((m_toolbar.paneStyle() | kToolbarTipStyles) & ~kToolbarFrameStyles);
+  m_toolbar.fill();
+
+  m_sampleMenu.createPopup();
+  for (const SampleItem& item : kSamples)
+    m_sampleMenu.appendItem(item.command, me::translate(item.text).c_str());
+  m_toolbar.setMenuButton(ID_SAMPLE_MENU, m_sampleMenu.handle(), kNoImage);
+
+  m_toolbar.setCheckButton(ID_EXTENDED_MODE);
+  m_toolbar.setChecked(ID_EXTENDED_MODE, extendedMode());
+
+  me::IMeSettingsStorage* settings = me::settingsService();
+  const int stored = settings ? settings->sampleObject() : me::kSampleSphere;
+  checkSample(stored);
+  if (settings)
+    settings->setSampleObject(stored);
+  return true;
+}
+
+void MeUiMaterialEditorPalette::onDestroy()
+{
+  deleteDialog();
+  m_toolbar.destroy();
+  fw::hostUiPaletteSet::onDestroy();
+}
+
+void MeUiMaterialEditorPalette::onSize(int, int)
+{
+  if (!m_toolbar.hwnd())
+    return;
+  const RECT content = contentRect();
+  const int width = content.right - content.left;
+  SetWindowPos(m_toolbar.hwnd(), nullptr, content.left, content.top, width, m_toolbar.fixedHeight(),
+               SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+  layoutDialog();
+}
+
+// The dialog fills the pane below the toolbar, down to its bottom edge.
+void MeUiMaterialEditorPalette::layoutDialog()
+{
+  if (!m_dialog || !m_dialog->exists())
+    return;
+  const RECT content = contentRect();
+  const int top = int(content.top) + (m_toolbar.hwnd() ? m_toolbar.fixedHeight() : 0);
+  SetWindowPos(m_dialog->hwnd(), nullptr, content.left, top, content.right - content.left,
+               std::max(0, int(content.bottom) - top), SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+bool MeUiMaterialEditorPalette::onCommand(UINT id, UINT, HWND)
+{
+  for (const SampleItem& item : kSamples)
+    if (item.command == id)
+    {
+      setSample(item.code);
+      return true;
+    }
+  switch (id)
+  {
+  case ID_EXTENDED_MODE: toggleExtendedMode(); return true;
+  case ID_EDITOR_HELP: me::showHelpTopic(kHelpTopic); return true;
+  default: return false;
+  }
+}
+
+bool MeUiMaterialEditorPalette::onNotify(NMHDR* header, LRESULT& result)
+{
+  return m_toolbar.handleNotify(header, result) || m_toolbar.answerTip(header);
+}
+
+void MeUiMaterialEditorPalette::checkSample(int code)
+{
+  m_sampleMenu.uncheckAll();
+  for (const SampleItem& item : kSamples)
+    if (item.code == code)
+      m_sampleMenu.check(item.command, true);
+}
+
+int MeUiMaterialEditorPalette::checkedSample() const
+{
+  for (const SampleItem& item : kSamples)
+    if (m_sampleMenu.isChecked(item.command))
+      return item.code;
+  return -1;
+}
+
+void MeUiMaterialEditorPalette::setSample(int code)
+{
+  if (m_dialog)
+    m_dialog->setSampleType(code);
+  checkSample(code);
+  if (me::IMeSettingsStorage* settings = me::settingsService())
+    settings->setSampleObject(code);
+}
+
+void MeUiMaterialEditorPalette::toggleExtendedMode()
+{
+  me::IMeSettingsStorage* settings = me::settingsService();
+  const bool extended = settings ? !settings->extendedRegime() : false;
+  if (settings)
+    settings->setExtendedRegime(extended);
+  if (m_dialog)
+    m_dialog->rebuild();
+  m_toolbar.setChecked(ID_EXTENDED_MODE, extended);
+}
+
+void MeUiMaterialEditorPalette::setTitleFrom(const OdString& name) { SetName(titleFor(name).c_str()); }
+
+// ---- showing, hiding, closing
+
+void MeUiMaterialEditorPalette::observe(bool on)
+{
+  me::IMeEditor* editor = me::editorService();
+  me::IMeManager* manager = me::managerService();
+  if (on)
+  {
+    if (editor)
+      editor->addReactor(this);
+    if (manager)
+      manager->addReactor(this);
+    return;
+  }
+  if (editor)
+    editor->removeReactor(this);
+  if (manager)
+    manager->removeReactor(this);
+}
+
+void MeUiMaterialEditorPalette::createDialog()
+{
+  if (m_dialog)
+    return;
+  auto dialog = std::make_unique<MeUiMaterialPropertiesDlg>();
+  if (!dialog->Create(hwnd()))
+    return;
+  m_dialog = std::move(dialog);
+  layoutDialog();
+  m_dialog->show(true);
+}
+
+void MeUiMaterialEditorPalette::deleteDialog()
+{
+  if (!m_dialog)
+    return;
+  m_dialog->destroy();
+  m_dialog.reset();
+}
+
+void MeUiMaterialEditorPalette::ShowPane(bool show, bool delay, bool activate)
+{
+  fw::hostUiPaletteSet::ShowPane(show, delay, activate);
+  observe(show);
+  if (show)
+    createDialog();
+}
+
+void MeUiMaterialEditorPalette::OnPressCloseButton()
+{
+  observe(false);
+  deleteDialog();
+  notifyListeners();
+  m_listeners.clear();
+  fw::hostUiPaletteSet::OnPressCloseButton();
+  // The browser renders the edited material's thumbnail again.
+  me::sendServiceEvent(me::kMaterialsBrowserService, me::kEventRefreshEditedThumbnail);
+}
+
+// ---- notifications
+
+void MeUiMaterialEditorPalette::switchTo(const OdDbObjectId& id, const OdString& name, bool rebuildGrid)
+{
+  if (me::IMeEditor* editor = me::editorService())
+    editor->open(id); // reaches the dialog through materialModified
+  if (m_dialog)
+  {
+    if (rebuildGrid)
+      m_dialog->rebuild();
+    RedrawWindow(m_dialog->hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  }
+  setTitleFrom(name);
+}
+
+bool MeUiMaterialEditorPalette::switchToGlobal(bool rebuildGrid)
+{
+  me::IMeManager* manager = me::managerService();
+  OdDbObjectId global = manager ? manager->globalMaterialId() : OdDbObjectId();
+  OdDbMaterialPtr material = openMaterial(global);
+  if (material.isNull())
+    return false;
+  const OdString name = material->name();
+  material = nullptr;
+  closeTextureEditor();
+  switchTo(global, name, rebuildGrid);
+  return true;
+}
+
+void MeUiMaterialEditorPalette::databaseChanged(OdDbDatabase*)
+{
+  switchToGlobal(false);
+  notifyListeners();
+  m_listeners.clear();
+}
+
+void MeUiMaterialEditorPalette::materialAdded(const OdDbObjectId& id)
+{
+  OdDbMaterialPtr material = openMaterial(id);
+  if (material.isNull())
+    return;
+  const OdString name = material->name();
+  material = nullptr;
+  closeTextureEditor();
+  // The browser renders the thumbnail of the material edited until now.
+  me::sendServiceEvent(me::kMaterialsBrowserService, me::kEventRefreshEditedThumbnail);
+  switchTo(id, name, false);
+}
+
+void MeUiMaterialEditorPalette::materialErased(const OdDbObjectId&) { switchToGlobal(true); }
+
+void MeUiMaterialEditorPalette::materialChanged(const OdDbObjectId& id)
+{
+  me::IMeEditor* editor = me::editorService();
+  if (!editor || id != editor->materialId())
+    return;
+  if (m_editorWriting)
+  {
+    m_editorWriting = false;
+    return;
+  }
+  // Changed elsewhere: the editor reads it again, and the dialog shows it.
+  if (!openMaterial(id).isNull())
+    editor->open(id);
+  if (m_dialog)
+    m_dialog->rebuild();
+}
+
+void MeUiMaterialEditorPalette::managerClosing()
+{
+  if (me::IMeEditor* editor = me::editorService())
+    editor->removeReactor(this);
+  deleteDialog();
+  notifyListeners();
+  m_listeners.clear();
+  fw::hostUiPaletteSet::OnPressCloseButton();
+}
+
+void MeUiMaterialEditorPalette::materialModified(OdDbMaterial* material)
+{
+  // A write of the editor's own: the manager's report of it follows.
+  if (material && material->isWriteEnabled())
+    m_editorWriting = true;
+  if (m_dialog)
+    m_dialog->setMaterial(material);
+}
+
+void MeUiMaterialEditorPalette::onServiceEvent(int, void*)
+{
+  if (me::IMeEditor* editor = me::editorService())
+    setTitleFrom(editor->materialName());
+}
+} // namespace meui

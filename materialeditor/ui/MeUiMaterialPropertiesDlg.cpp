@@ -1,0 +1,197 @@
+#include "ui/MeUiMaterialPropertiesDlg.h"
+
+#include "core/IMeEditor.h"
+#include "core/IMeSettingsStorage.h"
+#include "core/MeHost.h"
+#include "core/MeStrings.h"
+#include "core/MeSystemDialogs.h"
+#include "ui/MeEditorEntries.h"
+#include "ui/properties/MeUiColorProperty.h"
+#include "ui/properties/MeUiGlossinessProperty.h"
+#include "ui/properties/MeUiTextureProperty.h"
+
+#include <algorithm>
+
+namespace meui
+{
+namespace
+{
+// The host's preview notifier hears this after the preview's material changed.
+constexpr int kPreviewMaterialChanged = 1;
+// Rows at these places are added only when they say they are shown.
+constexpr std::size_t kFirstOptionalRow = 1, kLastOptionalRow = 3;
+} // namespace
+
+MeUiMaterialPropertiesDlg::MeUiMaterialPropertiesDlg() : hostUiDialog(IDD_MATERIAL_PROPERTIES) {}
+
+MeUiMaterialPropertiesDlg::~MeUiMaterialPropertiesDlg()
+{
+  destroy();
+  // Without a window (never created) the parts go here.
+  releaseRows();
+  m_preview.destroy();
+  m_grid.release();
+}
+
+bool MeUiMaterialPropertiesDlg::onInitDialog()
+{
+  // The preview takes the placeholder's place. The resource compiler makes
+  // every control visible unless told otherwise: the placeholder, which has
+  // no clipping of its siblings, would paint over the preview.
+  const RECT place = itemRect(IDC_PREVIEW_FRAME);
+  ShowWindow(item(IDC_PREVIEW_FRAME), SW_HIDE);
+  m_previewHeight = int(place.bottom - place.top);
+  me::IMeSettingsStorage* settings = me::settingsService();
+  m_preview.create(hwnd(), place, IDC_PREVIEW_VIEWER, settings ? settings->sampleObject() : me::kSampleSphere);
+  m_grid.create(item(IDC_PROPERTY_GRID));
+  createRows();
+  rebuild();
+  // The focus stays where the user had it (the browser's list, whose
+  // double click opened the editor); the dialog manager would give it to
+  // the grid.
+  return false;
+}
+
+void MeUiMaterialPropertiesDlg::onDestroy()
+{
+  // Before the child windows go: the rows let go of the grid, the scene of
+  // the viewer, and the grid of its list box.
+  if (m_grid)
+    m_grid.grid()->RemoveAll();
+  releaseRows();
+  m_preview.destroy();
+  m_grid.release();
+  hostUiDialog::onDestroy();
+}
+
+void MeUiMaterialPropertiesDlg::createRows()
+{
+  releaseRows();
+  m_rows = {
+    new MeUiDiffuseColorProperty(me::loadString(me::kStrDiffuseLabel)),
+    new MeUiAmbientColorProperty(me::loadString(me::kStrAmbientLabel)),
+    new MeUiSpecularColorProperty(me::loadString(me::kStrSpecularLabel)),
+    new MeUiGlossinessProperty(me::loadString(me::kStrGlossinessLabel)),
+    // Its menu's commands come to this dialog (1000 + the item's offset).
+    new MeUiDiffuseTextureProperty(me::loadString(me::kStrDiffuseMapLabel), hwnd()),
+  };
+}
+
+void MeUiMaterialPropertiesDlg::releaseRows()
+{
+  for (MeUiProperty* row : m_rows)
+    if (row)
+      row->Release();
+  m_rows.clear();
+}
+
+void MeUiMaterialPropertiesDlg::rebuild()
+{
+  if (!m_grid)
+    return;
+  std::vector<IKtEditableProperty*> entries;
+  for (std::size_t i = 0; i < m_rows.size(); ++i)
+  {
+    IKtEditableProperty* entry = nullptr;
+    if (m_rows[i])
+      m_rows[i]->createEditableProperty(entry);
+    if (!entry)
+      continue;
+    const bool optional = i >= kFirstOptionalRow && i <= kLastOptionalRow;
+    if (!optional || entry->IsShown())
+      entries.push_back(entry);
+    else
+      entry->Release();
+  }
+  m_grid.rebuild(entries);
+  // The grid holds its own references now.
+  for (IKtEditableProperty* entry : entries)
+    entry->Release();
+}
+
+void MeUiMaterialPropertiesDlg::setMaterial(const OdDbMaterial* material)
+{
+  m_preview.setMaterial(material);
+  if (HostPreviewNotifier* notifier = me::hostPreviewNotifier())
+    notifier->previewChanged(kPreviewMaterialChanged);
+  m_grid.refresh();
+  m_preview.viewer().invalidate(true);
+}
+
+void MeUiMaterialPropertiesDlg::setSampleType(int type) { m_preview.setSampleType(type); }
+
+void MeUiMaterialPropertiesDlg::onSize(int width, int height)
+{
+  if (!m_grid)
+    return;
+  // The preview keeps its height; the grid fills the dialog below it, so
+  // that its last rows stay in sight.
+  int previewHeight = 0;
+  if (m_preview.viewer().exists())
+  {
+    previewHeight = std::min(m_previewHeight, height);
+    SetWindowPos(m_preview.viewer().hwnd(), nullptr, 0, 0, width, previewHeight, SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  SetWindowPos(m_grid.listBox(), nullptr, 0, previewHeight, width, std::max(0, height - previewHeight),
+               SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+bool MeUiMaterialPropertiesDlg::onCommand(UINT id, UINT, HWND)
+{
+  if (id < ID_MAP_COMMAND_FIRST || id > ID_MAP_COMMAND_LAST)
+    return false;
+  mapCommand(int(id - ID_MAP_COMMAND_FIRST));
+  return true;
+}
+
+void MeUiMaterialPropertiesDlg::mapCommand(int offset)
+{
+  me::IMeEditor* editor = me::editorService();
+  me::IMeSettingsStorage* settings = me::settingsService();
+  if (!editor)
+    return;
+  switch (offset)
+  {
+  case kMapImage:
+  {
+    me::IMeSystemDialogs* dialogs = me::systemDialogsService();
+    OdString path;
+    // A cancelled dialog leaves the map as it was.
+    if (!dialogs || !dialogs->selectFileToOpen(OdString(), me::loadString(me::kStrImageFilter), path))
+      return;
+    editor->setDiffuseMapFile(path);
+    if (settings)
+      settings->setDiffuseMapPath(path);
+    return;
+  }
+  case kMapRemove:
+    editor->setDiffuseMapFile(OdString());
+    if (settings)
+      settings->setDiffuseMapPath(OdString());
+    closeTextureEditor();
+    return;
+  case kMapEdit: openTextureEditor(editor->editDiffuseMap()); return;
+  default: return;
+  }
+}
+
+LRESULT MeUiMaterialPropertiesDlg::windowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+  if (message == kHostDialogQuery)
+    return 1;
+  // A map command on a material erased meanwhile ends there.
+  try
+  {
+    return hostUiDialog::windowProc(message, wParam, lParam);
+  }
+  catch (const OdError&)
+  {
+    MessageBeep(MB_ICONWARNING);
+  }
+  catch (const std::exception&)
+  {
+    MessageBeep(MB_ICONWARNING);
+  }
+  return 0;
+}
+} // namespace meui

@@ -1,0 +1,217 @@
+// The Material editor palette, opened from the browser as a user does it:
+// its title follows the material (a clone, a removal, a change made by a
+// command), its toolbar (sample menu and its check mark kept for
+// the next run, the extended-mode check box, help and tips), its preview
+// (turned by a drag without touching the material), and what its close
+// button and the last document's closing leave behind.
+#include "BrowserRun.h"
+
+using namespace browsertest;
+
+namespace
+{
+constexpr const char* kEditorPrefix = "Material editor - ";
+// Two right clicks in a row would be a double click.
+const char* const kPause = "WAIT 700";
+// A run that starts with the browser (the profile's start-up command) lets
+// it fill its list first.
+const char* const kSettle = "WAIT 500";
+
+std::string open(const std::string& material)
+{
+  return std::string("CLICK ") + kPane + " ITEM \"" + material + "\" DOUBLE";
+}
+
+std::string rightClick(const std::string& material)
+{
+  return std::string("CLICK ") + kPane + " ITEM \"" + material + "\" RIGHT";
+}
+
+std::string editorButton(const std::string& material, int command, const char* verb = "CLICK")
+{
+  return std::string(verb) + " \"" + kEditorPrefix + material + "\" BUTTON " + std::to_string(command);
+}
+
+// The Material editor's pane, whatever material it shows; null when none.
+const JsonValue* editor(const JsonValue& dump)
+{
+  for (const auto& [key, value] : dump["palettes"].members())
+    if (key.rfind(kEditorPrefix, 0) == 0)
+      return &value;
+  return nullptr;
+}
+
+std::string editorTitle(const JsonValue& dump)
+{
+  const JsonValue* pane = editor(dump);
+  return pane ? (*pane)["title"].asString() : std::string("(no editor)");
+}
+
+bool buttonChecked(const JsonValue& pane, int command)
+{
+  for (const JsonValue& button : pane["toolbar"].items())
+    if (int(button["command"].asNumber()) == command)
+      return button["checked"].asBool();
+  ADD_FAILURE() << "no button " << command;
+  return false;
+}
+
+std::vector<std::string> rowLabels(const JsonValue& dump)
+{
+  std::vector<std::string> labels;
+  const JsonValue* pane = editor(dump);
+  if (!pane || !pane->has("grids") || (*pane)["grids"].size() != 1)
+    return {"(no grid)"};
+  for (const JsonValue& row : (*pane)["grids"][0]["rows"].items())
+    labels.push_back(row["label"].asString());
+  return labels;
+}
+
+const JsonValue& editorSettings(const JsonValue& dump) { return dump["profile"]["cmddata"]["MaterialEditor"]; }
+
+JsonValue dumpOf(HostHarness& host, const wchar_t* name) { return JsonValue::parse(host.readFile(name)); }
+} // namespace
+
+TEST(MaterialEditorPalette, TheTitleFollowsTheMaterialThroughCloneAndRemoval)
+{
+  HostHarness host;
+  const std::wstring file = drawing(host, "MATERIAL Steel\nMATERIAL Oak\n");
+  const HostRun run = host.run({"MATBROWSEROPEN", open("Steel"), "DUMP {dir}/steel.json",
+                                // A clone opens the copy at once.
+                                "ANSWER MENU 1000", rightClick("Steel"), "DUMP {dir}/clone.json",
+                                // Removing any material, even one not edited, falls back to "Global".
+                                kPause, "ANSWER MENU 1001", rightClick("Oak"), "DUMP {dump}", "QUIT"},
+                               {file});
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  EXPECT_EQ(editorTitle(dumpOf(host, L"steel.json")), "Material editor - Steel");
+  EXPECT_EQ(editorTitle(dumpOf(host, L"clone.json")), "Material editor - Steel(1)");
+  const JsonValue dump = run.dump();
+  EXPECT_EQ(editorTitle(dump), "Material editor - Global");
+  ASSERT_NE(editor(dump), nullptr);
+  EXPECT_TRUE((*editor(dump))["shown"].asBool());
+}
+
+TEST(MaterialEditorPalette, TheSampleMenuStoresItsChoiceAndChecksItAtTheNextRun)
+{
+  HostHarness host;
+  const std::wstring file = drawing(host, "MATERIAL Steel\n");
+  const HostRun first = host.run({"MATBROWSEROPEN", open("Steel"), "DUMP {dir}/sphere.json", "ANSWER MENU 2005",
+                                  editorButton("Steel", 73), "DUMP {dump}", "QUIT"},
+                                 {file});
+  ASSERT_EQ(first.exitCode, 0) << first.errors;
+  const JsonValue sphere = dumpOf(host, L"sphere.json");
+  const JsonValue torus = first.dump();
+  // Another sample is another picture in the preview.
+  ASSERT_NE(editor(sphere), nullptr);
+  ASSERT_FALSE((*editor(sphere))["preview"].isNull());
+  EXPECT_NE((*editor(sphere))["preview"]["mean"].asString(), (*editor(torus))["preview"]["mean"].asString());
+
+  // The browser comes back by itself (the profile's start-up commands).
+  const HostRun next =
+    host.run({kSettle, open("Steel"), "ANSWER CANCEL", editorButton("Steel", 73), "DUMP {dump}", "QUIT"}, {file});
+  ASSERT_EQ(next.exitCode, 0) << next.errors;
+  const JsonValue dump = next.dump();
+  EXPECT_EQ(editorSettings(dump)["SampleObject"].asNumber(), 4) << "stored for the next run";
+  ASSERT_GE(dump["menus"].size(), 1u);
+  const JsonValue& menu = dump["menus"][dump["menus"].size() - 1];
+  EXPECT_FALSE(menuItem(menu, 2003)["checked"].asBool());
+  EXPECT_FALSE(menuItem(menu, 2004)["checked"].asBool());
+  EXPECT_TRUE(menuItem(menu, 2005)["checked"].asBool());
+}
+
+TEST(MaterialEditorPalette, ExtendedModeToggledTwiceComesBackToItsButtonStateAndSetting)
+{
+  HostHarness host;
+  const std::wstring file = drawing(host, "MATERIAL Steel\n");
+  const HostRun run = host.run({"MATBROWSEROPEN", open("Steel"), "DUMP {dir}/a.json", editorButton("Steel", 74),
+                                "DUMP {dir}/b.json", editorButton("Steel", 74), "DUMP {dump}", "QUIT"},
+                               {file});
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  const JsonValue a = dumpOf(host, L"a.json"), b = dumpOf(host, L"b.json"), c = run.dump();
+  ASSERT_NE(editor(a), nullptr);
+  EXPECT_FALSE(buttonChecked(*editor(a), 74)) << "normal mode on a fresh profile";
+  EXPECT_TRUE(buttonChecked(*editor(b), 74));
+  EXPECT_FALSE(buttonChecked(*editor(c), 74));
+  // Ambient and specular only in extended mode, each row in its place.
+  const std::vector<std::string> normal{"Generic.Diffuse", "Generic.Glossiness", "Map.Diffuse"};
+  EXPECT_EQ(rowLabels(a), normal);
+  EXPECT_EQ(rowLabels(b), (std::vector<std::string>{"Generic.Diffuse", "Generic.Ambient", "Generic.Specular",
+                                                    "Generic.Glossiness", "Map.Diffuse"}));
+  EXPECT_EQ(rowLabels(c), normal);
+
+  // Left on: the next run starts in extended mode with the button checked.
+  const HostRun on = host.run({kSettle, open("Steel"), editorButton("Steel", 74), "QUIT"}, {file});
+  ASSERT_EQ(on.exitCode, 0) << on.errors;
+  const HostRun next = host.run({kSettle, open("Steel"), "DUMP {dump}", "QUIT"}, {file});
+  ASSERT_EQ(next.exitCode, 0) << next.errors;
+  const JsonValue later = next.dump();
+  EXPECT_EQ(editorSettings(later)["ExtendedRegime"].asNumber(), 1);
+  ASSERT_NE(editor(later), nullptr);
+  EXPECT_TRUE(buttonChecked(*editor(later), 74));
+}
+
+TEST(MaterialEditorPalette, HelpAsksForTheEditorsTopicAndEachButtonHasItsTip)
+{
+  HostHarness host;
+  const std::wstring file = drawing(host, "MATERIAL Steel\n");
+  const HostRun run =
+    host.run({"MATBROWSEROPEN", open("Steel"), editorButton("Steel", 73, "HOVER"), "DUMP {dir}/sample.json",
+              editorButton("Steel", 74, "HOVER"), "DUMP {dir}/extended.json", editorButton("Steel", 75, "HOVER"),
+              "DUMP {dir}/help.json", editorButton("Steel", 75), "DUMP {dump}", "QUIT"},
+             {file});
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  const auto tip = [&](const wchar_t* name) { return (*editor(dumpOf(host, name)))["toolTip"].asString(); };
+  EXPECT_EQ(tip(L"sample.json"), "Sample");
+  EXPECT_EQ(tip(L"extended.json"), "Extended mode");
+  EXPECT_EQ(tip(L"help.json"), "Help Contents and Index");
+  const JsonValue dump = run.dump();
+  ASSERT_EQ(dump["helpTopics"].size(), 1u);
+  EXPECT_EQ(dump["helpTopics"][0].asString(), "IDH_MaterialEditor");
+}
+
+TEST(MaterialEditorPalette, ThePreviewTurnsUnderADragAndFollowsAChangeMadeByACommand)
+{
+  HostHarness host;
+  const std::wstring file = drawing(host, "MATERIAL Steel DIFFUSE 200,40,40\n");
+  const std::string pane = std::string("\"") + kEditorPrefix + "Steel\"";
+  const HostRun run = host.run({"MATBROWSEROPEN", open("Steel"), "ANSWER MENU 2004", editorButton("Steel", 73),
+                                "DUMP {dir}/before.json", "DRAG " + pane + " AT 0,0 FROM 60,150 TO 160,190",
+                                "DUMP {dir}/turned.json", "MATEDIT Steel DIFFUSE 40,200,40", "DUMP {dump}", "QUIT"},
+                               {file});
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  const JsonValue before = dumpOf(host, L"before.json"), turned = dumpOf(host, L"turned.json"), dump = run.dump();
+  ASSERT_NE(editor(before), nullptr);
+  const JsonValue& shownBefore = (*editor(before))["preview"];
+  ASSERT_FALSE(shownBefore.isNull());
+  EXPECT_NE(shownBefore["mean"].asString(), (*editor(turned))["preview"]["mean"].asString()) << "the cube turned";
+  EXPECT_EQ(material(before, "Steel")["writes"].asNumber(), material(turned, "Steel")["writes"].asNumber())
+    << "turning the sample writes nothing";
+  // Green now where it was red: the editor opened the changed material again.
+  const Rgb centre = colour((*editor(dump))["preview"]["centre"]);
+  const Rgb old = colour((*editor(turned))["preview"]["centre"]);
+  EXPECT_GT(centre.g, centre.r);
+  EXPECT_GT(old.r, old.g);
+}
+
+TEST(MaterialEditorPalette, ClosingRendersTheEditedThumbnailAgainAndTheLastDocumentClosesIt)
+{
+  HostHarness host;
+  const std::wstring file =
+    drawing(host, "MATERIAL \"Pure red\" DIFFUSE 230,20,20\nMATERIAL Teal DIFFUSE 20,160,160\n");
+  const std::string pane = std::string("\"") + kEditorPrefix + "Pure red\"";
+  const HostRun run =
+    host.run({"MATBROWSEROPEN", open("Pure red"), "MATEDIT \"Pure red\" DIFFUSE 20,200,20", "DUMP {dir}/edited.json",
+              "CLICK " + pane + " CLOSE", "DUMP {dir}/closed.json", open("Teal"), "CLOSE", "DUMP {dump}", "QUIT"},
+             {file});
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  const JsonValue edited = dumpOf(host, L"edited.json"), closed = dumpOf(host, L"closed.json");
+  ASSERT_NE(editor(closed), nullptr);
+  EXPECT_FALSE((*editor(closed))["shown"].asBool());
+  const Rgb was = centre(item(edited, "Pure red")), now = centre(item(closed, "Pure red"));
+  EXPECT_GT(now.g, was.g) << "the thumbnail shows the green the material was given";
+  // The last document gone: the editor closes, nothing is left to crash on.
+  const JsonValue dump = run.dump();
+  ASSERT_NE(editor(dump), nullptr);
+  EXPECT_FALSE((*editor(dump))["shown"].asBool());
+  EXPECT_EQ(dump["documents"].size(), 0u);
+}
