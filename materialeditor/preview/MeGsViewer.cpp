@@ -231,15 +231,8 @@ HBITMAP MeGsViewer::renderToBitmap(int)
   const win::MemoryDc memory(CreateCompatibleDC(windowDc));
   if (!memory)
     return nullptr;
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  win::Bitmap bitmap(CreateDIBSection(windowDc, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  win::Bitmap bitmap = win::topDownDib(width, height, bits, windowDc);
   if (!bitmap)
     return nullptr;
   {

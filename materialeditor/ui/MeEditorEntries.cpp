@@ -32,6 +32,9 @@ void openTextureEditor(MaterialMap& map)
   {
     fw::ResourceScope scope(fw::moduleInstance());
     g_openTextureEditor(map);
+    // Told when the Material editor moves on; listed once however often it opens.
+    if (MeUiMaterialEditorPalette* palette = materialEditorPalette(false); palette && g_textureEditor)
+      palette->addListener(g_textureEditor);
   }
 }
 

@@ -27,14 +27,6 @@ namespace
 {
 MeUiPaletteInstance<MeUiMaterialBrowserPalette> g_browser;
 
-// Toolbar: its window style (bar bits included) and the pane style bits
-// that change after it is made.
-constexpr DWORD kToolbarStyle =
-  WS_CHILD | WS_VISIBLE | fw::kBarGripper | fw::kBarAlignTop | fw::kBarBorderBottom | fw::kBarHideInPlace;
-static_assert(kToolbarStyle == 0x50402808, "browser toolbar style");
-constexpr DWORD kToolbarTipStyles = fw::kBarToolTips | fw::kBarFlyBy;
-constexpr DWORD kToolbarFrameStyles = fw::kBarGripper | fw::kBarBorderAny | fw::kBarSizeDynamic;
-static_assert(kToolbarTipStyles == 0x30 && kToolbarFrameStyles == 0x400F04, "bar style bits");
 constexpr int kViewMenuImage = 1;
 
 // The view types the view-style menu chooses between (the low two bits of
@@ -86,11 +78,8 @@ bool MeUiMaterialBrowserPalette::onCreate()
   if (!m_list.create(ME_MATERIALS_LIST_STYLE, RECT{0, 0, 10, 10}, hwnd(), IDC_MATERIALS_LIST))
     return false;
 
-  // The toolbar: its parent is the palette, so its commands and its tips'
-  // questions come here.
-  if (!m_toolbar.create(hwnd(), kToolbarStyle, fw::kToolBarId))
+  if (!m_toolbar.createOnPalette(hwnd()))
     return false;
-  m_toolbar.setPaneStyle((m_toolbar.paneStyle() | kToolbarTipStyles) & ~kToolbarFrameStyles);
   m_viewMenu.createPopup();
   m_viewMenu.appendItem(ID_VIEW_ICONS, me::translate(L"Icon").c_str());
   m_viewMenu.appendItem(ID_VIEW_LIST, me::translate(L"List").c_str());

@@ -12,7 +12,25 @@ namespace meui
 namespace
 {
 constexpr int kTipCharacters = 64;
+
+// The window style (bar bits included) and the pane style bits that change
+// after the toolbar is made.
+constexpr DWORD kToolbarStyle =
+  WS_CHILD | WS_VISIBLE | fw::kBarGripper | fw::kBarAlignTop | fw::kBarBorderBottom | fw::kBarHideInPlace;
+static_assert(kToolbarStyle == 0x50402808, "palette toolbar style");
+constexpr DWORD kToolbarTipStyles = fw::kBarToolTips | fw::kBarFlyBy;
+constexpr DWORD kToolbarFrameStyles = fw::kBarGripper | fw::kBarBorderAny | fw::kBarSizeDynamic;
+static_assert(kToolbarTipStyles == 0x30 && kToolbarFrameStyles == 0x400F04, "bar style bits");
 } // namespace
+
+bool MeUiToolbar::createOnPalette(HWND palette)
+{
+  // Its parent is the palette, so its commands and its tips' questions go there.
+  if (!create(palette, kToolbarStyle, fw::kToolBarId))
+    return false;
+  setPaneStyle((paneStyle() | kToolbarTipStyles) & ~kToolbarFrameStyles);
+  return true;
+}
 
 void MeUiToolbar::fill()
 {

@@ -30,6 +30,9 @@ public:
   {
   }
 
+  // Makes the toolbar as every palette has it: on top, tips on, no gripper
+  // or frame; false when the window could not be made.
+  bool createOnPalette(HWND palette);
   // Removes every button and image, then makes the table's buttons again.
   void fill();
   // The tip of the button at that position, cut to the 64 characters the

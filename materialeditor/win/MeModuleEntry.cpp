@@ -5,6 +5,7 @@
 #include "core/MeModuleInstance.h"
 #include "framework/ModuleState.h"
 #include "ui/MeUiMaterialBrowserPalette.h"
+#include "ui/MeUiTextureEditorPalette.h"
 #include "win/MeWin32System.h"
 
 #include <windows.h>
@@ -32,6 +33,13 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
     if (auto translate = me::hostFunction<InitResTranslationFn>(me::HostLibrary::Core, HOST_EXPORT_INIT_RES_TRANSLATION))
       translate(instance);
     me::setBrowserToggle(&meui::toggleMaterialsBrowser);
+    meui::installTextureEditor();
+  }
+  else if (reason == DLL_PROCESS_DETACH)
+  {
+    // Before the static objects (the registry with the material editor):
+    // the Texture editor is no service, and its pane must not outlive us.
+    meui::destroyTextureEditorPalette();
   }
   return TRUE;
 }

@@ -54,16 +54,9 @@ void writePicture(JsonWriter& json, int width, int height, Draw draw)
     json.null();
     return;
   }
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height; // rows top first
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
   const win::ClientDc screen(nullptr);
-  win::Bitmap bitmap(CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  win::Bitmap bitmap = win::topDownDib(width, height, bits, screen.get());
   win::MemoryDc memory(CreateCompatibleDC(screen.get()));
   if (!bitmap || !memory || !bits)
   {

@@ -16,6 +16,8 @@
 //   win::GlobalMemory      GlobalFree           (GlobalAlloc; given up with detach
 //                                                once the clipboard has taken it)
 //
+//   win::topDownDib        a 32-bit DIB section, rows top first, with its bits
+//
 // Device contexts borrowed from a window (GetDC, BeginPaint) are in Dc.h.
 #pragma once
 
@@ -92,6 +94,24 @@ using Menu = Owned<HMENU, MenuTraits>;
 using Library = Owned<HMODULE, LibraryTraits>;
 using KernelHandle = Owned<HANDLE, KernelHandleTraits>;
 using GlobalMemory = Owned<HGLOBAL, GlobalMemoryTraits>;
+
+// A width x height DIB section of 32 bits a pixel (B, G, R, unused), rows
+// top first; bits points at its pixels, or is null with no bitmap.
+inline Bitmap topDownDib(int width, int height, void*& bits, HDC dc = nullptr)
+{
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  bits = nullptr;
+  Bitmap bitmap(CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  if (!bits)
+    bitmap.reset();
+  return bitmap;
+}
 
 // A brush of one colour that follows a colour which may change (a theme):
 // made again only when asked for another colour.

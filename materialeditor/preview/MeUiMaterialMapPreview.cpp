@@ -1,0 +1,179 @@
+#include "MeUiMaterialMapPreview.h"
+
+#include "win/MeHostTheme.h"
+#include "win32/Dc.h"
+
+#include <string>
+
+namespace meui
+{
+namespace
+{
+COLORREF themeText()
+{
+  if (HostThemeService* theme = me::hostTheme())
+    return COLORREF(theme->textColor() & 0x00FFFFFF);
+  return GetSysColor(COLOR_WINDOWTEXT);
+}
+
+// A screen bitmap of an RGBA picture.
+win::Bitmap screenBitmap(const OdGsDecodedImage& image)
+{
+  void* bits = nullptr;
+  win::Bitmap bitmap = win::topDownDib(int(image.width), int(image.height), bits);
+  if (!bitmap)
+    return bitmap;
+  auto* out = static_cast<std::uint8_t*>(bits);
+  const std::size_t pixels = std::size_t(image.width) * image.height;
+  for (std::size_t i = 0; i < pixels; ++i)
+  {
+    out[4 * i + 0] = image.rgba[4 * i + 2];
+    out[4 * i + 1] = image.rgba[4 * i + 1];
+    out[4 * i + 2] = image.rgba[4 * i + 0];
+    out[4 * i + 3] = 0;
+  }
+  GdiFlush();
+  return bitmap;
+}
+} // namespace
+
+MeUiMaterialMapPreview::MeUiMaterialMapPreview(MaterialMap& map) : m_map(&map) { refresh(); }
+
+MeUiMaterialMapPreview::~MeUiMaterialMapPreview() { destroy(); }
+
+void MeUiMaterialMapPreview::refresh()
+{
+  // Deleted before anything else: no paint can reach the old one after this.
+  m_bitmap.reset();
+  m_model.refresh(*m_map);
+  makeBitmap();
+}
+
+bool MeUiMaterialMapPreview::loadImage(const wchar_t* path)
+{
+  m_bitmap.reset();
+  const bool loaded = m_model.loadImage(OdString(path ? path : L""));
+  makeBitmap();
+  return loaded;
+}
+
+bool MeUiMaterialMapPreview::showTexture(OdGiMaterialTexture* texture)
+{
+  m_bitmap.reset();
+  const bool loaded = m_model.showTexture(texture);
+  makeBitmap();
+  return loaded;
+}
+
+void MeUiMaterialMapPreview::makeBitmap()
+{
+  if (m_model.state() == MapPreviewState::Image && m_model.image())
+    m_bitmap = screenBitmap(*m_model.image());
+}
+
+void MeUiMaterialMapPreview::onPaint(HDC dc, const RECT& client) { paint(dc, client); }
+
+void MeUiMaterialMapPreview::onSize(int, int) { redrawNow(); }
+
+void MeUiMaterialMapPreview::paint(HDC dc, const RECT& client) const
+{
+  const COLORREF background = me::hostWindowBackground();
+  {
+    const win::Brush brush(CreateSolidBrush(background));
+    FillRect(dc, &client, brush.get());
+  }
+  const PreviewSquare square = previewSquare(client.right - client.left, client.bottom - client.top);
+  RECT squareRect{client.left + square.left, client.top + square.top, client.left + square.left + square.side,
+                  client.top + square.top + square.side};
+
+  const int oldMode = SetBkMode(dc, TRANSPARENT);
+  const COLORREF oldBackground = SetBkColor(dc, background);
+  const COLORREF oldText = SetTextColor(dc, themeText());
+  HFONT font = hwnd() ? reinterpret_cast<HFONT>(SendMessageW(hwnd(), WM_GETFONT, 0, 0)) : nullptr;
+  const win::SelectedObject selectedFont(dc, font ? font : GetStockObject(DEFAULT_GUI_FONT));
+
+  switch (m_model.state())
+  {
+  case MapPreviewState::Image:
+    if (HBITMAP bitmap = m_bitmap.get(); bitmap && square.side > 0)
+    {
+      BITMAP info{};
+      GetObjectW(bitmap, sizeof info, &info);
+      const win::MemoryDc memory(CreateCompatibleDC(dc));
+      const win::SelectedObject selected(memory.get(), bitmap);
+      SetStretchBltMode(dc, HALFTONE);
+      SetBrushOrgEx(dc, 0, 0, nullptr); // as HALFTONE requires
+      StretchBlt(dc, squareRect.left, squareRect.top, square.side, square.side, memory.get(), 0, 0, info.bmWidth,
+                 info.bmHeight, SRCCOPY);
+    }
+    break;
+  case MapPreviewState::FileNotFound:
+  {
+    const OdString text = m_model.notFoundText();
+    RECT area = client;
+    DrawTextW(dc, text.c_str(), -1, &area, DT_VCENTER);
+    break;
+  }
+  case MapPreviewState::Procedural: DrawTextW(dc, L"Not implemented", -1, &squareRect, DT_CENTER); break;
+  case MapPreviewState::Nothing:
+    // A file that is there but does not decode says why, where a missing
+    // one would name itself.
+    if (!m_model.failure().isEmpty() && m_map)
+    {
+      const OdString text = OdString(L"File: ") + m_map->sourceFileName() + L" \n" + m_model.failure();
+      RECT area = client;
+      DrawTextW(dc, text.c_str(), -1, &area, DT_VCENTER | DT_WORDBREAK);
+    }
+    break;
+  }
+  SetTextColor(dc, oldText);
+  SetBkColor(dc, oldBackground);
+  SetBkMode(dc, oldMode);
+}
+
+std::vector<std::uint32_t> MeUiMaterialMapPreview::pixels(int& width, int& height) const
+{
+  width = height = 0;
+  if (!exists())
+    return {};
+  const RECT client = clientRect();
+  width = client.right - client.left;
+  height = client.bottom - client.top;
+  if (width <= 0 || height <= 0)
+    return {};
+  void* bits = nullptr;
+  const win::Bitmap target = win::topDownDib(width, height, bits);
+  const win::MemoryDc memory(CreateCompatibleDC(nullptr));
+  if (!target.get() || !bits || !memory.get())
+    return {};
+  {
+    const win::SelectedObject selected(memory.get(), target.get());
+    paint(memory.get(), client);
+    GdiFlush();
+  }
+  std::vector<std::uint32_t> out(std::size_t(width) * std::size_t(height));
+  const auto* in = static_cast<const std::uint8_t*>(bits);
+  for (std::size_t i = 0; i < out.size(); ++i)
+    out[i] = RGB(in[4 * i + 2], in[4 * i + 1], in[4 * i + 0]);
+  return out;
+}
+
+MapPreviewPicture MeUiMaterialMapPreview::picture() const
+{
+  MapPreviewPicture summary;
+  const std::vector<std::uint32_t> all = pixels(summary.width, summary.height);
+  if (all.empty())
+    return summary;
+  summary.centre = all[std::size_t(summary.height / 2) * std::size_t(summary.width) + std::size_t(summary.width / 2)];
+  std::uint64_t r = 0, g = 0, b = 0;
+  for (std::uint32_t pixel : all)
+  {
+    r += GetRValue(pixel);
+    g += GetGValue(pixel);
+    b += GetBValue(pixel);
+  }
+  const std::uint64_t n = all.size();
+  summary.mean = RGB(BYTE(r / n), BYTE(g / n), BYTE(b / n));
+  return summary;
+}
+} // namespace meui

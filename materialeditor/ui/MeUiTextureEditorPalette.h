@@ -1,0 +1,67 @@
+// The Texture editor: a docking palette over one texture map of the material
+// the Material editor shows. Its body is a MeUiTexturePropertiesDlg made
+// anew for every opening and deleted whenever the palette hides or closes.
+//
+//   message                  handler
+//   WM_CREATE                onCreate()    the toolbar
+//   WM_SIZE                  onSize(w, h)  toolbar on top, the dialog below it
+//   WM_COMMAND 76            the help topic "IDH_TextureEditor"
+//   WM_NOTIFY TTN_NEEDTEXTW  the toolbar answers
+//
+// One instance per process, made on the first opening; not a service. Its
+// window goes at unload (destroyTextureEditorPalette), so the host is never
+// left holding a pane of an unloaded module.
+#pragma once
+
+#include "framework/DockablePane.h"
+#include "ui/MeUiMaterialEditorPaletteReactor.h"
+#include "ui/MeUiTextureEditorToolbar.h"
+#include "ui/MeUiTexturePropertiesDlg.h"
+
+namespace meui
+{
+class MeUiTextureEditorPalette : public fw::hostUiPaletteSet, public MeUiMaterialEditorPaletteReactor
+{
+public:
+  MeUiTextureEditorPalette() = default;
+  ~MeUiTextureEditorPalette() override;
+
+  // A new dialog for the map, replacing the one shown; its window is made
+  // when the pane shows.
+  void setMap(MaterialMap& map);
+  MeUiTexturePropertiesDlg* dialog() const { return m_dialog; }
+
+  // Shown: makes the window of a dialog that has none (a pane the host
+  // shows on its own, without a dialog, stays empty). Hidden: the dialog goes.
+  void ShowPane(bool show, bool delay, bool activate) override;
+  void OnPressCloseButton() override;
+  // The Material editor switched material, lost its drawing or closed.
+  void editorPaletteChanged() override;
+
+  MeUiTextureEditorToolbar& toolbar() { return m_toolbar; }
+
+protected:
+  bool onCreate() override;
+  void onSize(int width, int height) override;
+  bool onCommand(UINT id, UINT code, HWND control) override;
+  bool onNotify(NMHDR* header, LRESULT& result) override;
+  void onDestroy() override;
+
+private:
+  void deleteDialog();
+  void placeDialog();
+
+  MeUiTexturePropertiesDlg* m_dialog = nullptr;
+  MeUiTextureEditorToolbar m_toolbar;
+};
+
+// The palette, made on first use when create is true; null otherwise.
+MeUiTextureEditorPalette* textureEditorPalette(bool create);
+// Makes the palette the module's Texture editor (setTextureEditor), so that
+// openTextureEditor opens it; at load.
+void installTextureEditor();
+// Opens the palette on a map record with a fresh dialog (openTextureEditor's work).
+void openTextureEditorOn(MaterialMap& map);
+// Destroys the palette and its window (module unload).
+void destroyTextureEditorPalette();
+} // namespace meui

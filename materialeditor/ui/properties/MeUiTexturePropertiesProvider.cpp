@@ -1,0 +1,518 @@
+#include "ui/properties/MeUiTexturePropertiesProvider.h"
+
+#include "core/IMeSettingsStorage.h"
+#include "core/MeHost.h"
+#include "core/MeServices.h"
+#include "core/MeStrings.h"
+#include "core/MeSystemDialogs.h"
+#include "od/OdError.h"
+#include "ui/properties/MeUiTextureRowFamilies.h"
+
+#include <cmath>
+
+namespace meui
+{
+namespace
+{
+// Reals without an upper bound: the range check then says "Value must be more".
+constexpr double kNoBound = 2147483647.0;
+// The string table's browse filter.
+constexpr int kImageFilterString = 103;
+
+me::IMeSettingsStorage& settings()
+{
+  me::IMeSettingsStorage* storage = me::settingsService();
+  if (!storage)
+    throw OdError(eNullPtr); // the rows answer false
+  return *storage;
+}
+
+void namesOf(const me::IMeSettingsStorage::NameTable& table, std::vector<CXStringW>& names)
+{
+  names.clear();
+  for (const auto& entry : table) // std::map: ascending codes
+    names.push_back(entry.second);
+}
+
+template <class Owner>
+MeRealRow<Owner>* makeReal(int label, Owner* owner, bool (Owner::*getter)(double&), bool (Owner::*setter)(double),
+                           double low, double high)
+{
+  auto* row = new MeRealRow<Owner>(me::loadString(label), owner);
+  row->SetGetter(getter);
+  row->SetSetter(setter);
+  row->SetRange(low, high);
+  return row;
+}
+
+template <class Owner>
+MeRgbRow<Owner>* makeRgb(int label, Owner* owner, bool (Owner::*getter)(OdUInt32&), bool (Owner::*setter)(OdUInt32))
+{
+  auto* row = new MeRgbRow<Owner>(me::loadString(label), owner);
+  row->SetGetter(getter);
+  row->SetSetter(setter);
+  return row;
+}
+} // namespace
+
+OdUInt32 rgbOf(const MaterialColor& color)
+{
+  const OdCmEntityColor& value = color.color();
+  return OdUInt32(value.red()) | (OdUInt32(value.green()) << 8) | (OdUInt32(value.blue()) << 16);
+}
+
+int wholeDegrees(double radians)
+{
+  const double degrees = radians * 57.29577951308232;
+  if (!std::isfinite(degrees) || std::fabs(degrees) > 1e9)
+    return 0;
+  int whole = int(degrees); // toward zero
+  if (degrees - whole > 1.0 - 1e-9)
+    ++whole;
+  else if (degrees - whole < -1.0 + 1e-9)
+    --whole;
+  return whole;
+}
+
+// --- base
+
+unsigned MeUiTexturePropertiesProvider::AddRef() { return ++m_refCount; }
+
+unsigned MeUiTexturePropertiesProvider::Release()
+{
+  const OdUInt32 count = --m_refCount;
+  if (count == 0)
+    delete this;
+  return count;
+}
+
+bool MeUiTexturePropertiesProvider::QueryInterface(const std::type_info& type, void** out)
+{
+  const bool known = type == typeid(IKtUnknown);
+  if (out)
+    *out = known ? static_cast<IKtUnknown*>(this) : nullptr;
+  if (known)
+    AddRef();
+  return known;
+}
+
+MeUiTexturePropertiesProvider::~MeUiTexturePropertiesProvider() { releaseRows(); }
+
+void MeUiTexturePropertiesProvider::releaseRows()
+{
+  // Taken out first: a row going may release the last reference to us.
+  std::vector<IKtEditableProperty*> rows;
+  rows.swap(m_rows);
+  for (IKtEditableProperty* row : rows)
+    row->Release();
+}
+
+void MeUiTexturePropertiesProvider::addRow(IKtEditableProperty* row)
+{
+  if (!row)
+    return;
+  row->AddRef();
+  m_rows.push_back(row);
+}
+
+// --- image file
+
+MeUiFileTexturePropertiesProvider::MeUiFileTexturePropertiesProvider(MaterialMap& map)
+  : m_editor(std::make_shared<me::MeFileTextureEditor>(map))
+{
+}
+
+void MeUiFileTexturePropertiesProvider::buildRows()
+{
+  using Self = MeUiFileTexturePropertiesProvider;
+  const bool foundElsewhere = m_editor->isFoundElsewhere();
+
+  auto* file = adoptRow(new MeTextRow<Self>(me::loadString(foundElsewhere ? 163 : 122), this));
+  file->SetGetter(&Self::mapText);
+  file->SetAction(&Self::browseImage);
+  if (foundElsewhere)
+    adoptRow(new MeTextRow<Self>(me::loadString(162), this))->SetGetter(&Self::foundAtPath);
+
+  auto* brightness = adoptRow(new MeSliderRow<Self>(me::loadString(121), this));
+  brightness->SetGetter(&Self::brightness);
+  brightness->SetSetter(&Self::setBrightness);
+  brightness->SetFormat(&Self::percentText);
+  brightness->SetSliderRange(0, 100);
+  brightness->SetStep(1);
+
+  auto* lockOffset = adoptRow(new MeYesNoRow<Self>(me::loadString(123), this));
+  lockOffset->SetGetter(&Self::lockOffset);
+  lockOffset->SetSetter(&Self::setLockOffset);
+  adoptRow(makeReal(124, this, &Self::positionX, &Self::setPositionX, -kNoBound, kNoBound))->SetAction(&Self::noAction);
+  adoptRow(makeReal(125, this, &Self::positionY, &Self::setPositionY, -kNoBound, kNoBound))->SetAction(&Self::noAction);
+
+  auto* rotation = adoptRow(new MeSliderRow<Self>(me::loadString(126), this));
+  rotation->SetGetter(&Self::rotation);
+  rotation->SetSetter(&Self::setRotation);
+  rotation->SetFormat(&Self::degreeText);
+  rotation->SetSliderRange(0, 360);
+  rotation->SetStep(1);
+
+  auto* lockAspect = adoptRow(new MeYesNoRow<Self>(me::loadString(127), this));
+  lockAspect->SetGetter(&Self::lockAspectRatio);
+  lockAspect->SetSetter(&Self::setLockAspectRatio);
+  adoptRow(makeReal(128, this, &Self::width, &Self::setWidth, 0.0, kNoBound));
+  adoptRow(makeReal(129, this, &Self::height, &Self::setHeight, 0.0, kNoBound));
+
+  auto* horizontal = adoptRow(new MeTextComboRow<Self>(me::loadString(130), this));
+  horizontal->SetGetter(&Self::horizontalTiling);
+  horizontal->SetSetter(&Self::setHorizontalTiling);
+  horizontal->SetChoices(&Self::tilingChoices);
+  auto* vertical = adoptRow(new MeTextComboRow<Self>(me::loadString(131), this));
+  vertical->SetGetter(&Self::verticalTiling);
+  vertical->SetSetter(&Self::setVerticalTiling);
+  vertical->SetChoices(&Self::tilingChoices);
+  auto* projection = adoptRow(new MeTextComboRow<Self>(me::loadString(161), this));
+  projection->SetGetter(&Self::projection);
+  projection->SetSetter(&Self::setProjection);
+  projection->SetChoices(&Self::projectionChoices);
+}
+
+bool MeUiFileTexturePropertiesProvider::mapText(CXStringW& text)
+{
+  text = m_editor->mapText();
+  return true;
+}
+
+bool MeUiFileTexturePropertiesProvider::browseImage()
+{
+  me::IMeSystemDialogs* dialogs = me::systemDialogsService();
+  OdString path;
+  if (!dialogs || !dialogs->selectFileToOpen(OdString(), me::loadString(kImageFilterString), path) || path.isEmpty())
+    return true; // cancelled: nothing changes
+  m_editor->setFileName(path);
+  return true;
+}
+
+bool MeUiFileTexturePropertiesProvider::foundAtPath(CXStringW& text)
+{
+  text = m_editor->foundAtPath();
+  return true;
+}
+
+bool MeUiFileTexturePropertiesProvider::brightness(int& percent)
+{
+  const double value = m_editor->brightness() * 100.0;
+  percent = std::isfinite(value) && std::fabs(value) < 1e9 ? int(value) : 0;
+  return true;
+}
+
+bool MeUiFileTexturePropertiesProvider::setBrightness(int percent)
+{
+  m_editor->setBrightness(percent * 0.01);
+  return true;
+}
+
+bool MeUiFileTexturePropertiesProvider::percentText(int value, CXStringW& text)
+{
+  text = CXStringW::format(L"%d%%", value);
+  return true;
+}
+
+bool MeUiFileTexturePropertiesProvider::lockOffset(int& value)
+{
+  value = settings().lockPositionAxis() ? 1 : 0;
+  return true;
+}
+
+bool MeUiFileTexturePropertiesProvider::setLockOffset(int value)
+{
+  m_editor->setLockOffset(value == 1);
+  return true;
+}
+
+bool MeUiFileTexturePropertiesProvider::positionX(double& x)
+{
+  OdGeVector3d offset;
+  m_editor->offset(offset);
+  x = offset.x;
+  return true;
+}
+
+bool MeUiFileTexturePropertiesProvider::setPositionX(double x)
+{
+  m_editor->setPositionX(x);
+  return true;
+}
+
+bool MeUiFileTexturePropertiesProvider::positionY(double& y)
+{
+  OdGeVector3d offset;
+  m_editor->offset(offset);
+  y = offset.y;
+  return true;
+}
+
+bool MeUiFileTexturePropertiesProvider::setPositionY(double y)
+{
+  m_editor->setPositionY(y);
+  return true;
+}
+
+bool MeUiFileTexturePropertiesProvider::rotation(int& degrees)
+{
+  OdGeVector3d angles;
+  m_editor->rotation(angles);
+  degrees = wholeDegrees(angles.z);
+  return true;
+}
+
+bool MeUiFileTexturePropertiesProvider::setRotation(int degrees)
+{
+  m_editor->setRotation(OdGeVector3d(0.0, 0.0, double(degrees)));
+  return true;
+}
+
+bool MeUiFileTexturePropertiesProvider::degreeText(int value, CXStringW& text)
+{
+  text = CXStringW::format(L"%d\u00B0", value);
+  return true;
+}
+
+bool MeUiFileTexturePropertiesProvider::lockAspectRatio(int& value)
+{
+  value = settings().lockSampleSize() ? 1 : 0;
+  return true;
+}
+
+bool MeUiFileTexturePropertiesProvider::setLockAspectRatio(int value)
+{
+  m_editor->setLockAspectRatio(value == 1);
+  return true;
+}
+
+bool MeUiFileTexturePropertiesProvider::width(double& width)
+{
+  OdGeVector3d scale;
+  m_editor->scale(scale);
+  width = scale.x;
+  return true;
+}
+
+bool MeUiFileTexturePropertiesProvider::setWidth(double width)
+{
+  m_editor->setWidth(width); // 0 or less: ignored, and still a success
+  return true;
+}
+
+bool MeUiFileTexturePropertiesProvider::height(double& height)
+{
+  OdGeVector3d scale;
+  m_editor->scale(scale);
+  height = scale.y;
+  return true;
+}
+
+bool MeUiFileTexturePropertiesProvider::setHeight(double height)
+{
+  m_editor->setHeight(height);
+  return true;
+}
+
+bool MeUiFileTexturePropertiesProvider::horizontalTiling(CXStringW& name)
+{
+  name = settings().tilingName(m_editor->horizontalTiling());
+  return true;
+}
+
+bool MeUiFileTexturePropertiesProvider::setHorizontalTiling(CXStringW name)
+{
+  m_editor->setHorizontalTiling(settings().tilingFromName(name.c_str()));
+  return true;
+}
+
+bool MeUiFileTexturePropertiesProvider::verticalTiling(CXStringW& name)
+{
+  name = settings().tilingName(m_editor->verticalTiling());
+  return true;
+}
+
+bool MeUiFileTexturePropertiesProvider::setVerticalTiling(CXStringW name)
+{
+  m_editor->setVerticalTiling(settings().tilingFromName(name.c_str()));
+  return true;
+}
+
+bool MeUiFileTexturePropertiesProvider::tilingChoices(std::vector<CXStringW>& names)
+{
+  namesOf(settings().tilingNames(), m_tilingChoices);
+  names = m_tilingChoices;
+  return true;
+}
+
+bool MeUiFileTexturePropertiesProvider::projection(CXStringW& name)
+{
+  name = settings().projectionName(m_editor->projection());
+  return true;
+}
+
+bool MeUiFileTexturePropertiesProvider::setProjection(CXStringW name)
+{
+  m_editor->setProjection(settings().projectionFromName(name.c_str()));
+  return true;
+}
+
+bool MeUiFileTexturePropertiesProvider::projectionChoices(std::vector<CXStringW>& names)
+{
+  namesOf(settings().projectionNames(), m_projectionChoices);
+  names = m_projectionChoices;
+  return true;
+}
+
+// --- marble
+
+void MeUiMarbleTexturePropertiesProvider::buildRows()
+{
+  using Self = MeUiMarbleTexturePropertiesProvider;
+  adoptRow(makeRgb(139, this, &Self::stoneColor, &Self::setStoneColor));
+  adoptRow(makeRgb(140, this, &Self::veinColor, &Self::setVeinColor));
+  adoptRow(makeReal(141, this, &Self::veinSpacing, &Self::setVeinSpacing, 0.0, 100.0));
+  adoptRow(makeReal(142, this, &Self::veinWidth, &Self::setVeinWidth, 0.0, 100.0));
+}
+
+bool MeUiMarbleTexturePropertiesProvider::stoneColor(OdUInt32& rgb)
+{
+  rgb = rgbOf(m_editor.stoneColor());
+  return true;
+}
+
+bool MeUiMarbleTexturePropertiesProvider::setStoneColor(OdUInt32 rgb)
+{
+  m_editor.setStoneColor(static_cast<unsigned long>(rgb));
+  return true;
+}
+
+bool MeUiMarbleTexturePropertiesProvider::veinColor(OdUInt32& rgb)
+{
+  rgb = rgbOf(m_editor.veinColor());
+  return true;
+}
+
+bool MeUiMarbleTexturePropertiesProvider::setVeinColor(OdUInt32 rgb)
+{
+  m_editor.setVeinColor(static_cast<unsigned long>(rgb));
+  return true;
+}
+
+bool MeUiMarbleTexturePropertiesProvider::veinSpacing(double& value)
+{
+  value = m_editor.veinSpacing();
+  return true;
+}
+
+bool MeUiMarbleTexturePropertiesProvider::setVeinSpacing(double value)
+{
+  m_editor.setVeinSpacing(value);
+  return true;
+}
+
+bool MeUiMarbleTexturePropertiesProvider::veinWidth(double& value)
+{
+  value = m_editor.veinWidth();
+  return true;
+}
+
+bool MeUiMarbleTexturePropertiesProvider::setVeinWidth(double value)
+{
+  m_editor.setVeinWidth(value);
+  return true;
+}
+
+// --- wood
+
+void MeUiWoodTexturePropertiesProvider::buildRows()
+{
+  using Self = MeUiWoodTexturePropertiesProvider;
+  adoptRow(makeRgb(143, this, &Self::color1, &Self::setColor1));
+  adoptRow(makeRgb(144, this, &Self::color2, &Self::setColor2));
+  adoptRow(makeReal(145, this, &Self::radialNoise, &Self::setRadialNoise, 0.0, 100.0));
+  adoptRow(makeReal(146, this, &Self::axialNoise, &Self::setAxialNoise, 0.0, 100.0));
+  adoptRow(makeReal(147, this, &Self::grainThickness, &Self::setGrainThickness, 0.0, 100.0));
+}
+
+bool MeUiWoodTexturePropertiesProvider::color1(OdUInt32& rgb)
+{
+  rgb = rgbOf(m_editor.color1());
+  return true;
+}
+
+bool MeUiWoodTexturePropertiesProvider::setColor1(OdUInt32 rgb)
+{
+  m_editor.setColor1(static_cast<unsigned long>(rgb));
+  return true;
+}
+
+bool MeUiWoodTexturePropertiesProvider::color2(OdUInt32& rgb)
+{
+  rgb = rgbOf(m_editor.color2());
+  return true;
+}
+
+bool MeUiWoodTexturePropertiesProvider::setColor2(OdUInt32 rgb)
+{
+  m_editor.setColor2(static_cast<unsigned long>(rgb));
+  return true;
+}
+
+bool MeUiWoodTexturePropertiesProvider::radialNoise(double& value)
+{
+  value = m_editor.radialNoise();
+  return true;
+}
+
+bool MeUiWoodTexturePropertiesProvider::setRadialNoise(double value)
+{
+  m_editor.setRadialNoise(value);
+  return true;
+}
+
+bool MeUiWoodTexturePropertiesProvider::axialNoise(double& value)
+{
+  value = m_editor.axialNoise();
+  return true;
+}
+
+bool MeUiWoodTexturePropertiesProvider::setAxialNoise(double value)
+{
+  m_editor.setAxialNoise(value);
+  return true;
+}
+
+bool MeUiWoodTexturePropertiesProvider::grainThickness(double& value)
+{
+  value = m_editor.grainThickness();
+  return true;
+}
+
+bool MeUiWoodTexturePropertiesProvider::setGrainThickness(double value)
+{
+  m_editor.setGrainThickness(value);
+  return true;
+}
+
+// --- factory
+
+MeUiTexturePropertiesProvider* createTexturePropertiesProvider(MaterialMap& map)
+{
+  switch (map.source())
+  {
+  case kFile: return new MeUiFileTexturePropertiesProvider(map);
+  case kProcedural:
+  {
+    const OdGiMaterialTexture* texture = map.texture().get();
+    if (texture && texture->isKindOf(OdGiMarbleTexture::desc()))
+      return new MeUiMarbleTexturePropertiesProvider(map);
+    if (texture && texture->isKindOf(OdGiWoodTexture::desc()))
+      return new MeUiWoodTexturePropertiesProvider(map);
+    return nullptr;
+  }
+  case kScene: return new MeUiSceneTexturePropertiesProvider();
+  default: return nullptr;
+  }
+}
+} // namespace meui

@@ -1,0 +1,175 @@
+// The Texture editor's body under Wine, over the real grid of inspctl.dll:
+// template 105 with the map's image on control 1048 and the provider's rows
+// in the grid, changes that reach the material and reload the image, the
+// layout that leaves 25 pixels below the grid, and a close that frees rows
+// and provider so that map editing ends.
+#include "ui/MeUiTexturePropertiesDlg.h"
+
+#include "TestHost.h"
+#include "common/MessagePump.h"
+#include "common/TempDir.h"
+
+#include "core/IMeEditor.h"
+#include "core/MeServices.h"
+#include "framework/ModuleState.h"
+#include "od/DbDictionary.h"
+#include "od/DbMaterial.h"
+#include "resources/MeResources.h"
+#include "win32/Handles.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace
+{
+const std::filesystem::path kImages = std::filesystem::path(ME_TEST_FIXTURES) / "images";
+
+class TextureDialog : public ::testing::Test
+{
+protected:
+  void SetUp() override
+  {
+    fw::setResourceHandle(GetModuleHandleW(nullptr)); // this program carries template 105
+    m_grid = LoadLibraryW(INSPCTL_LIBRARY);
+    ASSERT_NE(m_grid, nullptr) << "the grid's library beside the test";
+    m_host.newDocument();
+    OdDbMaterialPtr material = OdDbMaterial::createObject();
+    material->setName(L"Tiles");
+    MaterialColor colour;
+    MaterialMap map;
+    map.setSource(kFile);
+    map.setSourceFileName(TempDir::toOd(kImages / "quad.bmp"));
+    material->setDiffuse(colour, map);
+    OdDbDictionaryPtr dictionary = m_host.database()->getMaterialDictionaryId(true).safeOpenObject(OdDb::kForWrite);
+    m_id = dictionary->setAt(L"Tiles", material);
+    m_editor = me::editorService();
+    ASSERT_NE(m_editor, nullptr);
+    m_editor->open(m_id);
+    m_parent.attach(CreateWindowExW(0, L"STATIC", L"palette", WS_POPUP | WS_VISIBLE, 0, 0, 260, 480, nullptr, nullptr,
+                                    GetModuleHandleW(nullptr), nullptr));
+  }
+  void TearDown() override
+  {
+    if (m_dialog)
+    {
+      m_dialog->destroy();
+      m_dialog->Release();
+    }
+    m_parent.reset();
+  }
+
+  void open()
+  {
+    m_dialog = new meui::MeUiTexturePropertiesDlg(m_editor->editDiffuseMap());
+    ASSERT_TRUE(m_dialog->Create(m_parent.get()));
+    ShowWindow(m_dialog->hwnd(), SW_SHOW);
+    pumpMessages();
+  }
+  MaterialMap stored()
+  {
+    MaterialColor colour;
+    MaterialMap map;
+    OdDbMaterialPtr(m_id.safeOpenObject())->diffuse(colour, map);
+    return map;
+  }
+  IKtEditableProperty* gridRow(const OdString& label)
+  {
+    CInspectorCtrl* grid = m_dialog->grid();
+    for (int i = 0; grid && i < grid->GetRowCount(); ++i)
+      if (grid->GetRow(i)->GetName() == label)
+        return grid->GetRow(i);
+    ADD_FAILURE() << "no row " << label.str().size();
+    return nullptr;
+  }
+
+  TestHost m_host;
+  HMODULE m_grid = nullptr;
+  OdDbObjectId m_id;
+  me::IMeEditor* m_editor = nullptr;
+  win::Window m_parent;
+  meui::MeUiTexturePropertiesDlg* m_dialog = nullptr;
+};
+} // namespace
+
+TEST_F(TextureDialog, ShowsTheImageOnItsControlAndTheFileRowsInTheGrid)
+{
+  open();
+  EXPECT_EQ(m_dialog->mapPreview().hwnd(), GetDlgItem(m_dialog->hwnd(), IDC_MAP_PREVIEW))
+    << "the placeholder taken over";
+  EXPECT_EQ(m_dialog->mapPreview().state(), meui::MapPreviewState::Image);
+  ASSERT_NE(m_dialog->grid(), nullptr);
+  EXPECT_EQ(m_dialog->grid()->GetWindow(), GetDlgItem(m_dialog->hwnd(), IDC_PROPERTY_GRID));
+  EXPECT_EQ(m_dialog->grid()->GetRowCount(), 12);
+  EXPECT_EQ(m_dialog->grid()->GetRow(0)->GetName(), OdString(L"Image.Browse image"));
+  EXPECT_EQ(SendMessageW(m_dialog->hwnd(), meui::kHostQueryDialogBody, 0, 0), 1);
+  void* out = nullptr;
+  EXPECT_FALSE(m_dialog->QueryInterface(typeid(IKtEditableProperty), &out));
+  ASSERT_TRUE(m_dialog->QueryInterface(typeid(IKtUnknown), &out));
+  EXPECT_EQ(m_dialog->Release(), 1u);
+}
+
+TEST_F(TextureDialog, ARowsChangeReachesTheMaterialAndTheImageFollowsTheMap)
+{
+  open();
+  auto* x = dynamic_cast<IKtEditablePropertyCombine<double>*>(gridRow(L"Position.X"));
+  ASSERT_NE(x, nullptr);
+  ASSERT_TRUE(x->PutValue(5.0));
+  EXPECT_NEAR(stored().mapper().transform().translation().x, -5.0, 1e-9) << "the material holds the new offset";
+
+  // A file that is nowhere: the dialog hears of the change and reloads.
+  auto* file = dynamic_cast<meui::MeUiFileTexturePropertiesProvider*>(m_dialog->provider());
+  ASSERT_NE(file, nullptr);
+  file->editor().setFileName(L"Z:\\nowhere\\gone.png");
+  EXPECT_EQ(m_dialog->mapPreview().state(), meui::MapPreviewState::FileNotFound);
+  EXPECT_EQ(m_dialog->mapPreview().bitmap(), nullptr);
+}
+
+TEST_F(TextureDialog, TheGridEnds25PixelsAboveTheBottom)
+{
+  open();
+  for (int height : {400, 460})
+  {
+    SetWindowPos(m_dialog->hwnd(), nullptr, 0, 0, 240, height, SWP_NOZORDER | SWP_NOMOVE);
+    const RECT grid = m_dialog->itemRect(IDC_PROPERTY_GRID);
+    const RECT preview = m_dialog->itemRect(IDC_MAP_PREVIEW);
+    EXPECT_EQ(preview.left, 0);
+    EXPECT_EQ(preview.top, 0);
+    EXPECT_EQ(preview.right, 240);
+    EXPECT_EQ(grid.top, preview.bottom) << "directly below the image";
+    EXPECT_EQ(grid.right, 240);
+    EXPECT_EQ(grid.bottom, height - meui::kGridBottomMargin);
+  }
+  // Shorter than the image and the margin: the grid folds to nothing, never below.
+  const int imageBottom = m_dialog->itemRect(IDC_MAP_PREVIEW).bottom;
+  SetWindowPos(m_dialog->hwnd(), nullptr, 0, 0, 240, imageBottom + 10, SWP_NOZORDER | SWP_NOMOVE);
+  const RECT folded = m_dialog->itemRect(IDC_PROPERTY_GRID);
+  EXPECT_EQ(folded.bottom, folded.top);
+}
+
+TEST_F(TextureDialog, ClosingFreesRowsAndProviderSoMapEditingEnds)
+{
+  open();
+  MaterialMap& record = m_editor->editDiffuseMap();
+  record.setBlendFactor(0.5);
+  m_editor->commitEditedMap();
+  ASSERT_EQ(stored().blendFactor(), 0.5) << "being edited while the dialog is open";
+
+  m_dialog->destroy();
+  EXPECT_EQ(m_dialog->Release(), 0u);
+  m_dialog = nullptr;
+  record.setBlendFactor(0.25);
+  m_editor->commitEditedMap();
+  EXPECT_EQ(stored().blendFactor(), 0.5) << "map editing ended with the dialog";
+}
+
+TEST_F(TextureDialog, AProceduralTextureOfAnotherKindShowsAnEmptyGrid)
+{
+  m_editor->editDiffuseMap().setSource(kProcedural);
+  m_editor->editDiffuseMap().setTexture(OdGiGenericTexture::createObject());
+  open();
+  ASSERT_NE(m_dialog->grid(), nullptr);
+  EXPECT_EQ(m_dialog->grid()->GetRowCount(), 0);
+  EXPECT_EQ(m_dialog->provider(), nullptr);
+  EXPECT_EQ(m_dialog->mapPreview().state(), meui::MapPreviewState::Procedural);
+}

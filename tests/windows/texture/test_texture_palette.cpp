@@ -1,0 +1,163 @@
+// The Texture editor as a palette under Wine: opening on a map makes a
+// fresh dialog every time, hiding or closing deletes it, a pane shown
+// without a dialog stays sound, help asks for the Texture editor's topic,
+// closeTextureEditor ends map editing, and unloading removes the window.
+#include "ui/MeEditorEntries.h"
+#include "ui/MeUiMaterialEditorPalette.h"
+#include "ui/MeUiTextureEditorPalette.h"
+
+#include "TestHost.h"
+#include "common/MessagePump.h"
+#include "common/TempDir.h"
+
+#include "core/IMeEditor.h"
+#include "core/MeServices.h"
+#include "framework/ModuleState.h"
+#include "host/DocumentManager.h"
+#include "od/DbDictionary.h"
+#include "od/DbMaterial.h"
+#include "resources/MeResources.h"
+#include "win32/Handles.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace
+{
+const std::filesystem::path kImages = std::filesystem::path(ME_TEST_FIXTURES) / "images";
+
+class TexturePalette : public ::testing::Test
+{
+protected:
+  void SetUp() override
+  {
+    fw::setModuleInstance(GetModuleHandleW(nullptr)); // this program carries the module's resources
+    ASSERT_NE(LoadLibraryW(INSPCTL_LIBRARY), nullptr);
+    m_main.attach(CreateWindowExW(0, L"STATIC", L"host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 400, 700, nullptr,
+                                  nullptr, GetModuleHandleW(nullptr), nullptr));
+    static_cast<host::DocumentManager*>(m_host.docManager())->setMainWindow(m_main.get());
+    m_host.newDocument();
+    OdDbMaterialPtr material = OdDbMaterial::createObject();
+    material->setName(L"Tiles");
+    MaterialMap map;
+    map.setSource(kFile);
+    map.setSourceFileName(TempDir::toOd(kImages / "quad.png"));
+    material->setDiffuse(MaterialColor(), map);
+    OdDbDictionaryPtr dictionary = m_host.database()->getMaterialDictionaryId(true).safeOpenObject(OdDb::kForWrite);
+    m_id = dictionary->setAt(L"Tiles", material);
+    m_editor = me::editorService();
+    ASSERT_NE(m_editor, nullptr);
+    m_editor->open(m_id);
+    meui::installTextureEditor(); // as the module does at load
+  }
+  void TearDown() override
+  {
+    meui::destroyTextureEditorPalette();
+    m_main.reset();
+  }
+
+  meui::MeUiTextureEditorPalette* palette() { return meui::textureEditorPalette(false); }
+  double storedBlend()
+  {
+    MaterialColor colour;
+    MaterialMap map;
+    OdDbMaterialPtr(m_id.safeOpenObject())->diffuse(colour, map);
+    return map.blendFactor();
+  }
+
+  TestHost m_host;
+  win::Window m_main;
+  OdDbObjectId m_id;
+  me::IMeEditor* m_editor = nullptr;
+};
+} // namespace
+
+TEST_F(TexturePalette, EveryOpeningShowsAFreshDialogAndHidingDeletesIt)
+{
+  ASSERT_EQ(palette(), nullptr) << "made on the first opening";
+  meui::openTextureEditor(m_editor->editDiffuseMap());
+  ASSERT_NE(palette(), nullptr);
+  ASSERT_NE(palette(), nullptr);
+  EXPECT_EQ(palette()->text(), std::wstring(L"Texture editor"));
+  EXPECT_EQ(GetParent(palette()->hwnd()), m_main.get());
+  meui::MeUiTexturePropertiesDlg* first = palette()->dialog();
+  ASSERT_NE(first, nullptr);
+  ASSERT_TRUE(first->exists());
+  EXPECT_EQ(GetParent(first->hwnd()), palette()->hwnd());
+  EXPECT_TRUE(palette()->IsPaneVisible());
+  const HWND firstWindow = first->hwnd();
+
+  meui::openTextureEditor(m_editor->editDiffuseMap());
+  ASSERT_NE(palette(), nullptr);
+  ASSERT_NE(palette()->dialog(), nullptr);
+  EXPECT_FALSE(IsWindow(firstWindow)) << "the old dialog's window went";
+  EXPECT_TRUE(palette()->dialog()->exists());
+  EXPECT_EQ(palette()->dialog()->grid()->GetRowCount(), 12);
+
+  palette()->ShowPane(false, false, false);
+  EXPECT_EQ(palette()->dialog(), nullptr);
+  EXPECT_FALSE(palette()->IsPaneVisible());
+
+  // The host restoring the pane on its own: shown, empty, nothing made up.
+  palette()->ShowPane(true, false, true);
+  EXPECT_TRUE(palette()->IsPaneVisible());
+  EXPECT_EQ(palette()->dialog(), nullptr);
+  pumpMessages();
+}
+
+TEST_F(TexturePalette, TheDialogFillsThePaneBelowTheToolbar)
+{
+  meui::openTextureEditor(m_editor->editDiffuseMap());
+  ASSERT_NE(palette(), nullptr);
+  SetWindowPos(palette()->hwnd(), nullptr, 0, 0, 260, 600, SWP_NOZORDER | SWP_NOMOVE);
+  RECT toolbar{}, dialog{};
+  GetWindowRect(palette()->toolbar().hwnd(), &toolbar);
+  GetWindowRect(palette()->dialog()->hwnd(), &dialog);
+  EXPECT_EQ(dialog.top, toolbar.bottom);
+  RECT pane{};
+  GetClientRect(palette()->hwnd(), &pane);
+  EXPECT_EQ(dialog.right - dialog.left, pane.right);
+  EXPECT_EQ(palette()->toolbar().tipText(0), OdString(L"Help Contents and Index"));
+  SendMessageW(palette()->hwnd(), WM_COMMAND, MAKEWPARAM(ID_TEXTURE_HELP, 0), 0);
+  ASSERT_FALSE(m_host.helpTopics.empty());
+  EXPECT_EQ(m_host.helpTopics.back(), OdString(L"IDH_TextureEditor"));
+}
+
+TEST_F(TexturePalette, ClosingFromOutsideEndsMapEditingAndUnloadRemovesTheWindow)
+{
+  meui::closeTextureEditor(); // nothing open: nothing happens
+  meui::MeUiMaterialEditorPalette* materialEditor = meui::materialEditorPalette(true);
+  MaterialMap& record = m_editor->editDiffuseMap(); // asking for it starts map editing
+  meui::openTextureEditor(record);
+  record.setBlendFactor(0.5);
+  m_editor->commitEditedMap();
+  ASSERT_EQ(storedBlend(), 0.5);
+
+  meui::openTextureEditor(record);
+  EXPECT_EQ(materialEditor->listenerCount(), 1u) << "a listener of the Material editor once";
+  meui::closeTextureEditor();
+  EXPECT_EQ(palette()->dialog(), nullptr);
+  EXPECT_FALSE(palette()->IsPaneVisible());
+  EXPECT_EQ(materialEditor->listenerCount(), 0u);
+  record.setBlendFactor(0.25);
+  m_editor->commitEditedMap();
+  EXPECT_EQ(storedBlend(), 0.5) << "map editing ended";
+
+  // The close button does the same.
+  meui::openTextureEditor(m_editor->editDiffuseMap());
+  ASSERT_NE(palette(), nullptr);
+  palette()->OnPressCloseButton();
+  EXPECT_EQ(palette()->dialog(), nullptr);
+  meui::openTextureEditor(m_editor->editDiffuseMap());
+  palette()->editorPaletteChanged(); // the Material editor switched material
+  EXPECT_EQ(palette()->dialog(), nullptr);
+  EXPECT_FALSE(palette()->IsPaneVisible());
+
+  meui::openTextureEditor(m_editor->editDiffuseMap());
+  ASSERT_NE(palette(), nullptr);
+  const HWND pane = palette()->hwnd();
+  meui::destroyTextureEditorPalette();
+  EXPECT_FALSE(IsWindow(pane));
+  EXPECT_EQ(palette(), nullptr);
+}
