@@ -192,6 +192,27 @@ TEST(HostProfile, AFileThatIsNoProfileIsLeftAsItIs)
   }
 }
 
+// Read-only as Windows marks it (Wine: mode 444): the run says so, exits
+// with 1 and leaves the file exactly as it was, read-only too.
+TEST(HostProfile, AReadOnlyProfileIsLeftAsItIs)
+{
+  HostHarness host;
+  const std::string bytes = "[x]\nv=i:1";
+  host.writeFile(L"profile.txt", bytes);
+  std::filesystem::permissions(host.file(L"profile.txt"), std::filesystem::perms::owner_write,
+                               std::filesystem::perm_options::remove);
+  const HostRun run = host.run({"PROFILE SET x v 2", "DUMP {dump}", "QUIT"}, HostHarness::withoutModule());
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_TRUE(contains(run.errors, "the profile was not saved")) << run.errors;
+  EXPECT_TRUE(contains(run.errors, "read-only")) << run.errors;
+  EXPECT_EQ(host.readFile(L"profile.txt"), bytes);
+  EXPECT_EQ(run.dump()["profileFile"]["keptLines"].asNumber(), 0) << "the last line, without its line end, was read";
+  const auto perms = std::filesystem::status(host.file(L"profile.txt")).permissions();
+  EXPECT_EQ(perms & std::filesystem::perms::owner_write, std::filesystem::perms::none);
+  std::filesystem::permissions(host.file(L"profile.txt"), std::filesystem::perms::owner_write,
+                               std::filesystem::perm_options::add);
+}
+
 TEST(HostProfile, LinesTheModuleDoesNotKnowSurviveItsWrites)
 {
   HostHarness host;
@@ -206,7 +227,7 @@ TEST(HostProfile, LinesTheModuleDoesNotKnowSurviveItsWrites)
                                  "Tail=i:4");
   const HostRun run = host.run({"QUIT"}); // the material editor writes its six settings at unload
   EXPECT_EQ(run.exitCode, 0) << run.errors;
-  EXPECT_TRUE(contains(run.errors, "5 line(s) that cannot be read")) << run.errors;
+  EXPECT_TRUE(contains(run.errors, "4 line(s) that cannot be read")) << run.errors << " (the last line is a value)";
   EXPECT_EQ(host.readFile(L"profile.txt"), "# notes of mine\r\n"
                                            "[cmddata/MaterialEditor]\r\n"
                                            "SampleObject=i:0\r\n"
@@ -220,6 +241,20 @@ TEST(HostProfile, LinesTheModuleDoesNotKnowSurviveItsWrites)
                                            "stuff=i:1\r\n"
                                            "a line of garbage\r\n"
                                            "Tail=i:4");
+}
+
+// Saved by an editor without a final line end: the module reads the value
+// and does not write its default over it.
+TEST(HostProfile, AHandEditedLastSettingIsTheModulesSetting)
+{
+  HostHarness host;
+  host.writeFile(L"profile.txt", "[cmddata/MaterialEditor]\nBrowserImageSize=i:128");
+  const HostRun run = host.run({"QUIT"});
+  EXPECT_EQ(run.exitCode, 0) << run.errors;
+  EXPECT_FALSE(contains(run.errors, "cannot be read")) << run.errors;
+  const std::string profile = host.readFile(L"profile.txt");
+  EXPECT_TRUE(contains(profile, "BrowserImageSize=i:128")) << profile;
+  EXPECT_FALSE(contains(profile, "BrowserImageSize=i:96")) << profile;
 }
 
 TEST(HostDocuments, ADrawingWithOldMacintoshLineEndsLoadsItsMaterials)
