@@ -189,6 +189,9 @@ TEST(BrowserItems, ThumbnailsShowTheShadeAndChangeOnlyWhenTheEditorLetsGo)
                                 std::string("CLICK ") + kPane + " EMPTY", "WAIT 600",
                                 std::string("CLICK ") + kPane + " EMPTY DOUBLE", "WAIT 600",
                                 std::string("CLICK ") + kPane + " ITEM Teal DOUBLE", "WAIT 600",
+                                // The editor docked below takes half the column: the
+                                // browser gets room for all its items back.
+                                std::string("RESIZE ") + kPane + " 300,420",
                                 "DUMP {dir}/blank.json",
                                 // Opened in the editor, then another: the first is rendered again.
                                 std::string("CLICK ") + kPane + " ITEM \"Pure red\" DOUBLE", "WAIT 600",

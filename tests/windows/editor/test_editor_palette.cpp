@@ -1,6 +1,6 @@
 // The Material editor palette, opened from the browser as a user does it:
-// its title follows the material (a clone, a removal, a change made by a
-// command), its toolbar (sample menu and its check mark kept for
+// its title follows the material (a clone, a new name, a removal, a change
+// made by a command), its toolbar (sample menu and its check mark kept for
 // the next run, the extended-mode check box, help and tips), its preview
 // (turned by a drag without touching the material), and what its close
 // button and the last document's closing leave behind.
@@ -72,19 +72,27 @@ const JsonValue& editorSettings(const JsonValue& dump) { return dump["profile"][
 JsonValue dumpOf(HostHarness& host, const wchar_t* name) { return JsonValue::parse(host.readFile(name)); }
 } // namespace
 
-TEST(MaterialEditorPalette, TheTitleFollowsTheMaterialThroughCloneAndRemoval)
+TEST(MaterialEditorPalette, TheTitleFollowsTheMaterialThroughCloneRenameAndRemoval)
 {
   HostHarness host;
   const std::wstring file = drawing(host, "MATERIAL Steel\nMATERIAL Oak\n");
-  const HostRun run = host.run({"MATBROWSEROPEN", open("Steel"), "DUMP {dir}/steel.json",
-                                // A clone opens the copy at once.
-                                "ANSWER MENU 1000", rightClick("Steel"), "DUMP {dir}/clone.json",
-                                // Removing any material, even one not edited, falls back to "Global".
-                                kPause, "ANSWER MENU 1001", rightClick("Oak"), "DUMP {dump}", "QUIT"},
-                               {file});
+  const HostRun run =
+    host.run({"MATBROWSEROPEN", open("Steel"), "DUMP {dir}/steel.json",
+              // The editor docked below takes half the column: the browser
+              // gets room for its items back (a label edit ends when the
+              // list scrolls).
+              std::string("RESIZE ") + kPane + " 300,420",
+              // A clone opens the copy at once.
+              "ANSWER MENU 1000", rightClick("Steel"), "DUMP {dir}/clone.json",
+              // A new name given in the browser shows in the title at once.
+              kPause, "ANSWER MENU 1002", rightClick("Steel(1)"), "TYPE Bronze", "KEY ENTER", "DUMP {dir}/renamed.json",
+              // Removing any material, even one not edited, falls back to "Global".
+              kPause, "ANSWER MENU 1001", rightClick("Oak"), "DUMP {dump}", "QUIT"},
+             {file});
   ASSERT_EQ(run.exitCode, 0) << run.errors;
   EXPECT_EQ(editorTitle(dumpOf(host, L"steel.json")), "Material editor - Steel");
   EXPECT_EQ(editorTitle(dumpOf(host, L"clone.json")), "Material editor - Steel(1)");
+  EXPECT_EQ(editorTitle(dumpOf(host, L"renamed.json")), "Material editor - Bronze");
   const JsonValue dump = run.dump();
   EXPECT_EQ(editorTitle(dump), "Material editor - Global");
   ASSERT_NE(editor(dump), nullptr);
@@ -214,4 +222,26 @@ TEST(MaterialEditorPalette, ClosingRendersTheEditedThumbnailAgainAndTheLastDocum
   ASSERT_NE(editor(dump), nullptr);
   EXPECT_FALSE((*editor(dump))["shown"].asBool());
   EXPECT_EQ(dump["documents"].size(), 0u);
+}
+
+TEST(MaterialEditorPalette, AColourChosenInTheGridShowsInThePreviewAtOnceAndInTheThumbnailAfterClosing)
+{
+  HostHarness host;
+  const std::wstring file = drawing(host, "MATERIAL Steel DIFFUSE 40,60,200\n");
+  const std::string pane = std::string("\"") + kEditorPrefix + "Steel\"";
+  const HostRun run = host.run({"MATBROWSEROPEN", open("Steel"), "RESIZE " + pane + " 320,470", "DUMP {dir}/blue.json",
+                                "CHOOSE " + pane + " ROW \"Generic.Diffuse\" \"red\"", "DUMP {dir}/red.json",
+                                "CLICK " + pane + " CLOSE", "DUMP {dump}", "QUIT"},
+                               {file});
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  const JsonValue blue = dumpOf(host, L"blue.json"), red = dumpOf(host, L"red.json"), closed = run.dump();
+  ASSERT_NE(editor(blue), nullptr);
+  ASSERT_NE(editor(red), nullptr);
+  const Rgb before = colour((*editor(blue))["preview"]["centre"]), after = colour((*editor(red))["preview"]["centre"]);
+  EXPECT_GT(before.b, before.r);
+  EXPECT_GT(after.r, after.b) << "the preview shows the new colour at once";
+  // The thumbnail follows when the editor closes, not before.
+  const Rgb shownWhileEditing = centre(item(red, "Steel")), shownAfter = centre(item(closed, "Steel"));
+  EXPECT_GT(shownWhileEditing.b, shownWhileEditing.r);
+  EXPECT_GT(shownAfter.r, shownAfter.b);
 }
