@@ -231,7 +231,8 @@ void CListCtrl::paintScrollBars() const
 {
   if (m_scrollBars.track == CLR_DEFAULT || !IsWindowVisible(hwnd()))
     return;
-  HDC dc = GetWindowDC(hwnd());
+  const win::WindowDc windowDc(hwnd());
+  const HDC dc = windowDc.get();
   if (!dc)
     return;
   RECT vertical{}, horizontal{};
@@ -240,7 +241,6 @@ void CListCtrl::paintScrollBars() const
   // The corner between two bars.
   if (!IsRectEmpty(&vertical) && !IsRectEmpty(&horizontal))
     fill(dc, RECT{vertical.left, horizontal.top, vertical.right, horizontal.bottom}, m_scrollBars.track);
-  ReleaseDC(hwnd(), dc);
 }
 
 void CListCtrl::setNormalImages(HIMAGELIST images)
