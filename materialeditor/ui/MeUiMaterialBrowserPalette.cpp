@@ -14,6 +14,7 @@
 #include "host/HostDocking.h"
 #include "od/DbMaterial.h"
 #include "ui/MeEditorEntries.h"
+#include "ui/MeUiGuarded.h"
 #include "ui/MeUiPaletteInstance.h"
 #include "ui/MeUiThumbnailBatch.h"
 #include "win/MeHostTheme.h"
@@ -139,10 +140,7 @@ LRESULT MeUiMaterialBrowserPalette::windowProc(UINT message, WPARAM wParam, LPAR
       reloadItems();
     InvalidateRect(hwnd(), nullptr, TRUE);
   }
-  // A command that meets an SDK error (an object of the wrong class) ends
-  // there; the error must not cross the window procedure.
-  try
-  {
+  return guardedMessage([&]() -> LRESULT {
     // The context-menu key and Shift+F10 in the list (a right click is
     // answered at NM_RCLICK): the menu opens at the selected item.
     if (message == WM_CONTEXTMENU && m_list && HWND(wParam) == m_list.hwnd() && lParam == -1)
@@ -157,16 +155,7 @@ LRESULT MeUiMaterialBrowserPalette::windowProc(UINT message, WPARAM wParam, LPAR
       return 0;
     }
     return fw::hostUiPaletteSet::windowProc(message, wParam, lParam);
-  }
-  catch (const OdError&)
-  {
-    MessageBeep(MB_ICONWARNING);
-  }
-  catch (const std::exception&)
-  {
-    MessageBeep(MB_ICONWARNING);
-  }
-  return 0;
+  });
 }
 
 // The list's colours and the toolbar's icon set follow the host's theme.

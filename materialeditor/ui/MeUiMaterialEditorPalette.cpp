@@ -7,6 +7,7 @@
 #include "od/DbMaterial.h"
 #include "resources/MeResources.h"
 #include "ui/MeEditorEntries.h"
+#include "ui/MeUiGuarded.h"
 #include "ui/MeUiMaterialPropertiesDlg.h"
 #include "ui/MeUiPaletteInstance.h"
 #include "ui/properties/MeUiColorProperty.h"
@@ -138,20 +139,7 @@ LRESULT MeUiMaterialEditorPalette::windowProc(UINT message, WPARAM wParam, LPARA
     m_toolbar.setCheckButton(ID_EXTENDED_MODE);
     m_toolbar.setChecked(ID_EXTENDED_MODE, extendedMode());
   }
-  // An SDK error of a command (a material erased meanwhile) ends there.
-  try
-  {
-    return fw::hostUiPaletteSet::windowProc(message, wParam, lParam);
-  }
-  catch (const OdError&)
-  {
-    MessageBeep(MB_ICONWARNING);
-  }
-  catch (const std::exception&)
-  {
-    MessageBeep(MB_ICONWARNING);
-  }
-  return 0;
+  return guardedMessage([&] { return fw::hostUiPaletteSet::windowProc(message, wParam, lParam); });
 }
 
 bool MeUiMaterialEditorPalette::onCreate()

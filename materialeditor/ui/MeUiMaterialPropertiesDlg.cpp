@@ -6,6 +6,7 @@
 #include "core/MeStrings.h"
 #include "core/MeSystemDialogs.h"
 #include "ui/MeEditorEntries.h"
+#include "ui/MeUiGuarded.h"
 #include "ui/properties/MeUiColorProperty.h"
 #include "ui/properties/MeUiGlossinessProperty.h"
 #include "ui/properties/MeUiTextureProperty.h"
@@ -179,19 +180,6 @@ LRESULT MeUiMaterialPropertiesDlg::windowProc(UINT message, WPARAM wParam, LPARA
 {
   if (message == kHostDialogQuery)
     return 1;
-  // A map command on a material erased meanwhile ends there.
-  try
-  {
-    return hostUiDialog::windowProc(message, wParam, lParam);
-  }
-  catch (const OdError&)
-  {
-    MessageBeep(MB_ICONWARNING);
-  }
-  catch (const std::exception&)
-  {
-    MessageBeep(MB_ICONWARNING);
-  }
-  return 0;
+  return guardedMessage([&] { return hostUiDialog::windowProc(message, wParam, lParam); });
 }
 } // namespace meui
