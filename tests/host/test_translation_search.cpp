@@ -79,6 +79,14 @@ TEST_F(TextureSearch, TakesAnExistingFullPathAsGivenElseItsFileName)
   EXPECT_EQ(find(OdString(std::wstring(L"wood.jpg\0.exe", 13)), database.get()), L"");
 }
 
+TEST_F(TextureSearch, ARelativePathIsTheDrawingsOwnBeforeItsNameIsLookedForElsewhere)
+{
+  TempDir::write(dir / "drawing" / "maps" / "only_first.png", "image");
+  EXPECT_EQ(find(L"maps/only_first.png", database.get()), dir.od("drawing/maps/only_first.png"));
+  EXPECT_EQ(find(L"maps/only_first.png", nullptr), dir.od("first/only_first.png")) << "no drawing: the name alone";
+  EXPECT_EQ(find(L"other/only_first.png", database.get()), dir.od("first/only_first.png"));
+}
+
 TEST_F(TextureSearch, TextureFoldersComeBeforeTheSearchPathsAndOnlyForTextureMaps)
 {
   TempDir::write(dir / "textures a" / "only_textures.png", "image");

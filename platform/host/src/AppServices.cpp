@@ -24,6 +24,14 @@ OdString AppServices::findFile(const OdString& fileName, OdDbDatabase* database,
     const OdString folder = folderPart(database->getFilename());
     if (!folder.isEmpty())
     {
+      // A relative path is the drawing's own ("textures/bricks.png" beside
+      // it), before the file's name alone is looked for anywhere.
+      if (!isAbsolutePath(fileName))
+      {
+        const OdString relative = joinPath(folder, fileName);
+        if (isFile(relative))
+          return relative;
+      }
       const OdString candidate = joinPath(folder, name);
       if (isFile(candidate))
         return candidate;

@@ -74,7 +74,16 @@ TEST(HostDocuments, SampleDrawingOpensAsADocument)
   const JsonValue dump = run.dump();
   ASSERT_EQ(dump["documents"].size(), 1u);
   EXPECT_EQ(dump["documents"][0]["title"].asString(), "sample");
-  EXPECT_EQ(materialNames(dump["documents"][0]).size(), 8u);
+  EXPECT_EQ(materialNames(dump["documents"][0]).size(), 11u);
+  // Its image maps lie beside it, named relative to its folder.
+  int imageMaps = 0;
+  for (const JsonValue& material : dump["documents"][0]["materials"].items())
+    if (!material["diffuseMap"]["texture"].isNull() && material["diffuseMap"]["texture"].asString() == "image")
+    {
+      ++imageMaps;
+      EXPECT_FALSE(material["diffuseMap"]["found"].isNull()) << material["name"].asString();
+    }
+  EXPECT_EQ(imageMaps, 3);
 }
 
 TEST(HostScripts, AFailingLineIsReportedWithItsNumberAndTheRunGoesOn)
