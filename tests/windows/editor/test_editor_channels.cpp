@@ -1,6 +1,7 @@
-// The Material editor's rows as a user works them: how the diffuse colour
-// carries ambient and specular along in normal mode, and an edit asked for on
-// a material already gone.
+// The Material editor's rows as a user works them: what the glossiness slider
+// shows and writes, how the diffuse colour carries ambient and specular along
+// in normal mode, a change made by a command surviving a later edit in the
+// grid, the map menu, and an edit asked for on a material already gone.
 #include "BrowserRun.h"
 
 #include <cmath>
@@ -48,6 +49,12 @@ std::string channel(const JsonValue& dump, const std::string& name, const char* 
 
 JsonValue dumpOf(HostHarness& host, const wchar_t* name) { return JsonValue::parse(host.readFile(name)); }
 
+// The offset into the glossiness slider's cell where a click lands on a percent.
+int sliderOffset(const JsonValue& dump, int percent)
+{
+  const double width = gridRow(dump, "Generic.Glossiness")["cell"][2].asNumber();
+  return int(std::ceil((percent + 0.5) * width / 100.0));
+}
 } // namespace
 
 TEST(MaterialEditorChannels, EditPickedOnAMaterialErasedWhileItsMenuIsOpenOpensNothing)
@@ -102,4 +109,81 @@ TEST(MaterialEditorChannels, InNormalModeTheDiffuseColourCarriesAmbientAndSpecul
   EXPECT_EQ(channel(two, "Steel", "ambient"), "10,20,30");
   EXPECT_EQ(channel(two, "Steel", "specular"), "200,200,200");
   EXPECT_EQ(gridRow(two, "Generic.Ambient")["text"].asString(), "10,20,30") << "the row shows what was kept";
+}
+
+TEST(MaterialEditorChannels, GlossinessShowsItsTruncatedPercentAndAClickWritesThePercentPicked)
+{
+  HostHarness host;
+  const std::wstring file = drawing(host, "MATERIAL Steel GLOSS 0.355\n");
+  const std::string pane = editorPane("Steel");
+  const HostRun probe =
+    host.run({"MATBROWSEROPEN", open("Steel"), "RESIZE " + pane + " 320,470", "DUMP {dump}", "QUIT"}, {file});
+  ASSERT_EQ(probe.exitCode, 0) << probe.errors;
+  const JsonValue shown = probe.dump();
+  EXPECT_EQ(gridRow(shown, "Generic.Glossiness")["text"].asString(), "35%") << "truncated, not rounded";
+  ASSERT_TRUE(gridRow(shown, "Generic.Glossiness")["cell"].size() == 4);
+
+  // Another glossiness, so that 35 is a change the slider writes.
+  const int at = sliderOffset(shown, 35);
+  const std::wstring again = drawing(host, "MATERIAL Steel GLOSS 0.8\n");
+  const HostRun run =
+    host.run({kSettle, open("Steel"), "RESIZE " + pane + " 320,470", "CLICK " + pane + " ROW \"Generic.Glossiness\"",
+              "CLICK " + pane + " EDITOR AT " + std::to_string(at), "KEY ENTER", "DUMP {dump}", "QUIT"},
+             {again});
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  const JsonValue dump = run.dump();
+  EXPECT_DOUBLE_EQ(material(dump, "Steel")["gloss"].asNumber(), 0.35);
+  EXPECT_EQ(gridRow(dump, "Generic.Glossiness")["text"].asString(), "35%") << "reads back as written";
+}
+
+TEST(MaterialEditorChannels, ASpecularColourSetByACommandSurvivesAGlossinessDragInTheGrid)
+{
+  HostHarness host;
+  const std::wstring file = drawing(host, "MATERIAL Steel SPECULAR 200,200,200 GLOSS 0.5\n");
+  const std::string pane = editorPane("Steel");
+  const HostRun probe =
+    host.run({"MATBROWSEROPEN", open("Steel"), "RESIZE " + pane + " 320,470", "DUMP {dump}", "QUIT"}, {file});
+  ASSERT_EQ(probe.exitCode, 0) << probe.errors;
+  // From the button at 50 % to 20 %.
+  const int from = sliderOffset(probe.dump(), 50), at = sliderOffset(probe.dump(), 20);
+
+  const HostRun run = host.run({kSettle, open("Steel"), "RESIZE " + pane + " 320,470",
+                                "MATEDIT Steel SPECULAR 10,200,30", "CLICK " + pane + " ROW \"Generic.Glossiness\"",
+                                "DRAG " + pane + " EDITOR FROM " + std::to_string(from) + " TO " + std::to_string(at),
+                                "KEY ENTER", "DUMP {dump}", "QUIT"},
+                               {file});
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  const JsonValue dump = run.dump();
+  EXPECT_DOUBLE_EQ(material(dump, "Steel")["gloss"].asNumber(), 0.2);
+  EXPECT_EQ(channel(dump, "Steel", "specular"), "10,200,30") << "the editor wrote no stale colour back";
+}
+
+TEST(MaterialEditorChannels, RemoveInTheMapMenuClearsTheMapAndEditIsGreyedAfterwards)
+{
+  HostHarness host;
+  const std::wstring file = drawing(host, "MATERIAL Steel MAP MARBLE\n");
+  const std::string pane = editorPane("Steel");
+  const HostRun run = host.run(
+    {"MATBROWSEROPEN", open("Steel"), "RESIZE " + pane + " 320,470", "DUMP {dir}/before.json", "ANSWER MENU 1001",
+     "CLICK " + pane + " ROW \"Map.Diffuse\"", "CLICK " + pane + " EDITOR", "DUMP {dir}/removed.json", "ANSWER CANCEL",
+     "CLICK " + pane + " ROW \"Map.Diffuse\"", "CLICK " + pane + " EDITOR", "DUMP {dump}", "QUIT"},
+    {file});
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  const JsonValue before = dumpOf(host, L"before.json"), removed = dumpOf(host, L"removed.json");
+  ASSERT_NE(editor(before), nullptr);
+  ASSERT_NE(editor(removed), nullptr);
+  EXPECT_EQ(material(before, "Steel")["diffuseMap"]["texture"].asString(), "marble");
+  EXPECT_EQ(gridRow(removed, "Map.Diffuse")["text"].asString(), "No texture specified");
+  const JsonValue& map = material(removed, "Steel")["diffuseMap"];
+  EXPECT_EQ(map["file"].asString(), "") << "no image named";
+  EXPECT_TRUE(map["found"].isNull());
+  EXPECT_NE((*editor(before))["preview"]["mean"].asString(), (*editor(removed))["preview"]["mean"].asString())
+    << "the marble is gone from the preview";
+  const JsonValue dump = run.dump();
+  ASSERT_GE(dump["menus"].size(), 2u);
+  const JsonValue& first = dump["menus"][0];
+  const JsonValue& last = dump["menus"][dump["menus"].size() - 1];
+  EXPECT_TRUE(menuItem(first, 1001)["enabled"].asBool());
+  EXPECT_FALSE(menuItem(last, 1001)["enabled"].asBool()) << "nothing left to remove";
+  EXPECT_FALSE(menuItem(last, 1002)["enabled"].asBool());
 }
