@@ -55,6 +55,17 @@ int sliderOffset(const JsonValue& dump, int percent)
   const double width = gridRow(dump, "Generic.Glossiness")["cell"][2].asNumber();
   return int(std::ceil((percent + 0.5) * width / 100.0));
 }
+
+// A first run that opens Steel in the editor at the size the tests use, and
+// its dump: where the grid's cells lie. Later runs start with the browser.
+JsonValue openedOnce(HostHarness& host, const std::string& lines)
+{
+  const std::wstring file = drawing(host, lines);
+  const HostRun run = host.run(
+    {"MATBROWSEROPEN", open("Steel"), "RESIZE " + editorPane("Steel") + " 320,470", "DUMP {dump}", "QUIT"}, {file});
+  EXPECT_EQ(run.exitCode, 0) << run.errors;
+  return run.exitCode == 0 ? run.dump() : JsonValue();
+}
 } // namespace
 
 TEST(MaterialEditorChannels, EditPickedOnAMaterialErasedWhileItsMenuIsOpenOpensNothing)
@@ -114,12 +125,8 @@ TEST(MaterialEditorChannels, InNormalModeTheDiffuseColourCarriesAmbientAndSpecul
 TEST(MaterialEditorChannels, GlossinessShowsItsTruncatedPercentAndAClickWritesThePercentPicked)
 {
   HostHarness host;
-  const std::wstring file = drawing(host, "MATERIAL Steel GLOSS 0.355\n");
   const std::string pane = editorPane("Steel");
-  const HostRun probe =
-    host.run({"MATBROWSEROPEN", open("Steel"), "RESIZE " + pane + " 320,470", "DUMP {dump}", "QUIT"}, {file});
-  ASSERT_EQ(probe.exitCode, 0) << probe.errors;
-  const JsonValue shown = probe.dump();
+  const JsonValue shown = openedOnce(host, "MATERIAL Steel GLOSS 0.355\n");
   EXPECT_EQ(gridRow(shown, "Generic.Glossiness")["text"].asString(), "35%") << "truncated, not rounded";
   ASSERT_TRUE(gridRow(shown, "Generic.Glossiness")["cell"].size() == 4);
 
@@ -139,13 +146,11 @@ TEST(MaterialEditorChannels, GlossinessShowsItsTruncatedPercentAndAClickWritesTh
 TEST(MaterialEditorChannels, ASpecularColourSetByACommandSurvivesAGlossinessDragInTheGrid)
 {
   HostHarness host;
-  const std::wstring file = drawing(host, "MATERIAL Steel SPECULAR 200,200,200 GLOSS 0.5\n");
   const std::string pane = editorPane("Steel");
-  const HostRun probe =
-    host.run({"MATBROWSEROPEN", open("Steel"), "RESIZE " + pane + " 320,470", "DUMP {dump}", "QUIT"}, {file});
-  ASSERT_EQ(probe.exitCode, 0) << probe.errors;
+  const JsonValue shown = openedOnce(host, "MATERIAL Steel SPECULAR 200,200,200 GLOSS 0.5\n");
   // From the button at 50 % to 20 %.
-  const int from = sliderOffset(probe.dump(), 50), at = sliderOffset(probe.dump(), 20);
+  const int from = sliderOffset(shown, 50), at = sliderOffset(shown, 20);
+  const std::wstring file = drawing(host, "MATERIAL Steel SPECULAR 200,200,200 GLOSS 0.5\n");
 
   const HostRun run = host.run({kSettle, open("Steel"), "RESIZE " + pane + " 320,470",
                                 "MATEDIT Steel SPECULAR 10,200,30", "CLICK " + pane + " ROW \"Generic.Glossiness\"",
