@@ -1,0 +1,194 @@
+// The Material editor's rows as a user works them: what the glossiness slider
+// shows and writes, how the diffuse colour carries ambient and specular along
+// in normal mode, a change made by a command surviving a later edit in the
+// grid, the map menu, and an edit asked for on a material already gone.
+#include "BrowserRun.h"
+
+#include <cmath>
+
+using namespace browsertest;
+
+namespace
+{
+constexpr const char* kEditorPrefix = "Material editor - ";
+// A later run starts with the browser (the profile's start-up command):
+// let it fill its list first.
+const char* const kSettle = "WAIT 500";
+
+std::string open(const std::string& material)
+{
+  return std::string("CLICK ") + kPane + " ITEM \"" + material + "\" DOUBLE";
+}
+
+std::string editorPane(const std::string& material) { return std::string("\"") + kEditorPrefix + material + "\""; }
+
+const JsonValue* editor(const JsonValue& dump)
+{
+  for (const auto& [key, value] : dump["palettes"].members())
+    if (key.rfind(kEditorPrefix, 0) == 0)
+      return &value;
+  return nullptr;
+}
+
+const JsonValue& gridRow(const JsonValue& dump, const std::string& label)
+{
+  static const JsonValue none;
+  const JsonValue* pane = editor(dump);
+  if (!pane || !pane->has("grids") || (*pane)["grids"].size() != 1)
+    return none;
+  for (const JsonValue& row : (*pane)["grids"][0]["rows"].items())
+    if (row["label"].asString() == label)
+      return row;
+  return none;
+}
+
+std::string channel(const JsonValue& dump, const std::string& name, const char* key)
+{
+  return material(dump, name)[key]["color"].asString();
+}
+
+JsonValue dumpOf(HostHarness& host, const wchar_t* name) { return JsonValue::parse(host.readFile(name)); }
+
+// The offset into the glossiness slider's cell where a click lands on a percent.
+int sliderOffset(const JsonValue& dump, int percent)
+{
+  const double width = gridRow(dump, "Generic.Glossiness")["cell"][2].asNumber();
+  return int(std::ceil((percent + 0.5) * width / 100.0));
+}
+
+// A first run that opens Steel in the editor at the size the tests use, and
+// its dump: where the grid's cells lie. Later runs start with the browser.
+JsonValue openedOnce(HostHarness& host, const std::string& lines)
+{
+  const std::wstring file = drawing(host, lines);
+  const HostRun run = host.run(
+    {"MATBROWSEROPEN", open("Steel"), "RESIZE " + editorPane("Steel") + " 320,470", "DUMP {dump}", "QUIT"}, {file});
+  EXPECT_EQ(run.exitCode, 0) << run.errors;
+  return run.exitCode == 0 ? run.dump() : JsonValue();
+}
+} // namespace
+
+TEST(MaterialEditorChannels, EditPickedOnAMaterialErasedWhileItsMenuIsOpenOpensNothing)
+{
+  HostHarness host;
+  const std::wstring file = drawing(host, "MATERIAL Steel\nMATERIAL Oak\n");
+  // The erase comes from the command line while the user's menu is open; the
+  // user then picks "Edit" for the item that was there.
+  const HostRun run = host.run({"MATBROWSEROPEN", "ANSWER RUN \"ERASE Steel\"", "ANSWER MENU 1005",
+                                std::string("CLICK ") + kPane + " ITEM \"Steel\" RIGHT", "DUMP {dir}/erased.json",
+                                open("Oak"), "DUMP {dump}", "QUIT"},
+                               {file});
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  const JsonValue erased = dumpOf(host, L"erased.json");
+  ASSERT_EQ(erased["menus"].size(), 1u);
+  EXPECT_EQ(erased["menus"][0]["answer"].asNumber(), 1005);
+  EXPECT_FALSE(hasMaterial(erased, "Steel"));
+  const JsonValue* pane = editor(erased);
+  EXPECT_TRUE(pane == nullptr || !(*pane)["shown"].asBool()) << "no editor on a material that is gone";
+  EXPECT_EQ(erased["messages"].size(), 0u);
+  // The browser and the editor still work on what is left.
+  const JsonValue dump = run.dump();
+  ASSERT_NE(editor(dump), nullptr);
+  EXPECT_EQ((*editor(dump))["title"].asString(), "Material editor - Oak");
+  EXPECT_TRUE((*editor(dump))["shown"].asBool());
+}
+
+TEST(MaterialEditorChannels, InNormalModeTheDiffuseColourCarriesAmbientAndSpecularInExtendedModeNot)
+{
+  HostHarness host;
+  const std::string lines = "MATERIAL Steel DIFFUSE 40,60,200 AMBIENT 10,20,30 SPECULAR 200,200,200\n";
+  const std::wstring file = drawing(host, lines);
+  const std::string pane = editorPane("Steel");
+  const HostRun normal = host.run({"MATBROWSEROPEN", open("Steel"), "RESIZE " + pane + " 320,470",
+                                   "CHOOSE " + pane + " ROW \"Generic.Diffuse\" \"red\"", "DUMP {dump}", "QUIT"},
+                                  {file});
+  ASSERT_EQ(normal.exitCode, 0) << normal.errors;
+  const JsonValue one = normal.dump();
+  const std::string red = channel(one, "Steel", "diffuse");
+  EXPECT_NE(red, "40,60,200");
+  EXPECT_EQ(channel(one, "Steel", "ambient"), red);
+  EXPECT_EQ(channel(one, "Steel", "specular"), red);
+
+  const std::wstring again = drawing(host, lines);
+  const HostRun extended =
+    host.run({kSettle, open("Steel"), "RESIZE " + pane + " 320,470", "CLICK " + pane + " BUTTON 74",
+              "CHOOSE " + pane + " ROW \"Generic.Diffuse\" \"red\"", "DUMP {dump}", "QUIT"},
+             {again});
+  ASSERT_EQ(extended.exitCode, 0) << extended.errors;
+  const JsonValue two = extended.dump();
+  EXPECT_EQ(channel(two, "Steel", "diffuse"), red);
+  EXPECT_EQ(channel(two, "Steel", "ambient"), "10,20,30");
+  EXPECT_EQ(channel(two, "Steel", "specular"), "200,200,200");
+  EXPECT_EQ(gridRow(two, "Generic.Ambient")["text"].asString(), "10,20,30") << "the row shows what was kept";
+}
+
+TEST(MaterialEditorChannels, GlossinessShowsItsTruncatedPercentAndAClickWritesThePercentPicked)
+{
+  HostHarness host;
+  const std::string pane = editorPane("Steel");
+  const JsonValue shown = openedOnce(host, "MATERIAL Steel GLOSS 0.355\n");
+  EXPECT_EQ(gridRow(shown, "Generic.Glossiness")["text"].asString(), "35%") << "truncated, not rounded";
+  ASSERT_TRUE(gridRow(shown, "Generic.Glossiness")["cell"].size() == 4);
+
+  // Another glossiness, so that 35 is a change the slider writes.
+  const int at = sliderOffset(shown, 35);
+  const std::wstring again = drawing(host, "MATERIAL Steel GLOSS 0.8\n");
+  const HostRun run =
+    host.run({kSettle, open("Steel"), "RESIZE " + pane + " 320,470", "CLICK " + pane + " ROW \"Generic.Glossiness\"",
+              "CLICK " + pane + " EDITOR AT " + std::to_string(at), "KEY ENTER", "DUMP {dump}", "QUIT"},
+             {again});
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  const JsonValue dump = run.dump();
+  EXPECT_DOUBLE_EQ(material(dump, "Steel")["gloss"].asNumber(), 0.35);
+  EXPECT_EQ(gridRow(dump, "Generic.Glossiness")["text"].asString(), "35%") << "reads back as written";
+}
+
+TEST(MaterialEditorChannels, ASpecularColourSetByACommandSurvivesAGlossinessDragInTheGrid)
+{
+  HostHarness host;
+  const std::string pane = editorPane("Steel");
+  const JsonValue shown = openedOnce(host, "MATERIAL Steel SPECULAR 200,200,200 GLOSS 0.5\n");
+  // From the button at 50 % to 20 %.
+  const int from = sliderOffset(shown, 50), at = sliderOffset(shown, 20);
+  const std::wstring file = drawing(host, "MATERIAL Steel SPECULAR 200,200,200 GLOSS 0.5\n");
+
+  const HostRun run = host.run({kSettle, open("Steel"), "RESIZE " + pane + " 320,470",
+                                "MATEDIT Steel SPECULAR 10,200,30", "CLICK " + pane + " ROW \"Generic.Glossiness\"",
+                                "DRAG " + pane + " EDITOR FROM " + std::to_string(from) + " TO " + std::to_string(at),
+                                "KEY ENTER", "DUMP {dump}", "QUIT"},
+                               {file});
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  const JsonValue dump = run.dump();
+  EXPECT_DOUBLE_EQ(material(dump, "Steel")["gloss"].asNumber(), 0.2);
+  EXPECT_EQ(channel(dump, "Steel", "specular"), "10,200,30") << "the editor wrote no stale colour back";
+}
+
+TEST(MaterialEditorChannels, RemoveInTheMapMenuClearsTheMapAndEditIsGreyedAfterwards)
+{
+  HostHarness host;
+  const std::wstring file = drawing(host, "MATERIAL Steel MAP MARBLE\n");
+  const std::string pane = editorPane("Steel");
+  const HostRun run = host.run(
+    {"MATBROWSEROPEN", open("Steel"), "RESIZE " + pane + " 320,470", "DUMP {dir}/before.json", "ANSWER MENU 1001",
+     "CLICK " + pane + " ROW \"Map.Diffuse\"", "CLICK " + pane + " EDITOR", "DUMP {dir}/removed.json", "ANSWER CANCEL",
+     "CLICK " + pane + " ROW \"Map.Diffuse\"", "CLICK " + pane + " EDITOR", "DUMP {dump}", "QUIT"},
+    {file});
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  const JsonValue before = dumpOf(host, L"before.json"), removed = dumpOf(host, L"removed.json");
+  ASSERT_NE(editor(before), nullptr);
+  ASSERT_NE(editor(removed), nullptr);
+  EXPECT_EQ(material(before, "Steel")["diffuseMap"]["texture"].asString(), "marble");
+  EXPECT_EQ(gridRow(removed, "Map.Diffuse")["text"].asString(), "No texture specified");
+  const JsonValue& map = material(removed, "Steel")["diffuseMap"];
+  EXPECT_EQ(map["file"].asString(), "") << "no image named";
+  EXPECT_TRUE(map["found"].isNull());
+  EXPECT_NE((*editor(before))["preview"]["mean"].asString(), (*editor(removed))["preview"]["mean"].asString())
+    << "the marble is gone from the preview";
+  const JsonValue dump = run.dump();
+  ASSERT_GE(dump["menus"].size(), 2u);
+  const JsonValue& first = dump["menus"][0];
+  const JsonValue& last = dump["menus"][dump["menus"].size() - 1];
+  EXPECT_TRUE(menuItem(first, 1001)["enabled"].asBool());
+  EXPECT_FALSE(menuItem(last, 1001)["enabled"].asBool()) << "nothing left to remove";
+  EXPECT_FALSE(menuItem(last, 1002)["enabled"].asBool());
+}
