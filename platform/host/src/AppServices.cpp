@@ -28,7 +28,13 @@ OdString AppServices::findFile(const OdString& fileName, OdDbDatabase* database,
       // it), before the file's name alone is looked for anywhere.
       if (!isAbsolutePath(fileName))
       {
-        const OdString relative = joinPath(folder, fileName);
+        // In the folder's own separators, so the path found reads as one.
+        OdString inner = fileName;
+        if (folder.find(L'\\') >= 0)
+          inner.replace(L"/", L"\\");
+        else
+          inner.replace(L"\\", L"/");
+        const OdString relative = joinPath(folder, inner);
         if (isFile(relative))
           return relative;
       }
