@@ -38,19 +38,12 @@ DWORD* pixels32(HBITMAP image, int& count)
   return static_cast<DWORD*>(dib.dsBm.bmBits);
 }
 
-// A top-down 32-bit DIB section and its pixels.
+// The Win32 layer's top-down 32-bit DIB section, its pixels as words.
 win::Bitmap dibSection(int width, int height, DWORD*& bits)
 {
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
   void* pixels = nullptr;
-  win::Bitmap bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &pixels, nullptr, 0));
-  bits = bitmap ? static_cast<DWORD*>(pixels) : nullptr;
+  win::Bitmap bitmap = win::topDownDib(width, height, pixels);
+  bits = static_cast<DWORD*>(pixels);
   return bitmap;
 }
 
