@@ -19,6 +19,8 @@ namespace
 {
 // The host's preview notifier hears this after the preview's material changed.
 constexpr int kPreviewMaterialChanged = 1;
+// Below this the preview is too small to judge a material by.
+constexpr int kMinPreviewHeight = 96;
 // Rows at these places are added only when they say they are shown.
 constexpr std::size_t kFirstOptionalRow = 1, kLastOptionalRow = 3;
 } // namespace
@@ -108,6 +110,8 @@ void MeUiMaterialPropertiesDlg::rebuild()
   // The grid holds its own references now.
   for (IKtEditableProperty* entry : entries)
     entry->Release();
+  // Extended mode changes how many rows need room below the preview.
+  relayout();
 }
 
 void MeUiMaterialPropertiesDlg::setMaterial(const OdDbMaterial* material)
@@ -125,16 +129,31 @@ void MeUiMaterialPropertiesDlg::onSize(int width, int height)
 {
   if (!m_grid)
     return;
-  // The preview keeps its height; the grid fills the dialog below it, so
-  // that its last rows stay in sight.
+  // The preview keeps its height while the grid's rows fit below it; in a
+  // shorter pane it gives way to them, down to a small square, so the rows
+  // never drop out of sight behind a full-size preview.
   int previewHeight = 0;
   if (m_preview.viewer().exists())
   {
-    previewHeight = std::min(m_previewHeight, height);
+    const int rows = int(SendMessageW(m_grid.listBox(), LB_GETCOUNT, 0, 0));
+    const int rowHeight = int(SendMessageW(m_grid.listBox(), LB_GETITEMHEIGHT, 0, 0));
+    RECT frame{0, 0, 0, 0};
+    AdjustWindowRectEx(&frame, DWORD(GetWindowLongPtrW(m_grid.listBox(), GWL_STYLE)), FALSE,
+                       DWORD(GetWindowLongPtrW(m_grid.listBox(), GWL_EXSTYLE)));
+    const int gridNeeds = std::max(0, rows) * std::max(0, rowHeight) + (frame.bottom - frame.top);
+    previewHeight = std::min(m_previewHeight, std::max(height - gridNeeds, kMinPreviewHeight));
+    previewHeight = std::max(0, std::min(previewHeight, height));
     SetWindowPos(m_preview.viewer().hwnd(), nullptr, 0, 0, width, previewHeight, SWP_NOZORDER | SWP_NOACTIVATE);
   }
   SetWindowPos(m_grid.listBox(), nullptr, 0, previewHeight, width, std::max(0, height - previewHeight),
                SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void MeUiMaterialPropertiesDlg::relayout()
+{
+  RECT client{};
+  if (hwnd() && GetClientRect(hwnd(), &client))
+    onSize(int(client.right), int(client.bottom));
 }
 
 bool MeUiMaterialPropertiesDlg::onCommand(UINT id, UINT, HWND)

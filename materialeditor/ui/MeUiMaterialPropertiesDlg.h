@@ -5,7 +5,7 @@
 //
 //   message            handler
 //   WM_INITDIALOG      onInitDialog()     preview over placeholder 1036, grid on 1002, rows
-//   WM_SIZE            onSize(w, h)       the preview keeps its height, the grid takes the rest
+//   WM_SIZE            onSize(w, h)       the grid takes the rest; the preview yields to its rows in a short pane
 //   WM_MEASUREITEM     (reflected by fw::CDialog: the grid's row height for 1002)
 //   0x135F             answered 1: the host asks whether the dialog is one of its own kind
 //   WM_COMMAND         onCommand(id)      1000..1098: the diffuse map row's menu, offset id - 1000
@@ -63,6 +63,8 @@ protected:
   LRESULT windowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
   bool onInitDialog() override;
   void onSize(int width, int height) override;
+  // Lays the preview and grid out again for the current size.
+  void relayout();
   bool onCommand(UINT id, UINT code, HWND control) override;
   void onDestroy() override;
 
