@@ -4,6 +4,8 @@
 #include "win32/Dc.h"
 #include "win32/Handles.h"
 
+#include <cstdlib>
+
 namespace fw
 {
 namespace
@@ -35,6 +37,13 @@ RECT CDockablePane::closeButtonRect() const
 {
   const RECT client = clientRect();
   return RECT{client.right - kCaptionHeight, client.top, client.right, client.top + kCaptionHeight};
+}
+
+bool CDockablePane::inCaption(POINT p) const
+{
+  RECT caption = clientRect();
+  caption.bottom = caption.top + kCaptionHeight;
+  return inside(caption, p) && !inside(closeButtonRect(), p);
 }
 
 void CDockablePane::ShowPane(bool show, bool, bool activate)
@@ -86,6 +95,7 @@ LRESULT CDockablePane::windowProc(UINT message, WPARAM wParam, LPARAM lParam)
   switch (message)
   {
   case WM_LBUTTONDOWN:
+  case WM_LBUTTONDBLCLK: // a second press soon after the first is a press too
   {
     const POINT p{short(LOWORD(lParam)), short(HIWORD(lParam))};
     if (inside(closeButtonRect(), p))
@@ -93,11 +103,40 @@ LRESULT CDockablePane::windowProc(UINT message, WPARAM wParam, LPARAM lParam)
       OnPressCloseButton();
       return 0;
     }
+    if (inCaption(p))
+    {
+      m_captionHeld = true;
+      m_captionPress = p;
+      SetCapture(hwnd());
+      return 0;
+    }
     break;
   }
+  case WM_LBUTTONUP:
+    if (m_captionHeld)
+    {
+      m_captionHeld = false;
+      ReleaseCapture();
+      POINT p{short(LOWORD(lParam)), short(HIWORD(lParam))};
+      // A click on the caption is no drag.
+      if (std::abs(p.x - m_captionPress.x) > GetSystemMetrics(SM_CXDRAG) ||
+          std::abs(p.y - m_captionPress.y) > GetSystemMetrics(SM_CYDRAG))
+      {
+        ClientToScreen(hwnd(), &p);
+        if (auto move = docbar<HostDockMovePaneFn>(HOST_EXPORT_DOCK_MOVE))
+          move(hwnd(), p.x, p.y);
+      }
+      return 0;
+    }
+    break;
+  case WM_CAPTURECHANGED:
+    m_captionHeld = false;
+    break;
   case WM_MOUSEMOVE:
   {
     const POINT p{short(LOWORD(lParam)), short(HIWORD(lParam))};
+    if (m_captionHeld)
+      SetCursor(LoadCursorW(nullptr, IDC_SIZEALL));
     const bool hot = inside(closeButtonRect(), p);
     if (hot != m_closeHot)
     {

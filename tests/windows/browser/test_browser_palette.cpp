@@ -294,3 +294,29 @@ TEST(BrowserPalette, OnADarkThemeTheViewStyleArrowShowsAndTheScrollBarIsDark)
   ASSERT_GT(count, 0);
   EXPECT_LT(sum / count, 130) << "a light scroll bar beside the dark list";
 }
+
+TEST(BrowserPalette, ItsCaptionDraggedAcrossTheWindowDocksItOnThatSideAndAClickMovesNothing)
+{
+  HostHarness host;
+  const std::string caption = std::string(" ") + kPane + " CAPTION";
+  const HostRun run = host.run({"NEW", "MATBROWSEROPEN", "CLICK" + caption, "DUMP {dir}/clicked.json",
+                                "DRAG" + caption + " FROM 40,10 TO 900,10", "DUMP {dir}/right.json",
+                                // Within the right half: no move.
+                                "DRAG" + caption + " FROM 40,10 TO -100,10", "DUMP {dir}/still.json",
+                                "DRAG" + caption + " FROM 40,10 TO -700,10", "DUMP {dump}", "QUIT"});
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  const auto placeOf = [&](const JsonValue& dump) {
+    const JsonValue& p = pane(dump);
+    return std::make_pair(p["dock"].asString(), int(p["origin"][0].asNumber()));
+  };
+  const auto clicked = placeOf(JsonValue::parse(host.readFile(L"clicked.json")));
+  const auto right = placeOf(JsonValue::parse(host.readFile(L"right.json")));
+  const auto still = placeOf(JsonValue::parse(host.readFile(L"still.json")));
+  const auto back = placeOf(run.dump());
+  EXPECT_EQ(clicked.first, "left") << "a click on the caption is no drag";
+  EXPECT_EQ(right.first, "right");
+  EXPECT_GT(right.second, clicked.second + 400) << "at the window's right edge";
+  EXPECT_EQ(still, right);
+  EXPECT_EQ(back, clicked) << "dragged back, it is where it was";
+  EXPECT_TRUE(pane(run.dump())["shown"].asBool());
+}

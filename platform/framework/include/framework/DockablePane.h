@@ -32,7 +32,12 @@ protected:
 
 private:
   RECT closeButtonRect() const;
+  bool inCaption(POINT client) const;
   bool m_closeHot = false;
+  // A press on the caption, held: released far enough away, the host moves
+  // the pane to the side of the window it was released on.
+  bool m_captionHeld = false;
+  POINT m_captionPress{0, 0};
 };
 
 class hostUiPaletteSet : public CDockablePane

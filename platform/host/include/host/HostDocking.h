@@ -20,6 +20,10 @@ enum HostDockBar
 // Sides a pane may dock on (hostDockAddPane's allowedSides).
 enum HostDockSides
 {
+  kHostDockSideLeft = 0x1000,
+  kHostDockSideTop = 0x2000,
+  kHostDockSideRight = 0x4000,
+  kHostDockSideBottom = 0x8000,
   kHostDockAnySide = 0xF000,
 };
 
@@ -30,9 +34,14 @@ typedef bool (*HostDockAddPaneFn)(void* pane, unsigned allowedSides);
 typedef bool (*HostDockRestorePaneFn)(void* pane, unsigned dockBarId);
 typedef void (*HostDockShowPaneFn)(void* pane, bool show, bool activate);
 typedef void (*HostDockRemovePaneFn)(void* pane);
+// The pane's caption dragged to a point of the screen: the pane goes to the
+// column of the main window's half the point lies in, when it may dock
+// there; true when it moved.
+typedef bool (*HostDockMovePaneFn)(void* pane, int screenX, int screenY);
 }
 
 #define HOST_EXPORT_DOCK_ADD "hostDockAddPane"
 #define HOST_EXPORT_DOCK_RESTORE "hostDockRestorePane"
 #define HOST_EXPORT_DOCK_SHOW "hostDockShowPane"
 #define HOST_EXPORT_DOCK_REMOVE "hostDockRemovePane"
+#define HOST_EXPORT_DOCK_MOVE "hostDockMovePane"

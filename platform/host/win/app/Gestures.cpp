@@ -65,6 +65,13 @@ void registerSharedPlaces()
     GetClientRect(pane, &client);
     return GesturePlace{pane, RECT{client.right - kHostPaneCaptionHeight, 0, client.right, kHostPaneCaptionHeight}};
   });
+  // CAPTION: the pane's caption, left of its close button (where a drag
+  // moves the pane to another side).
+  registerGesturePlace(L"CAPTION", [](HWND pane, ScriptArgs&) {
+    RECT client{};
+    GetClientRect(pane, &client);
+    return GesturePlace{pane, RECT{0, 0, std::max(1L, client.right - kHostPaneCaptionHeight), kHostPaneCaptionHeight}};
+  });
 }
 } // namespace
 

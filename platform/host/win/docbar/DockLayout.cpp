@@ -191,6 +191,31 @@ __declspec(dllexport) void hostDockShowPane(void* pane, bool show, bool activate
   }
 }
 
+__declspec(dllexport) bool hostDockMovePane(void* pane, int screenX, int screenY)
+{
+  Pane* known = findPane(static_cast<HWND>(pane));
+  HWND main = static_cast<HWND>(hostRuntime().mainWindow());
+  RECT client{};
+  if (!known || !main || !GetClientRect(main, &client))
+    return false;
+  POINT at{screenX, screenY};
+  ScreenToClient(main, &at);
+  const unsigned bar = at.x >= (client.right - client.left) / 2 ? unsigned(kHostDockRight) : unsigned(kHostDockLeft);
+  const unsigned side = bar == kHostDockRight ? unsigned(kHostDockSideRight) : unsigned(kHostDockSideLeft);
+  if (bar == known->bar || !(known->allowed & side))
+    return false;
+  known->bar = bar;
+  // Last in its new column, as a pane docked there now would be.
+  Pane moved = *known;
+  auto& panes = docking().panes;
+  panes.erase(std::remove_if(panes.begin(), panes.end(), [&](const Pane& p) { return p.window == moved.window; }),
+              panes.end());
+  panes.push_back(moved);
+  docking().places[titleOf(moved.window)] = bar;
+  layoutChanged();
+  return true;
+}
+
 __declspec(dllexport) void hostDockRemovePane(void* pane)
 {
   auto& panes = docking().panes;
