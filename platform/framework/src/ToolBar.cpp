@@ -114,7 +114,8 @@ bool CToolBar::setMenuButton(UINT command, HMENU menu, int image)
     return false;
   TBBUTTONINFOW info{};
   info.cbSize = sizeof info;
-  info.dwMask = TBIF_STYLE | TBIF_IMAGE;
+  // Without an image of its own the button keeps the one it was given.
+  info.dwMask = TBIF_STYLE | (image >= 0 ? TBIF_IMAGE : 0);
   info.fsStyle = BTNS_BUTTON | BTNS_WHOLEDROPDOWN;
   info.iImage = image;
   SendMessageW(hwnd(), TB_SETBUTTONINFOW, command, reinterpret_cast<LPARAM>(&info));

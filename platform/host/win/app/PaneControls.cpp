@@ -243,6 +243,9 @@ void writeToolbar(JsonWriter& json, HWND pane, HWND toolbar)
     json.key(L"command").value(button.idCommand);
     json.key(L"enabled").value((button.fsState & TBSTATE_ENABLED) != 0);
     json.key(L"checked").value((button.fsState & TBSTATE_CHECKED) != 0);
+    // The index of its picture in the toolbar's image list; below 0 none
+    // (a drop-down button then shows its arrow alone).
+    json.key(L"image").value(button.iBitmap);
     // The button's place in the pane: x, y, width, height.
     RECT place{};
     SendMessageW(toolbar, TB_GETITEMRECT, WPARAM(i), reinterpret_cast<LPARAM>(&place));
