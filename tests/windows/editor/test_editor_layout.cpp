@@ -135,3 +135,22 @@ TEST(MaterialEditorLayout, ARowSelectedInTheGridOpensNothingAndTheMapMenuOpensFr
   EXPECT_TRUE(dump["menus"][0]["answer"].isNull());
   EXPECT_FALSE(dump["palettes"].has("Texture editor"));
 }
+
+TEST(MaterialEditorLayout, ADoubleClickOnAnItemOfTheShortBrowsersLowerRowOpensIt)
+{
+  HostHarness host;
+  // Two rows of items: with the editor docked below, the browser shows the
+  // lower one in part, and a press there scrolls it into sight.
+  const std::wstring file = drawing(host, "MATERIAL Steel\nMATERIAL Oak\nMATERIAL Red\n");
+  const HostRun run = host.run(
+    {"MATBROWSEROPEN", open("Oak"), "DUMP {dir}/oak.json", kPause, open("Red"), "DUMP {dump}", "QUIT"}, {file});
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  const JsonValue oak = dumpOf(host, L"oak.json"), dump = run.dump();
+  EXPECT_EQ(editorTitle(oak), "Material editor - Oak");
+  // The lower row ends below the list's bottom edge.
+  const double listHeight = browsertest::pane(oak)["list"]["rect"][3].asNumber();
+  const double upper = item(oak, "Global")["position"][1].asNumber(),
+               lower = item(oak, "Red")["position"][1].asNumber();
+  EXPECT_GT(lower + (lower - upper), listHeight) << "the lower row is wholly in sight: nothing to scroll";
+  EXPECT_EQ(editorTitle(dump), "Material editor - Red");
+}
