@@ -52,6 +52,8 @@ TEST(MaterialEditorPalette, TheSampleMenuStoresItsChoiceAndChecksItAtTheNextRun)
   ASSERT_NE(editor(sphere), nullptr);
   ASSERT_FALSE((*editor(sphere))["preview"].isNull());
   EXPECT_NE((*editor(sphere))["preview"]["mean"].asString(), (*editor(torus))["preview"]["mean"].asString());
+  EXPECT_EQ((*editor(sphere))["sample"].asNumber(), 0);
+  EXPECT_EQ((*editor(torus))["sample"].asNumber(), 4);
 
   // The browser comes back by itself (the profile's start-up commands).
   const HostRun next =
@@ -64,6 +66,10 @@ TEST(MaterialEditorPalette, TheSampleMenuStoresItsChoiceAndChecksItAtTheNextRun)
   EXPECT_FALSE(menuItem(menu, 2003)["checked"].asBool());
   EXPECT_FALSE(menuItem(menu, 2004)["checked"].asBool());
   EXPECT_TRUE(menuItem(menu, 2005)["checked"].asBool());
+  // The button's menu shows it checked before it drops, too.
+  ASSERT_NE(editor(dump), nullptr);
+  EXPECT_EQ((*editor(dump))["sample"].asNumber(), 4);
+  EXPECT_TRUE(menuItem(toolbarButton(*editor(dump), 73)["menu"], 2005)["checked"].asBool());
 }
 
 TEST(MaterialEditorPalette, ExtendedModeToggledTwiceComesBackToItsButtonStateAndSetting)
