@@ -128,7 +128,7 @@ TEST(MaterialEditorPalette, ThePreviewTurnsUnderADragAndFollowsAChangeMadeByACom
   const std::wstring file = drawing(host, "MATERIAL Steel DIFFUSE 200,40,40\n");
   const std::string pane = editorPane("Steel");
   const HostRun run = host.run({"MATBROWSEROPEN", open("Steel"), "ANSWER MENU 2004", editorButton("Steel", 73),
-                                "DUMP {dir}/before.json", "DRAG " + pane + " AT 0,0 FROM 60,150 TO 160,190",
+                                "DUMP {dir}/before.json", "TIME DRAG " + pane + " AT 0,0 FROM 60,150 TO 160,190",
                                 "DUMP {dir}/turned.json", "MATEDIT Steel DIFFUSE 40,200,40", "DUMP {dump}", "QUIT"},
                                {file});
   ASSERT_EQ(run.exitCode, 0) << run.errors;
@@ -139,6 +139,14 @@ TEST(MaterialEditorPalette, ThePreviewTurnsUnderADragAndFollowsAChangeMadeByACom
   EXPECT_NE(shownBefore["mean"].asString(), (*editor(turned))["preview"]["mean"].asString()) << "the cube turned";
   EXPECT_EQ(material(before, "Steel")["writes"].asNumber(), material(turned, "Steel")["writes"].asNumber())
     << "turning the sample writes nothing";
+  // TIME of the drag timed each of its steps as it was handled, not its
+  // queuing: the move to its start, the press, 25 moves of 4 pixels, the release.
+  ASSERT_EQ(turned["timings"].size(), 28u);
+  for (const JsonValue& step : turned["timings"].items())
+  {
+    EXPECT_EQ(step["command"].asString().rfind("DRAG ", 0), 0u);
+    EXPECT_GT(step["ms"].asNumber(), 0);
+  }
   // Green now where it was red: the editor opened the changed material again.
   const Rgb centre = colour((*editor(dump))["preview"]["centre"]);
   const Rgb old = colour((*editor(turned))["preview"]["centre"]);

@@ -583,23 +583,36 @@ void writeMemory(JsonWriter& json)
   json.endObject();
 }
 
-void addTimeCommand(ScriptInterpreter& interpreter, std::function<void()> paintPending)
+TimingClock::TimingClock() : m_start(std::chrono::steady_clock::now()), m_cpuStart(threadCpuMilliseconds()) {}
+
+void TimingClock::record(const OdString& what) const
 {
-  interpreter.add(L"TIME", [&interpreter, paintPending](ScriptArgs& args) {
+  const std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - m_start;
+  hostRuntime().timings.push_back(
+    TimingRecord{what, took.count(), threadCpuMilliseconds() - m_cpuStart, privateBytes()});
+}
+
+void addTimeCommand(ScriptInterpreter& interpreter, Gestures& gestures, std::function<void()> paintPending)
+{
+  interpreter.add(L"TIME", [&interpreter, &gestures, paintPending](ScriptArgs& args) {
     std::vector<OdString> words = args.rest();
     if (words.empty())
       throw ScriptError(L"TIME takes a command");
     OdString text;
     for (const OdString& word : words)
       text += (text.isEmpty() ? L"" : L" ") + word;
-    const double cpuStart = threadCpuMilliseconds();
-    const auto start = std::chrono::steady_clock::now();
+    const std::size_t queued = gestures.queuedSteps();
+    const TimingClock clock;
     interpreter.runWords(std::move(words));
+    // A gesture has only queued its input: its steps are timed as they go.
+    if (gestures.queuedSteps() > queued)
+    {
+      gestures.timeStepsFrom(queued, text);
+      return;
+    }
     if (paintPending)
       paintPending();
-    const std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;
-    const double cpu = threadCpuMilliseconds() - cpuStart;
-    hostRuntime().timings.push_back(TimingRecord{text, took.count(), cpu, privateBytes()});
+    clock.record(text);
   });
 }
 } // namespace host
