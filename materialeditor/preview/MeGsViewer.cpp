@@ -8,13 +8,26 @@
 #include "od/GsWin32.h"
 #include "win/MeHostTheme.h"
 
+#include <commctrl.h>
 #include <windowsx.h>
+
+#include <cwchar>
+#include <iterator>
 
 namespace meui
 {
 namespace
 {
 HCURSOR systemArrow() { return LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW)); }
+
+// The focus is in an edit box: a label being edited, a grid's value being
+// typed, the host's command line. Losing the focus ends such an edit.
+bool typingElsewhere()
+{
+  HWND focus = GetFocus();
+  wchar_t name[8] = {};
+  return focus && GetClassNameW(focus, name, int(std::size(name))) > 0 && _wcsicmp(name, WC_EDITW) == 0;
+}
 
 // Screen colours and GDI colours share the layout 0x00BBGGRR.
 static_assert(RGB(1, 2, 3) == ODRGB(1, 2, 3), "COLORREF and ODCOLORREF differ");
@@ -117,7 +130,10 @@ LRESULT MeGsViewer::windowProc(UINT message, WPARAM wParam, LPARAM lParam)
       return 0;
     break;
   case WM_SETCURSOR:
-    if (LOWORD(lParam) == HTCLIENT)
+    // The wheel goes to the focus, so the preview takes it under the
+    // pointer; but the pointer merely passing by (on its way to a menu
+    // item over the preview) must not end what the user is typing.
+    if (LOWORD(lParam) == HTCLIENT && !typingElsewhere())
       SetFocus(hwnd());
     break;
   default:

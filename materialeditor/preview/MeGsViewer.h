@@ -11,7 +11,8 @@
 //   WM_CAPTURECHANGED  endDrag() when another window took the mouse
 //   WM_MOUSEMOVE       orbit(POINT)
 //   WM_MOUSEWHEEL      wheel(int delta)
-//   WM_SETCURSOR       takes the focus over the client area
+//   WM_SETCURSOR       takes the focus over the client area, unless an
+//                      edit box has it
 //   KTM_THEMECHAGED    themeChanged()              the host's new background
 //   WM_DESTROY         onDestroy()                 releases the graphics objects
 #pragma once

@@ -226,10 +226,15 @@ bool MeUiMaterialBrowserPalette::onNotify(NMHDR* header, LRESULT& result)
   }
   case LVN_KEYDOWN: onListKey(reinterpret_cast<NMLVKEYDOWN*>(header)); return true;
   case NM_DBLCLK:
-    // Blank space names no material, whatever was selected last.
-    if (reinterpret_cast<NMITEMACTIVATE*>(header)->iItem >= 0)
+  {
+    // The item the first press found: it may have scrolled from under the
+    // second one (a short browser above a docked editor shows the lower row
+    // in part). Blank space names no material, whatever was selected last.
+    const int pressed = m_list.pressedItem();
+    if (pressed >= 0 && pressed == m_list.selectedItem())
       edit();
     return true;
+  }
   case LVN_BEGINLABELEDITW:
     result = beginLabelEdit(reinterpret_cast<NMLVDISPINFOW*>(header)) ? FALSE : TRUE;
     return true;

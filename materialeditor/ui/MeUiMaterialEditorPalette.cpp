@@ -21,14 +21,7 @@ namespace
 {
 MeUiPaletteInstance<MeUiMaterialEditorPalette> g_editor;
 
-// Toolbar: its window style (bar bits included) and the pane style bits
-// that change after it is made, as the browser's.
-constexpr DWORD kToolbarStyle =
-  WS_CHILD | WS_VISIBLE | fw::kBarGripper | fw::kBarAlignTop | fw::kBarBorderBottom | fw::kBarHideInPlace;
-static_assert(kToolbarStyle == 0x50402808, "editor toolbar style");
-constexpr DWORD kToolbarTipStyles = fw::kBarToolTips | fw::kBarFlyBy;
-constexpr DWORD kToolbarFrameStyles = fw::kBarGripper | fw::kBarBorderAny | fw::kBarSizeDynamic;
-// The sample menu button shows the button's own icon, none of the menu's.
+// The sample menu button keeps the button's own icon (the sample set).
 constexpr int kNoImage = -1;
 
 struct SampleItem
@@ -133,29 +126,18 @@ LRESULT MeUiMaterialEditorPalette::windowProc(UINT message, WPARAM wParam, LPARA
       return result;
   }
   if (me::isThemeChangedMessage(message) && m_toolbar.hwnd())
-  {
-    m_toolbar.fill();
-    m_toolbar.setMenuButton(ID_SAMPLE_MENU, m_sampleMenu.handle(), kNoImage);
-    m_toolbar.setCheckButton(ID_EXTENDED_MODE);
-    m_toolbar.setChecked(ID_EXTENDED_MODE, extendedMode());
-  }
+    fillToolbar();
   return guardedMessage([&] { return fw::hostUiPaletteSet::windowProc(message, wParam, lParam); });
 }
 
 bool MeUiMaterialEditorPalette::onCreate()
 {
-  if (!m_toolbar.create(hwnd(), kToolbarStyle, fw::kToolBarId))
+  if (!m_toolbar.createOnPalette(hwnd()))
     return false;
-  m_toolbar.setPaneStyle((m_toolbar.paneStyle() | kToolbarTipStyles) & ~kToolbarFrameStyles);
-  m_toolbar.fill();
-
   m_sampleMenu.createPopup();
   for (const SampleItem& item : kSamples)
     m_sampleMenu.appendItem(item.command, me::translate(item.text).c_str());
-  m_toolbar.setMenuButton(ID_SAMPLE_MENU, m_sampleMenu.handle(), kNoImage);
-
-  m_toolbar.setCheckButton(ID_EXTENDED_MODE);
-  m_toolbar.setChecked(ID_EXTENDED_MODE, extendedMode());
+  fillToolbar();
 
   me::IMeSettingsStorage* settings = me::settingsService();
   const int stored = settings ? settings->sampleObject() : me::kSampleSphere;
@@ -163,6 +145,19 @@ bool MeUiMaterialEditorPalette::onCreate()
   if (settings)
     settings->setSampleObject(stored);
   return true;
+}
+
+// The buttons in the theme's icon set, the menu and check buttons made
+// again, and the menu button's arrow in the theme's text colour (the
+// control's own black one vanishes on a dark theme).
+void MeUiMaterialEditorPalette::fillToolbar()
+{
+  m_toolbar.fill();
+  m_toolbar.setMenuButton(ID_SAMPLE_MENU, m_sampleMenu.handle(), kNoImage);
+  m_toolbar.setCheckButton(ID_EXTENDED_MODE);
+  m_toolbar.setChecked(ID_EXTENDED_MODE, extendedMode());
+  HostThemeService* theme = me::hostTheme();
+  m_toolbar.setArrowColour(theme ? COLORREF(theme->textColor()) : CLR_DEFAULT);
 }
 
 void MeUiMaterialEditorPalette::onDestroy()

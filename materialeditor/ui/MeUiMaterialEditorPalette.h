@@ -86,6 +86,7 @@ protected:
 
 private:
   void setSample(int code);
+  void fillToolbar();
   void checkSample(int code);
   void toggleExtendedMode();
   void setTitleFrom(const OdString& name);

@@ -156,9 +156,11 @@ void MeUiMaterialPropertiesDlg::relayout()
     onSize(int(client.right), int(client.bottom));
 }
 
-bool MeUiMaterialPropertiesDlg::onCommand(UINT id, UINT, HWND)
+bool MeUiMaterialPropertiesDlg::onCommand(UINT id, UINT, HWND control)
 {
-  if (id < ID_MAP_COMMAND_FIRST || id > ID_MAP_COMMAND_LAST)
+  // Only the menu's commands: the grid's own list box (control 1002, inside
+  // the menu's range) reports every selection change with its id too.
+  if (control || id < ID_MAP_COMMAND_FIRST || id > ID_MAP_COMMAND_LAST)
     return false;
   mapCommand(int(id - ID_MAP_COMMAND_FIRST));
   return true;

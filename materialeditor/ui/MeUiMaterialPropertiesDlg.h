@@ -8,7 +8,8 @@
 //   WM_SIZE            onSize(w, h)       the grid takes the rest; the preview yields to its rows in a short pane
 //   WM_MEASUREITEM     (reflected by fw::CDialog: the grid's row height for 1002)
 //   0x135F             answered 1: the host asks whether the dialog is one of its own kind
-//   WM_COMMAND         onCommand(id)      1000..1098: the diffuse map row's menu, offset id - 1000
+//   WM_COMMAND         onCommand(id)      1000..1098 from a menu (no control): the
+//                                         diffuse map row's menu, offset id - 1000
 //   WM_DESTROY         onDestroy()        rows, then the preview (scene before viewer), then the grid
 //
 // SDK errors of a command end the command, never the host.

@@ -29,6 +29,9 @@ public:
   // The by-layer page of the colour dialog shows the current layer's colour;
   // none without a drawing or a current layer.
   OdCmColor byLayerSample();
+  // The material the rows write to now, to tell whether it is still the one
+  // a colour was chosen for; null when the editor has none.
+  const void* editedMaterial() const;
 };
 
 class MeUiDiffuseColorProperty : public MeUiColorProperty

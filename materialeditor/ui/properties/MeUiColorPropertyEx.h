@@ -28,6 +28,8 @@ protected:
   // The colour the by-layer page of the dialog shows: the current layer's,
   // which the material rows know; none here.
   virtual OdCmColor byLayerSample() { return OdCmColor(OdCmEntityColor::kNone); }
+  // What the row edits now; null when the row cannot tell.
+  virtual const void* subject() { return nullptr; }
 
   void FillColorItems(const OdCmColor& current, std::vector<Item>& items, int& selected) override
   {
@@ -51,7 +53,13 @@ protected:
     OdCmColor color;
     if (!this->GetValue(color))
       color = OdCmColor();
+    const void* chosenFor = subject();
     if (!ktHostServices().colorDialog(color, false, byLayerSample(), 7, this->hwnd()))
+      return false;
+    // What the row edits may have gone while the dialog was open (erased by
+    // a command, its drawing closed): the colour was not chosen for
+    // whatever the row edits now.
+    if (subject() != chosenFor)
       return false;
     ktHostServices().addCustomColor(color);
     value = color;

@@ -33,6 +33,7 @@ protected:
       return OdCmColor(OdCmEntityColor::kNone); // a drawing going away has no layer to offer
     }
   }
+  const void* subject() override { return this->GetOwner()->editedMaterial(); }
 };
 } // namespace
 

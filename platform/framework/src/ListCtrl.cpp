@@ -3,6 +3,8 @@
 #include "framework/ModuleState.h"
 #include "win32/Dc.h"
 
+#include <windowsx.h>
+
 namespace fw
 {
 bool CListCtrl::create(DWORD style, const RECT& rect, HWND parent, UINT id)
@@ -10,7 +12,7 @@ bool CListCtrl::create(DWORD style, const RECT& rect, HWND parent, UINT id)
   m_window.attach(CreateWindowExW(0, WC_LISTVIEWW, L"", style, rect.left, rect.top, rect.right - rect.left,
                                   rect.bottom - rect.top, parent, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)),
                                   moduleInstance(), nullptr));
-  return bool(m_window);
+  return bool(m_window) && hook();
 }
 
 // The wide messages by name: nothing here depends on UNICODE being defined.
@@ -98,7 +100,7 @@ void CListCtrl::setBackground(COLORREF colour)
 
 namespace
 {
-constexpr UINT_PTR kScrollBarHookId = 0x4C53; // "LS"
+constexpr UINT_PTR kListHookId = 0x4C53; // "LS"
 
 void fill(HDC dc, const RECT& rect, COLORREF colour)
 {
@@ -206,24 +208,39 @@ void CListCtrl::setScrollBarColours(const ScrollBarColours& colours)
   m_scrollBars = colours;
   if (!hwnd())
     return;
-  if (!m_hooked)
-    m_hooked = SetWindowSubclass(hwnd(), &CListCtrl::scrollBarHook, kScrollBarHookId, DWORD_PTR(this)) != FALSE;
+  hook();
   // The frame again: the system's bars, then these colours over them.
   SetWindowPos(hwnd(), nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
 }
 
-LRESULT CALLBACK CListCtrl::scrollBarHook(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                          DWORD_PTR self)
+bool CListCtrl::hook()
 {
+  if (!m_hooked && hwnd())
+    m_hooked = SetWindowSubclass(hwnd(), &CListCtrl::listHook, kListHookId, DWORD_PTR(this)) != FALSE;
+  return m_hooked;
+}
+
+LRESULT CALLBACK CListCtrl::listHook(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                     DWORD_PTR self)
+{
+  auto* list = reinterpret_cast<CListCtrl*>(self);
   if (message == WM_NCDESTROY)
   {
-    RemoveWindowSubclass(window, &CListCtrl::scrollBarHook, kScrollBarHookId);
-    reinterpret_cast<CListCtrl*>(self)->m_hooked = false;
+    RemoveWindowSubclass(window, &CListCtrl::listHook, kListHookId);
+    list->m_hooked = false;
     return DefSubclassProc(window, message, wParam, lParam);
+  }
+  if (message == WM_LBUTTONDOWN)
+  {
+    // Before the list acts on the press (and perhaps scrolls).
+    LVHITTESTINFO hit{};
+    hit.pt = POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    const int index = ListView_HitTest(window, &hit);
+    list->m_pressedItem = index >= 0 && (hit.flags & LVHT_ONITEM) ? index : -1;
   }
   const LRESULT result = DefSubclassProc(window, message, wParam, lParam);
   if (mayRedrawScrollBars(message))
-    reinterpret_cast<const CListCtrl*>(self)->paintScrollBars();
+    list->paintScrollBars();
   return result;
 }
 

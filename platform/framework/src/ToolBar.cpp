@@ -114,9 +114,12 @@ bool CToolBar::setMenuButton(UINT command, HMENU menu, int image)
     return false;
   TBBUTTONINFOW info{};
   info.cbSize = sizeof info;
-  info.dwMask = TBIF_STYLE | TBIF_IMAGE;
+  // Without an image of its own the button keeps the one it was given. The
+  // button carries its menu, so that whoever looks at the bar finds it.
+  info.dwMask = TBIF_STYLE | TBIF_LPARAM | (image >= 0 ? TBIF_IMAGE : 0);
   info.fsStyle = BTNS_BUTTON | BTNS_WHOLEDROPDOWN;
   info.iImage = image;
+  info.lParam = reinterpret_cast<DWORD_PTR>(menu);
   SendMessageW(hwnd(), TB_SETBUTTONINFOW, command, reinterpret_cast<LPARAM>(&info));
   m_menus.push_back({command, menu});
   updateTips();

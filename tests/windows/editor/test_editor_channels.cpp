@@ -2,53 +2,14 @@
 // shows and writes, how the diffuse colour carries ambient and specular along
 // in normal mode, a change made by a command surviving a later edit in the
 // grid, the map menu, and an edit asked for on a material already gone.
-#include "BrowserRun.h"
+#include "EditorRun.h"
 
 #include <cmath>
 
-using namespace browsertest;
+using namespace editortest;
 
 namespace
 {
-constexpr const char* kEditorPrefix = "Material editor - ";
-// A later run starts with the browser (the profile's start-up command):
-// let it fill its list first.
-const char* const kSettle = "WAIT 500";
-
-std::string open(const std::string& material)
-{
-  return std::string("CLICK ") + kPane + " ITEM \"" + material + "\" DOUBLE";
-}
-
-std::string editorPane(const std::string& material) { return std::string("\"") + kEditorPrefix + material + "\""; }
-
-const JsonValue* editor(const JsonValue& dump)
-{
-  for (const auto& [key, value] : dump["palettes"].members())
-    if (key.rfind(kEditorPrefix, 0) == 0)
-      return &value;
-  return nullptr;
-}
-
-const JsonValue& gridRow(const JsonValue& dump, const std::string& label)
-{
-  static const JsonValue none;
-  const JsonValue* pane = editor(dump);
-  if (!pane || !pane->has("grids") || (*pane)["grids"].size() != 1)
-    return none;
-  for (const JsonValue& row : (*pane)["grids"][0]["rows"].items())
-    if (row["label"].asString() == label)
-      return row;
-  return none;
-}
-
-std::string channel(const JsonValue& dump, const std::string& name, const char* key)
-{
-  return material(dump, name)[key]["color"].asString();
-}
-
-JsonValue dumpOf(HostHarness& host, const wchar_t* name) { return JsonValue::parse(host.readFile(name)); }
-
 // The offset into the glossiness slider's cell where a click lands on a percent.
 int sliderOffset(const JsonValue& dump, int percent)
 {

@@ -4,72 +4,13 @@
 // the next run, the extended-mode check box, help and tips), its preview
 // (turned by a drag without touching the material), and what its close
 // button and the last document's closing leave behind.
-#include "BrowserRun.h"
+#include "EditorRun.h"
 
-using namespace browsertest;
+using namespace editortest;
 
 namespace
 {
-constexpr const char* kEditorPrefix = "Material editor - ";
-// Two right clicks in a row would be a double click.
-const char* const kPause = "WAIT 700";
-// A run that starts with the browser (the profile's start-up command) lets
-// it fill its list first.
-const char* const kSettle = "WAIT 500";
-
-std::string open(const std::string& material)
-{
-  return std::string("CLICK ") + kPane + " ITEM \"" + material + "\" DOUBLE";
-}
-
-std::string rightClick(const std::string& material)
-{
-  return std::string("CLICK ") + kPane + " ITEM \"" + material + "\" RIGHT";
-}
-
-std::string editorButton(const std::string& material, int command, const char* verb = "CLICK")
-{
-  return std::string(verb) + " \"" + kEditorPrefix + material + "\" BUTTON " + std::to_string(command);
-}
-
-// The Material editor's pane, whatever material it shows; null when none.
-const JsonValue* editor(const JsonValue& dump)
-{
-  for (const auto& [key, value] : dump["palettes"].members())
-    if (key.rfind(kEditorPrefix, 0) == 0)
-      return &value;
-  return nullptr;
-}
-
-std::string editorTitle(const JsonValue& dump)
-{
-  const JsonValue* pane = editor(dump);
-  return pane ? (*pane)["title"].asString() : std::string("(no editor)");
-}
-
-bool buttonChecked(const JsonValue& pane, int command)
-{
-  for (const JsonValue& button : pane["toolbar"].items())
-    if (int(button["command"].asNumber()) == command)
-      return button["checked"].asBool();
-  ADD_FAILURE() << "no button " << command;
-  return false;
-}
-
-std::vector<std::string> rowLabels(const JsonValue& dump)
-{
-  std::vector<std::string> labels;
-  const JsonValue* pane = editor(dump);
-  if (!pane || !pane->has("grids") || (*pane)["grids"].size() != 1)
-    return {"(no grid)"};
-  for (const JsonValue& row : (*pane)["grids"][0]["rows"].items())
-    labels.push_back(row["label"].asString());
-  return labels;
-}
-
-const JsonValue& editorSettings(const JsonValue& dump) { return dump["profile"]["cmddata"]["MaterialEditor"]; }
-
-JsonValue dumpOf(HostHarness& host, const wchar_t* name) { return JsonValue::parse(host.readFile(name)); }
+bool buttonChecked(const JsonValue& pane, int command) { return toolbarButton(pane, command)["checked"].asBool(); }
 } // namespace
 
 TEST(MaterialEditorPalette, TheTitleFollowsTheMaterialThroughCloneRenameAndRemoval)
@@ -78,10 +19,8 @@ TEST(MaterialEditorPalette, TheTitleFollowsTheMaterialThroughCloneRenameAndRemov
   const std::wstring file = drawing(host, "MATERIAL Steel\nMATERIAL Oak\n");
   const HostRun run =
     host.run({"MATBROWSEROPEN", open("Steel"), "DUMP {dir}/steel.json",
-              // The editor docked below takes half the column: the browser
-              // gets room for its items back (a label edit ends when the
-              // list scrolls).
-              std::string("RESIZE ") + kPane + " 300,420",
+              // At the host's first size, with the editor docked below the
+              // browser: the menu of the lower items opens over the preview.
               // A clone opens the copy at once.
               "ANSWER MENU 1000", rightClick("Steel"), "DUMP {dir}/clone.json",
               // A new name given in the browser shows in the title at once.
@@ -113,6 +52,8 @@ TEST(MaterialEditorPalette, TheSampleMenuStoresItsChoiceAndChecksItAtTheNextRun)
   ASSERT_NE(editor(sphere), nullptr);
   ASSERT_FALSE((*editor(sphere))["preview"].isNull());
   EXPECT_NE((*editor(sphere))["preview"]["mean"].asString(), (*editor(torus))["preview"]["mean"].asString());
+  EXPECT_EQ((*editor(sphere))["sample"].asNumber(), 0);
+  EXPECT_EQ((*editor(torus))["sample"].asNumber(), 4);
 
   // The browser comes back by itself (the profile's start-up commands).
   const HostRun next =
@@ -125,6 +66,10 @@ TEST(MaterialEditorPalette, TheSampleMenuStoresItsChoiceAndChecksItAtTheNextRun)
   EXPECT_FALSE(menuItem(menu, 2003)["checked"].asBool());
   EXPECT_FALSE(menuItem(menu, 2004)["checked"].asBool());
   EXPECT_TRUE(menuItem(menu, 2005)["checked"].asBool());
+  // The button's menu shows it checked before it drops, too.
+  ASSERT_NE(editor(dump), nullptr);
+  EXPECT_EQ((*editor(dump))["sample"].asNumber(), 4);
+  EXPECT_TRUE(menuItem(toolbarButton(*editor(dump), 73)["menu"], 2005)["checked"].asBool());
 }
 
 TEST(MaterialEditorPalette, ExtendedModeToggledTwiceComesBackToItsButtonStateAndSetting)
@@ -181,9 +126,9 @@ TEST(MaterialEditorPalette, ThePreviewTurnsUnderADragAndFollowsAChangeMadeByACom
 {
   HostHarness host;
   const std::wstring file = drawing(host, "MATERIAL Steel DIFFUSE 200,40,40\n");
-  const std::string pane = std::string("\"") + kEditorPrefix + "Steel\"";
+  const std::string pane = editorPane("Steel");
   const HostRun run = host.run({"MATBROWSEROPEN", open("Steel"), "ANSWER MENU 2004", editorButton("Steel", 73),
-                                "DUMP {dir}/before.json", "DRAG " + pane + " AT 0,0 FROM 60,150 TO 160,190",
+                                "DUMP {dir}/before.json", "TIME DRAG " + pane + " AT 0,0 FROM 60,150 TO 160,190",
                                 "DUMP {dir}/turned.json", "MATEDIT Steel DIFFUSE 40,200,40", "DUMP {dump}", "QUIT"},
                                {file});
   ASSERT_EQ(run.exitCode, 0) << run.errors;
@@ -194,6 +139,14 @@ TEST(MaterialEditorPalette, ThePreviewTurnsUnderADragAndFollowsAChangeMadeByACom
   EXPECT_NE(shownBefore["mean"].asString(), (*editor(turned))["preview"]["mean"].asString()) << "the cube turned";
   EXPECT_EQ(material(before, "Steel")["writes"].asNumber(), material(turned, "Steel")["writes"].asNumber())
     << "turning the sample writes nothing";
+  // TIME of the drag timed each of its steps as it was handled, not its
+  // queuing: the move to its start, the press, 25 moves of 4 pixels, the release.
+  ASSERT_EQ(turned["timings"].size(), 28u);
+  for (const JsonValue& step : turned["timings"].items())
+  {
+    EXPECT_EQ(step["command"].asString().rfind("DRAG ", 0), 0u);
+    EXPECT_GT(step["ms"].asNumber(), 0);
+  }
   // Green now where it was red: the editor opened the changed material again.
   const Rgb centre = colour((*editor(dump))["preview"]["centre"]);
   const Rgb old = colour((*editor(turned))["preview"]["centre"]);
@@ -206,7 +159,7 @@ TEST(MaterialEditorPalette, ClosingRendersTheEditedThumbnailAgainAndTheLastDocum
   HostHarness host;
   const std::wstring file =
     drawing(host, "MATERIAL \"Pure red\" DIFFUSE 230,20,20\nMATERIAL Teal DIFFUSE 20,160,160\n");
-  const std::string pane = std::string("\"") + kEditorPrefix + "Pure red\"";
+  const std::string pane = editorPane("Pure red");
   const HostRun run =
     host.run({"MATBROWSEROPEN", open("Pure red"), "MATEDIT \"Pure red\" DIFFUSE 20,200,20", "DUMP {dir}/edited.json",
               "CLICK " + pane + " CLOSE", "DUMP {dir}/closed.json", open("Teal"), "CLOSE", "DUMP {dump}", "QUIT"},
@@ -228,7 +181,7 @@ TEST(MaterialEditorPalette, AColourChosenInTheGridShowsInThePreviewAtOnceAndInTh
 {
   HostHarness host;
   const std::wstring file = drawing(host, "MATERIAL Steel DIFFUSE 40,60,200\n");
-  const std::string pane = std::string("\"") + kEditorPrefix + "Steel\"";
+  const std::string pane = editorPane("Steel");
   const HostRun run = host.run({"MATBROWSEROPEN", open("Steel"), "RESIZE " + pane + " 320,470", "DUMP {dir}/blue.json",
                                 "CHOOSE " + pane + " ROW \"Generic.Diffuse\" \"red\"", "DUMP {dir}/red.json",
                                 "CLICK " + pane + " CLOSE", "DUMP {dump}", "QUIT"},

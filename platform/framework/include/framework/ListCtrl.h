@@ -40,6 +40,12 @@ public:
   int selectionMark() const { return ListView_GetSelectionMark(hwnd()); }
   // The first selected item, or -1 (a press on blank space selects none).
   int selectedItem() const { return ListView_GetNextItem(hwnd(), -1, LVNI_SELECTED); }
+  // The item under the last press of the left button where it lay at the
+  // press, or -1 for blank space: the press itself scrolls an item partly in
+  // sight into sight, so a double click's second press may land beside the
+  // item the first one found. The second press of a double click is no new
+  // press here.
+  int pressedItem() const { return m_pressedItem; }
   // Where the item lies in screen coordinates (LVIR_BOUNDS, LVIR_ICON...).
   bool itemScreenRect(int index, int part, RECT& rect) const;
   // Selects and focuses one item (the only one in a single-selection list).
@@ -103,12 +109,14 @@ public:
   };
 
 private:
-  static LRESULT CALLBACK scrollBarHook(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                                        DWORD_PTR self);
+  static LRESULT CALLBACK listHook(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                   DWORD_PTR self);
+  bool hook();
   void paintScrollBars() const;
 
   win::Window m_window;
   ScrollBarColours m_scrollBars;
   bool m_hooked = false;
+  int m_pressedItem = -1;
 };
 } // namespace fw

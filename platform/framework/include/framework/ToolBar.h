@@ -63,7 +63,9 @@ public:
   // An image for the buttons; its index, or -1.
   int addImage(HICON icon);
   void addButton(UINT command, int image);
-  // The button of the command drops the menu (not owned) when pressed.
+  // The button of the command drops the menu (not owned) when pressed, and
+  // keeps it as its data (TBBUTTON::dwData); an image below 0 leaves the
+  // button the image it has.
   bool setMenuButton(UINT command, HMENU menu, int image);
 
   // The button of the command becomes a check box: a click turns its

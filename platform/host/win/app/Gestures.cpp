@@ -1,6 +1,7 @@
 #include "Gestures.h"
 
 #include "OtherApplication.h"
+#include "PaneControls.h"
 
 #include "../docbar/DockLayout.h"
 #include "host/HostDocking.h"
@@ -230,7 +231,7 @@ Gestures::Step Gestures::seekStep(std::shared_ptr<GesturePlace> place, int looks
         throw ScriptError(OdString::format(L"the place is still out of sight after %d tries to bring it there", looks));
       // Looked at again once this input has been handled, before the
       // rest of the gesture.
-      m_steps.push_front({seekStep(place, looks + 1), 0});
+      m_steps.push_front({seekStep(place, looks + 1), 0, OdString()});
     }
     return nearer;
   };
@@ -351,17 +352,54 @@ void Gestures::addCommands(ScriptInterpreter& interpreter)
   });
 }
 
+struct Gestures::TimedStep
+{
+  OdString label;
+  TimingClock clock;
+  bool inputSeen = false;
+};
+
+void Gestures::timeStepsFrom(std::size_t position, const OdString& label)
+{
+  for (std::size_t i = position; i < m_steps.size(); ++i)
+    if (m_steps[i].step)
+      m_steps[i].timedAs = label;
+}
+
+void Gestures::messageHandled(const MSG& message)
+{
+  if (!m_timed)
+    return;
+  const bool input = (message.message >= WM_MOUSEFIRST && message.message <= WM_MOUSELAST) ||
+                     (message.message >= WM_KEYFIRST && message.message <= WM_KEYLAST);
+  m_timed->inputSeen = m_timed->inputSeen || input;
+  // Until its input has arrived, the step has not begun to be handled.
+  if (!m_timed->inputSeen)
+    return;
+  if (HIWORD(GetQueueStatus(QS_INPUT | QS_PAINT | QS_POSTMESSAGE | QS_SENDMESSAGE)) != 0)
+    return;
+  m_timed->clock.record(m_timed->label);
+  m_timed.reset();
+}
+
 UINT Gestures::sendNext()
 {
   if (m_steps.empty())
     return 0;
   Queued next = std::move(m_steps.front());
   m_steps.pop_front();
+  // A timed step whose input never showed ends untimed.
+  m_timed.reset();
   if (!next.step)
     return next.wait;
   try
   {
-    if (!next.step().send())
+    // Its input is made first (a look at where the place lies now), then
+    // the clock starts.
+    InputBatch input = next.step();
+    if (!next.timedAs.isEmpty())
+      m_timed = std::make_shared<TimedStep>(TimedStep{next.timedAs, TimingClock(), false});
+    if (!input.send())
       throw ScriptError(L"the system refused the input");
   }
   catch (...)

@@ -129,20 +129,34 @@ public:
   // places AT and CLOSE.
   void addCommands(ScriptInterpreter& interpreter);
 
-  void queue(Step step) { m_steps.push_back({std::move(step), 0}); }
+  void queue(Step step) { m_steps.push_back({std::move(step), 0, OdString()}); }
   void queue(InputBatch batch)
   {
     queue(Step([batch = std::move(batch)] { return batch; }));
   }
   // Lets the message loop run for that long before the next step.
-  void queueWait(UINT milliseconds) { m_steps.push_back({nullptr, milliseconds}); }
+  void queueWait(UINT milliseconds) { m_steps.push_back({nullptr, milliseconds, OdString()}); }
 
   // The place as the input of a verb finds it when it is sent: a place
   // with a seek is brought into sight first, by steps queued now.
   std::shared_ptr<const GesturePlace> reach(GesturePlace place);
 
   bool pending() const { return !m_steps.empty(); }
-  void clear() { m_steps.clear(); }
+  void clear()
+  {
+    m_steps.clear();
+    m_timed.reset();
+  }
+  std::size_t queuedSteps() const { return m_steps.size(); }
+
+  // TIME of a gesture: each step queued from that position on is timed
+  // under the label, from just before its input is sent until the message
+  // loop has handled its input and everything that caused (messages,
+  // paints) and nothing of it is left in the queue.
+  void timeStepsFrom(std::size_t position, const OdString& label);
+  // The message loop's call after each message it dispatched: ends the
+  // timing of the step sent last once the queue is quiet again.
+  void messageHandled(const MSG& message);
 
   // The next step: its input is sent and 0 returned, or it is a wait and its
   // time returned. A step that fails is dropped with the rest of the queue
@@ -154,11 +168,14 @@ private:
   {
     Step step;
     UINT wait;
+    OdString timedAs; // empty: not timed
   };
+  struct TimedStep;
   // A look at the place that queues itself again, ahead of the rest, after
   // the input it sends; the count bounds how often.
   Step seekStep(std::shared_ptr<GesturePlace> place, int looks);
 
   std::deque<Queued> m_steps;
+  std::shared_ptr<TimedStep> m_timed; // the step sent last, while it is timed
 };
 } // namespace host

@@ -220,6 +220,7 @@ int HostSession::run(HINSTANCE instance)
       break;
     TranslateMessage(&message);
     DispatchMessageW(&message);
+    m_gestures.messageHandled(message);
     // Here no call into a module is under way: a close that came during a
     // modal loop is carried out now.
     if (m_runtime.modalDepth() == 0)
@@ -351,7 +352,7 @@ void HostSession::addCommands()
   // After the grid's places: the list's EDITOR falls back to the grid's.
   addPaneControlPlaces();
   // Painting belongs to the time of a command: a list is not shown until it is drawn.
-  addTimeCommand(m_interpreter, [this] {
+  addTimeCommand(m_interpreter, m_gestures, [this] {
     if (m_window.hwnd())
       RedrawWindow(m_window.hwnd(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
   });

@@ -230,6 +230,76 @@ HWND shownToolTip(HWND control)
   return search.found;
 }
 
+// The Material editor's sample menu: its commands and the sample codes
+// they stand for (sphere, cube, torus).
+constexpr struct
+{
+  UINT command;
+  int code;
+} kSampleItems[] = {{2003, 0}, {2004, 1}, {2005, 4}};
+constexpr int kSampleMenuButton = 73;
+
+// The menu a drop-down button carries as its data, or null.
+HMENU buttonMenu(const TBBUTTON& button)
+{
+  if (!(button.fsStyle & (BTNS_DROPDOWN | BTNS_WHOLEDROPDOWN)))
+    return nullptr;
+  const auto menu = reinterpret_cast<HMENU>(button.dwData);
+  return menu && IsMenu(menu) ? menu : nullptr;
+}
+
+// The menu's items as they would show now: command, text, enabled, checked.
+void writeMenuItems(JsonWriter& json, HMENU menu)
+{
+  json.beginArray();
+  for (int i = 0; i < GetMenuItemCount(menu); ++i)
+  {
+    wchar_t text[256] = {};
+    MENUITEMINFOW info{};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_ID | MIIM_FTYPE | MIIM_STATE | MIIM_STRING;
+    info.dwTypeData = text;
+    info.cch = UINT(std::size(text) - 1);
+    if (!GetMenuItemInfoW(menu, UINT(i), TRUE, &info))
+      continue;
+    json.beginObject();
+    if (info.fType & MFT_SEPARATOR)
+      json.key(L"separator").value(true);
+    else
+    {
+      json.key(L"id").value(int(info.wID));
+      json.key(L"text").value(OdString(text));
+      json.key(L"enabled").value((info.fState & MFS_DISABLED) == 0);
+      json.key(L"checked").value((info.fState & MFS_CHECKED) != 0);
+    }
+    json.endObject();
+  }
+  json.endArray();
+}
+
+// The sample code of the item checked in the sample menu; null when none is.
+void writeSampleCode(JsonWriter& json, HWND toolbar)
+{
+  json.key(L"sample");
+  TBBUTTONINFOW info{};
+  info.cbSize = sizeof info;
+  info.dwMask = TBIF_LPARAM | TBIF_STYLE;
+  if (SendMessageW(toolbar, TB_GETBUTTONINFOW, kSampleMenuButton, reinterpret_cast<LPARAM>(&info)) >= 0)
+  {
+    TBBUTTON button{};
+    button.fsStyle = info.fsStyle;
+    button.dwData = info.lParam;
+    if (HMENU menu = buttonMenu(button))
+      for (const auto& item : kSampleItems)
+        if (GetMenuState(menu, item.command, MF_BYCOMMAND) & MF_CHECKED)
+        {
+          json.value(item.code);
+          return;
+        }
+  }
+  json.null();
+}
+
 void writeToolbar(JsonWriter& json, HWND pane, HWND toolbar)
 {
   json.key(L"toolbar").beginArray();
@@ -243,12 +313,22 @@ void writeToolbar(JsonWriter& json, HWND pane, HWND toolbar)
     json.key(L"command").value(button.idCommand);
     json.key(L"enabled").value((button.fsState & TBSTATE_ENABLED) != 0);
     json.key(L"checked").value((button.fsState & TBSTATE_CHECKED) != 0);
+    // The index of its picture in the toolbar's image list; below 0 none
+    // (a drop-down button then shows its arrow alone).
+    json.key(L"image").value(button.iBitmap);
     // The button's place in the pane: x, y, width, height.
     RECT place{};
     SendMessageW(toolbar, TB_GETITEMRECT, WPARAM(i), reinterpret_cast<LPARAM>(&place));
     MapWindowPoints(toolbar, pane, reinterpret_cast<POINT*>(&place), 2);
     json.key(L"rect").beginArray().value(int(place.left)).value(int(place.top));
     json.value(int(place.right - place.left)).value(int(place.bottom - place.top)).endArray();
+    // The menu a drop-down button drops, as it would show now.
+    if (HMENU menu = buttonMenu(button))
+    {
+      json.key(L"menu").beginObject().key(L"items");
+      writeMenuItems(json, menu);
+      json.endObject();
+    }
     json.endObject();
   }
   json.endArray();
@@ -413,7 +493,11 @@ void writePaneControls(JsonWriter& json, HWND pane)
   if (HWND list = paneList(pane))
     writeList(json, pane, list);
   if (HWND preview = panePreview(pane))
+  {
     writePreview(json, preview);
+    if (HWND toolbar = paneToolbar(pane))
+      writeSampleCode(json, toolbar);
+  }
 }
 
 void writeMenus(JsonWriter& json, const std::vector<MenuRecord>& menus)
@@ -499,23 +583,36 @@ void writeMemory(JsonWriter& json)
   json.endObject();
 }
 
-void addTimeCommand(ScriptInterpreter& interpreter, std::function<void()> paintPending)
+TimingClock::TimingClock() : m_start(std::chrono::steady_clock::now()), m_cpuStart(threadCpuMilliseconds()) {}
+
+void TimingClock::record(const OdString& what) const
 {
-  interpreter.add(L"TIME", [&interpreter, paintPending](ScriptArgs& args) {
+  const std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - m_start;
+  hostRuntime().timings.push_back(
+    TimingRecord{what, took.count(), threadCpuMilliseconds() - m_cpuStart, privateBytes()});
+}
+
+void addTimeCommand(ScriptInterpreter& interpreter, Gestures& gestures, std::function<void()> paintPending)
+{
+  interpreter.add(L"TIME", [&interpreter, &gestures, paintPending](ScriptArgs& args) {
     std::vector<OdString> words = args.rest();
     if (words.empty())
       throw ScriptError(L"TIME takes a command");
     OdString text;
     for (const OdString& word : words)
       text += (text.isEmpty() ? L"" : L" ") + word;
-    const double cpuStart = threadCpuMilliseconds();
-    const auto start = std::chrono::steady_clock::now();
+    const std::size_t queued = gestures.queuedSteps();
+    const TimingClock clock;
     interpreter.runWords(std::move(words));
+    // A gesture has only queued its input: its steps are timed as they go.
+    if (gestures.queuedSteps() > queued)
+    {
+      gestures.timeStepsFrom(queued, text);
+      return;
+    }
     if (paintPending)
       paintPending();
-    const std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;
-    const double cpu = threadCpuMilliseconds() - cpuStart;
-    hostRuntime().timings.push_back(TimingRecord{text, took.count(), cpu, privateBytes()});
+    clock.record(text);
   });
 }
 } // namespace host

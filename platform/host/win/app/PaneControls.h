@@ -8,9 +8,11 @@
 //   addPaneControlPlaces    registers ITEM, EMPTY, BUTTON and EDITOR
 //   writePaneControls       DUMP of a pane's toolbar, tool tip, list and preview
 //   writeMenus, writeTimings  DUMP of the pop-up menus shown and of TIME
+//   TimingClock             a timing of TIME: wall and thread CPU time
 //   addTimeCommand          TIME command...: how long a command takes
 #pragma once
 
+#include "Gestures.h"
 #include "JsonWriter.h"
 #include "Script.h"
 
@@ -18,6 +20,7 @@
 
 #include <windows.h>
 
+#include <chrono>
 #include <functional>
 
 namespace host
@@ -36,8 +39,22 @@ void writeTimings(JsonWriter& json, const std::vector<TimingRecord>& timings);
 // The process's private memory now and its largest working set so far.
 void writeMemory(JsonWriter& json);
 
+// The wall-clock and thread CPU time from its start; record() adds it to
+// the host's timings (`timings` in DUMP) under a name.
+class TimingClock
+{
+public:
+  TimingClock();
+  void record(const OdString& what) const;
+
+private:
+  std::chrono::steady_clock::time_point m_start;
+  double m_cpuStart;
+};
+
 // TIME command...: runs the command through the interpreter, then lets every
 // window paint what the command left to paint (paintPending), and records
-// the time from start to the last paint.
-void addTimeCommand(ScriptInterpreter& interpreter, std::function<void()> paintPending);
+// the time from start to the last paint. A gesture's steps are timed one by
+// one as they are sent (Gestures::timeStepsFrom), not their queuing.
+void addTimeCommand(ScriptInterpreter& interpreter, Gestures& gestures, std::function<void()> paintPending);
 } // namespace host

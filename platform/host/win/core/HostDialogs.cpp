@@ -115,7 +115,13 @@ UINT_PTR CALLBACK colorDialogHook(HWND dialog, UINT message, WPARAM, LPARAM lPar
     if (state)
       hostRuntime().runQueuedLine(std::exchange(state->run, DialogAnswer()));
     if (hostRuntime().closing())
-      return TRUE; // ended by the close request
+    {
+      // Ended by the close request as Cancel, here too: a close asked by
+      // the line just run finds the dialog not yet shown, and its sweep of
+      // the shown dialogs passes it by.
+      PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+      return TRUE;
+    }
     if (state && state->choose)
     {
       // As a user would: the colour becomes the dialog's current one, then OK.

@@ -1,0 +1,156 @@
+// The Material editor as it first comes up, docked below the browser at the
+// host's own size: every row of its grid in sight below a preview that is
+// still there, its toolbar's pictures in both icon sets, what the pointer
+// does passing over the preview, and the grid's keys on the map row.
+#include "EditorRun.h"
+
+#include <algorithm>
+
+using namespace editortest;
+
+namespace
+{
+// Below this the preview would be too small to judge a material by.
+constexpr double kSmallestPreview = 96;
+
+// Every row of the editor's grid lies wholly inside the grid's visible part
+// and inside the pane; the preview keeps a usable size above them.
+void expectRowsInsideThePane(const JsonValue& dump, std::size_t rows)
+{
+  const JsonValue* pane = editor(dump);
+  ASSERT_NE(pane, nullptr);
+  const JsonValue& grid = editorGrid(dump);
+  ASSERT_FALSE(grid.isNull());
+  ASSERT_EQ(grid["rows"].size(), rows);
+  const double paneBottom = (*pane)["origin"][1].asNumber() + (*pane)["client"][1].asNumber();
+  const double gridTop = grid["origin"][1].asNumber();
+  for (const JsonValue& row : grid["rows"].items())
+  {
+    const JsonValue& cell = row["cell"];
+    EXPECT_TRUE(row["inSight"].asBool()) << row["label"].asString();
+    EXPECT_GE(cell[1].asNumber(), 0) << row["label"].asString() << " is scrolled away";
+    EXPECT_LE(gridTop + cell[1].asNumber() + cell[3].asNumber(), paneBottom)
+      << row["label"].asString() << " lies below the pane's bottom edge";
+  }
+  const JsonValue& preview = (*pane)["preview"];
+  ASSERT_FALSE(preview.isNull()) << "the preview is gone";
+  EXPECT_GE(preview["size"][1].asNumber(), kSmallestPreview);
+  EXPECT_EQ(preview["size"][0].asNumber(), (*pane)["client"][0].asNumber());
+  EXPECT_LE((*pane)["origin"][1].asNumber() + preview["size"][1].asNumber(), gridTop) << "the preview covers the grid";
+}
+
+// The toolbar's buttons each show a picture of their own.
+void expectOwnPictures(const JsonValue& pane)
+{
+  std::vector<int> seen;
+  for (int command : {73, 74, 75})
+  {
+    const int image = int(toolbarButton(pane, command)["image"].asNumber());
+    EXPECT_GE(image, 0) << "button " << command << " shows no picture";
+    EXPECT_EQ(std::count(seen.begin(), seen.end(), image), 0) << "button " << command << " shares its picture";
+    seen.push_back(image);
+  }
+}
+} // namespace
+
+TEST(MaterialEditorLayout, AtTheHostsFirstSizeEveryRowLiesInsideThePaneBelowThePreview)
+{
+  HostHarness host;
+  const std::wstring file = drawing(host, "MATERIAL Steel\nMATERIAL Oak\n");
+  // No RESIZE: the editor docks below the browser and gets half the column.
+  const HostRun run = host.run(
+    {"MATBROWSEROPEN", open("Steel"), "DUMP {dir}/normal.json", editorButton("Steel", 74), "DUMP {dump}", "QUIT"},
+    {file});
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  const JsonValue normal = dumpOf(host, L"normal.json"), extended = run.dump();
+  ASSERT_NE(editor(normal), nullptr);
+  expectRowsInsideThePane(normal, 3);
+  // Two rows more: the preview gives way again.
+  expectRowsInsideThePane(extended, 5);
+  EXPECT_LT((*editor(extended))["preview"]["size"][1].asNumber(), (*editor(normal))["preview"]["size"][1].asNumber());
+}
+
+TEST(MaterialEditorLayout, EveryToolbarButtonShowsItsPictureInBothIconSets)
+{
+  HostHarness host;
+  const std::wstring file = drawing(host, "MATERIAL Steel\n");
+  const HostRun run =
+    host.run({"MATBROWSEROPEN", open("Steel"), "DUMP {dir}/light.json", "THEME DARK", "DUMP {dump}", "QUIT"}, {file});
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  const JsonValue light = dumpOf(host, L"light.json"), dark = run.dump();
+  ASSERT_NE(editor(light), nullptr);
+  ASSERT_NE(editor(dark), nullptr);
+  // The sample menu button too, not its drop-down arrow alone.
+  expectOwnPictures(*editor(light));
+  // The toolbar is filled again from the other set.
+  expectOwnPictures(*editor(dark));
+  EXPECT_TRUE(dark["theme"]["dark"].asBool());
+}
+
+TEST(MaterialEditorLayout, APointerPassingOverThePreviewLeavesABrowserLabelEditGoing)
+{
+  HostHarness host;
+  const std::wstring file = drawing(host, "MATERIAL Steel\nMATERIAL Oak\n");
+  const std::string pane = editorPane("Steel");
+  const HostRun run =
+    host.run({"MATBROWSEROPEN", open("Steel"), "CLICK " + std::string(kPane) + " ITEM \"Oak\"", "KEY F2",
+              // On its way elsewhere the pointer crosses the preview.
+              "HOVER " + pane + " AT 140,120 300", "DUMP {dir}/editing.json", "TYPE Teak", "KEY ENTER",
+              // The rename chosen from the menu, whose item lies over the preview.
+              kPause, "ANSWER MENU 1002", rightClick("Steel"), "TYPE Bronze", "KEY ENTER", "DUMP {dump}", "QUIT"},
+             {file});
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  const JsonValue editing = dumpOf(host, L"editing.json");
+  EXPECT_EQ(browsertest::pane(editing)["list"]["editing"].asString(), "Oak")
+    << "the label edit ended under the pointer";
+  const JsonValue dump = run.dump();
+  EXPECT_TRUE(hasMaterial(dump, "Teak"));
+  EXPECT_TRUE(hasMaterial(dump, "Bronze"));
+  EXPECT_FALSE(hasMaterial(dump, "Oak"));
+  EXPECT_EQ(editorTitle(dump), "Material editor - Bronze");
+}
+
+TEST(MaterialEditorLayout, ARowSelectedInTheGridOpensNothingAndTheMapMenuOpensFromTheKeyboard)
+{
+  HostHarness host;
+  const std::wstring file = drawing(host, "MATERIAL Steel\n");
+  const std::string pane = editorPane("Steel");
+  // A click on a label only selects its row; Enter opens the row's editor
+  // (its button) and a second Enter presses the button.
+  const HostRun run = host.run({"MATBROWSEROPEN", open("Steel"), "CLICK " + pane + " ROW \"Map.Diffuse\" AT -60",
+                                "DUMP {dir}/selected.json", "KEY ENTER", "DUMP {dir}/editor.json", "ANSWER CANCEL",
+                                "KEY ENTER", "DUMP {dump}", "QUIT"},
+                               {file});
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  const JsonValue selected = dumpOf(host, L"selected.json"), opened = dumpOf(host, L"editor.json");
+  EXPECT_FALSE(selected["palettes"].has("Texture editor")) << "a selection is no Edit command";
+  EXPECT_TRUE(gridRow(selected, "Map.Diffuse")["selected"].asBool());
+  EXPECT_TRUE(editorGrid(selected)["focus"].asBool());
+  EXPECT_EQ(editorGrid(opened)["editor"].asString(), "Map.Diffuse");
+  EXPECT_EQ(opened["menus"].size(), 0u);
+  const JsonValue dump = run.dump();
+  ASSERT_EQ(dump["menus"].size(), 1u);
+  EXPECT_TRUE(menuItem(dump["menus"][0], 1000)["enabled"].asBool());
+  EXPECT_FALSE(menuItem(dump["menus"][0], 1002)["enabled"].asBool()) << "no map to edit";
+  EXPECT_TRUE(dump["menus"][0]["answer"].isNull());
+  EXPECT_FALSE(dump["palettes"].has("Texture editor"));
+}
+
+TEST(MaterialEditorLayout, ADoubleClickOnAnItemOfTheShortBrowsersLowerRowOpensIt)
+{
+  HostHarness host;
+  // Two rows of items: with the editor docked below, the browser shows the
+  // lower one in part, and a press there scrolls it into sight.
+  const std::wstring file = drawing(host, "MATERIAL Steel\nMATERIAL Oak\nMATERIAL Red\n");
+  const HostRun run = host.run(
+    {"MATBROWSEROPEN", open("Oak"), "DUMP {dir}/oak.json", kPause, open("Red"), "DUMP {dump}", "QUIT"}, {file});
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  const JsonValue oak = dumpOf(host, L"oak.json"), dump = run.dump();
+  EXPECT_EQ(editorTitle(oak), "Material editor - Oak");
+  // The lower row ends below the list's bottom edge.
+  const double listHeight = browsertest::pane(oak)["list"]["rect"][3].asNumber();
+  const double upper = item(oak, "Global")["position"][1].asNumber(),
+               lower = item(oak, "Red")["position"][1].asNumber();
+  EXPECT_GT(lower + (lower - upper), listHeight) << "the lower row is wholly in sight: nothing to scroll";
+  EXPECT_EQ(editorTitle(dump), "Material editor - Red");
+}
