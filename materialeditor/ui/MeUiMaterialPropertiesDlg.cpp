@@ -156,9 +156,12 @@ void MeUiMaterialPropertiesDlg::relayout()
     onSize(int(client.right), int(client.bottom));
 }
 
-bool MeUiMaterialPropertiesDlg::onCommand(UINT id, UINT, HWND)
+bool MeUiMaterialPropertiesDlg::onCommand(UINT id, UINT code, HWND control)
 {
-  if (id < ID_MAP_COMMAND_FIRST || id > ID_MAP_COMMAND_LAST)
+  // Only the map menu's choices: the grid's list box (control 1002, inside
+  // the menu's range) notifies its focus changes with its own id, which
+  // must not read as "&Edit...".
+  if (control || code != 0 || id < ID_MAP_COMMAND_FIRST || id > ID_MAP_COMMAND_LAST)
     return false;
   mapCommand(int(id - ID_MAP_COMMAND_FIRST));
   return true;
