@@ -135,13 +135,7 @@ void MeUiMaterialPropertiesDlg::onSize(int width, int height)
   int previewHeight = 0;
   if (m_preview.viewer().exists())
   {
-    const int rows = int(SendMessageW(m_grid.listBox(), LB_GETCOUNT, 0, 0));
-    const int rowHeight = int(SendMessageW(m_grid.listBox(), LB_GETITEMHEIGHT, 0, 0));
-    RECT frame{0, 0, 0, 0};
-    AdjustWindowRectEx(&frame, DWORD(GetWindowLongPtrW(m_grid.listBox(), GWL_STYLE)), FALSE,
-                       DWORD(GetWindowLongPtrW(m_grid.listBox(), GWL_EXSTYLE)));
-    const int gridNeeds = std::max(0, rows) * std::max(0, rowHeight) + (frame.bottom - frame.top);
-    previewHeight = std::min(m_previewHeight, std::max(height - gridNeeds, kMinPreviewHeight));
+    previewHeight = std::min(m_previewHeight, std::max(height - m_grid.heightForRows(), kMinPreviewHeight));
     previewHeight = std::max(0, std::min(previewHeight, height));
     SetWindowPos(m_preview.viewer().hwnd(), nullptr, 0, 0, width, previewHeight, SWP_NOZORDER | SWP_NOACTIVATE);
   }
