@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <cstddef>
+
 namespace me
 {
 // Whether the message is the host's query for that value.
