@@ -1,5 +1,6 @@
 #include "MeUiMaterialMapPreview.h"
 
+#include "win/MeHostQuery.h"
 #include "win/MeHostTheme.h"
 #include "win32/Dc.h"
 
@@ -69,6 +70,13 @@ void MeUiMaterialMapPreview::makeBitmap()
 {
   if (m_model.state() == MapPreviewState::Image && m_model.image())
     m_bitmap = screenBitmap(*m_model.image());
+}
+
+LRESULT MeUiMaterialMapPreview::windowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+  if (me::isHostStateQuery(message, wParam, kHostQueryMapPreviewState))
+    return me::hostStateAnswer(std::size_t(m_model.state()));
+  return CStatic::windowProc(message, wParam, lParam);
 }
 
 void MeUiMaterialMapPreview::onPaint(HDC dc, const RECT& client) { paint(dc, client); }

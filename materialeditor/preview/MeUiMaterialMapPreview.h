@@ -48,6 +48,8 @@ public:
   std::vector<std::uint32_t> pixels(int& width, int& height) const;
 
 protected:
+  // Answers the host's state query with the state; the rest as any static.
+  LRESULT windowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
   bool hasOwnPaint() const override { return true; }
   void onPaint(HDC dc, const RECT& client) override;
   void onSize(int width, int height) override;

@@ -135,13 +135,7 @@ void MeUiMaterialPropertiesDlg::onSize(int width, int height)
   int previewHeight = 0;
   if (m_preview.viewer().exists())
   {
-    const int rows = int(SendMessageW(m_grid.listBox(), LB_GETCOUNT, 0, 0));
-    const int rowHeight = int(SendMessageW(m_grid.listBox(), LB_GETITEMHEIGHT, 0, 0));
-    RECT frame{0, 0, 0, 0};
-    AdjustWindowRectEx(&frame, DWORD(GetWindowLongPtrW(m_grid.listBox(), GWL_STYLE)), FALSE,
-                       DWORD(GetWindowLongPtrW(m_grid.listBox(), GWL_EXSTYLE)));
-    const int gridNeeds = std::max(0, rows) * std::max(0, rowHeight) + (frame.bottom - frame.top);
-    previewHeight = std::min(m_previewHeight, std::max(height - gridNeeds, kMinPreviewHeight));
+    previewHeight = std::min(m_previewHeight, std::max(height - m_grid.heightForRows(), kMinPreviewHeight));
     previewHeight = std::max(0, std::min(previewHeight, height));
     SetWindowPos(m_preview.viewer().hwnd(), nullptr, 0, 0, width, previewHeight, SWP_NOZORDER | SWP_NOACTIVATE);
   }
@@ -156,11 +150,12 @@ void MeUiMaterialPropertiesDlg::relayout()
     onSize(int(client.right), int(client.bottom));
 }
 
-bool MeUiMaterialPropertiesDlg::onCommand(UINT id, UINT, HWND control)
+bool MeUiMaterialPropertiesDlg::onCommand(UINT id, UINT code, HWND control)
 {
-  // Only the menu's commands: the grid's own list box (control 1002, inside
-  // the menu's range) reports every selection change with its id too.
-  if (control || id < ID_MAP_COMMAND_FIRST || id > ID_MAP_COMMAND_LAST)
+  // Only the map menu's choices: the grid's list box (control 1002, inside
+  // the menu's range) notifies its focus changes with its own id, which
+  // must not read as "&Edit...".
+  if (control || code != 0 || id < ID_MAP_COMMAND_FIRST || id > ID_MAP_COMMAND_LAST)
     return false;
   mapCommand(int(id - ID_MAP_COMMAND_FIRST));
   return true;

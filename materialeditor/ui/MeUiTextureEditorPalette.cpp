@@ -6,6 +6,9 @@
 #include "host/HostDocking.h"
 #include "resources/MeResources.h"
 #include "ui/MeEditorEntries.h"
+#include "ui/MeUiMaterialEditorPalette.h"
+#include "win/MeHostQuery.h"
+#include "win/MeHostTheme.h"
 
 #include <algorithm>
 #include <memory>
@@ -105,6 +108,20 @@ void MeUiTextureEditorPalette::OnPressCloseButton()
 }
 
 void MeUiTextureEditorPalette::editorPaletteChanged() { OnPressCloseButton(); }
+
+LRESULT MeUiTextureEditorPalette::windowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+  LRESULT answer = 0;
+  if (me::offerToHostTheme(hwnd(), message, wParam, lParam, answer))
+    return answer;
+  // Asked here because this palette is the listener whose count matters.
+  if (me::isHostStateQuery(message, wParam, kHostQueryEditorListeners))
+  {
+    const MeUiMaterialEditorPalette* editor = materialEditorPalette(false);
+    return me::hostStateAnswer(editor ? editor->listenerCount() : 0);
+  }
+  return fw::hostUiPaletteSet::windowProc(message, wParam, lParam);
+}
 
 bool MeUiTextureEditorPalette::onCreate()
 {

@@ -3,10 +3,12 @@
 // anew for every opening and deleted whenever the palette hides or closes.
 //
 //   message                  handler
+//   (every message)          first to the host's theme hook
 //   WM_CREATE                onCreate()    the toolbar
 //   WM_SIZE                  onSize(w, h)  toolbar on top, the dialog below it
 //   WM_COMMAND 76            the help topic "IDH_TextureEditor"
 //   WM_NOTIFY TTN_NEEDTEXTW  the toolbar answers
+//   the host's state query   the Material editor palette's listener count
 //
 // One instance per process, made on the first opening; not a service. Its
 // window goes at unload (destroyTextureEditorPalette), so the host is never
@@ -41,6 +43,7 @@ public:
   MeUiTextureEditorToolbar& toolbar() { return m_toolbar; }
 
 protected:
+  LRESULT windowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
   bool onCreate() override;
   void onSize(int width, int height) override;
   bool onCommand(UINT id, UINT code, HWND control) override;

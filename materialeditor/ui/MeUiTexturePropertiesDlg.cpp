@@ -3,8 +3,16 @@
 #include "core/MeServices.h"
 #include "resources/MeResources.h"
 
+#include <algorithm>
+
 namespace meui
 {
+namespace
+{
+// Below this the image is too small to tell the map by.
+constexpr int kMinImageHeight = 96;
+} // namespace
+
 MeUiTexturePropertiesDlg::MeUiTexturePropertiesDlg(MaterialMap& map)
   : fw::hostUiDialog(IDD_TEXTURE_PROPERTIES), m_preview(map), m_map(&map)
 {
@@ -59,6 +67,7 @@ bool MeUiTexturePropertiesDlg::onInitDialog()
 {
   // The preview takes its control over before anything paints it.
   m_preview.subclassDlgItem(hwnd(), IDC_MAP_PREVIEW);
+  m_imageHeight = int(itemRect(IDC_MAP_PREVIEW).bottom);
   const bool focusLeft = fw::hostUiDialog::onInitDialog();
   if (me::IMeEditor* editor = me::editorService())
   {
@@ -83,14 +92,15 @@ void MeUiTexturePropertiesDlg::onSize(int width, int height)
   HWND preview = item(IDC_MAP_PREVIEW);
   if (!m_grid || !list || !preview)
     return;
-  // The image keeps its height and takes the width; the grid fills the rest
-  // down to the margin. (Measured from the image's bottom, not its height:
-  // the template's image starts below the top, and the first layout would
-  // otherwise leave the grid short of the margin by that much.)
-  const int bottom = itemRect(IDC_MAP_PREVIEW).bottom;
-  SetWindowPos(preview, nullptr, 0, 0, width, bottom, SWP_NOZORDER | SWP_NOACTIVATE);
-  const int gridHeight = height - kGridBottomMargin - bottom;
-  SetWindowPos(list, nullptr, 0, bottom, width, gridHeight > 0 ? gridHeight : 0, SWP_NOZORDER | SWP_NOACTIVATE);
+  // The image keeps the template's height (from the top: the template's
+  // image starts below it) while the rows fit below it; in a shorter pane it
+  // gives way to them, down to a small square, so the rows never drop out
+  // of sight behind a full-size image. The grid ends at the margin.
+  const int room = height - kGridBottomMargin;
+  const int imageHeight =
+    std::max(0, std::min({m_imageHeight, std::max(room - m_grid.heightForRows(), kMinImageHeight), height}));
+  SetWindowPos(preview, nullptr, 0, 0, width, imageHeight, SWP_NOZORDER | SWP_NOACTIVATE);
+  SetWindowPos(list, nullptr, 0, imageHeight, width, std::max(0, room - imageHeight), SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void MeUiTexturePropertiesDlg::onDestroy()

@@ -61,5 +61,6 @@ private:
   MaterialMap* m_map;
   KtRef<MeUiTexturePropertiesProvider> m_provider;
   bool m_observing = false;
+  int m_imageHeight = 0; // the template's, from the dialog's top
 };
 } // namespace meui

@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <cstdint>
+
 namespace me
 {
 // The host sends every window this registered message when its theme
@@ -24,5 +26,19 @@ inline COLORREF hostWindowBackground()
   if (HostThemeService* theme = hostTheme())
     return COLORREF(theme->windowBackgroundColor() & 0x00FFFFFF);
   return GetSysColor(COLOR_WINDOW);
+}
+
+// Offers a palette's message to the host's theme, which paints the
+// palette's background and its plain controls' backgrounds in its colours
+// (a flat toolbar shows the palette's background); true, with the answer,
+// when the host took it.
+inline bool offerToHostTheme(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& answer)
+{
+  HostThemeService* theme = hostTheme();
+  std::intptr_t result = 0;
+  if (!theme || !theme->hookMessage(window, message, wParam, lParam, &result))
+    return false;
+  answer = LRESULT(result);
+  return true;
 }
 } // namespace me

@@ -19,6 +19,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 namespace
@@ -125,11 +126,14 @@ TEST_F(TextureDialog, ARowsChangeReachesTheMaterialAndTheImageFollowsTheMap)
   EXPECT_EQ(m_dialog->mapPreview().bitmap(), nullptr);
 }
 
-TEST_F(TextureDialog, TheGridEnds25PixelsAboveTheBottom)
+TEST_F(TextureDialog, TheGridEnds25PixelsAboveTheBottomAndAShortDialogShrinksTheImageForTheRows)
 {
   open();
-  for (int height : {400, 460})
+  int imageHeight[2] = {0, 0};
+  const int heights[2] = {900, 400};
+  for (int i = 0; i < 2; ++i)
   {
+    const int height = heights[i];
     SetWindowPos(m_dialog->hwnd(), nullptr, 0, 0, 240, height, SWP_NOZORDER | SWP_NOMOVE);
     const RECT grid = m_dialog->itemRect(IDC_PROPERTY_GRID);
     const RECT preview = m_dialog->itemRect(IDC_MAP_PREVIEW);
@@ -139,10 +143,22 @@ TEST_F(TextureDialog, TheGridEnds25PixelsAboveTheBottom)
     EXPECT_EQ(grid.top, preview.bottom) << "directly below the image";
     EXPECT_EQ(grid.right, 240);
     EXPECT_EQ(grid.bottom, height - meui::kGridBottomMargin);
+    imageHeight[i] = int(preview.bottom);
   }
-  // Shorter than the image and the margin: the grid folds to nothing, never below.
-  const int imageBottom = m_dialog->itemRect(IDC_MAP_PREVIEW).bottom;
-  SetWindowPos(m_dialog->hwnd(), nullptr, 0, 0, 240, imageBottom + 10, SWP_NOZORDER | SWP_NOMOVE);
+  // Tall: every row fits below the image at its full height, with room to spare.
+  const int lines = int(SendMessageW(m_dialog->item(IDC_PROPERTY_GRID), LB_GETCOUNT, 0, 0));
+  ASSERT_GE(lines, 12);
+  const int lineHeight = int(SendMessageW(m_dialog->item(IDC_PROPERTY_GRID), LB_GETITEMHEIGHT, 1, 0));
+  EXPECT_GT(imageHeight[0], 200) << "the template's image";
+  // Short: the image gives way so that the rows stay in sight, down to a
+  // square still worth looking at, and comes back when there is room.
+  EXPECT_LT(imageHeight[1], imageHeight[0]);
+  EXPECT_GE(imageHeight[1], 96);
+  EXPECT_GE(400 - meui::kGridBottomMargin - imageHeight[1], std::min(lines * lineHeight, 400 - 25 - 96));
+  SetWindowPos(m_dialog->hwnd(), nullptr, 0, 0, 240, 900, SWP_NOZORDER | SWP_NOMOVE);
+  EXPECT_EQ(m_dialog->itemRect(IDC_MAP_PREVIEW).bottom, imageHeight[0]);
+  // Shorter than the smallest image and the margin: the grid folds to nothing, never below.
+  SetWindowPos(m_dialog->hwnd(), nullptr, 0, 0, 240, 96 + 10, SWP_NOZORDER | SWP_NOMOVE);
   const RECT folded = m_dialog->itemRect(IDC_PROPERTY_GRID);
   EXPECT_EQ(folded.bottom, folded.top);
 }

@@ -197,6 +197,18 @@ public:
 // this name (RegisterWindowMessage); the spelling is the host's own.
 #define HOST_MESSAGE_THEME_CHANGED L"KTM_THEMECHAGED"
 
+// The host's state report (DUMP) asks a module's windows with this
+// registered message for what no standard message tells: wParam names the
+// value (HostStateQuery); the answer is the value plus 1, so that 0, what
+// any other window answers, means "not known here".
+#define HOST_MESSAGE_QUERY_STATE L"KTM_QUERYSTATE"
+
+enum HostStateQuery
+{
+  kHostQueryMapPreviewState = 1, // a map preview: 0 nothing, 1 image, 2 file not found, 3 procedural
+  kHostQueryEditorListeners = 2, // how many listeners the Material editor palette has
+};
+
 // Indices of get_host_funcptr.
 enum HostObjectIndex
 {

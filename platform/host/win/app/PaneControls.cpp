@@ -1,6 +1,7 @@
 #include "PaneControls.h"
 
 #include "Gestures.h"
+#include "host/HostApi.h"
 #include "win32/Dc.h"
 #include "win32/Handles.h"
 
@@ -110,37 +111,73 @@ void writeThumbnail(JsonWriter& json, HWND list, int image)
   });
 }
 
-// The shown material preview window anywhere inside the pane, or null.
-HWND panePreview(HWND pane)
+// The first shown window anywhere inside the pane that the test accepts, or null.
+template <class Test>
+HWND shownChild(HWND pane, Test test)
 {
   struct Search
   {
+    Test test;
     HWND found = nullptr;
-  } search;
+  } search{test};
   EnumChildWindows(
     pane,
     [](HWND child, LPARAM data) -> BOOL {
-      wchar_t name[32] = {};
-      GetClassNameW(child, name, 32);
-      if (wcscmp(name, L"MeGsViewer") != 0 || !IsWindowVisible(child))
+      auto* s = reinterpret_cast<Search*>(data);
+      if (!IsWindowVisible(child) || !s->test(child))
         return TRUE;
-      reinterpret_cast<Search*>(data)->found = child;
+      s->found = child;
       return FALSE;
     },
     reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 
-// The preview's picture as the window paints it (asked with WM_PRINTCLIENT).
-void writePreview(JsonWriter& json, HWND preview)
+// The shown material preview window anywhere inside the pane, or null.
+HWND panePreview(HWND pane)
+{
+  return shownChild(pane, [](HWND child) {
+    wchar_t name[32] = {};
+    GetClassNameW(child, name, 32);
+    return wcscmp(name, L"MeGsViewer") == 0;
+  });
+}
+
+// The window's picture as it paints it (asked with WM_PRINTCLIENT).
+void writePrinted(JsonWriter& json, HWND window)
 {
   RECT client{};
-  GetClientRect(preview, &client);
-  json.key(L"preview");
+  GetClientRect(window, &client);
   writePicture(json, int(client.right), int(client.bottom), [&](HDC dc) {
     FillRect(dc, &client, GetSysColorBrush(COLOR_WINDOW));
-    SendMessageW(preview, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+    SendMessageW(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
   });
+}
+
+// What the window answers to the host's state query for that value, or -1
+// when it does not know it (every window that is none of the module's).
+long long queryState(HWND window, HostStateQuery value)
+{
+  static const UINT message = RegisterWindowMessageW(HOST_MESSAGE_QUERY_STATE);
+  if (!message || !window)
+    return -1;
+  return static_cast<long long>(SendMessageW(window, message, WPARAM(value), 0)) - 1;
+}
+
+// The shown window inside the pane that knows a map preview's state, or null.
+HWND paneMapPreview(HWND pane)
+{
+  return shownChild(pane, [](HWND child) { return queryState(child, kHostQueryMapPreviewState) >= 0; });
+}
+
+// The map preview's state and its picture as it paints it.
+void writeMapPreview(JsonWriter& json, HWND preview)
+{
+  json.key(L"mapPreview").beginObject();
+  json.key(L"state").value(int(queryState(preview, kHostQueryMapPreviewState)));
+  json.key(L"picture");
+  writePrinted(json, preview);
+  json.endObject();
 }
 
 void writeList(JsonWriter& json, HWND pane, HWND list)
@@ -494,10 +531,15 @@ void writePaneControls(JsonWriter& json, HWND pane)
     writeList(json, pane, list);
   if (HWND preview = panePreview(pane))
   {
-    writePreview(json, preview);
+    json.key(L"preview");
+    writePrinted(json, preview);
     if (HWND toolbar = paneToolbar(pane))
       writeSampleCode(json, toolbar);
   }
+  if (HWND mapPreview = paneMapPreview(pane))
+    writeMapPreview(json, mapPreview);
+  if (const long long listeners = queryState(pane, kHostQueryEditorListeners); listeners >= 0)
+    json.key(L"editorListeners").value(int(listeners));
 }
 
 void writeMenus(JsonWriter& json, const std::vector<MenuRecord>& menus)

@@ -6,7 +6,8 @@
 //   paneList, paneToolbar   the pane's list view / toolbar, or null
 //   listItemText            an item's whole text, however long
 //   addPaneControlPlaces    registers ITEM, EMPTY, BUTTON and EDITOR
-//   writePaneControls       DUMP of a pane's toolbar, tool tip, list and preview
+//   writePaneControls       DUMP of a pane's toolbar, tool tip, list, previews and
+//                           what the module's windows answer to the state query
 //   writeMenus, writeTimings  DUMP of the pop-up menus shown and of TIME
 //   TimingClock             a timing of TIME: wall and thread CPU time
 //   addTimeCommand          TIME command...: how long a command takes
@@ -31,8 +32,9 @@ OdString listItemText(HWND list, int index);
 
 void addPaneControlPlaces();
 
-// Adds "toolbar", "toolTip" and "list" to the pane's open JSON object, each
-// only when the pane has that control.
+// Adds "toolbar", "toolTip", "list", "preview", "mapPreview" and
+// "editorListeners" to the pane's open JSON object, each only when the pane
+// has that control or answers that query.
 void writePaneControls(JsonWriter& json, HWND pane);
 void writeMenus(JsonWriter& json, const std::vector<MenuRecord>& menus);
 void writeTimings(JsonWriter& json, const std::vector<TimingRecord>& timings);

@@ -1,5 +1,7 @@
 #include "host/win/GridHolder.h"
 
+#include <algorithm>
+
 namespace kt
 {
 namespace
@@ -45,6 +47,22 @@ void GridHolder::rebuild(const std::vector<IKtEditableProperty*>& rows)
     return;
   SendMessageW(m_grid->GetWindow(), LB_RESETCONTENT, 0, 0);
   add(rows);
+}
+
+int GridHolder::heightForRows() const
+{
+  HWND list = listBox();
+  if (!list)
+    return 0;
+  // Lines may differ in height (header lines): each is asked.
+  const int lines = int(SendMessageW(list, LB_GETCOUNT, 0, 0));
+  int height = 0;
+  for (int i = 0; i < lines; ++i)
+    height += std::max(0, int(SendMessageW(list, LB_GETITEMHEIGHT, WPARAM(i), 0)));
+  RECT frame{0, 0, 0, 0};
+  AdjustWindowRectEx(&frame, DWORD(GetWindowLongPtrW(list, GWL_STYLE)), FALSE,
+                     DWORD(GetWindowLongPtrW(list, GWL_EXSTYLE)));
+  return height + int(frame.bottom - frame.top);
 }
 
 void GridHolder::refresh()

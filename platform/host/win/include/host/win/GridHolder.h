@@ -43,6 +43,9 @@ public:
   void rebuild(const std::vector<IKtEditableProperty*>& rows);
   // Repaints every row from its owner's values, at once.
   void refresh();
+  // The height the list box needs to show every line (rows and header
+  // lines) without scrolling, its frame included; 0 without a grid.
+  int heightForRows() const;
 
   // For a parent's window procedure: a WM_MEASUREITEM, WM_DRAWITEM or
   // WM_COMPAREITEM about a grid goes on to it; true (and its answer) then.

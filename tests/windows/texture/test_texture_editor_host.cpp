@@ -1,0 +1,171 @@
+// The Texture editor in host.exe, opened as a user opens it ("&Edit..." on
+// the Material editor's diffuse map): a fresh dialog on every opening with
+// the palette a listener of the Material editor once, hiding that deletes
+// the dialog, another material closing it first, the map preview's state
+// for an image, a marble and a missing file, and the stone colour's dialog.
+#include "TextureRun.h"
+
+#include <cstdlib>
+
+using namespace texturetest;
+
+namespace
+{
+const char* const kPause = "WAIT 700"; // two clicks in a row would be a double click
+
+bool hasGrid(const JsonValue& dump)
+{
+  const JsonValue& pane = texturePane(dump);
+  return !pane.isNull() && pane.has("grids") && pane["grids"].size() == 1;
+}
+
+bool anyRowSelected(const JsonValue& dump)
+{
+  if (!hasGrid(dump))
+    return false;
+  for (const JsonValue& row : texturePane(dump)["grids"][0]["rows"].items())
+    if (row["selected"].asBool())
+      return true;
+  return false;
+}
+
+std::string imageLine(const std::string& name, const std::string& file, const std::string& options = "")
+{
+  return "MATERIAL " + name + " MAP FILE '" + file + "' " + options + "\n";
+}
+} // namespace
+
+TEST(TextureEditorHost, EditTwiceShowsAFreshDialogAndMakesThePaletteAListenerOnce)
+{
+  HostHarness host;
+  const std::wstring file = drawing(host, imageLine("Steel", sampleTextures() + "/checker.png", "SCALE 25,25"));
+  const HostRun run =
+    host.run(std::vector<std::string>{"MATBROWSEROPEN"} + openTexture("Steel") +
+               std::vector<std::string>{on("CLICK", "ROW \"Scale.Width\""), "KEY ESC", "DUMP {dir}/first.json", kPause,
+                                        "ANSWER MENU 1002", "CLICK " + editorPane("Steel") + " ROW \"Map.Diffuse\"",
+                                        "CLICK " + editorPane("Steel") + " EDITOR", "DUMP {dump}", "QUIT"},
+             {file});
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  const JsonValue first = dumpOf(host, L"first.json"), second = run.dump();
+  ASSERT_TRUE(textureShown(first));
+  EXPECT_EQ(texturePane(first)["title"].asString(), "Texture editor");
+  EXPECT_TRUE(anyRowSelected(first)) << "the click selected a row of the first dialog";
+  EXPECT_EQ(texturePane(first)["editorListeners"].asNumber(), 1);
+
+  ASSERT_TRUE(textureShown(second));
+  EXPECT_FALSE(anyRowSelected(second)) << "a fresh dialog, not the old one shown again";
+  EXPECT_EQ(rowLabels(second), rowLabels(first));
+  EXPECT_EQ(texturePane(second)["editorListeners"].asNumber(), 1) << "added once, not once per opening";
+  ASSERT_GE(second["menus"].size(), 2u);
+  EXPECT_EQ(second["menus"][second["menus"].size() - 1]["answer"].asNumber(), kMapEditCommand);
+}
+
+TEST(TextureEditorHost, HidingThePaletteDeletesItsDialogAndAnotherOpeningBringsANewOne)
+{
+  HostHarness host;
+  const std::wstring file = drawing(host, imageLine("Steel", sampleTextures() + "/checker.png"));
+  const HostRun run =
+    host.run(std::vector<std::string>{"MATBROWSEROPEN"} + openTexture("Steel") +
+               std::vector<std::string>{"DUMP {dir}/open.json", on("CLICK", "CLOSE"), "DUMP {dir}/closed.json", kPause,
+                                        "ANSWER MENU 1002", "CLICK " + editorPane("Steel") + " ROW \"Map.Diffuse\"",
+                                        "CLICK " + editorPane("Steel") + " EDITOR", "DUMP {dump}", "QUIT"},
+             {file});
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  const JsonValue open = dumpOf(host, L"open.json"), closed = dumpOf(host, L"closed.json"), again = run.dump();
+  ASSERT_TRUE(textureShown(open));
+  EXPECT_TRUE(hasGrid(open));
+  EXPECT_TRUE(texturePane(open).has("mapPreview"));
+
+  ASSERT_FALSE(texturePane(closed).isNull()) << "the pane stays docked, hidden";
+  EXPECT_FALSE(textureShown(closed));
+  EXPECT_FALSE(hasGrid(closed)) << "no dialog, no grid left behind";
+  EXPECT_FALSE(texturePane(closed).has("mapPreview"));
+  // Closed by the user it stays listed (told when the Material editor moves
+  // on); the next opening does not list it twice.
+  EXPECT_EQ(texturePane(closed)["editorListeners"].asNumber(), 1);
+
+  ASSERT_TRUE(textureShown(again));
+  EXPECT_EQ(rowLabels(again), rowLabels(open));
+  EXPECT_EQ(texturePane(again)["editorListeners"].asNumber(), 1);
+}
+
+TEST(TextureEditorHost, AnotherMaterialOpenedInTheBrowserClosesTheTextureEditorFirst)
+{
+  HostHarness host;
+  const std::wstring file =
+    drawing(host, imageLine("Steel", sampleTextures() + "/checker.png") + "MATERIAL Oak MAP WOOD\n");
+  const HostRun run =
+    host.run(std::vector<std::string>{"MATBROWSEROPEN"} + openTexture("Steel") +
+               std::vector<std::string>{"DUMP {dir}/open.json", browserRoom(),
+                                        std::string("CLICK ") + kPane + " ITEM \"Oak\" DOUBLE", "DUMP {dump}", "QUIT"},
+             {file});
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  const JsonValue open = dumpOf(host, L"open.json"), dump = run.dump();
+  ASSERT_TRUE(textureShown(open));
+  EXPECT_FALSE(textureShown(dump)) << "the Texture editor does not carry Steel's map over to Oak";
+  EXPECT_FALSE(hasGrid(dump));
+  EXPECT_TRUE(dump["palettes"].has(std::string(kEditorPrefix) + "Oak"));
+  // Neither material was written by the switch.
+  EXPECT_EQ(material(dump, "Steel")["writes"].asNumber(), material(open, "Steel")["writes"].asNumber());
+  EXPECT_EQ(material(dump, "Oak")["writes"].asNumber(), 0);
+  EXPECT_EQ(diffuseMap(dump, "Oak")["texture"].asString(), "wood");
+}
+
+TEST(TextureEditorHost, TheMapPreviewShowsTheImageSaysNotImplementedForMarbleAndNamesAMissingFile)
+{
+  HostHarness host;
+  const std::wstring file = drawing(host, imageLine("Quad", std::string(HOST_TEST_FIXTURES) + "/images/quad.png") +
+                                            "MATERIAL Marble MAP MARBLE\n");
+  // An image chosen that is found nowhere (a file dialog may name any path).
+  const HostRun run = host.run(std::vector<std::string>{"MATBROWSEROPEN"} + openTexture("Quad") +
+                                 std::vector<std::string>{"DUMP {dir}/quad.json", "ANSWER FILE 'C:/nowhere/gone.png'",
+                                                          on("CLICK", "ROW \"Image.Browse image\""), "KEY ENTER",
+                                                          "DUMP {dir}/gone.json"} +
+                                 openTexture("Marble") + std::vector<std::string>{"DUMP {dump}", "QUIT"},
+                               {file});
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  const JsonValue quad = dumpOf(host, L"quad.json"), gone = dumpOf(host, L"gone.json"), marble = run.dump();
+
+  const JsonValue& image = texturePane(quad)["mapPreview"];
+  EXPECT_EQ(image["state"].asNumber(), 1);
+  // The square picture of four quadrants (red, green / blue, light grey):
+  // its centre, where they meet, takes the lower right one.
+  const Rgb centre = colour(image["picture"]["centre"]);
+  EXPECT_GT(centre.r + centre.g + centre.b, 600) << image["picture"]["centre"].asString();
+  const Rgb mean = colour(image["picture"]["mean"]);
+  EXPECT_GT(mean.r, mean.b - 40) << "red, green and blue all show";
+
+  const JsonValue& missing = texturePane(gone)["mapPreview"];
+  EXPECT_EQ(missing["state"].asNumber(), 2);
+  EXPECT_EQ(diffuseMap(gone, "Quad")["file"].asString(), "C:/nowhere/gone.png");
+  EXPECT_TRUE(diffuseMap(gone, "Quad")["found"].isNull());
+  EXPECT_NE(missing["picture"]["mean"].asString(), image["picture"]["mean"].asString()) << "text, not the old picture";
+  EXPECT_EQ(gone["messages"].size(), 0u) << "a missing file is shown, not announced";
+
+  const JsonValue& procedural = texturePane(marble)["mapPreview"];
+  EXPECT_EQ(procedural["state"].asNumber(), 3);
+  EXPECT_EQ(rowLabels(marble), (std::vector<std::string>{"Appearance.Stone Color", "Appearance.Vein Color",
+                                                         "Appearance.Vein Spacing", "Appearance.Vein Width"}));
+  // "Not implemented" on the background: hardly anything but the background.
+  const Rgb plain = colour(procedural["picture"]["mean"]), background = colour(marble["theme"]["background"]);
+  EXPECT_LT(std::abs(plain.r - background.r) + std::abs(plain.g - background.g) + std::abs(plain.b - background.b), 12);
+}
+
+TEST(TextureEditorHost, TheStoneColoursDialogOpensOnTheCurrentColourAndPureRedShowsAsRgb)
+{
+  HostHarness host;
+  const std::wstring file = drawing(host, "MATERIAL Marble MAP MARBLE STONE 10,20,30 VEIN 200,190,180\n");
+  const HostRun run =
+    host.run(std::vector<std::string>{"MATBROWSEROPEN"} + openTexture("Marble") +
+               std::vector<std::string>{"ANSWER COLOR 255,0,0", on("CLICK", "ROW \"Appearance.Stone Color\""),
+                                        "DUMP {dump}", "QUIT"},
+             {file});
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  const JsonValue dump = run.dump();
+  ASSERT_EQ(dump["colorDialogs"].size(), 1u);
+  EXPECT_EQ(dump["colorDialogs"][0]["initial"].asString(), "#0a141e") << "opens on the stone colour, red lowest";
+  EXPECT_EQ(dump["colorDialogs"][0]["answer"].asString(), "#ff0000");
+  EXPECT_EQ(rowText(dump, "Appearance.Stone Color"), "RGB(255,0,0)");
+  EXPECT_EQ(diffuseMap(dump, "Marble")["marble"]["stone"]["color"].asString(), "255,0,0");
+  EXPECT_EQ(diffuseMap(dump, "Marble")["marble"]["vein"]["color"].asString(), "200,190,180") << "the vein stays";
+}
