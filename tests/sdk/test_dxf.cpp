@@ -51,8 +51,8 @@ void fillEverything(OdDbMaterial& m)
 {
   m.setDescription(L"line one\nline two ^ caret");
   m.setAmbient(colorOf(MaterialColor::kOverride, 0.25, 0xC2102030));
-  MaterialMap diffuse = mapOf(kFile, L"C:\\maps\\bricks.png", 0.75, MapMapper::kCylinder, MapMapper::kMirror,
-                              MapMapper::kClamp, 0.0);
+  MaterialMap diffuse =
+    mapOf(kFile, L"C:\\maps\\bricks.png", 0.75, MapMapper::kCylinder, MapMapper::kMirror, MapMapper::kClamp, 0.0);
   OdGiImageFileTexturePtr image = OdGiImageFileTexture::createObject();
   image->setSourceFileName(diffuse.sourceFileName());
   diffuse.setTexture(image);
@@ -80,8 +80,8 @@ void fillEverything(OdDbMaterial& m)
   MaterialMap opacity = mapOf(kFile, L"mask.png", 0.2, MapMapper::kPlanar, MapMapper::kTile, MapMapper::kTile, 3.0);
   m.setOpacity(0.35, opacity); // a file name but no texture object
 
-  MaterialMap reflection = mapOf(kScene, L"", 1.0, MapMapper::kInheritProjection, MapMapper::kInheritTiling,
-                                 MapMapper::kInheritTiling, 4.0);
+  MaterialMap reflection =
+    mapOf(kScene, L"", 1.0, MapMapper::kInheritProjection, MapMapper::kInheritTiling, MapMapper::kInheritTiling, 4.0);
   OdGiGenericTexturePtr generic = OdGiGenericTexture::createObject();
   generic->setDefinition({{L"scale", 2.0}, {L"odd key\twith tab", -0.5}});
   reflection.setTexture(generic);
@@ -287,7 +287,8 @@ struct Drawing
   }
 };
 
-template <class T> OdSmartPtr<T> openByHandle(OdDbDatabase* db, const OdDbObjectId& original)
+template <class T>
+OdSmartPtr<T> openByHandle(OdDbDatabase* db, const OdDbObjectId& original)
 {
   const OdDbObjectId id = db->getOdDbObjectId(original.getHandle());
   return OdSmartPtr<T>(T::cast(id.openObject()).get());
@@ -452,8 +453,9 @@ TEST(Dxf, ASecondRoundTripWritesTheSameDrawing)
       const std::size_t end = text.find('\n', pos);
       const std::string line = text.substr(pos, end - pos);
       pos = end + 1;
-      out += (++lines % 2 == 0 && !out.empty() && (out.rfind("  5\n") == out.size() - 4 || out.rfind("330\n") == out.size() - 4 ||
-                                                  out.rfind("340\n") == out.size() - 4 || out.rfind("350\n") == out.size() - 4))
+      out += (++lines % 2 == 0 && !out.empty() &&
+              (out.rfind("  5\n") == out.size() - 4 || out.rfind("330\n") == out.size() - 4 ||
+               out.rfind("340\n") == out.size() - 4 || out.rfind("350\n") == out.size() - 4))
                ? std::string("h")
                : line;
       out += '\n';
@@ -524,7 +526,8 @@ TEST(Dxf, BrokenFilesAreRefusedNamingTheFileAndLine)
                        L"line 5: an INSERT of the block \"Nowhere\", which the drawing does not have"));
   EXPECT_TRUE(contains(failure(std::string("AutoCAD Binary DXF\r\n\x1a\0", 22) + "rest"),
                        L"broken.dxf, line 1: a binary DXF file"));
-  EXPECT_TRUE(contains(failure("  0\nSECTION\n  2\nENTITIES\n  0\nSECTION\n"), L"line 5: a section starts inside another"));
+  EXPECT_TRUE(
+    contains(failure("  0\nSECTION\n  2\nENTITIES\n  0\nSECTION\n"), L"line 5: a section starts inside another"));
 }
 
 TEST(Dxf, ABlockThatContainsItselfIsRefused)
@@ -545,7 +548,9 @@ TEST(Dxf, AMaterialDictionaryEntryThatIsNoMaterialIsRefused)
                            "  0\nDICTIONARY\n  5\nD\n330\nC\n  3\nSteel\n350\nE\n"
                            "  0\nGROUP\n  5\nE\n330\nD\n"
                            "  0\nENDSEC\n  0\nEOF\n";
-  EXPECT_TRUE(contains(failure(text, L"dict.dxf"), L"dict.dxf, line 21: the material dictionary entry \"Steel\" is not a material but a \"GROUP\""));
+  EXPECT_TRUE(
+    contains(failure(text, L"dict.dxf"),
+             L"dict.dxf, line 21: the material dictionary entry \"Steel\" is not a material but a \"GROUP\""));
 }
 
 TEST(Dxf, UnknownObjectsAndEntitiesAreSkippedAndCounted)

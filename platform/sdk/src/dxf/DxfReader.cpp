@@ -3,8 +3,8 @@
 // their file handles and what they refer to; the database is built from
 // them at the end, when every reference can be resolved. Nothing of a
 // file that fails to read reaches a database anyone holds.
-#include "DxfShared.h"
 #include "../DbInternal.h"
+#include "DxfShared.h"
 
 #include "od/DbDictionary.h"
 #include "od/DbDxf.h"
@@ -436,9 +436,9 @@ OdDbDatabasePtr Reader::run(std::vector<OdString>* warnings)
 
   OdDbDatabasePtr db = build();
   for (const auto& entry : m_skipped)
-    warn(entry.second.firstLine, OdString::format(L"%u %s %s skipped (from here on)", unsigned(entry.second.count),
-                                                   OdString(entry.first.c_str()),
-                                                   entry.second.entity ? L"entities" : L"objects"));
+    warn(entry.second.firstLine,
+         OdString::format(L"%u %s %s skipped (from here on)", unsigned(entry.second.count),
+                          OdString(entry.first.c_str()), entry.second.entity ? L"entities" : L"objects"));
   if (warnings)
     *warnings = m_warnings;
   return db;
@@ -529,14 +529,9 @@ void Reader::tableRecord(const Record& record)
           color.setColorIndex(OdInt16(std::llabs(index)));
         break;
       }
-      case 420:
-        color.setColor((OdUInt32(OdCmEntityColor::kByColor) << 24) | (OdUInt32(integer(g)) & 0xFFFFFF));
-        break;
-      case 347:
-        pending.material = handle(g);
-        break;
-      default:
-        break;
+      case 420: color.setColor((OdUInt32(OdCmEntityColor::kByColor) << 24) | (OdUInt32(integer(g)) & 0xFFFFFF)); break;
+      case 347: pending.material = handle(g); break;
+      default: break;
       }
     if (!named)
       fail(record.line, L"a layer without a name");
@@ -581,16 +576,12 @@ void Reader::entityRecord(const Record& record, std::size_t block)
   for (const Group& g : record.groups)
     switch (g.code)
     {
-    case 5:
-      noteHandle(pending.handle = handle(g));
-      break;
+    case 5: noteHandle(pending.handle = handle(g)); break;
     case 330:
       if (owner == 0)
         owner = handle(g);
       break;
-    case 8:
-      pending.layer = g.value;
-      break;
+    case 8: pending.layer = g.value; break;
     case 62:
     {
       const long long index = integer(g);
@@ -600,17 +591,10 @@ void Reader::entityRecord(const Record& record, std::size_t block)
         color.setColorIndex(OdInt16(index));
       break;
     }
-    case 420:
-      color.setColor((OdUInt32(OdCmEntityColor::kByColor) << 24) | (OdUInt32(integer(g)) & 0xFFFFFF));
-      break;
-    case 347:
-      pending.material = handle(g);
-      break;
-    case 67:
-      paper = integer(g) == 1;
-      break;
-    default:
-      break;
+    case 420: color.setColor((OdUInt32(OdCmEntityColor::kByColor) << 24) | (OdUInt32(integer(g)) & 0xFFFFFF)); break;
+    case 347: pending.material = handle(g); break;
+    case 67: paper = integer(g) == 1; break;
+    default: break;
     }
 
   // Sequences: the vertices of a polyface mesh, an insert's attributes.
@@ -764,9 +748,7 @@ void Reader::entityRecord(const Record& record, std::size_t block)
     for (const Group& g : record.groups)
       switch (g.code)
       {
-      case 2:
-        pending.blockName = g.value;
-        break;
+      case 2: pending.blockName = g.value; break;
       case 10: placement.position.x = real(g); break;
       case 20: placement.position.y = real(g); break;
       case 30: placement.position.z = real(g); break;
@@ -777,11 +759,8 @@ void Reader::entityRecord(const Record& record, std::size_t block)
       case 210: placement.normal.x = real(g); break;
       case 220: placement.normal.y = real(g); break;
       case 230: placement.normal.z = real(g); break;
-      case 66:
-        m_inSequence = integer(g) != 0;
-        break;
-      default:
-        break;
+      case 66: m_inSequence = integer(g) != 0; break;
+      default: break;
       }
     if (pending.blockName.empty())
       fail(record.line, L"an INSERT without a block name");
@@ -799,9 +778,10 @@ void Reader::entityRecord(const Record& record, std::size_t block)
   if (block == SIZE_MAX)
   {
     auto byOwner = owner ? m_blockByHandle.find(owner) : m_blockByHandle.end();
-    block = byOwner != m_blockByHandle.end()
-              ? byOwner->second
-              : blockNamed(paper ? OdDbBlockTableRecord::kPaperSpace : OdDbBlockTableRecord::kModelSpace, 0, record.line);
+    block =
+      byOwner != m_blockByHandle.end()
+        ? byOwner->second
+        : blockNamed(paper ? OdDbBlockTableRecord::kPaperSpace : OdDbBlockTableRecord::kModelSpace, 0, record.line);
   }
   m_blocks[block].entities.push_back(std::move(pending));
 }
@@ -1039,8 +1019,10 @@ void Reader::readMaterial(const Record& record)
       phase = 2;
     switch (g.code)
     {
-    case 5: case 330: case 100: case 102:
-      continue;
+    case 5:
+    case 330:
+    case 100:
+    case 102: continue;
     case 1: continue; // the name is the dictionary's key
     case 2: material->setDescription(text(g)); continue;
     case 70: ambient.setMethod(method(g)); continue;
@@ -1048,12 +1030,18 @@ void Reader::readMaterial(const Record& record)
     case 71: diffuse.setMethod(method(g)); continue;
     case 41: diffuse.setFactor(real(g)); continue;
     case 91: diffuse.setColor(colorValue(g)); continue;
-    case 44: gloss = real(g); afterGloss = true; continue;
+    case 44:
+      gloss = real(g);
+      afterGloss = true;
+      continue;
     case 76: specular.setMethod(method(g)); continue;
     case 45: specular.setFactor(real(g)); continue;
     case 92: specular.setColor(colorValue(g)); continue;
     case 140: opacity = real(g); continue;
-    case 145: refraction = real(g); phase = 1; continue;
+    case 145:
+      refraction = real(g);
+      phase = 1;
+      continue;
     case 465: normalStrength = real(g); continue;
     case 148: material->setTranslucence(real(g)); continue;
     case 149: material->setSelfIllumination(real(g)); continue;
@@ -1222,8 +1210,8 @@ void Reader::buildMaterials(OdDbDatabase* db, const OdDbObjectId& dictionaryId)
       {
         auto other = m_objectTypes.find(entry.handle);
         if (other != m_objectTypes.end())
-          fail(entry.line, OdString(L"the material dictionary entry ") + quoted(entry.key) + L" is not a material but a " +
-                             quoted(other->second));
+          fail(entry.line, OdString(L"the material dictionary entry ") + quoted(entry.key) +
+                             L" is not a material but a " + quoted(other->second));
         warn(entry.line, OdString(L"the material dictionary entry ") + quoted(entry.key) +
                            L" names no object of the file; left out");
         continue;
@@ -1263,7 +1251,8 @@ void Reader::buildLayers(OdDbDatabase* db, DatabaseRoots& roots)
   {
     if (table->has(pending.layer->getName()))
     {
-      warn(pending.line, OdString(L"a second layer named ") + quoted(pending.layer->getName().toUtf8()) + L"; left out");
+      warn(pending.line,
+           OdString(L"a second layer named ") + quoted(pending.layer->getName().toUtf8()) + L"; left out");
       continue;
     }
     const OdDbObjectId material = db->getOdDbObjectId(pending.material);
@@ -1318,8 +1307,8 @@ void Reader::buildEntities(OdDbDatabase* db)
       {
         const OdDbObjectId target = table->getAt(text(pending.blockName));
         if (target.isNull())
-          fail(pending.line, OdString(L"an INSERT of the block ") + quoted(pending.blockName) +
-                               L", which the drawing does not have");
+          fail(pending.line,
+               OdString(L"an INSERT of the block ") + quoted(pending.blockName) + L", which the drawing does not have");
         static_cast<OdDbBlockReference*>(entity)->setBlockTableRecord(target);
       }
       OdDbInternal::wantHandle(db, pending.handle);

@@ -5,13 +5,13 @@
 namespace dxf
 {
 const MapCodes kMapCodes[kChannelCount] = {
-  {42, 72, 3, 73, 74, 75, 43},        // diffuse
-  {46, 77, 4, 78, 79, 170, 47},       // specular
-  {48, 171, 6, 172, 173, 174, 49},    // reflection
-  {141, 175, 7, 176, 177, 178, 142},  // opacity
-  {143, 179, 8, 270, 271, 272, 144},  // bump
-  {146, 273, 9, 274, 275, 276, 147},  // refraction
-  {42, 72, 3, 73, 74, 75, 43},        // normal: the diffuse codes again, after the refraction group
+  {42, 72, 3, 73, 74, 75, 43},       // diffuse
+  {46, 77, 4, 78, 79, 170, 47},      // specular
+  {48, 171, 6, 172, 173, 174, 49},   // reflection
+  {141, 175, 7, 176, 177, 178, 142}, // opacity
+  {143, 179, 8, 270, 271, 272, 144}, // bump
+  {146, 273, 9, 274, 275, 276, 147}, // refraction
+  {42, 72, 3, 73, 74, 75, 43},       // normal: the diffuse codes again, after the refraction group
 };
 
 const char* const kAppName = "ME_MATERIAL";
@@ -62,8 +62,8 @@ OdGeVector3d ocsXAxis(const OdGeVector3d& normal)
 {
   const OdGeVector3d n = normal.normal();
   const double limit = 1.0 / 64.0;
-  const OdGeVector3d axis =
-    std::fabs(n.x) < limit && std::fabs(n.y) < limit ? OdGeVector3d::kYAxis.crossProduct(n) : OdGeVector3d::kZAxis.crossProduct(n);
+  const OdGeVector3d axis = std::fabs(n.x) < limit && std::fabs(n.y) < limit ? OdGeVector3d::kYAxis.crossProduct(n)
+                                                                             : OdGeVector3d::kZAxis.crossProduct(n);
   return axis.normal();
 }
 

@@ -1,8 +1,8 @@
 // The DXF writer: ASCII, AC1021, UTF-8. Objects of the model keep their
 // handles; what the format needs around them (tables the model does not
 // keep, BLOCK and ENDBLK, SEQEND, layouts) gets handles from the seed on.
-#include "DxfShared.h"
 #include "../DbInternal.h"
+#include "DxfShared.h"
 
 #include "od/DbDictionary.h"
 #include "od/DbDxf.h"
@@ -93,10 +93,7 @@ private:
     putReal(groupCode + 20, p.z);
   }
   OdUInt64 fresh() { return m_next++; }
-  OdUInt64 handleOf(const OdDbObjectId& id) const
-  {
-    return OdDbInternal::peek(id) ? OdUInt64(id.getHandle()) : 0;
-  }
+  OdUInt64 handleOf(const OdDbObjectId& id) const { return OdDbInternal::peek(id) ? OdUInt64(id.getHandle()) : 0; }
 
   void header();
   void classes();
@@ -352,7 +349,8 @@ void Writer::layerTable()
 void Writer::blockRecordTable()
 {
   const auto records = blockRecords();
-  const OdUInt64 tableHandle = OdDbInternal::peek(m_db->getBlockTableId()) ? handleOf(m_db->getBlockTableId()) : fresh();
+  const OdUInt64 tableHandle =
+    OdDbInternal::peek(m_db->getBlockTableId()) ? handleOf(m_db->getBlockTableId()) : fresh();
   tableStart("BLOCK_RECORD", tableHandle, int(records.size()));
   for (const OdDbBlockTableRecord* record : records)
   {
@@ -385,7 +383,8 @@ void Writer::blocks()
     put(8, "0");
     put(100, "AcDbBlockBegin");
     put(2, record->getName());
-    const bool anonymous = record->getName().getLength() > 1 && record->getName().getAt(0) == L'*' && !record->isLayout();
+    const bool anonymous =
+      record->getName().getLength() > 1 && record->getName().getAt(0) == L'*' && !record->isLayout();
     putInt(70, anonymous ? 1 : 0);
     putPoint(10, OdGePoint3d());
     put(3, record->getName());
@@ -762,7 +761,8 @@ void Writer::layouts(OdUInt64 owner)
     OdUInt64 handle;
     OdDbObjectId block;
     int order;
-  } layouts[] = {{"Model", m_modelLayout, m_db->getModelSpaceId(), 0}, {"Layout1", m_paperLayout, m_db->getPaperSpaceId(), 1}};
+  } layouts[] = {{"Model", m_modelLayout, m_db->getModelSpaceId(), 0},
+                 {"Layout1", m_paperLayout, m_db->getPaperSpaceId(), 1}};
   for (const auto& layout : layouts)
   {
     put(0, "LAYOUT");
