@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <cstdio>
 #include <vector>
 
@@ -428,6 +429,8 @@ void Writer::entityCommon(const char* type, OdUInt64 handle, OdUInt64 owner, con
     putInt(67, 1);
   const OdString layer = ent->layer();
   put(8, layer.isEmpty() ? OdString(L"0") : layer);
+  if (!std::strcmp(type, "VERTEX") || !std::strcmp(type, "SEQEND"))
+    return; // the mesh's colour and material are its vertices'
   const OdCmColor color = ent->color();
   if (color.isByBlock())
     putInt(62, 0);
