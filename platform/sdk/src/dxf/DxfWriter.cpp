@@ -12,8 +12,8 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <cstring>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 namespace
@@ -31,9 +31,12 @@ private:
   // Group output.
   void code(int groupCode)
   {
-    char text[16];
-    const int length = std::snprintf(text, sizeof text, "%3d\n", groupCode);
-    m_out.append(text, std::size_t(length));
+    // Right-aligned in three places, as drawing files have them.
+    char text[16] = {' ', ' '};
+    char* start = text + (groupCode >= 0 && groupCode < 10 ? 2 : groupCode >= 0 && groupCode < 100 ? 1 : 0);
+    char* end = std::to_chars(start, text + sizeof text - 1, groupCode).ptr;
+    *end++ = '\n';
+    m_out.append(text, end);
   }
   void put(int groupCode, const char* value)
   {
@@ -41,12 +44,13 @@ private:
     m_out += value;
     m_out += '\n';
   }
-  void put(int groupCode, const OdString& value)
+  void put(int groupCode, const OdString& value) { putUtf8(groupCode, value.toUtf8()); }
+  void putUtf8(int groupCode, const std::string& value)
   {
     code(groupCode);
     // A value is one line: control characters go out as ^ and a letter, a
     // caret as "^ ".
-    for (char ch : value.toUtf8())
+    for (char ch : value)
     {
       if (ch == '^')
         m_out += "^ ";
@@ -125,6 +129,8 @@ private:
   std::string m_out;
   // Made up front, since tables and blocks refer to them before they are written.
   OdUInt64 m_layoutDictionary = 0, m_modelLayout = 0, m_paperLayout = 0;
+  OdDbObjectId m_layerId;
+  std::string m_layerText;
 };
 
 std::vector<const OdDbBlockTableRecord*> Writer::blockRecords() const
@@ -427,8 +433,14 @@ void Writer::entityCommon(const char* type, OdUInt64 handle, OdUInt64 owner, con
   put(100, "AcDbEntity");
   if (paper)
     putInt(67, 1);
-  const OdString layer = ent->layer();
-  put(8, layer.isEmpty() ? OdString(L"0") : layer);
+  // A mesh's vertices share its layer: the name is made once.
+  if (ent->layerId() != m_layerId || m_layerText.empty())
+  {
+    const OdString layer = ent->layer();
+    m_layerId = ent->layerId();
+    m_layerText = layer.isEmpty() ? std::string("0") : layer.toUtf8();
+  }
+  putUtf8(8, m_layerText);
   if (!std::strcmp(type, "VERTEX") || !std::strcmp(type, "SEQEND"))
     return; // the mesh's colour and material are its vertices'
   const OdCmColor color = ent->color();
