@@ -91,6 +91,24 @@ TEST(HostDxf, TheSampleDrawingComesBackWhole)
     EXPECT_TRUE(contains(before, kind)) << kind;
 }
 
+TEST(HostDxf, TheShippedSampleOpensFromTheCommandLineWithItsMaps)
+{
+  HostHarness host;
+  const HostRun run = host.run({"DUMP {dump}", "QUIT"}, {L"" HOST_TEST_SAMPLE_DXF, L"/nomodule"});
+  EXPECT_EQ(run.exitCode, 0) << run.errors;
+  const JsonValue dump = run.dump();
+  ASSERT_EQ(dump["documents"].size(), 1u);
+  const JsonValue& sample = dump["documents"][0];
+  EXPECT_EQ(sample["title"].asString(), "sample");
+  EXPECT_EQ(sample["materials"].size(), 11u);
+  EXPECT_EQ(sample["readerWarnings"].size(), 0u);
+  // The image maps are found beside the DXF file, as beside the script.
+  int found = 0;
+  for (const JsonValue& material : sample["materials"].items())
+    found += material["diffuseMap"]["texture"].isNull() || material["diffuseMap"]["found"].isNull() ? 0 : 1;
+  EXPECT_EQ(found, 3);
+}
+
 TEST(HostDxf, BrokenFilesAreRefusedAndSkippedThingsReported)
 {
   HostHarness host;
