@@ -72,6 +72,7 @@ void writeDrawingObjects(JsonWriter& json, OdDbDatabase* db)
       continue;
     json.beginObject();
     json.key(L"name").value(layer->getName());
+    json.key(L"handle").value(handleOf(it->getRecordId()));
     json.key(L"material");
     writeMaterialName(json, layer->materialId());
     json.endObject();
@@ -91,6 +92,27 @@ void writeDrawingObjects(JsonWriter& json, OdDbDatabase* db)
     json.key(L"material");
     writeMaterialName(json, entity->materialId());
     json.key(L"layer").value(entity->layer());
+    json.endObject();
+  }
+  json.endArray();
+
+  json.key(L"groups").beginArray();
+  OdDbDictionaryPtr groups = OdDbDictionary::cast(db->getGroupDictionaryId(false).openObject().get());
+  for (auto it = groups.isNull() ? OdDbDictionaryIteratorPtr() : groups->newIterator(); !it.isNull() && !it->done();
+       it->next())
+  {
+    OdDbGroupPtr group = OdDbGroup::cast(it->objectId().openObject().get());
+    if (group.isNull())
+      continue;
+    json.beginObject();
+    json.key(L"name").value(it->name());
+    json.key(L"handle").value(handleOf(it->objectId()));
+    json.key(L"members").beginArray();
+    OdDbObjectIdArray members;
+    group->allEntityIds(members);
+    for (const OdDbObjectId& id : members)
+      json.value(handleOf(id));
+    json.endArray();
     json.endObject();
   }
   json.endArray();

@@ -17,6 +17,7 @@ std::vector<OdString> describeDrawing(OdDbDatabase* database, const OdString& ti
 
 // For DUMP, into the open object of a document: "layers" (name and material
 // of each layer) and "entities" (handle, kind, material and layer of each
-// object of model space). A material that is no longer there is null.
+// object of model space) and "groups" (name, handle and members of each).
+// A material that is no longer there is null.
 void writeDrawingObjects(JsonWriter& json, OdDbDatabase* database);
 } // namespace host

@@ -3,7 +3,7 @@
 namespace host
 {
 const wchar_t* const kHostUsage =
-  L"usage: host.exe [drawing.mescript] [/script FILE] [/profile FILE] [/module PATH | /nomodule]"
+  L"usage: host.exe [drawing.mescript | drawing.dxf] [/script FILE] [/profile FILE] [/module PATH | /nomodule]"
   L" [/texturepath FOLDER;FOLDER...]";
 
 bool parseHostOptions(const std::vector<OdString>& arguments, HostOptions& options, OdString& error)

@@ -26,6 +26,13 @@ Document::Document(OdDbDatabasePtr database, const OdString& fileName, const OdS
     m_database->addReactor(m_writes.get());
 }
 
+void Document::rename(const OdString& fileName, const OdString& title)
+{
+  m_fileName = fileName;
+  m_title = title;
+  m_database->setDatabaseFileName(fileName);
+}
+
 Document::~Document()
 {
   if (m_database)

@@ -95,13 +95,17 @@ OdDbObjectId OdDbDatabase::addResident(OdDbObject* object, const OdDbObjectId& o
   OdDbStub* stub = OdDbInternal::newStub();
   stub->database = this;
   stub->object = object;
-  stub->handle = m_nextHandle++;
+  stub->handle = m_wantedHandle ? m_wantedHandle : m_nextHandle;
+  m_nextHandle = std::max(m_nextHandle, stub->handle + 1);
+  m_wantedHandle = 0;
   object->addRef();
   object->m_stub = stub;
   object->m_ownerId = ownerId;
   object->m_openMode = OdDb::kForWrite;
   object->m_appendedOpen = true;
   m_objects.push_back(stub);
+  if (stub->handle != m_objects.size())
+    m_placedHandles.emplace(stub->handle, stub);
   return OdDbObjectId(stub);
 }
 
@@ -114,11 +118,12 @@ OdDbObjectId OdDbDatabase::addOdDbObject(OdDbObject* object, const OdDbObjectId&
 
 OdDbObjectId OdDbDatabase::getOdDbObjectId(const OdDbHandle& handle) const
 {
-  // Handles are handed out in order from 1.
+  // Handles are handed out in order from 1, except those a file brought.
   const OdUInt64 value = handle;
-  if (value == 0 || value > m_objects.size())
-    return OdDbObjectId();
-  return OdDbObjectId(m_objects[std::size_t(value - 1)]);
+  if (value != 0 && value <= m_objects.size() && m_objects[std::size_t(value - 1)]->handle == value)
+    return OdDbObjectId(m_objects[std::size_t(value - 1)]);
+  auto placed = m_placedHandles.find(value);
+  return placed == m_placedHandles.end() ? OdDbObjectId() : OdDbObjectId(placed->second);
 }
 
 void OdDbDatabase::initialize(OdDb::MeasurementValue measurement)
@@ -158,6 +163,32 @@ void OdDbDatabase::initialize(OdDb::MeasurementValue measurement)
 
   m_clayer = m_layerZeroId;
   m_cmaterial = standard[0];
+}
+
+bool OdDbInternal::wantHandle(OdDbDatabase* database, OdUInt64 handle)
+{
+  if (handle == 0 || !database->getOdDbObjectId(handle).isNull())
+    return false;
+  database->m_wantedHandle = handle;
+  return true;
+}
+
+OdUInt64 OdDbInternal::handleSeed(const OdDbDatabase* database) { return database->m_nextHandle; }
+
+void OdDbInternal::raiseHandleSeed(OdDbDatabase* database, OdUInt64 seed)
+{
+  database->m_nextHandle = std::max(database->m_nextHandle, seed);
+}
+
+void OdDbInternal::setRoots(OdDbDatabase* database, const DatabaseRoots& roots)
+{
+  database->m_blockTableId = roots.blockTable;
+  database->m_layerTableId = roots.layerTable;
+  database->m_modelSpaceId = roots.modelSpace;
+  database->m_paperSpaceId = roots.paperSpace;
+  database->m_layerZeroId = roots.layerZero;
+  database->m_namedObjectsId = roots.namedObjects;
+  database->m_clayer = roots.layerZero;
 }
 
 OdDbObjectId OdDbDatabase::getMaterialDictionaryId(bool createIfNotFound)

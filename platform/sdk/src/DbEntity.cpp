@@ -5,12 +5,16 @@
 #include "od/DbMaterial.h"
 #include "od/DbSymbolTable.h"
 
+#include <algorithm>
+#include <iterator>
+
 ODRX_DEFINE_MEMBERS(OdDbEntity, OdDbObject, nullptr)
 ODRX_DEFINE_MEMBERS(OdDbBlockReference, OdDbEntity, ODRX_CONSTRUCTOR(OdDbBlockReference))
 ODRX_DEFINE_MEMBERS(OdDbPolyFaceMeshVertex, OdDbEntity, ODRX_CONSTRUCTOR(OdDbPolyFaceMeshVertex))
 ODRX_DEFINE_MEMBERS(OdDbFaceRecord, OdDbEntity, ODRX_CONSTRUCTOR(OdDbFaceRecord))
 ODRX_DEFINE_MEMBERS(OdDbPolyFaceMesh, OdDbEntity, ODRX_CONSTRUCTOR(OdDbPolyFaceMesh))
 ODRX_DEFINE_MEMBERS(OdDbSubDMesh, OdDbEntity, ODRX_CONSTRUCTOR(OdDbSubDMesh))
+ODRX_DEFINE_MEMBERS(OdDbFace, OdDbEntity, ODRX_CONSTRUCTOR(OdDbFace))
 
 void OdDbEntity::setDatabaseDefaults(OdDbDatabase* database)
 {
@@ -409,4 +413,66 @@ void OdDbSubDMesh::copyFrom(const OdRxObject* source)
   m_faces = other->m_faces;
   m_numFaces = other->m_numFaces;
   m_level = other->m_level;
+}
+
+OdResult OdDbFace::getVertexAt(OdUInt16 index, OdGePoint3d& point) const
+{
+  if (index > 3)
+    return eInvalidIndex;
+  point = m_corners[index];
+  return eOk;
+}
+
+OdResult OdDbFace::setVertexAt(OdUInt16 index, const OdGePoint3d& point)
+{
+  assertWriteEnabled();
+  if (index > 3)
+    return eInvalidIndex;
+  m_corners[index] = point;
+  return eOk;
+}
+
+bool OdDbFace::isEdgeVisibleAt(OdUInt16 index) const { return index <= 3 && !m_hidden[index]; }
+
+OdResult OdDbFace::makeEdgeVisibleAt(OdUInt16 index)
+{
+  assertWriteEnabled();
+  if (index > 3)
+    return eInvalidIndex;
+  m_hidden[index] = false;
+  return eOk;
+}
+
+OdResult OdDbFace::makeEdgeInvisibleAt(OdUInt16 index)
+{
+  assertWriteEnabled();
+  if (index > 3)
+    return eInvalidIndex;
+  m_hidden[index] = true;
+  return eOk;
+}
+
+OdResult OdDbFace::getGeomExtents(OdGeExtents3d& extents) const
+{
+  OdGeExtents3d out;
+  for (const OdGePoint3d& corner : m_corners)
+    out.addPoint(corner);
+  extents = out;
+  return eOk;
+}
+
+OdResult OdDbFace::transformBy(const OdGeMatrix3d& transform)
+{
+  assertWriteEnabled();
+  for (OdGePoint3d& corner : m_corners)
+    corner.transformBy(transform);
+  return eOk;
+}
+
+void OdDbFace::copyFrom(const OdRxObject* source)
+{
+  OdDbEntity::copyFrom(source);
+  const auto* other = static_cast<const OdDbFace*>(source);
+  std::copy(std::begin(other->m_corners), std::end(other->m_corners), std::begin(m_corners));
+  std::copy(std::begin(other->m_hidden), std::end(other->m_hidden), std::begin(m_hidden));
 }

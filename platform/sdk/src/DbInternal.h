@@ -12,8 +12,22 @@ struct OdDbStub
   OdUInt64 handle = 0;
 };
 
+// The objects a database is built around, for a reader that makes them itself.
+struct DatabaseRoots
+{
+  OdDbObjectId blockTable, layerTable, modelSpace, paperSpace, layerZero, namedObjects;
+};
+
 struct OdDbInternal
 {
+  // The next object made resident takes this handle; false (and nothing
+  // changes) when it is 0 or already taken.
+  static bool wantHandle(OdDbDatabase* database, OdUInt64 handle);
+  // The handle the next new object gets unless another is wanted.
+  static OdUInt64 handleSeed(const OdDbDatabase* database);
+  static void raiseHandleSeed(OdDbDatabase* database, OdUInt64 seed);
+  static void setRoots(OdDbDatabase* database, const DatabaseRoots& roots);
+
   static OdDbStub* newStub();
 
   // The object behind an id for the SDK's own reads, without opening it;

@@ -43,6 +43,12 @@ public:
   // How long reading its drawing file took; negative when it was read from none.
   double loadSeconds() const { return m_loadSeconds; }
   void setLoadSeconds(double seconds) { m_loadSeconds = seconds; }
+  // What the drawing file's reader passed over ("file, line n: ...").
+  const std::vector<OdString>& readerWarnings() const { return m_readerWarnings; }
+  void setReaderWarnings(std::vector<OdString> warnings) { m_readerWarnings = std::move(warnings); }
+  // After a save under another name: the file, its title and the drawing's
+  // own file name (which the texture search starts from) follow.
+  void rename(const OdString& fileName, const OdString& title);
   // How often the object was written (opened for write and closed) since
   // the document was opened.
   int writesOf(const OdDbObjectId& id) const;
@@ -70,6 +76,7 @@ private:
   Selection m_selection;
   Context m_context{m_selection};
   double m_loadSeconds = -1.0;
+  std::vector<OdString> m_readerWarnings;
 };
 
 class DocumentManager final : public HostDocManager

@@ -115,6 +115,11 @@ void writeDocument(JsonWriter& json, HostDocument* document, const Document* rec
   else
     json.null();
   json.key(L"current").value(current);
+  json.key(L"readerWarnings").beginArray();
+  if (record)
+    for (const OdString& warning : record->readerWarnings())
+      json.value(warning);
+  json.endArray();
   json.key(L"materials").beginArray();
   OdDbDictionaryPtr materials = db->getMaterialDictionaryId().safeOpenObject();
   for (auto it = materials->newIterator(); !it->done(); it->next())

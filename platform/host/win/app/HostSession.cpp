@@ -19,6 +19,14 @@ namespace host
 namespace
 {
 constexpr std::size_t kMaxScriptSize = 16u << 20;
+// DXF drawings of millions of objects are read; beyond this one is refused unread.
+constexpr std::size_t kMaxDxfSize = std::size_t(1) << 30;
+
+bool isDxf(const OdString& path)
+{
+  const OdString name = fileNamePart(path);
+  return name.getLength() > 4 && name.right(4).iCompare(L".dxf") == 0;
+}
 // How often a waiting script looks again while a dialog is open.
 constexpr UINT kBusyPollMs = 20;
 
@@ -380,24 +388,66 @@ bool HostSession::runRegistered(const OdString& word, ScriptArgs& args)
 void HostSession::openDrawing(const OdString& path)
 {
   std::string bytes;
-  const ReadResult result = readFile(path, bytes, kMaxScriptSize);
-  if (result != ReadResult::Ok)
-    throw ScriptError(readProblem(result, L"drawing", path));
+  const bool dxf = isDxf(path);
   LARGE_INTEGER start{}, end{}, frequency{};
   QueryPerformanceCounter(&start);
-  Document* document = m_runtime.documents().openDocument(stem(path), path);
-  if (!document)
-    throw ScriptError(L"the document could not be opened now");
-  for (const ScriptLine& line : scriptLines(bytes))
+  const ReadResult result = readFile(path, bytes, dxf ? kMaxDxfSize : kMaxScriptSize);
+  if (result != ReadResult::Ok)
+    throw ScriptError(readProblem(result, L"drawing", path));
+  Document* document = nullptr;
+  if (dxf)
   {
-    OdString error;
-    if (!m_drawingInterpreter.tryRun(line.text, error))
-      fail(OdString::format(L"%s:%d: %s", path, line.number, error));
+    // A file that cannot be read opens nothing: the other documents stay as they were.
+    std::vector<OdString> warnings;
+    OdDbDatabasePtr db;
+    try
+    {
+      db = odDxfRead(bytes, path, &warnings);
+    }
+    catch (const OdError& error)
+    {
+      throw ScriptError(error.description().isEmpty() ? odResultText(error.code()) : error.description());
+    }
+    bytes = std::string();
+    document = m_runtime.documents().openDocument(stem(path), path, db);
+    if (!document)
+      throw ScriptError(L"the document could not be opened now");
+    for (const OdString& warning : warnings)
+      warn(warning);
+    document->setReaderWarnings(std::move(warnings));
+  }
+  else
+  {
+    document = m_runtime.documents().openDocument(stem(path), path);
+    if (!document)
+      throw ScriptError(L"the document could not be opened now");
+    for (const ScriptLine& line : scriptLines(bytes))
+    {
+      OdString error;
+      if (!m_drawingInterpreter.tryRun(line.text, error))
+        fail(OdString::format(L"%s:%d: %s", path, line.number, error));
+    }
   }
   QueryPerformanceCounter(&end);
   QueryPerformanceFrequency(&frequency);
   document->setLoadSeconds(double(end.QuadPart - start.QuadPart) / double(frequency.QuadPart));
   refresh();
+}
+
+void HostSession::saveDrawing(Document& document, const OdString& path)
+{
+  std::string bytes;
+  try
+  {
+    bytes = odDxfWrite(document.database());
+  }
+  catch (const OdError& error)
+  {
+    throw ScriptError(OdString::format(L"%s could not be saved: %s", path, error.description()));
+  }
+  OdString problem;
+  if (!writeFileAtomically(path, bytes, &problem))
+    throw ScriptError(OdString::format(L"%s could not be saved: %s", path, problem));
 }
 
 void HostSession::addDocumentCommands()
@@ -414,6 +464,29 @@ void HostSession::addDocumentCommands()
     const OdString path = args.next(L"drawing file");
     args.expectEnd();
     openDrawing(path);
+  });
+  // SAVE: the current document into its DXF file. SAVEAS file.dxf: into
+  // that file, which the document then carries (and its title).
+  m_interpreter.add(L"SAVE", [this](ScriptArgs& args) {
+    args.expectEnd();
+    Document* document = m_runtime.documents().find(m_runtime.documents().curDocument());
+    if (!document)
+      throw ScriptError(L"no current document to save");
+    if (!isDxf(document->fileName()))
+      throw ScriptError(OdString::format(L"\"%s\" is saved as DXF only: SAVEAS file.dxf", document->title()));
+    saveDrawing(*document, document->fileName());
+  });
+  m_interpreter.add(L"SAVEAS", [this](ScriptArgs& args) {
+    const OdString path = args.next(L"DXF file");
+    args.expectEnd();
+    Document* document = m_runtime.documents().find(m_runtime.documents().curDocument());
+    if (!document)
+      throw ScriptError(L"no current document to save");
+    if (!isDxf(path))
+      throw ScriptError(OdString::format(L"\"%s\" is no .dxf file: drawings are saved as DXF", path));
+    saveDrawing(*document, path);
+    document->rename(path, stem(path));
+    refresh();
   });
   // DOC n: the n-th open document (from 1) becomes current.
   m_interpreter.add(L"DOC", [this](ScriptArgs& args) {

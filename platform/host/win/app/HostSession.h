@@ -51,6 +51,8 @@ private:
   bool runRegistered(const OdString& word, ScriptArgs& args);
   // Makes a document from a drawing script; throws ScriptError.
   void openDrawing(const OdString& path);
+  // As DXF, atomically; throws ScriptError saying why it failed.
+  void saveDrawing(Document& document, const OdString& path);
 
   void step();
   // Sends the next queued input once the last has been handled, else goes on

@@ -5,6 +5,7 @@
 
 #include <map>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 class OdDbDatabase;
@@ -163,6 +164,10 @@ private:
   std::vector<OdDbStub*> m_objects;
   std::vector<OdDbDatabaseReactorPtr> m_reactors;
   OdUInt64 m_nextHandle = 1;
+  // A drawing file's own handle for the next object made resident (0: none).
+  OdUInt64 m_wantedHandle = 0;
+  // Objects whose handle is not their place in m_objects (read from files).
+  std::unordered_map<OdUInt64, OdDbStub*> m_placedHandles;
 
   OdDbObjectId m_blockTableId, m_layerTableId, m_modelSpaceId, m_paperSpaceId, m_layerZeroId;
   OdDbObjectId m_namedObjectsId;

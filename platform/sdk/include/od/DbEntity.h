@@ -4,6 +4,7 @@
 //   OdDbBlockReference       an insert of a block record
 //   OdDbPolyFaceMesh         vertices and face records of up to four vertices
 //   OdDbSubDMesh             points and faces of any size, with a level
+//   OdDbFace                 one face of three or four corners
 #pragma once
 
 #include "od/CmColor.h"
@@ -171,3 +172,26 @@ private:
   OdInt32 m_level = 0;
 };
 using OdDbSubDMeshPtr = OdSmartPtr<OdDbSubDMesh>;
+
+// A three-sided face repeats its third corner as the fourth.
+class OdDbFace : public OdDbEntity
+{
+  ODRX_DECLARE_MEMBERS(OdDbFace);
+  OdDbFace() = default;
+
+  // Corners 0 to 3; others give eInvalidIndex.
+  OdResult getVertexAt(OdUInt16 index, OdGePoint3d& point) const;
+  OdResult setVertexAt(OdUInt16 index, const OdGePoint3d& point);
+  bool isEdgeVisibleAt(OdUInt16 index) const;
+  OdResult makeEdgeVisibleAt(OdUInt16 index);
+  OdResult makeEdgeInvisibleAt(OdUInt16 index);
+
+  OdResult getGeomExtents(OdGeExtents3d& extents) const override;
+  OdResult transformBy(const OdGeMatrix3d& transform) override;
+  void copyFrom(const OdRxObject* source) override;
+
+private:
+  OdGePoint3d m_corners[4];
+  bool m_hidden[4] = {false, false, false, false};
+};
+using OdDbFacePtr = OdSmartPtr<OdDbFace>;

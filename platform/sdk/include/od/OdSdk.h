@@ -4,6 +4,7 @@
 #include "od/CmColor.h"
 #include "od/DbDatabase.h"
 #include "od/DbDictionary.h"
+#include "od/DbDxf.h"
 #include "od/DbEntity.h"
 #include "od/DbGroup.h"
 #include "od/DbGsManager.h"

@@ -422,6 +422,20 @@ private:
         }
       }
     }
+    else if (const auto* face = OdDbFace::cast(ent).get())
+    {
+      // Three corners when the last repeats the third.
+      OdGePoint3d corners[4];
+      for (OdUInt16 k = 0; k < 4; ++k)
+        face->getVertexAt(k, corners[k]);
+      const int count = corners[3] == corners[2] ? 3 : 4;
+      faces.push_back(count);
+      for (int k = 0; k < count; ++k)
+      {
+        points.emplace_back(moved ? xform * corners[k] : corners[k]);
+        faces.push_back(k);
+      }
+    }
     else
       return;
     if (!top && !spend(faces.size()))

@@ -1,0 +1,33 @@
+// Drawing files in the DXF format (ASCII): read from AC1009 on, written as
+// AC1021 (UTF-8).
+//
+// What the model holds goes out and comes back: the header variables the
+// model keeps (CLAYER, CMATERIAL, MEASUREMENT), layers with their materials,
+// block records, blocks and their entities (polyface meshes, subdivision
+// meshes, 3D faces, inserts), groups, the named-object dictionary with the
+// material dictionary and its materials, each with the handle it had.
+// Texture details the format has no place for travel as extension data of
+// the application "ME_MATERIAL". Everything else a file holds is skipped and
+// counted in a warning.
+#pragma once
+
+#include "od/DbDatabase.h"
+
+#include <string>
+#include <vector>
+
+// Reads a whole DXF file held in memory. fileName only names the file in
+// messages. A file that cannot be read throws OdError (eInvalidDrawingFile)
+// whose description names the file and the line; warnings, when asked for,
+// list what was skipped ("file, line n: ...").
+OdDbDatabasePtr odDxfRead(const std::string& bytes, const OdString& fileName,
+                          std::vector<OdString>* warnings = nullptr);
+// The same from a file; eFileNotFound / eCantOpenFile when it cannot be read.
+OdDbDatabasePtr odDxfReadFile(const OdString& path, std::vector<OdString>* warnings = nullptr);
+
+// The drawing as DXF text.
+std::string odDxfWrite(OdDbDatabase* database);
+// Writes a temporary file beside path and renames it over path, so a failed
+// save leaves an existing file as it was; throws OdError (eCantOpenFile)
+// naming the file and the reason.
+void odDxfWriteFile(OdDbDatabase* database, const OdString& path);
