@@ -23,7 +23,6 @@ void CKtColorSelector::drawColour(IKtCanvas& canvas, const KtRect& rect)
 bool CKtColorSelector::chooseColour(OdUInt32& colour)
 {
   OdCmColor chosen;
-  chosen.setRGB(OdUInt8(colour & 0xFF), OdUInt8((colour >> 8) & 0xFF), OdUInt8((colour >> 16) & 0xFF));
   const OdCmColor second;
   if (!ktHostServices().colorDialog(chosen, false, second, kAllColorTabs, nullptr))
     return false;
@@ -42,7 +41,7 @@ LRESULT CKtColorSelector::windowProc(UINT message, WPARAM wParam, LPARAM lParam)
     return 0;
   case WM_LBUTTONDOWN:
   {
-    OdUInt32 colour = m_colour;
+    OdUInt32 colour = 0;
     if (!chooseColour(colour))
       return 0;
     m_colour = colour;

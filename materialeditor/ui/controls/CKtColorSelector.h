@@ -27,8 +27,8 @@ public:
   // The colour with its RGB text centred, in the theme's text colour
   // unless that cannot be read on it.
   virtual void drawColour(IKtCanvas& canvas, const KtRect& rect);
-  // The host's colour dialog on the colour given (RGB, red lowest), so the
-  // user starts from what the row shows; true and the chosen RGB value on OK.
+  // The host's colour dialog on a new default colour (not the current
+  // one); true and the RGB value on OK.
   static bool chooseColour(OdUInt32& colour);
 
 protected:

@@ -1,7 +1,7 @@
 // meui::MeUiColorSelectorProperty<Owner>: a grid row of a plain RGB colour
 // (the marble and wood colours). The cell is filled with the colour under
 // its "RGB(r,g,b)" text; activating the row opens the host's colour dialog
-// at once, on the row's colour, and writes the chosen colour unless it is
+// at once, on a default colour, and writes the chosen colour unless it is
 // the one the owner holds. The selector window lives only for the dialog.
 #pragma once
 
@@ -43,7 +43,7 @@ public:
       return nullptr;
     this->GetValue(m_colour);
     SetFocus(window);
-    OdUInt32 colour = m_colour;
+    OdUInt32 colour = 0;
     if (chooseColour(colour))
     {
       m_colour = colour;
