@@ -36,6 +36,12 @@ bool MeUiGlossinessProperty::setValue(int percent)
   return true;
 }
 
+bool MeUiGlossinessProperty::holdsExactly(int percent)
+{
+  me::IMeEditor* editor = me::editorService();
+  return editor && std::fabs(editor->glossiness() - std::fabs(percent * 0.01)) <= 1e-12;
+}
+
 bool MeUiGlossinessProperty::format(int percent, CXStringW& text)
 {
   text = CXStringW::format(L"%d%%", percent);

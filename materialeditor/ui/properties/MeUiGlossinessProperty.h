@@ -21,6 +21,9 @@ public:
   void createEditableProperty(IKtEditableProperty*& out) override;
   virtual bool getValue(int& percent);
   virtual bool setValue(int percent);
+  // Whether the material's glossiness is that percent as written (0.35, not
+  // 0.355, for 35).
+  bool holdsExactly(int percent);
   // The slider's text: "35%".
   bool format(int percent, CXStringW& text);
 };

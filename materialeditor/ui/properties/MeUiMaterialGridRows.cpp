@@ -45,9 +45,21 @@ void MeUiColorProperty::createEditableProperty(IKtEditableProperty*& out)
   out = row;
 }
 
+namespace
+{
+// A percent picked is written unless the material holds exactly that percent:
+// 35 picked over 0.355 (shown as 35%) writes 0.35, as the user chose.
+class GlossinessRow : public MeUiSliderProperty<MeUiGlossinessProperty, int>
+{
+public:
+  using MeUiSliderProperty<MeUiGlossinessProperty, int>::MeUiSliderProperty;
+  bool IsEqual(const int& a, const int& b) override { return a == b && this->GetOwner()->holdsExactly(b); }
+};
+} // namespace
+
 void MeUiGlossinessProperty::createEditableProperty(IKtEditableProperty*& out)
 {
-  auto* row = new MeUiSliderProperty<MeUiGlossinessProperty, int>(m_label, this);
+  auto* row = new GlossinessRow(m_label, this);
   row->SetGetter(&MeUiGlossinessProperty::getValue);
   row->SetSetter(&MeUiGlossinessProperty::setValue);
   row->SetFormat(&MeUiGlossinessProperty::format);

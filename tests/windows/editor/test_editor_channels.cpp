@@ -130,9 +130,9 @@ TEST(MaterialEditorChannels, GlossinessShowsItsTruncatedPercentAndAClickWritesTh
   EXPECT_EQ(gridRow(shown, "Generic.Glossiness")["text"].asString(), "35%") << "truncated, not rounded";
   ASSERT_TRUE(gridRow(shown, "Generic.Glossiness")["cell"].size() == 4);
 
-  // Another glossiness, so that 35 is a change the slider writes.
+  // 35 picked on the material that shows 35% writes 0.35: the user chose it.
   const int at = sliderOffset(shown, 35);
-  const std::wstring again = drawing(host, "MATERIAL Steel GLOSS 0.8\n");
+  const std::wstring again = drawing(host, "MATERIAL Steel GLOSS 0.355\n");
   const HostRun run =
     host.run({kSettle, open("Steel"), "RESIZE " + pane + " 320,470", "CLICK " + pane + " ROW \"Generic.Glossiness\"",
               "CLICK " + pane + " EDITOR AT " + std::to_string(at), "KEY ENTER", "DUMP {dump}", "QUIT"},
