@@ -20,6 +20,7 @@
 #include "win/MeHostTheme.h"
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 
 namespace meui
@@ -49,6 +50,53 @@ constexpr int kThumbnailStrip = 8;
 constexpr int kIconGapAcross = 20, kIconLabelLines = 2, kIconPaddingDown = 16;
 
 const wchar_t* const kHelpTopic = L"IDH_MaterialBrowser";
+
+// Thumbnails taken a strip at a time into an image list: each material's
+// picture is rendered into the strip, and when the strip is full (or
+// flushed) its pictures go into the list together and each material's
+// callback learns its image (-1 where none could be drawn), in order.
+class ThumbnailStrip
+{
+public:
+  ThumbnailStrip(HIMAGELIST images, MeUiThumbnailBatch& batch, int size)
+    : m_images(images), m_batch(batch), m_strip(size, size, kThumbnailStrip)
+  {
+  }
+  explicit operator bool() const { return bool(m_strip); }
+
+  void add(const OdDbObjectId& material, std::function<void(int)> placed)
+  {
+    // The viewer lies outside its parent's client area, so a redraw paints
+    // nothing: the picture is rendered when it is taken.
+    DWORD* pixels = m_strip.next();
+    const bool drawn = pixels && m_batch.renderInto(material, false, pixels, m_strip.stride());
+    if (pixels && !drawn)
+      m_strip.dropLast();
+    m_pending.push_back({std::move(placed), drawn});
+    if (m_strip.full())
+      flush();
+  }
+  void flush()
+  {
+    // The background the preview rendered on is left out, so the list shows
+    // through: on a dark theme white would punch holes in the highlights.
+    int image = m_strip.addTo(m_images, me::hostWindowBackground());
+    for (Pending& item : m_pending)
+      item.placed(item.drawn && image >= 0 ? image++ : -1);
+    m_pending.clear();
+  }
+
+private:
+  struct Pending
+  {
+    std::function<void(int)> placed;
+    bool drawn;
+  };
+  HIMAGELIST m_images;
+  MeUiThumbnailBatch& m_batch;
+  fw::CImageStrip m_strip;
+  std::vector<Pending> m_pending;
+};
 
 COLORREF lighter(COLORREF colour, int by)
 {
@@ -136,7 +184,7 @@ LRESULT MeUiMaterialBrowserPalette::windowProc(UINT message, WPARAM wParam, LPAR
   if (me::isThemeChangedMessage(message))
   {
     applyTheme();
-    if (me::browserShown() && m_buttonsEnabled)
+    if (me::browserShown() && m_buttonsEnabled && !redrawThumbnails())
       reloadItems();
     InvalidateRect(hwnd(), nullptr, TRUE);
   }
@@ -295,6 +343,7 @@ void MeUiMaterialBrowserPalette::clearItems()
   abandonLabelEdit();
   if (m_list)
     m_list.deleteAllItems();
+  m_itemShown.clear();
   m_shown.clear();
 }
 
@@ -309,37 +358,21 @@ bool MeUiMaterialBrowserPalette::addItem(OdDbObjectId& id, MeUiThumbnailBatch& b
   // The background the preview rendered on is left out, so the list shows
   // through: on a dark theme white would punch holes in the highlights.
   const int image = fw::addMaskedImage(m_images, picture.get(), me::hostWindowBackground());
-  return m_list.insertItem(m_list.itemCount(), text.c_str(), image, reinterpret_cast<LPARAM>(&id)) >= 0;
+  if (m_list.insertItem(m_list.itemCount(), text.c_str(), image, reinterpret_cast<LPARAM>(&id)) < 0)
+    return false;
+  m_itemShown[&id] = {text, image};
+  return true;
 }
 
 void MeUiMaterialBrowserPalette::addItems(MeUiThumbnailBatch& batch)
 {
-  const int size = thumbnailSize();
-  fw::CImageStrip strip(size, size, kThumbnailStrip);
+  ThumbnailStrip strip(m_images, batch, thumbnailSize());
   if (!strip)
   {
     for (auto it = m_shown.begin(); it != m_shown.end();)
       it = addItem(*it, batch) ? std::next(it) : m_shown.erase(it);
     return;
   }
-  struct Pending
-  {
-    OdString text;
-    OdDbObjectId* id;
-    bool drawn;
-  };
-  std::vector<Pending> pending;
-  // The strip's pictures into the image list, then their items.
-  const auto addPending = [&] {
-    int image = strip.addTo(m_images, me::hostWindowBackground());
-    for (const Pending& item : pending)
-    {
-      const int itemImage = item.drawn && image >= 0 ? image++ : -1;
-      if (m_list.insertItem(m_list.itemCount(), item.text.c_str(), itemImage, reinterpret_cast<LPARAM>(item.id)) < 0)
-        m_shown.remove_if([&](const OdDbObjectId& shown) { return &shown == item.id; });
-    }
-    pending.clear();
-  };
   for (auto it = m_shown.begin(); it != m_shown.end();)
   {
     OdDbMaterialPtr material = openMaterial(*it);
@@ -348,20 +381,67 @@ void MeUiMaterialBrowserPalette::addItems(MeUiThumbnailBatch& batch)
       it = m_shown.erase(it);
       continue;
     }
-    Pending item{me::displayMaterialName(material->name()), &*it, false};
+    OdDbObjectId* id = &*it;
+    OdString text = me::displayMaterialName(material->name());
     material = nullptr; // closed again before the preview copies it
-    // The viewer lies outside its parent's client area, so a redraw paints
-    // nothing: the picture is rendered when it is taken.
-    DWORD* pixels = strip.next();
-    item.drawn = pixels && batch.renderInto(*it, false, pixels, strip.stride());
-    if (pixels && !item.drawn)
-      strip.dropLast();
-    pending.push_back(item);
-    if (strip.full())
-      addPending();
+    strip.add(*id, [this, id, text](int image) {
+      if (m_list.insertItem(m_list.itemCount(), text.c_str(), image, reinterpret_cast<LPARAM>(id)) < 0)
+        m_shown.remove_if([&](const OdDbObjectId& shown) { return &shown == id; });
+      else
+        m_itemShown[id] = {text, image};
+    });
     ++it;
   }
-  addPending();
+  strip.flush();
+}
+
+bool MeUiMaterialBrowserPalette::redrawThumbnails()
+{
+  abandonLabelEdit();
+  me::IMeManager* manager = me::managerService();
+  std::list<OdDbObjectId> current;
+  if (!manager || !m_list || !manager->collectMaterials(current) || current != m_shown ||
+      m_itemShown.size() != m_shown.size() || m_list.itemCount() != int(m_shown.size()))
+    return false;
+  // (What the items show is kept here: under Wine, asking the list for
+  // every item's text and image took a tenth of the whole switch.)
+  std::vector<ItemShown*> items;
+  items.reserve(m_shown.size());
+  for (const OdDbObjectId& id : m_shown)
+  {
+    const auto found = m_itemShown.find(&id);
+    if (found == m_itemShown.end())
+      return false;
+    items.push_back(&found->second);
+  }
+  makeImages(int(m_shown.size()));
+  const fw::CWaitCursor wait;
+  const fw::CListCtrl::RedrawOff quiet(m_list);
+  MeUiThumbnailBatch batch(hwnd(), thumbnailSize());
+  ThumbnailStrip strip(m_images, batch, thumbnailSize());
+  if (!strip)
+    return false;
+  int index = 0;
+  for (const OdDbObjectId& id : m_shown)
+  {
+    // A name another command changed since the list was filled shows too.
+    OdDbMaterialPtr material = openMaterial(id);
+    const OdString text = material.isNull() ? OdString() : me::displayMaterialName(material->name());
+    material = nullptr;
+    ItemShown& item = *items[std::size_t(index)];
+    const bool renamed = !text.isEmpty() && text != item.text;
+    strip.add(id, [this, index, text, renamed, &item](int image) {
+      if (image == item.image && !renamed)
+        return;
+      m_list.setItem(index, renamed ? text.c_str() : nullptr, image);
+      item.image = image;
+      if (renamed)
+        item.text = text;
+    });
+    ++index;
+  }
+  strip.flush();
+  return true;
 }
 
 void MeUiMaterialBrowserPalette::databaseChanged(OdDbDatabase*)
@@ -426,6 +506,7 @@ void MeUiMaterialBrowserPalette::materialErased(const OdDbObjectId& id)
     if (id == m_editedId)
       abandonLabelEdit();
     m_list.deleteItem(index);
+    m_itemShown.erase(&*it);
     m_shown.erase(it);
     // Auto-arrange leaves the removed item's place empty: close the gap.
     if (m_list.viewType() == kIconView)

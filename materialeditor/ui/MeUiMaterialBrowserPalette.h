@@ -5,6 +5,7 @@
 //   message                        handler
 //   (every message)                first to the host's theme hook
 //   KTM_THEMECHAGED                applyTheme(), then the thumbnails again on the new background
+//                                  (the items stay unless the drawing's materials differ from them)
 //   WM_CREATE                      onCreate()        list, toolbar, view-style menu, images
 //   WM_SIZE                        onSize(w, h)      toolbar on top, list below it
 //   WM_CONTEXTMENU (from the list) showContextMenu() for the selected item at
@@ -37,6 +38,7 @@
 #include <commctrl.h>
 
 #include <list>
+#include <unordered_map>
 #include <vector>
 
 namespace meui
@@ -117,13 +119,25 @@ private:
   // Appends the items of every shown material, whose ids leave the shown
   // materials when they do not open as one.
   void addItems(MeUiThumbnailBatch& batch);
+  // New thumbnails for the items as they stand (a theme's background): the
+  // items, their order, selection and scrolling stay. False when the items
+  // are not those of the drawing's materials in its order: they need a
+  // reload. Ends an open label edit either way.
+  bool redrawThumbnails();
   // The id the selected item refers to, or null.
   OdDbObjectId* currentId() const;
   std::vector<OdString> shownNames() const;
 
   MeUiMaterialsList m_list;
   std::list<OdDbObjectId> m_shown; // the items' data point into it
-  HIMAGELIST m_images = nullptr;   // owned by the list
+  // Each item's text and image as they were last set, by its data.
+  struct ItemShown
+  {
+    OdString text;
+    int image = -1;
+  };
+  std::unordered_map<const OdDbObjectId*, ItemShown> m_itemShown;
+  HIMAGELIST m_images = nullptr; // owned by the list
   MeUiBrowserToolbar m_toolbar;
   fw::CMenu m_contextMenu;
   fw::CMenu m_viewMenu;

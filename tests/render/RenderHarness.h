@@ -13,6 +13,7 @@
 #include "od/GiContext.h"
 #include "od/GsSoftware.h"
 
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -66,9 +67,12 @@ inline void writeBmp(const std::string& path, int w, int h, const std::function<
   std::ofstream(path, std::ios::binary).write(bytes.data(), std::streamsize(bytes.size()));
 }
 
+// Named for this run of the program: the tests of another checkout may run at
+// the same time and would write or remove the same file.
 inline std::string tempPath(const std::string& name)
 {
-  return (std::filesystem::temp_directory_path() / ("me_render_" + name)).string();
+  static const std::string run = std::to_string(std::chrono::steady_clock::now().time_since_epoch().count());
+  return (std::filesystem::temp_directory_path() / ("me_render_" + run + "_" + name)).string();
 }
 
 class Harness

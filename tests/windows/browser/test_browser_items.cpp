@@ -252,3 +252,58 @@ TEST(BrowserItems, EveryItemOfALongListShowsItsOwnColourBeforeAndAfterAThemeSwit
     EXPECT_LE(*images.rbegin(), kCount) << "the pictures of one showing only";
   }
 }
+
+// A theme switch draws the thumbnails again on the new background and leaves
+// the list as the user left it: the selection, the place it is scrolled to,
+// and after a removal (whose picture the old image list kept) each item
+// still with its own picture.
+TEST(BrowserItems,
+     AThemeSwitchKeepsTheSelectionAndTheScrollingAndEachItemsOwnPicture) {
+  HostHarness host;
+  constexpr int kCount = 45; // more than the pane shows at once
+  const int channels[3][3] = {{230, 0, 0}, {0, 230, 0}, {0, 0, 230}};
+  std::string lines;
+  for (int i = 0; i < kCount; ++i) {
+    const int *c = channels[i % 3];
+    lines += "MATERIAL \"Plain " + std::to_string(i) + "\" DIFFUSE " +
+             std::to_string(c[0]) + "," + std::to_string(c[1]) + "," +
+             std::to_string(c[2]) + "\n";
+  }
+  const HostRun run = host.run(
+      {"MATBROWSEROPEN", std::string("CLICK ") + kPane + " ITEM \"Plain 9\"",
+       "WAIT 700", "ERASE \"Plain 4\"", "DUMP {dir}/before.json", "THEME DARK",
+       "DUMP {dump}", "QUIT"},
+      {drawing(host, lines)});
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  const JsonValue before = JsonValue::parse(host.readFile(L"before.json"));
+  const JsonValue dump = run.dump();
+  ASSERT_EQ(itemTexts(dump), itemTexts(before));
+  ASSERT_EQ(items(dump).size(), std::size_t(kCount))
+      << "Global and the drawing's own but the erased one";
+  EXPECT_FALSE(items(before)[0]["inSight"].asBool())
+      << "the test needs the list scrolled to the selection";
+  std::set<int> images;
+  for (std::size_t i = 0; i < items(dump).size(); ++i) {
+    const JsonValue &now = items(dump)[i];
+    const std::string text = now["text"].asString();
+    EXPECT_EQ(now["selected"].asBool(), text == "Plain 9") << text;
+    EXPECT_EQ(now["position"][0].asNumber(),
+              items(before)[i]["position"][0].asNumber())
+        << text;
+    EXPECT_EQ(now["position"][1].asNumber(),
+              items(before)[i]["position"][1].asNumber())
+        << text;
+    images.insert(int(now["image"].asNumber()));
+    if (text == "Global")
+      continue;
+    ASSERT_FALSE(now["thumbnail"].isNull()) << text;
+    const Rgb c = centre(now);
+    const int strongest = c.r > c.g && c.r > c.b ? 0 : c.g > c.b ? 1 : 2;
+    EXPECT_EQ(strongest, std::stoi(text.substr(6)) % 3)
+        << text << ": " << now["thumbnail"]["centre"].asString();
+  }
+  EXPECT_EQ(images.size(), std::size_t(kCount))
+      << "no two items share a picture";
+  EXPECT_LT(*images.rbegin(), kCount)
+      << "a new image list, without the erased one's picture";
+}
