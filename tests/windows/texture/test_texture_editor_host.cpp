@@ -151,7 +151,7 @@ TEST(TextureEditorHost, TheMapPreviewShowsTheImageSaysNotImplementedForMarbleAnd
   EXPECT_LT(std::abs(plain.r - background.r) + std::abs(plain.g - background.g) + std::abs(plain.b - background.b), 12);
 }
 
-TEST(TextureEditorHost, TheStoneColoursDialogOpensOnTheCurrentColourAndPureRedShowsAsRgb)
+TEST(TextureEditorHost, TheStoneColoursDialogOpensOnTheDefaultColourAndPureRedShowsAsRgb)
 {
   HostHarness host;
   const std::wstring file = drawing(host, "MATERIAL Marble MAP MARBLE STONE 10,20,30 VEIN 200,190,180\n");
@@ -163,7 +163,8 @@ TEST(TextureEditorHost, TheStoneColoursDialogOpensOnTheCurrentColourAndPureRedSh
   ASSERT_EQ(run.exitCode, 0) << run.errors;
   const JsonValue dump = run.dump();
   ASSERT_EQ(dump["colorDialogs"].size(), 1u);
-  EXPECT_EQ(dump["colorDialogs"][0]["initial"].asString(), "#0a141e") << "opens on the stone colour, red lowest";
+  EXPECT_EQ(dump["colorDialogs"][0]["initial"].asString(), "#000000")
+    << "a swatch row's dialog opens on a default colour, not the stone colour";
   EXPECT_EQ(dump["colorDialogs"][0]["answer"].asString(), "#ff0000");
   EXPECT_EQ(rowText(dump, "Appearance.Stone Color"), "RGB(255,0,0)");
   EXPECT_EQ(diffuseMap(dump, "Marble")["marble"]["stone"]["color"].asString(), "255,0,0");
