@@ -657,13 +657,15 @@ void Pipeline::resolveBand(int y0, int y1, const Scene& scene, const ViewSetup& 
       // Most pixels show one surface: one triangle's, or where triangles of
       // one meet. Told without a branch a sample (which samples those are
       // is hard to predict), nor one for the case.
+      // A triangle's inside (all four samples its) needs no surface look-ups.
+      SampleMask samples;
+      std::memcpy(&samples, ids, sizeof samples);
       bool one = ids[0] != kNone;
-      for (int s = 1; s < kSamples && ids[0] != kNone; ++s)
-        one &= (ids[s] == ids[0]) | ((ids[s] != kNone) & (std::fabs(depth[s] - depth[0]) <= m_sides[ids[0]].reach) &
-                                     (m_sides[ids[s] == kNone ? ids[0] : ids[s]].surface == m_sides[ids[0]].surface));
-      SampleMask none;
-      std::memcpy(&none, ids, sizeof none);
-      if (!one && unsigned(_mm_movemask_ps(__m128(none == std::int32_t(kNone)))) == kAllSamples)
+      if (unsigned(_mm_movemask_ps(__m128(samples == std::int32_t(ids[0])))) != kAllSamples)
+        for (int s = 1; s < kSamples && ids[0] != kNone; ++s)
+          one &= (ids[s] == ids[0]) | ((ids[s] != kNone) & (std::fabs(depth[s] - depth[0]) <= m_sides[ids[0]].reach) &
+                                       (m_sides[ids[s] == kNone ? ids[0] : ids[s]].surface == m_sides[ids[0]].surface));
+      if (!one && unsigned(_mm_movemask_ps(__m128(samples == std::int32_t(kNone)))) == kAllSamples)
         flags = kAllSamples;
       if (one)
         add(ids[0], kAllSamples, x, y), flags = kWhole;
