@@ -657,13 +657,15 @@ void Pipeline::resolveBand(int y0, int y1, const Scene& scene, const ViewSetup& 
       // Most pixels show one surface: one triangle's, or where triangles of
       // one meet. Told without a branch a sample (which samples those are
       // is hard to predict), nor one for the case.
+      // A triangle's inside (all four samples its) needs no surface look-ups.
+      SampleMask samples;
+      std::memcpy(&samples, ids, sizeof samples);
       bool one = ids[0] != kNone;
-      for (int s = 1; s < kSamples && ids[0] != kNone; ++s)
-        one &= (ids[s] == ids[0]) | ((ids[s] != kNone) & (std::fabs(depth[s] - depth[0]) <= m_sides[ids[0]].reach) &
-                                     (m_sides[ids[s] == kNone ? ids[0] : ids[s]].surface == m_sides[ids[0]].surface));
-      SampleMask none;
-      std::memcpy(&none, ids, sizeof none);
-      if (!one && unsigned(_mm_movemask_ps(__m128(none == std::int32_t(kNone)))) == kAllSamples)
+      if (unsigned(_mm_movemask_ps(__m128(samples == std::int32_t(ids[0])))) != kAllSamples)
+        for (int s = 1; s < kSamples && ids[0] != kNone; ++s)
+          one &= (ids[s] == ids[0]) | ((ids[s] != kNone) & (std::fabs(depth[s] - depth[0]) <= m_sides[ids[0]].reach) &
+                                       (m_sides[ids[s] == kNone ? ids[0] : ids[s]].surface == m_sides[ids[0]].surface));
+      if (!one && unsigned(_mm_movemask_ps(__m128(samples == std::int32_t(kNone)))) == kAllSamples)
         flags = kAllSamples;
       if (one)
         add(ids[0], kAllSamples, x, y), flags = kWhole;
@@ -813,15 +815,21 @@ void Pipeline::findVisible(int y0, int y1, bool opaque)
   const int top = m_viewTop + y0, bottom = m_viewTop + y1;
   if (opaque)
   {
-    // One sample, then what is filled copied after itself (a loop stores a
-    // float at a time).
-    auto fill = [n = pixels * kSamples](auto* at, auto value) {
-      *at = value;
-      for (std::size_t done = 1; done < n; done *= 2)
-        std::memcpy(at + done, at, std::min(done, n - done) * sizeof value);
-    };
-    fill(depthBuffer + first * kSamples, std::numeric_limits<float>::max());
-    fill(idBuffer + first * kSamples, kNone);
+    // Stored a vector at a time: copying what is filled after itself reads
+    // as much as it writes.
+    const std::size_t n = pixels * kSamples;
+    float* depthAt = depthBuffer + first * kSamples;
+    OdUInt32* idAt = idBuffer + first * kSamples;
+    const vfloat far = splat(std::numeric_limits<float>::max());
+    const vint none = splat(std::int32_t(kNone));
+    std::size_t i = 0;
+    for (; i + kLanes <= n; i += kLanes)
+    {
+      store(depthAt + i, far);
+      std::memcpy(idAt + i, &none, sizeof none);
+    }
+    for (; i < n; ++i)
+      depthAt[i] = std::numeric_limits<float>::max(), idAt[i] = kNone;
     for (OdUInt32 i = 0; i < m_opaqueCount; ++i)
       rasterize(m_coverage[i], top, bottom, [depthBuffer, idBuffer, i](std::size_t pixel, auto inside, auto z) {
         float* depthAt = depthBuffer + pixel * kSamples;

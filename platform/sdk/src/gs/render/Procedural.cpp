@@ -20,6 +20,31 @@ inline Noise blend(const Noise& a, const Noise& b, vfloat t, int axis, vfloat sl
 
 // The component of v with the sign of s.
 inline vec3 withSign(const vec3& v, vfloat s) { return select(s < 0.f, vec3{-v.x, -v.y, -v.z}, v); }
+
+// The lattice corners' hashes and the fraction within the cell, shared by
+// the noise with and without its gradient.
+struct Lattice
+{
+  vec3 f;
+  vuint base[3];
+
+  explicit Lattice(const vec3& p)
+  {
+    const vec3 cell{floor(p.x), floor(p.y), floor(p.z)};
+    f = p - cell;
+    base[0] = (vuint)toInt(cell.x) * kHash[0];
+    base[1] = (vuint)toInt(cell.y) * kHash[1];
+    base[2] = (vuint)toInt(cell.z) * kHash[2];
+  }
+  vuint hash(std::uint32_t c) const
+  {
+    const std::uint32_t ox = c & 1, oy = (c >> 1) & 1, oz = c >> 2;
+    return ((base[0] + ox * kHash[0]) ^ (base[1] + oy * kHash[1]) ^ (base[2] + oz * kHash[2])) * 0x2c1b3c6du;
+  }
+};
+
+inline vfloat fade(vfloat t) { return t * t * t * (t * (t * 6.f - 15.f) + 10.f); }
+inline vfloat fadeSlope(vfloat t) { return 30.f * t * t * (t - 1.f) * (t - 1.f); }
 } // namespace
 
 Noise gradientNoise(const vec3& p)
@@ -27,24 +52,37 @@ Noise gradientNoise(const vec3& p)
   // Each lattice corner gets one of the eight gradients (+-1, +-1, +-1) from
   // the top three bits of a hash of its position; the noise is the corners'
   // ramps g . (p - corner), blended by 6t^5 - 15t^4 + 10t^3 along x, y, z.
-  const vec3 cell{floor(p.x), floor(p.y), floor(p.z)};
-  const vec3 f = p - cell;
-  const vuint base[3] = {(vuint)toInt(cell.x) * kHash[0], (vuint)toInt(cell.y) * kHash[1],
-                         (vuint)toInt(cell.z) * kHash[2]};
-  auto fade = [](vfloat t) { return t * t * t * (t * (t * 6.f - 15.f) + 10.f); };
-  auto slope = [](vfloat t) { return 30.f * t * t * (t - 1.f) * (t - 1.f); };
+  const Lattice lattice(p);
+  const vec3& f = lattice.f;
   auto corner = [&](std::uint32_t c) {
-    const std::uint32_t ox = c & 1, oy = (c >> 1) & 1, oz = c >> 2;
-    const vuint h = ((base[0] + ox * kHash[0]) ^ (base[1] + oy * kHash[1]) ^ (base[2] + oz * kHash[2])) * 0x2c1b3c6du;
+    const vuint h = lattice.hash(c);
     auto sign = [&h](int bit) { return (vfloat)((vuint)splat(1.f) | ((h << bit) & 0x80000000u)); };
     const vec3 g{sign(0), sign(1), sign(2)};
-    return Noise{dot(g, f - vec3{splat(float(ox)), splat(float(oy)), splat(float(oz))}), g};
+    return Noise{dot(g, f - vec3{splat(float(c & 1)), splat(float((c >> 1) & 1)), splat(float(c >> 2))}), g};
   };
   // Blended as soon as made, along x, then y, then z (fewer values held).
-  const vfloat u = fade(f.x), v = fade(f.y), sx = slope(f.x), sy = slope(f.y);
+  const vfloat u = fade(f.x), v = fade(f.y), sx = fadeSlope(f.x), sy = fadeSlope(f.y);
   auto edge = [&](std::uint32_t c) { return blend(corner(c), corner(c + 1), u, 0, sx); };
   auto face = [&](std::uint32_t c) { return blend(edge(c), edge(c + 2), v, 1, sy); };
-  return blend(face(0), face(4), fade(f.z), 2, slope(f.z));
+  return blend(face(0), face(4), fade(f.z), 2, fadeSlope(f.z));
+}
+
+vfloat noiseValue(const vec3& p)
+{
+  // gradientNoise's value alone: each ramp's signs flip the offsets' sign bits.
+  const Lattice lattice(p);
+  const vec3& f = lattice.f;
+  const vec3 g{f.x - 1.f, f.y - 1.f, f.z - 1.f};
+  auto corner = [&](std::uint32_t c) {
+    const vuint h = lattice.hash(c);
+    auto term = [&h](vfloat d, int bit) { return (vfloat)((vuint)d ^ ((h << bit) & 0x80000000u)); };
+    return term(c & 1 ? g.x : f.x, 0) + term(c & 2 ? g.y : f.y, 1) + term(c & 4 ? g.z : f.z, 2);
+  };
+  auto mix = [](vfloat a, vfloat b, vfloat t) { return a + (b - a) * t; };
+  const vfloat u = fade(f.x), v = fade(f.y);
+  auto edge = [&](std::uint32_t c) { return mix(corner(c), corner(c + 1), u); };
+  auto face = [&](std::uint32_t c) { return mix(edge(c), edge(c + 2), v); };
+  return mix(face(0), face(4), fade(f.z));
 }
 
 vfloat filtered(const PeriodicProfile& profile, vfloat x, vfloat width)
@@ -77,12 +115,15 @@ vec3 marbleColor(const MarbleParams& params, const SolidPoint& point)
   // pushes about; about 3 / spacing veins cross the object.
   const float bands = 3.f / std::max(params.spacing, 0.05f);
   const vec3 q = point.p * 2.5f + vec3{splat(17.3f), splat(5.1f), splat(9.7f)}; // away from the lattice origin
-  const Noise n1 = gradientNoise(q), n2 = gradientNoise(q * 2.f);
-  const vfloat turbulence = abs(n1.value) + 0.5f * abs(n2.value);
+  // The finer octave's value alone: its gradient, as strong as the coarse
+  // one's and independent of it, lengthens f's by about sqrt 2.
+  const Noise n1 = gradientNoise(q);
+  const vfloat n2 = noiseValue(q * 2.f);
+  const vfloat turbulence = abs(n1.value) + 0.5f * abs(n2);
   const vfloat f = (point.p.x + 0.35f * point.p.y + 0.6f * point.p.z) * bands + 1.8f * turbulence;
   // f's gradient (chain rule through q) gives how far f moves over the pixel.
   const vec3 df = vec3{splat(bands), splat(0.35f * bands), splat(0.6f * bands)} +
-                  (withSign(n1.gradient, n1.value) + withSign(n2.gradient, n2.value)) * (1.8f * 2.5f);
+                  withSign(n1.gradient, n1.value) * (1.8f * 2.5f * 1.41f);
   const vfloat vein = filtered(*params.veins, f, abs(dot(df, point.dx)) + abs(dot(df, point.dy)));
   // The stone itself is clouded a little by the same turbulence.
   const vfloat cloud = 0.9f + 0.12f * min(turbulence, splat(1.f));

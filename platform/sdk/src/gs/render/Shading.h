@@ -76,6 +76,8 @@ struct Noise
   vec3 gradient;
 };
 Noise gradientNoise(const vec3& p);
+// Its value alone, for less.
+vfloat noiseValue(const vec3& p);
 
 // The profile's mean over [x - width / 2, x + width / 2].
 vfloat filtered(const PeriodicProfile& profile, vfloat x, vfloat width);
