@@ -187,7 +187,9 @@ bool hostUiPaletteSet::CreateDocked(const wchar_t* title, HWND parent, DWORD sty
                                     UINT dockBarId)
 {
   const RECT empty{0, 0, 0, 0};
-  if (!createPane(title, parent, style, empty, id))
+  // Hidden until shown, whatever the style asks: a palette that is made but
+  // not opened (an id that names no material) must not appear.
+  if (!createPane(title, parent, style & ~DWORD(WS_VISIBLE), empty, id))
     return false;
   EnableDocking(sides);
   RestoreControlBar(dockBarId);

@@ -12,6 +12,7 @@
 
 #include "core/IMeEditor.h"
 #include "core/MeServices.h"
+#include "core/MeStrings.h"
 #include "framework/ModuleState.h"
 #include "host/DocumentManager.h"
 #include "od/DbDictionary.h"
@@ -160,4 +161,31 @@ TEST_F(TexturePalette, ClosingFromOutsideEndsMapEditingAndUnloadRemovesTheWindow
   meui::destroyTextureEditorPalette();
   EXPECT_FALSE(IsWindow(pane));
   EXPECT_EQ(palette(), nullptr);
+}
+
+// The module's entry for the Material editor, given an id that names no
+// material: the user is told (message 150, stop icon), the palette stays
+// hidden, and its window is already the registered service 5.
+TEST_F(TexturePalette, OpeningTheMaterialEditorOnANullOrErasedIdShowsTheStopMessageAndNoPalette)
+{
+  const std::size_t before = m_host.messages.size();
+  EXPECT_FALSE(meui::openMaterialEditor(OdDbObjectId()));
+  {
+    OdDbMaterialPtr material = m_id.safeOpenObject(OdDb::kForWrite);
+    ASSERT_EQ(material->erase(), eOk);
+  }
+  EXPECT_FALSE(meui::openMaterialEditor(m_id));
+  ASSERT_EQ(m_host.messages.size(), before + 2);
+  for (std::size_t i = before; i < m_host.messages.size(); ++i)
+  {
+    EXPECT_EQ(m_host.messages[i].text, me::loadString(me::kStrInvalidMaterial));
+    EXPECT_EQ(m_host.messages[i].icon, kHostIconStop);
+  }
+  meui::MeUiMaterialEditorPalette* editor = meui::materialEditorPalette(false);
+  ASSERT_NE(editor, nullptr);
+  EXPECT_TRUE(editor->exists()) << "the window is made before the id is checked";
+  EXPECT_FALSE(editor->IsPaneVisible());
+  EXPECT_EQ(dynamic_cast<meui::MeUiMaterialEditorPalette*>(
+              me::appServices()->getService(me::kMaterialEditorPaletteService)),
+            editor);
 }
