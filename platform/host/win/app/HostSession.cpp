@@ -431,6 +431,8 @@ void HostSession::openDrawing(const OdString& path)
   QueryPerformanceCounter(&end);
   QueryPerformanceFrequency(&frequency);
   document->setLoadSeconds(double(end.QuadPart - start.QuadPart) / double(frequency.QuadPart));
+  // What the file said is no change of the user's.
+  document->markSaved();
   refresh();
 }
 
@@ -448,6 +450,38 @@ void HostSession::saveDrawing(Document& document, const OdString& path)
   OdString problem;
   if (!writeFileAtomically(path, bytes, &problem))
     throw ScriptError(OdString::format(L"%s could not be saved: %s", path, problem));
+  document.markSaved();
+}
+
+bool HostSession::mayClose(Document& document)
+{
+  if (!document.isModified())
+    return true;
+  const OdString question = OdString::format(L"Save changes to %s?", document.title());
+  // Unanswered in a script, the changes go: scripts that end with CLOSE or
+  // QUIT leave their drawing files as they were.
+  const int answer =
+    askMessageBox(m_window.hwnd(), question.c_str(), m_runtime.translations().translate(L"Material editor host"),
+                  MB_ICONQUESTION, MB_YESNOCANCEL, IDNO);
+  if (answer == IDNO)
+    return true;
+  if (answer != IDYES)
+    return false;
+  try
+  {
+    if (!isDxf(document.fileName()))
+      throw ScriptError(
+        OdString::format(L"\"%s\" is saved as DXF only: SAVEAS file.dxf, then close it", document.title()));
+    saveDrawing(document, document.fileName());
+    return true;
+  }
+  catch (const ScriptError& e)
+  {
+    // The document stays open, so nothing is lost.
+    fail(e.message());
+    m_window.setStatus(L"Error: " + e.message());
+    return false;
+  }
 }
 
 void HostSession::addDocumentCommands()
@@ -511,6 +545,9 @@ void HostSession::addDocumentCommands()
       m_runtime.requestClose();
       return;
     }
+    Document* document = m_runtime.documents().find(current);
+    if (document && !mayClose(*document))
+      return;
     if (!m_runtime.documents().closeDocument(current))
       throw ScriptError(L"the document cannot be closed now");
   });
@@ -661,7 +698,10 @@ void HostSession::step()
   refresh();
   if (m_quitRequested)
     quit();
-  else if (m_gestures.pending())
+  // A quit the user cancelled at the save question goes on with the script.
+  if (m_ended || m_quitDeferred)
+    return;
+  if (m_gestures.pending())
     m_window.startSettle();
   else if (!m_waiting)
     m_window.postStep();
@@ -716,7 +756,7 @@ void HostSession::runCommandLine(const OdString& line)
   refresh();
   if (m_quitRequested)
     quit();
-  else if (m_gestures.pending())
+  if (!m_ended && !m_quitDeferred && m_gestures.pending())
     m_window.startSettle();
 }
 
@@ -740,8 +780,9 @@ void HostSession::carryOutCloses()
   m_runtime.closeDone();
   std::vector<HostDocument*> documents;
   documents.swap(m_closingDocuments);
-  for (HostDocument* document : documents)
-    if (m_runtime.documents().find(document) && !m_runtime.documents().closeDocument(document))
+  for (HostDocument* open : documents)
+    if (Document* document = m_runtime.documents().find(open);
+        document && mayClose(*document) && !m_runtime.documents().closeDocument(document))
       fail(L"host: a document could not be closed after its menu or dialog ended");
   refresh();
   if (m_quitDeferred)
@@ -764,6 +805,16 @@ void HostSession::quit()
     m_runtime.requestClose();
     return;
   }
+  DocumentManager& documents = m_runtime.documents();
+  for (int i = 0; i < documents.documentCount(); ++i)
+    if (Document* document = documents.find(documents.documentAt(i)); document && !mayClose(*document))
+    {
+      // Cancelled: the host runs on with every document, the script with its next line.
+      m_quitRequested = false;
+      m_quitDeferred = false;
+      refresh();
+      return;
+    }
   m_ended = true;
   m_scriptRunning = false;
   m_gestures.clear();
@@ -773,7 +824,6 @@ void HostSession::quit()
   for (const OdString& warning : warnings)
     warn(L"host: " + warning);
   saveProfile();
-  DocumentManager& documents = m_runtime.documents();
   while (documents.documentCount() > 0)
     if (!documents.closeDocument(documents.documentAt(documents.documentCount() - 1)))
       break;

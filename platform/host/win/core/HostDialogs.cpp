@@ -144,12 +144,17 @@ COLORREF screenColor(OdUInt32 rgb) { return RGB((rgb >> 16) & 0xFF, (rgb >> 8) &
 
 int showMessageBox(void* owner, const wchar_t* text, const wchar_t* caption, int icon, int buttons)
 {
+  return askMessageBox(owner, text, caption, icon, buttons, defaultAnswer(buttons));
+}
+
+int askMessageBox(void* owner, const wchar_t* text, const wchar_t* caption, int icon, int buttons, int unanswered)
+{
   auto& runtime = hostRuntime();
   MessageRecord record{OdString(text ? text : L""), OdString(caption ? caption : L""), icon, buttons, 0, false};
   const UINT type = UINT(icon) | UINT(buttons);
   DialogAnswer answer;
   if (runtime.closing())
-    record.answer = defaultAnswer(buttons); // the host is closing: no new box opens
+    record.answer = unanswered; // the host is closing: no new box opens
   else if (runtime.takeAnswer(DialogKind::Message, answer))
   {
     record.queued = true;
@@ -159,7 +164,7 @@ int showMessageBox(void* owner, const wchar_t* text, const wchar_t* caption, int
   }
   else if (runtime.scripted())
     record.answer =
-      scriptedMessageBox(static_cast<HWND>(owner), record.text, record.caption, type, defaultAnswer(buttons), record.tookFocus);
+      scriptedMessageBox(static_cast<HWND>(owner), record.text, record.caption, type, unanswered, record.tookFocus);
   else
   {
     ModalScope modal;

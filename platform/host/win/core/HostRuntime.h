@@ -287,6 +287,9 @@ private:
 // first queued answer that fits closes it (else the default: OK for an OK
 // box, No for a question, Cancel for the rest).
 int showMessageBox(void* owner, const wchar_t* text, const wchar_t* caption, int icon, int buttons);
+// As showMessageBox, but a scripted run with no answer queued (or a closing
+// host) takes `unanswered` instead of the usual default.
+int askMessageBox(void* owner, const wchar_t* text, const wchar_t* caption, int icon, int buttons, int unanswered);
 // The system colour dialog over the host's custom colours; true and the
 // chosen colour (0x00BBGGRR) on OK.
 bool showColorDialog(void* owner, ODCOLORREF initial, ODCOLORREF& chosen);

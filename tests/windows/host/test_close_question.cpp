@@ -1,0 +1,122 @@
+// The question before a modified document closes: "Save changes to <title>?"
+// with Yes (saves), No (lets the changes go) and Cancel (keeps the document
+// and the host). Scripts answer it with ANSWER; unanswered it lets go, so
+// scripts ending with CLOSE or QUIT leave their files as they were.
+#include "HostHarness.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace
+{
+bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+// The sample drawing saved as {dir}/d.dxf, its bytes returned.
+std::string sampleAsDxf(HostHarness& host)
+{
+  const HostRun run = host.run(
+    {"OPEN '" HOST_TEST_SAMPLE "'", "MATEDIT 'Blue steel' GLOSS 0.25", "SAVEAS {dir}/d.dxf", "DUMP {dump}", "QUIT"},
+    HostHarness::withoutModule());
+  EXPECT_EQ(run.exitCode, 0) << run.errors;
+  // Saved, it is no longer modified, and closes without a question.
+  EXPECT_FALSE(run.dump()["documents"][0]["modified"].asBool());
+  return host.readFile(L"d.dxf");
+}
+
+const JsonValue* material(const JsonValue& document, const std::string& name)
+{
+  for (const JsonValue& m : document["materials"].items())
+    if (m["name"].asString() == name)
+      return &m;
+  return nullptr;
+}
+
+// Blue steel's diffuse colour in the drawing file, as the host reads it back.
+std::string diffuseOnDisk(HostHarness& host)
+{
+  const HostRun run = host.run({"OPEN {dir}/d.dxf", "DUMP {dump}", "QUIT"}, HostHarness::withoutModule());
+  const JsonValue dump = run.dump();
+  const JsonValue* steel = material(dump["documents"][0], "Blue steel");
+  return steel ? (*steel)["diffuse"]["color"].asString() : "(no Blue steel)";
+}
+} // namespace
+
+TEST(HostCloseQuestion, YesSavesNoDiscardsAtQuit)
+{
+  HostHarness host;
+  const std::string saved = sampleAsDxf(host);
+  ASSERT_FALSE(saved.empty());
+  EXPECT_EQ(diffuseOnDisk(host), "60,90,170");
+
+  // No: the file stays byte for byte as it was.
+  HostRun run =
+    host.run({"OPEN {dir}/d.dxf", "MATEDIT 'Blue steel' DIFFUSE 10,20,30", "DUMP {dump}", "ANSWER NO", "QUIT"},
+             HostHarness::withoutModule());
+  EXPECT_EQ(run.exitCode, 0) << run.errors;
+  EXPECT_TRUE(run.dump()["documents"][0]["modified"].asBool());
+  EXPECT_EQ(host.readFile(L"d.dxf"), saved);
+
+  // Yes: saved in place, and what is read back is the edited drawing.
+  run = host.run({"OPEN {dir}/d.dxf", "MATEDIT 'Blue steel' DIFFUSE 10,20,30", "ANSWER YES", "QUIT"},
+                 HostHarness::withoutModule());
+  EXPECT_EQ(run.exitCode, 0) << run.errors;
+  EXPECT_NE(host.readFile(L"d.dxf"), saved);
+  EXPECT_EQ(diffuseOnDisk(host), "10,20,30");
+}
+
+TEST(HostCloseQuestion, CancelKeepsTheDocumentAndTheHostRunning)
+{
+  HostHarness host;
+  const std::string saved = sampleAsDxf(host);
+  const HostRun run = host.run({"OPEN {dir}/d.dxf", "MATEDIT 'Blue steel' DIFFUSE 10,20,30", "ANSWER CANCEL", "QUIT",
+                                "ANSWER CANCEL", "CLOSE", "DUMP {dump}", "ANSWER NO", "QUIT"},
+                               HostHarness::withoutModule());
+  EXPECT_FALSE(run.timedOut);
+  EXPECT_EQ(run.exitCode, 0) << run.errors;
+  const JsonValue dump = run.dump();
+  // The lines after the cancelled QUIT ran, and the document is still there, still modified.
+  ASSERT_EQ(dump["documents"].size(), 1u);
+  EXPECT_TRUE(dump["documents"][0]["modified"].asBool());
+  EXPECT_EQ((*material(dump["documents"][0], "Blue steel"))["diffuse"]["color"].asString(), "10,20,30");
+  ASSERT_EQ(dump["messages"].size(), 2u);
+  for (const JsonValue& message : dump["messages"].items())
+  {
+    EXPECT_EQ(message["text"].asString(), "Save changes to d?");
+    EXPECT_EQ(message["buttons"].asString(), "yesnocancel");
+    EXPECT_EQ(message["icon"].asString(), "question");
+    EXPECT_EQ(message["answer"].asString(), "CANCEL");
+  }
+  EXPECT_EQ(host.readFile(L"d.dxf"), saved);
+}
+
+TEST(HostCloseQuestion, UnansweredItLetsTheChangesGoAndOnlyModifiedDocumentsAsk)
+{
+  HostHarness host;
+  const std::string saved = sampleAsDxf(host);
+  // A: read and saved, so clean. B: edited. C: edited, then saved.
+  const HostRun run = host.run({"OPEN {dir}/d.dxf", "CLOSE", "OPEN {dir}/d.dxf",
+                                "MATEDIT 'Blue steel' DIFFUSE 10,20,30", "CLOSE", "NEW Kept", "OPEN {dir}/d.dxf",
+                                "MATEDIT 'Blue steel' DIFFUSE 1,2,3", "SAVE", "CLOSE", "DUMP {dump}", "QUIT"},
+                               HostHarness::withoutModule());
+  EXPECT_EQ(run.exitCode, 0) << run.errors;
+  const JsonValue dump = run.dump();
+  ASSERT_EQ(dump["documents"].size(), 1u);
+  EXPECT_EQ(dump["documents"][0]["title"].asString(), "Kept");
+  ASSERT_EQ(dump["messages"].size(), 1u) << "only the edited, unsaved document asks";
+  EXPECT_EQ(dump["messages"][0]["answer"].asString(), "NO");
+  EXPECT_EQ(diffuseOnDisk(host), "1,2,3");
+  EXPECT_NE(host.readFile(L"d.dxf"), saved);
+}
+
+TEST(HostCloseQuestion, YesForADocumentWithoutADxfFileKeepsItOpen)
+{
+  HostHarness host;
+  const HostRun run = host.run({"NEW", "MATERIAL Steel", "ANSWER YES", "CLOSE", "DUMP {dump}", "ANSWER NO", "QUIT"},
+                               HostHarness::withoutModule());
+  EXPECT_EQ(run.exitCode, 1) << "the asked-for save did not happen";
+  EXPECT_TRUE(contains(run.errors, "\"Drawing1\" is saved as DXF only")) << run.errors;
+  const JsonValue dump = run.dump();
+  ASSERT_EQ(dump["documents"].size(), 1u);
+  EXPECT_NE(material(dump["documents"][0], "Steel"), nullptr) << "nothing is lost";
+}
