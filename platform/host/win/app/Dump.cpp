@@ -235,6 +235,7 @@ std::string dumpJson(HostRuntime& runtime, const ModuleManager& modules)
     json.beginObject();
     json.key(L"filter").value(dialog.filter);
     json.key(L"initialName").value(dialog.initialName);
+    json.key(L"save").value(dialog.save);
     json.key(L"answer");
     if (dialog.answer.isEmpty())
       json.null();

@@ -48,6 +48,10 @@ OdString defaultProfilePath()
   return joinPath(folder, L"profile.txt");
 }
 
+const wchar_t kDxfFilter[] = L"DXF drawings (*.dxf)|*.dxf|All files (*.*)|*.*";
+const wchar_t kOpenFilter[] = L"Drawings (*.dxf;*.mescript)|*.dxf;*.mescript|DXF drawings (*.dxf)|*.dxf|"
+                              L"Script drawings (*.mescript)|*.mescript|All files (*.*)|*.*";
+
 OdString readProblem(ReadResult result, const OdString& what, const OdString& path)
 {
   switch (result)
@@ -453,6 +457,24 @@ void HostSession::saveDrawing(Document& document, const OdString& path)
   document.markSaved();
 }
 
+void HostSession::saveAs(Document& document, const OdString& path)
+{
+  saveDrawing(document, path);
+  document.rename(path, stem(path));
+  refresh();
+}
+
+bool HostSession::chooseDxfToSave(const Document& document, OdString& path)
+{
+  const OdString initial = isDxf(document.fileName()) ? document.fileName() : document.title() + L".dxf";
+  if (!showFileDialog(m_window.hwnd(), initial, kDxfFilter, OFN_PATHMUSTEXIST | OFN_HIDEREADONLY, true, path))
+    return false;
+  // As the dialog's default extension does for a typed name.
+  if (!isDxf(path))
+    path += L".dxf";
+  return true;
+}
+
 bool HostSession::mayClose(Document& document)
 {
   if (!document.isModified())
@@ -469,10 +491,16 @@ bool HostSession::mayClose(Document& document)
     return false;
   try
   {
-    if (!isDxf(document.fileName()))
-      throw ScriptError(
-        OdString::format(L"\"%s\" is saved as DXF only: SAVEAS file.dxf, then close it", document.title()));
-    saveDrawing(document, document.fileName());
+    if (isDxf(document.fileName()))
+      saveDrawing(document, document.fileName());
+    else
+    {
+      // No DXF file yet: the user names one, or cancels the close.
+      OdString path;
+      if (!chooseDxfToSave(document, path))
+        return false;
+      saveAs(document, path);
+    }
     return true;
   }
   catch (const ScriptError& e)
@@ -493,10 +521,15 @@ void HostSession::addDocumentCommands()
     if (!m_runtime.documents().openDocument(title))
       throw ScriptError(L"no new document can be made now");
   });
-  // OPEN drawing.mescript
+  // OPEN drawing.mescript; without a file, the open dialog asks for one.
   m_interpreter.add(L"OPEN", [this](ScriptArgs& args) {
-    const OdString path = args.next(L"drawing file");
+    OdString path;
+    if (!args.done())
+      path = args.next(L"drawing file");
     args.expectEnd();
+    if (path.isEmpty() &&
+        !showFileDialog(m_window.hwnd(), OdString(), kOpenFilter, OFN_FILEMUSTEXIST | OFN_HIDEREADONLY, false, path))
+      return;
     openDrawing(path);
   });
   // SAVE: the current document into its DXF file. SAVEAS file.dxf: into
@@ -510,17 +543,20 @@ void HostSession::addDocumentCommands()
       throw ScriptError(OdString::format(L"\"%s\" is saved as DXF only: SAVEAS file.dxf", document->title()));
     saveDrawing(*document, document->fileName());
   });
+  // SAVEAS without a file: the save dialog asks for one; cancelled, nothing changes.
   m_interpreter.add(L"SAVEAS", [this](ScriptArgs& args) {
-    const OdString path = args.next(L"DXF file");
+    OdString path;
+    if (!args.done())
+      path = args.next(L"DXF file");
     args.expectEnd();
     Document* document = m_runtime.documents().find(m_runtime.documents().curDocument());
     if (!document)
       throw ScriptError(L"no current document to save");
+    if (path.isEmpty() && !chooseDxfToSave(*document, path))
+      return;
     if (!isDxf(path))
       throw ScriptError(OdString::format(L"\"%s\" is no .dxf file: drawings are saved as DXF", path));
-    saveDrawing(*document, path);
-    document->rename(path, stem(path));
-    refresh();
+    saveAs(*document, path);
   });
   // DOC n: the n-th open document (from 1) becomes current.
   m_interpreter.add(L"DOC", [this](ScriptArgs& args) {
