@@ -210,3 +210,37 @@ TEST(DocumentManager, CountsTheWritesOfEachObjectOfADocument)
   ASSERT_TRUE(manager.closeDocument(document));
   OdDbMaterialPtr(steel.safeOpenObject(OdDb::kForWrite))->setDescription(L"again");
 }
+
+// The close question rests on this: any write since opening or saving counts,
+// reading does not, and saving makes the drawing clean again.
+TEST(DocumentManager, ADocumentIsModifiedByAnyWriteSinceItWasOpenedOrSaved)
+{
+  DocumentManager manager;
+  host::Document* document = manager.openDocument(L"A");
+  OdDbDatabase* db = document->database();
+  EXPECT_FALSE(document->isModified()) << "a new document";
+
+  const OdDbObjectId steel = addMaterial(db, L"Steel");
+  EXPECT_TRUE(document->isModified()) << "an appended material";
+  document->markSaved();
+  EXPECT_FALSE(document->isModified());
+
+  OdDbMaterialPtr(steel.safeOpenObject(OdDb::kForRead))->name();
+  EXPECT_FALSE(document->isModified()) << "reading is no write";
+
+  OdDbMaterialPtr(steel.safeOpenObject(OdDb::kForWrite))->setDescription(L"brushed");
+  EXPECT_TRUE(document->isModified()) << "a changed material";
+  document->markSaved();
+
+  db->setCMATERIAL(steel);
+  EXPECT_TRUE(document->isModified()) << "a header variable";
+  document->markSaved();
+
+  OdDbObjectPtr(steel.safeOpenObject(OdDb::kForWrite))->erase();
+  EXPECT_TRUE(document->isModified()) << "an erased material";
+
+  // Each document keeps its own state.
+  host::Document* other = manager.openDocument(L"B");
+  EXPECT_FALSE(other->isModified());
+  EXPECT_TRUE(document->isModified());
+}

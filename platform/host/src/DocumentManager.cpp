@@ -8,7 +8,17 @@ namespace host
 class Document::WriteCounter final : public OdDbDatabaseReactor
 {
 public:
-  void objectModified(const OdDbDatabase*, const OdDbObject* object) override { ++m_counts[object->objectId().stub()]; }
+  void objectModified(const OdDbDatabase*, const OdDbObject* object) override
+  {
+    ++m_counts[object->objectId().stub()];
+    ++m_changes;
+  }
+  void objectAppended(const OdDbDatabase*, const OdDbObject*) override { ++m_changes; }
+  void objectUnAppended(const OdDbDatabase*, const OdDbObject*) override { ++m_changes; }
+  void objectReAppended(const OdDbDatabase*, const OdDbObject*) override { ++m_changes; }
+  void objectErased(const OdDbDatabase*, const OdDbObject*, bool) override { ++m_changes; }
+  void headerSysVarChanged(const OdDbDatabase*, const OdString&) override { ++m_changes; }
+  long long changes() const { return m_changes; }
   int count(const OdDbObjectId& id) const
   {
     const auto found = m_counts.find(id.stub());
@@ -17,6 +27,7 @@ public:
 
 private:
   std::unordered_map<const void*, int> m_counts;
+  long long m_changes = 0;
 };
 
 Document::Document(OdDbDatabasePtr database, const OdString& fileName, const OdString& title)
@@ -40,6 +51,10 @@ Document::~Document()
 }
 
 int Document::writesOf(const OdDbObjectId& id) const { return m_writes->count(id); }
+
+bool Document::isModified() const { return m_writes->changes() != m_savedChanges; }
+
+void Document::markSaved() { m_savedChanges = m_writes->changes(); }
 
 DocumentManager::~DocumentManager() = default;
 

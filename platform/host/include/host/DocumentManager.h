@@ -52,6 +52,11 @@ public:
   // How often the object was written (opened for write and closed) since
   // the document was opened.
   int writesOf(const OdDbObjectId& id) const;
+  // Whether the drawing was written (an object appended, changed or erased,
+  // a header variable set) since it was opened or last saved.
+  bool isModified() const;
+  // The drawing as it is now is the one in its file.
+  void markSaved();
 
 private:
   struct Selection final : HostSelectionSet
@@ -71,6 +76,7 @@ private:
 
   OdDbDatabasePtr m_database;
   OdSmartPtr<WriteCounter> m_writes;
+  long long m_savedChanges = 0;
   OdString m_fileName;
   OdString m_title;
   Selection m_selection;

@@ -115,6 +115,7 @@ void writeDocument(JsonWriter& json, HostDocument* document, const Document* rec
   else
     json.null();
   json.key(L"current").value(current);
+  json.key(L"modified").value(record && record->isModified());
   json.key(L"readerWarnings").beginArray();
   if (record)
     for (const OdString& warning : record->readerWarnings())
@@ -214,7 +215,10 @@ std::string dumpJson(HostRuntime& runtime, const ModuleManager& modules)
     json.key(L"text").value(message.text);
     json.key(L"caption").value(message.caption);
     json.key(L"icon").value(messageIconName(message.icon));
-    json.key(L"buttons").value(message.buttons == kHostButtonsYesNo ? L"yesno" : L"ok");
+    json.key(L"buttons")
+      .value(message.buttons == kHostButtonsYesNo ? L"yesno"
+             : message.buttons == MB_YESNOCANCEL  ? L"yesnocancel"
+                                                  : L"ok");
     json.key(L"answer").value(messageAnswerName(message.answer));
     json.key(L"tookFocus").value(message.tookFocus);
     json.endObject();
@@ -231,6 +235,7 @@ std::string dumpJson(HostRuntime& runtime, const ModuleManager& modules)
     json.beginObject();
     json.key(L"filter").value(dialog.filter);
     json.key(L"initialName").value(dialog.initialName);
+    json.key(L"save").value(dialog.save);
     json.key(L"answer");
     if (dialog.answer.isEmpty())
       json.null();

@@ -48,6 +48,10 @@ OdString defaultProfilePath()
   return joinPath(folder, L"profile.txt");
 }
 
+const wchar_t kDxfFilter[] = L"DXF drawings (*.dxf)|*.dxf|All files (*.*)|*.*";
+const wchar_t kOpenFilter[] = L"Drawings (*.dxf;*.mescript)|*.dxf;*.mescript|DXF drawings (*.dxf)|*.dxf|"
+                              L"Script drawings (*.mescript)|*.mescript|All files (*.*)|*.*";
+
 OdString readProblem(ReadResult result, const OdString& what, const OdString& path)
 {
   switch (result)
@@ -431,6 +435,8 @@ void HostSession::openDrawing(const OdString& path)
   QueryPerformanceCounter(&end);
   QueryPerformanceFrequency(&frequency);
   document->setLoadSeconds(double(end.QuadPart - start.QuadPart) / double(frequency.QuadPart));
+  // What the file said is no change of the user's.
+  document->markSaved();
   refresh();
 }
 
@@ -448,6 +454,62 @@ void HostSession::saveDrawing(Document& document, const OdString& path)
   OdString problem;
   if (!writeFileAtomically(path, bytes, &problem))
     throw ScriptError(OdString::format(L"%s could not be saved: %s", path, problem));
+  document.markSaved();
+}
+
+void HostSession::saveAs(Document& document, const OdString& path)
+{
+  saveDrawing(document, path);
+  document.rename(path, stem(path));
+  refresh();
+}
+
+bool HostSession::chooseDxfToSave(const Document& document, OdString& path)
+{
+  const OdString initial = isDxf(document.fileName()) ? document.fileName() : document.title() + L".dxf";
+  if (!showFileDialog(m_window.hwnd(), initial, kDxfFilter, OFN_PATHMUSTEXIST | OFN_HIDEREADONLY, true, path))
+    return false;
+  // As the dialog's default extension does for a typed name.
+  if (!isDxf(path))
+    path += L".dxf";
+  return true;
+}
+
+bool HostSession::mayClose(Document& document)
+{
+  if (!document.isModified())
+    return true;
+  const OdString question = OdString::format(L"Save changes to %s?", document.title());
+  // Unanswered in a script, the changes go: scripts that end with CLOSE or
+  // QUIT leave their drawing files as they were.
+  const int answer =
+    askMessageBox(m_window.hwnd(), question.c_str(), m_runtime.translations().translate(L"Material editor host"),
+                  MB_ICONQUESTION, MB_YESNOCANCEL, IDNO);
+  if (answer == IDNO)
+    return true;
+  if (answer != IDYES)
+    return false;
+  try
+  {
+    if (isDxf(document.fileName()))
+      saveDrawing(document, document.fileName());
+    else
+    {
+      // No DXF file yet: the user names one, or cancels the close.
+      OdString path;
+      if (!chooseDxfToSave(document, path))
+        return false;
+      saveAs(document, path);
+    }
+    return true;
+  }
+  catch (const ScriptError& e)
+  {
+    // The document stays open, so nothing is lost.
+    fail(e.message());
+    m_window.setStatus(L"Error: " + e.message());
+    return false;
+  }
 }
 
 void HostSession::addDocumentCommands()
@@ -459,10 +521,15 @@ void HostSession::addDocumentCommands()
     if (!m_runtime.documents().openDocument(title))
       throw ScriptError(L"no new document can be made now");
   });
-  // OPEN drawing.mescript
+  // OPEN drawing.mescript; without a file, the open dialog asks for one.
   m_interpreter.add(L"OPEN", [this](ScriptArgs& args) {
-    const OdString path = args.next(L"drawing file");
+    OdString path;
+    if (!args.done())
+      path = args.next(L"drawing file");
     args.expectEnd();
+    if (path.isEmpty() &&
+        !showFileDialog(m_window.hwnd(), OdString(), kOpenFilter, OFN_FILEMUSTEXIST | OFN_HIDEREADONLY, false, path))
+      return;
     openDrawing(path);
   });
   // SAVE: the current document into its DXF file. SAVEAS file.dxf: into
@@ -476,17 +543,20 @@ void HostSession::addDocumentCommands()
       throw ScriptError(OdString::format(L"\"%s\" is saved as DXF only: SAVEAS file.dxf", document->title()));
     saveDrawing(*document, document->fileName());
   });
+  // SAVEAS without a file: the save dialog asks for one; cancelled, nothing changes.
   m_interpreter.add(L"SAVEAS", [this](ScriptArgs& args) {
-    const OdString path = args.next(L"DXF file");
+    OdString path;
+    if (!args.done())
+      path = args.next(L"DXF file");
     args.expectEnd();
     Document* document = m_runtime.documents().find(m_runtime.documents().curDocument());
     if (!document)
       throw ScriptError(L"no current document to save");
+    if (path.isEmpty() && !chooseDxfToSave(*document, path))
+      return;
     if (!isDxf(path))
       throw ScriptError(OdString::format(L"\"%s\" is no .dxf file: drawings are saved as DXF", path));
-    saveDrawing(*document, path);
-    document->rename(path, stem(path));
-    refresh();
+    saveAs(*document, path);
   });
   // DOC n: the n-th open document (from 1) becomes current.
   m_interpreter.add(L"DOC", [this](ScriptArgs& args) {
@@ -511,6 +581,9 @@ void HostSession::addDocumentCommands()
       m_runtime.requestClose();
       return;
     }
+    Document* document = m_runtime.documents().find(current);
+    if (document && !mayClose(*document))
+      return;
     if (!m_runtime.documents().closeDocument(current))
       throw ScriptError(L"the document cannot be closed now");
   });
@@ -661,7 +734,10 @@ void HostSession::step()
   refresh();
   if (m_quitRequested)
     quit();
-  else if (m_gestures.pending())
+  // A quit the user cancelled at the save question goes on with the script.
+  if (m_ended || m_quitDeferred)
+    return;
+  if (m_gestures.pending())
     m_window.startSettle();
   else if (!m_waiting)
     m_window.postStep();
@@ -716,7 +792,7 @@ void HostSession::runCommandLine(const OdString& line)
   refresh();
   if (m_quitRequested)
     quit();
-  else if (m_gestures.pending())
+  if (!m_ended && !m_quitDeferred && m_gestures.pending())
     m_window.startSettle();
 }
 
@@ -740,8 +816,9 @@ void HostSession::carryOutCloses()
   m_runtime.closeDone();
   std::vector<HostDocument*> documents;
   documents.swap(m_closingDocuments);
-  for (HostDocument* document : documents)
-    if (m_runtime.documents().find(document) && !m_runtime.documents().closeDocument(document))
+  for (HostDocument* open : documents)
+    if (Document* document = m_runtime.documents().find(open);
+        document && mayClose(*document) && !m_runtime.documents().closeDocument(document))
       fail(L"host: a document could not be closed after its menu or dialog ended");
   refresh();
   if (m_quitDeferred)
@@ -764,6 +841,16 @@ void HostSession::quit()
     m_runtime.requestClose();
     return;
   }
+  DocumentManager& documents = m_runtime.documents();
+  for (int i = 0; i < documents.documentCount(); ++i)
+    if (Document* document = documents.find(documents.documentAt(i)); document && !mayClose(*document))
+    {
+      // Cancelled: the host runs on with every document, the script with its next line.
+      m_quitRequested = false;
+      m_quitDeferred = false;
+      refresh();
+      return;
+    }
   m_ended = true;
   m_scriptRunning = false;
   m_gestures.clear();
@@ -773,7 +860,6 @@ void HostSession::quit()
   for (const OdString& warning : warnings)
     warn(L"host: " + warning);
   saveProfile();
-  DocumentManager& documents = m_runtime.documents();
   while (documents.documentCount() > 0)
     if (!documents.closeDocument(documents.documentAt(documents.documentCount() - 1)))
       break;

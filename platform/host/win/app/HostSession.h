@@ -53,6 +53,13 @@ private:
   void openDrawing(const OdString& path);
   // As DXF, atomically; throws ScriptError saying why it failed.
   void saveDrawing(Document& document, const OdString& path);
+  // Before a modified document closes: "Save changes to <title>?". True when
+  // it may close (saved, or its changes let go); false on Cancel or a failed save.
+  bool mayClose(Document& document);
+  // Saves under a new DXF name, which the document then carries with its title.
+  void saveAs(Document& document, const OdString& path);
+  // The save dialog for a DXF file; false when cancelled.
+  bool chooseDxfToSave(const Document& document, OdString& path);
 
   void step();
   // Sends the next queued input once the last has been handled, else goes on

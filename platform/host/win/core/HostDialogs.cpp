@@ -10,7 +10,9 @@
 #include <windows.h>
 #include <commdlg.h>
 
+#include <algorithm>
 #include <cwchar>
+#include <string>
 #include <utility>
 
 namespace host
@@ -144,12 +146,17 @@ COLORREF screenColor(OdUInt32 rgb) { return RGB((rgb >> 16) & 0xFF, (rgb >> 8) &
 
 int showMessageBox(void* owner, const wchar_t* text, const wchar_t* caption, int icon, int buttons)
 {
+  return askMessageBox(owner, text, caption, icon, buttons, defaultAnswer(buttons));
+}
+
+int askMessageBox(void* owner, const wchar_t* text, const wchar_t* caption, int icon, int buttons, int unanswered)
+{
   auto& runtime = hostRuntime();
   MessageRecord record{OdString(text ? text : L""), OdString(caption ? caption : L""), icon, buttons, 0, false};
   const UINT type = UINT(icon) | UINT(buttons);
   DialogAnswer answer;
   if (runtime.closing())
-    record.answer = defaultAnswer(buttons); // the host is closing: no new box opens
+    record.answer = unanswered; // the host is closing: no new box opens
   else if (runtime.takeAnswer(DialogKind::Message, answer))
   {
     record.queued = true;
@@ -159,7 +166,7 @@ int showMessageBox(void* owner, const wchar_t* text, const wchar_t* caption, int
   }
   else if (runtime.scripted())
     record.answer =
-      scriptedMessageBox(static_cast<HWND>(owner), record.text, record.caption, type, defaultAnswer(buttons), record.tookFocus);
+      scriptedMessageBox(static_cast<HWND>(owner), record.text, record.caption, type, unanswered, record.tookFocus);
   else
   {
     ModalScope modal;
@@ -167,6 +174,54 @@ int showMessageBox(void* owner, const wchar_t* text, const wchar_t* caption, int
   }
   runtime.messages.push_back(record);
   return record.answer;
+}
+
+bool showFileDialog(void* owner, const OdString& initialName, const OdString& filter, unsigned flags, bool save,
+                    OdString& chosen)
+{
+  auto& runtime = hostRuntime();
+  FileDialogRecord record{filter, initialName, OdString(), save};
+  bool ok = false;
+  DialogAnswer answer;
+  // A scripted file dialog opens no window: it is up as soon as it is asked for.
+  if (DialogAnswer run; runtime.scripted() && runtime.takeRun(run))
+    runtime.runQueuedLine(run);
+  // While the host is closing no dialog opens.
+  if (runtime.closing())
+    ok = false;
+  else if (runtime.takeAnswer(DialogKind::File, answer))
+  {
+    ok = answer.kind == DialogAnswer::Kind::File;
+    record.answer = answer.path;
+  }
+  else if (!runtime.scripted())
+  {
+    // The dialog wants the filter's pairs separated by NULs, not bars.
+    std::wstring filterText = filter.c_str();
+    for (auto& ch : filterText)
+      if (ch == L'|')
+        ch = L'\0';
+    filterText.push_back(L'\0');
+    std::wstring buffer(32768, L'\0');
+    initialName.str().copy(&buffer[0], std::min<std::size_t>(initialName.str().size(), buffer.size() - 1));
+    OPENFILENAMEW ofn{};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = static_cast<HWND>(owner);
+    ofn.lpstrFilter = filterText.c_str();
+    ofn.lpstrFile = &buffer[0];
+    ofn.nMaxFile = DWORD(buffer.size());
+    ofn.Flags = flags | OFN_EXPLORER | (save ? OFN_OVERWRITEPROMPT : 0);
+    ModalScope modal;
+    ok = (save ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn)) != 0;
+    if (ok)
+      record.answer = OdString(buffer.c_str());
+  }
+  if (!ok)
+    record.answer.empty();
+  else
+    chosen = record.answer;
+  runtime.fileDialogs.push_back(record);
+  return ok;
 }
 
 bool showColorDialog(void* owner, ODCOLORREF initial, ODCOLORREF& chosen)

@@ -133,6 +133,7 @@ struct FileDialogRecord
   OdString filter;
   OdString initialName;
   OdString answer; // empty when cancelled
+  bool save = false;
 };
 
 struct ColorDialogRecord
@@ -287,6 +288,14 @@ private:
 // first queued answer that fits closes it (else the default: OK for an OK
 // box, No for a question, Cancel for the rest).
 int showMessageBox(void* owner, const wchar_t* text, const wchar_t* caption, int icon, int buttons);
+// As showMessageBox, but a scripted run with no answer queued (or a closing
+// host) takes `unanswered` instead of the usual default.
+int askMessageBox(void* owner, const wchar_t* text, const wchar_t* caption, int icon, int buttons, int unanswered);
+// The system open-file dialog, or with `save` the save-as dialog (which asks
+// before replacing a file); `filter` is "Name|*.ext|...". A scripted run takes
+// the first queued ANSWER FILE or CANCEL, else cancels. Recorded for DUMP.
+bool showFileDialog(void* owner, const OdString& initialName, const OdString& filter, unsigned flags, bool save,
+                    OdString& chosen);
 // The system colour dialog over the host's custom colours; true and the
 // chosen colour (0x00BBGGRR) on OK.
 bool showColorDialog(void* owner, ODCOLORREF initial, ODCOLORREF& chosen);

@@ -54,54 +54,20 @@ __declspec(dllexport) int hostMessageBox(void* owner, const wchar_t* text, const
 __declspec(dllexport) bool hostSelectFileToOpen(void* owner, const wchar_t* initialName, const wchar_t* filter,
                                                 unsigned flags, wchar_t* path, unsigned pathSize)
 {
-  auto& runtime = hostRuntime();
-  host::FileDialogRecord record{OdString(filter ? filter : L""), OdString(initialName ? initialName : L""), OdString()};
-  bool chosen = false;
-  DialogAnswer answer;
-  // A scripted file dialog opens no window: it is up as soon as it is asked for.
-  if (DialogAnswer run; runtime.scripted() && runtime.takeRun(run))
-    runtime.runQueuedLine(run);
-  // While the host is closing no dialog opens.
-  if (runtime.closing())
-    chosen = false;
-  else if (runtime.takeAnswer(DialogKind::File, answer))
-  {
-    chosen = answer.kind == DialogAnswer::Kind::File;
-    record.answer = answer.path;
-  }
-  else if (!runtime.scripted())
-  {
-    // The dialog wants the filter's pairs separated by NULs, not bars.
-    std::wstring filterText = record.filter.c_str();
-    for (auto& ch : filterText)
-      if (ch == L'|')
-        ch = L'\0';
-    filterText.push_back(L'\0');
-    std::wstring buffer(32768, L'\0');
-    record.initialName.str().copy(&buffer[0], std::min<std::size_t>(record.initialName.str().size(), buffer.size() - 1));
-    OPENFILENAMEW ofn{};
-    ofn.lStructSize = sizeof ofn;
-    ofn.hwndOwner = static_cast<HWND>(owner);
-    ofn.lpstrFilter = filterText.c_str();
-    ofn.lpstrFile = &buffer[0];
-    ofn.nMaxFile = DWORD(buffer.size());
-    ofn.Flags = flags | OFN_EXPLORER;
-    host::ModalScope modal;
-    chosen = GetOpenFileNameW(&ofn) != 0;
-    if (chosen)
-      record.answer = OdString(buffer.c_str());
-  }
+  OdString answer;
+  bool chosen = host::showFileDialog(owner, OdString(initialName ? initialName : L""), OdString(filter ? filter : L""),
+                                     flags, false, answer);
   // A path that does not fit the caller's buffer is no answer at all.
-  if (chosen && (!path || record.answer.getLength() + 1 > int(pathSize)))
+  if (chosen && (!path || answer.getLength() + 1 > int(pathSize)))
+  {
     chosen = false;
+    hostRuntime().fileDialogs.back().answer.empty();
+  }
   if (chosen)
   {
-    const std::size_t length = record.answer.str().copy(path, record.answer.str().size());
+    const std::size_t length = answer.str().copy(path, answer.str().size());
     path[length] = L'\0';
   }
-  else
-    record.answer.empty();
-  runtime.fileDialogs.push_back(record);
   return chosen;
 }
 
