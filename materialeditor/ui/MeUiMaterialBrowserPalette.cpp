@@ -174,12 +174,9 @@ void MeUiMaterialBrowserPalette::onSize(int, int)
 LRESULT MeUiMaterialBrowserPalette::windowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
   // The host's theme may take any message first.
-  if (HostThemeService* theme = me::hostTheme())
-  {
-    std::intptr_t result = 0;
-    if (theme->hookMessage(hwnd(), message, wParam, lParam, &result))
-      return result;
-  }
+  LRESULT answer = 0;
+  if (me::offerToHostTheme(hwnd(), message, wParam, lParam, answer))
+    return answer;
   // Thumbnails are drawn on the theme's background: a new theme draws them again.
   if (me::isThemeChangedMessage(message))
   {

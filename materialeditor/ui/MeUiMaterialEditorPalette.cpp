@@ -119,12 +119,9 @@ void MeUiMaterialEditorPalette::notifyListeners()
 
 LRESULT MeUiMaterialEditorPalette::windowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
-  if (HostThemeService* theme = me::hostTheme())
-  {
-    std::intptr_t result = 0;
-    if (theme->hookMessage(hwnd(), message, wParam, lParam, &result))
-      return result;
-  }
+  LRESULT answer = 0;
+  if (me::offerToHostTheme(hwnd(), message, wParam, lParam, answer))
+    return answer;
   if (me::isThemeChangedMessage(message) && m_toolbar.hwnd())
     fillToolbar();
   return guardedMessage([&] { return fw::hostUiPaletteSet::windowProc(message, wParam, lParam); });
