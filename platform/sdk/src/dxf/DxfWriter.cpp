@@ -105,6 +105,18 @@ private:
   void tables();
   void emptyTable(const char* name, OdUInt64 handle);
   void tableStart(const char* name, OdUInt64 handle, int count);
+  // The head every symbol table record shares: its type, handle, owner
+  // table, the two subclass markers and its name.
+  template <class Name>
+  void recordStart(const char* type, OdUInt64 handle, OdUInt64 owner, const char* subclass, const Name& name)
+  {
+    put(0, type);
+    putHandle(5, handle);
+    putHandle(330, owner);
+    put(100, "AcDbSymbolTableRecord");
+    put(100, subclass);
+    put(2, name);
+  }
   void layerTable();
   void blockRecordTable();
   void blocks();
@@ -237,12 +249,7 @@ void Writer::tables()
   // The active viewport carries the render mode.
   const OdUInt64 vports = fresh();
   tableStart("VPORT", vports, 1);
-  put(0, "VPORT");
-  putHandle(5, fresh());
-  putHandle(330, vports);
-  put(100, "AcDbSymbolTableRecord");
-  put(100, "AcDbViewportTableRecord");
-  put(2, "*Active");
+  recordStart("VPORT", fresh(), vports, "AcDbViewportTableRecord", "*Active");
   putInt(70, 0);
   putReal(10, 0.0);
   putReal(20, 0.0);
@@ -258,12 +265,7 @@ void Writer::tables()
   tableStart("LTYPE", linetypes, 3);
   for (const char* name : {"ByBlock", "ByLayer", "Continuous"})
   {
-    put(0, "LTYPE");
-    putHandle(5, fresh());
-    putHandle(330, linetypes);
-    put(100, "AcDbSymbolTableRecord");
-    put(100, "AcDbLinetypeTableRecord");
-    put(2, name);
+    recordStart("LTYPE", fresh(), linetypes, "AcDbLinetypeTableRecord", name);
     putInt(70, 0);
     put(3, name[0] == 'C' ? "Solid line" : "");
     putInt(72, 65);
@@ -276,12 +278,7 @@ void Writer::tables()
 
   const OdUInt64 styles = fresh();
   tableStart("STYLE", styles, 1);
-  put(0, "STYLE");
-  putHandle(5, fresh());
-  putHandle(330, styles);
-  put(100, "AcDbSymbolTableRecord");
-  put(100, "AcDbTextStyleTableRecord");
-  put(2, "Standard");
+  recordStart("STYLE", fresh(), styles, "AcDbTextStyleTableRecord", "Standard");
   putInt(70, 0);
   putReal(40, 0.0);
   putReal(41, 1.0);
@@ -299,12 +296,7 @@ void Writer::tables()
   tableStart("APPID", apps, 2);
   for (const char* name : {"ACAD", kAppName})
   {
-    put(0, "APPID");
-    putHandle(5, fresh());
-    putHandle(330, apps);
-    put(100, "AcDbSymbolTableRecord");
-    put(100, "AcDbRegAppTableRecord");
-    put(2, name);
+    recordStart("APPID", fresh(), apps, "AcDbRegAppTableRecord", name);
     putInt(70, 0);
   }
   put(0, "ENDTAB");
@@ -331,12 +323,7 @@ void Writer::layerTable()
   tableStart("LAYER", tableHandle, int(layers.size()));
   for (const OdDbLayerTableRecord* layer : layers)
   {
-    put(0, "LAYER");
-    putHandle(5, layer->getDbHandle());
-    putHandle(330, tableHandle);
-    put(100, "AcDbSymbolTableRecord");
-    put(100, "AcDbLayerTableRecord");
-    put(2, layer->getName());
+    recordStart("LAYER", layer->getDbHandle(), tableHandle, "AcDbLayerTableRecord", layer->getName());
     putInt(70, 0);
     // An index colour as it is, a true colour beside index 7; a layer that
     // is off has a negative colour number.
@@ -361,12 +348,7 @@ void Writer::blockRecordTable()
   tableStart("BLOCK_RECORD", tableHandle, int(records.size()));
   for (const OdDbBlockTableRecord* record : records)
   {
-    put(0, "BLOCK_RECORD");
-    putHandle(5, record->getDbHandle());
-    putHandle(330, tableHandle);
-    put(100, "AcDbSymbolTableRecord");
-    put(100, "AcDbBlockTableRecord");
-    put(2, record->getName());
+    recordStart("BLOCK_RECORD", record->getDbHandle(), tableHandle, "AcDbBlockTableRecord", record->getName());
     const OdDbObjectId id = record->objectId();
     putHandle(340, id == m_db->getModelSpaceId() ? m_modelLayout : id == m_db->getPaperSpaceId() ? m_paperLayout : 0);
   }
