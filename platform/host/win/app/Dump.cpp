@@ -160,9 +160,39 @@ void writeTexts(JsonWriter& json, const wchar_t* key, const std::vector<OdString
     json.value(text);
   json.endArray();
 }
+
+void writeFrame(JsonWriter& json, const FrameState& frame)
+{
+  json.key(L"mainWindow").beginObject();
+  const int length = frame.window ? GetWindowTextLengthW(frame.window) : 0;
+  std::wstring title(std::size_t(length) + 1, L'\0');
+  if (frame.window)
+    GetWindowTextW(frame.window, &title[0], length + 1);
+  json.key(L"title").value(OdString(title.c_str()));
+  json.key(L"status").value(frame.status);
+  json.key(L"menuBar").beginArray();
+  HMENU bar = frame.window ? GetMenu(frame.window) : nullptr;
+  for (int i = 0; bar && i < GetMenuItemCount(bar); ++i)
+  {
+    wchar_t text[128] = L"";
+    GetMenuStringW(bar, UINT(i), text, int(std::size(text)), MF_BYPOSITION);
+    json.beginObject();
+    json.key(L"text").value(OdString(text));
+    json.key(L"enabled").value((GetMenuState(bar, UINT(i), MF_BYPOSITION) & (MF_GRAYED | MF_DISABLED)) == 0);
+    json.key(L"items");
+    if (HMENU popup = GetSubMenu(bar, i))
+      writeMenuItems(json, popup);
+    else
+      json.null();
+    json.endObject();
+  }
+  json.endArray();
+  writeTexts(json, L"menuCommands", frame.menuCommands);
+  json.endObject();
+}
 } // namespace
 
-std::string dumpJson(HostRuntime& runtime, const ModuleManager& modules)
+std::string dumpJson(HostRuntime& runtime, const ModuleManager& modules, const FrameState& frame)
 {
   JsonWriter json;
   json.beginObject();
@@ -176,6 +206,8 @@ std::string dumpJson(HostRuntime& runtime, const ModuleManager& modules)
                   &runtime.appServices());
   }
   json.endArray();
+
+  writeFrame(json, frame);
 
   json.key(L"commands").beginObject();
   for (const CommandRegistry::Command& command : runtime.commands().commands())

@@ -3,12 +3,25 @@
 // needs add keys, never rename them.
 #pragma once
 
+#include "od/OdString.h"
+
+#include <windows.h>
+
 #include <string>
+#include <vector>
 
 namespace host
 {
 class HostRuntime;
 class ModuleManager;
 
-std::string dumpJson(HostRuntime& runtime, const ModuleManager& modules);
+// The host's own window as the user sees it, and what its menu bar ran.
+struct FrameState
+{
+  HWND window = nullptr;
+  OdString status;
+  std::vector<OdString> menuCommands;
+};
+
+std::string dumpJson(HostRuntime& runtime, const ModuleManager& modules, const FrameState& frame);
 } // namespace host

@@ -1,8 +1,10 @@
 #include "HostSession.h"
 
 #include "Dump.h"
+#include "FrameGestures.h"
 #include "GridDump.h"
 #include "MainLibrary.h"
+#include "MainMenu.h"
 #include "OtherApplication.h"
 #include "PaneControls.h"
 #include "DrawingSummary.h"
@@ -176,7 +178,9 @@ int HostSession::run(HINSTANCE instance)
 
   m_runtime.runScriptLine = [this](const DialogAnswer& run) { runAnsweredLine(run); };
   m_window.onCommandLine = [this](const OdString& line) { runCommandLine(line); };
+  // The close button goes the way of QUIT: a modified document asks first.
   m_window.onCloseRequest = [this]() { quit(); };
+  m_window.onMenuCommand = [this](UINT command) { runMenuCommand(command); };
   m_window.onStep = [this]() { step(); };
   m_window.onWaitOver = [this]() {
     m_waiting = false;
@@ -230,8 +234,12 @@ int HostSession::run(HINSTANCE instance)
     }
     if (got < 0)
       break;
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
+    // A key of the menu bar becomes its command, unless it goes to an edit box.
+    if (!m_window.translateAccelerator(message))
+    {
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
     m_gestures.messageHandled(message);
     // Here no call into a module is under way: a close that came during a
     // modal loop is carried out now.
@@ -360,6 +368,7 @@ void HostSession::addCommands()
   addDocumentCommands();
   addSessionCommands();
   m_gestures.addCommands(m_interpreter);
+  addFrameGestures(m_interpreter, m_gestures, [this] { return m_window.hwnd(); });
   addGridCommands(m_interpreter, m_runtime, m_gestures);
   // After the grid's places: the list's EDITOR falls back to the grid's.
   addPaneControlPlaces();
@@ -672,7 +681,8 @@ void HostSession::addSessionCommands()
     const OdString path = args.next(L"file");
     args.expectEnd();
     OdString error;
-    if (!writeFileAtomically(path, dumpJson(m_runtime, m_modules), &error))
+    const FrameState frame{m_window.hwnd(), m_window.status(), m_menuCommands};
+    if (!writeFileAtomically(path, dumpJson(m_runtime, m_modules, frame), &error))
       throw ScriptError(error);
   });
   // SCREENSHOT file [SCREEN]: the host window, or the whole display (with
@@ -796,6 +806,17 @@ void HostSession::runCommandLine(const OdString& line)
     m_window.startSettle();
 }
 
+void HostSession::runMenuCommand(UINT command)
+{
+  Document* document = m_runtime.documents().find(m_runtime.documents().curDocument());
+  const OdString line = menuCommandLine(command, document && isDxf(document->fileName()));
+  if (line.isEmpty())
+    return;
+  m_menuCommands.push_back(line);
+  // As if typed: a refusal goes to the status line, an unknown command too.
+  runCommandLine(line);
+}
+
 void HostSession::runAnsweredLine(const DialogAnswer& run)
 {
   OdString error;
@@ -903,6 +924,7 @@ void HostSession::refresh()
       lines.push_back(line);
   }
   m_window.setViewLines(lines);
+  m_window.showDocument(current ? std::optional<OdString>(current->title()) : std::nullopt);
 
   OdString status = current ? OdString::format(L"Current: %s", current->title()) : OdString(L"No document");
   if (!m_runtime.profileProblem().isEmpty())

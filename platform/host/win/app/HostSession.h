@@ -66,6 +66,8 @@ private:
   // with the script.
   void settled();
   void runCommandLine(const OdString& line);
+  // An item of the menu bar, or its key: the command line it stands for.
+  void runMenuCommand(UINT command);
   void quit();
   // An ANSWER RUN's line, run while its dialog or menu is up.
   void runAnsweredLine(const DialogAnswer& run);
@@ -99,6 +101,7 @@ private:
   bool m_ended = false;
   int m_failures = 0;
   int m_untitled = 0;
+  std::vector<OdString> m_menuCommands; // what the menu bar ran, for DUMP
 };
 
 // Writes a line to standard error as UTF-8.

@@ -1,5 +1,7 @@
 #include "MainWindow.h"
 
+#include "MainMenu.h"
+
 #include "../docbar/DockLayout.h"
 
 #include <commctrl.h>
@@ -45,10 +47,17 @@ bool MainWindow::create(HINSTANCE instance, const OdString& title)
   wc.lpszClassName = kClassName;
   if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
     return false;
+  win::Menu menu = createMainMenu();
+  m_accelerators = createMainAccelerators();
+  if (!menu || !m_accelerators)
+    return false;
   // WS_CLIPCHILDREN: the frame must not paint over the docked panes.
   m_hwnd = CreateWindowExW(0, kClassName, title.c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 40, 40, 1100, 700,
-                           nullptr, nullptr, instance, this);
-  return m_hwnd != nullptr;
+                           nullptr, menu.get(), instance, this);
+  if (!m_hwnd)
+    return false;
+  menu.detach(); // destroyed with the window
+  return true;
 }
 
 LRESULT CALLBACK MainWindow::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -87,6 +96,14 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
     if (m_commandLine)
       SetFocus(m_commandLine);
     return 0;
+  case WM_COMMAND:
+    // From the menu bar (0) or its keys (1); children notify with their window.
+    if (lParam == 0 && HIWORD(wParam) <= 1 && onMenuCommand)
+    {
+      onMenuCommand(LOWORD(wParam));
+      return 0;
+    }
+    break;
   case WM_CLOSE:
     if (onCloseRequest)
       onCloseRequest();
@@ -171,6 +188,41 @@ void MainWindow::setStatus(const OdString& text)
 {
   if (m_status)
     SendMessageW(m_status, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+OdString MainWindow::status() const
+{
+  if (!m_status)
+    return OdString();
+  const int length = LOWORD(SendMessageW(m_status, SB_GETTEXTLENGTHW, 0, 0));
+  std::wstring text(std::size_t(length) + 1, L'\0');
+  SendMessageW(m_status, SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(&text[0]));
+  return OdString(text.c_str());
+}
+
+void MainWindow::showDocument(const std::optional<OdString>& title)
+{
+  if (!m_hwnd)
+    return;
+  const bool open = title.has_value();
+  const OdString caption = open ? *title + L" - Material editor host" : OdString(L"Material editor host");
+  SetWindowTextW(m_hwnd, caption.c_str());
+  // What needs a document is greyed without one; Undo and Redo are the
+  // command's to refuse, the frame cannot know.
+  if (HMENU bar = GetMenu(m_hwnd))
+  {
+    for (MenuCommand command : {MenuCommand::Save, MenuCommand::SaveAs, MenuCommand::Close})
+      EnableMenuItem(bar, UINT(command), MF_BYCOMMAND | (open ? MF_ENABLED : MF_GRAYED));
+  }
+}
+
+bool MainWindow::translateAccelerator(MSG& message)
+{
+  if (!m_hwnd || !m_accelerators || (message.message != WM_KEYDOWN && message.message != WM_SYSKEYDOWN))
+    return false;
+  if (!message.hwnd || GetAncestor(message.hwnd, GA_ROOT) != m_hwnd || takesTyping(message.hwnd))
+    return false;
+  return TranslateAcceleratorW(m_hwnd, m_accelerators.get(), &message) != 0;
 }
 
 void MainWindow::postStep() { PostMessageW(m_hwnd, kStepMessage, 0, 0); }

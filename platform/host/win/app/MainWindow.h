@@ -1,9 +1,10 @@
 // MainWindow: the host's frame. Dock columns (docbar) at the left and right,
 // the view of the open documents in the middle, the command line and the
-// status line at the bottom.
+// status line at the bottom; the menu bar (MainMenu.h) at the top.
 //
 //   WM_CREATE            onCreate()        builds the children
 //   WM_SIZE              layout()
+//   WM_COMMAND           onMenuCommand     an item of the menu bar, or its key
 //   WM_CLOSE             onCloseRequest    the host decides how to end
 //   WM_DESTROY           PostQuitMessage(exit code)
 //   WM_TIMER             onWaitOver        a script's WAIT has elapsed
@@ -13,10 +14,12 @@
 #pragma once
 
 #include "od/OdString.h"
+#include "win32/Handles.h"
 
 #include <windows.h>
 
 #include <functional>
+#include <optional>
 #include <vector>
 
 namespace host
@@ -32,6 +35,7 @@ public:
   // Callbacks set by the owner before create().
   std::function<void(const OdString& line)> onCommandLine;
   std::function<void()> onCloseRequest;
+  std::function<void(UINT command)> onMenuCommand;
   std::function<void()> onStep;
   std::function<void()> onWaitOver;
   std::function<void()> onSettled;
@@ -41,6 +45,14 @@ public:
 
   void setViewLines(const std::vector<OdString>& lines);
   void setStatus(const OdString& text);
+  OdString status() const;
+  // The title bar and the items that need a document: the current
+  // document's title, or none.
+  void showDocument(const std::optional<OdString>& title);
+  // Ctrl+S and the other keys of the menu bar, for a key message to the
+  // frame or a window in it (a docked pane), unless it goes to an edit box.
+  // True when the key was taken: it must not be dispatched then.
+  bool translateAccelerator(MSG& message);
   void postStep();
   void startWait(UINT milliseconds);
   // onSettled runs once the queue holds nothing but timers: the system
@@ -64,6 +76,7 @@ private:
   HWND m_prompt = nullptr;
   HWND m_commandLine = nullptr;
   HWND m_status = nullptr;
+  win::Accelerators m_accelerators;
   std::vector<OdString> m_history;
   std::size_t m_historyPos = 0;
   int m_exitCode = 0;

@@ -285,35 +285,6 @@ HMENU buttonMenu(const TBBUTTON& button)
   return menu && IsMenu(menu) ? menu : nullptr;
 }
 
-// The menu's items as they would show now: command, text, enabled, checked.
-void writeMenuItems(JsonWriter& json, HMENU menu)
-{
-  json.beginArray();
-  for (int i = 0; i < GetMenuItemCount(menu); ++i)
-  {
-    wchar_t text[256] = {};
-    MENUITEMINFOW info{};
-    info.cbSize = sizeof info;
-    info.fMask = MIIM_ID | MIIM_FTYPE | MIIM_STATE | MIIM_STRING;
-    info.dwTypeData = text;
-    info.cch = UINT(std::size(text) - 1);
-    if (!GetMenuItemInfoW(menu, UINT(i), TRUE, &info))
-      continue;
-    json.beginObject();
-    if (info.fType & MFT_SEPARATOR)
-      json.key(L"separator").value(true);
-    else
-    {
-      json.key(L"id").value(int(info.wID));
-      json.key(L"text").value(OdString(text));
-      json.key(L"enabled").value((info.fState & MFS_DISABLED) == 0);
-      json.key(L"checked").value((info.fState & MFS_CHECKED) != 0);
-    }
-    json.endObject();
-  }
-  json.endArray();
-}
-
 // The sample code of the item checked in the sample menu; null when none is.
 void writeSampleCode(JsonWriter& json, HWND toolbar)
 {
@@ -540,6 +511,34 @@ void writePaneControls(JsonWriter& json, HWND pane)
     writeMapPreview(json, mapPreview);
   if (const long long listeners = queryState(pane, kHostQueryEditorListeners); listeners >= 0)
     json.key(L"editorListeners").value(int(listeners));
+}
+
+void writeMenuItems(JsonWriter& json, HMENU menu)
+{
+  json.beginArray();
+  for (int i = 0; i < GetMenuItemCount(menu); ++i)
+  {
+    wchar_t text[256] = {};
+    MENUITEMINFOW info{};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_ID | MIIM_FTYPE | MIIM_STATE | MIIM_STRING;
+    info.dwTypeData = text;
+    info.cch = UINT(std::size(text) - 1);
+    if (!GetMenuItemInfoW(menu, UINT(i), TRUE, &info))
+      continue;
+    json.beginObject();
+    if (info.fType & MFT_SEPARATOR)
+      json.key(L"separator").value(true);
+    else
+    {
+      json.key(L"id").value(int(info.wID));
+      json.key(L"text").value(OdString(text));
+      json.key(L"enabled").value((info.fState & MFS_DISABLED) == 0);
+      json.key(L"checked").value((info.fState & MFS_CHECKED) != 0);
+    }
+    json.endObject();
+  }
+  json.endArray();
 }
 
 void writeMenus(JsonWriter& json, const std::vector<MenuRecord>& menus)

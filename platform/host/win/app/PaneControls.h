@@ -9,6 +9,7 @@
 //   writePaneControls       DUMP of a pane's toolbar, tool tip, list, previews and
 //                           what the module's windows answer to the state query
 //   writeMenus, writeTimings  DUMP of the pop-up menus shown and of TIME
+//   writeMenuItems          DUMP of a menu's items as they would show now
 //   TimingClock             a timing of TIME: wall and thread CPU time
 //   addTimeCommand          TIME command...: how long a command takes
 #pragma once
@@ -37,6 +38,8 @@ void addPaneControlPlaces();
 // has that control or answers that query.
 void writePaneControls(JsonWriter& json, HWND pane);
 void writeMenus(JsonWriter& json, const std::vector<MenuRecord>& menus);
+// The menu's items as an array: command, text, enabled, checked; separators as such.
+void writeMenuItems(JsonWriter& json, HMENU menu);
 void writeTimings(JsonWriter& json, const std::vector<TimingRecord>& timings);
 // The process's private memory now and its largest working set so far.
 void writeMemory(JsonWriter& json);

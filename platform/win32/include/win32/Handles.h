@@ -11,6 +11,7 @@
 //                                                with LoadImage; never a shared one)
 //   win::Icon              DestroyIcon          (likewise)
 //   win::Menu              DestroyMenu          (CreateMenu, CreatePopupMenu, LoadMenu)
+//   win::Accelerators      DestroyAcceleratorTable (CreateAcceleratorTable)
 //   win::Library           FreeLibrary
 //   win::KernelHandle      CloseHandle
 //   win::GlobalMemory      GlobalFree           (GlobalAlloc; given up with detach
@@ -75,6 +76,7 @@ struct MemoryDcTraits { static void close(HDC h) { DeleteDC(h); } };
 struct CursorTraits { static void close(HCURSOR h) { DestroyCursor(h); } };
 struct IconTraits { static void close(HICON h) { DestroyIcon(h); } };
 struct MenuTraits { static void close(HMENU h) { DestroyMenu(h); } };
+struct AcceleratorTraits { static void close(HACCEL h) { DestroyAcceleratorTable(h); } };
 struct LibraryTraits { static void close(HMODULE h) { FreeLibrary(h); } };
 struct KernelHandleTraits { static void close(HANDLE h) { CloseHandle(h); } };
 struct GlobalMemoryTraits { static void close(HGLOBAL h) { GlobalFree(h); } };
@@ -91,6 +93,7 @@ using MemoryDc = Owned<HDC, MemoryDcTraits>;
 using Cursor = Owned<HCURSOR, CursorTraits>;
 using Icon = Owned<HICON, IconTraits>;
 using Menu = Owned<HMENU, MenuTraits>;
+using Accelerators = Owned<HACCEL, AcceleratorTraits>;
 using Library = Owned<HMODULE, LibraryTraits>;
 using KernelHandle = Owned<HANDLE, KernelHandleTraits>;
 using GlobalMemory = Owned<HGLOBAL, GlobalMemoryTraits>;
