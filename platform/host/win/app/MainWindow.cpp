@@ -206,7 +206,11 @@ void MainWindow::showDocument(const std::optional<OdString>& title)
     return;
   const bool open = title.has_value();
   const OdString caption = open ? *title + L" - Material editor host" : OdString(L"Material editor host");
-  SetWindowTextW(m_hwnd, caption.c_str());
+  // Every script line refreshes; the caption is drawn again only when it changes.
+  wchar_t shown[512] = L"";
+  GetWindowTextW(m_hwnd, shown, int(std::size(shown)));
+  if (caption != OdString(shown))
+    SetWindowTextW(m_hwnd, caption.c_str());
   // What needs a document is greyed without one; Undo and Redo are the
   // command's to refuse, the frame cannot know.
   if (HMENU bar = GetMenu(m_hwnd))
