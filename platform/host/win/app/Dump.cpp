@@ -162,7 +162,8 @@ void writeTexts(JsonWriter& json, const wchar_t* key, const std::vector<OdString
 }
 } // namespace
 
-std::string dumpJson(HostRuntime& runtime, const ModuleManager& modules)
+std::string dumpJson(HostRuntime& runtime, const ModuleManager& modules,
+                     const std::function<void(JsonWriter&)>& writeView)
 {
   JsonWriter json;
   json.beginObject();
@@ -176,6 +177,12 @@ std::string dumpJson(HostRuntime& runtime, const ModuleManager& modules)
                   &runtime.appServices());
   }
   json.endArray();
+
+  if (writeView)
+  {
+    json.key(L"view");
+    writeView(json);
+  }
 
   json.key(L"commands").beginObject();
   for (const CommandRegistry::Command& command : runtime.commands().commands())

@@ -3,12 +3,16 @@
 // needs add keys, never rename them.
 #pragma once
 
+#include <functional>
 #include <string>
 
 namespace host
 {
 class HostRuntime;
 class ModuleManager;
+class JsonWriter;
 
-std::string dumpJson(HostRuntime& runtime, const ModuleManager& modules);
+// writeView writes the value of "view": the shaded model view.
+std::string dumpJson(HostRuntime& runtime, const ModuleManager& modules,
+                     const std::function<void(JsonWriter&)>& writeView = nullptr);
 } // namespace host

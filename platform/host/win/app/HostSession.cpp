@@ -139,6 +139,11 @@ public:
   explicit DocumentObserver(HostSession& session) : m_session(session) {}
   void documentBecameCurrent(HostDocument*) override { m_session.refresh(); }
   void documentDestroyed(const OdString&) override { m_session.refresh(); }
+  // The view lets go of the database while it is still there.
+  void documentToBeDestroyed(HostDocument* document) override
+  {
+    m_session.m_window.modelView().forget(document->database());
+  }
 
 private:
   HostSession& m_session;
@@ -189,6 +194,12 @@ int HostSession::run(HINSTANCE instance)
     return 1;
   }
   m_runtime.documents().setMainWindow(m_window.hwnd());
+  // A click or a window in the view selects as SELECT does.
+  m_window.modelView().onSelect = [this](const OdDbObjectIdArray& ids) {
+    if (Document* document = m_runtime.documents().find(m_runtime.documents().curDocument()))
+      document->setSelection(ids);
+    refresh();
+  };
   m_runtime.documents().addReactor(m_observer.get());
   ShowWindow(m_window.hwnd(), SW_SHOW);
   UpdateWindow(m_window.hwnd());
@@ -230,6 +241,7 @@ int HostSession::run(HINSTANCE instance)
     }
     if (got < 0)
       break;
+    ModelView::routeWheel(message);
     TranslateMessage(&message);
     DispatchMessageW(&message);
     m_gestures.messageHandled(message);
@@ -672,7 +684,8 @@ void HostSession::addSessionCommands()
     const OdString path = args.next(L"file");
     args.expectEnd();
     OdString error;
-    if (!writeFileAtomically(path, dumpJson(m_runtime, m_modules), &error))
+    const auto writeView = [this](JsonWriter& json) { m_window.modelView().dump(json); };
+    if (!writeFileAtomically(path, dumpJson(m_runtime, m_modules, writeView), &error))
       throw ScriptError(error);
   });
   // SCREENSHOT file [SCREEN]: the host window, or the whole display (with
@@ -903,6 +916,9 @@ void HostSession::refresh()
       lines.push_back(line);
   }
   m_window.setViewLines(lines);
+  HostSelectionSet* selected = current && current->commandContext() ? current->commandContext()->selectionSet() : nullptr;
+  m_window.modelView().show(current ? current->database() : nullptr,
+                            selected ? selected->objectIdArray() : OdDbObjectIdArray());
 
   OdString status = current ? OdString::format(L"Current: %s", current->title()) : OdString(L"No document");
   if (!m_runtime.profileProblem().isEmpty())

@@ -1,5 +1,6 @@
 // MainWindow: the host's frame. Dock columns (docbar) at the left and right,
-// the view of the open documents in the middle, the command line and the
+// the current document's model shaded in the middle with the list of the
+// open documents and their objects at its right, the command line and the
 // status line at the bottom.
 //
 //   WM_CREATE            onCreate()        builds the children
@@ -11,6 +12,8 @@
 //   kStepMessage         onStep            run the next script line
 //   dock layout changed  layout()
 #pragma once
+
+#include "ModelView.h"
 
 #include "od/OdString.h"
 
@@ -39,7 +42,9 @@ public:
   bool create(HINSTANCE instance, const OdString& title);
   HWND hwnd() const { return m_hwnd; }
 
+  // The list of documents and objects beside the shaded view.
   void setViewLines(const std::vector<OdString>& lines);
+  ModelView& modelView() { return m_model; }
   void setStatus(const OdString& text);
   void postStep();
   void startWait(UINT milliseconds);
@@ -60,7 +65,8 @@ private:
   bool onCommandLineKey(WPARAM key);
 
   HWND m_hwnd = nullptr;
-  HWND m_view = nullptr;
+  HWND m_view = nullptr; // the list
+  ModelView m_model;
   HWND m_prompt = nullptr;
   HWND m_commandLine = nullptr;
   HWND m_status = nullptr;
