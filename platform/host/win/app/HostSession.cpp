@@ -194,6 +194,7 @@ int HostSession::run(HINSTANCE instance)
     return 1;
   }
   m_runtime.documents().setMainWindow(m_window.hwnd());
+  setViewWindow(m_window.modelView().hwnd());
   // A click or a window in the view selects as SELECT does.
   m_window.modelView().onSelect = [this](const OdDbObjectIdArray& ids) {
     if (Document* document = m_runtime.documents().find(m_runtime.documents().curDocument()))
