@@ -173,12 +173,81 @@ TEST_F(ModelPickingTest, OrbitTurnsAboutTheTargetAndTurnsBackAlongTheReverseDrag
   EXPECT_TRUE(m_view->position().isEqualTo(position, OdGeTol(1e-6)));
 }
 
+TEST_F(ModelPickingTest, TheModelFillsTheViewToItsMarginFromAnyDirection)
+{
+  run(L"BOX AT 0,0,0 SIZE 2");
+  run(L"MESH AT 10,3,0 SIZE 1");
+  m_picker.collect(m_db);
+  for (const OdGeVector3d& direction :
+       {OdGeVector3d(-1, 1, -0.8), OdGeVector3d(0, 0.5, -1), OdGeVector3d(1, 0.2, 0.1), OdGeVector3d(0.3, -1, 2)})
+  {
+    ASSERT_TRUE(lookAtModel(*m_view, m_picker, direction, OdGeVector3d::kZAxis, 1.25));
+    // Inside the 400 x 300 device, touching the margin on at least one axis.
+    const ScreenBox box = m_picker.screenBoxes(matrix())[0];
+    OdGeExtents3d all;
+    for (const ScreenBox& b : m_picker.screenBoxes(matrix()))
+    {
+      all.addPoint(OdGePoint3d(double(b.left), double(b.top), 0));
+      all.addPoint(OdGePoint3d(double(b.right), double(b.bottom), 0));
+    }
+    EXPECT_TRUE(box.valid);
+    EXPECT_GE(all.minPoint().x, 0);
+    EXPECT_GE(all.minPoint().y, 0);
+    EXPECT_LE(all.maxPoint().x, 400);
+    EXPECT_LE(all.maxPoint().y, 300);
+    const double width = all.maxPoint().x - all.minPoint().x, height = all.maxPoint().y - all.minPoint().y;
+    EXPECT_TRUE(std::abs(width * 1.25 - 400) < 4 || std::abs(height * 1.25 - 300) < 4) << width << " x " << height;
+  }
+}
+
+TEST_F(ModelPickingTest, TheOutlineOfACubeIsTheFacesTheCameraSees)
+{
+  run(L"BOX AT 0,0,0 SIZE 2 AS $box");
+  run(L"MESH AT 5,0,0 AS $mesh");
+  m_picker.collect(m_db);
+  ASSERT_TRUE(lookAtModel(*m_view, m_picker, OdGeVector3d(-1, 1, -0.8), OdGeVector3d::kZAxis, 1.2));
+  for (const wchar_t* label : {L"$box", L"$mesh"})
+  {
+    const auto lines = m_picker.outlines(matrix(), id(label));
+    ASSERT_EQ(lines.size(), 3u) << "top, front and right of six";
+    for (const auto& line : lines)
+    {
+      ASSERT_EQ(line.size(), 5u) << "four corners, closed";
+      EXPECT_EQ(line.front(), line.back());
+    }
+  }
+  // Seen from above the top is one of them; from below, the bottom is.
+  const auto hasFaceAround = [&](const OdGePoint3d& centre) {
+    const OdGePoint3d at = device(centre);
+    for (const auto& line : m_picker.outlines(matrix(), id(L"$box")))
+    {
+      double x = 0, y = 0;
+      for (std::size_t k = 0; k + 1 < line.size(); ++k)
+      {
+        x += line[k].x / 4;
+        y += line[k].y / 4;
+      }
+      if (std::abs(x - at.x) < 0.5 && std::abs(y - at.y) < 0.5)
+        return true;
+    }
+    return false;
+  };
+  EXPECT_TRUE(hasFaceAround(OdGePoint3d(1, 1, 2)));
+  EXPECT_FALSE(hasFaceAround(OdGePoint3d(1, 1, 0)));
+  ASSERT_TRUE(lookAtModel(*m_view, m_picker, OdGeVector3d(1, 1, 1), OdGeVector3d::kZAxis, 1.2));
+  EXPECT_EQ(m_picker.outlines(matrix(), id(L"$box")).size(), 3u);
+  EXPECT_TRUE(hasFaceAround(OdGePoint3d(1, 1, 0)));
+  EXPECT_FALSE(hasFaceAround(OdGePoint3d(1, 1, 2)));
+  EXPECT_TRUE(m_picker.outlines(matrix(), OdDbObjectId()).empty());
+}
+
 TEST_F(ModelPickingTest, NoModelAndNoSizeAreRefusedQuietly)
 {
   m_picker.collect(nullptr);
   EXPECT_TRUE(m_picker.entities().empty());
   EXPECT_FALSE(m_picker.extents().isValidExtents());
   EXPECT_FALSE(lookAtExtents(*m_view, m_picker.extents(), OdGeVector3d::kZAxis, OdGeVector3d::kYAxis, 1.0));
+  EXPECT_FALSE(lookAtModel(*m_view, m_picker, OdGeVector3d::kZAxis, OdGeVector3d::kYAxis, 1.0));
   m_device->onSize(OdGsDCRect(0, 0, 0, 0));
   EXPECT_FALSE(zoomAbout(*m_view, OdGsDCPoint(0, 0), 2.0));
   EXPECT_FALSE(panView(*m_view, OdGsDCPoint(0, 0), OdGsDCPoint(5, 5)));

@@ -185,12 +185,12 @@ void ModelPicker::collect(OdDbDatabase* database)
   }
 }
 
-OdGeExtents3d ModelPicker::extents() const
+OdGeExtents3d ModelPicker::extents(const OdGeMatrix3d& transform) const
 {
   OdGeExtents3d box;
   for (const PickEntity& entity : m_entities)
     for (const OdGePoint3d& p : entity.points)
-      box.addPoint(p);
+      box.addPoint(transform * p);
   return box;
 }
 
@@ -266,7 +266,7 @@ OdDbObjectIdArray ModelPicker::inside(const OdGeMatrix3d& worldToDevice, const S
 std::vector<std::vector<OdGePoint2d>> ModelPicker::outlines(const OdGeMatrix3d& worldToDevice,
                                                             const OdDbObjectId& id) const
 {
-  std::vector<std::vector<OdGePoint2d>> lines;
+  std::vector<std::vector<OdGePoint2d>> front, all;
   for (const PickEntity& entity : m_entities)
   {
     if (entity.id != id)
@@ -274,16 +274,27 @@ std::vector<std::vector<OdGePoint2d>> ModelPicker::outlines(const OdGeMatrix3d& 
     const std::vector<Projected> points = project(entity, worldToDevice);
     for (std::size_t i = 0; i < entity.polygons.size(); i += std::size_t(entity.polygons[i]) + 1)
     {
+      const OdUInt32 n = entity.polygons[i];
       std::vector<OdGePoint2d> line;
-      for (OdUInt32 k = 0; k <= entity.polygons[i]; ++k) // closed: the first corner again
+      double area = 0;                  // twice the signed area on the screen (y down)
+      for (OdUInt32 k = 0; k <= n; ++k) // closed: the first corner again
       {
-        const Projected& p = points[entity.polygons[i + 1 + (k % entity.polygons[i])]];
+        const Projected& p = points[entity.polygons[i + 1 + (k % n)]];
+        if (k < n)
+        {
+          const Projected& next = points[entity.polygons[i + 1 + ((k + 1) % n)]];
+          area += p.x * next.y - next.x * p.y;
+        }
         line.emplace_back(p.x, p.y);
       }
-      lines.push_back(std::move(line));
+      // Faces wind counter-clockwise seen from their front; with y down
+      // that turns clockwise, a negative area.
+      if (area < 0)
+        front.push_back(line);
+      all.push_back(std::move(line));
     }
   }
-  return lines;
+  return front.empty() ? all : front;
 }
 
 namespace
@@ -375,6 +386,16 @@ bool lookAtExtents(OdGsView& view, const OdGeExtents3d& box, const OdGeVector3d&
   const OdGeVector3d upOnScreen = (up - d * (up.x * d.x + up.y * d.y + up.z * d.z)).normal();
   view.setView(centre - d * depth, centre, upOnScreen, 1.0, 1.0, OdGsView::kParallel);
   view.zoomExtentsWorld(box, margin);
+  return true;
+}
+
+bool lookAtModel(OdGsView& view, const ModelPicker& model, const OdGeVector3d& direction, const OdGeVector3d& up,
+                 double margin)
+{
+  if (!lookAtExtents(view, model.extents(), direction, up, margin))
+    return false;
+  const OdGeExtents3d eye = model.extents(view.viewingMatrix());
+  view.zoomExtents(eye.minPoint(), eye.maxPoint(), margin);
   return true;
 }
 } // namespace host

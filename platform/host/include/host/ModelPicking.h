@@ -53,8 +53,9 @@ public:
   // entity on a layer that is off shows nothing, as in the picture.
   void collect(OdDbDatabase* database);
   const std::vector<PickEntity>& entities() const { return m_entities; }
-  // The world box around every point; invalid when nothing shows.
-  OdGeExtents3d extents() const;
+  // The box around every point, through the transform (world when none);
+  // invalid when nothing shows.
+  OdGeExtents3d extents(const OdGeMatrix3d& transform = OdGeMatrix3d::kIdentity) const;
 
   // Each entity's box in device pixels, in the order of entities(): the
   // smallest whole-pixel rectangle around its projected points.
@@ -64,8 +65,9 @@ public:
   OdDbObjectId pick(const OdGeMatrix3d& worldToDevice, double x, double y) const;
   // The entities whose boxes lie wholly inside the rectangle.
   OdDbObjectIdArray inside(const OdGeMatrix3d& worldToDevice, const ScreenBox& window) const;
-  // The entity's polygon outlines in device coordinates (for highlighting);
-  // none for an entity that is not in the model.
+  // The outlines of the entity's faces that turn to the camera, in device
+  // coordinates, for highlighting (every face when none turns to it, as of a
+  // single face seen from behind); none for an entity not in the model.
   std::vector<std::vector<OdGePoint2d>> outlines(const OdGeMatrix3d& worldToDevice, const OdDbObjectId& id) const;
 
 private:
@@ -87,4 +89,8 @@ bool orbitView(OdGsView& view, const OdGsDCPoint& from, const OdGsDCPoint& to);
 // False for an invalid box or a direction of no length or along up.
 bool lookAtExtents(OdGsView& view, const OdGeExtents3d& box, const OdGeVector3d& direction, const OdGeVector3d& up,
                    double margin);
+// The same for the model's own points, so that it fills the view as
+// closely as the margin lets it (the corners of its world box would not).
+bool lookAtModel(OdGsView& view, const ModelPicker& model, const OdGeVector3d& direction, const OdGeVector3d& up,
+                 double margin);
 } // namespace host

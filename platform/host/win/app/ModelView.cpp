@@ -277,7 +277,7 @@ void ModelView::show(OdDbDatabase* database, const OdDbObjectIdArray& selection)
     // A drawing is read after its document opens: the camera is fitted to
     // the model once there is one.
     m_shown = wanted;
-    wanted->placed = lookAtExtents(*view(), picker().extents(), kViewDirection, OdGeVector3d::kZAxis, kExtentsMargin);
+    wanted->placed = lookAtModel(*view(), picker(), kViewDirection, OdGeVector3d::kZAxis, kExtentsMargin);
     if (wanted->placed)
       InvalidateRect(m_hwnd, nullptr, FALSE);
   }
