@@ -96,26 +96,26 @@ void writePoint(JsonWriter& json, const OdGePoint3d& p)
 class ModelView::Reactor final : public OdDbDatabaseReactor
 {
 public:
-  explicit Reactor(ModelView& view) : m_view(&view) {}
+  Reactor(ModelView& view, Shown& shown) : m_view(&view), m_shown(&shown) {}
   void detach() { m_view = nullptr; }
 
-  void objectAppended(const OdDbDatabase* db, const OdDbObject*) override { changed(db); }
-  void objectModified(const OdDbDatabase* db, const OdDbObject*) override { changed(db); }
-  void objectErased(const OdDbDatabase* db, const OdDbObject*, bool) override { changed(db); }
-  void goodbye(const OdDbDatabase* db) override
+  void objectAppended(const OdDbDatabase*, const OdDbObject*) override { changed(); }
+  void objectModified(const OdDbDatabase*, const OdDbObject*) override { changed(); }
+  void objectErased(const OdDbDatabase*, const OdDbObject*, bool) override { changed(); }
+  void goodbye(const OdDbDatabase*) override
   {
-    // Not dropped here: the database is walking its reactors.
-    if (m_view && m_view->m_hwnd)
-      PostMessageW(m_view->m_hwnd, kForgetMessage, 0, reinterpret_cast<LPARAM>(db));
+    if (m_view)
+      m_view->goodbye(*m_shown);
   }
 
 private:
-  void changed(const OdDbDatabase* db)
+  void changed()
   {
     if (m_view)
-      m_view->changed(const_cast<OdDbDatabase*>(db));
+      m_view->changed(*m_shown);
   }
   ModelView* m_view;
+  Shown* m_shown;
 };
 
 struct ModelView::Shown
@@ -213,10 +213,10 @@ LRESULT ModelView::handle(UINT message, WPARAM wParam, LPARAM lParam)
     }
     return 0;
   case kForgetMessage:
+    // By the entry, not the address: a new database may have taken it.
     for (auto it = m_kept.begin(); it != m_kept.end(); ++it)
-      if (it->first == reinterpret_cast<OdDbDatabase*>(lParam))
+      if (it->second.get() == reinterpret_cast<Shown*>(lParam))
       {
-        it->second->gone = true;
         forget(it->first);
         break;
       }
@@ -257,7 +257,7 @@ void ModelView::show(OdDbDatabase* database, const OdDbObjectIdArray& selection)
         shown->helper->setLogicalPalette(palette.data(), int(palette.size()));
         shown->helper->setBackgroundColor(kBackground);
         shown->helper->activeView()->setViewportBorderVisibility(false);
-        shown->reactor = OdSmartPtr<Reactor>(new Reactor(*this));
+        shown->reactor = OdSmartPtr<Reactor>(new Reactor(*this, *shown));
         database->addReactor(shown->reactor.get());
       }
       catch (const OdError&)
@@ -305,10 +305,25 @@ void ModelView::forget(OdDbDatabase* database)
   m_kept.erase(found);
 }
 
-void ModelView::changed(OdDbDatabase* database)
+void ModelView::changed(Shown& shown)
 {
-  if (m_shown && m_shown->database == database && m_hwnd)
+  if (m_shown == &shown && m_hwnd)
     InvalidateRect(m_hwnd, nullptr, FALSE);
+}
+
+void ModelView::goodbye(Shown& shown)
+{
+  // The database goes without its document closing first (the host is
+  // ending): nothing may read it any more. Its device is dropped later, as
+  // the database is walking its reactors now.
+  shown.gone = true;
+  if (m_shown == &shown)
+  {
+    m_shown = nullptr;
+    m_selection.clear();
+  }
+  if (m_hwnd)
+    PostMessageW(m_hwnd, kForgetMessage, 0, reinterpret_cast<LPARAM>(&shown));
 }
 
 OdGsView* ModelView::view() const { return m_shown ? m_shown->helper->activeView() : nullptr; }

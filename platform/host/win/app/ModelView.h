@@ -12,7 +12,7 @@
 //   WM_xBUTTONUP     release
 //   WM_MOUSEWHEEL    zoom about the cursor
 //   WM_CAPTURECHANGED                 a drag taken away ends without selecting
-//   kForgetMessage   a database said goodbye: its device goes
+//   kForgetMessage   a database said goodbye: its device goes (posted)
 //
 // One device, view and picking model per document, kept while the document
 // is open, so a switch back shows the camera the user left. A database
@@ -90,7 +90,8 @@ private:
   const ModelPicker& picker();
   OdGsView* view() const;
   void select(const OdDbObjectIdArray& ids);
-  void changed(OdDbDatabase* database);
+  void changed(Shown& shown);
+  void goodbye(Shown& shown);
 
   HWND m_hwnd = nullptr;
   std::map<OdDbDatabase*, std::unique_ptr<Shown>> m_kept;
