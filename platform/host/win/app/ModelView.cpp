@@ -284,7 +284,7 @@ void ModelView::show(OdDbDatabase* database, const OdDbObjectIdArray& selection)
   if (wanted != was || selection != m_selection)
   {
     if (wanted != was)
-      m_drag = Drag::None;
+      endDrag(); // a drag over the other drawing ends with it, capture included
     m_shown = wanted;
     m_selection = selection;
     InvalidateRect(m_hwnd, nullptr, FALSE);
