@@ -398,6 +398,9 @@ void ModelView::onPaint()
 
 void ModelView::press(POINT point, bool middle, WPARAM keys)
 {
+  // A click in the drawing takes the focus, as in any CAD program: an
+  // editor open in a palette closes on it.
+  SetFocus(m_hwnd);
   if (!m_shown || m_drag != Drag::None)
     return;
   const bool shift = (keys & MK_SHIFT) != 0, control = (keys & MK_CONTROL) != 0;
