@@ -192,7 +192,8 @@ void writeFrame(JsonWriter& json, const FrameState& frame)
 }
 } // namespace
 
-std::string dumpJson(HostRuntime& runtime, const ModuleManager& modules, const FrameState& frame)
+std::string dumpJson(HostRuntime& runtime, const ModuleManager& modules, const FrameState& frame,
+                     const std::function<void(JsonWriter&)>& writeView)
 {
   JsonWriter json;
   json.beginObject();
@@ -208,6 +209,11 @@ std::string dumpJson(HostRuntime& runtime, const ModuleManager& modules, const F
   json.endArray();
 
   writeFrame(json, frame);
+  if (writeView)
+  {
+    json.key(L"view");
+    writeView(json);
+  }
 
   json.key(L"commands").beginObject();
   for (const CommandRegistry::Command& command : runtime.commands().commands())

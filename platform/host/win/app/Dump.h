@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,7 @@ namespace host
 {
 class HostRuntime;
 class ModuleManager;
+class JsonWriter;
 
 // The host's own window as the user sees it, and what its menu bar ran.
 struct FrameState
@@ -23,5 +25,7 @@ struct FrameState
   std::vector<OdString> menuCommands;
 };
 
-std::string dumpJson(HostRuntime& runtime, const ModuleManager& modules, const FrameState& frame);
+// writeView writes the value of "view": the shaded model view.
+std::string dumpJson(HostRuntime& runtime, const ModuleManager& modules, const FrameState& frame,
+                     const std::function<void(JsonWriter&)>& writeView = nullptr);
 } // namespace host

@@ -38,6 +38,19 @@ struct Offset
   POINT in(const GesturePlace& place) const { return placeOffset(place, hasX ? &x : nullptr, hasY ? &y : nullptr); }
 };
 
+// SHIFT and CTRL in any order: the keys held around a click or a drag.
+Modifiers readModifiers(ScriptArgs& args)
+{
+  Modifiers held;
+  while (true)
+    if (args.nextIs(L"SHIFT"))
+      held.shift = true;
+    else if (args.nextIs(L"CTRL"))
+      held.control = true;
+    else
+      return held;
+}
+
 Offset readOffset(const OdString& word, const OdString& what)
 {
   Offset offset;
@@ -98,9 +111,25 @@ HWND findPane(const OdString& title)
   throw ScriptError(OdString::format(L"no pane \"%s\" (panes: %s)", title, known.isEmpty() ? OdString(L"none") : known));
 }
 
+namespace
+{
+HWND g_viewWindow = nullptr;
+} // namespace
+
+void setViewWindow(HWND view) { g_viewWindow = view; }
+
 GesturePlace readPlace(ScriptArgs& args)
 {
-  HWND pane = findPane(args.next(L"pane title"));
+  const OdString paneWord = args.next(L"pane title or VIEW");
+  if (paneWord.iCompare(L"VIEW") == 0)
+  {
+    if (!g_viewWindow || !IsWindow(g_viewWindow) || !IsWindowVisible(g_viewWindow))
+      throw ScriptError(L"the host has no model view to work");
+    RECT client{};
+    GetClientRect(g_viewWindow, &client);
+    return GesturePlace{g_viewWindow, client};
+  }
+  HWND pane = findPane(paneWord);
   const OdString keyword = args.next(L"place");
   auto found = places().find(keyword);
   if (found == places().end())
@@ -241,24 +270,32 @@ void Gestures::addCommands(ScriptInterpreter& interpreter)
 {
   registerSharedPlaces();
 
-  // CLICK "pane" place [RIGHT|DOUBLE] [AT x[,y]]
+  // CLICK "pane" place [RIGHT|DOUBLE|MIDDLE] [SHIFT] [CTRL] [AT x[,y]] [SHIFT] [CTRL]
   interpreter.add(L"CLICK", [this](ScriptArgs& args) {
     const GesturePlace place = readPlace(args);
     const bool right = args.nextIs(L"RIGHT");
     const bool twice = !right && args.nextIs(L"DOUBLE");
+    const bool middle = !right && !twice && args.nextIs(L"MIDDLE");
+    Modifiers held = readModifiers(args);
     const Offset at = args.nextIs(L"AT") ? readOffset(args.next(L"x[,y]"), L"the offset") : Offset();
+    // The keys may also follow the point.
+    const Modifiers after = readModifiers(args);
+    held.shift = held.shift || after.shift;
+    held.control = held.control || after.control;
     args.expectEnd();
     const auto live = reach(place);
     // The pointer arrives first, as a hand's would: the control sees the
     // move and sets its cursor before the button goes down.
     queue([live, at] { return InputBatch().moveTo(placeScreenPoint(*live, at.in(*live))); });
     InputBatch press;
-    press.click(right ? MouseButton::Right : MouseButton::Left);
+    press.hold(held, true);
+    press.click(right ? MouseButton::Right : middle ? MouseButton::Middle : MouseButton::Left);
     if (twice)
       press.click(MouseButton::Left);
+    press.hold(held, false);
     queue(std::move(press));
   });
-  // DRAG "pane" place FROM x[,y] TO x[,y]
+  // DRAG "pane" place FROM x[,y] TO x[,y] [MIDDLE] [SHIFT] [CTRL]
   interpreter.add(L"DRAG", [this](ScriptArgs& args) {
     const GesturePlace place = readPlace(args);
     if (!args.nextIs(L"FROM"))
@@ -267,6 +304,8 @@ void Gestures::addCommands(ScriptInterpreter& interpreter)
     if (!args.nextIs(L"TO"))
       throw ScriptError(L"DRAG takes FROM x[,y] TO x[,y]");
     const Offset to = readOffset(args.next(L"x[,y]"), L"the end");
+    const MouseButton button = args.nextIs(L"MIDDLE") ? MouseButton::Middle : MouseButton::Left;
+    const Modifiers held = readModifiers(args);
     args.expectEnd();
     // As many moves as the place's size now asks for; each placed when sent.
     const POINT a = from.in(place), b = to.in(place);
@@ -280,10 +319,10 @@ void Gestures::addCommands(ScriptInterpreter& interpreter)
       };
     };
     queue(along(0));
-    queue(InputBatch().button(MouseButton::Left, true));
+    queue(InputBatch().hold(held, true).button(button, true));
     for (int i = 1; i <= steps; ++i)
       queue(along(i));
-    queue(InputBatch().button(MouseButton::Left, false));
+    queue(InputBatch().button(button, false).hold(held, false));
   });
   // WHEEL "pane" place n: positive n turns away from the user.
   interpreter.add(L"WHEEL", [this](ScriptArgs& args) {

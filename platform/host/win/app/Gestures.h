@@ -106,7 +106,10 @@ GesturePlaceResolver gesturePlace(const OdString& keyword);
 
 // The shown or hidden pane with that window title; throws ScriptError.
 HWND findPane(const OdString& title);
-// A pane word and a place: "pane" KEYWORD words...
+// The window the word VIEW names in place of a pane: the host's model view
+// (its whole client area is the place).
+void setViewWindow(HWND view);
+// A pane word and a place: "pane" KEYWORD words..., or VIEW.
 GesturePlace readPlace(ScriptArgs& args);
 // A point of the place, from its top left corner: its centre, or the offset
 // given (a missing y: the vertical centre).

@@ -141,6 +141,11 @@ public:
   explicit DocumentObserver(HostSession& session) : m_session(session) {}
   void documentBecameCurrent(HostDocument*) override { m_session.refresh(); }
   void documentDestroyed(const OdString&) override { m_session.refresh(); }
+  // The view lets go of the database while it is still there.
+  void documentToBeDestroyed(HostDocument* document) override
+  {
+    m_session.m_window.modelView().forget(document->database());
+  }
 
 private:
   HostSession& m_session;
@@ -193,6 +198,13 @@ int HostSession::run(HINSTANCE instance)
     return 1;
   }
   m_runtime.documents().setMainWindow(m_window.hwnd());
+  setViewWindow(m_window.modelView().hwnd());
+  // A click or a window in the view selects as SELECT does.
+  m_window.modelView().onSelect = [this](const OdDbObjectIdArray& ids) {
+    if (Document* document = m_runtime.documents().find(m_runtime.documents().curDocument()))
+      document->setSelection(ids);
+    refresh();
+  };
   m_runtime.documents().addReactor(m_observer.get());
   ShowWindow(m_window.hwnd(), SW_SHOW);
   UpdateWindow(m_window.hwnd());
@@ -234,6 +246,7 @@ int HostSession::run(HINSTANCE instance)
     }
     if (got < 0)
       break;
+    ModelView::routeWheel(message);
     // A key of the menu bar becomes its command, unless it goes to an edit box.
     if (!m_window.translateAccelerator(message))
     {
@@ -682,7 +695,8 @@ void HostSession::addSessionCommands()
     args.expectEnd();
     OdString error;
     const FrameState frame{m_window.hwnd(), m_window.status(), m_menuCommands};
-    if (!writeFileAtomically(path, dumpJson(m_runtime, m_modules, frame), &error))
+    const auto writeView = [this](JsonWriter& json) { m_window.modelView().dump(json); };
+    if (!writeFileAtomically(path, dumpJson(m_runtime, m_modules, frame, writeView), &error))
       throw ScriptError(error);
   });
   // SCREENSHOT file [SCREEN]: the host window, or the whole display (with
@@ -925,6 +939,9 @@ void HostSession::refresh()
   }
   m_window.setViewLines(lines);
   m_window.showDocument(current ? std::optional<OdString>(current->title()) : std::nullopt);
+  HostSelectionSet* selected = current && current->commandContext() ? current->commandContext()->selectionSet() : nullptr;
+  m_window.modelView().show(current ? current->database() : nullptr,
+                            selected ? selected->objectIdArray() : OdDbObjectIdArray());
 
   OdString status = current ? OdString::format(L"Current: %s", current->title()) : OdString(L"No document");
   if (!m_runtime.profileProblem().isEmpty())

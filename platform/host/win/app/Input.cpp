@@ -109,9 +109,21 @@ InputBatch& InputBatch::moveTo(POINT screen)
 
 InputBatch& InputBatch::button(MouseButton button, bool down)
 {
-  const DWORD flags = button == MouseButton::Left ? (down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP)
-                                                  : (down ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_RIGHTUP);
+  DWORD flags = down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
+  if (button == MouseButton::Right)
+    flags = down ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_RIGHTUP;
+  else if (button == MouseButton::Middle)
+    flags = down ? MOUSEEVENTF_MIDDLEDOWN : MOUSEEVENTF_MIDDLEUP;
   add(mouseInput(flags));
+  return *this;
+}
+
+InputBatch& InputBatch::hold(const Modifiers& modifiers, bool down)
+{
+  if (modifiers.control)
+    add(keyInput(VK_CONTROL, down));
+  if (modifiers.shift)
+    add(keyInput(VK_SHIFT, down));
   return *this;
 }
 

@@ -21,6 +21,13 @@ enum class MouseButton
 {
   Left,
   Right,
+  Middle,
+};
+
+// Keys held down around a click or a drag.
+struct Modifiers
+{
+  bool shift = false, control = false;
 };
 
 // A key with the modifiers held around it.
@@ -40,6 +47,9 @@ public:
   InputBatch& moveTo(POINT screen);
   InputBatch& button(MouseButton button, bool down);
   InputBatch& click(MouseButton button) { return this->button(button, true).button(button, false); }
+  // The modifier keys pressed (down) or let go, as a hand holds them
+  // around a click or a drag.
+  InputBatch& hold(const Modifiers& modifiers, bool down);
   // One notch; away from the user is a positive delta.
   InputBatch& wheel(bool away);
   InputBatch& key(const KeyChord& chord);

@@ -6,6 +6,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 namespace host
 {
 namespace
@@ -14,7 +16,9 @@ const wchar_t kClassName[] = L"MeHostMainWindow";
 constexpr UINT kStepMessage = WM_APP + 1;
 constexpr UINT_PTR kWaitTimer = 1;
 constexpr UINT_PTR kSettleTimer = 2;
-constexpr int kViewId = 100, kCommandLineId = 101, kStatusId = 102;
+constexpr int kViewId = 100, kCommandLineId = 101, kStatusId = 102, kModelId = 103;
+// The list beside the model: this wide, or a third of the area when narrower.
+constexpr int kListWidth = 300;
 constexpr int kCommandLineHeight = 24, kPromptWidth = 72;
 
 HFONT uiFont() { return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)); }
@@ -149,6 +153,7 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
 void MainWindow::onCreate()
 {
   m_view = makeChild(m_hwnd, L"LISTBOX", L"", WS_VSCROLL | LBS_NOINTEGRALHEIGHT | LBS_NOSEL, WS_EX_CLIENTEDGE, kViewId);
+  m_model.create(m_hwnd, kModelId);
   m_prompt = makeChild(m_hwnd, L"STATIC", L"Command:", SS_CENTERIMAGE | SS_RIGHT, 0, 0);
   m_commandLine = makeChild(m_hwnd, L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, kCommandLineId);
   m_status = makeChild(m_hwnd, STATUSCLASSNAMEW, L"", SBARS_SIZEGRIP, 0, kStatusId);
@@ -169,7 +174,9 @@ void MainWindow::layout()
   MoveWindow(m_commandLine, kPromptWidth, commandTop + 1, client.right - kPromptWidth - 2, kCommandLineHeight - 2, TRUE);
   DockRect area{0, 0, int(client.right), commandTop};
   dockArrange(area);
-  MoveWindow(m_view, area.left, area.top, area.right - area.left, area.bottom - area.top, TRUE);
+  const int listWidth = std::min(kListWidth, (area.right - area.left) / 3);
+  MoveWindow(m_model.hwnd(), area.left, area.top, area.right - area.left - listWidth, area.bottom - area.top, TRUE);
+  MoveWindow(m_view, area.right - listWidth, area.top, listWidth, area.bottom - area.top, TRUE);
 }
 
 void MainWindow::setViewLines(const std::vector<OdString>& lines)

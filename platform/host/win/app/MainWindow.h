@@ -1,5 +1,6 @@
 // MainWindow: the host's frame. Dock columns (docbar) at the left and right,
-// the view of the open documents in the middle, the command line and the
+// the current document's model shaded in the middle with the list of the
+// open documents and their objects at its right, the command line and the
 // status line at the bottom; the menu bar (MainMenu.h) at the top.
 //
 //   WM_CREATE            onCreate()        builds the children
@@ -12,6 +13,8 @@
 //   kStepMessage         onStep            run the next script line
 //   dock layout changed  layout()
 #pragma once
+
+#include "ModelView.h"
 
 #include "od/OdString.h"
 #include "win32/Handles.h"
@@ -43,7 +46,9 @@ public:
   bool create(HINSTANCE instance, const OdString& title);
   HWND hwnd() const { return m_hwnd; }
 
+  // The list of documents and objects beside the shaded view.
   void setViewLines(const std::vector<OdString>& lines);
+  ModelView& modelView() { return m_model; }
   void setStatus(const OdString& text);
   OdString status() const;
   // The title bar and the items that need a document: the current
@@ -72,7 +77,8 @@ private:
   bool onCommandLineKey(WPARAM key);
 
   HWND m_hwnd = nullptr;
-  HWND m_view = nullptr;
+  HWND m_view = nullptr; // the list
+  ModelView m_model;
   HWND m_prompt = nullptr;
   HWND m_commandLine = nullptr;
   HWND m_status = nullptr;
