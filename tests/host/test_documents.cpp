@@ -244,3 +244,25 @@ TEST(DocumentManager, ADocumentIsModifiedByAnyWriteSinceItWasOpenedOrSaved)
   EXPECT_FALSE(other->isModified());
   EXPECT_TRUE(document->isModified());
 }
+
+TEST(DocumentManager, ADocumentsDrawingKeepsUndoStepsUntilItCloses)
+{
+  DocumentManager manager;
+  OdDbDatabasePtr held = odCreateDatabase();
+  host::Document* document = manager.openDocument(L"A", OdString(), held);
+  ASSERT_TRUE(document);
+  held->startUndoRecord(L"MATERIAL");
+  const OdDbObjectId steel = addMaterial(held, L"Steel");
+  held->endUndoRecord();
+  ASSERT_EQ(held->numUndoSteps(), 1u);
+  ASSERT_EQ(held->undo(), eOk);
+  EXPECT_TRUE(steel.isErased());
+  ASSERT_EQ(held->redo(), eOk);
+
+  // Someone who still holds the drawing of a closed document holds no history.
+  ASSERT_TRUE(manager.closeDocument(document));
+  EXPECT_EQ(held->numRedoSteps() + held->numUndoSteps(), 0u);
+  addMaterial(held, L"Iron");
+  EXPECT_EQ(held->undo(), eNotApplicable);
+  EXPECT_FALSE(steel.isErased());
+}

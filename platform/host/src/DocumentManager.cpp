@@ -34,7 +34,11 @@ Document::Document(OdDbDatabasePtr database, const OdString& fileName, const OdS
   : m_database(std::move(database)), m_writes(new WriteCounter), m_fileName(fileName), m_title(title)
 {
   if (m_database)
+  {
     m_database->addReactor(m_writes.get());
+    // A document's drawing keeps what its commands did, from here on.
+    m_database->enableUndoRecording(true);
+  }
 }
 
 void Document::rename(const OdString& fileName, const OdString& title)
@@ -47,7 +51,11 @@ void Document::rename(const OdString& fileName, const OdString& title)
 Document::~Document()
 {
   if (m_database)
+  {
     m_database->removeReactor(m_writes.get());
+    // Whoever still holds the drawing holds no history of a closed document.
+    m_database->enableUndoRecording(false);
+  }
 }
 
 int Document::writesOf(const OdDbObjectId& id) const { return m_writes->count(id); }

@@ -1,4 +1,5 @@
 #include "DbInternal.h"
+#include "DbUndo.h"
 
 #include "od/DbDictionary.h"
 #include "od/DbGroup.h"
@@ -55,6 +56,7 @@ OdDbDatabase::OdDbDatabase() = default;
 
 OdDbDatabase::~OdDbDatabase()
 {
+  m_undo.reset();
   auto reactors = m_reactors;
   for (auto& reactor : reactors)
   {
@@ -242,6 +244,7 @@ void OdDbDatabase::setCMATERIAL(const OdDbObjectId& id)
 {
   if (!id.isNull() && (id.database() != this || !OdDbInternal::peekAs<OdDbMaterial>(id)))
     throw OdError(eInvalidInput, L"CMATERIAL must name a material of this database");
+  OdDbInternal::noteHeaderChange(this);
   notify([&](OdDbDatabaseReactor* r) { r->headerSysVarWillChange(this, L"CMATERIAL"); });
   m_cmaterial = id;
   notify([&](OdDbDatabaseReactor* r) { r->headerSysVarChanged(this, L"CMATERIAL"); });
@@ -251,9 +254,60 @@ void OdDbDatabase::setCLAYER(const OdDbObjectId& id)
 {
   if (id.database() != this || !OdDbInternal::peekAs<OdDbLayerTableRecord>(id))
     throw OdError(eInvalidInput, L"CLAYER must name a layer of this database");
+  OdDbInternal::noteHeaderChange(this);
   notify([&](OdDbDatabaseReactor* r) { r->headerSysVarWillChange(this, L"CLAYER"); });
   m_clayer = id;
   notify([&](OdDbDatabaseReactor* r) { r->headerSysVarChanged(this, L"CLAYER"); });
+}
+
+void OdDbDatabase::setHeaderIds(const OdDbObjectId& cmaterial, const OdDbObjectId& clayer)
+{
+  if (cmaterial != m_cmaterial)
+  {
+    notify([&](OdDbDatabaseReactor* r) { r->headerSysVarWillChange(this, L"CMATERIAL"); });
+    m_cmaterial = cmaterial;
+    notify([&](OdDbDatabaseReactor* r) { r->headerSysVarChanged(this, L"CMATERIAL"); });
+  }
+  if (clayer != m_clayer)
+  {
+    notify([&](OdDbDatabaseReactor* r) { r->headerSysVarWillChange(this, L"CLAYER"); });
+    m_clayer = clayer;
+    notify([&](OdDbDatabaseReactor* r) { r->headerSysVarChanged(this, L"CLAYER"); });
+  }
+}
+
+void OdDbDatabase::enableUndoRecording(bool enable)
+{
+  if (!enable)
+    m_undo.reset();
+  else if (!m_undo)
+    m_undo = std::make_unique<OdDbUndoHistory>(this);
+}
+
+void OdDbDatabase::startUndoRecord(const OdString& name)
+{
+  if (m_undo)
+    m_undo->start(name);
+}
+
+void OdDbDatabase::endUndoRecord()
+{
+  if (m_undo)
+    m_undo->end();
+}
+
+bool OdDbDatabase::hasOpenUndoRecord() const { return m_undo && m_undo->isOpen(); }
+OdResult OdDbDatabase::undo() { return m_undo ? m_undo->undo() : eNotApplicable; }
+OdResult OdDbDatabase::redo() { return m_undo ? m_undo->redo() : eNotApplicable; }
+OdUInt32 OdDbDatabase::numUndoSteps() const { return m_undo ? m_undo->numUndo() : 0; }
+OdUInt32 OdDbDatabase::numRedoSteps() const { return m_undo ? m_undo->numRedo() : 0; }
+OdString OdDbDatabase::undoStepName(OdUInt32 index) const { return m_undo ? m_undo->undoName(index) : OdString(); }
+OdString OdDbDatabase::redoStepName(OdUInt32 index) const { return m_undo ? m_undo->redoName(index) : OdString(); }
+
+void OdDbDatabase::clearUndoHistory()
+{
+  if (m_undo)
+    m_undo->clear();
 }
 
 void OdDbDatabase::setActiveViewportRenderMode(OdDb::RenderMode mode)

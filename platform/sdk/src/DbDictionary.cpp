@@ -172,6 +172,8 @@ void OdDbInternal::renameEntry(OdDbObject* object, const OdString& oldName, cons
   if (!object || !object->isDBRO())
     return;
   auto* owner = peekAs<OdDbDictionary>(object->ownerId());
-  if (owner && owner->nameAt(object->objectId()) == oldName)
-    owner->rename(oldName, newName);
+  if (!owner || owner->nameAt(object->objectId()) != oldName)
+    return;
+  noteChange(owner);
+  owner->rename(oldName, newName);
 }

@@ -53,6 +53,13 @@ struct OdDbInternal
   // Tells the block record a block reference points to of the reference
   // (made, or pointed elsewhere); anything else is ignored.
   static void noteBlockReference(const OdDbObject* object);
+  // Undo: the object is about to change (its state is kept once a step);
+  // it was just made resident; the database's header is about to change.
+  // Nothing happens while the database keeps no history.
+  static void noteChange(OdDbObject* object);
+  static void noteAppended(OdDbObject* object);
+  static void noteHeaderChange(OdDbDatabase* database);
+  static void copyUndoState(OdDbObject* target, const OdDbObject* source) { target->copyUndoState(source); }
   // Keeps a dictionary key equal to the name of the object stored under it.
   static void renameEntry(OdDbObject* object, const OdString& oldName, const OdString& newName);
 };

@@ -31,7 +31,9 @@ OdDbObjectId OdDbInternal::makeResident(OdDbDatabase* database, OdDbObject* obje
     throw OdError(eNullPtr);
   if (object->m_stub)
     throw OdError(eAlreadyInDb);
-  return database->addResident(object, ownerId);
+  const OdDbObjectId id = database->addResident(object, ownerId);
+  noteAppended(object);
+  return id;
 }
 
 void OdDbInternal::finishAppend(OdDbDatabase* database, OdDbObject* object)
@@ -47,6 +49,7 @@ void OdDbInternal::forceErase(OdDbObject* object, bool erasing)
 {
   if (!object || object->m_erased == erasing)
     return;
+  noteChange(object);
   object->subErase(erasing); // the owner's erasure overrides a refusal
   object->m_erased = erasing;
   // Reactors may read the object while they are told.
@@ -101,6 +104,7 @@ OdResult OdDbObjectId::openObject(OdDbObjectPtr& object, OdDb::OpenMode mode, bo
   {
     if (obj->openMode() == OdDb::kForWrite)
       return eWasOpenedForWrite;
+    OdDbInternal::noteChange(obj);
     obj->m_openMode = OdDb::kForWrite;
     m_stub->database->fireOpenedForModify(obj);
   }
@@ -129,6 +133,14 @@ OdDbObjectPtr OdDbObjectId::safeOpenObject(OdDb::OpenMode mode, bool openErased)
 OdDbObject::~OdDbObject() = default;
 
 OdDbObjectId OdDbObject::objectId() const { return OdDbObjectId(m_stub); }
+
+void OdDbObject::setOwnerId(const OdDbObjectId& owner)
+{
+  if (owner == m_ownerId)
+    return;
+  OdDbInternal::noteChange(this);
+  m_ownerId = owner;
+}
 
 OdDbDatabase* OdDbObject::database() const { return m_stub ? m_stub->database : nullptr; }
 
@@ -168,6 +180,7 @@ void OdDbObject::upgradeOpen()
     return;
   if (m_openMode == OdDb::kNotOpen)
     throw OdError(eNotOpenForRead);
+  OdDbInternal::noteChange(this);
   m_openMode = OdDb::kForWrite;
   if (OdDbDatabase* db = database())
     db->fireOpenedForModify(this);

@@ -63,6 +63,7 @@ void OdDbSymbolTableRecord::setName(const OdString& name)
     const OdDbObjectId other = table->getAt(name);
     if (!other.isNull() && other != objectId())
       throw OdError(eDuplicateKey, OdString::format(L"The name \"%s\" is taken", name));
+    OdDbInternal::noteChange(table);
     table->rename(objectId(), m_name, name);
   }
   m_name = name;

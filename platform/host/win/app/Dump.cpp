@@ -7,6 +7,7 @@
 #include "MaterialScript.h"
 #include "ModuleManager.h"
 #include "PaneControls.h"
+#include "UndoScript.h"
 
 #include "../core/HostRuntime.h"
 #include "../docbar/DockLayout.h"
@@ -143,6 +144,7 @@ void writeDocument(JsonWriter& json, HostDocument* document, const Document* rec
   else
     json.value(materials->nameAt(cmaterial));
   writeDrawingObjects(json, db);
+  writeUndoHistory(json, db);
   json.key(L"selection").beginArray();
   HostCommandContext* context = document->commandContext();
   HostSelectionSet* selection = context ? context->selectionSet() : nullptr;

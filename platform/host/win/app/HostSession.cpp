@@ -147,10 +147,7 @@ private:
 HostSession::HostSession(HostOptions options)
   : m_options(std::move(options)),
     m_runtime(hostRuntime()),
-    m_drawing([this]() -> OdDbDatabase* {
-      HostDocument* document = m_runtime.documents().curDocument();
-      return document ? document->database() : nullptr;
-    }),
+    m_drawing([this] { return currentDatabase(); }),
     m_observer(std::make_unique<DocumentObserver>(*this))
 {
   addCommands();
@@ -236,7 +233,10 @@ int HostSession::run(HINSTANCE instance)
     // Here no call into a module is under way: a close that came during a
     // modal loop is carried out now.
     if (m_runtime.modalDepth() == 0)
+    {
       carryOutCloses();
+      closeInputUndoSteps();
+    }
   }
   m_runtime.runScriptLine = nullptr;
   return exitCode;
@@ -357,6 +357,7 @@ void HostSession::addCommands()
 {
   m_drawing.addCommands(m_interpreter);
   m_drawing.addCommands(m_drawingInterpreter);
+  addUndoCommands(m_interpreter, [this] { return currentDatabase(); });
   addDocumentCommands();
   addSessionCommands();
   m_gestures.addCommands(m_interpreter);
@@ -425,6 +426,8 @@ void HostSession::openDrawing(const OdString& path)
     document = m_runtime.documents().openDocument(stem(path), path);
     if (!document)
       throw ScriptError(L"the document could not be opened now");
+    // What the file builds keeps no undo states: a big drawing would keep one per object.
+    document->database()->enableUndoRecording(false);
     for (const ScriptLine& line : scriptLines(bytes))
     {
       OdString error;
@@ -435,8 +438,10 @@ void HostSession::openDrawing(const OdString& path)
   QueryPerformanceCounter(&end);
   QueryPerformanceFrequency(&frequency);
   document->setLoadSeconds(double(end.QuadPart - start.QuadPart) / double(frequency.QuadPart));
-  // What the file said is no change of the user's.
+  // What the file said is no change of the user's, and nothing to undo.
   document->markSaved();
+  document->database()->enableUndoRecording(true);
+  document->database()->clearUndoHistory();
   refresh();
 }
 
@@ -723,7 +728,7 @@ void HostSession::step()
   const ScriptLine& line = m_script[m_nextLine++];
   OdString error;
   m_inLine = true;
-  const bool ran = m_interpreter.tryRun(line.text, error);
+  const bool ran = runLine(line.text, error);
   m_inLine = false;
   if (!ran)
   {
@@ -779,10 +784,37 @@ void HostSession::settled()
     step();
 }
 
+bool HostSession::runLine(const OdString& line, OdString& error)
+{
+  return tryRunAsUndoStep(m_interpreter, currentDatabase(), line, error);
+}
+
+OdDbDatabase* HostSession::currentDatabase()
+{
+  HostDocument* document = m_runtime.documents().curDocument();
+  return document ? document->database() : nullptr;
+}
+
+void HostSession::closeInputUndoSteps()
+{
+  // An edit in a palette is no command: its writes open an unnamed step,
+  // which ends once the input that caused it is handled. A button still
+  // held (a drag in a preview or a slider) keeps it open, so a drag is one
+  // step; so does anything still queued that the input set off.
+  if (GetCapture() || GetKeyState(VK_LBUTTON) < 0 || GetKeyState(VK_RBUTTON) < 0 || GetKeyState(VK_MBUTTON) < 0)
+    return;
+  if (HIWORD(GetQueueStatus(QS_INPUT | QS_POSTMESSAGE | QS_SENDMESSAGE)) != 0)
+    return;
+  DocumentManager& documents = m_runtime.documents();
+  for (int i = 0; i < documents.documentCount(); ++i)
+    if (OdDbDatabase* db = documents.documentAt(i)->database(); db && db->hasOpenUndoRecord())
+      db->endUndoRecord();
+}
+
 void HostSession::runCommandLine(const OdString& line)
 {
   OdString error;
-  if (!m_interpreter.tryRun(line, error))
+  if (!runLine(line, error))
   {
     MessageBeep(MB_ICONWARNING);
     refresh();
@@ -801,7 +833,7 @@ void HostSession::runAnsweredLine(const DialogAnswer& run)
   OdString error;
   const bool wasInLine = m_inLine;
   m_inLine = true;
-  const bool ran = m_interpreter.tryRun(run.line, error);
+  const bool ran = runLine(run.line, error);
   m_inLine = wasInLine;
   if (!ran)
     fail(OdString::format(L"%s:%d: ANSWER RUN: %s", m_scriptName, run.lineNumber, error));

@@ -14,6 +14,7 @@
 #include "ModuleManager.h"
 #include "Screenshot.h"
 #include "Script.h"
+#include "UndoScript.h"
 
 #include "../core/HostRuntime.h"
 #include "win32/Gdiplus.h"
@@ -60,6 +61,12 @@ private:
   void saveAs(Document& document, const OdString& path);
   // The save dialog for a DXF file; false when cancelled.
   bool chooseDxfToSave(const Document& document, OdString& path);
+
+  // A script or command line, as one undo step of the current drawing.
+  bool runLine(const OdString& line, OdString& error);
+  OdDbDatabase* currentDatabase();
+  // Ends the unnamed undo step of each drawing once no input is under way.
+  void closeInputUndoSteps();
 
   void step();
   // Sends the next queued input once the last has been handled, else goes on

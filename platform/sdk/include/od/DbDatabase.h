@@ -9,6 +9,7 @@
 #include <vector>
 
 class OdDbDatabase;
+class OdDbUndoHistory;
 
 // Observer of one database; every notification does nothing by default.
 class OdDbDatabaseReactor : public OdRxObject
@@ -148,6 +149,46 @@ class OdDbDatabase : public OdRxObject
   void deepCloneObjects(const OdDbObjectIdArray& objectIds, const OdDbObjectId& ownerId, OdDbIdMapping& mapping,
                         bool deferTranslation = false);
 
+  // Undo. Off until enabled, so that scratch databases (previews, clones,
+  // a drawing being read) keep no history. While on, an object's state is
+  // kept before its first change in a step: when it is opened for write,
+  // erased or unerased, appended, or its key in a dictionary or table
+  // changes; CMATERIAL and CLAYER too. Only objects opened for write cost
+  // memory.
+  //
+  // Steps: startUndoRecord(name) opens one and endUndoRecord() closes it;
+  // calls nest, the outermost pair makes the step. A change made while no
+  // step is open opens an unnamed one that lasts until endUndoRecord() or
+  // the next startUndoRecord(): so a caller that cannot bracket a change
+  // (a window reacting to input) still gets one step per input, closed by
+  // whoever knows when the input is handled. A step that changed nothing
+  // is dropped; a step with changes drops what could be redone.
+  //
+  // undo() closes an open step, then restores the states of the last step
+  // in reverse order; redo() re-applies it. The reactors hear of it after
+  // every object of the step is back, so each sees a whole drawing: a
+  // restored object is objectModified; an undone append objectErased(true)
+  // and a redone one objectErased(false); an undone erase objectErased(false)
+  // and a redone one objectErased(true). Both answer eNotApplicable when
+  // there is nothing to undo or redo, eWasOpenedForWrite (nothing changes)
+  // when an object of the step is open for write.
+  // Turning it off drops the history.
+  void enableUndoRecording(bool enable);
+  bool isUndoRecordingEnabled() const { return m_undo != nullptr; }
+  void startUndoRecord(const OdString& name = OdString());
+  void endUndoRecord();
+  bool hasOpenUndoRecord() const;
+  OdResult undo();
+  OdResult redo();
+  OdUInt32 numUndoSteps() const;
+  OdUInt32 numRedoSteps() const;
+  // 0 is the step undo() (redo()) takes next; empty past the end or for an
+  // unnamed step.
+  OdString undoStepName(OdUInt32 index) const;
+  OdString redoStepName(OdUInt32 index) const;
+  // Forgets every step, an open one too; recording stays as it was.
+  void clearUndoHistory();
+
   // Used by objects to tell the reactors.
   void fireAppended(const OdDbObject* object);
   void fireModified(const OdDbObject* object);
@@ -156,10 +197,12 @@ class OdDbDatabase : public OdRxObject
 
 private:
   friend struct OdDbInternal;
+  friend class OdDbUndoHistory;
   OdDbObjectId addResident(OdDbObject* object, const OdDbObjectId& ownerId);
   void cloneInto(const OdDbObjectIdArray& objectIds, const OdDbObjectId& ownerId, OdDbIdMapping& mapping,
                  OdDb::DuplicateRecordCloning drc);
   template <class Fn> void notify(Fn&& fn);
+  void setHeaderIds(const OdDbObjectId& cmaterial, const OdDbObjectId& clayer);
 
   std::vector<OdDbStub*> m_objects;
   std::vector<OdDbDatabaseReactorPtr> m_reactors;
@@ -175,6 +218,7 @@ private:
   OdDb::MeasurementValue m_measurement = OdDb::kMetric;
   OdDb::RenderMode m_renderMode = OdDb::k2DOptimized;
   OdString m_fileName;
+  std::unique_ptr<OdDbUndoHistory> m_undo; // null while undo is off
 };
 using OdDbDatabasePtr = OdSmartPtr<OdDbDatabase>;
 

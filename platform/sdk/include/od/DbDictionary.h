@@ -57,6 +57,7 @@ class OdDbDictionary : public OdDbObject
 protected:
   // Erasing a dictionary erases its entries with it.
   OdResult subErase(bool erasing) override;
+  void copyUndoState(const OdDbObject* source) override;
 
 private:
   friend struct OdDbInternal;

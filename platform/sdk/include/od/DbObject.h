@@ -18,7 +18,7 @@ class OdDbObject : public OdRxObject
 
   OdDbObjectId objectId() const;
   OdDbObjectId ownerId() const { return m_ownerId; }
-  void setOwnerId(const OdDbObjectId& owner) { m_ownerId = owner; }
+  void setOwnerId(const OdDbObjectId& owner);
   OdDbDatabase* database() const;
   OdDbHandle getDbHandle() const { return objectId().getHandle(); }
   // Database-resident.
@@ -52,11 +52,16 @@ protected:
   OdDbObject() = default;
   // Lets a class refuse its own erasure.
   virtual OdResult subErase(bool erasing);
+  // The whole state undo keeps and restores: copyFrom's data plus what a
+  // clone must not take along (the entries of a container). Ids, owner,
+  // erasure and open state are not part of it.
+  virtual void copyUndoState(const OdDbObject* source);
 
 private:
   friend class OdDbDatabase;
   friend struct OdDbInternal;
   friend class OdDbObjectId;
+  friend class OdDbUndoHistory;
   void close();
 
   OdDbStub* m_stub = nullptr;

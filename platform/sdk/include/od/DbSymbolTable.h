@@ -71,6 +71,7 @@ protected:
   OdDbSymbolTable() = default;
   // The class of records this table accepts.
   virtual OdRxClass* recordClass() const = 0;
+  void copyUndoState(const OdDbObject* source) override;
 
 private:
   friend class OdDbSymbolTableRecord;
@@ -101,6 +102,9 @@ class OdDbBlockTableRecord : public OdDbSymbolTableRecord
   // The block references of the database that insert this record, erased
   // ones left out, in the order they were made.
   OdResult getBlockReferenceIds(OdDbObjectIdArray& ids) const;
+
+protected:
+  void copyUndoState(const OdDbObject* source) override;
 
 private:
   friend struct OdDbInternal;
