@@ -52,7 +52,7 @@ constexpr int kIconGapAcross = 20, kIconLabelLines = 2, kIconPaddingDown = 16;
 const wchar_t* const kHelpTopic = L"IDH_MaterialBrowser";
 
 // Changed materials are rendered again when this arrives, or at the timer
-// when input was still waiting then.
+// when a drag was going on then.
 constexpr UINT kChangedMessage = WM_APP + 0x3B0;
 constexpr UINT_PTR kChangedTimer = 1;
 
@@ -591,7 +591,9 @@ void MeUiMaterialBrowserPalette::dropChanged()
   if (m_changedTimer && hwnd())
     KillTimer(hwnd(), kChangedTimer);
   m_changedTimer = false;
-  // A message already posted finds nothing to do.
+  // A message already posted finds nothing to do, and one that went with
+  // the window must not keep the next change from posting its own.
+  m_changedPosted = false;
 }
 
 void MeUiMaterialBrowserPalette::refreshItem(const OdDbObjectId& id, MeUiThumbnailBatch& batch)
