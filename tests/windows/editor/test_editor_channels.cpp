@@ -17,6 +17,13 @@ int sliderOffset(const JsonValue& dump, int percent)
   return int(std::ceil((percent + 0.5) * width / 100.0));
 }
 
+// The line that drags the glossiness slider's button from one percent to another.
+std::string glossDrag(const std::string& pane, const JsonValue& shown, int fromPercent, int toPercent)
+{
+  return "DRAG " + pane + " EDITOR FROM " + std::to_string(sliderOffset(shown, fromPercent)) + " TO " +
+         std::to_string(sliderOffset(shown, toPercent));
+}
+
 // A first run that opens Steel in the editor at the size the tests use, and
 // its dump: where the grid's cells lie. Later runs start with the browser.
 JsonValue openedOnce(HostHarness& host, const std::string& lines)
@@ -109,14 +116,12 @@ TEST(MaterialEditorChannels, ASpecularColourSetByACommandSurvivesAGlossinessDrag
   HostHarness host;
   const std::string pane = editorPane("Steel");
   const JsonValue shown = openedOnce(host, "MATERIAL Steel SPECULAR 200,200,200 GLOSS 0.5\n");
-  // From the button at 50 % to 20 %.
-  const int from = sliderOffset(shown, 50), at = sliderOffset(shown, 20);
   const std::wstring file = drawing(host, "MATERIAL Steel SPECULAR 200,200,200 GLOSS 0.5\n");
 
+  // From the button at 50 % to 20 %.
   const HostRun run = host.run({kSettle, open("Steel"), "RESIZE " + pane + " 320,470",
                                 "MATEDIT Steel SPECULAR 10,200,30", "CLICK " + pane + " ROW \"Generic.Glossiness\"",
-                                "DRAG " + pane + " EDITOR FROM " + std::to_string(from) + " TO " + std::to_string(at),
-                                "KEY ENTER", "DUMP {dump}", "QUIT"},
+                                glossDrag(pane, shown, 50, 20), "KEY ENTER", "DUMP {dump}", "QUIT"},
                                {file});
   ASSERT_EQ(run.exitCode, 0) << run.errors;
   const JsonValue dump = run.dump();
@@ -152,4 +157,31 @@ TEST(MaterialEditorChannels, RemoveInTheMapMenuClearsTheMapAndEditIsGreyedAfterw
   EXPECT_TRUE(menuItem(first, 1001)["enabled"].asBool());
   EXPECT_FALSE(menuItem(last, 1001)["enabled"].asBool()) << "nothing left to remove";
   EXPECT_FALSE(menuItem(last, 1002)["enabled"].asBool());
+}
+
+TEST(MaterialEditorChannels, AGlossinessDragIsOneUndoStep)
+{
+  HostHarness host;
+  const std::string pane = editorPane("Steel");
+  const JsonValue shown = openedOnce(host, "MATERIAL Steel GLOSS 0.5\n");
+  const std::wstring file = drawing(host, "MATERIAL Steel GLOSS 0.5\n");
+
+  const HostRun run =
+    host.run({kSettle, open("Steel"), "RESIZE " + pane + " 320,470", "CLICK " + pane + " ROW \"Generic.Glossiness\"",
+              "DUMP {dir}/before.json", glossDrag(pane, shown, 50, 20), "KEY ENTER", kPause, "DUMP {dir}/dragged.json",
+              "UNDO", kPause, "DUMP {dir}/undone.json", "REDO", kPause, "DUMP {dump}", "QUIT"},
+             {file});
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  const auto steps = [](const JsonValue& dump) {
+    for (const JsonValue& document : dump["documents"].items())
+      if (document["current"].asBool())
+        return document["undo"]["steps"].size();
+    return std::size_t(0);
+  };
+  const JsonValue before = dumpOf(host, L"before.json");
+  const JsonValue dragged = dumpOf(host, L"dragged.json");
+  EXPECT_DOUBLE_EQ(material(dragged, "Steel")["gloss"].asNumber(), 0.2);
+  EXPECT_EQ(steps(dragged), steps(before) + 1) << "every write of the drag in one step";
+  EXPECT_DOUBLE_EQ(material(dumpOf(host, L"undone.json"), "Steel")["gloss"].asNumber(), 0.5);
+  EXPECT_DOUBLE_EQ(material(run.dump(), "Steel")["gloss"].asNumber(), 0.2);
 }
