@@ -20,8 +20,8 @@ class IMeManagerReactor
 public:
   virtual ~IMeManagerReactor() = default;
   virtual void databaseChanged(OdDbDatabase* database) { (void)database; }
+  // Appended, or brought back from erasure.
   virtual void materialAdded(const OdDbObjectId& id) { (void)id; }
-  // For erasure and for its undoing alike.
   virtual void materialErased(const OdDbObjectId& id) { (void)id; }
   virtual void materialChanged(const OdDbObjectId& id) { (void)id; }
   virtual void managerClosing() {}

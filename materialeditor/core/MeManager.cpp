@@ -225,12 +225,17 @@ void MeManager::objectModified(const OdDbDatabase* database, const OdDbObject* o
   notify([&](IMeManagerReactor* reactor) { reactor->materialChanged(id); });
 }
 
-void MeManager::objectErased(const OdDbDatabase* database, const OdDbObject* object, bool)
+void MeManager::objectErased(const OdDbDatabase* database, const OdDbObject* object, bool erased)
 {
   if (database != m_database || !isMaterial(object))
     return;
+  // A material brought back (an erase undone, a New redone) is one more to
+  // show, as an appended one is.
   const OdDbObjectId id = object->objectId();
-  notify([&](IMeManagerReactor* reactor) { reactor->materialErased(id); });
+  if (erased)
+    notify([&](IMeManagerReactor* reactor) { reactor->materialErased(id); });
+  else
+    notify([&](IMeManagerReactor* reactor) { reactor->materialAdded(id); });
 }
 
 void MeManager::goodbye(const OdDbDatabase* database)

@@ -51,6 +51,11 @@ constexpr int kIconGapAcross = 20, kIconLabelLines = 2, kIconPaddingDown = 16;
 
 const wchar_t* const kHelpTopic = L"IDH_MaterialBrowser";
 
+// Changed materials are rendered again when this arrives, or at the timer
+// when a drag was going on then.
+constexpr UINT kChangedMessage = WM_APP + 0x3B0;
+constexpr UINT_PTR kChangedTimer = 1;
+
 // Thumbnails taken a strip at a time into an image list: each material's
 // picture is rendered into the strip, and when the strip is full (or
 // flushed) its pictures go into the list together and each material's
@@ -142,6 +147,7 @@ bool MeUiMaterialBrowserPalette::onCreate()
 
 void MeUiMaterialBrowserPalette::onDestroy()
 {
+  dropChanged();
   // The list's items point into m_shown; the list goes with the window.
   m_toolbar.destroy();
   m_list.destroy();
@@ -186,6 +192,16 @@ LRESULT MeUiMaterialBrowserPalette::windowProc(UINT message, WPARAM wParam, LPAR
     InvalidateRect(hwnd(), nullptr, TRUE);
   }
   return guardedMessage([&]() -> LRESULT {
+    if (message == kChangedMessage)
+    {
+      onChangedMessage();
+      return 0;
+    }
+    if (message == WM_TIMER && wParam == kChangedTimer)
+    {
+      refreshChanged();
+      return 0;
+    }
     // The context-menu key and Shift+F10 in the list (a right click is
     // answered at NM_RCLICK): the menu opens at the selected item.
     if (message == WM_CONTEXTMENU && m_list && HWND(wParam) == m_list.hwnd() && lParam == -1)
@@ -338,6 +354,7 @@ void MeUiMaterialBrowserPalette::makeImages(int capacity)
 void MeUiMaterialBrowserPalette::clearItems()
 {
   abandonLabelEdit();
+  dropChanged(); // every item left is rendered anew
   if (m_list)
     m_list.deleteAllItems();
   m_itemShown.clear();
@@ -474,6 +491,12 @@ void MeUiMaterialBrowserPalette::reloadItems()
 
 void MeUiMaterialBrowserPalette::materialAdded(const OdDbObjectId& id)
 {
+  // Told twice of one material (brought back while still listed): one item.
+  if (std::find(m_shown.begin(), m_shown.end(), id) != m_shown.end())
+  {
+    queueChanged(id);
+    return;
+  }
   m_shown.push_back(id);
   MeUiThumbnailBatch batch(hwnd(), thumbnailSize());
   if (!addItem(m_shown.back(), batch))
@@ -512,6 +535,93 @@ void MeUiMaterialBrowserPalette::materialErased(const OdDbObjectId& id)
   }
 }
 
+void MeUiMaterialBrowserPalette::materialChanged(const OdDbObjectId& id)
+{
+  if (std::find(m_shown.begin(), m_shown.end(), id) != m_shown.end())
+    queueChanged(id);
+}
+
+void MeUiMaterialBrowserPalette::queueChanged(const OdDbObjectId& id)
+{
+  if (!m_list)
+    return;
+  if (std::find(m_changed.begin(), m_changed.end(), id) == m_changed.end())
+    m_changed.push_back(id);
+  if (m_changedPosted || m_changedTimer)
+    return;
+  m_changedPosted = PostMessageW(hwnd(), kChangedMessage, 0, 0) != FALSE;
+  if (!m_changedPosted)
+    m_changedTimer = SetTimer(hwnd(), kChangedTimer, 0, nullptr) != 0;
+}
+
+void MeUiMaterialBrowserPalette::onChangedMessage()
+{
+  m_changedPosted = false;
+  if (m_changedTimer)
+    return; // the timer renders them
+  // A drag goes on first (a button is down as of the message being
+  // handled): a timer's message comes only once no input is left. Anything
+  // else shows at once.
+  const bool dragging = GetKeyState(VK_LBUTTON) < 0 || GetKeyState(VK_RBUTTON) < 0 || GetKeyState(VK_MBUTTON) < 0;
+  if (dragging)
+  {
+    m_changedTimer = SetTimer(hwnd(), kChangedTimer, 0, nullptr) != 0;
+    if (m_changedTimer)
+      return;
+  }
+  refreshChanged();
+}
+
+void MeUiMaterialBrowserPalette::refreshChanged()
+{
+  if (m_changedTimer)
+    KillTimer(hwnd(), kChangedTimer);
+  m_changedTimer = false;
+  const std::vector<OdDbObjectId> changed = std::exchange(m_changed, {});
+  if (changed.empty() || !m_list)
+    return;
+  MeUiThumbnailBatch batch(hwnd(), thumbnailSize());
+  for (const OdDbObjectId& id : changed)
+    refreshItem(id, batch);
+}
+
+void MeUiMaterialBrowserPalette::dropChanged()
+{
+  m_changed.clear();
+  if (m_changedTimer && hwnd())
+    KillTimer(hwnd(), kChangedTimer);
+  m_changedTimer = false;
+  // A message already posted finds nothing to do, and one that went with
+  // the window must not keep the next change from posting its own.
+  m_changedPosted = false;
+}
+
+void MeUiMaterialBrowserPalette::refreshItem(const OdDbObjectId& id, MeUiThumbnailBatch& batch)
+{
+  const auto shown = std::find(m_shown.begin(), m_shown.end(), id);
+  if (shown == m_shown.end())
+    return;
+  const int index = m_list.findItemByData(reinterpret_cast<LPARAM>(&*shown));
+  OdDbMaterialPtr material = openMaterial(id);
+  if (index < 0 || material.isNull())
+    return;
+  const OdString text = me::displayMaterialName(material->name());
+  material = nullptr; // closed again before the preview copies it
+  ItemShown& item = m_itemShown[&*shown];
+  // The list is not sorted: a new name keeps its place, as do the
+  // selection and the scrolling.
+  const bool renamed = text != item.text;
+  const win::Bitmap picture = batch.render(id, true);
+  int image = m_list.itemImage(index);
+  if (!picture)
+    image = item.image;
+  else if (image < 0 || !fw::replaceMaskedImage(m_images, image, picture.get(), me::hostWindowBackground()))
+    image = fw::addMaskedImage(m_images, picture.get(), me::hostWindowBackground());
+  m_list.setItem(index, renamed ? text.c_str() : nullptr, image);
+  m_list.redrawItem(index);
+  item = {text, image};
+}
+
 void MeUiMaterialBrowserPalette::managerClosing()
 {
   clearItems();
@@ -527,20 +637,8 @@ void MeUiMaterialBrowserPalette::onServiceEvent(int event, void*)
   me::IMeEditor* editor = me::editorService();
   if (!editor)
     return;
-  const OdDbObjectId edited = editor->materialId();
-  auto shown = std::find(m_shown.begin(), m_shown.end(), edited);
-  if (shown == m_shown.end() || openMaterial(edited).isNull())
-    return;
-  const int index = m_list.findItemByData(reinterpret_cast<LPARAM>(&*shown));
-  if (index < 0)
-    return;
   MeUiThumbnailBatch batch(hwnd(), thumbnailSize());
-  const win::Bitmap picture = batch.render(edited, false);
-  const int image = m_list.itemImage(index);
-  if (!fw::replaceImage(m_images, image, picture.get()))
-    return;
-  m_list.setItem(index, nullptr, image);
-  m_list.redrawItem(index);
+  refreshItem(editor->materialId(), batch);
 }
 
 OdDbObjectId* MeUiMaterialBrowserPalette::currentId() const

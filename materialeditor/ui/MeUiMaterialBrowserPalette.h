@@ -6,6 +6,7 @@
 //   (every message)                first to the host's theme hook
 //   KTM_THEMECHAGED                applyTheme(), then the thumbnails again on the new background
 //                                  (the items stay unless the drawing's materials differ from them)
+//   kChangedMessage, WM_TIMER      refreshChanged()  the items of changed materials, once the loop is idle
 //   WM_CREATE                      onCreate()        list, toolbar, view-style menu, images
 //   WM_SIZE                        onSize(w, h)      toolbar on top, list below it
 //   WM_CONTEXTMENU (from the list) showContextMenu() for the selected item at
@@ -67,6 +68,8 @@ public:
   void databaseChanged(OdDbDatabase* database) override;
   void materialAdded(const OdDbObjectId& id) override;
   void materialErased(const OdDbObjectId& id) override;
+  // Relabels the item and renders its thumbnail again once the loop is idle.
+  void materialChanged(const OdDbObjectId& id) override;
   void managerClosing() override;
   bool canDetach(me::IMeManager* manager) override;
 
@@ -124,6 +127,16 @@ private:
   // are not those of the drawing's materials in its order: they need a
   // reload. Ends an open label edit either way.
   bool redrawThumbnails();
+  // Changed materials wait for the loop to have nothing else to do: a drag
+  // that writes many times renders each thumbnail once. A posted message
+  // comes before the next input; while a mouse button is down, a zero-delay
+  // timer comes after all of it.
+  void queueChanged(const OdDbObjectId& id);
+  void onChangedMessage();
+  void refreshChanged();
+  // The item's name and thumbnail as the material now has them, in place.
+  void refreshItem(const OdDbObjectId& id, MeUiThumbnailBatch& batch);
+  void dropChanged();
   // The id the selected item refers to, or null.
   OdDbObjectId* currentId() const;
   std::vector<OdString> shownNames() const;
@@ -151,6 +164,9 @@ private:
   // to whatever item holds the edited index after a reload. Null when no edit
   // is open or a reload or removal ended it.
   OdDbObjectId m_editedId;
+  std::vector<OdDbObjectId> m_changed; // without duplicates
+  bool m_changedPosted = false;
+  bool m_changedTimer = false;
 };
 
 // The one palette: created on demand; owned by the registry once it is

@@ -365,11 +365,33 @@ void MeUiMaterialEditorPalette::materialChanged(const OdDbObjectId& id)
     m_editorWriting = false;
     return;
   }
-  // Changed elsewhere: the editor reads it again, and the dialog shows it.
-  if (!openMaterial(id).isNull())
-    editor->open(id);
+  // Changed elsewhere (a command, an undo): the editor reads it again, and
+  // the dialog, the title and an open Texture editor show it.
+  OdDbMaterialPtr material = openMaterial(id);
+  if (material.isNull())
+    return;
+  const OdString name = material->name();
+  material = nullptr;
+  editor->open(id);
   if (m_dialog)
     m_dialog->rebuild();
+  setTitleFrom(name);
+  followMapInTextureEditor();
+}
+
+void MeUiMaterialEditorPalette::followMapInTextureEditor()
+{
+  // Only an open Texture editor is among the listeners.
+  me::IMeEditor* editor = me::editorService();
+  if (m_listeners.empty() || !editor)
+    return;
+  // Its rows and its map editor were made for the map as it was: it opens
+  // anew on the map as it is now, or closes when the map has gone. Closed
+  // first, so that the old map editor ends its editing before the new one
+  // begins.
+  closeTextureEditor();
+  if (!editor->diffuseMapText().isEmpty())
+    openTextureEditor(editor->editDiffuseMap());
 }
 
 void MeUiMaterialEditorPalette::managerClosing()

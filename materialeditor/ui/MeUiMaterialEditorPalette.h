@@ -15,8 +15,9 @@
 // dialog) and the material manager (new, erased and changed materials,
 // another drawing). Two departures from a literal reading: it observes both
 // whenever it is shown, also when its dialog outlived a hide; and when the
-// manager reports that the open material changed elsewhere (a command), the
-// editor opens it again, so its cache never writes an old value back.
+// manager reports that the open material changed elsewhere (a command, an
+// undo), the editor opens it again, so its cache never writes an old value
+// back, and the title and an open Texture editor follow.
 #pragma once
 
 #include "core/IMeEditor.h"
@@ -98,6 +99,8 @@ private:
   void createDialog();
   void deleteDialog();
   void observe(bool on);
+  // The Texture editor, when open, on the diffuse map as the editor now has it.
+  void followMapInTextureEditor();
   void layoutDialog();
 
   std::unique_ptr<MeUiMaterialPropertiesDlg> m_dialog;

@@ -260,6 +260,27 @@ TEST_F(DrawingScriptTest, MateditChangesAnExistingMaterialAsAnEditWould)
   m_db->removeReactor(counter.get());
 }
 
+TEST_F(DrawingScriptTest, MateditRenamesInTheSameWriteAndRefusesATakenName)
+{
+  run(L"MATERIAL Steel");
+  run(L"MATERIAL Copper");
+  const OdDbObjectId steel = materialByName(m_db, L"Steel");
+  OdSmartPtr<ModifiedCounter> counter(new ModifiedCounter);
+  m_db->addReactor(counter.get());
+  run(L"MATEDIT steel NAME \"Brushed steel\" GLOSS 0.5");
+  EXPECT_EQ(counter->count, 1) << "the name and the gloss in one write";
+  EXPECT_EQ(materialByName(m_db, L"Brushed steel"), steel) << "the dictionary entry follows the name";
+  EXPECT_EQ(OdDbMaterialPtr(steel.safeOpenObject())->name(), L"Brushed steel");
+  run(L"MATEDIT \"Brushed steel\" NAME \"BRUSHED STEEL\""); // its own name in other letters
+  EXPECT_EQ(OdDbMaterialPtr(steel.safeOpenObject())->name(), L"BRUSHED STEEL");
+
+  counter->count = 0;
+  EXPECT_NE(refused(L"MATEDIT Copper NAME \"brushed steel\"").find(L"taken"), -1);
+  EXPECT_EQ(counter->count, 0);
+  EXPECT_EQ(OdDbMaterialPtr(materialByName(m_db, L"Copper").safeOpenObject())->name(), L"Copper");
+  m_db->removeReactor(counter.get());
+}
+
 TEST_F(DrawingScriptTest, TheSummaryNamesWhatAUserCanSelect)
 {
   run(L"MATERIAL Oak");

@@ -177,19 +177,30 @@ void DrawingScript::material(ScriptArgs& args)
   remember(options.label, materials->setAt(name, object));
 }
 
-// MATEDIT name [options]: changes an existing material, as an edit in the
-// drawing would: the material is opened for write, so the drawing's
-// observers hear of the change.
+// MATEDIT name [NAME new] [options]: changes an existing material, as an
+// edit in the drawing would: the material is opened for write once, so the
+// drawing's observers hear of the change once.
 void DrawingScript::editMaterial(ScriptArgs& args)
 {
   OdDbDatabase* db = database();
   const OdDbObjectId id = materialByName(db, args.next(L"material name"));
+  OdString newName;
+  if (args.nextIs(L"NAME"))
+  {
+    newName = args.next(L"new material name");
+    OdDbDictionaryPtr materials = db->getMaterialDictionaryId().safeOpenObject();
+    const OdDbObjectId holder = materials->getAt(newName);
+    if (!holder.isNull() && holder != id)
+      throw ScriptError(OdString::format(L"the name \"%s\" is taken by another material", newName));
+  }
   MaterialOptions options;
   options.read(args);
   if (!options.label.isEmpty())
     throw ScriptError(L"MATEDIT takes no AS");
   options.check(*OdDbMaterialPtr(id.safeOpenObject()));
   OdDbMaterialPtr material = id.safeOpenObject(OdDb::kForWrite);
+  if (!newName.isEmpty())
+    material->setName(newName);
   options.applyTo(*material);
 }
 

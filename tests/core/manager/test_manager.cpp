@@ -43,18 +43,65 @@ TEST_F(Manager, BindsOnceAndWatchesOnlyTheBoundDatabase)
 TEST_F(Manager, ForwardsMaterialChangesOnly)
 {
   const OdDbObjectId steel = addMaterial(db, L"Steel");
-  addLayer(db, L"Walls", steel);
+  const OdDbObjectId walls = addLayer(db, L"Walls", steel);
   addMesh(db->getModelSpaceId(), steel);
   OdDbMaterialPtr(steel.safeOpenObject(OdDb::kForWrite))->setDescription(L"brushed");
   steel.safeOpenObject(OdDb::kForWrite)->erase();
   EXPECT_EQ(browser.events, (Lines{"added Steel", "changed Steel", "erased Steel"}));
 
-  // Undoing the erasure is reported as an erasure, never as an addition.
+  // Other objects erased and brought back are no news to the palettes.
+  browser.events.clear();
+  walls.safeOpenObject(OdDb::kForWrite)->erase();
+  walls.safeOpenObject(OdDb::kForWrite, true)->erase(false);
+  EXPECT_TRUE(browser.events.empty());
+}
+
+TEST_F(Manager, AnErasureUndoneIsReportedAsAddedAndErasedAgainAsErased)
+{
+  const OdDbObjectId steel = addMaterial(db, L"Steel");
+  browser.events.clear();
+  // As undo and redo do it: the flag goes back and forth.
+  steel.safeOpenObject(OdDb::kForWrite)->erase(true);
+  EXPECT_EQ(browser.events, Lines{"erased Steel"});
+
   browser.events.clear();
   steel.safeOpenObject(OdDb::kForWrite, true)->erase(false);
   ASSERT_FALSE(browser.events.empty());
-  EXPECT_EQ(browser.events.front(), "erased Steel");
-  EXPECT_EQ(std::count(browser.events.begin(), browser.events.end(), "added Steel"), 0);
+  EXPECT_EQ(browser.events.front(), "added Steel");
+  EXPECT_EQ(std::count(browser.events.begin(), browser.events.end(), "erased Steel"), 0);
+
+  browser.events.clear();
+  steel.safeOpenObject(OdDb::kForWrite)->erase(true);
+  EXPECT_EQ(browser.events, Lines{"erased Steel"});
+
+  // A flag that does not change fires nothing, and a drawing the manager
+  // does not watch is not heard.
+  browser.events.clear();
+  EXPECT_NE(steel.safeOpenObject(OdDb::kForWrite, true)->erase(true), eOk);
+  OdDbDatabase* other = host.newDocument(L"B")->database();
+  const OdDbObjectId elsewhere = addMaterial(other, L"Elsewhere");
+  elsewhere.safeOpenObject(OdDb::kForWrite)->erase(true);
+  elsewhere.safeOpenObject(OdDb::kForWrite, true)->erase(false);
+  EXPECT_TRUE(browser.events.empty());
+}
+
+TEST_F(Manager, EveryObserverHearsAMaterialBroughtBackInRegistrationOrder)
+{
+  Lines journal;
+  Recorder editor{"editor"};
+  browser.journal = &journal;
+  editor.journal = &journal;
+  manager->addReactor(&editor);
+  const OdDbObjectId oak = addMaterial(db, L"Oak");
+  oak.safeOpenObject(OdDb::kForWrite)->erase(true);
+  journal.clear();
+  oak.safeOpenObject(OdDb::kForWrite, true)->erase(false);
+  ASSERT_GE(journal.size(), 2u);
+  EXPECT_EQ(journal[0], "browser added Oak");
+  EXPECT_EQ(journal[1], "editor added Oak");
+  // The object is written while it comes back: its change follows.
+  EXPECT_NE(std::find(journal.begin(), journal.end(), "browser changed Oak"), journal.end());
+  manager->removeReactor(&editor);
 }
 
 TEST_F(Manager, ListsMaterialsWithoutByBlockAndByLayer)

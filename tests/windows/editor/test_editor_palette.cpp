@@ -154,7 +154,7 @@ TEST(MaterialEditorPalette, ThePreviewTurnsUnderADragAndFollowsAChangeMadeByACom
   EXPECT_GT(old.r, old.g);
 }
 
-TEST(MaterialEditorPalette, ClosingRendersTheEditedThumbnailAgainAndTheLastDocumentClosesIt)
+TEST(MaterialEditorPalette, ClosingKeepsTheEditedThumbnailAndTheLastDocumentClosesIt)
 {
   HostHarness host;
   const std::wstring file =
@@ -169,7 +169,8 @@ TEST(MaterialEditorPalette, ClosingRendersTheEditedThumbnailAgainAndTheLastDocum
   ASSERT_NE(editor(closed), nullptr);
   EXPECT_FALSE((*editor(closed))["shown"].asBool());
   const Rgb was = centre(item(edited, "Pure red")), now = centre(item(closed, "Pure red"));
-  EXPECT_GT(now.g, was.g) << "the thumbnail shows the green the material was given";
+  EXPECT_GT(was.g, was.r + 80) << "the thumbnail shows the green the material was given";
+  EXPECT_GT(now.g, now.r + 80) << "and keeps it when the editor closes";
   // The last document gone: the editor closes, nothing is left to crash on.
   const JsonValue dump = run.dump();
   ASSERT_NE(editor(dump), nullptr);
@@ -177,7 +178,7 @@ TEST(MaterialEditorPalette, ClosingRendersTheEditedThumbnailAgainAndTheLastDocum
   EXPECT_EQ(dump["documents"].size(), 0u);
 }
 
-TEST(MaterialEditorPalette, AColourChosenInTheGridShowsInThePreviewAtOnceAndInTheThumbnailAfterClosing)
+TEST(MaterialEditorPalette, AColourChosenInTheGridShowsInThePreviewAndInTheThumbnailAtOnce)
 {
   HostHarness host;
   const std::wstring file = drawing(host, "MATERIAL Steel DIFFUSE 40,60,200\n");
@@ -193,8 +194,8 @@ TEST(MaterialEditorPalette, AColourChosenInTheGridShowsInThePreviewAtOnceAndInTh
   const Rgb before = colour((*editor(blue))["preview"]["centre"]), after = colour((*editor(red))["preview"]["centre"]);
   EXPECT_GT(before.b, before.r);
   EXPECT_GT(after.r, after.b) << "the preview shows the new colour at once";
-  // The thumbnail follows when the editor closes, not before.
+  // The thumbnail follows while the editor is still open, and stays.
   const Rgb shownWhileEditing = centre(item(red, "Steel")), shownAfter = centre(item(closed, "Steel"));
-  EXPECT_GT(shownWhileEditing.b, shownWhileEditing.r);
+  EXPECT_GT(shownWhileEditing.r, shownWhileEditing.b);
   EXPECT_GT(shownAfter.r, shownAfter.b);
 }

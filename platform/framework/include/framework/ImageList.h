@@ -54,6 +54,8 @@ private:
 int addMaskedImage(HIMAGELIST list, HBITMAP image, COLORREF transparent);
 // Replaces an image, taking the bitmap as it is (no transparent colour).
 bool replaceImage(HIMAGELIST list, int index, HBITMAP image);
+// Replaces an image with one colour transparent, as addMaskedImage adds one.
+bool replaceMaskedImage(HIMAGELIST list, int index, HBITMAP image, COLORREF transparent);
 
 // Room for a number of cx x cy images side by side in one 32-bit DIB
 // section. A list of thousands of pictures made one bitmap and one add at a
