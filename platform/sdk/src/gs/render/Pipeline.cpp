@@ -765,26 +765,36 @@ void Pipeline::shadePieces(std::size_t count, const Scene& scene, const ViewSetu
          (oneMesh || p.triangle[end] == p.triangle[end - 1] || m_surfaces[p.triangle[end]].mesh == mesh);)
       ++end;
     // The planes at each piece's point (the centre of its samples, which
-    // lies on its triangle), a lane at a time, then side by side: the
-    // position and 1 / t, and the normal; for a map also their change per
-    // pixel. Lanes past the end repeat the last piece.
+    // lies on its triangle), side by side: the position and 1 / t, and the
+    // normal; for a map also their change per pixel. Lanes past the end
+    // repeat the last piece.
     const SceneMesh& sceneMesh = scene.meshes[mesh];
     const bool steps = scene.materials[sceneMesh.material].map.kind != MapKind::None;
-    rgba at[2][kLanes];
-    const void* planes[4][kLanes];
+    const rgba* planes[kLanes];
     for (int k = 0; k < kLanes; ++k)
+      planes[k] = m_surfaces[p.triangle[std::min(begin + std::size_t(k), end - 1)]].plane;
+    auto group = [&planes](int g, vfloat out[4]) {
+      const void* rows[kLanes];
+      for (int k = 0; k < kLanes; ++k)
+        rows[k] = planes[k] + g;
+      transpose(rows, out);
+    };
+    vint lane;
+    for (int k = 0; k < kLanes; ++k)
+      lane[k] = k;
+    const vint past = lane >= std::int32_t(end - begin);
+    vfloat origin[4], value[2][4], along[2][2][4]; // along[g][0]: right, along[g][1]: down
+    group(Surface::kOrigin, origin);
+    const vfloat dx = select(past, splat(p.x[end - 1]), load(&p.x[begin])) - origin[0];
+    const vfloat dy = select(past, splat(p.y[end - 1]), load(&p.y[begin])) - origin[1];
+    for (int g = 0; g < 2; ++g)
     {
-      const std::size_t i = std::min(begin + std::size_t(k), end - 1);
-      const rgba* plane = m_surfaces[p.triangle[i]].plane;
-      const float dx = p.x[i] - plane[Surface::kOrigin][0], dy = p.y[i] - plane[Surface::kOrigin][1];
-      for (int g = 0; g < 2; ++g)
-        at[g][k] = plane[Surface::kAt + g] + plane[Surface::kAlongX + g] * dx + plane[Surface::kAlongY + g] * dy;
-      planes[0][k] = &at[0][k], planes[1][k] = &at[1][k];
-      planes[2][k] = &plane[Surface::kAlongX], planes[3][k] = &plane[Surface::kAlongY];
+      group(Surface::kAt + g, value[g]);
+      group(Surface::kAlongX + g, along[g][0]);
+      group(Surface::kAlongY + g, along[g][1]);
+      for (int c = 0; c < 4; ++c)
+        value[g][c] += along[g][0][c] * dx + along[g][1][c] * dy;
     }
-    vfloat value[4][4];
-    for (int g = 0; g < (steps ? 4 : 2); ++g)
-      transpose(planes[g], value[g]);
     // Back to the attributes: divided by 1/t. A pixel step moves the point
     // by d(P w) / w - P dw / w.
     const vfloat inverse = 1.f / max(value[0][3], splat(1e-30f));
@@ -792,9 +802,11 @@ void Pipeline::shadePieces(std::size_t count, const Scene& scene, const ViewSetu
     points.position = vec3{value[0][0], value[0][1], value[0][2]} * inverse;
     points.normal = normalize(vec3{value[1][0], value[1][1], value[1][2]});
     points.dx = points.dy = vec3{};
-    for (int g = 2; g < 4 && steps; ++g)
-      (g == 2 ? points.dx : points.dy) =
-        (vec3{value[g][0], value[g][1], value[g][2]} - points.position * value[g][3]) * inverse;
+    for (int d = 0; d < 2 && steps; ++d)
+    {
+      const vfloat* a = along[0][d];
+      (d == 0 ? points.dx : points.dy) = (vec3{a[0], a[1], a[2]} - points.position * a[3]) * inverse;
+    }
     points.toEye = view.perspective ? normalize(splat(m_cameraWorld) - points.position) : splat(-m_viewDirWorld);
     const vec3 color = Shader(scene.materials[sceneMesh.material], sceneMesh.geometry->frame, m_lighting).shade(points);
     // Lanes past the end land on pieces shaded later (or the spare room).
