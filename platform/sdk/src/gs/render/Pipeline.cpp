@@ -643,6 +643,8 @@ void Pipeline::resolveBand(int y0, int y1, const Scene& scene, const ViewSetup& 
   const OdUInt32* ids = &m_ids[first * kSamples];
   const float* depth = &m_depth[first * kSamples];
   const int width = m_width; // (a local: the stores below might change an int member)
+  OdUInt32* const pixelEnd = p.pixelEnd.data();
+  OdUInt16* const pixelFlags = p.flags.data();
   for (std::size_t row = std::size_t(y0), at = 0; row < std::size_t(y1); ++row)
   {
     const float y = float(m_viewTop) + float(row);
@@ -660,8 +662,19 @@ void Pipeline::resolveBand(int y0, int y1, const Scene& scene, const ViewSetup& 
       // A triangle's inside (all four samples its) needs no surface look-ups.
       SampleMask samples;
       std::memcpy(&samples, ids, sizeof samples);
+      const bool same = unsigned(_mm_movemask_ps(__m128(samples == std::int32_t(ids[0])))) == kAllSamples;
+      if (same && !clear)
+      {
+        // One triangle or the background over the whole pixel, nothing
+        // transparent in front: the common case, told at once.
+        if (ids[0] != kNone)
+          add(ids[0], kAllSamples, x, y);
+        pixelEnd[at] = OdUInt32(count);
+        pixelFlags[at] = OdUInt16(ids[0] != kNone ? kWhole : kAllSamples);
+        continue;
+      }
       bool one = ids[0] != kNone;
-      if (unsigned(_mm_movemask_ps(__m128(samples == std::int32_t(ids[0])))) != kAllSamples)
+      if (!same)
         for (int s = 1; s < kSamples && ids[0] != kNone; ++s)
           one &= (ids[s] == ids[0]) | ((ids[s] != kNone) & (std::fabs(depth[s] - depth[0]) <= m_sides[ids[0]].reach) &
                                        (m_sides[ids[s] == kNone ? ids[0] : ids[s]].surface == m_sides[ids[0]].surface));
@@ -688,8 +701,7 @@ void Pipeline::resolveBand(int y0, int y1, const Scene& scene, const ViewSetup& 
       }
       const std::size_t opaque = count;
       float lastDepth = 0.f;
-      for (OdUInt32 f = clear ? m_fragmentStart[at] : 0, end = clear ? m_fragmentStart[at + 1] : 0; clear && f < end;
-           ++f)
+      for (OdUInt32 f = clear ? m_fragmentStart[at] : 0, end = clear ? m_fragmentStart[at + 1] : 0; f < end; ++f)
       {
         const Fragment& fragment = m_fragments[f];
         const std::size_t last = count - 1;
@@ -701,8 +713,8 @@ void Pipeline::resolveBand(int y0, int y1, const Scene& scene, const ViewSetup& 
         else
           add(fragment.triangle, fragment.mask, x, y), lastDepth = fragment.depth;
       }
-      p.pixelEnd[at] = OdUInt32(count);
-      p.flags[at] = OdUInt16(flags);
+      pixelEnd[at] = OdUInt32(count);
+      pixelFlags[at] = OdUInt16(flags);
     }
   }
   shadePieces(count, scene, view);
@@ -714,23 +726,21 @@ void Pipeline::resolveBand(int y0, int y1, const Scene& scene, const ViewSetup& 
   const OdUInt8 exact[4] = {OdUInt8(ODGETRED(options.background)), OdUInt8(ODGETGREEN(options.background)),
                             OdUInt8(ODGETBLUE(options.background)), 255};
   const OdUInt8* encode = encodeTable();
-  // (Held here: the picture's bytes may alias anything, the arrays' pointers too.)
-  const OdUInt32* pixelEnd = p.pixelEnd.data();
-  const OdUInt16* flags = p.flags.data();
+  // (The arrays' pointers held in locals: the picture's bytes may alias anything.)
   const rgba* colors = p.color.data();
   std::size_t pixel = 0, begin = 0;
   for (int row = y0; row < y1; ++row)
   {
     OdUInt8* out = target.data() + (std::size_t(m_viewTop + row) * target.pixelWidth() + std::size_t(m_viewLeft)) * 4;
-    for (int column = 0; column < m_width; ++column, out += 4, begin = pixelEnd[pixel++])
+    for (int column = 0; column < width; ++column, out += 4, begin = pixelEnd[pixel++])
     {
       rgba color = colors[begin];
-      if (flags[pixel] == kAllSamples && begin == pixelEnd[pixel])
+      if (pixelFlags[pixel] == kAllSamples && begin == pixelEnd[pixel])
       {
         std::memcpy(out, exact, 4);
         continue;
       }
-      if (flags[pixel] != kWhole)
+      if (pixelFlags[pixel] != kWhole)
       {
         rgba sample[kSamples];
         for (int s = 0; s < kSamples; ++s)
@@ -760,10 +770,12 @@ void Pipeline::shadePieces(std::size_t count, const Scene& scene, const ViewSetu
   for (std::size_t begin = 0, end; begin < count; begin = end)
   {
     const OdUInt32 mesh = m_surfaces[p.triangle[begin]].mesh;
-    for (end = begin + 1;
-         end < count && end - begin < std::size_t(kLanes) &&
-         (oneMesh || p.triangle[end] == p.triangle[end - 1] || m_surfaces[p.triangle[end]].mesh == mesh);)
-      ++end;
+    if (oneMesh)
+      end = std::min(count, begin + std::size_t(kLanes));
+    else
+      for (end = begin + 1; end < count && end - begin < std::size_t(kLanes) &&
+                            (p.triangle[end] == p.triangle[end - 1] || m_surfaces[p.triangle[end]].mesh == mesh);)
+        ++end;
     // The planes at each piece's point (the centre of its samples, which
     // lies on its triangle), side by side: the position and 1 / t, and the
     // normal; for a map also their change per pixel. Lanes past the end
@@ -801,11 +813,10 @@ void Pipeline::shadePieces(std::size_t count, const Scene& scene, const ViewSetu
     SurfacePoints points;
     points.position = vec3{value[0][0], value[0][1], value[0][2]} * inverse;
     points.normal = normalize(vec3{value[1][0], value[1][1], value[1][2]});
-    points.dx = points.dy = vec3{};
-    for (int d = 0; d < 2 && steps; ++d)
+    for (int d = 0; d < 2; ++d)
     {
       const vfloat* a = along[0][d];
-      (d == 0 ? points.dx : points.dy) = (vec3{a[0], a[1], a[2]} - points.position * a[3]) * inverse;
+      (d == 0 ? points.dx : points.dy) = steps ? (vec3{a[0], a[1], a[2]} - points.position * a[3]) * inverse : vec3{};
     }
     points.toEye = view.perspective ? normalize(splat(m_cameraWorld) - points.position) : splat(-m_viewDirWorld);
     const vec3 color = Shader(scene.materials[sceneMesh.material], sceneMesh.geometry->frame, m_lighting).shade(points);
