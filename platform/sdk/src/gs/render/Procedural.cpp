@@ -127,7 +127,8 @@ vfloat filtered(const PeriodicProfile& profile, vfloat x, vfloat width)
   return any(fine) ? select(fine, interpolate(profile.value, x - floor(x)), mean) : mean;
 }
 
-vec3 marbleColor(const MarbleParams& params, const SolidPoint& point)
+// (Flattened: its noises and filter inlined, their arguments stay in registers.)
+__attribute__((flatten)) vec3 marbleColor(const MarbleParams& params, const SolidPoint& point)
 {
   // Veins cross a slanted coordinate that turbulence (two octaves of |noise|)
   // pushes about; about 3 / spacing veins cross the object.
