@@ -674,10 +674,22 @@ void Pipeline::resolveBand(int y0, int y1, const Scene& scene, const ViewSetup& 
         continue;
       }
       bool one = ids[0] != kNone;
-      if (!same)
-        for (int s = 1; s < kSamples && ids[0] != kNone; ++s)
-          one &= (ids[s] == ids[0]) | ((ids[s] != kNone) & (std::fabs(depth[s] - depth[0]) <= m_sides[ids[0]].reach) &
-                                       (m_sides[ids[s] == kNone ? ids[0] : ids[s]].surface == m_sides[ids[0]].surface));
+      if (!same && one)
+      {
+        // Each sample the first's triangle, or of its surface and within a
+        // pixel's step of it in depth: the four side by side.
+        const Side side = m_sides[ids[0]];
+        SampleMask surface;
+        for (int s = 0; s < kSamples; ++s)
+          surface[s] = std::int32_t(m_sides[ids[s] == kNone ? ids[0] : ids[s]].surface);
+        SampleFloats step;
+        std::memcpy(&step, depth, sizeof step);
+        step = (SampleFloats)((SampleMask)(step - depth[0]) & 0x7FFFFFFF);
+        const SampleMask joins =
+          (samples == std::int32_t(ids[0])) |
+          ((samples != std::int32_t(kNone)) & (surface == std::int32_t(side.surface)) & (step <= side.reach));
+        one = unsigned(_mm_movemask_ps(__m128(joins))) == kAllSamples;
+      }
       if (!one && unsigned(_mm_movemask_ps(__m128(samples == std::int32_t(kNone)))) == kAllSamples)
         flags = kAllSamples;
       if (one)
