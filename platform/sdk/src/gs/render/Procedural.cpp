@@ -107,24 +107,25 @@ vfloat filtered(const PeriodicProfile& profile, vfloat x, vfloat width)
 {
   constexpr int kSteps = PeriodicProfile::kSteps;
   // A table at t in [0, 1), interpolated (each lane reads its own entries).
-  auto interpolate = [](const float* table, vfloat t) {
+  auto interpolate = [](const float(*pairs)[2], vfloat t) {
     const vfloat at = t * float(kSteps);
     vint i = toInt(at);
     i = i < 0 ? splat(0) : (i > kSteps - 1 ? splat(kSteps - 1) : i);
-    const vfloat low = gather(table, i);
-    return low + (gather(table + 1, i) - low) * (at - toFloat(i));
+    vfloat low, high;
+    gatherPairs(pairs, i, low, high);
+    return low + (high - low) * (at - toFloat(i));
   };
   x = select(x - x == 0.f, min(max(x, splat(-1e8f)), splat(1e8f)), splat(0.f)); // NaN and infinities as 0
   const vfloat w = min(width, splat(1e4f)), a = x - 0.5f * w, b = x + 0.5f * w, start = floor(a);
   // The integral from start (whole periods, then the table).
   auto integral = [&](vfloat t) {
     const vfloat whole = floor(t);
-    return (whole - start) * profile.integral[kSteps] + interpolate(profile.integral, t - whole);
+    return (whole - start) * profile.integral[kSteps] + interpolate(profile.integralPairs, t - whole);
   };
   // A footprint finer than the table takes the profile's own value.
   const vint fine = ~(w > 1.f / kSteps);
   const vfloat mean = (integral(b) - integral(a)) / select(fine, splat(1.f), w);
-  return any(fine) ? select(fine, interpolate(profile.value, x - floor(x)), mean) : mean;
+  return any(fine) ? select(fine, interpolate(profile.valuePairs, x - floor(x)), mean) : mean;
 }
 
 // (Flattened: its noises and filter inlined, their arguments stay in registers.)

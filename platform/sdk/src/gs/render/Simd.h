@@ -60,10 +60,29 @@ inline vfloat clamp01(vfloat v) { return min(max(v, splat(0.f)), splat(1.f)); } 
 inline vint toInt(vfloat v) { return __builtin_convertvector(v, vint); }        // toward zero, for |v| < 2^31
 inline vfloat toFloat(vint v) { return __builtin_convertvector(v, vfloat); }
 #ifdef OD_RENDER_AVX2
-inline vfloat gather(const float* table, vint i) { return (vfloat)_mm256_i32gather_ps(table, (__m256i)i, 4); }
+// Entry i of a table of pairs: its first and second floats, each lane read
+// as one 8-byte element (half the elements of two gathers of floats).
+inline void gatherPairs(const float (*pairs)[2], vint i, vfloat& first, vfloat& second)
+{
+  // (The masked form, from zeros: the plain one starts from an undefined
+  // register, which GCC warns of.)
+  const double* table = reinterpret_cast<const double*>(pairs);
+  const __m256d all = _mm256_castsi256_pd(_mm256_set1_epi64x(-1));
+  auto read = [&](__m128i at) {
+    return _mm256_castpd_ps(_mm256_mask_i32gather_pd(_mm256_setzero_pd(), table, at, all, 8));
+  };
+  const __m256 low = read(_mm256_castsi256_si128((__m256i)i)), high = read(_mm256_extracti128_si256((__m256i)i, 1));
+  // Lanes come out as 0 1 4 5 | 2 3 6 7: the middle quarters swap back.
+  first = (vfloat)_mm256_permute4x64_pd(_mm256_castps_pd(_mm256_shuffle_ps(low, high, 0x88)), 0xD8);
+  second = (vfloat)_mm256_permute4x64_pd(_mm256_castps_pd(_mm256_shuffle_ps(low, high, 0xDD)), 0xD8);
+}
 inline bool any(vint mask) { return _mm256_movemask_ps((__m256)mask) != 0; }
 #else
-inline vfloat gather(const float* table, vint i) { return vfloat{table[i[0]], table[i[1]], table[i[2]], table[i[3]]}; }
+inline void gatherPairs(const float (*pairs)[2], vint i, vfloat& first, vfloat& second)
+{
+  first = vfloat{pairs[i[0]][0], pairs[i[1]][0], pairs[i[2]][0], pairs[i[3]][0]};
+  second = vfloat{pairs[i[0]][1], pairs[i[1]][1], pairs[i[2]][1], pairs[i[3]][1]};
+}
 inline bool any(vint mask) { return _mm_movemask_ps((__m128)mask) != 0; }
 #endif
 inline vfloat floor(vfloat x) // for |x| < 2^31
