@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 
 using namespace rendertest;
 
@@ -294,34 +295,73 @@ TEST(RenderFiltering, AFineCheckerAtAGrazingAngleAveragesToItsMeanColour)
   EXPECT_LE(worst, 8);
 }
 
+namespace
+{
+// The unit square seen from above, 100 drawing units across, with a solid
+// texture over a blue it must hide.
+const OdGiRasterImageRGBA& solidTextureSquare(Harness& h, OdGiMaterialTexturePtr texture, int size)
+{
+  h.add(h.square(50, 50, 50, 0), h.addMaterial(L"Solid", [texture](OdDbMaterial& m) {
+    MaterialMap map;
+    map.setSource(kProcedural);
+    map.setTexture(texture);
+    m.setDiffuse(rgb(0, 0, 255), map);
+    m.setSpecular(rgb(0, 0, 0), MaterialMap(), 0.5);
+  }));
+  h.lookDown(0, 0, 100, 100);
+  return h.render(size, size);
+}
+
+// The largest step between neighbouring pixels (across, and down too if
+// asked) of those the filter takes.
+int largestStep(const OdGiRasterImageRGBA& image, bool down, const std::function<bool(int, int)>& take)
+{
+  int worst = 0;
+  for (OdUInt32 y = 0; y < image.pixelHeight(); ++y)
+    for (OdUInt32 x = 1; x < image.pixelWidth(); ++x)
+      if (take(int(x), int(y)))
+      {
+        worst = std::max(worst, largestDifference(image.pixelAt(x, y), image.pixelAt(x - 1, y)));
+        if (down && y > 0)
+          worst = std::max(worst, largestDifference(image.pixelAt(x, y), image.pixelAt(x, y - 1)));
+      }
+  return worst;
+}
+} // namespace
+
 TEST(RenderFiltering, WoodGrainFinerThanAPixelBlendsWhileCoarseGrainShowsItsRings)
 {
   auto spread = [](double grain) {
+    OdGiWoodTexturePtr wood = OdGiWoodTexture::createObject();
+    wood->setColor1(rgb(230, 180, 120));
+    wood->setColor2(rgb(90, 40, 10));
+    wood->setGrainThickness(grain);
     Harness h;
-    h.add(h.square(50, 50, 50, 0), h.addMaterial(L"Wood", [grain](OdDbMaterial& m) {
-      OdGiWoodTexturePtr wood = OdGiWoodTexture::createObject();
-      wood->setColor1(rgb(230, 180, 120));
-      wood->setColor2(rgb(90, 40, 10));
-      wood->setGrainThickness(grain);
-      MaterialMap map;
-      map.setSource(kProcedural);
-      map.setTexture(OdGiMaterialTexturePtr(wood.get()));
-      m.setDiffuse(rgb(0, 0, 255), map);
-      m.setSpecular(rgb(0, 0, 0), MaterialMap(), 0.5);
-    }));
-    h.lookDown(0, 0, 100, 100);
-    // The largest step between neighbouring pixels away from the centre,
-    // where rings are not yet fine.
-    const OdGiRasterImageRGBA& image = h.render(64, 64);
-    int worst = 0;
-    for (OdUInt32 y = 0; y < 64; ++y)
-      for (OdUInt32 x = 1; x < 64; ++x)
-        if (std::hypot(double(x) - 32, double(y) - 32) > 12)
-          worst = std::max(worst, largestDifference(image.pixelAt(x, y), image.pixelAt(x - 1, y)));
-    return worst;
+    // Away from the centre, where rings are not yet fine.
+    return largestStep(solidTextureSquare(h, OdGiMaterialTexturePtr(wood.get()), 64), false,
+                       [](int x, int y) { return std::hypot(double(x) - 32, double(y) - 32) > 12; });
   };
   EXPECT_LE(spread(0.004), 12) << "a hundred rings across 64 pixels blend";
   EXPECT_GE(spread(0.3), 40) << "a few wide rings stay sharp";
+}
+
+TEST(RenderFiltering, MarbleVeinsFinerThanAPixelBlendWhileCoarseVeinsStaySharp)
+{
+  auto spread = [](double spacing, int size) {
+    OdGiMarbleTexturePtr marble = OdGiMarbleTexture::createObject();
+    marble->setStoneColor(rgb(240, 235, 220));
+    marble->setVeinColor(rgb(20, 30, 60));
+    marble->setVeinSpacing(spacing);
+    Harness h;
+    return largestStep(solidTextureSquare(h, OdGiMaterialTexturePtr(marble.get()), size), true,
+                       [](int, int) { return true; });
+  };
+  // Sixty veins across 16 or 24 pixels blend into their mean; three across
+  // a preview keep their dark edges (unfiltered, both would step by 190 or more).
+  EXPECT_LE(spread(0.05, 16), 30);
+  EXPECT_LE(spread(0.05, 24), 30);
+  EXPECT_GE(spread(1.0, 96), 100);
+  EXPECT_GE(spread(1.0, 128), 100);
 }
 
 TEST(RenderVectorPaths, BothPathsDrawTheSamePictures)

@@ -32,6 +32,11 @@ PeriodicProfile::PeriodicProfile(const std::function<float(float)>& profile)
     if (i > 0) // trapezoids
       integral[i] = integral[i - 1] + 0.5f * (value[i - 1] + value[i]) / kSteps;
   }
+  for (int i = 0; i < kSteps; ++i)
+  {
+    valuePairs[i][0] = value[i], valuePairs[i][1] = value[i + 1];
+    integralPairs[i][0] = integral[i], integralPairs[i][1] = integral[i + 1];
+  }
 }
 
 void setMarbleProfile(MarbleParams& params)

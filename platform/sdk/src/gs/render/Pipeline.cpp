@@ -643,6 +643,8 @@ void Pipeline::resolveBand(int y0, int y1, const Scene& scene, const ViewSetup& 
   const OdUInt32* ids = &m_ids[first * kSamples];
   const float* depth = &m_depth[first * kSamples];
   const int width = m_width; // (a local: the stores below might change an int member)
+  OdUInt32* const pixelEnd = p.pixelEnd.data();
+  OdUInt16* const pixelFlags = p.flags.data();
   for (std::size_t row = std::size_t(y0), at = 0; row < std::size_t(y1); ++row)
   {
     const float y = float(m_viewTop) + float(row);
@@ -660,11 +662,34 @@ void Pipeline::resolveBand(int y0, int y1, const Scene& scene, const ViewSetup& 
       // A triangle's inside (all four samples its) needs no surface look-ups.
       SampleMask samples;
       std::memcpy(&samples, ids, sizeof samples);
+      const bool same = unsigned(_mm_movemask_ps(__m128(samples == std::int32_t(ids[0])))) == kAllSamples;
+      if (same && !clear)
+      {
+        // One triangle or the background over the whole pixel, nothing
+        // transparent in front: the common case, told at once.
+        if (ids[0] != kNone)
+          add(ids[0], kAllSamples, x, y);
+        pixelEnd[at] = OdUInt32(count);
+        pixelFlags[at] = OdUInt16(ids[0] != kNone ? kWhole : kAllSamples);
+        continue;
+      }
       bool one = ids[0] != kNone;
-      if (unsigned(_mm_movemask_ps(__m128(samples == std::int32_t(ids[0])))) != kAllSamples)
-        for (int s = 1; s < kSamples && ids[0] != kNone; ++s)
-          one &= (ids[s] == ids[0]) | ((ids[s] != kNone) & (std::fabs(depth[s] - depth[0]) <= m_sides[ids[0]].reach) &
-                                       (m_sides[ids[s] == kNone ? ids[0] : ids[s]].surface == m_sides[ids[0]].surface));
+      if (!same && one)
+      {
+        // Each sample the first's triangle, or of its surface and within a
+        // pixel's step of it in depth: the four side by side.
+        const Side side = m_sides[ids[0]];
+        SampleMask surface;
+        for (int s = 0; s < kSamples; ++s)
+          surface[s] = std::int32_t(m_sides[ids[s] == kNone ? ids[0] : ids[s]].surface);
+        SampleFloats step;
+        std::memcpy(&step, depth, sizeof step);
+        step = (SampleFloats)((SampleMask)(step - depth[0]) & 0x7FFFFFFF);
+        const SampleMask joins =
+          (samples == std::int32_t(ids[0])) |
+          ((samples != std::int32_t(kNone)) & (surface == std::int32_t(side.surface)) & (step <= side.reach));
+        one = unsigned(_mm_movemask_ps(__m128(joins))) == kAllSamples;
+      }
       if (!one && unsigned(_mm_movemask_ps(__m128(samples == std::int32_t(kNone)))) == kAllSamples)
         flags = kAllSamples;
       if (one)
@@ -688,8 +713,7 @@ void Pipeline::resolveBand(int y0, int y1, const Scene& scene, const ViewSetup& 
       }
       const std::size_t opaque = count;
       float lastDepth = 0.f;
-      for (OdUInt32 f = clear ? m_fragmentStart[at] : 0, end = clear ? m_fragmentStart[at + 1] : 0; clear && f < end;
-           ++f)
+      for (OdUInt32 f = clear ? m_fragmentStart[at] : 0, end = clear ? m_fragmentStart[at + 1] : 0; f < end; ++f)
       {
         const Fragment& fragment = m_fragments[f];
         const std::size_t last = count - 1;
@@ -701,8 +725,8 @@ void Pipeline::resolveBand(int y0, int y1, const Scene& scene, const ViewSetup& 
         else
           add(fragment.triangle, fragment.mask, x, y), lastDepth = fragment.depth;
       }
-      p.pixelEnd[at] = OdUInt32(count);
-      p.flags[at] = OdUInt16(flags);
+      pixelEnd[at] = OdUInt32(count);
+      pixelFlags[at] = OdUInt16(flags);
     }
   }
   shadePieces(count, scene, view);
@@ -714,23 +738,21 @@ void Pipeline::resolveBand(int y0, int y1, const Scene& scene, const ViewSetup& 
   const OdUInt8 exact[4] = {OdUInt8(ODGETRED(options.background)), OdUInt8(ODGETGREEN(options.background)),
                             OdUInt8(ODGETBLUE(options.background)), 255};
   const OdUInt8* encode = encodeTable();
-  // (Held here: the picture's bytes may alias anything, the arrays' pointers too.)
-  const OdUInt32* pixelEnd = p.pixelEnd.data();
-  const OdUInt16* flags = p.flags.data();
+  // (The arrays' pointers held in locals: the picture's bytes may alias anything.)
   const rgba* colors = p.color.data();
   std::size_t pixel = 0, begin = 0;
   for (int row = y0; row < y1; ++row)
   {
     OdUInt8* out = target.data() + (std::size_t(m_viewTop + row) * target.pixelWidth() + std::size_t(m_viewLeft)) * 4;
-    for (int column = 0; column < m_width; ++column, out += 4, begin = pixelEnd[pixel++])
+    for (int column = 0; column < width; ++column, out += 4, begin = pixelEnd[pixel++])
     {
       rgba color = colors[begin];
-      if (flags[pixel] == kAllSamples && begin == pixelEnd[pixel])
+      if (pixelFlags[pixel] == kAllSamples && begin == pixelEnd[pixel])
       {
         std::memcpy(out, exact, 4);
         continue;
       }
-      if (flags[pixel] != kWhole)
+      if (pixelFlags[pixel] != kWhole)
       {
         rgba sample[kSamples];
         for (int s = 0; s < kSamples; ++s)
@@ -760,41 +782,54 @@ void Pipeline::shadePieces(std::size_t count, const Scene& scene, const ViewSetu
   for (std::size_t begin = 0, end; begin < count; begin = end)
   {
     const OdUInt32 mesh = m_surfaces[p.triangle[begin]].mesh;
-    for (end = begin + 1;
-         end < count && end - begin < std::size_t(kLanes) &&
-         (oneMesh || p.triangle[end] == p.triangle[end - 1] || m_surfaces[p.triangle[end]].mesh == mesh);)
-      ++end;
+    if (oneMesh)
+      end = std::min(count, begin + std::size_t(kLanes));
+    else
+      for (end = begin + 1; end < count && end - begin < std::size_t(kLanes) &&
+                            (p.triangle[end] == p.triangle[end - 1] || m_surfaces[p.triangle[end]].mesh == mesh);)
+        ++end;
     // The planes at each piece's point (the centre of its samples, which
-    // lies on its triangle), a lane at a time, then side by side: the
-    // position and 1 / t, and the normal; for a map also their change per
-    // pixel. Lanes past the end repeat the last piece.
+    // lies on its triangle), side by side: the position and 1 / t, and the
+    // normal; for a map also their change per pixel. Lanes past the end
+    // repeat the last piece.
     const SceneMesh& sceneMesh = scene.meshes[mesh];
     const bool steps = scene.materials[sceneMesh.material].map.kind != MapKind::None;
-    rgba at[2][kLanes];
-    const void* planes[4][kLanes];
+    const rgba* planes[kLanes];
     for (int k = 0; k < kLanes; ++k)
+      planes[k] = m_surfaces[p.triangle[std::min(begin + std::size_t(k), end - 1)]].plane;
+    auto group = [&planes](int g, vfloat out[4]) {
+      const void* rows[kLanes];
+      for (int k = 0; k < kLanes; ++k)
+        rows[k] = planes[k] + g;
+      transpose(rows, out);
+    };
+    vint lane;
+    for (int k = 0; k < kLanes; ++k)
+      lane[k] = k;
+    const vint past = lane >= std::int32_t(end - begin);
+    vfloat origin[4], value[2][4], along[2][2][4]; // along[g][0]: right, along[g][1]: down
+    group(Surface::kOrigin, origin);
+    const vfloat dx = select(past, splat(p.x[end - 1]), load(&p.x[begin])) - origin[0];
+    const vfloat dy = select(past, splat(p.y[end - 1]), load(&p.y[begin])) - origin[1];
+    for (int g = 0; g < 2; ++g)
     {
-      const std::size_t i = std::min(begin + std::size_t(k), end - 1);
-      const rgba* plane = m_surfaces[p.triangle[i]].plane;
-      const float dx = p.x[i] - plane[Surface::kOrigin][0], dy = p.y[i] - plane[Surface::kOrigin][1];
-      for (int g = 0; g < 2; ++g)
-        at[g][k] = plane[Surface::kAt + g] + plane[Surface::kAlongX + g] * dx + plane[Surface::kAlongY + g] * dy;
-      planes[0][k] = &at[0][k], planes[1][k] = &at[1][k];
-      planes[2][k] = &plane[Surface::kAlongX], planes[3][k] = &plane[Surface::kAlongY];
+      group(Surface::kAt + g, value[g]);
+      group(Surface::kAlongX + g, along[g][0]);
+      group(Surface::kAlongY + g, along[g][1]);
+      for (int c = 0; c < 4; ++c)
+        value[g][c] += along[g][0][c] * dx + along[g][1][c] * dy;
     }
-    vfloat value[4][4];
-    for (int g = 0; g < (steps ? 4 : 2); ++g)
-      transpose(planes[g], value[g]);
     // Back to the attributes: divided by 1/t. A pixel step moves the point
     // by d(P w) / w - P dw / w.
     const vfloat inverse = 1.f / max(value[0][3], splat(1e-30f));
     SurfacePoints points;
     points.position = vec3{value[0][0], value[0][1], value[0][2]} * inverse;
     points.normal = normalize(vec3{value[1][0], value[1][1], value[1][2]});
-    points.dx = points.dy = vec3{};
-    for (int g = 2; g < 4 && steps; ++g)
-      (g == 2 ? points.dx : points.dy) =
-        (vec3{value[g][0], value[g][1], value[g][2]} - points.position * value[g][3]) * inverse;
+    for (int d = 0; d < 2; ++d)
+    {
+      const vfloat* a = along[0][d];
+      (d == 0 ? points.dx : points.dy) = steps ? (vec3{a[0], a[1], a[2]} - points.position * a[3]) * inverse : vec3{};
+    }
     points.toEye = view.perspective ? normalize(splat(m_cameraWorld) - points.position) : splat(-m_viewDirWorld);
     const vec3 color = Shader(scene.materials[sceneMesh.material], sceneMesh.geometry->frame, m_lighting).shade(points);
     // Lanes past the end land on pieces shaded later (or the spare room).

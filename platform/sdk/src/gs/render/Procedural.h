@@ -20,6 +20,9 @@ struct PeriodicProfile
   static constexpr int kSteps = 256;
   float value[kSteps + 1];
   float integral[kSteps + 1]; // from 0 to i / kSteps
+  // Each entry with the next beside it: an interpolated lookup is one read.
+  float valuePairs[kSteps][2];
+  float integralPairs[kSteps][2];
 };
 
 struct MarbleParams

@@ -118,8 +118,14 @@ vec3 Shader::baseColor(const SurfacePoints& s) const
     // Solid textures: the point in the object's own proportions.
     const Affine& t = m_map.transform;
     const float scale = 1.f / m_frame.size;
-    const vec3 local = (s.position - splat(m_frame.centre)) * scale, q = apply(t, local);
-    const SolidPoint point{{tame(q.x), tame(q.y), tame(q.z)}, linear(t, s.dx * scale), linear(t, s.dy * scale)};
+    const vec3 local = (s.position - splat(m_frame.centre)) * scale;
+    // Most maps keep the texture where the object is: no transform to apply.
+    static const Affine identity;
+    const bool moved = std::memcmp(&t, &identity, sizeof t) != 0;
+    const vec3 q = moved ? apply(t, local) : local;
+    const SolidPoint point{{tame(q.x), tame(q.y), tame(q.z)},
+                           moved ? linear(t, s.dx * scale) : s.dx * scale,
+                           moved ? linear(t, s.dy * scale) : s.dy * scale};
     const vec3 texel = m_map.kind == MapKind::Marble ? marbleColor(m_map.marble, point) : woodColor(m_map.wood, point);
     const vec3 diffuse = splat(m_material.diffuse);
     color = diffuse + (texel - diffuse) * std::min(m_map.blend, 1.f);

@@ -60,10 +60,29 @@ inline vfloat clamp01(vfloat v) { return min(max(v, splat(0.f)), splat(1.f)); } 
 inline vint toInt(vfloat v) { return __builtin_convertvector(v, vint); }        // toward zero, for |v| < 2^31
 inline vfloat toFloat(vint v) { return __builtin_convertvector(v, vfloat); }
 #ifdef OD_RENDER_AVX2
-inline vfloat gather(const float* table, vint i) { return (vfloat)_mm256_i32gather_ps(table, (__m256i)i, 4); }
+// Entry i of a table of pairs: its first and second floats, each lane read
+// as one 8-byte element (half the elements of two gathers of floats).
+inline void gatherPairs(const float (*pairs)[2], vint i, vfloat& first, vfloat& second)
+{
+  // (The masked form, from zeros: the plain one starts from an undefined
+  // register, which GCC warns of.)
+  const double* table = reinterpret_cast<const double*>(pairs);
+  const __m256d all = _mm256_castsi256_pd(_mm256_set1_epi64x(-1));
+  auto read = [&](__m128i at) {
+    return _mm256_castpd_ps(_mm256_mask_i32gather_pd(_mm256_setzero_pd(), table, at, all, 8));
+  };
+  const __m256 low = read(_mm256_castsi256_si128((__m256i)i)), high = read(_mm256_extracti128_si256((__m256i)i, 1));
+  // Lanes come out as 0 1 4 5 | 2 3 6 7: the middle quarters swap back.
+  first = (vfloat)_mm256_permute4x64_pd(_mm256_castps_pd(_mm256_shuffle_ps(low, high, 0x88)), 0xD8);
+  second = (vfloat)_mm256_permute4x64_pd(_mm256_castps_pd(_mm256_shuffle_ps(low, high, 0xDD)), 0xD8);
+}
 inline bool any(vint mask) { return _mm256_movemask_ps((__m256)mask) != 0; }
 #else
-inline vfloat gather(const float* table, vint i) { return vfloat{table[i[0]], table[i[1]], table[i[2]], table[i[3]]}; }
+inline void gatherPairs(const float (*pairs)[2], vint i, vfloat& first, vfloat& second)
+{
+  first = vfloat{pairs[i[0]][0], pairs[i[1]][0], pairs[i[2]][0], pairs[i[3]][0]};
+  second = vfloat{pairs[i[0]][1], pairs[i[1]][1], pairs[i[2]][1], pairs[i[3]][1]};
+}
 inline bool any(vint mask) { return _mm_movemask_ps((__m128)mask) != 0; }
 #endif
 inline vfloat floor(vfloat x) // for |x| < 2^31
@@ -147,37 +166,46 @@ inline void transpose4(rgba a, rgba b, rgba c, rgba d, rgba out[4])
 // vectors of their components: lane k of column c is row k's component c.
 inline void transpose(const void* const rows[kLanes], vfloat columns[4])
 {
-  rgba r[kLanes], low[4];
+#ifdef OD_RENDER_AVX2
+  // Rows k and k + 4 share a register, one in each half; the halves are
+  // then transposed side by side.
+  __m256 r[4];
+  for (int k = 0; k < 4; ++k)
+    r[k] = _mm256_insertf128_ps(_mm256_castps128_ps256(_mm_loadu_ps(static_cast<const float*>(rows[k]))),
+                                _mm_loadu_ps(static_cast<const float*>(rows[k + 4])), 1);
+  const __m256 t0 = _mm256_unpacklo_ps(r[0], r[1]), t1 = _mm256_unpackhi_ps(r[0], r[1]);
+  const __m256 t2 = _mm256_unpacklo_ps(r[2], r[3]), t3 = _mm256_unpackhi_ps(r[2], r[3]);
+  columns[0] = (vfloat)_mm256_shuffle_ps(t0, t2, 0x44), columns[1] = (vfloat)_mm256_shuffle_ps(t0, t2, 0xEE);
+  columns[2] = (vfloat)_mm256_shuffle_ps(t1, t3, 0x44), columns[3] = (vfloat)_mm256_shuffle_ps(t1, t3, 0xEE);
+#else
+  rgba r[kLanes];
   for (int k = 0; k < kLanes; ++k)
     std::memcpy(&r[k], rows[k], sizeof(rgba));
-  transpose4(r[0], r[1], r[2], r[3], low);
-#ifdef OD_RENDER_AVX2
-  rgba high[4];
-  transpose4(r[4], r[5], r[6], r[7], high);
-  for (int c = 0; c < 4; ++c)
-    columns[c] = __builtin_shufflevector(low[c], high[c], 0, 1, 2, 3, 4, 5, 6, 7);
-#else
-  for (int c = 0; c < 4; ++c)
-    columns[c] = low[c];
+  transpose4(r[0], r[1], r[2], r[3], columns);
 #endif
 }
 
 // And back: row k receives lane k of each column.
 inline void transpose(const vfloat columns[4], void* const rows[kLanes])
 {
-  auto quarter = [&columns](int half, int c) {
 #ifdef OD_RENDER_AVX2
-    return half ? __builtin_shufflevector(columns[c], columns[c], 4, 5, 6, 7)
-                : __builtin_shufflevector(columns[c], columns[c], 0, 1, 2, 3);
+  // The same shuffles: rows k and k + 4 come out in one register's halves.
+  const __m256 c0 = (__m256)columns[0], c1 = (__m256)columns[1], c2 = (__m256)columns[2], c3 = (__m256)columns[3];
+  const __m256 t0 = _mm256_unpacklo_ps(c0, c1), t1 = _mm256_unpackhi_ps(c0, c1);
+  const __m256 t2 = _mm256_unpacklo_ps(c2, c3), t3 = _mm256_unpackhi_ps(c2, c3);
+  const __m256 r[4] = {_mm256_shuffle_ps(t0, t2, 0x44), _mm256_shuffle_ps(t0, t2, 0xEE),
+                       _mm256_shuffle_ps(t1, t3, 0x44), _mm256_shuffle_ps(t1, t3, 0xEE)};
+  for (int k = 0; k < 4; ++k)
+  {
+    _mm_storeu_ps(static_cast<float*>(rows[k]), _mm256_castps256_ps128(r[k]));
+    _mm_storeu_ps(static_cast<float*>(rows[k + 4]), _mm256_extractf128_ps(r[k], 1));
+  }
 #else
-    return (void)half, columns[c];
-#endif
-  };
   rgba r[kLanes];
-  for (int half = 0; half < kLanes / 4; ++half)
-    transpose4(quarter(half, 0), quarter(half, 1), quarter(half, 2), quarter(half, 3), r + 4 * half);
+  transpose4(columns[0], columns[1], columns[2], columns[3], r);
   for (int k = 0; k < kLanes; ++k)
     std::memcpy(rows[k], &r[k], sizeof(rgba));
+#endif
 }
 
 // Three channels or coordinates of kLanes points.
