@@ -37,10 +37,12 @@ Vec3 newell(const std::vector<Vec3>& points, const OdInt32* idx, int n)
 // share, then each closed piece so that its faces point outward (its signed
 // volume positive); an open piece keeps the winding most of its faces were
 // given. start[f] .. start[f + 1] are polygon f's corners in idx; normals
-// are turned with them.
-void orientFaces(const std::vector<Vec3>& points, const std::vector<OdUInt32>& start, std::vector<OdInt32>& idx,
+// are turned with them. True when every piece is closed and could be turned
+// to agree everywhere (a one-sided surface cannot).
+bool orientFaces(const std::vector<Vec3>& points, const std::vector<OdUInt32>& start, std::vector<OdInt32>& idx,
                  std::vector<Vec3>& normals)
 {
+  bool allClosed = true;
   const std::size_t numFaces = normals.size();
   struct Side // a polygon's edge, by its lower and higher point
   {
@@ -97,7 +99,10 @@ void orientFaces(const std::vector<Vec3>& points, const std::vector<OdUInt32>& s
           turn[g] = static_cast<signed char>(turn[f] ^ (same ? 1 : 0));
           piece.push_back(g);
         }
+        else if (turn[g] != (turn[f] ^ (same ? 1 : 0)))
+          allClosed = false;
     }
+    allClosed = allClosed && closed;
     std::size_t turned = 0;
     double volume = 0.0; // six times the signed volume, about the piece's first point
     const Vec3 origin = points[std::size_t(idx[start[seed]])];
@@ -115,6 +120,7 @@ void orientFaces(const std::vector<Vec3>& points, const std::vector<OdUInt32>& s
         normals[f] = -normals[f];
       }
   }
+  return allClosed;
 }
 } // namespace
 
@@ -162,7 +168,7 @@ bool buildMesh(const std::vector<Vec3>& points, const std::vector<OdInt32>& face
     return false;
   const std::size_t numFaces = faceNormals.size();
   polyStart.push_back(OdUInt32(polyIdx.size()));
-  orientFaces(points, polyStart, polyIdx, faceNormals);
+  mesh.closed = orientFaces(points, polyStart, polyIdx, faceNormals);
   std::vector<Vec3> faceUnits;
   for (const Vec3& n : faceNormals)
     faceUnits.push_back(normalize(n));

@@ -21,6 +21,9 @@ struct MeshGeometry
   std::vector<OdUInt32> face;    // per triangle: the polygon it was cut from
   std::vector<OdUInt32> smooth; // per triangle: its smooth surface (triangles joined by edges whose normals they share)
   ObjectFrame frame;
+  // Every edge joins two faces turned alike, all facing out: seen from
+  // outside, its back faces are hidden behind its front ones.
+  bool closed = false;
 };
 
 struct SceneMesh
