@@ -62,15 +62,6 @@ Mean mean(const OdGiRasterImageRGBA& image)
 }
 
 void keepScene(Harness& h) { static_cast<OdGiContextForDbDatabase*>(h.device()->userGiContext())->enableGsModel(true); }
-
-std::vector<ODCOLORREF> pixels(const OdGiRasterImageRGBA& image)
-{
-  std::vector<ODCOLORREF> all;
-  for (OdUInt32 y = 0; y < image.pixelHeight(); ++y)
-    for (OdUInt32 x = 0; x < image.pixelWidth(); ++x)
-      all.push_back(image.pixelAt(x, y));
-  return all;
-}
 } // namespace
 
 TEST(RenderCulling, AnEntityPartlyOnScreenIsDrawnUpToTheEdgeAndOneWhollyOffIsNot)
