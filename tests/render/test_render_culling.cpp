@@ -48,12 +48,14 @@ double linear(int c)
   return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
 }
 
-Mean mean(const OdGiRasterImageRGBA& image)
+// Over the middle square of the picture, `size` pixels wide.
+Mean mean(const OdGiRasterImageRGBA& image, OdUInt32 size)
 {
   Mean m;
-  const double n = double(image.pixelWidth()) * image.pixelHeight();
-  for (OdUInt32 y = 0; y < image.pixelHeight(); ++y)
-    for (OdUInt32 x = 0; x < image.pixelWidth(); ++x)
+  const double n = double(size) * size;
+  const OdUInt32 x0 = (image.pixelWidth() - size) / 2, y0 = (image.pixelHeight() - size) / 2;
+  for (OdUInt32 y = y0; y < y0 + size; ++y)
+    for (OdUInt32 x = x0; x < x0 + size; ++x)
     {
       const ODCOLORREF c = image.pixelAt(x, y);
       m.r += linear(red(c)) / n, m.g += linear(green(c)) / n, m.b += linear(blue(c)) / n;
@@ -82,27 +84,35 @@ TEST(RenderCulling, AnEntityPartlyOnScreenIsDrawnUpToTheEdgeAndOneWhollyOffIsNot
 
 TEST(RenderCulling, AModelOfSubPixelCubesSeenWholeLooksAsItsLargerCubesDo)
 {
-  // 14,400 cubes half a pixel wide, then the same grid zoomed in three
-  // times, its cubes one and a half pixels wide and drawn as triangles:
-  // both cover a quarter of the picture with red, seen from above.
+  // 14,400 cubes half a unit of the picture's 120 pixels wide, then the
+  // middle of the grid zoomed in three times, its cubes larger than a pixel
+  // and drawn as triangles: the same part of the grid shows the same mean
+  // colour, from above (where a quarter of it is red) and from the side.
   Harness h;
   grid(h, 120, plain(h, L"Red", 230, 20, 20));
-  h.lookDown(0, 0, 240, 240);
-  const Mean whole = mean(h.render(120, 120));
-  EXPECT_EQ(h.device()->lastUpdateReport().numTriangles, 120u * 120u) << "one dot a cube, not its faces";
-  h.lookDown(0, 0, 80, 80);
-  const Mean zoomed = mean(h.render(120, 120));
-  EXPECT_GT(h.device()->lastUpdateReport().numTriangles, 40u * 40u) << "cubes larger than a pixel keep their faces";
+  const OdGePoint3d centre(120, 120, 0);
+  for (const OdGeVector3d& toCamera : {OdGeVector3d(0, 0, 1), OdGeVector3d(1, -1, 1)})
+  {
+    auto look = [&](double field) {
+      h.view()->setView(centre + toCamera * 500, centre, OdGeVector3d::kYAxis + OdGeVector3d::kZAxis, field, field);
+    };
+    look(240);
+    const Mean whole = mean(h.render(120, 120), 40);
+    EXPECT_LE(h.device()->lastUpdateReport().numTriangles, 120u * 120u) << "one dot a cube, not its faces";
+    look(80);
+    const Mean zoomed = mean(h.render(120, 120), 120);
+    EXPECT_GT(h.device()->lastUpdateReport().numTriangles, 40u * 40u) << "cubes larger than a pixel keep their faces";
 
-  // The model does not vanish: far from the background, towards red. And
-  // its colour is the larger cubes' within a tenth of the way from the
-  // background.
-  const double background = linear(red(Harness::kBackground));
-  EXPECT_GT(whole.r, background + 0.5 * (zoomed.r - background));
-  EXPECT_GT(whole.r, 3 * whole.g);
-  EXPECT_NEAR(whole.r, zoomed.r, 0.1 * (zoomed.r - background));
-  EXPECT_NEAR(whole.g, zoomed.g, 0.1 * (zoomed.r - background));
-  EXPECT_NEAR(whole.b, zoomed.b, 0.1 * (zoomed.r - background));
+    // The model does not vanish: far from the background, towards red. And
+    // its colour is the larger cubes' within a tenth of the way from the
+    // background.
+    const double background = linear(red(Harness::kBackground)), range = zoomed.r - background;
+    EXPECT_GT(whole.r, background + 0.5 * range);
+    EXPECT_GT(whole.r, 3 * whole.g);
+    EXPECT_NEAR(whole.r, zoomed.r, 0.1 * range) << "seen from " << toCamera.x << "," << toCamera.y;
+    EXPECT_NEAR(whole.g, zoomed.g, 0.1 * range);
+    EXPECT_NEAR(whole.b, zoomed.b, 0.1 * range);
+  }
 }
 
 TEST(RenderCulling, ZoomedIntoOneCubeOfAHugeGridItLooksAsItDoesAlone)
@@ -217,12 +227,12 @@ TEST(RenderCulling, BoxesBehindTheCameraAreHiddenAndThoseAroundItLeftToTheClippe
 TEST(RenderCulling, ADotCoversSamplesAsItsAreaDoesAndAlwaysOne)
 {
   const float x[4] = {0.375f, 0.875f, 0.125f, 0.625f}, y[4] = {0.125f, 0.375f, 0.625f, 0.875f};
-  auto count = [&](double w, double h) { return __builtin_popcount(OdGsRender::dotSamples(10.5, 20.5, w, h, x, y)); };
-  EXPECT_EQ(count(0.01, 0.01), 1);
-  EXPECT_EQ(count(0.5, 0.5), 1);
-  EXPECT_EQ(count(0.7, 0.7), 2);
-  EXPECT_EQ(count(0.99, 0.99), 4);
+  auto count = [&](double area) { return __builtin_popcount(OdGsRender::dotSamples(10.5, 20.5, area, x, y)); };
+  EXPECT_EQ(count(0.0001), 1);
+  EXPECT_EQ(count(0.25), 1);
+  EXPECT_EQ(count(0.5), 2);
+  EXPECT_EQ(count(0.99), 4);
   // The one sample nearest the centre: (0.875, 0.375) for a dot at the
   // pixel's right middle.
-  EXPECT_EQ(OdGsRender::dotSamples(3.9, 7.4, 0.1, 0.1, x, y), 2u);
+  EXPECT_EQ(OdGsRender::dotSamples(3.9, 7.4, 0.01, x, y), 2u);
 }

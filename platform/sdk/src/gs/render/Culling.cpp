@@ -21,7 +21,17 @@ MeshReach meshReach(const ObjectFrame& box, const ViewSetup& view, int left, int
     half[i] = std::fabs(m[i][0]) * h[0] + std::fabs(m[i][1]) * h[1] + std::fabs(m[i][2]) * h[2];
   }
   const double t = view.perspective ? view.distance - eye[2] : -eye[2];
+  // The box's outline covers each face pair's area times how squarely the
+  // view meets it (the view direction is the viewing matrix's third row).
+  // A dot is shaded as one face turned to the camera; the faces seen, each
+  // lit by its own normal, send back on the whole the light of their
+  // normals' mean, which is shorter: so much less of the pixel is its.
+  const double seen[3] = {4.0 * h[1] * h[2] * std::fabs(m[2][0]), 4.0 * h[0] * h[2] * std::fabs(m[2][1]),
+                          4.0 * h[0] * h[1] * std::fabs(m[2][2])};
+  const double outline = seen[0] + seen[1] + seen[2];
+  const double lit = std::sqrt(seen[0] * seen[0] + seen[1] * seen[1] + seen[2] * seen[2]);
   double x0, x1, y0, y1; // on the screen, y down
+  double perUnit;        // pixels of the screen per square unit of the drawing
   if (view.perspective)
   {
     // Nothing to tell of a box that reaches the camera's plane: the clipper
@@ -46,6 +56,7 @@ MeshReach meshReach(const ObjectFrame& box, const ViewSetup& view, int left, int
     const double f = view.distance / t;
     r.x = view.centerX + view.scale * eye[0] * f;
     r.y = view.centerY - view.scale * eye[1] * f;
+    perUnit = (view.scale * f) * (view.scale * f);
   }
   else
   {
@@ -53,6 +64,7 @@ MeshReach meshReach(const ObjectFrame& box, const ViewSetup& view, int left, int
     y0 = view.centerY - view.scale * (eye[1] + half[1]), y1 = view.centerY - view.scale * (eye[1] - half[1]);
     r.x = view.centerX + view.scale * eye[0];
     r.y = view.centerY - view.scale * eye[1];
+    perUnit = view.scale * view.scale;
   }
   if (!std::isfinite(x0) || !std::isfinite(x1) || !std::isfinite(y0) || !std::isfinite(y1))
     return MeshReach();
@@ -60,16 +72,19 @@ MeshReach meshReach(const ObjectFrame& box, const ViewSetup& view, int left, int
   // pixel short of the viewport covers none of them.
   if (x1 < left - 1.0 || x0 > right + 1.0 || y1 < top - 1.0 || y0 > bottom + 1.0)
     return r.reach = Reach::Hidden, r;
-  r.width = x1 - x0, r.height = y1 - y0, r.t = t;
-  if (r.width < 1.0 && r.height < 1.0)
+  r.t = t;
+  // A pixel's worth, not much longer one way than the other: a dot keeps
+  // its colour and its share of the pixel.
+  r.area = lit * perUnit;
+  if (outline * perUnit < 1.0 && x1 - x0 <= 2.0 && y1 - y0 <= 2.0)
     r.reach = r.x >= left && r.x < right && r.y >= top && r.y < bottom ? Reach::Dot : Reach::Hidden;
   return r;
 }
 
-unsigned dotSamples(double x, double y, double width, double height, const float sampleX[4], const float sampleY[4])
+unsigned dotSamples(double x, double y, double area, const float sampleX[4], const float sampleY[4])
 {
   const double fx = x - std::floor(x), fy = y - std::floor(y);
-  const int wanted = std::min(4, std::max(1, int(std::lround(4.0 * width * height))));
+  const int wanted = std::min(4, std::max(1, int(std::lround(4.0 * area))));
   unsigned mask = 0;
   for (int n = 0; n < wanted; ++n)
   {

@@ -11,7 +11,7 @@ namespace OdGsRender
 enum class Reach
 {
   Hidden,    // wholly outside the viewport, or behind the camera
-  Dot,       // smaller than a pixel both ways
+  Dot,       // covering less than a pixel, and no more than two across
   Triangles, // everything else, and whatever the camera is too close to tell
 };
 
@@ -19,9 +19,10 @@ struct MeshReach
 {
   Reach reach = Reach::Triangles;
   // For a dot: its box's centre in device pixels and along the view
-  // direction, and the size of the box on the screen in pixels.
+  // direction, and its share of a pixel: the part of the screen its box
+  // covers, less for faces seen aslant (see meshReach).
   double x = 0.0, y = 0.0, t = 0.0;
-  double width = 0.0, height = 0.0;
+  double area = 0.0;
 };
 
 // The box against the viewport [left, right) x [top, bottom) of the view.
@@ -31,5 +32,5 @@ MeshReach meshReach(const ObjectFrame& box, const ViewSetup& view, int left, int
 // the pixel its box would cover (at least one, so that it never vanishes),
 // nearest to its centre first. sampleX, sampleY: the samples' places in a
 // pixel.
-unsigned dotSamples(double x, double y, double width, double height, const float sampleX[4], const float sampleY[4]);
+unsigned dotSamples(double x, double y, double area, const float sampleX[4], const float sampleY[4]);
 } // namespace OdGsRender

@@ -236,7 +236,7 @@ void Pipeline::transform(const Scene& scene, const ViewSetup& view, const Render
       dot.x = floorInt(reach.x), dot.y = floorInt(reach.y);
       // Without antialiasing the samples are one, at the centre.
       dot.mask =
-        options.antialias ? dotSamples(reach.x, reach.y, reach.width, reach.height, m_sampleX, m_sampleY) : kAllSamples;
+        options.antialias ? dotSamples(reach.x, reach.y, reach.area, m_sampleX, m_sampleY) : kAllSamples;
       dot.t = float(reach.t);
       dot.world = geometry.frame.centre;
       tMin = std::min(tMin, dot.t);
