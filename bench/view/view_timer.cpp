@@ -1,11 +1,13 @@
 // The shaded view benchmark as a plain program, for the Windows build under
 // Wine (Google Benchmark is not built for it): the same cases as
-// bench_view.cpp, each repeated, printed as "case median_ms min_ms" lines of the process's
-// CPU time.
+// bench_view.cpp, each repeated, printed as "case median_ms min_ms
+// wall_median_ms" lines: the process's CPU time (which Wine counts in steps
+// of 10 ms or so), and the wall clock's.
 // Usage: view_timer [repetitions]
 #include "ShadedView.h"
 
 #include <algorithm>
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -14,23 +16,34 @@ using namespace viewbench;
 
 namespace
 {
-void report(const char* name, std::vector<double> ms)
+struct Times
 {
-  std::sort(ms.begin(), ms.end());
-  std::printf("%s %.2f %.2f\n", name, ms[ms.size() / 2], ms.front());
+  std::vector<double> cpu, wall;
+
+  void time(const std::function<void()>& step)
+  {
+    const double start = cpuMilliseconds();
+    const auto wallStart = std::chrono::steady_clock::now();
+    step();
+    cpu.push_back(cpuMilliseconds() - start);
+    wall.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - wallStart).count());
+  }
+};
+
+void report(const char* name, Times t)
+{
+  std::sort(t.cpu.begin(), t.cpu.end());
+  std::sort(t.wall.begin(), t.wall.end());
+  std::printf("%s %.2f %.2f %.2f\n", name, t.cpu[t.cpu.size() / 2], t.cpu.front(), t.wall[t.wall.size() / 2]);
   std::fflush(stdout);
 }
 
-std::vector<double> timeEach(int repetitions, const std::function<void()>& step)
+Times timeEach(int repetitions, const std::function<void()>& step)
 {
-  std::vector<double> ms;
+  Times t;
   for (int i = 0; i < repetitions; ++i)
-  {
-    const double start = cpuMilliseconds();
-    step();
-    ms.push_back(cpuMilliseconds() - start);
-  }
-  return ms;
+    t.time(step);
+  return t;
 }
 } // namespace
 
@@ -39,13 +52,11 @@ int main(int argc, char** argv)
   const int repetitions = argc > 1 ? std::max(1, std::atoi(argv[1])) : 10;
   OdDbDatabase* db = drawing();
 
-  std::vector<double> first;
+  Times first;
   for (int i = 0; i < 3; ++i)
   {
     ShadedView view(db, Direction::Plan);
-    const double start = cpuMilliseconds();
-    view.update();
-    first.push_back(cpuMilliseconds() - start);
+    first.time([&] { view.update(); });
     view.check(kModelFraction);
   }
   report("first_draw", first);
