@@ -63,7 +63,7 @@ void BM_ViewZoomedIn(benchmark::State& state)
 {
   ShadedView view(drawing(), Direction::Plan);
   // The grid's west end, 40 cubes across.
-  const OdGePoint3d target(20, 20, 0);
+  const OdGePoint3d target(40, 40, 0);
   view.view()->setView(target + OdGeVector3d(0, 0, 100), target, OdGeVector3d::kYAxis, 80, 56);
   view.update();
   for (auto _ : state)
