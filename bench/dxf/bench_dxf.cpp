@@ -1,7 +1,7 @@
 // DXF files of a large drawing: 100,000 polyface cubes on 100 layers with
 // 1,000 distinct materials, written to text and read back. The counters give
 // the file size and the objects read.
-#include "od/OdSdk.h"
+#include "BigDrawing.h"
 
 #include <benchmark/benchmark.h>
 
@@ -11,9 +11,7 @@
 
 namespace
 {
-constexpr int kCubes = 100000;
-constexpr int kLayers = 100;
-constexpr int kMaterials = 1000;
+using bigdrawing::kCubes;
 
 [[noreturn]] void fail(const char* what)
 {
@@ -21,63 +19,9 @@ constexpr int kMaterials = 1000;
   std::abort();
 }
 
-OdDbDatabasePtr bigDrawing()
-{
-  OdDbDatabasePtr db = odCreateDatabase();
-  OdDbObjectIdArray materials, layers;
-  {
-    OdDbDictionaryPtr dictionary = db->getMaterialDictionaryId().safeOpenObject(OdDb::kForWrite);
-    for (int i = 0; i < kMaterials; ++i)
-    {
-      OdDbMaterialPtr material = OdDbMaterial::createObject();
-      const OdString name = OdString::format(L"Material %d", i);
-      material->setName(name);
-      MaterialColor color;
-      color.setMethod(MaterialColor::kOverride);
-      color.setColor(OdCmEntityColor(OdUInt8(i), OdUInt8(i / 256), OdUInt8(255 - i % 256)));
-      material->setDiffuse(color, MaterialMap());
-      materials.append(dictionary->setAt(name, material));
-    }
-  }
-  {
-    OdDbLayerTablePtr table = db->getLayerTableId().safeOpenObject(OdDb::kForWrite);
-    for (int i = 0; i < kLayers; ++i)
-    {
-      OdDbLayerTableRecordPtr layer = OdDbLayerTableRecord::createObject();
-      layer->setName(OdString::format(L"Layer %d", i));
-      layer->setMaterialId(materials[OdUInt32(i * 7 % kMaterials)]);
-      layers.append(table->add(layer));
-    }
-  }
-  OdDbBlockTableRecordPtr model = db->getModelSpaceId().safeOpenObject(OdDb::kForWrite);
-  const int faces[6][4] = {{1, 2, 4, 3}, {5, 6, 8, 7}, {1, 2, 6, 5}, {3, 4, 8, 7}, {1, 3, 7, 5}, {2, 4, 8, 6}};
-  for (int i = 0; i < kCubes; ++i)
-  {
-    OdDbPolyFaceMeshPtr mesh = OdDbPolyFaceMesh::createObject();
-    const double x = (i % 1000) * 2.0, y = (i / 1000) * 2.0;
-    for (int v = 0; v < 8; ++v)
-    {
-      OdDbPolyFaceMeshVertexPtr vertex = OdDbPolyFaceMeshVertex::createObject();
-      vertex->setPosition(OdGePoint3d(x + (v & 1), y + (v >> 1 & 1), v >> 2 & 1));
-      mesh->appendVertex(vertex);
-    }
-    for (const auto& face : faces)
-    {
-      OdDbFaceRecordPtr record = OdDbFaceRecord::createObject();
-      for (int k = 0; k < 4; ++k)
-        record->setVertexAt(OdUInt16(k), OdInt16(face[k]));
-      mesh->appendFaceRecord(record);
-    }
-    mesh->setLayer(layers[OdUInt32(i % kLayers)]);
-    mesh->setMaterial(materials[OdUInt32(i % kMaterials)]);
-    model->appendOdDbEntity(mesh);
-  }
-  return db;
-}
-
 const OdDbDatabasePtr& drawing()
 {
-  static const OdDbDatabasePtr db = bigDrawing();
+  static const OdDbDatabasePtr db = bigdrawing::cubes();
   return db;
 }
 

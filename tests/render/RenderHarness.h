@@ -19,6 +19,7 @@
 #include <fstream>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace rendertest
 {
@@ -34,6 +35,16 @@ inline int red(ODCOLORREF c) { return int(ODGETRED(c)); }
 inline int green(ODCOLORREF c) { return int(ODGETGREEN(c)); }
 inline int blue(ODCOLORREF c) { return int(ODGETBLUE(c)); }
 inline int luminance(ODCOLORREF c) { return red(c) + green(c) + blue(c); }
+
+// Every pixel, rows top first.
+inline std::vector<ODCOLORREF> pixels(const OdGiRasterImageRGBA& image)
+{
+  std::vector<ODCOLORREF> out;
+  for (OdUInt32 y = 0; y < image.pixelHeight(); ++y)
+    for (OdUInt32 x = 0; x < image.pixelWidth(); ++x)
+      out.push_back(image.pixelAt(x, y));
+  return out;
+}
 
 // Writes a 24-bit BMP; pixel(x, y) with y = 0 the top row gives 0x00BBGGRR.
 inline void writeBmp(const std::string& path, int w, int h, const std::function<ODCOLORREF(int, int)>& pixel)

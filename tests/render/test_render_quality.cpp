@@ -28,15 +28,6 @@ int largestDifference(ODCOLORREF a, ODCOLORREF b)
   return std::max({std::abs(red(a) - red(b)), std::abs(green(a) - green(b)), std::abs(blue(a) - blue(b))});
 }
 
-std::vector<ODCOLORREF> pixels(const OdGiRasterImageRGBA& image)
-{
-  std::vector<ODCOLORREF> out;
-  for (OdUInt32 y = 0; y < image.pixelHeight(); ++y)
-    for (OdUInt32 x = 0; x < image.pixelWidth(); ++x)
-      out.push_back(image.pixelAt(x, y));
-  return out;
-}
-
 OdDbEntityPtr sample(OdDbDatabase* db, int code)
 {
   OdDbEntityPtr e;

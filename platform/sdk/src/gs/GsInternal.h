@@ -7,11 +7,14 @@
 
 namespace OdGsRender
 {
+class SceneWatch;
+
 // A view of the software device.
 class SoftwareView : public OdGsView
 {
 public:
-  explicit SoftwareView(OdGsDevice* device) : m_device(device) {}
+  explicit SoftwareView(OdGsDevice* device); // (out of line: SceneWatch is complete there)
+  ~SoftwareView() override;
 
   OdGsDevice* device() const override { return m_device; }
   void setViewport(const OdGePoint2d& lowerLeft, const OdGePoint2d& upperRight) override;
@@ -51,7 +54,7 @@ public:
   void detachDevice() { m_device = nullptr; }
   void markValid() { m_valid = true; }
   // The scene of the drawables, taken again unless the context allows
-  // keeping it and nothing changed since.
+  // keeping it; then only what changed since is taken again.
   const Scene& scene(const SceneSource& source, const OdGiContext* context, OdUInt64 paletteStamp);
 
 private:
@@ -75,5 +78,6 @@ private:
   OdUInt64 m_sceneStamp = 0;
   OdUInt64 m_scenePalette = 0;
   const OdGiContext* m_sceneContext = nullptr;
+  OdSmartPtr<SceneWatch> m_watch; // notes the changes to the kept scene's database
 };
 } // namespace OdGsRender

@@ -1,9 +1,96 @@
 #include "GsInternal.h"
 
+#include "od/DbDatabase.h"
+#include "od/DbMaterial.h"
+#include "od/DbSymbolTable.h"
+
 #include <cmath>
 
 namespace OdGsRender
 {
+// Notes what changes in the database whose scene a view keeps, as far as
+// the scene can take it in part: entities one by one, materials, the
+// drawables' lists of entities. A layer (its material, colour or being off
+// reaches any number of entities) or a block that references may draw
+// changes everything. Other objects do not show.
+class SceneWatch : public OdDbDatabaseReactor
+{
+public:
+  // The view detaches it before letting it go: the database holds it while attached.
+  void watch(OdDbDatabase* database)
+  {
+    if (database == m_database)
+      return;
+    if (m_database)
+      m_database->removeReactor(this);
+    m_database = database;
+    if (database)
+      database->addReactor(this);
+  }
+  OdDbDatabase* database() const { return m_database; }
+
+  void objectAppended(const OdDbDatabase*, const OdDbObject* object) override { note(object); }
+  void objectUnAppended(const OdDbDatabase*, const OdDbObject* object) override { note(object); }
+  void objectReAppended(const OdDbDatabase*, const OdDbObject* object) override { note(object); }
+  void objectModified(const OdDbDatabase*, const OdDbObject* object) override { note(object); }
+  void objectErased(const OdDbDatabase*, const OdDbObject* object, bool) override { note(object); }
+  void goodbye(const OdDbDatabase*) override
+  {
+    m_database = nullptr;
+    m_everything = true;
+  }
+
+  // What the notes mean for a scene of these drawables; forgets them.
+  SceneChanges take(const OdDbObjectIdArray& drawables)
+  {
+    SceneChanges changes;
+    changes.everything = m_everything;
+    std::unordered_set<OdDbStub*> drawn;
+    for (const OdDbObjectId& id : drawables)
+      drawn.insert(id.stub());
+    for (const auto& [entity, owner] : m_entities)
+      if (drawn.count(entity) || drawn.count(owner))
+        changes.entities.insert(entity);
+      else
+        changes.everything = true;
+    for (OdDbStub* block : m_blocks)
+      (drawn.count(block) ? changes.order : changes.everything) = true;
+    changes.materials.swap(m_materials);
+    m_everything = false;
+    m_entities.clear();
+    m_blocks.clear();
+    m_materials.clear();
+    return changes;
+  }
+
+private:
+  void note(const OdDbObject* object)
+  {
+    OdDbStub* stub = object->objectId().stub();
+    if (object->isKindOf(OdDbEntity::desc()))
+      m_entities.emplace_back(stub, object->ownerId().stub());
+    else if (object->isKindOf(OdDbMaterial::desc()))
+      m_materials.insert(stub);
+    else if (object->isKindOf(OdDbBlockTableRecord::desc()))
+      m_blocks.insert(stub);
+    else if (object->isKindOf(OdDbLayerTableRecord::desc()))
+      m_everything = true;
+  }
+
+  OdDbDatabase* m_database = nullptr;
+  bool m_everything = false;
+  std::vector<std::pair<OdDbStub*, OdDbStub*>> m_entities; // entity, owner
+  std::unordered_set<OdDbStub*> m_blocks, m_materials;
+};
+
+SoftwareView::SoftwareView(OdGsDevice* device) : m_device(device) {}
+
+SoftwareView::~SoftwareView()
+{
+  if (m_watch)
+    m_watch->watch(nullptr);
+}
+
 namespace
 {
 // Eye axes: z toward the camera, x right, y up.
@@ -222,14 +309,26 @@ const Scene& SoftwareView::scene(const SceneSource& source, const OdGiContext* c
 {
   const bool keep = context && context->useGsModel();
   const OdUInt64 stamp = context ? context->changeCount() : 0;
-  if (!(keep && m_sceneKept && m_sceneContext == context && m_sceneStamp == stamp && m_scenePalette == paletteStamp))
-  {
+  OdDbDatabase* database = context ? context->database() : nullptr;
+  const bool kept = keep && m_sceneKept && m_sceneContext == context && m_scenePalette == paletteStamp;
+  if (kept && m_sceneStamp == stamp)
+    return m_scene;
+  if (kept && database && m_watch && m_watch->database() == database)
+    updateScene(m_drawables, source, m_scene, m_meshes, m_watch->take(m_drawables));
+  else
     collectScene(m_drawables, source, m_scene, &m_meshes);
-    m_sceneKept = keep;
-    m_sceneContext = context;
-    m_sceneStamp = stamp;
-    m_scenePalette = paletteStamp;
+  // From now on the changes are noted, while the scene is kept.
+  if (keep && !m_watch)
+    m_watch = OdSmartPtr<SceneWatch>(new SceneWatch);
+  if (m_watch)
+  {
+    m_watch->watch(keep ? database : nullptr);
+    m_watch->take(m_drawables);
   }
+  m_sceneKept = keep;
+  m_sceneContext = context;
+  m_sceneStamp = stamp;
+  m_scenePalette = paletteStamp;
   return m_scene;
 }
 } // namespace OdGsRender

@@ -1,3 +1,4 @@
+#include "Culling.h"
 #include "Shading.h"
 
 namespace OdGsRender::OD_RENDER_ISA
@@ -101,7 +102,19 @@ private:
     std::vector<OdUInt16> flags;    // per pixel: its samples of no opaque surface, or that one opaque piece covers it
   };
 
-  void transform(const Scene& scene, const ViewSetup& view);
+  // A mesh smaller than a pixel, as transform finds it.
+  struct Dot
+  {
+    int x, y;       // its pixel
+    unsigned mask;  // its samples there
+    float t, depth; // along the view direction, and as the depth buffer holds it
+    Vec3 world;     // its box's centre
+  };
+
+  void transform(const Scene& scene, const ViewSetup& view, const RenderOptions& options);
+  void addDot(OdUInt32 mesh, OdUInt32 surface, const ViewSetup& view);
+  // Lists each triangle under the bands of rows it reaches.
+  void binTriangles();
   void project(Vertex& v, const ViewSetup& view) const;
   // Rasterizes the triangles over a band of rows: the visibility buffer
   // (unless it is kept from the last frame) and the transparent fragments.
@@ -120,8 +133,8 @@ private:
 
   // Frame state, kept between frames to reuse the memory.
   std::vector<Vertex> m_vertices;
-  std::vector<unsigned> m_outside; // per vertex: the clip planes it is outside of
-  std::vector<OdUInt32> m_meshBase;
+  std::vector<unsigned> m_outside;  // per vertex: the clip planes it is outside of
+  std::vector<OdUInt32> m_meshBase; // per mesh: its first vertex, or for a dot its place in m_dots
   std::vector<Coverage> m_coverage; // opaque triangles, then transparent ones
   std::vector<Edges> m_large;
   Found m_found[kLanes]; // waiting for setupFound
@@ -145,6 +158,14 @@ private:
   Lighting m_lighting;
   Vec3 m_cameraWorld;  // perspective: camera position
   Vec3 m_viewDirWorld; // toward the scene
+
+  // What each mesh is drawn as (see Culling.h), and the triangles by band.
+  std::vector<Reach> m_reach;    // per mesh
+  std::vector<float> m_meshNear; // per mesh drawn as triangles: its nearest vertex along the view direction
+  std::vector<Dot> m_dots;
+  int m_bandRows = 1;                // rows rasterized, resolved and shaded together
+  std::vector<OdUInt32> m_bandStart; // per band and one more: where its triangles start in m_banded
+  std::vector<OdUInt32> m_banded;    // the triangles of each band, in order
 };
 
 namespace
@@ -190,16 +211,42 @@ void Pipeline::project(Vertex& v, const ViewSetup& view) const
   v.depth = view.perspective ? (1.f / m_near - v.w) / (1.f / m_near - 1.f / m_far) : (v.t - m_near) / (m_far - m_near);
 }
 
-void Pipeline::transform(const Scene& scene, const ViewSetup& view)
+void Pipeline::transform(const Scene& scene, const ViewSetup& view, const RenderOptions& options)
 {
   m_vertices.clear();
   m_meshBase.clear();
+  m_reach.clear();
+  m_meshNear.clear();
+  m_dots.clear();
   float tMin = std::numeric_limits<float>::max(), tMax = -std::numeric_limits<float>::max();
   const double(*m)[4] = view.viewing.entry; // rigid: the last row leaves w at 1
   for (const SceneMesh& mesh : scene.meshes)
   {
-    m_meshBase.push_back(OdUInt32(m_vertices.size()));
     const MeshGeometry& geometry = *mesh.geometry;
+    // Only meshes that may show and are larger than a pixel give vertices.
+    const MeshReach reach =
+      meshReach(geometry.frame, view, m_viewLeft, m_viewTop, m_viewLeft + m_width, m_viewTop + m_height);
+    m_reach.push_back(reach.reach);
+    m_meshNear.push_back(0.f);
+    float nearest = std::numeric_limits<float>::max();
+    if (reach.reach == Reach::Dot)
+    {
+      m_meshBase.push_back(OdUInt32(m_dots.size()));
+      Dot dot;
+      dot.x = floorInt(reach.x), dot.y = floorInt(reach.y);
+      // Without antialiasing the samples are one, at the centre.
+      dot.mask =
+        options.antialias ? dotSamples(reach.x, reach.y, reach.area, m_sampleX, m_sampleY) : kAllSamples;
+      dot.t = float(reach.t);
+      dot.world = geometry.frame.centre;
+      tMin = std::min(tMin, dot.t);
+      tMax = std::max(tMax, dot.t);
+      m_dots.push_back(dot);
+      continue;
+    }
+    m_meshBase.push_back(OdUInt32(m_vertices.size()));
+    if (reach.reach == Reach::Hidden)
+      continue;
     for (std::size_t i = 0; i < geometry.positions.size(); ++i)
     {
       Vertex v;
@@ -213,10 +260,12 @@ void Pipeline::transform(const Scene& scene, const ViewSetup& view)
       v.t = float(view.perspective ? view.distance - ez : -ez);
       tMin = std::min(tMin, v.t);
       tMax = std::max(tMax, v.t);
+      nearest = std::min(nearest, v.t);
       m_vertices.push_back(v);
     }
+    m_meshNear.back() = nearest;
   }
-  if (m_vertices.empty())
+  if (m_vertices.empty() && m_dots.empty())
     return;
   if (view.perspective)
   {
@@ -234,6 +283,70 @@ void Pipeline::transform(const Scene& scene, const ViewSetup& view)
   for (Vertex& v : m_vertices)
     if (v.t >= m_near)
       project(v, view);
+  for (Dot& dot : m_dots)
+    dot.depth = view.perspective ? (1.f / m_near - 1.f / dot.t) / (1.f / m_near - 1.f / m_far)
+                                 : (dot.t - m_near) / (m_far - m_near);
+}
+
+void Pipeline::addDot(OdUInt32 mesh, OdUInt32 surface, const ViewSetup& view)
+{
+  // One pixel's chosen samples, all at one depth: edge functions that are
+  // 0 (inside) at those samples and -1 elsewhere, changing nowhere.
+  const Dot& dot = m_dots[m_meshBase[mesh]];
+  const std::size_t i = m_coverage.size();
+  m_coverage.emplace_back();
+  m_surfaces.emplace_back();
+  Coverage& c = m_coverage[i];
+  c.x0 = c.x1 = dot.x, c.y0 = c.y1 = dot.y;
+  for (int k = 0; k < 3; ++k)
+  {
+    c.edge[k] = SampleInts{};
+    c.edgeX[k] = c.edgeY[k] = 0;
+  }
+  for (int s = 0; s < kSamples; ++s)
+    c.edge[0][s] = dot.mask >> s & 1 ? 0 : -1;
+  c.zx = c.zy = 0.f;
+  c.z = SampleFloats{} + dot.depth;
+  c.large = kNone;
+  // Shaded as a point of its box's centre that faces the camera: how a
+  // small solid looks on the whole.
+  const Vec3 normal = view.perspective ? normalize(m_cameraWorld - dot.world) : -m_viewDirWorld;
+  const float w = view.perspective ? 1.f / dot.t : 1.f;
+  Surface& f = m_surfaces[i];
+  for (rgba& plane : f.plane)
+    plane = rgba{};
+  f.plane[Surface::kAt] = rgba{dot.world.x * w, dot.world.y * w, dot.world.z * w, w};
+  f.plane[Surface::kAt + 1] = rgba{normal.x * w, normal.y * w, normal.z * w, dot.depth};
+  f.plane[Surface::kOrigin] = rgba{float(dot.x) + 0.5f, float(dot.y) + 0.5f, 0.f, 0.f};
+  f.mesh = mesh;
+  m_sides.push_back({2 * surface, 0.f});
+}
+
+void Pipeline::binTriangles()
+{
+  m_bandRows = std::max(1, 8192 / m_width);
+  const std::size_t bands = std::size_t((m_height + m_bandRows - 1) / m_bandRows);
+  m_bandStart.assign(bands + 1, 0);
+  auto bandsOf = [this](const Coverage& c, int& first, int& last) {
+    first = (c.y0 - m_viewTop) / m_bandRows, last = (c.y1 - m_viewTop) / m_bandRows;
+  };
+  int first, last;
+  for (const Coverage& c : m_coverage)
+  {
+    bandsOf(c, first, last);
+    for (int b = first; b <= last; ++b)
+      ++m_bandStart[std::size_t(b) + 1];
+  }
+  for (std::size_t b = 0; b < bands; ++b)
+    m_bandStart[b + 1] += m_bandStart[b];
+  m_banded.resize(m_bandStart.back());
+  std::vector<OdUInt32> fill(m_bandStart.begin(), m_bandStart.end() - 1);
+  for (OdUInt32 i = 0; i < OdUInt32(m_coverage.size()); ++i)
+  {
+    bandsOf(m_coverage[i], first, last);
+    for (int b = first; b <= last; ++b)
+      m_banded[fill[std::size_t(b)]++] = i;
+  }
 }
 
 void Pipeline::setupTriangles(const Scene& scene, const ViewSetup& view, const RenderOptions& options)
@@ -279,6 +392,8 @@ void Pipeline::setupTriangles(const Scene& scene, const ViewSetup& view, const R
   m_surfaces.clear();
   m_sides.clear();
   m_opaqueCount = 0;
+  RenderOptions frontOnly = options;
+  frontOnly.discardBackFaces = true;
   std::vector<OdUInt32> firstTriangle(1, 0);
   for (const SceneMesh& mesh : scene.meshes)
     firstTriangle.push_back(firstTriangle.back() + OdUInt32(mesh.geometry->face.size()));
@@ -291,7 +406,17 @@ void Pipeline::setupTriangles(const Scene& scene, const ViewSetup& view, const R
       setupFound(options), m_opaqueCount = m_coverage.size();
     if (transparent != (k >= count))
       continue;
+    if (m_reach[mesh] != Reach::Triangles)
+    {
+      // A dot stands for the whole mesh: its surface is the mesh's first.
+      if (m_reach[mesh] == Reach::Dot)
+        addDot(mesh, firstTriangle[mesh], view);
+      continue;
+    }
     const MeshGeometry& geometry = *scene.meshes[mesh].geometry;
+    // A closed opaque mesh wholly before the near plane shows only its front.
+    const RenderOptions& meshOptions =
+      geometry.closed && !transparent && m_meshNear[mesh] >= m_near ? frontOnly : options;
     const OdUInt32* index = geometry.indices.data();
     const OdUInt32* surfaces = (options.flatShading ? geometry.face : geometry.smooth).data();
     const OdUInt32 base = m_meshBase[mesh], firstSurface = firstTriangle[mesh];
@@ -304,7 +429,7 @@ void Pipeline::setupTriangles(const Scene& scene, const ViewSetup& view, const R
         continue; // wholly outside one plane
       if (!any)
       {
-        findTriangle(mesh, surface, idx, options);
+        findTriangle(mesh, surface, idx, meshOptions);
         continue;
       }
       // Sutherland-Hodgman against the planes crossed; the polygon keeps
@@ -347,11 +472,12 @@ void Pipeline::setupTriangles(const Scene& scene, const ViewSetup& view, const R
       for (OdUInt32 k = 1; k + 1 < OdUInt32(n); ++k)
       {
         const OdUInt32 fan[3] = {start, start + k, start + k + 1};
-        findTriangle(mesh, surface, fan, options);
+        findTriangle(mesh, surface, fan, meshOptions);
       }
     }
   }
   setupFound(options);
+  binTriangles();
 }
 
 inline void Pipeline::findTriangle(OdUInt32 mesh, OdUInt32 surface, const OdUInt32 corner[3],
@@ -848,6 +974,10 @@ void Pipeline::findVisible(int y0, int y1, bool opaque)
   float* const depthBuffer = m_depth.data();
   OdUInt32* const idBuffer = m_ids.data();
   const int top = m_viewTop + y0, bottom = m_viewTop + y1;
+  // The band's triangles, opaque ones first.
+  const std::size_t band = std::size_t(y0 / m_bandRows);
+  const OdUInt32 *banded = m_banded.data() + m_bandStart[band], *bandEnd = m_banded.data() + m_bandStart[band + 1];
+  const OdUInt32* firstTransparent = std::lower_bound(banded, bandEnd, OdUInt32(m_opaqueCount));
   if (opaque)
   {
     // Stored a vector at a time: copying what is filled after itself reads
@@ -865,8 +995,8 @@ void Pipeline::findVisible(int y0, int y1, bool opaque)
     }
     for (; i < n; ++i)
       depthAt[i] = std::numeric_limits<float>::max(), idAt[i] = kNone;
-    for (OdUInt32 i = 0; i < m_opaqueCount; ++i)
-      rasterize(m_coverage[i], top, bottom, [depthBuffer, idBuffer, i](std::size_t pixel, auto inside, auto z) {
+    for (const OdUInt32* at = banded; at != firstTransparent; ++at)
+      rasterize(m_coverage[*at], top, bottom, [depthBuffer, idBuffer, i = *at](std::size_t pixel, auto inside, auto z) {
         float* depthAt = depthBuffer + pixel * kSamples;
         OdUInt32* idAt = idBuffer + pixel * kSamples;
         decltype(z) depth;
@@ -885,7 +1015,9 @@ void Pipeline::findVisible(int y0, int y1, bool opaque)
   // centre).
   std::vector<Fragment>& found = m_sorting;
   found.clear();
-  for (OdUInt32 i = OdUInt32(m_opaqueCount); i < m_coverage.size(); ++i)
+  for (const OdUInt32* at = firstTransparent; at != bandEnd; ++at)
+  {
+    const OdUInt32 i = *at;
     rasterize(m_coverage[i], top, bottom, [depthBuffer, i, first, &found](std::size_t pixel, auto inside, auto z) {
       decltype(z) depth;
       std::memcpy(&depth, depthBuffer + pixel * kSamples, sizeof depth);
@@ -899,6 +1031,7 @@ void Pipeline::findVisible(int y0, int y1, bool opaque)
           found.push_back({OdUInt32(pixel - first), i, (z[q] + z[q + 1] + z[q + 2] + z[q + 3]) / kSamples, mask});
       }
     });
+  }
   m_fragments.clear();
   m_fragmentStart.clear();
   if (!found.empty())
@@ -974,7 +1107,7 @@ OdUInt32 Pipeline::render(const Scene& scene, const ViewSetup& view, const Rende
   m_lastFrame = known ? std::move(key) : std::vector<double>();
   if (!again)
   {
-    transform(scene, clipped);
+    transform(scene, clipped, options);
     setupTriangles(scene, clipped, options);
     m_depth.resize((std::size_t(m_width) * std::size_t(m_height) + 1) * kSamples);
     m_ids.resize(m_depth.size());
@@ -982,7 +1115,7 @@ OdUInt32 Pipeline::render(const Scene& scene, const ViewSetup& view, const Rende
 
   // A band of rows at a time, rasterized, resolved and shaded while its
   // samples and pieces are in the cache.
-  for (int y0 = 0, rows = std::max(1, 8192 / m_width); y0 < m_height; y0 += rows)
+  for (int y0 = 0, rows = m_bandRows; y0 < m_height; y0 += rows)
   {
     findVisible(y0, std::min(y0 + rows, m_height), !again);
     resolveBand(y0, std::min(y0 + rows, m_height), scene, clipped, options, target);

@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <map>
 #include <tuple>
+#include <unordered_map>
 #include <unordered_set>
 
 namespace OdGsRender
@@ -37,10 +38,12 @@ Vec3 newell(const std::vector<Vec3>& points, const OdInt32* idx, int n)
 // share, then each closed piece so that its faces point outward (its signed
 // volume positive); an open piece keeps the winding most of its faces were
 // given. start[f] .. start[f + 1] are polygon f's corners in idx; normals
-// are turned with them.
-void orientFaces(const std::vector<Vec3>& points, const std::vector<OdUInt32>& start, std::vector<OdInt32>& idx,
+// are turned with them. True when every piece is closed and could be turned
+// to agree everywhere (a one-sided surface cannot).
+bool orientFaces(const std::vector<Vec3>& points, const std::vector<OdUInt32>& start, std::vector<OdInt32>& idx,
                  std::vector<Vec3>& normals)
 {
+  bool allClosed = true;
   const std::size_t numFaces = normals.size();
   struct Side // a polygon's edge, by its lower and higher point
   {
@@ -97,7 +100,10 @@ void orientFaces(const std::vector<Vec3>& points, const std::vector<OdUInt32>& s
           turn[g] = static_cast<signed char>(turn[f] ^ (same ? 1 : 0));
           piece.push_back(g);
         }
+        else if (turn[g] != (turn[f] ^ (same ? 1 : 0)))
+          allClosed = false;
     }
+    allClosed = allClosed && closed;
     std::size_t turned = 0;
     double volume = 0.0; // six times the signed volume, about the piece's first point
     const Vec3 origin = points[std::size_t(idx[start[seed]])];
@@ -115,6 +121,7 @@ void orientFaces(const std::vector<Vec3>& points, const std::vector<OdUInt32>& s
         normals[f] = -normals[f];
       }
   }
+  return allClosed;
 }
 } // namespace
 
@@ -162,7 +169,7 @@ bool buildMesh(const std::vector<Vec3>& points, const std::vector<OdInt32>& face
     return false;
   const std::size_t numFaces = faceNormals.size();
   polyStart.push_back(OdUInt32(polyIdx.size()));
-  orientFaces(points, polyStart, polyIdx, faceNormals);
+  mesh.closed = orientFaces(points, polyStart, polyIdx, faceNormals);
   std::vector<Vec3> faceUnits;
   for (const Vec3& n : faceNormals)
     faceUnits.push_back(normalize(n));
@@ -311,11 +318,14 @@ public:
   {
   }
 
+  // A block record's entities, or one entity (of the drawables or of a
+  // block record among them) with what it references.
   void drawable(const OdDbObjectId& id)
   {
     OdDbObjectPtr object = id.openObject(OdDb::kForRead);
     if (object.isNull())
       return;
+    m_from = id.stub();
     if (object->isKindOf(OdDbBlockTableRecord::desc()))
       enter(id, OdGeMatrix3d(), Inherited(), true);
     else if (OdDbEntityPtr ent = OdDbEntity::cast(object))
@@ -334,9 +344,24 @@ public:
       const OdGeMatrix3d xform = top.xform; // (entity() may push onto m_open)
       const Inherited inherited = top.inherited;
       const bool drawn = top.drawn;
-      if (OdDbEntityPtr ent = OdDbEntity::cast(top.ids[top.next++].openObject(OdDb::kForRead)))
+      const OdDbObjectId id = top.ids[top.next++];
+      m_from = drawn ? id.stub() : top.from;
+      if (OdDbEntityPtr ent = OdDbEntity::cast(id.openObject(OdDb::kForRead)))
         entity(ent, xform, inherited, drawn);
     }
+  }
+
+  // The materials resolved again (a material the drawing no longer has
+  // becomes the default one, as when collected).
+  void resolveAgain(const std::unordered_set<OdDbStub*>& materials)
+  {
+    for (const auto& [key, index] : m_scene.materialIndex)
+      if (materials.count(std::get<0>(key)))
+      {
+        OdDbMaterialPtr material = OdDbMaterial::cast(OdDbObjectId(std::get<0>(key)).openObject(OdDb::kForRead));
+        const Vec3 colour(std::get<1>(key), std::get<2>(key), std::get<3>(key));
+        m_scene.materials[index] = resolve(material.isNull() ? defaultMaterial() : *material, colour);
+      }
   }
 
 private:
@@ -348,7 +373,8 @@ private:
     std::size_t next = 0;
     OdGeMatrix3d xform;
     Inherited inherited;
-    bool drawn; // one of the drawables, not a block reached by a reference
+    bool drawn;     // one of the drawables, not a block reached by a reference
+    OdDbStub* from; // not drawn: the entity of the drawables that references it
   };
 
   // Spends from the budget of what blocks may add: false once it is spent.
@@ -370,7 +396,7 @@ private:
     // A block that contains itself (through others) is not entered again.
     if (record.isNull() || !m_onPath.insert(blockId.stub()).second)
       return;
-    m_open.push_back({blockId, record->entityIds(), 0, xform, inherited, drawn});
+    m_open.push_back({blockId, record->entityIds(), 0, xform, inherited, drawn, m_from});
   }
 
   // top: an entity of the drawables themselves (not reached by a reference).
@@ -463,6 +489,7 @@ private:
     for (const Vec3& p : {mesh.geometry->frame.min, mesh.geometry->frame.max})
       m_scene.extents.addPoint(OdGePoint3d(p.x, p.y, p.z));
     m_scene.meshes.push_back(std::move(mesh));
+    m_scene.sources.push_back(m_from);
   }
 
   static void reverseFaces(std::vector<OdInt32>& faces)
@@ -515,20 +542,21 @@ private:
   OdUInt32 material(const OdDbObjectId& id, const Vec3& entityColour)
   {
     const auto key = std::make_tuple(id.stub(), entityColour.x, entityColour.y, entityColour.z);
-    auto found = m_materials.find(key);
-    if (found != m_materials.end())
+    auto found = m_scene.materialIndex.find(key);
+    if (found != m_scene.materialIndex.end())
       return found->second;
     OdDbMaterialPtr material = OdDbMaterial::cast(id.openObject(OdDb::kForRead));
-    if (material.isNull())
-    {
-      if (m_default.isNull())
-        m_default = OdDbMaterial::createObject();
-      material = m_default;
-    }
     const OdUInt32 index = OdUInt32(m_scene.materials.size());
-    m_scene.materials.push_back(resolve(*material, entityColour));
-    m_materials.emplace(key, index);
+    m_scene.materials.push_back(resolve(material.isNull() ? defaultMaterial() : *material, entityColour));
+    m_scene.materialIndex.emplace(key, index);
     return index;
+  }
+
+  const OdDbMaterial& defaultMaterial()
+  {
+    if (m_default.isNull())
+      m_default = OdDbMaterial::createObject();
+    return *m_default;
   }
 
   Vec3 channelColor(const MaterialColor& color, const Vec3& entityColour) const
@@ -672,8 +700,8 @@ private:
   const SceneSource& m_source;
   Scene& m_scene;
   MeshCache* m_cache;
-  std::map<std::tuple<OdDbStub*, float, float, float>, OdUInt32> m_materials;
   OdDbMaterialPtr m_default;
+  OdDbStub* m_from = nullptr; // the entity of the drawables being taken
   std::vector<Open> m_open;
   std::unordered_set<OdDbStub*> m_onPath; // the blocks in m_open
   std::size_t m_spent = 0;
@@ -690,5 +718,74 @@ void collectScene(const OdDbObjectIdArray& drawables, const SceneSource& source,
     collector.drawable(id);
   if (cache)
     cache->endCollection();
+}
+
+void updateScene(const OdDbObjectIdArray& drawables, const SceneSource& source, Scene& scene, MeshCache& cache,
+                 const SceneChanges& changes)
+{
+  if (changes.everything)
+    return collectScene(drawables, source, scene, &cache);
+  // Without a collection of its own the cache forgets nothing: entities not
+  // taken again keep their meshes there.
+  Collector collector(source, scene, &cache);
+  collector.resolveAgain(changes.materials);
+  if (changes.entities.empty() && !changes.order)
+    return;
+
+  // Each entity's meshes lie together, in the order of the walk.
+  std::vector<SceneMesh> meshes;
+  std::vector<OdDbStub*> sources;
+  meshes.swap(scene.meshes);
+  sources.swap(scene.sources);
+  scene.meshes.reserve(meshes.size());
+  scene.sources.reserve(sources.size());
+  auto take = [&](std::size_t begin, std::size_t end) {
+    scene.meshes.insert(scene.meshes.end(), meshes.begin() + std::ptrdiff_t(begin),
+                        meshes.begin() + std::ptrdiff_t(end));
+    scene.sources.insert(scene.sources.end(), sources.begin() + std::ptrdiff_t(begin),
+                         sources.begin() + std::ptrdiff_t(end));
+  };
+  // When every changed entity had meshes and none came or went, each is
+  // taken again in its place.
+  std::size_t met = 0;
+  for (std::size_t begin = 0, end; begin < sources.size() && !changes.order; begin = end)
+  {
+    for (end = begin + 1; end < sources.size() && sources[end] == sources[begin];)
+      ++end;
+    if (changes.entities.count(sources[begin]))
+      ++met, collector.drawable(OdDbObjectId(sources[begin]));
+    else
+      take(begin, end);
+  }
+  if (changes.order || met != changes.entities.size())
+  {
+    // Else the drawables are walked again, an entity's old meshes taken
+    // unless it changed.
+    scene.meshes.clear();
+    scene.sources.clear();
+    std::unordered_map<OdDbStub*, std::pair<std::size_t, std::size_t>> ranges;
+    for (std::size_t begin = 0, end; begin < sources.size(); begin = end)
+    {
+      for (end = begin + 1; end < sources.size() && sources[end] == sources[begin];)
+        ++end;
+      ranges.emplace(sources[begin], std::make_pair(begin, end));
+    }
+    auto entity = [&](const OdDbObjectId& id) {
+      if (changes.entities.count(id.stub()))
+        collector.drawable(id);
+      else if (auto found = ranges.find(id.stub()); found != ranges.end())
+        take(found->second.first, found->second.second);
+    };
+    for (const OdDbObjectId& id : drawables)
+      if (OdDbBlockTableRecordPtr record = OdDbBlockTableRecord::cast(id.openObject(OdDb::kForRead)))
+        for (const OdDbObjectId& member : record->entityIds())
+          entity(member);
+      else
+        entity(id);
+  }
+  scene.extents = OdGeExtents3d();
+  for (const SceneMesh& mesh : scene.meshes)
+    for (const Vec3& p : {mesh.geometry->frame.min, mesh.geometry->frame.max})
+      scene.extents.addPoint(OdGePoint3d(p.x, p.y, p.z));
 }
 } // namespace OdGsRender

@@ -8,6 +8,8 @@
 
 #include <map>
 #include <memory>
+#include <tuple>
+#include <unordered_set>
 #include <vector>
 
 namespace OdGsRender
@@ -21,6 +23,9 @@ struct MeshGeometry
   std::vector<OdUInt32> face;    // per triangle: the polygon it was cut from
   std::vector<OdUInt32> smooth; // per triangle: its smooth surface (triangles joined by edges whose normals they share)
   ObjectFrame frame;
+  // Every edge joins two faces turned alike, all facing out: seen from
+  // outside, its back faces are hidden behind its front ones.
+  bool closed = false;
 };
 
 struct SceneMesh
@@ -39,6 +44,21 @@ struct Scene
   OdGeExtents3d extents;
   OdUInt32 textureFailures = 0;
   OdArray<OdString> messages;
+  // Per mesh: the entity of the drawables it came from (for what a block
+  // holds, the reference), so that a change to one entity is taken again
+  // alone.
+  std::vector<OdDbStub*> sources;
+  // Where each material is in materials, by material and entity colour.
+  std::map<std::tuple<OdDbStub*, float, float, float>, OdUInt32> materialIndex;
+};
+
+// What changed in the drawing since its scene was collected.
+struct SceneChanges
+{
+  bool everything = false;                 // take it all again
+  bool order = false;                      // entities of the drawables came or went
+  std::unordered_set<OdDbStub*> entities;  // entities of the drawables to take again
+  std::unordered_set<OdDbStub*> materials; // materials to resolve again
 };
 
 // Builds a mesh from polygons given as a count followed by that many indices
@@ -90,4 +110,11 @@ private:
 // entered already). Replaces the scene's contents.
 void collectScene(const OdDbObjectIdArray& drawables, const SceneSource& source, Scene& scene,
                   MeshCache* cache = nullptr);
+
+// Brings a scene that collectScene made from the drawables up to date with
+// the changes: the scene collecting would give now, at the cost of what
+// changed (and of a walk over the drawables' entities when some came or
+// went).
+void updateScene(const OdDbObjectIdArray& drawables, const SceneSource& source, Scene& scene, MeshCache& cache,
+                 const SceneChanges& changes);
 } // namespace OdGsRender
