@@ -135,3 +135,35 @@ TEST(PalettesUndo, AnUndoneRenameRelabelsInPlaceAndRetitlesTheEditor)
   EXPECT_EQ(itemTexts(redone)[place], "Bronze");
   EXPECT_EQ(editorTitle(redone), "Material editor - Bronze");
 }
+
+TEST(PalettesUndo, AnUndoneMapChoiceTakesTheMapAwayFromTheRowAndThePreview)
+{
+  HostHarness host;
+  const std::wstring file = drawing(host, kSteelAndTeal);
+  const std::string pane = editorPane("Steel");
+  const std::string bricks = std::string(HOST_TEST_SAMPLE_TEXTURES) + "/bricks.png";
+  const HostRun run = host.run(
+    {"MATBROWSEROPEN", open("Steel"), "RESIZE " + pane + " 320,470", "DUMP {dir}/before.json", "ANSWER MENU 1000",
+     "ANSWER FILE '" + bricks + "'", "CLICK " + pane + " ROW \"Map.Diffuse\"", "CLICK " + pane + " EDITOR",
+     "DUMP {dir}/mapped.json", "UNDO", "DUMP {dir}/undone.json", "REDO", "DUMP {dump}", "QUIT"},
+    {file});
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  const JsonValue before = dumpOf(host, L"before.json"), mapped = dumpOf(host, L"mapped.json");
+  const JsonValue undone = dumpOf(host, L"undone.json"), redone = run.dump();
+  ASSERT_EQ(gridRow(mapped, "Map.Diffuse")["text"].asString(), "bricks.png") << "the test needs the map chosen";
+  ASSERT_NE(editor(before), nullptr);
+  ASSERT_NE(editor(undone), nullptr);
+  const std::string plainMean = (*editor(before))["preview"]["mean"].asString();
+  ASSERT_NE((*editor(mapped))["preview"]["mean"].asString(), plainMean) << "the bricks show";
+
+  EXPECT_EQ(gridRow(undone, "Map.Diffuse")["text"].asString(), gridRow(before, "Map.Diffuse")["text"].asString());
+  EXPECT_EQ(material(undone, "Steel")["diffuseMap"]["source"].asNumber(),
+            material(before, "Steel")["diffuseMap"]["source"].asNumber());
+  EXPECT_EQ(material(undone, "Steel")["diffuseMap"]["file"].asString(),
+            material(before, "Steel")["diffuseMap"]["file"].asString());
+  EXPECT_EQ((*editor(undone))["preview"]["mean"].asString(), plainMean) << "the preview is plain again";
+
+  EXPECT_EQ(gridRow(redone, "Map.Diffuse")["text"].asString(), "bricks.png");
+  EXPECT_EQ(material(redone, "Steel")["diffuseMap"]["file"].asString(),
+            material(mapped, "Steel")["diffuseMap"]["file"].asString());
+}
