@@ -25,9 +25,20 @@ const OdDbDatabasePtr& drawing()
   return db;
 }
 
+// ME_DXF_BENCH_FILE=path also leaves the file there, for timing the host's
+// OPEN and SAVEAS of it under Wine.
 const std::string& drawingText()
 {
-  static const std::string text = odDxfWrite(drawing());
+  static const std::string text = [] {
+    std::string written = odDxfWrite(drawing());
+    if (const char* path = std::getenv("ME_DXF_BENCH_FILE"))
+    {
+      std::FILE* file = std::fopen(path, "wb");
+      if (!file || std::fwrite(written.data(), 1, written.size(), file) != written.size() || std::fclose(file) != 0)
+        fail("ME_DXF_BENCH_FILE is written");
+    }
+    return written;
+  }();
   return text;
 }
 
