@@ -1,5 +1,7 @@
 #include "MainWindow.h"
 
+#include "OwnedWindow.h"
+
 #include "MainMenu.h"
 
 #include "../docbar/DockLayout.h"
@@ -43,7 +45,7 @@ bool MainWindow::create(HINSTANCE instance, const OdString& title)
 {
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = windowProc;
+  wc.lpfnWndProc = ownedWindowProc<MainWindow>;
   wc.hInstance = instance;
   wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
   wc.hIcon = LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_APPLICATION));
@@ -62,26 +64,6 @@ bool MainWindow::create(HINSTANCE instance, const OdString& title)
     return false;
   menu.detach(); // destroyed with the window
   return true;
-}
-
-LRESULT CALLBACK MainWindow::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-  auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-  if (message == WM_NCCREATE)
-  {
-    self = static_cast<MainWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-    self->m_hwnd = window;
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  }
-  if (!self)
-    return DefWindowProcW(window, message, wParam, lParam);
-  const LRESULT result = self->handle(message, wParam, lParam);
-  if (message == WM_NCDESTROY)
-  {
-    SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-    self->m_hwnd = nullptr;
-  }
-  return result;
 }
 
 LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)

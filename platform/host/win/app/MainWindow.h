@@ -68,7 +68,7 @@ public:
   void layout();
 
 private:
-  static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  template <class Owner> friend LRESULT CALLBACK ownedWindowProc(HWND, UINT, WPARAM, LPARAM);
   static LRESULT CALLBACK commandLineProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                           DWORD_PTR self);
   LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);

@@ -1,5 +1,7 @@
 #include "ModelView.h"
 
+#include "OwnedWindow.h"
+
 #include "od/GsWin32.h"
 #include "win32/Dc.h"
 #include "win32/Handles.h"
@@ -159,7 +161,7 @@ bool ModelView::create(HWND parent, int id)
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof wc;
   wc.style = CS_DBLCLKS;
-  wc.lpfnWndProc = windowProc;
+  wc.lpfnWndProc = ownedWindowProc<ModelView>;
   wc.hInstance = instance;
   wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_CROSS));
   wc.lpszClassName = kClassName;
@@ -167,26 +169,6 @@ bool ModelView::create(HWND parent, int id)
     return false;
   return CreateWindowExW(WS_EX_CLIENTEDGE, kClassName, L"Model", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0, 0, 0,
                          parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, this) != nullptr;
-}
-
-LRESULT CALLBACK ModelView::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-  auto* self = reinterpret_cast<ModelView*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-  if (message == WM_NCCREATE)
-  {
-    self = static_cast<ModelView*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-    self->m_hwnd = window;
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  }
-  if (!self)
-    return DefWindowProcW(window, message, wParam, lParam);
-  const LRESULT result = self->handle(message, wParam, lParam);
-  if (message == WM_NCDESTROY)
-  {
-    SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-    self->m_hwnd = nullptr;
-  }
-  return result;
 }
 
 LRESULT ModelView::handle(UINT message, WPARAM wParam, LPARAM lParam)

@@ -75,7 +75,7 @@ private:
     Orbit,
   };
 
-  static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  template <class Owner> friend LRESULT CALLBACK ownedWindowProc(HWND, UINT, WPARAM, LPARAM);
   LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
   void onPaint();
   void onSize(int width, int height);
