@@ -1,7 +1,6 @@
 // Each drawing command as one undo step, taken back and put back exactly.
 #include "DrawingScript.h"
-#include "DrawingSummary.h"
-#include "MaterialScript.h"
+#include "DrawingState.h"
 #include "UndoScript.h"
 
 #include "od_print.h"
@@ -35,28 +34,7 @@ protected:
     EXPECT_FALSE(tryRunAsUndoStep(m_interpreter, m_db, line, error)) << OdString(line).toUtf8();
     return error;
   }
-  // DUMP's part of the drawing, without its write counters.
-  std::string drawing()
-  {
-    JsonWriter json;
-    json.beginObject();
-    json.key(L"materials").beginArray();
-    OdDbDictionaryPtr materials = m_db->getMaterialDictionaryId(false).safeOpenObject();
-    for (auto it = materials->newIterator(); !it->done(); it->next())
-    {
-      json.beginObject();
-      json.key(L"name").value(it->name());
-      json.key(L"handle").value(it->objectId().getHandle().ascii());
-      OdDbMaterialPtr material = it->objectId().safeOpenObject();
-      writeMaterialChannels(json, *material, nullptr);
-      json.endObject();
-    }
-    json.endArray();
-    json.key(L"cmaterial").value(materials->nameAt(m_db->getCMATERIAL()));
-    writeDrawingObjects(json, m_db);
-    json.endObject();
-    return json.text();
-  }
+  std::string drawing() { return drawingState(m_db); }
   std::vector<OdString> undoNames()
   {
     std::vector<OdString> names;
