@@ -93,7 +93,8 @@ TEST(RenderShading, ByObjectColoursTakeTheEntityColour)
   Harness h;
   // A new material uses the object's colour for every channel but the
   // highlight, white unless set (here to black).
-  const OdDbObjectId plain = h.addMaterial(L"Plain", [](OdDbMaterial& m) { m.setSpecular(rgb(0, 0, 0), MaterialMap(), 0.5); });
+  const OdDbObjectId plain =
+    h.addMaterial(L"Plain", [](OdDbMaterial& m) { m.setSpecular(rgb(0, 0, 0), MaterialMap(), 0.5); });
   OdDbEntityPtr sq = h.square(0, 0, 50, 0);
   OdCmColor color;
   color.setRGB(0, 200, 0);
@@ -112,8 +113,10 @@ TEST(RenderDepth, TheNearerFaceWins)
     for (bool fromAbove : {true, false})
     {
       Harness h;
-      const OdDbObjectId r = h.addMaterial(L"Red", [](OdDbMaterial& m) { m.setDiffuse(rgb(255, 0, 0), MaterialMap()); });
-      const OdDbObjectId g = h.addMaterial(L"Green", [](OdDbMaterial& m) { m.setDiffuse(rgb(0, 255, 0), MaterialMap()); });
+      const OdDbObjectId r =
+        h.addMaterial(L"Red", [](OdDbMaterial& m) { m.setDiffuse(rgb(255, 0, 0), MaterialMap()); });
+      const OdDbObjectId g =
+        h.addMaterial(L"Green", [](OdDbMaterial& m) { m.setDiffuse(rgb(0, 255, 0), MaterialMap()); });
       h.add(h.square(0, 0, 40, 0), r);
       h.add(h.square(0, 0, 40, 10), g);
       const double z = fromAbove ? 300 : -300;
@@ -155,6 +158,49 @@ TEST(RenderDepth, TranslucentSurfaceShowsWhatIsBehind)
   const ODCOLORREF c = h.at(h.render(32, 32), OdGePoint3d(0, 0, 0));
   EXPECT_GT(red(c), 40);
   EXPECT_GT(green(c), 40);
+}
+
+TEST(RenderDepth, DrawingTheSameViewAgainGivesWhatAFreshDeviceDraws)
+{
+  // A sample drawn over and over with one material after another (as the
+  // browser does) reuses what was rasterized; each picture must still be
+  // the one a new device draws of the same drawing, glass in front included.
+  auto scene = [](Harness& h, bool red) {
+    const OdDbObjectId glass = h.addMaterial(L"Glass", [](OdDbMaterial& m) {
+      m.setDiffuse(rgb(40, 90, 255), MaterialMap());
+      m.setOpacity(0.4, MaterialMap());
+    });
+    const OdDbObjectId stone = h.addMaterial(
+      L"Stone", [red](OdDbMaterial& m) { m.setDiffuse(red ? rgb(220, 30, 20) : rgb(30, 200, 40), MaterialMap()); });
+    const OdDbObjectId sphere = h.add(h.sphere(), stone);
+    h.add(h.square(20, -10, 30, 60), glass);
+    h.lookDown(-60, -45, 60, 45, true);
+    return sphere;
+  };
+  auto fresh = [&](bool red, double zoom) {
+    Harness h;
+    scene(h, red);
+    h.view()->zoom(zoom);
+    return pixels(h.render(200, 150));
+  };
+  Harness h;
+  const OdDbObjectId sphere = scene(h, false);
+  const std::vector<ODCOLORREF> green = pixels(h.render(200, 150));
+  EXPECT_EQ(green, fresh(false, 1.0));
+  for (int again = 0; again < 3; ++again)
+  {
+    h.device()->invalidate();
+    EXPECT_EQ(pixels(h.render(200, 150)), green) << "drawn again " << again + 1;
+  }
+  // Another material on the same geometry and view, then another view.
+  const OdDbObjectId redStone =
+    h.addMaterial(L"Red", [](OdDbMaterial& m) { m.setDiffuse(rgb(220, 30, 20), MaterialMap()); });
+  OdDbEntityPtr(sphere.safeOpenObject(OdDb::kForWrite))->setMaterial(redStone);
+  const std::vector<ODCOLORREF> red = pixels(h.render(200, 150));
+  EXPECT_NE(red, green);
+  EXPECT_EQ(red, fresh(true, 1.0));
+  h.view()->zoom(1.3);
+  EXPECT_EQ(pixels(h.render(200, 150)), fresh(true, 1.3));
 }
 
 TEST(RenderBounds, NothingIsDrawnOutsideTheViewport)

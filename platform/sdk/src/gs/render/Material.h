@@ -45,6 +45,7 @@ struct SurfaceMaterial
   Vec3 specular;
   float exponent = 32.f;      // Blinn-Phong exponent from the glossiness
   float specularScale = 0.5f; // peak strength of the highlight
+  float glintFloor = 0.f;     // below this N.H the highlight is under 2^-16: not worked out
   float opacity = 1.f;
   DiffuseMap map;
 };
@@ -52,6 +53,9 @@ struct SurfaceMaterial
 // Glossiness 0..1 to the exponent and strength of the highlight: higher
 // glossiness gives a smaller, brighter highlight.
 void glossToSpecular(double gloss, float& exponent, float& scale);
+// Where exponent's highlight falls under 2^-16 (a sixteenth of the least
+// code step, even on black): N.H at or below it shows none.
+inline float glintFloor(float exponent) { return exponent > 0.f ? std::exp2(-16.f / exponent) : 0.f; }
 
 // The box of the object a surface belongs to: maps are laid on relative to it.
 struct ObjectFrame

@@ -142,8 +142,9 @@ private:
   std::vector<Surface> m_surfaces; // the same triangles
   std::vector<Side> m_sides;       // and again
   std::size_t m_opaqueCount = 0;
-  std::vector<float> m_depth;            // per sample
-  std::vector<OdUInt32> m_ids;           // per sample: opaque triangle or kNone
+  std::vector<float> m_depth;            // per sample of a band, or of the frame when kept
+  std::vector<OdUInt32> m_ids;           // the same: opaque triangle or kNone
+  bool m_keptVisibility = false;         // the buffers hold the whole frame's, for drawing it again
   std::vector<Fragment> m_sorting;       // transparent, as rasterized
   std::vector<Fragment> m_fragments;     // the same by pixel, each pixel's far to near
   std::vector<OdUInt32> m_fragmentStart; // per pixel and one more: where its fragments start
@@ -235,8 +236,7 @@ void Pipeline::transform(const Scene& scene, const ViewSetup& view, const Render
       Dot dot;
       dot.x = floorInt(reach.x), dot.y = floorInt(reach.y);
       // Without antialiasing the samples are one, at the centre.
-      dot.mask =
-        options.antialias ? dotSamples(reach.x, reach.y, reach.area, m_sampleX, m_sampleY) : kAllSamples;
+      dot.mask = options.antialias ? dotSamples(reach.x, reach.y, reach.area, m_sampleX, m_sampleY) : kAllSamples;
       dot.t = float(reach.t);
       dot.world = geometry.frame.centre;
       tMin = std::min(tMin, dot.t);
@@ -765,7 +765,7 @@ void Pipeline::resolveBand(int y0, int y1, const Scene& scene, const ViewSetup& 
     ++count;
   };
   const bool clear = !m_fragments.empty();
-  const std::size_t first = std::size_t(y0) * std::size_t(m_width);
+  const std::size_t first = m_keptVisibility ? std::size_t(y0) * std::size_t(m_width) : 0;
   const OdUInt32* ids = &m_ids[first * kSamples];
   const float* depth = &m_depth[first * kSamples];
   const int width = m_width; // (a local: the stores below might change an int member)
@@ -971,6 +971,9 @@ void Pipeline::findVisible(int y0, int y1, bool opaque)
 {
   const std::size_t first = std::size_t(y0) * std::size_t(m_width),
                     pixels = std::size_t(y1 - y0) * std::size_t(m_width);
+  // Pixels are numbered in the frame; the buffers start at the band's
+  // unless they are kept.
+  const std::size_t offset = m_keptVisibility ? 0 : first;
   float* const depthBuffer = m_depth.data();
   OdUInt32* const idBuffer = m_ids.data();
   const int top = m_viewTop + y0, bottom = m_viewTop + y1;
@@ -983,8 +986,8 @@ void Pipeline::findVisible(int y0, int y1, bool opaque)
     // Stored a vector at a time: copying what is filled after itself reads
     // as much as it writes.
     const std::size_t n = pixels * kSamples;
-    float* depthAt = depthBuffer + first * kSamples;
-    OdUInt32* idAt = idBuffer + first * kSamples;
+    float* depthAt = depthBuffer + (first - offset) * kSamples;
+    OdUInt32* idAt = idBuffer + (first - offset) * kSamples;
     const vfloat far = splat(std::numeric_limits<float>::max());
     const vint none = splat(std::int32_t(kNone));
     std::size_t i = 0;
@@ -996,19 +999,20 @@ void Pipeline::findVisible(int y0, int y1, bool opaque)
     for (; i < n; ++i)
       depthAt[i] = std::numeric_limits<float>::max(), idAt[i] = kNone;
     for (const OdUInt32* at = banded; at != firstTransparent; ++at)
-      rasterize(m_coverage[*at], top, bottom, [depthBuffer, idBuffer, i = *at](std::size_t pixel, auto inside, auto z) {
-        float* depthAt = depthBuffer + pixel * kSamples;
-        OdUInt32* idAt = idBuffer + pixel * kSamples;
-        decltype(z) depth;
-        decltype(inside) ids;
-        std::memcpy(&depth, depthAt, sizeof depth);
-        std::memcpy(&ids, idAt, sizeof ids);
-        const auto hit = inside & (z < depth);
-        depth = hit ? z : depth;
-        ids = hit ? decltype(ids){} + std::int32_t(i) : ids;
-        std::memcpy(depthAt, &depth, sizeof depth);
-        std::memcpy(idAt, &ids, sizeof ids);
-      });
+      rasterize(m_coverage[*at], top, bottom,
+                [depthBuffer, idBuffer, offset, i = *at](std::size_t pixel, auto inside, auto z) {
+                  float* depthAt = depthBuffer + (pixel - offset) * kSamples;
+                  OdUInt32* idAt = idBuffer + (pixel - offset) * kSamples;
+                  decltype(z) depth;
+                  decltype(inside) ids;
+                  std::memcpy(&depth, depthAt, sizeof depth);
+                  std::memcpy(&ids, idAt, sizeof ids);
+                  const auto hit = inside & (z < depth);
+                  depth = hit ? z : depth;
+                  ids = hit ? decltype(ids){} + std::int32_t(i) : ids;
+                  std::memcpy(depthAt, &depth, sizeof depth);
+                  std::memcpy(idAt, &ids, sizeof ids);
+                });
   }
   // Transparent triangles: their samples in front of the opaque ones, by
   // pixel of the band, each pixel's far to near (by depth at the pixel
@@ -1018,19 +1022,20 @@ void Pipeline::findVisible(int y0, int y1, bool opaque)
   for (const OdUInt32* at = firstTransparent; at != bandEnd; ++at)
   {
     const OdUInt32 i = *at;
-    rasterize(m_coverage[i], top, bottom, [depthBuffer, i, first, &found](std::size_t pixel, auto inside, auto z) {
-      decltype(z) depth;
-      std::memcpy(&depth, depthBuffer + pixel * kSamples, sizeof depth);
-      const auto hit = inside & (z < depth);
-      for (int q = 0; q < int(sizeof z / sizeof z[0]); q += kSamples, ++pixel)
-      {
-        unsigned mask = 0;
-        for (int s = 0; s < kSamples; ++s)
-          mask |= hit[q + s] ? 1u << s : 0u;
-        if (mask)
-          found.push_back({OdUInt32(pixel - first), i, (z[q] + z[q + 1] + z[q + 2] + z[q + 3]) / kSamples, mask});
-      }
-    });
+    rasterize(
+      m_coverage[i], top, bottom, [depthBuffer, i, first, offset, &found](std::size_t pixel, auto inside, auto z) {
+        decltype(z) depth;
+        std::memcpy(&depth, depthBuffer + (pixel - offset) * kSamples, sizeof depth);
+        const auto hit = inside & (z < depth);
+        for (int q = 0; q < int(sizeof z / sizeof z[0]); q += kSamples, ++pixel)
+        {
+          unsigned mask = 0;
+          for (int s = 0; s < kSamples; ++s)
+            mask |= hit[q + s] ? 1u << s : 0u;
+          if (mask)
+            found.push_back({OdUInt32(pixel - first), i, (z[q] + z[q + 1] + z[q + 2] + z[q + 3]) / kSamples, mask});
+        }
+      });
   }
   m_fragments.clear();
   m_fragmentStart.clear();
@@ -1103,13 +1108,19 @@ OdUInt32 Pipeline::render(const Scene& scene, const ViewSetup& view, const Rende
     key.insert(key.end(), {double(mesh.geometryId), double(scene.materials[mesh.material].opacity < 1.f)});
     known = known && mesh.geometryId != 0;
   }
-  const bool again = known && key == m_lastFrame;
+  const bool repeated = known && key == m_lastFrame, again = repeated && m_keptVisibility;
   m_lastFrame = known ? std::move(key) : std::vector<double>();
   if (!again)
   {
     transform(scene, clipped, options);
     setupTriangles(scene, clipped, options);
-    m_depth.resize((std::size_t(m_width) * std::size_t(m_height) + 1) * kSamples);
+    // A frame drawn a second time as it was (the browser's materials one
+    // after another on its sample) is likely drawn so again: its buffers
+    // hold the whole frame, kept. Others need a band's, which stays in the
+    // cache while the band is rasterized and resolved.
+    m_keptVisibility = repeated;
+    const int rows = repeated ? m_height : std::min(m_bandRows, m_height);
+    m_depth.resize((std::size_t(m_width) * std::size_t(rows) + 1) * kSamples);
     m_ids.resize(m_depth.size());
   }
 

@@ -691,6 +691,7 @@ private:
     out.diffuse = channelColor(diffuse, entityColour);
     out.specular = channelColor(specular, entityColour);
     glossToSpecular(gloss, out.exponent, out.specularScale);
+    out.glintFloor = glintFloor(out.exponent);
     out.opacity = (flags & kUseOpacity) ? std::min(std::max(float(opacity), 0.f), 1.f) : 1.f;
     if (flags & kUseDiffuse)
       resolveMap(material, diffuseMap, entityColour, out.map);

@@ -143,8 +143,12 @@ vec3 Shader::shade(const SurfacePoints& s) const
   const vfloat diffuse = L.intensity[0] * max(nl0, splat(0.f)) + L.intensity[1] * max(nl1, splat(0.f));
   // Blinn-Phong from the key light only (a fill light gives no glint).
   const vfloat nh = dot(s.normal, normalize(splat(L.direction[0]) + s.toEye));
-  const vfloat highlight =
-    select(nl0 > 0.f, pow(nh, splat(m_material.exponent)), splat(0.f)) * (L.intensity[0] * m_material.specularScale);
+  // Most of an object is far from its highlight: the power is worked out
+  // only where some lane may show one.
+  const vint lit = (nl0 > 0.f) & (nh > m_material.glintFloor);
+  const vfloat highlight = any(lit) ? select(lit, pow(nh, splat(m_material.exponent)), splat(0.f)) *
+                                        (L.intensity[0] * m_material.specularScale)
+                                    : splat(0.f);
   // The ambient colour takes the ambient light; a map shows in the shade
   // too, so it stands in for the ambient colour.
   const vec3 ambient = m_map.kind == MapKind::None ? splat(m_material.ambient) : base;
