@@ -198,6 +198,44 @@ inline int floorInt(double v)
   return i - (v < double(i) ? 1 : 0);
 }
 inline int ceilInt(double v) { return -floorInt(-v); }
+
+// Whether kLanes pixels' flags from here on are all kWhole.
+inline bool wholeRun(const OdUInt16* flags)
+{
+  typedef OdUInt16 Flags __attribute__((vector_size(2 * kLanes)));
+  Flags f;
+  std::memcpy(&f, flags, sizeof f);
+  typedef std::int16_t Mask __attribute__((vector_size(2 * kLanes)));
+  const Mask same = f == OdUInt16(kWhole);
+  std::uint64_t bits[sizeof same / 8];
+  std::memcpy(bits, &same, sizeof same);
+  for (std::uint64_t b : bits)
+    if (b != ~std::uint64_t(0))
+      return false;
+  return true;
+}
+
+// kLanes linear colours to the picture's bytes (as encodeIndex and the table give them).
+inline void encodeRun(const rgba* colors, const OdUInt8* encode, OdUInt8* out)
+{
+  vfloat channel[4];
+  const void* rows[kLanes];
+  for (int k = 0; k < kLanes; ++k)
+    rows[k] = colors + k;
+  transpose(rows, channel);
+  vint index[3];
+  for (int c = 0; c < 3; ++c)
+  {
+    const vfloat light = channel[c] > 0.f ? (channel[c] < kWhite ? channel[c] : kWhite) : 0.f;
+    index[c] = toInt(sqrt(light) * ((kEncodeSteps - 1) / std::sqrt(kWhite)) + 0.5f);
+  }
+  for (int k = 0; k < kLanes; ++k)
+  {
+    const std::uint32_t bytes = std::uint32_t(encode[index[0][k]]) | std::uint32_t(encode[index[1][k]]) << 8 |
+                                std::uint32_t(encode[index[2][k]]) << 16 | 0xFF000000u;
+    std::memcpy(out + 4 * k, &bytes, 4); // little-endian: red first
+  }
+}
 } // namespace
 
 void Pipeline::project(Vertex& v, const ViewSetup& view) const
@@ -684,7 +722,7 @@ void Pipeline::walk(const Coverage& t, int top, int bottom, typename SampleVecto
   // Rows are narrowed only where there is much to skip: to the pixels where
   // each edge function may be positive at some sample, a pixel wider for
   // rounding.
-  const bool narrow = t.x1 - t.x0 > 4;
+  const bool narrow = t.x1 - t.x0 > 12;
   double inverse[3] = {};
   for (int k = 0; k < 3 && narrow; ++k)
     inverse[k] = edgeX[k] ? 1.0 / double(edgeX[k]) : 0.0;
@@ -872,6 +910,14 @@ void Pipeline::resolveBand(int y0, int y1, const Scene& scene, const ViewSetup& 
     OdUInt8* out = target.data() + (std::size_t(m_viewTop + row) * target.pixelWidth() + std::size_t(m_viewLeft)) * 4;
     for (int column = 0; column < width; ++column, out += 4, begin = pixelEnd[pixel++])
     {
+      if (column + kLanes <= width && wholeRun(pixelFlags + pixel))
+      {
+        // kLanes pixels side by side, each one piece: their colours follow
+        // one another and are encoded together.
+        encodeRun(colors + begin, encode, out);
+        column += kLanes - 1, out += 4 * (kLanes - 1), pixel += kLanes - 1, begin += kLanes - 1;
+        continue;
+      }
       rgba color = colors[begin];
       if (pixelFlags[pixel] == kAllSamples && begin == pixelEnd[pixel])
       {
