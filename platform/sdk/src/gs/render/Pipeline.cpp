@@ -81,6 +81,8 @@ private:
   {
     OdUInt32 surface; // 2 (the mesh's first triangle + its surface's), + 1 where seen from behind
     float reach;      // the most its depth changes over a pixel
+    // The triangles numbered next to it that share its surface: [runStart, runEnd).
+    OdUInt32 runStart = 0, runEnd = 0;
   };
   // A transparent triangle's part of one pixel.
   struct Fragment
@@ -515,6 +517,17 @@ void Pipeline::setupTriangles(const Scene& scene, const ViewSetup& view, const R
     }
   }
   setupFound(options);
+  // Triangles found one after another on one surface (most of a mesh's)
+  // make a run: a pixel whose samples all lie in one run is one piece.
+  for (std::size_t i = 0, end; i < m_sides.size(); i = end)
+  {
+    for (end = i + 1; end < m_sides.size() && m_sides[end].surface == m_sides[i].surface;)
+      ++end;
+    for (std::size_t k = i; k < end; ++k)
+      m_sides[k].runStart = OdUInt32(i), m_sides[k].runEnd = OdUInt32(end);
+  }
+  // And one past the last for samples of nothing, which no run holds.
+  m_sides.push_back({kNone, 0.f, 0, 0});
   binTriangles();
 }
 
@@ -822,22 +835,39 @@ void Pipeline::resolveBand(int y0, int y1, const Scene& scene, const ViewSetup& 
       unsigned flags = 0; // the samples of no opaque surface, or kWhole
       // Most pixels show one surface: one triangle's, or where triangles of
       // one meet. Told without a branch a sample (which samples those are
-      // is hard to predict), nor one for the case.
-      // A triangle's inside (all four samples its) needs no surface look-ups.
+      // is hard to predict), nor one for the case: every sample the first's
+      // triangle, or in its run and within a pixel's step of it in depth.
       SampleMask samples;
       std::memcpy(&samples, ids, sizeof samples);
-      const bool same = unsigned(_mm_movemask_ps(__m128(samples == std::int32_t(ids[0])))) == kAllSamples;
-      if (same && !clear)
+      const OdUInt32 lead = ids[0];
+      if (!clear)
       {
-        // One triangle or the background over the whole pixel, nothing
-        // transparent in front: the common case, told at once.
-        if (ids[0] != kNone)
-          add(ids[0], kAllSamples, x, y);
-        pixelEnd[at] = OdUInt32(count);
-        pixelFlags[at] = OdUInt16(ids[0] != kNone ? kWhole : kAllSamples);
-        continue;
+        const Side& run = m_sides[lead == kNone ? m_sides.size() - 1 : lead];
+        SampleFloats step;
+        std::memcpy(&step, depth, sizeof step);
+        step = (SampleFloats)((SampleMask)(step - depth[0]) & 0x7FFFFFFF);
+        typedef OdUInt32 SampleUints __attribute__((vector_size(4 * kSamples)));
+        const SampleMask joins =
+          (samples == std::int32_t(lead)) |
+          (((SampleUints)samples - run.runStart < run.runEnd - run.runStart) & (step <= run.reach));
+        if (lead != kNone && unsigned(_mm_movemask_ps(__m128(joins))) == kAllSamples)
+        {
+          // One surface over the whole pixel, nothing transparent in front:
+          // the common case, told at once.
+          add(lead, kAllSamples, x, y);
+          pixelEnd[at] = OdUInt32(count);
+          pixelFlags[at] = OdUInt16(kWhole);
+          continue;
+        }
+        if (unsigned(_mm_movemask_ps(__m128(samples == std::int32_t(kNone)))) == kAllSamples)
+        {
+          pixelEnd[at] = OdUInt32(count);
+          pixelFlags[at] = OdUInt16(kAllSamples);
+          continue;
+        }
       }
-      bool one = ids[0] != kNone;
+      const bool same = unsigned(_mm_movemask_ps(__m128(samples == std::int32_t(lead)))) == kAllSamples;
+      bool one = lead != kNone;
       if (!same && one)
       {
         // Each sample the first's triangle, or of its surface and within a
