@@ -732,10 +732,11 @@ template <class Int, class Write>
 void Pipeline::walk(const Coverage& t, int top, int bottom, typename SampleVector<Int>::type edge[3],
                     const Int edgeX[3], const Int edgeY[3], Write write) const
 {
-  // Rows are narrowed only where there is much to skip: to the pixels where
+  // Rows are narrowed only where there is much to skip (narrowing a row
+  // costs about as much as walking a dozen pixels): to the pixels where
   // each edge function may be positive at some sample, a pixel wider for
   // rounding.
-  const bool narrow = t.x1 - t.x0 > 12;
+  const bool narrow = t.x1 - t.x0 > 32;
   double inverse[3] = {};
   for (int k = 0; k < 3 && narrow; ++k)
     inverse[k] = edgeX[k] ? 1.0 / double(edgeX[k]) : 0.0;
