@@ -2,6 +2,7 @@
 
 #include "core/MeServices.h"
 #include "resources/MeResources.h"
+#include "win/MeHostTheme.h"
 
 #include <algorithm>
 
@@ -60,6 +61,11 @@ LRESULT MeUiTexturePropertiesDlg::windowProc(UINT message, WPARAM wParam, LPARAM
     SetWindowLongPtrW(hwnd(), DWLP_MSGRESULT, 1);
     return 1;
   }
+  // The margin below the rows shows the dialog's own background: the
+  // host's theme paints it as it paints the palette around it.
+  LRESULT answer = 0;
+  if (message == WM_ERASEBKGND && me::offerToHostTheme(hwnd(), message, wParam, lParam, answer))
+    return answer;
   return fw::hostUiDialog::windowProc(message, wParam, lParam);
 }
 

@@ -2,9 +2,12 @@
 // the Material editor's diffuse map): a fresh dialog on every opening with
 // the palette a listener of the Material editor once, hiding that deletes
 // the dialog, another material closing it first, the map preview's state
-// for an image, a marble and a missing file, and the stone colour's dialog.
+// for an image, a marble and a missing file, the margin below the rows on a
+// dark theme, and the stone colour's dialog.
 #include "TextureRun.h"
+#include "od/GiImageFile.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 using namespace texturetest;
@@ -149,6 +152,37 @@ TEST(TextureEditorHost, TheMapPreviewShowsTheImageSaysNotImplementedForMarbleAnd
   // "Not implemented" on the background: hardly anything but the background.
   const Rgb plain = colour(procedural["picture"]["mean"]), background = colour(marble["theme"]["background"]);
   EXPECT_LT(std::abs(plain.r - background.r) + std::abs(plain.g - background.g) + std::abs(plain.b - background.b), 12);
+}
+
+TEST(TextureEditorHost, OnADarkThemeTheMarginBelowTheRowsIsDarkToo)
+{
+  HostHarness host;
+  const std::wstring file = drawing(host, "MATERIAL Marble MAP MARBLE\n");
+  const HostRun run =
+    host.run(std::vector<std::string>{"THEME DARK", "MATBROWSEROPEN"} + openTexture("Marble") +
+               std::vector<std::string>{"WAIT 300", "DUMP {dump}", "SCREENSHOT {dir}/screen.png", "QUIT"},
+             {file});
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  const JsonValue dump = run.dump();
+  const JsonValue& pane = texturePane(dump);
+  ASSERT_FALSE(pane.isNull());
+  const OdGiImageLoadResult shot = odgiLoadImageFile(host.file(L"screen.png").c_str());
+  ASSERT_TRUE(shot.image) << shot.reason.toUtf8();
+  const OdGsDecodedImage& image = *shot.image;
+  // The strip under the last row, above the pane's bottom edge.
+  const int left = int(pane["origin"][0].asNumber()), top = int(pane["origin"][1].asNumber());
+  const int width = int(pane["client"][0].asNumber()), height = int(pane["client"][1].asNumber());
+  int light = 0, seen = 0;
+  for (int y = top + height - 20; y < top + height - 6; ++y)
+    for (int x = left + 8; x < left + width - 8; ++x)
+    {
+      ASSERT_TRUE(x >= 0 && y >= 0 && OdUInt32(x) < image.width && OdUInt32(y) < image.height);
+      const OdUInt8* p = &image.rgba[(std::size_t(y) * image.width + std::size_t(x)) * 4];
+      light += std::max({p[0], p[1], p[2]}) > 120;
+      ++seen;
+    }
+  EXPECT_GT(seen, 1000);
+  EXPECT_EQ(light, 0) << "light pixels below the rows on a dark theme";
 }
 
 TEST(TextureEditorHost, TheStoneColoursDialogOpensOnTheDefaultColourAndPureRedShowsAsRgb)
