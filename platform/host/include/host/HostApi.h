@@ -282,6 +282,10 @@ typedef bool (*HostSetColorDialogTrueColorFn)(OdCmColor& color, bool flag, const
 // The custom colours of the colour dialog, newest first; gives their count.
 typedef int (*HostGetCustomColorsFn)(OdCmColor* colors, int capacity);
 typedef void (*HostAddCustomColorFn)(const OdCmColor& color);
+// Names the undo step that a palette's write opened in the database, so that
+// the Edit menu and the undo history say what it changed ("Glossiness"). A
+// step that has a name keeps it; with no step open nothing happens.
+typedef void (*HostNameUndoStepFn)(OdDbDatabase* database, const wchar_t* name);
 }
 
 #define HOST_EXPORT_GET_MAIN_DLL_INSTANCE "GetMainDllInstance"
@@ -306,3 +310,5 @@ typedef void (*HostAddCustomColorFn)(const OdCmColor& color);
 #define HOST_EXPORT_GET_CUSTOM_COLORS "hostGetCustomColors"
 #define HOST_EXPORT_ADD_CUSTOM_COLOR "hostAddCustomColor"
 #define HOST_EXPORT_SET_RENDER_MODE "setRenderMode"
+// From kticore, which keeps the documents and their undo history.
+#define HOST_EXPORT_NAME_UNDO_STEP "hostNameUndoStep"
