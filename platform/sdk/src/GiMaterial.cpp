@@ -1,5 +1,8 @@
 #include "od/GiMaterial.h"
 
+#include <cmath>
+#include <limits>
+
 ODRX_DEFINE_MEMBERS(OdGiMaterialTexture, OdRxObject, nullptr)
 ODRX_DEFINE_MEMBERS(OdGiImageFileTexture, OdGiMaterialTexture, ODRX_CONSTRUCTOR(OdGiImageFileTexture))
 ODRX_DEFINE_MEMBERS(OdGiProceduralTexture, OdGiMaterialTexture, nullptr)
@@ -28,7 +31,8 @@ void OdGiImageFileTexture::copyFrom(const OdRxObject* source)
 
 bool OdGiImageFileTexture::isEqualTo(const OdGiMaterialTexture* other) const
 {
-  return OdGiMaterialTexture::isEqualTo(other) && static_cast<const OdGiImageFileTexture*>(other)->m_fileName == m_fileName;
+  return OdGiMaterialTexture::isEqualTo(other) &&
+         static_cast<const OdGiImageFileTexture*>(other)->m_fileName == m_fileName;
 }
 
 // Light and dark brown: a pale board with darker rings.
@@ -84,7 +88,17 @@ void OdGiGenericTexture::copyFrom(const OdRxObject* source)
 
 bool OdGiGenericTexture::isEqualTo(const OdGiMaterialTexture* other) const
 {
-  return OdGiMaterialTexture::isEqualTo(other) && static_cast<const OdGiGenericTexture*>(other)->m_definition == m_definition;
+  return OdGiMaterialTexture::isEqualTo(other) &&
+         static_cast<const OdGiGenericTexture*>(other)->m_definition == m_definition;
+}
+
+bool isDrawableMapTransform(const OdGeMatrix3d& m)
+{
+  for (const auto& row : m.entry)
+    for (double value : row)
+      if (!(std::fabs(value) <= double(std::numeric_limits<float>::max())))
+        return false; // NaN fails the comparison too
+  return std::isnormal(m(0, 0) * m(1, 1) - m(0, 1) * m(1, 0));
 }
 
 bool MaterialMap::operator==(const MaterialMap& other) const

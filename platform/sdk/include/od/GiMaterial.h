@@ -18,7 +18,7 @@ class MaterialColor
 public:
   enum Method : OdInt32
   {
-    kInherit = 0, // the object's own colour is used
+    kInherit = 0,  // the object's own colour is used
     kOverride = 1, // the colour value is used
   };
 
@@ -41,6 +41,12 @@ private:
   double m_factor = 1.0;
   OdCmEntityColor m_color; // true colour 0,0,0
 };
+
+// Whether a map's transform can be drawn: every entry finite, in single
+// precision too (the renderer's), and the map's plane not flattened (the
+// upper-left 2 x 2 part invertible, its determinant a normal number). A
+// transform that cannot is drawn as the identity.
+bool isDrawableMapTransform(const OdGeMatrix3d& transform);
 
 class MapMapper
 {

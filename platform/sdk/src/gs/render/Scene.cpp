@@ -656,7 +656,10 @@ private:
     map.projection = projection(mapper.projection());
     map.uTiling = tiling(mapper.uTiling());
     map.vTiling = tiling(mapper.vTiling());
-    map.transform = Affine(mapper.transform());
+    // A transform read from a drawing may be singular or not finite: the map
+    // is then laid on as it comes, never as NaN.
+    if (isDrawableMapTransform(mapper.transform()))
+      map.transform = Affine(mapper.transform());
     map.fitToObject = (mapper.autoTransform() & MapMapper::kObject) != 0;
     map.blend = float(std::max(source.blendFactor(), 0.0));
 
