@@ -68,7 +68,8 @@ LRESULT CALLBACK closeBoxWhenActivated(int code, WPARAM wParam, LPARAM lParam)
   return CallNextHookEx(t_hook, code, wParam, lParam);
 }
 
-int scriptedMessageBox(HWND owner, const OdString& text, const OdString& caption, UINT type, int answer, bool& tookFocus)
+int scriptedMessageBox(HWND owner, const OdString& text, const OdString& caption, UINT type, int answer,
+                       bool& tookFocus)
 {
   ModalScope modal;
   hostRuntime().takeRun(t_run);
@@ -160,9 +161,9 @@ int askMessageBox(void* owner, const wchar_t* text, const wchar_t* caption, int 
   else if (runtime.takeAnswer(DialogKind::Message, answer))
   {
     record.queued = true;
-    record.answer = scriptedMessageBox(static_cast<HWND>(owner), record.text, record.caption, type,
-                                       answer.kind == DialogAnswer::Kind::Cancel ? IDCANCEL : answer.button,
-                                       record.tookFocus);
+    record.answer =
+      scriptedMessageBox(static_cast<HWND>(owner), record.text, record.caption, type,
+                         answer.kind == DialogAnswer::Kind::Cancel ? IDCANCEL : answer.button, record.tookFocus);
   }
   else if (runtime.scripted())
     record.answer =
@@ -183,9 +184,14 @@ bool showFileDialog(void* owner, const OdString& initialName, const OdString& fi
   FileDialogRecord record{filter, initialName, OdString(), save};
   bool ok = false;
   DialogAnswer answer;
-  // A scripted file dialog opens no window: it is up as soon as it is asked for.
+  // A scripted file dialog opens no window: it is up as soon as it is asked
+  // for, and a line run under it runs inside its loop, as for a real one (a
+  // close is then carried out once the caller, a module's code, has returned).
   if (DialogAnswer run; runtime.scripted() && runtime.takeRun(run))
+  {
+    ModalScope modal;
     runtime.runQueuedLine(run);
+  }
   // While the host is closing no dialog opens.
   if (runtime.closing())
     ok = false;

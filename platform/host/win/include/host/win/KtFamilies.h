@@ -41,6 +41,9 @@ protected:
   void OnButtonPressed() override
   {
     HWND grid = GetParent(hwnd());
+    // The action may open a dialog, under which the grid can let its rows
+    // go: this row stays until the action has returned.
+    KtRef<IKtEditableProperty> hold(this);
     this->callAction();
     InvalidateRect(grid, nullptr, FALSE);
   }
@@ -148,9 +151,10 @@ protected:
     {
       HWND combo = hwnd();
       ktLockFocus(combo);
-      ktHostServices().showEvent(kHostEventRowMessage,
-                                 CXStringW::format(L"%s %s", ktHostServices().translate(L"Invalid value:"), ItemText(index)),
-                                 0, kHostEventStyleRow);
+      ktHostServices().showEvent(
+        kHostEventRowMessage,
+        CXStringW::format(L"%s %s", ktHostServices().translate(L"Invalid value:"), ItemText(index)), 0,
+        kHostEventStyleRow);
       ktUnlockFocus(combo);
     }
     RefillLater(); // the list shows the value the owner holds now
