@@ -79,5 +79,8 @@ public:
   virtual OdDbObjectId materialId() = 0;
   virtual void commitEditedMap() = 0;
   virtual void endMapEditing() = 0;
+  // The cached diffuse map, to look at: unlike editDiffuseMap it marks
+  // nothing as edited.
+  virtual const MaterialMap& diffuseMap() = 0;
 };
 } // namespace me

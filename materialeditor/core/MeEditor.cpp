@@ -42,6 +42,19 @@ bool isMapAvailable(const MaterialMap& map, OdDbDatabase* database)
   return false;
 }
 
+void setFileMap(MaterialMap& map, const OdString& fileName)
+{
+  map.setSource(kFile);
+  map.setSourceFileName(fileName);
+  OdGiImageFileTexturePtr image;
+  if (!fileName.isEmpty())
+  {
+    image = OdGiImageFileTexture::createObject();
+    image->setSourceFileName(fileName);
+  }
+  map.setTexture(image);
+}
+
 namespace
 {
 OdString byObjectTranslation() { return translate(L"by object"); }
@@ -65,10 +78,11 @@ void fromRecord(const MaterialColor& record, OdCmColor& color)
 }
 } // namespace
 
-void MeEditor::onServiceEvent(int event, void* /*argument*/)
+void MeEditor::onServiceEvent(int event, void* argument)
 {
+  // A texture editor names the step of its change: the string id it passes.
   if (event == kEventCommitEditedMap)
-    commitEditedMap();
+    commitEditedMap(argument ? *static_cast<const int*>(argument) : 0);
   else if (event == kEventEndMapEditing)
     endMapEditing();
 }
@@ -102,13 +116,19 @@ OdDbMaterialPtr MeEditor::openMaterial(OdDb::OpenMode mode) const
   return OdDbMaterialPtr(m_materialId.safeOpenObject(mode));
 }
 
-template <class Change>
-void MeEditor::write(Change change)
+template <class Differs, class Change>
+bool MeEditor::write(int stepName, Differs differs, Change change)
 {
+  if (!differs(static_cast<const OdDbMaterial&>(*openMaterial(OdDb::kForRead))))
+    return false;
   OdDbMaterialPtr material = openMaterial(OdDb::kForWrite);
   change(*material);
   notify(material.get());
-} // closed here, after the reactors
+  material = nullptr; // closed after the reactors: the change is in the step now
+  if (stepName != 0)
+    nameUndoStep(m_materialId.database(), loadString(stepName));
+  return true;
+}
 
 void MeEditor::open(const OdDbObjectId& materialId)
 {
@@ -129,121 +149,214 @@ void MeEditor::open(const OdDbObjectId& materialId)
   notify(material.get());
 }
 
-// Each setter changes its cached value only once the material has taken it,
-// and before the reactors look: a refused write leaves the cache as the
-// drawing holds it, so that no later write of the channel stores it after all.
+// Each setter changes its cached value only once the material has taken it
+// (or holds it already), and before the reactors look: a refused write leaves
+// the cache as the drawing holds it, so that no later write of the channel
+// stores it after all.
 void MeEditor::setDiffuseColor(const OdCmColor& color)
 {
   MaterialColor record = m_diffuseColor;
   toRecord(color, record);
-  write([&](OdDbMaterial& m) {
-    m.setDiffuse(record, m_diffuseMap);
-    m_diffuseColor = record;
-  });
+  write(
+    kStrStepDiffuseColor,
+    [&](const OdDbMaterial& m) {
+      MaterialColor held;
+      MaterialMap map;
+      m.diffuse(held, map);
+      return held != record || map != m_diffuseMap;
+    },
+    [&](OdDbMaterial& m) {
+      m.setDiffuse(record, m_diffuseMap);
+      m_diffuseColor = record;
+    });
+  m_diffuseColor = record;
 }
 
 void MeEditor::setAmbientColor(const OdCmColor& color)
 {
   MaterialColor record = m_ambientColor;
   toRecord(color, record);
-  write([&](OdDbMaterial& m) {
-    m.setAmbient(record);
-    m_ambientColor = record;
-  });
+  write(
+    kStrStepAmbientColor,
+    [&](const OdDbMaterial& m) {
+      MaterialColor held;
+      m.ambient(held);
+      return held != record;
+    },
+    [&](OdDbMaterial& m) {
+      m.setAmbient(record);
+      m_ambientColor = record;
+    });
+  m_ambientColor = record;
 }
+
+namespace
+{
+bool specularDiffers(const OdDbMaterial& m, const MaterialColor& color, const MaterialMap& map, double glossiness)
+{
+  MaterialColor heldColor;
+  MaterialMap heldMap;
+  double heldGlossiness = 0.0;
+  m.specular(heldColor, heldMap, heldGlossiness);
+  return heldColor != color || heldMap != map || heldGlossiness != glossiness;
+}
+} // namespace
 
 void MeEditor::setSpecularColor(const OdCmColor& color)
 {
   MaterialColor record = m_specularColor;
   toRecord(color, record);
-  write([&](OdDbMaterial& m) {
-    m.setSpecular(record, m_specularMap, m_glossiness);
-    m_specularColor = record;
-  });
+  write(
+    kStrStepSpecularColor,
+    [&](const OdDbMaterial& m) { return specularDiffers(m, record, m_specularMap, m_glossiness); },
+    [&](OdDbMaterial& m) {
+      m.setSpecular(record, m_specularMap, m_glossiness);
+      m_specularColor = record;
+    });
+  m_specularColor = record;
 }
 
 void MeEditor::setGlossiness(double glossiness)
 {
   requireFinite(glossiness);
-  write([&](OdDbMaterial& m) {
-    m.setSpecular(m_specularColor, m_specularMap, glossiness);
-    m_glossiness = glossiness;
-  });
+  write(
+    kStrStepGlossiness,
+    [&](const OdDbMaterial& m) { return specularDiffers(m, m_specularColor, m_specularMap, glossiness); },
+    [&](OdDbMaterial& m) {
+      m.setSpecular(m_specularColor, m_specularMap, glossiness);
+      m_glossiness = glossiness;
+    });
+  m_glossiness = glossiness;
 }
 
-void MeEditor::setDiffuseMapFile(const OdString& fileName)
+namespace
 {
-  OdDbMaterialPtr material = openMaterial(OdDb::kForWrite);
-  MaterialMap map = m_diffuseMap;
-  map.setSource(kFile);
-  map.setSourceFileName(fileName);
-  material->setDiffuse(m_diffuseColor, map);
-  m_diffuseMap = map;
-
-  // The flags are changed on the object already open: a second open for
-  // write would be refused. Any channel bit set means all seven go, so an
-  // image for the diffuse channel leaves that channel alone switched on.
-  OdUInt32 flags = material->channelFlags();
+// Any channel bit set means all seven go, so an image for the diffuse channel
+// leaves that channel alone switched on; no image switches it off.
+OdUInt32 flagsForDiffuseFile(OdUInt32 flags, const OdString& fileName)
+{
   if (flags & kUseAll)
     flags &= ~OdUInt32(kUseAll);
   if (fileName.isEmpty())
     flags &= ~OdUInt32(kUseDiffuse);
   else
     flags |= kUseDiffuse;
-  material->setChannelFlags(flags);
+  return flags;
+}
+} // namespace
 
-  notify(material.get());
+void MeEditor::setDiffuseMapFile(const OdString& fileName)
+{
+  MaterialMap map = m_diffuseMap;
+  setFileMap(map, fileName);
+  // The flags change on the object already open: a second open for write
+  // would be refused.
+  write(
+    kStrStepDiffuseMap,
+    [&](const OdDbMaterial& m) {
+      MaterialColor color;
+      MaterialMap held;
+      m.diffuse(color, held);
+      return color != m_diffuseColor || held != map ||
+             m.channelFlags() != flagsForDiffuseFile(m.channelFlags(), fileName);
+    },
+    [&](OdDbMaterial& m) {
+      m.setDiffuse(m_diffuseColor, map);
+      m_diffuseMap = map;
+      m.setChannelFlags(flagsForDiffuseFile(m.channelFlags(), fileName));
+    });
+  m_diffuseMap = map;
 }
 
 void MeEditor::setBumpMapFile(const OdString& fileName)
 {
   MaterialMap map = m_bumpMap;
-  map.setSource(kFile);
-  map.setSourceFileName(fileName);
-  write([&](OdDbMaterial& m) {
-    m.setBump(map);
-    m_bumpMap = map;
-  });
+  setFileMap(map, fileName);
+  write(
+    0,
+    [&](const OdDbMaterial& m) {
+      MaterialMap held;
+      m.bump(held);
+      return held != map;
+    },
+    [&](OdDbMaterial& m) {
+      m.setBump(map);
+      m_bumpMap = map;
+    });
+  m_bumpMap = map;
 }
 
 void MeEditor::setOpacity(double opacity)
 {
   requireFinite(opacity);
-  write([&](OdDbMaterial& m) { m.setOpacity(opacity, m_opacityMap); });
+  write(
+    0,
+    [&](const OdDbMaterial& m) {
+      double held = 0.0;
+      MaterialMap map;
+      m.opacity(held, map);
+      return held != opacity || map != m_opacityMap;
+    },
+    [&](OdDbMaterial& m) { m.setOpacity(opacity, m_opacityMap); });
   m_opacity = opacity;
 }
 
 void MeEditor::setNormalMapStrength(double strength)
 {
   requireFinite(strength);
-  write([&](OdDbMaterial& m) {
-    OdInt32 method = 0;
-    double oldStrength = 0.0;
-    m.normalMap(m_normalMap, method, oldStrength);
-    m.setNormalMap(m_normalMap, method, strength);
-  });
+  write(
+    0,
+    [&](const OdDbMaterial& m) {
+      OdInt32 method = 0;
+      double held = 0.0;
+      m.normalMap(m_normalMap, method, held);
+      return held != strength;
+    },
+    [&](OdDbMaterial& m) {
+      OdInt32 method = 0;
+      double oldStrength = 0.0;
+      m.normalMap(m_normalMap, method, oldStrength);
+      m.setNormalMap(m_normalMap, method, strength);
+    });
   m_normalMapStrength = strength;
 }
 
 void MeEditor::setNormalMapMethod(int method)
 {
-  write([&](OdDbMaterial& m) {
-    OdInt32 oldMethod = 0;
-    m.normalMap(m_normalMap, oldMethod, m_normalMapStrength);
-    m.setNormalMap(m_normalMap, method, m_normalMapStrength);
-  });
+  write(
+    0,
+    [&](const OdDbMaterial& m) {
+      OdInt32 held = 0;
+      m.normalMap(m_normalMap, held, m_normalMapStrength);
+      return held != method;
+    },
+    [&](OdDbMaterial& m) {
+      OdInt32 oldMethod = 0;
+      m.normalMap(m_normalMap, oldMethod, m_normalMapStrength);
+      m.setNormalMap(m_normalMap, method, m_normalMapStrength);
+    });
 }
 
 void MeEditor::setReflectivity(double reflectivity)
 {
   requireFinite(reflectivity);
-  write([&](OdDbMaterial& m) { m.setReflectivity(reflectivity); });
+  write(
+    0, [&](const OdDbMaterial& m) { return m.reflectivity() != reflectivity; },
+    [&](OdDbMaterial& m) { m.setReflectivity(reflectivity); });
 }
 
 void MeEditor::setRefractionIndex(double index)
 {
   requireFinite(index);
-  write([&](OdDbMaterial& m) { m.setRefraction(index, m_refractionMap); });
+  write(
+    0,
+    [&](const OdDbMaterial& m) {
+      double held = 0.0;
+      MaterialMap map;
+      m.refraction(held, map);
+      return held != index || map != m_refractionMap;
+    },
+    [&](OdDbMaterial& m) { m.setRefraction(index, m_refractionMap); });
   m_refractionIndex = index;
 }
 
@@ -252,18 +365,24 @@ void MeEditor::setRefractionIndex(double index)
 void MeEditor::setMaterialValueB(double value)
 {
   requireFinite(value);
-  write([&](OdDbMaterial& m) { m.setTranslucence(value); });
+  write(
+    0, [&](const OdDbMaterial& m) { return m.translucence() != value; },
+    [&](OdDbMaterial& m) { m.setTranslucence(value); });
 }
 
 void MeEditor::setIlluminationModel(int model)
 {
-  write([&](OdDbMaterial& m) { m.setIlluminationModel(model); });
+  write(
+    0, [&](const OdDbMaterial& m) { return m.illuminationModel() != model; },
+    [&](OdDbMaterial& m) { m.setIlluminationModel(model); });
 }
 
 void MeEditor::setMaterialValueA(double value)
 {
   requireFinite(value);
-  write([&](OdDbMaterial& m) { m.setSelfIllumination(value); });
+  write(
+    0, [&](const OdDbMaterial& m) { return m.selfIllumination() != value; },
+    [&](OdDbMaterial& m) { m.setSelfIllumination(value); });
 }
 
 void MeEditor::diffuseColor(OdCmColor& color) { fromRecord(m_diffuseColor, color); }
@@ -347,27 +466,43 @@ void MeEditor::setChannelFlag(unsigned mask, bool on)
 
 OdDbObjectId MeEditor::materialId() { return m_materialId; }
 
-void MeEditor::commitEditedMap()
+void MeEditor::commitEditedMap() { commitEditedMap(0); }
+
+void MeEditor::commitEditedMap(int stepName)
 {
-  // Opened for write whatever the kind, so that a material erased or held
+  // Read first whatever the kind, so that a material erased or held
   // elsewhere is reported without an edited map too.
-  OdDbMaterialPtr material;
   try
   {
-    material = openMaterial(OdDb::kForWrite);
-    if (m_editedMap == kEditedMapDiffuse)
-      material->setDiffuse(m_diffuseColor, m_diffuseMap);
-    else if (m_editedMap == kEditedMapBump)
-      material->setBump(m_bumpMap);
+    write(
+      stepName,
+      [&](const OdDbMaterial& m) {
+        MaterialColor color;
+        MaterialMap held;
+        if (m_editedMap == kEditedMapDiffuse)
+        {
+          m.diffuse(color, held);
+          return held != m_diffuseMap || color != m_diffuseColor;
+        }
+        if (m_editedMap == kEditedMapBump)
+        {
+          m.bump(held);
+          return held != m_bumpMap;
+        }
+        return false;
+      },
+      [&](OdDbMaterial& m) {
+        if (m_editedMap == kEditedMapDiffuse)
+          m.setDiffuse(m_diffuseColor, m_diffuseMap);
+        else
+          m.setBump(m_bumpMap);
+      });
   }
   catch (const OdError&)
   {
-    material = nullptr;
     restoreEditedMap();
     throw;
   }
-  if (m_editedMap != kEditedMapNone)
-    notify(material.get());
 }
 
 void MeEditor::restoreEditedMap()

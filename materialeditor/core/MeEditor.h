@@ -3,6 +3,7 @@
 //   MeEditor          IMeEditor over one material: a cache of its colours,
 //                     maps and values, written back one channel at a time
 //   mapDisplayText    what a map slot shows: "Scene", the file, the texture kind
+//   setFileMap        a map made a plain image file map
 //   isMapAvailable    whether a map can be drawn: its file is found, or it
 //                     holds a texture
 #pragma once
@@ -20,6 +21,10 @@ namespace me
 OdString mapDisplayText(const MaterialMap& map);
 // The database is the one whose search paths find the map's file.
 bool isMapAvailable(const MaterialMap& map, OdDbDatabase* database);
+// A plain image file map of the file, its placement kept: source 1, the
+// file, and an image texture of it (none for an empty name), so that a
+// procedural texture and its parameters go.
+void setFileMap(MaterialMap& map, const OdString& fileName);
 
 class MeEditor : public IMeEditor
 {
@@ -78,12 +83,19 @@ public:
   OdDbObjectId materialId() override;
   void commitEditedMap() override;
   void endMapEditing() override;
+  const MaterialMap& diffuseMap() override { return m_diffuseMap; }
+  // The undo step it makes takes the name of that string id (0: unnamed).
+  void commitEditedMap(int stepName);
 
 private:
   OdDbMaterialPtr openMaterial(OdDb::OpenMode mode) const;
-  // Opens for write, runs the change, tells the reactors, closes.
-  template <class Change>
-  void write(Change change);
+  // Unless the material already holds what the change would write (differs
+  // answers false on the material open for read): opens for write, runs the
+  // change, tells the reactors, closes, and names the undo step after the
+  // string id (0: unnamed). A write that changes nothing makes no step and
+  // leaves the drawing unmodified. True when it wrote.
+  template <class Differs, class Change>
+  bool write(int stepName, Differs differs, Change change);
   void notify(OdDbMaterial* material);
   // After a refused commit: the edited map as the drawing holds it.
   void restoreEditedMap();

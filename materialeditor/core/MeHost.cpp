@@ -52,7 +52,10 @@ void* hostObject(int index)
 
 HostAppServices* hostAppServices() { return static_cast<HostAppServices*>(hostObject(kHostAppServicesIndex)); }
 HostDocManager* hostDocManager() { return static_cast<HostDocManager*>(hostObject(kHostDocManagerIndex)); }
-HostPreviewNotifier* hostPreviewNotifier() { return static_cast<HostPreviewNotifier*>(hostObject(kHostPreviewNotifierIndex)); }
+HostPreviewNotifier* hostPreviewNotifier()
+{
+  return static_cast<HostPreviewNotifier*>(hostObject(kHostPreviewNotifierIndex));
+}
 HostThemeService* hostTheme() { return static_cast<HostThemeService*>(hostObject(kHostThemeIndex)); }
 
 IHostApp* hostApplication()
@@ -130,7 +133,8 @@ bool currentUCS(OdDbDatabase* database, OdGeMatrix3d& ucs)
 
 OdString currentVectorizerModuleName()
 {
-  auto fn = hostFunction<GetCurrentVectorizerModuleNameFn>(HostLibrary::VectorizerUtils, HOST_EXPORT_CURRENT_VECTORIZER);
+  auto fn =
+    hostFunction<GetCurrentVectorizerModuleNameFn>(HostLibrary::VectorizerUtils, HOST_EXPORT_CURRENT_VECTORIZER);
   const wchar_t* name = fn ? fn(false, false) : nullptr;
   return name ? OdString(name) : OdString();
 }
@@ -159,6 +163,12 @@ void* hostMainWindow()
 {
   HostDocManager* manager = hostDocManager();
   return manager ? manager->mainWindow() : nullptr;
+}
+
+void nameUndoStep(OdDbDatabase* database, const OdString& name)
+{
+  if (auto fn = hostFunction<HostNameUndoStepFn>(HostLibrary::Core, HOST_EXPORT_NAME_UNDO_STEP); fn && database)
+    fn(database, name.c_str());
 }
 
 HostMessageAnswer showMessage(const OdString& text, HostMessageIcon icon, HostMessageButtons buttons)

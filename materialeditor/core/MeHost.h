@@ -15,12 +15,12 @@ namespace me
 enum class HostLibrary
 {
   Executable,
-  Main,   // the host's main library, by GetMainDllInstance
-  MainByName, // the same library found by GetMainDllNameW
-  Core,   // kticore
-  Events, // events5
-  Utils,  // hostutils
-  Docbar, // docking panes
+  Main,            // the host's main library, by GetMainDllInstance
+  MainByName,      // the same library found by GetMainDllNameW
+  Core,            // kticore
+  Events,          // events5
+  Utils,           // hostutils
+  Docbar,          // docking panes
   VectorizerUtils, // hostvectorizerutils
 };
 
@@ -70,6 +70,10 @@ OdDbDatabase* currentDatabase();
 OdDbObjectIdArray currentSelection();
 // The host main window, parent of palettes and dialogs; null without one.
 void* hostMainWindow();
+
+// Names the undo step a write of the module opened in the database, as the
+// Edit menu shows it; a step with a name keeps it. Nothing without the host.
+void nameUndoStep(OdDbDatabase* database, const OdString& name);
 
 // The one seam for message boxes: the host's, else the system's (MeSystem.h),
 // else a refusal (No / Cancel) with the text on standard error.

@@ -1,6 +1,7 @@
 #include "core/MeProceduralTextureEditors.h"
 
 #include "core/MeChecks.h"
+#include "core/MeStrings.h"
 
 namespace me
 {
@@ -37,29 +38,32 @@ MaterialColor MeMarbleProceduralTextureEditor::stoneColor() const { return m_tex
 
 void MeMarbleProceduralTextureEditor::setStoneColor(const MaterialColor& color)
 {
-  m_texture->setStoneColor(color);
-  apply();
+  change(kStrStepTextureColor, [&](MaterialMap&) { m_texture->setStoneColor(color); });
 }
 
-void MeMarbleProceduralTextureEditor::setStoneColor(unsigned long screenColor) { setStoneColor(colorFromScreen(screenColor)); }
+void MeMarbleProceduralTextureEditor::setStoneColor(unsigned long screenColor)
+{
+  setStoneColor(colorFromScreen(screenColor));
+}
 
 MaterialColor MeMarbleProceduralTextureEditor::veinColor() const { return m_texture->veinColor(); }
 
 void MeMarbleProceduralTextureEditor::setVeinColor(const MaterialColor& color)
 {
-  m_texture->setVeinColor(color);
-  apply();
+  change(kStrStepTextureColor, [&](MaterialMap&) { m_texture->setVeinColor(color); });
 }
 
-void MeMarbleProceduralTextureEditor::setVeinColor(unsigned long screenColor) { setVeinColor(colorFromScreen(screenColor)); }
+void MeMarbleProceduralTextureEditor::setVeinColor(unsigned long screenColor)
+{
+  setVeinColor(colorFromScreen(screenColor));
+}
 
 double MeMarbleProceduralTextureEditor::veinSpacing() const { return m_texture->veinSpacing(); }
 
 void MeMarbleProceduralTextureEditor::setVeinSpacing(double spacing)
 {
   requireFinite(spacing);
-  m_texture->setVeinSpacing(spacing);
-  apply();
+  change(kStrStepTexturePattern, [&](MaterialMap&) { m_texture->setVeinSpacing(spacing); });
 }
 
 double MeMarbleProceduralTextureEditor::veinWidth() const { return m_texture->veinWidth(); }
@@ -67,8 +71,7 @@ double MeMarbleProceduralTextureEditor::veinWidth() const { return m_texture->ve
 void MeMarbleProceduralTextureEditor::setVeinWidth(double width)
 {
   requireFinite(width);
-  m_texture->setVeinWidth(width);
-  apply();
+  change(kStrStepTexturePattern, [&](MaterialMap&) { m_texture->setVeinWidth(width); });
 }
 
 MeWoodProceduralTextureEditor::MeWoodProceduralTextureEditor(MaterialMap& map)
@@ -80,8 +83,7 @@ MaterialColor MeWoodProceduralTextureEditor::color1() const { return m_texture->
 
 void MeWoodProceduralTextureEditor::setColor1(const MaterialColor& color)
 {
-  m_texture->setColor1(color);
-  apply();
+  change(kStrStepTextureColor, [&](MaterialMap&) { m_texture->setColor1(color); });
 }
 
 void MeWoodProceduralTextureEditor::setColor1(unsigned long screenColor) { setColor1(colorFromScreen(screenColor)); }
@@ -90,8 +92,7 @@ MaterialColor MeWoodProceduralTextureEditor::color2() const { return m_texture->
 
 void MeWoodProceduralTextureEditor::setColor2(const MaterialColor& color)
 {
-  m_texture->setColor2(color);
-  apply();
+  change(kStrStepTextureColor, [&](MaterialMap&) { m_texture->setColor2(color); });
 }
 
 void MeWoodProceduralTextureEditor::setColor2(unsigned long screenColor) { setColor2(colorFromScreen(screenColor)); }
@@ -101,8 +102,7 @@ double MeWoodProceduralTextureEditor::radialNoise() const { return m_texture->ra
 void MeWoodProceduralTextureEditor::setRadialNoise(double noise)
 {
   requireFinite(noise);
-  m_texture->setRadialNoise(noise);
-  apply();
+  change(kStrStepTexturePattern, [&](MaterialMap&) { m_texture->setRadialNoise(noise); });
 }
 
 double MeWoodProceduralTextureEditor::axialNoise() const { return m_texture->axialNoise(); }
@@ -110,8 +110,7 @@ double MeWoodProceduralTextureEditor::axialNoise() const { return m_texture->axi
 void MeWoodProceduralTextureEditor::setAxialNoise(double noise)
 {
   requireFinite(noise);
-  m_texture->setAxialNoise(noise);
-  apply();
+  change(kStrStepTexturePattern, [&](MaterialMap&) { m_texture->setAxialNoise(noise); });
 }
 
 double MeWoodProceduralTextureEditor::grainThickness() const { return m_texture->grainThickness(); }
@@ -119,7 +118,6 @@ double MeWoodProceduralTextureEditor::grainThickness() const { return m_texture-
 void MeWoodProceduralTextureEditor::setGrainThickness(double thickness)
 {
   requireFinite(thickness);
-  m_texture->setGrainThickness(thickness);
-  apply();
+  change(kStrStepTexturePattern, [&](MaterialMap&) { m_texture->setGrainThickness(thickness); });
 }
 } // namespace me

@@ -12,6 +12,8 @@ enum StringId
   kStrInvalidCharacters = 105,
   kStrMaterialInUse = 106,
   kStrMaterialExists = 107,
+  kStrMapSizeRefused = 108,
+  kStrStepDiffuseColor = 109,
   kStrScene = 110,
   kStrMarble = 111,
   kStrWood = 112,
@@ -26,6 +28,9 @@ enum StringId
   kStrTile = 132,
   kStrNone = 133,
   kStrImageMenuItem = 134,
+  kStrStepAmbientColor = 135,
+  kStrStepSpecularColor = 136,
+  kStrStepGlossiness = 137,
   kStrEdit = 138,
   kStrMaterialEditorTitle = 148,
   kStrTextureEditorTitle = 149,
@@ -34,6 +39,10 @@ enum StringId
   kStrTextureNotFound = 152,
   kStrRemove = 153,
   kStrInheritProjection = 154,
+  kStrStepDiffuseMap = 155,
+  kStrStepMapBrightness = 156,
+  kStrStepMapPosition = 157,
+  kStrStepMapRotation = 158,
   kStrClamp = 159,
   kStrMirror = 160,
   kStrNewGenericMaterial = 164,
@@ -42,6 +51,12 @@ enum StringId
   kStrSample = 167,
   kStrExtendedMode = 168,
   kStrProjectionNames = 169,
+  // The names of the undo steps the editors' writes make.
+  kStrStepMapScale = 178,
+  kStrStepMapRepeat = 179,
+  kStrStepMapProjection = 180,
+  kStrStepTextureColor = 181,
+  kStrStepTexturePattern = 182,
 };
 
 // The text of a string id: from the module's resources when they are loaded

@@ -5,6 +5,7 @@
 #include "core/MeEditor.h"
 #include "core/MeHost.h"
 #include "core/MeServices.h"
+#include "core/MeStrings.h"
 
 #include <cmath>
 
@@ -39,16 +40,20 @@ bool lockAspectRatio()
   return settings ? settings->lockSampleSize() : true;
 }
 
-void sendToEditor(int event)
+void sendToEditor(int event, void* argument = nullptr)
 {
   if (IMeAppServices* services = appServices())
-    services->sendServiceEvent(kEditorService, event, nullptr);
+    services->sendServiceEvent(kEditorService, event, argument);
 }
+
+bool sameXY(const OdGeVector3d& a, const OdGeVector3d& b) { return a.x == b.x && a.y == b.y; }
 } // namespace
 
 MapTransform MapTransform::decompose(const OdGeMatrix3d& m)
 {
   MapTransform result;
+  if (!isDrawableMapTransform(m))
+    return result;
   OdGeVector3d& s = result.scale;
   s.x = inverseRowLength(m, 0);
   s.y = inverseRowLength(m, 1);
@@ -85,6 +90,12 @@ OdGeMatrix3d MapTransform::compose() const
   return (s * t) * r;
 }
 
+bool MapTransform::isDrawable() const
+{
+  const auto inRange = [](double size) { return size >= kMinSize && size <= kMaxSize; };
+  return inRange(scale.x) && inRange(scale.y) && isDrawableMapTransform(compose());
+}
+
 MeBaseTextureEditor::~MeBaseTextureEditor()
 {
   // Only an existing registry has a material editor to tell; one must not be
@@ -93,7 +104,7 @@ MeBaseTextureEditor::~MeBaseTextureEditor()
     return;
   try
   {
-    sendToEditor(kEventEndMapEditing);
+    endEditing();
   }
   catch (...)
   {
@@ -101,9 +112,15 @@ MeBaseTextureEditor::~MeBaseTextureEditor()
   }
 }
 
-void MeBaseTextureEditor::apply() { sendToEditor(kEventCommitEditedMap); }
+void MeBaseTextureEditor::apply(int stepName) { sendToEditor(kEventCommitEditedMap, &stepName); }
 
-void MeBaseTextureEditor::endEditing() { sendToEditor(kEventEndMapEditing); }
+void MeBaseTextureEditor::endEditing()
+{
+  if (m_ended)
+    return;
+  m_ended = true;
+  sendToEditor(kEventEndMapEditing);
+}
 
 OdString MeBaseTextureEditor::mapText() const { return mapDisplayText(*m_map); }
 
@@ -112,16 +129,15 @@ double MeFileTextureEditor::brightness() const { return map().blendFactor(); }
 void MeFileTextureEditor::setBrightness(double brightness)
 {
   requireFinite(brightness);
-  map().setBlendFactor(brightness);
-  apply();
+  change(kStrStepMapBrightness, [&](MaterialMap& map) { map.setBlendFactor(brightness); });
 }
 
 int MeFileTextureEditor::projection() const { return map().mapper().projection(); }
 
 void MeFileTextureEditor::setProjection(int projection)
 {
-  map().mapper().setProjection(MapMapper::Projection(projection));
-  apply();
+  change(kStrStepMapProjection,
+         [&](MaterialMap& map) { map.mapper().setProjection(MapMapper::Projection(projection)); });
 }
 
 int MeFileTextureEditor::horizontalTiling() const { return map().mapper().uTiling(); }
@@ -129,21 +145,17 @@ int MeFileTextureEditor::verticalTiling() const { return map().mapper().vTiling(
 
 void MeFileTextureEditor::setHorizontalTiling(int tiling)
 {
-  map().mapper().setUTiling(MapMapper::Tiling(tiling));
-  apply();
+  change(kStrStepMapRepeat, [&](MaterialMap& map) { map.mapper().setUTiling(MapMapper::Tiling(tiling)); });
 }
 
 void MeFileTextureEditor::setVerticalTiling(int tiling)
 {
-  map().mapper().setVTiling(MapMapper::Tiling(tiling));
-  apply();
+  change(kStrStepMapRepeat, [&](MaterialMap& map) { map.mapper().setVTiling(MapMapper::Tiling(tiling)); });
 }
 
 void MeFileTextureEditor::setFileName(const OdString& fileName)
 {
-  map().setSource(kFile);
-  map().setSourceFileName(fileName);
-  apply();
+  change(kStrStepDiffuseMap, [&](MaterialMap& map) { setFileMap(map, fileName); });
 }
 
 OdString MeFileTextureEditor::foundAtPath() const
@@ -151,32 +163,55 @@ OdString MeFileTextureEditor::foundAtPath() const
   return findFile(map().sourceFileName(), currentDatabase(), kHostFindTextureMap);
 }
 
+namespace
+{
+bool isSeparator(wchar_t c) { return c == L'/' || c == L'\\'; }
+
+bool isAbsolute(const OdString& path)
+{
+  const int length = path.getLength();
+  return (length > 0 && isSeparator(path[0])) || (length > 2 && path[1] == L':' && isSeparator(path[2]));
+}
+
+// Paths the same but for their separators and the case of their letters,
+// as the file system takes them.
+bool samePlace(OdString a, OdString b)
+{
+  a.replace(L"\\", L"/");
+  b.replace(L"\\", L"/");
+  return a.iCompare(b) == 0;
+}
+} // namespace
+
 bool MeFileTextureEditor::isFoundElsewhere() const
 {
-  if (fileExists(map().sourceFileName()))
+  const OdString& stored = map().sourceFileName();
+  if (fileExists(stored))
     return false;
-  return !foundAtPath().isEmpty();
+  const OdString found = foundAtPath();
+  if (found.isEmpty() || isAbsolute(stored))
+    return !found.isEmpty();
+  // A relative name is the drawing's own ("textures/bricks.png" beside it):
+  // found there, the file is where it was saved.
+  OdDbDatabase* database = currentDatabase();
+  const OdString drawing = database ? database->getFilename() : OdString();
+  int cut = drawing.getLength() - 1;
+  while (cut >= 0 && !isSeparator(drawing[cut]))
+    --cut;
+  return cut < 0 || !samePlace(found, drawing.left(cut + 1) + stored);
 }
 
-void MeFileTextureEditor::offset(OdGeVector3d& offset) const
-{
-  offset = MapTransform::decompose(map().mapper().transform()).offset;
-}
+MapTransform MeFileTextureEditor::transform() const { return MapTransform::decompose(map().mapper().transform()); }
 
-void MeFileTextureEditor::scale(OdGeVector3d& scale) const
-{
-  scale = MapTransform::decompose(map().mapper().transform()).scale;
-}
+void MeFileTextureEditor::offset(OdGeVector3d& offset) const { offset = transform().offset; }
 
-void MeFileTextureEditor::rotation(OdGeVector3d& rotation) const
-{
-  rotation.set(0.0, 0.0, MapTransform::decompose(map().mapper().transform()).rotation);
-}
+void MeFileTextureEditor::scale(OdGeVector3d& scale) const { scale = transform().scale; }
 
-void MeFileTextureEditor::setTransform(const MapTransform& transform)
+void MeFileTextureEditor::rotation(OdGeVector3d& rotation) const { rotation.set(0.0, 0.0, transform().rotation); }
+
+void MeFileTextureEditor::setTransform(const MapTransform& transform, int stepName)
 {
-  map().mapper().setTransform(transform.compose());
-  apply();
+  change(stepName, [&](MaterialMap& map) { map.mapper().setTransform(transform.compose()); });
 }
 
 void MeFileTextureEditor::setOffset(const OdGeVector3d& offset)
@@ -184,9 +219,12 @@ void MeFileTextureEditor::setOffset(const OdGeVector3d& offset)
   // z is never written, so it is not checked either.
   requireFinite(offset.x);
   requireFinite(offset.y);
-  MapTransform transform = MapTransform::decompose(map().mapper().transform());
-  transform.offset = offset;
-  setTransform(transform);
+  MapTransform t = transform();
+  // Composed again, an equal offset could come back a bit off: nothing to write.
+  if (sameXY(t.offset, offset))
+    return;
+  t.offset = offset;
+  setTransform(t, kStrStepMapPosition);
 }
 
 void MeFileTextureEditor::setScale(const OdGeVector3d& scale)
@@ -198,38 +236,72 @@ void MeFileTextureEditor::setScale(const OdGeVector3d& scale)
     if (component == 0.0)
       throw OdError(eInvalidInput, L"A texture scale of 0");
   }
-  MapTransform transform = MapTransform::decompose(map().mapper().transform());
-  transform.scale = scale;
-  setTransform(transform);
+  MapTransform t = transform();
+  if (t.scale == scale)
+    return;
+  t.scale = scale;
+  setTransform(t, kStrStepMapScale);
 }
 
 void MeFileTextureEditor::setRotation(const OdGeVector3d& degrees)
 {
   requireFinite(degrees.z);
-  MapTransform transform = MapTransform::decompose(map().mapper().transform());
-  transform.rotation = degrees.z * kRadiansPerDegree;
-  setTransform(transform);
+  MapTransform t = transform();
+  const double radians = degrees.z * kRadiansPerDegree;
+  if (t.rotation == radians)
+    return;
+  t.rotation = radians;
+  setTransform(t, kStrStepMapRotation);
 }
 
-void MeFileTextureEditor::setPositionX(double x)
+MapTransform MeFileTextureEditor::withPositionX(double x) const
 {
-  OdGeVector3d o;
-  offset(o);
+  MapTransform t = transform();
   if (lockOffset())
-    o.y = x;
-  o.x = x;
-  setOffset(o);
+    t.offset.y = x;
+  t.offset.x = x;
+  return t;
 }
 
-void MeFileTextureEditor::setPositionY(double y)
+MapTransform MeFileTextureEditor::withPositionY(double y) const
 {
-  OdGeVector3d o;
-  offset(o);
+  MapTransform t = transform();
   if (lockOffset())
-    o.x = y;
-  o.y = y;
-  setOffset(o);
+    t.offset.x = y;
+  t.offset.y = y;
+  return t;
 }
+
+MapTransform MeFileTextureEditor::withWidth(double width) const
+{
+  MapTransform t = transform();
+  // The height follows by the same ratio, new width / old width.
+  if (lockAspectRatio())
+    t.scale.y = t.scale.y / t.scale.x * width;
+  t.scale.x = width;
+  return t;
+}
+
+MapTransform MeFileTextureEditor::withHeight(double height) const
+{
+  MapTransform t = transform();
+  if (lockAspectRatio())
+    t.scale.x = t.scale.x / t.scale.y * height;
+  t.scale.y = height;
+  return t;
+}
+
+void MeFileTextureEditor::setIfDrawable(const MapTransform& t, int stepName)
+{
+  const MapTransform held = transform();
+  if (!t.isDrawable() || (sameXY(t.offset, held.offset) && t.scale == held.scale))
+    return;
+  setTransform(t, stepName);
+}
+
+void MeFileTextureEditor::setPositionX(double x) { setIfDrawable(withPositionX(x), kStrStepMapPosition); }
+
+void MeFileTextureEditor::setPositionY(double y) { setIfDrawable(withPositionY(y), kStrStepMapPosition); }
 
 void MeFileTextureEditor::setLockOffset(bool lock)
 {
@@ -237,39 +309,17 @@ void MeFileTextureEditor::setLockOffset(bool lock)
     settings->setLockPositionAxis(lock);
   if (!lock)
     return;
-  OdGeVector3d o;
-  offset(o);
-  if (o.x > o.y)
-    o.y = o.x;
+  MapTransform t = transform();
+  if (t.offset.x > t.offset.y)
+    t.offset.y = t.offset.x;
   else
-    o.x = o.y;
-  setOffset(o);
+    t.offset.x = t.offset.y;
+  setIfDrawable(t, kStrStepMapPosition);
 }
 
-void MeFileTextureEditor::setWidth(double width)
-{
-  if (!(width > 0.0) || !std::isfinite(width))
-    return;
-  OdGeVector3d s;
-  scale(s);
-  // The height follows by the same ratio, new width / old width.
-  if (lockAspectRatio())
-    s.y = s.y / s.x * width;
-  s.x = width;
-  setScale(s);
-}
+void MeFileTextureEditor::setWidth(double width) { setIfDrawable(withWidth(width), kStrStepMapScale); }
 
-void MeFileTextureEditor::setHeight(double height)
-{
-  if (!(height > 0.0) || !std::isfinite(height))
-    return;
-  OdGeVector3d s;
-  scale(s);
-  if (lockAspectRatio())
-    s.x = s.x / s.y * height;
-  s.y = height;
-  setScale(s);
-}
+void MeFileTextureEditor::setHeight(double height) { setIfDrawable(withHeight(height), kStrStepMapScale); }
 
 void MeFileTextureEditor::setLockAspectRatio(bool lock)
 {

@@ -10,6 +10,7 @@
 #include "ui/MeUiGuarded.h"
 #include "ui/MeUiMaterialPropertiesDlg.h"
 #include "ui/MeUiPaletteInstance.h"
+#include "ui/MeUiTextureEditorPalette.h"
 #include "ui/properties/MeUiColorProperty.h"
 #include "win/MeHostTheme.h"
 
@@ -381,9 +382,11 @@ void MeUiMaterialEditorPalette::materialChanged(const OdDbObjectId& id)
 
 void MeUiMaterialEditorPalette::followMapInTextureEditor()
 {
-  // Only an open Texture editor is among the listeners.
+  // A Texture editor the user closed stays among the listeners, without a
+  // dialog: it stays closed.
   me::IMeEditor* editor = me::editorService();
-  if (m_listeners.empty() || !editor)
+  const MeUiTextureEditorPalette* texture = textureEditorPalette(false);
+  if (!editor || !texture || !texture->dialog())
     return;
   // Its rows and its map editor were made for the map as it was: it opens
   // anew on the map as it is now, or closes when the map has gone. Closed

@@ -77,6 +77,9 @@ public:
   // IMeServiceItem: any event sets the title again.
   void onServiceEvent(int event, void* argument) override;
 
+  // The Texture editor, when open, on the diffuse map as the editor now has it.
+  void followMapInTextureEditor();
+
 protected:
   LRESULT windowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
   bool onCreate() override;
@@ -99,8 +102,6 @@ private:
   void createDialog();
   void deleteDialog();
   void observe(bool on);
-  // The Texture editor, when open, on the diffuse map as the editor now has it.
-  void followMapInTextureEditor();
   void layoutDialog();
 
   std::unique_ptr<MeUiMaterialPropertiesDlg> m_dialog;

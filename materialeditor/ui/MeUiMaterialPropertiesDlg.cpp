@@ -2,11 +2,13 @@
 
 #include "core/IMeEditor.h"
 #include "core/IMeSettingsStorage.h"
+#include "core/MeEditTarget.h"
 #include "core/MeHost.h"
 #include "core/MeStrings.h"
 #include "core/MeSystemDialogs.h"
 #include "ui/MeEditorEntries.h"
 #include "ui/MeUiGuarded.h"
+#include "ui/MeUiMaterialEditorPalette.h"
 #include "ui/properties/MeUiColorProperty.h"
 #include "ui/properties/MeUiGlossinessProperty.h"
 #include "ui/properties/MeUiTextureProperty.h"
@@ -172,13 +174,19 @@ void MeUiMaterialPropertiesDlg::mapCommand(int offset)
   case kMapImage:
   {
     me::IMeSystemDialogs* dialogs = me::systemDialogsService();
+    const me::MeEditTarget target = me::MeEditTarget::ofEditor(&editor->diffuseMap());
     OdString path;
-    // A cancelled dialog leaves the map as it was.
-    if (!dialogs || !dialogs->selectFileToOpen(OdString(), me::loadString(me::kStrImageFilter), path))
+    // A cancelled dialog leaves the map as it was, and so does a drawing
+    // that changed under it.
+    if (!dialogs || !dialogs->selectFileToOpen(OdString(), me::loadString(me::kStrImageFilter), path) ||
+        !target.stillCurrent())
       return;
     editor->setDiffuseMapFile(path);
     if (settings)
       settings->setDiffuseMapPath(path);
+    // An open Texture editor shows the map as it is now: an image file.
+    if (MeUiMaterialEditorPalette* palette = materialEditorPalette(false))
+      palette->followMapInTextureEditor();
     return;
   }
   case kMapRemove:
@@ -187,7 +195,12 @@ void MeUiMaterialPropertiesDlg::mapCommand(int offset)
       settings->setDiffuseMapPath(OdString());
     closeTextureEditor();
     return;
-  case kMapEdit: openTextureEditor(editor->editDiffuseMap()); return;
+  case kMapEdit:
+    // The open Texture editor's map editor ends before the map is taken for
+    // the new one: ending later would end the new one's editing too.
+    closeTextureEditor();
+    openTextureEditor(editor->editDiffuseMap());
+    return;
   default: return;
   }
 }

@@ -123,6 +123,10 @@ void MeUiTexturePropertiesDlg::release()
       editor->removeReactor(this);
     m_observing = false;
   }
+  // The map editor ends with the dialog, even when a row of it still runs
+  // (a file or colour dialog of its own returning late) and keeps it alive.
+  if (m_provider)
+    m_provider->endEditing();
   // The grid's references first, then the provider's, so the rows go before
   // the grid; the provider, freed of its rows, goes with the last reference.
   if (CInspectorCtrl* grid = m_grid.grid())

@@ -125,10 +125,18 @@ struct TestHost::Impl
   {
     return current && classId && std::strcmp(classId, "CLSID_APP") == 0 ? &current->application : nullptr;
   }
-  static const wchar_t* translate(const wchar_t* text) { return current ? current->translations.translate(text) : text; }
+  static const wchar_t* translate(const wchar_t* text)
+  {
+    return current ? current->translations.translate(text) : text;
+  }
   static bool fileExists(const wchar_t* path) { return path && host::isFile(path); }
   static IHelpService* helpService() { return current ? &current->help : nullptr; }
   static IEvents* eventService() { return current ? &current->events : nullptr; }
+  static void nameUndoStep(OdDbDatabase*, const wchar_t* name)
+  {
+    if (current)
+      current->host.undoStepNames.push_back(name ? name : L"");
+  }
   static bool currentUCS(OdDbDatabase*, OdGeMatrix3d& ucs)
   {
     ucs.setToIdentity(); // world axes
@@ -213,6 +221,7 @@ TestHost::TestHost() : m_impl(std::make_unique<Impl>(*this))
     {HOST_EXPORT_CREATE_OBJECT, {HostLibrary::Core, asExport(&Impl::createObject)}},
     {HOST_EXPORT_TRANSLATE, {HostLibrary::Core, asExport(&Impl::translate)}},
     {HOST_EXPORT_FILE_EXISTS, {HostLibrary::Core, asExport(&Impl::fileExists)}},
+    {HOST_EXPORT_NAME_UNDO_STEP, {HostLibrary::Core, asExport(&Impl::nameUndoStep)}},
     {HOST_EXPORT_HELP_SERVICE, {HostLibrary::Events, asExport(&Impl::helpService)}},
     {HOST_EXPORT_EVENTS, {HostLibrary::Events, asExport(&Impl::eventService)}},
     {HOST_EXPORT_CURRENT_UCS, {HostLibrary::Utils, asExport(&Impl::currentUCS)}},

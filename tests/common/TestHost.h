@@ -73,6 +73,8 @@ public:
   std::vector<OdString> helpTopics;
   std::vector<OdString> eventMessages;
   std::vector<int> previewNotifications;
+  // The names the module gave the undo steps its writes opened, in order.
+  std::vector<OdString> undoStepNames;
 
   // Makes an export look missing, as a host built without it would. Without
   // "GetApp" the application object still comes from "CreateObjectC".

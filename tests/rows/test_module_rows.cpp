@@ -173,9 +173,16 @@ TEST(ColorList, ListsIndexAndCustomColoursThenMoreColorsAndByObject)
   EXPECT_TRUE(meui::isByObject(list.items[9].color));
 
   EXPECT_EQ(meui::colorList(custom, {custom}).selected, 7);
+  // A colour the list lacks is listed before "More Colors...", selected, so
+  // the box never shows empty.
   OdCmColor unlisted;
-  unlisted.setRGB(1, 2, 3);
-  EXPECT_EQ(meui::colorList(unlisted, {}).selected, -1);
+  unlisted.setRGB(200, 30, 30);
+  list = meui::colorList(unlisted, {custom});
+  ASSERT_EQ(list.items.size(), 11u);
+  EXPECT_EQ(list.selected, 8);
+  EXPECT_EQ(list.items[8].color, unlisted);
+  EXPECT_EQ(list.items[8].text, L"200,30,30");
+  EXPECT_EQ(list.moreColors(), 9);
 
   host.translations[L"by object"] = L"nach Objekt";
   OdCmColor byObject = meui::byObjectColor();

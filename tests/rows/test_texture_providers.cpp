@@ -8,7 +8,9 @@
 
 #include "core/IMeSettingsStorage.h"
 #include "core/MeStrings.h"
+#include "ui/properties/MeUiGlossinessProperty.h"
 #include "ui/properties/MeUiTexturePropertiesProvider.h"
+#include "ui/properties/MeUiWholeNumbers.h"
 
 #include <gtest/gtest.h>
 
@@ -236,12 +238,19 @@ TEST_F(ProviderTest, TheLockedAspectRatioScalesTheOtherSideInOneWrite)
   EXPECT_EQ(scale().x, 6.0);
   EXPECT_EQ(scale().y, 3.0);
 
-  // 0 passes the range and is ignored; -1 is refused by the range.
+  // -1 is refused by the range; sizes the map cannot be drawn at (0 and a
+  // tiny positive one among them), and positions that would take it out of
+  // finite numbers, by their own message.
   const std::size_t before = reactor.count();
-  EXPECT_TRUE(enter(L"Scale.Width", L"0"));
   OdString message;
   EXPECT_FALSE(enter(L"Scale.Height", L"-1", &message));
   EXPECT_EQ(message, OdString(L"Value must be more ") + services.realToText(0.0));
+  for (const wchar_t* size : {L"0", L"1e-320", L"1e-7", L"2e9"})
+  {
+    message.empty();
+    EXPECT_FALSE(enter(L"Scale.Width", size, &message)) << OdString(size);
+    EXPECT_EQ(message, L"The map cannot be drawn at this size.");
+  }
   EXPECT_EQ(scale().x, 6.0);
   EXPECT_EQ(scale().y, 3.0);
   EXPECT_EQ(reactor.count(), before);
@@ -267,14 +276,48 @@ TEST_F(ProviderTest, RotationReadsBackInWholeDegreesAsWritten)
   EXPECT_EQ(meui::wholeDegrees(-0.5 * 3.141592653589793), -90);
 }
 
-TEST_F(ProviderTest, BrightnessIsAPercentTruncated)
+// Every percent row (the Texture editor's brightness, the Material editor's
+// glossiness) shows what it wrote: 29 % is stored as 0.29, which is 28.999...
+// times 100, and going from 29 to 28 must write.
+TEST_F(ProviderTest, EveryPercentWrittenThroughAPercentRowReadsBackAsItself)
 {
   openFile(L"tiles.png");
-  ASSERT_TRUE(enter(L"Image.Brightness", L"45"));
-  EXPECT_DOUBLE_EQ(file().editor().brightness(), 0.45);
-  EXPECT_EQ(text(L"Image.Brightness"), OdString(L"45%"));
+  meui::MeUiGlossinessProperty* glossiness = new meui::MeUiGlossinessProperty(L"Generic.Glossiness");
+  IKtEditableProperty* glossinessRow = nullptr;
+  glossiness->createEditableProperty(glossinessRow);
+  ASSERT_NE(glossinessRow, nullptr);
+  struct PercentRow
+  {
+    IKtEditableProperty* row;
+    std::function<double()> stored;
+  };
+  const PercentRow rows[] = {{row(L"Image.Brightness"), [&] { return file().editor().brightness(); }},
+                             {glossinessRow, [&] { return editor->glossiness(); }}};
+  for (const PercentRow& percentRow : rows)
+  {
+    SCOPED_TRACE(percentRow.row->GetName().toUtf8());
+    for (int pass = 0; pass < 2; ++pass)
+      for (int i = 0; i <= 100; ++i)
+      {
+        const int percent = pass == 0 ? 100 - i : i;
+        CXStringW why;
+        ASSERT_TRUE(percentRow.row->SetText(CXStringW::format(L"%d", percent), why));
+        ASSERT_EQ(percentRow.stored(), percent * 0.01) << percent;
+        CXStringW shown;
+        ASSERT_TRUE(percentRow.row->GetText(shown));
+        ASSERT_EQ(shown, CXStringW::format(L"%d%%", percent));
+      }
+  }
+  // Truncated, not rounded; a percent picked over a value that only shows as
+  // it writes it as picked.
   file().editor().setBrightness(0.999);
   EXPECT_EQ(text(L"Image.Brightness"), OdString(L"99%"));
+  file().editor().setBrightness(0.355);
+  EXPECT_EQ(text(L"Image.Brightness"), OdString(L"35%"));
+  ASSERT_TRUE(enter(L"Image.Brightness", L"35"));
+  EXPECT_EQ(file().editor().brightness(), 35 * 0.01);
+  glossinessRow->Release();
+  glossiness->Release();
 }
 
 TEST_F(ProviderTest, RepeatAndProjectionListTheSettingsTablesInCodeOrder)

@@ -53,8 +53,8 @@ CXStringW colorText(const OdCmColor& color)
   {
     const wchar_t* rgb;
     const wchar_t* name;
-  } pure[] = {{L"255,0,0", L"red"},     {L"255,255,0", L"yellow"}, {L"0,255,0", L"green"},
-              {L"0,255,255", L"cyan"},  {L"0,0,255", L"blue"},     {L"255,0,255", L"magenta"}};
+  } pure[] = {{L"255,0,0", L"red"},    {L"255,255,0", L"yellow"}, {L"0,255,0", L"green"},
+              {L"0,255,255", L"cyan"}, {L"0,0,255", L"blue"},     {L"255,0,255", L"magenta"}};
   CXStringW name = color.colorNameForDisplay();
   for (const auto& p : pure)
     if (name == p.rgb)
@@ -95,6 +95,11 @@ ColorList colorList(const OdCmColor& current, const std::vector<OdCmColor>& cust
   }
   for (const OdCmColor& color : customColors)
     add(color);
+  // A colour of the material's own that the list lacks (a true colour from a
+  // command or a drawing): listed, so that the box shows it selected.
+  if (list.selected < 0 && !isByObject(current) &&
+      (current.colorMethod() == OdCmEntityColor::kByColor || current.colorMethod() == OdCmEntityColor::kByACI))
+    add(current);
   list.items.push_back({false, OdCmColor(), tr(L"More Colors...")});
   const OdCmColor byObject = byObjectColor();
   if (isByObject(current))

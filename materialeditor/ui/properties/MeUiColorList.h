@@ -35,9 +35,10 @@ struct ColorList
   int moreColors() const;
 };
 
-// Index colours 1 to 7, the host's custom colours, "More Colors...", and
-// the by-object item (no text: its drawing shows the name); the item equal
-// to current is selected, the by-object one when current is by object.
+// Index colours 1 to 7, the host's custom colours, the current colour when
+// none of those is it, "More Colors...", and the by-object item (no text: its
+// drawing shows the name); the item equal to current is selected, the
+// by-object one when current is by object.
 ColorList colorList(const OdCmColor& current, const std::vector<OdCmColor>& customColors);
 
 // A swatch and the text, as in the cells and the list (null: "More Colors...").

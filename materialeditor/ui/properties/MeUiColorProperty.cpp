@@ -27,12 +27,6 @@ OdCmColor MeUiColorProperty::byLayerSample()
   return layer.isNull() ? none : layer->color();
 }
 
-const void* MeUiColorProperty::editedMaterial() const
-{
-  me::IMeEditor* editor = me::editorService();
-  return editor ? editor->materialId().stub() : nullptr;
-}
-
 bool MeUiDiffuseColorProperty::getValue(OdCmColor& color)
 {
   me::IMeEditor* editor = me::editorService();

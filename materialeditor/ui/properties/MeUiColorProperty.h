@@ -10,6 +10,7 @@
 //                              the Material editor palette (its title)
 #pragma once
 
+#include "core/MeEditTarget.h"
 #include "od/CmColor.h"
 #include "ui/properties/MeUiProperty.h"
 
@@ -29,9 +30,9 @@ public:
   // The by-layer page of the colour dialog shows the current layer's colour;
   // none without a drawing or a current layer.
   OdCmColor byLayerSample();
-  // The material the rows write to now, to tell whether it is still the one
-  // a colour was chosen for; null when the editor has none.
-  const void* editedMaterial() const;
+  // What a colour chosen in the dialog is for: the material the editor has
+  // open now, checked again when the dialog returns.
+  me::MeEditTarget editTarget() const { return me::MeEditTarget::ofEditor(); }
 };
 
 class MeUiDiffuseColorProperty : public MeUiColorProperty

@@ -4,6 +4,7 @@
 // as a swatch and its name (MeUiColorList.h).
 #pragma once
 
+#include "core/MeEditTarget.h"
 #include "host/win/KtFamilies.h"
 #include "ui/properties/MeUiColorList.h"
 
@@ -28,8 +29,6 @@ protected:
   // The colour the by-layer page of the dialog shows: the current layer's,
   // which the material rows know; none here.
   virtual OdCmColor byLayerSample() { return OdCmColor(OdCmEntityColor::kNone); }
-  // What the row edits now; null when the row cannot tell.
-  virtual const void* subject() { return nullptr; }
 
   void FillColorItems(const OdCmColor& current, std::vector<Item>& items, int& selected) override
   {
@@ -53,13 +52,11 @@ protected:
     OdCmColor color;
     if (!this->GetValue(color))
       color = OdCmColor();
-    const void* chosenFor = subject();
-    if (!ktHostServices().colorDialog(color, false, byLayerSample(), 7, this->hwnd()))
-      return false;
-    // What the row edits may have gone while the dialog was open (erased by
-    // a command, its drawing closed): the colour was not chosen for
-    // whatever the row edits now.
-    if (subject() != chosenFor)
+    // The material may go while the dialog is open (erased by a command, its
+    // drawing switched or closed): the colour was not chosen for whatever the
+    // row edits then.
+    const me::MeEditTarget target = this->GetOwner()->editTarget();
+    if (!ktHostServices().colorDialog(color, false, byLayerSample(), 7, this->hwnd()) || !target.stillCurrent())
       return false;
     ktHostServices().addCustomColor(color);
     value = color;

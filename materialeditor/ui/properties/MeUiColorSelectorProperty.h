@@ -2,9 +2,11 @@
 // (the marble and wood colours). The cell is filled with the colour under
 // its "RGB(r,g,b)" text; activating the row opens the host's colour dialog
 // at once, on a default colour, and writes the chosen colour unless it is
-// the one the owner holds. The selector window lives only for the dialog.
+// the one the owner holds, or the owner's edit target (editTarget()) changed
+// while the dialog was open. The selector window lives only for the dialog.
 #pragma once
 
+#include "core/MeEditTarget.h"
 #include "resources/MeResources.h"
 #include "ui/controls/CKtColorSelector.h"
 #include "ui/properties/MeUiColorList.h"
@@ -43,8 +45,11 @@ public:
       return nullptr;
     this->GetValue(m_colour);
     SetFocus(window);
+    // The map may go while the dialog is open (its material erased, its
+    // drawing switched, the map replaced): then nothing is written.
+    const me::MeEditTarget target = this->GetOwner()->editTarget();
     OdUInt32 colour = 0;
-    if (chooseColour(colour))
+    if (chooseColour(colour) && target.stillCurrent())
     {
       m_colour = colour;
       this->WriteValue(colour);

@@ -1,29 +1,37 @@
 #include "ui/properties/MeUiGlossinessProperty.h"
 
 #include "core/IMeEditor.h"
+#include "ui/properties/MeUiTextureRowFamilies.h"
 
 #include <cmath>
 
 namespace meui
 {
-int glossinessPercent(double glossiness)
+void MeUiGlossinessProperty::createEditableProperty(IKtEditableProperty*& out)
 {
-  const double percent = glossiness * 100.0;
-  // Towards zero, after nudging the product away from it by the tolerance:
-  // 0.29 * 100 is 28.999999999999996, which is 29 as written.
-  return int(std::trunc(percent + std::copysign(1e-9, percent)));
+  auto* row = new MePercentRow<MeUiGlossinessProperty>(m_label, this, &MeUiGlossinessProperty::fraction);
+  row->SetGetter(&MeUiGlossinessProperty::getValue);
+  row->SetSetter(&MeUiGlossinessProperty::setValue);
+  row->SetFormat(&MeUiGlossinessProperty::format);
+  out = row;
 }
 
-bool MeUiGlossinessProperty::getValue(int& percent)
+bool MeUiGlossinessProperty::fraction(double& glossiness)
 {
   me::IMeEditor* editor = me::editorService();
   if (!editor)
     return false;
-  const double glossiness = editor->glossiness();
+  glossiness = editor->glossiness();
   // Unset before the first material: no percent to show.
-  if (!std::isfinite(glossiness))
+  return std::isfinite(glossiness);
+}
+
+bool MeUiGlossinessProperty::getValue(int& percent)
+{
+  double glossiness = 0.0;
+  if (!fraction(glossiness))
     return false;
-  percent = glossinessPercent(glossiness);
+  percent = wholePercent(glossiness);
   return true;
 }
 
@@ -32,14 +40,8 @@ bool MeUiGlossinessProperty::setValue(int percent)
   me::IMeEditor* editor = me::editorService();
   if (!editor)
     return false;
-  editor->setGlossiness(std::fabs(percent * 0.01));
+  editor->setGlossiness(std::fabs(percentFraction(percent)));
   return true;
-}
-
-bool MeUiGlossinessProperty::holdsExactly(int percent)
-{
-  me::IMeEditor* editor = me::editorService();
-  return editor && std::fabs(editor->glossiness() - std::fabs(percent * 0.01)) <= 1e-12;
 }
 
 bool MeUiGlossinessProperty::format(int percent, CXStringW& text)

@@ -1,14 +1,12 @@
 // The grid rows the material row sources make, and the map menu: the window
-// half of MeUiColorProperty, MeUiGlossinessProperty and MeUiTextureProperty.
+// half of MeUiColorProperty and MeUiTextureProperty.
 // A build without windows has no grid: the sources make no rows there.
 #include "ui/properties/MeUiColorProperty.h"
-#include "ui/properties/MeUiGlossinessProperty.h"
 #include "ui/properties/MeUiTextureProperty.h"
 
 #if defined(_WIN32)
 #include "framework/Menu.h"
 #include "ui/properties/MeUiColorPropertyEx.h"
-#include "ui/properties/MeUiSliderProperty.h"
 
 namespace meui
 {
@@ -33,7 +31,6 @@ protected:
       return OdCmColor(OdCmEntityColor::kNone); // a drawing going away has no layer to offer
     }
   }
-  const void* subject() override { return this->GetOwner()->editedMaterial(); }
 };
 } // namespace
 
@@ -46,29 +43,6 @@ void MeUiColorProperty::createEditableProperty(IKtEditableProperty*& out)
   out = row;
 }
 
-namespace
-{
-// A percent picked is written unless the material holds exactly that percent:
-// 35 picked over 0.355 (shown as 35%) writes 0.35, as the user chose.
-class GlossinessRow : public MeUiSliderProperty<MeUiGlossinessProperty, int>
-{
-public:
-  using MeUiSliderProperty<MeUiGlossinessProperty, int>::MeUiSliderProperty;
-  bool IsEqual(const int& a, const int& b) override { return a == b && this->GetOwner()->holdsExactly(b); }
-};
-} // namespace
-
-void MeUiGlossinessProperty::createEditableProperty(IKtEditableProperty*& out)
-{
-  auto* row = new GlossinessRow(m_label, this);
-  row->SetGetter(&MeUiGlossinessProperty::getValue);
-  row->SetSetter(&MeUiGlossinessProperty::setValue);
-  row->SetFormat(&MeUiGlossinessProperty::format);
-  row->SetSliderRange(0, 100);
-  row->SetStep(1);
-  out = row;
-}
-
 void MeUiDiffuseTextureProperty::createEditableProperty(IKtEditableProperty*& out)
 {
   auto* row = new CTTextProperty<MeUiDiffuseTextureProperty, CXStringW>(m_label, this);
@@ -77,11 +51,11 @@ void MeUiDiffuseTextureProperty::createEditableProperty(IKtEditableProperty*& ou
   out = row;
 }
 
-void MeUiTextureProperty::showMenu(const std::vector<MapMenuItem>& items)
+unsigned MeUiTextureProperty::showMenu(const std::vector<MapMenuItem>& items)
 {
   fw::CMenu menu;
   if (!menu.createPopup())
-    return;
+    return 0;
   for (const MapMenuItem& item : items)
   {
     if (item.command == 0)
@@ -91,9 +65,16 @@ void MeUiTextureProperty::showMenu(const std::vector<MapMenuItem>& items)
   }
   POINT pointer{};
   GetCursorPos(&pointer);
-  // Modal until the menu closes; the chosen command is posted to the owner.
-  fw::trackPopupMenu(menu.handle(), TPM_LEFTALIGN | TPM_RIGHTBUTTON, pointer.x, pointer.y,
-                     static_cast<HWND>(ownerWindow()));
+  // Modal until the menu closes; the command comes back rather than posted,
+  // so that the caller can look again at what it was chosen for.
+  return fw::trackPopupMenu(menu.handle(), TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY, pointer.x,
+                            pointer.y, static_cast<HWND>(ownerWindow()));
+}
+
+void MeUiTextureProperty::sendCommand(unsigned command)
+{
+  if (HWND owner = static_cast<HWND>(ownerWindow()); owner && IsWindow(owner))
+    SendMessageW(owner, WM_COMMAND, MAKEWPARAM(command, 0), 0);
 }
 } // namespace meui
 
@@ -102,9 +83,9 @@ void MeUiTextureProperty::showMenu(const std::vector<MapMenuItem>& items)
 namespace meui
 {
 void MeUiColorProperty::createEditableProperty(IKtEditableProperty*& out) { out = nullptr; }
-void MeUiGlossinessProperty::createEditableProperty(IKtEditableProperty*& out) { out = nullptr; }
 void MeUiDiffuseTextureProperty::createEditableProperty(IKtEditableProperty*& out) { out = nullptr; }
-void MeUiTextureProperty::showMenu(const std::vector<MapMenuItem>&) {}
+unsigned MeUiTextureProperty::showMenu(const std::vector<MapMenuItem>&) { return 0; }
+void MeUiTextureProperty::sendCommand(unsigned) {}
 } // namespace meui
 
 #endif

@@ -61,19 +61,6 @@ OdUInt32 rgbOf(const MaterialColor& color)
   return OdUInt32(value.red()) | (OdUInt32(value.green()) << 8) | (OdUInt32(value.blue()) << 16);
 }
 
-int wholeDegrees(double radians)
-{
-  const double degrees = radians * 57.29577951308232;
-  if (!std::isfinite(degrees) || std::fabs(degrees) > 1e9)
-    return 0;
-  int whole = int(degrees); // toward zero
-  if (degrees - whole > 1.0 - 1e-9)
-    ++whole;
-  else if (degrees - whole < -1.0 + 1e-9)
-    --whole;
-  return whole;
-}
-
 // --- base
 
 unsigned MeUiTexturePropertiesProvider::AddRef() { return ++m_refCount; }
@@ -107,6 +94,18 @@ void MeUiTexturePropertiesProvider::releaseRows()
     row->Release();
 }
 
+void MeUiTexturePropertiesProvider::endEditing()
+{
+  if (me::MeBaseTextureEditor* editor = mapEditor())
+    editor->endEditing();
+}
+
+me::MeEditTarget MeUiTexturePropertiesProvider::editTarget()
+{
+  me::MeBaseTextureEditor* editor = mapEditor();
+  return me::MeEditTarget::ofEditor(editor ? &editor->map() : nullptr);
+}
+
 void MeUiTexturePropertiesProvider::addRow(IKtEditableProperty* row)
 {
   if (!row)
@@ -133,18 +132,20 @@ void MeUiFileTexturePropertiesProvider::buildRows()
   if (foundElsewhere)
     adoptRow(new MeTextRow<Self>(me::loadString(162), this))->SetGetter(&Self::foundAtPath);
 
-  auto* brightness = adoptRow(new MeSliderRow<Self>(me::loadString(121), this));
+  auto* brightness = adoptRow(new MePercentRow<Self>(me::loadString(121), this, &Self::brightnessFraction));
   brightness->SetGetter(&Self::brightness);
   brightness->SetSetter(&Self::setBrightness);
   brightness->SetFormat(&Self::percentText);
-  brightness->SetSliderRange(0, 100);
-  brightness->SetStep(1);
 
   auto* lockOffset = adoptRow(new MeYesNoRow<Self>(me::loadString(123), this));
   lockOffset->SetGetter(&Self::lockOffset);
   lockOffset->SetSetter(&Self::setLockOffset);
-  adoptRow(makeReal(124, this, &Self::positionX, &Self::setPositionX, -kNoBound, kNoBound))->SetAction(&Self::noAction);
-  adoptRow(makeReal(125, this, &Self::positionY, &Self::setPositionY, -kNoBound, kNoBound))->SetAction(&Self::noAction);
+  auto* x = adoptRow(makeReal(124, this, &Self::positionX, &Self::setPositionX, -kNoBound, kNoBound));
+  x->SetAction(&Self::noAction);
+  x->SetValidator(&Self::canSetPositionX);
+  auto* y = adoptRow(makeReal(125, this, &Self::positionY, &Self::setPositionY, -kNoBound, kNoBound));
+  y->SetAction(&Self::noAction);
+  y->SetValidator(&Self::canSetPositionY);
 
   auto* rotation = adoptRow(new MeSliderRow<Self>(me::loadString(126), this));
   rotation->SetGetter(&Self::rotation);
@@ -156,8 +157,8 @@ void MeUiFileTexturePropertiesProvider::buildRows()
   auto* lockAspect = adoptRow(new MeYesNoRow<Self>(me::loadString(127), this));
   lockAspect->SetGetter(&Self::lockAspectRatio);
   lockAspect->SetSetter(&Self::setLockAspectRatio);
-  adoptRow(makeReal(128, this, &Self::width, &Self::setWidth, 0.0, kNoBound));
-  adoptRow(makeReal(129, this, &Self::height, &Self::setHeight, 0.0, kNoBound));
+  adoptRow(makeReal(128, this, &Self::width, &Self::setWidth, 0.0, kNoBound))->SetValidator(&Self::canSetWidth);
+  adoptRow(makeReal(129, this, &Self::height, &Self::setHeight, 0.0, kNoBound))->SetValidator(&Self::canSetHeight);
 
   auto* horizontal = adoptRow(new MeTextComboRow<Self>(me::loadString(130), this));
   horizontal->SetGetter(&Self::horizontalTiling);
@@ -182,29 +183,41 @@ bool MeUiFileTexturePropertiesProvider::mapText(CXStringW& text)
 bool MeUiFileTexturePropertiesProvider::browseImage()
 {
   me::IMeSystemDialogs* dialogs = me::systemDialogsService();
+  const me::MeEditTarget target = editTarget();
   OdString path;
-  if (!dialogs || !dialogs->selectFileToOpen(OdString(), me::loadString(kImageFilterString), path) || path.isEmpty())
-    return true; // cancelled: nothing changes
+  // Cancelled, or the drawing changed under the dialog: nothing changes.
+  if (!dialogs || !dialogs->selectFileToOpen(OdString(), me::loadString(kImageFilterString), path) || path.isEmpty() ||
+      !target.stillCurrent())
+    return true;
   m_editor->setFileName(path);
   return true;
 }
 
 bool MeUiFileTexturePropertiesProvider::foundAtPath(CXStringW& text)
 {
+  // A folder of the search joined with a name may mix the two separators:
+  // shown with the system's own where it has any.
   text = m_editor->foundAtPath();
+  if (text.find(L'\\') >= 0)
+    text.replace(L"/", L"\\");
   return true;
 }
 
 bool MeUiFileTexturePropertiesProvider::brightness(int& percent)
 {
-  const double value = m_editor->brightness() * 100.0;
-  percent = std::isfinite(value) && std::fabs(value) < 1e9 ? int(value) : 0;
+  percent = wholePercent(m_editor->brightness());
+  return true;
+}
+
+bool MeUiFileTexturePropertiesProvider::brightnessFraction(double& fraction)
+{
+  fraction = m_editor->brightness();
   return true;
 }
 
 bool MeUiFileTexturePropertiesProvider::setBrightness(int percent)
 {
-  m_editor->setBrightness(percent * 0.01);
+  m_editor->setBrightness(percentFraction(percent));
   return true;
 }
 
@@ -238,6 +251,38 @@ bool MeUiFileTexturePropertiesProvider::setPositionX(double x)
 {
   m_editor->setPositionX(x);
   return true;
+}
+
+namespace
+{
+// The map's transform with the value set, checked before anything is written.
+bool drawable(const me::MapTransform& transform, CXStringW& message)
+{
+  if (transform.isDrawable())
+    return true;
+  message = me::loadString(me::kStrMapSizeRefused);
+  return false;
+}
+} // namespace
+
+bool MeUiFileTexturePropertiesProvider::canSetPositionX(double x, CXStringW& message)
+{
+  return drawable(m_editor->withPositionX(x), message);
+}
+
+bool MeUiFileTexturePropertiesProvider::canSetPositionY(double y, CXStringW& message)
+{
+  return drawable(m_editor->withPositionY(y), message);
+}
+
+bool MeUiFileTexturePropertiesProvider::canSetWidth(double width, CXStringW& message)
+{
+  return drawable(m_editor->withWidth(width), message);
+}
+
+bool MeUiFileTexturePropertiesProvider::canSetHeight(double height, CXStringW& message)
+{
+  return drawable(m_editor->withHeight(height), message);
 }
 
 bool MeUiFileTexturePropertiesProvider::positionY(double& y)
@@ -296,7 +341,7 @@ bool MeUiFileTexturePropertiesProvider::width(double& width)
 
 bool MeUiFileTexturePropertiesProvider::setWidth(double width)
 {
-  m_editor->setWidth(width); // 0 or less: ignored, and still a success
+  m_editor->setWidth(width); // not drawable: ignored, and still a success
   return true;
 }
 

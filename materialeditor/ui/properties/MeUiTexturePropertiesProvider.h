@@ -14,6 +14,7 @@
 // ever freed (and the texture editor never ends map editing).
 #pragma once
 
+#include "core/MeEditTarget.h"
 #include "core/MeProceduralTextureEditors.h"
 #include "core/MeTextureEditors.h"
 #include "host/KtEditableProperty.h"
@@ -45,6 +46,15 @@ public:
   // them once the grid has let go too.
   void releaseRows();
 
+  // The texture map editor over the map; none for the scene.
+  virtual me::MeBaseTextureEditor* mapEditor() { return nullptr; }
+  // Ends the map editor's editing now (its dialog goes): a row still running
+  // then writes nothing, and the material editor's edited map is free for a
+  // newer dialog.
+  void endEditing();
+  // What a row that opens a dialog writes to: checked again when it returns.
+  me::MeEditTarget editTarget();
+
 protected:
   // Takes a reference of its own to the row.
   void addRow(IKtEditableProperty* row);
@@ -68,20 +78,24 @@ public:
   explicit MeUiFileTexturePropertiesProvider(MaterialMap& map);
   void buildRows() override;
   me::MeFileTextureEditor& editor() const { return *m_editor; }
+  me::MeBaseTextureEditor* mapEditor() override { return m_editor.get(); }
 
   // The rows' members, in row order.
   bool mapText(CXStringW& text);
   bool browseImage();
   bool foundAtPath(CXStringW& text);
   bool brightness(int& percent);
+  bool brightnessFraction(double& fraction);
   bool setBrightness(int percent);
   bool percentText(int value, CXStringW& text);
   bool lockOffset(int& value);
   bool setLockOffset(int value);
   bool positionX(double& x);
   bool setPositionX(double x);
+  bool canSetPositionX(double x, CXStringW& message);
   bool positionY(double& y);
   bool setPositionY(double y);
+  bool canSetPositionY(double y, CXStringW& message);
   bool noAction() { return true; }
   bool rotation(int& degrees);
   bool setRotation(int degrees);
@@ -90,8 +104,10 @@ public:
   bool setLockAspectRatio(int value);
   bool width(double& width);
   bool setWidth(double width);
+  bool canSetWidth(double width, CXStringW& message);
   bool height(double& height);
   bool setHeight(double height);
+  bool canSetHeight(double height, CXStringW& message);
   bool horizontalTiling(CXStringW& name);
   bool setHorizontalTiling(CXStringW name);
   bool verticalTiling(CXStringW& name);
@@ -123,6 +139,7 @@ public:
   explicit MeUiMarbleTexturePropertiesProvider(MaterialMap& map) : m_editor(map) {}
   void buildRows() override;
   me::MeMarbleProceduralTextureEditor& editor() { return m_editor; }
+  me::MeBaseTextureEditor* mapEditor() override { return &m_editor; }
 
   bool stoneColor(OdUInt32& rgb);
   bool setStoneColor(OdUInt32 rgb);
@@ -143,6 +160,7 @@ public:
   explicit MeUiWoodTexturePropertiesProvider(MaterialMap& map) : m_editor(map) {}
   void buildRows() override;
   me::MeWoodProceduralTextureEditor& editor() { return m_editor; }
+  me::MeBaseTextureEditor* mapEditor() override { return &m_editor; }
 
   bool color1(OdUInt32& rgb);
   bool setColor1(OdUInt32 rgb);
@@ -161,10 +179,6 @@ private:
 
 // A screen colour, red in the lowest byte, of a material colour's value.
 OdUInt32 rgbOf(const MaterialColor& color);
-// Whole degrees of an angle in radians, truncated after a tolerance of 1e-9
-// degrees, so that a value written as 30 reads back as 30 and not as the
-// 29.999999999999996 the composed matrix gives back.
-int wholeDegrees(double radians);
 
 // The provider that suits the map, with its count at 1 (the caller's), or
 // null: a file provider for an image file, marble or wood for those

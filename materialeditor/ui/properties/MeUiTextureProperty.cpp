@@ -1,6 +1,7 @@
 #include "ui/properties/MeUiTextureProperty.h"
 
 #include "core/IMeEditor.h"
+#include "core/MeEditTarget.h"
 #include "core/MeHost.h"
 #include "core/MeStrings.h"
 #include "od/DbObjectId.h"
@@ -58,16 +59,21 @@ bool MeUiDiffuseTextureProperty::getValue(CXStringW& text)
 bool MeUiDiffuseTextureProperty::buttonAction()
 {
   me::IMeEditor* editor = me::editorService();
+  if (!editor)
+    return true;
   bool available = false;
   try
   {
-    available = editor && editor->isDiffuseMapAvailable();
+    available = editor->isDiffuseMapAvailable();
   }
   catch (const OdError&)
   {
     // The material went (erased, its drawing closed): only a new image is offered.
   }
-  showMenu(mapMenuItems(available));
+  const me::MeEditTarget target = me::MeEditTarget::ofEditor(&editor->diffuseMap());
+  const unsigned command = showMenu(mapMenuItems(available));
+  if (command != 0 && target.stillCurrent())
+    sendCommand(command);
   return true;
 }
 } // namespace meui

@@ -47,9 +47,12 @@ public:
   void* ownerWindow() const { return m_ownerWindow; }
 
 protected:
-  // Shows the menu at the pointer, owned by the owner window, which receives
-  // the chosen command; nothing in a build without windows.
-  virtual void showMenu(const std::vector<MapMenuItem>& items);
+  // Shows the menu at the pointer, owned by the owner window, until it
+  // closes; the chosen command, 0 when none (always, in a build without
+  // windows).
+  virtual unsigned showMenu(const std::vector<MapMenuItem>& items);
+  // Sends the command to the owner window, as the menu would have.
+  virtual void sendCommand(unsigned command);
 
 private:
   void* m_ownerWindow;
@@ -66,6 +69,8 @@ public:
   // host's search found, when it is not where the material says), "Unable to
   // find texture file '%s'", or the name of a procedural or scene map.
   bool getValue(CXStringW& text) override;
+  // The menu; its command reaches the owner only when the drawing, the
+  // material and its map are still the ones the menu was opened for.
   bool buttonAction() override;
 };
 } // namespace meui

@@ -10,6 +10,7 @@
 #include "host/KtProperty.h"
 #include "host/KtServices.h"
 #include "host/KtValueText.h"
+#include "ui/properties/MeUiWholeNumbers.h"
 
 #ifdef _WIN32
 #include "host/win/KtFamilies.h"
@@ -78,4 +79,37 @@ public:
   CXStringW TextFromValue(const OdUInt32& value) override { return kt::rgbText(value); }
 };
 #endif
+
+// A percent on a slider (glossiness, brightness): its owner's getter gives
+// the whole percent (wholePercent) and its fraction getter the value stored.
+// A percent picked is written unless the material holds exactly that
+// percent: 35 picked over 0.355 (shown as 35 %) writes 0.35, as chosen.
+template <class Owner>
+class MePercentRow : public MeSliderRow<Owner>
+{
+public:
+  using Fraction = bool (Owner::*)(double&);
+
+  MePercentRow(const CXStringW& label, Owner* owner, Fraction fraction)
+    : MeSliderRow<Owner>(label, owner), m_fraction(fraction)
+  {
+    this->SetSliderRange(0, 100);
+    this->SetStep(1);
+  }
+  bool IsEqual(const int& a, const int& b) override
+  {
+    double held = 0.0;
+    try
+    {
+      return a == b && (this->GetOwner()->*m_fraction)(held) && holdsPercent(held, b);
+    }
+    catch (...)
+    {
+      return false;
+    }
+  }
+
+private:
+  Fraction m_fraction;
+};
 } // namespace meui

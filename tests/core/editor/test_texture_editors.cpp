@@ -75,17 +75,30 @@ TEST_F(FileTextureTest, RotationsComposedAndDecomposedComeBack)
   EXPECT_EQ(diffuseMapOf(id).mapper().transform(), transform());
 }
 
-TEST_F(FileTextureTest, DegenerateTransformsReadSafelyAndZIsNeverWritten)
+// A drawing may hold a transform that cannot be drawn (read from a file):
+// its parameters read as the identity's, as the renderer draws it, and the
+// next value set replaces it with one that can.
+TEST_F(FileTextureTest, AnUndrawableTransformReadsAsTheIdentityAndZIsNeverWritten)
 {
-  OdGeMatrix3d m = OdGeMatrix3d::translation(OdGeVector3d(3.0, 0.0, 5.0));
-  m(0, 0) = kInfinity; // a row of endless length: scale 0, read as 1
-  m(1, 0) = kNaN;
-  texture->map().mapper().setTransform(m);
-  expectXY(scale(), 1.0, 1.0);
-  EXPECT_EQ(offset().x, -3.0);
-  EXPECT_EQ(offset().z, 5.0); // carried while reading ...
-  EXPECT_FALSE(std::isnan(rotation()));
+  OdGeMatrix3d infinite = OdGeMatrix3d::translation(OdGeVector3d(3.0, 0.0, 5.0));
+  infinite(0, 0) = kInfinity;
+  infinite(1, 0) = kNaN;
+  OdGeMatrix3d flat = OdGeMatrix3d::scaling(OdGeVector3d(0.0, 0.0, 1.0));
+  OdGeMatrix3d beyondFloats = OdGeMatrix3d::scaling(OdGeVector3d(1e300, 1.0, 1.0));
+  for (const OdGeMatrix3d& m : {infinite, flat, beyondFloats})
+  {
+    texture->map().mapper().setTransform(m);
+    EXPECT_EQ(scale(), OdGeVector3d(1.0, 1.0, 1.0));
+    EXPECT_EQ(offset(), OdGeVector3d(0.0, 0.0, 0.0));
+    EXPECT_EQ(rotation(), 0.0);
+  }
+  texture->setWidth(4.0);
+  EXPECT_TRUE(isDrawableMapTransform(transform()));
+  expectXY(scale(), 4.0, settings->lockSampleSize() ? 4.0 : 1.0);
 
+  OdGeMatrix3d m = OdGeMatrix3d::translation(OdGeVector3d(3.0, 0.0, 5.0));
+  texture->map().mapper().setTransform(m);
+  EXPECT_EQ(offset().z, 5.0); // carried while reading ...
   texture->setScale(OdGeVector3d(2.0, 2.0, 1.0));
   EXPECT_EQ(transform()(2, 3), 0.0); // ... but never written
   texture->setOffset(OdGeVector3d(1.0, 2.0, 9.0));
@@ -102,13 +115,15 @@ TEST_F(FileTextureTest, BadNumbersAreRefusedOrIgnoredAndWriteNothing)
   EXPECT_THROW(texture->setScale(OdGeVector3d(0.0, 1.0, 1.0)), OdError);
   EXPECT_THROW(texture->setRotation(OdGeVector3d(0.0, 0.0, kNaN)), OdError);
   EXPECT_THROW(texture->setBrightness(kInfinity), OdError);
-  EXPECT_THROW(texture->setPositionX(kNaN), OdError);
-  // The rows' rule: a width or height not above 0 is ignored silently.
-  for (double bad : {0.0, -1.0, kNaN, kInfinity})
+  // The rows' setters ignore what the map cannot be drawn with: sizes out of
+  // [1e-6, 1e9] (a tiny positive one too), positions beyond finite numbers.
+  for (double bad : {0.0, -1.0, 1e-320, 1e-7, 2e9, kNaN, kInfinity})
   {
     texture->setWidth(bad);
     texture->setHeight(bad);
   }
+  texture->setPositionX(kNaN);
+  texture->setPositionY(1e300);
   EXPECT_EQ(transform(), before);
   EXPECT_EQ(texture->brightness(), 1.0);
   EXPECT_EQ(reactor.count(), writes);
@@ -151,6 +166,7 @@ TEST_F(FileTextureTest, LockedOffsetMovesAlongTheDiagonal)
   expectXY(offset(), 9.0, 9.0);
 
   const std::size_t writes = reactor.count();
+  texture->setLockOffset(true); // the two equal already: nothing to write
   texture->setPositionX(5.0);
   expectXY(offset(), 5.0, 5.0);
   texture->setPositionY(-2.0);
@@ -183,10 +199,20 @@ TEST_F(FileTextureTest, SettersWriteTheMapAndTheEndOfEditingStopsThat)
   bumpEditor.endEditing();
   bumpEditor.setFileName(L"unsaved.png");
   EXPECT_EQ(diffuseMapOf(id).sourceFileName(), OdString(L"other.png"));
+  EXPECT_TRUE(bumpEditor.map().sourceFileName().isEmpty()) << "an ended editor changes not even the record";
   MaterialMap bump;
   read(id)->bump(bump);
   EXPECT_TRUE(bump.sourceFileName().isEmpty());
   EXPECT_EQ(reactor.count(), 5u);
+
+  // An editor ended when its dialog went, but destroyed only later (a row
+  // of it still ran), leaves a newer editor of the same map editing.
+  auto old = std::make_unique<me::MeFileTextureEditor>(editor->editDiffuseMap());
+  old->endEditing();
+  me::MeFileTextureEditor newer(editor->editDiffuseMap());
+  old.reset();
+  newer.setProjection(MapMapper::kCylinder);
+  EXPECT_EQ(diffuseMapOf(id).mapper().projection(), MapMapper::kCylinder);
 }
 
 TEST_F(FileTextureTest, FoundElsewhereOnlyWhenTheStoredPathIsGone)
@@ -226,7 +252,8 @@ protected:
 TEST_F(ProceduralTextureTest, AnEditorOfTheWrongKindFailsAtConstruction)
 {
   MaterialMap& map = editMapWith(OdGiMarbleTexture::createObject());
-  expectWrongClass([&] { me::MeWoodProceduralTextureEditor wood(map); }, OdGiMarbleTexture::desc(), OdGiWoodTexture::desc());
+  expectWrongClass([&] { me::MeWoodProceduralTextureEditor wood(map); }, OdGiMarbleTexture::desc(),
+                   OdGiWoodTexture::desc());
   // The failed editor did not end the editing of the map.
   me::MeMarbleProceduralTextureEditor marble(map);
   marble.setVeinWidth(0.125);

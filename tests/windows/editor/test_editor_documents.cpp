@@ -1,8 +1,8 @@
 // The Material editor when the drawing changes under it: a material erased
-// by another command (the one edited or any other), even while the colour
-// dialog is open for it; another document made current and the first one
-// current again; a document closed while the colour dialog or the map menu
-// is open.
+// by another command (the one edited or any other); another document made
+// current and the first one current again; a document closed while the
+// colour dialog or the map menu is open. What a dialog chose while the
+// drawing changed: tests/windows/texture/test_modal_edits.cpp.
 #include "EditorRun.h"
 
 using namespace editortest;
@@ -31,26 +31,6 @@ TEST(MaterialEditorDocuments, ErasingAnyMaterialByACommandSwitchesToGlobal)
   EXPECT_TRUE((*editor(dump))["shown"].asBool());
   EXPECT_EQ(rowLabels(dump), (std::vector<std::string>{"Generic.Diffuse", "Generic.Glossiness", "Map.Diffuse"}));
   EXPECT_EQ(gridRow(dump, "Generic.Diffuse")["text"].asString(), "by object") << "Global's colour, not Steel's";
-}
-
-TEST(MaterialEditorDocuments, AColourChosenForAMaterialErasedWhileTheDialogWasOpenChangesNothingElse)
-{
-  HostHarness host;
-  const std::wstring file = drawing(host, kTwoMaterials);
-  // The erase comes from the command line while the user picks the colour.
-  const HostRun run = host.run({"MATBROWSEROPEN", open("Steel"), "DUMP {dir}/before.json", "ANSWER RUN \"ERASE Steel\"",
-                                "ANSWER COLOR 10,200,30", moreColors("Steel"), "DUMP {dump}", "QUIT"},
-                               {file});
-  ASSERT_FALSE(run.timedOut);
-  ASSERT_EQ(run.exitCode, 0) << run.errors;
-  const JsonValue before = dumpOf(host, L"before.json"), dump = run.dump();
-  EXPECT_FALSE(hasMaterial(dump, "Steel"));
-  ASSERT_EQ(dump["colorDialogs"].size(), 1u);
-  // Neither Oak nor the material the editor fell back to took the colour.
-  EXPECT_EQ(channel(dump, "Oak", "diffuse"), "120,80,40");
-  EXPECT_EQ(material(dump, "Global")["writes"].asNumber(), material(before, "Global")["writes"].asNumber());
-  EXPECT_EQ(editorTitle(dump), "Material editor - Global");
-  EXPECT_EQ(gridRow(dump, "Generic.Diffuse")["text"].asString(), "by object");
 }
 
 TEST(MaterialEditorDocuments, AnotherDocumentMadeCurrentShowsItsGlobalAndEditsGoToIt)

@@ -133,6 +133,8 @@ void addExtraRow();
 class GridOwner final : public IKtUnknown
 {
 public:
+  // Its rows write to no drawing: a dialog of theirs always writes.
+  me::MeEditTarget editTarget() { return me::MeEditTarget::anything(); }
   unsigned AddRef() override { return ++m_refs; }
   unsigned Release() override
   {
@@ -335,8 +337,8 @@ void layout()
   RECT client{};
   GetClientRect(g_pane, &client);
   if (g_list)
-    MoveWindow(g_list, 0, kHostPaneCaptionHeight, client.right, std::max<LONG>(client.bottom - kHostPaneCaptionHeight, 0),
-               TRUE);
+    MoveWindow(g_list, 0, kHostPaneCaptionHeight, client.right,
+               std::max<LONG>(client.bottom - kHostPaneCaptionHeight, 0), TRUE);
 }
 
 WNDPROC g_listProc = nullptr;
@@ -402,8 +404,8 @@ void togglePane()
     g_list = CreateWindowExW(WS_EX_CLIENTEDGE, L"LISTBOX", L"", kInspectorListStyle, 0, 0, 10, 10, g_pane,
                              reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kListId)), g_instance, nullptr);
     SendMessageW(g_list, WM_SETFONT, WPARAM(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
-    g_listProc = reinterpret_cast<WNDPROC>(
-      SetWindowLongPtrW(g_list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&listProc)));
+    g_listProc =
+      reinterpret_cast<WNDPROC>(SetWindowLongPtrW(g_list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&listProc)));
     g_grid.create(g_list);
     g_owner = new GridOwner;
     fillGrid(makeRows());

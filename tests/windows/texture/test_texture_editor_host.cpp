@@ -38,7 +38,7 @@ std::string imageLine(const std::string& name, const std::string& file, const st
 }
 } // namespace
 
-TEST(TextureEditorHost, EditTwiceShowsAFreshDialogAndMakesThePaletteAListenerOnce)
+TEST(TextureEditorHost, EditTwiceShowsAFreshDialogWhoseRowsWriteAndMakesThePaletteAListenerOnce)
 {
   HostHarness host;
   const std::wstring file = drawing(host, imageLine("Steel", sampleTextures() + "/checker.png", "SCALE 25,25"));
@@ -46,10 +46,15 @@ TEST(TextureEditorHost, EditTwiceShowsAFreshDialogAndMakesThePaletteAListenerOnc
     host.run(std::vector<std::string>{"MATBROWSEROPEN"} + openTexture("Steel") +
                std::vector<std::string>{on("CLICK", "ROW \"Scale.Width\""), "KEY ESC", "DUMP {dir}/first.json", kPause,
                                         "ANSWER MENU 1002", "CLICK " + editorPane("Steel") + " ROW \"Map.Diffuse\"",
-                                        "CLICK " + editorPane("Steel") + " EDITOR", "DUMP {dump}", "QUIT"},
+                                        "CLICK " + editorPane("Steel") + " EDITOR", "DUMP {dir}/second.json",
+                                        on("CHOOSE", "ROW \"Projection.Type\" \"Spherical\""), "DUMP {dump}", "QUIT"},
              {file});
   ASSERT_EQ(run.exitCode, 0) << run.errors;
-  const JsonValue first = dumpOf(host, L"first.json"), second = run.dump();
+  const JsonValue first = dumpOf(host, L"first.json"), second = dumpOf(host, L"second.json"), chosen = run.dump();
+  // The old dialog's map editor ended before the new one began: the new
+  // one's rows write.
+  EXPECT_EQ(diffuseMap(chosen, "Steel")["projection"].asNumber(), 4);
+  EXPECT_EQ(rowText(chosen, "Projection.Type"), "Spherical");
   ASSERT_TRUE(textureShown(first));
   EXPECT_EQ(texturePane(first)["title"].asString(), "Texture editor");
   EXPECT_TRUE(anyRowSelected(first)) << "the click selected a row of the first dialog";

@@ -75,31 +75,36 @@ TEST(TextureEditorRows, WithTheAspectLockOnAWidthScalesTheHeightAndAHeightTheWid
   EXPECT_EQ(material(height, "Steel")["writes"].asNumber(), material(width, "Steel")["writes"].asNumber() + 1);
 }
 
-TEST(TextureEditorRows, AWidthOfZeroChangesNothingAndMinusOneIsRefusedWithTheRowsMessage)
+// A width of almost nothing would turn the map's transform into infinities
+// for good: refused as one the map cannot be drawn at, as 0 is; -1 by the
+// row's range.
+TEST(TextureEditorRows, AWidthTheMapCannotBeDrawnAtIsRefusedAndNothingIsWritten)
 {
   HostHarness host;
   const HostRun run =
     workRows(host, checkerLine("Steel", "SCALE 2,1"),
-             std::vector<std::string>{"DUMP {dir}/before.json"} + typeInto("Scale.Width", "0") +
-               std::vector<std::string>{"DUMP {dir}/zero.json", "ANSWER OK"} + typeInto("Scale.Width", "-1") +
+             std::vector<std::string>{"DUMP {dir}/before.json"} + typeInto("Scale.Width", "1e-320") +
+               std::vector<std::string>{"DUMP {dir}/tiny.json", "KEY ESC", "ANSWER OK"} + typeInto("Scale.Width", "0") +
+               std::vector<std::string>{"KEY ESC", "ANSWER OK"} + typeInto("Scale.Width", "-1") +
                std::vector<std::string>{"DUMP {dir}/refused.json", "KEY ESC"});
   ASSERT_EQ(run.exitCode, 0) << run.errors;
-  const JsonValue before = dumpOf(host, L"before.json"), zero = dumpOf(host, L"zero.json"),
+  const JsonValue before = dumpOf(host, L"before.json"), tiny = dumpOf(host, L"tiny.json"),
                   refused = dumpOf(host, L"refused.json"), dump = run.dump();
-  for (const JsonValue* d : {&zero, &refused, &dump})
+  for (const JsonValue* d : {&tiny, &refused, &dump})
   {
     expectPair(diffuseMap(*d, "Steel")["scale"], 2, 1, "unchanged");
     EXPECT_EQ(material(*d, "Steel")["writes"].asNumber(), material(before, "Steel")["writes"].asNumber())
       << "nothing written";
   }
-  EXPECT_EQ(zero["messages"].size(), 0u) << "0 is in range: ignored without a word";
-  ASSERT_EQ(refused["messages"].size(), 1u);
-  EXPECT_EQ(refused["messages"][0]["text"].asString().rfind("Value must be more ", 0), 0u)
-    << refused["messages"][0]["text"].asString();
-  const JsonValue& grid = texturePane(refused)["grids"][0];
-  EXPECT_EQ(grid["editor"].asString(), "Scale.Width") << "the edit box keeps the refused text";
+  ASSERT_EQ(refused["messages"].size(), 3u);
+  EXPECT_EQ(refused["messages"][0]["text"].asString(), "The map cannot be drawn at this size.");
+  EXPECT_EQ(refused["messages"][1]["text"].asString(), "The map cannot be drawn at this size.") << "0";
+  EXPECT_EQ(refused["messages"][2]["text"].asString().rfind("Value must be more ", 0), 0u)
+    << refused["messages"][2]["text"].asString();
+  EXPECT_EQ(texturePane(tiny)["grids"][0]["editor"].asString(), "Scale.Width") << "the edit box keeps the text";
   EXPECT_TRUE(texturePane(dump)["grids"][0]["editor"].isNull()) << "Escape closes it";
-  EXPECT_EQ(rowText(dump, "Scale.Width"), rowText(before, "Scale.Width"));
+  for (const char* row : {"Position.X", "Position.Y", "Scale.Width", "Scale.Height"})
+    EXPECT_EQ(rowText(dump, row), rowText(before, row)) << row << ": finite, as before";
 }
 
 TEST(TextureEditorRows, AFileFoundElsewhereShowsWhereItWasSavedAndFoundAnExistingOneOffersBrowsing)
