@@ -229,6 +229,14 @@ TEST_F(FileTextureTest, FoundElsewhereOnlyWhenTheStoredPathIsGone)
   texture->setFileName(folder.od("gone/here.png"));
   EXPECT_TRUE(texture->isFoundElsewhere());
   EXPECT_EQ(texture->foundAtPath(), folder.od("here.png"));
+  // A relative name is the drawing's own: beside it, the file is where it
+  // was saved; found under another folder, it moved.
+  TempDir::write(folder / "maps" / "tile.png", "image");
+  db->setDatabaseFileName(folder.od("plan.dxf"));
+  texture->setFileName(L"maps/tile.png");
+  EXPECT_FALSE(texture->isFoundElsewhere());
+  texture->setFileName(L"old/here.png");
+  EXPECT_TRUE(texture->isFoundElsewhere());
 }
 
 namespace
