@@ -121,7 +121,10 @@ TEST(TextureEditorRows, AFileFoundElsewhereShowsWhereItWasSavedAndFoundAnExistin
             (std::vector<std::string>{"Image.Saved at", "Image.Found at", "Image.Brightness"}));
   EXPECT_EQ(labels.size(), 13u);
   EXPECT_EQ(rowText(elsewhere, "Image.Saved at"), "C:/long/gone/folder/checker.png");
-  EXPECT_NE(rowText(elsewhere, "Image.Found at").find("checker.png"), std::string::npos);
+  // The search's folder joined with the name: one kind of separator.
+  const std::string found = rowText(elsewhere, "Image.Found at");
+  EXPECT_NE(found.find("checker.png"), std::string::npos);
+  EXPECT_EQ(found.find('/'), std::string::npos) << found;
   EXPECT_EQ(texturePane(elsewhere)["mapPreview"]["state"].asNumber(), 1) << "the found file is shown";
 
   HostHarness other;
