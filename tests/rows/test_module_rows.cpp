@@ -109,6 +109,68 @@ TEST(Slider, TheWheelStepsTowardsTheUserUpAndClamps)
   EXPECT_EQ(slider.position, 0);
 }
 
+TEST(Slider, EveryPressIsWrittenAtItsReleaseAndEscOrALostCaptureDropsIt)
+{
+  SliderModel slider;
+  slider.setValue(50, 200);
+  // A jump away from the thumb is a press too: the pointer may leave the
+  // bar, and the release still writes what the press showed.
+  ASSERT_EQ(slider.buttonDown(20, 200), SliderModel::Press::Jump);
+  EXPECT_TRUE(slider.pending());
+  slider.buttonMove(-300, 200); // the echo of the press
+  EXPECT_FALSE(slider.buttonMove(-300, 200)) << "a jump does not drag";
+  EXPECT_TRUE(slider.buttonUp()) << "the release writes";
+  EXPECT_EQ(slider.value, 10);
+  EXPECT_FALSE(slider.pending());
+  EXPECT_FALSE(slider.buttonUp()) << "a second release has nothing to write";
+
+  slider.setValue(10, 200); // what the owner now holds
+  ASSERT_EQ(slider.buttonDown(25, 200), SliderModel::Press::Grab);
+  slider.buttonMove(0, 200);
+  slider.buttonMove(150, 200);
+  ASSERT_EQ(slider.value, 75);
+  EXPECT_TRUE(slider.cancel(200));
+  EXPECT_EQ(slider.value, 10) << "the owner's value again";
+  EXPECT_EQ(slider.position, 20);
+  EXPECT_FALSE(slider.dragging);
+  EXPECT_FALSE(slider.buttonUp()) << "the release after Esc writes nothing";
+
+  // The wheel waits for a release; dropped, the owner's value shows again.
+  slider.wheel(-120, 200);
+  slider.wheel(-120, 200);
+  EXPECT_TRUE(slider.pending());
+  EXPECT_TRUE(slider.cancel(200));
+  EXPECT_EQ(slider.value, 10);
+  slider.wheel(-120, 200);
+  slider.buttonDown(22, 200); // on the thumb: the wheeled value stays
+  EXPECT_TRUE(slider.buttonUp());
+  EXPECT_EQ(slider.value, 11);
+}
+
+TEST(Slider, KeysMoveAStepTenStepsOrToTheEnds)
+{
+  SliderModel slider;
+  slider.high = 360;
+  slider.setValue(0, 200);
+  EXPECT_FALSE(slider.key(meui::SliderKey::Left, 200)) << "already at the low end: nothing to write";
+  EXPECT_TRUE(slider.key(meui::SliderKey::Right, 200));
+  EXPECT_EQ(slider.value, 1);
+  EXPECT_TRUE(slider.key(meui::SliderKey::PageDown, 200));
+  EXPECT_EQ(slider.value, 11);
+  EXPECT_TRUE(slider.key(meui::SliderKey::PageUp, 200));
+  EXPECT_TRUE(slider.key(meui::SliderKey::PageUp, 200));
+  EXPECT_EQ(slider.value, 0) << "clamped at the low end";
+  EXPECT_TRUE(slider.key(meui::SliderKey::End, 200));
+  EXPECT_EQ(slider.value, 360);
+  EXPECT_EQ(slider.position, 200);
+  EXPECT_FALSE(slider.key(meui::SliderKey::PageDown, 200));
+  EXPECT_TRUE(slider.key(meui::SliderKey::Home, 200));
+  EXPECT_EQ(slider.value, 0);
+  EXPECT_FALSE(slider.pending()) << "a key's value is written at once";
+  slider.buttonDown(150, 200);
+  EXPECT_FALSE(slider.key(meui::SliderKey::Right, 200)) << "the press's release decides";
+}
+
 TEST(Slider, DrawsAnEmptyBarAtZeroAndAFullOneAtTheTop)
 {
   FakeHostServices host;

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <map>
+#include <optional>
 
 namespace host
 {
@@ -108,7 +109,8 @@ HWND findPane(const OdString& title)
   OdString known;
   for (const DockPaneInfo& pane : dockPanes())
     known += OdString::format(L"%s\"%s\"", known.isEmpty() ? L"" : L", ", pane.title);
-  throw ScriptError(OdString::format(L"no pane \"%s\" (panes: %s)", title, known.isEmpty() ? OdString(L"none") : known));
+  throw ScriptError(
+    OdString::format(L"no pane \"%s\" (panes: %s)", title, known.isEmpty() ? OdString(L"none") : known));
 }
 
 namespace
@@ -210,7 +212,8 @@ InputBatch WheelSeeker::operator()(GesturePlace& place)
   {
     const LONG moved = std::labs(at - m_lastAt);
     if (moved == 0)
-      throw ScriptError(OdString::format(L"the %s does not scroll on towards \"%s\" with the wheel", m_control, m_name));
+      throw ScriptError(
+        OdString::format(L"the %s does not scroll on towards \"%s\" with the wheel", m_control, m_name));
     m_perNotch = std::max<LONG>(1, moved / m_sent);
   }
   if (need == 0)
@@ -225,7 +228,8 @@ InputBatch WheelSeeker::operator()(GesturePlace& place)
   m_lastAt = at;
   m_sent = m_perNotch > 0 ? std::clamp(std::abs(need) / int(m_perNotch), 1, kMaxNotches) : 1;
   // Away from the user goes towards the start.
-  POINT pointer = sight.hasPointer ? sight.pointer : POINT{(client.left + client.right) / 2, (client.top + client.bottom) / 2};
+  POINT pointer =
+    sight.hasPointer ? sight.pointer : POINT{(client.left + client.right) / 2, (client.top + client.bottom) / 2};
   ClientToScreen(m_window, &pointer);
   InputBatch notches;
   notches.moveTo(pointer);
@@ -295,7 +299,7 @@ void Gestures::addCommands(ScriptInterpreter& interpreter)
     press.hold(held, false);
     queue(std::move(press));
   });
-  // DRAG "pane" place FROM x[,y] TO x[,y] [MIDDLE] [SHIFT] [CTRL]
+  // DRAG "pane" place FROM x[,y] TO x[,y] [MIDDLE] [SHIFT] [CTRL] [KEY name]
   interpreter.add(L"DRAG", [this](ScriptArgs& args) {
     const GesturePlace place = readPlace(args);
     if (!args.nextIs(L"FROM"))
@@ -306,6 +310,11 @@ void Gestures::addCommands(ScriptInterpreter& interpreter)
     const Offset to = readOffset(args.next(L"x[,y]"), L"the end");
     const MouseButton button = args.nextIs(L"MIDDLE") ? MouseButton::Middle : MouseButton::Left;
     const Modifiers held = readModifiers(args);
+    // A key pressed while the button is still down, before the release
+    // (KEY ESC: a drag given up).
+    std::optional<KeyChord> key;
+    if (args.nextIs(L"KEY"))
+      key = keyByName(args.next(L"key"));
     args.expectEnd();
     // As many moves as the place's size now asks for; each placed when sent.
     const POINT a = from.in(place), b = to.in(place);
@@ -322,6 +331,8 @@ void Gestures::addCommands(ScriptInterpreter& interpreter)
     queue(InputBatch().hold(held, true).button(button, true));
     for (int i = 1; i <= steps; ++i)
       queue(along(i));
+    if (key)
+      queue(InputBatch().key(*key));
     queue(InputBatch().button(button, false).hold(held, false));
   });
   // WHEEL "pane" place n: positive n turns away from the user.
@@ -337,7 +348,8 @@ void Gestures::addCommands(ScriptInterpreter& interpreter)
   // HOVER "pane" place [ms]
   interpreter.add(L"HOVER", [this](ScriptArgs& args) {
     const GesturePlace place = readPlace(args);
-    const int ms = args.done() ? int(kDefaultHoverMs) : ScriptArgs::toInt(args.next(L"milliseconds"), L"the time", 0, 60000);
+    const int ms =
+      args.done() ? int(kDefaultHoverMs) : ScriptArgs::toInt(args.next(L"milliseconds"), L"the time", 0, 60000);
     args.expectEnd();
     const auto live = reach(place);
     queue([live] { return InputBatch().moveTo(placePoint(*live)); });
