@@ -1,5 +1,6 @@
 #include "FakeHostServices.h"
 #include "od_print.h"
+#include "ui/MeUiPaneLayout.h"
 #include "ui/controls/MeUiSliderModel.h"
 #include "ui/properties/MeUiColorList.h"
 #include "ui/properties/MeUiProperty.h"
@@ -195,6 +196,24 @@ TEST(Slider, DrawsAnEmptyBarAtZeroAndAFullOneAtTheTop)
   EXPECT_EQ(host.drawn[1].rect, (KtRect{0, 0, 30, 20}));
   EXPECT_EQ(host.drawn[1].color, ODRGB(255, 150, 75)) << "brightened to 150 % on a dark one, clamped";
   EXPECT_EQ(host.drawn[2].kind, DrawnItem::Polygon) << "the standalone control's markers";
+}
+
+TEST(PaneLayout, ThePictureGivesWayToTheRowsFirstThenTheMargin)
+{
+  // Tall: the picture keeps its template's height, the grid ends at the margin.
+  EXPECT_EQ(meui::paneLayout(800, 300, 364, 25).picture, 300);
+  EXPECT_EQ(meui::paneLayout(800, 300, 364, 25).grid, 475);
+  // Shorter: the picture shrinks so that the rows and the margin still fit.
+  EXPECT_EQ(meui::paneLayout(500, 300, 364, 25).picture, 111);
+  EXPECT_EQ(meui::paneLayout(500, 300, 364, 25).grid, 364);
+  // At its smallest square the margin gives way, then the rows scroll.
+  EXPECT_EQ(meui::paneLayout(480, 300, 364, 25).picture, meui::kMinPictureSide);
+  EXPECT_EQ(meui::paneLayout(480, 300, 364, 25).grid, 364) << "20 pixels of margin left";
+  EXPECT_EQ(meui::paneLayout(255, 300, 364, 25).grid, 159) << "no margin while the rows do not fit";
+  // Lower than the smallest square: all picture, no grid; nothing negative.
+  EXPECT_EQ(meui::paneLayout(60, 300, 364, 25).picture, 60);
+  EXPECT_EQ(meui::paneLayout(60, 300, 364, 25).grid, 0);
+  EXPECT_EQ(meui::paneLayout(-5, 300, 100, 0).grid, 0);
 }
 
 TEST(ColorList, TextsOfColours)

@@ -1,7 +1,6 @@
-// The Material editor as it first comes up, docked below the browser at the
-// host's own size: every row of its grid in sight below a preview that is
-// still there, its toolbar's pictures in both icon sets, what the pointer
-// does passing over the preview, and the grid's keys on the map row.
+// The Material editor beside the browser: its toolbar's pictures in both
+// icon sets, what the pointer does passing over the preview, the grid's
+// keys on the map row, and a double click on a short browser's lower row.
 #include "EditorRun.h"
 
 #include <algorithm>
@@ -10,35 +9,6 @@ using namespace editortest;
 
 namespace
 {
-// Below this the preview would be too small to judge a material by.
-constexpr double kSmallestPreview = 96;
-
-// Every row of the editor's grid lies wholly inside the grid's visible part
-// and inside the pane; the preview keeps a usable size above them.
-void expectRowsInsideThePane(const JsonValue& dump, std::size_t rows)
-{
-  const JsonValue* pane = editor(dump);
-  ASSERT_NE(pane, nullptr);
-  const JsonValue& grid = editorGrid(dump);
-  ASSERT_FALSE(grid.isNull());
-  ASSERT_EQ(grid["rows"].size(), rows);
-  const double paneBottom = (*pane)["origin"][1].asNumber() + (*pane)["client"][1].asNumber();
-  const double gridTop = grid["origin"][1].asNumber();
-  for (const JsonValue& row : grid["rows"].items())
-  {
-    const JsonValue& cell = row["cell"];
-    EXPECT_TRUE(row["inSight"].asBool()) << row["label"].asString();
-    EXPECT_GE(cell[1].asNumber(), 0) << row["label"].asString() << " is scrolled away";
-    EXPECT_LE(gridTop + cell[1].asNumber() + cell[3].asNumber(), paneBottom)
-      << row["label"].asString() << " lies below the pane's bottom edge";
-  }
-  const JsonValue& preview = (*pane)["preview"];
-  ASSERT_FALSE(preview.isNull()) << "the preview is gone";
-  EXPECT_GE(preview["size"][1].asNumber(), kSmallestPreview);
-  EXPECT_EQ(preview["size"][0].asNumber(), (*pane)["client"][0].asNumber());
-  EXPECT_LE((*pane)["origin"][1].asNumber() + preview["size"][1].asNumber(), gridTop) << "the preview covers the grid";
-}
-
 // The toolbar's buttons each show a picture of their own.
 void expectOwnPictures(const JsonValue& pane)
 {
@@ -52,23 +22,6 @@ void expectOwnPictures(const JsonValue& pane)
   }
 }
 } // namespace
-
-TEST(MaterialEditorLayout, AtTheHostsFirstSizeEveryRowLiesInsideThePaneBelowThePreview)
-{
-  HostHarness host;
-  const std::wstring file = drawing(host, "MATERIAL Steel\nMATERIAL Oak\n");
-  // No RESIZE: the editor docks below the browser and gets half the column.
-  const HostRun run = host.run(
-    {"MATBROWSEROPEN", open("Steel"), "DUMP {dir}/normal.json", editorButton("Steel", 74), "DUMP {dump}", "QUIT"},
-    {file});
-  ASSERT_EQ(run.exitCode, 0) << run.errors;
-  const JsonValue normal = dumpOf(host, L"normal.json"), extended = run.dump();
-  ASSERT_NE(editor(normal), nullptr);
-  expectRowsInsideThePane(normal, 3);
-  // Two rows more: the preview gives way again.
-  expectRowsInsideThePane(extended, 5);
-  EXPECT_LT((*editor(extended))["preview"]["size"][1].asNumber(), (*editor(normal))["preview"]["size"][1].asNumber());
-}
 
 TEST(MaterialEditorLayout, EveryToolbarButtonShowsItsPictureInBothIconSets)
 {
@@ -139,11 +92,12 @@ TEST(MaterialEditorLayout, ARowSelectedInTheGridOpensNothingAndTheMapMenuOpensFr
 TEST(MaterialEditorLayout, ADoubleClickOnAnItemOfTheShortBrowsersLowerRowOpensIt)
 {
   HostHarness host;
-  // Two rows of items: with the editor docked below, the browser shows the
-  // lower one in part, and a press there scrolls it into sight.
+  // Two rows of items: a short browser shows the lower one in part, and a
+  // press there scrolls it into sight.
   const std::wstring file = drawing(host, "MATERIAL Steel\nMATERIAL Oak\nMATERIAL Red\n");
-  const HostRun run = host.run(
-    {"MATBROWSEROPEN", open("Oak"), "DUMP {dir}/oak.json", kPause, open("Red"), "DUMP {dump}", "QUIT"}, {file});
+  const HostRun run = host.run({"MATBROWSEROPEN", "RESIZE " + std::string(kPane) + " 320,300", open("Oak"),
+                                "DUMP {dir}/oak.json", kPause, open("Red"), "DUMP {dump}", "QUIT"},
+                               {file});
   ASSERT_EQ(run.exitCode, 0) << run.errors;
   const JsonValue oak = dumpOf(host, L"oak.json"), dump = run.dump();
   EXPECT_EQ(editorTitle(oak), "Material editor - Oak");

@@ -22,6 +22,12 @@ constexpr int kViewId = 100, kCommandLineId = 101, kStatusId = 102, kModelId = 1
 // The list beside the model: this wide, or a third of the area when narrower.
 constexpr int kListWidth = 300;
 constexpr int kCommandLineHeight = 24, kPromptWidth = 72;
+// The default size gives each of the three palettes of the default layout
+// (the browser left, the two editors right) room for its rows beside a
+// model view. It stays clear of the other application's window at the
+// screen's bottom right corner (OtherApplication.cpp) on the 1280 x 800
+// screen of the test runs.
+constexpr int kDefaultLeft = 40, kDefaultTop = 40, kDefaultWidth = 1120, kDefaultHeight = 740;
 
 HFONT uiFont() { return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)); }
 
@@ -58,8 +64,8 @@ bool MainWindow::create(HINSTANCE instance, const OdString& title)
   if (!menu || !m_accelerators)
     return false;
   // WS_CLIPCHILDREN: the frame must not paint over the docked panes.
-  m_hwnd = CreateWindowExW(0, kClassName, title.c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 40, 40, 1100, 700,
-                           nullptr, menu.get(), instance, this);
+  m_hwnd = CreateWindowExW(0, kClassName, title.c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, kDefaultLeft,
+                           kDefaultTop, kDefaultWidth, kDefaultHeight, nullptr, menu.get(), instance, this);
   if (!m_hwnd)
     return false;
   menu.detach(); // destroyed with the window
@@ -70,9 +76,7 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
 {
   switch (message)
   {
-  case WM_CREATE:
-    onCreate();
-    return 0;
+  case WM_CREATE: onCreate(); return 0;
   case WM_SIZE:
     if (m_status)
       SendMessageW(m_status, WM_SIZE, 0, 0); // the status bar places itself
@@ -153,7 +157,8 @@ void MainWindow::layout()
   const int statusHeight = statusRect.bottom - statusRect.top;
   const int commandTop = client.bottom - statusHeight - kCommandLineHeight;
   MoveWindow(m_prompt, 0, commandTop, kPromptWidth - 4, kCommandLineHeight, TRUE);
-  MoveWindow(m_commandLine, kPromptWidth, commandTop + 1, client.right - kPromptWidth - 2, kCommandLineHeight - 2, TRUE);
+  MoveWindow(m_commandLine, kPromptWidth, commandTop + 1, client.right - kPromptWidth - 2, kCommandLineHeight - 2,
+             TRUE);
   DockRect area{0, 0, int(client.right), commandTop};
   dockArrange(area);
   const int listWidth = std::min(kListWidth, (area.right - area.left) / 3);
@@ -245,11 +250,8 @@ LRESULT CALLBACK MainWindow::commandLineProc(HWND window, UINT message, WPARAM w
     if (wParam == L'\r' || wParam == L'\n')
       return 0; // handled on key down; the edit would beep
     break;
-  case WM_GETDLGCODE:
-    return DLGC_WANTALLKEYS | DefSubclassProc(window, message, wParam, lParam);
-  case WM_NCDESTROY:
-    RemoveWindowSubclass(window, commandLineProc, 1);
-    break;
+  case WM_GETDLGCODE: return DLGC_WANTALLKEYS | DefSubclassProc(window, message, wParam, lParam);
+  case WM_NCDESTROY: RemoveWindowSubclass(window, commandLineProc, 1); break;
   }
   return DefSubclassProc(window, message, wParam, lParam);
 }
