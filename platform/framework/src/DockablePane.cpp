@@ -55,6 +55,14 @@ void CDockablePane::ShowPane(bool show, bool, bool activate)
 
 void CDockablePane::OnPressCloseButton() { ShowPane(false, false, false); }
 
+void CDockablePane::focusMainControl()
+{
+  if (!hwnd())
+    return;
+  HWND target = focusTarget();
+  SetFocus(target && IsWindowVisible(target) ? target : hwnd());
+}
+
 void CDockablePane::onPaint(HDC dc, const RECT&)
 {
   const RECT client = clientRect();
@@ -72,7 +80,8 @@ void CDockablePane::onPaint(HDC dc, const RECT&)
   textRect.left += 6;
   textRect.right -= kCaptionHeight;
   const std::wstring title = text();
-  DrawTextW(dc, title.c_str(), int(title.size()), &textRect, DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
+  DrawTextW(dc, title.c_str(), int(title.size()), &textRect,
+            DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
 
   // The close glyph: two strokes across the button square.
   const RECT button = closeButtonRect();
@@ -129,9 +138,7 @@ LRESULT CDockablePane::windowProc(UINT message, WPARAM wParam, LPARAM lParam)
       return 0;
     }
     break;
-  case WM_CAPTURECHANGED:
-    m_captionHeld = false;
-    break;
+  case WM_CAPTURECHANGED: m_captionHeld = false; break;
   case WM_MOUSEMOVE:
   {
     const POINT p{short(LOWORD(lParam)), short(HIWORD(lParam))};
@@ -167,10 +174,16 @@ LRESULT CDockablePane::windowProc(UINT message, WPARAM wParam, LPARAM lParam)
     InvalidateRect(hwnd(), &caption, FALSE);
     return result;
   }
-  case WM_ERASEBKGND:
-    return 1; // the paint handler fills everything
-  default:
+  case WM_ERASEBKGND: return 1; // the paint handler fills everything
+  case WM_SETFOCUS:
+    // The pane itself takes no keys: its main control does.
+    if (HWND target = focusTarget(); target && IsWindowVisible(target))
+    {
+      focusMainControl();
+      return 0;
+    }
     break;
+  default: break;
   }
   return CWnd::windowProc(message, wParam, lParam);
 }

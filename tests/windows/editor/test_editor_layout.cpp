@@ -1,6 +1,7 @@
 // The Material editor beside the browser: its toolbar's pictures in both
 // icon sets, what the pointer does passing over the preview, the grid's
-// keys on the map row, and a double click on a short browser's lower row.
+// keys on the map row, the palettes worked from the keys alone, and a
+// double click on a short browser's lower row.
 #include "EditorRun.h"
 
 #include <algorithm>
@@ -107,4 +108,43 @@ TEST(MaterialEditorLayout, ADoubleClickOnAnItemOfTheShortBrowsersLowerRowOpensIt
                lower = item(oak, "Red")["position"][1].asNumber();
   EXPECT_GT(lower + (lower - upper), listHeight) << "the lower row is wholly in sight: nothing to scroll";
   EXPECT_EQ(editorTitle(dump), "Material editor - Red");
+}
+
+TEST(MaterialEditorLayout, FromTheKeysAloneAMaterialOpensItsMapOpensAndF6GoesRoundTheShownPanes)
+{
+  HostHarness host;
+  const std::wstring file = drawing(host, "MATERIAL Oak\nMATERIAL Steel MAP MARBLE\n");
+  const auto focusOf = [](const JsonValue& dump) {
+    std::string where;
+    for (const auto& [title, pane] : dump["palettes"].members())
+      if (pane["focus"].asBool())
+        where += title.substr(0, title.find(" - "));
+    return dump["view"]["focus"].asBool() ? where + "view" : where;
+  };
+  const HostRun run =
+    host.run({"MATBROWSEROPEN", "CLICK " + std::string(kPane) + " ITEM \"Oak\"", "KEY ENTER", "DUMP {dir}/enter.json",
+              // Steel's menu by its key, then Edit: the keys go on in the editor's grid.
+              "KEY END", "ANSWER MENU 1005", "KEY APPS", "DUMP {dir}/edit.json",
+              // The map row, its button, and Edit in its menu: the Texture editor.
+              "KEY END", "KEY ENTER", "ANSWER MENU 1002", "KEY ENTER", "DUMP {dir}/texture.json", "KEY F6",
+              "DUMP {dir}/f6-view.json", "KEY F6", "DUMP {dir}/f6-browser.json", "KEY F6", "DUMP {dir}/f6-editor.json",
+              "KEY SHIFT+F6", "DUMP {dump}", "QUIT"},
+             {file});
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  const JsonValue enter = dumpOf(host, L"enter.json"), edit = dumpOf(host, L"edit.json");
+  EXPECT_EQ(editorTitle(enter), "Material editor - Oak") << "Enter opens as a double click does";
+  EXPECT_EQ(focusOf(enter), "Materials Browser") << "and leaves the keys in the list";
+  EXPECT_EQ(editorTitle(edit), "Material editor - Steel");
+  EXPECT_TRUE(editorGrid(edit)["focus"].asBool()) << focusOf(edit);
+  const JsonValue texture = dumpOf(host, L"texture.json");
+  ASSERT_TRUE(texture["palettes"].has("Texture editor"));
+  EXPECT_EQ(focusOf(texture), "Texture editor");
+  EXPECT_TRUE(texture["palettes"]["Texture editor"]["grids"][0]["focus"].asBool());
+  // The shown panes in the columns' order, then the model view, and round.
+  EXPECT_EQ(focusOf(dumpOf(host, L"f6-view.json")), "view");
+  EXPECT_EQ(focusOf(dumpOf(host, L"f6-browser.json")), "Materials Browser");
+  const JsonValue onEditor = dumpOf(host, L"f6-editor.json");
+  EXPECT_EQ(focusOf(onEditor), "Material editor");
+  EXPECT_TRUE(editorGrid(onEditor)["focus"].asBool()) << "the pane passed it on to its grid";
+  EXPECT_EQ(focusOf(run.dump()), "Materials Browser");
 }

@@ -11,10 +11,10 @@ namespace host
 namespace
 {
 const std::pair<const wchar_t*, WORD> kKeys[] = {
-  {L"ENTER", VK_RETURN}, {L"ESC", VK_ESCAPE},  {L"TAB", VK_TAB},     {L"UP", VK_UP},         {L"DOWN", VK_DOWN},
-  {L"LEFT", VK_LEFT},    {L"RIGHT", VK_RIGHT}, {L"HOME", VK_HOME},   {L"END", VK_END},       {L"PGUP", VK_PRIOR},
-  {L"PGDN", VK_NEXT},    {L"F2", VK_F2},       {L"F4", VK_F4},       {L"DELETE", VK_DELETE}, {L"BACKSPACE", VK_BACK},
-  {L"SPACE", VK_SPACE},  {L"F10", VK_F10},     {L"APPS", VK_APPS},
+  {L"ENTER", VK_RETURN}, {L"ESC", VK_ESCAPE},  {L"TAB", VK_TAB},   {L"UP", VK_UP},         {L"DOWN", VK_DOWN},
+  {L"LEFT", VK_LEFT},    {L"RIGHT", VK_RIGHT}, {L"HOME", VK_HOME}, {L"END", VK_END},       {L"PGUP", VK_PRIOR},
+  {L"PGDN", VK_NEXT},    {L"F2", VK_F2},       {L"F4", VK_F4},     {L"DELETE", VK_DELETE}, {L"BACKSPACE", VK_BACK},
+  {L"SPACE", VK_SPACE},  {L"F10", VK_F10},     {L"APPS", VK_APPS}, {L"F6", VK_F6},
 };
 
 INPUT keyInput(WORD key, bool down)
@@ -26,12 +26,17 @@ INPUT keyInput(WORD key, bool down)
   // Arrows and the editing block are extended keys on a real keyboard.
   switch (key)
   {
-  case VK_UP: case VK_DOWN: case VK_LEFT: case VK_RIGHT: case VK_HOME: case VK_END:
-  case VK_PRIOR: case VK_NEXT: case VK_DELETE: case VK_APPS:
-    input.ki.dwFlags |= KEYEVENTF_EXTENDEDKEY;
-    break;
-  default:
-    break;
+  case VK_UP:
+  case VK_DOWN:
+  case VK_LEFT:
+  case VK_RIGHT:
+  case VK_HOME:
+  case VK_END:
+  case VK_PRIOR:
+  case VK_NEXT:
+  case VK_DELETE:
+  case VK_APPS: input.ki.dwFlags |= KEYEVENTF_EXTENDEDKEY; break;
+  default: break;
   }
   return input;
 }
@@ -90,8 +95,8 @@ KeyChord keyByName(const OdString& name)
   OdString known;
   for (const auto& entry : kKeys)
     known += OdString(known.isEmpty() ? L"" : L" ") + entry.first;
-  throw ScriptError(OdString::format(L"unknown key \"%s\"; keys: %s, a letter or a digit, with SHIFT+, CTRL+ or ALT+",
-                                     name, known));
+  throw ScriptError(
+    OdString::format(L"unknown key \"%s\"; keys: %s, a letter or a digit, with SHIFT+, CTRL+ or ALT+", name, known));
 }
 
 InputBatch& InputBatch::moveTo(POINT screen)
