@@ -187,6 +187,28 @@ TEST_F(ViewOrbit, PerspectiveKeepsDistanceFieldAndProjection)
   EXPECT_NEAR(m_view->upVector().dotProduct((m_view->target() - m_view->position()).normal()), 0.0, 1e-9);
 }
 
+TEST_F(ViewOrbit, TheZoomStaysWithinTwentyTimesTheFittedViewEitherWay)
+{
+  EXPECT_DOUBLE_EQ(m_orbit.zoomed(*m_view), 1.0) << "no fit known yet";
+  m_orbit.fitted(*m_view);
+  for (int i = 0; i < 100; ++i)
+    m_orbit.zoom(*m_view, 1.05);
+  EXPECT_NEAR(m_orbit.zoomed(*m_view), 20.0, 1e-9) << "the last step lands on the limit";
+  EXPECT_NEAR(m_view->fieldWidth(), 10.0, 1e-9);
+  EXPECT_FALSE(m_orbit.zoom(*m_view, 1.05)) << "nothing further in";
+  EXPECT_TRUE(m_orbit.zoom(*m_view, 0.95));
+  for (int i = 0; i < 200; ++i)
+    m_orbit.zoom(*m_view, 0.95);
+  EXPECT_NEAR(m_orbit.zoomed(*m_view), 1.0 / 20.0, 1e-12);
+  EXPECT_NEAR(m_view->fieldWidth(), 4000.0, 1e-6);
+  EXPECT_FALSE(m_orbit.zoom(*m_view, 0.95));
+  // An orbit keeps the zoom; a new fit counts from its own field.
+  m_orbit.step(*m_view, OdGsDCPoint(100, 100), OdGsDCPoint(130, 100));
+  EXPECT_NEAR(m_orbit.zoomed(*m_view), 1.0 / 20.0, 1e-12);
+  m_orbit.fitted(*m_view);
+  EXPECT_DOUBLE_EQ(m_orbit.zoomed(*m_view), 1.0);
+}
+
 TEST_F(ViewOrbit, NoLengthOrNoDeviceSizeMovesNothing)
 {
   const OdGePoint3d position = m_view->position();

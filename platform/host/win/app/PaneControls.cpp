@@ -12,6 +12,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <cwchar>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -46,9 +47,11 @@ const wchar_t* viewName(DWORD style)
 }
 
 // A picture of width x height that draw paints into a memory DC: its size,
-// its centre pixel and its mean colour; null when it could not be made.
+// its centre pixel and its mean colour, and whatever more adds; null when
+// it could not be made.
 template <class Draw>
-void writePicture(JsonWriter& json, int width, int height, Draw draw)
+void writePicture(JsonWriter& json, int width, int height, Draw draw,
+                  const std::function<void(JsonWriter&)>& more = nullptr)
 {
   if (width <= 0 || height <= 0)
   {
@@ -86,7 +89,10 @@ void writePicture(JsonWriter& json, int width, int height, Draw draw)
   json.beginObject();
   json.key(L"size").beginArray().value(width).value(height).endArray();
   json.key(L"centre").value(colourText(at(width / 2, height / 2)));
-  json.key(L"mean").value(colourText(RGB(BYTE((sum[0] + n / 2) / n), BYTE((sum[1] + n / 2) / n), BYTE((sum[2] + n / 2) / n))));
+  json.key(L"mean").value(
+    colourText(RGB(BYTE((sum[0] + n / 2) / n), BYTE((sum[1] + n / 2) / n), BYTE((sum[2] + n / 2) / n))));
+  if (more)
+    more(json);
   json.endObject();
 }
 
@@ -95,7 +101,8 @@ void writeThumbnail(JsonWriter& json, HWND list, int image)
 {
   HIMAGELIST images = ListView_GetImageList(list, LVSIL_NORMAL);
   int width = 0, height = 0;
-  if (!images || image < 0 || image >= ImageList_GetImageCount(images) || !ImageList_GetIconSize(images, &width, &height))
+  if (!images || image < 0 || image >= ImageList_GetImageCount(images) ||
+      !ImageList_GetIconSize(images, &width, &height))
   {
     json.null();
     return;
@@ -144,14 +151,17 @@ HWND panePreview(HWND pane)
 }
 
 // The window's picture as it paints it (asked with WM_PRINTCLIENT).
-void writePrinted(JsonWriter& json, HWND window)
+void writePrinted(JsonWriter& json, HWND window, const std::function<void(JsonWriter&)>& more = nullptr)
 {
   RECT client{};
   GetClientRect(window, &client);
-  writePicture(json, int(client.right), int(client.bottom), [&](HDC dc) {
-    FillRect(dc, &client, GetSysColorBrush(COLOR_WINDOW));
-    SendMessageW(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
-  });
+  writePicture(
+    json, int(client.right), int(client.bottom),
+    [&](HDC dc) {
+      FillRect(dc, &client, GetSysColorBrush(COLOR_WINDOW));
+      SendMessageW(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+    },
+    more);
 }
 
 // What the window answers to the host's state query for that value, or -1
@@ -223,8 +233,8 @@ void writeList(JsonWriter& json, HWND pane, HWND list)
     json.key(L"image").value(item.iImage);
     json.key(L"selected").value((item.state & LVIS_SELECTED) != 0);
     RECT bounds{}, shown{};
-    json.key(L"inSight").value(ListView_GetItemRect(list, i, &bounds, LVIR_BOUNDS) &&
-                               IntersectRect(&shown, &bounds, &client) != FALSE);
+    json.key(L"inSight")
+      .value(ListView_GetItemRect(list, i, &bounds, LVIR_BOUNDS) && IntersectRect(&shown, &bounds, &client) != FALSE);
     // Where the item lies in the list's client area as it is scrolled now.
     POINT position{};
     ListView_GetItemPosition(list, i, &position);
@@ -315,7 +325,8 @@ void writeToolbar(JsonWriter& json, HWND pane, HWND toolbar)
   for (int i = 0; i < count; ++i)
   {
     TBBUTTON button{};
-    if (!SendMessageW(toolbar, TB_GETBUTTON, WPARAM(i), reinterpret_cast<LPARAM>(&button)) || (button.fsStyle & BTNS_SEP))
+    if (!SendMessageW(toolbar, TB_GETBUTTON, WPARAM(i), reinterpret_cast<LPARAM>(&button)) ||
+        (button.fsStyle & BTNS_SEP))
       continue;
     json.beginObject();
     json.key(L"command").value(button.idCommand);
@@ -366,8 +377,8 @@ int findItem(HWND list, const OdString& text)
     if (i < 12)
       known += OdString::format(L"%s\"%s\"", known.isEmpty() ? L"" : L", ", itemText.left(40));
   }
-  throw ScriptError(OdString::format(L"no list item \"%s\" (items: %s%s)", text, known.isEmpty() ? OdString(L"none") : known,
-                                     count > 12 ? L", ..." : L""));
+  throw ScriptError(OdString::format(L"no list item \"%s\" (items: %s%s)", text,
+                                     known.isEmpty() ? OdString(L"none") : known, count > 12 ? L", ..." : L""));
 }
 
 HWND requireList(HWND pane)
@@ -503,7 +514,10 @@ void writePaneControls(JsonWriter& json, HWND pane)
   if (HWND preview = panePreview(pane))
   {
     json.key(L"preview");
-    writePrinted(json, preview);
+    writePrinted(json, preview, [preview](JsonWriter& out) {
+      if (const long long zoom = queryState(preview, kHostQueryPreviewZoom); zoom >= 0)
+        out.key(L"zoom").value(double(zoom) / 1000.0);
+    });
     if (HWND toolbar = paneToolbar(pane))
       writeSampleCode(json, toolbar);
   }
