@@ -159,12 +159,12 @@ TEST(MaterialEditorPalette, ThePreviewsWheelZoomStopsAtTwentyTimesEitherWayAndAD
   HostHarness host;
   const std::wstring file = drawing(host, "MATERIAL Steel\n");
   const std::string preview = editorPane("Steel") + " AT 140,120";
-  // 0.95 a notch towards the user: 59 notches are past 1/20, 62 away from
-  // there past 20 times.
-  const HostRun run = host.run({"MATBROWSEROPEN", open("Steel"), "DUMP {dir}/fitted.json", "WHEEL " + preview + " -3",
-                                "DUMP {dir}/out.json", "WHEEL " + preview + " -70", "DUMP {dir}/farthest.json",
-                                "WHEEL " + preview + " 130", "DUMP {dir}/nearest.json", "CLICK " + preview + " DOUBLE",
-                                "DUMP {dump}", "QUIT"},
+  // 1.05 a notch away from the user, 0.95 towards: 73 notches towards are
+  // past 1/20, 130 away from there past 20 times.
+  const HostRun run = host.run({"MATBROWSEROPEN", open("Steel"), "DUMP {dir}/fitted.json", "WHEEL " + preview + " 2",
+                                "DUMP {dir}/in.json", "WHEEL " + preview + " -3", "DUMP {dir}/out.json",
+                                "WHEEL " + preview + " -70", "DUMP {dir}/farthest.json", "WHEEL " + preview + " 130",
+                                "DUMP {dir}/nearest.json", "CLICK " + preview + " DOUBLE", "DUMP {dump}", "QUIT"},
                                {file});
   ASSERT_EQ(run.exitCode, 0) << run.errors;
   const auto zoom = [&](const wchar_t* name) {
@@ -172,7 +172,8 @@ TEST(MaterialEditorPalette, ThePreviewsWheelZoomStopsAtTwentyTimesEitherWayAndAD
     return editor(dump) ? (*editor(dump))["preview"]["zoom"].asNumber() : -1.0;
   };
   EXPECT_DOUBLE_EQ(zoom(L"fitted.json"), 1.0);
-  EXPECT_NEAR(zoom(L"out.json"), 0.95 * 0.95 * 0.95, 0.001);
+  EXPECT_NEAR(zoom(L"in.json"), 1.05 * 1.05, 0.001);
+  EXPECT_NEAR(zoom(L"out.json"), 1.05 * 1.05 * 0.95 * 0.95 * 0.95, 0.001);
   EXPECT_DOUBLE_EQ(zoom(L"farthest.json"), 0.05);
   EXPECT_DOUBLE_EQ(zoom(L"nearest.json"), 20.0);
   const JsonValue dump = run.dump();

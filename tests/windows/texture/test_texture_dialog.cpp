@@ -130,30 +130,24 @@ TEST_F(TextureDialog, ARowsChangeReachesTheMaterialAndTheImageFollowsTheMap)
 TEST_F(TextureDialog, TheGridEnds25PixelsAboveTheBottomWhileItsRowsFitAndAShortDialogGivesTheImageUpFirst)
 {
   open();
+  // The image's bottom and the grid's, the grid directly below the image, both the dialog's width.
   const auto layoutAt = [&](int height) {
     SetWindowPos(m_dialog->hwnd(), nullptr, 0, 0, 240, height, SWP_NOZORDER | SWP_NOMOVE);
-    const RECT grid = m_dialog->itemRect(IDC_PROPERTY_GRID);
-    const RECT preview = m_dialog->itemRect(IDC_MAP_PREVIEW);
-    EXPECT_EQ(preview.left, 0);
-    EXPECT_EQ(preview.top, 0);
-    EXPECT_EQ(preview.right, 240);
-    EXPECT_EQ(grid.top, preview.bottom) << "directly below the image";
-    EXPECT_EQ(grid.right, 240);
+    const RECT grid = m_dialog->itemRect(IDC_PROPERTY_GRID), preview = m_dialog->itemRect(IDC_MAP_PREVIEW);
+    EXPECT_TRUE(preview.left == 0 && preview.top == 0 && preview.right == 240 && grid.right == 240);
+    EXPECT_EQ(grid.top, preview.bottom);
     return std::make_pair(int(preview.bottom), int(grid.bottom));
   };
   const int lines = int(SendMessageW(m_dialog->item(IDC_PROPERTY_GRID), LB_GETCOUNT, 0, 0));
   const int lineHeight = int(SendMessageW(m_dialog->item(IDC_PROPERTY_GRID), LB_GETITEMHEIGHT, 1, 0));
   ASSERT_GT(lines * lineHeight, 400 - meui::kMinPictureSide) << "the test needs rows that do not fit at 400";
-  // Tall: the template's image, every row below it, the margin under them.
   const auto tall = layoutAt(900);
-  EXPECT_GT(tall.first, 200);
+  EXPECT_GT(tall.first, 200) << "the template's image";
   EXPECT_EQ(tall.second, 900 - meui::kGridBottomMargin);
   // Short: the image at its smallest square, then the margin gone for the rows.
   EXPECT_EQ(layoutAt(400), std::make_pair(meui::kMinPictureSide, 400));
   EXPECT_EQ(layoutAt(900), tall) << "all back when there is room";
-  EXPECT_EQ(layoutAt(meui::kMinPictureSide + 10), std::make_pair(meui::kMinPictureSide, meui::kMinPictureSide + 10));
-  // Lower than the smallest square: the grid folds to nothing, never below.
-  EXPECT_EQ(layoutAt(60), std::make_pair(60, 60));
+  EXPECT_EQ(layoutAt(60), std::make_pair(60, 60)) << "lower than the smallest square: no grid, never less";
 }
 
 TEST_F(TextureDialog, ClosingFreesRowsAndProviderSoMapEditingEnds)
