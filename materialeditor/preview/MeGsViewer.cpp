@@ -115,9 +115,15 @@ LRESULT MeGsViewer::windowProc(UINT message, WPARAM wParam, LPARAM lParam)
     if (isAttached())
       return 1;
     break;
-  case WM_PRINTCLIENT: printClient(reinterpret_cast<HDC>(wParam)); return 0;
-  case WM_LBUTTONDOWN: beginDrag(point); return 0;
-  case WM_LBUTTONUP: endDrag(); return 0;
+  case WM_PRINTCLIENT:
+    printClient(reinterpret_cast<HDC>(wParam));
+    return 0;
+  case WM_LBUTTONDOWN:
+    beginDrag(point);
+    return 0;
+  case WM_LBUTTONUP:
+    endDrag();
+    return 0;
   case WM_LBUTTONDBLCLK:
     // In place of the second press: no drag, the sample fitted again.
     if (m_refit)

@@ -80,8 +80,7 @@ void CDockablePane::onPaint(HDC dc, const RECT&)
   textRect.left += 6;
   textRect.right -= kCaptionHeight;
   const std::wstring title = text();
-  DrawTextW(dc, title.c_str(), int(title.size()), &textRect,
-            DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
+  DrawTextW(dc, title.c_str(), int(title.size()), &textRect, DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
 
   // The close glyph: two strokes across the button square.
   const RECT button = closeButtonRect();
@@ -138,7 +137,9 @@ LRESULT CDockablePane::windowProc(UINT message, WPARAM wParam, LPARAM lParam)
       return 0;
     }
     break;
-  case WM_CAPTURECHANGED: m_captionHeld = false; break;
+  case WM_CAPTURECHANGED:
+    m_captionHeld = false;
+    break;
   case WM_MOUSEMOVE:
   {
     const POINT p{short(LOWORD(lParam)), short(HIWORD(lParam))};
@@ -174,7 +175,8 @@ LRESULT CDockablePane::windowProc(UINT message, WPARAM wParam, LPARAM lParam)
     InvalidateRect(hwnd(), &caption, FALSE);
     return result;
   }
-  case WM_ERASEBKGND: return 1; // the paint handler fills everything
+  case WM_ERASEBKGND:
+    return 1; // the paint handler fills everything
   case WM_SETFOCUS:
     // The pane itself takes no keys: its main control does.
     if (HWND target = focusTarget(); target && IsWindowVisible(target))
@@ -183,7 +185,8 @@ LRESULT CDockablePane::windowProc(UINT message, WPARAM wParam, LPARAM lParam)
       return 0;
     }
     break;
-  default: break;
+  default:
+    break;
   }
   return CWnd::windowProc(message, wParam, lParam);
 }

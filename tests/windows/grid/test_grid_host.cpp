@@ -16,13 +16,16 @@ namespace
 {
 const char kPane[] = "\"Grid test\"";
 
-std::vector<std::wstring> gridModule() { return {L"/module", HostHarness::buildFolder() + L"\\gridtestmodule.dll"}; }
+std::vector<std::wstring> gridModule()
+{
+  return {L"/module", HostHarness::buildFolder() + L"\\gridtestmodule.dll"};
+}
 
 // NEW, the pane at a known size, the given lines, DUMP, QUIT.
 std::vector<std::string> script(std::vector<std::string> lines, int width = 360, int height = 460)
 {
-  std::vector<std::string> all{
-    "NEW", "TESTGRID", "RESIZE " + std::string(kPane) + " " + std::to_string(width) + "," + std::to_string(height)};
+  std::vector<std::string> all{"NEW", "TESTGRID",
+                               "RESIZE " + std::string(kPane) + " " + std::to_string(width) + "," + std::to_string(height)};
   all.insert(all.end(), lines.begin(), lines.end());
   all.push_back("DUMP {dump}");
   all.push_back("QUIT");
@@ -77,8 +80,8 @@ TEST(GridHost, RowsStandUnderTheirCategoriesInTheOrderAdded)
   for (const JsonValue& r : gridRows(dump).items())
     labels.push_back(r["label"].asString());
   const std::vector<std::string> expected{
-    "Image.Saved at",    "Image.File name", "Scale.Width",     "Position.Offset",    "Position.Lock",
-    "Position.Rotation", "Projection.Type", "Generic.Diffuse", "Generic.Glossiness", "Appearance.Stone colour"};
+    "Image.Saved at", "Image.File name", "Scale.Width", "Position.Offset", "Position.Lock", "Position.Rotation",
+    "Projection.Type", "Generic.Diffuse", "Generic.Glossiness", "Appearance.Stone colour"};
   EXPECT_EQ(labels, expected);
   EXPECT_EQ(row(dump, "Scale.Width")["text"].asString(), "1.0000");
   EXPECT_EQ(row(dump, "Position.Lock")["text"].asString(), "No");
@@ -92,10 +95,10 @@ TEST(GridHost, RowsStandUnderTheirCategoriesInTheOrderAdded)
 TEST(GridHost, ATypedValueIsWrittenOnceOnEnter)
 {
   HostHarness host;
-  const HostRun run = host.run(
-    script({on("CLICK", "ROW \"Position.Offset\""), "TYPE \"42\"", "KEY ENTER", on("CLICK", "ROW \"Scale.Width\""),
-            "TYPE \"2*3\"", "KEY ENTER", on("CLICK", "ROW \"Image.File name\""), "TYPE \"wood.png\"", "KEY ESC"}),
-    gridModule());
+  const HostRun run = host.run(script({on("CLICK", "ROW \"Position.Offset\""), "TYPE \"42\"", "KEY ENTER",
+                                       on("CLICK", "ROW \"Scale.Width\""), "TYPE \"2*3\"", "KEY ENTER",
+                                       on("CLICK", "ROW \"Image.File name\""), "TYPE \"wood.png\"", "KEY ESC"}),
+                               gridModule());
   ASSERT_EQ(run.exitCode, 0) << run.errors;
   const JsonValue dump = run.dump();
   EXPECT_EQ(held(dump, "Position.Offset"), "42");
@@ -111,8 +114,8 @@ TEST(GridHost, ATypedValueIsWrittenOnceOnEnter)
 TEST(GridHost, ARefusedValueShowsItsMessageOnceAndTheFocusLossDoesNotCommitAgain)
 {
   HostHarness host;
-  const HostRun run = host.run(script({"ANSWER OK", on("CLICK", "ROW \"Position.Offset\""), "TYPE \"150\"", "KEY ENTER",
-                                       "DUMP {dir}/during.json", "KEY ESC"}),
+  const HostRun run = host.run(script({"ANSWER OK", on("CLICK", "ROW \"Position.Offset\""), "TYPE \"150\"",
+                                       "KEY ENTER", "DUMP {dir}/during.json", "KEY ESC"}),
                                gridModule());
   ASSERT_EQ(run.exitCode, 0) << run.errors;
   const JsonValue during = JsonValue::parse(host.readFile(L"during.json"));
@@ -179,10 +182,11 @@ TEST(GridHost, ASliderWritesAtEveryReleaseWhereverItIsAndEachKeyButNotADragGiven
 TEST(GridHost, TheWheelOverAClosedListMovesOneItemAndWritesIt)
 {
   HostHarness host;
-  const HostRun run = host.run(
-    script({on("CLICK", "ROW \"Projection.Type\""), on("WHEEL", "ROW \"Projection.Type\" -1"), "DUMP {dir}/one.json",
-            on("WHEEL", "ROW \"Projection.Type\" 1"), on("WHEEL", "ROW \"Projection.Type\" 1")}),
-    gridModule());
+  const HostRun run = host.run(script({on("CLICK", "ROW \"Projection.Type\""),
+                                       on("WHEEL", "ROW \"Projection.Type\" -1"), "DUMP {dir}/one.json",
+                                       on("WHEEL", "ROW \"Projection.Type\" 1"),
+                                       on("WHEEL", "ROW \"Projection.Type\" 1")}),
+                               gridModule());
   ASSERT_EQ(run.exitCode, 0) << run.errors;
   const JsonValue one = JsonValue::parse(host.readFile(L"one.json"));
   EXPECT_EQ(held(one, "Projection.Type"), "Box") << "a notch towards the user: the next item";
@@ -196,11 +200,11 @@ TEST(GridHost, TheWheelOverAClosedListMovesOneItemAndWritesIt)
 TEST(GridHost, TheColourSelectorOpensTheDialogOnADefaultColourAndWritesOnlyAChange)
 {
   HostHarness host;
-  const HostRun run =
-    host.run(script({"ANSWER COLOR 255,0,0", on("CLICK", "ROW \"Appearance.Stone colour\""), "DUMP {dir}/first.json",
-                     "ANSWER COLOR 255,0,0", on("CLICK", "ROW \"Appearance.Stone colour\""), "ANSWER CANCEL",
-                     on("CLICK", "ROW \"Appearance.Stone colour\"")}),
-             gridModule());
+  const HostRun run = host.run(script({"ANSWER COLOR 255,0,0", on("CLICK", "ROW \"Appearance.Stone colour\""),
+                                       "DUMP {dir}/first.json", "ANSWER COLOR 255,0,0",
+                                       on("CLICK", "ROW \"Appearance.Stone colour\""), "ANSWER CANCEL",
+                                       on("CLICK", "ROW \"Appearance.Stone colour\"")}),
+                               gridModule());
   ASSERT_EQ(run.exitCode, 0) << run.errors;
   const JsonValue first = JsonValue::parse(host.readFile(L"first.json"));
   ASSERT_EQ(first["colorDialogs"].size(), 1u);
@@ -221,12 +225,12 @@ TEST(GridHost, TheColourSelectorOpensTheDialogOnADefaultColourAndWritesOnlyAChan
 TEST(GridHost, ListsAreChosenFromByTheirItemTexts)
 {
   HostHarness host;
-  const HostRun run =
-    host.run(script({"CHOOSE " + std::string(kPane) + " ROW \"Position.Lock\" \"Yes\"",
-                     "CHOOSE " + std::string(kPane) + " ROW \"Projection.Type\" \"Spherical\"", "ANSWER COLOR 10,20,30",
-                     "CHOOSE " + std::string(kPane) + " ROW \"Generic.Diffuse\" \"More Colors...\"",
-                     "CHOOSE " + std::string(kPane) + " ROW \"Projection.Type\" \"Nothing\""}),
-             gridModule());
+  const HostRun run = host.run(script({"CHOOSE " + std::string(kPane) + " ROW \"Position.Lock\" \"Yes\"",
+                                       "CHOOSE " + std::string(kPane) + " ROW \"Projection.Type\" \"Spherical\"",
+                                       "ANSWER COLOR 10,20,30",
+                                       "CHOOSE " + std::string(kPane) + " ROW \"Generic.Diffuse\" \"More Colors...\"",
+                                       "CHOOSE " + std::string(kPane) + " ROW \"Projection.Type\" \"Nothing\""}),
+                               gridModule());
   EXPECT_EQ(run.exitCode, 1) << "the last line names no item";
   EXPECT_NE(run.errors.find("no item \"Nothing\""), std::string::npos) << run.errors;
   const JsonValue dump = run.dump();
@@ -247,8 +251,8 @@ TEST(GridHost, TheKeyboardWorksEveryEditor)
             on("CLICK", "ROW \"Position.Rotation\" AT -40"), on("HOVER", "ROW \"Position.Rotation\" 50"), "KEY ENTER",
             "DUMP {dir}/slider.json", on("WHEEL", "ROW \"Position.Rotation\" -3"), "KEY ESC",
             // Esc closed it: the grid's arrows work again, and lists close with Esc, Enter and Tab.
-            "KEY UP", "KEY ENTER", "DUMP {dir}/lock.json", "KEY ESC", "KEY DOWN 2", "KEY ENTER", "KEY TAB", "KEY ENTER",
-            "DUMP {dir}/diffuse.json", "KEY ENTER",
+            "KEY UP", "KEY ENTER", "DUMP {dir}/lock.json", "KEY ESC", "KEY DOWN 2", "KEY ENTER", "KEY TAB",
+            "KEY ENTER", "DUMP {dir}/diffuse.json", "KEY ENTER",
             // Edit boxes commit and move with Tab, Shift+Tab, Up and Down; Esc drops the text.
             on("CLICK", "ROW \"Scale.Width\""), "TYPE \"3\"", "KEY TAB", "KEY ENTER", "TYPE \"4\"", "KEY UP",
             "KEY ENTER", "TYPE \"7\"", "KEY ESC", "KEY DOWN", "KEY ENTER", "TYPE \"6\"", "KEY SHIFT+TAB", "KEY ENTER",
@@ -257,8 +261,8 @@ TEST(GridHost, TheKeyboardWorksEveryEditor)
             on("CLICK", "ROW \"Image.Saved at\" AT -40"), "KEY ENTER", "KEY ENTER", "KEY ESC", "DUMP {dir}/button.json",
             // The slider moves with Down; a slider opened so, then a click on another row, writes nothing.
             "KEY DOWN 5", "KEY ENTER", "KEY DOWN", "KEY ENTER", "KEY ESC", on("CLICK", "ROW \"Generic.Glossiness\""),
-            on("CLICK", "ROW \"Generic.Glossiness\" AT -40"), on("HOVER", "ROW \"Generic.Glossiness\" 50"), "KEY ENTER",
-            on("CLICK", "ROW \"Image.File name\"")}),
+            on("CLICK", "ROW \"Generic.Glossiness\" AT -40"), on("HOVER", "ROW \"Generic.Glossiness\" 50"),
+            "KEY ENTER", on("CLICK", "ROW \"Image.File name\"")}),
     gridModule());
   ASSERT_EQ(run.exitCode, 0) << run.errors;
   const JsonValue slider = JsonValue::parse(host.readFile(L"slider.json"));
@@ -289,30 +293,16 @@ TEST(GridHost, TheKeyboardWorksEveryEditor)
 TEST(GridHost, APaletteMayBuildItsRowsAgainFromInsideASetter)
 {
   HostHarness host;
-  const HostRun run = host.run(script({"TESTGRIDREBUILD",
-                                       on("CLICK", "ROW \"Position.Offset\""),
-                                       "TYPE \"42\"",
-                                       "KEY ENTER",
-                                       on("CLICK", "ROW \"Scale.Width\""),
-                                       "TYPE \"5\"",
-                                       "KEY TAB",
-                                       "CHOOSE " + std::string(kPane) + " ROW \"Projection.Type\" \"Box\"",
-                                       on("CLICK", "ROW \"Position.Lock\""),
-                                       on("WHEEL", "ROW \"Position.Lock\" 1"),
-                                       on("CLICK", "ROW \"Generic.Glossiness\" AT 30"),
-                                       on("DRAG", "ROW \"Position.Rotation\" FROM 10 TO 60"),
-                                       "ANSWER COLOR 255,0,0",
-                                       on("CLICK", "ROW \"Appearance.Stone colour\""),
-                                       on("CLICK", "ROW \"Image.File name\""),
-                                       "TYPE \"wood.png\"",
-                                       on("CLICK", "ROW \"Scale.Width\""),
-                                       "DUMP {dir}/rebuilt.json",
-                                       "KEY ESC",
-                                       "TESTGRIDREBUILD",
-                                       on("CLICK", "ROW \"Position.Offset\""),
-                                       "TYPE \"7\"",
-                                       "KEY ENTER"}),
-                               gridModule());
+  const HostRun run = host.run(
+    script({"TESTGRIDREBUILD", on("CLICK", "ROW \"Position.Offset\""), "TYPE \"42\"", "KEY ENTER",
+            on("CLICK", "ROW \"Scale.Width\""), "TYPE \"5\"", "KEY TAB",
+            "CHOOSE " + std::string(kPane) + " ROW \"Projection.Type\" \"Box\"", on("CLICK", "ROW \"Position.Lock\""),
+            on("WHEEL", "ROW \"Position.Lock\" 1"), on("CLICK", "ROW \"Generic.Glossiness\" AT 30"),
+            on("DRAG", "ROW \"Position.Rotation\" FROM 10 TO 60"), "ANSWER COLOR 255,0,0",
+            on("CLICK", "ROW \"Appearance.Stone colour\""), on("CLICK", "ROW \"Image.File name\""),
+            "TYPE \"wood.png\"", on("CLICK", "ROW \"Scale.Width\""), "DUMP {dir}/rebuilt.json", "KEY ESC",
+            "TESTGRIDREBUILD", on("CLICK", "ROW \"Position.Offset\""), "TYPE \"7\"", "KEY ENTER"}),
+    gridModule());
   ASSERT_EQ(run.exitCode, 0) << run.errors;
   const JsonValue rebuilt = JsonValue::parse(host.readFile(L"rebuilt.json"));
   EXPECT_EQ(held(rebuilt, "Position.Offset"), "42");
@@ -341,8 +331,9 @@ TEST(GridHost, APaletteMayBuildItsRowsAgainFromInsideASetter)
 TEST(GridHost, TheTextRowsButtonRunsTheOwnersAction)
 {
   HostHarness host;
-  const HostRun run = host.run(
-    script({on("CLICK", "ROW \"Image.Saved at\""), "DUMP {dir}/open.json", on("CLICK", "EDITOR")}), gridModule());
+  const HostRun run = host.run(script({on("CLICK", "ROW \"Image.Saved at\""), "DUMP {dir}/open.json",
+                                       on("CLICK", "EDITOR")}),
+                               gridModule());
   ASSERT_EQ(run.exitCode, 0) << run.errors;
   const JsonValue open = JsonValue::parse(host.readFile(L"open.json"));
   EXPECT_TRUE(row(open, "Image.Saved at")["editing"].asBool());
@@ -377,8 +368,7 @@ TEST(GridHost, StrangeTextsAreRefusedOrKeptAsTheyAre)
   add(paste("Position.Offset", ""));
   add({"KEY DELETE", "KEY ENTER", "DUMP {dir}/empty.json", "KEY ESC"});
   // The editors without text get the same keys and pastes (opened from the keyboard).
-  for (const std::string label :
-       {"Projection.Type", "Position.Lock", "Generic.Diffuse", "Position.Rotation", "Image.Saved at"})
+  for (const std::string label : {"Projection.Type", "Position.Lock", "Generic.Diffuse", "Position.Rotation", "Image.Saved at"})
     add({on("CLICK", "ROW \"" + label + "\" AT -40"), "KEY ENTER", "PASTE \"%s%n\"",
          "TYPE \"%s%n\\u0001\\u001b1e400 nan\"", "KEY ESC"});
   const HostRun run = host.run(script(lines), gridModule());
@@ -420,10 +410,10 @@ TEST(GridHost, StrangeTextsAreRefusedOrKeptAsTheyAre)
 TEST(GridHost, AClickElsewhereWithARefusedValueShowsTheMessageOnceAndKeepsTheEditor)
 {
   HostHarness host;
-  const HostRun run =
-    host.run(script({on("CLICK", "ROW \"Position.Offset\""), "TYPE \"-5\"", on("CLICK", "ROW \"Scale.Width\""),
-                     "DUMP {dir}/kept.json", "KEY ESC", on("CLICK", "ROW \"Scale.Width\"")}),
-             gridModule());
+  const HostRun run = host.run(script({on("CLICK", "ROW \"Position.Offset\""), "TYPE \"-5\"",
+                                       on("CLICK", "ROW \"Scale.Width\""), "DUMP {dir}/kept.json", "KEY ESC",
+                                       on("CLICK", "ROW \"Scale.Width\"")}),
+                               gridModule());
   ASSERT_EQ(run.exitCode, 0) << run.errors;
   const JsonValue kept = JsonValue::parse(host.readFile(L"kept.json"));
   ASSERT_EQ(kept["messages"].size(), 1u) << "the click's focus change commits once";
@@ -440,12 +430,12 @@ TEST(GridHost, ARowOutOfSightIsScrolledToWithTheWheelAndAnEditorThatKeepsItsValu
 {
   // A short pane: the lower rows lie below the grid's visible part.
   HostHarness host;
-  const HostRun run = host.run(
-    script({"DUMP {dir}/top.json", on("CLICK", "ROW \"Generic.Diffuse\""), "DUMP {dir}/down.json",
-            on("CLICK", "ROW \"Image.File name\""), "DUMP {dir}/up.json", on("CLICK", "ROW \"Position.Offset\""),
-            "TYPE \"150\"", "ANSWER OK", on("CLICK", "ROW \"Appearance.Stone colour\"")},
-           360, 150),
-    gridModule());
+  const HostRun run = host.run(script({"DUMP {dir}/top.json", on("CLICK", "ROW \"Generic.Diffuse\""),
+                                       "DUMP {dir}/down.json", on("CLICK", "ROW \"Image.File name\""),
+                                       "DUMP {dir}/up.json", on("CLICK", "ROW \"Position.Offset\""), "TYPE \"150\"",
+                                       "ANSWER OK", on("CLICK", "ROW \"Appearance.Stone colour\"")},
+                                      360, 150),
+                               gridModule());
   EXPECT_EQ(run.exitCode, 1) << "the last line cannot scroll";
   EXPECT_NE(run.errors.find("the grid does not scroll on towards \"Appearance.Stone colour\" with the wheel"),
             std::string::npos)
@@ -485,11 +475,11 @@ TEST(GridHost, ARowOutOfSightIsScrolledToWithTheWheelAndAnEditorThatKeepsItsValu
 TEST(GridHost, KeysMoveOnFromTheSameRowWhenACommitBuildsTheRowsAgain)
 {
   HostHarness host;
-  const HostRun run =
-    host.run(script({"TESTGRIDREBUILD", on("CLICK", "ROW \"Scale.Width\""), "TYPE \"5\"", "KEY TAB",
-                     "DUMP {dir}/tab.json", "KEY ENTER", "TYPE \"7\"", "KEY SHIFT+TAB", "DUMP {dir}/back.json",
-                     "KEY DOWN", "KEY ENTER", "TYPE \"42\"", "KEY ENTER", "DUMP {dir}/enter.json", "KEY DOWN"}),
-             gridModule());
+  const HostRun run = host.run(script({"TESTGRIDREBUILD", on("CLICK", "ROW \"Scale.Width\""), "TYPE \"5\"", "KEY TAB",
+                                       "DUMP {dir}/tab.json", "KEY ENTER", "TYPE \"7\"", "KEY SHIFT+TAB",
+                                       "DUMP {dir}/back.json", "KEY DOWN", "KEY ENTER", "TYPE \"42\"", "KEY ENTER",
+                                       "DUMP {dir}/enter.json", "KEY DOWN"}),
+                               gridModule());
   ASSERT_EQ(run.exitCode, 0) << run.errors;
   const auto at = [&](const wchar_t* name) { return JsonValue::parse(host.readFile(name)); };
   const JsonValue tab = at(L"tab.json");
@@ -517,10 +507,10 @@ TEST(GridHost, KeysMoveOnFromTheSameRowWhenACommitBuildsTheRowsAgain)
 TEST(GridHost, ADialogsResetOfTheListBoxEmptiesTheGrid)
 {
   HostHarness host;
-  const HostRun run = host.run(
-    script({on("CLICK", "ROW \"Image.File name\""), "TYPE \"wood.png\"", "TESTGRIDRESET", "DUMP {dir}/reset.json",
-            "TESTGRIDREBUILD", on("CLICK", "ROW \"Position.Offset\""), "TYPE \"42\"", "KEY TAB"}),
-    gridModule());
+  const HostRun run = host.run(script({on("CLICK", "ROW \"Image.File name\""), "TYPE \"wood.png\"", "TESTGRIDRESET",
+                                       "DUMP {dir}/reset.json", "TESTGRIDREBUILD", on("CLICK", "ROW \"Position.Offset\""),
+                                       "TYPE \"42\"", "KEY TAB"}),
+                               gridModule());
   ASSERT_EQ(run.exitCode, 0) << run.errors;
   for (const char* name : {"reset.json", "end"})
   {
@@ -549,11 +539,11 @@ TEST(GridHost, AnEditorClosedByAClickOutsideTheGridLeavesTheFocusThere)
   // focus when clicked.
   HostHarness host;
   const std::string outside = on("CLICK", "AT 420,100");
-  const HostRun run =
-    host.run(script({on("CLICK", "ROW \"Image.File name\""), "TYPE \"wood.png\"", outside, "DUMP {dir}/edit.json",
-                     on("CLICK", "ROW \"Projection.Type\""), outside, "DUMP {dir}/list.json",
-                     on("CLICK", "ROW \"Position.Rotation\" AT -40"), "KEY ENTER", outside}),
-             gridModule());
+  const HostRun run = host.run(script({on("CLICK", "ROW \"Image.File name\""), "TYPE \"wood.png\"", outside,
+                                       "DUMP {dir}/edit.json", on("CLICK", "ROW \"Projection.Type\""), outside,
+                                       "DUMP {dir}/list.json", on("CLICK", "ROW \"Position.Rotation\" AT -40"),
+                                       "KEY ENTER", outside}),
+                               gridModule());
   ASSERT_EQ(run.exitCode, 0) << run.errors;
   const JsonValue edit = JsonValue::parse(host.readFile(L"edit.json"));
   EXPECT_EQ(held(edit, "Image.File name"), "wood.png");
@@ -581,8 +571,7 @@ TEST(GridHost, MovingUpToTheFirstRowOfAGroupBringsItsHeaderLineIntoSight)
   const JsonValue top = JsonValue::parse(host.readFile(L"top.json"));
   const JsonValue up = JsonValue::parse(host.readFile(L"up.json"));
   ASSERT_EQ(selectedRow(up), "Position.Offset");
-  const double rowHeight =
-    row(top, "Position.Lock")["cell"][1].asNumber() - row(top, "Position.Offset")["cell"][1].asNumber();
+  const double rowHeight = row(top, "Position.Lock")["cell"][1].asNumber() - row(top, "Position.Offset")["cell"][1].asNumber();
   EXPECT_GE(row(up, "Position.Offset")["cell"][1].asNumber(), rowHeight) << "the line \"Position\" above it shows";
   const JsonValue dump = run.dump();
   ASSERT_EQ(selectedRow(dump), "Image.Saved at");
@@ -593,10 +582,10 @@ TEST(GridHost, MovingUpToTheFirstRowOfAGroupBringsItsHeaderLineIntoSight)
 TEST(GridHost, KeysMoveOnByPlaceWhenTheRebuiltRowHasAnotherLabel)
 {
   HostHarness host;
-  const HostRun run =
-    host.run(script({"TESTGRIDREBUILD", "TESTGRIDRENAME", on("CLICK", "ROW \"Scale.Width\""), "TYPE \"5\"", "KEY TAB",
-                     "DUMP {dir}/tab.json", "KEY ENTER", "TYPE \"7\"", "KEY SHIFT+TAB"}),
-             gridModule());
+  const HostRun run = host.run(script({"TESTGRIDREBUILD", "TESTGRIDRENAME", on("CLICK", "ROW \"Scale.Width\""),
+                                       "TYPE \"5\"", "KEY TAB", "DUMP {dir}/tab.json", "KEY ENTER", "TYPE \"7\"",
+                                       "KEY SHIFT+TAB"}),
+                               gridModule());
   ASSERT_EQ(run.exitCode, 0) << run.errors;
   const JsonValue tab = JsonValue::parse(host.readFile(L"tab.json"));
   ASSERT_EQ(gridRows(tab)[2]["label"].asString(), "Scale.Width*") << "the width's row has a new label";
@@ -707,10 +696,10 @@ TEST(GridHost, ADoubleClickOnALabelOpensTheRowsEditor)
 TEST(GridHost, ACommitOnTheSwitchToAnotherApplicationLeavesTheFocusThere)
 {
   HostHarness host;
-  const HostRun run =
-    host.run(script({on("CLICK", "ROW \"Image.File name\""), "TYPE \"wood.png\"", "OTHERAPP", "DUMP {dir}/away.json",
-                     on("CLICK", "ROW \"Position.Offset\""), "TYPE \"42\"", "OTHERAPP", "WAIT 200"}),
-             gridModule());
+  const HostRun run = host.run(script({on("CLICK", "ROW \"Image.File name\""), "TYPE \"wood.png\"", "OTHERAPP",
+                                       "DUMP {dir}/away.json", on("CLICK", "ROW \"Position.Offset\""), "TYPE \"42\"",
+                                       "OTHERAPP", "WAIT 200"}),
+                               gridModule());
   ASSERT_EQ(run.exitCode, 0) << run.errors;
   const JsonValue away = JsonValue::parse(host.readFile(L"away.json"));
   EXPECT_EQ(held(away, "Image.File name"), "wood.png") << "committed as the edit box lost the focus";
@@ -763,11 +752,11 @@ int firstTextRow(const Screen& shot, const JsonValue& dump, const std::string& l
 TEST(GridHost, TheEditBoxTextStaysWhereTheCellShowedItAndSwatchesKeepTheirOutlineWhenDark)
 {
   HostHarness host;
-  const HostRun run =
-    host.run(script({"WAIT 200", "DUMP {dir}/before.json", "SCREENSHOT {dir}/before.png",
-                     on("CLICK", "ROW \"Scale.Width\""), "KEY END", "WAIT 100", "DUMP {dir}/open.json",
-                     "SCREENSHOT {dir}/open.png", "KEY ESC", "THEME DARK", "WAIT 200", "SCREENSHOT {dir}/dark.png"}),
-             gridModule());
+  const HostRun run = host.run(script({"WAIT 200", "DUMP {dir}/before.json", "SCREENSHOT {dir}/before.png",
+                                       on("CLICK", "ROW \"Scale.Width\""), "KEY END", "WAIT 100",
+                                       "DUMP {dir}/open.json", "SCREENSHOT {dir}/open.png", "KEY ESC",
+                                       "THEME DARK", "WAIT 200", "SCREENSHOT {dir}/dark.png"}),
+                               gridModule());
   ASSERT_EQ(run.exitCode, 0) << run.errors;
   const JsonValue before = JsonValue::parse(host.readFile(L"before.json"));
   const JsonValue open = JsonValue::parse(host.readFile(L"open.json"));

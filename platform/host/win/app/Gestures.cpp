@@ -109,8 +109,7 @@ HWND findPane(const OdString& title)
   OdString known;
   for (const DockPaneInfo& pane : dockPanes())
     known += OdString::format(L"%s\"%s\"", known.isEmpty() ? L"" : L", ", pane.title);
-  throw ScriptError(
-    OdString::format(L"no pane \"%s\" (panes: %s)", title, known.isEmpty() ? OdString(L"none") : known));
+  throw ScriptError(OdString::format(L"no pane \"%s\" (panes: %s)", title, known.isEmpty() ? OdString(L"none") : known));
 }
 
 namespace
@@ -212,8 +211,7 @@ InputBatch WheelSeeker::operator()(GesturePlace& place)
   {
     const LONG moved = std::labs(at - m_lastAt);
     if (moved == 0)
-      throw ScriptError(
-        OdString::format(L"the %s does not scroll on towards \"%s\" with the wheel", m_control, m_name));
+      throw ScriptError(OdString::format(L"the %s does not scroll on towards \"%s\" with the wheel", m_control, m_name));
     m_perNotch = std::max<LONG>(1, moved / m_sent);
   }
   if (need == 0)
@@ -228,8 +226,7 @@ InputBatch WheelSeeker::operator()(GesturePlace& place)
   m_lastAt = at;
   m_sent = m_perNotch > 0 ? std::clamp(std::abs(need) / int(m_perNotch), 1, kMaxNotches) : 1;
   // Away from the user goes towards the start.
-  POINT pointer =
-    sight.hasPointer ? sight.pointer : POINT{(client.left + client.right) / 2, (client.top + client.bottom) / 2};
+  POINT pointer = sight.hasPointer ? sight.pointer : POINT{(client.left + client.right) / 2, (client.top + client.bottom) / 2};
   ClientToScreen(m_window, &pointer);
   InputBatch notches;
   notches.moveTo(pointer);
@@ -348,8 +345,7 @@ void Gestures::addCommands(ScriptInterpreter& interpreter)
   // HOVER "pane" place [ms]
   interpreter.add(L"HOVER", [this](ScriptArgs& args) {
     const GesturePlace place = readPlace(args);
-    const int ms =
-      args.done() ? int(kDefaultHoverMs) : ScriptArgs::toInt(args.next(L"milliseconds"), L"the time", 0, 60000);
+    const int ms = args.done() ? int(kDefaultHoverMs) : ScriptArgs::toInt(args.next(L"milliseconds"), L"the time", 0, 60000);
     args.expectEnd();
     const auto live = reach(place);
     queue([live] { return InputBatch().moveTo(placePoint(*live)); });

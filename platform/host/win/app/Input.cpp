@@ -26,17 +26,12 @@ INPUT keyInput(WORD key, bool down)
   // Arrows and the editing block are extended keys on a real keyboard.
   switch (key)
   {
-  case VK_UP:
-  case VK_DOWN:
-  case VK_LEFT:
-  case VK_RIGHT:
-  case VK_HOME:
-  case VK_END:
-  case VK_PRIOR:
-  case VK_NEXT:
-  case VK_DELETE:
-  case VK_APPS: input.ki.dwFlags |= KEYEVENTF_EXTENDEDKEY; break;
-  default: break;
+  case VK_UP: case VK_DOWN: case VK_LEFT: case VK_RIGHT: case VK_HOME: case VK_END:
+  case VK_PRIOR: case VK_NEXT: case VK_DELETE: case VK_APPS:
+    input.ki.dwFlags |= KEYEVENTF_EXTENDEDKEY;
+    break;
+  default:
+    break;
   }
   return input;
 }
@@ -95,8 +90,8 @@ KeyChord keyByName(const OdString& name)
   OdString known;
   for (const auto& entry : kKeys)
     known += OdString(known.isEmpty() ? L"" : L" ") + entry.first;
-  throw ScriptError(
-    OdString::format(L"unknown key \"%s\"; keys: %s, a letter or a digit, with SHIFT+, CTRL+ or ALT+", name, known));
+  throw ScriptError(OdString::format(L"unknown key \"%s\"; keys: %s, a letter or a digit, with SHIFT+, CTRL+ or ALT+",
+                                     name, known));
 }
 
 InputBatch& InputBatch::moveTo(POINT screen)

@@ -77,7 +77,9 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
 {
   switch (message)
   {
-  case WM_CREATE: onCreate(); return 0;
+  case WM_CREATE:
+    onCreate();
+    return 0;
   case WM_SIZE:
     if (m_status)
       SendMessageW(m_status, WM_SIZE, 0, 0); // the status bar places itself
@@ -158,8 +160,7 @@ void MainWindow::layout()
   const int statusHeight = statusRect.bottom - statusRect.top;
   const int commandTop = client.bottom - statusHeight - kCommandLineHeight;
   MoveWindow(m_prompt, 0, commandTop, kPromptWidth - 4, kCommandLineHeight, TRUE);
-  MoveWindow(m_commandLine, kPromptWidth, commandTop + 1, client.right - kPromptWidth - 2, kCommandLineHeight - 2,
-             TRUE);
+  MoveWindow(m_commandLine, kPromptWidth, commandTop + 1, client.right - kPromptWidth - 2, kCommandLineHeight - 2, TRUE);
   DockRect area{0, 0, int(client.right), commandTop};
   dockArrange(area);
   const int listWidth = std::min(kListWidth, (area.right - area.left) / 3);
@@ -293,8 +294,11 @@ LRESULT CALLBACK MainWindow::commandLineProc(HWND window, UINT message, WPARAM w
     if (wParam == L'\r' || wParam == L'\n')
       return 0; // handled on key down; the edit would beep
     break;
-  case WM_GETDLGCODE: return DLGC_WANTALLKEYS | DefSubclassProc(window, message, wParam, lParam);
-  case WM_NCDESTROY: RemoveWindowSubclass(window, commandLineProc, 1); break;
+  case WM_GETDLGCODE:
+    return DLGC_WANTALLKEYS | DefSubclassProc(window, message, wParam, lParam);
+  case WM_NCDESTROY:
+    RemoveWindowSubclass(window, commandLineProc, 1);
+    break;
   }
   return DefSubclassProc(window, message, wParam, lParam);
 }

@@ -89,8 +89,7 @@ void writePicture(JsonWriter& json, int width, int height, Draw draw,
   json.beginObject();
   json.key(L"size").beginArray().value(width).value(height).endArray();
   json.key(L"centre").value(colourText(at(width / 2, height / 2)));
-  json.key(L"mean").value(
-    colourText(RGB(BYTE((sum[0] + n / 2) / n), BYTE((sum[1] + n / 2) / n), BYTE((sum[2] + n / 2) / n))));
+  json.key(L"mean").value(colourText(RGB(BYTE((sum[0] + n / 2) / n), BYTE((sum[1] + n / 2) / n), BYTE((sum[2] + n / 2) / n))));
   if (more)
     more(json);
   json.endObject();
@@ -101,8 +100,7 @@ void writeThumbnail(JsonWriter& json, HWND list, int image)
 {
   HIMAGELIST images = ListView_GetImageList(list, LVSIL_NORMAL);
   int width = 0, height = 0;
-  if (!images || image < 0 || image >= ImageList_GetImageCount(images) ||
-      !ImageList_GetIconSize(images, &width, &height))
+  if (!images || image < 0 || image >= ImageList_GetImageCount(images) || !ImageList_GetIconSize(images, &width, &height))
   {
     json.null();
     return;
@@ -233,8 +231,8 @@ void writeList(JsonWriter& json, HWND pane, HWND list)
     json.key(L"image").value(item.iImage);
     json.key(L"selected").value((item.state & LVIS_SELECTED) != 0);
     RECT bounds{}, shown{};
-    json.key(L"inSight")
-      .value(ListView_GetItemRect(list, i, &bounds, LVIR_BOUNDS) && IntersectRect(&shown, &bounds, &client) != FALSE);
+    json.key(L"inSight").value(ListView_GetItemRect(list, i, &bounds, LVIR_BOUNDS) &&
+                               IntersectRect(&shown, &bounds, &client) != FALSE);
     // Where the item lies in the list's client area as it is scrolled now.
     POINT position{};
     ListView_GetItemPosition(list, i, &position);
@@ -325,8 +323,7 @@ void writeToolbar(JsonWriter& json, HWND pane, HWND toolbar)
   for (int i = 0; i < count; ++i)
   {
     TBBUTTON button{};
-    if (!SendMessageW(toolbar, TB_GETBUTTON, WPARAM(i), reinterpret_cast<LPARAM>(&button)) ||
-        (button.fsStyle & BTNS_SEP))
+    if (!SendMessageW(toolbar, TB_GETBUTTON, WPARAM(i), reinterpret_cast<LPARAM>(&button)) || (button.fsStyle & BTNS_SEP))
       continue;
     json.beginObject();
     json.key(L"command").value(button.idCommand);
@@ -377,8 +374,8 @@ int findItem(HWND list, const OdString& text)
     if (i < 12)
       known += OdString::format(L"%s\"%s\"", known.isEmpty() ? L"" : L", ", itemText.left(40));
   }
-  throw ScriptError(OdString::format(L"no list item \"%s\" (items: %s%s)", text,
-                                     known.isEmpty() ? OdString(L"none") : known, count > 12 ? L", ..." : L""));
+  throw ScriptError(OdString::format(L"no list item \"%s\" (items: %s%s)", text, known.isEmpty() ? OdString(L"none") : known,
+                                     count > 12 ? L", ..." : L""));
 }
 
 HWND requireList(HWND pane)
