@@ -1,16 +1,17 @@
 #include "MeGsViewer.h"
 
-
 #include "resources/MeResources.h"
 
 #include "core/MeHost.h"
 #include "framework/ModuleState.h"
 #include "od/GsWin32.h"
+#include "win/MeHostQuery.h"
 #include "win/MeHostTheme.h"
 
 #include <commctrl.h>
 #include <windowsx.h>
 
+#include <cmath>
 #include <cwchar>
 #include <iterator>
 
@@ -99,6 +100,12 @@ void MeGsViewer::previewChanged()
   invalidate(false);
 }
 
+void MeGsViewer::previewFitted()
+{
+  if (OdGsView* active = view())
+    m_orbit.fitted(*active);
+}
+
 LRESULT MeGsViewer::windowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
   const POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
@@ -116,6 +123,12 @@ LRESULT MeGsViewer::windowProc(UINT message, WPARAM wParam, LPARAM lParam)
     return 0;
   case WM_LBUTTONUP:
     endDrag();
+    return 0;
+  case WM_LBUTTONDBLCLK:
+    // In place of the second press: no drag, the sample fitted again.
+    if (m_refit)
+      m_refit();
+    invalidate(false);
     return 0;
   case WM_CAPTURECHANGED:
     if (reinterpret_cast<HWND>(lParam) != hwnd())
@@ -137,6 +150,8 @@ LRESULT MeGsViewer::windowProc(UINT message, WPARAM wParam, LPARAM lParam)
       SetFocus(hwnd());
     break;
   default:
+    if (me::isHostStateQuery(message, wParam, kHostQueryPreviewZoom))
+      return me::hostStateAnswer(std::size_t(std::lround(zoomed() * 1000.0)));
     if (me::isThemeChangedMessage(message))
     {
       themeChanged();
@@ -208,9 +223,9 @@ bool MeGsViewer::wheel(int delta)
   OdGsView* active = view();
   if (!active)
     return false;
-  // The view divides its field by the factor.
-  active->zoom(delta < 1 ? kWheelTowardUser : kWheelAwayFromUser);
-  invalidate(false);
+  // The view divides its field by the factor, within the limits.
+  if (m_orbit.zoom(*active, delta < 1 ? kWheelTowardUser : kWheelAwayFromUser))
+    invalidate(false);
   return true;
 }
 

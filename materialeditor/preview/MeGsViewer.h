@@ -8,9 +8,11 @@
 //   WM_ERASEBKGND      (nothing once attached: the picture covers the window)
 //   WM_SIZE            onSize(int, int)            resizes the device
 //   WM_LBUTTONDOWN/UP  beginDrag(POINT) / endDrag()
+//   WM_LBUTTONDBLCLK   the refit callback: the sample fitted again
 //   WM_CAPTURECHANGED  endDrag() when another window took the mouse
 //   WM_MOUSEMOVE       orbit(POINT)
-//   WM_MOUSEWHEEL      wheel(int delta)
+//   WM_MOUSEWHEEL      wheel(int delta)     within 1/20 and 20 times the fitted view
+//   KTM_QUERYSTATE     the zoom against the fitted view, in thousandths
 //   WM_SETCURSOR       takes the focus over the client area, unless an
 //                      edit box has it
 //   KTM_THEMECHAGED    themeChanged()              the host's new background
@@ -20,10 +22,12 @@
 #include "MeGsPreview.h"
 #include "MeViewOrbit.h"
 
-#include "resources/MeResources.h"
 #include "framework/Wnd.h"
+#include "resources/MeResources.h"
 #include "win32/Dc.h"
 #include "win32/Handles.h"
+
+#include <functional>
 
 namespace meui
 {
@@ -63,9 +67,16 @@ public:
   OdDbDatabase* database() const { return m_database; }
   bool isDragging() const { return m_dragging; }
 
+  // The zoom against the view last fitted to the sample: 1 fitted, above 1
+  // zoomed in.
+  double zoomed() const { return view() ? m_orbit.zoomed(*view()) : 1.0; }
+  // What a double click does: the owner fits the sample again.
+  void setRefit(std::function<void()> refit) { m_refit = std::move(refit); }
+
   // MePreviewView
   OdGsView* previewView() override { return view(); }
   void previewChanged() override;
+  void previewFitted() override;
 
 protected:
   LRESULT windowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -84,11 +95,12 @@ private:
 
   MeGsPreview m_gs;
   OdDbDatabase* m_database = nullptr;
-  win::ClientDc m_dc;             // the window's own DC, from attach to destroy
-  win::Cursor m_dragCursor;       // loaded from the module's resources
-  HCURSOR m_arrow = nullptr;      // shared system cursor: not ours to destroy
+  win::ClientDc m_dc;        // the window's own DC, from attach to destroy
+  win::Cursor m_dragCursor;  // loaded from the module's resources
+  HCURSOR m_arrow = nullptr; // shared system cursor: not ours to destroy
   bool m_dragging = false;
   POINT m_last{};
   MeViewOrbit m_orbit;
+  std::function<void()> m_refit;
 };
 } // namespace meui

@@ -14,6 +14,12 @@ bool MeLivePreview::create(HWND parent, const RECT& place, UINT id, int sampleTy
     auto scene = std::make_unique<MePreviewScene>(m_viewer);
     if (m_viewer.attach(scene->database()) && scene->setSampleType(sampleType))
       m_scene = std::move(scene);
+    // A double click in the viewer fits the sample again; the scene goes
+    // before the viewer, so it is there whenever the viewer asks.
+    m_viewer.setRefit([this] {
+      if (m_scene)
+        m_scene->fitSample();
+    });
   }
   catch (const OdError&)
   {

@@ -6,6 +6,8 @@
 //                       shared image loader, found by the host's search when
 //                       it has moved
 //   previewSquare       where the picture goes in a control of a given size
+//   overChecker         a picture with transparent parts as it shows: over
+//                       a checker of light and dark squares
 //
 // The window (MeUiMaterialMapPreview) only turns the picture into a screen
 // bitmap and paints what this says.
@@ -36,6 +38,21 @@ struct PreviewSquare
 // The largest square of a width x height control, centred along its longer
 // side; the offset is truncated toward zero.
 PreviewSquare previewSquare(int width, int height);
+
+// The checker under a picture's transparent parts: squares of about this
+// many screen pixels, light at the top left, then dark.
+constexpr int kCheckerCell = 8;
+constexpr OdUInt8 kCheckerLight = 204;
+constexpr OdUInt8 kCheckerDark = 102;
+
+// Whether some pixel of the picture is less than opaque.
+bool hasTransparency(const OdGsDecodedImage& image);
+// The picture over the checker, opaque, for a square of side screen pixels:
+// each checker square is as many pixels as kCheckerCell screen pixels come
+// to once the result fills the square. A picture smaller than the square is
+// first enlarged a whole number of times (each pixel a block) to at least
+// its size, so that the squares can be that fine.
+OdGsDecodedImage overChecker(const OdGsDecodedImage& image, int side);
 
 class MeMapPreviewModel
 {

@@ -81,19 +81,20 @@ bool MePreviewScene::setSampleType(int type)
     // Until a material is shown the sample keeps the drawing's default.
     if (!m_materialId.isNull())
       sample->setMaterial(m_materialId, true);
-    OdDbBlockTableRecordPtr modelSpace = OdDbBlockTableRecord::cast(m_database->getModelSpaceId().safeOpenObject(OdDb::kForWrite));
+    OdDbBlockTableRecordPtr modelSpace =
+      OdDbBlockTableRecord::cast(m_database->getModelSpaceId().safeOpenObject(OdDb::kForWrite));
     m_sampleId = modelSpace->appendOdDbEntity(sample);
   }
   catch (const OdError&)
   {
     return false;
   }
-  frameSample();
+  fitSample();
   m_view->previewChanged();
   return true;
 }
 
-void MePreviewScene::frameSample()
+void MePreviewScene::fitSample()
 {
   OdGsView* view = m_view->previewView();
   OdDbEntityPtr sample = OdDbEntity::cast(m_sampleId.openObject(OdDb::kForRead));
@@ -103,6 +104,7 @@ void MePreviewScene::frameSample()
   // The box around the eight corners as the camera sees them.
   box.transformBy(view->viewingMatrix());
   view->zoomExtents(box.minPoint(), box.maxPoint(), kFrameMargin);
+  m_view->previewFitted();
 }
 
 bool MePreviewScene::setMaterial(const OdDbMaterial* material)

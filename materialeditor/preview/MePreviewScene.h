@@ -39,11 +39,14 @@ public:
   bool setMaterial(const OdDbMaterial* material);
   bool setMaterial(const OdDbObjectId& material);
 
+  // Frames the sample again from where the camera looks: its box as the
+  // camera sees it, with a margin.
+  void fitSample();
+
 private:
   OdDbObjectId copyMaterial(const OdDbObjectId& source);
   void keepOnlyMaterial(const OdString& name);
   void giveSampleMaterial();
-  void frameSample();
 
   OdDbDatabasePtr m_database;
   OdDbObjectId m_sampleId;

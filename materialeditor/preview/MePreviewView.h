@@ -15,6 +15,8 @@ public:
   virtual OdGsView* previewView() = 0;
   // The scene changed what is to be drawn.
   virtual void previewChanged() = 0;
+  // The camera was just fitted to the sample (the zoom counts from here).
+  virtual void previewFitted() {}
 
 protected:
   ~MePreviewView() = default;

@@ -10,11 +10,31 @@ namespace meui
 {
 namespace
 {
+// The notes' margin: the grid's labels stand this far in.
+constexpr int kNoteMargin = 12;
+
 COLORREF themeText()
 {
   if (HostThemeService* theme = me::hostTheme())
     return COLORREF(theme->textColor() & 0x00FFFFFF);
   return GetSysColor(COLOR_WINDOWTEXT);
+}
+
+// A note in place of the picture: its lines as they are (long ones broken at
+// words), inside the margin the grid's labels keep below it, and the whole
+// block centred from top to bottom.
+void drawNote(HDC dc, const RECT& client, const OdString& text)
+{
+  RECT area{client.left + kNoteMargin, client.top + kNoteMargin, client.right - kNoteMargin,
+            client.bottom - kNoteMargin};
+  if (area.right <= area.left || area.bottom <= area.top)
+    return;
+  RECT measured = area;
+  DrawTextW(dc, text.c_str(), -1, &measured, DT_WORDBREAK | DT_NOPREFIX | DT_CALCRECT);
+  const LONG height = measured.bottom - measured.top;
+  if (height < area.bottom - area.top)
+    area.top += (area.bottom - area.top - height) / 2;
+  DrawTextW(dc, text.c_str(), -1, &area, DT_WORDBREAK | DT_NOPREFIX);
 }
 
 // A screen bitmap of an RGBA picture.
@@ -47,6 +67,7 @@ void MeUiMaterialMapPreview::refresh()
   // Deleted before anything else: no paint can reach the old one after this.
   m_bitmap.reset();
   m_model.refresh(*m_map);
+  m_transparent = m_model.image() && hasTransparency(*m_model.image());
   makeBitmap();
 }
 
@@ -54,6 +75,7 @@ bool MeUiMaterialMapPreview::loadImage(const wchar_t* path)
 {
   m_bitmap.reset();
   const bool loaded = m_model.loadImage(OdString(path ? path : L""));
+  m_transparent = m_model.image() && hasTransparency(*m_model.image());
   makeBitmap();
   return loaded;
 }
@@ -62,14 +84,23 @@ bool MeUiMaterialMapPreview::showTexture(OdGiMaterialTexture* texture)
 {
   m_bitmap.reset();
   const bool loaded = m_model.showTexture(texture);
+  m_transparent = m_model.image() && hasTransparency(*m_model.image());
   makeBitmap();
   return loaded;
 }
 
-void MeUiMaterialMapPreview::makeBitmap()
+void MeUiMaterialMapPreview::makeBitmap(int side) const
 {
-  if (m_model.state() == MapPreviewState::Image && m_model.image())
-    m_bitmap = screenBitmap(*m_model.image());
+  const std::shared_ptr<const OdGsDecodedImage>& image = m_model.image();
+  if (m_model.state() != MapPreviewState::Image || !image)
+    return;
+  if (side < 0)
+  {
+    const RECT client = exists() ? clientRect() : RECT{};
+    side = previewSquare(client.right - client.left, client.bottom - client.top).side;
+  }
+  m_bitmapSide = side;
+  m_bitmap = screenBitmap(m_transparent ? overChecker(*image, side) : *image);
 }
 
 LRESULT MeUiMaterialMapPreview::windowProc(UINT message, WPARAM wParam, LPARAM lParam)
@@ -103,6 +134,9 @@ void MeUiMaterialMapPreview::paint(HDC dc, const RECT& client) const
   switch (m_model.state())
   {
   case MapPreviewState::Image:
+    // The checker's squares keep their size on the screen.
+    if (m_transparent && m_bitmap && square.side != m_bitmapSide)
+      makeBitmap(square.side);
     if (HBITMAP bitmap = m_bitmap.get(); bitmap && square.side > 0)
     {
       BITMAP info{};
@@ -115,23 +149,13 @@ void MeUiMaterialMapPreview::paint(HDC dc, const RECT& client) const
                  info.bmHeight, SRCCOPY);
     }
     break;
-  case MapPreviewState::FileNotFound:
-  {
-    const OdString text = m_model.notFoundText();
-    RECT area = client;
-    DrawTextW(dc, text.c_str(), -1, &area, DT_VCENTER);
-    break;
-  }
+  case MapPreviewState::FileNotFound: drawNote(dc, client, m_model.notFoundText()); break;
   case MapPreviewState::Procedural: DrawTextW(dc, L"Not implemented", -1, &squareRect, DT_CENTER); break;
   case MapPreviewState::Nothing:
     // A file that is there but does not decode says why, where a missing
     // one would name itself.
     if (!m_model.failure().isEmpty() && m_map)
-    {
-      const OdString text = OdString(L"File: ") + m_map->sourceFileName() + L" \n" + m_model.failure();
-      RECT area = client;
-      DrawTextW(dc, text.c_str(), -1, &area, DT_VCENTER | DT_WORDBREAK);
-    }
+      drawNote(dc, client, OdString(L"File: ") + m_map->sourceFileName() + L" \n" + m_model.failure());
     break;
   }
   SetTextColor(dc, oldText);

@@ -2,7 +2,8 @@
 // Texture editor's grid. A static control (usually the dialog's placeholder,
 // taken over) bound to one map record; MeMapPreviewModel decides what to
 // show, this turns the picture into a screen bitmap and paints it into the
-// centred square, or the not-found or "Not implemented" text.
+// centred square (a picture with transparent parts over a checker made for
+// the square's size), or the not-found or "Not implemented" text.
 #pragma once
 
 #include "MeMapPreviewModel.h"
@@ -56,10 +57,14 @@ protected:
 
 private:
   void paint(HDC dc, const RECT& client) const;
-  void makeBitmap();
+  // The screen bitmap for a square of that side (the client's when none is
+  // given); a transparent picture's is made again for another side.
+  void makeBitmap(int side = -1) const;
 
   MaterialMap* m_map;
   MeMapPreviewModel m_model;
-  win::Bitmap m_bitmap;
+  mutable win::Bitmap m_bitmap;
+  mutable int m_bitmapSide = 0; // the square a transparent picture's checker was made for
+  bool m_transparent = false;
 };
 } // namespace meui

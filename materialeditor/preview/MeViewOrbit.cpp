@@ -1,5 +1,8 @@
 #include "MeViewOrbit.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace meui
 {
 namespace
@@ -60,6 +63,27 @@ bool MeViewOrbit::step(OdGsView& view, const OdGsDCPoint& from, const OdGsDCPoin
   {
     return false;
   }
+  return true;
+}
+double MeViewOrbit::zoomed(const OdGsView& view) const
+{
+  const double width = view.fieldWidth();
+  return m_fittedWidth > 0 && width > 0 ? m_fittedWidth / width : 1.0;
+}
+
+bool MeViewOrbit::zoom(OdGsView& view, double factor)
+{
+  const double now = zoomed(view);
+  if (!(factor > 0) || m_fittedWidth <= 0)
+  {
+    view.zoom(factor);
+    return factor > 0 && factor != 1.0;
+  }
+  // The factor that lands on the limit when a whole step would pass it.
+  const double wanted = std::clamp(now * factor, 1.0 / kMaxZoom, kMaxZoom);
+  if (std::abs(wanted - now) <= 1e-9 * now)
+    return false;
+  view.zoom(wanted / now);
   return true;
 }
 } // namespace meui

@@ -17,6 +17,13 @@ bool openMaterialEditor(const OdDbObjectId& material)
   return materialEditorPalette(true)->openOn(material);
 }
 
+void focusMaterialEditor()
+{
+  MeUiMaterialEditorPalette* palette = materialEditorPalette(false);
+  if (palette && palette->hwnd() && IsWindowVisible(palette->hwnd()))
+    palette->focusMainControl();
+}
+
 void closeTextureEditor()
 {
   MeUiMaterialEditorPalette* palette = materialEditorPalette(false);

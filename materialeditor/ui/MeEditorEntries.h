@@ -22,6 +22,9 @@ class MeUiMaterialEditorPaletteReactor;
 // raises the SDK's wrong-class error.
 bool openMaterialEditor(const OdDbObjectId& material);
 
+// The keyboard focus to the Material editor's grid, when it is shown.
+void focusMaterialEditor();
+
 // When the Texture editor exists: tells every listener of the Material
 // editor palette, then removes the Texture editor from them.
 void closeTextureEditor();

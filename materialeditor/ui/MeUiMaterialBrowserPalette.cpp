@@ -22,6 +22,7 @@
 #include <algorithm>
 #include <functional>
 #include <memory>
+#include <utility>
 
 namespace meui
 {
@@ -212,7 +213,7 @@ LRESULT MeUiMaterialBrowserPalette::windowProc(UINT message, WPARAM wParam, LPAR
         m_list.ensureVisible(index);
       if (!m_list.itemScreenRect(index, LVIR_ICON, place))
         GetWindowRect(m_list.hwnd(), &place);
-      showContextMenu(POINT{(place.left + place.right) / 2, (place.top + place.bottom) / 2});
+      showContextMenu(POINT{(place.left + place.right) / 2, (place.top + place.bottom) / 2}, true);
       return 0;
     }
     return fw::hostUiPaletteSet::windowProc(message, wParam, lParam);
@@ -254,7 +255,7 @@ bool MeUiMaterialBrowserPalette::onCommand(UINT id, UINT, HWND)
   case ID_NEW_MATERIAL:
   case ID_NEW_MATERIAL_HERE: newMaterial(); return true;
   case ID_BROWSER_HELP: me::showHelpTopic(kHelpTopic); return true;
-  case ID_EDIT_MATERIAL: edit(); return true;
+  case ID_EDIT_MATERIAL: edit(std::exchange(m_menuFromKeys, false)); return true;
   case ID_APPLY_TO_SELECTION: applyToSelection(); return true;
   case ID_CLONE_MATERIAL: cloneMaterial(); return true;
   case ID_REMOVE_MATERIAL: removeMaterial(); return true;
@@ -281,11 +282,16 @@ bool MeUiMaterialBrowserPalette::onNotify(NMHDR* header, LRESULT& result)
     // list may have scrolled since, so the notification's item is not asked.
     POINT at{};
     GetCursorPos(&at);
-    showContextMenu(at);
+    showContextMenu(at, false);
     result = TRUE; // answered: no WM_CONTEXTMENU as well
     return true;
   }
   case LVN_KEYDOWN: onListKey(reinterpret_cast<NMLVKEYDOWN*>(header)); return true;
+  case NM_RETURN:
+    // Enter opens the selected item as a double click does.
+    if (m_list.selectedItem() >= 0)
+      edit(false);
+    return true;
   case NM_DBLCLK:
   {
     // The item the first press found: it may have scrolled from under the
@@ -293,7 +299,7 @@ bool MeUiMaterialBrowserPalette::onNotify(NMHDR* header, LRESULT& result)
     // in part). Blank space names no material, whatever was selected last.
     const int pressed = m_list.pressedItem();
     if (pressed >= 0 && pressed == m_list.selectedItem())
-      edit();
+      edit(false);
     return true;
   }
   case LVN_BEGINLABELEDITW:
@@ -690,7 +696,7 @@ void MeUiMaterialBrowserPalette::cloneMaterial()
   m_revealAdded = false;
 }
 
-void MeUiMaterialBrowserPalette::edit()
+void MeUiMaterialBrowserPalette::edit(bool focusEditor)
 {
   OdDbObjectId* id = currentId();
   if (!id)
@@ -699,7 +705,15 @@ void MeUiMaterialBrowserPalette::edit()
   closeTextureEditor();
   // The material that was being edited gets its thumbnail rendered again.
   me::sendServiceEvent(me::kMaterialsBrowserService, me::kEventRefreshEditedThumbnail);
-  openMaterialEditor(material);
+  // The editor's pane takes the focus as it shows; after a double click or
+  // Enter it stays in the list, where the user goes on choosing.
+  const HWND focus = GetFocus();
+  if (!openMaterialEditor(material))
+    return;
+  if (focusEditor)
+    focusMaterialEditor();
+  else if (focus == m_list.hwnd() && IsWindow(focus))
+    SetFocus(focus);
 }
 
 void MeUiMaterialBrowserPalette::applyToSelection()
@@ -743,8 +757,9 @@ void MeUiMaterialBrowserPalette::onListKey(const NMLVKEYDOWN* key)
     removeMaterial();
 }
 
-void MeUiMaterialBrowserPalette::showContextMenu(POINT at)
+void MeUiMaterialBrowserPalette::showContextMenu(POINT at, bool fromKeys)
 {
+  m_menuFromKeys = fromKeys;
   if (!m_contextMenu.createPopup())
     return;
   if (!currentId())

@@ -19,7 +19,7 @@
 //             NM_RCLICK            showContextMenu(): the selected item's menu
 //                                  (the press selects), else the blank-space menu
 //             LVN_KEYDOWN          onListKey(NMLVKEYDOWN*)  F2 Rename, Delete Remove
-//             NM_DBLCLK            edit()
+//             NM_DBLCLK, NM_RETURN edit()
 //             LVN_BEGINLABELEDITW  beginLabelEdit(NMLVDISPINFOW*)  refuses standard names
 //             LVN_ENDLABELEDITW    endLabelEdit(NMLVDISPINFOW*)    checks and applies the name
 //
@@ -82,6 +82,7 @@ public:
 protected:
   LRESULT windowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
   bool onCreate() override;
+  HWND focusTarget() const override { return m_list.hwnd(); }
   void onSize(int width, int height) override;
   bool onCommand(UINT id, UINT code, HWND control) override;
   bool onNotify(NMHDR* header, LRESULT& result) override;
@@ -90,7 +91,9 @@ protected:
 private:
   // Commands on the current item (the list's selection mark).
   void newMaterial();
-  void edit();
+  // Opens the current item in the Material editor; a user working from the
+  // keys (the menu opened by its key) goes on in the editor's grid.
+  void edit(bool focusEditor);
   void applyToSelection();
   void cloneMaterial();
   void removeMaterial();
@@ -98,8 +101,9 @@ private:
   void setViewStyle(int value);
 
   // The selected item's menu, or the blank-space menu when none is
-  // selected, at the point in screen coordinates.
-  void showContextMenu(POINT at);
+  // selected, at the point in screen coordinates; opened by the menu key or
+  // Shift+F10 (fromKeys) or by a right click.
+  void showContextMenu(POINT at, bool fromKeys);
   void onListKey(const NMLVKEYDOWN* key);
   bool beginLabelEdit(const NMLVDISPINFOW* info);
   bool endLabelEdit(const NMLVDISPINFOW* info);
@@ -157,6 +161,9 @@ private:
   // Set while New and Clone add their material: its item is selected and
   // scrolled into sight.
   bool m_revealAdded = false;
+  // The context menu's command comes after the menu has closed: whether
+  // the keys opened it.
+  bool m_menuFromKeys = false;
   // The toolbar's buttons (and New on blank space) are enabled while the
   // manager has a drawing.
   bool m_buttonsEnabled = true;

@@ -118,6 +118,11 @@ void MeUiMaterialEditorPalette::notifyListeners()
 
 // ---- the window
 
+HWND MeUiMaterialEditorPalette::focusTarget() const
+{
+  return m_dialog && m_dialog->grid() ? m_dialog->grid()->GetWindow() : nullptr;
+}
+
 LRESULT MeUiMaterialEditorPalette::windowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
   LRESULT answer = 0;
@@ -290,8 +295,12 @@ void MeUiMaterialEditorPalette::ShowPane(bool show, bool delay, bool activate)
 {
   fw::hostUiPaletteSet::ShowPane(show, delay, activate);
   observe(show);
-  if (show)
-    createDialog();
+  if (!show)
+    return;
+  createDialog();
+  // Given the focus as it showed, before its grid was there.
+  if (GetFocus() == hwnd())
+    focusMainControl();
 }
 
 void MeUiMaterialEditorPalette::OnPressCloseButton()

@@ -83,6 +83,8 @@ public:
 protected:
   LRESULT windowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
   bool onCreate() override;
+  // The grid takes the keys.
+  HWND focusTarget() const override;
   void onSize(int width, int height) override;
   bool onCommand(UINT id, UINT code, HWND control) override;
   bool onNotify(NMHDR* header, LRESULT& result) override;

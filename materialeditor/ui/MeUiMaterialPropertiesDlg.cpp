@@ -9,6 +9,7 @@
 #include "ui/MeEditorEntries.h"
 #include "ui/MeUiGuarded.h"
 #include "ui/MeUiMaterialEditorPalette.h"
+#include "ui/MeUiPaneLayout.h"
 #include "ui/properties/MeUiColorProperty.h"
 #include "ui/properties/MeUiGlossinessProperty.h"
 #include "ui/properties/MeUiTextureProperty.h"
@@ -21,8 +22,6 @@ namespace
 {
 // The host's preview notifier hears this after the preview's material changed.
 constexpr int kPreviewMaterialChanged = 1;
-// Below this the preview is too small to judge a material by.
-constexpr int kMinPreviewHeight = 96;
 // Rows at these places are added only when they say they are shown.
 constexpr std::size_t kFirstOptionalRow = 1, kLastOptionalRow = 3;
 } // namespace
@@ -131,18 +130,13 @@ void MeUiMaterialPropertiesDlg::onSize(int width, int height)
 {
   if (!m_grid)
     return;
-  // The preview keeps its height while the grid's rows fit below it; in a
-  // shorter pane it gives way to them, down to a small square, so the rows
-  // never drop out of sight behind a full-size preview.
-  int previewHeight = 0;
-  if (m_preview.viewer().exists())
-  {
-    previewHeight = std::min(m_previewHeight, std::max(height - m_grid.heightForRows(), kMinPreviewHeight));
-    previewHeight = std::max(0, std::min(previewHeight, height));
-    SetWindowPos(m_preview.viewer().hwnd(), nullptr, 0, 0, width, previewHeight, SWP_NOZORDER | SWP_NOACTIVATE);
-  }
-  SetWindowPos(m_grid.listBox(), nullptr, 0, previewHeight, width, std::max(0, height - previewHeight),
-               SWP_NOZORDER | SWP_NOACTIVATE);
+  // The rows come first: the preview gives way to them in a short pane.
+  const bool preview = m_preview.viewer().exists();
+  const PaneLayout layout = paneLayout(height, preview ? m_previewHeight : 0, m_grid.heightForRows(), 0);
+  if (preview)
+    SetWindowPos(m_preview.viewer().hwnd(), nullptr, 0, 0, width, layout.picture, SWP_NOZORDER | SWP_NOACTIVATE);
+  const int top = preview ? layout.picture : 0;
+  SetWindowPos(m_grid.listBox(), nullptr, 0, top, width, std::max(0, height - top), SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void MeUiMaterialPropertiesDlg::relayout()

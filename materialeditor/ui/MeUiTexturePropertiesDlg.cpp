@@ -2,18 +2,11 @@
 
 #include "core/MeServices.h"
 #include "resources/MeResources.h"
+#include "ui/MeUiPaneLayout.h"
 #include "win/MeHostTheme.h"
-
-#include <algorithm>
 
 namespace meui
 {
-namespace
-{
-// Below this the image is too small to tell the map by.
-constexpr int kMinImageHeight = 96;
-} // namespace
-
 MeUiTexturePropertiesDlg::MeUiTexturePropertiesDlg(MaterialMap& map)
   : fw::hostUiDialog(IDD_TEXTURE_PROPERTIES), m_preview(map), m_map(&map)
 {
@@ -98,15 +91,11 @@ void MeUiTexturePropertiesDlg::onSize(int width, int height)
   HWND preview = item(IDC_MAP_PREVIEW);
   if (!m_grid || !list || !preview)
     return;
-  // The image keeps the template's height (from the top: the template's
-  // image starts below it) while the rows fit below it; in a shorter pane it
-  // gives way to them, down to a small square, so the rows never drop out
-  // of sight behind a full-size image. The grid ends at the margin.
-  const int room = height - kGridBottomMargin;
-  const int imageHeight =
-    std::max(0, std::min({m_imageHeight, std::max(room - m_grid.heightForRows(), kMinImageHeight), height}));
-  SetWindowPos(preview, nullptr, 0, 0, width, imageHeight, SWP_NOZORDER | SWP_NOACTIVATE);
-  SetWindowPos(list, nullptr, 0, imageHeight, width, std::max(0, room - imageHeight), SWP_NOZORDER | SWP_NOACTIVATE);
+  // The rows come first: the image gives way to them in a short pane, then
+  // the margin below them.
+  const PaneLayout layout = paneLayout(height, m_imageHeight, m_grid.heightForRows(), kGridBottomMargin);
+  SetWindowPos(preview, nullptr, 0, 0, width, layout.picture, SWP_NOZORDER | SWP_NOACTIVATE);
+  SetWindowPos(list, nullptr, 0, layout.picture, width, layout.grid, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void MeUiTexturePropertiesDlg::onDestroy()

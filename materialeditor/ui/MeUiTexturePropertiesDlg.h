@@ -22,7 +22,7 @@ namespace meui
 // The host asks a palette's body with this message whether it takes part
 // in the host's dialog handling; the answer is 1.
 constexpr UINT kHostQueryDialogBody = 0x135F;
-// The grid ends this far above the dialog's bottom edge.
+// The grid ends this far above the dialog's bottom edge while its rows fit.
 constexpr int kGridBottomMargin = 25;
 
 class MeUiTexturePropertiesDlg : public fw::hostUiDialog, public IKtUnknown, public me::MeEditorReactor

@@ -17,7 +17,10 @@ class WithoutHlr : public OdRxDictionary
 public:
   explicit WithoutHlr(OdRxDictionaryPtr inner) : m_inner(inner) {}
   bool has(const OdString& key) const override { return !hidden(key) && m_inner->has(key); }
-  OdRxObjectPtr getAt(const OdString& key) const override { return hidden(key) ? OdRxObjectPtr() : m_inner->getAt(key); }
+  OdRxObjectPtr getAt(const OdString& key) const override
+  {
+    return hidden(key) ? OdRxObjectPtr() : m_inner->getAt(key);
+  }
   OdRxObjectPtr putAt(const OdString& key, OdRxObject* value) override
   {
     if (hidden(key))
@@ -42,7 +45,10 @@ class NoHlrDevice : public OdGsSoftwareDevice
 {
 public:
   explicit NoHlrDevice(const OdGsSoftwareModule* module) : OdGsSoftwareDevice(module) {}
-  OdRxDictionaryPtr properties() override { return OdRxDictionaryPtr(new WithoutHlr(OdGsSoftwareDevice::properties())); }
+  OdRxDictionaryPtr properties() override
+  {
+    return OdRxDictionaryPtr(new WithoutHlr(OdGsSoftwareDevice::properties()));
+  }
 };
 
 class NoHlrModule : public OdGsSoftwareModule
@@ -177,7 +183,8 @@ TEST_F(ViewOrbit, TheNearSideFollowsTheCursorAndStepsAddUp)
 
 TEST_F(ViewOrbit, PerspectiveKeepsDistanceFieldAndProjection)
 {
-  m_view->setView(OdGePoint3d(40, -250, 160), OdGePoint3d(5, 5, 5), OdGeVector3d::kZAxis, 150, 120, OdGsView::kPerspective);
+  m_view->setView(OdGePoint3d(40, -250, 160), OdGePoint3d(5, 5, 5), OdGeVector3d::kZAxis, 150, 120,
+                  OdGsView::kPerspective);
   const double distance = m_view->position().distanceTo(m_view->target());
   ASSERT_TRUE(m_orbit.step(*m_view, OdGsDCPoint(30, 170), OdGsDCPoint(140, 60)));
   EXPECT_NEAR(m_view->position().distanceTo(m_view->target()), distance, 1e-9);
@@ -185,6 +192,23 @@ TEST_F(ViewOrbit, PerspectiveKeepsDistanceFieldAndProjection)
   EXPECT_DOUBLE_EQ(m_view->fieldWidth(), 150.0);
   EXPECT_DOUBLE_EQ(m_view->fieldHeight(), 120.0);
   EXPECT_NEAR(m_view->upVector().dotProduct((m_view->target() - m_view->position()).normal()), 0.0, 1e-9);
+}
+
+TEST_F(ViewOrbit, TheZoomStaysWithinTwentyTimesTheFittedViewEitherWay)
+{
+  m_orbit.fitted(*m_view);
+  for (int i = 0; i < 100; ++i)
+    m_orbit.zoom(*m_view, 1.05);
+  EXPECT_NEAR(m_view->fieldWidth(), 10.0, 1e-9) << "the last step lands on the limit";
+  EXPECT_FALSE(m_orbit.zoom(*m_view, 1.05)) << "nothing further in";
+  for (int i = 0; i < 200; ++i)
+    m_orbit.zoom(*m_view, 0.95);
+  EXPECT_NEAR(m_view->fieldWidth(), 4000.0, 1e-6);
+  // An orbit keeps the zoom; a new fit counts from its own field.
+  m_orbit.step(*m_view, OdGsDCPoint(100, 100), OdGsDCPoint(130, 100));
+  EXPECT_NEAR(m_orbit.zoomed(*m_view), 1.0 / 20.0, 1e-12);
+  m_orbit.fitted(*m_view);
+  EXPECT_DOUBLE_EQ(m_orbit.zoomed(*m_view), 1.0);
 }
 
 TEST_F(ViewOrbit, NoLengthOrNoDeviceSizeMovesNothing)

@@ -71,6 +71,46 @@ TEST(PreviewSquare, CentresAlongTheLongerSideTruncatingTheOffset)
   EXPECT_GE(empty.top, 0);
 }
 
+TEST(PreviewChecker, TransparentPixelsShowTheCheckerInSquaresOfTheScreenAndOpaqueOnesThemselves)
+{
+  // 4 x 2 picture pixels, all transparent black but two.
+  OdGsDecodedImage image;
+  image.width = 4;
+  image.height = 2;
+  image.rgba.assign(4 * 2 * 4, 0);
+  const auto set = [&](int x, int y, OdUInt8 r, OdUInt8 a) {
+    OdUInt8* p = &image.rgba[std::size_t(y * 4 + x) * 4];
+    p[0] = r;
+    p[3] = a;
+  };
+  set(1, 0, 255, 255); // opaque red
+  set(3, 1, 255, 128); // half red
+  EXPECT_TRUE(meui::hasTransparency(image));
+
+  // For a 32-pixel square: a block of 8 x 8 a pixel, 32 x 16 in all, whose
+  // checker squares, 8 across and 4 down, show as 8 x 8 once stretched.
+  const OdGsDecodedImage shown = meui::overChecker(image, 32);
+  ASSERT_EQ(shown.width, 32u);
+  ASSERT_EQ(shown.height, 16u);
+  const auto at = [&](int x, int y, int c) { return int(shown.rgba[std::size_t(y * 32 + x) * 4 + std::size_t(c)]); };
+  EXPECT_EQ(at(0, 0, 0), meui::kCheckerLight) << "not the hidden black";
+  EXPECT_EQ(at(7, 3, 0), meui::kCheckerLight);
+  EXPECT_EQ(at(24, 0, 1), meui::kCheckerDark) << "a square across";
+  EXPECT_EQ(at(0, 4, 2), meui::kCheckerDark) << "the next square down";
+  EXPECT_EQ(at(9, 2, 0), 255);
+  EXPECT_EQ(at(9, 2, 1), 0) << "an opaque pixel as it is";
+  EXPECT_EQ(at(30, 12, 0), 230) << "half red over a light square";
+  EXPECT_EQ(at(30, 12, 1), 102);
+  EXPECT_FALSE(meui::hasTransparency(shown));
+
+  // A picture larger than its square keeps its size; a square is then many pixels.
+  const OdGsDecodedImage small = meui::overChecker(image, 2);
+  ASSERT_EQ(small.width, 4u);
+  EXPECT_EQ(small.rgba[0], meui::kCheckerLight);
+  EXPECT_EQ(small.rgba[3 * 4], meui::kCheckerLight) << "16 pixels to a square, across the whole picture";
+  EXPECT_EQ(meui::overChecker(image, 0).rgba, image.rgba) << "no square, nothing to lay it on";
+}
+
 TEST_F(MapPreviewModel, AFileMapShowsItsPictureDecodedByTheSharedLoader)
 {
   model.refresh(fileMap(fixture("quad.png")));

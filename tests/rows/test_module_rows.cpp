@@ -1,5 +1,6 @@
 #include "FakeHostServices.h"
 #include "od_print.h"
+#include "ui/MeUiPaneLayout.h"
 #include "ui/controls/MeUiSliderModel.h"
 #include "ui/properties/MeUiColorList.h"
 #include "ui/properties/MeUiProperty.h"
@@ -109,6 +110,63 @@ TEST(Slider, TheWheelStepsTowardsTheUserUpAndClamps)
   EXPECT_EQ(slider.position, 0);
 }
 
+TEST(Slider, EveryPressIsWrittenAtItsReleaseAndEscOrALostCaptureDropsIt)
+{
+  SliderModel slider;
+  slider.setValue(50, 200);
+  // A jump away from the thumb is a press too: the pointer may leave the
+  // bar, and the release still writes what the press showed.
+  ASSERT_EQ(slider.buttonDown(20, 200), SliderModel::Press::Jump);
+  EXPECT_TRUE(slider.pending());
+  slider.buttonMove(-300, 200); // the echo of the press
+  EXPECT_FALSE(slider.buttonMove(-300, 200)) << "a jump does not drag";
+  EXPECT_TRUE(slider.buttonUp()) << "the release writes";
+  EXPECT_EQ(slider.value, 10);
+  EXPECT_FALSE(slider.pending());
+  EXPECT_FALSE(slider.buttonUp()) << "a second release has nothing to write";
+
+  slider.setValue(10, 200); // what the owner now holds
+  ASSERT_EQ(slider.buttonDown(25, 200), SliderModel::Press::Grab);
+  slider.buttonMove(150, 200);
+  ASSERT_EQ(slider.value, 75);
+  EXPECT_TRUE(slider.cancel(200));
+  EXPECT_EQ(slider.position, 20) << "the owner's value again";
+  EXPECT_FALSE(slider.buttonUp()) << "the release after Esc writes nothing";
+
+  // The wheel waits for a release; dropped, the owner's value shows again.
+  slider.wheel(-120, 200);
+  EXPECT_TRUE(slider.cancel(200));
+  EXPECT_EQ(slider.value, 10);
+  slider.wheel(-120, 200);
+  slider.buttonDown(22, 200); // on the thumb: the wheeled value stays
+  EXPECT_TRUE(slider.buttonUp());
+  EXPECT_EQ(slider.value, 11);
+}
+
+TEST(Slider, KeysMoveAStepTenStepsOrToTheEnds)
+{
+  SliderModel slider;
+  slider.high = 360;
+  slider.setValue(0, 200);
+  EXPECT_FALSE(slider.key(meui::SliderKey::Left, 200)) << "already at the low end: nothing to write";
+  EXPECT_TRUE(slider.key(meui::SliderKey::Right, 200));
+  EXPECT_EQ(slider.value, 1);
+  EXPECT_TRUE(slider.key(meui::SliderKey::PageDown, 200));
+  EXPECT_EQ(slider.value, 11);
+  EXPECT_TRUE(slider.key(meui::SliderKey::PageUp, 200));
+  EXPECT_TRUE(slider.key(meui::SliderKey::PageUp, 200));
+  EXPECT_EQ(slider.value, 0) << "clamped at the low end";
+  EXPECT_TRUE(slider.key(meui::SliderKey::End, 200));
+  EXPECT_EQ(slider.value, 360);
+  EXPECT_EQ(slider.position, 200);
+  EXPECT_FALSE(slider.key(meui::SliderKey::PageDown, 200));
+  EXPECT_TRUE(slider.key(meui::SliderKey::Home, 200));
+  EXPECT_EQ(slider.value, 0);
+  EXPECT_FALSE(slider.pending()) << "a key's value is written at once";
+  slider.buttonDown(150, 200);
+  EXPECT_FALSE(slider.key(meui::SliderKey::Right, 200)) << "the press's release decides";
+}
+
 TEST(Slider, DrawsAnEmptyBarAtZeroAndAFullOneAtTheTop)
 {
   FakeHostServices host;
@@ -133,6 +191,24 @@ TEST(Slider, DrawsAnEmptyBarAtZeroAndAFullOneAtTheTop)
   EXPECT_EQ(host.drawn[1].rect, (KtRect{0, 0, 30, 20}));
   EXPECT_EQ(host.drawn[1].color, ODRGB(255, 150, 75)) << "brightened to 150 % on a dark one, clamped";
   EXPECT_EQ(host.drawn[2].kind, DrawnItem::Polygon) << "the standalone control's markers";
+}
+
+TEST(PaneLayout, ThePictureGivesWayToTheRowsFirstThenTheMargin)
+{
+  // Tall: the picture keeps its template's height, the grid ends at the margin.
+  EXPECT_EQ(meui::paneLayout(800, 300, 364, 25).picture, 300);
+  EXPECT_EQ(meui::paneLayout(800, 300, 364, 25).grid, 475);
+  // Shorter: the picture shrinks so that the rows and the margin still fit.
+  EXPECT_EQ(meui::paneLayout(500, 300, 364, 25).picture, 111);
+  EXPECT_EQ(meui::paneLayout(500, 300, 364, 25).grid, 364);
+  // At its smallest square the margin gives way, then the rows scroll.
+  EXPECT_EQ(meui::paneLayout(480, 300, 364, 25).picture, meui::kMinPictureSide);
+  EXPECT_EQ(meui::paneLayout(480, 300, 364, 25).grid, 364) << "20 pixels of margin left";
+  EXPECT_EQ(meui::paneLayout(255, 300, 364, 25).grid, 159) << "no margin while the rows do not fit";
+  // Lower than the smallest square: all picture, no grid; nothing negative.
+  EXPECT_EQ(meui::paneLayout(60, 300, 364, 25).picture, 60);
+  EXPECT_EQ(meui::paneLayout(60, 300, 364, 25).grid, 0);
+  EXPECT_EQ(meui::paneLayout(-5, 300, 100, 0).grid, 0);
 }
 
 TEST(ColorList, TextsOfColours)

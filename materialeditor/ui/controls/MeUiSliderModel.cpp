@@ -54,11 +54,14 @@ void drawSlider(IKtCanvas& canvas, const KtRect& area, int position, const CXStr
 void SliderModel::setValue(int v, int width)
 {
   value = std::clamp(v, low, high);
+  m_stored = value;
+  m_wheeled = false;
   position = sliderPosition(value, low, high, width);
 }
 
 SliderModel::Press SliderModel::buttonDown(int x, int width)
 {
+  m_pressed = true;
   if (position - kGrabZone < x && x < position + kGrabZone)
   {
     dragging = true;
@@ -83,12 +86,55 @@ bool SliderModel::buttonMove(int x, int width)
   return true;
 }
 
+bool SliderModel::buttonUp()
+{
+  dragging = false;
+  const bool written = m_pressed;
+  m_pressed = false;
+  if (written)
+    m_wheeled = false;
+  return written;
+}
+
+bool SliderModel::cancel(int width)
+{
+  const bool dropped = pending();
+  dragging = false;
+  m_pressed = false;
+  setValue(m_stored, width);
+  return dropped;
+}
+
 void SliderModel::wheel(int delta, int width)
 {
   if (delta < 0)
     value = std::min(value + step, high);
   else if (delta > 0)
     value = std::max(value - step, low);
+  m_wheeled = m_wheeled || delta != 0;
   position = std::max(sliderPosition(value, low, high, width), 0);
+}
+
+bool SliderModel::key(SliderKey key, int width)
+{
+  if (m_pressed)
+    return false;
+  int next = value;
+  switch (key)
+  {
+  case SliderKey::Left: next = value - step; break;
+  case SliderKey::Right: next = value + step; break;
+  case SliderKey::PageUp: next = value - kPageSteps * step; break;
+  case SliderKey::PageDown: next = value + kPageSteps * step; break;
+  case SliderKey::Home: next = low; break;
+  case SliderKey::End: next = high; break;
+  }
+  next = std::clamp(next, low, high);
+  // A wheel change not yet written goes with the key's.
+  const bool moved = next != value || m_wheeled;
+  value = next;
+  m_wheeled = false;
+  position = sliderPosition(value, low, high, width);
+  return moved;
 }
 } // namespace meui

@@ -21,11 +21,23 @@ int sliderValue(int x, int low, int high, int width);
 // standalone control may add its two markers at the bar's end.
 void drawSlider(IKtCanvas& canvas, const KtRect& area, int position, const CXStringW& text, bool markers);
 
+// Keys an open slider takes: a step either way, ten steps, or an end.
+enum class SliderKey
+{
+  Left,     // a step down
+  Right,    // a step up
+  PageUp,   // ten steps down, as a trackbar and the wheel away count
+  PageDown, // ten steps up
+  Home,     // the low end
+  End,      // the high end
+};
+
 class SliderModel
 {
 public:
   // Within this many pixels either side of the thumb a press grabs it.
   static constexpr int kGrabZone = 10;
+  static constexpr int kPageSteps = 10;
 
   enum class Press
   {
@@ -41,17 +53,35 @@ public:
   bool dragging = false;
   bool firstMoveSeen = false;
 
-  // The value, clamped to high, and the position that shows it over width.
+  // The owner's value, clamped to high, and the position that shows it
+  // over width: what the slider shows while nothing is pending.
   void setValue(int v, int width);
+  // A press on the bar: from here until its release (or a cancel) the value
+  // shown is the press's, not the owner's.
   Press buttonDown(int x, int width);
   // A move with the button held; true when it changed the position (the
   // control then redraws and tells valueChanging). The first move the
   // control ever sees is ignored: it is the echo of the press that made it.
   bool buttonMove(int x, int width);
-  // Ends a drag; the control then tells valueChosen.
-  void buttonUp() { dragging = false; }
+  // Ends a press, wherever the button went up; true when one was under way:
+  // its value is then written (valueChosen), a wheel change with it.
+  bool buttonUp();
+  // Drops a press (Esc, or the capture taken away) and the wheel's change:
+  // the owner's value shows again. True when something was dropped.
+  bool cancel(int width);
   // A wheel notch: towards the user (negative delta) adds step, away
-  // subtracts; clamped to [low, high]. Nothing is written.
+  // subtracts; clamped to [low, high]. Nothing is written until a release.
   void wheel(int delta, int width);
+  // A key moves the value at once, to be written as a release is; true
+  // when it moved. Not while a press is under way: its release decides.
+  bool key(SliderKey key, int width);
+  // A press or a wheel change waits to be written (or dropped).
+  bool pending() const { return m_pressed || m_wheeled; }
+  bool pressed() const { return m_pressed; }
+
+private:
+  bool m_pressed = false;
+  bool m_wheeled = false;
+  int m_stored = 0; // the owner's value, as last set
 };
 } // namespace meui

@@ -1,7 +1,8 @@
 // meui::MeUiSliderProperty<Owner, int>: a grid row of a whole number shown
 // and set with a slider (glossiness, brightness, rotation). The value is
-// written only when the user lets the button go (valueChosen); dragging and
-// the wheel only move the slider.
+// written when the user lets the button go, wherever that is, or moves it
+// with a key (valueChosen); dragging and the wheel only move the slider,
+// which otherwise shows what the owner holds.
 #pragma once
 
 #include "resources/MeResources.h"
@@ -57,13 +58,14 @@ public:
   {
     if (!this->hwnd())
       return false;
-    value = this->m_slider.value;
+    value = this->SliderValue();
     return true;
   }
   bool DrawsCentred() override { return true; }
   bool WantsAllKeys() override { return true; }
 
 protected:
+  bool storedValue(int& value) override { return this->GetValue(value); }
   bool getText(CXStringW& text) override
   {
     text = this->TextFromValue(this->m_slider.value);

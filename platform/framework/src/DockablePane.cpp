@@ -55,6 +55,14 @@ void CDockablePane::ShowPane(bool show, bool, bool activate)
 
 void CDockablePane::OnPressCloseButton() { ShowPane(false, false, false); }
 
+void CDockablePane::focusMainControl()
+{
+  if (!hwnd())
+    return;
+  HWND target = focusTarget();
+  SetFocus(target && IsWindowVisible(target) ? target : hwnd());
+}
+
 void CDockablePane::onPaint(HDC dc, const RECT&)
 {
   const RECT client = clientRect();
@@ -169,6 +177,14 @@ LRESULT CDockablePane::windowProc(UINT message, WPARAM wParam, LPARAM lParam)
   }
   case WM_ERASEBKGND:
     return 1; // the paint handler fills everything
+  case WM_SETFOCUS:
+    // The pane itself takes no keys: its main control does.
+    if (HWND target = focusTarget(); target && IsWindowVisible(target))
+    {
+      focusMainControl();
+      return 0;
+    }
+    break;
   default:
     break;
   }

@@ -159,18 +159,21 @@ TEST(MaterialEditorChannels, RemoveInTheMapMenuClearsTheMapAndEditIsGreyedAfterw
   EXPECT_FALSE(menuItem(last, 1002)["enabled"].asBool());
 }
 
-TEST(MaterialEditorChannels, AGlossinessDragIsOneUndoStep)
+TEST(MaterialEditorChannels, AGlossinessPressReleasedOutsideTheSliderIsWrittenAsOneUndoStep)
 {
   HostHarness host;
   const std::string pane = editorPane("Steel");
   const JsonValue shown = openedOnce(host, "MATERIAL Steel GLOSS 0.5\n");
   const std::wstring file = drawing(host, "MATERIAL Steel GLOSS 0.5\n");
 
-  const HostRun run =
-    host.run({kSettle, open("Steel"), "RESIZE " + pane + " 320,470", "CLICK " + pane + " ROW \"Generic.Glossiness\"",
-              "DUMP {dir}/before.json", glossDrag(pane, shown, 50, 20), "KEY ENTER", kPause, "DUMP {dir}/dragged.json",
-              "UNDO", kPause, "DUMP {dir}/undone.json", "REDO", kPause, "DUMP {dump}", "QUIT"},
-             {file});
+  // The bar pressed at 20 % (away from the thumb at 50 %), the button let
+  // go far to the left of the pane.
+  const HostRun run = host.run(
+    {kSettle, open("Steel"), "RESIZE " + pane + " 320,470", "DUMP {dir}/before.json",
+     "DRAG " + pane + " ROW \"Generic.Glossiness\" FROM " + std::to_string(sliderOffset(shown, 20)) + " TO -200",
+     kPause, "DUMP {dir}/dragged.json", "UNDO", kPause, "DUMP {dir}/undone.json", "REDO", kPause, "DUMP {dump}",
+     "QUIT"},
+    {file});
   ASSERT_EQ(run.exitCode, 0) << run.errors;
   const auto steps = [](const JsonValue& dump) {
     for (const JsonValue& document : dump["documents"].items())
@@ -181,7 +184,8 @@ TEST(MaterialEditorChannels, AGlossinessDragIsOneUndoStep)
   const JsonValue before = dumpOf(host, L"before.json");
   const JsonValue dragged = dumpOf(host, L"dragged.json");
   EXPECT_DOUBLE_EQ(material(dragged, "Steel")["gloss"].asNumber(), 0.2);
-  EXPECT_EQ(steps(dragged), steps(before) + 1) << "every write of the drag in one step";
+  EXPECT_EQ(steps(dragged), steps(before) + 1) << "the press and its release in one step";
+  EXPECT_EQ(gridRow(dragged, "Generic.Glossiness")["editorValue"].asString(), "20%") << "what the material holds";
   EXPECT_DOUBLE_EQ(material(dumpOf(host, L"undone.json"), "Steel")["gloss"].asNumber(), 0.5);
   EXPECT_DOUBLE_EQ(material(run.dump(), "Steel")["gloss"].asNumber(), 0.2);
 }

@@ -1,7 +1,7 @@
-// The Material editor as it first comes up, docked below the browser at the
-// host's own size: every row of its grid in sight below a preview that is
-// still there, its toolbar's pictures in both icon sets, what the pointer
-// does passing over the preview, and the grid's keys on the map row.
+// The Material editor beside the browser: its toolbar's pictures in both
+// icon sets, what the pointer does passing over the preview, a double click
+// on a short browser's lower row, and the palettes worked from the keys
+// alone (a row selected and its editor opened by them, the map's menu).
 #include "EditorRun.h"
 
 #include <algorithm>
@@ -10,35 +10,6 @@ using namespace editortest;
 
 namespace
 {
-// Below this the preview would be too small to judge a material by.
-constexpr double kSmallestPreview = 96;
-
-// Every row of the editor's grid lies wholly inside the grid's visible part
-// and inside the pane; the preview keeps a usable size above them.
-void expectRowsInsideThePane(const JsonValue& dump, std::size_t rows)
-{
-  const JsonValue* pane = editor(dump);
-  ASSERT_NE(pane, nullptr);
-  const JsonValue& grid = editorGrid(dump);
-  ASSERT_FALSE(grid.isNull());
-  ASSERT_EQ(grid["rows"].size(), rows);
-  const double paneBottom = (*pane)["origin"][1].asNumber() + (*pane)["client"][1].asNumber();
-  const double gridTop = grid["origin"][1].asNumber();
-  for (const JsonValue& row : grid["rows"].items())
-  {
-    const JsonValue& cell = row["cell"];
-    EXPECT_TRUE(row["inSight"].asBool()) << row["label"].asString();
-    EXPECT_GE(cell[1].asNumber(), 0) << row["label"].asString() << " is scrolled away";
-    EXPECT_LE(gridTop + cell[1].asNumber() + cell[3].asNumber(), paneBottom)
-      << row["label"].asString() << " lies below the pane's bottom edge";
-  }
-  const JsonValue& preview = (*pane)["preview"];
-  ASSERT_FALSE(preview.isNull()) << "the preview is gone";
-  EXPECT_GE(preview["size"][1].asNumber(), kSmallestPreview);
-  EXPECT_EQ(preview["size"][0].asNumber(), (*pane)["client"][0].asNumber());
-  EXPECT_LE((*pane)["origin"][1].asNumber() + preview["size"][1].asNumber(), gridTop) << "the preview covers the grid";
-}
-
 // The toolbar's buttons each show a picture of their own.
 void expectOwnPictures(const JsonValue& pane)
 {
@@ -52,23 +23,6 @@ void expectOwnPictures(const JsonValue& pane)
   }
 }
 } // namespace
-
-TEST(MaterialEditorLayout, AtTheHostsFirstSizeEveryRowLiesInsideThePaneBelowThePreview)
-{
-  HostHarness host;
-  const std::wstring file = drawing(host, "MATERIAL Steel\nMATERIAL Oak\n");
-  // No RESIZE: the editor docks below the browser and gets half the column.
-  const HostRun run = host.run(
-    {"MATBROWSEROPEN", open("Steel"), "DUMP {dir}/normal.json", editorButton("Steel", 74), "DUMP {dump}", "QUIT"},
-    {file});
-  ASSERT_EQ(run.exitCode, 0) << run.errors;
-  const JsonValue normal = dumpOf(host, L"normal.json"), extended = run.dump();
-  ASSERT_NE(editor(normal), nullptr);
-  expectRowsInsideThePane(normal, 3);
-  // Two rows more: the preview gives way again.
-  expectRowsInsideThePane(extended, 5);
-  EXPECT_LT((*editor(extended))["preview"]["size"][1].asNumber(), (*editor(normal))["preview"]["size"][1].asNumber());
-}
 
 TEST(MaterialEditorLayout, EveryToolbarButtonShowsItsPictureInBothIconSets)
 {
@@ -110,40 +64,15 @@ TEST(MaterialEditorLayout, APointerPassingOverThePreviewLeavesABrowserLabelEditG
   EXPECT_EQ(editorTitle(dump), "Material editor - Bronze");
 }
 
-TEST(MaterialEditorLayout, ARowSelectedInTheGridOpensNothingAndTheMapMenuOpensFromTheKeyboard)
-{
-  HostHarness host;
-  const std::wstring file = drawing(host, "MATERIAL Steel\n");
-  const std::string pane = editorPane("Steel");
-  // A click on a label only selects its row; Enter opens the row's editor
-  // (its button) and a second Enter presses the button.
-  const HostRun run = host.run({"MATBROWSEROPEN", open("Steel"), "CLICK " + pane + " ROW \"Map.Diffuse\" AT -60",
-                                "DUMP {dir}/selected.json", "KEY ENTER", "DUMP {dir}/editor.json", "ANSWER CANCEL",
-                                "KEY ENTER", "DUMP {dump}", "QUIT"},
-                               {file});
-  ASSERT_EQ(run.exitCode, 0) << run.errors;
-  const JsonValue selected = dumpOf(host, L"selected.json"), opened = dumpOf(host, L"editor.json");
-  EXPECT_FALSE(selected["palettes"].has("Texture editor")) << "a selection is no Edit command";
-  EXPECT_TRUE(gridRow(selected, "Map.Diffuse")["selected"].asBool());
-  EXPECT_TRUE(editorGrid(selected)["focus"].asBool());
-  EXPECT_EQ(editorGrid(opened)["editor"].asString(), "Map.Diffuse");
-  EXPECT_EQ(opened["menus"].size(), 0u);
-  const JsonValue dump = run.dump();
-  ASSERT_EQ(dump["menus"].size(), 1u);
-  EXPECT_TRUE(menuItem(dump["menus"][0], 1000)["enabled"].asBool());
-  EXPECT_FALSE(menuItem(dump["menus"][0], 1002)["enabled"].asBool()) << "no map to edit";
-  EXPECT_TRUE(dump["menus"][0]["answer"].isNull());
-  EXPECT_FALSE(dump["palettes"].has("Texture editor"));
-}
-
 TEST(MaterialEditorLayout, ADoubleClickOnAnItemOfTheShortBrowsersLowerRowOpensIt)
 {
   HostHarness host;
-  // Two rows of items: with the editor docked below, the browser shows the
-  // lower one in part, and a press there scrolls it into sight.
+  // Two rows of items: a short browser shows the lower one in part, and a
+  // press there scrolls it into sight.
   const std::wstring file = drawing(host, "MATERIAL Steel\nMATERIAL Oak\nMATERIAL Red\n");
-  const HostRun run = host.run(
-    {"MATBROWSEROPEN", open("Oak"), "DUMP {dir}/oak.json", kPause, open("Red"), "DUMP {dump}", "QUIT"}, {file});
+  const HostRun run = host.run({"MATBROWSEROPEN", "RESIZE " + std::string(kPane) + " 320,300", open("Oak"),
+                                "DUMP {dir}/oak.json", kPause, open("Red"), "DUMP {dump}", "QUIT"},
+                               {file});
   ASSERT_EQ(run.exitCode, 0) << run.errors;
   const JsonValue oak = dumpOf(host, L"oak.json"), dump = run.dump();
   EXPECT_EQ(editorTitle(oak), "Material editor - Oak");
@@ -153,4 +82,45 @@ TEST(MaterialEditorLayout, ADoubleClickOnAnItemOfTheShortBrowsersLowerRowOpensIt
                lower = item(oak, "Red")["position"][1].asNumber();
   EXPECT_GT(lower + (lower - upper), listHeight) << "the lower row is wholly in sight: nothing to scroll";
   EXPECT_EQ(editorTitle(dump), "Material editor - Red");
+}
+
+TEST(MaterialEditorLayout, FromTheKeysAloneAMaterialOpensItsMapOpensAndF6GoesRoundTheShownPanes)
+{
+  HostHarness host;
+  const std::wstring file = drawing(host, "MATERIAL Oak\nMATERIAL Steel MAP MARBLE\n");
+  const auto focusOf = [](const JsonValue& dump) {
+    std::string where;
+    for (const auto& [title, pane] : dump["palettes"].members())
+      if (pane["focus"].asBool())
+        where += title.substr(0, title.find(" - "));
+    return dump["view"]["focus"].asBool() ? where + "view" : where;
+  };
+  const HostRun run =
+    host.run({"MATBROWSEROPEN", "CLICK " + std::string(kPane) + " ITEM \"Oak\"", "KEY ENTER", "DUMP {dir}/enter.json",
+              // Steel's menu by its key, then Edit: the keys go on in the editor's grid.
+              "KEY END", "ANSWER MENU 1005", "KEY APPS", "DUMP {dir}/edit.json",
+              // The map row, its button, and Edit in its menu: the Texture editor.
+              "KEY END", "KEY ENTER", "ANSWER MENU 1002", "KEY ENTER", "DUMP {dir}/texture.json", "KEY F6",
+              "DUMP {dir}/f6-view.json", "KEY F6", "DUMP {dir}/f6-browser.json", "KEY F6", "DUMP {dir}/f6-editor.json",
+              "KEY SHIFT+F6", "DUMP {dump}", "QUIT"},
+             {file});
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  const JsonValue enter = dumpOf(host, L"enter.json"), edit = dumpOf(host, L"edit.json");
+  EXPECT_EQ(editorTitle(enter), "Material editor - Oak") << "Enter opens as a double click does";
+  EXPECT_EQ(focusOf(enter), "Materials Browser") << "and leaves the keys in the list";
+  EXPECT_EQ(editorTitle(edit), "Material editor - Steel");
+  EXPECT_TRUE(editorGrid(edit)["focus"].asBool()) << focusOf(edit);
+  const JsonValue texture = dumpOf(host, L"texture.json");
+  ASSERT_EQ(texture["menus"].size(), 2u);
+  EXPECT_EQ(texture["menus"][1]["answer"].asNumber(), 1002) << "the map's menu stayed open for its Edit";
+  ASSERT_TRUE(texture["palettes"].has("Texture editor"));
+  EXPECT_EQ(focusOf(texture), "Texture editor");
+  EXPECT_TRUE(texture["palettes"]["Texture editor"]["grids"][0]["focus"].asBool());
+  // The shown panes in the columns' order, then the model view, and round.
+  EXPECT_EQ(focusOf(dumpOf(host, L"f6-view.json")), "view");
+  EXPECT_EQ(focusOf(dumpOf(host, L"f6-browser.json")), "Materials Browser");
+  const JsonValue onEditor = dumpOf(host, L"f6-editor.json");
+  EXPECT_EQ(focusOf(onEditor), "Material editor");
+  EXPECT_TRUE(editorGrid(onEditor)["focus"].asBool()) << "the pane passed it on to its grid";
+  EXPECT_EQ(focusOf(run.dump()), "Materials Browser");
 }

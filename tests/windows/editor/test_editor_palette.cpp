@@ -154,6 +154,36 @@ TEST(MaterialEditorPalette, ThePreviewTurnsUnderADragAndFollowsAChangeMadeByACom
   EXPECT_GT(old.r, old.g);
 }
 
+TEST(MaterialEditorPalette, ThePreviewsWheelZoomStopsAtTwentyTimesEitherWayAndADoubleClickFitsItAgain)
+{
+  HostHarness host;
+  const std::wstring file = drawing(host, "MATERIAL Steel\n");
+  const std::string preview = editorPane("Steel") + " AT 140,120";
+  // 1.05 a notch away from the user, 0.95 towards: 73 notches towards are
+  // past 1/20, 130 away from there past 20 times.
+  const HostRun run = host.run({"MATBROWSEROPEN", open("Steel"), "DUMP {dir}/fitted.json", "WHEEL " + preview + " 2",
+                                "DUMP {dir}/in.json", "WHEEL " + preview + " -3", "DUMP {dir}/out.json",
+                                "WHEEL " + preview + " -70", "DUMP {dir}/farthest.json", "WHEEL " + preview + " 130",
+                                "DUMP {dir}/nearest.json", "CLICK " + preview + " DOUBLE", "DUMP {dump}", "QUIT"},
+                               {file});
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  const auto zoom = [&](const wchar_t* name) {
+    const JsonValue dump = dumpOf(host, name);
+    return editor(dump) ? (*editor(dump))["preview"]["zoom"].asNumber() : -1.0;
+  };
+  EXPECT_DOUBLE_EQ(zoom(L"fitted.json"), 1.0);
+  EXPECT_NEAR(zoom(L"in.json"), 1.05 * 1.05, 0.001);
+  EXPECT_NEAR(zoom(L"out.json"), 1.05 * 1.05 * 0.95 * 0.95 * 0.95, 0.001);
+  EXPECT_DOUBLE_EQ(zoom(L"farthest.json"), 0.05);
+  EXPECT_DOUBLE_EQ(zoom(L"nearest.json"), 20.0);
+  const JsonValue dump = run.dump();
+  ASSERT_NE(editor(dump), nullptr);
+  EXPECT_DOUBLE_EQ((*editor(dump))["preview"]["zoom"].asNumber(), 1.0) << "fitted again";
+  const JsonValue fitted = dumpOf(host, L"fitted.json");
+  EXPECT_EQ((*editor(dump))["preview"]["mean"].asString(), (*editor(fitted))["preview"]["mean"].asString())
+    << "the same picture as when it opened";
+}
+
 TEST(MaterialEditorPalette, ClosingKeepsTheEditedThumbnailAndTheLastDocumentClosesIt)
 {
   HostHarness host;

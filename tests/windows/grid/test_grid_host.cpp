@@ -138,50 +138,45 @@ TEST(GridHost, ARefusedValueShowsItsMessageOnceAndTheFocusLossDoesNotCommitAgain
   EXPECT_EQ(writes(dump, "Position.Offset"), 0);
 }
 
-TEST(GridHost, ASliderDragWritesOnlyOnRelease)
+TEST(GridHost, ASliderWritesAtEveryReleaseWhereverItIsAndEachKeyButNotADragGivenUpWithEsc)
 {
   HostHarness host;
-  const HostRun run = host.run(script({on("DRAG", "ROW \"Generic.Glossiness\" FROM 3 TO 90"),
-                                       "DUMP {dir}/after-drag.json", on("WHEEL", "ROW \"Generic.Glossiness\" -3")}),
-                               gridModule());
+  const std::string gloss = "ROW \"Generic.Glossiness\"";
+  const HostRun run =
+    host.run(script({on("DRAG", gloss + " FROM 3 TO 90 KEY ESC"), "DUMP {dir}/given-up.json",
+                     on("DRAG", gloss + " FROM 3 TO 90"), "DUMP {dir}/after-drag.json",
+                     // A press away from the thumb, released far outside the slider.
+                     on("DRAG", gloss + " FROM 20 TO -200,300"), "DUMP {dir}/outside.json", on("WHEEL", gloss + " -3"),
+                     "KEY RIGHT", "KEY PGDN", "DUMP {dir}/keys.json", "KEY END", "KEY HOME", "KEY LEFT"}),
+             gridModule());
   ASSERT_EQ(run.exitCode, 0) << run.errors;
+  const JsonValue givenUp = JsonValue::parse(host.readFile(L"given-up.json"));
+  EXPECT_EQ(writes(givenUp, "Generic.Glossiness"), 0);
+  EXPECT_TRUE(row(givenUp, "Generic.Glossiness")["editing"].asBool()) << "Esc gave up the drag, not the slider";
+  EXPECT_EQ(row(givenUp, "Generic.Glossiness")["editorValue"].asString(), "0%") << "the owner's value again";
+
   const JsonValue afterDrag = JsonValue::parse(host.readFile(L"after-drag.json"));
   EXPECT_EQ(writes(afterDrag, "Generic.Glossiness"), 1) << "many moves, one release";
-  const JsonValue& cell = row(afterDrag, "Generic.Glossiness")["cell"];
-  const int width = int(cell[2].asNumber());
-  const int expected = int(std::trunc(90.0 / (double(width) / 100.0)));
-  EXPECT_EQ(held(afterDrag, "Generic.Glossiness"), std::to_string(expected));
-  EXPECT_EQ(row(afterDrag, "Generic.Glossiness")["editorValue"].asString(), std::to_string(expected) + "%");
+  const double width = row(afterDrag, "Generic.Glossiness")["cell"][2].asNumber();
+  const int dragged = int(std::trunc(90.0 / (width / 100.0)));
+  EXPECT_EQ(held(afterDrag, "Generic.Glossiness"), std::to_string(dragged));
+  EXPECT_EQ(row(afterDrag, "Generic.Glossiness")["editorValue"].asString(), std::to_string(dragged) + "%");
 
-  const JsonValue dump = run.dump();
-  EXPECT_EQ(row(dump, "Generic.Glossiness")["editorValue"].asString(), std::to_string(expected + 3) + "%")
-    << "three notches towards the user";
-  EXPECT_EQ(writes(dump, "Generic.Glossiness"), 1) << "the wheel writes nothing";
-}
+  const JsonValue outside = JsonValue::parse(host.readFile(L"outside.json"));
+  const int jumped = int(std::trunc(20.0 / (width / 100.0)));
+  EXPECT_EQ(writes(outside, "Generic.Glossiness"), 2) << "released outside, written all the same";
+  EXPECT_EQ(held(outside, "Generic.Glossiness"), std::to_string(jumped));
+  EXPECT_EQ(row(outside, "Generic.Glossiness")["editorValue"].asString(), std::to_string(jumped) + "%")
+    << "the slider shows what the owner holds";
 
-TEST(GridHost, AClickOnTheRotationSliderJumpsToThePointer)
-{
-  // A first run finds the pane width that gives a 200-pixel cell.
-  HostHarness host;
-  const HostRun probe = host.run(script({}), gridModule());
-  ASSERT_EQ(probe.exitCode, 0) << probe.errors;
-  const int cellWidth = int(row(probe.dump(), "Position.Rotation")["cell"][2].asNumber());
-  int width = 360;
-  for (int guess = 0; guess < 3 && cellWidth != 200; ++guess)
-  {
-    // The value cell takes 60 % of the list's width less one pixel.
-    width += int(std::lround((200 - cellWidth) / 0.6));
-    const HostRun again = host.run(script({}, width), gridModule());
-    if (int(row(again.dump(), "Position.Rotation")["cell"][2].asNumber()) == 200)
-      break;
-  }
-  const HostRun run = host.run(script({on("CLICK", "ROW \"Position.Rotation\" AT 100")}, width), gridModule());
-  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  // The wheel writes nothing; Right writes its three notches and a step, PgDn ten more.
+  const JsonValue keys = JsonValue::parse(host.readFile(L"keys.json"));
+  EXPECT_EQ(writes(keys, "Generic.Glossiness"), 4);
+  EXPECT_EQ(held(keys, "Generic.Glossiness"), std::to_string(jumped + 14));
   const JsonValue dump = run.dump();
-  ASSERT_EQ(int(row(dump, "Position.Rotation")["cell"][2].asNumber()), 200);
-  EXPECT_EQ(held(dump, "Position.Rotation"), "180");
-  EXPECT_EQ(writes(dump, "Position.Rotation"), 1);
-  EXPECT_EQ(row(dump, "Position.Rotation")["text"].asString(), "180\xc2\xb0");
+  EXPECT_EQ(writes(dump, "Generic.Glossiness"), 6) << "End and Home; Left at 0 has nothing to write";
+  EXPECT_EQ(held(dump, "Generic.Glossiness"), "0");
+  EXPECT_TRUE(row(dump, "Generic.Glossiness")["editing"].asBool()) << "the keys leave the slider open";
 }
 
 TEST(GridHost, TheWheelOverAClosedListMovesOneItemAndWritesIt)

@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 
 namespace
@@ -118,12 +119,20 @@ TEST_F(MapPreview, AMissingFileNamesItselfAndAProceduralMapSaysNotImplemented)
   EXPECT_EQ(m_preview->state(), meui::MapPreviewState::FileNotFound);
   EXPECT_EQ(m_preview->bitmap(), nullptr);
   EXPECT_EQ(m_preview->model().notFoundText(), OdString(L"File: ") + missing + L" \nnot found");
-  // Text drawn from the top left, on the background.
-  bool textInTopRows = false;
-  for (int y = 0; y < 20 && !textInTopRows; ++y)
-    for (int x = 0; x < 60 && !textInTopRows; ++x)
-      textInTopRows = painted(x, y) != kBackground;
-  EXPECT_TRUE(textInTopRows);
+  // The text on the background, inside the margin the grid's labels keep.
+  int width = 0, height = 0;
+  const std::vector<std::uint32_t> all = m_preview->pixels(width, height);
+  ASSERT_EQ(all.size(), 200u * 100u);
+  bool text = false, inMargin = false;
+  for (int y = 0; y < 100; ++y)
+    for (int x = 0; x < 200; ++x)
+    {
+      const bool drawn = all[std::size_t(y * 200 + x)] != kBackground;
+      text = text || drawn;
+      inMargin = inMargin || (drawn && (x < 12 || y < 12 || y >= 88));
+    }
+  EXPECT_TRUE(text);
+  EXPECT_FALSE(inMargin) << "the text starts at the edge";
 
   m_map.setSource(kProcedural);
   m_map.setTexture(OdGiMarbleTexture::createObject());
@@ -136,6 +145,42 @@ TEST_F(MapPreview, AMissingFileNamesItselfAndAProceduralMapSaysNotImplemented)
       textInSquare = textInSquare || painted(x, y) != kBackground;
   EXPECT_TRUE(textInSquare) << "\"Not implemented\" centred in the square";
   EXPECT_EQ(painted(10, 10), kBackground) << "nothing outside the square";
+}
+
+TEST_F(MapPreview, TransparentPixelsShowOverALightAndDarkCheckerNotInTheirHiddenColour)
+{
+  // The red quadrant transparent, the light grey one half transparent.
+  m_map.setSourceFileName(TempDir::toOd(kImages / "quad-alpha.png"));
+  make(200, 100);
+  ASSERT_EQ(m_preview->state(), meui::MapPreviewState::Image);
+  int width = 0, height = 0;
+  std::vector<std::uint32_t> all = m_preview->pixels(width, height);
+  ASSERT_EQ(all.size(), 200u * 100u);
+  int light = 0, dark = 0, red = 0;
+  for (int y = 2; y < 48; ++y)
+    for (int x = 52; x < 98; ++x)
+    {
+      const COLORREF c = all[std::size_t(y * 200 + x)];
+      const bool grey =
+        std::abs(int(GetRValue(c)) - int(GetBValue(c))) < 12 && std::abs(int(GetGValue(c)) - int(GetBValue(c))) < 12;
+      light += grey && GetRValue(c) > 180;
+      dark += grey && GetRValue(c) < 130;
+      red += isRed(c);
+    }
+  EXPECT_EQ(red, 0) << "the hidden colour shows";
+  EXPECT_GT(light, 200);
+  EXPECT_GT(dark, 200);
+  EXPECT_TRUE(isGreen(painted(145, 5))) << "an opaque pixel as it is";
+  // Half the light grey over the checker: grey, between the two.
+  const COLORREF half = painted(145, 95);
+  EXPECT_LT(std::abs(int(GetRValue(half)) - int(GetBValue(half))), 12) << std::hex << half;
+  // A larger square: the checker made again, its squares as large on the screen.
+  SetWindowPos(m_preview->hwnd(), nullptr, 0, 0, 300, 300, SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
+  all = m_preview->pixels(width, height);
+  int changes = 0;
+  for (std::size_t x = 1; x < 140 && all.size() == 300u * 300u; ++x)
+    changes += (GetRValue(all[5 * 300 + x]) > 160) != (GetRValue(all[5 * 300 + x - 1]) > 160);
+  EXPECT_TRUE(changes >= 12 && changes <= 24) << changes << " changes, about one in eight pixels expected";
 }
 
 TEST_F(MapPreview, ARefreshToAMapWithoutAPictureNeverDrawsTheOldBitmap)

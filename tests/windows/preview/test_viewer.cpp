@@ -1,11 +1,10 @@
 // The preview window on real Win32 windows: it paints the sample in the
-// material's shade on the host's background, turns with a drag, zooms with
-// the wheel, hands out its picture, follows the theme, and without attach
-// ignores what it is sent.
+// material's shade on the host's background, turns with a drag, hands out
+// its picture, follows the theme, and without attach ignores what it is sent.
 #include "MeGsViewer.h"
-#include "od/GsWin32.h"
 #include "MePreviewScene.h"
 #include "TestHost.h"
+#include "od/GsWin32.h"
 
 #include "common/MessagePump.h"
 
@@ -71,10 +70,7 @@ protected:
     pumpMessages();
   }
 
-  COLORREF windowPixel(int x, int y)
-  {
-    return GetPixel(win::ClientDc(m_viewer).get(), x, y);
-  }
+  COLORREF windowPixel(int x, int y) { return GetPixel(win::ClientDc(m_viewer).get(), x, y); }
 
   // One pixel of a bitmap, as a COLORREF.
   static COLORREF bitmapPixel(const win::Bitmap& bitmap, int x, int y)
@@ -154,18 +150,6 @@ TEST_F(Viewer, ADragOf200EyeUnitsTurnsHalfAroundAndNoLengthNothing)
   EXPECT_EQ(GetCapture(), nullptr);
   EXPECT_TRUE(m_viewer.view()->position().isEqualTo(OdGePoint3d(0, 0, -400), OdGeTol(1e-6)));
   EXPECT_TRUE(m_viewer.view()->upVector().isEqualTo(OdGeVector3d::kYAxis, OdGeTol(1e-9)));
-}
-
-TEST_F(Viewer, AWheelNotchAwayZoomsInBy105AndTowardOutBy095)
-{
-  show();
-  // The view divides its field by the factor: 1.05 shrinks it (closer),
-  // 0.95 widens it.
-  const double field = m_viewer.view()->fieldWidth();
-  SendMessageW(m_viewer, WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), at(150, 150));
-  EXPECT_NEAR(m_viewer.view()->fieldWidth(), field / 1.05, 1e-9);
-  SendMessageW(m_viewer, WM_MOUSEWHEEL, MAKEWPARAM(0, WORD(-WHEEL_DELTA)), at(150, 150));
-  EXPECT_NEAR(m_viewer.view()->fieldWidth(), field / 1.05 / 0.95, 1e-9);
 }
 
 TEST_F(Viewer, RenderToBitmapIsTheClientAreaInTheMaterialsShade)

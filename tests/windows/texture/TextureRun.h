@@ -29,9 +29,11 @@ inline std::string on(const std::string& verb, const std::string& place)
   return verb + " " + kTexturePane + " " + place;
 }
 
-// The three palettes share the left column (about 620 pixels under the
-// host's window): each asks for its part, top to bottom, so the browser
-// keeps room for a double click and the Texture editor for its rows.
+// The host's default layout puts the browser alone in the left column and
+// the two editors in the right one. Each asks for a height of its own, at
+// sizes the tests were written for: a short browser (room for a double
+// click), a short Material editor and below it a Texture editor with room
+// for its rows.
 inline std::string browserRoom() { return std::string("RESIZE ") + kPane + " 320,150"; }
 
 // Lines that open the material in the Material editor (a double click in the

@@ -3,6 +3,7 @@
 // in the grid, changes that reach the material and reload the image, the
 // layout that leaves 25 pixels below the grid, and a close that frees rows
 // and provider so that map editing ends.
+#include "ui/MeUiPaneLayout.h"
 #include "ui/MeUiTexturePropertiesDlg.h"
 
 #include "TestHost.h"
@@ -126,41 +127,27 @@ TEST_F(TextureDialog, ARowsChangeReachesTheMaterialAndTheImageFollowsTheMap)
   EXPECT_EQ(m_dialog->mapPreview().bitmap(), nullptr);
 }
 
-TEST_F(TextureDialog, TheGridEnds25PixelsAboveTheBottomAndAShortDialogShrinksTheImageForTheRows)
+TEST_F(TextureDialog, TheGridEnds25PixelsAboveTheBottomWhileItsRowsFitAndAShortDialogGivesTheImageUpFirst)
 {
   open();
-  int imageHeight[2] = {0, 0};
-  const int heights[2] = {900, 400};
-  for (int i = 0; i < 2; ++i)
-  {
-    const int height = heights[i];
+  // The image's bottom and the grid's, the grid directly below the image, both the dialog's width.
+  const auto layoutAt = [&](int height) {
     SetWindowPos(m_dialog->hwnd(), nullptr, 0, 0, 240, height, SWP_NOZORDER | SWP_NOMOVE);
-    const RECT grid = m_dialog->itemRect(IDC_PROPERTY_GRID);
-    const RECT preview = m_dialog->itemRect(IDC_MAP_PREVIEW);
-    EXPECT_EQ(preview.left, 0);
-    EXPECT_EQ(preview.top, 0);
-    EXPECT_EQ(preview.right, 240);
-    EXPECT_EQ(grid.top, preview.bottom) << "directly below the image";
-    EXPECT_EQ(grid.right, 240);
-    EXPECT_EQ(grid.bottom, height - meui::kGridBottomMargin);
-    imageHeight[i] = int(preview.bottom);
-  }
-  // Tall: every row fits below the image at its full height, with room to spare.
+    const RECT grid = m_dialog->itemRect(IDC_PROPERTY_GRID), preview = m_dialog->itemRect(IDC_MAP_PREVIEW);
+    EXPECT_TRUE(preview.left == 0 && preview.top == 0 && preview.right == 240 && grid.right == 240);
+    EXPECT_EQ(grid.top, preview.bottom);
+    return std::make_pair(int(preview.bottom), int(grid.bottom));
+  };
   const int lines = int(SendMessageW(m_dialog->item(IDC_PROPERTY_GRID), LB_GETCOUNT, 0, 0));
-  ASSERT_GE(lines, 12);
   const int lineHeight = int(SendMessageW(m_dialog->item(IDC_PROPERTY_GRID), LB_GETITEMHEIGHT, 1, 0));
-  EXPECT_GT(imageHeight[0], 200) << "the template's image";
-  // Short: the image gives way so that the rows stay in sight, down to a
-  // square still worth looking at, and comes back when there is room.
-  EXPECT_LT(imageHeight[1], imageHeight[0]);
-  EXPECT_GE(imageHeight[1], 96);
-  EXPECT_GE(400 - meui::kGridBottomMargin - imageHeight[1], std::min(lines * lineHeight, 400 - 25 - 96));
-  SetWindowPos(m_dialog->hwnd(), nullptr, 0, 0, 240, 900, SWP_NOZORDER | SWP_NOMOVE);
-  EXPECT_EQ(m_dialog->itemRect(IDC_MAP_PREVIEW).bottom, imageHeight[0]);
-  // Shorter than the smallest image and the margin: the grid folds to nothing, never below.
-  SetWindowPos(m_dialog->hwnd(), nullptr, 0, 0, 240, 96 + 10, SWP_NOZORDER | SWP_NOMOVE);
-  const RECT folded = m_dialog->itemRect(IDC_PROPERTY_GRID);
-  EXPECT_EQ(folded.bottom, folded.top);
+  ASSERT_GT(lines * lineHeight, 400 - meui::kMinPictureSide) << "the test needs rows that do not fit at 400";
+  const auto tall = layoutAt(900);
+  EXPECT_GT(tall.first, 200) << "the template's image";
+  EXPECT_EQ(tall.second, 900 - meui::kGridBottomMargin);
+  // Short: the image at its smallest square, then the margin gone for the rows.
+  EXPECT_EQ(layoutAt(400), std::make_pair(meui::kMinPictureSide, 400));
+  EXPECT_EQ(layoutAt(900), tall) << "all back when there is room";
+  EXPECT_EQ(layoutAt(60), std::make_pair(60, 60)) << "lower than the smallest square: no grid, never less";
 }
 
 TEST_F(TextureDialog, ClosingFreesRowsAndProviderSoMapEditingEnds)

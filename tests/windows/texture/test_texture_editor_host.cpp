@@ -3,7 +3,8 @@
 // the palette a listener of the Material editor once, hiding that deletes
 // the dialog, another material closing it first, the map preview's state
 // for an image, a marble and a missing file, the margin below the rows on a
-// dark theme, and the stone colour's dialog.
+// dark theme, the stone colour's dialog, and the three palettes at the
+// host's own size.
 #include "TextureRun.h"
 #include "od/GiImageFile.h"
 
@@ -208,4 +209,59 @@ TEST(TextureEditorHost, TheStoneColoursDialogOpensOnTheDefaultColourAndPureRedSh
   EXPECT_EQ(rowText(dump, "Appearance.Stone Color"), "RGB(255,0,0)");
   EXPECT_EQ(diffuseMap(dump, "Marble")["marble"]["stone"]["color"].asString(), "255,0,0");
   EXPECT_EQ(diffuseMap(dump, "Marble")["marble"]["vein"]["color"].asString(), "200,190,180") << "the vein stays";
+}
+
+TEST(TextureEditorHost, AtTheHostsOwnSizeTheThreePalettesShowTheirRowsAndAColumnLeftByAPaneIsSharedWhole)
+{
+  HostHarness host;
+  const std::wstring file =
+    drawing(host, "MATERIAL Oak\nMATERIAL Red\n" + imageLine("Steel", sampleTextures() + "/checker.png"));
+  const std::string editor = editorPane("Steel");
+  // No RESIZE: the layout the host starts with.
+  const HostRun run =
+    host.run({"MATBROWSEROPEN", "CLICK " + std::string(kPane) + " ITEM \"Steel\" DOUBLE", "ANSWER MENU 1002",
+              "CLICK " + editor + " ROW \"Map.Diffuse\"", "CLICK " + editor + " EDITOR", "DUMP {dir}/normal.json",
+              "CLICK " + editor + " BUTTON 74", "DUMP {dir}/extended.json", on("WHEEL", "ROW \"Image.Brightness\" -2"),
+              "DUMP {dir}/wheeled.json",
+              // The Material editor given a height of its own, then its neighbour docked on the other side.
+              "RESIZE " + editor + " 320,200", on("DRAG", "CAPTION FROM 40,10 TO -600,10"), "DUMP {dump}", "QUIT"},
+             {file});
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  const auto editorOf = [&](const JsonValue& dump) -> const JsonValue& {
+    return dump["palettes"]["Material editor - Steel"];
+  };
+  const auto inSight = [](const JsonValue& p) {
+    int n = 0;
+    for (const JsonValue& row : p["grids"][0]["rows"].items())
+      n += row["inSight"].asBool();
+    return n;
+  };
+  for (const wchar_t* name : {L"normal.json", L"extended.json"})
+  {
+    const JsonValue dump = dumpOf(host, name);
+    // The browser: its second row of icons (two a row) begins inside the list.
+    const JsonValue& list = pane(dump)["list"];
+    ASSERT_GT(list["items"][2]["position"][1].asNumber(), list["items"][0]["position"][1].asNumber());
+    EXPECT_LE(list["items"][2]["position"][1].asNumber(), list["rect"][3].asNumber());
+    EXPECT_EQ(inSight(editorOf(dump)), int(editorOf(dump)["grids"][0]["rows"].size()));
+    EXPECT_GE(inSight(texturePane(dump)), 4) << "of " << texturePane(dump)["grids"][0]["rows"].size();
+  }
+  const JsonValue normal = dumpOf(host, L"normal.json"), extended = dumpOf(host, L"extended.json");
+  EXPECT_EQ(editorOf(extended)["grids"][0]["rows"].size(), 5u);
+  EXPECT_LT(editorOf(extended)["preview"]["size"][1].asNumber(), editorOf(normal)["preview"]["size"][1].asNumber())
+    << "the preview gave way to the two rows more";
+
+  // The wheel over the Texture editor's rows scrolls them.
+  const JsonValue wheeled = dumpOf(host, L"wheeled.json");
+  EXPECT_LT(texturePane(wheeled)["grids"][0]["rows"][0]["cell"][1].asNumber(),
+            texturePane(extended)["grids"][0]["rows"][0]["cell"][1].asNumber());
+
+  // Alone in its column the Material editor takes it whole; the two panes
+  // of the other column share theirs.
+  const JsonValue dump = run.dump();
+  ASSERT_EQ(texturePane(dump)["dock"].asString(), "left");
+  const auto bottom = [](const JsonValue& p) { return p["origin"][1].asNumber() + p["client"][1].asNumber(); };
+  EXPECT_EQ(editorOf(dump)["origin"][1].asNumber(), pane(dump)["origin"][1].asNumber());
+  EXPECT_EQ(bottom(editorOf(dump)), bottom(texturePane(dump))) << "no empty stretch below the Material editor";
+  EXPECT_LT(texturePane(dump)["origin"][1].asNumber() - bottom(pane(dump)), 10) << "only the panes' frames between";
 }

@@ -25,10 +25,16 @@ public:
   virtual void ShowPane(bool show, bool delay, bool activate);
   virtual void OnPressCloseButton();
   bool IsPaneVisible() const { return isVisible(); }
+  // The keyboard focus to the pane's main control (focusTarget), or to the
+  // pane when it has none shown.
+  void focusMainControl();
 
 protected:
   LRESULT windowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
   void onPaint(HDC dc, const RECT& area) override;
+  // The control that takes the keys when the pane is given the focus (F6
+  // in the host); none keeps it on the pane.
+  virtual HWND focusTarget() const { return nullptr; }
 
 private:
   RECT closeButtonRect() const;

@@ -190,7 +190,8 @@ public:
   virtual bool isDark() const = 0;
   virtual bool useAlternateIcons() const = 0;
   // True when the host consumed the message; result then holds its answer.
-  virtual bool hookMessage(void* window, unsigned message, std::uintptr_t wParam, std::intptr_t lParam, std::intptr_t* result) = 0;
+  virtual bool hookMessage(void* window, unsigned message, std::uintptr_t wParam, std::intptr_t lParam,
+                           std::intptr_t* result) = 0;
 };
 
 // The window message the host sends when its theme changes, registered by
@@ -207,6 +208,7 @@ enum HostStateQuery
 {
   kHostQueryMapPreviewState = 1, // a map preview: 0 nothing, 1 image, 2 file not found, 3 procedural
   kHostQueryEditorListeners = 2, // how many listeners the Material editor palette has
+  kHostQueryPreviewZoom = 3,     // a material preview: its zoom against the fitted view, in thousandths
 };
 
 // Indices of get_host_funcptr.
@@ -278,7 +280,8 @@ typedef bool (*HostDbDisToFFn)(const wchar_t* text, int unitMode, double* value)
 // The colour dialog opened on color; on OK color is the chosen true colour.
 // flag and second (a sample colour) are kept for the host's own use; tabs
 // names the dialog's pages (7: all).
-typedef bool (*HostSetColorDialogTrueColorFn)(OdCmColor& color, bool flag, const OdCmColor& second, int tabs, void* parent);
+typedef bool (*HostSetColorDialogTrueColorFn)(OdCmColor& color, bool flag, const OdCmColor& second, int tabs,
+                                              void* parent);
 // The custom colours of the colour dialog, newest first; gives their count.
 typedef int (*HostGetCustomColorsFn)(OdCmColor* colors, int capacity);
 typedef void (*HostAddCustomColorFn)(const OdCmColor& color);

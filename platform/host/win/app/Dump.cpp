@@ -1,12 +1,12 @@
 #include "Dump.h"
 
+#include "DrawingSummary.h"
 #include "GridDump.h"
 #include "JsonWriter.h"
-#include "Screenshot.h"
-#include "DrawingSummary.h"
 #include "MaterialScript.h"
 #include "ModuleManager.h"
 #include "PaneControls.h"
+#include "Screenshot.h"
 #include "UndoScript.h"
 
 #include "../core/HostRuntime.h"
@@ -242,6 +242,8 @@ std::string dumpJson(HostRuntime& runtime, const ModuleManager& modules, const F
     const POINT origin = pictureOrigin(static_cast<HWND>(pane.window));
     json.key(L"origin").beginArray().value(int(origin.x)).value(int(origin.y)).endArray();
     json.key(L"dock").value(pane.bar == kHostDockRight ? L"right" : L"left");
+    const HWND focus = GetFocus();
+    json.key(L"focus").value(focus && (focus == pane.window || IsChild(static_cast<HWND>(pane.window), focus)));
     writePaneControls(json, static_cast<HWND>(pane.window));
     dumpPaneGrids(json, static_cast<HWND>(pane.window));
     json.endObject();

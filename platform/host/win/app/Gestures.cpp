@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <map>
+#include <optional>
 
 namespace host
 {
@@ -295,7 +296,7 @@ void Gestures::addCommands(ScriptInterpreter& interpreter)
     press.hold(held, false);
     queue(std::move(press));
   });
-  // DRAG "pane" place FROM x[,y] TO x[,y] [MIDDLE] [SHIFT] [CTRL]
+  // DRAG "pane" place FROM x[,y] TO x[,y] [MIDDLE] [SHIFT] [CTRL] [KEY name]
   interpreter.add(L"DRAG", [this](ScriptArgs& args) {
     const GesturePlace place = readPlace(args);
     if (!args.nextIs(L"FROM"))
@@ -306,6 +307,11 @@ void Gestures::addCommands(ScriptInterpreter& interpreter)
     const Offset to = readOffset(args.next(L"x[,y]"), L"the end");
     const MouseButton button = args.nextIs(L"MIDDLE") ? MouseButton::Middle : MouseButton::Left;
     const Modifiers held = readModifiers(args);
+    // A key pressed while the button is still down, before the release
+    // (KEY ESC: a drag given up).
+    std::optional<KeyChord> key;
+    if (args.nextIs(L"KEY"))
+      key = keyByName(args.next(L"key"));
     args.expectEnd();
     // As many moves as the place's size now asks for; each placed when sent.
     const POINT a = from.in(place), b = to.in(place);
@@ -322,6 +328,8 @@ void Gestures::addCommands(ScriptInterpreter& interpreter)
     queue(InputBatch().hold(held, true).button(button, true));
     for (int i = 1; i <= steps; ++i)
       queue(along(i));
+    if (key)
+      queue(InputBatch().key(*key));
     queue(InputBatch().button(button, false).hold(held, false));
   });
   // WHEEL "pane" place n: positive n turns away from the user.

@@ -11,10 +11,10 @@ namespace host
 namespace
 {
 const std::pair<const wchar_t*, WORD> kKeys[] = {
-  {L"ENTER", VK_RETURN}, {L"ESC", VK_ESCAPE},  {L"TAB", VK_TAB},     {L"UP", VK_UP},         {L"DOWN", VK_DOWN},
-  {L"LEFT", VK_LEFT},    {L"RIGHT", VK_RIGHT}, {L"HOME", VK_HOME},   {L"END", VK_END},       {L"PGUP", VK_PRIOR},
-  {L"PGDN", VK_NEXT},    {L"F2", VK_F2},       {L"F4", VK_F4},       {L"DELETE", VK_DELETE}, {L"BACKSPACE", VK_BACK},
-  {L"SPACE", VK_SPACE},  {L"F10", VK_F10},     {L"APPS", VK_APPS},
+  {L"ENTER", VK_RETURN}, {L"ESC", VK_ESCAPE},  {L"TAB", VK_TAB},   {L"UP", VK_UP},         {L"DOWN", VK_DOWN},
+  {L"LEFT", VK_LEFT},    {L"RIGHT", VK_RIGHT}, {L"HOME", VK_HOME}, {L"END", VK_END},       {L"PGUP", VK_PRIOR},
+  {L"PGDN", VK_NEXT},    {L"F2", VK_F2},       {L"F4", VK_F4},     {L"DELETE", VK_DELETE}, {L"BACKSPACE", VK_BACK},
+  {L"SPACE", VK_SPACE},  {L"F10", VK_F10},     {L"APPS", VK_APPS}, {L"F6", VK_F6},
 };
 
 INPUT keyInput(WORD key, bool down)

@@ -5,6 +5,7 @@
 #include "MainMenu.h"
 
 #include "../docbar/DockLayout.h"
+#include "host/HostDocking.h"
 
 #include <commctrl.h>
 
@@ -22,6 +23,12 @@ constexpr int kViewId = 100, kCommandLineId = 101, kStatusId = 102, kModelId = 1
 // The list beside the model: this wide, or a third of the area when narrower.
 constexpr int kListWidth = 300;
 constexpr int kCommandLineHeight = 24, kPromptWidth = 72;
+// The default size gives each of the three palettes of the default layout
+// (the browser left, the two editors right) room for its rows beside a
+// model view. It stays clear of the other application's window at the
+// screen's bottom right corner (OtherApplication.cpp) on the 1280 x 800
+// screen of the test runs.
+constexpr int kDefaultLeft = 40, kDefaultTop = 40, kDefaultWidth = 1120, kDefaultHeight = 740;
 
 HFONT uiFont() { return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)); }
 
@@ -58,8 +65,8 @@ bool MainWindow::create(HINSTANCE instance, const OdString& title)
   if (!menu || !m_accelerators)
     return false;
   // WS_CLIPCHILDREN: the frame must not paint over the docked panes.
-  m_hwnd = CreateWindowExW(0, kClassName, title.c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 40, 40, 1100, 700,
-                           nullptr, menu.get(), instance, this);
+  m_hwnd = CreateWindowExW(0, kClassName, title.c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, kDefaultLeft,
+                           kDefaultTop, kDefaultWidth, kDefaultHeight, nullptr, menu.get(), instance, this);
   if (!m_hwnd)
     return false;
   menu.detach(); // destroyed with the window
@@ -213,9 +220,51 @@ bool MainWindow::translateAccelerator(MSG& message)
 {
   if (!m_hwnd || !m_accelerators || (message.message != WM_KEYDOWN && message.message != WM_SYSKEYDOWN))
     return false;
-  if (!message.hwnd || GetAncestor(message.hwnd, GA_ROOT) != m_hwnd || takesTyping(message.hwnd))
+  if (!message.hwnd || GetAncestor(message.hwnd, GA_ROOT) != m_hwnd)
+    return false;
+  // An edit box has no use for F6 either: the panes are the frame's.
+  if (message.message == WM_KEYDOWN && message.wParam == VK_F6 && GetKeyState(VK_CONTROL) >= 0)
+  {
+    focusNextPane(GetKeyState(VK_SHIFT) < 0);
+    return true;
+  }
+  if (takesTyping(message.hwnd))
     return false;
   return TranslateAcceleratorW(m_hwnd, m_accelerators.get(), &message) != 0;
+}
+
+void MainWindow::focusNextPane(bool back)
+{
+  struct Stop
+  {
+    HWND window;
+    bool right;
+    LONG top;
+  };
+  std::vector<Stop> stops;
+  for (const DockPaneInfo& pane : dockPanes())
+  {
+    HWND window = static_cast<HWND>(pane.window);
+    RECT place{};
+    if (pane.shown && IsWindowVisible(window) && GetWindowRect(window, &place))
+      stops.push_back({window, pane.bar == kHostDockRight, place.top});
+  }
+  std::stable_sort(stops.begin(), stops.end(),
+                   [](const Stop& a, const Stop& b) { return a.right != b.right ? b.right : a.top < b.top; });
+  if (m_model.hwnd() && IsWindowVisible(m_model.hwnd()))
+    stops.push_back({m_model.hwnd(), false, 0});
+  if (stops.empty())
+    return;
+  // From the stop that holds the focus; from none (the command line), the
+  // first or the last.
+  const HWND focus = GetFocus();
+  const int count = int(stops.size());
+  int at = -1;
+  for (int i = 0; i < count && at < 0; ++i)
+    if (focus && (focus == stops[std::size_t(i)].window || IsChild(stops[std::size_t(i)].window, focus)))
+      at = i;
+  const int next = at < 0 ? (back ? count - 1 : 0) : (at + (back ? count - 1 : 1)) % count;
+  SetFocus(stops[std::size_t(next)].window);
 }
 
 void MainWindow::postStep() { PostMessageW(m_hwnd, kStepMessage, 0, 0); }

@@ -55,8 +55,9 @@ public:
   // document's title, or none.
   void showDocument(const std::optional<OdString>& title);
   // Ctrl+S and the other keys of the menu bar, for a key message to the
-  // frame or a window in it (a docked pane), unless it goes to an edit box.
-  // True when the key was taken: it must not be dispatched then.
+  // frame or a window in it (a docked pane), unless it goes to an edit box;
+  // and F6 (Shift+F6), wherever the focus is in the frame. True when the key
+  // was taken: it must not be dispatched then.
   bool translateAccelerator(MSG& message);
   void postStep();
   void startWait(UINT milliseconds);
@@ -68,13 +69,18 @@ public:
   void layout();
 
 private:
-  template <class Owner> friend LRESULT CALLBACK ownedWindowProc(HWND, UINT, WPARAM, LPARAM);
+  template <class Owner>
+  friend LRESULT CALLBACK ownedWindowProc(HWND, UINT, WPARAM, LPARAM);
   static LRESULT CALLBACK commandLineProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                           DWORD_PTR self);
   LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
   void onCreate();
   // True when the key was the command line's own (Enter, Up, Down).
   bool onCommandLineKey(WPARAM key);
+  // F6 (back: Shift+F6): the focus to the next shown pane, in the order of
+  // the columns (left, then right, each top to bottom), then the model view.
+  // A pane passes it on to its main control.
+  void focusNextPane(bool back);
 
   HWND m_hwnd = nullptr;
   HWND m_view = nullptr; // the list

@@ -494,6 +494,7 @@ void ModelView::dump(JsonWriter& json)
     GetClientRect(m_hwnd, &client);
   json.beginObject();
   json.key(L"size").beginArray().value(int(client.right)).value(int(client.bottom)).endArray();
+  json.key(L"focus").value(m_hwnd && GetFocus() == m_hwnd);
   if (!render())
   {
     json.key(L"mean").null();

@@ -12,6 +12,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <cwchar>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -46,9 +47,11 @@ const wchar_t* viewName(DWORD style)
 }
 
 // A picture of width x height that draw paints into a memory DC: its size,
-// its centre pixel and its mean colour; null when it could not be made.
+// its centre pixel and its mean colour, and whatever more adds; null when
+// it could not be made.
 template <class Draw>
-void writePicture(JsonWriter& json, int width, int height, Draw draw)
+void writePicture(JsonWriter& json, int width, int height, Draw draw,
+                  const std::function<void(JsonWriter&)>& more = nullptr)
 {
   if (width <= 0 || height <= 0)
   {
@@ -87,6 +90,8 @@ void writePicture(JsonWriter& json, int width, int height, Draw draw)
   json.key(L"size").beginArray().value(width).value(height).endArray();
   json.key(L"centre").value(colourText(at(width / 2, height / 2)));
   json.key(L"mean").value(colourText(RGB(BYTE((sum[0] + n / 2) / n), BYTE((sum[1] + n / 2) / n), BYTE((sum[2] + n / 2) / n))));
+  if (more)
+    more(json);
   json.endObject();
 }
 
@@ -144,14 +149,17 @@ HWND panePreview(HWND pane)
 }
 
 // The window's picture as it paints it (asked with WM_PRINTCLIENT).
-void writePrinted(JsonWriter& json, HWND window)
+void writePrinted(JsonWriter& json, HWND window, const std::function<void(JsonWriter&)>& more = nullptr)
 {
   RECT client{};
   GetClientRect(window, &client);
-  writePicture(json, int(client.right), int(client.bottom), [&](HDC dc) {
-    FillRect(dc, &client, GetSysColorBrush(COLOR_WINDOW));
-    SendMessageW(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
-  });
+  writePicture(
+    json, int(client.right), int(client.bottom),
+    [&](HDC dc) {
+      FillRect(dc, &client, GetSysColorBrush(COLOR_WINDOW));
+      SendMessageW(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+    },
+    more);
 }
 
 // What the window answers to the host's state query for that value, or -1
@@ -503,7 +511,10 @@ void writePaneControls(JsonWriter& json, HWND pane)
   if (HWND preview = panePreview(pane))
   {
     json.key(L"preview");
-    writePrinted(json, preview);
+    writePrinted(json, preview, [preview](JsonWriter& out) {
+      if (const long long zoom = queryState(preview, kHostQueryPreviewZoom); zoom >= 0)
+        out.key(L"zoom").value(double(zoom) / 1000.0);
+    });
     if (HWND toolbar = paneToolbar(pane))
       writeSampleCode(json, toolbar);
   }

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <map>
+#include <string>
 
 namespace host
 {
@@ -62,6 +63,36 @@ Pane* findPane(HWND window)
 // Only the left and right columns exist; top and bottom dock left.
 // FIXME: horizontal dock rows, when a module asks for them.
 unsigned column(unsigned bar) { return bar == kHostDockRight ? unsigned(kHostDockRight) : unsigned(kHostDockLeft); }
+
+// The host's default layout, what a saved one holds before the user moves
+// anything: the editor palettes stand in the right column, beside the
+// model, and leave the left one to the browser, so that at the window's
+// default size each pane has room for its rows. Matched by the start of
+// the title (the Material editor's names its material).
+struct DefaultPlace
+{
+  const wchar_t* titleStart;
+  unsigned bar;
+};
+constexpr DefaultPlace kDefaultPlaces[] = {
+  {L"Material editor", kHostDockRight},
+  {L"Texture editor", kHostDockRight},
+};
+
+// Where the layout puts a pane of that title, asked for the bar.
+unsigned placeFor(const OdString& title, unsigned asked)
+{
+  auto saved = docking().places.find(title);
+  if (saved != docking().places.end())
+    return saved->second;
+  for (const DefaultPlace& place : kDefaultPlaces)
+  {
+    const std::wstring start = place.titleStart;
+    if (std::wstring(title.c_str()).compare(0, start.size(), start) == 0)
+      return place.bar;
+  }
+  return column(asked);
+}
 
 bool isShown(HWND window) { return (GetWindowLongPtrW(window, GWL_STYLE) & WS_VISIBLE) != 0; }
 
@@ -155,11 +186,7 @@ __declspec(dllexport) bool hostDockAddPane(void* pane, unsigned allowedSides)
   if (Pane* known = findPane(window))
     known->allowed = allowedSides;
   else
-  {
-    auto place = docking().places.find(titleOf(window));
-    const unsigned bar = place != docking().places.end() ? place->second : unsigned(kHostDockLeft);
-    docking().panes.push_back({window, allowedSides, bar});
-  }
+    docking().panes.push_back({window, allowedSides, placeFor(titleOf(window), kHostDockLeft)});
   layoutChanged();
   return true;
 }
@@ -170,8 +197,7 @@ __declspec(dllexport) bool hostDockRestorePane(void* pane, unsigned dockBarId)
   if (!known)
     return false;
   const OdString title = titleOf(known->window);
-  auto place = docking().places.find(title);
-  known->bar = place != docking().places.end() ? place->second : column(dockBarId);
+  known->bar = placeFor(title, dockBarId);
   docking().places[title] = known->bar;
   layoutChanged();
   return true;
@@ -204,6 +230,11 @@ __declspec(dllexport) bool hostDockMovePane(void* pane, int screenX, int screenY
   const unsigned side = bar == kHostDockRight ? unsigned(kHostDockSideRight) : unsigned(kHostDockSideLeft);
   if (bar == known->bar || !(known->allowed & side))
     return false;
+  // Both columns lose and gain a pane: their panes share the heights anew,
+  // so none is left with an empty stretch below the panes that stay.
+  for (Pane& pane : docking().panes)
+    if (pane.bar == known->bar || pane.bar == bar)
+      pane.height = 0;
   known->bar = bar;
   // Last in its new column, as a pane docked there now would be.
   Pane moved = *known;

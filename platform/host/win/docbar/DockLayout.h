@@ -1,8 +1,10 @@
 // The host's dock areas (docbar.dll): panes are child windows of the main
-// window, docked in a column at the left (the default) or the right edge,
-// stacked top to bottom in the order they were docked, sharing the column's
-// height. The host remembers each pane's side by its title, so a pane made
-// again goes back where it was.
+// window, docked in a column at the left or the right edge, stacked top to
+// bottom in the order they were docked, sharing the column's height. A pane
+// goes where the host's default layout puts its title (the Material and
+// Texture editors right), else on the side its module asks for. The host
+// remembers each pane's side by its title, so a pane made again goes back
+// where it was.
 //
 // Modules use the C exports of host/HostDocking.h; host.exe uses the
 // functions below to lay out the main window and to list the panes.

@@ -383,7 +383,14 @@ LRESULT CKtButtonCtrl::windowProc(UINT message, WPARAM wParam, LPARAM lParam)
     if (!ktCloseForKey(wParam, how))
       break;
     if (wParam == VK_RETURN) // as in a dialog: Enter presses the focused button
+    {
+      // The Enter character this key put in the queue would reach a menu
+      // the press opens and close it at once, as its own Enter.
+      MSG typed{};
+      if (PeekMessageW(&typed, hwnd(), WM_CHAR, WM_CHAR, PM_NOREMOVE) && typed.wParam == L'\r')
+        PeekMessageW(&typed, hwnd(), WM_CHAR, WM_CHAR, PM_REMOVE);
       OnButtonPressed();
+    }
     else
       ktRequestClose(hwnd(), how);
     return 0;
