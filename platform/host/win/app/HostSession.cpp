@@ -130,6 +130,14 @@ int HostSession::run(HINSTANCE instance)
   // The close button goes the way of QUIT: a modified document asks first.
   m_window.onCloseRequest = [this]() { quit(); };
   m_window.onMenuCommand = [this](UINT command) { runMenuCommand(command); };
+  // Entered from a palette (F10, Alt), the menu bar's loop runs on top of
+  // the palette's window procedure: a close must wait for it to end.
+  m_window.onMenuLoop = [this](bool entered) {
+    if (entered)
+      m_runtime.enterSystemLoop();
+    else
+      m_runtime.leaveSystemLoop();
+  };
   m_window.onStep = [this]() { step(); };
   m_window.onWaitOver = [this]() {
     m_waiting = false;
@@ -200,7 +208,7 @@ int HostSession::run(HINSTANCE instance)
     m_gestures.messageHandled(message);
     // Here no call into a module is under way: a close that came during a
     // modal loop is carried out now.
-    if (m_runtime.modalDepth() == 0)
+    if (!m_runtime.inModalLoop())
     {
       carryOutCloses();
       closeInputUndoSteps();
@@ -549,7 +557,7 @@ void HostSession::addDocumentCommands()
     HostDocument* current = m_runtime.documents().curDocument();
     if (!current)
       throw ScriptError(L"no current document to close");
-    if (m_runtime.modalDepth() > 0)
+    if (m_runtime.inModalLoop())
     {
       m_closingDocuments.push_back(current);
       m_runtime.requestClose();
@@ -759,7 +767,7 @@ void HostSession::quit()
 {
   if (m_ended)
     return;
-  if (m_runtime.modalDepth() > 0)
+  if (m_runtime.inModalLoop())
   {
     // A module's menu or dialog is open, and its code is on the stack:
     // end the loop, and unload once every call into the module has returned.

@@ -90,6 +90,11 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
       return 0;
     }
     break;
+  case WM_ENTERMENULOOP:
+  case WM_EXITMENULOOP:
+    if (onMenuLoop)
+      onMenuLoop(message == WM_ENTERMENULOOP);
+    return 0;
   case WM_CLOSE:
     if (onCloseRequest)
       onCloseRequest();
