@@ -8,6 +8,7 @@
 //   WM_COMMAND           onMenuCommand     an item of the menu bar, or its key
 //   WM_ENTERMENULOOP,    onMenuLoop        the menu bar's or the system menu's
 //   WM_EXITMENULOOP                        modal loop begins / ends
+//   WM_NCLBUTTONDBLCLK                     on a caption button: a press again
 //   WM_CLOSE             onCloseRequest    the host decides how to end
 //   WM_DESTROY           PostQuitMessage(exit code)
 //   WM_TIMER             onWaitOver        a script's WAIT has elapsed
