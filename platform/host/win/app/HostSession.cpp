@@ -130,6 +130,7 @@ int HostSession::run(HINSTANCE instance)
   // The close button goes the way of QUIT: a modified document asks first.
   m_window.onCloseRequest = [this]() { quit(); };
   m_window.onMenuCommand = [this](UINT command) { runMenuCommand(command); };
+  m_window.onMenuOpening = [this]() { showUndoStepsInMenu(); };
   // Entered from a palette (F10, Alt), the menu bar's loop runs on top of
   // the palette's window procedure: a close must wait for it to end.
   m_window.onMenuLoop = [this](bool entered) {
@@ -702,6 +703,12 @@ void HostSession::closeInputUndoSteps()
   for (int i = 0; i < documents.documentCount(); ++i)
     if (OdDbDatabase* db = documents.documentAt(i)->database(); db && db->hasOpenUndoRecord())
       db->endUndoRecord();
+}
+
+void HostSession::showUndoStepsInMenu()
+{
+  OdDbDatabase* db = currentDatabase();
+  showUndoSteps(GetMenu(m_window.hwnd()), db ? db->undoStepName(0) : OdString(), db ? db->redoStepName(0) : OdString());
 }
 
 void HostSession::runCommandLine(const OdString& line)

@@ -102,6 +102,11 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
     if (onMenuLoop)
       onMenuLoop(message == WM_ENTERMENULOOP);
     return 0;
+  case WM_INITMENUPOPUP:
+    // The items say what they would do now (Undo names its step).
+    if (onMenuOpening)
+      onMenuOpening();
+    return 0;
   case WM_CLOSE:
     if (onCloseRequest)
       onCloseRequest();

@@ -119,6 +119,7 @@ void HostSession::addSessionCommands()
     const OdString path = args.next(L"file");
     args.expectEnd();
     OdString error;
+    showUndoStepsInMenu(); // the menu bar as it would show now
     const FrameState frame{m_window.hwnd(), m_window.status(), m_menuCommands};
     const auto writeView = [this](JsonWriter& json) { m_window.modelView().dump(json); };
     if (!writeFileAtomically(path, dumpJson(m_runtime, m_modules, frame, writeView), &error))
