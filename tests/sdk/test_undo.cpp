@@ -294,6 +294,40 @@ TEST_F(UndoDrawing, UnbracketedChangesMakeOneUnnamedStepUntilClosed)
   EXPECT_EQ(diffuseColor(steel), original);
 }
 
+TEST_F(UndoDrawing, AStepKeepsTheFirstNameItIsGivenAndANameNeedsAnOpenStep)
+{
+  const OdDbObjectId steel = addMaterial(db, L"Steel");
+  db->clearUndoHistory();
+  // Nothing open: the name goes nowhere, and the next write's step is unnamed.
+  db->nameUndoRecord(L"Lost");
+  setDiffuseColor(steel, 0xC2000001);
+  db->endUndoRecord();
+  // A palette's write names the step it opened; an empty name claims nothing.
+  setDiffuseColor(steel, 0xC2000002);
+  db->nameUndoRecord(OdString());
+  db->nameUndoRecord(L"Glossiness");
+  setDiffuseColor(steel, 0xC2000003);
+  db->nameUndoRecord(L"Diffuse");
+  db->endUndoRecord();
+  // A command's step keeps the command's name, even nested.
+  step(L"MATEDIT", [&] {
+    setDiffuseColor(steel, 0xC2000004);
+    db->nameUndoRecord(L"Glossiness");
+    step(L"", [&] { db->nameUndoRecord(L"inner"); });
+  });
+  ASSERT_EQ(db->numUndoSteps(), 3u);
+  EXPECT_EQ(db->undoStepName(0), OdString(L"MATEDIT"));
+  EXPECT_EQ(db->undoStepName(1), OdString(L"Glossiness"));
+  EXPECT_EQ(db->undoStepName(2), OdString());
+  // The name goes with the step to the redo list and back.
+  ASSERT_EQ(db->undo(), eOk);
+  ASSERT_EQ(db->undo(), eOk);
+  EXPECT_EQ(diffuseColor(steel), 0xC2000001u);
+  EXPECT_EQ(db->redoStepName(0), OdString(L"Glossiness"));
+  ASSERT_EQ(db->redo(), eOk);
+  EXPECT_EQ(db->undoStepName(0), OdString(L"Glossiness"));
+}
+
 TEST_F(UndoDrawing, UndoClosesAnOpenStepFirst)
 {
   const OdDbObjectId steel = addMaterial(db, L"Steel");

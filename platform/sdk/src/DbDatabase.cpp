@@ -297,6 +297,13 @@ void OdDbDatabase::endUndoRecord()
 }
 
 bool OdDbDatabase::hasOpenUndoRecord() const { return m_undo && m_undo->isOpen(); }
+
+void OdDbDatabase::nameUndoRecord(const OdString& name)
+{
+  if (m_undo)
+    m_undo->name(name);
+}
+
 OdResult OdDbDatabase::undo() { return m_undo ? m_undo->undo() : eNotApplicable; }
 OdResult OdDbDatabase::redo() { return m_undo ? m_undo->redo() : eNotApplicable; }
 OdUInt32 OdDbDatabase::numUndoSteps() const { return m_undo ? m_undo->numUndo() : 0; }

@@ -105,6 +105,12 @@ void OdDbUndoHistory::close()
   m_headerNoted = false;
 }
 
+void OdDbUndoHistory::name(const OdString& name)
+{
+  if (m_open && m_step.name.isEmpty())
+    m_step.name = name;
+}
+
 void OdDbUndoHistory::clear()
 {
   m_done.clear();

@@ -15,6 +15,7 @@ public:
   void start(const OdString& name);
   void end();
   bool isOpen() const { return m_open; }
+  void name(const OdString& name);
   void clear();
 
   void noteChange(OdDbObject* object);

@@ -73,3 +73,40 @@ TEST(BrowserClosing, CloseUnderTheContextMenuClosesTheDocumentAfterTheMenu)
   const JsonValue after = JsonValue::parse(host.readFile(L"new.json"));
   EXPECT_EQ(itemTexts(after), (std::vector<std::string>{"Global"})) << "and follows the next one";
 }
+
+// F10 (Shift+F10 too) from a palette's window starts the menu bar's mode
+// with that window's procedure beneath it; a close then ends the mode first
+// and is carried out once the procedure has returned.
+TEST(BrowserClosing, QuitOrCloseUnderTheMenuBarModeStartedInAPaletteWaitsForIt)
+{
+  const std::string checker = std::string("CLICK ") + kPane + " ITEM \"Checker\"";
+  const std::vector<std::string> slider = {std::string("CLICK ") + kPane + " ITEM \"Red plastic\" DOUBLE",
+                                           "CLICK \"Material editor - Red plastic\" ROW \"Generic.Glossiness\""};
+  struct Case
+  {
+    const char* what;
+    std::vector<std::string> lines;
+  };
+  const std::vector<Case> cases = {
+    {"F10 in the browser's list", {checker, "KEY F10", "WAIT 500", "QUIT"}},
+    {"F10 on the glossiness slider", {slider[0], slider[1], "KEY F10", "WAIT 500", "QUIT"}},
+    {"Shift+F10 on the glossiness slider", {slider[0], slider[1], "KEY SHIFT+F10", "WAIT 500", "QUIT"}},
+    {"F10, then another application", {checker, "KEY F10", "OTHERAPP", "QUIT"}},
+    {"F10, then CLOSE", {checker, "KEY F10", "CLOSE", "DUMP {dump}", "QUIT"}},
+  };
+  for (const Case& c : cases)
+  {
+    HostHarness host;
+    std::vector<std::string> script = {"MATBROWSEROPEN"};
+    script.insert(script.end(), c.lines.begin(), c.lines.end());
+    const HostRun run = host.run(script, {L"" HOST_TEST_SAMPLE});
+    ASSERT_FALSE(run.timedOut) << c.what;
+    EXPECT_EQ(run.exitCode, 0) << c.what << ": " << run.errors;
+    EXPECT_EQ(run.errors, "") << c.what;
+    EXPECT_NE(host.readFile(L"profile.txt").find("MATBROWSEROPEN"), std::string::npos) << c.what;
+    if (!run.dumpText.empty())
+    {
+      EXPECT_EQ(run.dump()["documents"].size(), 0u) << c.what << ": the document closed once the mode ended";
+    }
+  }
+}

@@ -781,3 +781,24 @@ TEST(GridHost, TheEditBoxTextStaysWhereTheCellShowedItAndSwatchesKeepTheirOutlin
       outline += std::min({dark.at(x, y)[0], dark.at(x, y)[1], dark.at(x, y)[2]}) > 150;
   EXPECT_GE(outline, 20) << "the swatch's outline is not to be seen";
 }
+
+TEST(GridHost, ATextItsCellCutsShowsWholeInATipOverTheCellAndAShortOneShowsNone)
+{
+  HostHarness host;
+  // Not ASCII only: the tip is set and shown with wide strings.
+  const std::string name = "a long file name \xce\xa9 that no narrow cell shows whole.png";
+  const HostRun run = host.run(
+    script({on("CLICK", "ROW \"Image.File name\""), "TYPE \"" + name + "\"", "KEY ENTER",
+            on("HOVER", "ROW \"Image.File name\""), "DUMP {dir}/cut.json", on("HOVER", "ROW \"Position.Lock\"")},
+           220),
+    gridModule());
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  const JsonValue cut = JsonValue::parse(host.readFile(L"cut.json"));
+  ASSERT_EQ(row(cut, "Image.File name")["text"].asString(), name);
+  EXPECT_EQ(row(cut, "Image.File name")["tip"].asString(), name);
+  EXPECT_EQ(grid(cut)["toolTip"].asString(), name) << "the tip shows while the pointer rests on the cell";
+  const JsonValue dump = run.dump();
+  EXPECT_TRUE(row(dump, "Position.Lock")["tip"].isNull()) << row(dump, "Position.Lock")["text"].asString();
+  EXPECT_TRUE(grid(dump)["toolTip"].isNull()) << "over a text that fits, no tip shows";
+  EXPECT_EQ(row(dump, "Image.File name")["tip"].asString(), name);
+}

@@ -14,7 +14,11 @@
 // through the host's seam: 10 "&Open", 11 "Greyed" greyed, a separator,
 // 12 "Checked" checked), TESTLIST (a list of 60 items "Item 1"... filling
 // the pane, which logs each wheel notch it gets as "lw<delta>" and scrolls;
-// run again, it takes no more notches: they are logged and dropped).
+// run again, it takes no more notches: they are logged and dropped),
+// TESTGLOSS (raises the glossiness of the current drawing's current material
+// by a tenth and names the step "Glossiness", then "Diffuse", through the
+// host's export; from then on every left click in the pane does so too, as
+// a palette's edit does).
 // Profile section "TestModule": "loads" counts initApp calls, "unloaded" is
 // written by a static destructor, "answer", "file" and "menu" by the
 // commands; "input" lists what the pane received.
@@ -23,6 +27,7 @@
 #include "host/HostCommands.h"
 #include "host/HostDocking.h"
 #include "od/DbDatabase.h"
+#include "od/DbMaterial.h"
 #include "od/RxModule.h"
 #include "win32/Handles.h"
 
@@ -41,6 +46,7 @@ HWND g_stray = nullptr;
 HWND g_list = nullptr; // a child of the pane, destroyed with it
 WNDPROC g_listProc = nullptr;
 bool g_listStuck = false;
+bool g_glossOnClick = false;
 class TestModule;
 TestModule* g_module = nullptr;
 
@@ -65,6 +71,29 @@ void logInput(const std::wstring& event)
   writeProfile("input", CKtVariant(OdString((text.empty() ? text : text + L" ") + event)));
 }
 
+// The current material's glossiness up a tenth (round to 0 past 1), named
+// as a palette names its step.
+void raiseGlossiness()
+{
+  HostDocument* document = docManager() ? docManager()->curDocument() : nullptr;
+  OdDbDatabase* db = document ? document->database() : nullptr;
+  if (!db || db->getCMATERIAL().isNull())
+    throw std::runtime_error("no current material");
+  {
+    OdDbMaterialPtr material = db->getCMATERIAL().safeOpenObject(OdDb::kForWrite);
+    MaterialColor color;
+    MaterialMap map;
+    double gloss = 0;
+    material->specular(color, map, gloss);
+    material->setSpecular(color, map, gloss + 0.1 > 1.0 ? 0.0 : gloss + 0.1);
+  }
+  if (auto name = lookUp<HostNameUndoStepFn>(L"kticore.dll", HOST_EXPORT_NAME_UNDO_STEP))
+  {
+    name(db, L"Glossiness");
+    name(db, L"Diffuse"); // the first name stays
+  }
+}
+
 std::wstring at(LPARAM lParam)
 {
   return std::to_wstring(short(LOWORD(lParam))) + L"," + std::to_wstring(short(HIWORD(lParam)));
@@ -82,6 +111,17 @@ LRESULT CALLBACK paneProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
   case WM_LBUTTONUP:
     ReleaseCapture();
     logInput(L"lu@" + at(lParam));
+    if (g_glossOnClick)
+    {
+      try
+      {
+        raiseGlossiness();
+      }
+      catch (const std::exception&)
+      {
+        logInput(L"noGloss"); // nothing may be thrown through the system's code
+      }
+    }
     return 0;
   case WM_LBUTTONDBLCLK: logInput(L"ldbl@" + at(lParam)); return 0;
   case WM_RBUTTONDOWN: logInput(L"rd@" + at(lParam)); return 0;
@@ -172,7 +212,7 @@ void togglePane()
 class TestCommand final : public ICmdProcess
 {
 public:
-  enum class Kind { Pane, Ask, File, Help, Throw, Stray, RenderMode, Menu, List };
+  enum class Kind { Pane, Ask, File, Help, Throw, Stray, RenderMode, Menu, List, Gloss };
   explicit TestCommand(Kind kind) : m_kind(kind) {}
 
   unsigned AddRef() override { return ++m_refs; }
@@ -208,6 +248,10 @@ int TestCommand::run()
   {
   case Kind::Pane: togglePane(); break;
   case Kind::List: addList(); break;
+  case Kind::Gloss:
+    raiseGlossiness();
+    g_glossOnClick = true;
+    break;
   case Kind::Ask:
     if (auto box = lookUp<HostMessageBoxFn>(L"hostutils.dll", HOST_EXPORT_MESSAGE_BOX))
       writeProfile("answer", box(docManager()->mainWindow(), L"Remove \"it\"?", L"Test", kHostIconQuestion, kHostButtonsYesNo));
@@ -292,6 +336,7 @@ struct StaticLife
     commands->registerCommand("TESTRENDERMODE", create<TestCommand::Kind::RenderMode>, L"HOST", 0, nullptr, 0);
     commands->registerCommand("TESTMENU", create<TestCommand::Kind::Menu>, L"HOST", 0, nullptr, 0);
     commands->registerCommand("TESTLIST", create<TestCommand::Kind::List>, L"HOST", 0, nullptr, 0);
+    commands->registerCommand("TESTGLOSS", create<TestCommand::Kind::Gloss>, L"HOST", 0, nullptr, 0);
   }
   ~StaticLife()
   {

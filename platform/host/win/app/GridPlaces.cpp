@@ -11,6 +11,7 @@
 #include "GridDump.h"
 
 #include "Gestures.h"
+#include "PaneControls.h"
 #include "Screenshot.h"
 
 #include "host/win/PropertyGrid.h"
@@ -199,6 +200,12 @@ void dumpPaneGrids(JsonWriter& json, HWND pane)
       json.value(active->GetName());
     else
       json.null();
+    // The tip on the screen now, as a user reads it.
+    json.key(L"toolTip");
+    if (HWND tips = shownToolTip(list))
+      json.value(toolTipText(tips));
+    else
+      json.null();
     json.key(L"rows").beginArray();
     for (int i = 0, n = grid->GetRowCount(); i < n; ++i)
     {
@@ -244,6 +251,12 @@ void dumpPaneGrids(JsonWriter& json, HWND pane)
       json.key(L"editorValue");
       if (editing && row->GetEditorText(editorText))
         json.value(editorText);
+      else
+        json.null();
+      CXStringW tip;
+      json.key(L"tip");
+      if (grid->GetRowTip(i, tip))
+        json.value(tip);
       else
         json.null();
       json.endObject();

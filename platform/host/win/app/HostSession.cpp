@@ -1,18 +1,15 @@
 #include "HostSession.h"
 
-#include "Dump.h"
 #include "FrameGestures.h"
 #include "GridDump.h"
 #include "MainLibrary.h"
 #include "MainMenu.h"
-#include "OtherApplication.h"
 #include "PaneControls.h"
 #include "DrawingSummary.h"
 
 #include "host/FileSystem.h"
 
 #include <commctrl.h>
-#include <climits>
 #include <unordered_set>
 #include <shlobj.h>
 
@@ -71,56 +68,6 @@ OdString stem(const OdString& path)
   const OdString name = fileNamePart(path);
   const int dot = name.reverseFind(L'.');
   return dot > 0 ? name.left(dot) : name;
-}
-
-DialogAnswer parseAnswer(ScriptArgs& args)
-{
-  DialogAnswer answer;
-  const OdString kind = args.next(L"answer (YES, NO, OK, CANCEL, FILE path, COLOR r,g,b, MENU id or RUN \"line\")");
-  if (kind.iCompare(L"YES") == 0 || kind.iCompare(L"NO") == 0 || kind.iCompare(L"OK") == 0)
-  {
-    answer.kind = DialogAnswer::Kind::Button;
-    answer.button = kind.iCompare(L"YES") == 0 ? IDYES : kind.iCompare(L"NO") == 0 ? IDNO : IDOK;
-  }
-  else if (kind.iCompare(L"CANCEL") == 0)
-    answer.kind = DialogAnswer::Kind::Cancel;
-  else if (kind.iCompare(L"FILE") == 0)
-  {
-    answer.kind = DialogAnswer::Kind::File;
-    answer.path = args.next(L"file path");
-    if (answer.path.isEmpty())
-      throw ScriptError(L"ANSWER FILE needs a path; use ANSWER CANCEL to cancel");
-  }
-  else if (kind.iCompare(L"COLOR") == 0)
-  {
-    double rgb[3];
-    ScriptArgs::toTriple(args.next(L"colour r,g,b"), L"the colour", rgb);
-    for (double c : rgb)
-      if (c < 0 || c > 255 || c != double(int(c)))
-        throw ScriptError(L"COLOR takes three whole numbers from 0 to 255");
-    answer.kind = DialogAnswer::Kind::Color;
-    answer.color = OdUInt32(rgb[0]) << 16 | OdUInt32(rgb[1]) << 8 | OdUInt32(rgb[2]);
-  }
-  else if (kind.iCompare(L"MENU") == 0)
-  {
-    answer.kind = DialogAnswer::Kind::Menu;
-    answer.menuId = ScriptArgs::toInt(args.next(L"menu command id"), L"the menu command id", 0, 0xFFFF);
-    // A picture of the display while the menu is open (the menu is a window
-    // of its own, outside the host's).
-    if (args.nextIs(L"SCREENSHOT"))
-      answer.screenshot = args.next(L"file for the picture");
-  }
-  else if (kind.iCompare(L"RUN") == 0)
-  {
-    answer.kind = DialogAnswer::Kind::Run;
-    answer.line = args.next(L"script line to run");
-    if (splitScriptWords(answer.line).empty())
-      throw ScriptError(L"ANSWER RUN needs a script line");
-  }
-  else
-    throw ScriptError(OdString::format(L"unknown answer \"%s\"", kind));
-  args.expectEnd();
-  return answer;
 }
 } // namespace
 
@@ -183,6 +130,15 @@ int HostSession::run(HINSTANCE instance)
   // The close button goes the way of QUIT: a modified document asks first.
   m_window.onCloseRequest = [this]() { quit(); };
   m_window.onMenuCommand = [this](UINT command) { runMenuCommand(command); };
+  m_window.onMenuOpening = [this]() { showUndoStepsInMenu(); };
+  // Entered from a palette (F10, Alt), the menu bar's loop runs on top of
+  // the palette's window procedure: a close must wait for it to end.
+  m_window.onMenuLoop = [this](bool entered) {
+    if (entered)
+      m_runtime.enterSystemLoop();
+    else
+      m_runtime.leaveSystemLoop();
+  };
   m_window.onStep = [this]() { step(); };
   m_window.onWaitOver = [this]() {
     m_waiting = false;
@@ -253,7 +209,7 @@ int HostSession::run(HINSTANCE instance)
     m_gestures.messageHandled(message);
     // Here no call into a module is under way: a close that came during a
     // modal loop is carried out now.
-    if (m_runtime.modalDepth() == 0)
+    if (!m_runtime.inModalLoop())
     {
       carryOutCloses();
       closeInputUndoSteps();
@@ -602,7 +558,7 @@ void HostSession::addDocumentCommands()
     HostDocument* current = m_runtime.documents().curDocument();
     if (!current)
       throw ScriptError(L"no current document to close");
-    if (m_runtime.modalDepth() > 0)
+    if (m_runtime.inModalLoop())
     {
       m_closingDocuments.push_back(current);
       m_runtime.requestClose();
@@ -641,92 +597,6 @@ void HostSession::addDocumentCommands()
     }
     args.expectEnd();
     document->setSelection(ids);
-  });
-}
-
-void HostSession::addSessionCommands()
-{
-  // TRANSLATE "text" "translated"
-  m_interpreter.add(L"TRANSLATE", [this](ScriptArgs& args) {
-    const OdString text = args.next(L"text");
-    const OdString translated = args.next(L"translation");
-    args.expectEnd();
-    m_runtime.translations().set(text, translated);
-  });
-  // PROFILE SET section/sub name value | PROFILE DELETE section/sub name
-  m_interpreter.add(L"PROFILE", [this](ScriptArgs& args) {
-    const bool set = args.nextIs(L"SET");
-    if (!set && !args.nextIs(L"DELETE"))
-      throw ScriptError(L"PROFILE takes SET or DELETE");
-    const OdString path = args.next(L"section");
-    const std::string name = args.next(L"value name").toUtf8();
-    IProfileSection* section = nullptr;
-    for (const OdString& part : path.split(L'/'))
-    {
-      const std::string key = part.toUtf8();
-      section = section ? section->openSection(key.c_str(), set) : m_runtime.profile().openSection(key.c_str(), set);
-      if (!section)
-        throw ScriptError(OdString::format(L"no profile section \"%s\"", path));
-    }
-    if (!set)
-    {
-      args.expectEnd();
-      if (!section->deleteValue(name.c_str()))
-        throw ScriptError(OdString::format(L"no value \"%s\" in \"%s\"", OdString(name.c_str()), path));
-      return;
-    }
-    const OdString text = args.next(L"value");
-    args.expectEnd();
-    CKtVariant value(text);
-    try
-    {
-      value = CKtVariant(ScriptArgs::toInt(text, L"", INT_MIN, INT_MAX));
-    }
-    catch (const ScriptError&)
-    {
-      // not a whole number: kept as text
-    }
-    if (!section->writeValue(name.c_str(), value))
-      throw ScriptError(OdString::format(L"the profile refused the value \"%s\"", OdString(name.c_str())));
-  });
-  m_interpreter.add(L"ANSWER", [this](ScriptArgs& args) {
-    DialogAnswer answer = parseAnswer(args);
-    if (m_inLine && m_nextLine > 0)
-      answer.lineNumber = m_script[m_nextLine - 1].number;
-    m_runtime.queueAnswer(answer);
-  });
-  m_interpreter.add(L"DUMP", [this](ScriptArgs& args) {
-    const OdString path = args.next(L"file");
-    args.expectEnd();
-    OdString error;
-    const FrameState frame{m_window.hwnd(), m_window.status(), m_menuCommands};
-    const auto writeView = [this](JsonWriter& json) { m_window.modelView().dump(json); };
-    if (!writeFileAtomically(path, dumpJson(m_runtime, m_modules, frame, writeView), &error))
-      throw ScriptError(error);
-  });
-  // SCREENSHOT file [SCREEN]: the host window, or the whole display (with
-  // windows of their own such as pop-up menus and tool tips).
-  m_interpreter.add(L"SCREENSHOT", [this](ScriptArgs& args) {
-    const OdString path = args.next(L"file");
-    const bool screen = args.nextIs(L"SCREEN");
-    args.expectEnd();
-    if (!m_gdiplus.ok())
-      throw ScriptError(L"GDI+ did not start");
-    OdString error;
-    if (!(screen ? saveScreenPng(path, error) : saveWindowPng(m_window.hwnd(), path, error)))
-      throw ScriptError(error);
-  });
-  // WAIT ms: the message loop runs on meanwhile.
-  m_interpreter.add(L"WAIT", [this](ScriptArgs& args) {
-    const int ms = ScriptArgs::toInt(args.next(L"milliseconds"), L"the time", 0, 600000);
-    args.expectEnd();
-    m_waiting = true;
-    m_window.startWait(UINT(ms));
-  });
-  m_interpreter.add(L"QUIT", [this](ScriptArgs& args) {
-    args.expectEnd();
-    closeOtherApplication();
-    m_quitRequested = true;
   });
 }
 
@@ -835,6 +705,12 @@ void HostSession::closeInputUndoSteps()
       db->endUndoRecord();
 }
 
+void HostSession::showUndoStepsInMenu()
+{
+  OdDbDatabase* db = currentDatabase();
+  showUndoSteps(GetMenu(m_window.hwnd()), db ? db->undoStepName(0) : OdString(), db ? db->redoStepName(0) : OdString());
+}
+
 void HostSession::runCommandLine(const OdString& line)
 {
   OdString error;
@@ -898,7 +774,7 @@ void HostSession::quit()
 {
   if (m_ended)
     return;
-  if (m_runtime.modalDepth() > 0)
+  if (m_runtime.inModalLoop())
   {
     // A module's menu or dialog is open, and its code is on the stack:
     // end the loop, and unload once every call into the module has returned.

@@ -67,6 +67,8 @@ private:
   OdDbDatabase* currentDatabase();
   // Ends the unnamed undo step of each drawing once no input is under way.
   void closeInputUndoSteps();
+  // The Edit menu's Undo and Redo named after the current drawing's next steps.
+  void showUndoStepsInMenu();
 
   void step();
   // Sends the next queued input once the last has been handled, else goes on

@@ -107,4 +107,49 @@ OdString menuCommandLine(UINT command, bool hasDxfFile)
   }
   return OdString();
 }
+
+namespace
+{
+// A step's name as a menu shows it: "&" doubled, so that it shows and marks
+// no key; control characters (a tab would start the key's column) as blanks;
+// a long name cut, so the menu stays on the screen.
+OdString menuText(const OdString& name)
+{
+  constexpr int kLongest = 64;
+  OdString text;
+  for (int i = 0; i < name.getLength() && i < kLongest; ++i)
+  {
+    const wchar_t ch = name[i];
+    if (ch == L'&')
+      text += L"&&";
+    else
+      text += ch < L' ' ? L' ' : ch;
+  }
+  if (name.getLength() > kLongest)
+    text += L"...";
+  return text;
+}
+
+void setItemText(HMENU menu, MenuCommand command, const wchar_t* verb, const OdString& name, const wchar_t* key)
+{
+  OdString text = verb;
+  if (!name.isEmpty())
+    text += L" " + menuText(name);
+  text += L"\t";
+  text += key;
+  MENUITEMINFOW info{};
+  info.cbSize = sizeof info;
+  info.fMask = MIIM_STRING;
+  info.dwTypeData = const_cast<wchar_t*>(text.c_str());
+  SetMenuItemInfoW(menu, UINT(command), FALSE, &info);
+}
+} // namespace
+
+void showUndoSteps(HMENU bar, const OdString& undoName, const OdString& redoName)
+{
+  if (!bar)
+    return;
+  setItemText(bar, MenuCommand::Undo, L"&Undo", undoName, L"Ctrl+Z");
+  setItemText(bar, MenuCommand::Redo, L"&Redo", redoName, L"Ctrl+Y");
+}
 } // namespace host

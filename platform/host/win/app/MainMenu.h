@@ -6,6 +6,7 @@
 //   takesTyping             whether keys to a window edit its text
 //   menuItemLabel           an item's text as a user reads it
 //   menuCommandLine         the command line an item runs
+//   showUndoSteps           the Edit menu's items, named after their steps
 #pragma once
 
 #include "od/OdString.h"
@@ -45,4 +46,9 @@ OdString menuItemLabel(const OdString& text);
 // of the menu bar. Save on a document without a DXF file asks for one, as
 // Save As does.
 OdString menuCommandLine(UINT command, bool hasDxfFile);
+
+// Undo and Redo say what they take back and put back: "&Undo
+// Glossiness\tCtrl+Z", plain "&Undo\tCtrl+Z" for a step without a name
+// (or none). A name shows as it is: its ampersands are no mnemonics.
+void showUndoSteps(HMENU bar, const OdString& undoName, const OdString& redoName);
 } // namespace host

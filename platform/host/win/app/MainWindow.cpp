@@ -97,6 +97,23 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
       return 0;
     }
     break;
+  case WM_NCLBUTTONDBLCLK:
+    // The caption's buttons know no double click: a second click soon after
+    // the first (a close that a question cancelled, then a close again) is
+    // a press of its own, where the default procedure would drop it.
+    if (wParam == HTCLOSE || wParam == HTMINBUTTON || wParam == HTMAXBUTTON)
+      return DefWindowProcW(m_hwnd, WM_NCLBUTTONDOWN, wParam, lParam);
+    break;
+  case WM_ENTERMENULOOP:
+  case WM_EXITMENULOOP:
+    if (onMenuLoop)
+      onMenuLoop(message == WM_ENTERMENULOOP);
+    return 0;
+  case WM_INITMENUPOPUP:
+    // The items say what they would do now (Undo names its step).
+    if (onMenuOpening)
+      onMenuOpening();
+    return 0;
   case WM_CLOSE:
     if (onCloseRequest)
       onCloseRequest();

@@ -6,6 +6,10 @@
 //   WM_CREATE            onCreate()        builds the children
 //   WM_SIZE              layout()
 //   WM_COMMAND           onMenuCommand     an item of the menu bar, or its key
+//   WM_INITMENUPOPUP     onMenuOpening     a menu of the bar is about to drop down
+//   WM_ENTERMENULOOP,    onMenuLoop        the menu bar's or the system menu's
+//   WM_EXITMENULOOP                        modal loop begins / ends
+//   WM_NCLBUTTONDBLCLK                     on a caption button: a press again
 //   WM_CLOSE             onCloseRequest    the host decides how to end
 //   WM_DESTROY           PostQuitMessage(exit code)
 //   WM_TIMER             onWaitOver        a script's WAIT has elapsed
@@ -39,6 +43,8 @@ public:
   std::function<void(const OdString& line)> onCommandLine;
   std::function<void()> onCloseRequest;
   std::function<void(UINT command)> onMenuCommand;
+  std::function<void()> onMenuOpening;
+  std::function<void(bool entered)> onMenuLoop;
   std::function<void()> onStep;
   std::function<void()> onWaitOver;
   std::function<void()> onSettled;

@@ -245,36 +245,6 @@ void writeList(JsonWriter& json, HWND pane, HWND list)
   json.endObject();
 }
 
-// A tool tip window on the screen whose tip is for one of the control's
-// tools: the control's own (TB_GETTOOLTIPS), or any other tip window.
-HWND shownToolTip(HWND control)
-{
-  struct Search
-  {
-    HWND control;
-    HWND found;
-  } search{control, nullptr};
-  EnumThreadWindows(
-    GetCurrentThreadId(),
-    [](HWND window, LPARAM data) -> BOOL {
-      auto* s = reinterpret_cast<Search*>(data);
-      wchar_t name[64] = {};
-      GetClassNameW(window, name, int(std::size(name)));
-      if (OdString(name).iCompare(TOOLTIPS_CLASSW) != 0 || !IsWindowVisible(window))
-        return TRUE;
-      TTTOOLINFOW tool{};
-      tool.cbSize = sizeof tool;
-      if (SendMessageW(window, TTM_GETCURRENTTOOLW, 0, reinterpret_cast<LPARAM>(&tool)) && tool.hwnd == s->control)
-      {
-        s->found = window;
-        return FALSE;
-      }
-      return TRUE;
-    },
-    reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
 // The Material editor's sample menu: its commands and the sample codes
 // they stand for (sphere, cube, torus).
 constexpr struct
@@ -350,13 +320,8 @@ void writeToolbar(JsonWriter& json, HWND pane, HWND toolbar)
   json.endArray();
   // The tip the toolbar shows now, as a user reads it.
   json.key(L"toolTip");
-  HWND tips = shownToolTip(toolbar);
-  if (tips)
-  {
-    wchar_t text[256] = {};
-    GetWindowTextW(tips, text, int(std::size(text)));
-    json.value(OdString(text));
-  }
+  if (HWND tips = shownToolTip(toolbar))
+    json.value(toolTipText(tips));
   else
     json.null();
 }
@@ -431,6 +396,41 @@ WheelSeeker::Sight itemSight(HWND list, const OdString& text)
 
 HWND paneList(HWND pane) { return childOfClass(pane, WC_LISTVIEWW); }
 HWND paneToolbar(HWND pane) { return childOfClass(pane, TOOLBARCLASSNAMEW); }
+
+HWND shownToolTip(HWND control)
+{
+  struct Search
+  {
+    HWND control;
+    HWND found;
+  } search{control, nullptr};
+  EnumThreadWindows(
+    GetCurrentThreadId(),
+    [](HWND window, LPARAM data) -> BOOL {
+      auto* s = reinterpret_cast<Search*>(data);
+      wchar_t name[64] = {};
+      GetClassNameW(window, name, int(std::size(name)));
+      if (OdString(name).iCompare(TOOLTIPS_CLASSW) != 0 || !IsWindowVisible(window))
+        return TRUE;
+      TTTOOLINFOW tool{};
+      tool.cbSize = sizeof tool;
+      if (SendMessageW(window, TTM_GETCURRENTTOOLW, 0, reinterpret_cast<LPARAM>(&tool)) && tool.hwnd == s->control)
+      {
+        s->found = window;
+        return FALSE;
+      }
+      return TRUE;
+    },
+    reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+OdString toolTipText(HWND tips)
+{
+  std::wstring text(std::size_t(std::max(GetWindowTextLengthW(tips), 0)) + 1, L'\0');
+  const int length = GetWindowTextW(tips, &text[0], int(text.size()));
+  return OdString(text.c_str(), std::size_t(std::max(length, 0)));
+}
 
 OdString listItemText(HWND list, int index)
 {

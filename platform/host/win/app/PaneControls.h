@@ -5,6 +5,7 @@
 //
 //   paneList, paneToolbar   the pane's list view / toolbar, or null
 //   listItemText            an item's whole text, however long
+//   shownToolTip, toolTipText  the tip a control shows now, and its text
 //   addPaneControlPlaces    registers ITEM, EMPTY, BUTTON and EDITOR
 //   writePaneControls       DUMP of a pane's toolbar, tool tip, list, previews and
 //                           what the module's windows answer to the state query
@@ -30,6 +31,12 @@ namespace host
 HWND paneList(HWND pane);
 HWND paneToolbar(HWND pane);
 OdString listItemText(HWND list, int index);
+// A tool tip window on the screen whose tip is for one of the control's
+// tools: the control's own (TB_GETTOOLTIPS), or any other tip window; null
+// when none shows.
+HWND shownToolTip(HWND control);
+// The whole text a tip window shows.
+OdString toolTipText(HWND tips);
 
 void addPaneControlPlaces();
 

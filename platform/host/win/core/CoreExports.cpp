@@ -38,4 +38,19 @@ __declspec(dllexport) bool Fio_IsFileExist(const wchar_t* path)
 {
   return path && host::isFile(OdString(path));
 }
+
+// Only an open document's drawing is named: a preview's own drawing keeps no
+// history, and a pointer that outlived its document is never followed.
+__declspec(dllexport) void hostNameUndoStep(OdDbDatabase* database, const wchar_t* name)
+{
+  if (!database || !name || !*name)
+    return;
+  host::DocumentManager& documents = hostRuntime().documents();
+  for (int i = 0; i < documents.documentCount(); ++i)
+    if (documents.documentAt(i)->database() == database)
+    {
+      database->nameUndoRecord(OdString(name));
+      return;
+    }
+}
 }

@@ -296,7 +296,7 @@ BOOL CALLBACK endDialog(HWND window, LPARAM)
 void HostRuntime::requestClose()
 {
   m_closing = true;
-  if (m_modalDepth == 0)
+  if (!inModalLoop())
     return;
   EndMenu();
   EnumThreadWindows(GetCurrentThreadId(), endDialog, 0);

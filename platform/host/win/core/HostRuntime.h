@@ -232,9 +232,10 @@ public:
   }
 
   // A request to close the host or a document that came while a modal loop
-  // of a seam runs: the open menus and dialogs are ended (as the harmless
-  // choice: Escape, Cancel, else No, else OK) and no new one opens until
-  // the request is carried out, once every call into a module has returned.
+  // runs (inModalLoop): the open menus and dialogs are ended (as the
+  // harmless choice: Escape, Cancel, else No, else OK) and no new one opens
+  // until the request is carried out, once every call into a module has
+  // returned.
   void requestClose();
   bool closing() const { return m_closing; }
   void closeDone() { m_closing = false; }
@@ -249,6 +250,21 @@ public:
   std::function<bool(const OdString& path, OdString& error)> captureScreen;
   void enterModal() { ++m_modalDepth; }
   void leaveModal() { --m_modalDepth; }
+
+  // The system's modal loops that the host's frame runs: the menu bar's
+  // mode, which F10 or Alt starts from whatever window has the focus (a
+  // palette's: its window procedure is then on the stack beneath), and the
+  // frame's system menu. A script goes on under them (its keys work the
+  // menu), but a close waits for them as for a seam's loop.
+  void enterSystemLoop() { ++m_systemLoops; }
+  void leaveSystemLoop()
+  {
+    if (m_systemLoops > 0)
+      --m_systemLoops;
+  }
+  // A loop of a seam or of the system runs: code of a module may be on the
+  // stack, so nothing may close or unload under it.
+  bool inModalLoop() const { return m_modalDepth > 0 || m_systemLoops > 0; }
 
   // What modules asked of the host, in order.
   std::vector<MessageRecord> messages;
@@ -277,6 +293,7 @@ private:
   bool m_scripted = false;
   std::deque<DialogAnswer> m_answers;
   int m_modalDepth = 0;
+  int m_systemLoops = 0;
   bool m_closing = false;
   MathParser m_mathParser;
   ThemeVariant m_themeVariant = ThemeVariant::System;

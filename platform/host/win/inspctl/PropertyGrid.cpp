@@ -6,6 +6,8 @@
 // categories in the order their first row came.
 #include "host/win/PropertyGrid.h"
 
+#include "GridTip.h"
+
 #include "host/KtServices.h"
 #include "win32/Dc.h"
 #include "win32/Focus.h"
@@ -166,10 +168,24 @@ public:
     }
     return false;
   }
+  bool GetRowTip(int index, CXStringW& tip) override
+  {
+    const int item = listIndexOfShown(index);
+    RECT cell{};
+    IKtEditableProperty* row = item >= 0 ? rowAt(item) : nullptr;
+    CXStringW text;
+    if (!row || !valueRect(item, cell) || !row->GetText(text))
+      return false;
+    tip = inspctl::cutTextTip(hwnd(), cell, text);
+    return !tip.isEmpty();
+  }
 
 protected:
   LRESULT windowProc(UINT message, WPARAM wParam, LPARAM lParam) override
   {
+    // The tip sees the pointer before the list does (a press hides it).
+    if (message >= WM_MOUSEFIRST && message <= WM_MBUTTONDBLCLK)
+      m_tip.relay(hwnd(), message, wParam, lParam, [this](POINT point) { return tipPlaceAt(point); });
     switch (message)
     {
     case kOcmCompareItem:
@@ -204,6 +220,7 @@ protected:
     case WM_MOUSEWHEEL:
     case WM_VSCROLL:
       userActed();
+      m_tip.reset();
       // An editor stays over its cell; the cells move when the list scrolls.
       if (!CloseEditor())
         return 0;
@@ -219,6 +236,7 @@ protected:
       // refused text that kept its editor open too).
       if (!CloseEditor())
         dropEditor();
+      m_tip.reset();
       rememberForRebuild();
       m_rows.clear();
       m_categories.clear();
@@ -265,6 +283,7 @@ protected:
       return TRUE;
     }
     case WM_DESTROY:
+      m_tip.destroy();
       m_editor = nullptr;
       m_activeRow = nullptr;
       releaseAll();
@@ -430,6 +449,20 @@ private:
 
   void invalidateActive() { Refresh(); }
 
+  // The value cell under a point of the client area and the tip it shows;
+  // none over a label, a header line or below the rows.
+  inspctl::GridTip::Place tipPlaceAt(POINT point)
+  {
+    inspctl::GridTip::Place place;
+    const LRESULT hit = SendMessageW(hwnd(), LB_ITEMFROMPOINT, 0, MAKELPARAM(point.x, point.y));
+    const int item = LOWORD(hit);
+    IKtEditableProperty* row = HIWORD(hit) ? nullptr : rowAt(item);
+    CXStringW text;
+    if (row && valueRect(item, place.cell) && PtInRect(&place.cell, point) && row->GetText(text))
+      place.tip = inspctl::cutTextTip(hwnd(), place.cell, text);
+    return place;
+  }
+
   void drawItem(const DRAWITEMSTRUCT& item)
   {
     if (int(item.itemID) < 0)
@@ -527,6 +560,7 @@ private:
     // colour swatch's dialog) has done its work when this returns.
     KtRef<IKtEditableProperty> hold(row);
     m_activeRow = row;
+    m_tip.reset(); // the editor covers the cell
     HWND editor = static_cast<HWND>(row->CreateEditor(hwnd(), {cell.left, cell.top, cell.right, cell.bottom}));
     // The colour dialog's setter may have let the grid's rows go meanwhile.
     if (editor && holds(row))
@@ -725,6 +759,7 @@ private:
   IKtEditableProperty* m_activeRow = nullptr;
   int m_rowHeight = 20;
   win::SolidBrush m_brush;
+  inspctl::GridTip m_tip;
 };
 
 InspectorGrid* gridOf(HWND window)

@@ -178,6 +178,11 @@ class OdDbDatabase : public OdRxObject
   void startUndoRecord(const OdString& name = OdString());
   void endUndoRecord();
   bool hasOpenUndoRecord() const;
+  // Names the open step after what it changed ("Glossiness"), for a caller
+  // that cannot bracket its change. A step that has a name keeps it (the
+  // first name wins; a command's step keeps the command's); with no step
+  // open, or an empty name, nothing changes.
+  void nameUndoRecord(const OdString& name);
   OdResult undo();
   OdResult redo();
   OdUInt32 numUndoSteps() const;

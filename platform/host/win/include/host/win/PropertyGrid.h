@@ -17,7 +17,8 @@
 // rows (a group's first row shows its header line), Enter or F2 opens the
 // editor, and so does a character typed on the selected row (which goes on
 // to the editor, replacing an edit box's text) or a double click on a
-// label. In
+// label. A row whose text does not fit its cell shows the whole text in a
+// tool tip while the pointer rests on the cell. In
 // an editor Esc closes it without writing and Enter closes it (an edit box
 // commits first); from an edit box Tab, Shift+Tab, Up and Down commit and
 // move to the next or previous row, from the other editors Tab and
@@ -96,6 +97,9 @@ public:
   // The text of the header line a shown row stands under; false when no
   // header line stands above it.
   virtual bool GetRowGroup(int index, CXStringW& group) = 0;
+  // The whole text a shown row's tool tip shows over its value cell: the
+  // row's text when its cell cuts it; false when the row shows no tip.
+  virtual bool GetRowTip(int index, CXStringW& tip) = 0;
 
 protected:
   ~CInspectorCtrl() = default; // inspDestroyInspectorCtrl ends a grid
