@@ -132,10 +132,12 @@ struct TestHost::Impl
   static bool fileExists(const wchar_t* path) { return path && host::isFile(path); }
   static IHelpService* helpService() { return current ? &current->help : nullptr; }
   static IEvents* eventService() { return current ? &current->events : nullptr; }
-  static void nameUndoStep(OdDbDatabase*, const wchar_t* name)
+  static void nameUndoStep(OdDbDatabase* database, const wchar_t* name)
   {
     if (current)
       current->host.undoStepNames.push_back(name ? name : L"");
+    if (database && name)
+      database->nameUndoRecord(name);
   }
   static bool currentUCS(OdDbDatabase*, OdGeMatrix3d& ucs)
   {

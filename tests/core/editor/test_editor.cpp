@@ -291,6 +291,8 @@ TEST_F(EditorTest, AWriteThatChangesNothingMakesNoStepAndEachStepIsNamed)
   EXPECT_EQ(reactor.count(), names.size()) << "told once per change";
   EXPECT_EQ(db->numUndoSteps(), names.size());
   EXPECT_EQ(host.undoStepNames, names);
+  EXPECT_EQ(db->undoStepName(0), OdString(L"Map brightness"));
+  EXPECT_EQ(db->undoStepName(6), OdString(L"Diffuse color"));
   editor->endMapEditing();
   editor->removeReactor(&reactor);
 }

@@ -25,6 +25,17 @@ std::string layerMaterial(const JsonValue& dump, const std::string& layer)
 }
 
 const std::string kSteelAndTeal = "MATERIAL Steel DIFFUSE 40,60,200\nMATERIAL Teal DIFFUSE 20,160,160\n";
+
+// The texts of the Edit menu's items as they would show now.
+std::vector<std::string> editMenu(const JsonValue& dump)
+{
+  std::vector<std::string> texts;
+  for (const JsonValue& menu : dump["mainWindow"]["menuBar"].items())
+    if (menu["text"].asString() == "&Edit")
+      for (const JsonValue& entry : menu["items"].items())
+        texts.push_back(entry["text"].asString());
+  return texts;
+}
 } // namespace
 
 TEST(PalettesUndo, AnUndoneRemovalBringsTheItemBackWithItsThumbnailAndItsLayer)
@@ -80,6 +91,11 @@ TEST(PalettesUndo, AnUndoneColourShowsInThePreviewTheRowAndTheThumbnail)
   const Rgb thumbnail = centre(item(undone, "Steel"));
   EXPECT_GT(thumbnail.b, thumbnail.r) << item(undone, "Steel")["thumbnail"]["centre"].asString();
   EXPECT_EQ(editorTitle(undone), "Material editor - Steel");
+
+  // The step is named after what the palette changed, in the history and the Edit menu.
+  EXPECT_EQ(currentDocument(red)["undo"]["steps"][0].asString(), "Diffuse color");
+  EXPECT_EQ(editMenu(red), (std::vector<std::string>{"&Undo Diffuse color\tCtrl+Z", "&Redo\tCtrl+Y"}));
+  EXPECT_EQ(editMenu(undone), (std::vector<std::string>{"&Undo\tCtrl+Z", "&Redo Diffuse color\tCtrl+Y"}));
 
   const Rgb again = colour((*editor(redone))["preview"]["centre"]);
   EXPECT_GT(again.r, again.b) << "redone: red again";
@@ -163,6 +179,7 @@ TEST(PalettesUndo, AnUndoneMapChoiceTakesTheMapAwayFromTheRowAndThePreview)
             material(before, "Steel")["diffuseMap"]["file"].asString());
   EXPECT_EQ((*editor(undone))["preview"]["mean"].asString(), plainMean) << "the preview is plain again";
 
+  EXPECT_EQ(currentDocument(mapped)["undo"]["steps"][0].asString(), "Diffuse map");
   EXPECT_EQ(gridRow(redone, "Map.Diffuse")["text"].asString(), "bricks.png");
   EXPECT_EQ(material(redone, "Steel")["diffuseMap"]["file"].asString(),
             material(mapped, "Steel")["diffuseMap"]["file"].asString());
