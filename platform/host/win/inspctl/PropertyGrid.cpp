@@ -68,6 +68,24 @@ public:
   }
   bool attached() const { return hwnd() != nullptr; }
 
+  // Ended by its owner (inspDestroyInspectorCtrl): deleted now, or, when
+  // the owner's palette went under a message of the grid's own (a row's
+  // dialog, a setter that closed the palette), once that message has
+  // returned: the code beneath it still runs on this object.
+  void end()
+  {
+    grids().erase(std::remove(grids().begin(), grids().end(), this), grids().end());
+    if (m_depth == 0)
+    {
+      delete this;
+      return;
+    }
+    m_ended = true;
+    m_editor = nullptr;
+    m_activeRow = nullptr;
+    releaseAll();
+  }
+
   // --- CInspectorCtrl
   int AddProperty(IKtEditableProperty* row) override
   {
@@ -183,6 +201,16 @@ public:
 protected:
   LRESULT windowProc(UINT message, WPARAM wParam, LPARAM lParam) override
   {
+    ++m_depth;
+    const LRESULT result = m_ended ? previousProc(message, wParam, lParam) : handle(message, wParam, lParam);
+    if (--m_depth == 0 && m_ended)
+      delete this;
+    return result;
+  }
+
+private:
+  LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam)
+  {
     // The tip sees the pointer before the list does (a press hides it).
     if (message >= WM_MOUSEFIRST && message <= WM_MBUTTONDBLCLK)
       m_tip.relay(hwnd(), message, wParam, lParam, [this](POINT point) { return tipPlaceAt(point); });
@@ -241,9 +269,7 @@ protected:
       m_rows.clear();
       m_categories.clear();
       break;
-    case kInspectorDestroyRetired:
-      destroyRetired(reinterpret_cast<HWND>(lParam));
-      return 0;
+    case kInspectorDestroyRetired: destroyRetired(reinterpret_cast<HWND>(lParam)); return 0;
     case WM_COMMAND:
       // The editor's notifications go back to it (a list's choice, a button's press).
       if (m_editor && reinterpret_cast<HWND>(lParam) == m_editor)
@@ -634,7 +660,8 @@ private:
       // The editor's commit let the rows go and the owner built new ones;
       // unless the user has opened or selected something since, the keys go
       // on from the same row among them.
-      auto retired = std::find_if(m_retired.begin(), m_retired.end(), [editor](const Retired& r) { return r.window == editor; });
+      auto retired =
+        std::find_if(m_retired.begin(), m_retired.end(), [editor](const Retired& r) { return r.window == editor; });
       const bool userSelected = SendMessageW(hwnd(), LB_GETCURSEL, 0, 0) != LB_ERR && !m_selectionRestored;
       if (retired == m_retired.end() || GetActiveRow() || userSelected)
         return;
@@ -743,6 +770,9 @@ private:
     return std::max(1, int(client.bottom) / std::max(m_rowHeight, 1));
   }
 
+  // Messages of the grid's own under way, and whether it was ended meanwhile.
+  int m_depth = 0;
+  bool m_ended = false;
   std::vector<KtRef<IKtEditableProperty>> m_rows;
   std::vector<Retired> m_retired;
   std::vector<CXStringW> m_categories;
@@ -792,7 +822,7 @@ __declspec(dllexport) void inspDestroyInspectorCtrl(CInspectorCtrl* grid)
   if (found == all.end())
     return;
   (*found)->CloseEditor();
-  delete *found;
+  (*found)->end();
 }
 
 __declspec(dllexport) BOOL inspReflectMessage(HWND parent, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result)
