@@ -125,6 +125,11 @@ TEST(TextureEditorRows, AFileFoundElsewhereShowsWhereItWasSavedAndFoundAnExistin
   const std::string found = rowText(elsewhere, "Image.Found at");
   EXPECT_NE(found.find("checker.png"), std::string::npos);
   EXPECT_EQ(found.find('/'), std::string::npos) << found;
+  std::string tip = "(no row)";
+  for (const JsonValue& row : texturePane(elsewhere)["grids"][0]["rows"].items())
+    if (row["label"].asString() == "Image.Found at")
+      tip = row["tip"].isNull() ? "(none)" : row["tip"].asString();
+  EXPECT_EQ(tip, found) << "cut by its cell, the path shows whole as the tip";
   EXPECT_EQ(texturePane(elsewhere)["mapPreview"]["state"].asNumber(), 1) << "the found file is shown";
 
   HostHarness other;
