@@ -1,8 +1,7 @@
 // The Texture editor's body under Wine, over the real grid of inspctl.dll:
-// template 105 with the map's image on control 1048 and the provider's rows
-// in the grid, changes that reach the material and reload the image, the
-// layout that leaves 25 pixels below the grid, and a close that frees rows
-// and provider so that map editing ends.
+// the layout that leaves 25 pixels below the grid, a close that frees rows
+// and provider so that map editing ends, and a texture kind without rows.
+// What a user sees of its image and rows: texture_editor_test.
 #include "ui/MeUiPaneLayout.h"
 #include "ui/MeUiTexturePropertiesDlg.h"
 
@@ -93,39 +92,6 @@ protected:
   meui::MeUiTexturePropertiesDlg* m_dialog = nullptr;
 };
 } // namespace
-
-TEST_F(TextureDialog, ShowsTheImageOnItsControlAndTheFileRowsInTheGrid)
-{
-  open();
-  EXPECT_EQ(m_dialog->mapPreview().hwnd(), GetDlgItem(m_dialog->hwnd(), IDC_MAP_PREVIEW))
-    << "the placeholder taken over";
-  EXPECT_EQ(m_dialog->mapPreview().state(), meui::MapPreviewState::Image);
-  ASSERT_NE(m_dialog->grid(), nullptr);
-  EXPECT_EQ(m_dialog->grid()->GetWindow(), GetDlgItem(m_dialog->hwnd(), IDC_PROPERTY_GRID));
-  EXPECT_EQ(m_dialog->grid()->GetRowCount(), 12);
-  EXPECT_EQ(m_dialog->grid()->GetRow(0)->GetName(), OdString(L"Image.Browse image"));
-  EXPECT_EQ(SendMessageW(m_dialog->hwnd(), meui::kHostQueryDialogBody, 0, 0), 1);
-  void* out = nullptr;
-  EXPECT_FALSE(m_dialog->QueryInterface(typeid(IKtEditableProperty), &out));
-  ASSERT_TRUE(m_dialog->QueryInterface(typeid(IKtUnknown), &out));
-  EXPECT_EQ(m_dialog->Release(), 1u);
-}
-
-TEST_F(TextureDialog, ARowsChangeReachesTheMaterialAndTheImageFollowsTheMap)
-{
-  open();
-  auto* x = dynamic_cast<IKtEditablePropertyCombine<double>*>(gridRow(L"Position.X"));
-  ASSERT_NE(x, nullptr);
-  ASSERT_TRUE(x->PutValue(5.0));
-  EXPECT_NEAR(stored().mapper().transform().translation().x, -5.0, 1e-9) << "the material holds the new offset";
-
-  // A file that is nowhere: the dialog hears of the change and reloads.
-  auto* file = dynamic_cast<meui::MeUiFileTexturePropertiesProvider*>(m_dialog->provider());
-  ASSERT_NE(file, nullptr);
-  file->editor().setFileName(L"Z:\\nowhere\\gone.png");
-  EXPECT_EQ(m_dialog->mapPreview().state(), meui::MapPreviewState::FileNotFound);
-  EXPECT_EQ(m_dialog->mapPreview().bitmap(), nullptr);
-}
 
 TEST_F(TextureDialog, TheGridEnds25PixelsAboveTheBottomWhileItsRowsFitAndAShortDialogGivesTheImageUpFirst)
 {

@@ -1,7 +1,6 @@
-// The Texture editor as a palette under Wine: opening on a map makes a
-// fresh dialog every time, hiding or closing deletes it, a pane shown
-// without a dialog stays sound, help asks for the Texture editor's topic,
-// closeTextureEditor ends map editing, and unloading removes the window.
+// The Texture editor as a palette under Wine: a pane shown without a dialog
+// stays sound, help asks for the Texture editor's topic, closeTextureEditor
+// ends map editing, and unloading removes the window.
 #include "ui/MeEditorEntries.h"
 #include "ui/MeUiMaterialEditorPalette.h"
 #include "ui/MeUiTextureEditorPalette.h"
@@ -74,36 +73,18 @@ protected:
 };
 } // namespace
 
-TEST_F(TexturePalette, EveryOpeningShowsAFreshDialogAndHidingDeletesIt)
+// A fresh dialog at every opening, and hiding that deletes it, are the
+// host's end-to-end tests' (texture_editor_test); here, what no user gesture
+// makes: the host showing the pane again on its own.
+TEST_F(TexturePalette, APaneTheHostShowsOnItsOwnStaysEmptyAndSound)
 {
-  ASSERT_EQ(palette(), nullptr) << "made on the first opening";
   meui::openTextureEditor(m_editor->editDiffuseMap());
   ASSERT_NE(palette(), nullptr);
-  ASSERT_NE(palette(), nullptr);
-  EXPECT_EQ(palette()->text(), std::wstring(L"Texture editor"));
-  EXPECT_EQ(GetParent(palette()->hwnd()), m_main.get());
-  meui::MeUiTexturePropertiesDlg* first = palette()->dialog();
-  ASSERT_NE(first, nullptr);
-  ASSERT_TRUE(first->exists());
-  EXPECT_EQ(GetParent(first->hwnd()), palette()->hwnd());
-  EXPECT_TRUE(palette()->IsPaneVisible());
-  const HWND firstWindow = first->hwnd();
-
-  meui::openTextureEditor(m_editor->editDiffuseMap());
-  ASSERT_NE(palette(), nullptr);
-  ASSERT_NE(palette()->dialog(), nullptr);
-  EXPECT_FALSE(IsWindow(firstWindow)) << "the old dialog's window went";
-  EXPECT_TRUE(palette()->dialog()->exists());
-  EXPECT_EQ(palette()->dialog()->grid()->GetRowCount(), 12);
-
   palette()->ShowPane(false, false, false);
   EXPECT_EQ(palette()->dialog(), nullptr);
-  EXPECT_FALSE(palette()->IsPaneVisible());
-
-  // The host restoring the pane on its own: shown, empty, nothing made up.
   palette()->ShowPane(true, false, true);
   EXPECT_TRUE(palette()->IsPaneVisible());
-  EXPECT_EQ(palette()->dialog(), nullptr);
+  EXPECT_EQ(palette()->dialog(), nullptr) << "nothing made up";
   pumpMessages();
 }
 
