@@ -65,6 +65,12 @@ unsigned MeUiTextureProperty::showMenu(const std::vector<MapMenuItem>& items)
   }
   POINT pointer{};
   GetCursorPos(&pointer);
+  // Pressed from the keyboard (the pointer elsewhere): the menu drops below
+  // the row's button, where the user's eyes are.
+  RECT button{};
+  HWND focus = GetFocus();
+  if (focus && GetWindowRect(focus, &button) && !PtInRect(&button, pointer))
+    pointer = {button.left, button.bottom};
   // Modal until the menu closes; the command comes back rather than posted,
   // so that the caller can look again at what it was chosen for.
   return fw::trackPopupMenu(menu.handle(), TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY, pointer.x,
