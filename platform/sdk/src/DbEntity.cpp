@@ -3,6 +3,7 @@
 #include "od/DbDictionary.h"
 #include "od/DbEntity.h"
 #include "od/DbMaterial.h"
+#include "od/DbProxy.h"
 #include "od/DbSymbolTable.h"
 
 #include <algorithm>
@@ -15,6 +16,7 @@ ODRX_DEFINE_MEMBERS(OdDbFaceRecord, OdDbEntity, ODRX_CONSTRUCTOR(OdDbFaceRecord)
 ODRX_DEFINE_MEMBERS(OdDbPolyFaceMesh, OdDbEntity, ODRX_CONSTRUCTOR(OdDbPolyFaceMesh))
 ODRX_DEFINE_MEMBERS(OdDbSubDMesh, OdDbEntity, ODRX_CONSTRUCTOR(OdDbSubDMesh))
 ODRX_DEFINE_MEMBERS(OdDbFace, OdDbEntity, ODRX_CONSTRUCTOR(OdDbFace))
+ODRX_DEFINE_MEMBERS(OdDbProxyEntity, OdDbEntity, ODRX_CONSTRUCTOR(OdDbProxyEntity))
 
 void OdDbEntity::setDatabaseDefaults(OdDbDatabase* database)
 {
@@ -475,4 +477,30 @@ void OdDbFace::copyFrom(const OdRxObject* source)
   const auto* other = static_cast<const OdDbFace*>(source);
   std::copy(std::begin(other->m_corners), std::end(other->m_corners), std::begin(m_corners));
   std::copy(std::begin(other->m_hidden), std::end(other->m_hidden), std::begin(m_hidden));
+}
+
+void OdDbProxyEntity::setDxfName(const std::string& name)
+{
+  assertWriteEnabled();
+  m_dxfName = name;
+}
+
+void OdDbProxyEntity::setWritable(bool writable)
+{
+  assertWriteEnabled();
+  m_writable = writable;
+}
+
+OdResult OdDbProxyEntity::getGeomExtents(OdGeExtents3d&) const { return eNotApplicable; }
+
+// Its geometry is pairs the model does not read; moving them is refused
+// rather than done wrong.
+OdResult OdDbProxyEntity::transformBy(const OdGeMatrix3d&) { return eNotApplicable; }
+
+void OdDbProxyEntity::copyFrom(const OdRxObject* source)
+{
+  OdDbEntity::copyFrom(source);
+  const auto* other = static_cast<const OdDbProxyEntity*>(source);
+  m_dxfName = other->m_dxfName;
+  m_writable = other->m_writable;
 }

@@ -250,6 +250,10 @@ void OdDbObject::release() const
     const_cast<OdDbObject*>(this)->close();
 }
 
-void OdDbObject::copyFrom(const OdRxObject* source) { OdRxObject::copyFrom(source); }
+void OdDbObject::copyFrom(const OdRxObject* source)
+{
+  OdRxObject::copyFrom(source);
+  m_dxfKept = static_cast<const OdDbObject*>(source)->m_dxfKept;
+}
 
 void OdDbObject::translateReferences(OdDbDatabase*, const OdDbIdMapping&) {}

@@ -14,6 +14,7 @@
 #include "od/DbDatabase.h"
 
 #include <string>
+#include <utility>
 #include <vector>
 
 // Reads a whole DXF file held in memory. fileName only names the file in
@@ -24,6 +25,11 @@ OdDbDatabasePtr odDxfRead(const std::string& bytes, const OdString& fileName,
                           std::vector<OdString>* warnings = nullptr);
 // The same from a file; eFileNotFound / eCantOpenFile when it cannot be read.
 OdDbDatabasePtr odDxfReadFile(const OdString& path, std::vector<OdString>* warnings = nullptr);
+
+// What a save would leave out because it cannot be written as it was read
+// (entities of older files that cannot be carried across): type and count,
+// in the order the types are first met.
+std::vector<std::pair<std::string, int>> odDxfLeftOut(OdDbDatabase* database);
 
 // The drawing as DXF text.
 std::string odDxfWrite(OdDbDatabase* database);

@@ -9,7 +9,10 @@
 
 #include "od/DbObjectId.h"
 
+#include <memory>
+
 class OdDbIdMapping;
+struct OdDxfKept;
 
 class OdDbObject : public OdRxObject
 {
@@ -48,6 +51,11 @@ class OdDbObject : public OdRxObject
   // source database point into the destination.
   virtual void translateReferences(OdDbDatabase* destination, const OdDbIdMapping& mapping);
 
+  // What a drawing file held of the object beyond what the model keeps
+  // (see od/DbProxy.h); null for objects made by the program.
+  const OdDxfKept* dxfKept() const { return m_dxfKept.get(); }
+  void setDxfKept(std::shared_ptr<const OdDxfKept> kept) { m_dxfKept = std::move(kept); }
+
 protected:
   OdDbObject() = default;
   // Lets a class refuse its own erasure.
@@ -70,4 +78,5 @@ private:
   bool m_erased = false;
   bool m_appendedOpen = false; // the open that came with appending; its close is no modification
   bool m_closing = false;
+  std::shared_ptr<const OdDxfKept> m_dxfKept;
 };

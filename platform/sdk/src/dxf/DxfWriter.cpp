@@ -7,6 +7,7 @@
 #include "od/DbDictionary.h"
 #include "od/DbDxf.h"
 #include "od/DbGroup.h"
+#include "od/DbProxy.h"
 #include "od/DbSymbolTable.h"
 
 #include <algorithm>
@@ -810,4 +811,26 @@ std::string odDxfWrite(OdDbDatabase* database)
   if (!database)
     throw OdError(eNullPtr);
   return Writer(database).run();
+}
+
+std::vector<std::pair<std::string, int>> odDxfLeftOut(OdDbDatabase* database)
+{
+  std::vector<std::pair<std::string, int>> out;
+  auto* table = database ? OdDbInternal::peekAs<OdDbBlockTable>(database->getBlockTableId()) : nullptr;
+  if (!table)
+    return out;
+  for (auto it = table->newIterator(); !it->done(); it->step())
+    if (auto* record = OdDbInternal::peekAs<OdDbBlockTableRecord>(it->getRecordId()))
+      for (const OdDbObjectId& id : record->entityIds())
+      {
+        auto* proxy = OdDbInternal::peekAs<OdDbProxyEntity>(id);
+        if (!proxy || proxy->isWritable())
+          continue;
+        auto found = std::find_if(out.begin(), out.end(), [&](const auto& e) { return e.first == proxy->dxfName(); });
+        if (found == out.end())
+          out.emplace_back(proxy->dxfName(), 1);
+        else
+          ++found->second;
+      }
+  return out;
 }

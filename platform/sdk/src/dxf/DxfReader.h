@@ -1,0 +1,157 @@
+// The DXF reader's state, shared by the files that read the sections and
+// build the database. The file is read once, record by record, into pending
+// objects that keep their file handles and what they refer to; the database
+// is built from them at the end, when every reference can be resolved.
+#pragma once
+
+#include "../DbInternal.h"
+#include "DxfShared.h"
+#include "DxfText.h"
+#include "DxfTokens.h"
+
+#include "od/DbGroup.h"
+#include "od/DbSymbolTable.h"
+
+#include <map>
+#include <unordered_map>
+#include <vector>
+
+namespace dxf
+{
+struct PendingEntity
+{
+  OdDbEntityPtr entity;
+  OdUInt64 handle = 0;
+  OdUInt64 material = 0;
+  std::string_view layer;
+  std::string_view blockName; // inserts
+  std::size_t line = 0;
+};
+
+struct PendingBlock
+{
+  OdString name;
+  OdUInt64 handle = 0; // of the block record
+  std::size_t line = 0;
+  std::vector<PendingEntity> entities;
+};
+
+struct PendingDictionary
+{
+  OdUInt64 handle = 0, owner = 0;
+  std::size_t line = 0;
+  struct Entry
+  {
+    std::string_view key;
+    OdUInt64 handle;
+    std::size_t line;
+  };
+  std::vector<Entry> entries;
+};
+
+struct PendingLayer
+{
+  OdDbLayerTableRecordPtr layer;
+  OdUInt64 handle = 0, material = 0;
+  std::size_t line = 0;
+};
+
+struct PendingMaterial
+{
+  OdDbMaterialPtr material;
+  OdUInt64 handle = 0;
+  std::size_t line = 0;
+};
+
+struct PendingGroup
+{
+  OdDbGroupPtr group;
+  OdUInt64 handle = 0;
+  std::size_t line = 0;
+  std::vector<OdUInt64> members;
+};
+
+struct Skipped
+{
+  std::size_t count = 0, firstLine = 0;
+  bool entity = false;
+};
+
+class Reader
+{
+public:
+  Reader(const std::string& bytes, const OdString& fileName) : m_tokens(bytes, fileName), m_file(fileName) {}
+
+  OdDbDatabasePtr run(std::vector<OdString>* warnings);
+
+private:
+  // Values of groups; a value that does not fit its group code is an error.
+  [[noreturn]] void fail(std::size_t line, const OdString& what) const { m_tokens.fail(line, what); }
+  void warn(std::size_t line, const OdString& what)
+  {
+    m_warnings.push_back(OdString::format(L"%s, line %u: %s", m_file, unsigned(line), what));
+  }
+  long long integer(const Group& g) const;
+  double real(const Group& g) const;
+  OdUInt64 handle(const Group& g) const;
+  OdString text(std::string_view value) const;
+  OdString text(const Group& g) const { return text(g.value); }
+
+  bool readRecord(Record& record);
+  void header(const Record& section);
+  void tableRecord(const Record& record);
+  void entityRecord(const Record& record, std::size_t block);
+  void objectRecord(const Record& record);
+  void readMaterial(const Record& record);
+  void readMaterialExtension(const Record& record, std::size_t from, MaterialMaps& maps, bool textureGiven[]);
+  MaterialColor extensionColor(const Record& record, std::size_t& at);
+  void skip(std::string_view type, std::size_t line, bool entity);
+  std::size_t blockNamed(const OdString& name, OdUInt64 handle, std::size_t line);
+
+  OdDbDatabasePtr build();
+  void buildBlocks(OdDbDatabase* db, DatabaseRoots& roots);
+  void buildDictionaries(OdDbDatabase* db, DatabaseRoots& roots, OdDbObjectId& materials, OdDbObjectId& groups);
+  void buildMaterials(OdDbDatabase* db, const OdDbObjectId& dictionaryId);
+  void buildLayers(OdDbDatabase* db, DatabaseRoots& roots);
+  void buildEntities(OdDbDatabase* db);
+  void checkNesting(OdDbDatabase* db);
+  void buildGroups(OdDbDatabase* db, const OdDbObjectId& dictionaryId);
+  OdDbObjectId layerFor(OdDbDatabase* db, std::string_view name);
+  const PendingDictionary* dictionary(OdUInt64 handle) const;
+  void noteHandle(OdUInt64 value) { m_maxHandle = std::max(m_maxHandle, value); }
+
+  Tokenizer m_tokens;
+  OdString m_file;
+  Group m_lookahead;
+  bool m_haveLookahead = false;
+  std::vector<OdString> m_warnings;
+  TextDecoder m_text;
+
+  // Header.
+  OdUInt64 m_handSeed = 0, m_cmaterial = 0;
+  std::string_view m_clayer;
+  int m_measurement = -1;
+  int m_renderMode = -1;
+  OdUInt64 m_maxHandle = 0;
+
+  // Tables, blocks, objects.
+  OdUInt64 m_blockTableHandle = 0, m_layerTableHandle = 0;
+  std::vector<PendingLayer> m_layers;
+  std::vector<PendingBlock> m_blocks;
+  std::map<OdString, std::size_t, OdStringLessNoCase> m_blockByName;
+  std::unordered_map<OdUInt64, std::size_t> m_blockByHandle;
+  std::vector<PendingDictionary> m_dictionaries;
+  std::unordered_map<OdUInt64, std::size_t> m_dictionaryByHandle;
+  std::vector<PendingMaterial> m_materials;
+  std::vector<PendingGroup> m_groups;
+  std::map<std::string, Skipped> m_skipped;
+  std::unordered_map<OdUInt64, std::string_view> m_objectTypes; // of the OBJECTS section, by handle
+
+  // The polyface mesh whose vertices are being read, and an insert's
+  // attributes, which end at their SEQEND.
+  OdDbPolyFaceMeshPtr m_polyface;
+  bool m_inSequence = false;
+
+  std::unordered_map<std::string_view, OdDbObjectId> m_layerIds;
+};
+} // namespace dxf

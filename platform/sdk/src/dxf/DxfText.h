@@ -1,0 +1,36 @@
+// How the strings of a DXF file are meant: UTF-8 from AC1021 on; before,
+// bytes of the code page $DWGCODEPAGE names, with \U+XXXX and \M+nXXXX
+// escapes for characters outside it.
+#pragma once
+
+#include "od/OdString.h"
+
+#include <string>
+#include <string_view>
+
+namespace dxf
+{
+class TextDecoder
+{
+public:
+  // $ACADVER's value; files before AC1021 use their code page.
+  void setVersion(std::string_view version);
+  // $DWGCODEPAGE's value ("ANSI_1251", "DOS850", ...).
+  void setCodePage(std::string_view codePage);
+  bool unicode() const { return m_unicode; }
+
+  // A name or text of the file as it is meant: ^J and the like stand for
+  // control characters, "^ " for a caret.
+  OdString decode(std::string_view value) const;
+  // A value kept to be written back into a UTF-8 file: carets stay as they
+  // are (the writer writes kept values as they stand).
+  std::string keptUtf8(std::string_view value) const;
+
+  // Whether values of a group code are text (names, strings, comments)
+  // rather than numbers or handles.
+  static bool holdsText(int code);
+
+private:
+  bool m_unicode = true;
+};
+} // namespace dxf
