@@ -1,5 +1,6 @@
 // DXF files: what goes out comes back, and broken files are refused with
 // the file and line named.
+#include "od/DbProxy.h"
 #include "od/OdSdk.h"
 
 #include "common/TempDir.h"
@@ -553,29 +554,52 @@ TEST(Dxf, AMaterialDictionaryEntryThatIsNoMaterialIsRefused)
              L"dict.dxf, line 21: the material dictionary entry \"Steel\" is not a material but a \"GROUP\""));
 }
 
-TEST(Dxf, UnknownObjectsAndEntitiesAreSkippedAndCounted)
+TEST(Dxf, WhatTheModelDoesNotKnowIsKeptAndWrittenBackInPlace)
 {
   Drawing d;
   std::string text = odDxfWrite(d.db);
-  const std::string entities = "  2\nENTITIES\n";
-  const std::size_t at = text.find(entities) + entities.size();
-  text.insert(at, "  0\nCIRCLE\n  5\nFFF0\n 40\n1\n  0\nCIRCLE\n  5\nFFF1\n 40\n2\n  0\nSPLINE\n  5\nFFF2\n");
-  const std::size_t objects = text.find("  2\nOBJECTS\n") + 12;
-  text.insert(text.find("  0\nDICTIONARY", text.find("  0\nDICTIONARY", objects) + 1),
-              "  0\nXRECORD\n  5\nFFF3\n  1\nanything\n");
+  const auto insertAfter = [&](const std::string& mark, const std::string& what) {
+    const std::size_t at = text.find(mark);
+    ASSERT_NE(at, std::string::npos) << mark;
+    text.insert(at + mark.size(), what);
+  };
+  const std::string steel = d.steel.getHandle().ascii().toUtf8();
+  insertAfter("  9\n$ACADVER\n  1\nAC1021\n", "  9\n$INSUNITS\n 70\n4\n");
+  insertAfter("  2\nENTITIES\n",
+              "  0\nLINE\n  5\nFFF0\n330\n1F\n100\nAcDbEntity\n  8\nWalls\n  6\nDASHED\n370\n50\n347\n" + steel +
+                "\n100\nAcDbLine\n 10\n0\n 20\n0\n 30\n0\n 11\n5\n 21\n5\n 31\n0\n1001\nOTHER\n1000\nkept ^J\n"
+                "  0\nTEXT\n  5\nFFF1\n100\nAcDbEntity\n  8\n0\n100\nAcDbText\n  1\nRoom 101\n");
+  insertAfter("  2\nOBJECTS\n", "");
+  text.insert(text.rfind("  0\nENDSEC\n  0\nEOF"),
+              "  0\nXRECORD\n  5\nFFF3\n330\nC\n100\nAcDbXrecord\n  1\nanything\n");
   std::vector<OdString> warnings;
-  OdDbDatabasePtr back = odDxfRead(text, L"extra.dxf", &warnings);
-  std::vector<std::string> lines;
-  for (const OdString& w : warnings)
-    lines.push_back(w.toUtf8());
-  ASSERT_EQ(lines.size(), 3u);
-  EXPECT_NE(lines[0].find("2 CIRCLE entities skipped"), std::string::npos) << lines[0];
-  EXPECT_NE(lines[1].find("1 SPLINE entities skipped"), std::string::npos) << lines[1];
-  EXPECT_NE(lines[2].find("1 XRECORD objects skipped"), std::string::npos) << lines[2];
-  EXPECT_EQ(lines[0].find("extra.dxf, line "), 0u);
-  // Everything else is there, and the skipped handles are not reused.
+  OdDbDatabasePtr back = odDxfRead(text, L"other.dxf", &warnings);
+  EXPECT_TRUE(warnings.empty()) << warnings.front().toUtf8();
+
+  // The kept entities are in model space, with their layers and material;
+  // a save writes them back with their handles, pairs and extension data.
   OdDbBlockTableRecordPtr model = back->getModelSpaceId().safeOpenObject();
-  EXPECT_EQ(model->entityIds().size(), 4u);
+  std::vector<std::string> names;
+  for (const OdDbObjectId& id : model->entityIds())
+    if (auto proxy = OdDbProxyEntity::cast(id.openObject().get()))
+      names.push_back(proxy->dxfName());
+  EXPECT_EQ(names, (std::vector<std::string>{"LINE", "TEXT"}));
+  OdDbObjectId line = back->getOdDbObjectId(OdDbHandle(0xFFF0));
+  EXPECT_EQ(OdDbEntityPtr(line.safeOpenObject())->materialId().getHandle(), d.steel.getHandle());
+  EXPECT_EQ(OdDbEntityPtr(line.safeOpenObject())->layer(), OdString(L"Walls"));
+
+  const std::string again = odDxfWrite(back);
+  for (const char* kept : {"  5\nFFF0\n", "  6\nDASHED\n370\n50\n", "1001\nOTHER\n1000\nkept ^J\n", "  1\nRoom 101\n",
+                           "XRECORD\n  5\nFFF3\n", "  9\n$INSUNITS\n 70\n4\n"})
+    EXPECT_NE(again.find(kept), std::string::npos) << kept;
+  EXPECT_EQ(again.find("$ACADVER"), again.rfind("$ACADVER"));
+
+  // A removed material's users take another, the kept ones too.
+  OdDbEntityPtr(line.safeOpenObject(OdDb::kForWrite))->setMaterial(d.wood);
+  const std::string reassigned = odDxfWrite(back);
+  const std::size_t at = reassigned.find("  5\nFFF0\n");
+  EXPECT_NE(reassigned.find("347\n" + d.wood.getHandle().ascii().toUtf8() + "\n", at), std::string::npos);
+  EXPECT_EQ(odDxfRead(reassigned, L"again.dxf")->getOdDbObjectId(OdDbHandle(0xFFF1)).isNull(), false);
   EXPECT_GT(OdUInt64(addMaterial(back, L"New").getHandle()), 0xFFF3u);
 }
 

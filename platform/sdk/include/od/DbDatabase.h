@@ -10,6 +10,7 @@
 
 class OdDbDatabase;
 class OdDbUndoHistory;
+struct OdDxfFileKept;
 
 // Observer of one database; every notification does nothing by default.
 class OdDbDatabaseReactor : public OdRxObject
@@ -200,6 +201,11 @@ class OdDbDatabase : public OdRxObject
   void fireOpenedForModify(const OdDbObject* object);
   void fireErased(const OdDbObject* object, bool erased);
 
+  // What the drawing file it was read from held outside the objects the
+  // model knows (see od/DbProxy.h); null for a drawing made by the program.
+  const OdDxfFileKept* dxfFileKept() const { return m_dxfFileKept.get(); }
+  void setDxfFileKept(std::shared_ptr<const OdDxfFileKept> kept) { m_dxfFileKept = std::move(kept); }
+
 private:
   friend struct OdDbInternal;
   friend class OdDbUndoHistory;
@@ -224,6 +230,7 @@ private:
   OdDb::RenderMode m_renderMode = OdDb::k2DOptimized;
   OdString m_fileName;
   std::unique_ptr<OdDbUndoHistory> m_undo; // null while undo is off
+  std::shared_ptr<const OdDxfFileKept> m_dxfFileKept;
 };
 using OdDbDatabasePtr = OdSmartPtr<OdDbDatabase>;
 

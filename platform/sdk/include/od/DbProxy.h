@@ -3,6 +3,9 @@
 //
 //   OdDxfKept          the pairs of an object beyond what the model keeps of
 //                      it, subclass markers and extension data included
+//   OdDxfFileKept      what a file held outside those objects: header
+//                      variables, classes, tables and objects the model
+//                      does not know, other sections
 //   OdDbProxyEntity    an entity of a type the model does not know (LINE,
 //                      TEXT, ...): its layer and material are the model's,
 //                      everything else is its kept pairs; never drawn
@@ -34,10 +37,38 @@ struct OdDxfKept
   // entity of a known type, only what the model does not write itself.
   OdDxfPairs pairs;
   // What follows an entity up to its SEQEND: an insert's attributes, a
-  // polyline's vertices.
+  // polyline's vertices. For a block record: its BLOCK and ENDBLK.
   std::vector<OdDxfRecord> following;
 };
 using OdDxfKeptPtr = std::shared_ptr<const OdDxfKept>;
+
+struct OdDxfFileKept
+{
+  std::string version; // $ACADVER as read
+  struct Variable
+  {
+    std::string name; // "$INSUNITS"
+    OdDxfPairs pairs;
+  };
+  std::vector<Variable> header; // every variable, in file order
+  std::vector<OdDxfRecord> classes;
+  struct Table
+  {
+    std::string name; // "LTYPE"
+    OdDxfRecord head; // the TABLE record
+    // Its records, for the tables the model does not keep (all but LAYER
+    // and BLOCK_RECORD).
+    std::vector<OdDxfRecord> records;
+  };
+  std::vector<Table> tables;        // in file order
+  std::vector<OdDxfRecord> objects; // of the OBJECTS section, in file order
+  struct Section
+  {
+    std::string name; // "THUMBNAILIMAGE"
+    std::vector<OdDxfRecord> records;
+  };
+  std::vector<Section> sections; // the sections after OBJECTS or unknown
+};
 
 class OdDbProxyEntity : public OdDbEntity
 {

@@ -7,6 +7,35 @@
 
 namespace dxf
 {
+namespace
+{
+// What the model writes of each entity type it knows; the rest is kept.
+bool entityOwns(std::string_view subclass, int code)
+{
+  return (subclass.empty() || subclass == "AcDbEntity") && (code == 8 || code == 347);
+}
+bool faceOwns(std::string_view subclass, int code)
+{
+  return entityOwns(subclass, code) ||
+         (subclass == "AcDbFace" &&
+          ((code >= 10 && code <= 13) || (code >= 20 && code <= 23) || (code >= 30 && code <= 33) || code == 70));
+}
+bool insertOwns(std::string_view subclass, int code)
+{
+  return entityOwns(subclass, code) ||
+         (subclass == "AcDbBlockReference" &&
+          (code == 2 || code == 10 || code == 20 || code == 30 || code == 41 || code == 42 || code == 43 ||
+           code == 50 || code == 66 || code == 210 || code == 220 || code == 230));
+}
+bool polyfaceOwns(std::string_view subclass, int code)
+{
+  return entityOwns(subclass, code) ||
+         (subclass == "AcDbPolyFaceMesh" &&
+          (code == 66 || code == 10 || code == 20 || code == 30 || code == 70 || code == 71 || code == 72));
+}
+bool meshOwns(std::string_view subclass, int code) { return entityOwns(subclass, code) || subclass == "AcDbSubDMesh"; }
+} // namespace
+
 void Reader::entityRecord(const Record& record, std::size_t block)
 {
   const std::string_view type = record.type;
@@ -39,6 +68,8 @@ void Reader::entityRecord(const Record& record, std::size_t block)
     default: break;
     }
 
+  OwnedPairs owns = entityOwns;
+
   // Sequences: the vertices of a polyface mesh, an insert's attributes.
   if (type == "VERTEX")
   {
@@ -46,6 +77,8 @@ void Reader::entityRecord(const Record& record, std::size_t block)
     {
       if (!m_inSequence)
         fail(record.line, L"a VERTEX outside a polyline");
+      if (m_sequenceKept)
+        m_sequenceKept->following.push_back(keptRecord(record, m_text));
       return;
     }
     long long flags = 0;
@@ -94,12 +127,19 @@ void Reader::entityRecord(const Record& record, std::size_t block)
   {
     if (!m_polyface && !m_inSequence)
       fail(record.line, L"SEQEND without a polyline or an insert");
+    if (m_sequenceKept)
+      m_sequenceKept->following.push_back(keptRecord(record, m_text));
     m_polyface = OdDbPolyFaceMeshPtr();
     m_inSequence = false;
+    m_sequenceKept = nullptr;
     return;
   }
   if (type == "ATTRIB" && m_inSequence)
+  {
+    if (m_sequenceKept)
+      m_sequenceKept->following.push_back(keptRecord(record, m_text));
     return;
+  }
   if (m_polyface || m_inSequence)
     fail(record.line, OdString(L"a polyline or an insert's attributes end without SEQEND, at ") + quoted(type));
 
@@ -109,15 +149,16 @@ void Reader::entityRecord(const Record& record, std::size_t block)
     for (const Group& g : record.groups)
       if (g.code == 70)
         flags = integer(g);
-    if (flags & 64)
+    m_inSequence = !(flags & 64); // its vertices go with it
+    if (!m_inSequence)
     {
       m_polyface = OdDbPolyFaceMesh::createObject();
       pending.entity = OdDbEntityPtr(m_polyface.get());
+      owns = polyfaceOwns;
     }
-    else
+    else if (!m_keep)
     {
       skip(type, record.line, true);
-      m_inSequence = true; // its vertices go with it
       return;
     }
   }
@@ -161,6 +202,7 @@ void Reader::entityRecord(const Record& record, std::size_t block)
     if (level < 0 || level > 64 || mesh->setSubDMesh(points, faces, OdInt32(level)) != eOk)
       fail(record.line, L"a MESH whose faces name vertices it does not have");
     pending.entity = OdDbEntityPtr(mesh.get());
+    owns = meshOwns;
   }
   else if (type == "3DFACE")
   {
@@ -183,6 +225,7 @@ void Reader::entityRecord(const Record& record, std::size_t block)
         face->makeEdgeInvisibleAt(k);
     }
     pending.entity = OdDbEntityPtr(face.get());
+    owns = faceOwns;
   }
   else if (type == "INSERT")
   {
@@ -209,13 +252,29 @@ void Reader::entityRecord(const Record& record, std::size_t block)
     OdDbBlockReferencePtr ref = OdDbBlockReference::createObject();
     ref->setBlockTransform(transformOf(placement));
     pending.entity = OdDbEntityPtr(ref.get());
+    owns = insertOwns;
   }
-  else
+  else if (!m_keep)
   {
     skip(type, record.line, true);
     return;
   }
 
+  if (!pending.entity)
+  {
+    // A type the model does not know: kept whole, never drawn.
+    OdDbProxyEntityPtr proxy = OdDbProxyEntity::createObject();
+    proxy->setDxfName(std::string(type));
+    pending.entity = OdDbEntityPtr(proxy.get());
+  }
+  if (m_keep)
+  {
+    auto kept = std::make_shared<OdDxfKept>();
+    kept->pairs = keptPairs(record, m_text, {owns});
+    if (m_inSequence || !onlyWhatTheModelWrites(kept->pairs) || owns == entityOwns)
+      pending.kept = std::move(kept);
+    m_sequenceKept = m_inSequence ? pending.kept.get() : nullptr;
+  }
   pending.entity->setColor(color);
   if (block == SIZE_MAX)
   {
@@ -269,6 +328,8 @@ void Reader::buildEntities(OdDbDatabase* db)
                OdString(L"an INSERT of the block ") + quoted(pending.blockName) + L", which the drawing does not have");
         static_cast<OdDbBlockReference*>(entity)->setBlockTableRecord(target);
       }
+      if (pending.kept)
+        entity->setDxfKept(std::move(pending.kept));
       OdDbInternal::wantHandle(db, pending.handle);
       record->appendOdDbEntity(entity);
     }

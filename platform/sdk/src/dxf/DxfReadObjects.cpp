@@ -4,9 +4,51 @@
 #include "od/DbDictionary.h"
 
 #include <cmath>
+#include <cstdio>
+#include <unordered_set>
 
 namespace dxf
 {
+namespace
+{
+// What the model writes of the objects it knows; the rest is kept.
+bool dictionaryOwns(std::string_view subclass, int code)
+{
+  return subclass == "AcDbDictionary" && (code == 281 || code == 3 || code == 350 || code == 360);
+}
+bool groupOwns(std::string_view subclass, int code)
+{
+  return subclass == "AcDbGroup" && (code == 300 || code == 70 || code == 71 || code == 340);
+}
+bool materialOwns(std::string_view subclass, int code)
+{
+  if (subclass != "AcDbMaterial")
+    return false;
+  for (const MapCodes& map : kMapCodes)
+    if (code == map.blend || code == map.source || code == map.file || code == map.projection || code == map.tiling ||
+        code == map.autoTransform || code == map.matrix)
+      return true;
+  static const int kOwn[] = {1,   2,   70,  40,  90,  71,  41,  91, 44, 76,  45, 92, 73,
+                             140, 145, 271, 465, 148, 149, 468, 93, 94, 300, 72, 42, 43};
+  for (int own : kOwn)
+    if (code == own)
+      return true;
+  return false;
+}
+
+std::shared_ptr<OdDxfKept> keptOrNull(OdDxfPairs pairs)
+{
+  for (const OdDxfPair& pair : pairs)
+    if (pair.code != 100)
+    {
+      auto kept = std::make_shared<OdDxfKept>();
+      kept->pairs = std::move(pairs);
+      return kept;
+    }
+  return nullptr;
+}
+} // namespace
+
 void Reader::objectRecord(const Record& record)
 {
   const std::string_view type = record.type;
@@ -30,14 +72,28 @@ void Reader::objectRecord(const Record& record)
         const Group& key = record.groups[i];
         if (i + 1 >= record.groups.size() || (record.groups[i + 1].code != 350 && record.groups[i + 1].code != 360))
           fail(key.line, L"a dictionary key without its object");
-        pending.entries.push_back({key.value, handle(record.groups[++i]), key.line});
+        const int code = record.groups[i + 1].code;
+        pending.entries.push_back({key.value, handle(record.groups[++i]), key.line, code});
       }
+    if (m_keep)
+    {
+      KeepRules rules{dictionaryOwns, true};
+      pending.otherPairs = keptPairs(record, m_text, rules);
+      m_keptObjects.emplace_back(own, keptRecord(record, m_text));
+    }
     if (own)
       m_dictionaryByHandle.emplace(own, m_dictionaries.size());
     m_dictionaries.push_back(std::move(pending));
   }
   else if (type == "MATERIAL")
+  {
     readMaterial(record);
+    if (m_keep && !m_materials.empty())
+    {
+      KeepRules rules{materialOwns, true, kAppName};
+      m_materials.back().material->setDxfKept(keptOrNull(keptPairs(record, m_text, rules)));
+    }
+  }
   else if (type == "GROUP")
   {
     PendingGroup pending;
@@ -49,8 +105,15 @@ void Reader::objectRecord(const Record& record)
         pending.group->setDescription(text(g));
       else if (g.code == 340)
         pending.members.push_back(handle(g));
+    if (m_keep)
+    {
+      KeepRules rules{groupOwns, true};
+      pending.group->setDxfKept(keptOrNull(keptPairs(record, m_text, rules)));
+    }
     m_groups.push_back(std::move(pending));
   }
+  else if (m_keep)
+    m_keptObjects.emplace_back(own, keptRecord(record, m_text));
   else if (type != "LAYOUT")
     skip(type, record.line, false); // layouts are made again for model and paper space
 }
@@ -342,6 +405,8 @@ void Reader::buildDictionaries(OdDbDatabase* db, DatabaseRoots& roots, OdDbObjec
   OdDbInternal::wantHandle(db, named ? named->handle : 0);
   OdDbDictionaryPtr root = OdDbDictionary::createObject();
   roots.namedObjects = db->addOdDbObject(root);
+  std::unordered_set<OdUInt64> modelled{named ? named->handle : 0};
+  const wchar_t* const kModelled[] = {L"ACAD_GROUP", L"ACAD_MATERIAL"};
   const auto child = [&](const wchar_t* key) {
     const PendingDictionary* found = nullptr;
     if (named)
@@ -350,10 +415,34 @@ void Reader::buildDictionaries(OdDbDatabase* db, DatabaseRoots& roots, OdDbObjec
           found = dictionary(entry.handle);
     OdDbInternal::wantHandle(db, found ? found->handle : 0);
     OdDbDictionaryPtr made = OdDbDictionary::createObject();
+    if (found)
+    {
+      modelled.insert(found->handle);
+      made->setDxfKept(keptOrNull(found->otherPairs));
+    }
     return root->setAt(key, made);
   };
-  groups = child(L"ACAD_GROUP");
-  materials = child(L"ACAD_MATERIAL");
+  groups = child(kModelled[0]);
+  materials = child(kModelled[1]);
+  if (!named || !m_keep)
+    return;
+  // The root's other entries name objects kept as they were.
+  OdDxfPairs pairs = named->otherPairs;
+  for (const auto& entry : named->entries)
+  {
+    const OdString key = text(entry.key);
+    if (key.iCompare(kModelled[0]) == 0 || key.iCompare(kModelled[1]) == 0)
+      continue;
+    pairs.push_back({3, m_text.keptUtf8(entry.key)});
+    char handleText[24];
+    std::snprintf(handleText, sizeof handleText, "%llX", static_cast<unsigned long long>(entry.handle));
+    pairs.push_back({entry.code, handleText});
+  }
+  root->setDxfKept(keptOrNull(std::move(pairs)));
+  for (auto& object : m_keptObjects)
+    if (!modelled.count(object.first))
+      m_fileKept->objects.push_back(std::move(object.second));
+  m_keptObjects.clear();
 }
 
 void Reader::buildMaterials(OdDbDatabase* db, const OdDbObjectId& dictionaryId)

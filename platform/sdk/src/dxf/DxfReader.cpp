@@ -107,6 +107,9 @@ OdDbDatabasePtr Reader::run(std::vector<OdString>* warnings)
       section = trimmed(record.groups[0].value);
       if (section == "HEADER")
         header(record);
+      else if (m_keep && section != "CLASSES" && section != "TABLES" && section != "BLOCKS" && section != "ENTITIES" &&
+               section != "OBJECTS")
+        m_fileKept->sections.push_back({std::string(section), {}});
     }
     else if (type == "ENDSEC")
     {
@@ -139,6 +142,8 @@ OdDbDatabasePtr Reader::run(std::vector<OdString>* warnings)
         if (name.isEmpty())
           fail(record.line, L"a block without a name");
         block = blockNamed(name, owner, record.line);
+        if (m_keep)
+          keptOfBlock(block).following.push_back(keptRecord(record, m_text));
       }
       else if (type == "ENDBLK")
       {
@@ -146,6 +151,13 @@ OdDbDatabasePtr Reader::run(std::vector<OdString>* warnings)
           fail(record.line, L"ENDBLK without BLOCK");
         if (m_polyface || m_inSequence)
           fail(record.line, L"a polyline or an insert's attributes end without SEQEND");
+        if (m_keep)
+        {
+          for (const Group& g : record.groups)
+            if (g.code == 5)
+              noteHandle(handle(g));
+          keptOfBlock(block).following.push_back(keptRecord(record, m_text));
+        }
         block = SIZE_MAX;
       }
       else if (block == SIZE_MAX)
@@ -157,7 +169,17 @@ OdDbDatabasePtr Reader::run(std::vector<OdString>* warnings)
       entityRecord(record, SIZE_MAX);
     else if (section == "OBJECTS")
       objectRecord(record);
-    // CLASSES, THUMBNAILIMAGE and other sections hold nothing the model keeps.
+    else if (m_keep)
+    {
+      // Classes and sections the model does not know go back as they came.
+      for (const Group& g : record.groups)
+        if (g.code == 5)
+          noteHandle(handle(g));
+      if (section == "CLASSES")
+        m_fileKept->classes.push_back(keptRecord(record, m_text));
+      else
+        m_fileKept->sections.back().records.push_back(keptRecord(record, m_text));
+    }
   }
   if (!ended)
     fail(m_tokens.lineNumber(), L"the file ends without EOF: it is cut short");
@@ -183,7 +205,10 @@ void Reader::header(const Record& section)
       continue;
     }
     if (variable == "$ACADVER" && g.code == 1)
+    {
+      m_version = trimmed(g.value);
       m_text.setVersion(g.value);
+    }
     else if (variable == "$DWGCODEPAGE" && g.code == 3)
       m_text.setCodePage(g.value);
     else if (variable == "$HANDSEED" && g.code == 5)
@@ -194,6 +219,19 @@ void Reader::header(const Record& section)
       m_cmaterial = handle(g);
     else if (variable == "$MEASUREMENT" && g.code == 70)
       m_measurement = int(integer(g));
+  }
+  // Kept once the code page is known, wherever it stood.
+  m_keep = m_version >= std::string_view("AC1015");
+  if (!m_keep)
+    return;
+  m_fileKept->version = std::string(m_version);
+  for (std::size_t i = 1; i < section.groups.size(); ++i)
+  {
+    const Group& g = section.groups[i];
+    if (g.code == 9)
+      m_fileKept->header.push_back({std::string(trimmed(g.value)), {}});
+    else if (!m_fileKept->header.empty())
+      m_fileKept->header.back().pairs.push_back(keptPair(g, m_text));
   }
 }
 
@@ -216,12 +254,27 @@ std::size_t Reader::blockNamed(const OdString& name, OdUInt64 recordHandle, std:
   return m_blocks.size() - 1;
 }
 
+namespace
+{
+bool layerOwns(std::string_view, int code) { return code == 2 || code == 62 || code == 420 || code == 347; }
+bool blockRecordOwns(std::string_view, int code) { return code == 2; }
+} // namespace
+
+OdDxfKept& Reader::keptOfBlock(std::size_t block)
+{
+  if (!m_blocks[block].kept)
+    m_blocks[block].kept = std::make_shared<OdDxfKept>();
+  return *m_blocks[block].kept;
+}
+
 void Reader::tableRecord(const Record& record)
 {
   const std::string_view type = record.type;
   OdUInt64 own = 0;
+  // A dimension style's handle is 105; its 5 is an old arrow block name.
+  const int handleCode = type == "DIMSTYLE" ? 105 : 5;
   for (const Group& g : record.groups)
-    if (g.code == 5 || g.code == 105)
+    if (g.code == handleCode)
       noteHandle(own = handle(g));
   if (type == "TABLE")
   {
@@ -233,8 +286,17 @@ void Reader::tableRecord(const Record& record)
       m_blockTableHandle = own;
     else if (name == "LAYER")
       m_layerTableHandle = own;
+    if (m_keep)
+      m_fileKept->tables.push_back({std::string(name), keptRecord(record, m_text), {}});
+    return;
   }
-  else if (type == "LAYER")
+  if (m_keep && type != "ENDTAB" && type != "LAYER" && type != "BLOCK_RECORD")
+  {
+    if (m_fileKept->tables.empty())
+      fail(record.line, OdString(L"a table record outside a table: ") + quoted(type));
+    m_fileKept->tables.back().records.push_back(keptRecord(record, m_text));
+  }
+  if (type == "LAYER")
   {
     PendingLayer pending;
     pending.layer = OdDbLayerTableRecord::createObject();
@@ -267,6 +329,12 @@ void Reader::tableRecord(const Record& record)
       fail(record.line, L"a layer without a name");
     pending.layer->setColor(color);
     pending.layer->setIsOff(off);
+    if (m_keep)
+    {
+      auto kept = std::make_shared<OdDxfKept>();
+      kept->pairs = keptPairs(record, m_text, {layerOwns});
+      pending.layer->setDxfKept(std::move(kept));
+    }
     m_layers.push_back(std::move(pending));
   }
   else if (type == "BLOCK_RECORD")
@@ -279,7 +347,9 @@ void Reader::tableRecord(const Record& record)
       fail(record.line, L"a block record without a name");
     if (m_blockByName.count(name))
       fail(record.line, OdString(L"a second block record named ") + quoted(name.toUtf8()));
-    blockNamed(name, own, record.line);
+    const std::size_t block = blockNamed(name, own, record.line);
+    if (m_keep)
+      keptOfBlock(block).pairs = keptPairs(record, m_text, {blockRecordOwns});
   }
   else if (type == "VPORT")
   {
@@ -318,6 +388,8 @@ OdDbDatabasePtr Reader::build()
   buildEntities(db);
   checkNesting(db);
   buildGroups(db, groups);
+  if (m_keep)
+    db->setDxfFileKept(std::move(m_fileKept));
 
   if (!m_clayer.empty())
     if (auto* table = OdDbInternal::peekAs<OdDbLayerTable>(roots.layerTable))
@@ -344,6 +416,8 @@ void Reader::buildBlocks(OdDbDatabase* db, DatabaseRoots& roots)
   {
     OdDbBlockTableRecordPtr record = OdDbBlockTableRecord::createObject();
     record->setName(block.name);
+    if (block.kept)
+      record->setDxfKept(std::move(block.kept));
     OdDbInternal::wantHandle(db, block.handle);
     const OdDbObjectId id = table->add(record);
     if (block.name.iCompare(OdDbBlockTableRecord::kModelSpace) == 0)

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "../DbInternal.h"
+#include "DxfKeep.h"
 #include "DxfShared.h"
 #include "DxfText.h"
 #include "DxfTokens.h"
@@ -26,6 +27,7 @@ struct PendingEntity
   std::string_view layer;
   std::string_view blockName; // inserts
   std::size_t line = 0;
+  std::shared_ptr<OdDxfKept> kept;
 };
 
 struct PendingBlock
@@ -34,6 +36,8 @@ struct PendingBlock
   OdUInt64 handle = 0; // of the block record
   std::size_t line = 0;
   std::vector<PendingEntity> entities;
+  // Its block record's pairs the model does not write, its BLOCK and ENDBLK.
+  std::shared_ptr<OdDxfKept> kept;
 };
 
 struct PendingDictionary
@@ -45,8 +49,10 @@ struct PendingDictionary
     std::string_view key;
     OdUInt64 handle;
     std::size_t line;
+    int code; // 350, or 360 for an owning entry
   };
   std::vector<Entry> entries;
+  OdDxfPairs otherPairs; // what is neither an entry nor written by the model
 };
 
 struct PendingLayer
@@ -107,6 +113,9 @@ private:
   MaterialColor extensionColor(const Record& record, std::size_t& at);
   void skip(std::string_view type, std::size_t line, bool entity);
   std::size_t blockNamed(const OdString& name, OdUInt64 handle, std::size_t line);
+  OdDxfKept& keptOfBlock(std::size_t block);
+  void keepTableRecord(const Record& record);
+  void keepObject(const Record& record, OdUInt64 handle);
 
   OdDbDatabasePtr build();
   void buildBlocks(OdDbDatabase* db, DatabaseRoots& roots);
@@ -126,6 +135,11 @@ private:
   bool m_haveLookahead = false;
   std::vector<OdString> m_warnings;
   TextDecoder m_text;
+  std::string_view m_version = "AC1009"; // $ACADVER
+  // What the model does not know is kept from AC1015 on.
+  bool m_keep = false;
+  std::shared_ptr<OdDxfFileKept> m_fileKept = std::make_shared<OdDxfFileKept>();
+  std::vector<std::pair<OdUInt64, OdDxfRecord>> m_keptObjects; // by handle, in file order
 
   // Header.
   OdUInt64 m_handSeed = 0, m_cmaterial = 0;
@@ -151,6 +165,7 @@ private:
   // attributes, which end at their SEQEND.
   OdDbPolyFaceMeshPtr m_polyface;
   bool m_inSequence = false;
+  OdDxfKept* m_sequenceKept = nullptr; // where the sequence's records are kept
 
   std::unordered_map<std::string_view, OdDbObjectId> m_layerIds;
 };

@@ -2,6 +2,7 @@
 // handles; what the format needs around them (tables the model does not
 // keep, BLOCK and ENDBLK, SEQEND, layouts) gets handles from the seed on.
 #include "../DbInternal.h"
+#include "DxfKeep.h"
 #include "DxfShared.h"
 
 #include "od/DbDictionary.h"
@@ -98,6 +99,31 @@ private:
     putReal(groupCode + 10, p.y);
     putReal(groupCode + 20, p.z);
   }
+  // Kept values go out as they were read.
+  void putKept(const OdDxfPair& pair)
+  {
+    code(pair.code);
+    m_out += pair.value;
+    m_out += '\n';
+  }
+  void putKept(const KeptParts& kept, std::size_t from, std::size_t to)
+  {
+    for (std::size_t i = from; i < to; ++i)
+      putKept(kept.pairs()[i]);
+  }
+  void putKept(const KeptParts& kept, std::pair<std::size_t, std::size_t> range)
+  {
+    putKept(kept, range.first, range.second);
+  }
+  void putRecord(const OdDxfRecord& record)
+  {
+    put(0, record.type.c_str());
+    for (const OdDxfPair& pair : record.pairs)
+      putKept(pair);
+  }
+  // Every kept subclass but those written already, marker and pairs, then
+  // the extension data.
+  void putKeptOthers(const KeptParts& kept, std::initializer_list<std::string_view> written);
   OdUInt64 fresh() { return m_next++; }
   OdUInt64 handleOf(const OdDbObjectId& id) const { return OdDbInternal::peek(id) ? OdUInt64(id.getHandle()) : 0; }
 
@@ -109,22 +135,40 @@ private:
   // The head every symbol table record shares: its type, handle, owner
   // table, the two subclass markers and its name.
   template <class Name>
-  void recordStart(const char* type, OdUInt64 handle, OdUInt64 owner, const char* subclass, const Name& name)
+  void recordStart(const char* type, OdUInt64 handle, OdUInt64 owner, const char* subclass, const Name& name,
+                   const KeptParts& kept)
   {
     put(0, type);
     putHandle(5, handle);
+    putKept(kept, 0, kept.headEnd());
     putHandle(330, owner);
     put(100, "AcDbSymbolTableRecord");
+    putKept(kept, kept.subclass("AcDbSymbolTableRecord"));
     put(100, subclass);
     put(2, name);
   }
-  void layerTable();
-  void blockRecordTable();
+  void headerSeed();
+  void headerMeasurement();
+  void headerLayer();
+  void headerMaterial();
+  void ownTable(std::string_view name);
+  void keptTableStart(const OdDxfRecord& head, int count);
+  void keptTableOut(const OdDxfFileKept::Table& table);
+  static bool isActiveViewport(const OdDxfRecord& record);
+  static OdUInt64 handleIn(const OdDxfRecord& record);
+  void layerTable(const OdDxfRecord* keptHead);
+  void blockRecordTable(const OdDxfRecord* keptHead);
   void blocks();
   void entities();
   void entity(const OdDbEntity* entity, const OdDbObjectId& ownerId, bool paper);
-  void entityCommon(const char* type, OdUInt64 handle, OdUInt64 owner, const OdDbEntity* entity, bool paper);
-  void polyface(const OdDbPolyFaceMesh* mesh, OdUInt64 owner, bool paper);
+  void entityCommon(const char* type, OdUInt64 handle, OdUInt64 owner, const OdDbEntity* entity, bool paper,
+                    const KeptParts& kept);
+  void following(const OdDbEntity* entity);
+  void polyface(const OdDbPolyFaceMesh* mesh, OdUInt64 owner, bool paper, const KeptParts& kept);
+  bool needsAppId() const;
+  // Whether a reader of the group codes alone would get the map's texture
+  // or v tiling wrong.
+  static bool needsExtension(const MaterialMap& map);
   void objects();
   void dictionary(const OdDbDictionary* dictionary, OdUInt64 owner, bool root, bool materials);
   void material(const OdDbMaterial* material, OdUInt64 owner);
@@ -144,7 +188,24 @@ private:
   OdUInt64 m_layoutDictionary = 0, m_modelLayout = 0, m_paperLayout = 0;
   OdDbObjectId m_layerId;
   std::string m_layerText;
+  bool m_needsAppId = false;  // some material has extension data of ours
+  bool m_keptLayouts = false; // the file's own layouts are kept
 };
+
+void Writer::putKeptOthers(const KeptParts& kept, std::initializer_list<std::string_view> written)
+{
+  for (std::size_t i = kept.headEnd(); i < kept.xdata();)
+  {
+    std::size_t end = i + 1;
+    while (end < kept.xdata() && kept.pairs()[end].code != 100)
+      ++end;
+    const std::string_view marker = trimmed(kept.pairs()[i].value);
+    if (std::find(written.begin(), written.end(), marker) == written.end())
+      putKept(kept, i, end);
+    i = end;
+  }
+  putKept(kept, kept.xdata(), kept.size());
+}
 
 std::vector<const OdDbBlockTableRecord*> Writer::blockRecords() const
 {
@@ -162,6 +223,14 @@ std::string Writer::run()
   m_modelLayout = fresh();
   m_paperLayout = fresh();
   m_out.reserve(1 << 16);
+  m_needsAppId = needsAppId();
+  if (auto* root = OdDbInternal::peek(m_db->getNamedObjectsDictionaryId()))
+  {
+    const KeptParts kept(root->dxfKept());
+    for (std::size_t i = 0; i < kept.size(); ++i)
+      if (kept.pairs()[i].code == 3 && trimmed(kept.pairs()[i].value) == "ACAD_LAYOUT")
+        m_keptLayouts = true;
+  }
   // The header names the handle seed, known only at the end.
   classes();
   tables();
@@ -178,33 +247,97 @@ std::string Writer::run()
 
 void Writer::header()
 {
+  // A file read from AC1021 on keeps its version; older ones become AC1021.
+  const OdDxfFileKept* file = m_db->dxfFileKept();
+  const bool ownVersion = file && file->version >= "AC1021";
   put(0, "SECTION");
   put(2, "HEADER");
   put(9, "$ACADVER");
-  put(1, "AC1021");
-  put(9, "$DWGCODEPAGE");
-  put(3, "ANSI_1252");
+  put(1, ownVersion ? file->version.c_str() : "AC1021");
+  bool seed = false, measurement = false, clayer = false, cmaterial = false;
+  const auto own = [&](const std::string& name) {
+    if (name == "$ACADVER")
+      return true;
+    if (name == "$HANDSEED")
+      return seed = true, headerSeed(), true;
+    if (name == "$MEASUREMENT")
+      return measurement = true, headerMeasurement(), true;
+    if (name == "$CLAYER")
+      return clayer = true, headerLayer(), true;
+    if (name == "$CMATERIAL")
+      return cmaterial = true, headerMaterial(), true;
+    return false;
+  };
+  if (file)
+    for (const OdDxfFileKept::Variable& variable : file->header)
+      if (!own(variable.name))
+      {
+        put(9, variable.name.c_str());
+        for (const OdDxfPair& pair : variable.pairs)
+          putKept(pair);
+      }
+  if (!file)
+  {
+    put(9, "$DWGCODEPAGE");
+    put(3, "ANSI_1252");
+  }
+  if (!seed)
+    headerSeed();
+  if (!measurement)
+    headerMeasurement();
+  if (!clayer)
+    headerLayer();
+  if (!cmaterial)
+    headerMaterial();
+  put(0, "ENDSEC");
+}
+
+void Writer::headerSeed()
+{
   put(9, "$HANDSEED");
   putHandle(5, m_next);
+}
+
+void Writer::headerMeasurement()
+{
   put(9, "$MEASUREMENT");
   putInt(70, m_db->getMEASUREMENT());
+}
+
+void Writer::headerLayer()
+{
   if (auto* layer = OdDbInternal::peekAs<OdDbLayerTableRecord>(m_db->getCLAYER()))
   {
     put(9, "$CLAYER");
     put(8, layer->getName());
   }
+}
+
+void Writer::headerMaterial()
+{
   if (const OdUInt64 cmaterial = handleOf(m_db->getCMATERIAL()))
   {
     put(9, "$CMATERIAL");
     putHandle(347, cmaterial);
   }
-  put(0, "ENDSEC");
 }
 
 void Writer::classes()
 {
   put(0, "SECTION");
   put(2, "CLASSES");
+  const OdDxfFileKept* file = m_db->dxfFileKept();
+  const auto kept = [&](const char* name) {
+    if (file)
+      for (const OdDxfRecord& record : file->classes)
+        for (const OdDxfPair& pair : record.pairs)
+          if (pair.code == 1 && trimmed(pair.value) == name)
+            return true;
+    return false;
+  };
+  if (file)
+    for (const OdDxfRecord& record : file->classes)
+      putRecord(record);
   const struct
   {
     const char* name;
@@ -214,6 +347,8 @@ void Writer::classes()
   } kClasses[] = {{"MATERIAL", "AcDbMaterial", 1153, 0}, {"MESH", "AcDbSubDMesh", 4095, 1}};
   for (const auto& cls : kClasses)
   {
+    if (kept(cls.name))
+      continue;
     put(0, "CLASS");
     put(1, cls.name);
     put(2, cls.cppName);
@@ -246,73 +381,198 @@ void Writer::tables()
 {
   put(0, "SECTION");
   put(2, "TABLES");
-
-  // The active viewport carries the render mode.
-  const OdUInt64 vports = fresh();
-  tableStart("VPORT", vports, 1);
-  recordStart("VPORT", fresh(), vports, "AcDbViewportTableRecord", "*Active");
-  putInt(70, 0);
-  putReal(10, 0.0);
-  putReal(20, 0.0);
-  putReal(11, 1.0);
-  putReal(21, 1.0);
-  putPoint(16, OdGePoint3d(0.0, 0.0, 1.0));
-  putReal(40, 1000.0);
-  putReal(41, 1.5);
-  putInt(281, m_db->activeViewportRenderMode());
-  put(0, "ENDTAB");
-
-  const OdUInt64 linetypes = fresh();
-  tableStart("LTYPE", linetypes, 3);
-  for (const char* name : {"ByBlock", "ByLayer", "Continuous"})
-  {
-    recordStart("LTYPE", fresh(), linetypes, "AcDbLinetypeTableRecord", name);
-    putInt(70, 0);
-    put(3, name[0] == 'C' ? "Solid line" : "");
-    putInt(72, 65);
-    putInt(73, 0);
-    putReal(40, 0.0);
-  }
-  put(0, "ENDTAB");
-
-  layerTable();
-
-  const OdUInt64 styles = fresh();
-  tableStart("STYLE", styles, 1);
-  recordStart("STYLE", fresh(), styles, "AcDbTextStyleTableRecord", "Standard");
-  putInt(70, 0);
-  putReal(40, 0.0);
-  putReal(41, 1.0);
-  putReal(50, 0.0);
-  putInt(71, 0);
-  putReal(42, 2.5);
-  put(3, "txt");
-  put(4, "");
-  put(0, "ENDTAB");
-
-  emptyTable("VIEW", fresh());
-  emptyTable("UCS", fresh());
-
-  const OdUInt64 apps = fresh();
-  tableStart("APPID", apps, 2);
-  for (const char* name : {"ACAD", kAppName})
-  {
-    recordStart("APPID", fresh(), apps, "AcDbRegAppTableRecord", name);
-    putInt(70, 0);
-  }
-  put(0, "ENDTAB");
-
-  const OdUInt64 dimStyles = fresh();
-  tableStart("DIMSTYLE", dimStyles, 0);
-  put(100, "AcDbDimStyleTable");
-  putInt(71, 0);
-  put(0, "ENDTAB");
-
-  blockRecordTable();
+  const char* const kOrder[] = {"VPORT", "LTYPE", "LAYER", "STYLE", "VIEW", "UCS", "APPID", "DIMSTYLE", "BLOCK_RECORD"};
+  const OdDxfFileKept* file = m_db->dxfFileKept();
+  const auto keptTable = [&](std::string_view name) -> const OdDxfFileKept::Table* {
+    if (file)
+      for (const OdDxfFileKept::Table& table : file->tables)
+        if (table.name == name)
+          return &table;
+    return nullptr;
+  };
+  for (const char* name : kOrder)
+    if (const OdDxfFileKept::Table* table = keptTable(name))
+      keptTableOut(*table);
+    else
+      ownTable(name);
+  if (file)
+    for (const OdDxfFileKept::Table& table : file->tables)
+      if (std::none_of(std::begin(kOrder), std::end(kOrder), [&](const char* n) { return table.name == n; }))
+        keptTableOut(table);
   put(0, "ENDSEC");
 }
 
-void Writer::layerTable()
+void Writer::keptTableStart(const OdDxfRecord& head, int count)
+{
+  // The count is the records written, which may be more than were read.
+  put(0, "TABLE");
+  bool counted = false;
+  for (const OdDxfPair& pair : head.pairs)
+    if (pair.code == 70 && !counted)
+    {
+      putInt(70, count);
+      counted = true;
+    }
+    else
+      putKept(pair);
+}
+
+void Writer::keptTableOut(const OdDxfFileKept::Table& table)
+{
+  if (table.name == "LAYER")
+    return layerTable(&table.head);
+  if (table.name == "BLOCK_RECORD")
+    return blockRecordTable(&table.head);
+  std::vector<const char*> added;
+  if (table.name == "APPID" && m_needsAppId)
+  {
+    bool present = false;
+    for (const OdDxfRecord& record : table.records)
+      for (const OdDxfPair& pair : record.pairs)
+        if (pair.code == 2 && OdString(pair.value.c_str()).iCompare(OdString(kAppName)) == 0)
+          present = true;
+    if (!present)
+      added.push_back(kAppName);
+  }
+  keptTableStart(table.head, int(table.records.size() + added.size()));
+  bool active = false;
+  for (const OdDxfRecord& record : table.records)
+  {
+    if (table.name == "VPORT" && !active && isActiveViewport(record))
+    {
+      // The active viewport carries the model's render mode.
+      active = true;
+      put(0, record.type.c_str());
+      bool written = false;
+      for (const OdDxfPair& pair : record.pairs)
+        if (pair.code == 281)
+        {
+          putInt(281, m_db->activeViewportRenderMode());
+          written = true;
+        }
+        else
+        {
+          if (!written && pair.code >= 1000)
+          {
+            putInt(281, m_db->activeViewportRenderMode());
+            written = true;
+          }
+          putKept(pair);
+        }
+      if (!written)
+        putInt(281, m_db->activeViewportRenderMode());
+      continue;
+    }
+    putRecord(record);
+  }
+  const OdUInt64 tableHandle = handleIn(table.head);
+  for (const char* name : added)
+  {
+    recordStart("APPID", fresh(), tableHandle, "AcDbRegAppTableRecord", name, KeptParts(nullptr));
+    putInt(70, 0);
+  }
+  put(0, "ENDTAB");
+}
+
+bool Writer::isActiveViewport(const OdDxfRecord& record)
+{
+  for (const OdDxfPair& pair : record.pairs)
+    if (pair.code == 2)
+      return OdString(std::string(trimmed(pair.value)).c_str()).iCompare(L"*Active") == 0;
+  return false;
+}
+
+OdUInt64 Writer::handleIn(const OdDxfRecord& record)
+{
+  for (const OdDxfPair& pair : record.pairs)
+    if (pair.code == 5)
+    {
+      const std::string_view text = trimmed(pair.value);
+      OdUInt64 value = 0;
+      std::from_chars(text.data(), text.data() + text.size(), value, 16);
+      return value;
+    }
+  return 0;
+}
+
+void Writer::ownTable(std::string_view name)
+{
+  const KeptParts none(nullptr);
+  if (name == "VPORT")
+  {
+    // The active viewport carries the render mode.
+    const OdUInt64 vports = fresh();
+    tableStart("VPORT", vports, 1);
+    recordStart("VPORT", fresh(), vports, "AcDbViewportTableRecord", "*Active", none);
+    putInt(70, 0);
+    putReal(10, 0.0);
+    putReal(20, 0.0);
+    putReal(11, 1.0);
+    putReal(21, 1.0);
+    putPoint(16, OdGePoint3d(0.0, 0.0, 1.0));
+    putReal(40, 1000.0);
+    putReal(41, 1.5);
+    putInt(281, m_db->activeViewportRenderMode());
+    put(0, "ENDTAB");
+  }
+  else if (name == "LTYPE")
+  {
+    const OdUInt64 linetypes = fresh();
+    tableStart("LTYPE", linetypes, 3);
+    for (const char* type : {"ByBlock", "ByLayer", "Continuous"})
+    {
+      recordStart("LTYPE", fresh(), linetypes, "AcDbLinetypeTableRecord", type, none);
+      putInt(70, 0);
+      put(3, type[0] == 'C' ? "Solid line" : "");
+      putInt(72, 65);
+      putInt(73, 0);
+      putReal(40, 0.0);
+    }
+    put(0, "ENDTAB");
+  }
+  else if (name == "LAYER")
+    layerTable(nullptr);
+  else if (name == "STYLE")
+  {
+    const OdUInt64 styles = fresh();
+    tableStart("STYLE", styles, 1);
+    recordStart("STYLE", fresh(), styles, "AcDbTextStyleTableRecord", "Standard", none);
+    putInt(70, 0);
+    putReal(40, 0.0);
+    putReal(41, 1.0);
+    putReal(50, 0.0);
+    putInt(71, 0);
+    putReal(42, 2.5);
+    put(3, "txt");
+    put(4, "");
+    put(0, "ENDTAB");
+  }
+  else if (name == "VIEW" || name == "UCS")
+    emptyTable(name == "VIEW" ? "VIEW" : "UCS", fresh());
+  else if (name == "APPID")
+  {
+    const OdUInt64 apps = fresh();
+    tableStart("APPID", apps, 2);
+    for (const char* app : {"ACAD", kAppName})
+    {
+      recordStart("APPID", fresh(), apps, "AcDbRegAppTableRecord", app, none);
+      putInt(70, 0);
+    }
+    put(0, "ENDTAB");
+  }
+  else if (name == "DIMSTYLE")
+  {
+    const OdUInt64 dimStyles = fresh();
+    tableStart("DIMSTYLE", dimStyles, 0);
+    put(100, "AcDbDimStyleTable");
+    putInt(71, 0);
+    put(0, "ENDTAB");
+  }
+  else if (name == "BLOCK_RECORD")
+    blockRecordTable(nullptr);
+}
+
+void Writer::layerTable(const OdDxfRecord* keptHead)
 {
   auto* table = OdDbInternal::peekAs<OdDbLayerTable>(m_db->getLayerTableId());
   std::vector<const OdDbLayerTableRecord*> layers;
@@ -321,37 +581,54 @@ void Writer::layerTable()
       if (auto* layer = OdDbInternal::peekAs<OdDbLayerTableRecord>(it->getRecordId()))
         layers.push_back(layer);
   const OdUInt64 tableHandle = table ? handleOf(m_db->getLayerTableId()) : fresh();
-  tableStart("LAYER", tableHandle, int(layers.size()));
+  if (keptHead)
+    keptTableStart(*keptHead, int(layers.size()));
+  else
+    tableStart("LAYER", tableHandle, int(layers.size()));
   for (const OdDbLayerTableRecord* layer : layers)
   {
-    recordStart("LAYER", layer->getDbHandle(), tableHandle, "AcDbLayerTableRecord", layer->getName());
-    putInt(70, 0);
+    const KeptParts kept(layer->dxfKept());
+    recordStart("LAYER", layer->getDbHandle(), tableHandle, "AcDbLayerTableRecord", layer->getName(), kept);
     // An index colour as it is, a true colour beside index 7; a layer that
     // is off has a negative colour number.
     const OdCmColor color = layer->color();
     const int index = color.isByACI() && color.colorIndex() > 0 && color.colorIndex() < 256 ? color.colorIndex() : 7;
+    if (kept.empty())
+      putInt(70, 0);
     putInt(62, layer->isOff() ? -index : index);
     if (color.isByColor())
       putInt(420, OdInt32(color.color() & 0xFFFFFF));
-    put(6, "Continuous");
-    putInt(370, -3);
+    if (kept.empty())
+    {
+      put(6, "Continuous");
+      putInt(370, -3);
+    }
     if (const OdUInt64 material = handleOf(layer->materialId()))
       putHandle(347, material);
+    putKept(kept, kept.subclass("AcDbLayerTableRecord"));
+    putKeptOthers(kept, {"AcDbSymbolTableRecord", "AcDbLayerTableRecord"});
   }
   put(0, "ENDTAB");
 }
 
-void Writer::blockRecordTable()
+void Writer::blockRecordTable(const OdDxfRecord* keptHead)
 {
   const auto records = blockRecords();
   const OdUInt64 tableHandle =
     OdDbInternal::peek(m_db->getBlockTableId()) ? handleOf(m_db->getBlockTableId()) : fresh();
-  tableStart("BLOCK_RECORD", tableHandle, int(records.size()));
+  if (keptHead)
+    keptTableStart(*keptHead, int(records.size()));
+  else
+    tableStart("BLOCK_RECORD", tableHandle, int(records.size()));
   for (const OdDbBlockTableRecord* record : records)
   {
-    recordStart("BLOCK_RECORD", record->getDbHandle(), tableHandle, "AcDbBlockTableRecord", record->getName());
+    const KeptParts kept(record->dxfKept());
+    recordStart("BLOCK_RECORD", record->getDbHandle(), tableHandle, "AcDbBlockTableRecord", record->getName(), kept);
     const OdDbObjectId id = record->objectId();
-    putHandle(340, id == m_db->getModelSpaceId() ? m_modelLayout : id == m_db->getPaperSpaceId() ? m_paperLayout : 0);
+    if (!kept.has("AcDbBlockTableRecord", 340))
+      putHandle(340, id == m_db->getModelSpaceId() ? m_modelLayout : id == m_db->getPaperSpaceId() ? m_paperLayout : 0);
+    putKept(kept, kept.subclass("AcDbBlockTableRecord"));
+    putKeptOthers(kept, {"AcDbSymbolTableRecord", "AcDbBlockTableRecord"});
   }
   put(0, "ENDTAB");
 }
@@ -362,36 +639,43 @@ void Writer::blocks()
   put(2, "BLOCKS");
   for (const OdDbBlockTableRecord* record : blockRecords())
   {
+    const OdDxfKept* kept = record->dxfKept();
+    const bool keptEnds = kept && kept->following.size() == 2;
     const OdUInt64 owner = record->getDbHandle();
     const bool paper = record->objectId() == m_db->getPaperSpaceId();
-    put(0, "BLOCK");
-    putHandle(5, fresh());
-    putHandle(330, owner);
-    put(100, "AcDbEntity");
-    if (paper)
-      putInt(67, 1);
-    put(8, "0");
-    put(100, "AcDbBlockBegin");
-    put(2, record->getName());
-    const bool anonymous =
-      record->getName().getLength() > 1 && record->getName().getAt(0) == L'*' && !record->isLayout();
-    putInt(70, anonymous ? 1 : 0);
-    putPoint(10, OdGePoint3d());
-    put(3, record->getName());
-    put(1, "");
+    // BLOCK and ENDBLK as the file had them, or made.
+    const auto end = [&](const char* type, const char* subclass) {
+      put(0, type);
+      putHandle(5, fresh());
+      putHandle(330, owner);
+      put(100, "AcDbEntity");
+      if (paper)
+        putInt(67, 1);
+      put(8, "0");
+      put(100, subclass);
+    };
+    if (keptEnds)
+      putRecord(kept->following[0]);
+    else
+    {
+      end("BLOCK", "AcDbBlockBegin");
+      put(2, record->getName());
+      const bool anonymous =
+        record->getName().getLength() > 1 && record->getName().getAt(0) == L'*' && !record->isLayout();
+      putInt(70, anonymous ? 1 : 0);
+      putPoint(10, OdGePoint3d());
+      put(3, record->getName());
+      put(1, "");
+    }
     // Layout entities go into the ENTITIES section.
     if (!record->isLayout())
       for (const OdDbObjectId& id : record->entityIds())
         if (auto* child = OdDbInternal::peekAs<OdDbEntity>(id))
           entity(child, record->objectId(), false);
-    put(0, "ENDBLK");
-    putHandle(5, fresh());
-    putHandle(330, owner);
-    put(100, "AcDbEntity");
-    if (paper)
-      putInt(67, 1);
-    put(8, "0");
-    put(100, "AcDbBlockEnd");
+    if (keptEnds)
+      putRecord(kept->following[1]);
+    else
+      end("ENDBLK", "AcDbBlockEnd");
   }
   put(0, "ENDSEC");
 }
@@ -408,13 +692,16 @@ void Writer::entities()
   put(0, "ENDSEC");
 }
 
-void Writer::entityCommon(const char* type, OdUInt64 handle, OdUInt64 owner, const OdDbEntity* ent, bool paper)
+void Writer::entityCommon(const char* type, OdUInt64 handle, OdUInt64 owner, const OdDbEntity* ent, bool paper,
+                          const KeptParts& kept)
 {
   put(0, type);
   putHandle(5, handle);
+  putKept(kept, 0, kept.headEnd());
   putHandle(330, owner);
   put(100, "AcDbEntity");
-  if (paper)
+  // What was kept of colour and space goes back as it was.
+  if (paper && kept.empty())
     putInt(67, 1);
   // A mesh's vertices share its layer: the name is made once.
   if (ent->layerId() != m_layerId || m_layerText.empty())
@@ -426,25 +713,49 @@ void Writer::entityCommon(const char* type, OdUInt64 handle, OdUInt64 owner, con
   putUtf8(8, m_layerText);
   if (!std::strcmp(type, "VERTEX") || !std::strcmp(type, "SEQEND"))
     return; // the mesh's colour and material are its vertices'
-  const OdCmColor color = ent->color();
-  if (color.isByBlock())
-    putInt(62, 0);
-  else if (color.isByACI())
-    putInt(62, color.colorIndex());
-  else if (color.isByColor())
-    putInt(420, OdInt32(color.color() & 0xFFFFFF));
+  if (kept.empty())
+  {
+    const OdCmColor color = ent->color();
+    if (color.isByBlock())
+      putInt(62, 0);
+    else if (color.isByACI())
+      putInt(62, color.colorIndex());
+    else if (color.isByColor())
+      putInt(420, OdInt32(color.color() & 0xFFFFFF));
+  }
+  // An entity read without a material of its own is by layer; it stays
+  // without one.
   if (const OdUInt64 material = handleOf(ent->materialId()))
-    putHandle(347, material);
+    if (kept.empty() || ent->materialId() != m_db->byLayerMaterialId())
+      putHandle(347, material);
+  putKept(kept, kept.subclass("AcDbEntity"));
+}
+
+void Writer::following(const OdDbEntity* ent)
+{
+  if (const OdDxfKept* data = ent->dxfKept())
+    for (const OdDxfRecord& record : data->following)
+      putRecord(record);
 }
 
 void Writer::entity(const OdDbEntity* ent, const OdDbObjectId& ownerId, bool paper)
 {
   const OdUInt64 owner = handleOf(ownerId);
+  const KeptParts kept(ent->dxfKept());
+  if (auto* proxy = OdDbProxyEntity::cast(ent).get())
+  {
+    if (!proxy->isWritable())
+      return; // left out, as the save's question said
+    entityCommon(proxy->dxfName().c_str(), ent->getDbHandle(), owner, ent, paper, kept);
+    putKeptOthers(kept, {"AcDbEntity"});
+    following(ent);
+    return;
+  }
   if (auto* mesh = OdDbPolyFaceMesh::cast(ent).get())
-    return polyface(mesh, owner, paper);
+    return polyface(mesh, owner, paper, kept);
   if (auto* sub = OdDbSubDMesh::cast(ent).get())
   {
-    entityCommon("MESH", ent->getDbHandle(), owner, ent, paper);
+    entityCommon("MESH", ent->getDbHandle(), owner, ent, paper, kept);
     put(100, "AcDbSubDMesh");
     putInt(71, 2);
     putInt(72, 0);
@@ -458,11 +769,12 @@ void Writer::entity(const OdDbEntity* ent, const OdDbObjectId& ownerId, bool pap
     putInt(94, 0);
     putInt(95, 0);
     putInt(90, 0);
+    putKeptOthers(kept, {"AcDbEntity", "AcDbSubDMesh"});
     return;
   }
   if (auto* face = OdDbFace::cast(ent).get())
   {
-    entityCommon("3DFACE", ent->getDbHandle(), owner, ent, paper);
+    entityCommon("3DFACE", ent->getDbHandle(), owner, ent, paper, kept);
     put(100, "AcDbFace");
     int hidden = 0;
     for (OdUInt16 i = 0; i < 4; ++i)
@@ -475,6 +787,8 @@ void Writer::entity(const OdDbEntity* ent, const OdDbObjectId& ownerId, bool pap
     }
     if (hidden)
       putInt(70, hidden);
+    putKept(kept, kept.subclass("AcDbFace"));
+    putKeptOthers(kept, {"AcDbEntity", "AcDbFace"});
     return;
   }
   if (auto* ref = OdDbBlockReference::cast(ent).get())
@@ -482,8 +796,11 @@ void Writer::entity(const OdDbEntity* ent, const OdDbObjectId& ownerId, bool pap
     auto* block = OdDbInternal::peekAs<OdDbBlockTableRecord>(ref->blockTableRecord());
     if (!block)
       return; // an insert of nothing cannot be written
-    entityCommon("INSERT", ent->getDbHandle(), owner, ent, paper);
+    entityCommon("INSERT", ent->getDbHandle(), owner, ent, paper, kept);
     put(100, "AcDbBlockReference");
+    const OdDxfKept* data = ent->dxfKept();
+    if (data && !data->following.empty())
+      putInt(66, 1); // its attributes follow
     put(2, block->getName());
     const InsertPlacement placement = placementOf(ref->blockTransform());
     putPoint(10, placement.position);
@@ -494,22 +811,28 @@ void Writer::entity(const OdDbEntity* ent, const OdDbObjectId& ownerId, bool pap
       putReal(50, placement.rotationDegrees);
     if (placement.normal != OdGeVector3d::kZAxis)
       putPoint(210, OdGePoint3d() + placement.normal);
+    putKept(kept, kept.subclass("AcDbBlockReference"));
+    putKeptOthers(kept, {"AcDbEntity", "AcDbBlockReference"});
+    following(ent);
   }
 }
 
-void Writer::polyface(const OdDbPolyFaceMesh* mesh, OdUInt64 owner, bool paper)
+void Writer::polyface(const OdDbPolyFaceMesh* mesh, OdUInt64 owner, bool paper, const KeptParts& kept)
 {
   const OdUInt64 handle = mesh->getDbHandle();
-  entityCommon("POLYLINE", handle, owner, mesh, paper);
+  const KeptParts none(nullptr);
+  entityCommon("POLYLINE", handle, owner, mesh, paper, kept);
   put(100, "AcDbPolyFaceMesh");
   putInt(66, 1);
   putPoint(10, OdGePoint3d());
   putInt(70, 64);
   putInt(71, mesh->numVertices());
   putInt(72, mesh->numFaces());
+  putKept(kept, kept.subclass("AcDbPolyFaceMesh"));
+  putKeptOthers(kept, {"AcDbEntity", "AcDbPolyFaceMesh"});
   for (OdInt32 i = 0; i < mesh->numVertices(); ++i)
   {
-    entityCommon("VERTEX", fresh(), handle, mesh, paper);
+    entityCommon("VERTEX", fresh(), handle, mesh, paper, none);
     put(100, "AcDbVertex");
     put(100, "AcDbPolyFaceMeshVertex");
     putPoint(10, mesh->vertexAt(i)->position());
@@ -518,7 +841,7 @@ void Writer::polyface(const OdDbPolyFaceMesh* mesh, OdUInt64 owner, bool paper)
   for (OdInt32 i = 0; i < mesh->numFaces(); ++i)
   {
     const OdDbFaceRecord* face = mesh->faceAt(i);
-    entityCommon("VERTEX", fresh(), handle, mesh, paper);
+    entityCommon("VERTEX", fresh(), handle, mesh, paper, none);
     put(100, "AcDbFaceRecord");
     putPoint(10, OdGePoint3d());
     putInt(70, 128);
@@ -526,7 +849,7 @@ void Writer::polyface(const OdDbPolyFaceMesh* mesh, OdUInt64 owner, bool paper)
       if (const OdInt16 number = face->getVertexAt(k))
         putInt(71 + k, face->isEdgeVisibleAt(k) ? number : -number);
   }
-  entityCommon("SEQEND", fresh(), handle, mesh, paper);
+  entityCommon("SEQEND", fresh(), handle, mesh, paper, none);
 }
 
 void Writer::objects()
@@ -535,8 +858,22 @@ void Writer::objects()
   put(2, "OBJECTS");
   if (auto* root = OdDbInternal::peekAs<OdDbDictionary>(m_db->getNamedObjectsDictionaryId()))
     dictionary(root, 0, true, false);
-  layouts(handleOf(m_db->getNamedObjectsDictionaryId()));
+  if (!m_keptLayouts)
+    layouts(handleOf(m_db->getNamedObjectsDictionaryId()));
+  const OdDxfFileKept* file = m_db->dxfFileKept();
+  if (file)
+    for (const OdDxfRecord& record : file->objects)
+      putRecord(record);
   put(0, "ENDSEC");
+  if (file)
+    for (const OdDxfFileKept::Section& section : file->sections)
+    {
+      put(0, "SECTION");
+      put(2, section.name.c_str());
+      for (const OdDxfRecord& record : section.records)
+        putRecord(record);
+      put(0, "ENDSEC");
+    }
 }
 
 void Writer::dictionary(const OdDbDictionary* dict, OdUInt64 owner, bool root, bool materials)
@@ -551,6 +888,7 @@ void Writer::dictionary(const OdDbDictionary* dict, OdUInt64 owner, bool root, b
       entries.emplace_back(materials ? fileMaterialName(it->name()) : it->name(), object);
   }
   const OdUInt64 handle = dict->getDbHandle();
+  const KeptParts kept(dict->dxfKept());
   put(0, "DICTIONARY");
   putHandle(5, handle);
   if (!root)
@@ -559,6 +897,7 @@ void Writer::dictionary(const OdDbDictionary* dict, OdUInt64 owner, bool root, b
     putHandle(330, owner);
     put(102, "}");
   }
+  putKept(kept, 0, kept.headEnd());
   putHandle(330, owner);
   put(100, "AcDbDictionary");
   putInt(281, 1);
@@ -567,11 +906,14 @@ void Writer::dictionary(const OdDbDictionary* dict, OdUInt64 owner, bool root, b
     put(3, entry.first);
     putHandle(350, entry.second->getDbHandle());
   }
-  if (root)
+  // The entries of objects kept as they were, the root's layouts among them.
+  putKept(kept, kept.subclass("AcDbDictionary"));
+  if (root && !m_keptLayouts)
   {
     put(3, "ACAD_LAYOUT");
     putHandle(350, m_layoutDictionary);
   }
+  putKeptOthers(kept, {"AcDbDictionary"});
   const OdDbObjectId materialDictionary = m_db->getMaterialDictionaryId(false);
   for (const auto& entry : entries)
   {
@@ -607,11 +949,13 @@ void Writer::mapChannel(Channel channel, const MaterialMap& map)
 
 void Writer::material(const OdDbMaterial* mat, OdUInt64 owner)
 {
+  const KeptParts kept(mat->dxfKept());
   put(0, "MATERIAL");
   putHandle(5, mat->getDbHandle());
   put(102, "{ACAD_REACTORS");
   putHandle(330, owner);
   put(102, "}");
+  putKept(kept, 0, kept.headEnd());
   putHandle(330, owner);
   put(100, "AcDbMaterial");
   put(1, fileMaterialName(mat->name()));
@@ -650,6 +994,8 @@ void Writer::material(const OdDbMaterial* mat, OdUInt64 owner)
   putReal(468, mat->reflectivity());
   putInt(93, mat->illuminationModel());
   putInt(94, OdInt32(mat->channelFlags()));
+  putKept(kept, kept.subclass("AcDbMaterial"));
+  putKeptOthers(kept, {"AcDbMaterial"}); // other applications' extension data last
   materialExtension(maps);
 }
 
@@ -660,6 +1006,31 @@ void Writer::extensionColor(const MaterialColor& color)
   putInt(1071, OdInt32(color.color().color()));
 }
 
+bool Writer::needsExtension(const MaterialMap& map)
+{
+  const OdGiMaterialTexture* texture = map.texture().get();
+  auto* image = OdGiImageFileTexture::cast(texture).get();
+  const bool plainImage = image && impliesImageTexture(map) && image->sourceFileName() == map.sourceFileName();
+  const bool plainNone = !texture && !impliesImageTexture(map);
+  return !(plainImage || plainNone) || map.mapper().vTiling() != map.mapper().uTiling();
+}
+
+bool Writer::needsAppId() const
+{
+  auto* dictionary = OdDbInternal::peekAs<OdDbDictionary>(m_db->getMaterialDictionaryId(false));
+  if (dictionary)
+    for (auto it = dictionary->newIterator(); !it->done(); it->next())
+      if (auto* mat = OdDbInternal::peekAs<OdDbMaterial>(it->objectId()))
+      {
+        MaterialMaps maps;
+        maps.takeFrom(*mat);
+        for (const MaterialMap& map : maps.maps)
+          if (needsExtension(map))
+            return true;
+      }
+  return false;
+}
+
 void Writer::materialExtension(const MaterialMaps& maps)
 {
   // Per channel whose texture or v tiling a reader of the group codes alone
@@ -668,12 +1039,10 @@ void Writer::materialExtension(const MaterialMaps& maps)
   for (int channel = 0; channel < kChannelCount; ++channel)
   {
     const MaterialMap& map = maps.maps[channel];
+    if (!needsExtension(map))
+      continue;
     const OdGiMaterialTexture* texture = map.texture().get();
     auto* image = OdGiImageFileTexture::cast(texture).get();
-    const bool plainImage = image && impliesImageTexture(map) && image->sourceFileName() == map.sourceFileName();
-    const bool plainNone = !texture && !impliesImageTexture(map);
-    if ((plainImage || plainNone) && map.mapper().vTiling() == map.mapper().uTiling())
-      continue;
     if (!started)
     {
       put(1001, kAppName);
@@ -721,11 +1090,13 @@ void Writer::materialExtension(const MaterialMaps& maps)
 
 void Writer::group(const OdDbGroup* grp, OdUInt64 owner)
 {
+  const KeptParts kept(grp->dxfKept());
   put(0, "GROUP");
   putHandle(5, grp->getDbHandle());
   put(102, "{ACAD_REACTORS");
   putHandle(330, owner);
   put(102, "}");
+  putKept(kept, 0, kept.headEnd());
   putHandle(330, owner);
   put(100, "AcDbGroup");
   put(300, grp->description());
@@ -737,6 +1108,8 @@ void Writer::group(const OdDbGroup* grp, OdUInt64 owner)
   for (const OdDbObjectId& id : members)
     if (const OdUInt64 member = handleOf(id))
       putHandle(340, member);
+  putKept(kept, kept.subclass("AcDbGroup"));
+  putKeptOthers(kept, {"AcDbGroup"});
 }
 
 void Writer::layouts(OdUInt64 owner)
