@@ -466,35 +466,54 @@ TEST(Dxf, ASecondRoundTripWritesTheSameDrawing)
   EXPECT_EQ(withoutSynthetic(once), withoutSynthetic(twice));
 }
 
-TEST(Dxf, OldFilesWithoutHandlesOrMaterialsOpenWithTheStandardOnes)
+TEST(Dxf, OldFilesWithoutHandlesOpenWithTheStandardMaterialsAndAreSavedInTheLaterForm)
 {
-  const std::string r12 = "  0\nSECTION\n  2\nHEADER\n  9\n$ACADVER\n  1\nAC1009\n  0\nENDSEC\n"
-                          "  0\nSECTION\n  2\nTABLES\n  0\nTABLE\n  2\nLAYER\n 70\n1\n"
-                          "  0\nLAYER\n  2\nCaf\xe9\n 70\n0\n 62\n1\n  6\nCONTINUOUS\n  0\nENDTAB\n  0\nENDSEC\n"
-                          "  0\nSECTION\n  2\nENTITIES\n"
-                          "  0\n3DFACE\n  8\nCaf\xe9\n 10\n0\n 20\n0\n 30\n0\n 11\n1\n 21\n0\n 31\n0\n"
-                          " 12\n1\n 22\n1\n 32\n0\n 13\n1\n 23\n1\n 33\n0\n"
-                          "  0\nLINE\n  8\n0\n 10\n0\n 20\n0\n 30\n0\n 11\n1\n 21\n1\n 31\n0\n"
-                          "  0\nLINE\n  8\nNew\n 10\n0\n 20\n0\n 30\n0\n 11\n1\n 21\n1\n 31\n0\n"
-                          "  0\nENDSEC\n  0\nEOF\n";
+  const std::string r12 =
+    "  0\nSECTION\n  2\nHEADER\n  9\n$ACADVER\n  1\nAC1009\n  0\nENDSEC\n"
+    "  0\nSECTION\n  2\nTABLES\n  0\nTABLE\n  2\nLAYER\n 70\n1\n"
+    "  0\nLAYER\n  2\nCaf\xe9\n 70\n0\n 62\n1\n  6\nCONTINUOUS\n  0\nENDTAB\n  0\nENDSEC\n"
+    "  0\nSECTION\n  2\nBLOCKS\n"
+    "  0\nBLOCK\n  8\n0\n  2\n$MODEL_SPACE\n 70\n0\n 10\n0\n 20\n0\n 30\n0\n  3\n$MODEL_SPACE\n"
+    "  0\nENDBLK\n  8\n0\n  0\nENDSEC\n"
+    "  0\nSECTION\n  2\nENTITIES\n"
+    "  0\n3DFACE\n  8\nCaf\xe9\n 10\n0\n 20\n0\n 30\n0\n 11\n1\n 21\n0\n 31\n0\n"
+    " 12\n1\n 22\n1\n 32\n0\n 13\n1\n 23\n1\n 33\n0\n"
+    "  0\nTEXT\n  8\n0\n 10\n0\n 20\n0\n 30\n0\n 40\n1\n  1\nCaf\xe9\n 72\n1\n 11\n1\n 21\n1\n 31\n0\n"
+    " 73\n2\n"
+    "  0\nLINE\n  8\nNew\n 10\n0\n 20\n0\n 30\n0\n 11\n1\n 21\n1\n 31\n0\n"
+    "  0\nDIMENSION\n  8\n0\n  2\n*D1\n 10\n0\n 20\n0\n 30\n0\n 70\n0\n"
+    "  0\nENDSEC\n  0\nEOF\n";
   std::vector<OdString> warnings;
   OdDbDatabasePtr db = odDxfRead(r12, L"old.dxf", &warnings);
+  EXPECT_TRUE(warnings.empty());
   EXPECT_FALSE(db->byLayerMaterialId().isNull());
   EXPECT_FALSE(db->byBlockMaterialId().isNull());
   EXPECT_FALSE(db->globalMaterialId().isNull());
   EXPECT_EQ(db->getCMATERIAL(), db->byLayerMaterialId());
   OdDbBlockTableRecordPtr model = db->getModelSpaceId().safeOpenObject();
-  ASSERT_EQ(model->entityIds().size(), 1u);
+  ASSERT_EQ(model->entityIds().size(), 4u);
   OdDbFacePtr face = model->entityIds()[0].safeOpenObject();
   EXPECT_EQ(face->layer(), L"Caf\u00e9"); // single-byte code page before AC1021
   EXPECT_EQ(face->materialId(), db->byLayerMaterialId());
   OdDbLayerTableRecordPtr layer = face->layerId().safeOpenObject();
   EXPECT_EQ(layer->materialId(), db->globalMaterialId());
-  ASSERT_EQ(warnings.size(), 1u);
-  EXPECT_TRUE(contains(warnings[0], L"old.dxf, line 67: 2 LINE entities skipped")) << warnings[0].toUtf8();
-  // Nothing of a skipped entity is kept, not even the layer only it used.
   OdDbLayerTablePtr layers = db->getLayerTableId().safeOpenObject();
-  EXPECT_FALSE(layers->has(L"New"));
+  EXPECT_TRUE(layers->has(L"New"));
+
+  // Saved as AC1021: handles, owners and subclass markers made, TEXT's
+  // second marker before its vertical alignment, texts in UTF-8, the layout
+  // block once under its later name; the R12 dimension cannot be carried.
+  EXPECT_EQ(odDxfLeftOut(db), (std::vector<std::pair<std::string, int>>{{"DIMENSION", 1}}));
+  const std::string saved = odDxfWrite(db);
+  EXPECT_NE(saved.find("100\nAcDbText\n 73\n2\n"), std::string::npos);
+  EXPECT_NE(saved.find("  1\nCaf\xc3\xa9\n"), std::string::npos);
+  EXPECT_NE(saved.find("100\nAcDbEntity\n  8\nNew\n100\nAcDbLine\n"), std::string::npos);
+  EXPECT_EQ(saved.find("$MODEL_SPACE"), std::string::npos);
+  EXPECT_EQ(saved.find("DIMENSION"), std::string::npos);
+  std::vector<OdString> again;
+  OdDbDatabasePtr back = odDxfRead(saved, L"saved.dxf", &again);
+  EXPECT_TRUE(again.empty());
+  EXPECT_EQ(OdDbBlockTableRecordPtr(back->getModelSpaceId().safeOpenObject())->entityIds().size(), 3u);
 }
 
 TEST(Dxf, BrokenFilesAreRefusedNamingTheFileAndLine)

@@ -39,6 +39,9 @@ struct OdDxfKept
   // What follows an entity up to its SEQEND: an insert's attributes, a
   // polyline's vertices. For a block record: its BLOCK and ENDBLK.
   std::vector<OdDxfRecord> following;
+  // The handles of what follows when the model writes it itself: a polyface
+  // mesh's vertices, face records and SEQEND, in file order.
+  std::vector<OdUInt64> handles;
 };
 using OdDxfKeptPtr = std::shared_ptr<const OdDxfKept>;
 

@@ -23,7 +23,7 @@ bool faceOwns(std::string_view subclass, int code)
 bool insertOwns(std::string_view subclass, int code)
 {
   return entityOwns(subclass, code) ||
-         (subclass == "AcDbBlockReference" &&
+         ((subclass == "AcDbBlockReference" || subclass == "AcDbMInsertBlock") &&
           (code == 2 || code == 10 || code == 20 || code == 30 || code == 41 || code == 42 || code == 43 ||
            code == 50 || code == 66 || code == 210 || code == 220 || code == 230));
 }
@@ -121,13 +121,17 @@ void Reader::entityRecord(const Record& record, std::size_t block)
       vertex->setPosition(point);
       m_polyface->appendVertex(vertex);
     }
+    if (m_sequenceKept)
+      m_sequenceKept->handles.push_back(pending.handle);
     return;
   }
   if (type == "SEQEND")
   {
     if (!m_polyface && !m_inSequence)
       fail(record.line, L"SEQEND without a polyline or an insert");
-    if (m_sequenceKept)
+    if (m_sequenceKept && m_polyface)
+      m_sequenceKept->handles.push_back(pending.handle);
+    else if (m_sequenceKept)
       m_sequenceKept->following.push_back(keptRecord(record, m_text));
     m_polyface = OdDbPolyFaceMeshPtr();
     m_inSequence = false;
@@ -265,15 +269,21 @@ void Reader::entityRecord(const Record& record, std::size_t block)
     // A type the model does not know: kept whole, never drawn.
     OdDbProxyEntityPtr proxy = OdDbProxyEntity::createObject();
     proxy->setDxfName(std::string(type));
+    // What an older file's type cannot be carried into a later file as.
+    proxy->setWritable(!m_old || OldFileUpgrade::carries(type));
     pending.entity = OdDbEntityPtr(proxy.get());
   }
   if (m_keep)
   {
     auto kept = std::make_shared<OdDxfKept>();
     kept->pairs = keptPairs(record, m_text, {owns});
-    if (m_inSequence || !onlyWhatTheModelWrites(kept->pairs) || owns == entityOwns)
+    // What the model writes the same way itself is not kept twice.
+    const bool modelWrites = owns != entityOwns && onlyWhatTheModelWrites(kept->pairs);
+    if (modelWrites)
+      kept->pairs.clear();
+    if (!modelWrites || m_inSequence || m_polyface)
       pending.kept = std::move(kept);
-    m_sequenceKept = m_inSequence ? pending.kept.get() : nullptr;
+    m_sequenceKept = m_inSequence || m_polyface ? pending.kept.get() : nullptr;
   }
   pending.entity->setColor(color);
   if (block == SIZE_MAX)

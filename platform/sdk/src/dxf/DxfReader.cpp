@@ -92,6 +92,12 @@ OdDbDatabasePtr Reader::run(std::vector<OdString>* warnings)
   while (!ended && readRecord(record))
   {
     const std::string_view type = record.type;
+    if (section == "TABLES" && type == "TABLE")
+      for (const Group& g : record.groups)
+        if (g.code == 2)
+          m_table = trimmed(g.value);
+    if (m_old && !section.empty())
+      m_upgrade.upgrade(record, section, m_table);
     if (type == "EOF")
     {
       if (!section.empty())
@@ -221,9 +227,9 @@ void Reader::header(const Record& section)
       m_measurement = int(integer(g));
   }
   // Kept once the code page is known, wherever it stood.
-  m_keep = m_version >= std::string_view("AC1015");
-  if (!m_keep)
-    return;
+  m_old = m_version < std::string_view("AC1015");
+  if (m_old && m_handSeed)
+    m_upgrade.setHandleSeed(m_handSeed);
   m_fileKept->version = std::string(m_version);
   for (std::size_t i = 1; i < section.groups.size(); ++i)
   {
@@ -373,6 +379,8 @@ const PendingDictionary* Reader::dictionary(OdUInt64 h) const
 
 OdDbDatabasePtr Reader::build()
 {
+  if (m_old)
+    noteHandle(m_upgrade.nextHandle());
   OdDbDatabasePtr db = odCreateDatabase(false);
   // New objects (and objects whose handles clash) get handles above every
   // handle of the file, so none takes one a later object of the file has.

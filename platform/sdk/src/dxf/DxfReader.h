@@ -9,6 +9,7 @@
 #include "DxfShared.h"
 #include "DxfText.h"
 #include "DxfTokens.h"
+#include "DxfUpgrade.h"
 
 #include "od/DbGroup.h"
 #include "od/DbSymbolTable.h"
@@ -136,8 +137,12 @@ private:
   std::vector<OdString> m_warnings;
   TextDecoder m_text;
   std::string_view m_version = "AC1009"; // $ACADVER
-  // What the model does not know is kept from AC1015 on.
-  bool m_keep = false;
+  // What the model does not know is kept; records of files before AC1015
+  // are brought to the later form first.
+  bool m_keep = true;
+  bool m_old = true;
+  OldFileUpgrade m_upgrade;
+  std::string_view m_table; // the table whose records are read
   std::shared_ptr<OdDxfFileKept> m_fileKept = std::make_shared<OdDxfFileKept>();
   std::vector<std::pair<OdUInt64, OdDxfRecord>> m_keptObjects; // by handle, in file order
 

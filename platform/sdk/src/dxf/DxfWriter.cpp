@@ -723,10 +723,9 @@ void Writer::entityCommon(const char* type, OdUInt64 handle, OdUInt64 owner, con
     else if (color.isByColor())
       putInt(420, OdInt32(color.color() & 0xFFFFFF));
   }
-  // An entity read without a material of its own is by layer; it stays
-  // without one.
+  // By layer is what an entity without a material has.
   if (const OdUInt64 material = handleOf(ent->materialId()))
-    if (kept.empty() || ent->materialId() != m_db->byLayerMaterialId())
+    if (ent->materialId() != m_db->byLayerMaterialId())
       putHandle(347, material);
   putKept(kept, kept.subclass("AcDbEntity"));
 }
@@ -797,7 +796,9 @@ void Writer::entity(const OdDbEntity* ent, const OdDbObjectId& ownerId, bool pap
     if (!block)
       return; // an insert of nothing cannot be written
     entityCommon("INSERT", ent->getDbHandle(), owner, ent, paper, kept);
-    put(100, "AcDbBlockReference");
+    // An insert of rows and columns keeps its subclass.
+    const char* subclass = kept.subclass("AcDbMInsertBlock").second ? "AcDbMInsertBlock" : "AcDbBlockReference";
+    put(100, subclass);
     const OdDxfKept* data = ent->dxfKept();
     if (data && !data->following.empty())
       putInt(66, 1); // its attributes follow
@@ -811,8 +812,8 @@ void Writer::entity(const OdDbEntity* ent, const OdDbObjectId& ownerId, bool pap
       putReal(50, placement.rotationDegrees);
     if (placement.normal != OdGeVector3d::kZAxis)
       putPoint(210, OdGePoint3d() + placement.normal);
-    putKept(kept, kept.subclass("AcDbBlockReference"));
-    putKeptOthers(kept, {"AcDbEntity", "AcDbBlockReference"});
+    putKept(kept, kept.subclass(subclass));
+    putKeptOthers(kept, {"AcDbEntity", subclass});
     following(ent);
   }
 }
@@ -821,6 +822,14 @@ void Writer::polyface(const OdDbPolyFaceMesh* mesh, OdUInt64 owner, bool paper, 
 {
   const OdUInt64 handle = mesh->getDbHandle();
   const KeptParts none(nullptr);
+  // Vertices, face records and SEQEND keep the handles the file gave them.
+  const OdDxfKept* data = mesh->dxfKept();
+  std::size_t next = 0;
+  const auto handleOfNext = [&] {
+    const OdUInt64 kept = data && next < data->handles.size() ? data->handles[next] : 0;
+    ++next;
+    return kept ? kept : fresh();
+  };
   entityCommon("POLYLINE", handle, owner, mesh, paper, kept);
   put(100, "AcDbPolyFaceMesh");
   putInt(66, 1);
@@ -832,7 +841,7 @@ void Writer::polyface(const OdDbPolyFaceMesh* mesh, OdUInt64 owner, bool paper, 
   putKeptOthers(kept, {"AcDbEntity", "AcDbPolyFaceMesh"});
   for (OdInt32 i = 0; i < mesh->numVertices(); ++i)
   {
-    entityCommon("VERTEX", fresh(), handle, mesh, paper, none);
+    entityCommon("VERTEX", handleOfNext(), handle, mesh, paper, none);
     put(100, "AcDbVertex");
     put(100, "AcDbPolyFaceMeshVertex");
     putPoint(10, mesh->vertexAt(i)->position());
@@ -841,7 +850,7 @@ void Writer::polyface(const OdDbPolyFaceMesh* mesh, OdUInt64 owner, bool paper, 
   for (OdInt32 i = 0; i < mesh->numFaces(); ++i)
   {
     const OdDbFaceRecord* face = mesh->faceAt(i);
-    entityCommon("VERTEX", fresh(), handle, mesh, paper, none);
+    entityCommon("VERTEX", handleOfNext(), handle, mesh, paper, none);
     put(100, "AcDbFaceRecord");
     putPoint(10, OdGePoint3d());
     putInt(70, 128);
@@ -849,7 +858,7 @@ void Writer::polyface(const OdDbPolyFaceMesh* mesh, OdUInt64 owner, bool paper, 
       if (const OdInt16 number = face->getVertexAt(k))
         putInt(71 + k, face->isEdgeVisibleAt(k) ? number : -number);
   }
-  entityCommon("SEQEND", fresh(), handle, mesh, paper, none);
+  entityCommon("SEQEND", handleOfNext(), handle, mesh, paper, none);
 }
 
 void Writer::objects()
