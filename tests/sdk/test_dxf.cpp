@@ -474,6 +474,8 @@ TEST(Dxf, OldFilesWithoutHandlesOpenWithTheStandardMaterialsAndAreSavedInTheLate
     "  0\nLAYER\n  2\nCaf\xe9\n 70\n0\n 62\n1\n  6\nCONTINUOUS\n  0\nENDTAB\n  0\nENDSEC\n"
     "  0\nSECTION\n  2\nBLOCKS\n"
     "  0\nBLOCK\n  8\n0\n  2\n$MODEL_SPACE\n 70\n0\n 10\n0\n 20\n0\n 30\n0\n  3\n$MODEL_SPACE\n"
+    "  0\nENDBLK\n  8\n0\n"
+    "  0\nBLOCK\n  8\n0\n  2\n*Paper_Space0\n 70\n0\n 10\n0\n 20\n0\n 30\n0\n"
     "  0\nENDBLK\n  8\n0\n  0\nENDSEC\n"
     "  0\nSECTION\n  2\nENTITIES\n"
     "  0\n3DFACE\n  8\nCaf\xe9\n 10\n0\n 20\n0\n 30\n0\n 11\n1\n 21\n0\n 31\n0\n"
@@ -509,6 +511,7 @@ TEST(Dxf, OldFilesWithoutHandlesOpenWithTheStandardMaterialsAndAreSavedInTheLate
   EXPECT_NE(saved.find("  1\nCaf\xc3\xa9\n"), std::string::npos);
   EXPECT_NE(saved.find("100\nAcDbEntity\n  8\nNew\n100\nAcDbLine\n"), std::string::npos);
   EXPECT_EQ(saved.find("$MODEL_SPACE"), std::string::npos);
+  EXPECT_NE(saved.find("100\nAcDbLayout\n  1\nLayout2\n"), std::string::npos); // *Paper_Space0's
   EXPECT_EQ(saved.find("DIMENSION"), std::string::npos);
   std::vector<OdString> again;
   OdDbDatabasePtr back = odDxfRead(saved, L"saved.dxf", &again);

@@ -273,19 +273,12 @@ void Writer::layouts(OdUInt64 owner)
   putHandle(330, owner);
   put(100, "AcDbDictionary");
   putInt(281, 1);
-  put(3, "Layout1");
-  putHandle(350, m_paperLayout);
-  put(3, "Model");
-  putHandle(350, m_modelLayout);
-  const struct
+  for (const Layout& layout : m_layouts)
   {
-    const char* name;
-    OdUInt64 handle;
-    OdDbObjectId block;
-    int order;
-  } layouts[] = {{"Model", m_modelLayout, m_db->getModelSpaceId(), 0},
-                 {"Layout1", m_paperLayout, m_db->getPaperSpaceId(), 1}};
-  for (const auto& layout : layouts)
+    put(3, layout.name.c_str());
+    putHandle(350, layout.handle);
+  }
+  for (const Layout& layout : m_layouts)
   {
     put(0, "LAYOUT");
     putHandle(5, layout.handle);
@@ -310,7 +303,7 @@ void Writer::layouts(OdUInt64 owner)
     putInt(75, 16);
     putReal(147, 1.0);
     put(100, "AcDbLayout");
-    put(1, layout.name);
+    put(1, layout.name.c_str());
     putInt(70, 1);
     putInt(71, layout.order);
     putReal(10, 0.0);

@@ -31,11 +31,32 @@ std::vector<const OdDbBlockTableRecord*> Writer::blockRecords() const
   return out;
 }
 
+OdUInt64 Writer::layoutOf(const OdDbObjectId& block) const
+{
+  for (const Layout& layout : m_layouts)
+    if (layout.block == block)
+      return layout.handle;
+  return 0;
+}
+
 std::string Writer::run()
 {
   m_layoutDictionary = fresh();
-  m_modelLayout = fresh();
-  m_paperLayout = fresh();
+  m_layouts.push_back({"Model", fresh(), m_db->getModelSpaceId(), 0});
+  m_layouts.push_back({"Layout1", fresh(), m_db->getPaperSpaceId(), 1});
+  for (const OdDbBlockTableRecord* record : blockRecords())
+  {
+    // Further paper spaces of older files keep a layout of their own.
+    const OdString name = record->getName();
+    const OdString paper(OdDbBlockTableRecord::kPaperSpace);
+    if (name.getLength() > paper.getLength() && name.left(paper.getLength()).iCompare(paper) == 0 &&
+        std::all_of(name.c_str() + paper.getLength(), name.c_str() + name.getLength(),
+                    [](wchar_t c) { return c >= L'0' && c <= L'9'; }))
+    {
+      const int order = int(m_layouts.size());
+      m_layouts.push_back({"Layout" + std::to_string(order), fresh(), record->objectId(), order});
+    }
+  }
   m_out.reserve(1 << 16);
   m_needsAppId = needsAppId();
   if (auto* root = OdDbInternal::peek(m_db->getNamedObjectsDictionaryId()))
@@ -440,7 +461,7 @@ void Writer::blockRecordTable(const OdDxfRecord* keptHead)
     recordStart("BLOCK_RECORD", record->getDbHandle(), tableHandle, "AcDbBlockTableRecord", record->getName(), kept);
     const OdDbObjectId id = record->objectId();
     if (!kept.has("AcDbBlockTableRecord", 340))
-      putHandle(340, id == m_db->getModelSpaceId() ? m_modelLayout : id == m_db->getPaperSpaceId() ? m_paperLayout : 0);
+      putHandle(340, layoutOf(id));
     putKept(kept, kept.subclass("AcDbBlockTableRecord"));
     putKeptOthers(kept, {"AcDbSymbolTableRecord", "AcDbBlockTableRecord"});
   }

@@ -186,7 +186,18 @@ private:
   OdUInt64 m_next;
   std::string m_out;
   // Made up front, since tables and blocks refer to them before they are written.
-  OdUInt64 m_layoutDictionary = 0, m_modelLayout = 0, m_paperLayout = 0;
+  OdUInt64 m_layoutDictionary = 0;
+  // The layouts written when the file's own are not kept: model space, paper
+  // space and further paper space blocks (*Paper_Space0, ...).
+  struct Layout
+  {
+    std::string name;
+    OdUInt64 handle;
+    OdDbObjectId block;
+    int order;
+  };
+  std::vector<Layout> m_layouts;
+  OdUInt64 layoutOf(const OdDbObjectId& block) const;
   OdDbObjectId m_layerId;
   std::string m_layerText;
   bool m_needsAppId = false;  // some material has extension data of ours
