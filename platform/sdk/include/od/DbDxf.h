@@ -1,5 +1,5 @@
-// Drawing files in the DXF format (ASCII): read from AC1009 on, written as
-// AC1021 (UTF-8).
+// Drawing files in the DXF format (ASCII): read from AC1009 on; written at
+// the version read from AC1021 on, else as AC1021 (UTF-8).
 //
 // What the model holds goes out and comes back: the header variables the
 // model keeps (CLAYER, CMATERIAL, MEASUREMENT), layers with their materials,
@@ -7,8 +7,8 @@
 // meshes, 3D faces, inserts), groups, the named-object dictionary with the
 // material dictionary and its materials, each with the handle it had.
 // Texture details the format has no place for travel as extension data of
-// the application "ME_MATERIAL". Everything else a file holds is skipped and
-// counted in a warning.
+// the application "ME_MATERIAL". Everything else a file holds is kept as its
+// group pairs and written back in its place (od/DbProxy.h).
 #pragma once
 
 #include "od/DbDatabase.h"
