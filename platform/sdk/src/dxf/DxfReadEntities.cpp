@@ -160,11 +160,6 @@ void Reader::entityRecord(const Record& record, std::size_t block)
       pending.entity = OdDbEntityPtr(m_polyface.get());
       owns = polyfaceOwns;
     }
-    else if (!m_keep)
-    {
-      skip(type, record.line, true);
-      return;
-    }
   }
   else if (type == "MESH")
   {
@@ -258,11 +253,6 @@ void Reader::entityRecord(const Record& record, std::size_t block)
     pending.entity = OdDbEntityPtr(ref.get());
     owns = insertOwns;
   }
-  else if (!m_keep)
-  {
-    skip(type, record.line, true);
-    return;
-  }
 
   if (!pending.entity)
   {
@@ -273,18 +263,15 @@ void Reader::entityRecord(const Record& record, std::size_t block)
     proxy->setWritable(!m_old || OldFileUpgrade::carries(type));
     pending.entity = OdDbEntityPtr(proxy.get());
   }
-  if (m_keep)
-  {
-    auto kept = std::make_shared<OdDxfKept>();
-    kept->pairs = keptPairs(record, m_text, {owns});
-    // What the model writes the same way itself is not kept twice.
-    const bool modelWrites = owns != entityOwns && onlyWhatTheModelWrites(kept->pairs);
-    if (modelWrites)
-      kept->pairs.clear();
-    if (!modelWrites || m_inSequence || m_polyface)
-      pending.kept = std::move(kept);
-    m_sequenceKept = m_inSequence || m_polyface ? pending.kept.get() : nullptr;
-  }
+  auto kept = std::make_shared<OdDxfKept>();
+  kept->pairs = keptPairs(record, m_text, {owns});
+  // What the model writes the same way itself is not kept twice.
+  const bool modelWrites = owns != entityOwns && onlyWhatTheModelWrites(kept->pairs);
+  if (modelWrites)
+    kept->pairs.clear();
+  if (!modelWrites || m_inSequence || m_polyface)
+    pending.kept = std::move(kept);
+  m_sequenceKept = m_inSequence || m_polyface ? pending.kept.get() : nullptr;
   pending.entity->setColor(color);
   if (block == SIZE_MAX)
   {

@@ -75,12 +75,9 @@ void Reader::objectRecord(const Record& record)
         const int code = record.groups[i + 1].code;
         pending.entries.push_back({key.value, handle(record.groups[++i]), key.line, code});
       }
-    if (m_keep)
-    {
-      KeepRules rules{dictionaryOwns, true};
-      pending.otherPairs = keptPairs(record, m_text, rules);
-      m_keptObjects.emplace_back(own, keptRecord(record, m_text));
-    }
+    KeepRules rules{dictionaryOwns, true};
+    pending.otherPairs = keptPairs(record, m_text, rules);
+    m_keptObjects.emplace_back(own, keptRecord(record, m_text));
     if (own)
       m_dictionaryByHandle.emplace(own, m_dictionaries.size());
     m_dictionaries.push_back(std::move(pending));
@@ -88,7 +85,7 @@ void Reader::objectRecord(const Record& record)
   else if (type == "MATERIAL")
   {
     readMaterial(record);
-    if (m_keep && !m_materials.empty())
+    if (!m_materials.empty())
     {
       KeepRules rules{materialOwns, true, kAppName};
       m_materials.back().material->setDxfKept(keptOrNull(keptPairs(record, m_text, rules)));
@@ -105,17 +102,12 @@ void Reader::objectRecord(const Record& record)
         pending.group->setDescription(text(g));
       else if (g.code == 340)
         pending.members.push_back(handle(g));
-    if (m_keep)
-    {
-      KeepRules rules{groupOwns, true};
-      pending.group->setDxfKept(keptOrNull(keptPairs(record, m_text, rules)));
-    }
+    KeepRules rules{groupOwns, true};
+    pending.group->setDxfKept(keptOrNull(keptPairs(record, m_text, rules)));
     m_groups.push_back(std::move(pending));
   }
-  else if (m_keep)
+  else
     m_keptObjects.emplace_back(own, keptRecord(record, m_text));
-  else if (type != "LAYOUT")
-    skip(type, record.line, false); // layouts are made again for model and paper space
 }
 
 MaterialColor Reader::extensionColor(const Record& record, std::size_t& at)
@@ -424,7 +416,7 @@ void Reader::buildDictionaries(OdDbDatabase* db, DatabaseRoots& roots, OdDbObjec
   };
   groups = child(kModelled[0]);
   materials = child(kModelled[1]);
-  if (!named || !m_keep)
+  if (!named)
     return;
   // The root's other entries name objects kept as they were.
   OdDxfPairs pairs = named->otherPairs;

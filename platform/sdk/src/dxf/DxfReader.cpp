@@ -75,14 +75,6 @@ bool Reader::readRecord(Record& record)
   return true;
 }
 
-void Reader::skip(std::string_view type, std::size_t line, bool entity)
-{
-  Skipped& s = m_skipped[std::string(type.substr(0, 64))];
-  if (s.count++ == 0)
-    s.firstLine = line;
-  s.entity = entity;
-}
-
 OdDbDatabasePtr Reader::run(std::vector<OdString>* warnings)
 {
   Record record;
@@ -113,7 +105,7 @@ OdDbDatabasePtr Reader::run(std::vector<OdString>* warnings)
       section = trimmed(record.groups[0].value);
       if (section == "HEADER")
         header(record);
-      else if (m_keep && section != "CLASSES" && section != "TABLES" && section != "BLOCKS" && section != "ENTITIES" &&
+      else if (section != "CLASSES" && section != "TABLES" && section != "BLOCKS" && section != "ENTITIES" &&
                section != "OBJECTS")
         m_fileKept->sections.push_back({std::string(section), {}});
     }
@@ -148,8 +140,7 @@ OdDbDatabasePtr Reader::run(std::vector<OdString>* warnings)
         if (name.isEmpty())
           fail(record.line, L"a block without a name");
         block = blockNamed(name, owner, record.line);
-        if (m_keep)
-          keptOfBlock(block).following.push_back(keptRecord(record, m_text));
+        keptOfBlock(block).following.push_back(keptRecord(record, m_text));
       }
       else if (type == "ENDBLK")
       {
@@ -157,13 +148,10 @@ OdDbDatabasePtr Reader::run(std::vector<OdString>* warnings)
           fail(record.line, L"ENDBLK without BLOCK");
         if (m_polyface || m_inSequence)
           fail(record.line, L"a polyline or an insert's attributes end without SEQEND");
-        if (m_keep)
-        {
-          for (const Group& g : record.groups)
-            if (g.code == 5)
-              noteHandle(handle(g));
-          keptOfBlock(block).following.push_back(keptRecord(record, m_text));
-        }
+        for (const Group& g : record.groups)
+          if (g.code == 5)
+            noteHandle(handle(g));
+        keptOfBlock(block).following.push_back(keptRecord(record, m_text));
         block = SIZE_MAX;
       }
       else if (block == SIZE_MAX)
@@ -175,7 +163,9 @@ OdDbDatabasePtr Reader::run(std::vector<OdString>* warnings)
       entityRecord(record, SIZE_MAX);
     else if (section == "OBJECTS")
       objectRecord(record);
-    else if (m_keep)
+    else if (section == "HEADER")
+      fail(record.line, OdString(L"the header holds ") + quoted(type));
+    else
     {
       // Classes and sections the model does not know go back as they came.
       for (const Group& g : record.groups)
@@ -191,10 +181,6 @@ OdDbDatabasePtr Reader::run(std::vector<OdString>* warnings)
     fail(m_tokens.lineNumber(), L"the file ends without EOF: it is cut short");
 
   OdDbDatabasePtr db = build();
-  for (const auto& entry : m_skipped)
-    warn(entry.second.firstLine,
-         OdString::format(L"%u %s %s skipped (from here on)", unsigned(entry.second.count),
-                          OdString(entry.first.c_str()), entry.second.entity ? L"entities" : L"objects"));
   if (warnings)
     *warnings = m_warnings;
   return db;
@@ -292,11 +278,10 @@ void Reader::tableRecord(const Record& record)
       m_blockTableHandle = own;
     else if (name == "LAYER")
       m_layerTableHandle = own;
-    if (m_keep)
-      m_fileKept->tables.push_back({std::string(name), keptRecord(record, m_text), {}});
+    m_fileKept->tables.push_back({std::string(name), keptRecord(record, m_text), {}});
     return;
   }
-  if (m_keep && type != "ENDTAB" && type != "LAYER" && type != "BLOCK_RECORD")
+  if (type != "ENDTAB" && type != "LAYER" && type != "BLOCK_RECORD")
   {
     if (m_fileKept->tables.empty())
       fail(record.line, OdString(L"a table record outside a table: ") + quoted(type));
@@ -335,12 +320,9 @@ void Reader::tableRecord(const Record& record)
       fail(record.line, L"a layer without a name");
     pending.layer->setColor(color);
     pending.layer->setIsOff(off);
-    if (m_keep)
-    {
-      auto kept = std::make_shared<OdDxfKept>();
-      kept->pairs = keptPairs(record, m_text, {layerOwns});
-      pending.layer->setDxfKept(std::move(kept));
-    }
+    auto kept = std::make_shared<OdDxfKept>();
+    kept->pairs = keptPairs(record, m_text, {layerOwns});
+    pending.layer->setDxfKept(std::move(kept));
     m_layers.push_back(std::move(pending));
   }
   else if (type == "BLOCK_RECORD")
@@ -354,8 +336,7 @@ void Reader::tableRecord(const Record& record)
     if (m_blockByName.count(name))
       fail(record.line, OdString(L"a second block record named ") + quoted(name.toUtf8()));
     const std::size_t block = blockNamed(name, own, record.line);
-    if (m_keep)
-      keptOfBlock(block).pairs = keptPairs(record, m_text, {blockRecordOwns});
+    keptOfBlock(block).pairs = keptPairs(record, m_text, {blockRecordOwns});
   }
   else if (type == "VPORT")
   {
@@ -396,8 +377,7 @@ OdDbDatabasePtr Reader::build()
   buildEntities(db);
   checkNesting(db);
   buildGroups(db, groups);
-  if (m_keep)
-    db->setDxfFileKept(std::move(m_fileKept));
+  db->setDxfFileKept(std::move(m_fileKept));
 
   if (!m_clayer.empty())
     if (auto* table = OdDbInternal::peekAs<OdDbLayerTable>(roots.layerTable))

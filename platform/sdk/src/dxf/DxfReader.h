@@ -78,12 +78,6 @@ struct PendingGroup
   std::vector<OdUInt64> members;
 };
 
-struct Skipped
-{
-  std::size_t count = 0, firstLine = 0;
-  bool entity = false;
-};
-
 class Reader
 {
 public:
@@ -112,7 +106,6 @@ private:
   void readMaterial(const Record& record);
   void readMaterialExtension(const Record& record, std::size_t from, MaterialMaps& maps, bool textureGiven[]);
   MaterialColor extensionColor(const Record& record, std::size_t& at);
-  void skip(std::string_view type, std::size_t line, bool entity);
   std::size_t blockNamed(const OdString& name, OdUInt64 handle, std::size_t line);
   OdDxfKept& keptOfBlock(std::size_t block);
   void keepTableRecord(const Record& record);
@@ -137,9 +130,7 @@ private:
   std::vector<OdString> m_warnings;
   TextDecoder m_text;
   std::string_view m_version = "AC1009"; // $ACADVER
-  // What the model does not know is kept; records of files before AC1015
-  // are brought to the later form first.
-  bool m_keep = true;
+  // Records of files before AC1015 are brought to the later form first.
   bool m_old = true;
   OldFileUpgrade m_upgrade;
   std::string_view m_table; // the table whose records are read
@@ -163,7 +154,6 @@ private:
   std::unordered_map<OdUInt64, std::size_t> m_dictionaryByHandle;
   std::vector<PendingMaterial> m_materials;
   std::vector<PendingGroup> m_groups;
-  std::map<std::string, Skipped> m_skipped;
   std::unordered_map<OdUInt64, std::string_view> m_objectTypes; // of the OBJECTS section, by handle
 
   // The polyface mesh whose vertices are being read, and an insert's
