@@ -64,7 +64,8 @@ public:
   Answer convert(const char* bytes, std::size_t count, std::u32string& characters);
 
 private:
-  int m_number;
-  void* m_converter = nullptr;
+  // Windows converts by the number, iconv with a converter opened once.
+  [[maybe_unused]] int m_number;
+  [[maybe_unused]] void* m_converter = nullptr;
 };
 } // namespace dxf
