@@ -11,11 +11,13 @@
 
 #include <malloc.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <new>
 #include <string>
+#include <string_view>
 
 // Every operator new of the process is counted, the SDK's included (the
 // program's replacement serves the shared library too), as the bytes malloc
@@ -210,4 +212,48 @@ void DxfReadOtherProgram(benchmark::State& state)
   state.counters["faces"] = double(faces);
 }
 BENCHMARK(DxfReadOtherProgram)->Unit(benchmark::kMillisecond)->Iterations(3);
+// The same drawing as an older AutoCAD writes it: CR LF line ends, AC1018,
+// ANSI_1251, the layers named in Cyrillic ("\xD1\xEB\xEE\xE9" is "Слой").
+const std::string& olderText()
+{
+  static const std::string text = [] {
+    const std::string& utf8 = drawingText();
+    std::string older;
+    older.reserve(utf8.size() + utf8.size() / 4);
+    for (std::size_t at = 0; at < utf8.size();)
+    {
+      const std::size_t end = std::min(utf8.find('\n', at), utf8.size());
+      std::string_view line(utf8.data() + at, end - at);
+      if (line == "AC1021")
+        line = "AC1018";
+      else if (line == "ANSI_1252")
+        line = "ANSI_1251";
+      if (line.substr(0, 6) == "Layer ")
+        older.append("\xD1\xEB\xEE\xE9").append(line.substr(5));
+      else
+        older.append(line);
+      older += "\r\n";
+      at = end + 1;
+    }
+    return older;
+  }();
+  return text;
+}
+
+void DxfReadOlder(benchmark::State& state)
+{
+  const std::string& text = olderText();
+  for (auto _ : state)
+  {
+    OdDbDatabasePtr db = odDxfRead(text, L"older.dxf");
+    state.PauseTiming();
+    OdDbLayerTablePtr layers = db->getLayerTableId().safeOpenObject();
+    if (!layers->has(L"\u0421\u043b\u043e\u0439 7"))
+      fail("the layers' names are read in their code page");
+    db.release();
+    state.ResumeTiming();
+  }
+  state.counters["megabytes"] = double(text.size()) / 1e6;
+}
+BENCHMARK(DxfReadOlder)->Unit(benchmark::kMillisecond)->Iterations(3);
 } // namespace

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -529,7 +530,7 @@ TEST(Dxf, BrokenFilesAreRefusedNamingTheFileAndLine)
     const OdString message = failure(good.substr(0, cut), L"cut.dxf");
     EXPECT_TRUE(contains(message, L"cut.dxf, line ")) << message.toUtf8();
   }
-  EXPECT_TRUE(contains(failure(""), L"broken.dxf, line 0: the file ends without EOF"));
+  EXPECT_TRUE(contains(failure("  0\nSECTION\n  2\nHEADER\n"), L"broken.dxf, line 4: the file ends without EOF"));
 
   const std::string head = "  0\nSECTION\n  2\nENTITIES\n";
   EXPECT_TRUE(contains(failure(head + "abc\nLINE\n"), L"broken.dxf, line 5: a group code was expected, found \"abc\""));
@@ -547,10 +548,53 @@ TEST(Dxf, BrokenFilesAreRefusedNamingTheFileAndLine)
                        L"line 9: a polyline or an insert's attributes end without SEQEND"));
   EXPECT_TRUE(contains(failure(head + "  0\nINSERT\n  2\nNowhere\n  0\nENDSEC\n  0\nEOF\n"),
                        L"line 5: an INSERT of the block \"Nowhere\", which the drawing does not have"));
+  // What the file is, when it is no DXF text.
   EXPECT_TRUE(contains(failure(std::string("AutoCAD Binary DXF\r\n\x1a\0", 22) + "rest"),
                        L"broken.dxf, line 1: a binary DXF file"));
+  for (const std::string& empty : {std::string(), std::string("\xEF\xBB\xBF \r\n\t\n\r")})
+    EXPECT_TRUE(contains(failure(empty), L"broken.dxf, line 1: the file is empty"));
+  for (const std::string& utf16 : {std::string("\xFF\xFE \0\x30\0", 6), std::string("\xFE\xFF\0 \0\x30", 6),
+                                   std::string(" \0 \0\x30\0\r\0\n\0", 10), std::string("\0 \0 \0\x30\0\r\0\n", 10)})
+    EXPECT_TRUE(
+      contains(failure(utf16), L"broken.dxf, line 1: a UTF-16 text file: save the drawing as DXF in UTF-8 or ANSI"));
+  EXPECT_TRUE(contains(failure(std::string("AC1032\0\0\0\x1f", 10)), L"line 1: a DWG drawing, not a DXF file"));
   EXPECT_TRUE(
     contains(failure("  0\nSECTION\n  2\nENTITIES\n  0\nSECTION\n"), L"line 5: a section starts inside another"));
+}
+
+TEST(Dxf, OldFilesReadNamesByTheirCodePageWhateverTheirLineEnds)
+{
+  // The layer "Стены" in ANSI_1251, once read byte by byte as "Ñòåíû".
+  const std::string walls = "\xD1\xF2\xE5\xED\xFB";
+  const std::string lf = "  0\nSECTION\n  2\nHEADER\n  9\n$ACADVER\n  1\nAC1015\n  9\n$DWGCODEPAGE\n  3\nANSI_1251\n"
+                         "  0\nENDSEC\n  0\nSECTION\n  2\nTABLES\n  0\nTABLE\n  2\nLAYER\n  0\nLAYER\n  2\n" +
+                         walls + "\n 70\n0\n  0\nENDTAB\n  0\nENDSEC\n  0\nSECTION\n  2\nENTITIES\n  0\n3DFACE\n  8\n" +
+                         walls +
+                         "\n 10\n0\n 20\n0\n 30\n0\n 11\n1\n 21\n0\n 31\n0\n 12\n1\n 22\n1\n 32\n0\n"
+                         " 13\n1\n 23\n1\n 33\n0\n  0\nENDSEC\n  0\nEOF\n";
+  // The same lines with CR, CR LF or all three in turn after each.
+  const auto withEnds = [](const std::string& text, const std::vector<std::string>& ends) {
+    std::string out;
+    std::size_t count = 0;
+    for (char ch : text)
+      out += ch == '\n' ? ends[count++ % ends.size()] : std::string(1, ch);
+    return out;
+  };
+  for (const std::vector<std::string>& ends :
+       {std::vector<std::string>{"\r"}, {"\r\n"}, std::vector<std::string>{"\r\n", "\n", "\r"}})
+  {
+    OdDbDatabasePtr db = odDxfRead(withEnds(lf, ends), L"walls.dxf");
+    OdDbBlockTableRecordPtr model = db->getModelSpaceId().safeOpenObject();
+    ASSERT_EQ(model->entityIds().size(), 1u);
+    OdDbEntityPtr face = model->entityIds()[0].safeOpenObject();
+    EXPECT_EQ(face->layer(), L"\u0421\u0442\u0435\u043d\u044b");
+  }
+  std::string broken = lf;
+  const std::size_t at = broken.find(" 21\n0");
+  broken[at + 4] = 'x';
+  const auto line = unsigned(std::count(lf.begin(), lf.begin() + std::ptrdiff_t(at), '\n') + 1);
+  EXPECT_TRUE(contains(failure(withEnds(broken, {"\r", "\r\n", "\n"})),
+                       OdString::format(L"line %u: group 21 needs a number", line)));
 }
 
 TEST(Dxf, ABlockThatContainsItselfIsRefused)

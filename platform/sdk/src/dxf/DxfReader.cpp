@@ -447,9 +447,5 @@ void Reader::buildLayers(OdDbDatabase* db, DatabaseRoots& roots)
 
 OdDbDatabasePtr odDxfRead(const std::string& bytes, const OdString& fileName, std::vector<OdString>* warnings)
 {
-  static const char kBinarySentinel[] = "AutoCAD Binary DXF";
-  if (bytes.compare(0, sizeof kBinarySentinel - 1, kBinarySentinel) == 0)
-    throw OdError(eInvalidDrawingFile,
-                  OdString::format(L"%s, line 1: a binary DXF file; save the drawing as ASCII DXF", fileName));
   return dxf::Reader(bytes, fileName).run(warnings);
 }

@@ -10,12 +10,15 @@
 
 namespace dxf
 {
+class CodePage;
+
 class TextDecoder
 {
 public:
   // $ACADVER's value; files before AC1021 use their code page.
   void setVersion(std::string_view version);
-  // $DWGCODEPAGE's value ("ANSI_1251", "DOS850", ...).
+  // $DWGCODEPAGE's value ("ANSI_1251", "DOS850", ...); ANSI_1252 when the
+  // page is unknown or not given.
   void setCodePage(std::string_view codePage);
   bool unicode() const { return m_unicode; }
 
@@ -27,10 +30,15 @@ public:
   std::string keptUtf8(std::string_view value) const;
 
   // Whether values of a group code are text (names, strings, comments)
-  // rather than numbers or handles.
+  // rather than numbers, handles or binary data.
   static bool holdsText(int code);
 
 private:
+  std::wstring legacy(std::string_view value, bool carets) const;
+  const CodePage& page() const;
+
   bool m_unicode = true;
+  int m_pageNumber = 1252;
+  mutable const CodePage* m_page = nullptr; // built when a byte first needs it
 };
 } // namespace dxf

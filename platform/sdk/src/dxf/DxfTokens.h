@@ -42,8 +42,10 @@ OdString quoted(std::string_view text);
 class Tokenizer
 {
 public:
+  // Bytes that are no DXF text at all are refused here, on line 1.
   Tokenizer(const std::string& bytes, const OdString& fileName) : m_bytes(bytes), m_file(fileName)
   {
+    refuseWhatIsNoDxfText();
     if (m_bytes.compare(0, 3, "\xEF\xBB\xBF") == 0)
       m_pos = 3;
   }
@@ -72,8 +74,6 @@ public:
       std::string_view value;
       if (!line(value))
         fail(codeLine, OdString::format(L"the file ends after group code %d, without its value", code));
-      if (!value.empty() && value.back() == '\r')
-        value.remove_suffix(1);
       if (code == 999)
         continue;
       group.code = code;
@@ -86,17 +86,27 @@ public:
   std::size_t lineNumber() const { return m_line; }
 
 private:
+  // CR LF, LF and CR alone all end a line, mixed too. The string's
+  // terminating NUL stops the scan at the end; most bytes lie above CR and
+  // cost one comparison.
   bool line(std::string_view& text)
   {
     if (m_pos >= m_bytes.size())
       return false;
-    const std::size_t end = m_bytes.find('\n', m_pos);
-    const std::size_t stop = end == std::string::npos ? m_bytes.size() : end;
-    text = std::string_view(m_bytes.data() + m_pos, stop - m_pos);
-    m_pos = end == std::string::npos ? m_bytes.size() : end + 1;
+    const char* const begin = m_bytes.data() + m_pos;
+    const char* const end = m_bytes.data() + m_bytes.size();
+    const char* at = begin;
+    while (static_cast<unsigned char>(*at) > '\r' || (*at != '\n' && *at != '\r' && at != end))
+      ++at;
+    text = std::string_view(begin, std::size_t(at - begin));
+    if (at != end)
+      at += at[0] == '\r' && at[1] == '\n' ? 2 : 1;
+    m_pos = std::size_t(at - m_bytes.data());
     ++m_line;
     return true;
   }
+
+  void refuseWhatIsNoDxfText() const;
 
   const std::string& m_bytes;
   OdString m_file;
