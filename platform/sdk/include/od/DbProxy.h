@@ -42,6 +42,12 @@ struct OdDxfKept
   // The handles of what follows when the model writes it itself: a polyface
   // mesh's vertices, face records and SEQEND, in file order.
   std::vector<OdUInt64> handles;
+  // For objects whose values the model writes its own way (a layer, an
+  // insert, a material): the record as the file had it, and as the model
+  // wrote it just after reading. While the model would write it the same,
+  // the file's record goes out, exact to the last digit.
+  OdDxfRecord original;
+  std::string asRead;
 };
 using OdDxfKeptPtr = std::shared_ptr<const OdDxfKept>;
 

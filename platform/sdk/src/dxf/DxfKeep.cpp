@@ -29,7 +29,7 @@ OdDxfPairs keptPairs(const Record& record, const TextDecoder& text, const KeepRu
 {
   OdDxfPairs out;
   std::string_view subclass;
-  bool ownerSeen = false, inAppGroup = false, droppingReactors = false, droppingApp = false;
+  bool ownerSeen = false, inAppGroup = false, droppingApp = false;
   for (const Group& g : record.groups)
   {
     const std::string_view value = trimmed(g.value);
@@ -41,22 +41,10 @@ OdDxfPairs keptPairs(const Record& record, const TextDecoder& text, const KeepRu
     if (g.code == 102)
     {
       if (!value.empty() && value.front() == '{')
-      {
         inAppGroup = true;
-        droppingReactors = rules.ownsReactors && value == "{ACAD_REACTORS";
-      }
       else if (value == "}")
-      {
         inAppGroup = false;
-        if (droppingReactors)
-        {
-          droppingReactors = false;
-          continue;
-        }
-      }
     }
-    if (droppingReactors)
-      continue;
     if (g.code >= 1000)
     {
       out.push_back(keptPair(g, text));

@@ -23,9 +23,6 @@ using OwnedPairs = bool (*)(std::string_view subclass, int code);
 struct KeepRules
 {
   OwnedPairs owned = nullptr;
-  // The writer writes its own reactors for the object (materials, groups,
-  // dictionaries).
-  bool ownsReactors = false;
   // Extension data of this application is the writer's own.
   const char* ownApp = nullptr;
 };

@@ -2,6 +2,7 @@
 // their blocks once the database has its layers and materials.
 #include "DxfReader.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -269,7 +270,9 @@ void Reader::entityRecord(const Record& record, std::size_t block)
   const bool modelWrites = owns != entityOwns && onlyWhatTheModelWrites(kept->pairs);
   if (modelWrites)
     kept->pairs.clear();
-  if (!modelWrites || m_inSequence || m_polyface)
+  if (owns == insertOwns)
+    kept->original = keptRecord(record, m_text);
+  if (!modelWrites || m_inSequence || m_polyface || owns == insertOwns)
     pending.kept = std::move(kept);
   m_sequenceKept = m_inSequence || m_polyface ? pending.kept.get() : nullptr;
   pending.entity->setColor(color);
@@ -282,6 +285,15 @@ void Reader::entityRecord(const Record& record, std::size_t block)
         : blockNamed(paper ? OdDbBlockTableRecord::kPaperSpace : OdDbBlockTableRecord::kModelSpace, 0, record.line);
   }
   m_blocks[block].entities.push_back(std::move(pending));
+}
+
+bool Reader::layerExists(OdDbDatabase* db, std::string_view name)
+{
+  if (m_layerIds.count(name))
+    return true;
+  const OdString layerName = text(name);
+  auto* table = OdDbInternal::peekAs<OdDbLayerTable>(db->getLayerTableId());
+  return layerName.isEmpty() || (table && !table->getAt(layerName).isNull());
 }
 
 OdDbObjectId Reader::layerFor(OdDbDatabase* db, std::string_view name)
@@ -314,7 +326,18 @@ void Reader::buildEntities(OdDbDatabase* db)
     for (PendingEntity& pending : block.entities)
     {
       OdDbEntity* entity = pending.entity.get();
-      entity->setLayer(layerFor(db, pending.layer));
+      if (pending.kept && OdDbProxyEntity::cast(entity).get() && !layerExists(db, pending.layer))
+      {
+        // A kept entity's layer that the table lacks stays as the file named
+        // it; the model puts it on layer 0.
+        auto& pairs = pending.kept->pairs;
+        auto at = std::find_if(pairs.begin(), pairs.end(),
+                               [](const OdDxfPair& p) { return p.code == 100 && trimmed(p.value) == "AcDbEntity"; });
+        pairs.insert(at == pairs.end() ? pairs.begin() : at + 1, {8, m_text.keptUtf8(pending.layer)});
+        entity->setLayer(db->getLayerZeroId());
+      }
+      else
+        entity->setLayer(layerFor(db, pending.layer));
       const OdDbObjectId material = db->getOdDbObjectId(pending.material);
       entity->setMaterial(OdDbInternal::peekAs<OdDbMaterial>(material) ? material : byLayer);
       if (!pending.blockName.empty())

@@ -14,7 +14,7 @@ namespace
 // What the model writes of the objects it knows; the rest is kept.
 bool dictionaryOwns(std::string_view subclass, int code)
 {
-  return subclass == "AcDbDictionary" && (code == 281 || code == 3 || code == 350 || code == 360);
+  return subclass == "AcDbDictionary" && code == 281;
 }
 bool groupOwns(std::string_view subclass, int code)
 {
@@ -36,16 +36,13 @@ bool materialOwns(std::string_view subclass, int code)
   return false;
 }
 
-std::shared_ptr<OdDxfKept> keptOrNull(OdDxfPairs pairs)
+// An object read keeps its pairs as read, even none: the writer then writes
+// no reactors of its own.
+std::shared_ptr<OdDxfKept> keptOf(OdDxfPairs pairs)
 {
-  for (const OdDxfPair& pair : pairs)
-    if (pair.code != 100)
-    {
-      auto kept = std::make_shared<OdDxfKept>();
-      kept->pairs = std::move(pairs);
-      return kept;
-    }
-  return nullptr;
+  auto kept = std::make_shared<OdDxfKept>();
+  kept->pairs = std::move(pairs);
+  return kept;
 }
 } // namespace
 
@@ -75,7 +72,7 @@ void Reader::objectRecord(const Record& record)
         const int code = record.groups[i + 1].code;
         pending.entries.push_back({key.value, handle(record.groups[++i]), key.line, code});
       }
-    KeepRules rules{dictionaryOwns, true};
+    KeepRules rules{dictionaryOwns};
     pending.otherPairs = keptPairs(record, m_text, rules);
     m_keptObjects.emplace_back(own, keptRecord(record, m_text));
     if (own)
@@ -87,8 +84,10 @@ void Reader::objectRecord(const Record& record)
     readMaterial(record);
     if (!m_materials.empty())
     {
-      KeepRules rules{materialOwns, true, kAppName};
-      m_materials.back().material->setDxfKept(keptOrNull(keptPairs(record, m_text, rules)));
+      KeepRules rules{materialOwns, kAppName};
+      auto kept = keptOf(keptPairs(record, m_text, rules));
+      kept->original = keptRecord(record, m_text);
+      m_materials.back().material->setDxfKept(std::move(kept));
     }
   }
   else if (type == "GROUP")
@@ -102,8 +101,8 @@ void Reader::objectRecord(const Record& record)
         pending.group->setDescription(text(g));
       else if (g.code == 340)
         pending.members.push_back(handle(g));
-    KeepRules rules{groupOwns, true};
-    pending.group->setDxfKept(keptOrNull(keptPairs(record, m_text, rules)));
+    KeepRules rules{groupOwns};
+    pending.group->setDxfKept(keptOf(keptPairs(record, m_text, rules)));
     m_groups.push_back(std::move(pending));
   }
   else
@@ -410,7 +409,7 @@ void Reader::buildDictionaries(OdDbDatabase* db, DatabaseRoots& roots, OdDbObjec
     if (found)
     {
       modelled.insert(found->handle);
-      made->setDxfKept(keptOrNull(found->otherPairs));
+      made->setDxfKept(keptOf(found->otherPairs));
     }
     return root->setAt(key, made);
   };
@@ -418,19 +417,9 @@ void Reader::buildDictionaries(OdDbDatabase* db, DatabaseRoots& roots, OdDbObjec
   materials = child(kModelled[1]);
   if (!named)
     return;
-  // The root's other entries name objects kept as they were.
+  // The root's entries as the file had them, the kept objects' among them.
   OdDxfPairs pairs = named->otherPairs;
-  for (const auto& entry : named->entries)
-  {
-    const OdString key = text(entry.key);
-    if (key.iCompare(kModelled[0]) == 0 || key.iCompare(kModelled[1]) == 0)
-      continue;
-    pairs.push_back({3, m_text.keptUtf8(entry.key)});
-    char handleText[24];
-    std::snprintf(handleText, sizeof handleText, "%llX", static_cast<unsigned long long>(entry.handle));
-    pairs.push_back({entry.code, handleText});
-  }
-  root->setDxfKept(keptOrNull(std::move(pairs)));
+  root->setDxfKept(keptOf(std::move(pairs)));
   for (auto& object : m_keptObjects)
     if (!modelled.count(object.first))
       m_fileKept->objects.push_back(std::move(object.second));

@@ -1,6 +1,7 @@
 // The DXF reader: sections, header, tables and the database built at the
 // end. Nothing of a file that fails to read reaches a database anyone holds.
 #include "DxfReader.h"
+#include "DxfWriter.h"
 
 #include "od/DbDictionary.h"
 #include "od/DbDxf.h"
@@ -322,6 +323,7 @@ void Reader::tableRecord(const Record& record)
     pending.layer->setIsOff(off);
     auto kept = std::make_shared<OdDxfKept>();
     kept->pairs = keptPairs(record, m_text, {layerOwns});
+    kept->original = keptRecord(record, m_text);
     pending.layer->setDxfKept(std::move(kept));
     m_layers.push_back(std::move(pending));
   }
@@ -377,6 +379,7 @@ OdDbDatabasePtr Reader::build()
   buildEntities(db);
   checkNesting(db);
   buildGroups(db, groups);
+  noteAsRead(db);
   db->setDxfFileKept(std::move(m_fileKept));
 
   if (!m_clayer.empty())

@@ -120,6 +120,7 @@ private:
   void checkNesting(OdDbDatabase* db);
   void buildGroups(OdDbDatabase* db, const OdDbObjectId& dictionaryId);
   OdDbObjectId layerFor(OdDbDatabase* db, std::string_view name);
+  bool layerExists(OdDbDatabase* db, std::string_view name);
   const PendingDictionary* dictionary(OdUInt64 handle) const;
   void noteHandle(OdUInt64 value) { m_maxHandle = std::max(m_maxHandle, value); }
 

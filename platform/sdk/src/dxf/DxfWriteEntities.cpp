@@ -82,7 +82,8 @@ void Writer::entityCommon(const char* type, OdUInt64 handle, OdUInt64 owner, con
     m_layerId = ent->layerId();
     m_layerText = layer.isEmpty() ? std::string("0") : layer.toUtf8();
   }
-  putUtf8(8, m_layerText);
+  if (!kept.has("AcDbEntity", 8)) // else the file's name of a layer it lacks
+    putUtf8(8, m_layerText);
   if (!std::strcmp(type, "VERTEX") || !std::strcmp(type, "SEQEND"))
     return; // the mesh's colour and material are its vertices'
   if (kept.empty())
@@ -164,30 +165,36 @@ void Writer::entity(const OdDbEntity* ent, const OdDbObjectId& ownerId, bool pap
   }
   if (auto* ref = OdDbBlockReference::cast(ent).get())
   {
-    auto* block = OdDbInternal::peekAs<OdDbBlockTableRecord>(ref->blockTableRecord());
-    if (!block)
+    if (!OdDbInternal::peekAs<OdDbBlockTableRecord>(ref->blockTableRecord()))
       return; // an insert of nothing cannot be written
-    entityCommon("INSERT", ent->getDbHandle(), owner, ent, paper, kept);
-    // An insert of rows and columns keeps its subclass.
-    const char* subclass = kept.subclass("AcDbMInsertBlock").second ? "AcDbMInsertBlock" : "AcDbBlockReference";
-    put(100, subclass);
-    const OdDxfKept* data = ent->dxfKept();
-    if (data && !data->following.empty())
-      putInt(66, 1); // its attributes follow
-    put(2, block->getName());
-    const InsertPlacement placement = placementOf(ref->blockTransform());
-    putPoint(10, placement.position);
-    for (int i = 0; i < 3; ++i)
-      if (placement.scale[i] != 1.0)
-        putReal(41 + i, placement.scale[i]);
-    if (placement.rotationDegrees != 0.0)
-      putReal(50, placement.rotationDegrees);
-    if (placement.normal != OdGeVector3d::kZAxis)
-      putPoint(210, OdGePoint3d() + placement.normal);
-    putKept(kept, kept.subclass(subclass));
-    putKeptOthers(kept, {"AcDbEntity", subclass});
+    asRead(ref, [&] { insert(ref, owner, paper); });
     following(ent);
   }
+}
+
+void Writer::insert(const OdDbBlockReference* ref, OdUInt64 owner, bool paper)
+{
+  auto* block = OdDbInternal::peekAs<OdDbBlockTableRecord>(ref->blockTableRecord());
+  const KeptParts kept(ref->dxfKept());
+  entityCommon("INSERT", ref->getDbHandle(), owner, ref, paper, kept);
+  // An insert of rows and columns keeps its subclass.
+  const char* subclass = kept.subclass("AcDbMInsertBlock").second ? "AcDbMInsertBlock" : "AcDbBlockReference";
+  put(100, subclass);
+  const OdDxfKept* data = ref->dxfKept();
+  if (data && !data->following.empty())
+    putInt(66, 1); // its attributes follow
+  put(2, block->getName());
+  const InsertPlacement placement = placementOf(ref->blockTransform());
+  putPoint(10, placement.position);
+  for (int i = 0; i < 3; ++i)
+    if (placement.scale[i] != 1.0)
+      putReal(41 + i, placement.scale[i]);
+  if (placement.rotationDegrees != 0.0)
+    putReal(50, placement.rotationDegrees);
+  if (placement.normal != OdGeVector3d::kZAxis)
+    putPoint(210, OdGePoint3d() + placement.normal);
+  putKept(kept, kept.subclass(subclass));
+  putKeptOthers(kept, {"AcDbEntity", subclass});
 }
 
 void Writer::polyface(const OdDbPolyFaceMesh* mesh, OdUInt64 owner, bool paper, const KeptParts& kept)

@@ -42,7 +42,7 @@ void Writer::dictionary(const OdDbDictionary* dict, OdUInt64 owner, bool root, b
   const KeptParts kept(dict->dxfKept());
   put(0, "DICTIONARY");
   putHandle(5, handle);
-  if (!root)
+  if (!dict->dxfKept() && !root)
   {
     put(102, "{ACAD_REACTORS");
     putHandle(330, owner);
@@ -52,13 +52,46 @@ void Writer::dictionary(const OdDbDictionary* dict, OdUInt64 owner, bool root, b
   putHandle(330, owner);
   put(100, "AcDbDictionary");
   putInt(281, 1);
-  for (const auto& entry : entries)
+  // The file's entries in its order: those of the model's objects under
+  // their present names (gone when the object is), the kept objects' as they
+  // were; the model's new entries after them.
+  std::vector<bool> written(entries.size(), false);
+  const auto range = kept.subclass("AcDbDictionary");
+  for (std::size_t i = range.first; i < range.second; ++i)
   {
-    put(3, entry.first);
-    putHandle(350, entry.second->getDbHandle());
+    const OdDxfPair& pair = kept.pairs()[i];
+    const bool entry = pair.code == 3 && i + 1 < range.second &&
+                       (kept.pairs()[i + 1].code == 350 || kept.pairs()[i + 1].code == 360);
+    if (!entry)
+    {
+      putKept(pair);
+      continue;
+    }
+    const OdDxfPair& target = kept.pairs()[++i];
+    OdUInt64 value = 0;
+    const std::string_view text = trimmed(target.value);
+    std::from_chars(text.data(), text.data() + text.size(), value, 16);
+    const OdDbObjectId id = m_db->getOdDbObjectId(OdDbHandle(value));
+    if (id.isNull())
+    {
+      putKept(pair);
+      putKept(target);
+      continue;
+    }
+    for (std::size_t k = 0; k < entries.size(); ++k)
+      if (!written[k] && entries[k].second->objectId() == id)
+      {
+        put(3, entries[k].first);
+        putHandle(target.code, value);
+        written[k] = true;
+      }
   }
-  // The entries of objects kept as they were, the root's layouts among them.
-  putKept(kept, kept.subclass("AcDbDictionary"));
+  for (std::size_t k = 0; k < entries.size(); ++k)
+    if (!written[k])
+    {
+      put(3, entries[k].first);
+      putHandle(350, entries[k].second->getDbHandle());
+    }
   if (root && !m_keptLayouts)
   {
     put(3, "ACAD_LAYOUT");
@@ -71,7 +104,7 @@ void Writer::dictionary(const OdDbDictionary* dict, OdUInt64 owner, bool root, b
     if (auto* child = OdDbDictionary::cast(entry.second).get())
       dictionary(child, handle, false, child->objectId() == materialDictionary);
     else if (auto* mat = OdDbMaterial::cast(entry.second).get())
-      material(mat, handle);
+      asRead(mat, [&] { material(mat, handle); });
     else if (auto* grp = OdDbGroup::cast(entry.second).get())
       group(grp, handle);
   }
@@ -103,9 +136,12 @@ void Writer::material(const OdDbMaterial* mat, OdUInt64 owner)
   const KeptParts kept(mat->dxfKept());
   put(0, "MATERIAL");
   putHandle(5, mat->getDbHandle());
-  put(102, "{ACAD_REACTORS");
-  putHandle(330, owner);
-  put(102, "}");
+  if (!mat->dxfKept())
+  {
+    put(102, "{ACAD_REACTORS");
+    putHandle(330, owner);
+    put(102, "}");
+  }
   putKept(kept, 0, kept.headEnd());
   putHandle(330, owner);
   put(100, "AcDbMaterial");
@@ -244,9 +280,12 @@ void Writer::group(const OdDbGroup* grp, OdUInt64 owner)
   const KeptParts kept(grp->dxfKept());
   put(0, "GROUP");
   putHandle(5, grp->getDbHandle());
-  put(102, "{ACAD_REACTORS");
-  putHandle(330, owner);
-  put(102, "}");
+  if (!grp->dxfKept())
+  {
+    put(102, "{ACAD_REACTORS");
+    putHandle(330, owner);
+    put(102, "}");
+  }
   putKept(kept, 0, kept.headEnd());
   putHandle(330, owner);
   put(100, "AcDbGroup");

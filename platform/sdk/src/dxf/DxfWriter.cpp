@@ -31,6 +31,15 @@ std::vector<const OdDbBlockTableRecord*> Writer::blockRecords() const
   return out;
 }
 
+bool Writer::hasSubDMesh() const
+{
+  for (const OdDbBlockTableRecord* record : blockRecords())
+    for (const OdDbObjectId& id : record->entityIds())
+      if (OdDbInternal::peekAs<OdDbSubDMesh>(id))
+        return true;
+  return false;
+}
+
 OdUInt64 Writer::layoutOf(const OdDbObjectId& block) const
 {
   for (const Layout& layout : m_layouts)
@@ -182,7 +191,8 @@ void Writer::classes()
   } kClasses[] = {{"MATERIAL", "AcDbMaterial", 1153, 0}, {"MESH", "AcDbSubDMesh", 4095, 1}};
   for (const auto& cls : kClasses)
   {
-    if (kept(cls.name))
+    // A file's classes get ours only when something of them is written.
+    if (kept(cls.name) || (file && cls.isEntity && !hasSubDMesh()))
       continue;
     put(0, "CLASS");
     put(1, cls.name);
@@ -421,29 +431,32 @@ void Writer::layerTable(const OdDxfRecord* keptHead)
   else
     tableStart("LAYER", tableHandle, int(layers.size()));
   for (const OdDbLayerTableRecord* layer : layers)
-  {
-    const KeptParts kept(layer->dxfKept());
-    recordStart("LAYER", layer->getDbHandle(), tableHandle, "AcDbLayerTableRecord", layer->getName(), kept);
-    // An index colour as it is, a true colour beside index 7; a layer that
-    // is off has a negative colour number.
-    const OdCmColor color = layer->color();
-    const int index = color.isByACI() && color.colorIndex() > 0 && color.colorIndex() < 256 ? color.colorIndex() : 7;
-    if (kept.empty())
-      putInt(70, 0);
-    putInt(62, layer->isOff() ? -index : index);
-    if (color.isByColor())
-      putInt(420, OdInt32(color.color() & 0xFFFFFF));
-    if (kept.empty())
-    {
-      put(6, "Continuous");
-      putInt(370, -3);
-    }
-    if (const OdUInt64 material = handleOf(layer->materialId()))
-      putHandle(347, material);
-    putKept(kept, kept.subclass("AcDbLayerTableRecord"));
-    putKeptOthers(kept, {"AcDbSymbolTableRecord", "AcDbLayerTableRecord"});
-  }
+    asRead(layer, [&] { layerRecord(layer, tableHandle); });
   put(0, "ENDTAB");
+}
+
+void Writer::layerRecord(const OdDbLayerTableRecord* layer, OdUInt64 tableHandle)
+{
+  const KeptParts kept(layer->dxfKept());
+  recordStart("LAYER", layer->getDbHandle(), tableHandle, "AcDbLayerTableRecord", layer->getName(), kept);
+  // An index colour as it is, a true colour beside index 7; a layer that
+  // is off has a negative colour number.
+  const OdCmColor color = layer->color();
+  const int index = color.isByACI() && color.colorIndex() > 0 && color.colorIndex() < 256 ? color.colorIndex() : 7;
+  if (kept.empty())
+    putInt(70, 0);
+  putInt(62, layer->isOff() ? -index : index);
+  if (color.isByColor())
+    putInt(420, OdInt32(color.color() & 0xFFFFFF));
+  if (kept.empty())
+  {
+    put(6, "Continuous");
+    putInt(370, -3);
+  }
+  if (const OdUInt64 material = handleOf(layer->materialId()))
+    putHandle(347, material);
+  putKept(kept, kept.subclass("AcDbLayerTableRecord"));
+  putKeptOthers(kept, {"AcDbSymbolTableRecord", "AcDbLayerTableRecord"});
 }
 
 void Writer::blockRecordTable(const OdDxfRecord* keptHead)
@@ -474,6 +487,35 @@ std::string odDxfWrite(OdDbDatabase* database)
   if (!database)
     throw OdError(eNullPtr);
   return dxf::Writer(database).run();
+}
+
+void dxf::noteAsRead(OdDbDatabase* database)
+{
+  // Each record the model writes its own way, written now, before any edit.
+  Writer writer(database);
+  const auto note = [&](const OdDbObject* object, auto&& write) {
+    const OdDxfKept* kept = object->dxfKept();
+    if (!kept || kept->original.type.empty())
+      return;
+    auto noted = std::make_shared<OdDxfKept>(*kept);
+    noted->asRead = writer.recordText(write);
+    const_cast<OdDbObject*>(object)->setDxfKept(std::move(noted));
+  };
+  if (auto* layers = OdDbInternal::peekAs<OdDbLayerTable>(database->getLayerTableId()))
+    for (auto it = layers->newIterator(); !it->done(); it->step())
+      if (auto* layer = OdDbInternal::peekAs<OdDbLayerTableRecord>(it->getRecordId()))
+        note(layer, [&] { writer.layerRecord(layer, OdUInt64(database->getLayerTableId().getHandle())); });
+  const OdDbObjectId materialsId = database->getMaterialDictionaryId(false);
+  if (auto* materials = OdDbInternal::peekAs<OdDbDictionary>(materialsId))
+    for (auto it = materials->newIterator(); !it->done(); it->next())
+      if (auto* mat = OdDbInternal::peekAs<OdDbMaterial>(it->objectId()))
+        note(mat, [&] { writer.material(mat, OdUInt64(materialsId.getHandle())); });
+  for (const OdDbBlockTableRecord* record : writer.blockRecords())
+    for (const OdDbObjectId& id : record->entityIds())
+      if (auto* ref = OdDbInternal::peekAs<OdDbBlockReference>(id))
+        note(ref, [&] {
+          writer.insert(ref, OdUInt64(record->getDbHandle()), record->objectId() == database->getPaperSpaceId());
+        });
 }
 
 std::vector<std::pair<std::string, int>> odDxfLeftOut(OdDbDatabase* database)

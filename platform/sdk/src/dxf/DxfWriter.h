@@ -30,6 +30,34 @@ public:
 
   std::string run();
 
+  // What the write() writes, alone.
+  template <class Write>
+  std::string recordText(Write&& write)
+  {
+    m_out.clear();
+    write();
+    return std::move(m_out);
+  }
+  // Writes an object through write(), or the file's record of it when the
+  // model writes it as it did just after reading (see OdDxfKept::asRead).
+  template <class Write>
+  void asRead(const OdDbObject* object, Write&& write)
+  {
+    const OdDxfKept* kept = object->dxfKept();
+    const std::size_t start = m_out.size();
+    write();
+    if (kept && !kept->asRead.empty() && m_out.size() - start == kept->asRead.size() &&
+        m_out.compare(start, std::string::npos, kept->asRead) == 0)
+    {
+      m_out.resize(start);
+      putRecord(kept->original);
+    }
+  }
+  void layerRecord(const OdDbLayerTableRecord* layer, OdUInt64 tableHandle);
+  void insert(const OdDbBlockReference* ref, OdUInt64 owner, bool paper);
+  void material(const OdDbMaterial* material, OdUInt64 owner);
+  std::vector<const OdDbBlockTableRecord*> blockRecords() const;
+
 private:
   // Group output.
   void code(int groupCode)
@@ -172,7 +200,6 @@ private:
   static bool needsExtension(const MaterialMap& map);
   void objects();
   void dictionary(const OdDbDictionary* dictionary, OdUInt64 owner, bool root, bool materials);
-  void material(const OdDbMaterial* material, OdUInt64 owner);
   void materialExtension(const MaterialMaps& maps);
   void extensionColor(const MaterialColor& color);
   void materialColor(int methodCode, int factorCode, int valueCode, const MaterialColor& color);
@@ -180,7 +207,6 @@ private:
   void group(const OdDbGroup* group, OdUInt64 owner);
   void layouts(OdUInt64 owner);
 
-  std::vector<const OdDbBlockTableRecord*> blockRecords() const;
 
   OdDbDatabase* m_db;
   OdUInt64 m_next;
@@ -198,9 +224,13 @@ private:
   };
   std::vector<Layout> m_layouts;
   OdUInt64 layoutOf(const OdDbObjectId& block) const;
+  bool hasSubDMesh() const;
   OdDbObjectId m_layerId;
   std::string m_layerText;
   bool m_needsAppId = false;  // some material has extension data of ours
   bool m_keptLayouts = false; // the file's own layouts are kept
 };
+// Notes, for each record the model writes its own way, how it writes it
+// right after reading (see OdDxfKept::asRead).
+void noteAsRead(OdDbDatabase* database);
 } // namespace dxf
