@@ -364,8 +364,10 @@ REQUIRED_RECORDS = {("LTYPE", "BYBLOCK"), ("LTYPE", "BYLAYER"), ("LTYPE", "CONTI
                     ("BLOCK", "*MODEL_SPACE"), ("BLOCK", "*PAPER_SPACE")}
 
 
-def compare(original, saved, version, saved_version, report):
-    added = REQUIRED_RECORDS if version < const.DXF2000 else set()
+def compare(original, saved, version, saved_version, report, edited=None, added_classes=()):
+    """edited: the handle of the edited material, whose values may change (its glossiness is
+    checked on its own); added_classes: classes the saved file needs for what it holds."""
+    added = (REQUIRED_RECORDS if version < const.DXF2000 else set()) | {("CLASS", c) for c in added_classes}
     for category in sorted(set(original) | set(saved)):
         old, new = original.get(category, []), saved.get(category, [])
         where = category.split(" ", 1)[-1]
@@ -377,17 +379,17 @@ def compare(original, saved, version, saved_version, report):
                 what = "missing" if name not in new_vars else "extra" if name not in old_vars else "changed"
                 report.add("header", what, f"{name}: {old_vars.get(name)!r} -> {new_vars.get(name)!r}")
         elif version > const.DXF12 or category.startswith("table"):
-            compare_keyed(category, where, old, new, report, added)
+            compare_keyed(category, where, old, new, report, added, edited)
         else:
             compare_in_order(where, old, new, report, added)
 
 
-def compare_keyed(category, where, old, new, report, added):
+def compare_keyed(category, where, old, new, report, added, edited=None):
     old_items, new_items = {k: (t, g) for k, t, g in old}, {k: (t, g) for k, t, g in new}
     for key, (kind, tags) in old_items.items():
         if key not in new_items:
             report.add(kind, "missing", f"{key} in {where}")
-        elif new_items[key] != (kind, tags):
+        elif new_items[key] != (kind, tags) and key != edited:
             report.add(kind, "changed", f"{key} in {where}: {tag_difference(tags, new_items[key][1])}")
     for key, (kind, _) in new_items.items():
         if key not in old_items and (kind, key) not in added:
@@ -443,7 +445,8 @@ def check_file(original_path, saved_path, material):
     if version == const.DXF12:  # what a save after the question leaves out
         for category, items in before.items():
             before[category] = [i for i in items if i[1] not in LEFT_OUT_OF_R12 or not category.startswith("block")]
-    compare(before, after, version, saved.dxfversion, report)
+    needed = ["MESH"] if any(e.dxftype() == "MESH" for e in saved.entitydb.values()) else []
+    compare(before, after, version, saved.dxfversion, report, edited.dxf.handle if edited else None, needed)
     auditor = saved.audit()
     print(f"  audit: {len(auditor.errors)} errors, {len(auditor.fixes)} fixes")
     for entry in auditor.errors:
