@@ -4,7 +4,7 @@ namespace host
 {
 namespace
 {
-// Long drawings are cut: the view is for reading, DUMP has everything.
+// Long lists are cut: the view is for reading, DUMP has everything.
 constexpr int kMaxObjectLines = 500;
 
 OdString handleOf(const OdDbObjectId& id) { return id.getHandle().ascii(); }
@@ -25,9 +25,15 @@ std::vector<OdString> describeDrawing(OdDbDatabase* db, const OdString& title, c
   std::vector<OdString> lines;
   lines.push_back(OdString::format(L"Materials of %s:", title));
   OdDbDictionaryPtr materials = db->getMaterialDictionaryId().safeOpenObject();
+  int listed = 0, unlisted = 0;
   for (auto it = materials->newIterator(); !it->done(); it->next())
-    lines.push_back(OdString::format(L"  %s   [%s]%s", it->name(), handleOf(it->objectId()),
-                                     it->objectId() == db->getCMATERIAL() ? L"   (current material)" : L""));
+    if (listed++ < kMaxObjectLines)
+      lines.push_back(OdString::format(L"  %s   [%s]%s", it->name(), handleOf(it->objectId()),
+                                       it->objectId() == db->getCMATERIAL() ? L"   (current material)" : L""));
+    else
+      ++unlisted;
+  if (unlisted > 0)
+    lines.push_back(OdString::format(L"  ... and %d more", unlisted));
 
   lines.push_back(L"");
   lines.push_back(L"Objects in model space (handle, kind, material, layer):");

@@ -377,12 +377,14 @@ void HostSession::openDrawing(const OdString& path)
   const ReadResult result = readFile(path, bytes, dxf ? kMaxDxfSize : kMaxScriptSize);
   if (result != ReadResult::Ok)
     throw ScriptError(readProblem(result, L"drawing", path));
-  Document* document = nullptr;
+  // The drawing is read whole before a document holds it: no observer (the
+  // view, a module's palette) hears of each object, and nothing of it is a
+  // change of the user's or a step to undo.
+  std::vector<OdString> warnings;
+  OdDbDatabasePtr db;
   if (dxf)
   {
     // A file that cannot be read opens nothing: the other documents stay as they were.
-    std::vector<OdString> warnings;
-    OdDbDatabasePtr db;
     try
     {
       db = odDxfRead(bytes, path, &warnings);
@@ -391,34 +393,23 @@ void HostSession::openDrawing(const OdString& path)
     {
       throw ScriptError(error.description().isEmpty() ? odResultText(error.code()) : error.description());
     }
-    bytes = std::string();
-    document = m_runtime.documents().openDocument(stem(path), path, db);
-    if (!document)
-      throw ScriptError(L"the document could not be opened now");
-    for (const OdString& warning : warnings)
-      warn(warning);
-    document->setReaderWarnings(std::move(warnings));
   }
   else
-  {
-    document = m_runtime.documents().openDocument(stem(path), path);
-    if (!document)
-      throw ScriptError(L"the document could not be opened now");
-    // What the file builds keeps no undo states: a big drawing would keep one per object.
-    document->database()->enableUndoRecording(false);
-    for (const ScriptLine& line : scriptLines(bytes))
-    {
-      OdString error;
-      if (!m_drawingInterpreter.tryRun(line.text, error))
-        fail(OdString::format(L"%s:%d: %s", path, line.number, error));
-    }
-  }
+    db = m_drawing.readDrawing(bytes, path, m_drawingInterpreter, [&](int line, const OdString& error) {
+      fail(OdString::format(L"%s:%d: %s", path, line, error));
+    });
+  bytes = std::string();
+  Document* document = m_runtime.documents().openDocument(stem(path), path, db);
+  if (!document)
+    throw ScriptError(L"the document could not be opened now");
   QueryPerformanceCounter(&end);
   QueryPerformanceFrequency(&frequency);
   document->setLoadSeconds(double(end.QuadPart - start.QuadPart) / double(frequency.QuadPart));
-  // What the file said is no change of the user's, and nothing to undo.
+  for (const OdString& warning : warnings)
+    warn(warning);
+  document->setReaderWarnings(std::move(warnings));
+  // Whatever observers wrote as it opened is no change of the user's either.
   document->markSaved();
-  document->database()->enableUndoRecording(true);
   document->database()->clearUndoHistory();
   refresh();
 }
