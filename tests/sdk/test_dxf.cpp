@@ -1,5 +1,6 @@
 // DXF files: what goes out comes back, and broken files are refused with
 // the file and line named.
+#include "od/DbProxy.h"
 #include "od/OdSdk.h"
 
 #include "common/TempDir.h"
@@ -475,7 +476,7 @@ TEST(Dxf, OldFilesWithoutHandlesOrMaterialsOpenWithTheStandardOnes)
                           " 12\n1\n 22\n1\n 32\n0\n 13\n1\n 23\n1\n 33\n0\n"
                           "  0\nLINE\n  8\n0\n 10\n0\n 20\n0\n 30\n0\n 11\n1\n 21\n1\n 31\n0\n"
                           "  0\nLINE\n  8\nNew\n 10\n0\n 20\n0\n 30\n0\n 11\n1\n 21\n1\n 31\n0\n"
-                          "  0\nENDSEC\n  0\nEOF\n";
+                          "  0\nDIMENSION\n  8\n0\n  0\nENDSEC\n  0\nEOF\n";
   std::vector<OdString> warnings;
   OdDbDatabasePtr db = odDxfRead(r12, L"old.dxf", &warnings);
   EXPECT_FALSE(db->byLayerMaterialId().isNull());
@@ -483,17 +484,23 @@ TEST(Dxf, OldFilesWithoutHandlesOrMaterialsOpenWithTheStandardOnes)
   EXPECT_FALSE(db->globalMaterialId().isNull());
   EXPECT_EQ(db->getCMATERIAL(), db->byLayerMaterialId());
   OdDbBlockTableRecordPtr model = db->getModelSpaceId().safeOpenObject();
-  ASSERT_EQ(model->entityIds().size(), 1u);
+  ASSERT_EQ(model->entityIds().size(), 4u);
   OdDbFacePtr face = model->entityIds()[0].safeOpenObject();
   EXPECT_EQ(face->layer(), L"Caf\u00e9"); // single-byte code page before AC1021
   EXPECT_EQ(face->materialId(), db->byLayerMaterialId());
   OdDbLayerTableRecordPtr layer = face->layerId().safeOpenObject();
   EXPECT_EQ(layer->materialId(), db->globalMaterialId());
-  ASSERT_EQ(warnings.size(), 1u);
-  EXPECT_TRUE(contains(warnings[0], L"old.dxf, line 67: 2 LINE entities skipped")) << warnings[0].toUtf8();
-  // Nothing of a skipped entity is kept, not even the layer only it used.
-  OdDbLayerTablePtr layers = db->getLayerTableId().safeOpenObject();
-  EXPECT_FALSE(layers->has(L"New"));
+  // Lines are kept on their layers; an old file's dimension too, though a
+  // save cannot write it as it was.
+  EXPECT_TRUE(warnings.empty());
+  OdDbProxyEntityPtr line = model->entityIds()[2].safeOpenObject();
+  EXPECT_EQ(line->dxfName(), "LINE");
+  EXPECT_EQ(line->layer(), L"New");
+  EXPECT_TRUE(line->isWritable());
+  OdDbProxyEntityPtr dimension = model->entityIds()[3].safeOpenObject();
+  EXPECT_EQ(dimension->dxfName(), "DIMENSION");
+  EXPECT_FALSE(dimension->isWritable());
+  EXPECT_EQ(odDxfLeftOut(db), (std::vector<std::pair<std::string, int>>{{"DIMENSION", 1}}));
 }
 
 TEST(Dxf, BrokenFilesAreRefusedNamingTheFileAndLine)
@@ -553,7 +560,7 @@ TEST(Dxf, AMaterialDictionaryEntryThatIsNoMaterialIsRefused)
              L"dict.dxf, line 21: the material dictionary entry \"Steel\" is not a material but a \"GROUP\""));
 }
 
-TEST(Dxf, UnknownObjectsAndEntitiesAreSkippedAndCounted)
+TEST(Dxf, UnknownEntitiesAreKeptAndUnknownObjectsSkippedAndCounted)
 {
   Drawing d;
   std::string text = odDxfWrite(d.db);
@@ -568,14 +575,14 @@ TEST(Dxf, UnknownObjectsAndEntitiesAreSkippedAndCounted)
   std::vector<std::string> lines;
   for (const OdString& w : warnings)
     lines.push_back(w.toUtf8());
-  ASSERT_EQ(lines.size(), 3u);
-  EXPECT_NE(lines[0].find("2 CIRCLE entities skipped"), std::string::npos) << lines[0];
-  EXPECT_NE(lines[1].find("1 SPLINE entities skipped"), std::string::npos) << lines[1];
-  EXPECT_NE(lines[2].find("1 XRECORD objects skipped"), std::string::npos) << lines[2];
+  // Entities of unknown types are kept; the unknown object is skipped.
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_NE(lines[0].find("1 XRECORD objects skipped"), std::string::npos) << lines[0];
   EXPECT_EQ(lines[0].find("extra.dxf, line "), 0u);
   // Everything else is there, and the skipped handles are not reused.
   OdDbBlockTableRecordPtr model = back->getModelSpaceId().safeOpenObject();
-  EXPECT_EQ(model->entityIds().size(), 4u);
+  EXPECT_EQ(model->entityIds().size(), 7u);
+  EXPECT_TRUE(odDxfLeftOut(back).empty()); // a file of today: nothing is left out
   EXPECT_GT(OdUInt64(addMaterial(back, L"New").getHandle()), 0xFFF3u);
 }
 

@@ -2,11 +2,24 @@
 // their blocks once the database has its layers and materials.
 #include "DxfReader.h"
 
+#include "od/DbProxy.h"
+
 #include <cmath>
 #include <cstdlib>
 
 namespace dxf
 {
+// An entity of a type the model does not know: kept with its layer. Files
+// before AC1015 hold dimensions and viewports a save cannot carry across.
+OdDbEntityPtr Reader::keptEntity(std::string_view type) const
+{
+  OdDbProxyEntityPtr proxy = OdDbProxyEntity::createObject();
+  proxy->setDxfName(std::string(type));
+  const bool old = !m_version.empty() && m_version < "AC1015";
+  proxy->setWritable(!(old && (type == "DIMENSION" || type == "VIEWPORT")));
+  return OdDbEntityPtr(proxy.get());
+}
+
 void Reader::entityRecord(const Record& record, std::size_t block)
 {
   const std::string_view type = record.type;
@@ -116,9 +129,8 @@ void Reader::entityRecord(const Record& record, std::size_t block)
     }
     else
     {
-      skip(type, record.line, true);
+      pending.entity = keptEntity(type);
       m_inSequence = true; // its vertices go with it
-      return;
     }
   }
   else if (type == "MESH")
@@ -211,10 +223,7 @@ void Reader::entityRecord(const Record& record, std::size_t block)
     pending.entity = OdDbEntityPtr(ref.get());
   }
   else
-  {
-    skip(type, record.line, true);
-    return;
-  }
+    pending.entity = keptEntity(type);
 
   pending.entity->setColor(color);
   if (block == SIZE_MAX)

@@ -183,7 +183,7 @@ void Reader::header(const Record& section)
       continue;
     }
     if (variable == "$ACADVER" && g.code == 1)
-      m_text.setVersion(g.value);
+      m_text.setVersion(m_version = trimmed(g.value));
     else if (variable == "$DWGCODEPAGE" && g.code == 3)
       m_text.setCodePage(g.value);
     else if (variable == "$HANDSEED" && g.code == 5)

@@ -106,6 +106,7 @@ private:
   void readMaterialExtension(const Record& record, std::size_t from, MaterialMaps& maps, bool textureGiven[]);
   MaterialColor extensionColor(const Record& record, std::size_t& at);
   void skip(std::string_view type, std::size_t line, bool entity);
+  OdDbEntityPtr keptEntity(std::string_view type) const;
   std::size_t blockNamed(const OdString& name, OdUInt64 handle, std::size_t line);
 
   OdDbDatabasePtr build();
@@ -128,6 +129,7 @@ private:
   TextDecoder m_text;
 
   // Header.
+  std::string_view m_version; // $ACADVER
   OdUInt64 m_handSeed = 0, m_cmaterial = 0;
   std::string_view m_clayer;
   int m_measurement = -1;
