@@ -303,3 +303,16 @@ TEST_F(DrawingScriptTest, TheSummaryNamesWhatAUserCanSelect)
   EXPECT_EQ(lines.back(), OdString(L"Selected: 1 object(s): ") + box.getHandle().ascii());
   EXPECT_EQ(describeDrawing(m_db, L"Plan", OdDbObjectIdArray()).back().find(L"Nothing is selected"), 0);
 }
+
+TEST(KeptEntities, WhatTheHostSaysOfThemCountsInWords)
+{
+  EXPECT_TRUE(keptEntitiesStatus({}).isEmpty());
+  EXPECT_EQ(keptEntitiesStatus({{"LINE", 1}}), L"Kept 1 entity this program does not show.");
+  EXPECT_EQ(keptEntitiesStatus({{"LINE", 1}, {"TEXT", 1}}), L"Kept 2 entities this program does not show.");
+  EXPECT_TRUE(leaveOutQuestion({}).isEmpty());
+  EXPECT_EQ(leaveOutQuestion({{"DIMENSION", 1}}),
+            L"Saving will leave out 1 DIMENSION entity that this program cannot keep. Save anyway?");
+  EXPECT_EQ(leaveOutQuestion({{"DIMENSION", 3}, {"VIEWPORT", 1}, {"LEADER", 2}}),
+            L"Saving will leave out 3 DIMENSION, 1 VIEWPORT and 2 LEADER entities that this program cannot keep. "
+            L"Save anyway?");
+}

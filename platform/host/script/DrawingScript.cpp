@@ -117,8 +117,32 @@ void DrawingScript::addCommands(ScriptInterpreter& interpreter)
   interpreter.add(L"CMATERIAL", [this](ScriptArgs& a) { currentMaterial(a); });
 }
 
+OdDbDatabasePtr DrawingScript::readDrawing(const std::string& bytes, const OdString& fileName,
+                                           ScriptInterpreter& commands,
+                                           const std::function<void(int line, const OdString& error)>& failed)
+{
+  OdDbDatabasePtr db = odCreateDatabase(true, OdDb::kMetric);
+  // Relative map files are found beside the drawing from its first line on.
+  db->setDatabaseFileName(fileName);
+  m_reading = db.get();
+  struct Reset
+  {
+    OdDbDatabase*& reading;
+    ~Reset() { reading = nullptr; }
+  } reset{m_reading};
+  for (const ScriptLine& line : scriptLines(bytes))
+  {
+    OdString error;
+    if (!commands.tryRun(line.text, error))
+      failed(line.number, error);
+  }
+  return db;
+}
+
 OdDbDatabase* DrawingScript::database() const
 {
+  if (m_reading)
+    return m_reading;
   OdDbDatabase* db = m_current ? m_current() : nullptr;
   if (!db)
     throw ScriptError(L"no current document");

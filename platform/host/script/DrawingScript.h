@@ -29,6 +29,14 @@ public:
   // The object a word names in the database; throws ScriptError.
   OdDbObjectId resolve(OdDbDatabase* database, const OdString& word) const;
 
+  // A drawing file (.mescript): its lines run through commands (the
+  // drawing commands of this object) into a database of its own, before any
+  // document holds it, so no observer hears of each object and nothing of
+  // it is a step to undo. A refused line goes to failed with its number and
+  // the reading goes on. Labels given with AS stay known afterwards.
+  OdDbDatabasePtr readDrawing(const std::string& bytes, const OdString& fileName, ScriptInterpreter& commands,
+                              const std::function<void(int line, const OdString& error)>& failed);
+
 private:
   OdDbDatabase* database() const;
   void material(ScriptArgs& args);
@@ -49,6 +57,7 @@ private:
   void remember(const OdString& label, const OdDbObjectId& id);
 
   CurrentDatabase m_current;
+  OdDbDatabase* m_reading = nullptr; // the drawing file's, while readDrawing runs
   std::map<OdString, OdDbObjectId> m_labels;
 };
 

@@ -4,7 +4,7 @@ namespace host
 {
 namespace
 {
-// Long drawings are cut: the view is for reading, DUMP has everything.
+// Long lists are cut: the view is for reading, DUMP has everything.
 constexpr int kMaxObjectLines = 500;
 
 OdString handleOf(const OdDbObjectId& id) { return id.getHandle().ascii(); }
@@ -20,25 +20,35 @@ void writeMaterialName(JsonWriter& json, const OdDbObjectId& id)
 }
 } // namespace
 
-std::vector<OdString> describeDrawing(OdDbDatabase* db, const OdString& title, const OdDbObjectIdArray& selection)
+std::vector<OdString> describeDrawing(OdDbDatabase* db, const OdString& title, const OdDbObjectIdArray& selection,
+                                      const EntityCounts& kept)
 {
   std::vector<OdString> lines;
   lines.push_back(OdString::format(L"Materials of %s:", title));
   OdDbDictionaryPtr materials = db->getMaterialDictionaryId().safeOpenObject();
+  int listed = 0, unlisted = 0;
   for (auto it = materials->newIterator(); !it->done(); it->next())
-    lines.push_back(OdString::format(L"  %s   [%s]%s", it->name(), handleOf(it->objectId()),
-                                     it->objectId() == db->getCMATERIAL() ? L"   (current material)" : L""));
+    if (listed++ < kMaxObjectLines)
+      lines.push_back(OdString::format(L"  %s   [%s]%s", it->name(), handleOf(it->objectId()),
+                                       it->objectId() == db->getCMATERIAL() ? L"   (current material)" : L""));
+    else
+      ++unlisted;
+  if (unlisted > 0)
+    lines.push_back(OdString::format(L"  ... and %d more", unlisted));
 
   lines.push_back(L"");
   lines.push_back(L"Objects in model space (handle, kind, material, layer):");
   OdDbBlockTableRecordPtr model = db->getModelSpaceId().safeOpenObject();
-  int shown = 0, total = 0;
+  int shown = 0, more = 0;
   for (auto it = model->newIterator(); !it->done(); it->step())
   {
-    if (++total > kMaxObjectLines)
+    if (shown >= kMaxObjectLines)
+    {
+      ++more;
       continue;
+    }
     OdDbEntityPtr entity = OdDbEntity::cast(it->objectId().openObject().get());
-    if (entity.isNull())
+    if (entity.isNull() || isKeptEntity(it->objectId()))
       continue;
     const OdString material = entity->material();
     lines.push_back(OdString::format(L"  %s   %s   %s   layer %s%s", handleOf(it->objectId()), entity->isA()->name(),
@@ -46,8 +56,10 @@ std::vector<OdString> describeDrawing(OdDbDatabase* db, const OdString& title, c
                                      selection.contains(it->objectId()) ? L"   (selected)" : L""));
     ++shown;
   }
-  if (total > shown)
-    lines.push_back(OdString::format(L"  ... and %d more", total - shown));
+  if (more > 0)
+    lines.push_back(OdString::format(L"  ... and %d more", more));
+  for (const OdString& line : keptEntityLines(kept))
+    lines.push_back(line);
 
   lines.push_back(L"");
   if (selection.isEmpty())
@@ -84,7 +96,7 @@ void writeDrawingObjects(JsonWriter& json, OdDbDatabase* db)
   for (auto it = model->newIterator(); !it->done(); it->step())
   {
     OdDbEntityPtr entity = OdDbEntity::cast(it->objectId().openObject().get());
-    if (entity.isNull())
+    if (entity.isNull() || isKeptEntity(it->objectId()))
       continue;
     json.beginObject();
     json.key(L"handle").value(handleOf(it->objectId()));

@@ -60,9 +60,11 @@ Document::~Document()
 
 int Document::writesOf(const OdDbObjectId& id) const { return m_writes->count(id); }
 
-bool Document::isModified() const { return m_writes->changes() != m_savedChanges; }
+long long Document::changes() const { return m_writes->changes(); }
 
-void Document::markSaved() { m_savedChanges = m_writes->changes(); }
+bool Document::isModified() const { return changes() != m_savedChanges; }
+
+void Document::markSaved() { m_savedChanges = changes(); }
 
 DocumentManager::~DocumentManager() = default;
 

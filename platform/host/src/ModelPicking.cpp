@@ -1,5 +1,7 @@
 #include "host/ModelPicking.h"
 
+#include "od/DbProxy.h"
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -176,7 +178,8 @@ void ModelPicker::collect(OdDbDatabase* database)
   for (const OdDbObjectId& id : model->entityIds())
   {
     OdDbEntityPtr entity = OdDbEntity::cast(id.openObject(OdDb::kForRead));
-    if (entity.isNull())
+    // A kept entity of a type the model does not know is neither shown nor picked.
+    if (entity.isNull() || entity->isKindOf(OdDbProxyEntity::desc()))
       continue;
     PickEntity picked;
     picked.id = id;

@@ -154,6 +154,9 @@ int OdString::iCompare(const OdString& other) const
   const std::size_t n = std::min(m_text.size(), other.m_text.size());
   for (std::size_t i = 0; i < n; ++i)
   {
+    // Names in a table mostly share their first characters: equal ones need no folding.
+    if (m_text[i] == other.m_text[i])
+      continue;
     const wchar_t a = odFoldCase(m_text[i]);
     const wchar_t b = odFoldCase(other.m_text[i]);
     if (a != b)

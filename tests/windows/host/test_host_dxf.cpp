@@ -115,7 +115,8 @@ TEST(HostDxf, BrokenFilesAreRefusedAndSkippedThingsReported)
   host.writeFile(L"broken.dxf", "  0\nSECTION\n  2\nENTITIES\nabc\nLINE\n");
   host.writeFile(L"binary.dxf", std::string("AutoCAD Binary DXF\r\n\x1a\0", 22) + "xx");
   host.writeFile(L"lines.dxf", "  0\nSECTION\n  2\nENTITIES\n  0\nLINE\n  8\n0\n  0\nLINE\n  8\n0\n"
-                               "  0\n3DFACE\n  8\nNew\n  0\nENDSEC\n  0\nEOF\n");
+                               "  0\n3DFACE\n  8\nNew\n  0\nENDSEC\n"
+                               "  0\nSECTION\n  2\nOBJECTS\n  0\nXRECORD\n  0\nXRECORD\n  0\nENDSEC\n  0\nEOF\n");
   const HostRun run = host.run({"NEW Kept", "MATERIAL Steel", "OPEN {dir}/broken.dxf", "OPEN {dir}/binary.dxf",
                                 "OPEN {dir}/missing.dxf", "OPEN {dir}/lines.dxf", "DOC 1", "DUMP {dump}", "QUIT"},
                                HostHarness::withoutModule());
@@ -132,7 +133,7 @@ TEST(HostDxf, BrokenFilesAreRefusedAndSkippedThingsReported)
   const JsonValue& lines = dump["documents"][1];
   EXPECT_EQ(lines["title"].asString(), "lines");
   ASSERT_EQ(lines["readerWarnings"].size(), 1u);
-  EXPECT_TRUE(contains(lines["readerWarnings"][0].asString(), "lines.dxf, line 5: 2 LINE entities skipped"))
+  EXPECT_TRUE(contains(lines["readerWarnings"][0].asString(), "lines.dxf, line 23: 2 XRECORD objects skipped"))
     << lines["readerWarnings"][0].asString();
   ASSERT_EQ(lines["entities"].size(), 1u);
   EXPECT_EQ(lines["entities"][0]["kind"].asString(), "OdDbFace");

@@ -22,6 +22,8 @@
 #include "host/HostApi.h"
 
 #include <memory>
+#include <string>
+#include <utility>
 #include <vector>
 
 namespace host
@@ -46,6 +48,11 @@ public:
   // What the drawing file's reader passed over ("file, line n: ...").
   const std::vector<OdString>& readerWarnings() const { return m_readerWarnings; }
   void setReaderWarnings(std::vector<OdString> warnings) { m_readerWarnings = std::move(warnings); }
+  // The entities of types the host does not show that the file held, by
+  // type: counted once, as the document opens (nothing the host does makes
+  // or erases one).
+  const std::vector<std::pair<std::string, int>>& keptEntities() const { return m_kept; }
+  void setKeptEntities(std::vector<std::pair<std::string, int>> kept) { m_kept = std::move(kept); }
   // After a save under another name: the file, its title and the drawing's
   // own file name (which the texture search starts from) follow.
   void rename(const OdString& fileName, const OdString& title);
@@ -57,6 +64,12 @@ public:
   bool isModified() const;
   // The drawing as it is now is the one in its file.
   void markSaved();
+  // How often the drawing was written since the document opened.
+  long long changes() const;
+  // The user agreed that saving the drawing as it is now leaves out what
+  // the file cannot keep; the next change asks again.
+  void acceptLeavingOut() { m_leaveOutAccepted = changes(); }
+  bool leavingOutAccepted() const { return m_leaveOutAccepted == changes(); }
 
 private:
   struct Selection final : HostSelectionSet
@@ -77,12 +90,14 @@ private:
   OdDbDatabasePtr m_database;
   OdSmartPtr<WriteCounter> m_writes;
   long long m_savedChanges = 0;
+  long long m_leaveOutAccepted = -1;
   OdString m_fileName;
   OdString m_title;
   Selection m_selection;
   Context m_context{m_selection};
   double m_loadSeconds = -1.0;
   std::vector<OdString> m_readerWarnings;
+  std::vector<std::pair<std::string, int>> m_kept;
 };
 
 class DocumentManager final : public HostDocManager

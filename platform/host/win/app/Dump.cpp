@@ -122,6 +122,11 @@ void writeDocument(JsonWriter& json, HostDocument* document, const Document* rec
     for (const OdString& warning : record->readerWarnings())
       json.value(warning);
   json.endArray();
+  json.key(L"keptEntities").beginObject();
+  if (record)
+    for (const auto& [type, count] : record->keptEntities())
+      json.key(OdString(type.c_str())).value(count);
+  json.endObject();
   json.key(L"materials").beginArray();
   OdDbDictionaryPtr materials = db->getMaterialDictionaryId().safeOpenObject();
   for (auto it = materials->newIterator(); !it->done(); it->next())
@@ -190,6 +195,7 @@ void writeFrame(JsonWriter& json, const FrameState& frame)
   }
   json.endArray();
   writeTexts(json, L"menuCommands", frame.menuCommands);
+  writeTexts(json, L"objectList", frame.objectList);
   json.endObject();
 }
 } // namespace

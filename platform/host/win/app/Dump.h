@@ -23,6 +23,7 @@ struct FrameState
   HWND window = nullptr;
   OdString status;
   std::vector<OdString> menuCommands;
+  std::vector<OdString> objectList; // the lines of the list beside the model
 };
 
 // writeView writes the value of "view": the shaded model view.

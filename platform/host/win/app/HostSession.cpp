@@ -1,17 +1,19 @@
 #include "HostSession.h"
 
+#include "DrawingSummary.h"
 #include "FrameGestures.h"
 #include "GridDump.h"
+#include "KeptEntities.h"
 #include "MainLibrary.h"
 #include "MainMenu.h"
 #include "PaneControls.h"
-#include "DrawingSummary.h"
 
 #include "host/FileSystem.h"
 
 #include <commctrl.h>
-#include <unordered_set>
 #include <shlobj.h>
+#include <unordered_set>
+#include <utility>
 
 namespace host
 {
@@ -377,12 +379,14 @@ void HostSession::openDrawing(const OdString& path)
   const ReadResult result = readFile(path, bytes, dxf ? kMaxDxfSize : kMaxScriptSize);
   if (result != ReadResult::Ok)
     throw ScriptError(readProblem(result, L"drawing", path));
-  Document* document = nullptr;
+  // The drawing is read whole before a document holds it: no observer (the
+  // view, a module's palette) hears of each object, and nothing of it is a
+  // change of the user's or a step to undo.
+  std::vector<OdString> warnings;
+  OdDbDatabasePtr db;
   if (dxf)
   {
     // A file that cannot be read opens nothing: the other documents stay as they were.
-    std::vector<OdString> warnings;
-    OdDbDatabasePtr db;
     try
     {
       db = odDxfRead(bytes, path, &warnings);
@@ -391,40 +395,50 @@ void HostSession::openDrawing(const OdString& path)
     {
       throw ScriptError(error.description().isEmpty() ? odResultText(error.code()) : error.description());
     }
-    bytes = std::string();
-    document = m_runtime.documents().openDocument(stem(path), path, db);
-    if (!document)
-      throw ScriptError(L"the document could not be opened now");
-    for (const OdString& warning : warnings)
-      warn(warning);
-    document->setReaderWarnings(std::move(warnings));
   }
   else
-  {
-    document = m_runtime.documents().openDocument(stem(path), path);
-    if (!document)
-      throw ScriptError(L"the document could not be opened now");
-    // What the file builds keeps no undo states: a big drawing would keep one per object.
-    document->database()->enableUndoRecording(false);
-    for (const ScriptLine& line : scriptLines(bytes))
-    {
-      OdString error;
-      if (!m_drawingInterpreter.tryRun(line.text, error))
-        fail(OdString::format(L"%s:%d: %s", path, line.number, error));
-    }
-  }
+    db = m_drawing.readDrawing(bytes, path, m_drawingInterpreter, [&](int line, const OdString& error) {
+      fail(OdString::format(L"%s:%d: %s", path, line, error));
+    });
+  bytes = std::string();
+  Document* document = m_runtime.documents().openDocument(stem(path), path, db);
+  if (!document)
+    throw ScriptError(L"the document could not be opened now");
   QueryPerformanceCounter(&end);
   QueryPerformanceFrequency(&frequency);
   document->setLoadSeconds(double(end.QuadPart - start.QuadPart) / double(frequency.QuadPart));
-  // What the file said is no change of the user's, and nothing to undo.
+  for (const OdString& warning : warnings)
+    warn(warning);
+  document->setReaderWarnings(std::move(warnings));
+  document->setKeptEntities(keptEntities(db));
+  // Whatever observers wrote as it opened is no change of the user's either.
   document->markSaved();
-  document->database()->enableUndoRecording(true);
   document->database()->clearUndoHistory();
   refresh();
 }
 
-void HostSession::saveDrawing(Document& document, const OdString& path)
+bool HostSession::saveDrawing(Document& document, const OdString& path, LeaveOut leaveOut)
 {
+  if (!document.leavingOutAccepted())
+    if (const OdString question = leaveOutQuestion(odDxfLeftOut(document.database())); !question.isEmpty())
+    {
+      if (leaveOut == LeaveOut::Refuse)
+        throw ScriptError(question + L" (FORCE saves anyway)");
+      if (leaveOut == LeaveOut::Ask)
+      {
+        const long long asked = document.changes();
+        const int answer =
+          askMessageBox(m_window.hwnd(), question.c_str(), m_runtime.translations().translate(L"Material editor host"),
+                        MB_ICONEXCLAMATION, MB_YESNO, IDNO);
+        if (answer != IDYES)
+          return false;
+        // The question's loop may have run lines: the answer was about the drawing as it was.
+        if (!m_runtime.documents().find(&document) || document.changes() != asked)
+          throw ScriptError(
+            OdString::format(L"%s was not saved: the drawing changed while the question was open", path));
+      }
+      document.acceptLeavingOut();
+    }
   std::string bytes;
   try
   {
@@ -438,13 +452,23 @@ void HostSession::saveDrawing(Document& document, const OdString& path)
   if (!writeFileAtomically(path, bytes, &problem))
     throw ScriptError(OdString::format(L"%s could not be saved: %s", path, problem));
   document.markSaved();
+  return true;
 }
 
-void HostSession::saveAs(Document& document, const OdString& path)
+bool HostSession::saveAs(Document& document, const OdString& path, LeaveOut leaveOut)
 {
-  saveDrawing(document, path);
+  if (!saveDrawing(document, path, leaveOut))
+    return false;
   document.rename(path, stem(path));
   refresh();
+  return true;
+}
+
+HostSession::LeaveOut HostSession::leaveOutFor(bool force) const
+{
+  if (force)
+    return LeaveOut::Force;
+  return m_scriptLine ? LeaveOut::Refuse : LeaveOut::Ask;
 }
 
 bool HostSession::chooseDxfToSave(const Document& document, OdString& path)
@@ -475,16 +499,10 @@ bool HostSession::mayClose(Document& document)
   try
   {
     if (isDxf(document.fileName()))
-      saveDrawing(document, document.fileName());
-    else
-    {
-      // No DXF file yet: the user names one, or cancels the close.
-      OdString path;
-      if (!chooseDxfToSave(document, path))
-        return false;
-      saveAs(document, path);
-    }
-    return true;
+      return saveDrawing(document, document.fileName(), LeaveOut::Ask);
+    // No DXF file yet: the user names one, or cancels the close.
+    OdString path;
+    return chooseDxfToSave(document, path) && saveAs(document, path, LeaveOut::Ask);
   }
   catch (const ScriptError& e)
   {
@@ -515,22 +533,28 @@ void HostSession::addDocumentCommands()
       return;
     openDrawing(path);
   });
-  // SAVE: the current document into its DXF file. SAVEAS file.dxf: into
-  // that file, which the document then carries (and its title).
+  // SAVE [FORCE]: the current document into its DXF file. SAVEAS file.dxf
+  // [FORCE]: into that file, which the document then carries (and its
+  // title). FORCE: saved even when entities the file cannot keep are left out.
   m_interpreter.add(L"SAVE", [this](ScriptArgs& args) {
+    const bool force = args.nextIs(L"FORCE");
     args.expectEnd();
     Document* document = m_runtime.documents().find(m_runtime.documents().curDocument());
     if (!document)
       throw ScriptError(L"no current document to save");
     if (!isDxf(document->fileName()))
       throw ScriptError(OdString::format(L"\"%s\" is saved as DXF only: SAVEAS file.dxf", document->title()));
-    saveDrawing(*document, document->fileName());
+    saveDrawing(*document, document->fileName(), leaveOutFor(force));
   });
   // SAVEAS without a file: the save dialog asks for one; cancelled, nothing changes.
   m_interpreter.add(L"SAVEAS", [this](ScriptArgs& args) {
     OdString path;
-    if (!args.done())
+    bool force = args.nextIs(L"FORCE");
+    if (!force && !args.done())
+    {
       path = args.next(L"DXF file");
+      force = args.nextIs(L"FORCE");
+    }
     args.expectEnd();
     Document* document = m_runtime.documents().find(m_runtime.documents().curDocument());
     if (!document)
@@ -539,7 +563,7 @@ void HostSession::addDocumentCommands()
       return;
     if (!isDxf(path))
       throw ScriptError(OdString::format(L"\"%s\" is no .dxf file: drawings are saved as DXF", path));
-    saveAs(*document, path);
+    saveAs(*document, path, leaveOutFor(force));
   });
   // DOC n: the n-th open document (from 1) becomes current.
   m_interpreter.add(L"DOC", [this](ScriptArgs& args) {
@@ -581,7 +605,8 @@ void HostSession::addDocumentCommands()
     {
       OdDbBlockTableRecordPtr model = db->getModelSpaceId().safeOpenObject();
       for (auto it = model->newIterator(); !it->done(); it->step())
-        ids.append(it->objectId());
+        if (!isKeptEntity(it->objectId()))
+          ids.append(it->objectId());
     }
     else if (!args.nextIs(L"NONE"))
     {
@@ -591,6 +616,9 @@ void HostSession::addDocumentCommands()
       for (const OdString& word : args.rest())
       {
         const OdDbObjectId id = m_drawing.resolve(db, word);
+        if (isKeptEntity(id))
+          throw ScriptError(
+            OdString::format(L"\"%s\" is an entity this program does not show; it cannot be selected", word));
         if (seen.insert(id.stub()).second)
           ids.append(id);
       }
@@ -622,7 +650,9 @@ void HostSession::step()
   const ScriptLine& line = m_script[m_nextLine++];
   OdString error;
   m_inLine = true;
+  m_scriptLine = true;
   const bool ran = runLine(line.text, error);
+  m_scriptLine = false;
   m_inLine = false;
   if (!ran)
   {
@@ -714,7 +744,10 @@ void HostSession::showUndoStepsInMenu()
 void HostSession::runCommandLine(const OdString& line)
 {
   OdString error;
-  if (!runLine(line, error))
+  const bool wasScriptLine = std::exchange(m_scriptLine, false);
+  const bool ran = runLine(line, error);
+  m_scriptLine = wasScriptLine;
+  if (!ran)
   {
     MessageBeep(MB_ICONWARNING);
     refresh();
@@ -742,10 +775,12 @@ void HostSession::runMenuCommand(UINT command)
 void HostSession::runAnsweredLine(const DialogAnswer& run)
 {
   OdString error;
-  const bool wasInLine = m_inLine;
+  const bool wasInLine = m_inLine, wasScriptLine = m_scriptLine;
   m_inLine = true;
+  m_scriptLine = true;
   const bool ran = runLine(run.line, error);
   m_inLine = wasInLine;
+  m_scriptLine = wasScriptLine;
   if (!ran)
     fail(OdString::format(L"%s:%d: ANSWER RUN: %s", m_scriptName, run.lineNumber, error));
   if (m_quitRequested)
@@ -841,8 +876,10 @@ void HostSession::refresh()
   {
     lines.push_back(L"");
     HostSelectionSet* selection = current->commandContext() ? current->commandContext()->selectionSet() : nullptr;
+    const Document* document = documents.find(current);
     for (const OdString& line : describeDrawing(current->database(), current->title(),
-                                                selection ? selection->objectIdArray() : OdDbObjectIdArray()))
+                                                selection ? selection->objectIdArray() : OdDbObjectIdArray(),
+                                                document ? document->keptEntities() : EntityCounts()))
       lines.push_back(line);
   }
   m_window.setViewLines(lines);
@@ -852,6 +889,9 @@ void HostSession::refresh()
                             selected ? selected->objectIdArray() : OdDbObjectIdArray());
 
   OdString status = current ? OdString::format(L"Current: %s", current->title()) : OdString(L"No document");
+  if (const Document* document = documents.find(current))
+    if (const OdString kept = keptEntitiesStatus(document->keptEntities()); !kept.isEmpty())
+      status += L"   |   " + kept;
   if (!m_runtime.profileProblem().isEmpty())
     status += OdString::format(L"   |   Profile \"%s\" left as it is: %s", fileNamePart(m_runtime.profilePath()),
                                m_runtime.profileLoad().reason);

@@ -52,13 +52,25 @@ private:
   bool runRegistered(const OdString& word, ScriptArgs& args);
   // Makes a document from a drawing script; throws ScriptError.
   void openDrawing(const OdString& path);
-  // As DXF, atomically; throws ScriptError saying why it failed.
-  void saveDrawing(Document& document, const OdString& path);
+  // A save that would leave out entities the file cannot keep goes on only
+  // when agreed: Ask asks the user (Yes/No), Refuse refuses with the
+  // question (a script's line), Force goes on. An agreement holds until
+  // the drawing changes.
+  enum class LeaveOut
+  {
+    Ask,
+    Refuse,
+    Force
+  };
+  // As DXF, atomically; throws ScriptError saying why it failed. False, with
+  // nothing written, when leaving out was not agreed.
+  bool saveDrawing(Document& document, const OdString& path, LeaveOut leaveOut);
   // Before a modified document closes: "Save changes to <title>?". True when
   // it may close (saved, or its changes let go); false on Cancel or a failed save.
   bool mayClose(Document& document);
   // Saves under a new DXF name, which the document then carries with its title.
-  void saveAs(Document& document, const OdString& path);
+  bool saveAs(Document& document, const OdString& path, LeaveOut leaveOut);
+  LeaveOut leaveOutFor(bool force) const;
   // The save dialog for a DXF file; false when cancelled.
   bool chooseDxfToSave(const Document& document, OdString& path);
 
@@ -103,7 +115,8 @@ private:
   std::size_t m_nextLine = 0;
   bool m_scriptRunning = false;
   bool m_waiting = false;
-  bool m_inLine = false; // a line is running; a nested loop must not start the next
+  bool m_inLine = false;     // a line is running; a nested loop must not start the next
+  bool m_scriptLine = false; // the line running is a script's, not the user's
   bool m_quitRequested = false;
   bool m_quitDeferred = false;
   std::vector<HostDocument*> m_closingDocuments;

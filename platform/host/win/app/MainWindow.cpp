@@ -197,6 +197,22 @@ void MainWindow::setViewLines(const std::vector<OdString>& lines)
   InvalidateRect(m_view, nullptr, TRUE);
 }
 
+std::vector<OdString> MainWindow::viewLines() const
+{
+  std::vector<OdString> lines;
+  const LRESULT count = m_view ? SendMessageW(m_view, LB_GETCOUNT, 0, 0) : 0;
+  for (LRESULT i = 0; i < count; ++i)
+  {
+    const LRESULT length = SendMessageW(m_view, LB_GETTEXTLEN, WPARAM(i), 0);
+    if (length < 0)
+      continue;
+    std::wstring text(std::size_t(length) + 1, L'\0');
+    const LRESULT got = SendMessageW(m_view, LB_GETTEXT, WPARAM(i), reinterpret_cast<LPARAM>(&text[0]));
+    lines.emplace_back(text.c_str(), std::size_t(got < 0 ? 0 : got));
+  }
+  return lines;
+}
+
 void MainWindow::setStatus(const OdString& text)
 {
   if (m_status)

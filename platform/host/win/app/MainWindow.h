@@ -54,6 +54,7 @@ public:
 
   // The list of documents and objects beside the shaded view.
   void setViewLines(const std::vector<OdString>& lines);
+  std::vector<OdString> viewLines() const;
   ModelView& modelView() { return m_model; }
   void setStatus(const OdString& text);
   OdString status() const;

@@ -289,8 +289,13 @@ void ModelView::forget(OdDbDatabase* database)
 
 void ModelView::changed(Shown& shown)
 {
-  if (m_shown == &shown && m_hwnd)
+  // Once until the paint: under Wine each InvalidateRect asks the server,
+  // which a command writing thousands of objects would pay for each.
+  if (m_shown == &shown && m_hwnd && !m_paintAsked)
+  {
     InvalidateRect(m_hwnd, nullptr, FALSE);
+    m_paintAsked = true;
+  }
 }
 
 void ModelView::goodbye(Shown& shown)
@@ -338,6 +343,7 @@ bool ModelView::render()
 
 void ModelView::onPaint()
 {
+  m_paintAsked = false;
   win::PaintDc paint(m_hwnd);
   RECT client{};
   GetClientRect(m_hwnd, &client);

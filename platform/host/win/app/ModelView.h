@@ -100,5 +100,6 @@ private:
   Drag m_drag = Drag::None;
   bool m_dragAdds = false; // Shift held when the left button went down
   POINT m_start{}, m_last{};
+  bool m_paintAsked = false; // a change has invalidated the view since its last paint
 };
 } // namespace host

@@ -120,7 +120,7 @@ void HostSession::addSessionCommands()
     args.expectEnd();
     OdString error;
     showUndoStepsInMenu(); // the menu bar as it would show now
-    const FrameState frame{m_window.hwnd(), m_window.status(), m_menuCommands};
+    const FrameState frame{m_window.hwnd(), m_window.status(), m_menuCommands, m_window.viewLines()};
     const auto writeView = [this](JsonWriter& json) { m_window.modelView().dump(json); };
     if (!writeFileAtomically(path, dumpJson(m_runtime, m_modules, frame, writeView), &error))
       throw ScriptError(error);
