@@ -250,7 +250,12 @@ def tags_of(entity, version):
         entity.export_dxf(collector)
     except Exception as error:  # an entity ezdxf cannot write is a difference too
         return (("export failed", str(error)),)
-    return tuple((t.code, hashable(t.value)) for t in collector.tags)
+    tags = tuple((t.code, hashable(t.value)) for t in collector.tags)
+    if entity.dxftype() == "DIMSTYLE" and version == const.DXF12:
+        # Arrow blocks: an R12 file names "ARCHTICK", a later one the block "_ARCHTICK" (ezdxf's
+        # own reading of a later file gives that name too).
+        tags = tuple((c, v.lstrip("_") if c in (5, 6, 7) and isinstance(v, str) else v) for c, v in tags)
+    return tags
 
 
 def snapshot(doc, path, version):

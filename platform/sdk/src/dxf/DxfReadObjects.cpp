@@ -12,10 +12,7 @@ namespace dxf
 namespace
 {
 // What the model writes of the objects it knows; the rest is kept.
-bool dictionaryOwns(std::string_view subclass, int code)
-{
-  return subclass == "AcDbDictionary" && code == 281;
-}
+bool dictionaryOwns(std::string_view subclass, int code) { return subclass == "AcDbDictionary" && code == 281; }
 bool groupOwns(std::string_view subclass, int code)
 {
   return subclass == "AcDbGroup" && (code == 300 || code == 70 || code == 71 || code == 340);

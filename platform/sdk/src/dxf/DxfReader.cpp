@@ -371,6 +371,8 @@ OdDbDatabasePtr Reader::build()
   DatabaseRoots roots;
   OdDbObjectId materials, groups;
   buildBlocks(db, roots);
+  if (m_old)
+    nameArrowBlocks(roots);
   buildDictionaries(db, roots, materials, groups);
   buildMaterials(db, materials);
   OdDbInternal::setRoots(db, roots); // the standard materials are found through the named objects
@@ -393,6 +395,35 @@ OdDbDatabasePtr Reader::build()
   if (m_renderMode >= 0)
     db->setActiveViewportRenderMode(OdDb::RenderMode(m_renderMode));
   return db;
+}
+
+void Reader::nameArrowBlocks(const DatabaseRoots& roots)
+{
+  // An older file's dimension styles name their arrow blocks ("ARCHTICK" is
+  // the block "_ARCHTICK"); later files give the block record's handle.
+  auto* table = OdDbInternal::peekAs<OdDbBlockTable>(roots.blockTable);
+  for (OdDxfFileKept::Table& kept : m_fileKept->tables)
+    if (kept.name == "DIMSTYLE")
+      for (OdDxfRecord& record : kept.records)
+        for (auto it = record.pairs.begin(); it != record.pairs.end();)
+        {
+          if (it->code < 342 || it->code > 344)
+          {
+            ++it;
+            continue;
+          }
+          const OdString name(std::string(trimmed(it->value)).c_str());
+          OdDbObjectId block = table ? table->getAt(L"_" + name) : OdDbObjectId();
+          if (block.isNull() && table)
+            block = table->getAt(name);
+          if (block.isNull())
+          {
+            it = record.pairs.erase(it);
+            continue;
+          }
+          it->value = block.getHandle().ascii().toUtf8();
+          ++it;
+        }
 }
 
 void Reader::buildBlocks(OdDbDatabase* db, DatabaseRoots& roots)

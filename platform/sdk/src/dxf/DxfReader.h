@@ -113,6 +113,7 @@ private:
 
   OdDbDatabasePtr build();
   void buildBlocks(OdDbDatabase* db, DatabaseRoots& roots);
+  void nameArrowBlocks(const DatabaseRoots& roots);
   void buildDictionaries(OdDbDatabase* db, DatabaseRoots& roots, OdDbObjectId& materials, OdDbObjectId& groups);
   void buildMaterials(OdDbDatabase* db, const OdDbObjectId& dictionaryId);
   void buildLayers(OdDbDatabase* db, DatabaseRoots& roots);

@@ -167,8 +167,7 @@ void OldFileUpgrade::tableRecord(Record& record, std::string_view table, std::ve
   const char* subclass = tableSubclass(table);
   if (!subclass)
     return;
-  // A dimension style's handle is 105; its 5, 6 and 7 name arrow blocks,
-  // which later files refer to by handle.
+  // A dimension style's handle is 105; its 5, 6 and 7 name arrow blocks.
   const bool dimStyle = table == "DIMSTYLE";
   const int handleCode = dimStyle ? 105 : 5;
   std::string_view handle;
@@ -180,7 +179,14 @@ void OldFileUpgrade::tableRecord(Record& record, std::string_view table, std::ve
   out.push_back({100, "AcDbSymbolTableRecord", record.line});
   out.push_back({100, subclass, record.line});
   for (const Group& g : record.groups)
-    if (g.code != handleCode && g.code != 330 && !(dimStyle && g.code >= 5 && g.code <= 7))
+    if (dimStyle && g.code >= 5 && g.code <= 7)
+    {
+      // Arrow blocks by name go where later files refer to them by handle
+      // (342 to 344), still named until the blocks are read.
+      if (!trimmed(g.value).empty())
+        out.push_back({g.code + 337, g.value, g.line});
+    }
+    else if (g.code != handleCode && g.code != 330)
       out.push_back(g);
 }
 

@@ -60,8 +60,8 @@ void Writer::dictionary(const OdDbDictionary* dict, OdUInt64 owner, bool root, b
   for (std::size_t i = range.first; i < range.second; ++i)
   {
     const OdDxfPair& pair = kept.pairs()[i];
-    const bool entry = pair.code == 3 && i + 1 < range.second &&
-                       (kept.pairs()[i + 1].code == 350 || kept.pairs()[i + 1].code == 360);
+    const bool entry =
+      pair.code == 3 && i + 1 < range.second && (kept.pairs()[i + 1].code == 350 || kept.pairs()[i + 1].code == 360);
     if (!entry)
     {
       putKept(pair);

@@ -397,12 +397,13 @@ void Writer::ownTable(std::string_view name)
   else if (name == "APPID")
   {
     const OdUInt64 apps = fresh();
-    tableStart("APPID", apps, 2);
+    tableStart("APPID", apps, m_needsAppId ? 2 : 1);
     for (const char* app : {"ACAD", kAppName})
-    {
-      recordStart("APPID", fresh(), apps, "AcDbRegAppTableRecord", app, none);
-      putInt(70, 0);
-    }
+      if (app != kAppName || m_needsAppId)
+      {
+        recordStart("APPID", fresh(), apps, "AcDbRegAppTableRecord", app, none);
+        putInt(70, 0);
+      }
     put(0, "ENDTAB");
   }
   else if (name == "DIMSTYLE")

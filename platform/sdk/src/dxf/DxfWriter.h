@@ -207,7 +207,6 @@ private:
   void group(const OdDbGroup* group, OdUInt64 owner);
   void layouts(OdUInt64 owner);
 
-
   OdDbDatabase* m_db;
   OdUInt64 m_next;
   std::string m_out;
