@@ -220,8 +220,10 @@ TEST(BrowserPalette, AStoredReportViewShowsTheIconsAndARemovalClosesTheGap)
   host.writeFile(L"profile.txt", "[cmddata/MaterialEditor]\nBrowserView=i:1\n");
   const HostRun stored = host.run({"MATBROWSEROPEN", "DUMP {dump}", "QUIT"}, {file});
   ASSERT_EQ(stored.exitCode, 0) << stored.errors;
-  EXPECT_EQ(pane(stored.dump())["list"]["view"].asString(), "icon");
-  for (const JsonValue& it : items(stored.dump()).items())
+  // Kept: a loop over the items of a temporary dump would read freed memory.
+  const JsonValue storedDump = stored.dump();
+  EXPECT_EQ(pane(storedDump)["list"]["view"].asString(), "icon");
+  for (const JsonValue& it : items(storedDump).items())
     EXPECT_TRUE(it["inSight"].asBool()) << it["text"].asString();
 
   host.writeFile(L"profile.txt", "[cmddata/MaterialEditor]\nBrowserView=i:0\n");
