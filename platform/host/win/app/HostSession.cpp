@@ -1,36 +1,23 @@
 #include "HostSession.h"
 
 #include "DrawingSummary.h"
-#include "FrameGestures.h"
-#include "GridDump.h"
 #include "KeptEntities.h"
 #include "MainLibrary.h"
 #include "MainMenu.h"
-#include "PaneControls.h"
+
+#include "../drive/Drive.h"
+#include "../drive/Screenshot.h"
 
 #include "host/FileSystem.h"
 
 #include <commctrl.h>
 #include <shlobj.h>
-#include <unordered_set>
 #include <utility>
 
 namespace host
 {
 namespace
 {
-constexpr std::size_t kMaxScriptSize = 16u << 20;
-// DXF drawings of millions of objects are read; beyond this one is refused unread.
-constexpr std::size_t kMaxDxfSize = std::size_t(1) << 30;
-
-bool isDxf(const OdString& path)
-{
-  const OdString name = fileNamePart(path);
-  return name.getLength() > 4 && name.right(4).iCompare(L".dxf") == 0;
-}
-// How often a waiting script looks again while a dialog is open.
-constexpr UINT kBusyPollMs = 20;
-
 OdString exeFolder()
 {
   wchar_t path[MAX_PATH] = L"";
@@ -48,40 +35,7 @@ OdString defaultProfilePath()
   CreateDirectoryW(folder.c_str(), nullptr);
   return joinPath(folder, L"profile.txt");
 }
-
-const wchar_t kDxfFilter[] = L"DXF drawings (*.dxf)|*.dxf|All files (*.*)|*.*";
-const wchar_t kOpenFilter[] = L"Drawings (*.dxf;*.mescript)|*.dxf;*.mescript|DXF drawings (*.dxf)|*.dxf|"
-                              L"Script drawings (*.mescript)|*.mescript|All files (*.*)|*.*";
-
-OdString readProblem(ReadResult result, const OdString& what, const OdString& path)
-{
-  switch (result)
-  {
-  case ReadResult::Missing: return OdString::format(L"no %s file \"%s\"", what, path);
-  case ReadResult::TooLarge: return OdString::format(L"the %s file \"%s\" is too large", what, path);
-  case ReadResult::NotAFile: return OdString::format(L"the %s file \"%s\" is no file", what, path);
-  default: return OdString::format(L"cannot read the %s file \"%s\"", what, path);
-  }
-}
-
-// "C:\x\sample.mescript" -> "sample"
-OdString stem(const OdString& path)
-{
-  const OdString name = fileNamePart(path);
-  const int dot = name.reverseFind(L'.');
-  return dot > 0 ? name.left(dot) : name;
-}
 } // namespace
-
-void writeError(const OdString& line)
-{
-  HANDLE handle = GetStdHandle(STD_ERROR_HANDLE);
-  if (!handle || handle == INVALID_HANDLE_VALUE)
-    return;
-  const std::string text = line.toUtf8() + "\n";
-  DWORD written = 0;
-  WriteFile(handle, text.data(), DWORD(text.size()), &written, nullptr);
-}
 
 // Keeps the view up to date with the documents.
 class HostSession::DocumentObserver final : public HostApDocManagerReactor
@@ -101,9 +55,16 @@ private:
 };
 
 HostSession::HostSession(HostOptions options)
-  : m_options(std::move(options)),
-    m_runtime(hostRuntime()),
-    m_drawing([this] { return currentDatabase(); }),
+  : m_options(std::move(options)), m_runtime(hostRuntime()), m_drawing([this] { return m_undo.currentDatabase(); }),
+    m_undo(m_runtime.documents(), m_interpreter),
+    m_docCommands(m_runtime, m_window, m_drawing,
+                  {[this](const OdString& message) { fail(message); },
+                   [this](const OdString& message) { warn(message); }, [this] { refresh(); },
+                   [this] { return m_runner.scriptLine(); }}),
+    m_runner(m_runtime, m_window, m_gestures,
+             {[this](const OdString& line, OdString& error) { return m_undo.runLine(line, error); },
+              [this](const OdString& message) { fail(message); }, [this] { refresh(); },
+              [this] { return afterLine(); }}),
     m_observer(std::make_unique<DocumentObserver>(*this))
 {
   addCommands();
@@ -127,12 +88,12 @@ int HostSession::run(HINSTANCE instance)
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_BAR_CLASSES};
   InitCommonControlsEx(&controls);
 
-  m_runtime.runScriptLine = [this](const DialogAnswer& run) { runAnsweredLine(run); };
-  m_window.onCommandLine = [this](const OdString& line) { runCommandLine(line); };
+  m_runtime.runScriptLine = [this](const DialogAnswer& run) { m_runner.runAnsweredLine(run); };
+  m_window.onCommandLine = [this](const OdString& line) { m_runner.runCommandLine(line); };
   // The close button goes the way of QUIT: a modified document asks first.
   m_window.onCloseRequest = [this]() { quit(); };
   m_window.onMenuCommand = [this](UINT command) { runMenuCommand(command); };
-  m_window.onMenuOpening = [this]() { showUndoStepsInMenu(); };
+  m_window.onMenuOpening = [this]() { m_undo.showInMenu(m_window.hwnd()); };
   // Entered from a palette (F10, Alt), the menu bar's loop runs on top of
   // the palette's window procedure: a close must wait for it to end.
   m_window.onMenuLoop = [this](bool entered) {
@@ -141,12 +102,9 @@ int HostSession::run(HINSTANCE instance)
     else
       m_runtime.leaveSystemLoop();
   };
-  m_window.onStep = [this]() { step(); };
-  m_window.onWaitOver = [this]() {
-    m_waiting = false;
-    m_window.startSettle();
-  };
-  m_window.onSettled = [this]() { settled(); };
+  m_window.onStep = [this]() { m_runner.step(); };
+  m_window.onWaitOver = [this]() { m_runner.waitOver(); };
+  m_window.onSettled = [this]() { m_runner.settled(); };
   if (!m_window.create(instance, L"Material editor host"))
   {
     writeError(L"host: cannot create the main window");
@@ -169,7 +127,7 @@ int HostSession::run(HINSTANCE instance)
   {
     try
     {
-      openDrawing(m_options.drawing);
+      m_docCommands.openDrawing(m_options.drawing);
     }
     catch (const ScriptError& e)
     {
@@ -180,13 +138,10 @@ int HostSession::run(HINSTANCE instance)
   refresh();
   if (!m_options.script.isEmpty())
   {
-    if (!loadScript())
+    if (!m_runner.load(m_options.script))
       quit();
     else
-    {
-      m_scriptRunning = true;
-      m_window.postStep();
-    }
+      m_runner.start();
   }
 
   MSG message;
@@ -208,13 +163,13 @@ int HostSession::run(HINSTANCE instance)
       TranslateMessage(&message);
       DispatchMessageW(&message);
     }
-    m_gestures.messageHandled(message);
+    m_runner.messageHandled(message);
     // Here no call into a module is under way: a close that came during a
     // modal loop is carried out now.
     if (!m_runtime.inModalLoop())
     {
       carryOutCloses();
-      closeInputUndoSteps();
+      m_undo.closeInputSteps();
     }
   }
   m_runtime.runScriptLine = nullptr;
@@ -270,13 +225,15 @@ void HostSession::prepareProfile()
 bool HostSession::loadHostLibraries()
 {
   const OdString folder = exeFolder();
-  for (const wchar_t* name : {L"hostmain.dll", L"events5.dll", L"hostutils.dll", L"hostvectorizerutils.dll", L"inspctl.dll"})
+  for (const wchar_t* name :
+       {L"hostmain.dll", L"events5.dll", L"hostutils.dll", L"hostvectorizerutils.dll", L"inspctl.dll"})
   {
     const OdString path = joinPath(folder, name);
     win::Library library(LoadLibraryW(path.c_str()));
     if (!library)
     {
-      writeError(OdString::format(L"host: cannot load the host library \"%s\" (error %u)", path, unsigned(GetLastError())));
+      writeError(
+        OdString::format(L"host: cannot load the host library \"%s\" (error %u)", path, unsigned(GetLastError())));
       return false;
     }
     if (m_libraries.empty())
@@ -317,38 +274,24 @@ void HostSession::runStartup()
   }
 }
 
-bool HostSession::loadScript()
-{
-  std::string bytes;
-  const ReadResult result = readFile(m_options.script, bytes, kMaxScriptSize);
-  if (result != ReadResult::Ok)
-  {
-    fail(L"host: " + readProblem(result, L"script", m_options.script));
-    return false;
-  }
-  m_scriptName = m_options.script;
-  m_script = scriptLines(bytes);
-  m_nextLine = 0;
-  return true;
-}
-
 void HostSession::addCommands()
 {
   m_drawing.addCommands(m_interpreter);
-  m_drawing.addCommands(m_drawingInterpreter);
-  addUndoCommands(m_interpreter, [this] { return currentDatabase(); });
-  addDocumentCommands();
+  m_undo.addCommands(m_interpreter);
+  m_docCommands.addCommands(m_interpreter);
   addSessionCommands();
-  m_gestures.addCommands(m_interpreter);
-  addFrameGestures(m_interpreter, m_gestures, [this] { return m_window.hwnd(); });
-  addGridCommands(m_interpreter, m_runtime, m_gestures);
-  // After the grid's places: the list's EDITOR falls back to the grid's.
-  addPaneControlPlaces();
-  // Painting belongs to the time of a command: a list is not shown until it is drawn.
-  addTimeCommand(m_interpreter, m_gestures, [this] {
-    if (m_window.hwnd())
-      RedrawWindow(m_window.hwnd(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-  });
+  DrivenHost driven;
+  driven.frame = [this] { return m_window.hwnd(); };
+  driven.frameState = [this] {
+    m_undo.showInMenu(m_window.hwnd()); // the menu bar as it would show now
+    FrameState frame{m_window.hwnd(), m_window.status(), m_menuCommands, m_window.viewLines(), {}};
+    for (const ModuleManager::Module& module : m_modules.modules())
+      frame.modules.push_back({module.path, module.name});
+    return frame;
+  };
+  driven.writeView = [this](JsonWriter& json) { m_window.modelView().dump(json); };
+  driven.picturesReady = [this] { return m_gdiplus.ok(); };
+  addDriveCommands(m_interpreter, m_runtime, m_gestures, std::move(driven));
   m_interpreter.setFallback([this](const OdString& word, ScriptArgs& args) { return runRegistered(word, args); });
 }
 
@@ -370,397 +313,6 @@ bool HostSession::runRegistered(const OdString& word, ScriptArgs& args)
   return true;
 }
 
-void HostSession::openDrawing(const OdString& path)
-{
-  std::string bytes;
-  const bool dxf = isDxf(path);
-  LARGE_INTEGER start{}, end{}, frequency{};
-  QueryPerformanceCounter(&start);
-  const ReadResult result = readFile(path, bytes, dxf ? kMaxDxfSize : kMaxScriptSize);
-  if (result != ReadResult::Ok)
-    throw ScriptError(readProblem(result, L"drawing", path));
-  // The drawing is read whole before a document holds it: no observer (the
-  // view, a module's palette) hears of each object, and nothing of it is a
-  // change of the user's or a step to undo.
-  std::vector<OdString> warnings;
-  OdDbDatabasePtr db;
-  if (dxf)
-  {
-    // A file that cannot be read opens nothing: the other documents stay as they were.
-    try
-    {
-      db = odDxfRead(bytes, path, &warnings);
-    }
-    catch (const OdError& error)
-    {
-      throw ScriptError(error.description().isEmpty() ? odResultText(error.code()) : error.description());
-    }
-  }
-  else
-    db = m_drawing.readDrawing(bytes, path, m_drawingInterpreter, [&](int line, const OdString& error) {
-      fail(OdString::format(L"%s:%d: %s", path, line, error));
-    });
-  bytes = std::string();
-  Document* document = m_runtime.documents().openDocument(stem(path), path, db);
-  if (!document)
-    throw ScriptError(L"the document could not be opened now");
-  QueryPerformanceCounter(&end);
-  QueryPerformanceFrequency(&frequency);
-  document->setLoadSeconds(double(end.QuadPart - start.QuadPart) / double(frequency.QuadPart));
-  for (const OdString& warning : warnings)
-    warn(warning);
-  document->setReaderWarnings(std::move(warnings));
-  document->setKeptEntities(keptEntities(db));
-  // Whatever observers wrote as it opened is no change of the user's either.
-  document->markSaved();
-  document->database()->clearUndoHistory();
-  refresh();
-}
-
-bool HostSession::saveDrawing(Document& document, const OdString& path, LeaveOut leaveOut)
-{
-  if (!document.leavingOutAccepted())
-    if (const OdString question = leaveOutQuestion(odDxfLeftOut(document.database())); !question.isEmpty())
-    {
-      if (leaveOut == LeaveOut::Refuse)
-        throw ScriptError(question + L" (FORCE saves anyway)");
-      if (leaveOut == LeaveOut::Ask)
-      {
-        const long long asked = document.changes();
-        const int answer =
-          askMessageBox(m_window.hwnd(), question.c_str(), m_runtime.translations().translate(L"Material editor host"),
-                        MB_ICONEXCLAMATION, MB_YESNO, IDNO);
-        if (answer != IDYES)
-          return false;
-        // The question's loop may have run lines: the answer was about the drawing as it was.
-        if (!m_runtime.documents().find(&document) || document.changes() != asked)
-          throw ScriptError(
-            OdString::format(L"%s was not saved: the drawing changed while the question was open", path));
-      }
-      document.acceptLeavingOut();
-    }
-  std::string bytes;
-  try
-  {
-    bytes = odDxfWrite(document.database());
-  }
-  catch (const OdError& error)
-  {
-    throw ScriptError(OdString::format(L"%s could not be saved: %s", path, error.description()));
-  }
-  OdString problem;
-  if (!writeFileAtomically(path, bytes, &problem))
-    throw ScriptError(OdString::format(L"%s could not be saved: %s", path, problem));
-  document.markSaved();
-  return true;
-}
-
-bool HostSession::saveAs(Document& document, const OdString& path, LeaveOut leaveOut)
-{
-  if (!saveDrawing(document, path, leaveOut))
-    return false;
-  document.rename(path, stem(path));
-  refresh();
-  return true;
-}
-
-HostSession::LeaveOut HostSession::leaveOutFor(bool force) const
-{
-  if (force)
-    return LeaveOut::Force;
-  return m_scriptLine ? LeaveOut::Refuse : LeaveOut::Ask;
-}
-
-bool HostSession::chooseDxfToSave(const Document& document, OdString& path)
-{
-  const OdString initial = isDxf(document.fileName()) ? document.fileName() : document.title() + L".dxf";
-  if (!showFileDialog(m_window.hwnd(), initial, kDxfFilter, OFN_PATHMUSTEXIST | OFN_HIDEREADONLY, true, path))
-    return false;
-  // As the dialog's default extension does for a typed name.
-  if (!isDxf(path))
-    path += L".dxf";
-  return true;
-}
-
-bool HostSession::mayClose(Document& document)
-{
-  if (!document.isModified())
-    return true;
-  const OdString question = OdString::format(L"Save changes to %s?", document.title());
-  // Unanswered in a script, the changes go: scripts that end with CLOSE or
-  // QUIT leave their drawing files as they were.
-  const int answer =
-    askMessageBox(m_window.hwnd(), question.c_str(), m_runtime.translations().translate(L"Material editor host"),
-                  MB_ICONQUESTION, MB_YESNOCANCEL, IDNO);
-  if (answer == IDNO)
-    return true;
-  if (answer != IDYES)
-    return false;
-  try
-  {
-    if (isDxf(document.fileName()))
-      return saveDrawing(document, document.fileName(), LeaveOut::Ask);
-    // No DXF file yet: the user names one, or cancels the close.
-    OdString path;
-    return chooseDxfToSave(document, path) && saveAs(document, path, LeaveOut::Ask);
-  }
-  catch (const ScriptError& e)
-  {
-    // The document stays open, so nothing is lost.
-    fail(e.message());
-    m_window.setStatus(L"Error: " + e.message());
-    return false;
-  }
-}
-
-void HostSession::addDocumentCommands()
-{
-  // NEW [title]
-  m_interpreter.add(L"NEW", [this](ScriptArgs& args) {
-    OdString title = args.done() ? OdString::format(L"Drawing%d", ++m_untitled) : args.next(L"title");
-    args.expectEnd();
-    if (!m_runtime.documents().openDocument(title))
-      throw ScriptError(L"no new document can be made now");
-  });
-  // OPEN drawing.mescript; without a file, the open dialog asks for one.
-  m_interpreter.add(L"OPEN", [this](ScriptArgs& args) {
-    OdString path;
-    if (!args.done())
-      path = args.next(L"drawing file");
-    args.expectEnd();
-    if (path.isEmpty() &&
-        !showFileDialog(m_window.hwnd(), OdString(), kOpenFilter, OFN_FILEMUSTEXIST | OFN_HIDEREADONLY, false, path))
-      return;
-    openDrawing(path);
-  });
-  // SAVE [FORCE]: the current document into its DXF file. SAVEAS file.dxf
-  // [FORCE]: into that file, which the document then carries (and its
-  // title). FORCE: saved even when entities the file cannot keep are left out.
-  m_interpreter.add(L"SAVE", [this](ScriptArgs& args) {
-    const bool force = args.nextIs(L"FORCE");
-    args.expectEnd();
-    Document* document = m_runtime.documents().find(m_runtime.documents().curDocument());
-    if (!document)
-      throw ScriptError(L"no current document to save");
-    if (!isDxf(document->fileName()))
-      throw ScriptError(OdString::format(L"\"%s\" is saved as DXF only: SAVEAS file.dxf", document->title()));
-    saveDrawing(*document, document->fileName(), leaveOutFor(force));
-  });
-  // SAVEAS without a file: the save dialog asks for one; cancelled, nothing changes.
-  m_interpreter.add(L"SAVEAS", [this](ScriptArgs& args) {
-    OdString path;
-    bool force = args.nextIs(L"FORCE");
-    if (!force && !args.done())
-    {
-      path = args.next(L"DXF file");
-      force = args.nextIs(L"FORCE");
-    }
-    args.expectEnd();
-    Document* document = m_runtime.documents().find(m_runtime.documents().curDocument());
-    if (!document)
-      throw ScriptError(L"no current document to save");
-    if (path.isEmpty() && !chooseDxfToSave(*document, path))
-      return;
-    if (!isDxf(path))
-      throw ScriptError(OdString::format(L"\"%s\" is no .dxf file: drawings are saved as DXF", path));
-    saveAs(*document, path, leaveOutFor(force));
-  });
-  // DOC n: the n-th open document (from 1) becomes current.
-  m_interpreter.add(L"DOC", [this](ScriptArgs& args) {
-    DocumentManager& documents = m_runtime.documents();
-    if (documents.documentCount() == 0)
-      throw ScriptError(L"no document is open");
-    const int n = ScriptArgs::toInt(args.next(L"document number"), L"the document number", 1, documents.documentCount());
-    args.expectEnd();
-    if (!documents.setCurDocument(documents.documentAt(n - 1)))
-      throw ScriptError(L"the document cannot be made current now");
-  });
-  // CLOSE: the current document. Under an open menu or dialog, the menu or
-  // dialog is ended first and the document closed once it has gone.
-  m_interpreter.add(L"CLOSE", [this](ScriptArgs& args) {
-    args.expectEnd();
-    HostDocument* current = m_runtime.documents().curDocument();
-    if (!current)
-      throw ScriptError(L"no current document to close");
-    if (m_runtime.inModalLoop())
-    {
-      m_closingDocuments.push_back(current);
-      m_runtime.requestClose();
-      return;
-    }
-    Document* document = m_runtime.documents().find(current);
-    if (document && !mayClose(*document))
-      return;
-    if (!m_runtime.documents().closeDocument(current))
-      throw ScriptError(L"the document cannot be closed now");
-  });
-  // SELECT ALL | NONE | object...
-  m_interpreter.add(L"SELECT", [this](ScriptArgs& args) {
-    Document* document = m_runtime.documents().find(m_runtime.documents().curDocument());
-    if (!document)
-      throw ScriptError(L"no current document");
-    OdDbDatabase* db = document->database();
-    OdDbObjectIdArray ids;
-    if (args.nextIs(L"ALL"))
-    {
-      OdDbBlockTableRecordPtr model = db->getModelSpaceId().safeOpenObject();
-      for (auto it = model->newIterator(); !it->done(); it->step())
-        if (!isKeptEntity(it->objectId()))
-          ids.append(it->objectId());
-    }
-    else if (!args.nextIs(L"NONE"))
-    {
-      if (args.done())
-        throw ScriptError(L"SELECT takes ALL, NONE or objects");
-      std::unordered_set<const OdDbStub*> seen; // a set: selections can be of any size
-      for (const OdString& word : args.rest())
-      {
-        const OdDbObjectId id = m_drawing.resolve(db, word);
-        if (isKeptEntity(id))
-          throw ScriptError(
-            OdString::format(L"\"%s\" is an entity this program does not show; it cannot be selected", word));
-        if (seen.insert(id.stub()).second)
-          ids.append(id);
-      }
-    }
-    args.expectEnd();
-    document->setSelection(ids);
-  });
-}
-
-void HostSession::step()
-{
-  if (!m_scriptRunning || m_waiting || m_ended)
-    return;
-  if (m_inLine || m_gestures.pending() || m_runtime.modalDepth() > 0)
-  {
-    // Not now: a dialog of a seam is open, input is still on its way, or a
-    // line runs a loop of its own. Look again when the queue is quiet.
-    m_window.startSettle(kBusyPollMs);
-    return;
-  }
-  if (m_nextLine >= m_script.size())
-  {
-    // Without QUIT the host stays open, and dialogs wait for the user again.
-    m_scriptRunning = false;
-    m_runtime.setScripted(false);
-    m_window.setStatus(L"Script finished");
-    return;
-  }
-  const ScriptLine& line = m_script[m_nextLine++];
-  OdString error;
-  m_inLine = true;
-  m_scriptLine = true;
-  const bool ran = runLine(line.text, error);
-  m_scriptLine = false;
-  m_inLine = false;
-  if (!ran)
-  {
-    // A verb that failed half-way must not leave input behind.
-    m_gestures.clear();
-    fail(OdString::format(L"%s:%d: %s", m_scriptName, line.number, error));
-  }
-  refresh();
-  if (m_quitRequested)
-    quit();
-  // A quit the user cancelled at the save question goes on with the script.
-  if (m_ended || m_quitDeferred)
-    return;
-  if (m_gestures.pending())
-    m_window.startSettle();
-  else if (!m_waiting)
-    m_window.postStep();
-}
-
-void HostSession::settled()
-{
-  if (m_ended || m_waiting)
-    return;
-  if (m_runtime.modalDepth() > 0 || m_inLine)
-  {
-    m_window.startSettle(kBusyPollMs);
-    return;
-  }
-  if (m_gestures.pending())
-  {
-    UINT wait = 0;
-    try
-    {
-      wait = m_gestures.sendNext();
-    }
-    catch (const ScriptError& e)
-    {
-      if (m_scriptRunning && m_nextLine > 0)
-        fail(OdString::format(L"%s:%d: %s", m_scriptName, m_script[m_nextLine - 1].number, e.message()));
-      else
-        m_window.setStatus(L"Error: " + e.message());
-    }
-    if (wait > 0)
-    {
-      m_waiting = true;
-      m_window.startWait(wait);
-    }
-    else
-      m_window.startSettle();
-    return;
-  }
-  if (m_scriptRunning)
-    step();
-}
-
-bool HostSession::runLine(const OdString& line, OdString& error)
-{
-  return tryRunAsUndoStep(m_interpreter, currentDatabase(), line, error);
-}
-
-OdDbDatabase* HostSession::currentDatabase()
-{
-  HostDocument* document = m_runtime.documents().curDocument();
-  return document ? document->database() : nullptr;
-}
-
-void HostSession::closeInputUndoSteps()
-{
-  // An edit in a palette is no command: its writes open an unnamed step,
-  // which ends once the input that caused it is handled. A button still
-  // held (a drag in a preview or a slider) keeps it open, so a drag is one
-  // step; so does anything still queued that the input set off.
-  if (GetCapture() || GetKeyState(VK_LBUTTON) < 0 || GetKeyState(VK_RBUTTON) < 0 || GetKeyState(VK_MBUTTON) < 0)
-    return;
-  if (HIWORD(GetQueueStatus(QS_INPUT | QS_POSTMESSAGE | QS_SENDMESSAGE)) != 0)
-    return;
-  DocumentManager& documents = m_runtime.documents();
-  for (int i = 0; i < documents.documentCount(); ++i)
-    if (OdDbDatabase* db = documents.documentAt(i)->database(); db && db->hasOpenUndoRecord())
-      db->endUndoRecord();
-}
-
-void HostSession::showUndoStepsInMenu()
-{
-  OdDbDatabase* db = currentDatabase();
-  showUndoSteps(GetMenu(m_window.hwnd()), db ? db->undoStepName(0) : OdString(), db ? db->redoStepName(0) : OdString());
-}
-
-void HostSession::runCommandLine(const OdString& line)
-{
-  OdString error;
-  const bool wasScriptLine = std::exchange(m_scriptLine, false);
-  const bool ran = runLine(line, error);
-  m_scriptLine = wasScriptLine;
-  if (!ran)
-  {
-    MessageBeep(MB_ICONWARNING);
-    refresh();
-    m_window.setStatus(L"Error: " + error);
-    return;
-  }
-  refresh();
-  if (m_quitRequested)
-    quit();
-  if (!m_ended && !m_quitDeferred && m_gestures.pending())
-    m_window.startSettle();
-}
-
 void HostSession::runMenuCommand(UINT command)
 {
   Document* document = m_runtime.documents().find(m_runtime.documents().curDocument());
@@ -769,22 +321,7 @@ void HostSession::runMenuCommand(UINT command)
     return;
   m_menuCommands.push_back(line);
   // As if typed: a refusal goes to the status line, an unknown command too.
-  runCommandLine(line);
-}
-
-void HostSession::runAnsweredLine(const DialogAnswer& run)
-{
-  OdString error;
-  const bool wasInLine = m_inLine, wasScriptLine = m_scriptLine;
-  m_inLine = true;
-  m_scriptLine = true;
-  const bool ran = runLine(run.line, error);
-  m_inLine = wasInLine;
-  m_scriptLine = wasScriptLine;
-  if (!ran)
-    fail(OdString::format(L"%s:%d: ANSWER RUN: %s", m_scriptName, run.lineNumber, error));
-  if (m_quitRequested)
-    quit();
+  m_runner.runCommandLine(line);
 }
 
 void HostSession::carryOutCloses()
@@ -792,17 +329,19 @@ void HostSession::carryOutCloses()
   if (m_ended || !m_runtime.closing())
     return;
   m_runtime.closeDone();
-  std::vector<HostDocument*> documents;
-  documents.swap(m_closingDocuments);
-  for (HostDocument* open : documents)
-    if (Document* document = m_runtime.documents().find(open);
-        document && mayClose(*document) && !m_runtime.documents().closeDocument(document))
-      fail(L"host: a document could not be closed after its menu or dialog ended");
+  m_docCommands.closeQueued();
   refresh();
   if (m_quitDeferred)
     quit();
-  else if (m_scriptRunning)
-    m_window.postStep();
+  else
+    m_runner.resume();
+}
+
+bool HostSession::afterLine()
+{
+  if (m_quitRequested)
+    quit();
+  return !m_ended && !m_quitDeferred;
 }
 
 void HostSession::quit()
@@ -814,14 +353,13 @@ void HostSession::quit()
     // A module's menu or dialog is open, and its code is on the stack:
     // end the loop, and unload once every call into the module has returned.
     m_quitDeferred = true;
-    m_scriptRunning = false;
-    m_gestures.clear();
+    m_runner.stop();
     m_runtime.requestClose();
     return;
   }
   DocumentManager& documents = m_runtime.documents();
   for (int i = 0; i < documents.documentCount(); ++i)
-    if (Document* document = documents.find(documents.documentAt(i)); document && !mayClose(*document))
+    if (Document* document = documents.find(documents.documentAt(i)); document && !m_docCommands.mayClose(*document))
     {
       // Cancelled: the host runs on with every document, the script with its next line.
       m_quitRequested = false;
@@ -830,8 +368,7 @@ void HostSession::quit()
       return;
     }
   m_ended = true;
-  m_scriptRunning = false;
-  m_gestures.clear();
+  m_runner.end();
   m_runtime.documents().removeReactor(m_observer.get());
   std::vector<OdString> warnings;
   m_modules.unloadAll(&warnings);
@@ -870,7 +407,8 @@ void HostSession::refresh()
   for (int i = 0; i < documents.documentCount(); ++i)
   {
     HostDocument* document = documents.documentAt(i);
-    lines.push_back(OdString::format(L"  %d  %s%s", i + 1, document->title(), document == current ? L"   (current)" : L""));
+    lines.push_back(
+      OdString::format(L"  %d  %s%s", i + 1, document->title(), document == current ? L"   (current)" : L""));
   }
   if (current)
   {
@@ -884,7 +422,8 @@ void HostSession::refresh()
   }
   m_window.setViewLines(lines);
   m_window.showDocument(current ? std::optional<OdString>(current->title()) : std::nullopt);
-  HostSelectionSet* selected = current && current->commandContext() ? current->commandContext()->selectionSet() : nullptr;
+  HostSelectionSet* selected =
+    current && current->commandContext() ? current->commandContext()->selectionSet() : nullptr;
   m_window.modelView().show(current ? current->database() : nullptr,
                             selected ? selected->objectIdArray() : OdDbObjectIdArray());
 

@@ -78,21 +78,6 @@ bool takesTyping(HWND window)
   return (SendMessageW(window, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) != 0;
 }
 
-OdString menuItemLabel(const OdString& text)
-{
-  OdString label;
-  for (int i = 0; i < text.getLength() && text[i] != L'\t'; ++i)
-  {
-    // "&" marks the next letter; "&&" shows one ampersand.
-    if (text[i] == L'&' && !(i + 1 < text.getLength() && text[i + 1] == L'&'))
-      continue;
-    label += text[i];
-    if (text[i] == L'&')
-      ++i;
-  }
-  return label;
-}
-
 OdString menuCommandLine(UINT command, bool hasDxfFile)
 {
   switch (MenuCommand(command))

@@ -4,7 +4,6 @@
 //   createMainMenu          the menu bar with its items, as the frame shows it
 //   createMainAccelerators  Ctrl+O, Ctrl+S, Ctrl+Z, Ctrl+Y
 //   takesTyping             whether keys to a window edit its text
-//   menuItemLabel           an item's text as a user reads it
 //   menuCommandLine         the command line an item runs
 //   showUndoSteps           the Edit menu's items, named after their steps
 #pragma once
@@ -37,10 +36,6 @@ win::Accelerators createMainAccelerators();
 // combo box's edit): there Ctrl+Z undoes the typing and Ctrl+S, Ctrl+O
 // and Ctrl+Y are the box's own, never the drawing's.
 bool takesTyping(HWND window);
-
-// "Save &As...\tCtrl+S" -> "Save As...": without the mnemonic marks and
-// the shortcut shown beside it.
-OdString menuItemLabel(const OdString& text);
 
 // What the item runs, as typed on the command line; empty for no command
 // of the menu bar. Save on a document without a DXF file asks for one, as

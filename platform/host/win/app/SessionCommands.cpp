@@ -1,11 +1,8 @@
-// The script commands of the session itself: answers for dialogs, the
-// profile, DUMP, SCREENSHOT, WAIT and QUIT.
+// The script commands of the session itself: translations, the profile,
+// answers for dialogs, WAIT and QUIT.
 #include "HostSession.h"
 
-#include "Dump.h"
-#include "OtherApplication.h"
-
-#include "host/FileSystem.h"
+#include "../drive/OtherApplication.h"
 
 #include <climits>
 
@@ -111,38 +108,15 @@ void HostSession::addSessionCommands()
   });
   m_interpreter.add(L"ANSWER", [this](ScriptArgs& args) {
     DialogAnswer answer = parseAnswer(args);
-    if (m_inLine && m_nextLine > 0)
-      answer.lineNumber = m_script[m_nextLine - 1].number;
+    if (const int line = m_runner.lineNumber())
+      answer.lineNumber = line;
     m_runtime.queueAnswer(answer);
-  });
-  m_interpreter.add(L"DUMP", [this](ScriptArgs& args) {
-    const OdString path = args.next(L"file");
-    args.expectEnd();
-    OdString error;
-    showUndoStepsInMenu(); // the menu bar as it would show now
-    const FrameState frame{m_window.hwnd(), m_window.status(), m_menuCommands, m_window.viewLines()};
-    const auto writeView = [this](JsonWriter& json) { m_window.modelView().dump(json); };
-    if (!writeFileAtomically(path, dumpJson(m_runtime, m_modules, frame, writeView), &error))
-      throw ScriptError(error);
-  });
-  // SCREENSHOT file [SCREEN]: the host window, or the whole display (with
-  // windows of their own such as pop-up menus and tool tips).
-  m_interpreter.add(L"SCREENSHOT", [this](ScriptArgs& args) {
-    const OdString path = args.next(L"file");
-    const bool screen = args.nextIs(L"SCREEN");
-    args.expectEnd();
-    if (!m_gdiplus.ok())
-      throw ScriptError(L"GDI+ did not start");
-    OdString error;
-    if (!(screen ? saveScreenPng(path, error) : saveWindowPng(m_window.hwnd(), path, error)))
-      throw ScriptError(error);
   });
   // WAIT ms: the message loop runs on meanwhile.
   m_interpreter.add(L"WAIT", [this](ScriptArgs& args) {
     const int ms = ScriptArgs::toInt(args.next(L"milliseconds"), L"the time", 0, 600000);
     args.expectEnd();
-    m_waiting = true;
-    m_window.startWait(UINT(ms));
+    m_runner.wait(UINT(ms));
   });
   m_interpreter.add(L"QUIT", [this](ScriptArgs& args) {
     args.expectEnd();

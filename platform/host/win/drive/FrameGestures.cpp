@@ -1,13 +1,28 @@
 #include "FrameGestures.h"
 
-#include "MainMenu.h"
-
 #include <algorithm>
 
 namespace host
 {
 namespace
 {
+// "Save &As...\tCtrl+S" -> "Save As...": without the mnemonic marks and
+// the shortcut shown beside it.
+OdString menuItemLabel(const OdString& text)
+{
+  OdString label;
+  for (int i = 0; i < text.getLength() && text[i] != L'\t'; ++i)
+  {
+    // "&" marks the next letter; "&&" shows one ampersand.
+    if (text[i] == L'&' && !(i + 1 < text.getLength() && text[i + 1] == L'&'))
+      continue;
+    label += text[i];
+    if (text[i] == L'&')
+      ++i;
+  }
+  return label;
+}
+
 POINT centre(const RECT& rect) { return POINT{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2}; }
 
 // The position of the item with that label ("Save As..." for "Save

@@ -14,8 +14,14 @@
 namespace host
 {
 class HostRuntime;
-class ModuleManager;
 class JsonWriter;
+
+// A module the host loaded: its file and the name it gave.
+struct LoadedModule
+{
+  OdString path;
+  OdString name;
+};
 
 // The host's own window as the user sees it, and what its menu bar ran.
 struct FrameState
@@ -24,9 +30,10 @@ struct FrameState
   OdString status;
   std::vector<OdString> menuCommands;
   std::vector<OdString> objectList; // the lines of the list beside the model
+  std::vector<LoadedModule> modules;
 };
 
 // writeView writes the value of "view": the shaded model view.
-std::string dumpJson(HostRuntime& runtime, const ModuleManager& modules, const FrameState& frame,
+std::string dumpJson(HostRuntime& runtime, const FrameState& frame,
                      const std::function<void(JsonWriter&)>& writeView = nullptr);
 } // namespace host

@@ -4,7 +4,6 @@
 #include "GridDump.h"
 #include "JsonWriter.h"
 #include "MaterialScript.h"
-#include "ModuleManager.h"
 #include "PaneControls.h"
 #include "Screenshot.h"
 #include "UndoScript.h"
@@ -200,8 +199,7 @@ void writeFrame(JsonWriter& json, const FrameState& frame)
 }
 } // namespace
 
-std::string dumpJson(HostRuntime& runtime, const ModuleManager& modules, const FrameState& frame,
-                     const std::function<void(JsonWriter&)>& writeView)
+std::string dumpJson(HostRuntime& runtime, const FrameState& frame, const std::function<void(JsonWriter&)>& writeView)
 {
   JsonWriter json;
   json.beginObject();
@@ -320,7 +318,7 @@ std::string dumpJson(HostRuntime& runtime, const ModuleManager& modules, const F
   json.endArray();
 
   json.key(L"modules").beginArray();
-  for (const ModuleManager::Module& module : modules.modules())
+  for (const LoadedModule& module : frame.modules)
   {
     json.beginObject();
     json.key(L"path").value(module.path);
