@@ -1,7 +1,5 @@
 #include "MainWindow.h"
 
-#include "OwnedWindow.h"
-
 #include "MainMenu.h"
 
 #include "../docbar/DockLayout.h"
@@ -44,15 +42,15 @@ HWND makeChild(HWND parent, const wchar_t* className, const wchar_t* text, DWORD
 
 MainWindow::~MainWindow()
 {
-  if (m_hwnd)
-    DestroyWindow(m_hwnd);
+  if (hwnd())
+    DestroyWindow(hwnd());
 }
 
 bool MainWindow::create(HINSTANCE instance, const OdString& title)
 {
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = ownedWindowProc<MainWindow>;
+  wc.lpfnWndProc = classProc;
   wc.hInstance = instance;
   wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
   wc.hIcon = LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_APPLICATION));
@@ -65,21 +63,19 @@ bool MainWindow::create(HINSTANCE instance, const OdString& title)
   if (!menu || !m_accelerators)
     return false;
   // WS_CLIPCHILDREN: the frame must not paint over the docked panes.
-  m_hwnd = CreateWindowExW(0, kClassName, title.c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, kDefaultLeft,
-                           kDefaultTop, kDefaultWidth, kDefaultHeight, nullptr, menu.get(), instance, this);
-  if (!m_hwnd)
+  HWND window = CreateWindowExW(0, kClassName, title.c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, kDefaultLeft,
+                                kDefaultTop, kDefaultWidth, kDefaultHeight, nullptr, menu.get(), instance, this);
+  if (!window)
     return false;
   menu.detach(); // destroyed with the window
   return true;
 }
 
-LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
+LRESULT MainWindow::windowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
   switch (message)
   {
-  case WM_CREATE:
-    onCreate();
-    return 0;
+  case WM_CREATE: onCreate(); return 0;
   case WM_SIZE:
     if (m_status)
       SendMessageW(m_status, WM_SIZE, 0, 0); // the status bar places itself
@@ -102,7 +98,7 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
     // the first (a close that a question cancelled, then a close again) is
     // a press of its own, where the default procedure would drop it.
     if (wParam == HTCLOSE || wParam == HTMINBUTTON || wParam == HTMAXBUTTON)
-      return DefWindowProcW(m_hwnd, WM_NCLBUTTONDOWN, wParam, lParam);
+      return previousProc(WM_NCLBUTTONDOWN, wParam, lParam);
     break;
   case WM_ENTERMENULOOP:
   case WM_EXITMENULOOP:
@@ -123,22 +119,22 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
   case WM_TIMER:
     if (wParam == kWaitTimer)
     {
-      KillTimer(m_hwnd, kWaitTimer);
+      KillTimer(hwnd(), kWaitTimer);
       if (onWaitOver)
         onWaitOver();
       return 0;
     }
     if (wParam == kSettleTimer)
     {
-      KillTimer(m_hwnd, kSettleTimer);
+      KillTimer(hwnd(), kSettleTimer);
       if (onSettled)
         onSettled();
       return 0;
     }
     break;
   case WM_DESTROY:
-    KillTimer(m_hwnd, kWaitTimer);
-    KillTimer(m_hwnd, kSettleTimer);
+    KillTimer(hwnd(), kWaitTimer);
+    KillTimer(hwnd(), kSettleTimer);
     PostQuitMessage(m_exitCode);
     return 0;
   case kStepMessage:
@@ -153,31 +149,32 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
     }
     break;
   }
-  return DefWindowProcW(m_hwnd, message, wParam, lParam);
+  return previousProc(message, wParam, lParam);
 }
 
 void MainWindow::onCreate()
 {
-  m_view = makeChild(m_hwnd, L"LISTBOX", L"", WS_VSCROLL | LBS_NOINTEGRALHEIGHT | LBS_NOSEL, WS_EX_CLIENTEDGE, kViewId);
-  m_model.create(m_hwnd, kModelId);
-  m_prompt = makeChild(m_hwnd, L"STATIC", L"Command:", SS_CENTERIMAGE | SS_RIGHT, 0, 0);
-  m_commandLine = makeChild(m_hwnd, L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, kCommandLineId);
-  m_status = makeChild(m_hwnd, STATUSCLASSNAMEW, L"", SBARS_SIZEGRIP, 0, kStatusId);
-  SetWindowSubclass(m_commandLine, commandLineProc, 1, reinterpret_cast<DWORD_PTR>(this));
+  m_view = makeChild(hwnd(), L"LISTBOX", L"", WS_VSCROLL | LBS_NOINTEGRALHEIGHT | LBS_NOSEL, WS_EX_CLIENTEDGE, kViewId);
+  m_model.create(hwnd(), kModelId);
+  m_prompt = makeChild(hwnd(), L"STATIC", L"Command:", SS_CENTERIMAGE | SS_RIGHT, 0, 0);
+  m_commandLine = makeChild(hwnd(), L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, kCommandLineId);
+  m_status = makeChild(hwnd(), STATUSCLASSNAMEW, L"", SBARS_SIZEGRIP, 0, kStatusId);
+  m_commandLineKeys.subclass(m_commandLine);
 }
 
 void MainWindow::layout()
 {
-  if (!m_hwnd || !m_view)
+  if (!hwnd() || !m_view)
     return;
   RECT client;
-  GetClientRect(m_hwnd, &client);
+  GetClientRect(hwnd(), &client);
   RECT statusRect{};
   GetWindowRect(m_status, &statusRect);
   const int statusHeight = statusRect.bottom - statusRect.top;
   const int commandTop = client.bottom - statusHeight - kCommandLineHeight;
   MoveWindow(m_prompt, 0, commandTop, kPromptWidth - 4, kCommandLineHeight, TRUE);
-  MoveWindow(m_commandLine, kPromptWidth, commandTop + 1, client.right - kPromptWidth - 2, kCommandLineHeight - 2, TRUE);
+  MoveWindow(m_commandLine, kPromptWidth, commandTop + 1, client.right - kPromptWidth - 2, kCommandLineHeight - 2,
+             TRUE);
   DockRect area{0, 0, int(client.right), commandTop};
   dockArrange(area);
   const int listWidth = std::min(kListWidth, (area.right - area.left) / 3);
@@ -231,18 +228,18 @@ OdString MainWindow::status() const
 
 void MainWindow::showDocument(const std::optional<OdString>& title)
 {
-  if (!m_hwnd)
+  if (!hwnd())
     return;
   const bool open = title.has_value();
   const OdString caption = open ? *title + L" - Material editor host" : OdString(L"Material editor host");
   // Every script line refreshes; the caption is drawn again only when it changes.
   wchar_t shown[512] = L"";
-  GetWindowTextW(m_hwnd, shown, int(std::size(shown)));
+  GetWindowTextW(hwnd(), shown, int(std::size(shown)));
   if (caption != OdString(shown))
-    SetWindowTextW(m_hwnd, caption.c_str());
+    SetWindowTextW(hwnd(), caption.c_str());
   // What needs a document is greyed without one; Undo and Redo are the
   // command's to refuse, the frame cannot know.
-  if (HMENU bar = GetMenu(m_hwnd))
+  if (HMENU bar = GetMenu(hwnd()))
   {
     for (MenuCommand command : {MenuCommand::Save, MenuCommand::SaveAs, MenuCommand::Close})
       EnableMenuItem(bar, UINT(command), MF_BYCOMMAND | (open ? MF_ENABLED : MF_GRAYED));
@@ -251,9 +248,9 @@ void MainWindow::showDocument(const std::optional<OdString>& title)
 
 bool MainWindow::translateAccelerator(MSG& message)
 {
-  if (!m_hwnd || !m_accelerators || (message.message != WM_KEYDOWN && message.message != WM_SYSKEYDOWN))
+  if (!hwnd() || !m_accelerators || (message.message != WM_KEYDOWN && message.message != WM_SYSKEYDOWN))
     return false;
-  if (!message.hwnd || GetAncestor(message.hwnd, GA_ROOT) != m_hwnd)
+  if (!message.hwnd || GetAncestor(message.hwnd, GA_ROOT) != hwnd())
     return false;
   // An edit box has no use for F6 either: the panes are the frame's.
   if (message.message == WM_KEYDOWN && message.wParam == VK_F6 && GetKeyState(VK_CONTROL) >= 0)
@@ -263,7 +260,7 @@ bool MainWindow::translateAccelerator(MSG& message)
   }
   if (takesTyping(message.hwnd))
     return false;
-  return TranslateAcceleratorW(m_hwnd, m_accelerators.get(), &message) != 0;
+  return TranslateAcceleratorW(hwnd(), m_accelerators.get(), &message) != 0;
 }
 
 void MainWindow::focusNextPane(bool back)
@@ -300,40 +297,34 @@ void MainWindow::focusNextPane(bool back)
   SetFocus(stops[std::size_t(next)].window);
 }
 
-void MainWindow::postStep() { PostMessageW(m_hwnd, kStepMessage, 0, 0); }
+void MainWindow::postStep() { PostMessageW(hwnd(), kStepMessage, 0, 0); }
 
-void MainWindow::startWait(UINT milliseconds) { SetTimer(m_hwnd, kWaitTimer, milliseconds, nullptr); }
+void MainWindow::startWait(UINT milliseconds) { SetTimer(hwnd(), kWaitTimer, milliseconds, nullptr); }
 
-void MainWindow::startSettle(UINT milliseconds) { SetTimer(m_hwnd, kSettleTimer, milliseconds, nullptr); }
+void MainWindow::startSettle(UINT milliseconds) { SetTimer(hwnd(), kSettleTimer, milliseconds, nullptr); }
 
 void MainWindow::destroy(int exitCode)
 {
   m_exitCode = exitCode;
-  if (m_hwnd)
-    DestroyWindow(m_hwnd);
+  if (hwnd())
+    DestroyWindow(hwnd());
 }
 
-LRESULT CALLBACK MainWindow::commandLineProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                             DWORD_PTR self)
+LRESULT MainWindow::CommandLine::windowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
-  auto* main = reinterpret_cast<MainWindow*>(self);
   switch (message)
   {
   case WM_KEYDOWN:
-    if (main->onCommandLineKey(wParam))
+    if (m_frame.onCommandLineKey(wParam))
       return 0;
     break;
   case WM_CHAR:
     if (wParam == L'\r' || wParam == L'\n')
       return 0; // handled on key down; the edit would beep
     break;
-  case WM_GETDLGCODE:
-    return DLGC_WANTALLKEYS | DefSubclassProc(window, message, wParam, lParam);
-  case WM_NCDESTROY:
-    RemoveWindowSubclass(window, commandLineProc, 1);
-    break;
+  case WM_GETDLGCODE: return DLGC_WANTALLKEYS | previousProc(message, wParam, lParam);
   }
-  return DefSubclassProc(window, message, wParam, lParam);
+  return previousProc(message, wParam, lParam);
 }
 
 bool MainWindow::onCommandLineKey(WPARAM key)

@@ -22,6 +22,7 @@
 
 #include "od/OdString.h"
 #include "win32/Handles.h"
+#include "win32/TWnd.h"
 
 #include <windows.h>
 
@@ -31,7 +32,7 @@
 
 namespace host
 {
-class MainWindow
+class MainWindow final : public win::TWnd<MainWindow>
 {
 public:
   MainWindow() = default;
@@ -50,7 +51,6 @@ public:
   std::function<void()> onSettled;
 
   bool create(HINSTANCE instance, const OdString& title);
-  HWND hwnd() const { return m_hwnd; }
 
   // The list of documents and objects beside the shaded view.
   void setViewLines(const std::vector<OdString>& lines);
@@ -76,11 +76,19 @@ public:
   void layout();
 
 private:
-  template <class Owner>
-  friend LRESULT CALLBACK ownedWindowProc(HWND, UINT, WPARAM, LPARAM);
-  static LRESULT CALLBACK commandLineProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                                          DWORD_PTR self);
-  LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
+  // The command line's edit box, subclassed: Enter runs the line, Up and
+  // Down walk the history, and the box wants every key.
+  class CommandLine final : public win::TWnd<CommandLine>
+  {
+  public:
+    explicit CommandLine(MainWindow& frame) : m_frame(frame) {}
+
+  private:
+    LRESULT windowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    MainWindow& m_frame;
+  };
+
+  LRESULT windowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
   void onCreate();
   // True when the key was the command line's own (Enter, Up, Down).
   bool onCommandLineKey(WPARAM key);
@@ -89,11 +97,11 @@ private:
   // A pane passes it on to its main control.
   void focusNextPane(bool back);
 
-  HWND m_hwnd = nullptr;
   HWND m_view = nullptr; // the list
   ModelView m_model;
   HWND m_prompt = nullptr;
   HWND m_commandLine = nullptr;
+  CommandLine m_commandLineKeys{*this};
   HWND m_status = nullptr;
   win::Accelerators m_accelerators;
   std::vector<OdString> m_history;

@@ -1,7 +1,5 @@
 #include "ModelView.h"
 
-#include "OwnedWindow.h"
-
 #include "od/GsWin32.h"
 #include "win32/Dc.h"
 #include "win32/Handles.h"
@@ -151,8 +149,8 @@ ModelView::~ModelView()
 {
   m_shown = nullptr;
   m_kept.clear();
-  if (m_hwnd)
-    DestroyWindow(m_hwnd);
+  if (hwnd())
+    DestroyWindow(hwnd());
 }
 
 bool ModelView::create(HWND parent, int id)
@@ -161,7 +159,7 @@ bool ModelView::create(HWND parent, int id)
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof wc;
   wc.style = CS_DBLCLKS;
-  wc.lpfnWndProc = ownedWindowProc<ModelView>;
+  wc.lpfnWndProc = classProc;
   wc.hInstance = instance;
   wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_CROSS));
   wc.lpszClassName = kClassName;
@@ -171,14 +169,14 @@ bool ModelView::create(HWND parent, int id)
                          parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, this) != nullptr;
 }
 
-LRESULT ModelView::handle(UINT message, WPARAM wParam, LPARAM lParam)
+LRESULT ModelView::windowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
   const POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
   switch (message)
   {
   case WM_ERASEBKGND: return 1; // the paint covers every pixel
   case WM_PAINT: onPaint(); return 0;
-  case WM_SIZE: InvalidateRect(m_hwnd, nullptr, FALSE); return 0;
+  case WM_SIZE: InvalidateRect(hwnd(), nullptr, FALSE); return 0;
   case WM_LBUTTONDOWN:
   case WM_LBUTTONDBLCLK: press(point, false, wParam); return 0;
   case WM_MBUTTONDOWN:
@@ -188,10 +186,10 @@ LRESULT ModelView::handle(UINT message, WPARAM wParam, LPARAM lParam)
   case WM_MBUTTONUP: release(point); return 0;
   case WM_MOUSEWHEEL: wheel(point, GET_WHEEL_DELTA_WPARAM(wParam)); return 0;
   case WM_CAPTURECHANGED:
-    if (reinterpret_cast<HWND>(lParam) != m_hwnd && m_drag != Drag::None)
+    if (reinterpret_cast<HWND>(lParam) != hwnd() && m_drag != Drag::None)
     {
       m_drag = Drag::None;
-      InvalidateRect(m_hwnd, nullptr, FALSE);
+      InvalidateRect(hwnd(), nullptr, FALSE);
     }
     return 0;
   case kForgetMessage:
@@ -204,12 +202,12 @@ LRESULT ModelView::handle(UINT message, WPARAM wParam, LPARAM lParam)
       }
     return 0;
   }
-  return DefWindowProcW(m_hwnd, message, wParam, lParam);
+  return previousProc(message, wParam, lParam);
 }
 
 void ModelView::show(OdDbDatabase* database, const OdDbObjectIdArray& selection)
 {
-  if (!m_hwnd)
+  if (!hwnd())
     return;
   Shown* const was = m_shown;
   Shown* wanted = nullptr;
@@ -261,7 +259,7 @@ void ModelView::show(OdDbDatabase* database, const OdDbObjectIdArray& selection)
     m_shown = wanted;
     wanted->placed = lookAtModel(*view(), picker(), kViewDirection, OdGeVector3d::kZAxis, kExtentsMargin);
     if (wanted->placed)
-      InvalidateRect(m_hwnd, nullptr, FALSE);
+      InvalidateRect(hwnd(), nullptr, FALSE);
   }
   if (wanted != was || selection != m_selection)
   {
@@ -269,7 +267,7 @@ void ModelView::show(OdDbDatabase* database, const OdDbObjectIdArray& selection)
       endDrag(); // a drag over the other drawing ends with it, capture included
     m_shown = wanted;
     m_selection = selection;
-    InvalidateRect(m_hwnd, nullptr, FALSE);
+    InvalidateRect(hwnd(), nullptr, FALSE);
   }
 }
 
@@ -282,7 +280,7 @@ void ModelView::forget(OdDbDatabase* database)
   {
     m_shown = nullptr;
     m_selection.clear();
-    InvalidateRect(m_hwnd, nullptr, FALSE);
+    InvalidateRect(hwnd(), nullptr, FALSE);
   }
   m_kept.erase(found);
 }
@@ -291,9 +289,9 @@ void ModelView::changed(Shown& shown)
 {
   // Once until the paint: under Wine each InvalidateRect asks the server,
   // which a command writing thousands of objects would pay for each.
-  if (m_shown == &shown && m_hwnd && !m_paintAsked)
+  if (m_shown == &shown && hwnd() && !m_paintAsked)
   {
-    InvalidateRect(m_hwnd, nullptr, FALSE);
+    InvalidateRect(hwnd(), nullptr, FALSE);
     m_paintAsked = true;
   }
 }
@@ -309,8 +307,8 @@ void ModelView::goodbye(Shown& shown)
     m_shown = nullptr;
     m_selection.clear();
   }
-  if (m_hwnd)
-    PostMessageW(m_hwnd, kForgetMessage, 0, reinterpret_cast<LPARAM>(&shown));
+  if (hwnd())
+    PostMessageW(hwnd(), kForgetMessage, 0, reinterpret_cast<LPARAM>(&shown));
 }
 
 OdGsView* ModelView::view() const { return m_shown ? m_shown->helper->activeView() : nullptr; }
@@ -327,10 +325,10 @@ const ModelPicker& ModelView::picker()
 
 bool ModelView::render()
 {
-  if (!m_shown || !m_hwnd)
+  if (!m_shown || !hwnd())
     return false;
   RECT client{};
-  GetClientRect(m_hwnd, &client);
+  GetClientRect(hwnd(), &client);
   if (client.right < 1 || client.bottom < 1)
     return false;
   const OdGsDCRect output = m_shown->helper->outputRect();
@@ -344,9 +342,9 @@ bool ModelView::render()
 void ModelView::onPaint()
 {
   m_paintAsked = false;
-  win::PaintDc paint(m_hwnd);
+  win::PaintDc paint(hwnd());
   RECT client{};
-  GetClientRect(m_hwnd, &client);
+  GetClientRect(hwnd(), &client);
   if (!render())
   {
     win::SolidBrush brush;
@@ -388,7 +386,7 @@ void ModelView::press(POINT point, bool middle, WPARAM keys)
 {
   // A click in the drawing takes the focus, as in any CAD program: an
   // editor open in a palette closes on it.
-  SetFocus(m_hwnd);
+  SetFocus(hwnd());
   if (!m_shown || m_drag != Drag::None)
     return;
   const bool shift = (keys & MK_SHIFT) != 0, control = (keys & MK_CONTROL) != 0;
@@ -398,7 +396,7 @@ void ModelView::press(POINT point, bool middle, WPARAM keys)
     m_drag = control ? Drag::Orbit : Drag::Pending;
   m_dragAdds = shift;
   m_start = m_last = point;
-  SetCapture(m_hwnd);
+  SetCapture(hwnd());
 }
 
 void ModelView::move(POINT point)
@@ -421,7 +419,7 @@ void ModelView::move(POINT point)
   }
   m_last = point;
   if (m_drag != Drag::Pending)
-    InvalidateRect(m_hwnd, nullptr, FALSE);
+    InvalidateRect(hwnd(), nullptr, FALSE);
 }
 
 void ModelView::release(POINT point)
@@ -456,10 +454,10 @@ void ModelView::endDrag()
 {
   const bool band = m_drag == Drag::Window;
   m_drag = Drag::None;
-  if (GetCapture() == m_hwnd)
+  if (GetCapture() == hwnd())
     ReleaseCapture();
   if (band)
-    InvalidateRect(m_hwnd, nullptr, FALSE);
+    InvalidateRect(hwnd(), nullptr, FALSE);
 }
 
 void ModelView::wheel(POINT screen, int delta)
@@ -467,15 +465,15 @@ void ModelView::wheel(POINT screen, int delta)
   if (!m_shown || delta == 0)
     return;
   POINT at = screen;
-  ScreenToClient(m_hwnd, &at);
+  ScreenToClient(hwnd(), &at);
   if (zoomAbout(*view(), OdGsDCPoint(at.x, at.y), std::pow(kNotchZoom, double(delta) / WHEEL_DELTA)))
-    InvalidateRect(m_hwnd, nullptr, FALSE);
+    InvalidateRect(hwnd(), nullptr, FALSE);
 }
 
 void ModelView::select(const OdDbObjectIdArray& ids)
 {
   m_selection = ids;
-  InvalidateRect(m_hwnd, nullptr, FALSE);
+  InvalidateRect(hwnd(), nullptr, FALSE);
   if (onSelect)
     onSelect(ids);
 }
@@ -496,11 +494,11 @@ bool ModelView::routeWheel(MSG& message)
 void ModelView::dump(JsonWriter& json)
 {
   RECT client{};
-  if (m_hwnd)
-    GetClientRect(m_hwnd, &client);
+  if (hwnd())
+    GetClientRect(hwnd(), &client);
   json.beginObject();
   json.key(L"size").beginArray().value(int(client.right)).value(int(client.bottom)).endArray();
-  json.key(L"focus").value(m_hwnd && GetFocus() == m_hwnd);
+  json.key(L"focus").value(hwnd() && GetFocus() == hwnd());
   if (!render())
   {
     json.key(L"mean").null();

@@ -25,6 +25,7 @@
 
 #include "host/ModelPicking.h"
 #include "od/OdSdk.h"
+#include "win32/TWnd.h"
 
 #include <windows.h>
 
@@ -34,7 +35,7 @@
 
 namespace host
 {
-class ModelView
+class ModelView final : public win::TWnd<ModelView>
 {
 public:
   ModelView();
@@ -46,7 +47,6 @@ public:
   std::function<void(const OdDbObjectIdArray& selection)> onSelect;
 
   bool create(HWND parent, int id);
-  HWND hwnd() const { return m_hwnd; }
 
   // Shows the database (null: nothing) with the selection outlined; cheap
   // when neither changed, as it is called after every command.
@@ -75,8 +75,7 @@ private:
     Orbit,
   };
 
-  template <class Owner> friend LRESULT CALLBACK ownedWindowProc(HWND, UINT, WPARAM, LPARAM);
-  LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT windowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
   void onPaint();
   void onSize(int width, int height);
   void press(POINT point, bool middle, WPARAM keys);
@@ -93,7 +92,6 @@ private:
   void changed(Shown& shown);
   void goodbye(Shown& shown);
 
-  HWND m_hwnd = nullptr;
   std::map<OdDbDatabase*, std::unique_ptr<Shown>> m_kept;
   Shown* m_shown = nullptr;
   OdDbObjectIdArray m_selection;

@@ -1,4 +1,5 @@
-// Subclassing a window made elsewhere (a common control, a dialog item).
+// A C++ object behind a window: one made elsewhere (a common control, a
+// dialog item) that it subclasses, or one of a window class of its own.
 //
 //   win::TWnd<T>  T derives from TWnd<T> and overrides
 //                   LRESULT windowProc(UINT message, WPARAM wParam, LPARAM lParam);
@@ -7,6 +8,10 @@
 //                 procedure are kept as window properties; the previous
 //                 procedure is put back by unsubclass(), by the destructor,
 //                 and when the window is destroyed (WM_NCDESTROY).
+//   TWnd<T>::classProc  the procedure to register for a class of T's own
+//                 windows: the object, passed as CreateWindowEx's last
+//                 parameter, holds its window from WM_NCCREATE on (so it sees
+//                 WM_CREATE), and what it does not handle goes to DefWindowProcW.
 #pragma once
 
 #include <windows.h>
@@ -58,6 +63,24 @@ public:
 
   HWND hwnd() const { return m_hWnd; }
 
+  static LRESULT CALLBACK classProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+  {
+    if (message == WM_NCCREATE)
+    {
+      TWnd* self = static_cast<T*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+      if (self && !self->m_hWnd && SetPropW(hwnd, kObjectProp, static_cast<HANDLE>(self)) &&
+          SetPropW(hwnd, kPreviousProp, reinterpret_cast<HANDLE>(&DefWindowProcW)))
+      {
+        self->m_hWnd = hwnd;
+        // From here on the window is held as a subclassed one is.
+        SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TWnd::staticProc));
+        return self->windowProc(message, wParam, lParam);
+      }
+      RemovePropW(hwnd, kObjectProp);
+    }
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+  }
+
   // The object that subclassed the window, or null.
   static T* fromHandle(HWND hwnd)
   {
@@ -66,8 +89,14 @@ public:
 
 protected:
   // What T does not handle: to the previous procedure.
-  virtual LRESULT windowProc(UINT message, WPARAM wParam, LPARAM lParam) { return previousProc(message, wParam, lParam); }
-  LRESULT previousProc(UINT message, WPARAM wParam, LPARAM lParam) { return callPrevious(m_hWnd, message, wParam, lParam); }
+  virtual LRESULT windowProc(UINT message, WPARAM wParam, LPARAM lParam)
+  {
+    return previousProc(message, wParam, lParam);
+  }
+  LRESULT previousProc(UINT message, WPARAM wParam, LPARAM lParam)
+  {
+    return callPrevious(m_hWnd, message, wParam, lParam);
+  }
 
 private:
   static constexpr const wchar_t* kObjectProp = L"win.TWnd.object";
@@ -76,7 +105,8 @@ private:
   static LRESULT callPrevious(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
   {
     const auto previous = reinterpret_cast<WNDPROC>(GetPropW(hwnd, kPreviousProp));
-    return previous ? CallWindowProcW(previous, hwnd, message, wParam, lParam) : DefWindowProcW(hwnd, message, wParam, lParam);
+    return previous ? CallWindowProcW(previous, hwnd, message, wParam, lParam)
+                    : DefWindowProcW(hwnd, message, wParam, lParam);
   }
 
   static LRESULT CALLBACK staticProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
@@ -90,7 +120,8 @@ private:
       if (self)
         self->unsubclass();
       RemovePropW(hwnd, kPreviousProp);
-      return previous ? CallWindowProcW(previous, hwnd, message, wParam, lParam) : DefWindowProcW(hwnd, message, wParam, lParam);
+      return previous ? CallWindowProcW(previous, hwnd, message, wParam, lParam)
+                      : DefWindowProcW(hwnd, message, wParam, lParam);
     }
     if (!self)
       return callPrevious(hwnd, message, wParam, lParam);
