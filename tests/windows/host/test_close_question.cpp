@@ -10,8 +10,6 @@
 
 namespace
 {
-bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
-
 // The sample drawing saved as {dir}/d.dxf, its bytes returned.
 std::string sampleAsDxf(HostHarness& host)
 {
@@ -132,35 +130,4 @@ TEST(HostCloseQuestion, YesForADocumentWithoutADxfFileAsksForOne)
   ASSERT_EQ(after["documents"].size(), 1u);
   EXPECT_EQ(after["documents"][0]["title"].asString(), "named");
   EXPECT_NE(material(after["documents"][0], "Steel"), nullptr);
-}
-
-TEST(HostFileDialogs, SaveAsAndOpenGoThroughTheDialogs)
-{
-  HostHarness host;
-  const HostRun run = host.run({"NEW", "MATERIAL Steel", "ANSWER CANCEL", "SAVEAS", "DUMP {dir}/cancelled.json",
-                                "ANSWER FILE {dir}/a.dxf", "SAVEAS", "MATEDIT Steel DIFFUSE 1,2,3",
-                                "ANSWER FILE {dir}/a.dxf", "OPEN", "OPEN", "DUMP {dump}", "ANSWER NO", "QUIT"},
-                               HostHarness::withoutModule());
-  EXPECT_EQ(run.exitCode, 0) << run.errors;
-  // A cancelled save dialog changes nothing.
-  const JsonValue cancelled = JsonValue::parse(host.readFile(L"cancelled.json"));
-  EXPECT_EQ(cancelled["documents"][0]["title"].asString(), "Drawing1");
-  EXPECT_TRUE(cancelled["documents"][0]["modified"].asBool());
-  // Saved through the dialog: retitled, clean until edited again; the
-  // second document is the file as it was saved, before the edit.
-  const JsonValue dump = run.dump();
-  ASSERT_EQ(dump["documents"].size(), 2u) << "the unanswered open dialog opened nothing";
-  EXPECT_EQ(dump["documents"][0]["title"].asString(), "a");
-  EXPECT_TRUE(dump["documents"][0]["modified"].asBool());
-  EXPECT_EQ(dump["documents"][1]["title"].asString(), "a");
-  EXPECT_FALSE(dump["documents"][1]["modified"].asBool());
-  const JsonValue* steel = material(dump["documents"][1], "Steel");
-  ASSERT_NE(steel, nullptr);
-  EXPECT_NE((*steel)["diffuse"]["color"].asString(), "1,2,3");
-  ASSERT_EQ(dump["fileDialogs"].size(), 4u);
-  EXPECT_TRUE(dump["fileDialogs"][1]["save"].asBool());
-  EXPECT_TRUE(contains(dump["fileDialogs"][1]["filter"].asString(), "*.dxf"));
-  EXPECT_FALSE(dump["fileDialogs"][2]["save"].asBool());
-  EXPECT_TRUE(contains(dump["fileDialogs"][2]["filter"].asString(), "*.mescript"));
-  EXPECT_TRUE(dump["fileDialogs"][3]["answer"].isNull());
 }

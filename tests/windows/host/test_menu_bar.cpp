@@ -152,6 +152,7 @@ TEST(HostMenuBar, CtrlKeysRunTheItemsAndSaveOnANewDocumentAsksForAFile)
   ASSERT_EQ(asked["fileDialogs"].size(), 1u) << "Ctrl+S on a document without a DXF file shows the save dialog";
   EXPECT_TRUE(asked["fileDialogs"][0]["save"].asBool());
   EXPECT_EQ(asked["fileDialogs"][0]["initialName"].asString(), "Drawing1.dxf");
+  EXPECT_TRUE(contains(asked["fileDialogs"][0]["filter"].asString(), "*.dxf"));
   EXPECT_EQ(asked["documents"][0]["title"].asString(), "new");
   EXPECT_EQ(asked["mainWindow"]["title"].asString(), "new - Material editor host");
 
@@ -164,6 +165,7 @@ TEST(HostMenuBar, CtrlKeysRunTheItemsAndSaveOnANewDocumentAsksForAFile)
   const JsonValue dump = run.dump();
   EXPECT_EQ(texts(dump["mainWindow"]["menuCommands"]),
             (std::vector<std::string>{"SAVEAS", "SAVE", "OPEN", "UNDO", "REDO"}));
+  EXPECT_TRUE(contains(dump["fileDialogs"][1]["filter"].asString(), "*.mescript"));
   ASSERT_EQ(dump["documents"].size(), 2u) << "Ctrl+O opened the file the dialog gave";
   EXPECT_EQ(dump["documents"][1]["title"].asString(), "sample");
   EXPECT_EQ(dump["mainWindow"]["title"].asString(), "sample - Material editor host");
@@ -235,16 +237,17 @@ TEST(HostCloseButton, AModifiedDocumentAsksAndTheAnswerIsHonoured)
   ASSERT_FALSE(saved.empty());
   const std::string edit = "MATEDIT 'Blue steel' DIFFUSE 10,20,30";
 
-  // Cancel: the host runs on with the document; No: it ends, the file as it was.
+  // Cancel: the host runs on with the document; No: it ends, the file as it
+  // was. (A Yes saves as at QUIT: HostCloseQuestion.)
   // Neither run has QUIT: only the close button ends it. Nothing stands
   // between the two clicks (the state is taken while the second question
   // is up), so they may come within the double-click time: each is a press.
-  HostRun run = host.run({"OPEN {dir}/d.dxf", edit, "ANSWER CANCEL", "FRAME CLOSE", "ANSWER RUN \"DUMP {dump}\"",
-                          "ANSWER NO", "FRAME CLOSE"},
-                         HostHarness::withoutModule());
+  const HostRun run = host.run({"OPEN {dir}/d.dxf", edit, "ANSWER CANCEL", "FRAME CLOSE", "ANSWER RUN \"DUMP {dump}\"",
+                                "ANSWER NO", "FRAME CLOSE"},
+                               HostHarness::withoutModule());
   EXPECT_FALSE(run.timedOut);
   EXPECT_EQ(run.exitCode, 0) << run.errors;
-  JsonValue dump = run.dump();
+  const JsonValue dump = run.dump();
   ASSERT_EQ(dump["messages"].size(), 1u);
   EXPECT_EQ(dump["messages"][0]["text"].asString(), "Save changes to d?");
   EXPECT_EQ(dump["messages"][0]["buttons"].asString(), "yesnocancel");
@@ -252,13 +255,4 @@ TEST(HostCloseButton, AModifiedDocumentAsksAndTheAnswerIsHonoured)
   ASSERT_EQ(dump["documents"].size(), 1u);
   EXPECT_TRUE(dump["documents"][0]["modified"].asBool());
   EXPECT_EQ(host.readFile(L"d.dxf"), saved);
-
-  // Yes: saved in place, then the host ends.
-  run = host.run({"OPEN {dir}/d.dxf", edit, "ANSWER YES", "FRAME CLOSE"}, HostHarness::withoutModule());
-  EXPECT_FALSE(run.timedOut);
-  EXPECT_EQ(run.exitCode, 0) << run.errors;
-  run = host.run({"OPEN {dir}/d.dxf", "DUMP {dump}", "QUIT"}, HostHarness::withoutModule());
-  const JsonValue* steel = material(run.dump()["documents"][0], "Blue steel");
-  ASSERT_NE(steel, nullptr);
-  EXPECT_EQ((*steel)["diffuse"]["color"].asString(), "10,20,30");
 }
