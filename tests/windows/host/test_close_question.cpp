@@ -1,7 +1,8 @@
 // The question before a modified document closes: "Save changes to <title>?"
 // with Yes (saves), No (lets the changes go) and Cancel (keeps the document
-// and the host). Scripts answer it with ANSWER; unanswered it lets go, so
-// scripts ending with CLOSE or QUIT leave their files as they were.
+// and the host), at QUIT, CLOSE and the window's close button. Scripts
+// answer it with ANSWER; unanswered it lets go, so scripts ending with
+// CLOSE or QUIT leave their files as they were.
 #include "HostHarness.h"
 
 #include <gtest/gtest.h>
@@ -130,4 +131,31 @@ TEST(HostCloseQuestion, YesForADocumentWithoutADxfFileAsksForOne)
   ASSERT_EQ(after["documents"].size(), 1u);
   EXPECT_EQ(after["documents"][0]["title"].asString(), "named");
   EXPECT_NE(material(after["documents"][0], "Steel"), nullptr);
+}
+
+TEST(HostCloseButton, AModifiedDocumentAsksAndTheAnswerIsHonoured)
+{
+  HostHarness host;
+  const std::string saved = sampleAsDxf(host);
+  ASSERT_FALSE(saved.empty());
+  const std::string edit = "MATEDIT 'Blue steel' DIFFUSE 10,20,30";
+
+  // Cancel: the host runs on with the document; No: it ends, the file as it
+  // was. (A Yes saves as at QUIT: HostCloseQuestion.)
+  // Neither run has QUIT: only the close button ends it. Nothing stands
+  // between the two clicks (the state is taken while the second question
+  // is up), so they may come within the double-click time: each is a press.
+  const HostRun run = host.run({"OPEN {dir}/d.dxf", edit, "ANSWER CANCEL", "FRAME CLOSE", "ANSWER RUN \"DUMP {dump}\"",
+                                "ANSWER NO", "FRAME CLOSE"},
+                               HostHarness::withoutModule());
+  EXPECT_FALSE(run.timedOut);
+  EXPECT_EQ(run.exitCode, 0) << run.errors;
+  const JsonValue dump = run.dump();
+  ASSERT_EQ(dump["messages"].size(), 1u);
+  EXPECT_EQ(dump["messages"][0]["text"].asString(), "Save changes to d?");
+  EXPECT_EQ(dump["messages"][0]["buttons"].asString(), "yesnocancel");
+  EXPECT_EQ(dump["messages"][0]["answer"].asString(), "CANCEL");
+  ASSERT_EQ(dump["documents"].size(), 1u);
+  EXPECT_TRUE(dump["documents"][0]["modified"].asBool());
+  EXPECT_EQ(host.readFile(L"d.dxf"), saved);
 }

@@ -1,7 +1,7 @@
 // The host's menu bar and its keys, worked as a user works them: real clicks
 // on the bar and on the item of the menu that drops down, real Ctrl+key
-// presses, a real click on the window's close button. The items run what
-// the command line runs (OPEN, SAVE, SAVEAS, CLOSE, QUIT, UNDO, REDO).
+// presses. The items run what the command line runs (OPEN, SAVE, SAVEAS,
+// CLOSE, QUIT, UNDO, REDO). The close button: test_close_question.cpp.
 #include "HostHarness.h"
 
 #include <gtest/gtest.h>
@@ -216,43 +216,4 @@ TEST(HostMenuBar, KeysInTheCommandLineActOnItsText)
   EXPECT_TRUE(dump["mainWindow"]["menuCommands"].items().empty());
   EXPECT_EQ(dump["fileDialogs"].size(), 0u);
   EXPECT_TRUE(dump["documents"][0]["modified"].asBool()) << "nothing was saved";
-}
-
-namespace
-{
-// The sample saved as {dir}/d.dxf, its bytes returned.
-std::string sampleAsDxf(HostHarness& host)
-{
-  const HostRun run =
-    host.run({"OPEN '" HOST_TEST_SAMPLE "'", "SAVEAS {dir}/d.dxf", "QUIT"}, HostHarness::withoutModule());
-  EXPECT_EQ(run.exitCode, 0) << run.errors;
-  return host.readFile(L"d.dxf");
-}
-} // namespace
-
-TEST(HostCloseButton, AModifiedDocumentAsksAndTheAnswerIsHonoured)
-{
-  HostHarness host;
-  const std::string saved = sampleAsDxf(host);
-  ASSERT_FALSE(saved.empty());
-  const std::string edit = "MATEDIT 'Blue steel' DIFFUSE 10,20,30";
-
-  // Cancel: the host runs on with the document; No: it ends, the file as it
-  // was. (A Yes saves as at QUIT: HostCloseQuestion.)
-  // Neither run has QUIT: only the close button ends it. Nothing stands
-  // between the two clicks (the state is taken while the second question
-  // is up), so they may come within the double-click time: each is a press.
-  const HostRun run = host.run({"OPEN {dir}/d.dxf", edit, "ANSWER CANCEL", "FRAME CLOSE", "ANSWER RUN \"DUMP {dump}\"",
-                                "ANSWER NO", "FRAME CLOSE"},
-                               HostHarness::withoutModule());
-  EXPECT_FALSE(run.timedOut);
-  EXPECT_EQ(run.exitCode, 0) << run.errors;
-  const JsonValue dump = run.dump();
-  ASSERT_EQ(dump["messages"].size(), 1u);
-  EXPECT_EQ(dump["messages"][0]["text"].asString(), "Save changes to d?");
-  EXPECT_EQ(dump["messages"][0]["buttons"].asString(), "yesnocancel");
-  EXPECT_EQ(dump["messages"][0]["answer"].asString(), "CANCEL");
-  ASSERT_EQ(dump["documents"].size(), 1u);
-  EXPECT_TRUE(dump["documents"][0]["modified"].asBool());
-  EXPECT_EQ(host.readFile(L"d.dxf"), saved);
 }
