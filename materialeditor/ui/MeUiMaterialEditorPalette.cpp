@@ -3,6 +3,7 @@
 #include "core/IMeSettingsStorage.h"
 #include "core/MeHost.h"
 #include "core/MeNames.h"
+#include "core/MeObservers.h"
 #include "core/MeOpenMaterial.h"
 #include "core/MeStrings.h"
 #include "od/DbMaterial.h"
@@ -77,24 +78,17 @@ bool MeUiMaterialEditorPalette::openOn(const OdDbObjectId& material)
 
 void MeUiMaterialEditorPalette::addListener(MeUiMaterialEditorPaletteReactor* listener)
 {
-  if (listener && std::find(m_listeners.begin(), m_listeners.end(), listener) == m_listeners.end())
-    m_listeners.push_back(listener);
+  me::addObserver(m_listeners, listener);
 }
 
 void MeUiMaterialEditorPalette::removeListener(MeUiMaterialEditorPaletteReactor* listener)
 {
-  auto found = std::find(m_listeners.begin(), m_listeners.end(), listener);
-  if (found != m_listeners.end())
-    m_listeners.erase(found);
+  me::removeObserver(m_listeners, listener);
 }
 
 void MeUiMaterialEditorPalette::notifyListeners()
 {
-  // A listener may leave the list while it is told.
-  const std::vector<MeUiMaterialEditorPaletteReactor*> listeners = m_listeners;
-  for (MeUiMaterialEditorPaletteReactor* listener : listeners)
-    if (std::find(m_listeners.begin(), m_listeners.end(), listener) != m_listeners.end())
-      listener->editorPaletteChanged();
+  me::tellObservers(m_listeners, [](MeUiMaterialEditorPaletteReactor* listener) { listener->editorPaletteChanged(); });
 }
 
 // ---- the window
