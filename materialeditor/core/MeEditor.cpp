@@ -3,6 +3,7 @@
 #include "core/MeByObject.h"
 #include "core/MeChecks.h"
 #include "core/MeHost.h"
+#include "core/MeObservers.h"
 #include "core/MeStrings.h"
 
 #include <algorithm>
@@ -87,27 +88,13 @@ void MeEditor::onServiceEvent(int event, void* argument)
     endMapEditing();
 }
 
-void MeEditor::addReactor(MeEditorReactor* reactor)
-{
-  if (reactor && std::find(m_reactors.begin(), m_reactors.end(), reactor) == m_reactors.end())
-    m_reactors.push_back(reactor);
-}
+void MeEditor::addReactor(MeEditorReactor* reactor) { addObserver(m_reactors, reactor); }
 
-void MeEditor::removeReactor(MeEditorReactor* reactor)
-{
-  auto it = std::find(m_reactors.begin(), m_reactors.end(), reactor);
-  if (it != m_reactors.end())
-    m_reactors.erase(it);
-}
+void MeEditor::removeReactor(MeEditorReactor* reactor) { removeObserver(m_reactors, reactor); }
 
 void MeEditor::notify(OdDbMaterial* material)
 {
-  // A reactor may remove itself or another one while it is told: walk a
-  // copy, and skip whoever has left the list meanwhile.
-  const std::vector<MeEditorReactor*> reactors = m_reactors;
-  for (MeEditorReactor* reactor : reactors)
-    if (std::find(m_reactors.begin(), m_reactors.end(), reactor) != m_reactors.end())
-      reactor->materialModified(material);
+  tellObservers(m_reactors, [&](MeEditorReactor* reactor) { reactor->materialModified(material); });
 }
 
 OdDbMaterialPtr MeEditor::openMaterial(OdDb::OpenMode mode) const

@@ -2,6 +2,7 @@
 
 #include "core/MeMaterialOperations.h"
 #include "core/MeNames.h"
+#include "core/MeObservers.h"
 #include "od/DbMaterial.h"
 
 #include <algorithm>
@@ -72,11 +73,7 @@ void MeManager::unbind()
 template <class Fn>
 void MeManager::notify(Fn&& fn)
 {
-  // An observer that goes away during the walk is not called afterwards.
-  const std::vector<IMeManagerReactor*> snapshot = m_reactors;
-  for (IMeManagerReactor* reactor : snapshot)
-    if (std::find(m_reactors.begin(), m_reactors.end(), reactor) != m_reactors.end())
-      fn(reactor);
+  tellObservers(m_reactors, fn);
 }
 
 void MeManager::setDatabase(OdDbDatabase* database)
@@ -108,26 +105,15 @@ void MeManager::closing()
     if (!reactor->canDetach(this))
       return;
     reactor->detached(this);
-    auto it = std::find(m_reactors.begin(), m_reactors.end(), reactor);
-    if (it != m_reactors.end())
-      m_reactors.erase(it);
+    removeObserver(m_reactors, reactor);
   });
 }
 
 void MeManager::detachDatabase() { unbind(); }
 
-void MeManager::addReactor(IMeManagerReactor* reactor)
-{
-  if (reactor && std::find(m_reactors.begin(), m_reactors.end(), reactor) == m_reactors.end())
-    m_reactors.push_back(reactor);
-}
+void MeManager::addReactor(IMeManagerReactor* reactor) { addObserver(m_reactors, reactor); }
 
-void MeManager::removeReactor(IMeManagerReactor* reactor)
-{
-  auto it = std::find(m_reactors.begin(), m_reactors.end(), reactor);
-  if (it != m_reactors.end())
-    m_reactors.erase(it);
-}
+void MeManager::removeReactor(IMeManagerReactor* reactor) { removeObserver(m_reactors, reactor); }
 
 template <class Append>
 bool MeManager::collect(Append&& append)

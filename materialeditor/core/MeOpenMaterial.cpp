@@ -1,25 +1,34 @@
 #include "core/MeOpenMaterial.h"
 
-#include "core/IMeEditor.h"
 #include "core/MeHost.h"
-#include "core/MeServices.h"
 #include "core/MeStrings.h"
 #include "od/DbMaterial.h"
 
 namespace me
 {
-bool openMaterialForEditor(const OdDbObjectId& material)
+bool materialName(const OdDbObjectId& id, OdString& name)
 {
-  OdDbObjectPtr object = material.isNull() ? OdDbObjectPtr() : material.openObject(OdDb::kForRead);
-  if (object.isNull())
-  {
-    showMessage(loadString(kStrInvalidMaterial), kHostIconStop);
+  if (id.isNull())
     return false;
+  try
+  {
+    const OdDbMaterialPtr material = OdDbMaterial::cast(id.openObject(OdDb::kForRead).get());
+    if (material.isNull())
+      return false;
+    name = material->name();
+    return true;
   }
-  // Converting raises the SDK's wrong-class error for anything else.
-  const OdDbMaterialPtr checked = object;
-  if (IMeEditor* editor = editorService())
-    editor->open(material);
-  return true;
+  catch (const OdError&)
+  {
+    return false; // erased or of a closed drawing
+  }
+}
+
+bool materialToEdit(const OdDbObjectId& id, OdString& name)
+{
+  if (materialName(id, name))
+    return true;
+  showMessage(loadString(kStrInvalidMaterial), kHostIconStop);
+  return false;
 }
 } // namespace me

@@ -1,14 +1,17 @@
-// Opening a material for the Material editor: what openMaterialEditor does
-// beyond its palette's window.
+// Opening a material for the Material editor: the one rule for an id that
+// names no material, for the palette's opening and its switches alike.
 #pragma once
 
 #include "od/DbObjectId.h"
+#include "od/OdString.h"
 
 namespace me
 {
-// Message 150 (stop icon) and false for a null id or one that does not open
-// for read. An object that is no material raises the SDK's wrong-class error
-// to the caller. Otherwise the material editor (service 4) opens the
-// material, and the answer is true.
-bool openMaterialForEditor(const OdDbObjectId& material);
+// The name of the material behind the id; false for a null id, an erased
+// object, one of a closed drawing and an object that is no material.
+bool materialName(const OdDbObjectId& id, OdString& name);
+
+// As materialName, and where it answers false message 150 (stop icon):
+// what the user asked to edit cannot be edited.
+bool materialToEdit(const OdDbObjectId& id, OdString& name);
 } // namespace me

@@ -17,9 +17,8 @@ namespace meui
 class MeUiMaterialEditorPaletteReactor;
 
 // Shows the Material editor for one material; true when the material was
-// opened. A null id or one that does not open gives message 150 (stop icon)
-// and false, leaving the palette hidden; an object that is no material
-// raises the SDK's wrong-class error.
+// opened. An id that names no material (me::materialToEdit) gives message
+// 150 (stop icon) and false, leaving the palette hidden.
 bool openMaterialEditor(const OdDbObjectId& material);
 
 // The keyboard focus to the Material editor's grid, when it is shown.

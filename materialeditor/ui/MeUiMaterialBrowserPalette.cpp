@@ -118,6 +118,11 @@ OdDbMaterialPtr openMaterial(const OdDbObjectId& id, OdDb::OpenMode mode = OdDb:
 
 MeUiMaterialBrowserPalette* browserPalette(bool create) { return g_browser.get(create); }
 
+MeUiMaterialBrowserPalette::MeUiMaterialBrowserPalette()
+  : MeUiPalette(m_toolbar, ID_BROWSER_HELP, kHelpTopic, kMinListSide)
+{
+}
+
 MeUiMaterialBrowserPalette::~MeUiMaterialBrowserPalette()
 {
   // The window goes first, while its destroy handler still runs (the pane
@@ -133,7 +138,7 @@ bool MeUiMaterialBrowserPalette::onCreate()
   if (!m_list.create(ME_MATERIALS_LIST_STYLE, RECT{0, 0, 10, 10}, hwnd(), IDC_MATERIALS_LIST))
     return false;
 
-  if (!m_toolbar.createOnPalette(hwnd()))
+  if (!createToolbar())
     return false;
   m_viewMenu.createPopup();
   m_viewMenu.appendItem(ID_VIEW_ICONS, me::translate(L"Icon").c_str());
@@ -150,48 +155,29 @@ void MeUiMaterialBrowserPalette::onDestroy()
 {
   dropChanged();
   // The list's items point into m_shown; the list goes with the window.
-  m_toolbar.destroy();
   m_list.destroy();
   m_images = nullptr;
-  fw::hostUiPaletteSet::onDestroy();
+  MeUiPalette::onDestroy();
 }
 
-void MeUiMaterialBrowserPalette::onSize(int, int)
+void MeUiMaterialBrowserPalette::bodyResized()
 {
-  if (!m_toolbar.hwnd() || !m_list)
-    return;
-  // The pane's size below its caption is what counts, as the framework's
-  // panes measure it.
-  const RECT content = contentRect();
-  const int width = content.right - content.left, height = content.bottom - content.top;
-  const int toolbarHeight = m_toolbar.fixedHeight();
-  SetWindowPos(m_toolbar.hwnd(), nullptr, content.left, content.top, width, toolbarHeight,
-               SWP_NOACTIVATE | SWP_NOZORDER);
-  if (width < kMinListSide || height < kMinListSide)
-    return;
-  // Below the toolbar down to the pane's bottom edge, so that the last row
-  // and the end of the scroll bar stay in sight.
-  const int top = content.top + toolbarHeight;
-  SetWindowPos(m_list.hwnd(), nullptr, content.left, top, width, std::max(0, int(content.bottom) - top), SWP_NOZORDER);
   // Auto-arrange does not arrange for a new width: the columns follow it here.
   if (m_list.viewType() == kIconView)
     m_list.arrange();
 }
 
+// Thumbnails are drawn on the theme's background: a new theme draws them again.
+void MeUiMaterialBrowserPalette::onThemeChanged()
+{
+  applyTheme();
+  if (me::browserShown() && m_buttonsEnabled && !redrawThumbnails())
+    reloadItems();
+  InvalidateRect(hwnd(), nullptr, TRUE);
+}
+
 LRESULT MeUiMaterialBrowserPalette::windowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
-  // The host's theme may take any message first.
-  LRESULT answer = 0;
-  if (me::offerToHostTheme(hwnd(), message, wParam, lParam, answer))
-    return answer;
-  // Thumbnails are drawn on the theme's background: a new theme draws them again.
-  if (me::isThemeChangedMessage(message))
-  {
-    applyTheme();
-    if (me::browserShown() && m_buttonsEnabled && !redrawThumbnails())
-      reloadItems();
-    InvalidateRect(hwnd(), nullptr, TRUE);
-  }
   return guardedMessage([&]() -> LRESULT {
     if (message == kChangedMessage)
     {
@@ -216,7 +202,7 @@ LRESULT MeUiMaterialBrowserPalette::windowProc(UINT message, WPARAM wParam, LPAR
       showContextMenu(POINT{(place.left + place.right) / 2, (place.top + place.bottom) / 2}, true);
       return 0;
     }
-    return fw::hostUiPaletteSet::windowProc(message, wParam, lParam);
+    return MeUiPalette::windowProc(message, wParam, lParam);
   });
 }
 
@@ -248,13 +234,12 @@ void MeUiMaterialBrowserPalette::applyTheme()
   m_toolbar.enableButtons(m_buttonsEnabled);
 }
 
-bool MeUiMaterialBrowserPalette::onCommand(UINT id, UINT, HWND)
+bool MeUiMaterialBrowserPalette::onCommand(UINT id, UINT code, HWND control)
 {
   switch (id)
   {
   case ID_NEW_MATERIAL:
   case ID_NEW_MATERIAL_HERE: newMaterial(); return true;
-  case ID_BROWSER_HELP: me::showHelpTopic(kHelpTopic); return true;
   case ID_EDIT_MATERIAL: edit(std::exchange(m_menuFromKeys, false)); return true;
   case ID_APPLY_TO_SELECTION: applyToSelection(); return true;
   case ID_CLONE_MATERIAL: cloneMaterial(); return true;
@@ -262,15 +247,13 @@ bool MeUiMaterialBrowserPalette::onCommand(UINT id, UINT, HWND)
   case ID_RENAME_MATERIAL: rename(); return true;
   case ID_VIEW_ICONS: setViewStyle(kIconView); return true;
   case ID_VIEW_LIST: setViewStyle(kListView); return true;
-  default: return false;
+  default: return MeUiPalette::onCommand(id, code, control);
   }
 }
 
 bool MeUiMaterialBrowserPalette::onNotify(NMHDR* header, LRESULT& result)
 {
-  if (m_toolbar.handleNotify(header, result))
-    return true;
-  if (m_toolbar.answerTip(header))
+  if (MeUiPalette::onNotify(header, result))
     return true;
   if (header->hwndFrom != m_list.hwnd())
     return false;
@@ -823,7 +806,7 @@ void MeUiMaterialBrowserPalette::abandonLabelEdit()
 
 void MeUiMaterialBrowserPalette::ShowPane(bool show, bool delay, bool activate)
 {
-  fw::hostUiPaletteSet::ShowPane(show, delay, activate);
+  MeUiPalette::ShowPane(show, delay, activate);
   me::IMeManager* manager = me::managerService();
   if (show)
   {
@@ -851,7 +834,7 @@ void MeUiMaterialBrowserPalette::ShowPane(bool show, bool delay, bool activate)
 void MeUiMaterialBrowserPalette::OnPressCloseButton()
 {
   me::setStartupCommand(false, me::kBrowserCommand);
-  fw::hostUiPaletteSet::OnPressCloseButton();
+  MeUiPalette::OnPressCloseButton();
 }
 
 void toggleMaterialsBrowser()

@@ -2,20 +2,18 @@
 // each with a rendered thumbnail, from which the user creates, clones,
 // renames, removes, applies and opens materials.
 //
-//   message                        handler
-//   (every message)                first to the host's theme hook
+//   message                        handler (the rest: MeUiPalette)
 //   KTM_THEMECHAGED                applyTheme(), then the thumbnails again on the new background
 //                                  (the items stay unless the drawing's materials differ from them)
 //   kChangedMessage, WM_TIMER      refreshChanged()  the items of changed materials, once the loop is idle
 //   WM_CREATE                      onCreate()        list, toolbar, view-style menu, images
-//   WM_SIZE                        onSize(w, h)      toolbar on top, list below it
+//   WM_SIZE                        the list below the toolbar; the icons arranged for the width
 //   WM_CONTEXTMENU (from the list) showContextMenu() for the selected item at
 //                                  the item (context-menu key, Shift+F10)
 //   WM_COMMAND                     onCommand(id)     70 and 1004 New, 72 Help, 1000 Clone,
 //                                                    1001 Remove, 1002 Rename, 1003 Apply,
 //                                                    1005 Edit, 2000 Icon, 2001 List
-//   WM_NOTIFY TTN_NEEDTEXTW        the toolbar answers: tips by button position
-//             TBN_DROPDOWN         the toolbar drops the view-style menu
+//   WM_NOTIFY TBN_DROPDOWN         the toolbar drops the view-style menu
 //             NM_RCLICK            showContextMenu(): the selected item's menu
 //                                  (the press selects), else the blank-space menu
 //             LVN_KEYDOWN          onListKey(NMLVKEYDOWN*)  F2 Rename, Delete Remove
@@ -30,11 +28,11 @@
 
 #include "core/IMeManager.h"
 #include "core/MeServices.h"
-#include "framework/DockablePane.h"
 #include "framework/ListCtrl.h"
 #include "framework/Menu.h"
 #include "resources/MeResources.h"
 #include "ui/MeUiBrowserToolbar.h"
+#include "ui/MeUiPalette.h"
 
 #include <commctrl.h>
 
@@ -51,13 +49,13 @@ class MeUiMaterialsList : public fw::CListCtrl
 {
 };
 
-class MeUiMaterialBrowserPalette : public fw::hostUiPaletteSet, public me::IMeManagerReactor, public me::IMeServiceItem
+class MeUiMaterialBrowserPalette : public MeUiPalette, public me::IMeManagerReactor, public me::IMeServiceItem
 {
 public:
   // The list keeps its place below this size in either direction.
   static constexpr int kMinListSide = 51;
 
-  MeUiMaterialBrowserPalette() = default;
+  MeUiMaterialBrowserPalette();
   ~MeUiMaterialBrowserPalette() override;
 
   // hostUiPaletteSet
@@ -83,7 +81,9 @@ protected:
   LRESULT windowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
   bool onCreate() override;
   HWND focusTarget() const override { return m_list.hwnd(); }
-  void onSize(int width, int height) override;
+  HWND bodyWindow() const override { return m_list.hwnd(); }
+  void bodyResized() override;
+  void onThemeChanged() override;
   bool onCommand(UINT id, UINT code, HWND control) override;
   bool onNotify(NMHDR* header, LRESULT& result) override;
   void onDestroy() override;

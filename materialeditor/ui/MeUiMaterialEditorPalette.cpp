@@ -3,11 +3,12 @@
 #include "core/IMeSettingsStorage.h"
 #include "core/MeHost.h"
 #include "core/MeNames.h"
+#include "core/MeObservers.h"
+#include "core/MeOpenMaterial.h"
 #include "core/MeStrings.h"
 #include "od/DbMaterial.h"
 #include "resources/MeResources.h"
 #include "ui/MeEditorEntries.h"
-#include "ui/MeUiGuarded.h"
 #include "ui/MeUiMaterialPropertiesDlg.h"
 #include "ui/MeUiPaletteInstance.h"
 #include "ui/MeUiTextureEditorPalette.h"
@@ -39,20 +40,6 @@ constexpr SampleItem kSamples[] = {
 
 const wchar_t* const kHelpTopic = L"IDH_MaterialEditor";
 
-OdDbMaterialPtr openMaterial(const OdDbObjectId& id)
-{
-  if (id.isNull())
-    return OdDbMaterialPtr();
-  try
-  {
-    return OdDbMaterial::cast(id.openObject(OdDb::kForRead).get());
-  }
-  catch (const OdError&)
-  {
-    return OdDbMaterialPtr(); // erased or of a closed drawing
-  }
-}
-
 // "Material editor - %s" with the name as lists show it; the name is data,
 // never a format.
 OdString titleFor(const OdString& name)
@@ -63,7 +50,7 @@ OdString titleFor(const OdString& name)
 
 MeUiMaterialEditorPalette* materialEditorPalette(bool create) { return g_editor.get(create); }
 
-MeUiMaterialEditorPalette::MeUiMaterialEditorPalette() = default;
+MeUiMaterialEditorPalette::MeUiMaterialEditorPalette() : MeUiPalette(m_toolbar, ID_EDITOR_HELP, kHelpTopic) {}
 
 MeUiMaterialEditorPalette::~MeUiMaterialEditorPalette()
 {
@@ -77,14 +64,9 @@ MeUiMaterialEditorPalette::~MeUiMaterialEditorPalette()
 bool MeUiMaterialEditorPalette::openOn(const OdDbObjectId& material)
 {
   g_editor.createWindow(titleFor(L"Global").c_str(), me::kMaterialEditorPaletteService);
-  OdDbMaterialPtr opened = openMaterial(material);
-  if (opened.isNull())
-  {
-    me::showMessage(me::loadString(me::kStrInvalidMaterial), kHostIconStop);
+  OdString name;
+  if (!me::materialToEdit(material, name))
     return false;
-  }
-  const OdString name = opened->name();
-  opened = nullptr; // the editor opens it itself
   setTitleFrom(name);
   ShowPane(true, false, true);
   if (me::IMeEditor* editor = me::editorService())
@@ -96,24 +78,17 @@ bool MeUiMaterialEditorPalette::openOn(const OdDbObjectId& material)
 
 void MeUiMaterialEditorPalette::addListener(MeUiMaterialEditorPaletteReactor* listener)
 {
-  if (listener && std::find(m_listeners.begin(), m_listeners.end(), listener) == m_listeners.end())
-    m_listeners.push_back(listener);
+  me::addObserver(m_listeners, listener);
 }
 
 void MeUiMaterialEditorPalette::removeListener(MeUiMaterialEditorPaletteReactor* listener)
 {
-  auto found = std::find(m_listeners.begin(), m_listeners.end(), listener);
-  if (found != m_listeners.end())
-    m_listeners.erase(found);
+  me::removeObserver(m_listeners, listener);
 }
 
 void MeUiMaterialEditorPalette::notifyListeners()
 {
-  // A listener may leave the list while it is told.
-  const std::vector<MeUiMaterialEditorPaletteReactor*> listeners = m_listeners;
-  for (MeUiMaterialEditorPaletteReactor* listener : listeners)
-    if (std::find(m_listeners.begin(), m_listeners.end(), listener) != m_listeners.end())
-      listener->editorPaletteChanged();
+  me::tellObservers(m_listeners, [](MeUiMaterialEditorPaletteReactor* listener) { listener->editorPaletteChanged(); });
 }
 
 // ---- the window
@@ -123,19 +98,15 @@ HWND MeUiMaterialEditorPalette::focusTarget() const
   return m_dialog && m_dialog->grid() ? m_dialog->grid()->GetWindow() : nullptr;
 }
 
-LRESULT MeUiMaterialEditorPalette::windowProc(UINT message, WPARAM wParam, LPARAM lParam)
+void MeUiMaterialEditorPalette::onThemeChanged()
 {
-  LRESULT answer = 0;
-  if (me::offerToHostTheme(hwnd(), message, wParam, lParam, answer))
-    return answer;
-  if (me::isThemeChangedMessage(message) && m_toolbar.hwnd())
+  if (m_toolbar.hwnd())
     fillToolbar();
-  return guardedMessage([&] { return fw::hostUiPaletteSet::windowProc(message, wParam, lParam); });
 }
 
 bool MeUiMaterialEditorPalette::onCreate()
 {
-  if (!m_toolbar.createOnPalette(hwnd()))
+  if (!createToolbar())
     return false;
   m_sampleMenu.createPopup();
   for (const SampleItem& item : kSamples)
@@ -166,33 +137,10 @@ void MeUiMaterialEditorPalette::fillToolbar()
 void MeUiMaterialEditorPalette::onDestroy()
 {
   deleteDialog();
-  m_toolbar.destroy();
-  fw::hostUiPaletteSet::onDestroy();
+  MeUiPalette::onDestroy();
 }
 
-void MeUiMaterialEditorPalette::onSize(int, int)
-{
-  if (!m_toolbar.hwnd())
-    return;
-  const RECT content = contentRect();
-  const int width = content.right - content.left;
-  SetWindowPos(m_toolbar.hwnd(), nullptr, content.left, content.top, width, m_toolbar.fixedHeight(),
-               SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
-  layoutDialog();
-}
-
-// The dialog fills the pane below the toolbar, down to its bottom edge.
-void MeUiMaterialEditorPalette::layoutDialog()
-{
-  if (!m_dialog || !m_dialog->exists())
-    return;
-  const RECT content = contentRect();
-  const int top = int(content.top) + (m_toolbar.hwnd() ? m_toolbar.fixedHeight() : 0);
-  SetWindowPos(m_dialog->hwnd(), nullptr, content.left, top, content.right - content.left,
-               std::max(0, int(content.bottom) - top), SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-bool MeUiMaterialEditorPalette::onCommand(UINT id, UINT, HWND)
+bool MeUiMaterialEditorPalette::onCommand(UINT id, UINT code, HWND control)
 {
   for (const SampleItem& item : kSamples)
     if (item.command == id)
@@ -203,14 +151,8 @@ bool MeUiMaterialEditorPalette::onCommand(UINT id, UINT, HWND)
   switch (id)
   {
   case ID_EXTENDED_MODE: toggleExtendedMode(); return true;
-  case ID_EDITOR_HELP: me::showHelpTopic(kHelpTopic); return true;
-  default: return false;
+  default: return MeUiPalette::onCommand(id, code, control);
   }
-}
-
-bool MeUiMaterialEditorPalette::onNotify(NMHDR* header, LRESULT& result)
-{
-  return m_toolbar.handleNotify(header, result) || m_toolbar.answerTip(header);
 }
 
 void MeUiMaterialEditorPalette::checkSample(int code)
@@ -275,25 +217,22 @@ void MeUiMaterialEditorPalette::createDialog()
 {
   if (m_dialog)
     return;
-  auto dialog = std::make_unique<MeUiMaterialPropertiesDlg>();
+  auto* dialog = new MeUiMaterialPropertiesDlg();
   if (!dialog->Create(hwnd()))
+  {
+    dialog->Release();
     return;
-  m_dialog = std::move(dialog);
-  layoutDialog();
+  }
+  m_dialog.reset(dialog);
+  placeBody();
   m_dialog->show(true);
 }
 
-void MeUiMaterialEditorPalette::deleteDialog()
-{
-  if (!m_dialog)
-    return;
-  m_dialog->destroy();
-  m_dialog.reset();
-}
+void MeUiMaterialEditorPalette::deleteDialog() { m_dialog.reset(); }
 
 void MeUiMaterialEditorPalette::ShowPane(bool show, bool delay, bool activate)
 {
-  fw::hostUiPaletteSet::ShowPane(show, delay, activate);
+  MeUiPalette::ShowPane(show, delay, activate);
   observe(show);
   if (!show)
     return;
@@ -309,7 +248,7 @@ void MeUiMaterialEditorPalette::OnPressCloseButton()
   deleteDialog();
   notifyListeners();
   m_listeners.clear();
-  fw::hostUiPaletteSet::OnPressCloseButton();
+  MeUiPalette::OnPressCloseButton();
   // The browser renders the edited material's thumbnail again.
   me::sendServiceEvent(me::kMaterialsBrowserService, me::kEventRefreshEditedThumbnail);
 }
@@ -333,11 +272,9 @@ bool MeUiMaterialEditorPalette::switchToGlobal(bool rebuildGrid)
 {
   me::IMeManager* manager = me::managerService();
   OdDbObjectId global = manager ? manager->globalMaterialId() : OdDbObjectId();
-  OdDbMaterialPtr material = openMaterial(global);
-  if (material.isNull())
+  OdString name;
+  if (!me::materialName(global, name))
     return false;
-  const OdString name = material->name();
-  material = nullptr;
   closeTextureEditor();
   switchTo(global, name, rebuildGrid);
   return true;
@@ -352,11 +289,9 @@ void MeUiMaterialEditorPalette::databaseChanged(OdDbDatabase*)
 
 void MeUiMaterialEditorPalette::materialAdded(const OdDbObjectId& id)
 {
-  OdDbMaterialPtr material = openMaterial(id);
-  if (material.isNull())
+  OdString name;
+  if (!me::materialName(id, name))
     return;
-  const OdString name = material->name();
-  material = nullptr;
   closeTextureEditor();
   // The browser renders the thumbnail of the material edited until now.
   me::sendServiceEvent(me::kMaterialsBrowserService, me::kEventRefreshEditedThumbnail);
@@ -377,11 +312,9 @@ void MeUiMaterialEditorPalette::materialChanged(const OdDbObjectId& id)
   }
   // Changed elsewhere (a command, an undo): the editor reads it again, and
   // the dialog, the title and an open Texture editor show it.
-  OdDbMaterialPtr material = openMaterial(id);
-  if (material.isNull())
+  OdString name;
+  if (!me::materialName(id, name))
     return;
-  const OdString name = material->name();
-  material = nullptr;
   editor->open(id);
   if (m_dialog)
     m_dialog->rebuild();
@@ -413,7 +346,7 @@ void MeUiMaterialEditorPalette::managerClosing()
   deleteDialog();
   notifyListeners();
   m_listeners.clear();
-  fw::hostUiPaletteSet::OnPressCloseButton();
+  MeUiPalette::OnPressCloseButton();
 }
 
 void MeUiMaterialEditorPalette::materialModified(OdDbMaterial* material)

@@ -3,13 +3,10 @@
 // chooses the preview's sample object and switches the extended mode; its
 // body is the Material properties dialog (preview and grid).
 //
-//   message                        handler
-//   (every message)                first to the host's theme hook
+//   message                        handler (the rest: MeUiPalette)
 //   WM_CREATE                      onCreate()      toolbar, sample menu, extended button
-//   WM_SIZE                        onSize(w, h)    toolbar on top, the dialog fills the rest
 //   WM_COMMAND                     onCommand(id)   2003..2005 sample, 74 extended mode, 75 help
 //   WM_NOTIFY TBN_DROPDOWN         the toolbar drops the sample menu
-//             TTN_NEEDTEXTW        the toolbar answers: tips by button position
 //
 // While shown it observes the material editor (each change reaches the
 // dialog) and the material manager (new, erased and changed materials,
@@ -23,19 +20,18 @@
 #include "core/IMeEditor.h"
 #include "core/IMeManager.h"
 #include "core/MeServices.h"
-#include "framework/DockablePane.h"
 #include "framework/Menu.h"
 #include "ui/MeUiEditorToolbar.h"
 #include "ui/MeUiMaterialEditorPaletteReactor.h"
+#include "ui/MeUiMaterialPropertiesDlg.h"
+#include "ui/MeUiPalette.h"
 
-#include <memory>
 #include <vector>
 
 namespace meui
 {
-class MeUiMaterialPropertiesDlg;
 
-class MeUiMaterialEditorPalette : public fw::hostUiPaletteSet,
+class MeUiMaterialEditorPalette : public MeUiPalette,
                                   public me::IMeManagerReactor,
                                   public me::MeEditorReactor,
                                   public me::IMeServiceItem
@@ -81,13 +77,12 @@ public:
   void followMapInTextureEditor();
 
 protected:
-  LRESULT windowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
   bool onCreate() override;
   // The grid takes the keys.
   HWND focusTarget() const override;
-  void onSize(int width, int height) override;
+  HWND bodyWindow() const override { return m_dialog ? m_dialog->hwnd() : nullptr; }
+  void onThemeChanged() override;
   bool onCommand(UINT id, UINT code, HWND control) override;
-  bool onNotify(NMHDR* header, LRESULT& result) override;
   void onDestroy() override;
 
 private:
@@ -104,9 +99,8 @@ private:
   void createDialog();
   void deleteDialog();
   void observe(bool on);
-  void layoutDialog();
 
-  std::unique_ptr<MeUiMaterialPropertiesDlg> m_dialog;
+  MeUiBody<MeUiMaterialPropertiesDlg> m_dialog;
   MeUiEditorToolbar m_toolbar;
   fw::CMenu m_sampleMenu;
   std::vector<MeUiMaterialEditorPaletteReactor*> m_listeners;

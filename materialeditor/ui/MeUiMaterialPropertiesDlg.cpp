@@ -6,15 +6,11 @@
 #include "core/MeHost.h"
 #include "core/MeStrings.h"
 #include "core/MeSystemDialogs.h"
+#include "resources/MeResources.h"
 #include "ui/MeEditorEntries.h"
-#include "ui/MeUiGuarded.h"
 #include "ui/MeUiMaterialEditorPalette.h"
-#include "ui/MeUiPaneLayout.h"
-#include "ui/properties/MeUiColorProperty.h"
-#include "ui/properties/MeUiGlossinessProperty.h"
+#include "ui/properties/MeUiMaterialRowsProvider.h"
 #include "ui/properties/MeUiTextureProperty.h"
-
-#include <algorithm>
 
 namespace meui
 {
@@ -22,19 +18,21 @@ namespace
 {
 // The host's preview notifier hears this after the preview's material changed.
 constexpr int kPreviewMaterialChanged = 1;
-// Rows at these places are added only when they say they are shown.
-constexpr std::size_t kFirstOptionalRow = 1, kLastOptionalRow = 3;
 } // namespace
 
-MeUiMaterialPropertiesDlg::MeUiMaterialPropertiesDlg() : hostUiDialog(IDD_MATERIAL_PROPERTIES) {}
+MeUiMaterialPropertiesDlg::MeUiMaterialPropertiesDlg() : MeUiPreviewGridDlg(IDD_MATERIAL_PROPERTIES, 0) {}
 
 MeUiMaterialPropertiesDlg::~MeUiMaterialPropertiesDlg()
 {
-  destroy();
+  destroy(); // while onDestroy still runs: this class's part is alive here
   // Without a window (never created) the parts go here.
-  releaseRows();
+  releaseGrid();
   m_preview.destroy();
-  m_grid.release();
+}
+
+HWND MeUiMaterialPropertiesDlg::pictureWindow() const
+{
+  return m_preview.viewer().exists() ? m_preview.viewer().hwnd() : nullptr;
 }
 
 bool MeUiMaterialPropertiesDlg::onInitDialog()
@@ -44,12 +42,11 @@ bool MeUiMaterialPropertiesDlg::onInitDialog()
   // no clipping of its siblings, would paint over the preview.
   const RECT place = itemRect(IDC_PREVIEW_FRAME);
   ShowWindow(item(IDC_PREVIEW_FRAME), SW_HIDE);
-  m_previewHeight = int(place.bottom - place.top);
+  setPictureHeight(int(place.bottom - place.top));
   me::IMeSettingsStorage* settings = me::settingsService();
   m_preview.create(hwnd(), place, IDC_PREVIEW_VIEWER, settings ? settings->sampleObject() : me::kSampleSphere);
-  m_grid.create(item(IDC_PROPERTY_GRID));
-  createRows();
-  rebuild();
+  createGrid();
+  setProvider(new MeUiMaterialRowsProvider(hwnd()));
   // The focus stays where the user had it (the browser's list, whose
   // double click opened the editor); the dialog manager would give it to
   // the grid.
@@ -59,60 +56,10 @@ bool MeUiMaterialPropertiesDlg::onInitDialog()
 void MeUiMaterialPropertiesDlg::onDestroy()
 {
   // Before the child windows go: the rows let go of the grid, the scene of
-  // the viewer, and the grid of its list box.
-  if (m_grid)
-    m_grid.grid()->RemoveAll();
-  releaseRows();
+  // the viewer.
+  releaseGrid();
   m_preview.destroy();
-  m_grid.release();
-  hostUiDialog::onDestroy();
-}
-
-void MeUiMaterialPropertiesDlg::createRows()
-{
-  releaseRows();
-  m_rows = {
-    new MeUiDiffuseColorProperty(me::loadString(me::kStrDiffuseLabel)),
-    new MeUiAmbientColorProperty(me::loadString(me::kStrAmbientLabel)),
-    new MeUiSpecularColorProperty(me::loadString(me::kStrSpecularLabel)),
-    new MeUiGlossinessProperty(me::loadString(me::kStrGlossinessLabel)),
-    // Its menu's commands come to this dialog (1000 + the item's offset).
-    new MeUiDiffuseTextureProperty(me::loadString(me::kStrDiffuseMapLabel), hwnd()),
-  };
-}
-
-void MeUiMaterialPropertiesDlg::releaseRows()
-{
-  for (MeUiProperty* row : m_rows)
-    if (row)
-      row->Release();
-  m_rows.clear();
-}
-
-void MeUiMaterialPropertiesDlg::rebuild()
-{
-  if (!m_grid)
-    return;
-  std::vector<IKtEditableProperty*> entries;
-  for (std::size_t i = 0; i < m_rows.size(); ++i)
-  {
-    IKtEditableProperty* entry = nullptr;
-    if (m_rows[i])
-      m_rows[i]->createEditableProperty(entry);
-    if (!entry)
-      continue;
-    const bool optional = i >= kFirstOptionalRow && i <= kLastOptionalRow;
-    if (!optional || entry->IsShown())
-      entries.push_back(entry);
-    else
-      entry->Release();
-  }
-  m_grid.rebuild(entries);
-  // The grid holds its own references now.
-  for (IKtEditableProperty* entry : entries)
-    entry->Release();
-  // Extended mode changes how many rows need room below the preview.
-  relayout();
+  MeUiPreviewGridDlg::onDestroy();
 }
 
 void MeUiMaterialPropertiesDlg::setMaterial(const OdDbMaterial* material)
@@ -126,26 +73,6 @@ void MeUiMaterialPropertiesDlg::setMaterial(const OdDbMaterial* material)
 
 void MeUiMaterialPropertiesDlg::setSampleType(int type) { m_preview.setSampleType(type); }
 
-void MeUiMaterialPropertiesDlg::onSize(int width, int height)
-{
-  if (!m_grid)
-    return;
-  // The rows come first: the preview gives way to them in a short pane.
-  const bool preview = m_preview.viewer().exists();
-  const PaneLayout layout = paneLayout(height, preview ? m_previewHeight : 0, m_grid.heightForRows(), 0);
-  if (preview)
-    SetWindowPos(m_preview.viewer().hwnd(), nullptr, 0, 0, width, layout.picture, SWP_NOZORDER | SWP_NOACTIVATE);
-  const int top = preview ? layout.picture : 0;
-  SetWindowPos(m_grid.listBox(), nullptr, 0, top, width, std::max(0, height - top), SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-void MeUiMaterialPropertiesDlg::relayout()
-{
-  RECT client{};
-  if (hwnd() && GetClientRect(hwnd(), &client))
-    onSize(int(client.right), int(client.bottom));
-}
-
 bool MeUiMaterialPropertiesDlg::onCommand(UINT id, UINT code, HWND control)
 {
   // Only the map menu's choices: the grid's list box (control 1002, inside
@@ -153,19 +80,19 @@ bool MeUiMaterialPropertiesDlg::onCommand(UINT id, UINT code, HWND control)
   // must not read as "&Edit...".
   if (control || code != 0 || id < ID_MAP_COMMAND_FIRST || id > ID_MAP_COMMAND_LAST)
     return false;
-  mapCommand(int(id - ID_MAP_COMMAND_FIRST));
+  mapCommand(id);
   return true;
 }
 
-void MeUiMaterialPropertiesDlg::mapCommand(int offset)
+void MeUiMaterialPropertiesDlg::mapCommand(unsigned command)
 {
   me::IMeEditor* editor = me::editorService();
   me::IMeSettingsStorage* settings = me::settingsService();
   if (!editor)
     return;
-  switch (offset)
+  switch (command)
   {
-  case kMapImage:
+  case kMapCommandImage:
   {
     me::IMeSystemDialogs* dialogs = me::systemDialogsService();
     const me::MeEditTarget target = me::MeEditTarget::ofEditor(&editor->diffuseMap());
@@ -183,13 +110,13 @@ void MeUiMaterialPropertiesDlg::mapCommand(int offset)
       palette->followMapInTextureEditor();
     return;
   }
-  case kMapRemove:
+  case kMapCommandRemove:
     editor->setDiffuseMapFile(OdString());
     if (settings)
       settings->setDiffuseMapPath(OdString());
     closeTextureEditor();
     return;
-  case kMapEdit:
+  case kMapCommandEdit:
     // The open Texture editor's map editor ends before the map is taken for
     // the new one: ending later would end the new one's editing too.
     closeTextureEditor();
@@ -197,12 +124,5 @@ void MeUiMaterialPropertiesDlg::mapCommand(int offset)
     return;
   default: return;
   }
-}
-
-LRESULT MeUiMaterialPropertiesDlg::windowProc(UINT message, WPARAM wParam, LPARAM lParam)
-{
-  if (message == kHostDialogQuery)
-    return 1;
-  return guardedMessage([&] { return hostUiDialog::windowProc(message, wParam, lParam); });
 }
 } // namespace meui

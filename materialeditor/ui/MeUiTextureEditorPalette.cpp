@@ -8,7 +8,6 @@
 #include "ui/MeEditorEntries.h"
 #include "ui/MeUiMaterialEditorPalette.h"
 #include "win/MeHostQuery.h"
-#include "win/MeHostTheme.h"
 
 #include <algorithm>
 #include <memory>
@@ -62,26 +61,17 @@ void openTextureEditorOn(MaterialMap& map)
   palette->ShowPane(true, false, true);
 }
 
+MeUiTextureEditorPalette::MeUiTextureEditorPalette() : MeUiPalette(m_toolbar, ID_TEXTURE_HELP, kHelpTopic) {}
+
 MeUiTextureEditorPalette::~MeUiTextureEditorPalette()
 {
   deleteDialog();
   destroy(); // while onDestroy still runs: the pane leaves the host's dock
 }
 
-void MeUiTextureEditorPalette::setMap(MaterialMap& map)
-{
-  deleteDialog();
-  m_dialog = new MeUiTexturePropertiesDlg(map);
-}
+void MeUiTextureEditorPalette::setMap(MaterialMap& map) { m_dialog.reset(new MeUiTexturePropertiesDlg(map)); }
 
-void MeUiTextureEditorPalette::deleteDialog()
-{
-  MeUiTexturePropertiesDlg* dialog = std::exchange(m_dialog, nullptr);
-  if (!dialog)
-    return;
-  dialog->destroy();
-  dialog->Release();
-}
+void MeUiTextureEditorPalette::deleteDialog() { m_dialog.reset(); }
 
 void MeUiTextureEditorPalette::ShowPane(bool show, bool delay, bool activate)
 {
@@ -92,86 +82,45 @@ void MeUiTextureEditorPalette::ShowPane(bool show, bool delay, bool activate)
     fw::ResourceScope scope(fw::moduleInstance());
     if (m_dialog->Create(hwnd()))
     {
-      placeDialog();
+      placeBody();
       ShowWindow(m_dialog->hwnd(), SW_SHOW);
     }
     else
       deleteDialog(); // no template: an empty pane rather than a dialog without a window
   }
-  fw::hostUiPaletteSet::ShowPane(show, delay, activate);
+  MeUiPalette::ShowPane(show, delay, activate);
 }
 
 void MeUiTextureEditorPalette::OnPressCloseButton()
 {
   deleteDialog();
-  fw::hostUiPaletteSet::OnPressCloseButton();
+  MeUiPalette::OnPressCloseButton();
 }
 
 void MeUiTextureEditorPalette::editorPaletteChanged() { OnPressCloseButton(); }
 
 LRESULT MeUiTextureEditorPalette::windowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
-  LRESULT answer = 0;
-  if (me::offerToHostTheme(hwnd(), message, wParam, lParam, answer))
-    return answer;
   // Asked here because this palette is the listener whose count matters.
   if (me::isHostStateQuery(message, wParam, kHostQueryEditorListeners))
   {
     const MeUiMaterialEditorPalette* editor = materialEditorPalette(false);
     return me::hostStateAnswer(editor ? editor->listenerCount() : 0);
   }
-  return fw::hostUiPaletteSet::windowProc(message, wParam, lParam);
+  return MeUiPalette::windowProc(message, wParam, lParam);
 }
 
 bool MeUiTextureEditorPalette::onCreate()
 {
-  if (!m_toolbar.createOnPalette(hwnd()))
+  if (!createToolbar())
     return false;
   m_toolbar.fill();
   return true;
 }
 
-void MeUiTextureEditorPalette::onSize(int, int)
-{
-  if (!m_toolbar.hwnd())
-    return;
-  const RECT content = contentRect();
-  const int width = content.right - content.left;
-  const int toolbarHeight = m_toolbar.fixedHeight();
-  SetWindowPos(m_toolbar.hwnd(), nullptr, content.left, content.top, width, toolbarHeight,
-               SWP_NOACTIVATE | SWP_NOZORDER);
-  placeDialog();
-}
-
-void MeUiTextureEditorPalette::placeDialog()
-{
-  if (!m_dialog || !m_dialog->exists() || !m_toolbar.hwnd())
-    return;
-  const RECT content = contentRect();
-  const int top = content.top + m_toolbar.fixedHeight();
-  SetWindowPos(m_dialog->hwnd(), nullptr, content.left, top, content.right - content.left,
-               std::max(0, int(content.bottom) - top), SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-bool MeUiTextureEditorPalette::onCommand(UINT id, UINT, HWND)
-{
-  if (id != ID_TEXTURE_HELP)
-    return false;
-  me::showHelpTopic(kHelpTopic);
-  return true;
-}
-
-bool MeUiTextureEditorPalette::onNotify(NMHDR* header, LRESULT& result)
-{
-  if (m_toolbar.handleNotify(header, result))
-    return true;
-  return m_toolbar.answerTip(header);
-}
-
 void MeUiTextureEditorPalette::onDestroy()
 {
   deleteDialog();
-  m_toolbar.destroy();
-  fw::hostUiPaletteSet::onDestroy();
+  MeUiPalette::onDestroy();
 }
 } // namespace meui

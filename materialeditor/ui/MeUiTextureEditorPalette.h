@@ -2,12 +2,9 @@
 // the Material editor shows. Its body is a MeUiTexturePropertiesDlg made
 // anew for every opening and deleted whenever the palette hides or closes.
 //
-//   message                  handler
-//   (every message)          first to the host's theme hook
+//   message                  handler (the rest: MeUiPalette)
 //   WM_CREATE                onCreate()    the toolbar
-//   WM_SIZE                  onSize(w, h)  toolbar on top, the dialog below it
 //   WM_COMMAND 76            the help topic "IDH_TextureEditor"
-//   WM_NOTIFY TTN_NEEDTEXTW  the toolbar answers
 //   the host's state query   the Material editor palette's listener count
 //
 // One instance per process, made on the first opening; not a service. Its
@@ -15,23 +12,23 @@
 // left holding a pane of an unloaded module.
 #pragma once
 
-#include "framework/DockablePane.h"
 #include "ui/MeUiMaterialEditorPaletteReactor.h"
+#include "ui/MeUiPalette.h"
 #include "ui/MeUiTextureEditorToolbar.h"
 #include "ui/MeUiTexturePropertiesDlg.h"
 
 namespace meui
 {
-class MeUiTextureEditorPalette : public fw::hostUiPaletteSet, public MeUiMaterialEditorPaletteReactor
+class MeUiTextureEditorPalette : public MeUiPalette, public MeUiMaterialEditorPaletteReactor
 {
 public:
-  MeUiTextureEditorPalette() = default;
+  MeUiTextureEditorPalette();
   ~MeUiTextureEditorPalette() override;
 
   // A new dialog for the map, replacing the one shown; its window is made
   // when the pane shows.
   void setMap(MaterialMap& map);
-  MeUiTexturePropertiesDlg* dialog() const { return m_dialog; }
+  MeUiTexturePropertiesDlg* dialog() const { return m_dialog.get(); }
 
   // Shown: makes the window of a dialog that has none (a pane the host
   // shows on its own, without a dialog, stays empty). Hidden: the dialog goes.
@@ -47,16 +44,13 @@ protected:
   bool onCreate() override;
   // The grid takes the keys.
   HWND focusTarget() const override { return m_dialog && m_dialog->grid() ? m_dialog->grid()->GetWindow() : nullptr; }
-  void onSize(int width, int height) override;
-  bool onCommand(UINT id, UINT code, HWND control) override;
-  bool onNotify(NMHDR* header, LRESULT& result) override;
+  HWND bodyWindow() const override { return m_dialog ? m_dialog->hwnd() : nullptr; }
   void onDestroy() override;
 
 private:
   void deleteDialog();
-  void placeDialog();
 
-  MeUiTexturePropertiesDlg* m_dialog = nullptr;
+  MeUiBody<MeUiTexturePropertiesDlg> m_dialog;
   MeUiTextureEditorToolbar m_toolbar;
 };
 

@@ -10,7 +10,7 @@
 #include "core/IMeSettingsStorage.h"
 #include "core/MeServices.h"
 #include "od/DbSymbolTable.h"
-#include "ui/properties/MeUiColorList.h"
+#include "ui/controls/MeUiColorList.h"
 #include "ui/properties/MeUiColorProperty.h"
 #include "ui/properties/MeUiGlossinessProperty.h"
 #include "ui/properties/MeUiTextureProperty.h"

@@ -1,8 +1,8 @@
 #include "FakeHostServices.h"
 #include "od_print.h"
 #include "ui/MeUiPaneLayout.h"
+#include "ui/controls/MeUiColorList.h"
 #include "ui/controls/MeUiSliderModel.h"
-#include "ui/properties/MeUiColorList.h"
 #include "ui/properties/MeUiProperty.h"
 
 #include <gtest/gtest.h>

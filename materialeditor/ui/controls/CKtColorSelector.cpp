@@ -1,6 +1,6 @@
 #include "ui/controls/CKtColorSelector.h"
 
-#include "ui/properties/MeUiColorList.h"
+#include "ui/controls/MeUiColorList.h"
 
 namespace meui
 {
@@ -15,10 +15,7 @@ HWND CKtColorSelector::CreateSelector(HWND parent, const RECT& rect, UINT id)
   return ktCreateControl(*this, L"STATIC", WS_CHILD | WS_VISIBLE | WS_TABSTOP | SS_NOTIFY, parent, rect, id);
 }
 
-void CKtColorSelector::drawColour(IKtCanvas& canvas, const KtRect& rect)
-{
-  drawRgbColor(canvas, rect, m_colour);
-}
+void CKtColorSelector::drawColour(IKtCanvas& canvas, const KtRect& rect) { drawRgbColor(canvas, rect, m_colour); }
 
 bool CKtColorSelector::chooseColour(OdUInt32& colour)
 {
@@ -47,8 +44,8 @@ LRESULT CKtColorSelector::windowProc(UINT message, WPARAM wParam, LPARAM lParam)
     m_colour = colour;
     colourChanged();
     if (IsWindow(window) && GetParent(window))
-      PostMessageW(GetParent(window), WM_COMMAND,
-                   MAKEWPARAM(GetDlgCtrlID(window), kColorSelectorChanged), reinterpret_cast<LPARAM>(window));
+      PostMessageW(GetParent(window), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(window), kColorSelectorChanged),
+                   reinterpret_cast<LPARAM>(window));
     InvalidateRect(window, nullptr, FALSE);
     return 0;
   }

@@ -6,7 +6,7 @@
 
 #include "core/MeEditTarget.h"
 #include "host/win/KtFamilies.h"
-#include "ui/properties/MeUiColorList.h"
+#include "ui/controls/MeUiColorList.h"
 
 namespace meui
 {

@@ -9,7 +9,7 @@
 #include "core/MeEditTarget.h"
 #include "resources/MeResources.h"
 #include "ui/controls/CKtColorSelector.h"
-#include "ui/properties/MeUiColorList.h"
+#include "ui/controls/MeUiColorList.h"
 
 namespace meui
 {

@@ -3,29 +3,20 @@
 // the row then calls its getter, setter and predicates through this object,
 // holding a reference to it.
 //
-// Slots after IKtUnknown's three: 3 the destructor, 4 createEditableProperty;
-// 5 getValue and 6 setValue are declared by each value kind's class (the
-// colour rows' MeUiColorProperty, the glossiness row), then 7 isShown and
-// 8 isEditable here.
+// Counted by CKtUnknownImpl, which answers IKtUnknown only: rows find no
+// listeners on their sources. getValue and setValue are declared by each
+// value kind's class (the colour rows' MeUiColorProperty, the glossiness row).
 #pragma once
 
 #include "host/KtEditableProperty.h"
 
 namespace meui
 {
-class MeUiProperty : public IKtUnknown
+class MeUiProperty : public CKtUnknownImpl<IKtUnknown>
 {
 public:
   explicit MeUiProperty(const OdString& label) : m_label(label) {}
-  MeUiProperty(const MeUiProperty&) = delete;
-  MeUiProperty& operator=(const MeUiProperty&) = delete;
 
-  unsigned AddRef() override;
-  unsigned Release() override;
-  // Answers IKtUnknown only: rows find no listeners on their sources.
-  bool QueryInterface(const std::type_info& type, void** out) override;
-
-  virtual ~MeUiProperty() = default;
   // The grid row for this source with its count at 1 (the caller's
   // reference), or null (the base).
   virtual void createEditableProperty(IKtEditableProperty*& out) { out = nullptr; }
@@ -37,6 +28,5 @@ public:
 
 protected:
   OdString m_label;
-  OdUInt32 m_refCount = 1;
 };
 } // namespace meui

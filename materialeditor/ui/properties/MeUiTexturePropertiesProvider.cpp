@@ -16,8 +16,6 @@ namespace
 {
 // Reals without an upper bound: the range check then says "Value must be more".
 constexpr double kNoBound = 2147483647.0;
-// The string table's browse filter.
-constexpr int kImageFilterString = 103;
 
 me::IMeSettingsStorage& settings()
 {
@@ -63,37 +61,6 @@ OdUInt32 rgbOf(const MaterialColor& color)
 
 // --- base
 
-unsigned MeUiTexturePropertiesProvider::AddRef() { return ++m_refCount; }
-
-unsigned MeUiTexturePropertiesProvider::Release()
-{
-  const OdUInt32 count = --m_refCount;
-  if (count == 0)
-    delete this;
-  return count;
-}
-
-bool MeUiTexturePropertiesProvider::QueryInterface(const std::type_info& type, void** out)
-{
-  const bool known = type == typeid(IKtUnknown);
-  if (out)
-    *out = known ? static_cast<IKtUnknown*>(this) : nullptr;
-  if (known)
-    AddRef();
-  return known;
-}
-
-MeUiTexturePropertiesProvider::~MeUiTexturePropertiesProvider() { releaseRows(); }
-
-void MeUiTexturePropertiesProvider::releaseRows()
-{
-  // Taken out first: a row going may release the last reference to us.
-  std::vector<IKtEditableProperty*> rows;
-  rows.swap(m_rows);
-  for (IKtEditableProperty* row : rows)
-    row->Release();
-}
-
 void MeUiTexturePropertiesProvider::endEditing()
 {
   if (me::MeBaseTextureEditor* editor = mapEditor())
@@ -104,14 +71,6 @@ me::MeEditTarget MeUiTexturePropertiesProvider::editTarget()
 {
   me::MeBaseTextureEditor* editor = mapEditor();
   return me::MeEditTarget::ofEditor(editor ? &editor->map() : nullptr);
-}
-
-void MeUiTexturePropertiesProvider::addRow(IKtEditableProperty* row)
-{
-  if (!row)
-    return;
-  row->AddRef();
-  m_rows.push_back(row);
 }
 
 // --- image file
@@ -126,49 +85,53 @@ void MeUiFileTexturePropertiesProvider::buildRows()
   using Self = MeUiFileTexturePropertiesProvider;
   const bool foundElsewhere = m_editor->isFoundElsewhere();
 
-  auto* file = adoptRow(new MeTextRow<Self>(me::loadString(foundElsewhere ? 163 : 122), this));
+  auto* file =
+    adoptRow(new MeTextRow<Self>(me::loadString(foundElsewhere ? me::kStrImageSavedAt : me::kStrImageBrowse), this));
   file->SetGetter(&Self::mapText);
   file->SetAction(&Self::browseImage);
   if (foundElsewhere)
-    adoptRow(new MeTextRow<Self>(me::loadString(162), this))->SetGetter(&Self::foundAtPath);
+    adoptRow(new MeTextRow<Self>(me::loadString(me::kStrImageFoundAt), this))->SetGetter(&Self::foundAtPath);
 
-  auto* brightness = adoptRow(new MePercentRow<Self>(me::loadString(121), this, &Self::brightnessFraction));
+  auto* brightness =
+    adoptRow(new MePercentRow<Self>(me::loadString(me::kStrImageBrightness), this, &Self::brightnessFraction));
   brightness->SetGetter(&Self::brightness);
   brightness->SetSetter(&Self::setBrightness);
   brightness->SetFormat(&Self::percentText);
 
-  auto* lockOffset = adoptRow(new MeYesNoRow<Self>(me::loadString(123), this));
+  auto* lockOffset = adoptRow(new MeYesNoRow<Self>(me::loadString(me::kStrLockOffset), this));
   lockOffset->SetGetter(&Self::lockOffset);
   lockOffset->SetSetter(&Self::setLockOffset);
-  auto* x = adoptRow(makeReal(124, this, &Self::positionX, &Self::setPositionX, -kNoBound, kNoBound));
+  auto* x = adoptRow(makeReal(me::kStrPositionX, this, &Self::positionX, &Self::setPositionX, -kNoBound, kNoBound));
   x->SetAction(&Self::noAction);
   x->SetValidator(&Self::canSetPositionX);
-  auto* y = adoptRow(makeReal(125, this, &Self::positionY, &Self::setPositionY, -kNoBound, kNoBound));
+  auto* y = adoptRow(makeReal(me::kStrPositionY, this, &Self::positionY, &Self::setPositionY, -kNoBound, kNoBound));
   y->SetAction(&Self::noAction);
   y->SetValidator(&Self::canSetPositionY);
 
-  auto* rotation = adoptRow(new MeSliderRow<Self>(me::loadString(126), this));
+  auto* rotation = adoptRow(new MeSliderRow<Self>(me::loadString(me::kStrRotation), this));
   rotation->SetGetter(&Self::rotation);
   rotation->SetSetter(&Self::setRotation);
   rotation->SetFormat(&Self::degreeText);
   rotation->SetSliderRange(0, 360);
   rotation->SetStep(1);
 
-  auto* lockAspect = adoptRow(new MeYesNoRow<Self>(me::loadString(127), this));
+  auto* lockAspect = adoptRow(new MeYesNoRow<Self>(me::loadString(me::kStrLockAspectRatio), this));
   lockAspect->SetGetter(&Self::lockAspectRatio);
   lockAspect->SetSetter(&Self::setLockAspectRatio);
-  adoptRow(makeReal(128, this, &Self::width, &Self::setWidth, 0.0, kNoBound))->SetValidator(&Self::canSetWidth);
-  adoptRow(makeReal(129, this, &Self::height, &Self::setHeight, 0.0, kNoBound))->SetValidator(&Self::canSetHeight);
+  adoptRow(makeReal(me::kStrScaleWidth, this, &Self::width, &Self::setWidth, 0.0, kNoBound))
+    ->SetValidator(&Self::canSetWidth);
+  adoptRow(makeReal(me::kStrScaleHeight, this, &Self::height, &Self::setHeight, 0.0, kNoBound))
+    ->SetValidator(&Self::canSetHeight);
 
-  auto* horizontal = adoptRow(new MeTextComboRow<Self>(me::loadString(130), this));
+  auto* horizontal = adoptRow(new MeTextComboRow<Self>(me::loadString(me::kStrRepeatHorizontal), this));
   horizontal->SetGetter(&Self::horizontalTiling);
   horizontal->SetSetter(&Self::setHorizontalTiling);
   horizontal->SetChoices(&Self::tilingChoices);
-  auto* vertical = adoptRow(new MeTextComboRow<Self>(me::loadString(131), this));
+  auto* vertical = adoptRow(new MeTextComboRow<Self>(me::loadString(me::kStrRepeatVertical), this));
   vertical->SetGetter(&Self::verticalTiling);
   vertical->SetSetter(&Self::setVerticalTiling);
   vertical->SetChoices(&Self::tilingChoices);
-  auto* projection = adoptRow(new MeTextComboRow<Self>(me::loadString(161), this));
+  auto* projection = adoptRow(new MeTextComboRow<Self>(me::loadString(me::kStrProjectionType), this));
   projection->SetGetter(&Self::projection);
   projection->SetSetter(&Self::setProjection);
   projection->SetChoices(&Self::projectionChoices);
@@ -186,7 +149,7 @@ bool MeUiFileTexturePropertiesProvider::browseImage()
   const me::MeEditTarget target = editTarget();
   OdString path;
   // Cancelled, or the drawing changed under the dialog: nothing changes.
-  if (!dialogs || !dialogs->selectFileToOpen(OdString(), me::loadString(kImageFilterString), path) || path.isEmpty() ||
+  if (!dialogs || !dialogs->selectFileToOpen(OdString(), me::loadString(me::kStrImageFilter), path) || path.isEmpty() ||
       !target.stillCurrent())
     return true;
   m_editor->setFileName(path);
@@ -414,10 +377,10 @@ bool MeUiFileTexturePropertiesProvider::projectionChoices(std::vector<CXStringW>
 void MeUiMarbleTexturePropertiesProvider::buildRows()
 {
   using Self = MeUiMarbleTexturePropertiesProvider;
-  adoptRow(makeRgb(139, this, &Self::stoneColor, &Self::setStoneColor));
-  adoptRow(makeRgb(140, this, &Self::veinColor, &Self::setVeinColor));
-  adoptRow(makeReal(141, this, &Self::veinSpacing, &Self::setVeinSpacing, 0.0, 100.0));
-  adoptRow(makeReal(142, this, &Self::veinWidth, &Self::setVeinWidth, 0.0, 100.0));
+  adoptRow(makeRgb(me::kStrStoneColor, this, &Self::stoneColor, &Self::setStoneColor));
+  adoptRow(makeRgb(me::kStrVeinColor, this, &Self::veinColor, &Self::setVeinColor));
+  adoptRow(makeReal(me::kStrVeinSpacing, this, &Self::veinSpacing, &Self::setVeinSpacing, 0.0, 100.0));
+  adoptRow(makeReal(me::kStrVeinWidth, this, &Self::veinWidth, &Self::setVeinWidth, 0.0, 100.0));
 }
 
 bool MeUiMarbleTexturePropertiesProvider::stoneColor(OdUInt32& rgb)
@@ -473,11 +436,11 @@ bool MeUiMarbleTexturePropertiesProvider::setVeinWidth(double value)
 void MeUiWoodTexturePropertiesProvider::buildRows()
 {
   using Self = MeUiWoodTexturePropertiesProvider;
-  adoptRow(makeRgb(143, this, &Self::color1, &Self::setColor1));
-  adoptRow(makeRgb(144, this, &Self::color2, &Self::setColor2));
-  adoptRow(makeReal(145, this, &Self::radialNoise, &Self::setRadialNoise, 0.0, 100.0));
-  adoptRow(makeReal(146, this, &Self::axialNoise, &Self::setAxialNoise, 0.0, 100.0));
-  adoptRow(makeReal(147, this, &Self::grainThickness, &Self::setGrainThickness, 0.0, 100.0));
+  adoptRow(makeRgb(me::kStrWoodColor1, this, &Self::color1, &Self::setColor1));
+  adoptRow(makeRgb(me::kStrWoodColor2, this, &Self::color2, &Self::setColor2));
+  adoptRow(makeReal(me::kStrRadialNoise, this, &Self::radialNoise, &Self::setRadialNoise, 0.0, 100.0));
+  adoptRow(makeReal(me::kStrAxialNoise, this, &Self::axialNoise, &Self::setAxialNoise, 0.0, 100.0));
+  adoptRow(makeReal(me::kStrGrainThickness, this, &Self::grainThickness, &Self::setGrainThickness, 0.0, 100.0));
 }
 
 bool MeUiWoodTexturePropertiesProvider::color1(OdUInt32& rgb)

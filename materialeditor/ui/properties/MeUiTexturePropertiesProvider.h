@@ -2,74 +2,34 @@
 // makes the matching texture map editor and the rows over it, and owns
 // them: every row's getter and setter is a member function here.
 //
-//   MeUiTexturePropertiesProvider             base: the rows, reference counting
+//   MeUiTexturePropertiesProvider             base: the map editor (rows: MeUiRowProvider)
 //   MeUiFileTexturePropertiesProvider         an image file: 12 rows, 13 when the
 //                                             file was found elsewhere
 //   MeUiSceneTexturePropertiesProvider        the scene: no rows
 //   MeUiProceduralTexturePropertiesProvider   base of marble (4 rows) and wood (5)
 //   createTexturePropertiesProvider           the factory
-//
-// The rows hold a reference to their provider and the provider one to each
-// row: whoever lets the provider go calls releaseRows first, or neither is
-// ever freed (and the texture editor never ends map editing).
 #pragma once
 
 #include "core/MeEditTarget.h"
 #include "core/MeProceduralTextureEditors.h"
 #include "core/MeTextureEditors.h"
-#include "host/KtEditableProperty.h"
+#include "ui/properties/MeUiRowProvider.h"
 
 #include <memory>
 #include <vector>
 
 namespace meui
 {
-class MeUiTexturePropertiesProvider : public IKtUnknown
+class MeUiTexturePropertiesProvider : public MeUiRowProvider
 {
 public:
-  MeUiTexturePropertiesProvider() = default;
-  MeUiTexturePropertiesProvider(const MeUiTexturePropertiesProvider&) = delete;
-  MeUiTexturePropertiesProvider& operator=(const MeUiTexturePropertiesProvider&) = delete;
-
-  unsigned AddRef() override;
-  unsigned Release() override;
-  // Answers IKtUnknown only: rows find no listeners here.
-  bool QueryInterface(const std::type_info& type, void** out) override;
-
-  // Releases every row still held.
-  virtual ~MeUiTexturePropertiesProvider();
-  // Appends the provider's rows (the base has none).
-  virtual void buildRows() {}
-
-  const std::vector<IKtEditableProperty*>& rows() const { return m_rows; }
-  // Lets go of every row; the rows' references to this provider go with
-  // them once the grid has let go too.
-  void releaseRows();
-
   // The texture map editor over the map; none for the scene.
   virtual me::MeBaseTextureEditor* mapEditor() { return nullptr; }
-  // Ends the map editor's editing now (its dialog goes): a row still running
-  // then writes nothing, and the material editor's edited map is free for a
-  // newer dialog.
-  void endEditing();
+  // Ends the map editor's editing: the material editor's edited map is free
+  // for a newer dialog.
+  void endEditing() override;
   // What a row that opens a dialog writes to: checked again when it returns.
   me::MeEditTarget editTarget();
-
-protected:
-  // Takes a reference of its own to the row.
-  void addRow(IKtEditableProperty* row);
-  // Adds a row made with its count at 1 and drops the maker's reference.
-  template <class Row>
-  Row* adoptRow(Row* row)
-  {
-    addRow(row);
-    row->Release();
-    return row;
-  }
-
-private:
-  std::vector<IKtEditableProperty*> m_rows;
-  OdUInt32 m_refCount = 1;
 };
 
 class MeUiFileTexturePropertiesProvider : public MeUiTexturePropertiesProvider

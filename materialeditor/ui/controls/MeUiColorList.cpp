@@ -1,4 +1,4 @@
-#include "ui/properties/MeUiColorList.h"
+#include "ui/controls/MeUiColorList.h"
 
 #include "core/MeByObject.h"
 #include "host/KtServices.h"
