@@ -1,17 +1,12 @@
 // Closing the host or the document while the browser's context menu or its
 // Remove question is open: the menu or box is ended first and the module
 // is unloaded only after its calls have returned, so nothing crashes.
-#include "BrowserRun.h"
+#include "PaletteRun.h"
 
-using namespace browsertest;
+using namespace palettetest;
 
 namespace
 {
-std::string rightClick(const std::string& text)
-{
-  return std::string("CLICK ") + kPane + " ITEM \"" + text + "\" RIGHT";
-}
-
 const char* const kUsedStone = "MATERIAL Stone\nLAYER Walls MATERIAL Stone\nBOX LAYER Walls MATERIAL Stone\n";
 } // namespace
 

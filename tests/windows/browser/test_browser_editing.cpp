@@ -2,16 +2,9 @@
 // checks and messages in their order), removing (asking only for a used
 // material, and falling back to the by-layer material), and applying a
 // material to the selected objects.
-#include "BrowserRun.h"
+#include "PaletteRun.h"
 
-using namespace browsertest;
-
-namespace
-{
-std::string rightClick(const std::string& text) { return std::string("CLICK ") + kPane + " ITEM \"" + text + "\" RIGHT"; }
-// Between two clicks at one place: longer than a double click takes.
-const char* const kPause = "WAIT 700";
-} // namespace
+using namespace palettetest;
 
 TEST(BrowserEditing, NewNamesAreCheckedInOrderAndOnlyAGoodOneIsWritten)
 {

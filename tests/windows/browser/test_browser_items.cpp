@@ -1,11 +1,11 @@
 // The browser's items as a user meets them: standard materials protected and
 // translated, names for new and cloned materials, thumbnails in the
 // material's shade that follow a change of the material in place.
-#include "BrowserRun.h"
+#include "PaletteRun.h"
 
 #include <set>
 
-using namespace browsertest;
+using namespace palettetest;
 
 TEST(BrowserItems, StandardMaterialsShowTranslatedNamesAndRefuseRemoveAndRename)
 {

@@ -1,10 +1,10 @@
 // Working the browser's items from the keyboard and with right clicks where
 // the list moves under the pointer: the commands act on the selected item.
-#include "BrowserRun.h"
+#include "PaletteRun.h"
 
 #include <iterator>
 
-using namespace browsertest;
+using namespace palettetest;
 
 namespace
 {
@@ -12,8 +12,6 @@ std::string click(const std::string& text, const char* how = "")
 {
   return std::string("CLICK ") + kPane + " ITEM \"" + text + "\"" + (*how ? " " : "") + how;
 }
-const char* const kPause = "WAIT 700";
-
 // Whether a recorded menu is an item's (Edit first) rather than blank space's.
 bool isItemMenu(const JsonValue& menu)
 {

@@ -1,22 +1,16 @@
 // Names as the user sees and edits them in the browser: any script comes
 // through every path that shows or edits a name unchanged, an edit that a
-// reload overtakes writes nothing, and a name of blanks is no name.
-#include "BrowserRun.h"
+// reload overtakes writes nothing. A name of blanks is the core's (name rules).
+#include "PaletteRun.h"
 
 #include <algorithm>
 
-using namespace browsertest;
+using namespace palettetest;
 
 namespace
 {
-std::string rightClick(const std::string& text)
-{
-  return std::string("CLICK ") + kPane + " ITEM \"" + text + "\" RIGHT";
-}
 std::string leftClick(const std::string& text) { return std::string("CLICK ") + kPane + " ITEM \"" + text + "\""; }
 // Between two clicks at one place: longer than a double click takes.
-const char* const kPause = "WAIT 700";
-
 const std::string kCjk = "木材の名前 Ω";
 const std::string kGreek = "Ωmega";
 const std::string kArabic = "خشب";
@@ -100,23 +94,4 @@ TEST(BrowserNames, AnEditOvertakenByAReloadOrAnotherDrawingWritesNothing)
   // A drawing opens whole: its materials come in the dictionary's order.
   EXPECT_EQ(itemTexts(dump), (std::vector<std::string>{"Birch", "Cherry", "Global"})) << "the other drawing's";
   EXPECT_EQ(dump["messages"].size(), 0u);
-}
-
-TEST(BrowserNames, ANameOfBlanksIsRefusedAsAnEmptyOne)
-{
-  HostHarness host;
-  const std::wstring file = drawing(host, "MATERIAL Oak\n");
-  const HostRun run =
-    host.run({"MATBROWSEROPEN", "ANSWER MENU 1002", rightClick("Oak"), "TYPE \"   \"", "KEY ENTER", kPause,
-              "ANSWER MENU 1002", rightClick("Oak"), "TYPE \"\\u3000\\u00a0\"", "KEY ENTER", kPause, "ANSWER MENU 1002",
-              rightClick("Oak"), "TYPE \" Oak tree \"", "KEY ENTER", "DUMP {dump}", "QUIT"},
-             {file});
-  ASSERT_EQ(run.exitCode, 0) << run.errors;
-  const JsonValue dump = run.dump();
-  EXPECT_TRUE(hasMaterial(dump, " Oak tree ")) << "blanks around a name belong to it";
-  EXPECT_FALSE(hasMaterial(dump, "Oak"));
-  EXPECT_EQ(materialNames(dump).size(), 4u) << "no material lost or added";
-  EXPECT_EQ(items(dump).size(), 2u);
-  EXPECT_EQ(item(dump, " Oak tree ")["text"].asString(), " Oak tree ");
-  EXPECT_EQ(dump["messages"].size(), 0u) << "refused without a message, as an empty name";
 }

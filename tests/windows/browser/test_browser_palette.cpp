@@ -2,13 +2,13 @@
 // menu and its check mark, remembered for the next run), its layout, its
 // close button, the last document going away, and drawings with bad maps and
 // strange names.
-#include "BrowserRun.h"
+#include "PaletteRun.h"
 #include "od/GiImageFile.h"
 
 #include <algorithm>
 #include <fstream>
 
-using namespace browsertest;
+using namespace palettetest;
 
 namespace
 {

@@ -1,8 +1,8 @@
 // The browser on the bundled sample drawing, as scripts/run shows it: also
 // run by scripts/test against the optimised build.
-#include "BrowserRun.h"
+#include "PaletteRun.h"
 
-using namespace browsertest;
+using namespace palettetest;
 
 TEST(BrowserSample, EveryMaterialOfTheSampleDrawingShowsWithAThumbnail)
 {

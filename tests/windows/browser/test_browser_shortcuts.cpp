@@ -1,9 +1,9 @@
 // The host's Ctrl+Z, Ctrl+Y, Ctrl+S and Ctrl+O over the browser: in the label
 // edit they act on the typed text, never on the drawing; on the list itself
 // they are the host's menu commands.
-#include "BrowserRun.h"
+#include "PaletteRun.h"
 
-using namespace browsertest;
+using namespace palettetest;
 
 namespace
 {

@@ -1,18 +1,12 @@
 // Undo in the host as a user meets it: each command and each edit in the
 // browser is one step, UNDO takes the drawing back exactly and REDO puts
 // it forward again.
-#include "BrowserRun.h"
+#include "PaletteRun.h"
 
-using namespace browsertest;
+using namespace palettetest;
 
 namespace
 {
-std::string rightClick(const std::string& text)
-{
-  return std::string("CLICK ") + kPane + " ITEM \"" + text + "\" RIGHT";
-}
-const char* const kPause = "WAIT 700";
-
 // A value as text, without the write counters (an undo writes too).
 std::string text(const JsonValue& value)
 {
@@ -136,21 +130,4 @@ TEST(BrowserUndo, CommandsAndBrowserEditsAreUndoneAndRedoneExactly)
   EXPECT_FALSE(hasMaterial(dump, "Slate"));
   for (const JsonValue& entity : currentDocument(dump)["entities"].items())
     EXPECT_EQ(entity["material"].asString(), "Brass");
-}
-
-TEST(BrowserUndo, UndoPastTheStartSaysSoAndChangesNothing)
-{
-  HostHarness host;
-  const std::wstring file = drawing(host, "MATERIAL Oak\n");
-  const HostRun run = host.run({"DUMP {dir}/first.json", "MATEDIT Oak DIFFUSE 1,2,3", "UNDO 3", "DUMP {dir}/start.json",
-                                "UNDO", "REDO", "REDO", "DUMP {dump}", "QUIT"},
-                               {file});
-  EXPECT_EQ(run.exitCode, 1) << "the refused lines count as failures";
-  EXPECT_NE(run.errors.find("Nothing to undo"), std::string::npos) << run.errors;
-  EXPECT_NE(run.errors.find("Nothing to redo"), std::string::npos) << run.errors;
-  const JsonValue start = JsonValue::parse(host.readFile(L"start.json"));
-  EXPECT_EQ(drawingPart(host, L"start.json"), drawingPart(host, L"first.json"));
-  EXPECT_EQ(names(currentDocument(start)["undo"]["redo"]), (std::vector<std::string>{"MATEDIT"}));
-  const JsonValue dump = run.dump();
-  EXPECT_EQ(material(dump, "Oak")["diffuse"]["color"].asString(), "1,2,3");
 }

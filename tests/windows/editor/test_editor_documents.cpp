@@ -3,9 +3,9 @@
 // current and the first one current again; a document closed while the
 // colour dialog or the map menu is open. What a dialog chose while the
 // drawing changed: tests/windows/texture/test_modal_edits.cpp.
-#include "EditorRun.h"
+#include "PaletteRun.h"
 
-using namespace editortest;
+using namespace palettetest;
 
 namespace
 {

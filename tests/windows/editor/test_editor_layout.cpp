@@ -2,11 +2,11 @@
 // icon sets, what the pointer does passing over the preview, a double click
 // on a short browser's lower row, and the palettes worked from the keys
 // alone (a row selected and its editor opened by them, the map's menu).
-#include "EditorRun.h"
+#include "PaletteRun.h"
 
 #include <algorithm>
 
-using namespace editortest;
+using namespace palettetest;
 
 namespace
 {
@@ -55,7 +55,7 @@ TEST(MaterialEditorLayout, APointerPassingOverThePreviewLeavesABrowserLabelEditG
              {file});
   ASSERT_EQ(run.exitCode, 0) << run.errors;
   const JsonValue editing = dumpOf(host, L"editing.json");
-  EXPECT_EQ(browsertest::pane(editing)["list"]["editing"].asString(), "Oak")
+  EXPECT_EQ(palettetest::pane(editing)["list"]["editing"].asString(), "Oak")
     << "the label edit ended under the pointer";
   const JsonValue dump = run.dump();
   EXPECT_TRUE(hasMaterial(dump, "Teak"));
@@ -77,7 +77,7 @@ TEST(MaterialEditorLayout, ADoubleClickOnAnItemOfTheShortBrowsersLowerRowOpensIt
   const JsonValue oak = dumpOf(host, L"oak.json"), dump = run.dump();
   EXPECT_EQ(editorTitle(oak), "Material editor - Oak");
   // The lower row ends below the list's bottom edge.
-  const double listHeight = browsertest::pane(oak)["list"]["rect"][3].asNumber();
+  const double listHeight = palettetest::pane(oak)["list"]["rect"][3].asNumber();
   const double upper = item(oak, "Global")["position"][1].asNumber(),
                lower = item(oak, "Red")["position"][1].asNumber();
   EXPECT_GT(lower + (lower - upper), listHeight) << "the lower row is wholly in sight: nothing to scroll";

@@ -1,18 +1,18 @@
 // The diffuse map row: map files that moved into a search folder, one that
 // is nowhere, and the file dialog behind "Image..." cancelled or answered
 // with a file that is no image.
-#include "EditorRun.h"
+#include "PaletteRun.h"
 
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
-using namespace editortest;
+using namespace palettetest;
 
 namespace
 {
-const std::filesystem::path kImages = std::filesystem::path(ME_TEST_FIXTURES) / "images";
+const std::filesystem::path kImages = std::filesystem::path(HOST_TEST_FIXTURES) / "images";
 
 std::string fixture(const char* name)
 {

@@ -4,9 +4,9 @@
 // the next run, the extended-mode check box, help and tips), its preview
 // (turned by a drag without touching the material), and what its close
 // button and the last document's closing leave behind.
-#include "EditorRun.h"
+#include "PaletteRun.h"
 
-using namespace editortest;
+using namespace palettetest;
 
 namespace
 {
@@ -206,26 +206,4 @@ TEST(MaterialEditorPalette, ClosingKeepsTheEditedThumbnailAndTheLastDocumentClos
   ASSERT_NE(editor(dump), nullptr);
   EXPECT_FALSE((*editor(dump))["shown"].asBool());
   EXPECT_EQ(dump["documents"].size(), 0u);
-}
-
-TEST(MaterialEditorPalette, AColourChosenInTheGridShowsInThePreviewAndInTheThumbnailAtOnce)
-{
-  HostHarness host;
-  const std::wstring file = drawing(host, "MATERIAL Steel DIFFUSE 40,60,200\n");
-  const std::string pane = editorPane("Steel");
-  const HostRun run = host.run({"MATBROWSEROPEN", open("Steel"), "RESIZE " + pane + " 320,470", "DUMP {dir}/blue.json",
-                                "CHOOSE " + pane + " ROW \"Generic.Diffuse\" \"red\"", "DUMP {dir}/red.json",
-                                "CLICK " + pane + " CLOSE", "DUMP {dump}", "QUIT"},
-                               {file});
-  ASSERT_EQ(run.exitCode, 0) << run.errors;
-  const JsonValue blue = dumpOf(host, L"blue.json"), red = dumpOf(host, L"red.json"), closed = run.dump();
-  ASSERT_NE(editor(blue), nullptr);
-  ASSERT_NE(editor(red), nullptr);
-  const Rgb before = colour((*editor(blue))["preview"]["centre"]), after = colour((*editor(red))["preview"]["centre"]);
-  EXPECT_GT(before.b, before.r);
-  EXPECT_GT(after.r, after.b) << "the preview shows the new colour at once";
-  // The thumbnail follows while the editor is still open, and stays.
-  const Rgb shownWhileEditing = centre(item(red, "Steel")), shownAfter = centre(item(closed, "Steel"));
-  EXPECT_GT(shownWhileEditing.r, shownWhileEditing.b);
-  EXPECT_GT(shownAfter.r, shownAfter.b);
 }

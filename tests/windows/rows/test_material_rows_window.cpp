@@ -1,6 +1,6 @@
 // The material colour rows as the grid shows them: the swatch of each colour
-// method really drawn (GDI, read back pixel by pixel) and the colour list a
-// real combo box over the material editor's value.
+// method really drawn (GDI, read back pixel by pixel). Which item the colour
+// list selects is tests/rows' (the list and the by-object rule).
 #include "common/TestDrawing.h"
 #include "common/TestHost.h"
 #include "core/IMeEditor.h"
@@ -127,33 +127,4 @@ TEST_F(MaterialRowsWindow, EachColourMethodDrawsItsSwatch)
     EXPECT_NE(none.at(4, 5), RGB(0, 0, 0)) << "none keeps the swatch's place empty";
     EXPECT_EQ(none.at(9, 10), none.at(20, 2));
   }
-}
-
-TEST_F(MaterialRowsWindow, TheListSelectsTheMaterialsColourAndByObjectLast)
-{
-  HWND parent =
-    CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 300, 200, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
-  ASSERT_TRUE(parent);
-  editor->setDiffuseColor(indexColor(3));
-  HWND list = static_cast<HWND>(row->CreateEditor(parent, {10, 10, 210, 30}));
-  ASSERT_TRUE(list);
-  // Seven index colours, "More Colors..." and "by object" (the test has no
-  // host with custom colours).
-  ASSERT_EQ(SendMessageW(list, CB_GETCOUNT, 0, 0), 9);
-  EXPECT_EQ(SendMessageW(list, CB_GETCURSEL, 0, 0), 2) << "green, index 3";
-  DestroyWindow(list);
-
-  // What the editor gives for a material whose colour is by object.
-  OdCmColor byObject;
-  byObject.setRGB(255, 255, 255);
-  byObject.setNames(L"by object", L"by object");
-  editor->setDiffuseColor(byObject);
-  list = static_cast<HWND>(row->CreateEditor(parent, {10, 10, 210, 30}));
-  ASSERT_TRUE(list);
-  EXPECT_EQ(SendMessageW(list, CB_GETCURSEL, 0, 0), 8) << "a by-object colour selects the last item";
-  CXStringW text;
-  ASSERT_TRUE(row->GetText(text));
-  EXPECT_EQ(text, L"by object");
-  DestroyWindow(list);
-  DestroyWindow(parent);
 }

@@ -5,9 +5,9 @@
 // its map replaced, the document switched, the host quit. What was chosen
 // goes nowhere: no material is written, no undo step made, no drawing
 // modified.
-#include "TextureRun.h"
+#include "PaletteRun.h"
 
-using namespace texturetest;
+using namespace palettetest;
 
 namespace
 {

@@ -3,12 +3,12 @@
 // separate planes, one found nowhere. The map takes the file (the row
 // browses for any image), the preview says why it shows nothing or shows
 // the picture, and the host goes on: no crash, no hang, no message box.
-#include "TextureRun.h"
+#include "PaletteRun.h"
 
 #include <cstdint>
 #include <tuple>
 
-using namespace texturetest;
+using namespace palettetest;
 
 namespace
 {

@@ -1,6 +1,6 @@
 // The Texture editor's body under Wine, over the real grid of inspctl.dll:
-// the layout that leaves 25 pixels below the grid, a close that frees rows
-// and provider so that map editing ends, and a texture kind without rows.
+// the layout that leaves 25 pixels below the grid and a texture kind without
+// rows. A close ending map editing: texture_palette_test and tests/rows.
 // What a user sees of its image and rows: texture_editor_test.
 #include "ui/MeUiPaneLayout.h"
 #include "ui/MeUiTexturePropertiesDlg.h"
@@ -114,22 +114,6 @@ TEST_F(TextureDialog, TheGridEnds25PixelsAboveTheBottomWhileItsRowsFitAndAShortD
   EXPECT_EQ(layoutAt(400), std::make_pair(meui::kMinPictureSide, 400));
   EXPECT_EQ(layoutAt(900), tall) << "all back when there is room";
   EXPECT_EQ(layoutAt(60), std::make_pair(60, 60)) << "lower than the smallest square: no grid, never less";
-}
-
-TEST_F(TextureDialog, ClosingFreesRowsAndProviderSoMapEditingEnds)
-{
-  open();
-  MaterialMap& record = m_editor->editDiffuseMap();
-  record.setBlendFactor(0.5);
-  m_editor->commitEditedMap();
-  ASSERT_EQ(stored().blendFactor(), 0.5) << "being edited while the dialog is open";
-
-  m_dialog->destroy();
-  EXPECT_EQ(m_dialog->Release(), 0u);
-  m_dialog = nullptr;
-  record.setBlendFactor(0.25);
-  m_editor->commitEditedMap();
-  EXPECT_EQ(stored().blendFactor(), 0.5) << "map editing ended with the dialog";
 }
 
 TEST_F(TextureDialog, AProceduralTextureOfAnotherKindShowsAnEmptyGrid)

@@ -1,22 +1,20 @@
 // The Texture editor in host.exe, opened as a user opens it ("&Edit..." on
 // the Material editor's diffuse map): a fresh dialog on every opening with
-// the palette a listener of the Material editor once, hiding that deletes
-// the dialog, another material closing it first, the map preview's state
-// for an image, a marble and a missing file, the margin below the rows on a
-// dark theme, the stone colour's dialog, and the three palettes at the
-// host's own size.
-#include "TextureRun.h"
+// the palette a listener of the Material editor once, another material
+// closing it first, the map preview's state for an image, a marble and a
+// missing file, a refused width, the margin below the rows on a dark theme,
+// and the three palettes at the host's own size. The rows' rules (locks,
+// limits, degrees, files found elsewhere) are tests/rows' and the core's.
+#include "PaletteRun.h"
 #include "od/GiImageFile.h"
 
 #include <algorithm>
 #include <cstdlib>
 
-using namespace texturetest;
+using namespace palettetest;
 
 namespace
 {
-const char* const kPause = "WAIT 700"; // two clicks in a row would be a double click
-
 bool hasGrid(const JsonValue& dump)
 {
   const JsonValue& pane = texturePane(dump);
@@ -37,6 +35,13 @@ std::string imageLine(const std::string& name, const std::string& file, const st
 {
   return "MATERIAL " + name + " MAP FILE '" + file + "' " + options + "\n";
 }
+
+void expectPair(const JsonValue& values, double x, double y, const char* what)
+{
+  ASSERT_EQ(values.size(), 2u) << what;
+  EXPECT_NEAR(values[0].asNumber(), x, 1e-6) << what;
+  EXPECT_NEAR(values[1].asNumber(), y, 1e-6) << what;
+}
 } // namespace
 
 TEST(TextureEditorHost, EditTwiceShowsAFreshDialogWhoseRowsWriteAndMakesThePaletteAListenerOnce)
@@ -55,7 +60,7 @@ TEST(TextureEditorHost, EditTwiceShowsAFreshDialogWhoseRowsWriteAndMakesThePalet
   // The old dialog's map editor ended before the new one began: the new
   // one's rows write.
   EXPECT_EQ(diffuseMap(chosen, "Steel")["projection"].asNumber(), 4);
-  EXPECT_EQ(rowText(chosen, "Projection.Type"), "Spherical");
+  EXPECT_EQ(textureRowText(chosen, "Projection.Type"), "Spherical");
   ASSERT_TRUE(textureShown(first));
   EXPECT_EQ(texturePane(first)["title"].asString(), "Texture editor");
   EXPECT_TRUE(anyRowSelected(first)) << "the click selected a row of the first dialog";
@@ -63,39 +68,10 @@ TEST(TextureEditorHost, EditTwiceShowsAFreshDialogWhoseRowsWriteAndMakesThePalet
 
   ASSERT_TRUE(textureShown(second));
   EXPECT_FALSE(anyRowSelected(second)) << "a fresh dialog, not the old one shown again";
-  EXPECT_EQ(rowLabels(second), rowLabels(first));
+  EXPECT_EQ(textureRowLabels(second), textureRowLabels(first));
   EXPECT_EQ(texturePane(second)["editorListeners"].asNumber(), 1) << "added once, not once per opening";
   ASSERT_GE(second["menus"].size(), 2u);
   EXPECT_EQ(second["menus"][second["menus"].size() - 1]["answer"].asNumber(), kMapEditCommand);
-}
-
-TEST(TextureEditorHost, HidingThePaletteDeletesItsDialogAndAnotherOpeningBringsANewOne)
-{
-  HostHarness host;
-  const std::wstring file = drawing(host, imageLine("Steel", sampleTextures() + "/checker.png"));
-  const HostRun run =
-    host.run(std::vector<std::string>{"MATBROWSEROPEN"} + openTexture("Steel") +
-               std::vector<std::string>{"DUMP {dir}/open.json", on("CLICK", "CLOSE"), "DUMP {dir}/closed.json", kPause,
-                                        "ANSWER MENU 1002", "CLICK " + editorPane("Steel") + " ROW \"Map.Diffuse\"",
-                                        "CLICK " + editorPane("Steel") + " EDITOR", "DUMP {dump}", "QUIT"},
-             {file});
-  ASSERT_EQ(run.exitCode, 0) << run.errors;
-  const JsonValue open = dumpOf(host, L"open.json"), closed = dumpOf(host, L"closed.json"), again = run.dump();
-  ASSERT_TRUE(textureShown(open));
-  EXPECT_TRUE(hasGrid(open));
-  EXPECT_TRUE(texturePane(open).has("mapPreview"));
-
-  ASSERT_FALSE(texturePane(closed).isNull()) << "the pane stays docked, hidden";
-  EXPECT_FALSE(textureShown(closed));
-  EXPECT_FALSE(hasGrid(closed)) << "no dialog, no grid left behind";
-  EXPECT_FALSE(texturePane(closed).has("mapPreview"));
-  // Closed by the user it stays listed (told when the Material editor moves
-  // on); the next opening does not list it twice.
-  EXPECT_EQ(texturePane(closed)["editorListeners"].asNumber(), 1);
-
-  ASSERT_TRUE(textureShown(again));
-  EXPECT_EQ(rowLabels(again), rowLabels(open));
-  EXPECT_EQ(texturePane(again)["editorListeners"].asNumber(), 1);
 }
 
 TEST(TextureEditorHost, AnotherMaterialOpenedInTheBrowserClosesTheTextureEditorFirst)
@@ -153,7 +129,7 @@ TEST(TextureEditorHost, TheMapPreviewShowsTheImageSaysNotImplementedForMarbleAnd
 
   const JsonValue& procedural = texturePane(marble)["mapPreview"];
   EXPECT_EQ(procedural["state"].asNumber(), 3);
-  EXPECT_EQ(rowLabels(marble), (std::vector<std::string>{"Appearance.Stone Color", "Appearance.Vein Color",
+  EXPECT_EQ(textureRowLabels(marble), (std::vector<std::string>{"Appearance.Stone Color", "Appearance.Vein Color",
                                                          "Appearance.Vein Spacing", "Appearance.Vein Width"}));
   // "Not implemented" on the background: hardly anything but the background.
   const Rgb plain = colour(procedural["picture"]["mean"]), background = colour(marble["theme"]["background"]);
@@ -189,26 +165,6 @@ TEST(TextureEditorHost, OnADarkThemeTheMarginBelowTheRowsIsDarkToo)
     }
   EXPECT_GT(seen, 1000);
   EXPECT_EQ(light, 0) << "light pixels below the rows on a dark theme";
-}
-
-TEST(TextureEditorHost, TheStoneColoursDialogOpensOnTheDefaultColourAndPureRedShowsAsRgb)
-{
-  HostHarness host;
-  const std::wstring file = drawing(host, "MATERIAL Marble MAP MARBLE STONE 10,20,30 VEIN 200,190,180\n");
-  const HostRun run =
-    host.run(std::vector<std::string>{"MATBROWSEROPEN"} + openTexture("Marble") +
-               std::vector<std::string>{"ANSWER COLOR 255,0,0", on("CLICK", "ROW \"Appearance.Stone Color\""),
-                                        "DUMP {dump}", "QUIT"},
-             {file});
-  ASSERT_EQ(run.exitCode, 0) << run.errors;
-  const JsonValue dump = run.dump();
-  ASSERT_EQ(dump["colorDialogs"].size(), 1u);
-  EXPECT_EQ(dump["colorDialogs"][0]["initial"].asString(), "#000000")
-    << "a swatch row's dialog opens on a default colour, not the stone colour";
-  EXPECT_EQ(dump["colorDialogs"][0]["answer"].asString(), "#ff0000");
-  EXPECT_EQ(rowText(dump, "Appearance.Stone Color"), "RGB(255,0,0)");
-  EXPECT_EQ(diffuseMap(dump, "Marble")["marble"]["stone"]["color"].asString(), "255,0,0");
-  EXPECT_EQ(diffuseMap(dump, "Marble")["marble"]["vein"]["color"].asString(), "200,190,180") << "the vein stays";
 }
 
 TEST(TextureEditorHost, AtTheHostsOwnSizeTheThreePalettesShowTheirRowsAndAColumnLeftByAPaneIsSharedWhole)
@@ -264,4 +220,38 @@ TEST(TextureEditorHost, AtTheHostsOwnSizeTheThreePalettesShowTheirRowsAndAColumn
   EXPECT_EQ(editorOf(dump)["origin"][1].asNumber(), pane(dump)["origin"][1].asNumber());
   EXPECT_EQ(bottom(editorOf(dump)), bottom(texturePane(dump))) << "no empty stretch below the Material editor";
   EXPECT_LT(texturePane(dump)["origin"][1].asNumber() - bottom(pane(dump)), 10) << "only the panes' frames between";
+}
+
+// A width of almost nothing would turn the map's transform into infinities
+// for good: refused as one the map cannot be drawn at, as 0 is; -1 by the
+// row's range.
+TEST(TextureEditorHost, AWidthTheMapCannotBeDrawnAtIsRefusedAndNothingIsWritten)
+{
+  HostHarness host;
+  const std::wstring file = drawing(host, imageLine("Steel", sampleTextures() + "/checker.png", "SCALE 2,1"));
+  const HostRun run =
+    host.run(std::vector<std::string>{"MATBROWSEROPEN"} + openTexture("Steel") +
+               std::vector<std::string>{"DUMP {dir}/before.json"} + typeInto("Scale.Width", "1e-320") +
+               std::vector<std::string>{"DUMP {dir}/tiny.json", "KEY ESC", "ANSWER OK"} + typeInto("Scale.Width", "0") +
+               std::vector<std::string>{"KEY ESC", "ANSWER OK"} + typeInto("Scale.Width", "-1") +
+               std::vector<std::string>{"DUMP {dir}/refused.json", "KEY ESC", "DUMP {dump}", "QUIT"},
+             {file});
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  const JsonValue before = dumpOf(host, L"before.json"), tiny = dumpOf(host, L"tiny.json"),
+                  refused = dumpOf(host, L"refused.json"), dump = run.dump();
+  for (const JsonValue* d : {&tiny, &refused, &dump})
+  {
+    expectPair(diffuseMap(*d, "Steel")["scale"], 2, 1, "unchanged");
+    EXPECT_EQ(material(*d, "Steel")["writes"].asNumber(), material(before, "Steel")["writes"].asNumber())
+      << "nothing written";
+  }
+  ASSERT_EQ(refused["messages"].size(), 3u);
+  EXPECT_EQ(refused["messages"][0]["text"].asString(), "The map cannot be drawn at this size.");
+  EXPECT_EQ(refused["messages"][1]["text"].asString(), "The map cannot be drawn at this size.") << "0";
+  EXPECT_EQ(refused["messages"][2]["text"].asString().rfind("Value must be more ", 0), 0u)
+    << refused["messages"][2]["text"].asString();
+  EXPECT_EQ(texturePane(tiny)["grids"][0]["editor"].asString(), "Scale.Width") << "the edit box keeps the text";
+  EXPECT_TRUE(texturePane(dump)["grids"][0]["editor"].isNull()) << "Escape closes it";
+  for (const char* row : {"Position.X", "Position.Y", "Scale.Width", "Scale.Height"})
+    EXPECT_EQ(textureRowText(dump, row), textureRowText(before, row)) << row << ": finite, as before";
 }
