@@ -31,7 +31,9 @@ void OdDbDictionary::copyUndoState(const OdDbObject* source)
   OdDbObject::copyUndoState(source);
   const auto* other = static_cast<const OdDbDictionary*>(source);
   m_entries = other->m_entries;
-  m_keys = other->m_keys;
+  m_keys.clear();
+  for (auto it = m_entries.begin(); it != m_entries.end(); ++it)
+    m_keys.emplace(it->second, it);
 }
 
 void OdDbSymbolTable::copyUndoState(const OdDbObject* source)
