@@ -168,6 +168,16 @@ void OdDbDictionary::copyFrom(const OdRxObject* source)
   OdDbObject::copyFrom(source);
 }
 
+void OdDbDictionary::copyUndoState(const OdDbObject* source)
+{
+  OdDbObject::copyUndoState(source);
+  const auto* other = static_cast<const OdDbDictionary*>(source);
+  m_entries = other->m_entries;
+  m_keys.clear();
+  for (auto it = m_entries.begin(); it != m_entries.end(); ++it)
+    m_keys.emplace(it->second, it);
+}
+
 OdResult OdDbDictionary::subErase(bool erasing)
 {
   for (const auto& entry : m_entries)
