@@ -272,7 +272,7 @@ TEST(DxfInterop, WritesADrawingForEzdxfToCompare)
   face.release();
   model.release();
 
-  odDxfWriteFile(db, od(folder() + "/ours.dxf"));
+  std::ofstream(folder() + "/ours.dxf", std::ios::binary) << odDxfWrite(db);
   std::ostringstream json;
   json << "{\"materials\": {";
   bool first = true;

@@ -4,6 +4,9 @@
 //
 //   drawing-dxf samples/sample.mescript samples/sample.dxf
 #include "DrawingScript.h"
+#include "host/FileSystem.h"
+
+#include "od/DbDxf.h"
 
 #include <cstdio>
 #include <fstream>
@@ -40,13 +43,11 @@ int main(int argc, char** argv)
   }
   if (failures)
     return 1;
-  try
+  // Written as the host saves: the file is replaced whole or not at all.
+  OdString error;
+  if (!host::writeFileAtomically(OdString(argv[2]), odDxfWrite(db), &error))
   {
-    odDxfWriteFile(db, OdString(argv[2]));
-  }
-  catch (const OdError& error)
-  {
-    std::fprintf(stderr, "drawing-dxf: %s\n", error.description().toUtf8().c_str());
+    std::fprintf(stderr, "drawing-dxf: %s\n", error.toUtf8().c_str());
     return 1;
   }
   return 0;

@@ -14,8 +14,18 @@ ODRX_DEFINE_MEMBERS(OdDbDatabase, OdRxObject, ODRX_CONSTRUCTOR(OdDbDatabase))
 
 namespace
 {
-const wchar_t* const kGroupDictionaryKey = L"ACAD_GROUP";
-const wchar_t* const kMaterialDictionaryKey = L"ACAD_MATERIAL";
+// Made once: looking a dictionary up by a literal would build its key on
+// every call, and a script drawing asks for the materials once a line.
+const OdString& groupDictionaryKey()
+{
+  static const OdString key(L"ACAD_GROUP");
+  return key;
+}
+const OdString& materialDictionaryKey()
+{
+  static const OdString key(L"ACAD_MATERIAL");
+  return key;
+}
 const wchar_t* const kByLayerKey = L"By Layer";
 const wchar_t* const kByBlockKey = L"By Block";
 const wchar_t* const kGlobalKey = L"Global";
@@ -198,14 +208,14 @@ OdDbObjectId OdDbDatabase::getMaterialDictionaryId(bool createIfNotFound)
   auto* named = OdDbInternal::peekAs<OdDbDictionary>(m_namedObjectsId);
   if (!named)
     return OdDbObjectId();
-  OdDbObjectId id = named->getAt(kMaterialDictionaryKey);
+  OdDbObjectId id = named->getAt(materialDictionaryKey());
   if (id.isNull() && createIfNotFound)
   {
     OdDbDictionaryPtr dictionary = OdDbDictionary::createObject();
     OdDbObjectPtr namedOpen;
     if (!named->isWriteEnabled() && (namedOpen = m_namedObjectsId.openObject(OdDb::kForWrite)).isNull())
       return OdDbObjectId();
-    id = named->setAt(kMaterialDictionaryKey, dictionary);
+    id = named->setAt(materialDictionaryKey(), dictionary);
   }
   return id;
 }
@@ -215,14 +225,14 @@ OdDbObjectId OdDbDatabase::getGroupDictionaryId(bool createIfNotFound)
   auto* named = OdDbInternal::peekAs<OdDbDictionary>(m_namedObjectsId);
   if (!named)
     return OdDbObjectId();
-  OdDbObjectId id = named->getAt(kGroupDictionaryKey);
+  OdDbObjectId id = named->getAt(groupDictionaryKey());
   if (id.isNull() && createIfNotFound)
   {
     OdDbDictionaryPtr dictionary = OdDbDictionary::createObject();
     OdDbObjectPtr namedOpen;
     if (!named->isWriteEnabled() && (namedOpen = m_namedObjectsId.openObject(OdDb::kForWrite)).isNull())
       return OdDbObjectId();
-    id = named->setAt(kGroupDictionaryKey, dictionary);
+    id = named->setAt(groupDictionaryKey(), dictionary);
   }
   return id;
 }

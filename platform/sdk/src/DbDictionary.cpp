@@ -50,14 +50,20 @@ bool OdDbDictionary::has(const OdDbObjectId& id) const { return !nameAt(id).isEm
 OdString OdDbDictionary::nameAt(const OdDbObjectId& id) const
 {
   auto it = id.isNull() ? m_keys.end() : m_keys.find(id);
-  return it == m_keys.end() ? OdString() : it->second;
+  return it == m_keys.end() ? OdString() : it->second->first;
 }
 
-void OdDbDictionary::putEntry(const OdString& key, const OdDbObjectId& id)
+void OdDbDictionary::putEntry(Entries::iterator at, const OdString& key, const OdDbObjectId& id)
 {
-  dropEntry(key); // an erased entry under that key gives way
-  m_entries.emplace(key, id);
-  m_keys[id] = key;
+  if (at != m_entries.end() && at->first.iCompare(key) == 0)
+  {
+    // An erased entry under that key gives way.
+    m_keys.erase(at->second);
+    at = m_entries.erase(at);
+  }
+  const auto entry = m_entries.emplace_hint(at, key, id);
+  // New objects have the highest ids: at the end, the hint is right.
+  m_keys.insert_or_assign(m_keys.end(), id, entry);
 }
 
 void OdDbDictionary::dropEntry(const OdString& key)
@@ -85,7 +91,9 @@ OdDbObjectId OdDbDictionary::setAt(const OdString& key, OdDbObject* object)
     throw OdError(eNullPtr);
   if (key.isEmpty())
     throw OdError(eInvalidInput, L"A dictionary key cannot be empty");
-  if (has(key))
+  // One search tells whether the key is taken and where it goes.
+  const auto at = m_entries.lower_bound(key);
+  if (at != m_entries.end() && at->first.iCompare(key) == 0 && OdDbInternal::peek(at->second))
     throw OdError(eDuplicateKey, OdString::format(L"The key \"%s\" is taken", key));
   if (object->isDBRO())
   {
@@ -93,7 +101,7 @@ OdDbObjectId OdDbDictionary::setAt(const OdString& key, OdDbObject* object)
       throw OdError(eWrongDatabase);
     if (has(object->objectId()))
       throw OdError(eDuplicateKey, L"The object is already an entry of this dictionary");
-    putEntry(key, object->objectId());
+    putEntry(at, key, object->objectId());
     object->setOwnerId(objectId());
     return object->objectId();
   }
@@ -101,7 +109,7 @@ OdDbObjectId OdDbDictionary::setAt(const OdString& key, OdDbObject* object)
   if (!db)
     throw OdError(eNotInDatabase, L"Only a dictionary in a database takes new objects");
   const OdDbObjectId id = OdDbInternal::makeResident(db, object, objectId());
-  putEntry(key, id);
+  putEntry(at, key, id);
   OdDbInternal::finishAppend(db, object);
   return id;
 }
@@ -141,7 +149,7 @@ bool OdDbDictionary::rename(const OdString& oldKey, const OdString& newKey)
   if (!other.isNull() && other != id)
     throw OdError(eDuplicateKey, OdString::format(L"The key \"%s\" is taken", newKey));
   dropEntry(oldKey);
-  putEntry(newKey, id);
+  putEntry(m_entries.lower_bound(newKey), newKey, id);
   return true;
 }
 
@@ -158,6 +166,16 @@ void OdDbDictionary::copyFrom(const OdRxObject* source)
 {
   // A copied dictionary starts empty: its entries belong to the source.
   OdDbObject::copyFrom(source);
+}
+
+void OdDbDictionary::copyUndoState(const OdDbObject* source)
+{
+  OdDbObject::copyUndoState(source);
+  const auto* other = static_cast<const OdDbDictionary*>(source);
+  m_entries = other->m_entries;
+  m_keys.clear();
+  for (auto it = m_entries.begin(); it != m_entries.end(); ++it)
+    m_keys.emplace(it->second, it);
 }
 
 OdResult OdDbDictionary::subErase(bool erasing)

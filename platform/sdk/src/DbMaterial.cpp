@@ -4,7 +4,17 @@
 
 ODRX_DEFINE_MEMBERS(OdDbMaterial, OdDbObject, ODRX_CONSTRUCTOR(OdDbMaterial))
 
+OdDbMaterial::SharedMap OdDbMaterial::share(const MaterialMap& map)
+{
+  static const SharedMap kDefault = std::make_shared<const MaterialMap>();
+  if (map == *kDefault)
+    return kDefault;
+  return std::make_shared<const MaterialMap>(map.deepCopy());
+}
+
 OdDbMaterial::OdDbMaterial()
+  : m_diffuseMap(share(MaterialMap())), m_specularMap(m_diffuseMap), m_opacityMap(m_diffuseMap),
+    m_bumpMap(m_diffuseMap), m_refractionMap(m_diffuseMap), m_normalMap(m_diffuseMap), m_reflectionMap(m_diffuseMap)
 {
   // A plain grey-white surface with a modest highlight.
   m_specularColor.setMethod(MaterialColor::kOverride);
@@ -43,20 +53,20 @@ void OdDbMaterial::setAmbient(const MaterialColor& color)
 void OdDbMaterial::diffuse(MaterialColor& color, MaterialMap& map) const
 {
   color = m_diffuseColor;
-  map = m_diffuseMap.deepCopy();
+  map = m_diffuseMap->deepCopy();
 }
 
 void OdDbMaterial::setDiffuse(const MaterialColor& color, const MaterialMap& map)
 {
   assertWriteEnabled();
   m_diffuseColor = color;
-  m_diffuseMap = map.deepCopy();
+  m_diffuseMap = share(map);
 }
 
 void OdDbMaterial::specular(MaterialColor& color, MaterialMap& map, double& glossFactor) const
 {
   color = m_specularColor;
-  map = m_specularMap.deepCopy();
+  map = m_specularMap->deepCopy();
   glossFactor = m_glossFactor;
 }
 
@@ -64,47 +74,47 @@ void OdDbMaterial::setSpecular(const MaterialColor& color, const MaterialMap& ma
 {
   assertWriteEnabled();
   m_specularColor = color;
-  m_specularMap = map.deepCopy();
+  m_specularMap = share(map);
   m_glossFactor = glossFactor;
 }
 
 void OdDbMaterial::opacity(double& percentage, MaterialMap& map) const
 {
   percentage = m_opacity;
-  map = m_opacityMap.deepCopy();
+  map = m_opacityMap->deepCopy();
 }
 
 void OdDbMaterial::setOpacity(double percentage, const MaterialMap& map)
 {
   assertWriteEnabled();
   m_opacity = percentage;
-  m_opacityMap = map.deepCopy();
+  m_opacityMap = share(map);
 }
 
-void OdDbMaterial::bump(MaterialMap& map) const { map = m_bumpMap.deepCopy(); }
+void OdDbMaterial::bump(MaterialMap& map) const { map = m_bumpMap->deepCopy(); }
 
 void OdDbMaterial::setBump(const MaterialMap& map)
 {
   assertWriteEnabled();
-  m_bumpMap = map.deepCopy();
+  m_bumpMap = share(map);
 }
 
 void OdDbMaterial::refraction(double& index, MaterialMap& map) const
 {
   index = m_refractionIndex;
-  map = m_refractionMap.deepCopy();
+  map = m_refractionMap->deepCopy();
 }
 
 void OdDbMaterial::setRefraction(double index, const MaterialMap& map)
 {
   assertWriteEnabled();
   m_refractionIndex = index;
-  m_refractionMap = map.deepCopy();
+  m_refractionMap = share(map);
 }
 
 void OdDbMaterial::normalMap(MaterialMap& map, OdInt32& method, double& strength) const
 {
-  map = m_normalMap.deepCopy();
+  map = m_normalMap->deepCopy();
   method = m_normalMethod;
   strength = m_normalStrength;
 }
@@ -112,17 +122,17 @@ void OdDbMaterial::normalMap(MaterialMap& map, OdInt32& method, double& strength
 void OdDbMaterial::setNormalMap(const MaterialMap& map, OdInt32 method, double strength)
 {
   assertWriteEnabled();
-  m_normalMap = map.deepCopy();
+  m_normalMap = share(map);
   m_normalMethod = method;
   m_normalStrength = strength;
 }
 
-void OdDbMaterial::reflection(MaterialMap& map) const { map = m_reflectionMap.deepCopy(); }
+void OdDbMaterial::reflection(MaterialMap& map) const { map = m_reflectionMap->deepCopy(); }
 
 void OdDbMaterial::setReflection(const MaterialMap& map)
 {
   assertWriteEnabled();
-  m_reflectionMap = map.deepCopy();
+  m_reflectionMap = share(map);
 }
 
 double OdDbMaterial::reflectivity() const { return m_reflectivity; }
@@ -173,19 +183,19 @@ void OdDbMaterial::copyFrom(const OdRxObject* source)
   m_description = o->m_description;
   m_ambient = o->m_ambient;
   m_diffuseColor = o->m_diffuseColor;
-  m_diffuseMap = o->m_diffuseMap.deepCopy();
+  m_diffuseMap = o->m_diffuseMap;
   m_specularColor = o->m_specularColor;
-  m_specularMap = o->m_specularMap.deepCopy();
+  m_specularMap = o->m_specularMap;
   m_glossFactor = o->m_glossFactor;
   m_opacity = o->m_opacity;
-  m_opacityMap = o->m_opacityMap.deepCopy();
-  m_bumpMap = o->m_bumpMap.deepCopy();
+  m_opacityMap = o->m_opacityMap;
+  m_bumpMap = o->m_bumpMap;
   m_refractionIndex = o->m_refractionIndex;
-  m_refractionMap = o->m_refractionMap.deepCopy();
-  m_normalMap = o->m_normalMap.deepCopy();
+  m_refractionMap = o->m_refractionMap;
+  m_normalMap = o->m_normalMap;
   m_normalMethod = o->m_normalMethod;
   m_normalStrength = o->m_normalStrength;
-  m_reflectionMap = o->m_reflectionMap.deepCopy();
+  m_reflectionMap = o->m_reflectionMap;
   m_reflectivity = o->m_reflectivity;
   m_illuminationModel = o->m_illuminationModel;
   m_channelFlags = o->m_channelFlags;

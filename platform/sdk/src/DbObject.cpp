@@ -256,4 +256,6 @@ void OdDbObject::copyFrom(const OdRxObject* source)
   m_dxfKept = static_cast<const OdDbObject*>(source)->m_dxfKept;
 }
 
+void OdDbObject::copyUndoState(const OdDbObject* source) { copyFrom(source); }
+
 void OdDbObject::translateReferences(OdDbDatabase*, const OdDbIdMapping&) {}

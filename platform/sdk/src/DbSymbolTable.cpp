@@ -149,6 +149,14 @@ OdDbSymbolTableIteratorPtr OdDbSymbolTable::newIterator(bool atBeginning, bool s
   return it;
 }
 
+void OdDbSymbolTable::copyUndoState(const OdDbObject* source)
+{
+  OdDbObject::copyUndoState(source);
+  const auto* other = static_cast<const OdDbSymbolTable*>(source);
+  m_records = other->m_records;
+  m_byName = other->m_byName;
+}
+
 OdRxClass* OdDbBlockTable::recordClass() const { return OdDbBlockTableRecord::desc(); }
 OdRxClass* OdDbLayerTable::recordClass() const { return OdDbLayerTableRecord::desc(); }
 
@@ -183,6 +191,14 @@ bool OdDbBlockTableRecord::isLayout() const
 }
 
 const std::vector<OdDbObjectId>& OdDbBlockTableRecord::entityIds() const { return m_entities; }
+
+void OdDbBlockTableRecord::copyUndoState(const OdDbObject* source)
+{
+  // The references list is left alone: it only grows, and what no longer
+  // fits is dropped when it is read.
+  OdDbSymbolTableRecord::copyUndoState(source);
+  m_entities = static_cast<const OdDbBlockTableRecord*>(source)->m_entities;
+}
 
 OdGeExtents3d OdDbBlockTableRecord::geomExtents() const
 {

@@ -1,9 +1,5 @@
 #include "DbUndo.h"
 
-#include "od/DbDictionary.h"
-#include "od/DbGroup.h"
-#include "od/DbSymbolTable.h"
-
 void OdDbInternal::noteChange(OdDbObject* object)
 {
   OdDbDatabase* db = object ? object->database() : nullptr;
@@ -22,32 +18,6 @@ void OdDbInternal::noteHeaderChange(OdDbDatabase* database)
 {
   if (database && database->m_undo)
     database->m_undo->noteHeaderChange(database->m_cmaterial, database->m_clayer);
-}
-
-void OdDbObject::copyUndoState(const OdDbObject* source) { copyFrom(source); }
-
-void OdDbDictionary::copyUndoState(const OdDbObject* source)
-{
-  OdDbObject::copyUndoState(source);
-  const auto* other = static_cast<const OdDbDictionary*>(source);
-  m_entries = other->m_entries;
-  m_keys = other->m_keys;
-}
-
-void OdDbSymbolTable::copyUndoState(const OdDbObject* source)
-{
-  OdDbObject::copyUndoState(source);
-  const auto* other = static_cast<const OdDbSymbolTable*>(source);
-  m_records = other->m_records;
-  m_byName = other->m_byName;
-}
-
-void OdDbBlockTableRecord::copyUndoState(const OdDbObject* source)
-{
-  // The references list is left alone: it only grows, and what no longer
-  // fits is dropped when it is read.
-  OdDbSymbolTableRecord::copyUndoState(source);
-  m_entities = static_cast<const OdDbBlockTableRecord*>(source)->m_entities;
 }
 
 namespace

@@ -61,12 +61,14 @@ protected:
 
 private:
   friend struct OdDbInternal;
+  using Entries = std::map<OdString, OdDbObjectId, OdStringLessNoCase>;
   bool rename(const OdString& oldKey, const OdString& newKey);
   // Every change of the entries goes through these two, which keep the
-  // keys by id in step.
-  void putEntry(const OdString& key, const OdDbObjectId& id);
+  // keys by id in step. putEntry takes where the key goes (its lower
+  // bound), so that a new entry costs the one search that found it free.
+  void putEntry(Entries::iterator at, const OdString& key, const OdDbObjectId& id);
   void dropEntry(const OdString& key);
-  std::map<OdString, OdDbObjectId, OdStringLessNoCase> m_entries;
-  std::map<OdDbObjectId, OdString> m_keys;
+  Entries m_entries;
+  std::map<OdDbObjectId, Entries::iterator> m_keys; // each entry by its object
 };
 using OdDbDictionaryPtr = OdSmartPtr<OdDbDictionary>;

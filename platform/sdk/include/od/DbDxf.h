@@ -31,9 +31,6 @@ OdDbDatabasePtr odDxfReadFile(const OdString& path, std::vector<OdString>* warni
 // in the order the types are first met.
 std::vector<std::pair<std::string, int>> odDxfLeftOut(OdDbDatabase* database);
 
-// The drawing as DXF text.
+// The drawing as DXF text. Putting it on disk is the caller's: a save
+// replaces a file whole or not at all (the host's writeFileAtomically).
 std::string odDxfWrite(OdDbDatabase* database);
-// Writes a temporary file beside path and renames it over path, so a failed
-// save leaves an existing file as it was; throws OdError (eCantOpenFile)
-// naming the file and the reason.
-void odDxfWriteFile(OdDbDatabase* database, const OdString& path);

@@ -7,6 +7,8 @@
 #include "od/DbObject.h"
 #include "od/GiMaterial.h"
 
+#include <memory>
+
 class OdDbMaterial : public OdDbObject
 {
   ODRX_DECLARE_MEMBERS(OdDbMaterial);
@@ -55,23 +57,30 @@ protected:
   OdResult subErase(bool erasing) override;
 
 private:
+  // A map as stored: never changed once stored (a set stores a new one), so
+  // copies of the material share it, and a material left as made shares the
+  // one default map. A drawing of many materials thus keeps seven pointers
+  // a material rather than seven maps.
+  using SharedMap = std::shared_ptr<const MaterialMap>;
+  static SharedMap share(const MaterialMap& map);
+
   OdString m_name;
   OdString m_description;
   MaterialColor m_ambient;
   MaterialColor m_diffuseColor;
-  MaterialMap m_diffuseMap;
+  SharedMap m_diffuseMap;
   MaterialColor m_specularColor;
-  MaterialMap m_specularMap;
+  SharedMap m_specularMap;
   double m_glossFactor = 0.5;
   double m_opacity = 1.0;
-  MaterialMap m_opacityMap;
-  MaterialMap m_bumpMap;
+  SharedMap m_opacityMap;
+  SharedMap m_bumpMap;
   double m_refractionIndex = 1.0;
-  MaterialMap m_refractionMap;
-  MaterialMap m_normalMap;
+  SharedMap m_refractionMap;
+  SharedMap m_normalMap;
   OdInt32 m_normalMethod = 0;
   double m_normalStrength = 1.0;
-  MaterialMap m_reflectionMap;
+  SharedMap m_reflectionMap;
   double m_reflectivity = 0.0;
   OdInt32 m_illuminationModel = 0;
   OdUInt32 m_channelFlags = kUseDiffuse | kUseSpecular | kUseReflection | kUseOpacity | kUseBump | kUseRefraction;

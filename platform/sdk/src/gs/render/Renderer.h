@@ -4,7 +4,8 @@
 // surfaces it shows, have each material's shader colour them (Shading.h),
 // and blend the samples in linear light. The rasterizer knows nothing of
 // materials. All state lives in the renderer object, one per device; the
-// pipeline itself (Pipeline.cpp) is compiled once per vector path.
+// pipeline itself (Pipeline.h, a file a stage) is compiled once per vector
+// path.
 #pragma once
 
 #include "Scene.h"
@@ -46,7 +47,7 @@ const char* vectorPathName(VectorPath path);
 bool canRun(VectorPath path);
 VectorPath fastestVectorPath(); // of those the processor can run
 
-// One vector path's pipeline (Pipeline.cpp, compiled for each).
+// One vector path's pipeline (Pipeline.h, compiled for each).
 class RenderPath
 {
 public:
