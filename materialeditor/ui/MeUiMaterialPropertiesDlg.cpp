@@ -120,7 +120,8 @@ void MeUiMaterialPropertiesDlg::mapCommand(unsigned command)
     // The open Texture editor's map editor ends before the map is taken for
     // the new one: ending later would end the new one's editing too.
     m_links.closeTextureEditor();
-    m_links.openTextureEditor(editor->editDiffuseMap());
+    editor->editDiffuseMap(); // the map the Texture editor asks for
+    m_links.openTextureEditor();
     return;
   default: return;
   }

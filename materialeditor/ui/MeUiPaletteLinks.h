@@ -7,8 +7,6 @@
 
 #include <cstddef>
 
-class MaterialMap;
-
 namespace meui
 {
 class MeUiPaletteLinks
@@ -26,9 +24,10 @@ public:
   // editor palette, then removes the Texture editor from them.
   virtual void closeTextureEditor() = 0;
 
-  // "&Edit..." of the diffuse map: opens the Texture editor on the map
-  // record and lists it once among the Material editor's listeners.
-  virtual void openTextureEditor(MaterialMap& map) = 0;
+  // "&Edit..." of the diffuse map: opens the Texture editor on the map the
+  // material editor edits (editDiffuseMap chose it) and lists it once among
+  // the Material editor's listeners.
+  virtual void openTextureEditor() = 0;
 
   // The Texture editor, when it shows a dialog, on the diffuse map as the
   // material editor now has it (closed when the map has gone).

@@ -78,7 +78,7 @@ void MeUiPalettes::closeTextureEditor()
   palette->removeListener(m_texture.get());
 }
 
-void MeUiPalettes::openTextureEditor(MaterialMap& map)
+void MeUiPalettes::openTextureEditor()
 {
   fw::ResourceScope scope(fw::moduleInstance());
   MeUiTextureEditorPalette* palette = textureEditor(true);
@@ -86,7 +86,7 @@ void MeUiPalettes::openTextureEditor(MaterialMap& map)
       palette->CreateDocked(me::loadString(me::kStrTextureEditorTitle).c_str(), static_cast<HWND>(me::hostMainWindow()),
                             ME_PALETTE_STYLE, IDC_PALETTE_PANE, kHostDockAnySide, kHostDockLeft))
   {
-    palette->setMap(map);
+    palette->newDialog();
     palette->ShowPane(true, false, true);
   }
   // Told when the Material editor moves on; listed once however often it opens.
@@ -106,8 +106,10 @@ void MeUiPalettes::followMapInTextureEditor()
   // first, so that the old map editor ends its editing before the new one
   // begins.
   closeTextureEditor();
-  if (!editor->diffuseMapText().isEmpty())
-    openTextureEditor(editor->editDiffuseMap());
+  if (editor->diffuseMapText().isEmpty())
+    return;
+  editor->editDiffuseMap();
+  openTextureEditor();
 }
 
 std::size_t MeUiPalettes::materialEditorListenerCount()

@@ -41,7 +41,7 @@ public:
   bool openMaterialEditor(const OdDbObjectId& material) override;
   void focusMaterialEditor() override;
   void closeTextureEditor() override;
-  void openTextureEditor(MaterialMap& map) override;
+  void openTextureEditor() override;
   void followMapInTextureEditor() override;
   std::size_t materialEditorListenerCount() override;
   void paletteGone(const void* palette) override;

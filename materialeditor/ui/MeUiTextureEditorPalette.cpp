@@ -22,7 +22,7 @@ MeUiTextureEditorPalette::~MeUiTextureEditorPalette()
   destroy(); // while onDestroy still runs: the pane leaves the host's dock
 }
 
-void MeUiTextureEditorPalette::setMap(MaterialMap& map) { m_dialog.reset(new MeUiTexturePropertiesDlg(map)); }
+void MeUiTextureEditorPalette::newDialog() { m_dialog.reset(new MeUiTexturePropertiesDlg()); }
 
 void MeUiTextureEditorPalette::deleteDialog() { m_dialog.reset(); }
 

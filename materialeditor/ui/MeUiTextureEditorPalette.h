@@ -25,9 +25,9 @@ public:
   explicit MeUiTextureEditorPalette(MeUiPaletteLinks& links);
   ~MeUiTextureEditorPalette() override;
 
-  // A new dialog for the map, replacing the one shown; its window is made
-  // when the pane shows.
-  void setMap(MaterialMap& map);
+  // A new dialog, replacing the one shown; its window, made when the pane
+  // shows, asks the material editor for the map it edits.
+  void newDialog();
   MeUiTexturePropertiesDlg* dialog() const { return m_dialog.get(); }
 
   // Shown: makes the window of a dialog that has none (a pane the host

@@ -53,6 +53,11 @@ protected:
   void TearDown() override { m_main.reset(); }
 
   meui::MeUiPalettes& owner() { return *meui::palettes(true); }
+  void openOnDiffuseMap()
+  {
+    m_editor->editDiffuseMap(); // as "&Edit..." does
+    owner().openTextureEditor();
+  }
   meui::MeUiTextureEditorPalette* palette()
   {
     meui::MeUiPalettes* palettes = meui::palettes(false);
@@ -78,7 +83,7 @@ protected:
 // makes: the host showing the pane again on its own.
 TEST_F(TexturePalette, APaneTheHostShowsOnItsOwnStaysEmptyAndSound)
 {
-  owner().openTextureEditor(m_editor->editDiffuseMap());
+  openOnDiffuseMap();
   ASSERT_NE(palette(), nullptr);
   palette()->ShowPane(false, false, false);
   EXPECT_EQ(palette()->dialog(), nullptr);
@@ -90,7 +95,7 @@ TEST_F(TexturePalette, APaneTheHostShowsOnItsOwnStaysEmptyAndSound)
 
 TEST_F(TexturePalette, TheDialogFillsThePaneBelowTheToolbar)
 {
-  owner().openTextureEditor(m_editor->editDiffuseMap());
+  openOnDiffuseMap();
   ASSERT_NE(palette(), nullptr);
   SetWindowPos(palette()->hwnd(), nullptr, 0, 0, 260, 600, SWP_NOZORDER | SWP_NOMOVE);
   RECT toolbar{}, dialog{};
@@ -111,12 +116,12 @@ TEST_F(TexturePalette, ClosingFromOutsideEndsMapEditingAndUnloadRemovesTheWindow
   owner().closeTextureEditor(); // nothing open: nothing happens
   meui::MeUiMaterialEditorPalette* materialEditor = owner().materialEditor(true);
   MaterialMap& record = m_editor->editDiffuseMap(); // asking for it starts map editing
-  owner().openTextureEditor(record);
+  owner().openTextureEditor();
   record.setBlendFactor(0.5);
   m_editor->commitEditedMap();
   ASSERT_EQ(storedBlend(), 0.5);
 
-  owner().openTextureEditor(record);
+  owner().openTextureEditor();
   EXPECT_EQ(materialEditor->listenerCount(), 1u) << "a listener of the Material editor once";
   owner().closeTextureEditor();
   EXPECT_EQ(palette()->dialog(), nullptr);
@@ -127,16 +132,16 @@ TEST_F(TexturePalette, ClosingFromOutsideEndsMapEditingAndUnloadRemovesTheWindow
   EXPECT_EQ(storedBlend(), 0.5) << "map editing ended";
 
   // The close button does the same.
-  owner().openTextureEditor(m_editor->editDiffuseMap());
+  openOnDiffuseMap();
   ASSERT_NE(palette(), nullptr);
   palette()->OnPressCloseButton();
   EXPECT_EQ(palette()->dialog(), nullptr);
-  owner().openTextureEditor(m_editor->editDiffuseMap());
+  openOnDiffuseMap();
   palette()->editorPaletteChanged(); // the Material editor switched material
   EXPECT_EQ(palette()->dialog(), nullptr);
   EXPECT_FALSE(palette()->IsPaneVisible());
 
-  owner().openTextureEditor(m_editor->editDiffuseMap());
+  openOnDiffuseMap();
   ASSERT_NE(palette(), nullptr);
   const HWND pane = palette()->hwnd();
   me::destroyAppServices(); // unload: the registry and the palettes' owner go
