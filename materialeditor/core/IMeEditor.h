@@ -66,6 +66,9 @@ public:
   virtual OdString specularMapText() = 0;
   virtual MaterialMap& editDiffuseMap() = 0;
   virtual MaterialMap& editBumpMap() = 0;
+  // The record map editing works on (the last editDiffuseMap or
+  // editBumpMap gave), null once editing ended.
+  virtual MaterialMap* editedMap() = 0;
   virtual MaterialMap& specularMap() = 0;
   virtual MaterialMap& opacityMap() = 0;
   virtual bool isDiffuseMapFile() = 0;

@@ -429,6 +429,11 @@ MaterialMap& MeEditor::editBumpMap()
   return m_bumpMap;
 }
 
+MaterialMap* MeEditor::editedMap()
+{
+  return m_editedMap == kEditedMapDiffuse ? &m_diffuseMap : m_editedMap == kEditedMapBump ? &m_bumpMap : nullptr;
+}
+
 MaterialMap& MeEditor::specularMap() { return m_specularMap; }
 MaterialMap& MeEditor::opacityMap() { return m_opacityMap; }
 
@@ -494,9 +499,7 @@ void MeEditor::commitEditedMap(int stepName)
 
 void MeEditor::restoreEditedMap()
 {
-  MaterialMap* cached = m_editedMap == kEditedMapDiffuse ? &m_diffuseMap
-                        : m_editedMap == kEditedMapBump  ? &m_bumpMap
-                                                         : nullptr;
+  MaterialMap* cached = editedMap();
   if (!cached)
     return;
   // Read as the drawing holds it, erased or not; without a drawing there is

@@ -70,6 +70,7 @@ public:
   OdString specularMapText() override;
   MaterialMap& editDiffuseMap() override;
   MaterialMap& editBumpMap() override;
+  MaterialMap* editedMap() override;
   MaterialMap& specularMap() override;
   MaterialMap& opacityMap() override;
   bool isDiffuseMapFile() override;

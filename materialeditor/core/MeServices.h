@@ -24,14 +24,15 @@ enum ServiceId
   kEditorService = 4,
   kMaterialEditorPaletteService = 5,
   kMaterialsBrowserService = 6,
+  kPalettesService = 7, // the owner of the three palettes
 };
 
 enum ServiceEvent
 {
-  kEventCommitEditedMap = 1,      // to 4: write the edited map into the material
-  kEventEndMapEditing = 2,        // to 4: map editing has ended
-  kEventSpecularChanged = 3,      // to 5: set the title again
-  kEventMaterialRenamed = 4,      // to 5: set the title again
+  kEventCommitEditedMap = 1,        // to 4: write the edited map into the material
+  kEventEndMapEditing = 2,          // to 4: map editing has ended
+  kEventSpecularChanged = 3,        // to 5: set the title again
+  kEventMaterialRenamed = 4,        // to 5: set the title again
   kEventRefreshEditedThumbnail = 5, // to 6: render the edited material's thumbnail again
 };
 

@@ -62,10 +62,18 @@ MeUiMaterialMapPreview::MeUiMaterialMapPreview(MaterialMap& map) : m_map(&map) {
 
 MeUiMaterialMapPreview::~MeUiMaterialMapPreview() { destroy(); }
 
+void MeUiMaterialMapPreview::setMap(MaterialMap& map)
+{
+  m_map = &map;
+  refresh();
+}
+
 void MeUiMaterialMapPreview::refresh()
 {
   // Deleted before anything else: no paint can reach the old one after this.
   m_bitmap.reset();
+  if (!m_map)
+    return;
   m_model.refresh(*m_map);
   m_transparent = m_model.image() && hasTransparency(*m_model.image());
   makeBitmap();

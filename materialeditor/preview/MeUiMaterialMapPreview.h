@@ -31,6 +31,9 @@ public:
   // Keeps the map (not owned: the material editor's cached record) and
   // reloads from it at once.
   explicit MeUiMaterialMapPreview(MaterialMap& map);
+  // Without a map until setMap, which reloads from it.
+  MeUiMaterialMapPreview() = default;
+  void setMap(MaterialMap& map);
   ~MeUiMaterialMapPreview() override;
 
   // Drops the bitmap and reloads from the map; the caller redraws.
@@ -61,7 +64,7 @@ private:
   // given); a transparent picture's is made again for another side.
   void makeBitmap(int side = -1) const;
 
-  MaterialMap* m_map;
+  MaterialMap* m_map = nullptr;
   MeMapPreviewModel m_model;
   mutable win::Bitmap m_bitmap;
   mutable int m_bitmapSide = 0; // the square a transparent picture's checker was made for

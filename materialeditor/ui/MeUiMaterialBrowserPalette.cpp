@@ -13,9 +13,7 @@
 #include "framework/WaitCursor.h"
 #include "host/HostDocking.h"
 #include "od/DbMaterial.h"
-#include "ui/MeEditorEntries.h"
 #include "ui/MeUiGuarded.h"
-#include "ui/MeUiPaletteInstance.h"
 #include "ui/MeUiThumbnailBatch.h"
 #include "win/MeHostTheme.h"
 
@@ -28,8 +26,6 @@ namespace meui
 {
 namespace
 {
-MeUiPaletteInstance<MeUiMaterialBrowserPalette> g_browser;
-
 constexpr int kViewMenuImage = 1;
 
 // The view types the view-style menu chooses between (the low two bits of
@@ -116,10 +112,8 @@ OdDbMaterialPtr openMaterial(const OdDbObjectId& id, OdDb::OpenMode mode = OdDb:
 }
 } // namespace
 
-MeUiMaterialBrowserPalette* browserPalette(bool create) { return g_browser.get(create); }
-
-MeUiMaterialBrowserPalette::MeUiMaterialBrowserPalette()
-  : MeUiPalette(m_toolbar, ID_BROWSER_HELP, kHelpTopic, kMinListSide)
+MeUiMaterialBrowserPalette::MeUiMaterialBrowserPalette(MeUiPaletteLinks& links)
+  : MeUiPalette(m_toolbar, ID_BROWSER_HELP, kHelpTopic, kMinListSide), m_links(links)
 {
 }
 
@@ -130,7 +124,7 @@ MeUiMaterialBrowserPalette::~MeUiMaterialBrowserPalette()
   destroy();
   if (me::IMeManager* manager = me::managerService())
     manager->removeReactor(this);
-  g_browser.forget(this);
+  m_links.paletteGone(this);
 }
 
 bool MeUiMaterialBrowserPalette::onCreate()
@@ -685,16 +679,16 @@ void MeUiMaterialBrowserPalette::edit(bool focusEditor)
   if (!id)
     return;
   const OdDbObjectId material = *id; // the item may go while the editor opens
-  closeTextureEditor();
+  m_links.closeTextureEditor();
   // The material that was being edited gets its thumbnail rendered again.
   me::sendServiceEvent(me::kMaterialsBrowserService, me::kEventRefreshEditedThumbnail);
   // The editor's pane takes the focus as it shows; after a double click or
   // Enter it stays in the list, where the user goes on choosing.
   const HWND focus = GetFocus();
-  if (!openMaterialEditor(material))
+  if (!m_links.openMaterialEditor(material))
     return;
   if (focusEditor)
-    focusMaterialEditor();
+    m_links.focusMaterialEditor();
   else if (focus == m_list.hwnd() && IsWindow(focus))
     SetFocus(focus);
 }
@@ -835,24 +829,5 @@ void MeUiMaterialBrowserPalette::OnPressCloseButton()
 {
   me::setStartupCommand(false, me::kBrowserCommand);
   MeUiPalette::OnPressCloseButton();
-}
-
-void toggleMaterialsBrowser()
-{
-  fw::ResourceScope scope(fw::moduleInstance());
-  MeUiMaterialBrowserPalette* palette = browserPalette(true);
-  g_browser.createWindow(me::loadString(me::kStrMaterialsBrowser).c_str(), me::kMaterialsBrowserService);
-  if (me::browserShown())
-  {
-    palette->ShowPane(false, false, false);
-    me::detachDocumentObserver();
-    me::setStartupCommand(false, me::kBrowserCommand);
-  }
-  else
-  {
-    me::attachDocumentObserver();
-    palette->ShowPane(true, false, true);
-    me::setStartupCommand(true, me::kBrowserCommand);
-  }
 }
 } // namespace meui

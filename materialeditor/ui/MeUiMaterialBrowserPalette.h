@@ -33,6 +33,7 @@
 #include "resources/MeResources.h"
 #include "ui/MeUiBrowserToolbar.h"
 #include "ui/MeUiPalette.h"
+#include "ui/MeUiPaletteLinks.h"
 
 #include <commctrl.h>
 
@@ -55,7 +56,7 @@ public:
   // The list keeps its place below this size in either direction.
   static constexpr int kMinListSide = 51;
 
-  MeUiMaterialBrowserPalette();
+  explicit MeUiMaterialBrowserPalette(MeUiPaletteLinks& links);
   ~MeUiMaterialBrowserPalette() override;
 
   // hostUiPaletteSet
@@ -174,12 +175,6 @@ private:
   std::vector<OdDbObjectId> m_changed; // without duplicates
   bool m_changedPosted = false;
   bool m_changedTimer = false;
+  MeUiPaletteLinks& m_links;
 };
-
-// The one palette: created on demand; owned by the registry once it is
-// registered as service 6.
-MeUiMaterialBrowserPalette* browserPalette(bool create);
-
-// The command MATBROWSEROPEN: shows the browser, or hides it when shown.
-void toggleMaterialsBrowser();
 } // namespace meui

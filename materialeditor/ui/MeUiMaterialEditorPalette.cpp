@@ -8,10 +8,7 @@
 #include "core/MeStrings.h"
 #include "od/DbMaterial.h"
 #include "resources/MeResources.h"
-#include "ui/MeEditorEntries.h"
 #include "ui/MeUiMaterialPropertiesDlg.h"
-#include "ui/MeUiPaletteInstance.h"
-#include "ui/MeUiTextureEditorPalette.h"
 #include "ui/properties/MeUiColorProperty.h"
 #include "win/MeHostTheme.h"
 
@@ -21,8 +18,6 @@ namespace meui
 {
 namespace
 {
-MeUiPaletteInstance<MeUiMaterialEditorPalette> g_editor;
-
 // The sample menu button keeps the button's own icon (the sample set).
 constexpr int kNoImage = -1;
 
@@ -39,18 +34,17 @@ constexpr SampleItem kSamples[] = {
 };
 
 const wchar_t* const kHelpTopic = L"IDH_MaterialEditor";
+} // namespace
 
-// "Material editor - %s" with the name as lists show it; the name is data,
-// never a format.
-OdString titleFor(const OdString& name)
+OdString MeUiMaterialEditorPalette::titleFor(const OdString& name)
 {
   return OdString::format(me::loadString(me::kStrMaterialEditorTitle).c_str(), me::displayMaterialName(name).c_str());
 }
-} // namespace
 
-MeUiMaterialEditorPalette* materialEditorPalette(bool create) { return g_editor.get(create); }
-
-MeUiMaterialEditorPalette::MeUiMaterialEditorPalette() : MeUiPalette(m_toolbar, ID_EDITOR_HELP, kHelpTopic) {}
+MeUiMaterialEditorPalette::MeUiMaterialEditorPalette(MeUiPaletteLinks& links)
+  : MeUiPalette(m_toolbar, ID_EDITOR_HELP, kHelpTopic), m_links(links)
+{
+}
 
 MeUiMaterialEditorPalette::~MeUiMaterialEditorPalette()
 {
@@ -58,12 +52,11 @@ MeUiMaterialEditorPalette::~MeUiMaterialEditorPalette()
   // The dialog is a child window: it goes with its own object first.
   deleteDialog();
   destroy();
-  g_editor.forget(this);
+  m_links.paletteGone(this);
 }
 
 bool MeUiMaterialEditorPalette::openOn(const OdDbObjectId& material)
 {
-  g_editor.createWindow(titleFor(L"Global").c_str(), me::kMaterialEditorPaletteService);
   OdString name;
   if (!me::materialToEdit(material, name))
     return false;
@@ -217,7 +210,7 @@ void MeUiMaterialEditorPalette::createDialog()
 {
   if (m_dialog)
     return;
-  auto* dialog = new MeUiMaterialPropertiesDlg();
+  auto* dialog = new MeUiMaterialPropertiesDlg(m_links);
   if (!dialog->Create(hwnd()))
   {
     dialog->Release();
@@ -275,7 +268,7 @@ bool MeUiMaterialEditorPalette::switchToGlobal(bool rebuildGrid)
   OdString name;
   if (!me::materialName(global, name))
     return false;
-  closeTextureEditor();
+  m_links.closeTextureEditor();
   switchTo(global, name, rebuildGrid);
   return true;
 }
@@ -292,7 +285,7 @@ void MeUiMaterialEditorPalette::materialAdded(const OdDbObjectId& id)
   OdString name;
   if (!me::materialName(id, name))
     return;
-  closeTextureEditor();
+  m_links.closeTextureEditor();
   // The browser renders the thumbnail of the material edited until now.
   me::sendServiceEvent(me::kMaterialsBrowserService, me::kEventRefreshEditedThumbnail);
   switchTo(id, name, false);
@@ -319,24 +312,7 @@ void MeUiMaterialEditorPalette::materialChanged(const OdDbObjectId& id)
   if (m_dialog)
     m_dialog->rebuild();
   setTitleFrom(name);
-  followMapInTextureEditor();
-}
-
-void MeUiMaterialEditorPalette::followMapInTextureEditor()
-{
-  // A Texture editor the user closed stays among the listeners, without a
-  // dialog: it stays closed.
-  me::IMeEditor* editor = me::editorService();
-  const MeUiTextureEditorPalette* texture = textureEditorPalette(false);
-  if (!editor || !texture || !texture->dialog())
-    return;
-  // Its rows and its map editor were made for the map as it was: it opens
-  // anew on the map as it is now, or closes when the map has gone. Closed
-  // first, so that the old map editor ends its editing before the new one
-  // begins.
-  closeTextureEditor();
-  if (!editor->diffuseMapText().isEmpty())
-    openTextureEditor(editor->editDiffuseMap());
+  m_links.followMapInTextureEditor();
 }
 
 void MeUiMaterialEditorPalette::managerClosing()

@@ -25,6 +25,7 @@
 #include "ui/MeUiMaterialEditorPaletteReactor.h"
 #include "ui/MeUiMaterialPropertiesDlg.h"
 #include "ui/MeUiPalette.h"
+#include "ui/MeUiPaletteLinks.h"
 
 #include <vector>
 
@@ -37,12 +38,16 @@ class MeUiMaterialEditorPalette : public MeUiPalette,
                                   public me::IMeServiceItem
 {
 public:
-  MeUiMaterialEditorPalette();
+  explicit MeUiMaterialEditorPalette(MeUiPaletteLinks& links);
   ~MeUiMaterialEditorPalette() override;
 
-  // Opens the palette on a material: message 150 (stop icon) and false
-  // for a null id or an object that is no material; the window is made
-  // (and registered as service 5) either way.
+  // "Material editor - %s" with the name as lists show it; the name is
+  // data, never a format.
+  static OdString titleFor(const OdString& name);
+
+  // Opens the palette, whose window the owner has made, on a material:
+  // message 150 (stop icon) and false for a null id or an object that is no
+  // material.
   bool openOn(const OdDbObjectId& material);
 
   // Listeners: no duplicates, told in the order they came.
@@ -73,9 +78,6 @@ public:
   // IMeServiceItem: any event sets the title again.
   void onServiceEvent(int event, void* argument) override;
 
-  // The Texture editor, when open, on the diffuse map as the editor now has it.
-  void followMapInTextureEditor();
-
 protected:
   bool onCreate() override;
   // The grid takes the keys.
@@ -104,12 +106,9 @@ private:
   MeUiEditorToolbar m_toolbar;
   fw::CMenu m_sampleMenu;
   std::vector<MeUiMaterialEditorPaletteReactor*> m_listeners;
+  MeUiPaletteLinks& m_links;
   // Set by the editor's own write of the open material, so that the
   // manager's report of it is not taken for a change made elsewhere.
   bool m_editorWriting = false;
 };
-
-// The one palette: created on demand; owned by the registry once it is
-// registered as service 5.
-MeUiMaterialEditorPalette* materialEditorPalette(bool create);
 } // namespace meui

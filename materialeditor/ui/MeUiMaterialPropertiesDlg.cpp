@@ -7,8 +7,6 @@
 #include "core/MeStrings.h"
 #include "core/MeSystemDialogs.h"
 #include "resources/MeResources.h"
-#include "ui/MeEditorEntries.h"
-#include "ui/MeUiMaterialEditorPalette.h"
 #include "ui/properties/MeUiMaterialRowsProvider.h"
 #include "ui/properties/MeUiTextureProperty.h"
 
@@ -20,7 +18,10 @@ namespace
 constexpr int kPreviewMaterialChanged = 1;
 } // namespace
 
-MeUiMaterialPropertiesDlg::MeUiMaterialPropertiesDlg() : MeUiPreviewGridDlg(IDD_MATERIAL_PROPERTIES, 0) {}
+MeUiMaterialPropertiesDlg::MeUiMaterialPropertiesDlg(MeUiPaletteLinks& links)
+  : MeUiPreviewGridDlg(IDD_MATERIAL_PROPERTIES, 0), m_links(links)
+{
+}
 
 MeUiMaterialPropertiesDlg::~MeUiMaterialPropertiesDlg()
 {
@@ -106,21 +107,21 @@ void MeUiMaterialPropertiesDlg::mapCommand(unsigned command)
     if (settings)
       settings->setDiffuseMapPath(path);
     // An open Texture editor shows the map as it is now: an image file.
-    if (MeUiMaterialEditorPalette* palette = materialEditorPalette(false))
-      palette->followMapInTextureEditor();
+    m_links.followMapInTextureEditor();
     return;
   }
   case kMapCommandRemove:
     editor->setDiffuseMapFile(OdString());
     if (settings)
       settings->setDiffuseMapPath(OdString());
-    closeTextureEditor();
+    m_links.closeTextureEditor();
     return;
   case kMapCommandEdit:
     // The open Texture editor's map editor ends before the map is taken for
     // the new one: ending later would end the new one's editing too.
-    closeTextureEditor();
-    openTextureEditor(editor->editDiffuseMap());
+    m_links.closeTextureEditor();
+    editor->editDiffuseMap(); // the map the Texture editor asks for
+    m_links.openTextureEditor();
     return;
   default: return;
   }

@@ -13,6 +13,7 @@
 #pragma once
 
 #include "MeLivePreview.h"
+#include "ui/MeUiPaletteLinks.h"
 #include "ui/MeUiPreviewGridDlg.h"
 
 class OdDbMaterial;
@@ -22,7 +23,8 @@ namespace meui
 class MeUiMaterialPropertiesDlg : public MeUiPreviewGridDlg
 {
 public:
-  MeUiMaterialPropertiesDlg();
+  // The links reach the Texture editor for the diffuse map row's commands.
+  explicit MeUiMaterialPropertiesDlg(MeUiPaletteLinks& links);
   ~MeUiMaterialPropertiesDlg() override;
 
   // The open material (the material editor's): the preview shows a copy,
@@ -47,5 +49,6 @@ protected:
 
 private:
   MeLivePreview m_preview;
+  MeUiPaletteLinks& m_links;
 };
 } // namespace meui

@@ -3,8 +3,8 @@
 //
 // The instance is made on first use and owned here until its window is
 // registered as its service; from then on the registry owns it and deletes
-// it at unload. The palette's destructor calls forget(), so that a deleted
-// palette is never handed out again.
+// it at unload. The palette's destructor tells its links (the owner, which
+// calls forget()), so that a deleted palette is never handed out again.
 #pragma once
 
 #include "core/MeHost.h"
@@ -12,6 +12,7 @@
 #include "framework/DockablePane.h"
 #include "host/HostDocking.h"
 #include "resources/MeResources.h"
+#include "ui/MeUiPaletteLinks.h"
 
 #include <memory>
 
@@ -21,17 +22,17 @@ template <class Palette>
 class MeUiPaletteInstance
 {
 public:
-  Palette* get(bool create)
+  Palette* get(bool create, MeUiPaletteLinks& links)
   {
     if (!m_palette && create)
     {
-      m_unowned = std::make_unique<Palette>();
+      m_unowned = std::make_unique<Palette>(links);
       m_palette = m_unowned.get();
     }
     return m_palette;
   }
 
-  void forget(const Palette* palette)
+  void forget(const void* palette)
   {
     if (m_palette == palette)
       m_palette = nullptr;

@@ -1,67 +1,20 @@
 #include "ui/MeUiTextureEditorPalette.h"
 
-#include "core/MeHost.h"
-#include "core/MeStrings.h"
 #include "framework/ModuleState.h"
-#include "host/HostDocking.h"
 #include "resources/MeResources.h"
-#include "ui/MeEditorEntries.h"
-#include "ui/MeUiMaterialEditorPalette.h"
 #include "win/MeHostQuery.h"
-
-#include <algorithm>
-#include <memory>
 
 namespace meui
 {
 namespace
 {
 constexpr const wchar_t* kHelpTopic = L"IDH_TextureEditor";
-
-// Not in the registry: the module keeps it until it unloads.
-std::unique_ptr<MeUiTextureEditorPalette>& instance()
-{
-  static std::unique_ptr<MeUiTextureEditorPalette> palette;
-  return palette;
-}
 } // namespace
 
-void openTextureEditorOn(MaterialMap& map);
-
-MeUiTextureEditorPalette* textureEditorPalette(bool create)
+MeUiTextureEditorPalette::MeUiTextureEditorPalette(MeUiPaletteLinks& links)
+  : MeUiPalette(m_toolbar, ID_TEXTURE_HELP, kHelpTopic), m_links(links)
 {
-  std::unique_ptr<MeUiTextureEditorPalette>& palette = instance();
-  if (!palette && create)
-  {
-    palette = std::make_unique<MeUiTextureEditorPalette>();
-    setTextureEditor(palette.get(), &openTextureEditorOn);
-  }
-  return palette.get();
 }
-
-void installTextureEditor() { setTextureEditor(textureEditorPalette(false), &openTextureEditorOn); }
-
-void destroyTextureEditorPalette()
-{
-  if (!instance())
-    return;
-  closeTextureEditor(); // out of the Material editor's listeners
-  setTextureEditor(nullptr, &openTextureEditorOn);
-  instance().reset();
-}
-
-void openTextureEditorOn(MaterialMap& map)
-{
-  MeUiTextureEditorPalette* palette = textureEditorPalette(true);
-  if (!palette->exists() && !palette->CreateDocked(me::loadString(me::kStrTextureEditorTitle).c_str(),
-                                                   static_cast<HWND>(me::hostMainWindow()), ME_PALETTE_STYLE,
-                                                   IDC_PALETTE_PANE, kHostDockAnySide, kHostDockLeft))
-    return;
-  palette->setMap(map);
-  palette->ShowPane(true, false, true);
-}
-
-MeUiTextureEditorPalette::MeUiTextureEditorPalette() : MeUiPalette(m_toolbar, ID_TEXTURE_HELP, kHelpTopic) {}
 
 MeUiTextureEditorPalette::~MeUiTextureEditorPalette()
 {
@@ -69,7 +22,7 @@ MeUiTextureEditorPalette::~MeUiTextureEditorPalette()
   destroy(); // while onDestroy still runs: the pane leaves the host's dock
 }
 
-void MeUiTextureEditorPalette::setMap(MaterialMap& map) { m_dialog.reset(new MeUiTexturePropertiesDlg(map)); }
+void MeUiTextureEditorPalette::newDialog() { m_dialog.reset(new MeUiTexturePropertiesDlg()); }
 
 void MeUiTextureEditorPalette::deleteDialog() { m_dialog.reset(); }
 
@@ -103,10 +56,7 @@ LRESULT MeUiTextureEditorPalette::windowProc(UINT message, WPARAM wParam, LPARAM
 {
   // Asked here because this palette is the listener whose count matters.
   if (me::isHostStateQuery(message, wParam, kHostQueryEditorListeners))
-  {
-    const MeUiMaterialEditorPalette* editor = materialEditorPalette(false);
-    return me::hostStateAnswer(editor ? editor->listenerCount() : 0);
-  }
+    return me::hostStateAnswer(m_links.materialEditorListenerCount());
   return MeUiPalette::windowProc(message, wParam, lParam);
 }
 

@@ -7,13 +7,13 @@
 //   WM_COMMAND 76            the help topic "IDH_TextureEditor"
 //   the host's state query   the Material editor palette's listener count
 //
-// One instance per process, made on the first opening; not a service. Its
-// window goes at unload (destroyTextureEditorPalette), so the host is never
-// left holding a pane of an unloaded module.
+// One instance per process, made on the first opening and kept by the
+// palettes' owner (MeUiPalettes), which opens it; not a service.
 #pragma once
 
 #include "ui/MeUiMaterialEditorPaletteReactor.h"
 #include "ui/MeUiPalette.h"
+#include "ui/MeUiPaletteLinks.h"
 #include "ui/MeUiTextureEditorToolbar.h"
 #include "ui/MeUiTexturePropertiesDlg.h"
 
@@ -22,12 +22,12 @@ namespace meui
 class MeUiTextureEditorPalette : public MeUiPalette, public MeUiMaterialEditorPaletteReactor
 {
 public:
-  MeUiTextureEditorPalette();
+  explicit MeUiTextureEditorPalette(MeUiPaletteLinks& links);
   ~MeUiTextureEditorPalette() override;
 
-  // A new dialog for the map, replacing the one shown; its window is made
-  // when the pane shows.
-  void setMap(MaterialMap& map);
+  // A new dialog, replacing the one shown; its window, made when the pane
+  // shows, asks the material editor for the map it edits.
+  void newDialog();
   MeUiTexturePropertiesDlg* dialog() const { return m_dialog.get(); }
 
   // Shown: makes the window of a dialog that has none (a pane the host
@@ -52,15 +52,6 @@ private:
 
   MeUiBody<MeUiTexturePropertiesDlg> m_dialog;
   MeUiTextureEditorToolbar m_toolbar;
+  MeUiPaletteLinks& m_links;
 };
-
-// The palette, made on first use when create is true; null otherwise.
-MeUiTextureEditorPalette* textureEditorPalette(bool create);
-// Makes the palette the module's Texture editor (setTextureEditor), so that
-// openTextureEditor opens it; at load.
-void installTextureEditor();
-// Opens the palette on a map record with a fresh dialog (openTextureEditor's work).
-void openTextureEditorOn(MaterialMap& map);
-// Destroys the palette and its window (module unload).
-void destroyTextureEditorPalette();
 } // namespace meui

@@ -5,10 +5,7 @@
 
 namespace meui
 {
-MeUiTexturePropertiesDlg::MeUiTexturePropertiesDlg(MaterialMap& map)
-  : MeUiPreviewGridDlg(IDD_TEXTURE_PROPERTIES, kGridBottomMargin), m_preview(map), m_map(&map)
-{
-}
+MeUiTexturePropertiesDlg::MeUiTexturePropertiesDlg() : MeUiPreviewGridDlg(IDD_TEXTURE_PROPERTIES, kGridBottomMargin) {}
 
 MeUiTexturePropertiesDlg::~MeUiTexturePropertiesDlg()
 {
@@ -29,11 +26,15 @@ void MeUiTexturePropertiesDlg::materialModified(OdDbMaterial*)
 
 bool MeUiTexturePropertiesDlg::onInitDialog()
 {
+  me::IMeEditor* editor = me::editorService();
+  MaterialMap* map = editor ? editor->editedMap() : nullptr;
+  if (map)
+    m_preview.setMap(*map);
   // The preview takes its control over before anything paints it.
   m_preview.subclassDlgItem(hwnd(), IDC_MAP_PREVIEW);
   setPictureHeight(int(itemRect(IDC_MAP_PREVIEW).bottom));
   const bool focusLeft = MeUiPreviewGridDlg::onInitDialog();
-  if (me::IMeEditor* editor = me::editorService())
+  if (editor)
   {
     editor->addReactor(this);
     m_observing = true;
@@ -41,7 +42,8 @@ bool MeUiTexturePropertiesDlg::onInitDialog()
   createGrid();
   if (HWND list = item(IDC_PROPERTY_GRID))
     EnableScrollBar(list, SB_VERT, ESB_ENABLE_BOTH);
-  setProvider(createTexturePropertiesProvider(*m_map));
+  if (map)
+    setProvider(createTexturePropertiesProvider(*map));
   return focusLeft;
 }
 

@@ -3,8 +3,10 @@
 // 1048) above the host's grid with the rows of the provider that suits the
 // map. The shape, the layout and the host's query: MeUiPreviewGridDlg.
 //
-// It observes the material editor: every change of the material repaints
-// the grid and reloads the image. When its window goes the provider, and
+// It edits the map the material editor has open for editing, asked for as
+// its window is made: it keeps no record of the editor's, which may go
+// first at unload. It observes the material editor: every change of the
+// material repaints the grid and reloads the image. When its window goes the provider, and
 // with it its texture map editor, ends (which ends map editing).
 #pragma once
 
@@ -21,9 +23,8 @@ constexpr int kGridBottomMargin = 25;
 class MeUiTexturePropertiesDlg : public MeUiPreviewGridDlg, public me::MeEditorReactor
 {
 public:
-  // For the map record (the material editor's; not owned). The window is
-  // made later, by the palette.
-  explicit MeUiTexturePropertiesDlg(MaterialMap& map);
+  // The window is made later, by the palette.
+  MeUiTexturePropertiesDlg();
   ~MeUiTexturePropertiesDlg() override;
 
   // me::MeEditorReactor
@@ -31,7 +32,6 @@ public:
 
   MeUiMaterialMapPreview& mapPreview() { return m_preview; }
   MeUiTexturePropertiesProvider* provider() const { return static_cast<MeUiTexturePropertiesProvider*>(rowProvider()); }
-  MaterialMap& map() const { return *m_map; }
 
 protected:
   HWND pictureWindow() const override;
@@ -42,7 +42,6 @@ private:
   void release();
 
   MeUiMaterialMapPreview m_preview;
-  MaterialMap* m_map;
   bool m_observing = false;
 };
 } // namespace meui

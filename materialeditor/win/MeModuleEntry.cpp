@@ -1,11 +1,11 @@
 // The library's entry: the Win32 system services, attach, the command
-// registration at load, and the two exports.
+// registration at load, and the two exports. It wires the core's command to
+// the palettes' owner, which makes the palettes.
 #include "core/MeHost.h"
 #include "core/MeModule.h"
 #include "core/MeModuleInstance.h"
 #include "framework/ModuleState.h"
-#include "ui/MeUiMaterialBrowserPalette.h"
-#include "ui/MeUiTextureEditorPalette.h"
+#include "ui/MeUiPalettes.h"
 #include "win/MeWin32System.h"
 
 #include <windows.h>
@@ -30,24 +30,15 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
     me::setModuleInstance(instance);
     fw::setModuleInstance(instance);
     DisableThreadLibraryCalls(instance);
-    if (auto translate = me::hostFunction<InitResTranslationFn>(me::HostLibrary::Core, HOST_EXPORT_INIT_RES_TRANSLATION))
+    if (auto translate =
+          me::hostFunction<InitResTranslationFn>(me::HostLibrary::Core, HOST_EXPORT_INIT_RES_TRANSLATION))
       translate(instance);
     me::setBrowserToggle(&meui::toggleMaterialsBrowser);
-    meui::installTextureEditor();
-  }
-  else if (reason == DLL_PROCESS_DETACH)
-  {
-    // Before the static objects (the registry with the material editor):
-    // the Texture editor is no service, and its pane must not outlive us.
-    meui::destroyTextureEditorPalette();
   }
   return TRUE;
 }
 
-extern "C" __declspec(dllexport) OdRxModule* odrxCreateModuleObject()
-{
-  return me::moduleObject(me::moduleInstance());
-}
+extern "C" __declspec(dllexport) OdRxModule* odrxCreateModuleObject() { return me::moduleObject(me::moduleInstance()); }
 
 extern "C" __declspec(dllexport) void odrxGetAPIVersion(int& major, int& minor, int& majorBuild, int& minorBuild)
 {

@@ -62,7 +62,8 @@ protected:
 
   void open()
   {
-    m_dialog = new meui::MeUiTexturePropertiesDlg(m_editor->editDiffuseMap());
+    m_editor->editDiffuseMap(); // the map the dialog asks for
+    m_dialog = new meui::MeUiTexturePropertiesDlg();
     ASSERT_TRUE(m_dialog->Create(m_parent.get()));
     ShowWindow(m_dialog->hwnd(), SW_SHOW);
     pumpMessages();

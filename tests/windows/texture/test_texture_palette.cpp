@@ -1,8 +1,8 @@
 // The Texture editor as a palette under Wine: a pane shown without a dialog
 // stays sound, help asks for the Texture editor's topic, closeTextureEditor
 // ends map editing, and unloading removes the window.
-#include "ui/MeEditorEntries.h"
 #include "ui/MeUiMaterialEditorPalette.h"
+#include "ui/MeUiPalettes.h"
 #include "ui/MeUiTextureEditorPalette.h"
 
 #include "TestHost.h"
@@ -49,15 +49,20 @@ protected:
     m_editor = me::editorService();
     ASSERT_NE(m_editor, nullptr);
     m_editor->open(m_id);
-    meui::installTextureEditor(); // as the module does at load
   }
-  void TearDown() override
-  {
-    meui::destroyTextureEditorPalette();
-    m_main.reset();
-  }
+  void TearDown() override { m_main.reset(); }
 
-  meui::MeUiTextureEditorPalette* palette() { return meui::textureEditorPalette(false); }
+  meui::MeUiPalettes& owner() { return *meui::palettes(true); }
+  void openOnDiffuseMap()
+  {
+    m_editor->editDiffuseMap(); // as "&Edit..." does
+    owner().openTextureEditor();
+  }
+  meui::MeUiTextureEditorPalette* palette()
+  {
+    meui::MeUiPalettes* palettes = meui::palettes(false);
+    return palettes ? palettes->textureEditor(false) : nullptr;
+  }
   double storedBlend()
   {
     MaterialColor colour;
@@ -78,7 +83,7 @@ protected:
 // makes: the host showing the pane again on its own.
 TEST_F(TexturePalette, APaneTheHostShowsOnItsOwnStaysEmptyAndSound)
 {
-  meui::openTextureEditor(m_editor->editDiffuseMap());
+  openOnDiffuseMap();
   ASSERT_NE(palette(), nullptr);
   palette()->ShowPane(false, false, false);
   EXPECT_EQ(palette()->dialog(), nullptr);
@@ -90,7 +95,7 @@ TEST_F(TexturePalette, APaneTheHostShowsOnItsOwnStaysEmptyAndSound)
 
 TEST_F(TexturePalette, TheDialogFillsThePaneBelowTheToolbar)
 {
-  meui::openTextureEditor(m_editor->editDiffuseMap());
+  openOnDiffuseMap();
   ASSERT_NE(palette(), nullptr);
   SetWindowPos(palette()->hwnd(), nullptr, 0, 0, 260, 600, SWP_NOZORDER | SWP_NOMOVE);
   RECT toolbar{}, dialog{};
@@ -108,17 +113,17 @@ TEST_F(TexturePalette, TheDialogFillsThePaneBelowTheToolbar)
 
 TEST_F(TexturePalette, ClosingFromOutsideEndsMapEditingAndUnloadRemovesTheWindow)
 {
-  meui::closeTextureEditor(); // nothing open: nothing happens
-  meui::MeUiMaterialEditorPalette* materialEditor = meui::materialEditorPalette(true);
+  owner().closeTextureEditor(); // nothing open: nothing happens
+  meui::MeUiMaterialEditorPalette* materialEditor = owner().materialEditor(true);
   MaterialMap& record = m_editor->editDiffuseMap(); // asking for it starts map editing
-  meui::openTextureEditor(record);
+  owner().openTextureEditor();
   record.setBlendFactor(0.5);
   m_editor->commitEditedMap();
   ASSERT_EQ(storedBlend(), 0.5);
 
-  meui::openTextureEditor(record);
+  owner().openTextureEditor();
   EXPECT_EQ(materialEditor->listenerCount(), 1u) << "a listener of the Material editor once";
-  meui::closeTextureEditor();
+  owner().closeTextureEditor();
   EXPECT_EQ(palette()->dialog(), nullptr);
   EXPECT_FALSE(palette()->IsPaneVisible());
   EXPECT_EQ(materialEditor->listenerCount(), 0u);
@@ -127,19 +132,19 @@ TEST_F(TexturePalette, ClosingFromOutsideEndsMapEditingAndUnloadRemovesTheWindow
   EXPECT_EQ(storedBlend(), 0.5) << "map editing ended";
 
   // The close button does the same.
-  meui::openTextureEditor(m_editor->editDiffuseMap());
+  openOnDiffuseMap();
   ASSERT_NE(palette(), nullptr);
   palette()->OnPressCloseButton();
   EXPECT_EQ(palette()->dialog(), nullptr);
-  meui::openTextureEditor(m_editor->editDiffuseMap());
+  openOnDiffuseMap();
   palette()->editorPaletteChanged(); // the Material editor switched material
   EXPECT_EQ(palette()->dialog(), nullptr);
   EXPECT_FALSE(palette()->IsPaneVisible());
 
-  meui::openTextureEditor(m_editor->editDiffuseMap());
+  openOnDiffuseMap();
   ASSERT_NE(palette(), nullptr);
   const HWND pane = palette()->hwnd();
-  meui::destroyTextureEditorPalette();
+  me::destroyAppServices(); // unload: the registry and the palettes' owner go
   EXPECT_FALSE(IsWindow(pane));
   EXPECT_EQ(palette(), nullptr);
 }
@@ -150,23 +155,23 @@ TEST_F(TexturePalette, ClosingFromOutsideEndsMapEditingAndUnloadRemovesTheWindow
 TEST_F(TexturePalette, OpeningTheMaterialEditorOnANullOrErasedIdShowsTheStopMessageAndNoPalette)
 {
   const std::size_t before = m_host.messages.size();
-  EXPECT_FALSE(meui::openMaterialEditor(OdDbObjectId()));
+  EXPECT_FALSE(owner().openMaterialEditor(OdDbObjectId()));
   {
     OdDbMaterialPtr material = m_id.safeOpenObject(OdDb::kForWrite);
     ASSERT_EQ(material->erase(), eOk);
   }
-  EXPECT_FALSE(meui::openMaterialEditor(m_id));
+  EXPECT_FALSE(owner().openMaterialEditor(m_id));
   ASSERT_EQ(m_host.messages.size(), before + 2);
   for (std::size_t i = before; i < m_host.messages.size(); ++i)
   {
     EXPECT_EQ(m_host.messages[i].text, me::loadString(me::kStrInvalidMaterial));
     EXPECT_EQ(m_host.messages[i].icon, kHostIconStop);
   }
-  meui::MeUiMaterialEditorPalette* editor = meui::materialEditorPalette(false);
+  meui::MeUiMaterialEditorPalette* editor = owner().materialEditor(false);
   ASSERT_NE(editor, nullptr);
   EXPECT_TRUE(editor->exists()) << "the window is made before the id is checked";
   EXPECT_FALSE(editor->IsPaneVisible());
-  EXPECT_EQ(dynamic_cast<meui::MeUiMaterialEditorPalette*>(
-              me::appServices()->getService(me::kMaterialEditorPaletteService)),
-            editor);
+  EXPECT_EQ(
+    dynamic_cast<meui::MeUiMaterialEditorPalette*>(me::appServices()->getService(me::kMaterialEditorPaletteService)),
+    editor);
 }
