@@ -8,11 +8,22 @@
 TEST(OdString, CaseInsensitiveComparisonCoversAccentedAndCyrillicLetters)
 {
   EXPECT_EQ(OdString(L"ByLayer").iCompare(L"BYLAYER"), 0);
-  EXPECT_EQ(OdString(L"\u00C9tude").iCompare(L"\u00E9TUDE"), 0);       // É / é
+  EXPECT_EQ(OdString(L"\u00C9tude").iCompare(L"\u00E9TUDE"), 0); // É / é
   EXPECT_EQ(OdString(L"\u0421\u0442\u0430\u043B\u044C").iCompare(L"\u0441\u0422\u0410\u041B\u042C"), 0);
   EXPECT_LT(OdString(L"abc").iCompare(L"ABD"), 0);
   EXPECT_GT(OdString(L"Global material").iCompare(L"global"), 0);
   EXPECT_NE(OdString(L"Global").iCompare(L"Globa"), 0);
+  // Long shared prefixes are skipped in blocks: a difference of case or of
+  // letter on either side of a block's edge still decides.
+  for (int at = 0; at < 20; ++at)
+  {
+    std::wstring lower(20, L'a'), upper(20, L'a'), later(20, L'a');
+    upper[std::size_t(at)] = L'A';
+    later[std::size_t(at)] = L'B';
+    EXPECT_EQ(OdString(lower).iCompare(OdString(upper)), 0) << at;
+    EXPECT_LT(OdString(lower).iCompare(OdString(later)), 0) << at;
+    EXPECT_GT(OdString(later).iCompare(OdString(upper)), 0) << at;
+  }
 }
 
 TEST(OdString, FormatTreatsArgumentsAsDataNeverAsFormats)

@@ -187,7 +187,7 @@ void DrawingScript::remember(const OdString& label, const OdDbObjectId& id)
 void DrawingScript::material(ScriptArgs& args)
 {
   OdDbDatabase* db = database();
-  const OdString name = args.next(L"material name");
+  const OdString& name = args.next(L"material name");
   MaterialOptions options;
   options.read(args);
   // Made whole before the dictionary is opened, so a refused line writes nothing.
@@ -238,7 +238,8 @@ void DrawingScript::eraseMaterial(ScriptArgs& args)
   args.expectEnd();
   OdDbMaterialPtr material = materialByName(db, name).safeOpenObject(OdDb::kForWrite);
   if (material->erase() != eOk)
-    throw ScriptError(OdString::format(L"the material \"%s\" cannot be erased: it is one of the drawing's standard materials", name));
+    throw ScriptError(
+      OdString::format(L"the material \"%s\" cannot be erased: it is one of the drawing's standard materials", name));
 }
 
 // DROPSTANDARD name: a drawing without that standard material ("By Layer",

@@ -12,7 +12,10 @@ namespace host
 {
 namespace
 {
-bool isBlank(wchar_t ch) { return ch == L' ' || ch == L'\t' || ch == L'\r' || ch == L'\n' || ch == L'\f' || ch == L'\v'; }
+bool isBlank(wchar_t ch)
+{
+  return ch == L' ' || ch == L'\t' || ch == L'\r' || ch == L'\n' || ch == L'\f' || ch == L'\v';
+}
 
 int hexDigit(wchar_t ch)
 {
@@ -70,14 +73,15 @@ std::vector<OdString> splitScriptWords(const OdString& line)
       i = end + 1;
       if (i < s.size() && !isBlank(s[i]))
         throw ScriptError(OdString::format(L"no blank after the quoted word ending at column %d", int(i)));
-      words.emplace_back(word);
+      words.emplace_back(std::move(word));
       continue;
     }
     if (s[i] != L'"')
     {
+      const std::size_t start = i;
       while (i < s.size() && !isBlank(s[i]))
-        word += s[i++];
-      words.emplace_back(word);
+        ++i;
+      words.emplace_back(s.substr(start, i - start));
       continue;
     }
     const std::size_t start = i++;
@@ -129,7 +133,7 @@ std::vector<OdString> splitScriptWords(const OdString& line)
       throw ScriptError(OdString::format(L"unterminated quote starting at column %d", int(start + 1)));
     if (i < s.size() && !isBlank(s[i]))
       throw ScriptError(OdString::format(L"no blank after the quoted word ending at column %d", int(i)));
-    words.emplace_back(word);
+    words.emplace_back(std::move(word));
   }
   return words;
 }
@@ -142,13 +146,12 @@ std::vector<ScriptLine> scriptLines(const std::string& bytes)
     ++number;
     // A NUL would end the text early: it becomes U+FFFD, as bytes that are
     // no UTF-8 do.
-    std::string copy;
-    copy.reserve(text.size());
-    for (char ch : text)
-      copy += ch ? std::string_view(&ch, 1) : std::string_view("\xEF\xBF\xBD");
+    std::string copy(text);
+    for (std::size_t nul = copy.find('\0'); nul != std::string::npos; nul = copy.find('\0', nul))
+      copy.replace(nul, 1, "\xEF\xBF\xBD");
     OdString line(copy.c_str());
     if (isCommandLine(line))
-      lines.push_back({number, line});
+      lines.push_back({number, std::move(line)});
   });
   return lines;
 }
@@ -223,7 +226,7 @@ void ScriptInterpreter::runWords(std::vector<OdString> words)
 {
   if (words.empty())
     throw ScriptError(L"missing command");
-  const OdString word = words.front();
+  const OdString word = std::move(words.front());
   words.erase(words.begin());
   ScriptArgs args(std::move(words));
   auto it = m_handlers.find(word);
