@@ -63,6 +63,23 @@ TEST_F(DrawingScriptTest, MaterialsWithColoursAndMaps)
   EXPECT_THROW(materialByName(m_db, L"X"), ScriptError) << "a refused line adds nothing";
 }
 
+// A drawing file is read without the check a typed line makes first: the
+// taken name is still refused, on its line, and the first material stays.
+TEST_F(DrawingScriptTest, ADrawingBeingReadRefusesATakenMaterialNameOnItsLine)
+{
+  std::vector<std::pair<int, OdString>> refusals;
+  OdDbDatabasePtr db =
+    m_script.readDrawing("MATERIAL Oak DIFFUSE 10,20,30\nMATERIAL oak DIFFUSE 1,2,3\n", L"oak.mescript", m_interpreter,
+                         [&](int line, const OdString& error) { refusals.emplace_back(line, error); });
+  ASSERT_EQ(refusals.size(), 1u);
+  EXPECT_EQ(refusals[0].first, 2);
+  EXPECT_NE(refusals[0].second.find(L"exists already"), -1) << refusals[0].second.toUtf8();
+  MaterialColor color;
+  MaterialMap map;
+  OdDbMaterialPtr(materialByName(db, L"Oak").safeOpenObject())->diffuse(color, map);
+  EXPECT_EQ(color.color(), OdCmEntityColor(10, 20, 30));
+}
+
 TEST_F(DrawingScriptTest, EntitiesGetMaterialLayerAndPlace)
 {
   run(L"MATERIAL Oak");
@@ -156,9 +173,9 @@ TEST_F(DrawingScriptTest, ChainsOfAnyDepthLoadAndOnlyACycleIsRefused)
 TEST_F(DrawingScriptTest, SharedBlocksAreNoCycles)
 {
   // A diamond: Top holds Left and Right, both hold Leaf.
-  for (const wchar_t* line : {L"BLOCK Top", L"BLOCK Left", L"BLOCK Right", L"BLOCK Leaf", L"INSERT Leaf IN Left",
-                              L"INSERT Leaf IN Right", L"INSERT Left IN Top", L"INSERT Right IN Top",
-                              L"INSERT Leaf IN Top", L"INSERT Top AS $top"})
+  for (const wchar_t* line :
+       {L"BLOCK Top", L"BLOCK Left", L"BLOCK Right", L"BLOCK Leaf", L"INSERT Leaf IN Left", L"INSERT Leaf IN Right",
+        L"INSERT Left IN Top", L"INSERT Right IN Top", L"INSERT Leaf IN Top", L"INSERT Top AS $top"})
     run(line);
   EXPECT_NE(refused(L"INSERT Top IN Leaf").find(L"contain itself"), -1);
   EXPECT_NE(refused(L"INSERT Left IN Leaf").find(L"contain itself"), -1);

@@ -194,11 +194,25 @@ void DrawingScript::material(ScriptArgs& args)
   OdDbMaterialPtr object = OdDbMaterial::createObject();
   object->setName(name);
   options.applyTo(*object);
+  const auto taken = [&] {
+    return ScriptError(OdString::format(L"the material \"%s\" exists already; MATEDIT changes it", name));
+  };
   OdDbDictionaryPtr materials = db->getMaterialDictionaryId().safeOpenObject();
-  if (materials->has(name))
-    throw ScriptError(OdString::format(L"the material \"%s\" exists already; MATEDIT changes it", name));
+  // A drawing being read has no observers: setAt's own refusal of a taken
+  // name is enough there, and a second search a line slows long drawings.
+  if (!m_reading && materials->has(name))
+    throw taken();
   materials->upgradeOpen();
-  remember(options.label, materials->setAt(name, object));
+  try
+  {
+    remember(options.label, materials->setAt(name, object));
+  }
+  catch (const OdError& error)
+  {
+    if (error.code() == eDuplicateKey)
+      throw taken();
+    throw;
+  }
 }
 
 // MATEDIT name [NAME new] [options]: changes an existing material, as an
