@@ -18,6 +18,9 @@ class MeEditorReactor
 public:
   virtual ~MeEditorReactor() = default;
   virtual void materialModified(OdDbMaterial* material) { (void)material; }
+  // The editor goes (at unload, before the palettes do): a reactor keeps
+  // nothing that points into it after this.
+  virtual void editorGoing() {}
 };
 
 enum EditedMapKind

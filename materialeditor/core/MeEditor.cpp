@@ -88,6 +88,11 @@ void MeEditor::onServiceEvent(int event, void* argument)
     endMapEditing();
 }
 
+MeEditor::~MeEditor()
+{
+  tellObservers(m_reactors, [](MeEditorReactor* reactor) { reactor->editorGoing(); });
+}
+
 void MeEditor::addReactor(MeEditorReactor* reactor) { addObserver(m_reactors, reactor); }
 
 void MeEditor::removeReactor(MeEditorReactor* reactor) { removeObserver(m_reactors, reactor); }

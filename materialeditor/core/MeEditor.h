@@ -30,6 +30,7 @@ class MeEditor : public IMeEditor
 {
 public:
   MeEditor() = default;
+  ~MeEditor() override;
   MeEditor(const MeEditor&) = delete;
   MeEditor& operator=(const MeEditor&) = delete;
 

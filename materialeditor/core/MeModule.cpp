@@ -15,15 +15,11 @@ namespace me
 namespace
 {
 OdRxWin32Module<MeMaterialEditorModule>* g_module = nullptr;
-std::unique_ptr<MeDocumentManagerReactor> g_observer;
-bool g_observerAttached = false;
-bool g_browserShown = false;
-BrowserToggle g_toggle = nullptr;
 } // namespace
 
 MeMaterialEditorModule::~MeMaterialEditorModule() = default;
 
-OdRxModule* moduleObject(void* instance)
+MeMaterialEditorModule* moduleObject(void* instance)
 {
   if (!g_module)
     g_module = new OdRxWin32Module<MeMaterialEditorModule>(instance);
@@ -43,15 +39,15 @@ void MeMaterialEditorModule::initApp()
 {
   registerManagerClass();
   appServices();
-  if (!g_observer)
-    g_observer = std::make_unique<MeDocumentManagerReactor>();
+  if (!m_observer)
+    m_observer = std::make_unique<MeDocumentManagerReactor>();
 }
 
 void MeMaterialEditorModule::uninitApp()
 {
   unregisterManagerClass();
   detachDocumentObserver();
-  g_observer.reset();
+  m_observer.reset();
 }
 
 OdString MeMaterialEditorModule::moduleName() const
@@ -60,28 +56,51 @@ OdString MeMaterialEditorModule::moduleName() const
   return system().moduleFileName ? system().moduleFileName(instance) : OdString();
 }
 
-MeDocumentManagerReactor* documentObserver() { return g_observer.get(); }
+void MeMaterialEditorModule::attachDocumentObserver()
+{
+  HostDocManager* manager = hostDocManager();
+  if (!m_observer || !manager || m_observerAttached)
+    return;
+  manager->addReactor(m_observer.get());
+  m_observerAttached = true;
+}
+
+void MeMaterialEditorModule::detachDocumentObserver()
+{
+  if (!m_observer || !m_observerAttached)
+    return;
+  if (HostDocManager* manager = hostDocManager())
+    manager->removeReactor(m_observer.get());
+  m_observerAttached = false;
+}
+
+void MeMaterialEditorModule::toggleBrowser()
+{
+  if (m_toggle)
+    m_toggle();
+}
+
+MeDocumentManagerReactor* documentObserver() { return g_module ? g_module->documentObserver() : nullptr; }
 
 void attachDocumentObserver()
 {
-  HostDocManager* manager = hostDocManager();
-  if (!g_observer || !manager || g_observerAttached)
-    return;
-  manager->addReactor(g_observer.get());
-  g_observerAttached = true;
+  if (g_module)
+    g_module->attachDocumentObserver();
 }
 
 void detachDocumentObserver()
 {
-  if (!g_observer || !g_observerAttached)
-    return;
-  if (HostDocManager* manager = hostDocManager())
-    manager->removeReactor(g_observer.get());
-  g_observerAttached = false;
+  if (g_module)
+    g_module->detachDocumentObserver();
 }
 
-bool browserShown() { return g_browserShown; }
-void setBrowserShown(bool shown) { g_browserShown = shown; }
+bool browserShown() { return g_module && g_module->browserShown(); }
+
+void setBrowserShown(bool shown)
+{
+  if (g_module)
+    g_module->setBrowserShown(shown);
+}
 
 void setStartupCommand(bool add, const OdString& command)
 {
@@ -188,11 +207,9 @@ bool registerBrowserCommand()
   return commands->registerCommand(kBrowserCommand, &MeMaterialBrowserCmd::create, kBrowserCommandGroup, 0, nullptr, 0);
 }
 
-void setBrowserToggle(BrowserToggle toggle) { g_toggle = toggle; }
-
 void toggleMaterialsBrowser()
 {
-  if (g_toggle)
-    g_toggle();
+  if (g_module)
+    g_module->toggleBrowser();
 }
 } // namespace me

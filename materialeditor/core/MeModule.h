@@ -1,18 +1,24 @@
-// What runs because the library is loaded: the module object, the command
-// MATBROWSEROPEN and its object, the "Startup" profile entry, and the
-// module-wide state the palettes share.
+// What runs because the library is loaded: the module object, which holds
+// the state the palettes share (the document observer, whether the browser
+// is shown, the command's action) for as long as the host keeps it, the
+// command MATBROWSEROPEN and its object, and the "Startup" profile entry.
 #pragma once
 
 #include "host/HostCommands.h"
 #include "od/RxModule.h"
 
 #include <atomic>
+#include <memory>
 
 class HostApDocManagerReactor;
 
 namespace me
 {
 class MeDocumentManagerReactor;
+
+// MATBROWSEROPEN's action; the user interface installs it (the palette lives
+// there). Without one the command does nothing.
+using BrowserToggle = void (*)();
 
 class MeMaterialEditorModule : public OdRxModule
 {
@@ -33,14 +39,29 @@ public:
   void uninitApp() override;
   OdString moduleName() const override;
 
+  MeDocumentManagerReactor* documentObserver() const { return m_observer.get(); }
+  void attachDocumentObserver();
+  void detachDocumentObserver();
+  bool browserShown() const { return m_browserShown; }
+  void setBrowserShown(bool shown) { m_browserShown = shown; }
+  void setBrowserToggle(BrowserToggle toggle) { m_toggle = toggle; }
+  void toggleBrowser();
+
 private:
   mutable std::atomic<long> m_refs{0};
+  std::unique_ptr<MeDocumentManagerReactor> m_observer;
+  bool m_observerAttached = false;
+  bool m_browserShown = false;
+  BrowserToggle m_toggle = nullptr;
 };
 
 // The module object, created on the first call bound to the instance.
-OdRxModule* moduleObject(void* instance);
+MeMaterialEditorModule* moduleObject(void* instance);
 // The module object if it exists.
 OdRxModule* existingModuleObject();
+
+// What follows asks the module object, and does nothing (or answers null,
+// false) while there is none.
 
 // The document observer created by initApp; null outside initApp..uninitApp.
 MeDocumentManagerReactor* documentObserver();
@@ -92,9 +113,6 @@ constexpr const wchar_t* kBrowserCommandGroup = L"HOST";
 // nothing registered) when the host has no "new_ICmdFactory".
 bool registerBrowserCommand();
 
-// The command's action; the user interface installs it (the palette lives
-// there). Without one the command does nothing.
-using BrowserToggle = void (*)();
-void setBrowserToggle(BrowserToggle toggle);
+// The command's action, as the module object holds it.
 void toggleMaterialsBrowser();
 } // namespace me

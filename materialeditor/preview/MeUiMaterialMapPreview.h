@@ -34,6 +34,7 @@ public:
   // Without a map until setMap, which reloads from it.
   MeUiMaterialMapPreview() = default;
   void setMap(MaterialMap& map);
+  void forgetMap() { m_map = nullptr; }
   ~MeUiMaterialMapPreview() override;
 
   // Drops the bitmap and reloads from the map; the caller redraws.

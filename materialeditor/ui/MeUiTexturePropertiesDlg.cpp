@@ -24,6 +24,12 @@ void MeUiTexturePropertiesDlg::materialModified(OdDbMaterial*)
   m_preview.redrawNow();
 }
 
+void MeUiTexturePropertiesDlg::editorGoing()
+{
+  m_observing = false; // the editor's list goes with it
+  release();
+}
+
 bool MeUiTexturePropertiesDlg::onInitDialog()
 {
   me::IMeEditor* editor = me::editorService();
@@ -63,5 +69,6 @@ void MeUiTexturePropertiesDlg::release()
   }
   releaseGrid();
   m_preview.destroy();
+  m_preview.forgetMap();
 }
 } // namespace meui

@@ -29,6 +29,8 @@ public:
 
   // me::MeEditorReactor
   void materialModified(OdDbMaterial* material) override;
+  // The rows, their map editor and the picture let go of the editor's map.
+  void editorGoing() override;
 
   MeUiMaterialMapPreview& mapPreview() { return m_preview; }
   MeUiTexturePropertiesProvider* provider() const { return static_cast<MeUiTexturePropertiesProvider*>(rowProvider()); }

@@ -33,12 +33,16 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
     if (auto translate =
           me::hostFunction<InitResTranslationFn>(me::HostLibrary::Core, HOST_EXPORT_INIT_RES_TRANSLATION))
       translate(instance);
-    me::setBrowserToggle(&meui::toggleMaterialsBrowser);
   }
   return TRUE;
 }
 
-extern "C" __declspec(dllexport) OdRxModule* odrxCreateModuleObject() { return me::moduleObject(me::moduleInstance()); }
+extern "C" __declspec(dllexport) OdRxModule* odrxCreateModuleObject()
+{
+  me::MeMaterialEditorModule* module = me::moduleObject(me::moduleInstance());
+  module->setBrowserToggle(&meui::toggleMaterialsBrowser);
+  return module;
+}
 
 extern "C" __declspec(dllexport) void odrxGetAPIVersion(int& major, int& minor, int& majorBuild, int& minorBuild)
 {

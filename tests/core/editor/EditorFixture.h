@@ -22,6 +22,7 @@ struct RecordingReactor : me::MeEditorReactor
 {
   std::vector<OdDb::OpenMode> modes;
   std::vector<const RecordingReactor*>* log = nullptr;
+  int going = 0;
 
   void materialModified(OdDbMaterial* material) override
   {
@@ -29,6 +30,7 @@ struct RecordingReactor : me::MeEditorReactor
     if (log)
       log->push_back(this);
   }
+  void editorGoing() override { ++going; }
   std::size_t count() const { return modes.size(); }
 };
 

@@ -102,7 +102,10 @@ TEST_F(EditorTest, ReactorsAreToldOncePerWriteInRegistrationOrder)
   editor->removeReactor(&first);
   editor->setReflectivity(0.5);
   EXPECT_EQ(order, (std::vector<const RecordingReactor*>{&first, &second, &second}));
-  editor->removeReactor(&second);
+  // At unload the editor tells those still listening that it goes.
+  me::destroyAppServices();
+  EXPECT_EQ(second.going, 1);
+  EXPECT_EQ(first.going, 0);
 }
 
 TEST_F(EditorTest, EachWriteKeepsTheOtherValuesOfItsChannel)

@@ -31,7 +31,6 @@ public:
 class ModuleTest : public ::testing::Test
 {
 protected:
-  void TearDown() override { me::setBrowserShown(false); }
   TestHost host;
 };
 
@@ -50,11 +49,16 @@ TEST_F(ModuleTest, CommandStateFollowsDocumentAndBrowser)
   EXPECT_EQ(command->state(), 0) << "no document: unavailable";
   host.newDocument();
   EXPECT_EQ(command->state(), 1);
+  me::setBrowserShown(true); // no module object: nothing to be shown by
+  EXPECT_EQ(command->state(), 1);
+  OdRxModule* module = me::moduleObject(nullptr);
   me::setBrowserShown(true);
   EXPECT_EQ(command->state(), 3);
   host.closeDocument(host.currentDocument());
   EXPECT_EQ(command->state(), 0);
   EXPECT_EQ(command->Release(), 0u);
+  module->deleteModule(); // the shown state goes with it
+  EXPECT_FALSE(me::browserShown());
 }
 
 TEST_F(ModuleTest, CommandReferenceCountingAndInterfaces)

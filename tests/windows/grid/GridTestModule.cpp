@@ -1,6 +1,8 @@
 // gridtestmodule.dll: a run-time module that holds a property grid with a
 // row of every family, so that the host's grid and the row families are
-// tested on their own, driven by scripts through real input.
+// tested on their own, driven by scripts through real input. Its rows are
+// the editors' own families, made and owned by a MeUiRowProvider as an
+// editor's provider makes and owns them.
 //
 // Command TESTGRID shows (or hides) the docked pane "Grid test": a list box
 // of the grid's style at the pane's client area under its caption, made
@@ -48,18 +50,20 @@
 #include "host/win/KtFamilies.h"
 #include "od/RxModule.h"
 #include "ui/properties/MeUiColorPropertyEx.h"
-#include "ui/properties/MeUiColorSelectorProperty.h"
-#include "ui/properties/MeUiSliderProperty.h"
+#include "ui/properties/MeUiRowProvider.h"
+#include "ui/properties/MeUiTextureRowFamilies.h"
 
 #include <windows.h>
 
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <malloc.h>
 #include <new>
 #include <set>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 // Memory this module frees is filled with a pattern first, so that code
@@ -129,29 +133,14 @@ bool g_addOnWrite = false;
 void rebuildGrid();
 void addExtraRow();
 
-// The values behind the rows; every write is recorded in the profile.
-class GridOwner final : public IKtUnknown
+// The values behind the rows, and the rows, as an editor's provider owns
+// them; every write is recorded in the profile.
+class GridOwner final : public meui::MeUiRowProvider
 {
 public:
   // Its rows write to no drawing: a dialog of theirs always writes.
   me::MeEditTarget editTarget() { return me::MeEditTarget::anything(); }
-  unsigned AddRef() override { return ++m_refs; }
-  unsigned Release() override
-  {
-    if (--m_refs > 0)
-      return m_refs;
-    delete this;
-    return 0;
-  }
-  bool QueryInterface(const std::type_info& type, void** out) override
-  {
-    const bool known = type == typeid(IKtUnknown);
-    if (out)
-      *out = known ? static_cast<IKtUnknown*>(this) : nullptr;
-    if (known)
-      AddRef();
-    return known;
-  }
+  void buildRows() override;
 
   bool getSavedAt(CXStringW& v) { return (v = L"C:/maps/marble.png", true); }
   bool browse()
@@ -215,106 +204,76 @@ private:
       addExtraRow();
     return true;
   }
-
-  unsigned m_refs = 1;
 };
 
 GridOwner* g_owner = nullptr;
 
-using Rows = std::vector<KtRef<IKtEditableProperty>>;
-
-template <class Row>
-void add(Rows& rows, Row* row)
+// The families the editors' providers build their rows from.
+void GridOwner::buildRows()
 {
-  rows.push_back(KtRef<IKtEditableProperty>::adopt(row));
-}
-
-Rows makeRows()
-{
-  Rows rows;
-  GridOwner* o = g_owner;
-  auto* savedAt = new CTTextProperty<GridOwner, CXStringW>(labelOf(L"Image.Saved at"), o);
+  using namespace meui;
+  auto* savedAt = adoptRow(new MeTextRow<GridOwner>(labelOf(L"Image.Saved at"), this));
   savedAt->SetGetter(&GridOwner::getSavedAt);
   savedAt->SetAction(&GridOwner::browse);
-  add(rows, savedAt);
 
-  auto* fileName = new CTTextEditProperty<GridOwner, CXStringW>(labelOf(L"Image.File name"), o);
+  auto* fileName = adoptRow(new CTTextEditProperty<GridOwner, CXStringW>(labelOf(L"Image.File name"), this));
   fileName->SetGetter(&GridOwner::getFileName);
   fileName->SetSetter(&GridOwner::setFileName);
-  add(rows, fileName);
 
-  auto* width = new CTRealProperty<GridOwner, double>(labelOf(L"Scale.Width"), o);
+  auto* width = adoptRow(new MeRealRow<GridOwner>(labelOf(L"Scale.Width"), this));
   width->SetGetter(&GridOwner::getWidth);
   width->SetSetter(&GridOwner::setWidth);
   width->SetRange(0.0, 2147483647.0);
-  add(rows, width);
 
-  auto* offset = new CTRealProperty<GridOwner, double>(labelOf(L"Position.Offset"), o);
+  auto* offset = adoptRow(new MeRealRow<GridOwner>(labelOf(L"Position.Offset"), this));
   offset->SetGetter(&GridOwner::getOffset);
   offset->SetSetter(&GridOwner::setOffset);
   offset->SetRange(0.0, 100.0);
-  add(rows, offset);
 
-  auto* lock = new CTBoolProperty<GridOwner>(labelOf(L"Position.Lock"), o);
+  auto* lock = adoptRow(new MeYesNoRow<GridOwner>(labelOf(L"Position.Lock"), this));
   lock->SetGetter(&GridOwner::getLock);
   lock->SetSetter(&GridOwner::setLock);
-  add(rows, lock);
 
-  auto* rotation = new meui::MeUiSliderProperty<GridOwner, int>(labelOf(L"Position.Rotation"), o);
+  auto* rotation = adoptRow(new MeSliderRow<GridOwner>(labelOf(L"Position.Rotation"), this));
   rotation->SetGetter(&GridOwner::getRotation);
   rotation->SetSetter(&GridOwner::setRotation);
   rotation->SetFormat(&GridOwner::degrees);
   rotation->SetSliderRange(0, 360);
-  add(rows, rotation);
 
-  auto* projection = new CTTextComboProperty<GridOwner>(labelOf(L"Projection.Type"), o);
+  auto* projection = adoptRow(new MeTextComboRow<GridOwner>(labelOf(L"Projection.Type"), this));
   projection->SetGetter(&GridOwner::getProjection);
   projection->SetSetter(&GridOwner::setProjection);
   projection->SetChoices(&GridOwner::projections);
-  add(rows, projection);
 
-  auto* diffuse = new meui::MeUiColorPropertyEx<GridOwner>(labelOf(L"Generic.Diffuse"), o);
+  auto* diffuse = adoptRow(new MeUiColorPropertyEx<GridOwner>(labelOf(L"Generic.Diffuse"), this));
   diffuse->SetGetter(&GridOwner::getDiffuse);
   diffuse->SetSetter(&GridOwner::setDiffuse);
-  add(rows, diffuse);
 
-  auto* glossiness = new meui::MeUiSliderProperty<GridOwner, int>(labelOf(L"Generic.Glossiness"), o);
+  auto* glossiness = adoptRow(new MeSliderRow<GridOwner>(labelOf(L"Generic.Glossiness"), this));
   glossiness->SetGetter(&GridOwner::getGlossiness);
   glossiness->SetSetter(&GridOwner::setGlossiness);
   glossiness->SetFormat(&GridOwner::percent);
-  add(rows, glossiness);
 
-  auto* stone = new meui::MeUiColorSelectorProperty<GridOwner>(labelOf(L"Appearance.Stone colour"), o);
+  auto* stone = adoptRow(new MeRgbRow<GridOwner>(labelOf(L"Appearance.Stone colour"), this));
   stone->SetGetter(&GridOwner::getStone);
   stone->SetSetter(&GridOwner::setStone);
-  add(rows, stone);
-  return rows;
 }
 
-std::vector<IKtEditableProperty*> rowPointers(const Rows& rows)
-{
-  std::vector<IKtEditableProperty*> pointers;
-  for (const auto& row : rows)
-    pointers.push_back(row.get());
-  return pointers;
-}
-
-// The grid holds its own references.
-void fillGrid(const Rows& rows) { g_grid.add(rowPointers(rows)); }
-
-// The new rows are made before the old ones go, as a palette would swap
-// them, so the old rows' memory is not simply taken again by the new ones.
+// The new rows are made while the grid still holds the old ones, as a
+// palette swaps them, so the old rows' memory is not simply taken again by
+// the new ones.
 void rebuildGrid()
 {
   if (!g_grid)
     return;
-  const Rows fresh = makeRows();
+  g_owner->releaseRows();
+  g_owner->buildRows();
   if (g_resetByMessage)
-    g_grid.rebuild(rowPointers(fresh));
+    g_grid.rebuild(g_owner->rows());
   else
   {
     g_grid.grid()->RemoveAll();
-    fillGrid(fresh);
+    g_grid.add(g_owner->rows());
   }
   record("rebuilds", CXStringW(L"grid"));
 }
@@ -408,7 +367,8 @@ void togglePane()
       reinterpret_cast<WNDPROC>(SetWindowLongPtrW(g_list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&listProc)));
     g_grid.create(g_list);
     g_owner = new GridOwner;
-    fillGrid(makeRows());
+    g_owner->buildRows();
+    g_grid.add(g_owner->rows());
     add(g_pane, 0xF000);
     restore(g_pane, kHostDockLeft);
     layout();
@@ -418,6 +378,11 @@ void togglePane()
 
 void closePane()
 {
+  // The grid's references, then the owner's: the rows and their owner hold each other.
+  if (g_grid)
+    g_grid.grid()->RemoveAll();
+  if (g_owner)
+    g_owner->releaseRows();
   g_grid.release();
   if (g_pane)
   {
@@ -431,19 +396,10 @@ void closePane()
   g_owner = nullptr;
 }
 
-class GridCommand final : public ICmdProcess
+class GridCommand final : public CKtUnknownImpl<ICmdProcess>
 {
 public:
   explicit GridCommand(void (*action)()) : m_action(action) {}
-  unsigned AddRef() override { return ++m_refs; }
-  unsigned Release() override
-  {
-    const unsigned refs = --m_refs;
-    if (refs == 0)
-      delete this;
-    return refs;
-  }
-  bool QueryInterface(const std::type_info&, void**) override { return false; }
   int run() override
   {
     m_action();
@@ -457,46 +413,38 @@ public:
 
 private:
   void (*m_action)();
-  unsigned m_refs = 1;
 };
 
-int createGridCommand(ICmdProcess** command)
+struct TestCommand
 {
-  *command = new GridCommand(togglePane);
+  const char* name;
+  void (*action)();
+};
+
+const TestCommand kCommands[] = {
+  {"TESTGRID", togglePane},
+  {"TESTGRIDREBUILD", [] { g_rebuildOnWrite = !g_rebuildOnWrite; }},
+  {"TESTGRIDRESET",
+   [] {
+     g_resetByMessage = true;
+     rebuildGrid();
+   }},
+  {"TESTGRIDRENAME", [] { g_renameWritten = true; }},
+  {"TESTGRIDREBUILDNOW", rebuildGrid},
+  {"TESTGRIDADDONWRITE", [] { g_addOnWrite = !g_addOnWrite; }},
+};
+
+template <std::size_t I>
+int createCommand(ICmdProcess** command)
+{
+  *command = new GridCommand(kCommands[I].action);
   return 1;
 }
 
-int createRebuildCommand(ICmdProcess** command)
+template <std::size_t... I>
+void registerCommands(ICmdFactory& commands, std::index_sequence<I...>)
 {
-  *command = new GridCommand([] { g_rebuildOnWrite = !g_rebuildOnWrite; });
-  return 1;
-}
-
-int createRenameCommand(ICmdProcess** command)
-{
-  *command = new GridCommand([] { g_renameWritten = true; });
-  return 1;
-}
-
-int createResetCommand(ICmdProcess** command)
-{
-  *command = new GridCommand([] {
-    g_resetByMessage = true;
-    rebuildGrid();
-  });
-  return 1;
-}
-
-int createRebuildNowCommand(ICmdProcess** command)
-{
-  *command = new GridCommand(rebuildGrid);
-  return 1;
-}
-
-int createAddOnWriteCommand(ICmdProcess** command)
-{
-  *command = new GridCommand([] { g_addOnWrite = !g_addOnWrite; });
-  return 1;
+  (commands.registerCommand(kCommands[I].name, createCommand<I>, L"HOST", 0, nullptr, 0), ...);
 }
 
 class GridTestModule final : public OdRxWin32Module<OdRxModule>
@@ -510,14 +458,7 @@ public:
   {
     auto factory = lookUp<NewICmdFactoryFn>(nullptr, HOST_EXPORT_NEW_CMD_FACTORY);
     if (ICmdFactory* commands = factory ? factory() : nullptr)
-    {
-      commands->registerCommand("TESTGRID", createGridCommand, L"HOST", 0, nullptr, 0);
-      commands->registerCommand("TESTGRIDREBUILD", createRebuildCommand, L"HOST", 0, nullptr, 0);
-      commands->registerCommand("TESTGRIDRESET", createResetCommand, L"HOST", 0, nullptr, 0);
-      commands->registerCommand("TESTGRIDRENAME", createRenameCommand, L"HOST", 0, nullptr, 0);
-      commands->registerCommand("TESTGRIDREBUILDNOW", createRebuildNowCommand, L"HOST", 0, nullptr, 0);
-      commands->registerCommand("TESTGRIDADDONWRITE", createAddOnWriteCommand, L"HOST", 0, nullptr, 0);
-    }
+      registerCommands(*commands, std::make_index_sequence<std::size(kCommands)>());
   }
   // Windows and rows go while the module's code is still there.
   void uninitApp() override { closePane(); }

@@ -56,6 +56,15 @@ TEST(HostCloseQuestion, YesSavesNoDiscardsAtQuit)
   EXPECT_TRUE(run.dump()["documents"][0]["modified"].asBool());
   EXPECT_EQ(host.readFile(L"d.dxf"), saved);
 
+  // Yes, but the drawing changed while the question was up: nothing is saved.
+  run = host.run({"OPEN {dir}/d.dxf", "MATEDIT 'Blue steel' DIFFUSE 10,20,30",
+                  "ANSWER RUN \"MATEDIT 'Blue steel' DIFFUSE 1,2,3\"", "ANSWER YES", "CLOSE", "QUIT"},
+                 HostHarness::withoutModule());
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_NE(run.errors.find("d was not saved: the drawing changed while the question was open"), std::string::npos)
+    << run.errors;
+  EXPECT_EQ(host.readFile(L"d.dxf"), saved);
+
   // Yes: saved in place, and what is read back is the edited drawing.
   run = host.run({"OPEN {dir}/d.dxf", "MATEDIT 'Blue steel' DIFFUSE 10,20,30", "ANSWER YES", "QUIT"},
                  HostHarness::withoutModule());
@@ -68,9 +77,11 @@ TEST(HostCloseQuestion, CancelKeepsTheDocumentAndTheHostRunning)
 {
   HostHarness host;
   const std::string saved = sampleAsDxf(host);
-  const HostRun run = host.run({"OPEN {dir}/d.dxf", "MATEDIT 'Blue steel' DIFFUSE 10,20,30", "ANSWER CANCEL", "QUIT",
-                                "ANSWER CANCEL", "CLOSE", "DUMP {dump}", "ANSWER NO", "QUIT"},
-                               HostHarness::withoutModule());
+  // A line run while the question is open (DUMP) does not make the cancelled quit go on.
+  const HostRun run =
+    host.run({"OPEN {dir}/d.dxf", "MATEDIT 'Blue steel' DIFFUSE 10,20,30", "ANSWER RUN \"DUMP {dir}/asked.json\"",
+              "ANSWER CANCEL", "QUIT", "ANSWER CANCEL", "CLOSE", "DUMP {dump}", "ANSWER NO", "QUIT"},
+             HostHarness::withoutModule());
   EXPECT_FALSE(run.timedOut);
   EXPECT_EQ(run.exitCode, 0) << run.errors;
   const JsonValue dump = run.dump();

@@ -108,10 +108,7 @@ bool DocumentCommands::saveDrawing(Document& document, const OdString& path, Lea
                         MB_ICONEXCLAMATION, MB_YESNO, IDNO);
         if (answer != IDYES)
           return false;
-        // The question's loop may have run lines: the answer was about the drawing as it was.
-        if (!m_runtime.documents().find(&document) || document.changes() != asked)
-          throw ScriptError(
-            OdString::format(L"%s was not saved: the drawing changed while the question was open", path));
+        requireUnchangedSince(document, asked, path);
       }
       document.acceptLeavingOut();
     }
@@ -158,11 +155,20 @@ bool DocumentCommands::chooseDxfToSave(const Document& document, OdString& path)
   return true;
 }
 
+void DocumentCommands::requireUnchangedSince(const Document& document, long long asked, const OdString& name) const
+{
+  // The question's loop may have run lines: the answer was about the drawing as it was.
+  if (!m_runtime.documents().find(&document) || document.changes() != asked)
+    throw ScriptError(OdString::format(L"%s was not saved: the drawing changed while the question was open", name));
+}
+
 bool DocumentCommands::mayClose(Document& document)
 {
   if (!document.isModified())
     return true;
-  const OdString question = OdString::format(L"Save changes to %s?", document.title());
+  const OdString title = document.title();
+  const OdString question = OdString::format(L"Save changes to %s?", title);
+  const long long asked = document.changes();
   // Unanswered in a script, the changes go: scripts that end with CLOSE or
   // QUIT leave their drawing files as they were.
   const int answer =
@@ -174,11 +180,15 @@ bool DocumentCommands::mayClose(Document& document)
     return false;
   try
   {
+    requireUnchangedSince(document, asked, title);
     if (isDxf(document.fileName()))
       return saveDrawing(document, document.fileName(), LeaveOut::Ask);
     // No DXF file yet: the user names one, or cancels the close.
     OdString path;
-    return chooseDxfToSave(document, path) && saveAs(document, path, LeaveOut::Ask);
+    if (!chooseDxfToSave(document, path))
+      return false;
+    requireUnchangedSince(document, asked, title); // the file dialog's loop, too
+    return saveAs(document, path, LeaveOut::Ask);
   }
   catch (const ScriptError& e)
   {

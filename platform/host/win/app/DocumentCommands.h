@@ -56,6 +56,9 @@ private:
   // Saves under a new DXF name, which the document then carries with its title.
   bool saveAs(Document& document, const OdString& path, LeaveOut leaveOut);
   LeaveOut leaveOutFor(bool force) const;
+  // After a question: throws ScriptError (nothing saved, under the name)
+  // unless the document is still open and unchanged since asked.
+  void requireUnchangedSince(const Document& document, long long asked, const OdString& name) const;
   // The save dialog for a DXF file; false when cancelled.
   bool chooseDxfToSave(const Document& document, OdString& path);
   Document* current();

@@ -357,12 +357,13 @@ void HostSession::quit()
     m_runtime.requestClose();
     return;
   }
+  // Taken now: a line run while a close question is open must not quit again.
+  m_quitRequested = false;
   DocumentManager& documents = m_runtime.documents();
   for (int i = 0; i < documents.documentCount(); ++i)
     if (Document* document = documents.find(documents.documentAt(i)); document && !m_docCommands.mayClose(*document))
     {
       // Cancelled: the host runs on with every document, the script with its next line.
-      m_quitRequested = false;
       m_quitDeferred = false;
       refresh();
       return;
