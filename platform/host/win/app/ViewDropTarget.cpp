@@ -87,14 +87,10 @@ DWORD ViewDropTarget::answer(POINTL at, DWORD allowed, OdDbObjectId& entity)
   return effect;
 }
 
-HRESULT ViewDropTarget::DragEnter(IDataObject* data, DWORD, POINTL at, DWORD* effect)
+HRESULT ViewDropTarget::DragEnter(IDataObject* data, DWORD keys, POINTL at, DWORD* effect)
 {
-  if (!effect)
-    return E_INVALIDARG;
   m_material = materialOf(data);
-  OdDbObjectId entity;
-  *effect = answer(at, *effect, entity);
-  return S_OK;
+  return DragOver(keys, at, effect);
 }
 
 HRESULT ViewDropTarget::DragOver(DWORD, POINTL at, DWORD* effect)
@@ -116,6 +112,7 @@ HRESULT ViewDropTarget::Drop(IDataObject* data, DWORD, POINTL at, DWORD* effect)
 {
   if (!effect)
     return E_INVALIDARG;
+  // Read again: the drawing may have changed since the drag came in.
   m_material = materialOf(data);
   OdDbObjectId entity;
   *effect = answer(at, *effect, entity);
