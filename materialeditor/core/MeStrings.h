@@ -75,6 +75,7 @@ enum StringId
   kStrSample = 167,
   kStrExtendedMode = 168,
   kStrProjectionNames = 169,
+  kStrStepApplyMaterial = 176,
   // The names of the undo steps the editors' writes make.
   kStrStepMapScale = 178,
   kStrStepMapRepeat = 179,

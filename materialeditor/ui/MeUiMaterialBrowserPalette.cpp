@@ -14,6 +14,7 @@
 #include "host/HostDocking.h"
 #include "od/DbMaterial.h"
 #include "ui/MeUiGuarded.h"
+#include "ui/MeUiMaterialDrag.h"
 #include "ui/MeUiThumbnailBatch.h"
 #include "win/MeHostTheme.h"
 
@@ -283,6 +284,11 @@ bool MeUiMaterialBrowserPalette::onNotify(NMHDR* header, LRESULT& result)
     result = beginLabelEdit(reinterpret_cast<NMLVDISPINFOW*>(header)) ? FALSE : TRUE;
     return true;
   case LVN_ENDLABELEDITW: result = endLabelEdit(reinterpret_cast<NMLVDISPINFOW*>(header)) ? TRUE : FALSE; return true;
+  case LVN_BEGINDRAG:
+    // A copy: the item may go while the drag's loop runs.
+    if (const int item = reinterpret_cast<NMLISTVIEW*>(header)->iItem; item >= 0 && m_list.itemData(item))
+      dragMaterial(OdDbObjectId(*reinterpret_cast<OdDbObjectId*>(m_list.itemData(item))));
+    return true;
   default: return false;
   }
 }

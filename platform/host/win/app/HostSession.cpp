@@ -118,6 +118,17 @@ int HostSession::run(HINSTANCE instance)
       document->setSelection(ids);
     refresh();
   };
+  // A material dropped on the view from a palette: one step of the drawing,
+  // named by the module where it names it.
+  m_window.modelView().onDropMaterial = [this](const OdDbObjectId& entity, const OdDbObjectId& material) {
+    OdDbEntityPtr target = OdDbEntity::cast(entity.openObject(OdDb::kForWrite).get());
+    if (!target)
+      return;
+    target->setMaterial(material, true);
+    target = nullptr;
+    m_undo.nameWhenEnded(entity.database(), L"Apply material");
+    refresh();
+  };
   m_runtime.documents().addReactor(m_observer.get());
   ShowWindow(m_window.hwnd(), SW_SHOW);
   UpdateWindow(m_window.hwnd());
@@ -348,10 +359,12 @@ void HostSession::quit()
 {
   if (m_ended)
     return;
-  if (m_runtime.inModalLoop())
+  if (m_runtime.inModalLoop() || m_gestures.holding())
   {
-    // A module's menu or dialog is open, and its code is on the stack:
-    // end the loop, and unload once every call into the module has returned.
+    // A module's menu or dialog is open, or a held drag's loop runs, and
+    // its code is on the stack: end the loop (a drag is given up), and
+    // unload once every call into the module has returned.
+    m_gestures.giveUpHold();
     m_quitDeferred = true;
     m_runner.stop();
     m_runtime.requestClose();

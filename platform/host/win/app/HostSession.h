@@ -22,6 +22,8 @@
 #include "../drive/Gestures.h"
 #include "win32/Gdiplus.h"
 
+#include <ole2.h>
+
 #include <memory>
 
 namespace host
@@ -65,6 +67,20 @@ private:
 
   HostOptions m_options;
   HostRuntime& m_runtime;
+  // OLE on the window thread for the whole run: the view's drop target
+  // needs it, and it must outlive every window.
+  struct OleSession
+  {
+    OleSession() : ok(SUCCEEDED(OleInitialize(nullptr))) {}
+    ~OleSession()
+    {
+      if (ok)
+        OleUninitialize();
+    }
+    OleSession(const OleSession&) = delete;
+    OleSession& operator=(const OleSession&) = delete;
+    const bool ok;
+  } m_ole;
   win::GdiplusSession m_gdiplus;
   MainWindow m_window;
   ModuleManager m_modules;

@@ -1,5 +1,6 @@
 #include "ModelView.h"
 
+#include "ViewDropTarget.h"
 #include "od/GsWin32.h"
 #include "win32/Dc.h"
 #include "win32/Handles.h"
@@ -165,8 +166,23 @@ bool ModelView::create(HWND parent, int id)
   wc.lpszClassName = kClassName;
   if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
     return false;
-  return CreateWindowExW(WS_EX_CLIENTEDGE, kClassName, L"Model", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0, 0, 0,
-                         parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, this) != nullptr;
+  if (!CreateWindowExW(WS_EX_CLIENTEDGE, kClassName, L"Model", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0, 0, 0,
+                       parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, this))
+    return false;
+  // Fails without OLE on the thread: the view then takes no drops.
+  m_dropTarget =
+    new ViewDropTarget(hwnd(), {[this] { return shownDatabase(); }, [this](POINT client) { return entityAt(client); },
+                                [this](const OdDbObjectId& entity, const OdDbObjectId& material) {
+                                  if (onDropMaterial)
+                                    onDropMaterial(entity, material);
+                                  UpdateWindow(hwnd());
+                                }});
+  if (FAILED(RegisterDragDrop(hwnd(), m_dropTarget)))
+  {
+    m_dropTarget->Release();
+    m_dropTarget = nullptr;
+  }
+  return true;
 }
 
 LRESULT ModelView::windowProc(UINT message, WPARAM wParam, LPARAM lParam)
@@ -192,6 +208,14 @@ LRESULT ModelView::windowProc(UINT message, WPARAM wParam, LPARAM lParam)
       InvalidateRect(hwnd(), nullptr, FALSE);
     }
     return 0;
+  case WM_DESTROY:
+    if (m_dropTarget)
+    {
+      RevokeDragDrop(hwnd());
+      m_dropTarget->Release();
+      m_dropTarget = nullptr;
+    }
+    break;
   case kForgetMessage:
     // By the entry, not the address: a new database may have taken it.
     for (auto it = m_kept.begin(); it != m_kept.end(); ++it)
@@ -309,6 +333,15 @@ void ModelView::goodbye(Shown& shown)
   }
   if (hwnd())
     PostMessageW(hwnd(), kForgetMessage, 0, reinterpret_cast<LPARAM>(&shown));
+}
+
+OdDbDatabase* ModelView::shownDatabase() const { return m_shown ? m_shown->database : nullptr; }
+
+OdDbObjectId ModelView::entityAt(POINT client)
+{
+  if (!render())
+    return OdDbObjectId();
+  return picker().pick(view()->worldToDeviceMatrix(), client.x + 0.5, client.y + 0.5);
 }
 
 OdGsView* ModelView::view() const { return m_shown ? m_shown->helper->activeView() : nullptr; }
@@ -499,6 +532,8 @@ void ModelView::dump(JsonWriter& json)
   json.beginObject();
   json.key(L"size").beginArray().value(int(client.right)).value(int(client.bottom)).endArray();
   json.key(L"focus").value(hwnd() && GetFocus() == hwnd());
+  const DWORD effect = m_dropTarget ? m_dropTarget->lastEffect() : DROPEFFECT_NONE;
+  json.key(L"dragEffect").value(effect == DROPEFFECT_COPY ? L"copy" : effect == DROPEFFECT_LINK ? L"link" : L"none");
   if (!render())
   {
     json.key(L"mean").null();

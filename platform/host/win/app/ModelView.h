@@ -13,6 +13,10 @@
 //   WM_MOUSEWHEEL    zoom about the cursor
 //   WM_CAPTURECHANGED                 a drag taken away ends without selecting
 //   kForgetMessage   a database said goodbye: its device goes (posted)
+//   WM_DESTROY       the drop target is revoked
+//
+// A drop target (ViewDropTarget.h) takes a material dragged from a palette
+// and applies it to the entity under the drop.
 //
 // One device, view and picking model per document, kept while the document
 // is open, so a switch back shows the camera the user left. A database
@@ -35,6 +39,8 @@
 
 namespace host
 {
+class ViewDropTarget;
+
 class ModelView final : public win::TWnd<ModelView>
 {
 public:
@@ -45,6 +51,8 @@ public:
 
   // Told when the user's mouse changes the selection.
   std::function<void(const OdDbObjectIdArray& selection)> onSelect;
+  // Gives the entity of the shown drawing the material dropped on it.
+  std::function<void(const OdDbObjectId& entity, const OdDbObjectId& material)> onDropMaterial;
 
   bool create(HWND parent, int id);
 
@@ -53,6 +61,11 @@ public:
   void show(OdDbDatabase* database, const OdDbObjectIdArray& selection);
   // Drops what is kept for a database that is about to close.
   void forget(OdDbDatabase* database);
+
+  // The drawing shown, null for none.
+  OdDbDatabase* shownDatabase() const;
+  // The entity nearest the camera under a client point, null on empty space.
+  OdDbObjectId entityAt(POINT client);
 
   // The size, the mean colour of the picture, the camera and each entity's
   // box with the mean colour inside it, as DUMP gives them under "view".
@@ -92,6 +105,7 @@ private:
   void changed(Shown& shown);
   void goodbye(Shown& shown);
 
+  ViewDropTarget* m_dropTarget = nullptr; // registered while the window lives
   std::map<OdDbDatabase*, std::unique_ptr<Shown>> m_kept;
   Shown* m_shown = nullptr;
   OdDbObjectIdArray m_selection;

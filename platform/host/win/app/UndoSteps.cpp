@@ -33,7 +33,18 @@ void UndoSteps::closeInputSteps()
     return;
   for (int i = 0; i < m_documents.documentCount(); ++i)
     if (OdDbDatabase* db = m_documents.documentAt(i)->database(); db && db->hasOpenUndoRecord())
+    {
+      if (db == m_toName)
+        db->nameUndoRecord(m_name);
       db->endUndoRecord();
+    }
+  m_toName = nullptr;
+}
+
+void UndoSteps::nameWhenEnded(OdDbDatabase* database, const OdString& name)
+{
+  m_toName = database;
+  m_name = name;
 }
 
 void UndoSteps::showInMenu(HWND frame)

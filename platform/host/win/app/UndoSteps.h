@@ -27,11 +27,16 @@ public:
   OdDbDatabase* currentDatabase() const;
   // Ends the unnamed step of each drawing once no input is under way.
   void closeInputSteps();
+  // The step the input under way opened in the drawing gets the name as it
+  // ends, unless it has one by then (a module names its own, translated).
+  void nameWhenEnded(OdDbDatabase* database, const OdString& name);
   // The Edit menu's Undo and Redo named after the current drawing's next steps.
   void showInMenu(HWND frame);
 
 private:
   DocumentManager& m_documents;
   ScriptInterpreter& m_interpreter;
+  OdDbDatabase* m_toName = nullptr; // compared with the open documents' drawings, never followed
+  OdString m_name;
 };
 } // namespace host

@@ -109,7 +109,8 @@ HWND findPane(const OdString& title)
   OdString known;
   for (const DockPaneInfo& pane : dockPanes())
     known += OdString::format(L"%s\"%s\"", known.isEmpty() ? L"" : L", ", pane.title);
-  throw ScriptError(OdString::format(L"no pane \"%s\" (panes: %s)", title, known.isEmpty() ? OdString(L"none") : known));
+  throw ScriptError(
+    OdString::format(L"no pane \"%s\" (panes: %s)", title, known.isEmpty() ? OdString(L"none") : known));
 }
 
 namespace
@@ -211,7 +212,8 @@ InputBatch WheelSeeker::operator()(GesturePlace& place)
   {
     const LONG moved = std::labs(at - m_lastAt);
     if (moved == 0)
-      throw ScriptError(OdString::format(L"the %s does not scroll on towards \"%s\" with the wheel", m_control, m_name));
+      throw ScriptError(
+        OdString::format(L"the %s does not scroll on towards \"%s\" with the wheel", m_control, m_name));
     m_perNotch = std::max<LONG>(1, moved / m_sent);
   }
   if (need == 0)
@@ -226,7 +228,8 @@ InputBatch WheelSeeker::operator()(GesturePlace& place)
   m_lastAt = at;
   m_sent = m_perNotch > 0 ? std::clamp(std::abs(need) / int(m_perNotch), 1, kMaxNotches) : 1;
   // Away from the user goes towards the start.
-  POINT pointer = sight.hasPointer ? sight.pointer : POINT{(client.left + client.right) / 2, (client.top + client.bottom) / 2};
+  POINT pointer =
+    sight.hasPointer ? sight.pointer : POINT{(client.left + client.right) / 2, (client.top + client.bottom) / 2};
   ClientToScreen(m_window, &pointer);
   InputBatch notches;
   notches.moveTo(pointer);
@@ -297,8 +300,14 @@ void Gestures::addCommands(ScriptInterpreter& interpreter)
     queue(std::move(press));
   });
   // DRAG "pane" place FROM x[,y] TO x[,y] [MIDDLE] [SHIFT] [CTRL] [KEY name]
+  // DRAG "pane" place TO VIEW|"pane" place [AT x[,y]] [HOLD]
   interpreter.add(L"DRAG", [this](ScriptArgs& args) {
     const GesturePlace place = readPlace(args);
+    if (args.nextIs(L"TO"))
+    {
+      dragBetween(place, args);
+      return;
+    }
     if (!args.nextIs(L"FROM"))
       throw ScriptError(L"DRAG takes FROM x[,y] TO x[,y]");
     const Offset from = readOffset(args.next(L"x[,y]"), L"the start");
@@ -332,6 +341,14 @@ void Gestures::addCommands(ScriptInterpreter& interpreter)
       queue(InputBatch().key(*key));
     queue(InputBatch().button(button, false).hold(held, false));
   });
+  // RELEASE: lets go of the button a DRAG ... HOLD left down.
+  interpreter.add(L"RELEASE", [this](ScriptArgs& args) {
+    args.expectEnd();
+    if (!m_holding)
+      throw ScriptError(L"no button is held (DRAG ... HOLD holds one)");
+    m_holding = false;
+    queue(InputBatch().button(MouseButton::Left, false));
+  });
   // WHEEL "pane" place n: positive n turns away from the user.
   interpreter.add(L"WHEEL", [this](ScriptArgs& args) {
     const GesturePlace place = readPlace(args);
@@ -345,7 +362,8 @@ void Gestures::addCommands(ScriptInterpreter& interpreter)
   // HOVER "pane" place [ms]
   interpreter.add(L"HOVER", [this](ScriptArgs& args) {
     const GesturePlace place = readPlace(args);
-    const int ms = args.done() ? int(kDefaultHoverMs) : ScriptArgs::toInt(args.next(L"milliseconds"), L"the time", 0, 60000);
+    const int ms =
+      args.done() ? int(kDefaultHoverMs) : ScriptArgs::toInt(args.next(L"milliseconds"), L"the time", 0, 60000);
     args.expectEnd();
     const auto live = reach(place);
     queue([live] { return InputBatch().moveTo(placePoint(*live)); });
@@ -397,6 +415,41 @@ void Gestures::addCommands(ScriptInterpreter& interpreter)
     const int height = ScriptArgs::toInt(word.mid(comma + 1), L"the height", 1, 10000);
     dockSetPaneSize(pane, width, height);
   });
+}
+
+void Gestures::dragBetween(const GesturePlace& from, ScriptArgs& args)
+{
+  GesturePlace to = readPlace(args);
+  const Offset at = args.nextIs(L"AT") ? readOffset(args.next(L"x[,y]"), L"the point") : Offset();
+  const bool hold = args.nextIs(L"HOLD");
+  args.expectEnd();
+  if (m_holding)
+    throw ScriptError(L"the button is still held: RELEASE it first");
+  // Steps of the distance in the screen now; each move placed when sent,
+  // between where both places lie by then.
+  const POINT a = placePoint(from), b = placeScreenPoint(to, at.in(to));
+  const int steps = std::max(1, int(std::max(std::abs(b.x - a.x), std::abs(b.y - a.y))) / kDragStepPixels);
+  const auto start = reach(from);
+  const auto end = std::make_shared<const GesturePlace>(std::move(to));
+  queue([start] { return InputBatch().moveTo(placePoint(*start)); });
+  queue(InputBatch().button(MouseButton::Left, true));
+  for (int i = 1; i <= steps; ++i)
+    queue([start, end, at, steps, i] {
+      const POINT p = placePoint(*start), q = placeScreenPoint(*end, at.in(*end));
+      return InputBatch().moveTo(POINT{p.x + (q.x - p.x) * i / steps, p.y + (q.y - p.y) * i / steps});
+    });
+  if (hold)
+    m_holding = true;
+  else
+    queue(InputBatch().button(MouseButton::Left, false));
+}
+
+void Gestures::giveUpHold()
+{
+  if (!m_holding)
+    return;
+  m_holding = false;
+  InputBatch().key(keyByName(L"ESC")).button(MouseButton::Left, false).send();
 }
 
 struct Gestures::TimedStep

@@ -128,8 +128,8 @@ public:
   // ScriptError when what it looks for is not there.
   using Step = std::function<InputBatch()>;
 
-  // The verbs CLICK, DRAG, WHEEL, HOVER, KEY, TYPE, PASTE, RESIZE and the shared
-  // places AT and CLOSE.
+  // The verbs CLICK, DRAG, RELEASE, WHEEL, HOVER, KEY, TYPE, PASTE, RESIZE and the
+  // shared places AT and CLOSE.
   void addCommands(ScriptInterpreter& interpreter);
 
   void queue(Step step) { m_steps.push_back({std::move(step), 0, OdString()}); }
@@ -150,6 +150,11 @@ public:
     m_steps.clear();
     m_timed.reset();
   }
+  // Whether a DRAG ... HOLD has left the left button down for RELEASE.
+  bool holding() const { return m_holding; }
+  // Gives a held drag up at once, as a user does: Esc, then the button let
+  // go. The drag's own loop (a module's code beneath) ends once it sees them.
+  void giveUpHold();
   std::size_t queuedSteps() const { return m_steps.size(); }
 
   // TIME of a gesture: each step queued from that position on is timed
@@ -177,8 +182,12 @@ private:
   // A look at the place that queues itself again, ahead of the rest, after
   // the input it sends; the count bounds how often.
   Step seekStep(std::shared_ptr<GesturePlace> place, int looks);
+  // DRAG's second form, after its TO: from one place to another, as a
+  // dragged item goes from a palette to the view.
+  void dragBetween(const GesturePlace& from, ScriptArgs& args);
 
   std::deque<Queued> m_steps;
   std::shared_ptr<TimedStep> m_timed; // the step sent last, while it is timed
+  bool m_holding = false;             // a DRAG ... HOLD left the left button down
 };
 } // namespace host
