@@ -131,9 +131,10 @@ bool MeUiMaterialBrowserPalette::addItem(OdDbObjectId& id, MeUiThumbnailBatch& b
   // The background the preview rendered on is left out, so the list shows
   // through: on a dark theme white would punch holes in the highlights.
   const int image = fw::addMaskedImage(m_images, picture.get(), me::hostWindowBackground());
-  if (m_list.insertItem(m_list.itemCount(), text.c_str(), image, reinterpret_cast<LPARAM>(&id)) < 0)
+  const bool listed = matchesFilter(text);
+  if (listed && m_list.insertItem(m_list.itemCount(), text.c_str(), image, reinterpret_cast<LPARAM>(&id)) < 0)
     return false;
-  m_itemShown[&id] = {text, image};
+  m_itemShown[&id] = {text, image, listed};
   return true;
 }
 
@@ -158,10 +159,11 @@ void MeUiMaterialBrowserPalette::addItems(MeUiThumbnailBatch& batch)
     OdString text = me::displayMaterialName(material->name());
     material = nullptr; // closed again before the preview copies it
     strip.add(*id, [this, id, text](int image) {
-      if (m_list.insertItem(m_list.itemCount(), text.c_str(), image, reinterpret_cast<LPARAM>(id)) < 0)
+      const bool listed = matchesFilter(text);
+      if (listed && m_list.insertItem(m_list.itemCount(), text.c_str(), image, reinterpret_cast<LPARAM>(id)) < 0)
         m_shown.remove_if([&](const OdDbObjectId& shown) { return &shown == id; });
       else
-        m_itemShown[id] = {text, image};
+        m_itemShown[id] = {text, image, listed};
     });
     ++it;
   }
@@ -174,19 +176,23 @@ bool MeUiMaterialBrowserPalette::redrawThumbnails()
   me::IMeManager* manager = me::managerService();
   std::list<OdDbObjectId> current;
   if (!manager || !m_list || !manager->collectMaterials(current) || current != m_shown ||
-      m_itemShown.size() != m_shown.size() || m_list.itemCount() != int(m_shown.size()))
+      m_itemShown.size() != m_shown.size())
     return false;
   // (What the items show is kept here: under Wine, asking the list for
   // every item's text and image took a tenth of the whole switch.)
   std::vector<ItemShown*> items;
   items.reserve(m_shown.size());
+  int listed = 0;
   for (const OdDbObjectId& id : m_shown)
   {
     const auto found = m_itemShown.find(&id);
     if (found == m_itemShown.end())
       return false;
     items.push_back(&found->second);
+    listed += found->second.listed ? 1 : 0;
   }
+  if (m_list.itemCount() != listed)
+    return false;
   makeImages(int(m_shown.size()));
   const fw::CWaitCursor wait;
   const fw::CListCtrl::RedrawOff quiet(m_list);
@@ -194,6 +200,8 @@ bool MeUiMaterialBrowserPalette::redrawThumbnails()
   ThumbnailStrip strip(m_images, batch, thumbnailSize());
   if (!strip)
     return false;
+  // Every item gets its new thumbnail, listed or not: the filter may list it later.
+  std::size_t at = 0;
   int index = 0;
   for (const OdDbObjectId& id : m_shown)
   {
@@ -201,19 +209,21 @@ bool MeUiMaterialBrowserPalette::redrawThumbnails()
     OdDbMaterialPtr material = openMaterial(id);
     const OdString text = material.isNull() ? OdString() : me::displayMaterialName(material->name());
     material = nullptr;
-    ItemShown& item = *items[std::size_t(index)];
+    ItemShown& item = *items[at++];
     const bool renamed = !text.isEmpty() && text != item.text;
-    strip.add(id, [this, index, text, renamed, &item](int image) {
+    const int listIndex = item.listed ? index++ : -1;
+    strip.add(id, [this, listIndex, text, renamed, &item](int image) {
       if (image == item.image && !renamed)
         return;
-      m_list.setItem(index, renamed ? text.c_str() : nullptr, image);
+      if (listIndex >= 0)
+        m_list.setItem(listIndex, renamed ? text.c_str() : nullptr, image);
       item.image = image;
       if (renamed)
         item.text = text;
     });
-    ++index;
   }
   strip.flush();
+  applyFilter(); // a new name may match the filter no longer, or now
   return true;
 }
 
@@ -263,7 +273,7 @@ void MeUiMaterialBrowserPalette::materialAdded(const OdDbObjectId& id)
     m_shown.pop_back();
     return;
   }
-  if (m_revealAdded)
+  if (m_revealAdded && m_itemShown[&m_shown.back()].listed)
   {
     const int index = m_list.itemCount() - 1;
     m_list.select(index);
@@ -278,17 +288,18 @@ void MeUiMaterialBrowserPalette::materialErased(const OdDbObjectId& id)
     if (*it != id)
       continue;
     // The item goes before the id it points to; its thumbnail stays in the
-    // image list.
+    // image list. An item the filter hides has no place in the list.
     const int index = m_list ? m_list.findItemByData(reinterpret_cast<LPARAM>(&*it)) : -1;
-    if (index < 0)
+    if (index < 0 && m_itemShown[&*it].listed)
       return;
     if (id == m_editedId)
       abandonLabelEdit();
-    m_list.deleteItem(index);
+    if (index >= 0)
+      m_list.deleteItem(index);
     m_itemShown.erase(&*it);
     m_shown.erase(it);
     // Auto-arrange leaves the removed item's place empty: close the gap.
-    if (m_list.viewType() == kIconView)
+    if (index >= 0 && m_list.viewType() == kIconView)
       m_list.arrange();
     return;
   }
@@ -360,25 +371,32 @@ void MeUiMaterialBrowserPalette::refreshItem(const OdDbObjectId& id, MeUiThumbna
   const auto shown = std::find(m_shown.begin(), m_shown.end(), id);
   if (shown == m_shown.end())
     return;
-  const int index = m_list.findItemByData(reinterpret_cast<LPARAM>(&*shown));
+  const auto found = m_itemShown.find(&*shown);
   OdDbMaterialPtr material = openMaterial(id);
-  if (index < 0 || material.isNull())
+  if (found == m_itemShown.end() || material.isNull())
+    return;
+  ItemShown& item = found->second;
+  const int index = item.listed ? m_list.findItemByData(reinterpret_cast<LPARAM>(&*shown)) : -1;
+  if (item.listed && index < 0)
     return;
   const OdString text = me::displayMaterialName(material->name());
   material = nullptr; // closed again before the preview copies it
-  ItemShown& item = m_itemShown[&*shown];
   // The list is not sorted: a new name keeps its place, as do the
   // selection and the scrolling.
   const bool renamed = text != item.text;
   const win::Bitmap picture = batch.render(id, true);
-  int image = m_list.itemImage(index);
-  if (!picture)
-    image = item.image;
-  else if (image < 0 || !fw::replaceMaskedImage(m_images, image, picture.get(), me::hostWindowBackground()))
+  int image = item.image;
+  if (picture && (image < 0 || !fw::replaceMaskedImage(m_images, image, picture.get(), me::hostWindowBackground())))
     image = fw::addMaskedImage(m_images, picture.get(), me::hostWindowBackground());
-  m_list.setItem(index, renamed ? text.c_str() : nullptr, image);
-  m_list.redrawItem(index);
-  item = {text, image};
+  if (index >= 0)
+  {
+    m_list.setItem(index, renamed ? text.c_str() : nullptr, image);
+    m_list.redrawItem(index);
+  }
+  item.text = text;
+  item.image = image;
+  if (renamed)
+    applyFilter(shown);
 }
 
 void MeUiMaterialBrowserPalette::managerClosing()
@@ -398,6 +416,77 @@ void MeUiMaterialBrowserPalette::onServiceEvent(int event, void*)
     return;
   MeUiThumbnailBatch batch(hwnd(), thumbnailSize());
   refreshItem(editor->materialId(), batch);
+}
+
+// ---- the filter
+
+void MeUiMaterialBrowserPalette::filterChanged()
+{
+  m_filter.textChanged();
+  const OdString text = m_filter.text();
+  if (text == m_filterText)
+    return;
+  m_filterText = text;
+  applyFilter();
+}
+
+bool MeUiMaterialBrowserPalette::matchesFilter(const OdString& text) const
+{
+  return m_filterText.isEmpty() || me::containsIgnoringCase(text, m_filterText);
+}
+
+void MeUiMaterialBrowserPalette::applyFilter()
+{
+  if (!m_list)
+    return;
+  // Items already listed stay where they are, so the selection and the
+  // label of a kept item are not touched.
+  const fw::CListCtrl::RedrawOff quiet(m_list);
+  bool changed = false;
+  int index = 0;
+  for (OdDbObjectId& id : m_shown)
+  {
+    const auto found = m_itemShown.find(&id);
+    if (found == m_itemShown.end())
+      continue;
+    ItemShown& item = found->second;
+    const bool wanted = matchesFilter(item.text);
+    if (item.listed && !wanted)
+    {
+      if (id == m_editedId)
+        abandonLabelEdit();
+      m_list.deleteItem(index);
+      item.listed = false;
+      changed = true;
+      continue;
+    }
+    if (!item.listed && wanted)
+    {
+      item.listed = m_list.insertItem(index, item.text.c_str(), item.image, reinterpret_cast<LPARAM>(&id)) >= 0;
+      changed = true;
+    }
+    if (item.listed)
+      ++index;
+  }
+  if (changed && m_list.viewType() == kIconView)
+    m_list.arrange();
+}
+
+void MeUiMaterialBrowserPalette::applyFilter(std::list<OdDbObjectId>::iterator shown)
+{
+  const auto found = m_itemShown.find(&*shown);
+  if (!m_list || found == m_itemShown.end() || found->second.listed == matchesFilter(found->second.text))
+    return;
+  applyFilter();
+}
+
+void MeUiMaterialBrowserPalette::focusFirstItem()
+{
+  if (!m_list || m_list.itemCount() == 0)
+    return;
+  SetFocus(m_list.hwnd());
+  m_list.select(0);
+  m_list.ensureVisible(0);
 }
 
 OdDbObjectId* MeUiMaterialBrowserPalette::currentId() const

@@ -4,6 +4,7 @@
 #include "core/MeHost.h"
 #include "core/MeModule.h"
 #include "core/MeNames.h"
+#include "core/MeStrings.h"
 #include "ui/MeUiGuarded.h"
 #include "ui/MeUiMaterialBrowserParts.h"
 #include "win/MeHostTheme.h"
@@ -18,6 +19,10 @@ namespace
 constexpr int kViewMenuImage = 1;
 
 const wchar_t* const kHelpTopic = L"IDH_MaterialBrowser";
+
+// The filter box's band: a line of text with room for the box's border and
+// a gap above and below it.
+constexpr int kFilterPadding = 6, kFilterGap = 2;
 
 COLORREF lighter(COLORREF colour, int by)
 {
@@ -49,6 +54,11 @@ bool MeUiMaterialBrowserPalette::onCreate()
 
   if (!createToolbar())
     return false;
+  // The box gets the list's font, so both read alike.
+  const auto listFont = reinterpret_cast<HFONT>(SendMessageW(m_list.hwnd(), WM_GETFONT, 0, 0));
+  if (!m_filter.create(hwnd(), IDC_MATERIALS_FILTER, me::loadString(me::kStrSearchMaterials), listFont))
+    return false;
+  m_filter.onDown = [this] { focusFirstItem(); };
   m_viewMenu.createPopup();
   m_viewMenu.appendItem(ID_VIEW_ICONS, me::translate(L"Icon").c_str());
   m_viewMenu.appendItem(ID_VIEW_LIST, me::translate(L"List").c_str());
@@ -63,6 +73,7 @@ bool MeUiMaterialBrowserPalette::onCreate()
 void MeUiMaterialBrowserPalette::onDestroy()
 {
   dropChanged();
+  m_filter.destroy();
   // The list's items point into m_shown; the list goes with the window.
   m_list.destroy();
   m_images = nullptr;
@@ -76,6 +87,19 @@ void MeUiMaterialBrowserPalette::bodyResized()
     m_list.arrange();
 }
 
+int MeUiMaterialBrowserPalette::bandHeight() const
+{
+  return m_filter.hwnd() ? m_list.textLineHeight() + kFilterPadding + 2 * kFilterGap : 0;
+}
+
+void MeUiMaterialBrowserPalette::placeBand(const RECT& band)
+{
+  if (m_filter.hwnd())
+    SetWindowPos(m_filter.hwnd(), nullptr, band.left + kFilterGap, band.top + kFilterGap,
+                 std::max(0, int(band.right - band.left) - 2 * kFilterGap),
+                 std::max(0, int(band.bottom - band.top) - 2 * kFilterGap), SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 // Thumbnails are drawn on the theme's background: a new theme draws them again.
 void MeUiMaterialBrowserPalette::onThemeChanged()
 {
@@ -83,6 +107,8 @@ void MeUiMaterialBrowserPalette::onThemeChanged()
   if (me::browserShown() && m_buttonsEnabled && !redrawThumbnails())
     reloadItems();
   InvalidateRect(hwnd(), nullptr, TRUE);
+  if (m_filter.hwnd())
+    InvalidateRect(m_filter.hwnd(), nullptr, TRUE); // its colours and the cue's grey
 }
 
 LRESULT MeUiMaterialBrowserPalette::windowProc(UINT message, WPARAM wParam, LPARAM lParam)
@@ -145,6 +171,12 @@ void MeUiMaterialBrowserPalette::applyTheme()
 
 bool MeUiMaterialBrowserPalette::onCommand(UINT id, UINT code, HWND control)
 {
+  if (id == IDC_MATERIALS_FILTER && control)
+  {
+    if (code == EN_CHANGE)
+      filterChanged();
+    return true;
+  }
   switch (id)
   {
   case ID_NEW_MATERIAL:
