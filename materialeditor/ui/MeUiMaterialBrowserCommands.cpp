@@ -6,6 +6,7 @@
 #include "core/MeHost.h"
 #include "core/MeMaterialNaming.h"
 #include "core/MeMaterialOperations.h"
+#include "core/MeMaterialUsage.h"
 #include "core/MeModule.h"
 #include "core/MeNames.h"
 #include "core/MeStrings.h"
@@ -71,6 +72,16 @@ void MeUiMaterialBrowserPalette::applyToSelection()
     me::applyMaterialToSelection(*id);
 }
 
+void MeUiMaterialBrowserPalette::selectObjects()
+{
+  OdDbObjectId* id = currentId();
+  OdDbDatabase* database = id ? id->database() : nullptr;
+  if (database)
+    me::setSelection(database, me::selectableUsers(database, *id));
+}
+
+void MeUiMaterialBrowserPalette::removeUnused() { me::removeUnusedMaterials(); }
+
 void MeUiMaterialBrowserPalette::removeMaterial()
 {
   if (OdDbObjectId* id = currentId())
@@ -112,8 +123,13 @@ void MeUiMaterialBrowserPalette::showContextMenu(POINT at, bool fromKeys)
   if (!m_contextMenu.createPopup())
     return;
   if (!currentId())
+  {
     m_contextMenu.appendItem(ID_NEW_MATERIAL_HERE, me::loadString(me::kStrNewGenericMaterial).c_str(),
                              m_buttonsEnabled);
+    // The walk that decides it runs as the menu opens.
+    m_contextMenu.appendItem(ID_REMOVE_UNUSED, me::loadString(me::kStrRemoveUnusedMaterials).c_str(),
+                             m_buttonsEnabled && !me::unusedMaterials(me::managerService()).empty());
+  }
   else
   {
     OdDbObjectId* id = currentId();
@@ -125,6 +141,7 @@ void MeUiMaterialBrowserPalette::showContextMenu(POINT at, bool fromKeys)
     m_contextMenu.appendItem(ID_EDIT_MATERIAL, me::loadString(me::kStrEdit).c_str());
     m_contextMenu.appendItem(ID_APPLY_TO_SELECTION, me::translate(L"Apply to selection").c_str(),
                              !me::currentSelection().isEmpty());
+    m_contextMenu.appendItem(ID_SELECT_OBJECTS, me::loadString(me::kStrSelectObjects).c_str(), !reserved);
     m_contextMenu.appendItem(ID_CLONE_MATERIAL, me::translate(L"Clone").c_str());
     m_contextMenu.appendSeparator();
     m_contextMenu.appendItem(ID_REMOVE_MATERIAL, me::loadString(me::kStrRemove).c_str(), !reserved);

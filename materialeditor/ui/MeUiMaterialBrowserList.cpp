@@ -33,6 +33,8 @@ constexpr int kThumbnailStrip = 8;
 // Icon spacing around a thumbnail: a gap between columns, and below the
 // picture room for two lines of its name and the list's own paddings.
 constexpr int kIconGapAcross = 20, kIconLabelLines = 2, kIconPaddingDown = 16;
+// More items in or out than this, and the filter fills the list anew.
+constexpr std::size_t kFilterStepLimit = 64;
 
 // Thumbnails taken a strip at a time into an image list: each material's
 // picture is rendered into the strip, and when the strip is full (or
@@ -439,37 +441,67 @@ void MeUiMaterialBrowserPalette::applyFilter()
 {
   if (!m_list)
     return;
-  // Items already listed stay where they are, so the selection and the
-  // label of a kept item are not touched.
+  std::size_t changes = 0;
+  for (OdDbObjectId& id : m_shown)
+  {
+    const auto found = m_itemShown.find(&id);
+    if (found != m_itemShown.end() && found->second.listed != matchesFilter(found->second.text))
+      ++changes;
+  }
+  if (changes == 0)
+    return;
   const fw::CListCtrl::RedrawOff quiet(m_list);
-  bool changed = false;
-  int index = 0;
+  if (changes > kFilterStepLimit)
+    relistAll();
+  else
+  {
+    // A few items in or out: the others stay where they are, and with them
+    // the selection and the scrolling.
+    int index = 0;
+    for (OdDbObjectId& id : m_shown)
+    {
+      const auto found = m_itemShown.find(&id);
+      if (found == m_itemShown.end())
+        continue;
+      ItemShown& item = found->second;
+      const bool wanted = matchesFilter(item.text);
+      if (item.listed && !wanted)
+      {
+        if (id == m_editedId)
+          abandonLabelEdit();
+        m_list.deleteItem(index);
+        item.listed = false;
+        continue;
+      }
+      if (!item.listed && wanted)
+        item.listed = m_list.insertItem(index, item.text.c_str(), item.image, reinterpret_cast<LPARAM>(&id)) >= 0;
+      if (item.listed)
+        ++index;
+    }
+  }
+  if (m_list.viewType() == kIconView)
+    m_list.arrange();
+}
+
+void MeUiMaterialBrowserPalette::relistAll()
+{
+  // Removing or inserting thousands one at a time, each at its index, costs
+  // the list seconds under Wine; emptied and filled in order it is one pass. The selected item stays
+  // selected when it still shows.
+  const OdDbObjectId* selected = currentId();
+  abandonLabelEdit();
+  m_list.deleteAllItems();
   for (OdDbObjectId& id : m_shown)
   {
     const auto found = m_itemShown.find(&id);
     if (found == m_itemShown.end())
       continue;
     ItemShown& item = found->second;
-    const bool wanted = matchesFilter(item.text);
-    if (item.listed && !wanted)
-    {
-      if (id == m_editedId)
-        abandonLabelEdit();
-      m_list.deleteItem(index);
-      item.listed = false;
-      changed = true;
-      continue;
-    }
-    if (!item.listed && wanted)
-    {
-      item.listed = m_list.insertItem(index, item.text.c_str(), item.image, reinterpret_cast<LPARAM>(&id)) >= 0;
-      changed = true;
-    }
-    if (item.listed)
-      ++index;
+    item.listed = matchesFilter(item.text) && m_list.insertItem(m_list.itemCount(), item.text.c_str(), item.image,
+                                                                reinterpret_cast<LPARAM>(&id)) >= 0;
+    if (item.listed && &id == selected)
+      m_list.select(m_list.itemCount() - 1);
   }
-  if (changed && m_list.viewType() == kIconView)
-    m_list.arrange();
 }
 
 void MeUiMaterialBrowserPalette::applyFilter(std::list<OdDbObjectId>::iterator shown)

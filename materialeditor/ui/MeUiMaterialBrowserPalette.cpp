@@ -183,6 +183,8 @@ bool MeUiMaterialBrowserPalette::onCommand(UINT id, UINT code, HWND control)
   case ID_NEW_MATERIAL_HERE: newMaterial(); return true;
   case ID_EDIT_MATERIAL: edit(std::exchange(m_menuFromKeys, false)); return true;
   case ID_APPLY_TO_SELECTION: applyToSelection(); return true;
+  case ID_SELECT_OBJECTS: selectObjects(); return true;
+  case ID_REMOVE_UNUSED: removeUnused(); return true;
   case ID_CLONE_MATERIAL: cloneMaterial(); return true;
   case ID_REMOVE_MATERIAL: removeMaterial(); return true;
   case ID_RENAME_MATERIAL: rename(); return true;

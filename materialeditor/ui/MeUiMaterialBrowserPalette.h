@@ -12,7 +12,8 @@
 //                                  the item (context-menu key, Shift+F10)
 //   WM_COMMAND                     onCommand(id)     70 and 1004 New, 72 Help, 1000 Clone,
 //                                                    1001 Remove, 1002 Rename, 1003 Apply,
-//                                                    1005 Edit, 2000 Icon, 2001 List
+//                                                    1005 Edit, 1006 Select Objects,
+//                                                    1007 Remove Unused, 2000 Icon, 2001 List
 //              EN_CHANGE (1008)    filterChanged()   the list shows the items that match
 //   WM_NOTIFY TBN_DROPDOWN         the toolbar drops the view-style menu
 //             NM_RCLICK            showContextMenu(): the selected item's menu
@@ -100,6 +101,10 @@ private:
   // keys (the menu opened by its key) goes on in the editor's grid.
   void edit(bool focusEditor);
   void applyToSelection();
+  // The selection becomes the model-space users of the current item.
+  void selectObjects();
+  // Every material nothing uses goes, after one question.
+  void removeUnused();
   void cloneMaterial();
   void removeMaterial();
   void rename();
@@ -126,6 +131,8 @@ private:
   // Lists or unlists every item as the filter wants it; the selection stays
   // on an item that still shows.
   void applyFilter();
+  // Empties the list and fills it with the items that match.
+  void relistAll();
   // The same for one item, whose name may have changed.
   void applyFilter(std::list<OdDbObjectId>::iterator shown);
   // Down in the filter box: the focus goes to the list's first item.
