@@ -34,21 +34,35 @@ public:
       OdDbObjectId record;
       OdDbObjectIteratorPtr entities;
       bool found;
+      // A "no" that leaned on a definition still on the path (a block that
+      // inserts itself): true there, and not kept for later asks.
+      bool provisional;
     };
     std::vector<Frame> stack;
-    enter(stack, record);
+    const auto enter = [&](const OdDbObjectId& id) {
+      m_onPath.insert(id);
+      OdDbObjectPtr object = id.isNull() ? OdDbObjectPtr() : id.openObject(OdDb::kForRead);
+      auto* definition = OdDbBlockTableRecord::cast(object.get()).get();
+      stack.push_back({id, definition ? definition->newIterator(true, true) : OdDbObjectIteratorPtr(), false, false});
+    };
+    enter(record);
+    bool answer = false;
     while (!stack.empty())
     {
       Frame& top = stack.back();
       if (top.found || !top.entities || top.entities->done())
       {
-        // A definition on the path (a block that inserts itself) counts as
-        // not holding it there; the outer frame has its own entities.
         const Frame done = top;
         stack.pop_back();
-        m_answers[done.record] = done.found;
-        if (done.found && !stack.empty())
-          stack.back().found = true;
+        m_onPath.erase(done.record);
+        if (done.found || !done.provisional)
+          m_answers[done.record] = done.found;
+        answer = done.found;
+        if (!stack.empty())
+        {
+          stack.back().found = stack.back().found || done.found;
+          stack.back().provisional = stack.back().provisional || done.provisional;
+        }
         continue;
       }
       OdDbEntityPtr entity = top.entities->entity();
@@ -65,26 +79,19 @@ public:
         const OdDbObjectId inner = reference->blockTableRecord();
         if (const auto known = m_answers.find(inner); known != m_answers.end())
           top.found = known->second;
+        else if (m_onPath.count(inner))
+          top.provisional = true;
         else
-          enter(stack, inner);
+          enter(inner);
       }
     }
-    return m_answers[record];
+    return answer;
   }
 
 private:
-  template <class Stack>
-  void enter(Stack& stack, const OdDbObjectId& record)
-  {
-    // Provisionally no: a definition met again on its own path ends there.
-    m_answers[record] = false;
-    OdDbObjectPtr object = record.isNull() ? OdDbObjectPtr() : record.openObject(OdDb::kForRead);
-    auto* definition = OdDbBlockTableRecord::cast(object.get()).get();
-    stack.push_back({record, definition ? definition->newIterator(true, true) : OdDbObjectIteratorPtr(), false});
-  }
-
   OdDbObjectId m_material;
   std::unordered_map<OdDbObjectId, bool, StubHash> m_answers;
+  IdSet m_onPath;
 };
 } // namespace
 
