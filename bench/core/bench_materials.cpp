@@ -1,7 +1,9 @@
-// The material-user search on a large nested drawing, and the material list.
+// The material-user search on a large nested drawing, the finder of unused
+// materials on as many entities, and the material list.
 #include "common/TestDrawing.h"
 #include "core/MeManager.h"
 #include "core/MeMaterialOperations.h"
+#include "core/MeMaterialUsage.h"
 #include "od/OdSdk.h"
 
 #include <benchmark/benchmark.h>
@@ -119,6 +121,66 @@ void BM_FindMaterialUsers(benchmark::State& state)
   state.counters["users"] = double(total);
 }
 BENCHMARK(BM_FindMaterialUsers)->Unit(benchmark::kMillisecond);
+
+// 100,000 entities spread over 1,000 definitions and model space, each
+// using one of 100 materials in turn (so no run of equal materials makes it
+// easy); 100 more materials, one of which only a layer uses.
+struct UsageDrawing
+{
+  static constexpr int kUsed = 100, kSpare = 100;
+  OdDbDatabasePtr db = odCreateDatabase();
+  std::vector<OdDbObjectId> materials, standard;
+
+  UsageDrawing()
+  {
+    for (int m = 0; m < kUsed + kSpare; ++m)
+      materials.push_back(addMaterial(db, OdString::format(L"Material %03d", m)));
+    OdDbDictionaryPtr dictionary = me::openMaterialDictionary(db, OdDb::kForRead);
+    for (const wchar_t* name : {L"By Layer", L"By Block", L"Global"})
+      standard.push_back(dictionary->getAt(name));
+    OdDbLayerTablePtr layers = db->getLayerTableId().safeOpenObject(OdDb::kForWrite);
+    OdDbLayerTableRecordPtr layer = OdDbLayerTableRecord::createObject();
+    layer->setName(L"Walls");
+    layer->setMaterialId(materials[kUsed]);
+    layers->add(layer);
+    OdDbBlockTablePtr blocks = db->getBlockTableId().safeOpenObject(OdDb::kForWrite);
+    int serial = 0;
+    for (int d = 0; d <= kDefinitions; ++d)
+    {
+      OdDbObjectId recordId = db->getModelSpaceId();
+      if (d < kDefinitions)
+      {
+        OdDbBlockTableRecordPtr created = OdDbBlockTableRecord::createObject();
+        created->setName(OdString::format(L"Block %d", d));
+        recordId = blocks->add(created);
+      }
+      OdDbBlockTableRecordPtr record = recordId.safeOpenObject(OdDb::kForWrite);
+      const int count = d < kDefinitions ? kEntitiesPerDefinition - 1 : kDefinitions;
+      for (int e = 0; e < count; ++e, ++serial)
+      {
+        OdDbSubDMeshPtr mesh = OdDbSubDMesh::createObject();
+        mesh->setDatabaseDefaults(db);
+        record->appendOdDbEntity(mesh);
+        mesh->setMaterial(materials[std::size_t(serial % kUsed)]);
+      }
+    }
+  }
+};
+
+void BM_UnusedMaterials(benchmark::State& state)
+{
+  static const UsageDrawing drawing;
+  for (auto _ : state)
+  {
+    const std::vector<OdDbObjectId> unused = me::unusedMaterials(drawing.db, drawing.standard);
+    // The spare ones but the layer's, in the dictionary's order.
+    if (unused.size() != std::size_t(UsageDrawing::kSpare - 1) || unused.front() != drawing.materials[101] ||
+        unused.back() != drawing.materials.back())
+      fail("unusedMaterials did not find exactly the spare materials nothing uses");
+    benchmark::DoNotOptimize(unused.data());
+  }
+}
+BENCHMARK(BM_UnusedMaterials)->Unit(benchmark::kMillisecond);
 
 void BM_CollectMaterials(benchmark::State& state)
 {

@@ -159,6 +159,12 @@ OdDbObjectIdArray currentSelection()
   return selection ? selection->objectIdArray() : OdDbObjectIdArray();
 }
 
+bool setSelection(OdDbDatabase* database, const OdDbObjectIdArray& ids)
+{
+  auto fn = hostFunction<HostSetSelectionFn>(HostLibrary::Core, HOST_EXPORT_SET_SELECTION);
+  return fn && database && fn(database, ids.isEmpty() ? nullptr : &ids[0], int(ids.size()));
+}
+
 void* hostMainWindow()
 {
   HostDocManager* manager = hostDocManager();

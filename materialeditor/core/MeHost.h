@@ -68,6 +68,9 @@ OdString currentVectorizerModuleName();
 HostDocument* currentDocument();
 OdDbDatabase* currentDatabase();
 OdDbObjectIdArray currentSelection();
+// Makes the selection of the database's document exactly the ids; false
+// when the host cannot.
+bool setSelection(OdDbDatabase* database, const OdDbObjectIdArray& ids);
 // The host main window, parent of palettes and dialogs; null without one.
 void* hostMainWindow();
 

@@ -2,6 +2,7 @@
 
 #include "core/IMeManager.h"
 #include "core/MeHost.h"
+#include "core/MeIdHash.h"
 #include "core/MeServices.h"
 #include "core/MeStrings.h"
 #include "od/DbEntity.h"
@@ -98,12 +99,6 @@ namespace
 // Names are compared without case; folding maps one character to one, so
 // texts of different lengths never match.
 bool sameName(const OdString& a, const OdString& b) { return a.getLength() == b.getLength() && a.iCompare(b) == 0; }
-
-struct StubHash
-{
-  std::size_t operator()(const OdDbObjectId& id) const { return std::hash<const void*>()(id.stub()); }
-};
-using IdSet = std::unordered_set<OdDbObjectId, StubHash>;
 
 // One search for the users of a material name.
 class UserSearch
@@ -202,7 +197,7 @@ private:
       return;
     OdDbObjectPtr object = recordId.openObject(OdDb::kForRead);
     if (!object)
-      return; // an erased or missing definition has nothing to walk
+      return;                                // an erased or missing definition has nothing to walk
     OdDbBlockTableRecordPtr record = object; // another class: the wrong-class error
     stack.push_back(Frame{record->newIterator(true, true), recordId});
     m_onPath.insert(recordId);

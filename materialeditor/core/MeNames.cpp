@@ -61,4 +61,11 @@ bool isReservedMaterialName(const OdString& name)
 }
 
 OdString displayMaterialName(const OdString& name) { return isReservedMaterialName(name) ? translate(name) : name; }
+
+bool containsIgnoringCase(const OdString& text, const OdString& part)
+{
+  // The same folding as every case-insensitive comparison of names.
+  OdString folded = text, wanted = part;
+  return folded.makeLower().find(wanted.makeLower()) >= 0;
+}
 } // namespace me

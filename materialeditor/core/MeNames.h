@@ -13,6 +13,8 @@
 //                            "Global": no material may be given these names
 //   displayMaterialName      the name as lists and titles show it: a reserved
 //                            name in the host's translation
+//   containsIgnoringCase     a shown name holds a filter's text, compared by
+//                            case folding ("ωMEG" finds "Ωmega")
 //
 // Names compare without regard to case; a longer name that only begins with
 // a standard one is free.
@@ -45,4 +47,5 @@ private:
 bool isByBlockOrByLayerName(const OdString& name);
 bool isReservedMaterialName(const OdString& name);
 OdString displayMaterialName(const OdString& name);
+bool containsIgnoringCase(const OdString& text, const OdString& part);
 } // namespace me

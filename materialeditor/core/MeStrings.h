@@ -75,7 +75,14 @@ enum StringId
   kStrSample = 167,
   kStrExtendedMode = 168,
   kStrProjectionNames = 169,
+  // The browser's filter, Select Objects and Remove Unused Materials.
+  kStrSearchMaterials = 171,
+  kStrSelectObjects = 172,
+  kStrRemoveUnusedMaterials = 173,
+  kStrRemoveOneUnused = 174,
+  kStrRemoveManyUnused = 175, // %d: the count
   kStrStepApplyMaterial = 176,
+  kStrStepRemoveUnused = 177,
   // The names of the undo steps the editors' writes make.
   kStrStepMapScale = 178,
   kStrStepMapRepeat = 179,

@@ -34,6 +34,7 @@
 // Controls.
 #define IDC_PALETTE_PANE 46        // every palette's pane, a child of the host main window
 #define IDC_MATERIALS_LIST 1001    // the Materials Browser's list
+#define IDC_MATERIALS_FILTER 1008  // the Materials Browser's filter box
 #define IDC_PROPERTY_GRID 1002     // the property grid in both dialog templates
 #define IDC_PREVIEW_FRAME 1036     // where the material preview goes in IDD_MATERIAL_PROPERTIES
 #define IDC_MAP_PREVIEW 1048       // the map image in IDD_TEXTURE_PROPERTIES
@@ -57,6 +58,8 @@
 #define ID_APPLY_TO_SELECTION 1003
 #define ID_NEW_MATERIAL_HERE 1004  // on empty space: the same as ID_NEW_MATERIAL
 #define ID_EDIT_MATERIAL 1005      // the same as a double click
+#define ID_SELECT_OBJECTS 1006     // the item's users become the selection
+#define ID_REMOVE_UNUSED 1007      // on empty space: every material nothing uses goes
 // Commands: the Materials Browser's view-style menu.
 #define ID_VIEW_ICONS 2000
 #define ID_VIEW_LIST 2001

@@ -12,7 +12,9 @@
 //                                  the item (context-menu key, Shift+F10)
 //   WM_COMMAND                     onCommand(id)     70 and 1004 New, 72 Help, 1000 Clone,
 //                                                    1001 Remove, 1002 Rename, 1003 Apply,
-//                                                    1005 Edit, 2000 Icon, 2001 List
+//                                                    1005 Edit, 1006 Select Objects,
+//                                                    1007 Remove Unused, 2000 Icon, 2001 List
+//              EN_CHANGE (1008)    filterChanged()   the list shows the items that match
 //   WM_NOTIFY TBN_DROPDOWN         the toolbar drops the view-style menu
 //             NM_RCLICK            showContextMenu(): the selected item's menu
 //                                  (the press selects), else the blank-space menu
@@ -32,6 +34,7 @@
 #include "framework/Menu.h"
 #include "resources/MeResources.h"
 #include "ui/MeUiBrowserToolbar.h"
+#include "ui/MeUiFilterBox.h"
 #include "ui/MeUiPalette.h"
 #include "ui/MeUiPaletteLinks.h"
 
@@ -84,6 +87,8 @@ protected:
   HWND focusTarget() const override { return m_list.hwnd(); }
   HWND bodyWindow() const override { return m_list.hwnd(); }
   void bodyResized() override;
+  int bandHeight() const override;
+  void placeBand(const RECT& band) override;
   void onThemeChanged() override;
   bool onCommand(UINT id, UINT code, HWND control) override;
   bool onNotify(NMHDR* header, LRESULT& result) override;
@@ -96,6 +101,10 @@ private:
   // keys (the menu opened by its key) goes on in the editor's grid.
   void edit(bool focusEditor);
   void applyToSelection();
+  // The selection becomes the model-space users of the current item.
+  void selectObjects();
+  // Every material nothing uses goes, after one question.
+  void removeUnused();
   void cloneMaterial();
   void removeMaterial();
   void rename();
@@ -115,6 +124,20 @@ private:
   // The toolbar's buttons and "New Generic Material" of the blank-space menu.
   void enableCommands(bool enabled);
 
+  // The filter: the list shows, in the materials' order, the items whose
+  // shown name holds the filter's text; the others are kept, unlisted.
+  void filterChanged();
+  bool matchesFilter(const OdString& text) const;
+  // Lists or unlists every item as the filter wants it; the selection stays
+  // on an item that still shows.
+  void applyFilter();
+  // Empties the list and fills it with the items that match.
+  void relistAll();
+  // The same for one item, whose name may have changed.
+  void applyFilter(std::list<OdDbObjectId>::iterator shown);
+  // Down in the filter box: the focus goes to the list's first item.
+  void focusFirstItem();
+
   // The list.
   void clearItems();
   // Every material of the manager's drawing again, with new thumbnails.
@@ -122,7 +145,8 @@ private:
   // A new, empty image list with room for the number of thumbnails.
   void makeImages(int capacity);
   int thumbnailSize() const;
-  // Appends the item of the material; false when it does not open as one.
+  // Appends the item of the material, listed when it matches the filter;
+  // false when it does not open as one.
   bool addItem(OdDbObjectId& id, MeUiThumbnailBatch& batch);
   // Appends the items of every shown material, whose ids leave the shown
   // materials when they do not open as one.
@@ -148,15 +172,19 @@ private:
 
   MeUiMaterialsList m_list;
   std::list<OdDbObjectId> m_shown; // the items' data point into it
-  // Each item's text and image as they were last set, by its data.
+  // Each item's text and image as they were last set, by its data, and
+  // whether the list holds it (it matches the filter).
   struct ItemShown
   {
     OdString text;
     int image = -1;
+    bool listed = false;
   };
   std::unordered_map<const OdDbObjectId*, ItemShown> m_itemShown;
   HIMAGELIST m_images = nullptr; // owned by the list
   MeUiBrowserToolbar m_toolbar;
+  MeUiFilterBox m_filter;
+  OdString m_filterText; // as typed; never stored in the profile
   fw::CMenu m_contextMenu;
   fw::CMenu m_viewMenu;
   // Set while New and Clone add their material: its item is selected and

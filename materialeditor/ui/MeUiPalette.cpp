@@ -34,6 +34,11 @@ void MeUiPalette::onSize(int, int)
   const RECT content = contentRect();
   SetWindowPos(m_toolbar.hwnd(), nullptr, content.left, content.top, content.right - content.left,
                m_toolbar.fixedHeight(), SWP_NOZORDER | SWP_NOACTIVATE);
+  if (const int band = bandHeight(); band > 0)
+  {
+    const int top = int(content.top) + m_toolbar.fixedHeight();
+    placeBand(RECT{content.left, top, content.right, top + band});
+  }
   if (placeBody())
     bodyResized();
 }
@@ -47,7 +52,7 @@ bool MeUiPalette::placeBody()
   const int width = content.right - content.left;
   if (width < m_minBodySide || content.bottom - content.top < m_minBodySide)
     return false;
-  const int top = int(content.top) + m_toolbar.fixedHeight();
+  const int top = int(content.top) + m_toolbar.fixedHeight() + bandHeight();
   SetWindowPos(body, nullptr, content.left, top, width, std::max(0, int(content.bottom) - top),
                SWP_NOZORDER | SWP_NOACTIVATE);
   return true;

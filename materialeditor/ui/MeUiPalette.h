@@ -6,7 +6,7 @@
 //   (every message)          first to the host's theme hook; SDK errors of a
 //                            handler end there, never the host
 //   KTM_THEMECHAGED          onThemeChanged()
-//   WM_SIZE                  onSize(w, h)   toolbar on top, placeBody() below it
+//   WM_SIZE                  onSize(w, h)   toolbar on top, placeBand(), placeBody() below them
 //   WM_COMMAND               the help button: the palette's help topic
 //   WM_NOTIFY                the toolbar's own (menu buttons, arrows) and its tips
 //   WM_DESTROY               onDestroy()    the toolbar goes
@@ -37,6 +37,10 @@ protected:
   bool placeBody();
   // The body has its new size from onSize.
   virtual void bodyResized() {}
+  // A band of this height between the toolbar and the body (the browser's
+  // filter), given its place at each onSize.
+  virtual int bandHeight() const { return 0; }
+  virtual void placeBand(const RECT&) {}
 
   LRESULT windowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
   void onSize(int width, int height) override;

@@ -18,7 +18,7 @@ TEST(BrowserItems, StandardMaterialsShowTranslatedNamesAndRefuseRemoveAndRename)
                                 // A click on the label of the selected item starts editing, which is refused.
                                 "WAIT 700", std::string("CLICK ") + kPane + " " + global, "WAIT 900",
                                 "DUMP {dir}/edit.json",
-                                // Empty space: only New, which makes a material.
+                                // Empty space: New, which makes a material, and Remove Unused.
                                 "ANSWER MENU 1004", std::string("CLICK ") + kPane + " EMPTY RIGHT", "DUMP {dump}", "QUIT"});
   ASSERT_EQ(run.exitCode, 0) << run.errors;
   const JsonValue editing = JsonValue::parse(host.readFile(L"edit.json"));
@@ -30,21 +30,25 @@ TEST(BrowserItems, StandardMaterialsShowTranslatedNamesAndRefuseRemoveAndRename)
   ASSERT_EQ(menus.size(), 3u);
   const JsonValue& menu = menus[0];
   EXPECT_TRUE(menu["answer"].isNull()) << "no answer queued: cancelled";
-  ASSERT_EQ(menu["items"].size(), 6u);
+  ASSERT_EQ(menu["items"].size(), 7u);
   EXPECT_EQ(menuItem(menu, 1005)["text"].asString(), "&Edit...");
   EXPECT_TRUE(menuItem(menu, 1005)["enabled"].asBool());
   EXPECT_EQ(menuItem(menu, 1003)["text"].asString(), "Apply to selection");
   EXPECT_FALSE(menuItem(menu, 1003)["enabled"].asBool()) << "nothing is selected";
+  EXPECT_EQ(menu["items"][2]["id"].asNumber(), 1006) << "Select Objects follows Apply to selection";
+  EXPECT_FALSE(menuItem(menu, 1006)["enabled"].asBool());
   EXPECT_TRUE(menuItem(menu, 1000)["enabled"].asBool());
-  EXPECT_TRUE(menu["items"][3]["separator"].asBool());
+  EXPECT_TRUE(menu["items"][4]["separator"].asBool());
   EXPECT_EQ(menuItem(menu, 1001)["text"].asString(), "&Remove");
   EXPECT_FALSE(menuItem(menu, 1001)["enabled"].asBool());
   EXPECT_EQ(menuItem(menu, 1002)["text"].asString(), "Rename");
   EXPECT_FALSE(menuItem(menu, 1002)["enabled"].asBool());
   EXPECT_EQ(menus[1]["problem"].asString(), "the command 1002 is greyed in this menu");
 
-  ASSERT_EQ(menus[2]["items"].size(), 1u);
+  ASSERT_EQ(menus[2]["items"].size(), 2u);
   EXPECT_EQ(menuItem(menus[2], 1004)["text"].asString(), "New Generic Material");
+  EXPECT_EQ(menuItem(menus[2], 1007)["text"].asString(), "Remove Unused Materials");
+  EXPECT_FALSE(menuItem(menus[2], 1007)["enabled"].asBool()) << "a new drawing has only the standard materials";
   EXPECT_EQ(menus[2]["answer"].asNumber(), 1004);
   EXPECT_EQ(itemTexts(dump), (std::vector<std::string>{"Global (de)", "Default Generic"}));
   EXPECT_TRUE(hasMaterial(dump, "Global")) << "the drawing keeps the stored name";

@@ -289,6 +289,10 @@ typedef void (*HostAddCustomColorFn)(const OdCmColor& color);
 // the Edit menu and the undo history say what it changed ("Glossiness"). A
 // step that has a name keeps it; with no step open nothing happens.
 typedef void (*HostNameUndoStepFn)(OdDbDatabase* database, const wchar_t* name);
+// Makes the selection of the open document on the database exactly these
+// ids (count of them), as a user's pick would, and the view shows it; false
+// when no open document has that database.
+typedef bool (*HostSetSelectionFn)(OdDbDatabase* database, const OdDbObjectId* ids, int count);
 }
 
 #define HOST_EXPORT_GET_MAIN_DLL_INSTANCE "GetMainDllInstance"
@@ -315,3 +319,4 @@ typedef void (*HostNameUndoStepFn)(OdDbDatabase* database, const wchar_t* name);
 #define HOST_EXPORT_SET_RENDER_MODE "setRenderMode"
 // From kticore, which keeps the documents and their undo history.
 #define HOST_EXPORT_NAME_UNDO_STEP "hostNameUndoStep"
+#define HOST_EXPORT_SET_SELECTION "hostSetSelection"

@@ -75,6 +75,7 @@ HostSession::~HostSession() { m_runtime.documents().removeReactor(m_observer.get
 int HostSession::run(HINSTANCE instance)
 {
   m_runtime.setScripted(!m_options.script.isEmpty());
+  m_runtime.selectionChanged = [this] { refresh(); };
   m_runtime.captureScreen = [this](const OdString& path, OdString& error) {
     if (m_gdiplus.ok())
       return saveScreenPng(path, error);

@@ -53,4 +53,24 @@ __declspec(dllexport) void hostNameUndoStep(OdDbDatabase* database, const wchar_
       return;
     }
 }
+
+__declspec(dllexport) bool hostSetSelection(OdDbDatabase* database, const OdDbObjectId* ids, int count)
+{
+  if (!database || count < 0 || (count > 0 && !ids))
+    return false;
+  host::DocumentManager& documents = hostRuntime().documents();
+  for (int i = 0; i < documents.documentCount(); ++i)
+    if (host::Document* document = documents.find(documents.documentAt(i));
+        document && document->database() == database)
+    {
+      OdDbObjectIdArray selection;
+      for (int k = 0; k < count; ++k)
+        selection.append(ids[k]);
+      document->setSelection(selection);
+      if (hostRuntime().selectionChanged)
+        hostRuntime().selectionChanged();
+      return true;
+    }
+  return false;
+}
 }

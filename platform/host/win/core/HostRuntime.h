@@ -248,6 +248,9 @@ public:
   // the pictures that ANSWER ... SCREENSHOT asks for while their dialog or
   // menu is open.
   std::function<bool(const OdString& path, OdString& error)> captureScreen;
+  // A module set a document's selection (host.exe installs it: the view
+  // and the drawing's description show it).
+  std::function<void()> selectionChanged;
   void enterModal() { ++m_modalDepth; }
   void leaveModal() { --m_modalDepth; }
 

@@ -28,6 +28,22 @@ HWND childOfClass(HWND pane, const wchar_t* className)
   return pane ? FindWindowExW(pane, nullptr, className, nullptr) : nullptr;
 }
 
+// The browser's filter box (control id 1008), or null; its clear button is
+// the box's own button child.
+constexpr int kFilterBoxId = 1008;
+HWND paneFilter(HWND pane)
+{
+  HWND box = pane ? GetDlgItem(pane, kFilterBoxId) : nullptr;
+  return box && IsWindowVisible(box) ? box : nullptr;
+}
+
+OdString windowText(HWND window)
+{
+  std::vector<wchar_t> text(std::size_t(GetWindowTextLengthW(window)) + 1);
+  GetWindowTextW(window, text.data(), int(text.size()));
+  return OdString(text.data());
+}
+
 OdString colourText(COLORREF c)
 {
   wchar_t text[8];
@@ -89,7 +105,8 @@ void writePicture(JsonWriter& json, int width, int height, Draw draw,
   json.beginObject();
   json.key(L"size").beginArray().value(width).value(height).endArray();
   json.key(L"centre").value(colourText(at(width / 2, height / 2)));
-  json.key(L"mean").value(colourText(RGB(BYTE((sum[0] + n / 2) / n), BYTE((sum[1] + n / 2) / n), BYTE((sum[2] + n / 2) / n))));
+  json.key(L"mean").value(
+    colourText(RGB(BYTE((sum[0] + n / 2) / n), BYTE((sum[1] + n / 2) / n), BYTE((sum[2] + n / 2) / n))));
   if (more)
     more(json);
   json.endObject();
@@ -100,7 +117,8 @@ void writeThumbnail(JsonWriter& json, HWND list, int image)
 {
   HIMAGELIST images = ListView_GetImageList(list, LVSIL_NORMAL);
   int width = 0, height = 0;
-  if (!images || image < 0 || image >= ImageList_GetImageCount(images) || !ImageList_GetIconSize(images, &width, &height))
+  if (!images || image < 0 || image >= ImageList_GetImageCount(images) ||
+      !ImageList_GetIconSize(images, &width, &height))
   {
     json.null();
     return;
@@ -202,11 +220,7 @@ void writeList(JsonWriter& json, HWND pane, HWND list)
   json.key(L"editing");
   HWND editor = ListView_GetEditControl(list);
   if (editor && IsWindowVisible(editor))
-  {
-    std::vector<wchar_t> text(std::size_t(GetWindowTextLengthW(editor)) + 1);
-    GetWindowTextW(editor, text.data(), int(text.size()));
-    json.value(OdString(text.data()));
-  }
+    json.value(windowText(editor));
   else
     json.null();
   // The scroll bars the list shows now.
@@ -231,8 +245,8 @@ void writeList(JsonWriter& json, HWND pane, HWND list)
     json.key(L"image").value(item.iImage);
     json.key(L"selected").value((item.state & LVIS_SELECTED) != 0);
     RECT bounds{}, shown{};
-    json.key(L"inSight").value(ListView_GetItemRect(list, i, &bounds, LVIR_BOUNDS) &&
-                               IntersectRect(&shown, &bounds, &client) != FALSE);
+    json.key(L"inSight")
+      .value(ListView_GetItemRect(list, i, &bounds, LVIR_BOUNDS) && IntersectRect(&shown, &bounds, &client) != FALSE);
     // Where the item lies in the list's client area as it is scrolled now.
     POINT position{};
     ListView_GetItemPosition(list, i, &position);
@@ -293,7 +307,8 @@ void writeToolbar(JsonWriter& json, HWND pane, HWND toolbar)
   for (int i = 0; i < count; ++i)
   {
     TBBUTTON button{};
-    if (!SendMessageW(toolbar, TB_GETBUTTON, WPARAM(i), reinterpret_cast<LPARAM>(&button)) || (button.fsStyle & BTNS_SEP))
+    if (!SendMessageW(toolbar, TB_GETBUTTON, WPARAM(i), reinterpret_cast<LPARAM>(&button)) ||
+        (button.fsStyle & BTNS_SEP))
       continue;
     json.beginObject();
     json.key(L"command").value(button.idCommand);
@@ -339,8 +354,8 @@ int findItem(HWND list, const OdString& text)
     if (i < 12)
       known += OdString::format(L"%s\"%s\"", known.isEmpty() ? L"" : L", ", itemText.left(40));
   }
-  throw ScriptError(OdString::format(L"no list item \"%s\" (items: %s%s)", text, known.isEmpty() ? OdString(L"none") : known,
-                                     count > 12 ? L", ..." : L""));
+  throw ScriptError(OdString::format(L"no list item \"%s\" (items: %s%s)", text,
+                                     known.isEmpty() ? OdString(L"none") : known, count > 12 ? L", ..." : L""));
 }
 
 HWND requireList(HWND pane)
@@ -485,6 +500,23 @@ void addPaneControlPlaces()
       throw ScriptError(OdString::format(L"the toolbar has no button %d", command));
     return GesturePlace{toolbar, rect};
   });
+  // FILTER: the browser's filter box; FILTER CLEAR: its clear button, while
+  // it shows.
+  registerGesturePlace(L"FILTER", [](HWND pane, ScriptArgs& args) {
+    HWND box = paneFilter(pane);
+    if (!box)
+      throw ScriptError(L"the pane has no filter box");
+    HWND target = box;
+    if (args.nextIs(L"CLEAR"))
+    {
+      target = FindWindowExW(box, nullptr, L"Button", nullptr);
+      if (!target || !IsWindowVisible(target))
+        throw ScriptError(L"the filter box shows no clear button");
+    }
+    GesturePlace place{target, {}};
+    GetClientRect(target, &place.rect);
+    return place;
+  });
   // EDITOR: the list's label edit box while a label is edited; otherwise
   // whatever else EDITOR names (the grid's in-place editor).
   registerGesturePlace(L"EDITOR", [other = gesturePlace(L"EDITOR")](HWND pane, ScriptArgs& args) {
@@ -506,6 +538,12 @@ void writePaneControls(JsonWriter& json, HWND pane)
 {
   if (HWND toolbar = paneToolbar(pane))
     writeToolbar(json, pane, toolbar);
+  if (HWND box = paneFilter(pane))
+  {
+    json.key(L"filter").value(windowText(box));
+    HWND clear = FindWindowExW(box, nullptr, L"Button", nullptr);
+    json.key(L"filterClear").value(clear && IsWindowVisible(clear));
+  }
   if (HWND list = paneList(pane))
     writeList(json, pane, list);
   if (HWND preview = panePreview(pane))

@@ -1,0 +1,27 @@
+// What the browser palette's files share: the view types, the message
+// and timer of changed materials, and opening a material by id.
+#pragma once
+
+#include "od/DbMaterial.h"
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+namespace meui
+{
+// The view types the view-style menu chooses between (the low two bits of
+// the list's style).
+constexpr int kIconView = LVS_ICON;
+constexpr int kListView = LVS_LIST;
+
+// Changed materials are rendered again when this arrives, or at the timer
+// when a drag was going on then.
+constexpr UINT kChangedMessage = WM_APP + 0x3B0;
+constexpr UINT_PTR kChangedTimer = 1;
+
+inline OdDbMaterialPtr openMaterial(const OdDbObjectId& id, OdDb::OpenMode mode = OdDb::kForRead)
+{
+  return OdDbMaterial::cast(id.openObject(mode).get());
+}
+} // namespace meui
