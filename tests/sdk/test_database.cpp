@@ -186,7 +186,8 @@ TEST(Dictionary, SortedCaseInsensitiveKeysAndRefusedDuplicates)
   std::vector<std::wstring> keys;
   for (auto it = dictionary->newIterator(OdRx::kDictSorted); !it->done(); it->next())
     keys.push_back(it->name().c_str());
-  EXPECT_EQ(keys, (std::vector<std::wstring>{L"aluminium", L"Brass", L"By Block", L"By Layer", L"Copper", L"Global", L"zinc"}));
+  EXPECT_EQ(
+    keys, (std::vector<std::wstring>{L"aluminium", L"Brass", L"By Block", L"By Layer", L"Copper", L"Global", L"zinc"}));
   EXPECT_FALSE(dictionary->getAt(L"BRASS").isNull());
   EXPECT_TRUE(dictionary->has(L"global"));
 
@@ -210,6 +211,30 @@ TEST(Dictionary, ErasedEntriesAreSkippedAndTheirKeysFreed)
   OdDbMaterialPtr replacement = OdDbMaterial::createObject();
   replacement->setName(L"Old");
   EXPECT_NE(dictionary->setAt(L"Old", replacement), old);
+}
+
+// Palettes walk the materials while their reactors change them: a walk keeps
+// the entries it began with, skips the ones erased meanwhile and names each by
+// its name when it is reached.
+TEST(Dictionary, AWalkSurvivesChangesMadeWhileItRuns)
+{
+  OdDbDatabasePtr db = odCreateDatabase();
+  const OdDbObjectId brass = addMaterial(db, L"Brass");
+  const OdDbObjectId copper = addMaterial(db, L"Copper");
+  const OdDbObjectId steel = addMaterial(db, L"Steel");
+  auto it = OdDbDictionaryPtr(db->getMaterialDictionaryId().safeOpenObject())->newIterator();
+  std::vector<std::wstring> names;
+  for (; !it->done(); it->next())
+  {
+    names.push_back(it->name().c_str());
+    if (it->objectId() == brass)
+    {
+      OdDbMaterialPtr(copper.safeOpenObject(OdDb::kForWrite))->setName(L"Zinc");
+      OdDbMaterialPtr(steel.safeOpenObject(OdDb::kForWrite))->erase();
+      addMaterial(db, L"Aluminium");
+    }
+  }
+  EXPECT_EQ(names, (std::vector<std::wstring>{L"Brass", L"By Block", L"By Layer", L"Zinc", L"Global"}));
 }
 
 TEST(Dictionary, RenamingAMaterialRenamesItsKey)
@@ -481,9 +506,9 @@ TEST(Entities, SubDMeshRefusesMalformedFaces)
 {
   OdDbSubDMeshPtr mesh = OdDbSubDMesh::createObject();
   const OdGePoint3dArray points{{0, 0, 0}, {1, 0, 0}, {0, 1, 0}};
-  EXPECT_EQ(mesh->setSubDMesh(points, {3, 0, 1, 3}, 0), eInvalidInput);  // vertex out of range
-  EXPECT_EQ(mesh->setSubDMesh(points, {4, 0, 1, 2}, 0), eInvalidInput);  // runs past the end
-  EXPECT_EQ(mesh->setSubDMesh(points, {2, 0, 1}, 0), eInvalidInput);     // not a face
+  EXPECT_EQ(mesh->setSubDMesh(points, {3, 0, 1, 3}, 0), eInvalidInput); // vertex out of range
+  EXPECT_EQ(mesh->setSubDMesh(points, {4, 0, 1, 2}, 0), eInvalidInput); // runs past the end
+  EXPECT_EQ(mesh->setSubDMesh(points, {2, 0, 1}, 0), eInvalidInput);    // not a face
   EXPECT_EQ(mesh->setSubDMesh(points, {3, 0, 1, -1}, 0), eInvalidInput);
   EXPECT_EQ(mesh->setSubDMesh(points, {3, 0, 1, 2}, -1), eInvalidInput);
   EXPECT_EQ(mesh->numOfVertices(), 0);

@@ -6,7 +6,7 @@ ODRX_DEFINE_MEMBERS(OdDbDictionary, OdDbObject, ODRX_CONSTRUCTOR(OdDbDictionary)
 
 void OdDbDictionaryIterator::skipErased()
 {
-  while (m_index < m_entries.size() && !OdDbInternal::peek(m_entries[m_index].second))
+  while (m_index < m_entries.size() && !OdDbInternal::peek(m_entries[m_index]))
     ++m_index;
 }
 
@@ -23,13 +23,13 @@ const OdString& OdDbDictionaryIterator::name() const
 {
   if (done())
     throw OdError(eInvalidIndex, L"The dictionary walk is past its end");
-  return m_entries[m_index].first;
+  // Its name now: empty once it is no entry of the dictionary any more.
+  const auto* dictionary = OdDbInternal::peekAs<OdDbDictionary>(m_dictionary, true);
+  m_name = dictionary ? dictionary->nameAt(m_entries[m_index]) : OdString();
+  return m_name;
 }
 
-OdDbObjectId OdDbDictionaryIterator::objectId() const
-{
-  return done() ? OdDbObjectId() : m_entries[m_index].second;
-}
+OdDbObjectId OdDbDictionaryIterator::objectId() const { return done() ? OdDbObjectId() : m_entries[m_index]; }
 
 OdDbObjectPtr OdDbDictionaryIterator::getObject(OdDb::OpenMode mode) const { return objectId().openObject(mode); }
 
@@ -41,7 +41,10 @@ OdDbObjectId OdDbDictionary::getAt(const OdString& key) const
   return it->second;
 }
 
-OdDbObjectPtr OdDbDictionary::getAt(const OdString& key, OdDb::OpenMode mode) const { return getAt(key).openObject(mode); }
+OdDbObjectPtr OdDbDictionary::getAt(const OdString& key, OdDb::OpenMode mode) const
+{
+  return getAt(key).openObject(mode);
+}
 
 bool OdDbDictionary::has(const OdString& key) const { return !getAt(key).isNull(); }
 
@@ -157,7 +160,10 @@ OdDbDictionaryIteratorPtr OdDbDictionary::newIterator(OdRx::DictIterType) const
 {
   // Keys are kept sorted, so both kinds of walk are in key order.
   OdDbDictionaryIteratorPtr it(new OdDbDictionaryIterator());
-  it->m_entries.assign(m_entries.begin(), m_entries.end());
+  it->m_entries.reserve(m_entries.size());
+  for (const auto& entry : m_entries)
+    it->m_entries.push_back(entry.second);
+  it->m_dictionary = objectId();
   it->skipErased();
   return it;
 }

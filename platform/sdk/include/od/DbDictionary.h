@@ -19,8 +19,13 @@ private:
   friend class OdDbDictionary;
   OdDbDictionaryIterator() = default;
   void skipErased();
-  std::vector<std::pair<OdString, OdDbObjectId>> m_entries; // a snapshot: changes to the dictionary do not disturb a walk
+  // The entries' ids when the walk began, so that changes to the dictionary do
+  // not disturb it; names are looked up as they are asked for, since copying
+  // every key of a long dictionary made each walk cost as much as the list.
+  std::vector<OdDbObjectId> m_entries;
   std::size_t m_index = 0;
+  OdDbObjectId m_dictionary;
+  mutable OdString m_name;
 };
 using OdDbDictionaryIteratorPtr = OdSmartPtr<OdDbDictionaryIterator>;
 
