@@ -77,7 +77,18 @@ void DocumentCommands::openDrawing(const OdString& path)
       m_hooks.fail(OdString::format(L"%s:%d: %s", path, line, error));
     });
   bytes = std::string();
-  Document* document = m_runtime.documents().openDocument(stem(path), path, db);
+  Document* document = nullptr;
+  {
+    struct Held
+    {
+      const Hooks& hooks;
+      explicit Held(const Hooks& h) : hooks(h) { hooks.holdRefresh(true); }
+      ~Held() { hooks.holdRefresh(false); }
+      Held(const Held&) = delete;
+      Held& operator=(const Held&) = delete;
+    } held(m_hooks);
+    document = m_runtime.documents().openDocument(stem(path), path, db);
+  }
   if (!document)
     throw ScriptError(L"the document could not be opened now");
   QueryPerformanceCounter(&end);

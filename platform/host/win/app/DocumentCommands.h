@@ -23,6 +23,9 @@ public:
     std::function<void(const OdString& message)> fail; // counts as a failure of the run
     std::function<void(const OdString& message)> warn;
     std::function<void()> refresh;
+    // While held, the document manager's news does not refresh the view:
+    // a drawing being opened refreshes it once, when it is open.
+    std::function<void(bool held)> holdRefresh;
     // Whether the line running is a script's (no question is asked then).
     std::function<bool()> scriptLine;
   };

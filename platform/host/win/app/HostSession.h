@@ -96,6 +96,7 @@ private:
   bool m_quitRequested = false;
   bool m_quitDeferred = false;
   bool m_ended = false;
+  bool m_refreshHeld = false;
   int m_failures = 0;
   std::vector<OdString> m_menuCommands; // what the menu bar ran, for DUMP
 };
