@@ -36,25 +36,21 @@ constexpr int kIconGapAcross = 20, kIconLabelLines = 2, kIconPaddingDown = 16;
 // More items in or out than this, and the filter fills the list anew.
 constexpr std::size_t kFilterStepLimit = 64;
 
-// Thumbnails taken a strip at a time into an image list: each material's
-// picture is rendered into the strip, and when the strip is full (or
-// flushed) its pictures go into the list together and each material's
-// callback learns its image (-1 where none could be drawn), in order.
-class ThumbnailStrip
+// Pictures drawn a strip at a time into an image list: each item's picture
+// is drawn into the strip, and when the strip is full (or flushed) its
+// pictures go into the list together and each item's callback learns its
+// image (-1 where none could be drawn), in order.
+class PictureStrip
 {
 public:
-  ThumbnailStrip(HIMAGELIST images, MeUiThumbnailBatch& batch, int size)
-    : m_images(images), m_batch(batch), m_strip(size, size, kThumbnailStrip)
-  {
-  }
+  using Draw = std::function<bool(DWORD* pixels, int stride)>;
+  PictureStrip(HIMAGELIST images, int size) : m_images(images), m_strip(size, size, kThumbnailStrip) {}
   explicit operator bool() const { return bool(m_strip); }
 
-  void add(const OdDbObjectId& material, std::function<void(int)> placed)
+  void add(const Draw& draw, std::function<void(int)> placed)
   {
-    // The viewer lies outside its parent's client area, so a redraw paints
-    // nothing: the picture is rendered when it is taken.
     DWORD* pixels = m_strip.next();
-    const bool drawn = pixels && m_batch.renderInto(material, false, pixels, m_strip.stride());
+    const bool drawn = pixels && draw && draw(pixels, m_strip.stride());
     if (pixels && !drawn)
       m_strip.dropLast();
     m_pending.push_back({std::move(placed), drawn});
@@ -63,8 +59,8 @@ public:
   }
   void flush()
   {
-    // The background the preview rendered on is left out, so the list shows
-    // through: on a dark theme white would punch holes in the highlights.
+    // The background drawn on is left out, so the list shows through: on a
+    // dark theme white would punch holes in the highlights.
     int image = m_strip.addTo(m_images, me::hostWindowBackground());
     for (Pending& item : m_pending)
       item.placed(item.drawn && image >= 0 ? image++ : -1);
@@ -78,10 +74,21 @@ private:
     bool drawn;
   };
   HIMAGELIST m_images;
-  MeUiThumbnailBatch& m_batch;
   fw::CImageStrip m_strip;
   std::vector<Pending> m_pending;
 };
+
+// The material's placeholder, or nothing when it does not open as one.
+PictureStrip::Draw placeholderOf(const OdDbObjectId& id, const PlaceholderPainter& painter)
+{
+  OdDbMaterialPtr material = openMaterial(id);
+  if (material.isNull())
+    return nullptr;
+  const COLORREF colour = placeholderColour(*material);
+  return [&painter, colour](DWORD* pixels, int stride) {
+    return painter.paint(colour, me::hostWindowBackground(), pixels, stride);
+  };
+}
 
 } // namespace
 
@@ -116,6 +123,7 @@ void MeUiMaterialBrowserPalette::clearItems()
 {
   abandonLabelEdit();
   dropChanged(); // every item left is rendered anew
+  stopFill();
   if (m_list)
     m_list.deleteAllItems();
   m_itemShown.clear();
@@ -136,13 +144,14 @@ bool MeUiMaterialBrowserPalette::addItem(OdDbObjectId& id, MeUiThumbnailBatch& b
   const bool listed = matchesFilter(text);
   if (listed && m_list.insertItem(m_list.itemCount(), text.c_str(), image, reinterpret_cast<LPARAM>(&id)) < 0)
     return false;
-  m_itemShown[&id] = {text, image, listed};
+  m_itemShown[&id] = {text, image, listed, true};
   return true;
 }
 
 void MeUiMaterialBrowserPalette::addItems(MeUiThumbnailBatch& batch)
 {
-  ThumbnailStrip strip(m_images, batch, thumbnailSize());
+  PictureStrip strip(m_images, thumbnailSize());
+  const PlaceholderPainter painter(thumbnailSize());
   if (!strip)
   {
     for (auto it = m_shown.begin(); it != m_shown.end();)
@@ -159,14 +168,19 @@ void MeUiMaterialBrowserPalette::addItems(MeUiThumbnailBatch& batch)
     }
     OdDbObjectId* id = &*it;
     OdString text = me::displayMaterialName(material->name());
-    material = nullptr; // closed again before the preview copies it
-    strip.add(*id, [this, id, text](int image) {
-      const bool listed = matchesFilter(text);
-      if (listed && m_list.insertItem(m_list.itemCount(), text.c_str(), image, reinterpret_cast<LPARAM>(id)) < 0)
-        m_shown.remove_if([&](const OdDbObjectId& shown) { return &shown == id; });
-      else
-        m_itemShown[id] = {text, image, listed};
-    });
+    const COLORREF colour = placeholderColour(*material);
+    material = nullptr;
+    strip.add(
+      [&painter, colour](DWORD* pixels, int stride) {
+        return painter.paint(colour, me::hostWindowBackground(), pixels, stride);
+      },
+      [this, id, text](int image) {
+        const bool listed = matchesFilter(text);
+        if (listed && m_list.insertItem(m_list.itemCount(), text.c_str(), image, reinterpret_cast<LPARAM>(id)) < 0)
+          m_shown.remove_if([&](const OdDbObjectId& shown) { return &shown == id; });
+        else
+          m_itemShown[id] = {text, image, listed, image < 0};
+      });
     ++it;
   }
   strip.flush();
@@ -195,37 +209,42 @@ bool MeUiMaterialBrowserPalette::redrawThumbnails()
   }
   if (m_list.itemCount() != listed)
     return false;
+  stopFill();
   makeImages(int(m_shown.size()));
-  const fw::CWaitCursor wait;
-  const fw::CListCtrl::RedrawOff quiet(m_list);
-  MeUiThumbnailBatch batch(hwnd(), thumbnailSize());
-  ThumbnailStrip strip(m_images, batch, thumbnailSize());
-  if (!strip)
-    return false;
-  // Every item gets its new thumbnail, listed or not: the filter may list it later.
-  std::size_t at = 0;
-  int index = 0;
-  for (const OdDbObjectId& id : m_shown)
+  const PlaceholderPainter painter(thumbnailSize());
   {
-    // A name another command changed since the list was filled shows too.
-    OdDbMaterialPtr material = openMaterial(id);
-    const OdString text = material.isNull() ? OdString() : me::displayMaterialName(material->name());
-    material = nullptr;
-    ItemShown& item = *items[at++];
-    const bool renamed = !text.isEmpty() && text != item.text;
-    const int listIndex = item.listed ? index++ : -1;
-    strip.add(id, [this, listIndex, text, renamed, &item](int image) {
-      if (image == item.image && !renamed)
-        return;
-      if (listIndex >= 0)
-        m_list.setItem(listIndex, renamed ? text.c_str() : nullptr, image);
-      item.image = image;
-      if (renamed)
-        item.text = text;
-    });
+    const fw::CListCtrl::RedrawOff quiet(m_list);
+    PictureStrip strip(m_images, thumbnailSize());
+    if (!strip)
+      return false;
+    // Every item gets its placeholder on the new background, listed or not:
+    // the filter may list it later. The thumbnails follow.
+    std::size_t at = 0;
+    int index = 0;
+    for (const OdDbObjectId& id : m_shown)
+    {
+      // A name another command changed since the list was filled shows too.
+      OdDbMaterialPtr material = openMaterial(id);
+      const OdString text = material.isNull() ? OdString() : me::displayMaterialName(material->name());
+      material = nullptr;
+      ItemShown& item = *items[at++];
+      const bool renamed = !text.isEmpty() && text != item.text;
+      const int listIndex = item.listed ? index++ : -1;
+      strip.add(placeholderOf(id, painter), [this, listIndex, text, renamed, &item](int image) {
+        item.rendered = image < 0;
+        if (image == item.image && !renamed)
+          return;
+        if (listIndex >= 0)
+          m_list.setItem(listIndex, renamed ? text.c_str() : nullptr, image);
+        item.image = image;
+        if (renamed)
+          item.text = text;
+      });
+    }
+    strip.flush();
+    applyFilter(); // a new name may match the filter no longer, or now
   }
-  strip.flush();
-  applyFilter(); // a new name may match the filter no longer, or now
+  startFill();
   return true;
 }
 
@@ -252,12 +271,14 @@ void MeUiMaterialBrowserPalette::reloadItems()
   makeImages(int(m_shown.size()));
   if (!manager || !m_list)
     return;
-  const fw::CWaitCursor wait;
-  // A shown icon view arranges and repaints itself at every insert, which
-  // made 1,000 items take seconds; with redraw off it is one paint at the end.
-  const fw::CListCtrl::RedrawOff quiet(m_list);
-  MeUiThumbnailBatch batch(hwnd(), thumbnailSize());
-  addItems(batch);
+  {
+    // A shown icon view arranges and repaints itself at every insert, which
+    // made 1,000 items take seconds; with redraw off it is one paint at the end.
+    const fw::CListCtrl::RedrawOff quiet(m_list);
+    MeUiThumbnailBatch batch(hwnd(), thumbnailSize());
+    addItems(batch);
+  }
+  startFill();
 }
 
 void MeUiMaterialBrowserPalette::materialAdded(const OdDbObjectId& id)
@@ -397,6 +418,7 @@ void MeUiMaterialBrowserPalette::refreshItem(const OdDbObjectId& id, MeUiThumbna
   }
   item.text = text;
   item.image = image;
+  item.rendered = true;
   if (renamed)
     applyFilter(shown);
 }
