@@ -47,13 +47,13 @@ TEST(BrowserFill, InSightFirstInputAnsweredMeanwhileAndEachItemEndsAsItsOwnRende
   for (int i = 0; i < kCount; ++i)
     lines += "MATERIAL \"" + name(i) + "\" DIFFUSE " + diffuseOf(i) + "\n";
   const std::string last = name(kCount - 1);
-  const HostRun run = host.run({"MATBROWSEROPEN", "DUMP {dir}/open.json",
-                                std::string("CLICK ") + kPane + " ITEM \"" + name(1) + "\"", "DUMP {dir}/click.json",
-                                "KEY End", "WAIT THUMBNAILS INSIGHT", "DUMP {dir}/end.json", "WAIT THUMBNAILS",
-                                // Added now, so rendered at once as one material.
-                                "MATERIAL Twin DIFFUSE " + diffuseOf(7), "MATERIAL \"Twin end\" DIFFUSE " +
-                                diffuseOf(kCount - 1), "DUMP {dir}/done.json", "THEME DARK", "DUMP {dump}", "QUIT"},
-                               {drawing(host, lines)});
+  const HostRun run =
+    host.run({"MATBROWSEROPEN", "DUMP {dir}/open.json", std::string("CLICK ") + kPane + " ITEM \"" + name(1) + "\"",
+              "DUMP {dir}/click.json", "KEY End", "WAIT THUMBNAILS INSIGHT", "DUMP {dir}/end.json", "WAIT THUMBNAILS",
+              // Added now, so rendered at once as one material.
+              "MATERIAL Twin DIFFUSE " + diffuseOf(7), "MATERIAL \"Twin end\" DIFFUSE " + diffuseOf(kCount - 1),
+              "DUMP {dir}/done.json", "THEME DARK", "DUMP {dump}", "QUIT"},
+             {drawing(host, lines)});
   ASSERT_EQ(run.exitCode, 0) << run.errors;
 
   // At once: every item with its name, those in sight with thumbnails, the
@@ -82,9 +82,11 @@ TEST(BrowserFill, InSightFirstInputAnsweredMeanwhileAndEachItemEndsAsItsOwnRende
   // Done: each filled item's thumbnail is what a single render gives.
   const JsonValue done = dumpOf(host, L"done.json");
   EXPECT_EQ(counts(done).rendered, counts(done).total);
-  for (const auto& [filled, single] : {std::pair{name(7), std::string("Twin")}, std::pair{last, std::string("Twin end")}})
+  for (const auto& [filled, single] :
+       {std::pair{name(7), std::string("Twin")}, std::pair{last, std::string("Twin end")}})
   {
-    EXPECT_EQ(item(done, filled)["thumbnail"]["centre"].asString(), item(done, single)["thumbnail"]["centre"].asString());
+    EXPECT_EQ(item(done, filled)["thumbnail"]["centre"].asString(),
+              item(done, single)["thumbnail"]["centre"].asString());
     EXPECT_EQ(item(done, filled)["thumbnail"]["mean"].asString(), item(done, single)["thumbnail"]["mean"].asString());
   }
   EXPECT_NE(item(done, last)["thumbnail"]["mean"].asString(), item(open, last)["thumbnail"]["mean"].asString());

@@ -734,8 +734,8 @@ void addTimeCommand(ScriptInterpreter& interpreter, Gestures& gestures, std::fun
 void queueThumbnailWait(Gestures& gestures, ScriptArgs& args)
 {
   const HostStateQuery left = args.nextIs(L"INSIGHT") ? kHostQueryPlaceholdersInSight : kHostQueryPlaceholders;
-  const int ms = args.done() ? int(kDefaultThumbnailWaitMs)
-                             : ScriptArgs::toInt(args.next(L"milliseconds"), L"the time", 0, 600000);
+  const int ms =
+    args.done() ? int(kDefaultThumbnailWaitMs) : ScriptArgs::toInt(args.next(L"milliseconds"), L"the time", 0, 600000);
   args.expectEnd();
   gestures.queueUntil([left] { return browserState(left) <= 0; }, UINT(ms),
                       OdString::format(L"WAIT THUMBNAILS: the browser still shows placeholders after %d ms", ms));
