@@ -12,50 +12,11 @@
 
 #include <algorithm>
 #include <chrono>
+#include <unordered_map>
+#include <vector>
 
 namespace meui
 {
-PlaceholderPainter::PlaceholderPainter(int size) : m_size(size > 0 ? size : 0)
-{
-  if (m_size == 0)
-    return;
-  // The disc's shape is drawn once by GDI; each placeholder only colours it.
-  void* bits = nullptr;
-  const win::Bitmap shape = win::topDownDib(m_size, m_size, bits);
-  win::MemoryDc dc(CreateCompatibleDC(nullptr));
-  if (!shape || !dc.get())
-    return;
-  const win::SelectedObject bitmap(dc.get(), shape.get());
-  const RECT all{0, 0, m_size, m_size};
-  FillRect(dc.get(), &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-  const win::SelectedObject brush(dc.get(), GetStockObject(WHITE_BRUSH));
-  const win::SelectedObject pen(dc.get(), GetStockObject(WHITE_PEN));
-  // About the size of the sample sphere in its picture.
-  const int inset = m_size / 8;
-  Ellipse(dc.get(), inset, inset, m_size - inset, m_size - inset);
-  GdiFlush();
-  const auto* pixels = static_cast<const DWORD*>(bits);
-  m_inside.resize(std::size_t(m_size) * std::size_t(m_size));
-  for (std::size_t i = 0; i < m_inside.size(); ++i)
-    m_inside[i] = (pixels[i] & 0x00FFFFFF) != 0;
-}
-
-bool PlaceholderPainter::paint(COLORREF colour, COLORREF background, DWORD* pixels, int stride) const
-{
-  if (m_inside.empty() || !pixels)
-    return false;
-  const auto dib = [](COLORREF c) { return DWORD(GetRValue(c)) << 16 | DWORD(GetGValue(c)) << 8 | GetBValue(c); };
-  const DWORD disc = dib(colour), back = dib(background);
-  for (int y = 0; y < m_size; ++y)
-  {
-    DWORD* row = pixels + std::size_t(y) * std::size_t(stride);
-    const std::uint8_t* inside = m_inside.data() + std::size_t(y) * std::size_t(m_size);
-    for (int x = 0; x < m_size; ++x)
-      row[x] = inside[x] ? disc : back;
-  }
-  return true;
-}
-
 COLORREF placeholderColour(const OdDbMaterial& material)
 {
   MaterialColor colour;
@@ -149,43 +110,31 @@ void MeUiMaterialBrowserPalette::bringSightForward()
   }
 }
 
-bool MeUiMaterialBrowserPalette::renderPlaceholder(const OdDbObjectId* item)
-{
-  const auto found = m_itemShown.find(item);
-  if (found == m_itemShown.end() || found->second.rendered)
-    return false;
-  ItemShown& shown = found->second;
-  shown.rendered = true;
-  const int size = thumbnailSize();
-  if (!m_fillBatch)
-    m_fillBatch = std::make_unique<MeUiThumbnailBatch>(hwnd(), size);
-  void* bits = nullptr;
-  const win::Bitmap picture = win::topDownDib(size, size, bits);
-  // The viewer lies outside its parent's client area, so a redraw paints
-  // nothing: the picture is rendered when it is taken, as a whole list's are.
-  const bool drawn = picture && openMaterial(*item).get() &&
-                     m_fillBatch->renderInto(*item, false, static_cast<DWORD*>(bits), size) &&
-                     fw::replaceMaskedImage(m_images, shown.image, picture.get(), me::hostWindowBackground());
-  if (!drawn)
-  {
-    // No picture, as when the list rendered it at once: not the placeholder.
-    shown.image = -1;
-    if (const int index = shown.listed ? m_list.findItemByData(reinterpret_cast<LPARAM>(item)) : -1; index >= 0)
-      m_list.setItem(index, nullptr, -1);
-  }
-  return true;
-}
-
 void MeUiMaterialBrowserPalette::fillBatch(bool sightOnly)
 {
-  if (!m_list)
+  if (!m_list || !m_images)
   {
     stopFill();
     return;
   }
   bringSightForward();
   const auto [first, end] = itemsInSight();
-  bool shownChanged = false;
+  const int size = thumbnailSize();
+  if (!m_fillBatch)
+    m_fillBatch = std::make_unique<MeUiThumbnailBatch>(hwnd(), size);
+  // Taken as a whole list's were: a strip at a time, added together.
+  fw::CImageStrip strip(size, size, kThumbnailStrip);
+  std::vector<std::pair<ItemShown*, bool>> taken; // the strip's items, and whether each was drawn
+  std::vector<const OdDbObjectId*> placed;        // the listed items that got a picture
+  const auto flush = [&] {
+    int image = strip.addTo(m_images, me::hostWindowBackground());
+    for (auto& [item, drawn] : taken)
+    {
+      item->image = drawn && image >= 0 ? image++ : -1;
+      item->rendered = true;
+    }
+    taken.clear();
+  };
   const auto start = std::chrono::steady_clock::now();
   const auto budget = std::chrono::milliseconds(kFillBudgetMs);
   for (int inSight = std::max(0, end - first);
@@ -196,15 +145,74 @@ void MeUiMaterialBrowserPalette::fillBatch(bool sightOnly)
     // The item may have gone (erased, reloaded) since it was queued: its
     // data then names another material or nothing.
     const auto found = m_itemShown.find(next.item);
-    if (found == m_itemShown.end() || *next.item != next.id)
+    if (found == m_itemShown.end() || *next.item != next.id || found->second.rendered ||
+        std::any_of(taken.begin(), taken.end(), [&](const auto& t) { return t.first == &found->second; }))
       continue;
-    if (renderPlaceholder(next.item) && found->second.listed)
-      shownChanged = true;
+    // The viewer lies outside its parent's client area, so a redraw paints
+    // nothing: the picture is rendered when it is taken.
+    DWORD* pixels = strip ? strip.next() : nullptr;
+    const bool drawn =
+      pixels && openMaterial(next.id).get() && m_fillBatch->renderInto(next.id, false, pixels, strip.stride());
+    if (pixels && !drawn)
+      strip.dropLast();
+    taken.push_back({&found->second, drawn});
+    if (found->second.listed)
+      placed.push_back(next.item);
+    if (strip.full() || !strip)
+      flush();
   }
-  if (shownChanged && first < end)
-    ListView_RedrawItems(m_list.hwnd(), first, end - 1);
+  flush();
+  if (!placed.empty())
+  {
+    // The listed items are in the materials' order: an item's index is the
+    // number of listed items before it.
+    std::unordered_map<const OdDbObjectId*, int> indices;
+    int index = 0;
+    for (const OdDbObjectId& id : m_shown)
+      if (const auto found = m_itemShown.find(&id); found != m_itemShown.end() && found->second.listed)
+        indices[&id] = index++;
+    for (const OdDbObjectId* item : placed)
+      if (const auto at = indices.find(item); at != indices.end())
+        m_list.setItem(at->second, nullptr, m_itemShown[item].image);
+    if (first < end)
+      ListView_RedrawItems(m_list.hwnd(), first, end - 1);
+  }
   if (m_fill.empty())
     stopFill();
+}
+
+LRESULT MeUiMaterialBrowserPalette::customDraw(NMLVCUSTOMDRAW* draw) const
+{
+  switch (draw->nmcd.dwDrawStage)
+  {
+  case CDDS_PREPAINT: return CDRF_NOTIFYITEMDRAW;
+  case CDDS_ITEMPREPAINT:
+  {
+    const auto found = m_itemShown.find(reinterpret_cast<const OdDbObjectId*>(draw->nmcd.lItemlParam));
+    return found != m_itemShown.end() && !found->second.rendered ? CDRF_NOTIFYPOSTPAINT : CDRF_DODEFAULT;
+  }
+  case CDDS_ITEMPOSTPAINT:
+  {
+    const auto found = m_itemShown.find(reinterpret_cast<const OdDbObjectId*>(draw->nmcd.lItemlParam));
+    RECT icon{};
+    icon.left = LVIR_ICON;
+    if (found == m_itemShown.end() || found->second.rendered ||
+        !SendMessageW(m_list.hwnd(), LVM_GETITEMRECT, draw->nmcd.dwItemSpec, reinterpret_cast<LPARAM>(&icon)))
+      return CDRF_DODEFAULT;
+    // A disc about the size of the sample sphere, in the middle of the
+    // place the thumbnail takes.
+    const int size = thumbnailSize();
+    const int disc = size * 3 / 4;
+    const int x = (icon.left + icon.right - disc) / 2;
+    const int y = icon.top + std::max(0, int(icon.bottom - icon.top) - size) / 2 + (size - disc) / 2;
+    const win::Brush brush(CreateSolidBrush(found->second.placeholder));
+    const win::SelectedObject brushIn(draw->nmcd.hdc, brush.get());
+    const win::SelectedObject pen(draw->nmcd.hdc, GetStockObject(NULL_PEN));
+    Ellipse(draw->nmcd.hdc, x, y, x + disc + 1, y + disc + 1);
+    return CDRF_DODEFAULT;
+  }
+  default: return CDRF_DODEFAULT;
+  }
 }
 
 std::size_t MeUiMaterialBrowserPalette::placeholdersInSight() const

@@ -242,6 +242,7 @@ bool MeUiMaterialBrowserPalette::onNotify(NMHDR* header, LRESULT& result)
     result = beginLabelEdit(reinterpret_cast<NMLVDISPINFOW*>(header)) ? FALSE : TRUE;
     return true;
   case LVN_ENDLABELEDITW: result = endLabelEdit(reinterpret_cast<NMLVDISPINFOW*>(header)) ? TRUE : FALSE; return true;
+  case NM_CUSTOMDRAW: result = customDraw(reinterpret_cast<NMLVCUSTOMDRAW*>(header)); return true;
   case LVN_BEGINDRAG:
     // A copy: the item may go while the drag's loop runs.
     if (const int item = reinterpret_cast<NMLISTVIEW*>(header)->iItem; item >= 0 && m_list.itemData(item))

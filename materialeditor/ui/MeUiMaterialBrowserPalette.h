@@ -163,7 +163,9 @@ private:
   std::pair<int, int> itemsInSight() const;
   // The placeholders newly in sight go to the front of the queue.
   void bringSightForward();
-  bool renderPlaceholder(const OdDbObjectId* item);
+  // The placeholders are drawn over items without images, after the list
+  // has drawn them.
+  LRESULT customDraw(NMLVCUSTOMDRAW* draw) const;
   std::size_t placeholdersInSight() const;
   std::size_t placeholders() const;
   bool answerHostQuery(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) const;
@@ -171,9 +173,9 @@ private:
   // Appends the item of the material, listed when it matches the filter;
   // false when it does not open as one.
   bool addItem(OdDbObjectId& id, MeUiThumbnailBatch& batch);
-  // Appends the items of every shown material, whose ids leave the shown
-  // materials when they do not open as one.
-  void addItems(MeUiThumbnailBatch& batch);
+  // Appends the items of every shown material, with placeholders; ids
+  // leave the shown materials when they do not open as one.
+  void addItems();
   // New thumbnails for the items as they stand (a theme's background): the
   // items, their order, selection and scrolling stay. False when the items
   // are not those of the drawing's materials in its order: they need a
@@ -202,7 +204,8 @@ private:
     OdString text;
     int image = -1;
     bool listed = false;
-    bool rendered = false; // the thumbnail, no longer the placeholder
+    bool rendered = false;    // the thumbnail, no longer the placeholder
+    COLORREF placeholder = 0; // the placeholder's colour
   };
   std::unordered_map<const OdDbObjectId*, ItemShown> m_itemShown;
   HIMAGELIST m_images = nullptr; // owned by the list

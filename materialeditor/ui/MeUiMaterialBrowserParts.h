@@ -8,9 +8,6 @@
 
 #include <commctrl.h>
 
-#include <cstdint>
-#include <vector>
-
 namespace meui
 {
 // The view types the view-style menu chooses between (the low two bits of
@@ -26,20 +23,11 @@ constexpr UINT_PTR kChangedTimer = 1;
 // one batch may take before the loop gets input again.
 constexpr UINT_PTR kFillTimer = 2;
 constexpr int kFillBudgetMs = 30;
+// Thumbnails are taken this many to a bitmap and added to the image list
+// together (small enough for the list's copy of them to come from the heap
+// rather than from fresh pages).
+constexpr int kThumbnailStrip = 8;
 
-// A thumbnail's placeholder: a disc of a colour on the list's background.
-class PlaceholderPainter
-{
-public:
-  explicit PlaceholderPainter(int size);
-  // Into the pixels of a 32-bit DIB of the size, rows stride words apart;
-  // false when the disc could not be drawn.
-  bool paint(COLORREF colour, COLORREF background, DWORD* pixels, int stride) const;
-
-private:
-  int m_size;
-  std::vector<std::uint8_t> m_inside; // per pixel: within the disc
-};
 // The material's diffuse colour, grey when it takes the object's.
 COLORREF placeholderColour(const OdDbMaterial& material);
 

@@ -57,7 +57,7 @@ TEST(BrowserFill, InSightFirstInputAnsweredMeanwhileAndEachItemEndsAsItsOwnRende
   ASSERT_EQ(run.exitCode, 0) << run.errors;
 
   // At once: every item with its name, those in sight with thumbnails, the
-  // last ones still with their placeholders: the disc of their colour.
+  // last ones still with their placeholders.
   const JsonValue open = dumpOf(host, L"open.json");
   ASSERT_EQ(items(open).size(), std::size_t(kCount + 1)) << "Global and the drawing's own";
   const Counts atOpen = counts(open);
@@ -65,7 +65,7 @@ TEST(BrowserFill, InSightFirstInputAnsweredMeanwhileAndEachItemEndsAsItsOwnRende
   EXPECT_EQ(atOpen.inSightRendered, atOpen.inSight);
   EXPECT_LT(atOpen.rendered, kCount / 2);
   EXPECT_FALSE(item(open, last)["rendered"].asBool());
-  EXPECT_EQ(item(open, last)["thumbnail"]["centre"].asString(), "#57b4c8");
+  EXPECT_TRUE(item(open, last)["thumbnail"].isNull()) << "a placeholder is drawn over the item, not in its image list";
 
   // A click during the fill is answered before the fill ends.
   const JsonValue click = dumpOf(host, L"click.json");
@@ -89,7 +89,6 @@ TEST(BrowserFill, InSightFirstInputAnsweredMeanwhileAndEachItemEndsAsItsOwnRende
               item(done, single)["thumbnail"]["centre"].asString());
     EXPECT_EQ(item(done, filled)["thumbnail"]["mean"].asString(), item(done, single)["thumbnail"]["mean"].asString());
   }
-  EXPECT_NE(item(done, last)["thumbnail"]["mean"].asString(), item(open, last)["thumbnail"]["mean"].asString());
 
   // A theme switch goes through the placeholders again, in sight first.
   const Counts dark = counts(run.dump());

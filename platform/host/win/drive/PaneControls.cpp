@@ -159,10 +159,15 @@ HWND shownChild(HWND pane, Test test)
 // The shown material preview window anywhere inside the pane, or null.
 HWND panePreview(HWND pane)
 {
-  return shownChild(pane, [](HWND child) {
+  RECT paneRect{};
+  GetWindowRect(pane, &paneRect);
+  return shownChild(pane, [paneRect](HWND child) {
     wchar_t name[32] = {};
     GetClassNameW(child, name, 32);
-    return wcscmp(name, L"MeGsViewer") == 0;
+    // Not the viewer the browser takes thumbnails with, which lies outside the pane.
+    RECT rect{}, common{};
+    GetWindowRect(child, &rect);
+    return wcscmp(name, L"MeGsViewer") == 0 && IntersectRect(&common, &rect, &paneRect);
   });
 }
 
