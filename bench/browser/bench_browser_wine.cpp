@@ -1,6 +1,8 @@
 // The Materials Browser under Wine, as the host measures it: TIME
-// MATBROWSEROPEN, from the command to the list's last paint, and TIME THEME,
-// the thumbnails drawn again on the new background.
+// MATBROWSEROPEN, from the command until the items in sight show their
+// thumbnails and the list has painted; TIME WAIT THUMBNAILS, the rest of the
+// thumbnails; a click on an item while they are drawn; a keystroke in the
+// filter; and TIME THEME, the list shown again on the new background.
 //
 //   BM_BrowserLoadUnderWine     1,000 materials (plain, marble, wood and image
 //                               maps sharing a few files)
@@ -11,10 +13,13 @@
 //
 // Each case reports the host thread's CPU time (cpuMs of TIME) as its time,
 // and the median of its five repetitions as cpu_median_ms; the distinct cases
-// also the process's private memory once the list is shown (private_mb, the
-// largest of the repetitions) and its peak working set (peak_ws_mb). After the
-// last repetition the host dumps the list: a case fails unless every material
-// has its item and every item its thumbnail.
+// also the medians of the time until every thumbnail is drawn (all_done_ms:
+// the showing, the click and the wait, on the wall), of the click answered
+// during the fill (click_ms) and of the keystroke in the filter (key_ms), the
+// process's private memory (private_mb, the largest of the repetitions) and
+// its peak working set (peak_ws_mb). After the last repetition the host dumps
+// the list: a case fails unless every material has its item and every item
+// its thumbnail, rendered.
 //
 // Needs the optimised Windows build (cmake --preset windows-release &&
 // cmake --build --preset windows-release) and runs its host.exe through
@@ -83,6 +88,7 @@ void writeDistinctDrawing(const fs::path& file, int count)
 struct Run
 {
   std::vector<double> showWall, showCpu, themeWall, themeCpu; // milliseconds
+  std::vector<double> allDone, click, key;
   double privateBytes = 0, peakWorkingSet = 0;
   std::string problem; // empty when the run and its list are sound
 };
@@ -105,7 +111,7 @@ std::string checkList(const JsonValue& dump, int materials)
   if (int(items.size()) < materials)
     return "the list shows " + std::to_string(items.size()) + " items of " + std::to_string(materials);
   for (const JsonValue& item : items.items())
-    if (item["thumbnail"].isNull())
+    if (item["thumbnail"].isNull() || !item["rendered"].asBool())
       return "the item \"" + item["text"].asString() + "\" has no thumbnail";
   return {};
 }
@@ -125,12 +131,16 @@ Run runHost(const std::string& name, int materials, bool distinct, bool themes)
     writeMixedDrawing(drawing);
   {
     std::ofstream script(dir / "script.txt");
+    // The click while the thumbnails are drawn, the keystroke once they
+    // are: a digit most names hold, so the list is filled anew.
     for (int i = 0; i < kRepetitions; ++i)
-      script << "TIME MATBROWSEROPEN\nMATBROWSEROPEN\n";
-    script << "MATBROWSEROPEN\n";
+      script << "TIME MATBROWSEROPEN\nTIME CLICK \"Materials Browser\" ITEM \"" << (distinct ? "Plain 1" : "Material 1")
+             << "\"\nTIME WAIT THUMBNAILS\nCLICK \"Materials Browser\" FILTER\nTIME TYPE \"1\"\nKEY Esc\n"
+             << "MATBROWSEROPEN\n";
+    script << "MATBROWSEROPEN\nWAIT THUMBNAILS\n";
     if (themes)
       for (int i = 0; i < kRepetitions; ++i)
-        script << "TIME THEME " << (i % 2 == 0 ? "DARK" : "LIGHT") << "\n";
+        script << "TIME THEME " << (i % 2 == 0 ? "DARK" : "LIGHT") << "\nWAIT THUMBNAILS\n";
     script << "DUMP '" << wine(dir / "dump.json") << "'\nQUIT\n";
   }
   const std::string command = "'" ME_SOURCE_DIR "/scripts/wine-run' '" + hostExe() + "' '" + wine(drawing) +
@@ -143,17 +153,40 @@ Run runHost(const std::string& name, int materials, bool distinct, bool themes)
     return run;
   }
   const JsonValue dump = readJson(dir / "dump.json");
+  // A gesture is timed a step at a time: a click's steps add up.
+  double click = 0, done = 0;
   for (const JsonValue& timing : dump["timings"].items())
   {
-    const bool theme = timing["command"].asString().rfind("THEME", 0) == 0;
-    (theme ? run.themeWall : run.showWall).push_back(timing["ms"].asNumber());
-    (theme ? run.themeCpu : run.showCpu).push_back(timing["cpuMs"].asNumber());
+    const std::string command = timing["command"].asString();
+    const double wall = timing["ms"].asNumber();
     if (timing.has("privateBytes"))
       run.privateBytes = std::max(run.privateBytes, timing["privateBytes"].asNumber());
+    if (command.rfind("THEME", 0) == 0)
+    {
+      run.themeWall.push_back(wall);
+      run.themeCpu.push_back(timing["cpuMs"].asNumber());
+    }
+    else if (command == "MATBROWSEROPEN")
+    {
+      run.showWall.push_back(wall);
+      run.showCpu.push_back(timing["cpuMs"].asNumber());
+      done = wall;
+      click = 0;
+    }
+    else if (command.rfind("CLICK", 0) == 0)
+      click += wall;
+    else if (command == "WAIT THUMBNAILS")
+    {
+      run.click.push_back(click);
+      run.allDone.push_back(done + click + wall);
+    }
+    else if (command.rfind("TYPE", 0) == 0)
+      run.key.push_back(wall);
   }
   if (dump.has("memory"))
     run.peakWorkingSet = dump["memory"]["peakWorkingSetBytes"].asNumber();
-  if (run.showCpu.size() != std::size_t(kRepetitions) || (themes && run.themeCpu.size() != std::size_t(kRepetitions)))
+  if (run.showCpu.size() != std::size_t(kRepetitions) || run.allDone.size() != std::size_t(kRepetitions) ||
+      run.key.size() != std::size_t(kRepetitions) || (themes && run.themeCpu.size() != std::size_t(kRepetitions)))
     run.problem = "the host recorded too few timings";
   else
     run.problem = checkList(dump, materials);
@@ -212,6 +245,9 @@ void BM_BrowserDistinct(benchmark::State& state)
     return;
   }
   report(state, run.showCpu, run.showWall, materials);
+  state.counters["all_done_ms"] = median(run.allDone);
+  state.counters["click_ms"] = median(run.click);
+  state.counters["key_ms"] = median(run.key);
   state.counters["private_mb"] = run.privateBytes / 1e6;
   state.counters["peak_ws_mb"] = run.peakWorkingSet / 1e6;
 }

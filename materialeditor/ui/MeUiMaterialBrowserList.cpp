@@ -26,62 +26,11 @@ namespace
 // pictures or render a picture larger than the memory.
 constexpr int kDefaultThumbnail = 96, kMinThumbnail = 16, kMaxThumbnail = 512;
 constexpr int kImageListGrowth = 100;
-// Thumbnails of a whole list are taken this many to a bitmap and added to
-// the image list together (small enough for the list's copy of them to come
-// from the heap rather than from fresh pages).
-constexpr int kThumbnailStrip = 8;
 // Icon spacing around a thumbnail: a gap between columns, and below the
 // picture room for two lines of its name and the list's own paddings.
 constexpr int kIconGapAcross = 20, kIconLabelLines = 2, kIconPaddingDown = 16;
 // More items in or out than this, and the filter fills the list anew.
 constexpr std::size_t kFilterStepLimit = 64;
-
-// Thumbnails taken a strip at a time into an image list: each material's
-// picture is rendered into the strip, and when the strip is full (or
-// flushed) its pictures go into the list together and each material's
-// callback learns its image (-1 where none could be drawn), in order.
-class ThumbnailStrip
-{
-public:
-  ThumbnailStrip(HIMAGELIST images, MeUiThumbnailBatch& batch, int size)
-    : m_images(images), m_batch(batch), m_strip(size, size, kThumbnailStrip)
-  {
-  }
-  explicit operator bool() const { return bool(m_strip); }
-
-  void add(const OdDbObjectId& material, std::function<void(int)> placed)
-  {
-    // The viewer lies outside its parent's client area, so a redraw paints
-    // nothing: the picture is rendered when it is taken.
-    DWORD* pixels = m_strip.next();
-    const bool drawn = pixels && m_batch.renderInto(material, false, pixels, m_strip.stride());
-    if (pixels && !drawn)
-      m_strip.dropLast();
-    m_pending.push_back({std::move(placed), drawn});
-    if (m_strip.full())
-      flush();
-  }
-  void flush()
-  {
-    // The background the preview rendered on is left out, so the list shows
-    // through: on a dark theme white would punch holes in the highlights.
-    int image = m_strip.addTo(m_images, me::hostWindowBackground());
-    for (Pending& item : m_pending)
-      item.placed(item.drawn && image >= 0 ? image++ : -1);
-    m_pending.clear();
-  }
-
-private:
-  struct Pending
-  {
-    std::function<void(int)> placed;
-    bool drawn;
-  };
-  HIMAGELIST m_images;
-  MeUiThumbnailBatch& m_batch;
-  fw::CImageStrip m_strip;
-  std::vector<Pending> m_pending;
-};
 
 } // namespace
 
@@ -116,6 +65,7 @@ void MeUiMaterialBrowserPalette::clearItems()
 {
   abandonLabelEdit();
   dropChanged(); // every item left is rendered anew
+  stopFill();
   if (m_list)
     m_list.deleteAllItems();
   m_itemShown.clear();
@@ -136,19 +86,13 @@ bool MeUiMaterialBrowserPalette::addItem(OdDbObjectId& id, MeUiThumbnailBatch& b
   const bool listed = matchesFilter(text);
   if (listed && m_list.insertItem(m_list.itemCount(), text.c_str(), image, reinterpret_cast<LPARAM>(&id)) < 0)
     return false;
-  m_itemShown[&id] = {text, image, listed};
+  m_itemShown[&id] = {text, image, listed, true, RGB(128, 128, 128)};
   return true;
 }
 
-void MeUiMaterialBrowserPalette::addItems(MeUiThumbnailBatch& batch)
+void MeUiMaterialBrowserPalette::addItems()
 {
-  ThumbnailStrip strip(m_images, batch, thumbnailSize());
-  if (!strip)
-  {
-    for (auto it = m_shown.begin(); it != m_shown.end();)
-      it = addItem(*it, batch) ? std::next(it) : m_shown.erase(it);
-    return;
-  }
+  // Each item shows its placeholder until the fill renders its thumbnail.
   for (auto it = m_shown.begin(); it != m_shown.end();)
   {
     OdDbMaterialPtr material = openMaterial(*it);
@@ -158,18 +102,18 @@ void MeUiMaterialBrowserPalette::addItems(MeUiThumbnailBatch& batch)
       continue;
     }
     OdDbObjectId* id = &*it;
-    OdString text = me::displayMaterialName(material->name());
-    material = nullptr; // closed again before the preview copies it
-    strip.add(*id, [this, id, text](int image) {
-      const bool listed = matchesFilter(text);
-      if (listed && m_list.insertItem(m_list.itemCount(), text.c_str(), image, reinterpret_cast<LPARAM>(id)) < 0)
-        m_shown.remove_if([&](const OdDbObjectId& shown) { return &shown == id; });
-      else
-        m_itemShown[id] = {text, image, listed};
-    });
+    const OdString text = me::displayMaterialName(material->name());
+    const COLORREF colour = placeholderColour(*material);
+    material = nullptr;
+    const bool listed = matchesFilter(text);
+    if (listed && m_list.insertItem(m_list.itemCount(), text.c_str(), -1, reinterpret_cast<LPARAM>(id)) < 0)
+    {
+      it = m_shown.erase(it);
+      continue;
+    }
+    m_itemShown[id] = {text, -1, listed, false, colour};
     ++it;
   }
-  strip.flush();
 }
 
 bool MeUiMaterialBrowserPalette::redrawThumbnails()
@@ -195,37 +139,34 @@ bool MeUiMaterialBrowserPalette::redrawThumbnails()
   }
   if (m_list.itemCount() != listed)
     return false;
+  stopFill();
   makeImages(int(m_shown.size()));
-  const fw::CWaitCursor wait;
-  const fw::CListCtrl::RedrawOff quiet(m_list);
-  MeUiThumbnailBatch batch(hwnd(), thumbnailSize());
-  ThumbnailStrip strip(m_images, batch, thumbnailSize());
-  if (!strip)
-    return false;
-  // Every item gets its new thumbnail, listed or not: the filter may list it later.
-  std::size_t at = 0;
-  int index = 0;
-  for (const OdDbObjectId& id : m_shown)
   {
-    // A name another command changed since the list was filled shows too.
-    OdDbMaterialPtr material = openMaterial(id);
-    const OdString text = material.isNull() ? OdString() : me::displayMaterialName(material->name());
-    material = nullptr;
-    ItemShown& item = *items[at++];
-    const bool renamed = !text.isEmpty() && text != item.text;
-    const int listIndex = item.listed ? index++ : -1;
-    strip.add(id, [this, listIndex, text, renamed, &item](int image) {
-      if (image == item.image && !renamed)
-        return;
-      if (listIndex >= 0)
-        m_list.setItem(listIndex, renamed ? text.c_str() : nullptr, image);
-      item.image = image;
+    const fw::CListCtrl::RedrawOff quiet(m_list);
+    // Every item shows its placeholder again, listed or not (the filter may
+    // list it later); the thumbnails follow on the new background.
+    std::size_t at = 0;
+    int index = 0;
+    for (const OdDbObjectId& id : m_shown)
+    {
+      // A name or colour another command changed since the list was filled shows too.
+      OdDbMaterialPtr material = openMaterial(id);
+      const OdString text = material.isNull() ? OdString() : me::displayMaterialName(material->name());
+      ItemShown& item = *items[at++];
+      if (!material.isNull())
+        item.placeholder = placeholderColour(*material);
+      material = nullptr;
+      const bool renamed = !text.isEmpty() && text != item.text;
+      if (item.listed)
+        m_list.setItem(index++, renamed ? text.c_str() : nullptr, -1);
+      item.image = -1;
+      item.rendered = false;
       if (renamed)
         item.text = text;
-    });
+    }
+    applyFilter(); // a new name may match the filter no longer, or now
   }
-  strip.flush();
-  applyFilter(); // a new name may match the filter no longer, or now
+  startFill();
   return true;
 }
 
@@ -252,12 +193,13 @@ void MeUiMaterialBrowserPalette::reloadItems()
   makeImages(int(m_shown.size()));
   if (!manager || !m_list)
     return;
-  const fw::CWaitCursor wait;
-  // A shown icon view arranges and repaints itself at every insert, which
-  // made 1,000 items take seconds; with redraw off it is one paint at the end.
-  const fw::CListCtrl::RedrawOff quiet(m_list);
-  MeUiThumbnailBatch batch(hwnd(), thumbnailSize());
-  addItems(batch);
+  {
+    // A shown icon view arranges and repaints itself at every insert, which
+    // made 1,000 items take seconds; with redraw off it is one paint at the end.
+    const fw::CListCtrl::RedrawOff quiet(m_list);
+    addItems();
+  }
+  startFill();
 }
 
 void MeUiMaterialBrowserPalette::materialAdded(const OdDbObjectId& id)
@@ -397,6 +339,7 @@ void MeUiMaterialBrowserPalette::refreshItem(const OdDbObjectId& id, MeUiThumbna
   }
   item.text = text;
   item.image = image;
+  item.rendered = true;
   if (renamed)
     applyFilter(shown);
 }
@@ -481,6 +424,7 @@ void MeUiMaterialBrowserPalette::applyFilter()
   }
   if (m_list.viewType() == kIconView)
     m_list.arrange();
+  m_sight = Sight{}; // other items in sight: the fill looks again
 }
 
 void MeUiMaterialBrowserPalette::relistAll()

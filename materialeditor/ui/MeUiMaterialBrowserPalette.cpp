@@ -8,6 +8,7 @@
 #include "ui/MeUiGuarded.h"
 #include "ui/MeUiMaterialBrowserParts.h"
 #include "ui/MeUiMaterialDrag.h"
+#include "ui/MeUiThumbnailBatch.h"
 #include "win/MeHostTheme.h"
 
 #include <algorithm>
@@ -74,6 +75,7 @@ bool MeUiMaterialBrowserPalette::onCreate()
 void MeUiMaterialBrowserPalette::onDestroy()
 {
   dropChanged();
+  stopFill(); // its viewer is a child of the window
   m_filter.destroy();
   // The list's items point into m_shown; the list goes with the window.
   m_list.destroy();
@@ -125,6 +127,13 @@ LRESULT MeUiMaterialBrowserPalette::windowProc(UINT message, WPARAM wParam, LPAR
       refreshChanged();
       return 0;
     }
+    if (message == WM_TIMER && wParam == kFillTimer)
+    {
+      fillBatch();
+      return 0;
+    }
+    if (LRESULT answer = 0; answerHostQuery(message, wParam, lParam, answer))
+      return answer;
     // The context-menu key and Shift+F10 in the list (a right click is
     // answered at NM_RCLICK): the menu opens at the selected item.
     if (message == WM_CONTEXTMENU && m_list && HWND(wParam) == m_list.hwnd() && lParam == -1)
@@ -233,6 +242,7 @@ bool MeUiMaterialBrowserPalette::onNotify(NMHDR* header, LRESULT& result)
     result = beginLabelEdit(reinterpret_cast<NMLVDISPINFOW*>(header)) ? FALSE : TRUE;
     return true;
   case LVN_ENDLABELEDITW: result = endLabelEdit(reinterpret_cast<NMLVDISPINFOW*>(header)) ? TRUE : FALSE; return true;
+  case NM_CUSTOMDRAW: result = customDraw(reinterpret_cast<NMLVCUSTOMDRAW*>(header)); return true;
   case LVN_BEGINDRAG:
     // A copy: the item may go while the drag's loop runs.
     if (const int item = reinterpret_cast<NMLISTVIEW*>(header)->iItem; item >= 0 && m_list.itemData(item))

@@ -6,6 +6,8 @@
 //   KTM_THEMECHAGED                applyTheme(), then the thumbnails again on the new background
 //                                  (the items stay unless the drawing's materials differ from them)
 //   kChangedMessage, WM_TIMER      refreshChanged()  the items of changed materials, once the loop is idle
+//   WM_TIMER kFillTimer            fillBatch()       the next thumbnails in place of placeholders
+//   the host's state query         placeholders in sight, in all, an item's thumbnail rendered
 //   WM_CREATE                      onCreate()        list, toolbar, view-style menu, images
 //   WM_SIZE                        the list below the toolbar; the icons arranged for the width
 //   WM_CONTEXTMENU (from the list) showContextMenu() for the selected item at
@@ -40,7 +42,9 @@
 
 #include <commctrl.h>
 
+#include <deque>
 #include <list>
+#include <memory>
 #include <unordered_map>
 #include <vector>
 
@@ -144,13 +148,34 @@ private:
   void reloadItems();
   // A new, empty image list with room for the number of thumbnails.
   void makeImages(int capacity);
+  // The list shows each item at once with a placeholder (a disc of its
+  // diffuse colour); the thumbnails take their places in batches of at most
+  // kFillBudgetMs from a zero-delay timer, those in sight first, so that
+  // input waits for one batch at most. (Posted messages would come before
+  // input and starve it.)
+  void startFill();
+  void stopFill();
+  // The next batch; sightOnly: the items in sight, however long they take
+  // (the list's first showing).
+  void fillBatch(bool sightOnly = false);
+  // The items of the list that lie in sight now, by binary search over the
+  // arranged list: [first, end) indices.
+  std::pair<int, int> itemsInSight() const;
+  // The placeholders newly in sight go to the front of the queue.
+  void bringSightForward();
+  // The placeholders are drawn over items without images, after the list
+  // has drawn them.
+  LRESULT customDraw(NMLVCUSTOMDRAW* draw) const;
+  std::size_t placeholdersInSight() const;
+  std::size_t placeholders() const;
+  bool answerHostQuery(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) const;
   int thumbnailSize() const;
   // Appends the item of the material, listed when it matches the filter;
   // false when it does not open as one.
   bool addItem(OdDbObjectId& id, MeUiThumbnailBatch& batch);
-  // Appends the items of every shown material, whose ids leave the shown
-  // materials when they do not open as one.
-  void addItems(MeUiThumbnailBatch& batch);
+  // Appends the items of every shown material, with placeholders; ids
+  // leave the shown materials when they do not open as one.
+  void addItems();
   // New thumbnails for the items as they stand (a theme's background): the
   // items, their order, selection and scrolling stay. False when the items
   // are not those of the drawing's materials in its order: they need a
@@ -179,6 +204,8 @@ private:
     OdString text;
     int image = -1;
     bool listed = false;
+    bool rendered = false;    // the thumbnail, no longer the placeholder
+    COLORREF placeholder = 0; // the placeholder's colour
   };
   std::unordered_map<const OdDbObjectId*, ItemShown> m_itemShown;
   HIMAGELIST m_images = nullptr; // owned by the list
@@ -203,6 +230,30 @@ private:
   std::vector<OdDbObjectId> m_changed; // without duplicates
   bool m_changedPosted = false;
   bool m_changedTimer = false;
+  // Placeholders waiting for their thumbnails, by the item's data and the id
+  // it held then: an item erased or reloaded since is skipped.
+  struct FillEntry
+  {
+    const OdDbObjectId* item;
+    OdDbObjectId id;
+  };
+  std::deque<FillEntry> m_fill;
+  bool m_fillTimer = false;
+  std::unique_ptr<MeUiThumbnailBatch> m_fillBatch; // lives while a fill runs
+  // What the items in sight were worked out for: a scroll, resize or
+  // filter changes it.
+  struct Sight
+  {
+    RECT first{};
+    RECT client{};
+    int count = -1;
+    DWORD view = 0;
+    bool operator==(const Sight& o) const
+    {
+      return EqualRect(&first, &o.first) && EqualRect(&client, &o.client) && count == o.count && view == o.view;
+    }
+  };
+  Sight m_sight;
   MeUiPaletteLinks& m_links;
 };
 } // namespace meui

@@ -1,5 +1,5 @@
 // What the browser palette's files share: the view types, the message
-// and timer of changed materials, and opening a material by id.
+// and timer of changed materials, the fill's timer, and opening a material by id.
 #pragma once
 
 #include "od/DbMaterial.h"
@@ -19,6 +19,17 @@ constexpr int kListView = LVS_LIST;
 // when a drag was going on then.
 constexpr UINT kChangedMessage = WM_APP + 0x3B0;
 constexpr UINT_PTR kChangedTimer = 1;
+// The thumbnails that replace the placeholders: their timer, and the time
+// one batch may take before the loop gets input again.
+constexpr UINT_PTR kFillTimer = 2;
+constexpr int kFillBudgetMs = 30;
+// Thumbnails are taken this many to a bitmap and added to the image list
+// together (small enough for the list's copy of them to come from the heap
+// rather than from fresh pages).
+constexpr int kThumbnailStrip = 8;
+
+// The material's diffuse colour, grey when it takes the object's.
+COLORREF placeholderColour(const OdDbMaterial& material);
 
 inline OdDbMaterialPtr openMaterial(const OdDbObjectId& id, OdDb::OpenMode mode = OdDb::kForRead)
 {

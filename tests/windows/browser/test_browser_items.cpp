@@ -231,7 +231,9 @@ TEST(BrowserItems, EveryItemOfALongListShowsItsOwnColourBeforeAndAfterAThemeSwit
              std::to_string(c[1]) + "," + std::to_string(c[2]) + "\n";
   }
   const HostRun run =
-    host.run({"MATBROWSEROPEN", "DUMP {dir}/light.json", "THEME DARK", "DUMP {dump}", "QUIT"}, {drawing(host, lines)});
+    host.run({"MATBROWSEROPEN", "WAIT THUMBNAILS", "DUMP {dir}/light.json", "THEME DARK", "WAIT THUMBNAILS",
+              "DUMP {dump}", "QUIT"},
+             {drawing(host, lines)});
   ASSERT_EQ(run.exitCode, 0) << run.errors;
   for (const JsonValue& dump : {JsonValue::parse(host.readFile(L"light.json")), run.dump()})
   {
@@ -270,7 +272,7 @@ TEST(BrowserItems,
   const HostRun run = host.run(
       {"MATBROWSEROPEN", std::string("CLICK ") + kPane + " ITEM \"Plain 9\"",
        "WAIT 700", "ERASE \"Plain 4\"", "DUMP {dir}/before.json", "THEME DARK",
-       "DUMP {dump}", "QUIT"},
+       "WAIT THUMBNAILS", "DUMP {dump}", "QUIT"},
       {drawing(host, lines)});
   ASSERT_EQ(run.exitCode, 0) << run.errors;
   const JsonValue before = JsonValue::parse(host.readFile(L"before.json"));

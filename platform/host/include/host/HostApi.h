@@ -206,9 +206,12 @@ public:
 
 enum HostStateQuery
 {
-  kHostQueryMapPreviewState = 1, // a map preview: 0 nothing, 1 image, 2 file not found, 3 procedural
-  kHostQueryEditorListeners = 2, // how many listeners the Material editor palette has
-  kHostQueryPreviewZoom = 3,     // a material preview: its zoom against the fitted view, in thousandths
+  kHostQueryMapPreviewState = 1,     // a map preview: 0 nothing, 1 image, 2 file not found, 3 procedural
+  kHostQueryEditorListeners = 2,     // how many listeners the Material editor palette has
+  kHostQueryPreviewZoom = 3,         // a material preview: its zoom against the fitted view, in thousandths
+  kHostQueryPlaceholdersInSight = 4, // the browser: items in sight still showing a placeholder picture
+  kHostQueryPlaceholders = 5,        // the browser: items (listed or not) still waiting for their thumbnail
+  kHostQueryItemRendered = 6,        // the browser: 1 when the list item at index lParam shows its thumbnail
 };
 
 // Indices of get_host_funcptr.

@@ -3,6 +3,7 @@
 #include "HostSession.h"
 
 #include "../drive/OtherApplication.h"
+#include "../drive/PaneControls.h"
 
 #include <climits>
 
@@ -112,8 +113,13 @@ void HostSession::addSessionCommands()
       answer.lineNumber = line;
     m_runtime.queueAnswer(answer);
   });
-  // WAIT ms: the message loop runs on meanwhile.
+  // WAIT ms: the message loop runs on meanwhile. WAIT THUMBNAILS [ms]: as long as the browser draws.
   m_interpreter.add(L"WAIT", [this](ScriptArgs& args) {
+    if (args.nextIs(L"THUMBNAILS"))
+    {
+      queueThumbnailWait(m_gestures, args);
+      return;
+    }
     const int ms = ScriptArgs::toInt(args.next(L"milliseconds"), L"the time", 0, 600000);
     args.expectEnd();
     m_runner.wait(UINT(ms));

@@ -264,7 +264,7 @@ Gestures::Step Gestures::seekStep(std::shared_ptr<GesturePlace> place, int looks
         throw ScriptError(OdString::format(L"the place is still out of sight after %d tries to bring it there", looks));
       // Looked at again once this input has been handled, before the
       // rest of the gesture.
-      m_steps.push_front({seekStep(place, looks + 1), 0, OdString()});
+      m_steps.push_front(Queued{seekStep(place, looks + 1), 0, OdString(), {}});
     }
     return nearer;
   };
@@ -462,8 +462,46 @@ struct Gestures::TimedStep
 void Gestures::timeStepsFrom(std::size_t position, const OdString& label)
 {
   for (std::size_t i = position; i < m_steps.size(); ++i)
-    if (m_steps[i].step)
+    if (m_steps[i].step || m_steps[i].until)
       m_steps[i].timedAs = label;
+}
+
+void Gestures::queueUntil(std::function<bool()> done, UINT timeout, OdString failure,
+                          std::shared_ptr<const TimingClock> clock, OdString timedAs)
+{
+  auto until = std::make_shared<Until>();
+  until->done = std::move(done);
+  until->timeout = timeout;
+  until->failure = std::move(failure);
+  until->clock = std::move(clock);
+  m_steps.push_back(Queued{nullptr, 0, std::move(timedAs), std::move(until)});
+}
+
+UINT Gestures::lookUntil()
+{
+  // Often enough for a timing, seldom enough to leave the loop to others.
+  constexpr UINT kLookMs = 5;
+  Queued& front = m_steps.front();
+  Until& until = *front.until;
+  const ULONGLONG now = GetTickCount64();
+  if (until.deadline == 0)
+  {
+    until.deadline = now + until.timeout;
+    if (!until.clock && !front.timedAs.isEmpty())
+      until.clock = std::make_shared<TimingClock>();
+  }
+  if (until.done())
+  {
+    if (until.clock && !front.timedAs.isEmpty())
+      until.clock->record(front.timedAs);
+    m_steps.pop_front();
+    return 0;
+  }
+  if (now < until.deadline)
+    return kLookMs;
+  const OdString failure = until.failure;
+  m_steps.clear();
+  throw ScriptError(failure);
 }
 
 void Gestures::messageHandled(const MSG& message)
@@ -486,6 +524,11 @@ UINT Gestures::sendNext()
 {
   if (m_steps.empty())
     return 0;
+  if (m_steps.front().until)
+  {
+    m_timed.reset();
+    return lookUntil();
+  }
   Queued next = std::move(m_steps.front());
   m_steps.pop_front();
   // A timed step whose input never showed ends untimed.

@@ -29,6 +29,8 @@
 
 namespace host
 {
+class TimingClock;
+
 struct GesturePlace
 {
   using Seek = std::function<InputBatch(GesturePlace& place)>;
@@ -132,13 +134,19 @@ public:
   // shared places AT and CLOSE.
   void addCommands(ScriptInterpreter& interpreter);
 
-  void queue(Step step) { m_steps.push_back({std::move(step), 0, OdString()}); }
+  void queue(Step step) { m_steps.push_back(Queued{std::move(step), 0, OdString(), {}}); }
   void queue(InputBatch batch)
   {
     queue(Step([batch = std::move(batch)] { return batch; }));
   }
   // Lets the message loop run for that long before the next step.
-  void queueWait(UINT milliseconds) { m_steps.push_back({nullptr, milliseconds, OdString()}); }
+  void queueWait(UINT milliseconds) { m_steps.push_back(Queued{nullptr, milliseconds, OdString(), {}}); }
+  // Lets the message loop run until done() holds, looking again every few
+  // milliseconds from a timer (never a spin); fails with the message after
+  // timeout ms. Timed (TIME) from its first look, or from the clock given,
+  // to the look that finds it done.
+  void queueUntil(std::function<bool()> done, UINT timeout, OdString failure,
+                  std::shared_ptr<const TimingClock> clock = nullptr, OdString timedAs = OdString());
 
   // The place as the input of a verb finds it when it is sent: a place
   // with a seek is brought into sight first, by steps queued now.
@@ -172,12 +180,23 @@ public:
   UINT sendNext();
 
 private:
+  struct Until
+  {
+    std::function<bool()> done;
+    UINT timeout = 0;
+    OdString failure;
+    std::shared_ptr<const TimingClock> clock;
+    ULONGLONG deadline = 0; // set at the first look
+  };
   struct Queued
   {
     Step step;
     UINT wait;
     OdString timedAs; // empty: not timed
+    std::shared_ptr<Until> until;
   };
+  // The front step is a queueUntil: done, failed or looked at again later.
+  UINT lookUntil();
   struct TimedStep;
   // A look at the place that queues itself again, ahead of the rest, after
   // the input it sends; the count bounds how often.

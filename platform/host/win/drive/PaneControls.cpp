@@ -159,10 +159,15 @@ HWND shownChild(HWND pane, Test test)
 // The shown material preview window anywhere inside the pane, or null.
 HWND panePreview(HWND pane)
 {
-  return shownChild(pane, [](HWND child) {
+  RECT paneRect{};
+  GetWindowRect(pane, &paneRect);
+  return shownChild(pane, [paneRect](HWND child) {
     wchar_t name[32] = {};
     GetClassNameW(child, name, 32);
-    return wcscmp(name, L"MeGsViewer") == 0;
+    // Not the viewer the browser takes thumbnails with, which lies outside the pane.
+    RECT rect{}, common{};
+    GetWindowRect(child, &rect);
+    return wcscmp(name, L"MeGsViewer") == 0 && IntersectRect(&common, &rect, &paneRect);
   });
 }
 
@@ -182,12 +187,26 @@ void writePrinted(JsonWriter& json, HWND window, const std::function<void(JsonWr
 
 // What the window answers to the host's state query for that value, or -1
 // when it does not know it (every window that is none of the module's).
-long long queryState(HWND window, HostStateQuery value)
+long long queryState(HWND window, HostStateQuery value, LPARAM argument = 0)
 {
   static const UINT message = RegisterWindowMessageW(HOST_MESSAGE_QUERY_STATE);
   if (!message || !window)
     return -1;
-  return static_cast<long long>(SendMessageW(window, message, WPARAM(value), 0)) - 1;
+  return static_cast<long long>(SendMessageW(window, message, WPARAM(value), argument)) - 1;
+}
+
+// What the browser's pane answers to the query; -1 when it has no pane or
+// does not know.
+long long browserState(HostStateQuery value)
+{
+  try
+  {
+    return queryState(findPane(L"Materials Browser"), value);
+  }
+  catch (const ScriptError&)
+  {
+    return -1;
+  }
 }
 
 // The shown window inside the pane that knows a map preview's state, or null.
@@ -253,6 +272,9 @@ void writeList(JsonWriter& json, HWND pane, HWND list)
     json.key(L"position").beginArray().value(int(position.x)).value(int(position.y)).endArray();
     json.key(L"thumbnail");
     writeThumbnail(json, list, item.iImage);
+    // Known to the browser: its thumbnail has replaced the placeholder.
+    if (const long long rendered = queryState(pane, kHostQueryItemRendered, i); rendered >= 0)
+      json.key(L"rendered").value(rendered != 0);
     json.endObject();
   }
   json.endArray();
@@ -702,7 +724,25 @@ void addTimeCommand(ScriptInterpreter& interpreter, Gestures& gestures, std::fun
     }
     if (paintPending)
       paintPending();
+    // A list is shown once its items in sight show their thumbnails.
+    if (browserState(kHostQueryPlaceholdersInSight) > 0)
+    {
+      gestures.queueUntil([] { return browserState(kHostQueryPlaceholdersInSight) <= 0; }, kDefaultThumbnailWaitMs,
+                          L"TIME: the browser's items in sight kept their placeholders",
+                          std::make_shared<TimingClock>(clock), text);
+      return;
+    }
     clock.record(text);
   });
+}
+
+void queueThumbnailWait(Gestures& gestures, ScriptArgs& args)
+{
+  const HostStateQuery left = args.nextIs(L"INSIGHT") ? kHostQueryPlaceholdersInSight : kHostQueryPlaceholders;
+  const int ms =
+    args.done() ? int(kDefaultThumbnailWaitMs) : ScriptArgs::toInt(args.next(L"milliseconds"), L"the time", 0, 600000);
+  args.expectEnd();
+  gestures.queueUntil([left] { return browserState(left) <= 0; }, UINT(ms),
+                      OdString::format(L"WAIT THUMBNAILS: the browser still shows placeholders after %d ms", ms));
 }
 } // namespace host

@@ -13,6 +13,7 @@
 //   writeMenuItems          DUMP of a menu's items as they would show now
 //   TimingClock             a timing of TIME: wall and thread CPU time
 //   addTimeCommand          TIME command...: how long a command takes
+//   queueThumbnailWait      WAIT THUMBNAILS: until the browser's thumbnails are all drawn
 #pragma once
 
 #include "Gestures.h"
@@ -68,5 +69,13 @@ private:
 // window paint what the command left to paint (paintPending), and records
 // the time from start to the last paint. A gesture's steps are timed one by
 // one as they are sent (Gestures::timeStepsFrom), not their queuing.
+// When the browser shows placeholders in sight afterwards, the timing goes on
+// until they have their thumbnails.
 void addTimeCommand(ScriptInterpreter& interpreter, Gestures& gestures, std::function<void()> paintPending);
+
+// WAIT THUMBNAILS [INSIGHT] [ms]: the script goes on once the browser has
+// every thumbnail, or those of the items in sight (no browser: at once);
+// the line fails after ms.
+constexpr UINT kDefaultThumbnailWaitMs = 60000;
+void queueThumbnailWait(Gestures& gestures, ScriptArgs& args);
 } // namespace host
