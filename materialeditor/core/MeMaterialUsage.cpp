@@ -176,6 +176,7 @@ RemoveUnusedOutcome removeUnusedMaterials()
 {
   IMeManager* manager = managerService();
   OdDbDatabase* database = manager ? manager->database() : nullptr;
+  const OdUInt64 drawing = database ? database->serialNumber() : 0;
   const std::vector<OdDbObjectId> unused = unusedMaterials(manager);
   if (unused.empty())
     return RemoveUnusedOutcome::None;
@@ -185,14 +186,17 @@ RemoveUnusedOutcome removeUnusedMaterials()
     question = question.left(at) + OdString::format(L"%d", int(unused.size())) + question.mid(at + 2);
   if (showMessage(question, kHostIconQuestion, kHostButtonsYesNo) != kHostAnswerYes)
     return RemoveUnusedOutcome::Declined;
-  // The question's loop let the drawing change: what is unused is asked again,
-  // and only what is still unused and was counted goes.
-  if (managerService() != manager || manager->database() != database)
+  // The question's loop let the drawing change, or close and another take its
+  // address: the drawing is known by its serial number, what is unused is
+  // asked again, and only what is still unused, was counted and lives in
+  // that drawing goes.
+  database = managerService() == manager ? manager->database() : nullptr;
+  if (!database || database->serialNumber() != drawing)
     return RemoveUnusedOutcome::None;
   const std::vector<OdDbObjectId> still = unusedMaterials(manager);
   std::vector<OdString> names;
   for (const OdDbObjectId& id : still)
-    if (std::find(unused.begin(), unused.end(), id) != unused.end())
+    if (id.database() == database && std::find(unused.begin(), unused.end(), id) != unused.end())
     {
       OdDbObjectPtr object = id.openObject(OdDb::kForRead);
       if (auto* material = OdDbMaterial::cast(object.get()).get())

@@ -3,7 +3,6 @@
 #include "core/MeHost.h"
 #include "win/MeHostTheme.h"
 #include "win32/Dc.h"
-#include "win32/Handles.h"
 
 #include <algorithm>
 #include <vector>
@@ -38,20 +37,20 @@ COLORREF cueColour()
 
 bool MeUiFilterBox::create(HWND parent, UINT id, const OdString& cue, HFONT font)
 {
+  destroy();
   m_cue = cue;
   // Clipping the button's place keeps the edit from painting over it.
-  HWND box =
-    CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_BORDER | WS_CLIPCHILDREN | ES_AUTOHSCROLL,
-                    0, 0, 10, 10, parent, reinterpret_cast<HMENU>(UINT_PTR(id)), nullptr, nullptr);
-  if (!box || !subclass(box))
+  m_box.attach(CreateWindowExW(0, L"EDIT", L"",
+                               WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_BORDER | WS_CLIPCHILDREN | ES_AUTOHSCROLL, 0, 0,
+                               10, 10, parent, reinterpret_cast<HMENU>(UINT_PTR(id)), nullptr, nullptr));
+  if (!m_box || !subclass(m_box.get()))
   {
-    if (box)
-      DestroyWindow(box);
+    m_box.reset();
     return false;
   }
   if (font)
-    SendMessageW(box, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-  m_clear = CreateWindowExW(0, L"BUTTON", L"", WS_CHILD | BS_OWNERDRAW, 0, 0, 1, 1, box,
+    SendMessageW(hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  m_clear = CreateWindowExW(0, L"BUTTON", L"", WS_CHILD | BS_OWNERDRAW, 0, 0, 1, 1, hwnd(),
                             reinterpret_cast<HMENU>(UINT_PTR(kClearButtonId)), nullptr, nullptr);
   placeClearButton();
   return true;
@@ -59,11 +58,7 @@ bool MeUiFilterBox::create(HWND parent, UINT id, const OdString& cue, HFONT font
 
 void MeUiFilterBox::destroy()
 {
-  HWND box = hwnd();
-  unsubclass();
-  if (box)
-    DestroyWindow(box);
-  m_clear = nullptr;
+  m_box.reset(); // WM_DESTROY lets go of the handle and the button
 }
 
 OdString MeUiFilterBox::text() const
@@ -103,6 +98,12 @@ LRESULT MeUiFilterBox::windowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
   switch (message)
   {
+  case WM_DESTROY:
+    // Gone, whoever destroyed it (the parent takes it along): the handle is
+    // never destroyed a second time, nor one reused for another window.
+    m_box.detach();
+    m_clear = nullptr;
+    break;
   case WM_PAINT:
   {
     const LRESULT answer = previousProc(message, wParam, lParam);

@@ -17,6 +17,7 @@
 #pragma once
 
 #include "od/OdString.h"
+#include "win32/Handles.h"
 #include "win32/TWnd.h"
 
 #include <functional>
@@ -26,6 +27,10 @@ namespace meui
 class MeUiFilterBox : public win::TWnd<MeUiFilterBox>
 {
 public:
+  MeUiFilterBox() = default;
+  // The box goes with its object, while its handlers can still run.
+  ~MeUiFilterBox() override { destroy(); }
+  // Makes the box anew (the one held before goes); false when it could not.
   bool create(HWND parent, UINT id, const OdString& cue, HFONT font);
   void destroy();
   OdString text() const;
@@ -45,6 +50,7 @@ private:
   void placeClearButton();
 
   OdString m_cue;
+  win::Window m_box;      // subclassed while it lives
   HWND m_clear = nullptr; // a child of the box, gone with it
 };
 } // namespace meui

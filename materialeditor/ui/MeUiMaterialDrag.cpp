@@ -134,7 +134,7 @@ bool dragMaterial(const OdDbObjectId& material)
     return false;
   host::MaterialDrop drop;
   drop.processId = GetCurrentProcessId();
-  drop.drawing = std::uint64_t(reinterpret_cast<std::uintptr_t>(database));
+  drop.drawing = database->serialNumber();
   drop.material = OdUInt64(material.getHandle());
   const Releaser<MaterialData> data{new MaterialData(drop)};
   const Releaser<MaterialSource> source{new MaterialSource()};
@@ -142,10 +142,11 @@ bool dragMaterial(const OdDbObjectId& material)
   if (DoDragDrop(data.object, source.object, DROPEFFECT_COPY | DROPEFFECT_LINK, &effect) != DRAGDROP_S_DROP ||
       effect == DROPEFFECT_NONE)
     return false;
-  // The drawing may have closed during the drag: its step is named only
-  // while the material's drawing is still there.
-  if (material.database() == database)
-    me::nameUndoStep(database, me::loadString(me::kStrStepApplyMaterial));
+  // The drawing may have closed during the drag, and another taken its
+  // address: the step is named only in the drawing the drag began in.
+  OdDbDatabase* now = material.database();
+  if (now && now->serialNumber() == drop.drawing)
+    me::nameUndoStep(now, me::loadString(me::kStrStepApplyMaterial));
   return true;
 }
 } // namespace meui

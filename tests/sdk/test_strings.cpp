@@ -5,6 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <utility>
+#include <vector>
+
 TEST(OdString, CaseInsensitiveComparisonCoversAccentedAndCyrillicLetters)
 {
   EXPECT_EQ(OdString(L"ByLayer").iCompare(L"BYLAYER"), 0);
@@ -24,6 +28,57 @@ TEST(OdString, CaseInsensitiveComparisonCoversAccentedAndCyrillicLetters)
     EXPECT_LT(OdString(lower).iCompare(OdString(later)), 0) << at;
     EXPECT_GT(OdString(later).iCompare(OdString(upper)), 0) << at;
   }
+}
+
+// Simple folding, one character to one, in scripts beyond Latin-1, Greek
+// and Cyrillic; what only full folding joins stays apart.
+TEST(OdString, CaseFoldingJoinsTheCasesOfEveryBmpScriptOneCharacterToOne)
+{
+  const std::pair<const wchar_t*, const wchar_t*> same[] = {
+    {L"\u03A3\u03BF\u03C6\u03CC\u03C2", L"\u03C3\u039F\u03A6\u038C\u03A3"}, // Σοφός: final sigma
+    {L"\u0531\u0580\u0561", L"\u0561\u0550\u0531"},                         // Armenian
+    {L"\u10A0\u10C5\u10C7", L"\u2D00\u2D25\u2D27"},                         // Georgian capitals
+    {L"\u13A0\u13F5\u13F8", L"\uAB70\u13F5\u13F0"},                         // Cherokee folds to capitals
+    {L"\u01C4\u01C5\u0187\u0241", L"\u01C6\u01C6\u0188\u0242"},             // Latin Extended-B
+    {L"\u1E00\u1E9E\u1EFE", L"\u1E01\u00DF\u1EFF"},                         // Latin Extended Additional
+    {L"\uFF21\uFF3A", L"\uFF41\uFF5A"},                                     // fullwidth Latin
+    {L"\u212A\u2126", L"k\u03C9"},                                          // Kelvin and ohm signs
+  };
+  for (const auto& [a, b] : same)
+  {
+    EXPECT_EQ(OdString(a).iCompare(b), 0) << OdString(a) << " / " << OdString(b);
+    EXPECT_EQ(OdString(a).makeLower(), OdString(b).makeLower()) << OdString(a);
+  }
+  EXPECT_NE(OdString(L"STRASSE").iCompare(L"Stra\u00DFe"), 0);
+  EXPECT_NE(OdString(L"\u0130").iCompare(L"i"), 0); // dotted capital I: no one-character fold
+  // Beyond the BMP nothing folds, in UTF-16 and in UTF-32 alike (Deseret).
+  EXPECT_NE(OdString(L"\U00010400").iCompare(L"\U00010428"), 0);
+}
+
+// Every character of the BMP against Python's Unicode data, written when
+// the tests run: the table and its lookup together.
+TEST(OdString, CaseFoldingOfTheWholeBmpIsUnicodesSimpleFolding)
+{
+  std::FILE* file = std::fopen(ME_TEST_CASE_FOLDING, "r");
+  ASSERT_NE(file, nullptr) << ME_TEST_CASE_FOLDING;
+  std::vector<unsigned> expected(0x10000);
+  for (unsigned c = 0; c < expected.size(); ++c)
+    expected[c] = c;
+  unsigned code = 0, fold = 0;
+  std::size_t pairs = 0;
+  while (std::fscanf(file, "%x %x", &code, &fold) == 2 && code < expected.size())
+  {
+    expected[code] = fold;
+    ++pairs;
+  }
+  std::fclose(file);
+  EXPECT_GT(pairs, 1000u);
+  std::size_t wrong = 0;
+  for (unsigned c = 0; c < expected.size(); ++c)
+    if (unsigned(odFoldCase(wchar_t(c))) != expected[c] && ++wrong <= 5)
+      ADD_FAILURE() << std::hex << "U+" << c << " folds to U+" << unsigned(odFoldCase(wchar_t(c))) << ", not U+"
+                    << expected[c];
+  EXPECT_EQ(wrong, 0u);
 }
 
 TEST(OdString, FormatTreatsArgumentsAsDataNeverAsFormats)

@@ -7,6 +7,7 @@
 #include "od/DbSymbolTable.h"
 
 #include <algorithm>
+#include <atomic>
 
 ODRX_DEFINE_MEMBERS(OdDbDatabaseReactor, OdRxObject, nullptr)
 ODRX_DEFINE_MEMBERS(OdDbIdMapping, OdRxObject, ODRX_CONSTRUCTOR(OdDbIdMapping))
@@ -62,7 +63,13 @@ OdArray<OdDbIdPair> OdDbIdMapping::pairs() const
   return out;
 }
 
-OdDbDatabase::OdDbDatabase() = default;
+OdDbDatabase::OdDbDatabase()
+  : m_serialNumber([] {
+      static std::atomic<OdUInt64> made{0};
+      return ++made;
+    }())
+{
+}
 
 OdDbDatabase::~OdDbDatabase()
 {
@@ -246,9 +253,18 @@ OdDbObjectId standardMaterial(OdDbDatabase* db, const wchar_t* key)
 }
 } // namespace
 
-OdDbObjectId OdDbDatabase::byLayerMaterialId() const { return standardMaterial(const_cast<OdDbDatabase*>(this), kByLayerKey); }
-OdDbObjectId OdDbDatabase::byBlockMaterialId() const { return standardMaterial(const_cast<OdDbDatabase*>(this), kByBlockKey); }
-OdDbObjectId OdDbDatabase::globalMaterialId() const { return standardMaterial(const_cast<OdDbDatabase*>(this), kGlobalKey); }
+OdDbObjectId OdDbDatabase::byLayerMaterialId() const
+{
+  return standardMaterial(const_cast<OdDbDatabase*>(this), kByLayerKey);
+}
+OdDbObjectId OdDbDatabase::byBlockMaterialId() const
+{
+  return standardMaterial(const_cast<OdDbDatabase*>(this), kByBlockKey);
+}
+OdDbObjectId OdDbDatabase::globalMaterialId() const
+{
+  return standardMaterial(const_cast<OdDbDatabase*>(this), kGlobalKey);
+}
 
 void OdDbDatabase::setCMATERIAL(const OdDbObjectId& id)
 {
@@ -342,14 +358,16 @@ void OdDbDatabase::addReactor(OdDbDatabaseReactor* reactor)
 
 void OdDbDatabase::removeReactor(OdDbDatabaseReactor* reactor)
 {
-  auto it = std::find_if(m_reactors.begin(), m_reactors.end(), [&](const OdDbDatabaseReactorPtr& r) { return r.get() == reactor; });
+  auto it = std::find_if(m_reactors.begin(), m_reactors.end(),
+                         [&](const OdDbDatabaseReactorPtr& r) { return r.get() == reactor; });
   if (it != m_reactors.end())
     m_reactors.erase(it);
 }
 
 bool OdDbDatabase::hasReactor(const OdDbDatabaseReactor* reactor) const
 {
-  return std::any_of(m_reactors.begin(), m_reactors.end(), [&](const OdDbDatabaseReactorPtr& r) { return r.get() == reactor; });
+  return std::any_of(m_reactors.begin(), m_reactors.end(),
+                     [&](const OdDbDatabaseReactorPtr& r) { return r.get() == reactor; });
 }
 
 template <class Fn>
@@ -382,15 +400,16 @@ void OdDbDatabase::fireErased(const OdDbObject* object, bool erased)
   notify([&](OdDbDatabaseReactor* r) { r->objectErased(this, object, erased); });
 }
 
-void OdDbDatabase::wblockCloneObjects(const OdDbObjectIdArray& objectIds, const OdDbObjectId& ownerId, OdDbIdMapping& mapping,
-                                      OdDb::DuplicateRecordCloning drc, bool)
+void OdDbDatabase::wblockCloneObjects(const OdDbObjectIdArray& objectIds, const OdDbObjectId& ownerId,
+                                      OdDbIdMapping& mapping, OdDb::DuplicateRecordCloning drc, bool)
 {
   mapping.setDeepCloneContext(OdDb::kDcWblock);
   mapping.setDuplicateRecordCloning(drc);
   cloneInto(objectIds, ownerId, mapping, drc);
 }
 
-void OdDbDatabase::deepCloneObjects(const OdDbObjectIdArray& objectIds, const OdDbObjectId& ownerId, OdDbIdMapping& mapping, bool)
+void OdDbDatabase::deepCloneObjects(const OdDbObjectIdArray& objectIds, const OdDbObjectId& ownerId,
+                                    OdDbIdMapping& mapping, bool)
 {
   for (const OdDbObjectId& id : objectIds)
     if (id.database() != this)

@@ -1,10 +1,14 @@
 #include "od/OdString.h"
 
+#include "OdCaseFolding.h"
+
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <cwchar>
+#include <iterator>
 
 const OdString OdString::kEmpty;
 
@@ -119,29 +123,22 @@ std::string OdString::toUtf8() const
 
 wchar_t odFoldCase(wchar_t ch)
 {
-  const unsigned c = unsigned(ch);
+  const auto c = std::uint32_t(ch);
   if (c < 0x80)
     return (c >= 'A' && c <= 'Z') ? wchar_t(c + 32) : ch;
-  if (c >= 0xC0 && c <= 0xDE && c != 0xD7)
-    return wchar_t(c + 32);
-  if (c >= 0x100 && c <= 0x17F)
-  {
-    if (c == 0x130 || c == 0x131 || c == 0x138 || c == 0x149 || c == 0x17F)
-      return ch;
-    if (c == 0x178)
-      return wchar_t(0xFF);
-    const bool oddUpper = (c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E);
-    if (oddUpper)
-      return (c & 1) ? wchar_t(c + 1) : ch;
-    return (c & 1) ? ch : wchar_t(c + 1);
-  }
-  if (c >= 0x391 && c <= 0x3A9 && c != 0x3A2)
-    return wchar_t(c + 32);
-  if (c >= 0x410 && c <= 0x42F)
-    return wchar_t(c + 32);
-  if (c >= 0x400 && c <= 0x40F)
-    return wchar_t(c + 80);
-  return ch;
+  // Beyond the BMP nothing folds, as where wchar_t holds UTF-16 code units
+  // (a surrogate folds to itself): both builds call the same texts equal.
+  if (c > 0xFFFF)
+    return ch;
+  const auto* end = std::end(odcase::kFoldRuns);
+  const auto* run = std::upper_bound(std::begin(odcase::kFoldRuns), end, c,
+                                     [](std::uint32_t code, const odcase::FoldRun& r) { return code < r.first; });
+  if (run == std::begin(odcase::kFoldRuns))
+    return ch;
+  --run;
+  if (c > run->last || (c - run->first) % run->stride != 0)
+    return ch;
+  return wchar_t(std::int32_t(c) + run->delta);
 }
 
 wchar_t OdString::getAt(int index) const

@@ -40,31 +40,33 @@ TEST(BrowserFind, TheFilterFoldsCaseInEveryScriptAndFollowsTheDrawing)
   HostHarness host;
   const std::wstring file =
     drawing(host, "MATERIAL \"\xCE\xA9mega\"\nMATERIAL \"\xD0\x96\xD1\x91\xD0\xBB\xD1\x82\xD1\x8B\xD0\xB9\"\n"
-                  "MATERIAL \"\xE6\x9C\xA8\xE6\x9D\x90\"\nMATERIAL Oak\n");
-  const std::string omega = "\xCE\xA9mega", yellow = "\xD0\x96\xD1\x91\xD0\xBB\xD1\x82\xD1\x8B\xD0\xB9";
+                  "MATERIAL \"\xE6\x9C\xA8\xE6\x9D\x90\"\nMATERIAL Oak\nMATERIAL \"\xE1\x82\xA0ni\"\n");
+  const std::string omega = "\xCE\xA9mega", georgian = "\xE1\x82\xA0ni",
+                    yellow = "\xD0\x96\xD1\x91\xD0\xBB\xD1\x82\xD1\x8B\xD0\xB9";
   const std::string wood = "\xE6\x9C\xA8\xE6\x9D\x90", box = "\xE6\x9C\xA8\xE7\xAE\xB1",
                     oakTree = "\xE6\xA9\xA1\xE6\x9C\xA8";
-  const HostRun run =
-    host.run({"MATBROWSEROPEN", kSettle, std::string("CLICK ") + kPane + " ITEM \"" + yellow + "\"", filterPlace(),
-              "DUMP {dir}/empty.json",
-              // Cyrillic and Greek, folded: lower case finds upper and the other way.
-              "TYPE \"\xD0\xB6\xD0\x81\xD0\x9B\"", "DUMP {dir}/cyrillic.json", "KEY ESC", "DUMP {dir}/esc.json",
-              "TYPE \"\xCF\x89MEG\"", "DUMP {dir}/greek.json", filterPlace(" CLEAR"),
-              // CJK, while materials are added, renamed, undone and redone.
-              filterPlace(), "TYPE \"\xE6\x9C\xA8\"", "MATERIAL \"" + box + "\"", "MATERIAL Glass",
-              "MATEDIT Oak NAME \"" + oakTree + "\"", "DUMP {dir}/added.json", "UNDO", "UNDO", "UNDO",
-              "DUMP {dir}/undone.json", "REDO", "DUMP {dir}/redone.json",
-              // Later than a double click, which would select the text.
-              kPause, filterPlace(), "KEY END", "TYPE zzz", "DUMP {dir}/none.json",
-              // Down goes to the first item, where Delete works as ever.
-              "KEY BACKSPACE 3", "KEY DOWN", "KEY DELETE", kPause, "DUMP {dump}", "QUIT"},
-             {file});
+  const HostRun run = host.run({"MATBROWSEROPEN", kSettle, std::string("CLICK ") + kPane + " ITEM \"" + yellow + "\"",
+                                filterPlace(), "DUMP {dir}/empty.json",
+                                // Cyrillic and Greek, folded: lower case finds upper and the other way.
+                                "TYPE \"\xD0\xB6\xD0\x81\xD0\x9B\"", "DUMP {dir}/cyrillic.json", "KEY ESC",
+                                "DUMP {dir}/esc.json", "TYPE \"\xCF\x89MEG\"", "DUMP {dir}/greek.json", "KEY ESC",
+                                // A Georgian capital (Asomtavruli) found by its small letter.
+                                "TYPE \"\xE2\xB4\x80N\"", "DUMP {dir}/georgian.json", filterPlace(" CLEAR"),
+                                // CJK, while materials are added, renamed, undone and redone.
+                                filterPlace(), "TYPE \"\xE6\x9C\xA8\"", "MATERIAL \"" + box + "\"", "MATERIAL Glass",
+                                "MATEDIT Oak NAME \"" + oakTree + "\"", "DUMP {dir}/added.json", "UNDO", "UNDO", "UNDO",
+                                "DUMP {dir}/undone.json", "REDO", "DUMP {dir}/redone.json",
+                                // Later than a double click, which would select the text.
+                                kPause, filterPlace(), "KEY END", "TYPE zzz", "DUMP {dir}/none.json",
+                                // Down goes to the first item, where Delete works as ever.
+                                "KEY BACKSPACE 3", "KEY DOWN", "KEY DELETE", kPause, "DUMP {dump}", "QUIT"},
+                               {file});
   ASSERT_EQ(run.exitCode, 0) << run.errors;
 
   const JsonValue empty = dumpOf(host, L"empty.json");
   EXPECT_EQ(pane(empty)["filter"].asString(), "");
   EXPECT_FALSE(pane(empty)["filterClear"].asBool());
-  EXPECT_EQ(itemTexts(empty).size(), 5u);
+  EXPECT_EQ(itemTexts(empty).size(), 6u);
 
   // The selection stays on an item that still shows, and through Esc.
   const JsonValue cyrillic = dumpOf(host, L"cyrillic.json");
@@ -73,9 +75,10 @@ TEST(BrowserFind, TheFilterFoldsCaseInEveryScriptAndFollowsTheDrawing)
   EXPECT_TRUE(pane(cyrillic)["filterClear"].asBool());
   const JsonValue esc = dumpOf(host, L"esc.json");
   EXPECT_EQ(pane(esc)["filter"].asString(), "");
-  EXPECT_EQ(itemTexts(esc).size(), 5u);
+  EXPECT_EQ(itemTexts(esc).size(), 6u);
   EXPECT_TRUE(item(esc, yellow)["selected"].asBool());
   EXPECT_EQ(itemTexts(dumpOf(host, L"greek.json")), (std::vector<std::string>{omega}));
+  EXPECT_EQ(itemTexts(dumpOf(host, L"georgian.json")), (std::vector<std::string>{georgian}));
 
   EXPECT_EQ(sortedTexts(dumpOf(host, L"added.json")), (std::vector<std::string>{wood, box, oakTree}));
   EXPECT_EQ(itemTexts(dumpOf(host, L"undone.json")), (std::vector<std::string>{wood}));

@@ -55,8 +55,9 @@ TEST(MaterialDrop, OntoAnEntityItAppliesAsOneUndoStepAndElsewhereOrForAnotherDoc
     host.run({"MATBROWSEROPEN", drag + "VIEW AT " + at(kOnBox) + " HOLD", "DUMP {dir}/over.json", "RELEASE",
               "DUMP {dir}/dropped.json", "UNDO", "DUMP {dir}/undone.json", drag + "VIEW AT " + at(kEmpty) + " HOLD",
               "DUMP {dir}/empty.json", "RELEASE", drag + "\"Materials Browser\" EMPTY", "DUMP {dir}/browser.json",
-              // Mid-drag another document comes to the view: the material is not its.
-              drag + "VIEW AT " + at(kOnBox) + " HOLD", "OPEN {dir}/other.mescript", "WAIT 300",
+              // Mid-drag the drawing closes and another (with the same handles)
+              // comes to the view, maybe at its address: the material is not its.
+              drag + "VIEW AT " + at(kOnBox) + " HOLD", "CLOSE", "OPEN {dir}/other.mescript", "WAIT 300",
               "DUMP {dir}/other.json", "RELEASE", "DUMP {dump}", "QUIT"},
              {host.file(L"drawing.mescript")});
   ASSERT_EQ(run.exitCode, 0) << run.errors;
@@ -82,11 +83,9 @@ TEST(MaterialDrop, OntoAnEntityItAppliesAsOneUndoStepAndElsewhereOrForAnotherDoc
   const JsonValue empty = read(L"empty.json");
   ASSERT_FALSE(inBox(empty, kEmpty));
   EXPECT_EQ(empty["view"]["dragEffect"].asString(), "none");
-  for (const JsonValue& after : {read(L"browser.json"), run.dump()})
-  {
-    EXPECT_EQ(boxMaterial(after), "Steel");
-    EXPECT_EQ(undoSteps(after), undoSteps(over));
-  }
+  const JsonValue browser = read(L"browser.json");
+  EXPECT_EQ(boxMaterial(browser), "Steel");
+  EXPECT_EQ(undoSteps(browser), undoSteps(over));
   EXPECT_EQ(read(L"other.json")["view"]["dragEffect"].asString(), "none");
   EXPECT_EQ(boxMaterial(run.dump(), "other"), "Steel");
   EXPECT_EQ(undoSteps(run.dump(), "other"), 0u);

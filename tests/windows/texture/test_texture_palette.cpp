@@ -1,6 +1,7 @@
 // The Texture editor as a palette under Wine: a pane shown without a dialog
 // stays sound, help asks for the Texture editor's topic, closeTextureEditor
 // ends map editing, and unloading removes the window.
+#include "ui/MeUiFilterBox.h"
 #include "ui/MeUiMaterialEditorPalette.h"
 #include "ui/MeUiPalettes.h"
 #include "ui/MeUiTextureEditorPalette.h"
@@ -174,4 +175,30 @@ TEST_F(TexturePalette, OpeningTheMaterialEditorOnANullOrErasedIdShowsTheStopMess
   EXPECT_EQ(
     dynamic_cast<meui::MeUiMaterialEditorPalette*>(me::appServices()->getService(me::kMaterialEditorPaletteService)),
     editor);
+}
+
+// The browser's filter box owns its edit window: it goes with the object,
+// a parent that took it along leaves nothing to destroy, and making it again
+// replaces the old one.
+TEST_F(TexturePalette, TheFilterBoxWindowGoesWithItsObjectAndOnlyOnce)
+{
+  HWND first = nullptr;
+  {
+    meui::MeUiFilterBox box;
+    ASSERT_TRUE(box.create(m_main.get(), 1008, L"Search", nullptr));
+    first = box.hwnd();
+    ASSERT_TRUE(box.create(m_main.get(), 1008, L"Search", nullptr));
+    EXPECT_FALSE(IsWindow(first)) << "the box made before is replaced";
+    first = box.hwnd();
+  }
+  EXPECT_FALSE(IsWindow(first)) << "the object went without a destroy()";
+
+  meui::MeUiFilterBox box;
+  ASSERT_TRUE(box.create(m_main.get(), 1008, L"Search", nullptr));
+  const HWND edit = box.hwnd();
+  m_main.reset(); // the parent takes the box along
+  EXPECT_FALSE(IsWindow(edit));
+  EXPECT_EQ(box.hwnd(), nullptr);
+  EXPECT_TRUE(box.text().isEmpty());
+  box.destroy(); // nothing left to destroy
 }

@@ -173,7 +173,9 @@ int HostSession::run(HINSTANCE instance)
     if (!m_window.translateAccelerator(message))
     {
       TranslateMessage(&message);
+      m_dispatching = &message;
       DispatchMessageW(&message);
+      m_dispatching = nullptr;
     }
     m_runner.messageHandled(message);
     // Here no call into a module is under way: a close that came during a
@@ -360,7 +362,11 @@ void HostSession::quit()
 {
   if (m_ended)
     return;
-  if (m_runtime.inModalLoop() || m_gestures.holding())
+  // A line run by a loop nested in another window's handler (a drag let go
+  // of, whose OLE loop under the list's press has not yet seen the release)
+  // has that window's code, a module's maybe, on the stack too.
+  const bool nested = m_dispatching && m_dispatching->hwnd != m_window.hwnd();
+  if (m_runtime.inModalLoop() || m_gestures.holding() || nested)
   {
     // A module's menu or dialog is open, or a held drag's loop runs, and
     // its code is on the stack: end the loop (a drag is given up), and

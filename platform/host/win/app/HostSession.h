@@ -95,6 +95,7 @@ private:
 
   bool m_quitRequested = false;
   bool m_quitDeferred = false;
+  const MSG* m_dispatching = nullptr; // the message the loop at the top dispatches
   bool m_ended = false;
   bool m_refreshHeld = false;
   int m_failures = 0;

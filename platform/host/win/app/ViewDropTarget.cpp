@@ -39,8 +39,9 @@ ULONG ViewDropTarget::Release()
   return ULONG(left);
 }
 
-OdDbObjectId ViewDropTarget::materialOf(IDataObject* data) const
+OdDbObjectId ViewDropTarget::materialOf(IDataObject* data, std::uint64_t& drawing) const
 {
+  drawing = 0;
   OdDbDatabase* shown = m_hooks.shown ? m_hooks.shown() : nullptr;
   if (!data || !shown || !materialFormat())
     return OdDbObjectId();
@@ -57,11 +58,11 @@ OdDbObjectId ViewDropTarget::materialOf(IDataObject* data) const
       GlobalUnlock(medium.hGlobal);
     }
   ReleaseStgMedium(&medium);
-  // Another process's drawing, or another document's, is not this one's
-  // even at the same address.
-  if (!read || drop.processId != GetCurrentProcessId() ||
-      drop.drawing != std::uint64_t(reinterpret_cast<std::uintptr_t>(shown)))
+  // Another process's drawing, or another document's, is not this one's,
+  // even one that took the address of a drawing closed since.
+  if (!read || drop.processId != GetCurrentProcessId() || drop.drawing != shown->serialNumber())
     return OdDbObjectId();
+  drawing = drop.drawing;
   const OdDbObjectId id = shown->getOdDbObjectId(OdDbHandle(drop.material));
   OdDbObjectPtr material = id.openObject(OdDb::kForRead);
   return material && material->isKindOf(OdDbMaterial::desc()) ? id : OdDbObjectId();
@@ -74,8 +75,8 @@ DWORD ViewDropTarget::answer(POINTL at, DWORD allowed, OdDbObjectId& entity)
   // The drawing may have changed under the drag, or another document come
   // to the view: the material is looked at again.
   const OdDbDatabase* shown = m_hooks.shown ? m_hooks.shown() : nullptr;
-  if (!m_material.isNull() && m_material.database() == shown && m_material.openObject(OdDb::kForRead) &&
-      m_hooks.entityAt)
+  if (!m_material.isNull() && shown && shown->serialNumber() == m_drawing && m_material.database() == shown &&
+      m_material.openObject(OdDb::kForRead) && m_hooks.entityAt)
   {
     POINT client{at.x, at.y};
     ScreenToClient(m_view, &client);
@@ -89,7 +90,7 @@ DWORD ViewDropTarget::answer(POINTL at, DWORD allowed, OdDbObjectId& entity)
 
 HRESULT ViewDropTarget::DragEnter(IDataObject* data, DWORD keys, POINTL at, DWORD* effect)
 {
-  m_material = materialOf(data);
+  m_material = materialOf(data, m_drawing);
   return DragOver(keys, at, effect);
 }
 
@@ -105,6 +106,7 @@ HRESULT ViewDropTarget::DragOver(DWORD, POINTL at, DWORD* effect)
 HRESULT ViewDropTarget::DragLeave()
 {
   m_material = OdDbObjectId();
+  m_drawing = 0;
   return S_OK;
 }
 
@@ -113,11 +115,12 @@ HRESULT ViewDropTarget::Drop(IDataObject* data, DWORD, POINTL at, DWORD* effect)
   if (!effect)
     return E_INVALIDARG;
   // Read again: the drawing may have changed since the drag came in.
-  m_material = materialOf(data);
+  m_material = materialOf(data, m_drawing);
   OdDbObjectId entity;
   *effect = answer(at, *effect, entity);
   const OdDbObjectId material = m_material;
   m_material = OdDbObjectId();
+  m_drawing = 0;
   if (*effect != DROPEFFECT_NONE && m_hooks.apply)
     m_hooks.apply(entity, material);
   return S_OK;

@@ -12,6 +12,7 @@
 #include <windows.h>
 #include <ole2.h>
 
+#include <cstdint>
 #include <functional>
 
 namespace host
@@ -46,16 +47,17 @@ public:
 
 private:
   ~ViewDropTarget() = default;
-  // The material the data names in the shown drawing, null when the view
-  // cannot take it.
-  OdDbObjectId materialOf(IDataObject* data) const;
+  // The material the data names in the shown drawing, with that drawing's
+  // serial number; null (and 0) when the view cannot take it.
+  OdDbObjectId materialOf(IDataObject* data, std::uint64_t& drawing) const;
   // The effect for a screen point, with the entity under it.
   DWORD answer(POINTL at, DWORD allowed, OdDbObjectId& entity);
 
   LONG m_refs = 1;
   HWND m_view;
   Hooks m_hooks;
-  OdDbObjectId m_material; // of the drag under way, null when not taken
+  OdDbObjectId m_material;     // of the drag under way, null when not taken
+  std::uint64_t m_drawing = 0; // the serial number of m_material's drawing
   DWORD m_lastEffect = DROPEFFECT_NONE;
 };
 } // namespace host

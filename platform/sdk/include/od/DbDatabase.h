@@ -103,6 +103,10 @@ class OdDbDatabase : public OdRxObject
   // reference counts as an opening for write; reactors hear objectAppended.
   OdDbObjectId addOdDbObject(OdDbObject* object, const OdDbObjectId& ownerId = OdDbObjectId::kNull);
   OdDbObjectId getOdDbObjectId(const OdDbHandle& handle) const;
+  // Names this database for as long as the process runs: never 0 and never
+  // given to another database, unlike its address, which a database made
+  // after this one has gone may take.
+  OdUInt64 serialNumber() const { return m_serialNumber; }
   // Objects ever added, erased ones included.
   OdUInt32 numObjects() const { return OdUInt32(m_objects.size()); }
 
@@ -212,9 +216,11 @@ private:
   OdDbObjectId addResident(OdDbObject* object, const OdDbObjectId& ownerId);
   void cloneInto(const OdDbObjectIdArray& objectIds, const OdDbObjectId& ownerId, OdDbIdMapping& mapping,
                  OdDb::DuplicateRecordCloning drc);
-  template <class Fn> void notify(Fn&& fn);
+  template <class Fn>
+  void notify(Fn&& fn);
   void setHeaderIds(const OdDbObjectId& cmaterial, const OdDbObjectId& clayer);
 
+  const OdUInt64 m_serialNumber;
   std::vector<OdDbStub*> m_objects;
   std::vector<OdDbDatabaseReactorPtr> m_reactors;
   OdUInt64 m_nextHandle = 1;

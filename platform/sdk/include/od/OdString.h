@@ -31,8 +31,11 @@ public:
   void empty() { m_text.clear(); }
   wchar_t getAt(int index) const;
 
-  int compare(const OdString& other) const { return m_text.compare(other.m_text) < 0 ? -1 : (m_text == other.m_text ? 0 : 1); }
-  // Case-insensitive comparison (Unicode simple case folding of the common scripts).
+  int compare(const OdString& other) const
+  {
+    return m_text.compare(other.m_text) < 0 ? -1 : (m_text == other.m_text ? 0 : 1);
+  }
+  // Case-insensitive comparison (odFoldCase), equal characters skipped eight bytes at a time.
   int iCompare(const OdString& other) const;
 
   bool operator==(const OdString& other) const { return m_text == other.m_text; }
@@ -41,8 +44,16 @@ public:
   bool operator==(const wchar_t* other) const { return m_text == (other ? other : L""); }
   bool operator!=(const wchar_t* other) const { return !(*this == other); }
 
-  OdString& operator+=(const OdString& other) { m_text += other.m_text; return *this; }
-  OdString& operator+=(wchar_t ch) { m_text += ch; return *this; }
+  OdString& operator+=(const OdString& other)
+  {
+    m_text += other.m_text;
+    return *this;
+  }
+  OdString& operator+=(wchar_t ch)
+  {
+    m_text += ch;
+    return *this;
+  }
   friend OdString operator+(const OdString& a, const OdString& b) { return OdString(a.m_text + b.m_text); }
   friend OdString operator+(const OdString& a, const wchar_t* b) { return OdString(a.m_text + (b ? b : L"")); }
   friend OdString operator+(const wchar_t* a, const OdString& b) { return OdString((a ? a : L"") + b.m_text); }
@@ -84,7 +95,12 @@ public:
 
   private:
     friend class OdString;
-    enum class Kind { Text, Int, Real } m_kind;
+    enum class Kind
+    {
+      Text,
+      Int,
+      Real
+    } m_kind;
     std::wstring m_text;
     long long m_int = 0;
     double m_real = 0.0;
@@ -103,7 +119,11 @@ private:
   std::wstring m_text;
 };
 
-// Case folding of one character, shared by every case-insensitive comparison.
+// Case folding of one character, shared by every case-insensitive comparison
+// (iCompare, dictionary keys, makeLower, the browser's filter): Unicode's
+// simple folding of the Basic Multilingual Plane, one character to one
+// (so "STRASSE" is not "Straße"). Other characters, and UTF-16 surrogates,
+// stay as they are.
 wchar_t odFoldCase(wchar_t ch);
 
 struct OdStringLessNoCase
