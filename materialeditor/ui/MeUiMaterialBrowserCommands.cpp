@@ -154,7 +154,7 @@ void MeUiMaterialBrowserPalette::showContextMenu(POINT at, bool fromKeys)
 
 bool MeUiMaterialBrowserPalette::beginLabelEdit(const NMLVDISPINFOW* info)
 {
-  auto* id = reinterpret_cast<OdDbObjectId*>(info->item.lParam);
+  OdDbObjectId* id = itemAt(info->item.iItem);
   OdDbMaterialPtr material = id ? openMaterial(*id) : OdDbMaterialPtr();
   me::IMeSettingsStorage* settings = me::settingsService();
   if (material.isNull() || (settings && settings->isReservedMaterialName(material->name())))

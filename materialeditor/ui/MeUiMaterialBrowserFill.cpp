@@ -12,7 +12,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <unordered_map>
 #include <vector>
 
 namespace meui
@@ -103,7 +102,7 @@ void MeUiMaterialBrowserPalette::bringSightForward()
   const auto [first, end] = itemsInSight();
   for (int index = end - 1; index >= first; --index)
   {
-    const auto* item = reinterpret_cast<const OdDbObjectId*>(m_list.itemData(index));
+    const OdDbObjectId* item = itemAt(index);
     const auto found = item ? m_itemShown.find(item) : m_itemShown.end();
     if (found != m_itemShown.end() && !found->second.rendered)
       m_fill.push_front({item, *item});
@@ -125,7 +124,7 @@ void MeUiMaterialBrowserPalette::fillBatch(bool sightOnly)
   // Taken as a whole list's were: a strip at a time, added together.
   fw::CImageStrip strip(size, size, kThumbnailStrip);
   std::vector<std::pair<ItemShown*, bool>> taken; // the strip's items, and whether each was drawn
-  std::vector<const OdDbObjectId*> placed;        // the listed items that got a picture
+  bool placed = false;                            // a listed item got its picture
   const auto flush = [&] {
     int image = strip.addTo(m_images, me::hostWindowBackground());
     for (auto& [item, drawn] : taken)
@@ -156,27 +155,14 @@ void MeUiMaterialBrowserPalette::fillBatch(bool sightOnly)
     if (pixels && !drawn)
       strip.dropLast();
     taken.push_back({&found->second, drawn});
-    if (found->second.listed)
-      placed.push_back(next.item);
+    placed = placed || found->second.listed;
     if (strip.full() || !strip)
       flush();
   }
   flush();
-  if (!placed.empty())
-  {
-    // The listed items are in the materials' order: an item's index is the
-    // number of listed items before it.
-    std::unordered_map<const OdDbObjectId*, int> indices;
-    int index = 0;
-    for (const OdDbObjectId& id : m_shown)
-      if (const auto found = m_itemShown.find(&id); found != m_itemShown.end() && found->second.listed)
-        indices[&id] = index++;
-    for (const OdDbObjectId* item : placed)
-      if (const auto at = indices.find(item); at != indices.end())
-        m_list.setItem(at->second, nullptr, m_itemShown[item].image);
-    if (first < end)
-      ListView_RedrawItems(m_list.hwnd(), first, end - 1);
-  }
+  // The list asks for the new images as it draws: those in sight now.
+  if (placed && first < end)
+    ListView_RedrawItems(m_list.hwnd(), first, end - 1);
   if (m_fill.empty())
     stopFill();
 }
@@ -188,12 +174,12 @@ LRESULT MeUiMaterialBrowserPalette::customDraw(NMLVCUSTOMDRAW* draw) const
   case CDDS_PREPAINT: return CDRF_NOTIFYITEMDRAW;
   case CDDS_ITEMPREPAINT:
   {
-    const auto found = m_itemShown.find(reinterpret_cast<const OdDbObjectId*>(draw->nmcd.lItemlParam));
+    const auto found = m_itemShown.find(itemAt(int(draw->nmcd.dwItemSpec)));
     return found != m_itemShown.end() && !found->second.rendered ? CDRF_NOTIFYPOSTPAINT : CDRF_DODEFAULT;
   }
   case CDDS_ITEMPOSTPAINT:
   {
-    const auto found = m_itemShown.find(reinterpret_cast<const OdDbObjectId*>(draw->nmcd.lItemlParam));
+    const auto found = m_itemShown.find(itemAt(int(draw->nmcd.dwItemSpec)));
     RECT icon{};
     icon.left = LVIR_ICON;
     if (found == m_itemShown.end() || found->second.rendered ||
@@ -221,7 +207,7 @@ std::size_t MeUiMaterialBrowserPalette::placeholdersInSight() const
   std::size_t count = 0;
   for (int index = first; index < end; ++index)
   {
-    const auto found = m_itemShown.find(reinterpret_cast<const OdDbObjectId*>(m_list.itemData(index)));
+    const auto found = m_itemShown.find(itemAt(index));
     count += found != m_itemShown.end() && !found->second.rendered ? 1 : 0;
   }
   return count;
@@ -244,7 +230,7 @@ bool MeUiMaterialBrowserPalette::answerHostQuery(UINT message, WPARAM wParam, LP
     const int index = int(lParam);
     if (!m_list || index < 0 || index >= m_list.itemCount())
       return false;
-    const auto found = m_itemShown.find(reinterpret_cast<const OdDbObjectId*>(m_list.itemData(index)));
+    const auto found = m_itemShown.find(itemAt(index));
     result = me::hostStateAnswer(found != m_itemShown.end() && found->second.rendered ? 1 : 0);
   }
   else

@@ -29,9 +29,6 @@ constexpr int kImageListGrowth = 100;
 // Icon spacing around a thumbnail: a gap between columns, and below the
 // picture room for two lines of its name and the list's own paddings.
 constexpr int kIconGapAcross = 20, kIconLabelLines = 2, kIconPaddingDown = 16;
-// More items in or out than this, and the filter fills the list anew.
-constexpr std::size_t kFilterStepLimit = 64;
-
 } // namespace
 
 int MeUiMaterialBrowserPalette::thumbnailSize() const
@@ -66,8 +63,9 @@ void MeUiMaterialBrowserPalette::clearItems()
   abandonLabelEdit();
   dropChanged(); // every item left is rendered anew
   stopFill();
+  m_listed.clear();
   if (m_list)
-    m_list.deleteAllItems();
+    m_list.setItemCount(0);
   m_itemShown.clear();
   m_shown.clear();
 }
@@ -83,10 +81,8 @@ bool MeUiMaterialBrowserPalette::addItem(OdDbObjectId& id, MeUiThumbnailBatch& b
   // The background the preview rendered on is left out, so the list shows
   // through: on a dark theme white would punch holes in the highlights.
   const int image = fw::addMaskedImage(m_images, picture.get(), me::hostWindowBackground());
-  const bool listed = matchesFilter(text);
-  if (listed && m_list.insertItem(m_list.itemCount(), text.c_str(), image, reinterpret_cast<LPARAM>(&id)) < 0)
-    return false;
-  m_itemShown[&id] = {text, image, listed, true, RGB(128, 128, 128)};
+  m_itemShown[&id] = {text, image, matchesFilter(text), true, RGB(128, 128, 128)};
+  relist();
   return true;
 }
 
@@ -105,15 +101,10 @@ void MeUiMaterialBrowserPalette::addItems()
     const OdString text = me::displayMaterialName(material->name());
     const COLORREF colour = placeholderColour(*material);
     material = nullptr;
-    const bool listed = matchesFilter(text);
-    if (listed && m_list.insertItem(m_list.itemCount(), text.c_str(), -1, reinterpret_cast<LPARAM>(id)) < 0)
-    {
-      it = m_shown.erase(it);
-      continue;
-    }
-    m_itemShown[id] = {text, -1, listed, false, colour};
+    m_itemShown[id] = {text, -1, matchesFilter(text), false, colour};
     ++it;
   }
+  relist();
 }
 
 bool MeUiMaterialBrowserPalette::redrawThumbnails()
@@ -128,16 +119,14 @@ bool MeUiMaterialBrowserPalette::redrawThumbnails()
   // every item's text and image took a tenth of the whole switch.)
   std::vector<ItemShown*> items;
   items.reserve(m_shown.size());
-  int listed = 0;
   for (const OdDbObjectId& id : m_shown)
   {
     const auto found = m_itemShown.find(&id);
     if (found == m_itemShown.end())
       return false;
     items.push_back(&found->second);
-    listed += found->second.listed ? 1 : 0;
   }
-  if (m_list.itemCount() != listed)
+  if (m_list.itemCount() != int(m_listed.size()))
     return false;
   stopFill();
   makeImages(int(m_shown.size()));
@@ -146,7 +135,6 @@ bool MeUiMaterialBrowserPalette::redrawThumbnails()
     // Every item shows its placeholder again, listed or not (the filter may
     // list it later); the thumbnails follow on the new background.
     std::size_t at = 0;
-    int index = 0;
     for (const OdDbObjectId& id : m_shown)
     {
       // A name or colour another command changed since the list was filled shows too.
@@ -156,15 +144,13 @@ bool MeUiMaterialBrowserPalette::redrawThumbnails()
       if (!material.isNull())
         item.placeholder = placeholderColour(*material);
       material = nullptr;
-      const bool renamed = !text.isEmpty() && text != item.text;
-      if (item.listed)
-        m_list.setItem(index++, renamed ? text.c_str() : nullptr, -1);
+      if (!text.isEmpty())
+        item.text = text;
       item.image = -1;
       item.rendered = false;
-      if (renamed)
-        item.text = text;
     }
     applyFilter(); // a new name may match the filter no longer, or now
+    InvalidateRect(m_list.hwnd(), nullptr, TRUE);
   }
   startFill();
   return true;
@@ -217,9 +203,8 @@ void MeUiMaterialBrowserPalette::materialAdded(const OdDbObjectId& id)
     m_shown.pop_back();
     return;
   }
-  if (m_revealAdded && m_itemShown[&m_shown.back()].listed)
+  if (const int index = indexOf(&m_shown.back()); m_revealAdded && index >= 0)
   {
-    const int index = m_list.itemCount() - 1;
     m_list.select(index);
     m_list.ensureVisible(index);
   }
@@ -233,18 +218,13 @@ void MeUiMaterialBrowserPalette::materialErased(const OdDbObjectId& id)
       continue;
     // The item goes before the id it points to; its thumbnail stays in the
     // image list. An item the filter hides has no place in the list.
-    const int index = m_list ? m_list.findItemByData(reinterpret_cast<LPARAM>(&*it)) : -1;
-    if (index < 0 && m_itemShown[&*it].listed)
-      return;
+    const bool listed = indexOf(&*it) >= 0;
     if (id == m_editedId)
       abandonLabelEdit();
-    if (index >= 0)
-      m_list.deleteItem(index);
     m_itemShown.erase(&*it);
+    if (listed)
+      relist(); // before the id goes: the selection is found by it
     m_shown.erase(it);
-    // Auto-arrange leaves the removed item's place empty: close the gap.
-    if (index >= 0 && m_list.viewType() == kIconView)
-      m_list.arrange();
     return;
   }
 }
@@ -320,9 +300,7 @@ void MeUiMaterialBrowserPalette::refreshItem(const OdDbObjectId& id, MeUiThumbna
   if (found == m_itemShown.end() || material.isNull())
     return;
   ItemShown& item = found->second;
-  const int index = item.listed ? m_list.findItemByData(reinterpret_cast<LPARAM>(&*shown)) : -1;
-  if (item.listed && index < 0)
-    return;
+  const int index = indexOf(&*shown);
   const OdString text = me::displayMaterialName(material->name());
   material = nullptr; // closed again before the preview copies it
   // The list is not sorted: a new name keeps its place, as do the
@@ -332,14 +310,11 @@ void MeUiMaterialBrowserPalette::refreshItem(const OdDbObjectId& id, MeUiThumbna
   int image = item.image;
   if (picture && (image < 0 || !fw::replaceMaskedImage(m_images, image, picture.get(), me::hostWindowBackground())))
     image = fw::addMaskedImage(m_images, picture.get(), me::hostWindowBackground());
-  if (index >= 0)
-  {
-    m_list.setItem(index, renamed ? text.c_str() : nullptr, image);
-    m_list.redrawItem(index);
-  }
   item.text = text;
   item.image = image;
   item.rendered = true;
+  if (index >= 0)
+    m_list.redrawItem(index);
   if (renamed)
     applyFilter(shown);
 }
@@ -384,68 +359,96 @@ void MeUiMaterialBrowserPalette::applyFilter()
 {
   if (!m_list)
     return;
-  std::size_t changes = 0;
+  bool changed = false;
   for (OdDbObjectId& id : m_shown)
   {
     const auto found = m_itemShown.find(&id);
-    if (found != m_itemShown.end() && found->second.listed != matchesFilter(found->second.text))
-      ++changes;
+    if (found == m_itemShown.end() || found->second.listed == matchesFilter(found->second.text))
+      continue;
+    found->second.listed = !found->second.listed;
+    if (id == m_editedId && !found->second.listed)
+      abandonLabelEdit();
+    changed = true;
   }
-  if (changes == 0)
+  if (!changed)
     return;
-  const fw::CListCtrl::RedrawOff quiet(m_list);
-  if (changes > kFilterStepLimit)
-    relistAll();
-  else
   {
-    // A few items in or out: the others stay where they are, and with them
-    // the selection and the scrolling.
-    int index = 0;
-    for (OdDbObjectId& id : m_shown)
-    {
-      const auto found = m_itemShown.find(&id);
-      if (found == m_itemShown.end())
-        continue;
-      ItemShown& item = found->second;
-      const bool wanted = matchesFilter(item.text);
-      if (item.listed && !wanted)
-      {
-        if (id == m_editedId)
-          abandonLabelEdit();
-        m_list.deleteItem(index);
-        item.listed = false;
-        continue;
-      }
-      if (!item.listed && wanted)
-        item.listed = m_list.insertItem(index, item.text.c_str(), item.image, reinterpret_cast<LPARAM>(&id)) >= 0;
-      if (item.listed)
-        ++index;
-    }
+    const fw::CListCtrl::RedrawOff quiet(m_list);
+    relist();
   }
-  if (m_list.viewType() == kIconView)
-    m_list.arrange();
   m_sight = Sight{}; // other items in sight: the fill looks again
 }
 
-void MeUiMaterialBrowserPalette::relistAll()
+void MeUiMaterialBrowserPalette::relist()
 {
-  // Removing or inserting thousands one at a time, each at its index, costs
-  // the list seconds under Wine; emptied and filled in order it is one pass. The selected item stays
-  // selected when it still shows.
+  // The list holds only a count: it asks for each item's text and image as
+  // it draws it, and keeps the selection by index, so the selection is
+  // moved to where its material now lies.
   const OdDbObjectId* selected = currentId();
-  abandonLabelEdit();
-  m_list.deleteAllItems();
+  m_listed.clear();
   for (OdDbObjectId& id : m_shown)
+    if (const auto found = m_itemShown.find(&id); found != m_itemShown.end() && found->second.listed)
+      m_listed.push_back(&id);
+  if (!m_list)
+    return;
+  const int before = m_list.selectedItem();
+  m_list.setItemCount(int(m_listed.size()));
+  // The icon view places only the items it has arranged.
+  if (m_list.viewType() == kIconView)
+    m_list.arrange();
+  const int now = selected ? indexOf(selected) : -1;
+  if (now >= 0 && now != before)
+    m_list.select(now);
+  else if (now < 0 && before >= 0)
+    ListView_SetItemState(m_list.hwnd(), -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+  InvalidateRect(m_list.hwnd(), nullptr, TRUE);
+}
+
+OdDbObjectId* MeUiMaterialBrowserPalette::itemAt(int index) const
+{
+  return index >= 0 && std::size_t(index) < m_listed.size() ? m_listed[std::size_t(index)] : nullptr;
+}
+
+int MeUiMaterialBrowserPalette::indexOf(const OdDbObjectId* item) const
+{
+  const auto found = std::find(m_listed.begin(), m_listed.end(), item);
+  return found == m_listed.end() ? -1 : int(found - m_listed.begin());
+}
+
+void MeUiMaterialBrowserPalette::getDispInfo(NMLVDISPINFOW* info) const
+{
+  LVITEMW& item = info->item;
+  const auto found = m_itemShown.find(itemAt(item.iItem));
+  if (found == m_itemShown.end())
+    return;
+  if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0)
+    lstrcpynW(item.pszText, found->second.text.c_str(), item.cchTextMax);
+  if (item.mask & LVIF_IMAGE)
+    item.iImage = found->second.image;
+}
+
+int MeUiMaterialBrowserPalette::findItem(const NMLVFINDITEMW* find) const
+{
+  const LVFINDINFOW& what = find->lvfi;
+  if (!(what.flags & (LVFI_STRING | LVFI_PARTIAL)) || !what.psz || m_listed.empty())
+    return -1;
+  const OdString wanted(what.psz);
+  const bool partial = (what.flags & LVFI_PARTIAL) != 0;
+  const int count = int(m_listed.size());
+  const int start = find->iStart >= 0 && find->iStart < count ? find->iStart : 0;
+  for (int step = 0; step < count; ++step)
   {
-    const auto found = m_itemShown.find(&id);
+    const int index = (start + step) % count;
+    if (!(what.flags & LVFI_WRAP) && index < start)
+      break;
+    const auto found = m_itemShown.find(m_listed[std::size_t(index)]);
     if (found == m_itemShown.end())
       continue;
-    ItemShown& item = found->second;
-    item.listed = matchesFilter(item.text) && m_list.insertItem(m_list.itemCount(), item.text.c_str(), item.image,
-                                                                reinterpret_cast<LPARAM>(&id)) >= 0;
-    if (item.listed && &id == selected)
-      m_list.select(m_list.itemCount() - 1);
+    const OdString& text = found->second.text;
+    if (partial ? text.left(wanted.getLength()).iCompare(wanted) == 0 : text.iCompare(wanted) == 0)
+      return index;
   }
+  return -1;
 }
 
 void MeUiMaterialBrowserPalette::applyFilter(std::list<OdDbObjectId>::iterator shown)
@@ -469,8 +472,7 @@ OdDbObjectId* MeUiMaterialBrowserPalette::currentId() const
 {
   // The selection, not the selection mark: a press on blank space clears
   // the one and keeps the other.
-  const int index = m_list ? m_list.selectedItem() : -1;
-  return index < 0 ? nullptr : reinterpret_cast<OdDbObjectId*>(m_list.itemData(index));
+  return itemAt(m_list ? m_list.selectedItem() : -1);
 }
 
 std::vector<OdString> MeUiMaterialBrowserPalette::shownNames() const

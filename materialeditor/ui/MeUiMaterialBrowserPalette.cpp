@@ -51,7 +51,8 @@ MeUiMaterialBrowserPalette::~MeUiMaterialBrowserPalette()
 
 bool MeUiMaterialBrowserPalette::onCreate()
 {
-  if (!m_list.create(ME_MATERIALS_LIST_STYLE, RECT{0, 0, 10, 10}, hwnd(), IDC_MATERIALS_LIST))
+  // The palette holds the items: the list asks for what it draws.
+  if (!m_list.create(ME_MATERIALS_LIST_STYLE | LVS_OWNERDATA, RECT{0, 0, 10, 10}, hwnd(), IDC_MATERIALS_LIST))
     return false;
 
   if (!createToolbar())
@@ -245,9 +246,11 @@ bool MeUiMaterialBrowserPalette::onNotify(NMHDR* header, LRESULT& result)
   case NM_CUSTOMDRAW: result = customDraw(reinterpret_cast<NMLVCUSTOMDRAW*>(header)); return true;
   case LVN_BEGINDRAG:
     // A copy: the item may go while the drag's loop runs.
-    if (const int item = reinterpret_cast<NMLISTVIEW*>(header)->iItem; item >= 0 && m_list.itemData(item))
-      dragMaterial(OdDbObjectId(*reinterpret_cast<OdDbObjectId*>(m_list.itemData(item))));
+    if (const OdDbObjectId* item = itemAt(reinterpret_cast<NMLISTVIEW*>(header)->iItem))
+      dragMaterial(OdDbObjectId(*item));
     return true;
+  case LVN_GETDISPINFOW: getDispInfo(reinterpret_cast<NMLVDISPINFOW*>(header)); return true;
+  case LVN_ODFINDITEMW: result = findItem(reinterpret_cast<NMLVFINDITEMW*>(header)); return true;
   default: return false;
   }
 }

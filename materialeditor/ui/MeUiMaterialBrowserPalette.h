@@ -22,6 +22,8 @@
 //                                  (the press selects), else the blank-space menu
 //             LVN_KEYDOWN          onListKey(NMLVKEYDOWN*)  F2 Rename, Delete Remove
 //             NM_DBLCLK, NM_RETURN edit()
+//             LVN_GETDISPINFOW     an item's text and image, from what the palette holds
+//             LVN_ODFINDITEMW      the item whose name starts with the typed letters
 //             LVN_BEGINLABELEDITW  beginLabelEdit(NMLVDISPINFOW*)  refuses standard names
 //             LVN_ENDLABELEDITW    endLabelEdit(NMLVDISPINFOW*)    checks and applies the name
 //
@@ -52,7 +54,8 @@ namespace meui
 {
 class MeUiThumbnailBatch;
 
-// The browser's list: a plain list view with no behaviour of its own.
+// The browser's list: a plain list view with no behaviour of its own; the
+// palette holds its items (a virtual list), so showing thousands inserts none.
 class MeUiMaterialsList : public fw::CListCtrl
 {
 };
@@ -135,8 +138,15 @@ private:
   // Lists or unlists every item as the filter wants it; the selection stays
   // on an item that still shows.
   void applyFilter();
-  // Empties the list and fills it with the items that match.
-  void relistAll();
+  // The list's items again from the listed ones, in the materials' order;
+  // the selection stays on the material it was on while it is listed.
+  void relist();
+  // The item at the list's index, or null; the index of the item, or -1.
+  OdDbObjectId* itemAt(int index) const;
+  int indexOf(const OdDbObjectId* item) const;
+  void getDispInfo(NMLVDISPINFOW* info) const;
+  // Type-ahead: the next item from the start on whose name begins with the text.
+  int findItem(const NMLVFINDITEMW* find) const;
   // The same for one item, whose name may have changed.
   void applyFilter(std::list<OdDbObjectId>::iterator shown);
   // Down in the filter box: the focus goes to the list's first item.
@@ -196,7 +206,8 @@ private:
   std::vector<OdString> shownNames() const;
 
   MeUiMaterialsList m_list;
-  std::list<OdDbObjectId> m_shown; // the items' data point into it
+  std::list<OdDbObjectId> m_shown;     // the items point into it
+  std::vector<OdDbObjectId*> m_listed; // the list's items by index: those that match the filter
   // Each item's text and image as they were last set, by its data, and
   // whether the list holds it (it matches the filter).
   struct ItemShown

@@ -1,4 +1,4 @@
-// Working the browser's items from the keyboard and with right clicks where
+// Working the browser's items from the keyboard (type-ahead too) and with right clicks where
 // the list moves under the pointer: the commands act on the selected item.
 #include "PaletteRun.h"
 
@@ -34,7 +34,9 @@ TEST(BrowserKeyboard, F2RenamesDeleteRemovesAndTheMenuKeysOpenTheSelectedItemsMe
               kPause, click("Global"), "KEY F2", "KEY DELETE", "DUMP {dir}/global.json",
               // The context-menu key and Shift+F10: the selected item's menu.
               kPause, click("Stone"), "ANSWER CANCEL", "KEY APPS", "ANSWER MENU 1002", "KEY SHIFT+F10",
-              "DUMP {dir}/menu.json", "TYPE Granite", "KEY ENTER", "DUMP {dump}", "QUIT"},
+              "DUMP {dir}/menu.json", "TYPE Granite", "KEY ENTER",
+              // Type-ahead: the item whose name starts with the letter.
+              kPause, "KEY T", "DUMP {dump}", "QUIT"},
              {file});
   ASSERT_EQ(run.exitCode, 0) << run.errors;
   EXPECT_EQ(pane(JsonValue::parse(host.readFile(L"f2.json")))["list"]["editing"].asString(), "Oak");
@@ -65,6 +67,7 @@ TEST(BrowserKeyboard, F2RenamesDeleteRemovesAndTheMenuKeysOpenTheSelectedItemsMe
   const JsonValue dump = run.dump();
   EXPECT_TRUE(hasMaterial(dump, "Granite"));
   EXPECT_FALSE(hasMaterial(dump, "Stone"));
+  EXPECT_TRUE(item(dump, "Teak")["selected"].asBool());
 }
 
 TEST(BrowserKeyboard, ARightClickOnAPartlyHiddenItemOpensThatItemsMenu)

@@ -31,6 +31,8 @@ public:
   int insertItem(int index, const wchar_t* text, int image, LPARAM data);
   bool deleteItem(int index) { return ListView_DeleteItem(hwnd(), index) != FALSE; }
   void deleteAllItems() { ListView_DeleteAllItems(hwnd()); }
+  // A list whose holder keeps the items (LVS_OWNERDATA): how many it shows.
+  void setItemCount(int count) { ListView_SetItemCountEx(hwnd(), count, LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL); }
   // The item whose data is the value, or -1.
   int findItemByData(LPARAM data) const;
   LPARAM itemData(int index) const;
