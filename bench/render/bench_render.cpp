@@ -1,6 +1,8 @@
 // Speed of the preview renderer: thumbnails of the sample sphere, an orbit
 // frame, and a browser's worth of thumbnails in a row.
 #include "BenchMaterials.h"
+#include "MeGsPreview.h"
+#include "MePreviewScene.h"
 
 #include <benchmark/benchmark.h>
 
@@ -101,6 +103,50 @@ void BM_ThousandThumbnails(benchmark::State& state)
       benchmark::DoNotOptimize(snapshot.get());
     }
 }
+
+// The browser's path for a thumbnail: the material copied into the
+// preview's private drawing, the sphere drawn and its picture taken. With
+// N distinct materials in a row, so that a cost growing with the number
+// already shown shows as a per-thumbnail time rising with N.
+void BM_SceneThumbnails(benchmark::State& state)
+{
+  const int count = int(state.range(0));
+  constexpr int kSize = 64;
+  Harness source;
+  std::vector<OdDbObjectId> materials;
+  for (int i = 0; i < count; ++i)
+    materials.push_back(source.addMaterial(OdString::format(L"Plain %d", i), [&](OdDbMaterial& m) {
+      setMaterial(m, Map::Plain, i);
+      MaterialColor colour;
+      colour.setMethod(MaterialColor::kOverride);
+      colour.setColor(OdCmEntityColor(OdUInt8(i % 256), OdUInt8(i / 256), OdUInt8(i * 7 % 256)));
+      m.setDiffuse(colour, MaterialMap());
+    }));
+  for (auto _ : state)
+  {
+    state.PauseTiming();
+    meui::MeGsPreview gs;
+    meui::MePreviewScene scene(gs);
+    meui::MeGsPreview::Setup setup;
+    setup.moduleName = OdGsSoftwareModuleName;
+    setup.properties = {{L"DiscardBackFaces", OdRxVariantValue(true)}};
+    if (!gs.attach(scene.database(), setup) || !scene.setSampleType(0))
+      state.SkipWithError("no preview");
+    state.ResumeTiming();
+    for (const OdDbObjectId& id : materials)
+    {
+      scene.setMaterial(id);
+      OdGiRasterImagePtr image = gs.render(kSize, kSize);
+      if (image.isNull())
+        state.SkipWithError("no picture");
+      else
+        benchmark::DoNotOptimize(image->pixelAt(kSize / 2, kSize / 2));
+    }
+  }
+  // Seconds a thumbnail (the inverse of a rate): 65u is 65 microseconds.
+  state.counters["per_thumbnail"] = benchmark::Counter(double(count) * double(state.iterations()),
+                                                       benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
 } // namespace
 
 BENCHMARK(BM_ThumbnailMarble)->Unit(benchmark::kMicrosecond);
@@ -109,6 +155,7 @@ BENCHMARK(BM_ThumbnailPlain)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Frame400Plain)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Frame400Marble)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ThousandThumbnails)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_SceneThumbnails)->Arg(1000)->Arg(5000)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 int main(int argc, char** argv)
 {

@@ -9,6 +9,7 @@
 #include <array>
 #include <atomic>
 #include <filesystem>
+#include <limits>
 #include <map>
 #include <tuple>
 #include <unordered_map>
@@ -353,15 +354,25 @@ public:
 
   // The materials resolved again (a material the drawing no longer has
   // becomes the default one, as when collected).
+  // The scene keeps the entries of every material it ever showed (a
+  // preview shows thousands in a row): each changed one is looked up, not
+  // the whole index walked.
   void resolveAgain(const std::unordered_set<OdDbStub*>& materials)
   {
-    for (const auto& [key, index] : m_scene.materialIndex)
-      if (materials.count(std::get<0>(key)))
+    constexpr float kLeast = std::numeric_limits<float>::lowest();
+    for (OdDbStub* stub : materials)
+    {
+      OdDbMaterialPtr material;
+      bool opened = false;
+      for (auto it = m_scene.materialIndex.lower_bound({stub, kLeast, kLeast, kLeast});
+           it != m_scene.materialIndex.end() && std::get<0>(it->first) == stub; ++it)
       {
-        OdDbMaterialPtr material = OdDbMaterial::cast(OdDbObjectId(std::get<0>(key)).openObject(OdDb::kForRead));
-        const Vec3 colour(std::get<1>(key), std::get<2>(key), std::get<3>(key));
-        m_scene.materials[index] = resolve(material.isNull() ? defaultMaterial() : *material, colour);
+        if (!opened)
+          material = OdDbMaterial::cast(OdDbObjectId(stub).openObject(OdDb::kForRead)), opened = true;
+        const Vec3 colour(std::get<1>(it->first), std::get<2>(it->first), std::get<3>(it->first));
+        m_scene.materials[it->second] = resolve(material.isNull() ? defaultMaterial() : *material, colour);
       }
+    }
   }
 
 private:
