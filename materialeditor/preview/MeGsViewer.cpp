@@ -97,7 +97,8 @@ bool MeGsViewer::attach(OdDbDatabase* database)
 void MeGsViewer::previewChanged()
 {
   m_gs.previewChanged();
-  invalidate(false);
+  if (!m_picturesOnly)
+    invalidate(false);
 }
 
 void MeGsViewer::previewFitted()

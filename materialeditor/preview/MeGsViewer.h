@@ -70,6 +70,10 @@ public:
   // The zoom against the view last fitted to the sample: 1 fitted, above 1
   // zoomed in.
   double zoomed() const { return view() ? m_orbit.zoomed(*view()) : 1.0; }
+  // A viewer that only hands its picture out (thumbnails) is never seen:
+  // a change then asks for no repaint, which costs a round trip to the
+  // window system per picture.
+  void setPicturesOnly(bool only) { m_picturesOnly = only; }
   // What a double click does: the owner fits the sample again.
   void setRefit(std::function<void()> refit) { m_refit = std::move(refit); }
 
@@ -99,6 +103,7 @@ private:
   win::Cursor m_dragCursor;  // loaded from the module's resources
   HCURSOR m_arrow = nullptr; // shared system cursor: not ours to destroy
   bool m_dragging = false;
+  bool m_picturesOnly = false;
   POINT m_last{};
   MeViewOrbit m_orbit;
   std::function<void()> m_refit;

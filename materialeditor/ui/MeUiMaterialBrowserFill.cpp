@@ -124,7 +124,12 @@ void MeUiMaterialBrowserPalette::fillBatch(bool sightOnly)
   // Taken as a whole list's were: a strip at a time, added together.
   fw::CImageStrip strip(size, size, kThumbnailStrip);
   std::vector<std::pair<ItemShown*, bool>> taken; // the strip's items, and whether each was drawn
-  bool placed = false;                            // a listed item got its picture
+  // Only a picture put in sight needs the list drawn again: once those are
+  // done, a redraw per batch would cost more than the rendering.
+  std::vector<const OdDbObjectId*> sight;
+  for (int index = first; index < end; ++index)
+    sight.push_back(itemAt(index));
+  bool placed = false; // an item in sight got its picture
   const auto flush = [&] {
     int image = strip.addTo(m_images, me::hostWindowBackground());
     for (auto& [item, drawn] : taken)
@@ -155,7 +160,7 @@ void MeUiMaterialBrowserPalette::fillBatch(bool sightOnly)
     if (pixels && !drawn)
       strip.dropLast();
     taken.push_back({&found->second, drawn});
-    placed = placed || found->second.listed;
+    placed = placed || std::find(sight.begin(), sight.end(), next.item) != sight.end();
     if (strip.full() || !strip)
       flush();
   }

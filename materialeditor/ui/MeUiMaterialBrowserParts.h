@@ -24,9 +24,9 @@ constexpr UINT_PTR kChangedTimer = 1;
 constexpr UINT_PTR kFillTimer = 2;
 constexpr int kFillBudgetMs = 30;
 // Thumbnails are taken this many to a bitmap and added to the image list
-// together (small enough for the list's copy of them to come from the heap
-// rather than from fresh pages).
-constexpr int kThumbnailStrip = 8;
+// together. Measured under Wine with 5,000 thumbnails of 96 pixels: eight
+// to a bitmap took 40 % longer than four, one to a bitmap no less.
+constexpr int kThumbnailStrip = 4;
 
 // The material's diffuse colour, grey when it takes the object's.
 COLORREF placeholderColour(const OdDbMaterial& material);

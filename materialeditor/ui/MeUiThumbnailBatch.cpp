@@ -15,8 +15,8 @@ MeUiThumbnailBatch::MeUiThumbnailBatch(HWND parent, int size) : m_size(size)
   // Left of the parent's client area: a visible child there is drawn
   // nowhere on the screen, yet renders as any other.
   const RECT place{-size - 16, 0, -16, size};
-  if (size >= 1)
-    m_preview.create(parent, place, IDC_THUMBNAIL_VIEWER, kThumbnailSample);
+  if (size >= 1 && m_preview.create(parent, place, IDC_THUMBNAIL_VIEWER, kThumbnailSample))
+    m_preview.viewer().setPicturesOnly(true);
 }
 
 MeUiThumbnailBatch::~MeUiThumbnailBatch() = default;
