@@ -60,7 +60,7 @@ HostSession::HostSession(HostOptions options)
     m_docCommands(m_runtime, m_window, m_drawing,
                   {[this](const OdString& message) { fail(message); },
                    [this](const OdString& message) { warn(message); }, [this] { refresh(); },
-                   [this](bool held) { m_refreshHeld = held; }, [this] { return m_runner.scriptLine(); }}),
+                   [this](bool held) { m_refreshHolds += held ? 1 : -1; }, [this] { return m_runner.scriptLine(); }}),
     m_runner(m_runtime, m_window, m_gestures,
              {[this](const OdString& line, OdString& error) { return m_undo.runLine(line, error); },
               [this](const OdString& message) { fail(message); }, [this] { refresh(); },
@@ -419,7 +419,7 @@ void HostSession::saveProfile()
 
 void HostSession::refresh()
 {
-  if (m_ended || m_refreshHeld)
+  if (m_ended || m_refreshHolds > 0)
     return;
   DocumentManager& documents = m_runtime.documents();
   std::vector<OdString> lines;

@@ -97,7 +97,7 @@ private:
   bool m_quitDeferred = false;
   const MSG* m_dispatching = nullptr; // the message the loop at the top dispatches
   bool m_ended = false;
-  bool m_refreshHeld = false;
+  int m_refreshHolds = 0; // drawings being opened (one may open while another does)
   int m_failures = 0;
   std::vector<OdString> m_menuCommands; // what the menu bar ran, for DUMP
 };
