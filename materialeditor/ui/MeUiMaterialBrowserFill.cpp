@@ -3,6 +3,7 @@
 // their places, those in sight first.
 #include "ui/MeUiMaterialBrowserPalette.h"
 
+#include "core/MeHost.h"
 #include "ui/MeUiMaterialBrowserParts.h"
 #include "ui/MeUiThumbnailBatch.h"
 #include "win/MeHostQuery.h"
@@ -51,7 +52,22 @@ void MeUiMaterialBrowserPalette::stopFill()
   if (m_fillTimer && hwnd())
     KillTimer(hwnd(), kFillTimer);
   m_fillTimer = false;
-  m_fillBatch.reset();
+  m_batch.reset();
+}
+
+MeUiThumbnailBatch& MeUiMaterialBrowserPalette::thumbnailBatch()
+{
+  // Relative texture paths resolve against the drawing's file, which a
+  // save under another name changes.
+  OdDbDatabase* database = me::currentDatabase();
+  const OdString file = database ? database->getFilename() : OdString();
+  if (!m_batch || file != m_batchFile)
+  {
+    m_batch.reset();
+    m_batch = std::make_unique<MeUiThumbnailBatch>(hwnd(), thumbnailSize());
+    m_batchFile = file;
+  }
+  return *m_batch;
 }
 
 std::pair<int, int> MeUiMaterialBrowserPalette::itemsInSight() const
@@ -119,8 +135,7 @@ void MeUiMaterialBrowserPalette::fillBatch(bool sightOnly)
   bringSightForward();
   const auto [first, end] = itemsInSight();
   const int size = thumbnailSize();
-  if (!m_fillBatch)
-    m_fillBatch = std::make_unique<MeUiThumbnailBatch>(hwnd(), size);
+  MeUiThumbnailBatch& batch = thumbnailBatch();
   // Taken as a whole list's were: a strip at a time, added together.
   fw::CImageStrip strip(size, size, kThumbnailStrip);
   std::vector<std::pair<ItemShown*, bool>> taken; // the strip's items, and whether each was drawn
@@ -156,7 +171,7 @@ void MeUiMaterialBrowserPalette::fillBatch(bool sightOnly)
     // nothing: the picture is rendered when it is taken.
     DWORD* pixels = strip ? strip.next() : nullptr;
     const bool drawn =
-      pixels && openMaterial(next.id).get() && m_fillBatch->renderInto(next.id, false, pixels, strip.stride());
+      pixels && openMaterial(next.id).get() && batch.renderInto(next.id, false, pixels, strip.stride());
     if (pixels && !drawn)
       strip.dropLast();
     taken.push_back({&found->second, drawn});
@@ -168,8 +183,11 @@ void MeUiMaterialBrowserPalette::fillBatch(bool sightOnly)
   // The list asks for the new images as it draws: those in sight now.
   if (placed && first < end)
     ListView_RedrawItems(m_list.hwnd(), first, end - 1);
-  if (m_fill.empty())
-    stopFill();
+  if (m_fill.empty() && m_fillTimer)
+  {
+    KillTimer(hwnd(), kFillTimer);
+    m_fillTimer = false;
+  }
 }
 
 LRESULT MeUiMaterialBrowserPalette::customDraw(NMLVCUSTOMDRAW* draw) const

@@ -48,9 +48,13 @@ void MeUiMaterialBrowserPalette::makeImages(int capacity)
   const int size = thumbnailSize();
   // Transparency by alpha: fw::addMaskedImage needs no mask in a 32-bit list.
   // Room the memory cannot give at once is asked for as the list grows.
-  if (!images.create(size, size, ILC_COLOR32, capacity, kImageListGrowth) &&
-      (capacity == 0 || !images.create(size, size, ILC_COLOR32, 0, kImageListGrowth)))
-    return;
+  m_imageCapacity = capacity;
+  if (!images.create(size, size, ILC_COLOR32, capacity, kImageListGrowth))
+  {
+    m_imageCapacity = 0;
+    if (capacity == 0 || !images.create(size, size, ILC_COLOR32, 0, kImageListGrowth))
+      return;
+  }
   m_images = images.handle();
   m_list.setNormalImages(images.detach());
   // The list's own spacing is made for 32-pixel icons and, with thumbnails,
@@ -86,24 +90,21 @@ bool MeUiMaterialBrowserPalette::addItem(OdDbObjectId& id, MeUiThumbnailBatch& b
   return true;
 }
 
+bool MeUiMaterialBrowserPalette::addPlaceholder(OdDbObjectId& id)
+{
+  OdDbMaterialPtr material = openMaterial(id);
+  if (material.isNull())
+    return false;
+  const OdString text = me::displayMaterialName(material->name());
+  m_itemShown[&id] = {text, -1, matchesFilter(text), false, placeholderColour(*material)};
+  return true;
+}
+
 void MeUiMaterialBrowserPalette::addItems()
 {
   // Each item shows its placeholder until the fill renders its thumbnail.
   for (auto it = m_shown.begin(); it != m_shown.end();)
-  {
-    OdDbMaterialPtr material = openMaterial(*it);
-    if (material.isNull())
-    {
-      it = m_shown.erase(it);
-      continue;
-    }
-    OdDbObjectId* id = &*it;
-    const OdString text = me::displayMaterialName(material->name());
-    const COLORREF colour = placeholderColour(*material);
-    material = nullptr;
-    m_itemShown[id] = {text, -1, matchesFilter(text), false, colour};
-    ++it;
-  }
+    it = addPlaceholder(*it) ? std::next(it) : m_shown.erase(it);
   relist();
 }
 
@@ -128,6 +129,12 @@ bool MeUiMaterialBrowserPalette::redrawThumbnails()
   }
   if (m_list.itemCount() != int(m_listed.size()))
     return false;
+  renderAllAgain(items);
+  return true;
+}
+
+void MeUiMaterialBrowserPalette::renderAllAgain(const std::vector<ItemShown*>& items)
+{
   stopFill();
   makeImages(int(m_shown.size()));
   {
@@ -153,7 +160,6 @@ bool MeUiMaterialBrowserPalette::redrawThumbnails()
     InvalidateRect(m_list.hwnd(), nullptr, TRUE);
   }
   startFill();
-  return true;
 }
 
 void MeUiMaterialBrowserPalette::databaseChanged(OdDbDatabase*)
@@ -197,13 +203,23 @@ void MeUiMaterialBrowserPalette::materialAdded(const OdDbObjectId& id)
     return;
   }
   m_shown.push_back(id);
-  MeUiThumbnailBatch batch(hwnd(), thumbnailSize());
-  if (!addItem(m_shown.back(), batch))
+  OdDbObjectId& item = m_shown.back();
+  // One the user makes here shows with its thumbnail at once; any other
+  // (an undo may bring back thousands) with its placeholder until the fill
+  // renders it.
+  if (!(m_revealAdded ? addItem(item, thumbnailBatch()) : addPlaceholder(item)))
   {
     m_shown.pop_back();
     return;
   }
-  if (const int index = indexOf(&m_shown.back()); m_revealAdded && index >= 0)
+  if (!m_revealAdded)
+  {
+    m_fill.push_back({&item, item});
+    ++m_addedLater;
+    listLater();
+    return;
+  }
+  if (const int index = indexOf(&item); index >= 0)
   {
     m_list.select(index);
     m_list.ensureVisible(index);
@@ -217,13 +233,17 @@ void MeUiMaterialBrowserPalette::materialErased(const OdDbObjectId& id)
     if (*it != id)
       continue;
     // The item goes before the id it points to; its thumbnail stays in the
-    // image list. An item the filter hides has no place in the list.
-    const bool listed = indexOf(&*it) >= 0;
+    // image list. An item the filter hides has no place in the list. Its
+    // place stays empty until the list is made again (once for all that
+    // an undo or Remove Unused takes away): the selection keeps its index.
+    if (const int index = indexOf(&*it); index >= 0)
+    {
+      m_listed[std::size_t(index)] = nullptr;
+      listLater();
+    }
     if (id == m_editedId)
       abandonLabelEdit();
     m_itemShown.erase(&*it);
-    if (listed)
-      relist(); // before the id goes: the selection is found by it
     m_shown.erase(it);
     return;
   }
@@ -241,11 +261,51 @@ void MeUiMaterialBrowserPalette::queueChanged(const OdDbObjectId& id)
     return;
   if (std::find(m_changed.begin(), m_changed.end(), id) == m_changed.end())
     m_changed.push_back(id);
-  if (m_changedPosted || m_changedTimer)
+  postChanged();
+}
+
+void MeUiMaterialBrowserPalette::listLater()
+{
+  m_listLater = true;
+  postChanged();
+}
+
+void MeUiMaterialBrowserPalette::postChanged()
+{
+  if (m_changedPosted || m_changedTimer || !hwnd())
     return;
   m_changedPosted = PostMessageW(hwnd(), kChangedMessage, 0, 0) != FALSE;
   if (!m_changedPosted)
     m_changedTimer = SetTimer(hwnd(), kChangedTimer, 0, nullptr) != 0;
+}
+
+void MeUiMaterialBrowserPalette::listAgain()
+{
+  const int added = std::exchange(m_addedLater, 0);
+  if (!std::exchange(m_listLater, false) || !m_list)
+    return;
+  relist();
+  if (added == 0)
+    return;
+  // The image list was made with room for the items it had then: beyond
+  // it, it grows kImageListGrowth at a time, copying all it holds at every
+  // step. Thousands brought back at once get a new list instead.
+  if (!m_images || (added > kImageListGrowth && ImageList_GetImageCount(m_images) + added > m_imageCapacity))
+  {
+    std::vector<ItemShown*> items;
+    for (const OdDbObjectId& id : m_shown)
+      if (const auto found = m_itemShown.find(&id); found != m_itemShown.end())
+        items.push_back(&found->second);
+    if (items.size() == m_shown.size())
+      renderAllAgain(items);
+    else
+      reloadItems();
+    return;
+  }
+  m_sight = Sight{}; // the new ones in sight go first
+  fillBatch(true);
+  if (!m_fill.empty() && !m_fillTimer && hwnd())
+    m_fillTimer = SetTimer(hwnd(), kFillTimer, 0, nullptr) != 0;
 }
 
 void MeUiMaterialBrowserPalette::onChangedMessage()
@@ -271,10 +331,11 @@ void MeUiMaterialBrowserPalette::refreshChanged()
   if (m_changedTimer)
     KillTimer(hwnd(), kChangedTimer);
   m_changedTimer = false;
+  listAgain();
   const std::vector<OdDbObjectId> changed = std::exchange(m_changed, {});
   if (changed.empty() || !m_list)
     return;
-  MeUiThumbnailBatch batch(hwnd(), thumbnailSize());
+  MeUiThumbnailBatch& batch = thumbnailBatch();
   for (const OdDbObjectId& id : changed)
     refreshItem(id, batch);
 }
@@ -282,6 +343,8 @@ void MeUiMaterialBrowserPalette::refreshChanged()
 void MeUiMaterialBrowserPalette::dropChanged()
 {
   m_changed.clear();
+  m_listLater = false;
+  m_addedLater = 0;
   if (m_changedTimer && hwnd())
     KillTimer(hwnd(), kChangedTimer);
   m_changedTimer = false;
@@ -334,8 +397,7 @@ void MeUiMaterialBrowserPalette::onServiceEvent(int event, void*)
   me::IMeEditor* editor = me::editorService();
   if (!editor)
     return;
-  MeUiThumbnailBatch batch(hwnd(), thumbnailSize());
-  refreshItem(editor->materialId(), batch);
+  refreshItem(editor->materialId(), thumbnailBatch());
 }
 
 // ---- the filter
@@ -385,6 +447,7 @@ void MeUiMaterialBrowserPalette::relist()
   // it draws it, and keeps the selection by index, so the selection is
   // moved to where its material now lies.
   const OdDbObjectId* selected = currentId();
+  m_listLater = false;
   m_listed.clear();
   for (OdDbObjectId& id : m_shown)
     if (const auto found = m_itemShown.find(&id); found != m_itemShown.end() && found->second.listed)

@@ -164,7 +164,13 @@ private:
   // input waits for one batch at most. (Posted messages would come before
   // input and starve it.)
   void startFill();
+  // Stops the fill and lets the thumbnails' viewer go (a theme, a size or a
+  // drawing it was made for is gone).
   void stopFill();
+  // The viewer that renders thumbnails, made when first wanted and kept for
+  // the next: making one costs more than 20 renderings, and an undo may
+  // bring back thousands of materials one at a time.
+  MeUiThumbnailBatch& thumbnailBatch();
   // The next batch; sightOnly: the items in sight, however long they take
   // (the list's first showing).
   void fillBatch(bool sightOnly = false);
@@ -183,6 +189,8 @@ private:
   // Appends the item of the material, listed when it matches the filter;
   // false when it does not open as one.
   bool addItem(OdDbObjectId& id, MeUiThumbnailBatch& batch);
+  // The same with its placeholder, not yet listed (relist() lists it).
+  bool addPlaceholder(OdDbObjectId& id);
   // Appends the items of every shown material, with placeholders; ids
   // leave the shown materials when they do not open as one.
   void addItems();
@@ -191,6 +199,9 @@ private:
   // are not those of the drawing's materials in its order: they need a
   // reload. Ends an open label edit either way.
   bool redrawThumbnails();
+  // The same without asking; items: the items of m_shown, in its order.
+  struct ItemShown;
+  void renderAllAgain(const std::vector<ItemShown*>& items);
   // Changed materials wait for the loop to have nothing else to do: a drag
   // that writes many times renders each thumbnail once. A posted message
   // comes before the next input; while a mouse button is down, a zero-delay
@@ -198,6 +209,11 @@ private:
   void queueChanged(const OdDbObjectId& id);
   void onChangedMessage();
   void refreshChanged();
+  // The list made again once the loop is idle (after all the additions and
+  // removals of one command), and the added items' thumbnails started.
+  void listLater();
+  void listAgain();
+  void postChanged();
   // The item's name and thumbnail as the material now has them, in place.
   void refreshItem(const OdDbObjectId& id, MeUiThumbnailBatch& batch);
   void dropChanged();
@@ -241,6 +257,9 @@ private:
   std::vector<OdDbObjectId> m_changed; // without duplicates
   bool m_changedPosted = false;
   bool m_changedTimer = false;
+  bool m_listLater = false; // see listLater()
+  int m_addedLater = 0;     // items added since the list was made
+  int m_imageCapacity = 0;  // the images the image list has room for
   // Placeholders waiting for their thumbnails, by the item's data and the id
   // it held then: an item erased or reloaded since is skipped.
   struct FillEntry
@@ -250,7 +269,8 @@ private:
   };
   std::deque<FillEntry> m_fill;
   bool m_fillTimer = false;
-  std::unique_ptr<MeUiThumbnailBatch> m_fillBatch; // lives while a fill runs
+  std::unique_ptr<MeUiThumbnailBatch> m_batch; // see thumbnailBatch()
+  OdString m_batchFile;                        // the drawing's file when it was made
   // What the items in sight were worked out for: a scroll, resize or
   // filter changes it.
   struct Sight

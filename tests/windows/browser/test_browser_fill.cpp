@@ -3,6 +3,7 @@
 // picture the browser renders for a single material.
 #include "PaletteRun.h"
 
+#include <algorithm>
 #include <cstdio>
 
 using namespace palettetest;
@@ -50,8 +51,8 @@ TEST(BrowserFill, InSightFirstInputAnsweredMeanwhileAndEachItemEndsAsItsOwnRende
   const HostRun run =
     host.run({"MATBROWSEROPEN", "DUMP {dir}/open.json", std::string("CLICK ") + kPane + " ITEM \"" + name(1) + "\"",
               "DUMP {dir}/click.json", "KEY End", "WAIT THUMBNAILS INSIGHT", "DUMP {dir}/end.json", "WAIT THUMBNAILS",
-              // Added now, so rendered at once as one material.
-              "MATERIAL Twin DIFFUSE " + diffuseOf(7), "MATERIAL \"Twin end\" DIFFUSE " + diffuseOf(kCount - 1),
+              // Cloned in the browser, so rendered at once as one material.
+              "ANSWER MENU 1000", rightClick(last), kPause, "ANSWER MENU 1000", rightClick(name(7)), kPause,
               "DUMP {dir}/done.json", "THEME DARK", "DUMP {dump}", "QUIT"},
              {drawing(host, lines)});
   ASSERT_EQ(run.exitCode, 0) << run.errors;
@@ -82,8 +83,7 @@ TEST(BrowserFill, InSightFirstInputAnsweredMeanwhileAndEachItemEndsAsItsOwnRende
   // Done: each filled item's thumbnail is what a single render gives.
   const JsonValue done = dumpOf(host, L"done.json");
   EXPECT_EQ(counts(done).rendered, counts(done).total);
-  for (const auto& [filled, single] :
-       {std::pair{name(7), std::string("Twin")}, std::pair{last, std::string("Twin end")}})
+  for (const auto& [filled, single] : {std::pair{name(7), name(7) + "(1)"}, std::pair{last, last + "(1)"}})
   {
     EXPECT_EQ(item(done, filled)["thumbnail"]["centre"].asString(),
               item(done, single)["thumbnail"]["centre"].asString());
@@ -94,4 +94,80 @@ TEST(BrowserFill, InSightFirstInputAnsweredMeanwhileAndEachItemEndsAsItsOwnRende
   const Counts dark = counts(run.dump());
   EXPECT_EQ(dark.inSightRendered, dark.inSight);
   EXPECT_LT(dark.rendered, dark.total);
+}
+
+// Remove Unused takes hundreds away and its undo brings them back, each told
+// of one at a time: the list is made again once, the selection stays on its
+// material, the filter stays, and each item ends with the thumbnail it had.
+TEST(BrowserFill, HundredsRemovedAndBroughtBackKeepSelectionFilterAndThumbnails)
+{
+  constexpr int kMany = 250; // more than the image list grows by at a time
+  HostHarness host;
+  std::string lines;
+  for (int i = 0; i < kMany; ++i)
+    lines += "MATERIAL \"" + name(i) + "\" DIFFUSE " + diffuseOf(i) + "\n";
+  const std::string used = name(200);
+  lines += "BOX MATERIAL \"" + used + "\"\n";
+  const std::string clickUsed = std::string("CLICK ") + kPane + " ITEM \"" + used + "\"";
+  const HostRun run = host.run({"MATBROWSEROPEN",
+                                "WAIT THUMBNAILS",
+                                "DUMP {dir}/before.json",
+                                clickUsed,
+                                "ERASE \"" + name(3) + "\"",
+                                "ERASE \"" + name(150) + "\"",
+                                "DUMP {dir}/erased.json",
+                                "ANSWER MENU 1007",
+                                "ANSWER YES",
+                                std::string("CLICK ") + kPane + " EMPTY RIGHT",
+                                kPause,
+                                clickUsed,
+                                "DUMP {dir}/removed.json",
+                                std::string("CLICK ") + kPane + " FILTER",
+                                "TYPE \"2\"",
+                                "UNDO",
+                                "WAIT THUMBNAILS",
+                                "DUMP {dir}/undone.json",
+                                "REDO",
+                                "DUMP {dump}",
+                                "QUIT"},
+                               {drawing(host, lines)});
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  const auto selected = [](const JsonValue& dump) {
+    std::vector<std::string> texts;
+    for (const JsonValue& shown : items(dump).items())
+      if (shown["selected"].asBool())
+        texts.push_back(shown["text"].asString());
+    return texts;
+  };
+
+  // Items before the selected one erased: it stays selected.
+  const JsonValue erased = dumpOf(host, L"erased.json");
+  EXPECT_EQ(items(erased).size(), std::size_t(kMany + 1 - 2));
+  EXPECT_EQ(selected(erased), std::vector<std::string>{used});
+
+  const JsonValue removed = dumpOf(host, L"removed.json");
+  EXPECT_EQ(itemTexts(removed), (std::vector<std::string>{"Global", used}));
+
+  // Brought back: the selection follows its material down the list.
+  const JsonValue before = dumpOf(host, L"before.json");
+  const JsonValue undone = dumpOf(host, L"undone.json");
+  std::vector<std::string> wanted;
+  for (int i = 0; i < kMany; ++i)
+    if (name(i).find('2') != std::string::npos)
+      wanted.push_back(name(i));
+  std::vector<std::string> shown = itemTexts(undone);
+  std::sort(shown.begin(), shown.end());
+  EXPECT_EQ(shown, wanted) << "all back, those the filter lists";
+  EXPECT_EQ(selected(undone), std::vector<std::string>{used});
+  for (const std::string& text : wanted)
+  {
+    const JsonValue& now = item(undone, text);
+    EXPECT_TRUE(now["rendered"].asBool()) << text;
+    EXPECT_EQ(now["thumbnail"]["mean"].asString(), item(before, text)["thumbnail"]["mean"].asString()) << text;
+    EXPECT_EQ(now["thumbnail"]["centre"].asString(), item(before, text)["thumbnail"]["centre"].asString()) << text;
+  }
+
+  // Taken away again at once: the selection follows it up the list.
+  EXPECT_EQ(itemTexts(run.dump()), std::vector<std::string>{used});
+  EXPECT_EQ(selected(run.dump()), std::vector<std::string>{used});
 }
