@@ -193,6 +193,16 @@ inline std::vector<std::string> itemTexts(const JsonValue& dump)
   return texts;
 }
 
+// The texts of the selected items.
+inline std::vector<std::string> selectedTexts(const JsonValue& dump)
+{
+  std::vector<std::string> texts;
+  for (const JsonValue& it : items(dump).items())
+    if (it["selected"].asBool())
+      texts.push_back(it["text"].asString());
+  return texts;
+}
+
 // The item with that text; fails the test when there is none.
 inline const JsonValue& item(const JsonValue& dump, const std::string& text)
 {

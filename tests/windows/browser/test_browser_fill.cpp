@@ -132,18 +132,11 @@ TEST(BrowserFill, HundredsRemovedAndBroughtBackKeepSelectionFilterAndThumbnails)
                                 "QUIT"},
                                {drawing(host, lines)});
   ASSERT_EQ(run.exitCode, 0) << run.errors;
-  const auto selected = [](const JsonValue& dump) {
-    std::vector<std::string> texts;
-    for (const JsonValue& shown : items(dump).items())
-      if (shown["selected"].asBool())
-        texts.push_back(shown["text"].asString());
-    return texts;
-  };
 
   // Items before the selected one erased: it stays selected.
   const JsonValue erased = dumpOf(host, L"erased.json");
   EXPECT_EQ(items(erased).size(), std::size_t(kMany + 1 - 2));
-  EXPECT_EQ(selected(erased), std::vector<std::string>{used});
+  EXPECT_EQ(selectedTexts(erased), std::vector<std::string>{used});
 
   const JsonValue removed = dumpOf(host, L"removed.json");
   EXPECT_EQ(itemTexts(removed), (std::vector<std::string>{"Global", used}));
@@ -158,7 +151,7 @@ TEST(BrowserFill, HundredsRemovedAndBroughtBackKeepSelectionFilterAndThumbnails)
   std::vector<std::string> shown = itemTexts(undone);
   std::sort(shown.begin(), shown.end());
   EXPECT_EQ(shown, wanted) << "all back, those the filter lists";
-  EXPECT_EQ(selected(undone), std::vector<std::string>{used});
+  EXPECT_EQ(selectedTexts(undone), std::vector<std::string>{used});
   for (const std::string& text : wanted)
   {
     const JsonValue& now = item(undone, text);
@@ -169,5 +162,5 @@ TEST(BrowserFill, HundredsRemovedAndBroughtBackKeepSelectionFilterAndThumbnails)
 
   // Taken away again at once: the selection follows it up the list.
   EXPECT_EQ(itemTexts(run.dump()), std::vector<std::string>{used});
-  EXPECT_EQ(selected(run.dump()), std::vector<std::string>{used});
+  EXPECT_EQ(selectedTexts(run.dump()), std::vector<std::string>{used});
 }

@@ -11,15 +11,15 @@ TEST(BrowserItems, StandardMaterialsShowTranslatedNamesAndRefuseRemoveAndRename)
 {
   HostHarness host;
   const std::string global = std::string("ITEM \"Global (de)\"");
-  const HostRun run = host.run({"TRANSLATE \"Global\" \"Global (de)\"", "NEW", "MATBROWSEROPEN",
-                                std::string("CLICK ") + kPane + " " + global + " RIGHT",
-                                // Later than a double click: the same place again.
-                                "WAIT 700", "ANSWER MENU 1002", std::string("CLICK ") + kPane + " " + global + " RIGHT",
-                                // A click on the label of the selected item starts editing, which is refused.
-                                "WAIT 700", std::string("CLICK ") + kPane + " " + global, "WAIT 900",
-                                "DUMP {dir}/edit.json",
-                                // Empty space: New, which makes a material, and Remove Unused.
-                                "ANSWER MENU 1004", std::string("CLICK ") + kPane + " EMPTY RIGHT", "DUMP {dump}", "QUIT"});
+  const HostRun run =
+    host.run({"TRANSLATE \"Global\" \"Global (de)\"", "NEW", "MATBROWSEROPEN",
+              std::string("CLICK ") + kPane + " " + global + " RIGHT",
+              // Later than a double click: the same place again.
+              "WAIT 700", "ANSWER MENU 1002", std::string("CLICK ") + kPane + " " + global + " RIGHT",
+              // A click on the label of the selected item starts editing, which is refused.
+              "WAIT 700", std::string("CLICK ") + kPane + " " + global, "WAIT 900", "DUMP {dir}/edit.json",
+              // Empty space: New, which makes a material, and Remove Unused.
+              "ANSWER MENU 1004", std::string("CLICK ") + kPane + " EMPTY RIGHT", "DUMP {dump}", "QUIT"});
   ASSERT_EQ(run.exitCode, 0) << run.errors;
   const JsonValue editing = JsonValue::parse(host.readFile(L"edit.json"));
   EXPECT_EQ(itemTexts(editing), (std::vector<std::string>{"Global (de)"})) << "the list leaves out ByBlock and ByLayer";
@@ -63,16 +63,16 @@ TEST(BrowserItems, NewNamesCountPastTakenNamesAndTheNewItemIsSelectedInSight)
   const std::wstring file = drawing(host, lines);
   const std::string resize = std::string("RESIZE ") + kPane + " ";
   const std::string view = std::string("CLICK ") + kPane + " BUTTON 74";
-  const HostRun run = host.run({"MATBROWSEROPEN", "DUMP {dir}/before.json",
-                                std::string("CLICK ") + kPane + " BUTTON 70", "DUMP {dir}/added.json",
-                                // Narrow, then wide again; list view, then icons again.
-                                resize + "150,600", "DUMP {dir}/narrow.json", resize + "300,600",
-                                "DUMP {dir}/wide.json", "ANSWER MENU 2001", view, "ANSWER MENU 2000", view,
-                                "DUMP {dump}", "QUIT"},
-                               {file});
+  const HostRun run = host.run(
+    {"MATBROWSEROPEN", "DUMP {dir}/before.json", std::string("CLICK ") + kPane + " BUTTON 70", "DUMP {dir}/added.json",
+     // Narrow, then wide again; list view, then icons again.
+     resize + "150,600", "DUMP {dir}/narrow.json", resize + "300,600", "DUMP {dir}/wide.json", "ANSWER MENU 2001", view,
+     "ANSWER MENU 2000", view, "DUMP {dump}", "QUIT"},
+    {file});
   ASSERT_EQ(run.exitCode, 0) << run.errors;
   const JsonValue before = JsonValue::parse(host.readFile(L"before.json"));
-  EXPECT_FALSE(items(before)[items(before).size() - 1]["inSight"].asBool()) << "the test needs a list longer than the pane";
+  EXPECT_FALSE(items(before)[items(before).size() - 1]["inSight"].asBool())
+    << "the test needs a list longer than the pane";
 
   const JsonValue added = JsonValue::parse(host.readFile(L"added.json"));
   EXPECT_TRUE(hasMaterial(added, "Default Generic (2)"));
@@ -117,27 +117,20 @@ TEST(BrowserItems, AnItemOutOfSightIsScrolledToWithTheWheelThenClicked)
                                 "DUMP {dump}", "QUIT"},
                                {file});
   ASSERT_EQ(run.exitCode, 0) << run.errors;
-  const auto selected = [](const JsonValue& dump) {
-    std::vector<std::string> texts;
-    for (const JsonValue& it : items(dump).items())
-      if (it["selected"].asBool())
-        texts.push_back(it["text"].asString());
-    return texts;
-  };
   const auto at = [](const JsonValue& it, int axis) { return it["position"][std::size_t(axis)].asNumber(); };
   const JsonValue top = JsonValue::parse(host.readFile(L"top.json"));
   ASSERT_EQ(itemTexts(top).back(), "Global");
   ASSERT_FALSE(item(top, "Global")["inSight"].asBool()) << "the test needs the last item out of sight";
 
   const JsonValue bottom = JsonValue::parse(host.readFile(L"bottom.json"));
-  EXPECT_EQ(selected(bottom), (std::vector<std::string>{"Global"}));
+  EXPECT_EQ(selectedTexts(bottom), (std::vector<std::string>{"Global"}));
   EXPECT_TRUE(item(bottom, "Global")["inSight"].asBool());
   EXPECT_FALSE(item(bottom, "Filler 10")["inSight"].asBool()) << "scrolled down";
   EXPECT_LT(at(item(bottom, "Filler 10"), 1), at(item(top, "Filler 10"), 1));
   EXPECT_FALSE(pane(bottom)["list"]["scrollBars"]["horizontal"].asBool());
 
   const JsonValue back = JsonValue::parse(host.readFile(L"back.json"));
-  EXPECT_EQ(selected(back), (std::vector<std::string>{"Filler 10"}));
+  EXPECT_EQ(selectedTexts(back), (std::vector<std::string>{"Filler 10"}));
   EXPECT_TRUE(item(back, "Filler 10")["inSight"].asBool());
   EXPECT_FALSE(item(back, "Global")["inSight"].asBool()) << "scrolled up again";
 
@@ -145,7 +138,7 @@ TEST(BrowserItems, AnItemOutOfSightIsScrolledToWithTheWheelThenClicked)
   ASSERT_EQ(pane(list)["list"]["view"].asString(), "list");
   ASSERT_FALSE(item(list, "Global")["inSight"].asBool()) << "the test needs the last column out of sight";
   const JsonValue dump = run.dump();
-  EXPECT_EQ(selected(dump), (std::vector<std::string>{"Global"}));
+  EXPECT_EQ(selectedTexts(dump), (std::vector<std::string>{"Global"}));
   EXPECT_TRUE(item(dump, "Global")["inSight"].asBool());
   EXPECT_FALSE(item(dump, "Filler 10")["inSight"].asBool());
   EXPECT_LT(at(item(dump, "Filler 10"), 0), at(item(list, "Filler 10"), 0)) << "scrolled sideways";
@@ -155,13 +148,11 @@ TEST(BrowserItems, ClonesAreNumberedFromTheNameAndKeepTheMaterial)
 {
   HostHarness host;
   // Two drawings: "Steel(12)" alone, and "Steel" (the browser follows the current one).
-  const HostRun run = host.run({"NEW Plain", "MATERIAL Steel DIFFUSE 40,60,200", "NEW Numbered",
-                                "MATERIAL \"Steel(12)\"", "MATBROWSEROPEN",
-                                "ANSWER MENU 1000", std::string("CLICK ") + kPane + " ITEM \"Steel(12)\" RIGHT",
-                                "DUMP {dir}/numbered.json", "DOC 1",
-                                "ANSWER MENU 1000", std::string("CLICK ") + kPane + " ITEM Steel RIGHT",
-                                "ANSWER MENU 1000", std::string("CLICK ") + kPane + " ITEM Steel(1) RIGHT",
-                                "DUMP {dump}", "QUIT"});
+  const HostRun run = host.run(
+    {"NEW Plain", "MATERIAL Steel DIFFUSE 40,60,200", "NEW Numbered", "MATERIAL \"Steel(12)\"", "MATBROWSEROPEN",
+     "ANSWER MENU 1000", std::string("CLICK ") + kPane + " ITEM \"Steel(12)\" RIGHT", "DUMP {dir}/numbered.json",
+     "DOC 1", "ANSWER MENU 1000", std::string("CLICK ") + kPane + " ITEM Steel RIGHT", "ANSWER MENU 1000",
+     std::string("CLICK ") + kPane + " ITEM Steel(1) RIGHT", "DUMP {dump}", "QUIT"});
   ASSERT_EQ(run.exitCode, 0) << run.errors;
   const JsonValue numbered = JsonValue::parse(host.readFile(L"numbered.json"));
   EXPECT_TRUE(hasMaterial(numbered, "Steel(1)")) << "from the one digit after the last '('";
@@ -230,10 +221,9 @@ TEST(BrowserItems, EveryItemOfALongListShowsItsOwnColourBeforeAndAfterAThemeSwit
     lines += "MATERIAL \"Plain " + std::to_string(i) + "\" DIFFUSE " + std::to_string(c[0]) + "," +
              std::to_string(c[1]) + "," + std::to_string(c[2]) + "\n";
   }
-  const HostRun run =
-    host.run({"MATBROWSEROPEN", "WAIT THUMBNAILS", "DUMP {dir}/light.json", "THEME DARK", "WAIT THUMBNAILS",
-              "DUMP {dump}", "QUIT"},
-             {drawing(host, lines)});
+  const HostRun run = host.run({"MATBROWSEROPEN", "WAIT THUMBNAILS", "DUMP {dir}/light.json", "THEME DARK",
+                                "WAIT THUMBNAILS", "DUMP {dump}", "QUIT"},
+                               {drawing(host, lines)});
   ASSERT_EQ(run.exitCode, 0) << run.errors;
   for (const JsonValue& dump : {JsonValue::parse(host.readFile(L"light.json")), run.dump()})
   {
@@ -257,53 +247,44 @@ TEST(BrowserItems, EveryItemOfALongListShowsItsOwnColourBeforeAndAfterAThemeSwit
 // the list as the user left it: the selection, the place it is scrolled to,
 // and after a removal (whose picture the old image list kept) each item
 // still with its own picture.
-TEST(BrowserItems,
-     AThemeSwitchKeepsTheSelectionAndTheScrollingAndEachItemsOwnPicture) {
+TEST(BrowserItems, AThemeSwitchKeepsTheSelectionAndTheScrollingAndEachItemsOwnPicture)
+{
   HostHarness host;
   constexpr int kCount = 45; // more than the pane shows at once
   const int channels[3][3] = {{230, 0, 0}, {0, 230, 0}, {0, 0, 230}};
   std::string lines;
-  for (int i = 0; i < kCount; ++i) {
-    const int *c = channels[i % 3];
-    lines += "MATERIAL \"Plain " + std::to_string(i) + "\" DIFFUSE " +
-             std::to_string(c[0]) + "," + std::to_string(c[1]) + "," +
-             std::to_string(c[2]) + "\n";
+  for (int i = 0; i < kCount; ++i)
+  {
+    const int* c = channels[i % 3];
+    lines += "MATERIAL \"Plain " + std::to_string(i) + "\" DIFFUSE " + std::to_string(c[0]) + "," +
+             std::to_string(c[1]) + "," + std::to_string(c[2]) + "\n";
   }
-  const HostRun run = host.run(
-      {"MATBROWSEROPEN", std::string("CLICK ") + kPane + " ITEM \"Plain 9\"",
-       "WAIT 700", "ERASE \"Plain 4\"", "DUMP {dir}/before.json", "THEME DARK",
-       "WAIT THUMBNAILS", "DUMP {dump}", "QUIT"},
-      {drawing(host, lines)});
+  const HostRun run =
+    host.run({"MATBROWSEROPEN", std::string("CLICK ") + kPane + " ITEM \"Plain 9\"", "WAIT 700", "ERASE \"Plain 4\"",
+              "DUMP {dir}/before.json", "THEME DARK", "WAIT THUMBNAILS", "DUMP {dump}", "QUIT"},
+             {drawing(host, lines)});
   ASSERT_EQ(run.exitCode, 0) << run.errors;
   const JsonValue before = JsonValue::parse(host.readFile(L"before.json"));
   const JsonValue dump = run.dump();
   ASSERT_EQ(itemTexts(dump), itemTexts(before));
-  ASSERT_EQ(items(dump).size(), std::size_t(kCount))
-      << "Global and the drawing's own but the erased one";
-  EXPECT_FALSE(items(before)[0]["inSight"].asBool())
-      << "the test needs the list scrolled to the selection";
+  ASSERT_EQ(items(dump).size(), std::size_t(kCount)) << "Global and the drawing's own but the erased one";
+  EXPECT_FALSE(items(before)[0]["inSight"].asBool()) << "the test needs the list scrolled to the selection";
   std::set<int> images;
-  for (std::size_t i = 0; i < items(dump).size(); ++i) {
-    const JsonValue &now = items(dump)[i];
+  for (std::size_t i = 0; i < items(dump).size(); ++i)
+  {
+    const JsonValue& now = items(dump)[i];
     const std::string text = now["text"].asString();
     EXPECT_EQ(now["selected"].asBool(), text == "Plain 9") << text;
-    EXPECT_EQ(now["position"][0].asNumber(),
-              items(before)[i]["position"][0].asNumber())
-        << text;
-    EXPECT_EQ(now["position"][1].asNumber(),
-              items(before)[i]["position"][1].asNumber())
-        << text;
+    EXPECT_EQ(now["position"][0].asNumber(), items(before)[i]["position"][0].asNumber()) << text;
+    EXPECT_EQ(now["position"][1].asNumber(), items(before)[i]["position"][1].asNumber()) << text;
     images.insert(int(now["image"].asNumber()));
     if (text == "Global")
       continue;
     ASSERT_FALSE(now["thumbnail"].isNull()) << text;
     const Rgb c = centre(now);
     const int strongest = c.r > c.g && c.r > c.b ? 0 : c.g > c.b ? 1 : 2;
-    EXPECT_EQ(strongest, std::stoi(text.substr(6)) % 3)
-        << text << ": " << now["thumbnail"]["centre"].asString();
+    EXPECT_EQ(strongest, std::stoi(text.substr(6)) % 3) << text << ": " << now["thumbnail"]["centre"].asString();
   }
-  EXPECT_EQ(images.size(), std::size_t(kCount))
-      << "no two items share a picture";
-  EXPECT_LT(*images.rbegin(), kCount)
-      << "a new image list, without the erased one's picture";
+  EXPECT_EQ(images.size(), std::size_t(kCount)) << "no two items share a picture";
+  EXPECT_LT(*images.rbegin(), kCount) << "a new image list, without the erased one's picture";
 }
