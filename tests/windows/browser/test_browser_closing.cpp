@@ -105,3 +105,40 @@ TEST(BrowserClosing, QuitOrCloseUnderTheMenuBarModeStartedInAPaletteWaitsForIt)
     }
   }
 }
+
+// The host quits while the browser's thumbnails are still being filled in
+// and a name or a value is being typed: the module goes without a crash.
+TEST(BrowserClosing, QuitWhileTheThumbnailsFillAndAnEditIsOpenEndsCleanly)
+{
+  struct Case
+  {
+    const char* what;
+    std::vector<std::string> lines;
+  };
+  const std::vector<Case> cases = {
+    {"a label edit", {std::string("CLICK ") + kPane + " ITEM \"Filler 12\"", "KEY F2", "TYPE \"Half\""}},
+    {"a grid edit",
+     {open("Filler 11"), kSettle, "CLICK " + editorPane("Filler 11") + " ROW \"Generic.Glossiness\"", "TYPE \"5\""}},
+  };
+  for (const Case& c : cases)
+  {
+    HostHarness host;
+    std::vector<std::string> script = {"MATBROWSEROPEN"};
+    script.insert(script.end(), c.lines.begin(), c.lines.end());
+    script.insert(script.end(), {"DUMP {dump}", "QUIT"});
+    const HostRun run = host.run(script, {drawing(host, fillerMaterials(2000))});
+    ASSERT_FALSE(run.timedOut) << c.what;
+    EXPECT_EQ(run.exitCode, 0) << c.what << ": " << run.errors;
+    EXPECT_EQ(run.errors, "") << c.what;
+    EXPECT_NE(host.readFile(L"profile.txt").find("MATBROWSEROPEN"), std::string::npos) << c.what;
+    const JsonValue& dump = run.dump();
+    int placeholders = 0;
+    for (const JsonValue& shown : items(dump).items())
+      placeholders += shown["rendered"].asBool() ? 0 : 1;
+    EXPECT_GT(placeholders, 0) << c.what << ": the fill had ended, the case proves less";
+    if (editor(dump))
+      EXPECT_EQ(gridOf(editor(dump))["editor"].asString(), "Generic.Glossiness") << c.what;
+    else
+      EXPECT_EQ(pane(dump)["list"]["editing"].asString(), "Half") << c.what;
+  }
+}
