@@ -61,7 +61,7 @@ MeUiThumbnailBatch& MeUiMaterialBrowserPalette::thumbnailBatch()
   // save under another name changes.
   OdDbDatabase* database = me::currentDatabase();
   const OdString file = database ? database->getFilename() : OdString();
-  if (!m_batch || file != m_batchFile)
+  if (!m_batch || !m_batch->ready() || file != m_batchFile)
   {
     m_batch.reset();
     m_batch = std::make_unique<MeUiThumbnailBatch>(hwnd(), thumbnailSize());

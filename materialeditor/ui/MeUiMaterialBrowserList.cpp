@@ -281,10 +281,14 @@ void MeUiMaterialBrowserPalette::postChanged()
 
 void MeUiMaterialBrowserPalette::listAgain()
 {
+  // (Another command may have made the list since: the added items still
+  // wait for their thumbnails.)
   const int added = std::exchange(m_addedLater, 0);
-  if (!std::exchange(m_listLater, false) || !m_list)
+  const bool list = std::exchange(m_listLater, false);
+  if (!m_list)
     return;
-  relist();
+  if (list)
+    relist();
   if (added == 0)
     return;
   // The image list was made with room for the items it had then: beyond
@@ -483,7 +487,14 @@ void MeUiMaterialBrowserPalette::getDispInfo(NMLVDISPINFOW* info) const
   LVITEMW& item = info->item;
   const auto found = m_itemShown.find(itemAt(item.iItem));
   if (found == m_itemShown.end())
+  {
+    // The place of an item erased a moment ago, until the list is made again.
+    if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0)
+      item.pszText[0] = L'\0';
+    if (item.mask & LVIF_IMAGE)
+      item.iImage = -1;
     return;
+  }
   if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0)
     lstrcpynW(item.pszText, found->second.text.c_str(), item.cchTextMax);
   if (item.mask & LVIF_IMAGE)
