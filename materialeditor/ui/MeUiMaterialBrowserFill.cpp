@@ -40,6 +40,11 @@ void MeUiMaterialBrowserPalette::startFill()
     stopFill();
     return;
   }
+  fillOnward();
+}
+
+void MeUiMaterialBrowserPalette::fillOnward()
+{
   // The items in sight at once: the list then paints with them.
   fillBatch(true);
   if (!m_fill.empty() && !m_fillTimer && hwnd())

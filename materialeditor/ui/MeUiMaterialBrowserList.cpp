@@ -307,9 +307,7 @@ void MeUiMaterialBrowserPalette::listAgain()
     return;
   }
   m_sight = Sight{}; // the new ones in sight go first
-  fillBatch(true);
-  if (!m_fill.empty() && !m_fillTimer && hwnd())
-    m_fillTimer = SetTimer(hwnd(), kFillTimer, 0, nullptr) != 0;
+  fillOnward();
 }
 
 void MeUiMaterialBrowserPalette::onChangedMessage()

@@ -164,6 +164,8 @@ private:
   // input waits for one batch at most. (Posted messages would come before
   // input and starve it.)
   void startFill();
+  // The queued items in sight now, the rest from the timer.
+  void fillOnward();
   // Stops the fill and lets the thumbnails' viewer go (a theme, a size or a
   // drawing it was made for is gone).
   void stopFill();
