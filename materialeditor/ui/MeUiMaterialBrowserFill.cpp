@@ -54,10 +54,15 @@ void MeUiMaterialBrowserPalette::fillOnward()
 void MeUiMaterialBrowserPalette::stopFill()
 {
   m_fill.clear();
+  stopFillTimer();
+  m_batch.reset();
+}
+
+void MeUiMaterialBrowserPalette::stopFillTimer()
+{
   if (m_fillTimer && hwnd())
     KillTimer(hwnd(), kFillTimer);
   m_fillTimer = false;
-  m_batch.reset();
 }
 
 MeUiThumbnailBatch& MeUiMaterialBrowserPalette::thumbnailBatch()
@@ -188,11 +193,8 @@ void MeUiMaterialBrowserPalette::fillBatch(bool sightOnly)
   // The list asks for the new images as it draws: those in sight now.
   if (placed && first < end)
     ListView_RedrawItems(m_list.hwnd(), first, end - 1);
-  if (m_fill.empty() && m_fillTimer)
-  {
-    KillTimer(hwnd(), kFillTimer);
-    m_fillTimer = false;
-  }
+  if (m_fill.empty())
+    stopFillTimer(); // the viewer stays for the next
 }
 
 LRESULT MeUiMaterialBrowserPalette::customDraw(NMLVCUSTOMDRAW* draw) const

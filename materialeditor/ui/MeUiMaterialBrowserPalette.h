@@ -169,6 +169,7 @@ private:
   // Stops the fill and lets the thumbnails' viewer go (a theme, a size or a
   // drawing it was made for is gone).
   void stopFill();
+  void stopFillTimer();
   // The viewer that renders thumbnails, made when first wanted and kept for
   // the next: making one costs more than 20 renderings, and an undo may
   // bring back thousands of materials one at a time.

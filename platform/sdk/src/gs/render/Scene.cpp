@@ -353,22 +353,20 @@ public:
   }
 
   // The materials resolved again (a material the drawing no longer has
-  // becomes the default one, as when collected).
-  // The scene keeps the entries of every material it ever showed (a
-  // preview shows thousands in a row): each changed one is looked up, not
-  // the whole index walked.
+  // becomes the default one, as when collected). The scene keeps the
+  // entries of every material it ever showed (a preview shows thousands in
+  // a row): each changed one's entries are looked up, not the index walked.
   void resolveAgain(const std::unordered_set<OdDbStub*>& materials)
   {
     constexpr float kLeast = std::numeric_limits<float>::lowest();
     for (OdDbStub* stub : materials)
     {
-      OdDbMaterialPtr material;
-      bool opened = false;
-      for (auto it = m_scene.materialIndex.lower_bound({stub, kLeast, kLeast, kLeast});
-           it != m_scene.materialIndex.end() && std::get<0>(it->first) == stub; ++it)
+      auto it = m_scene.materialIndex.lower_bound({stub, kLeast, kLeast, kLeast});
+      if (it == m_scene.materialIndex.end() || std::get<0>(it->first) != stub)
+        continue;
+      OdDbMaterialPtr material = OdDbMaterial::cast(OdDbObjectId(stub).openObject(OdDb::kForRead));
+      for (; it != m_scene.materialIndex.end() && std::get<0>(it->first) == stub; ++it)
       {
-        if (!opened)
-          material = OdDbMaterial::cast(OdDbObjectId(stub).openObject(OdDb::kForRead)), opened = true;
         const Vec3 colour(std::get<1>(it->first), std::get<2>(it->first), std::get<3>(it->first));
         m_scene.materials[it->second] = resolve(material.isNull() ? defaultMaterial() : *material, colour);
       }
